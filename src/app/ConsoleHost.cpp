@@ -1,0 +1,108 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/ConsoleHost.h"
+
+#include <unistd.h>
+
+#include <csignal>
+
+namespace Tandemix {
+
+namespace {
+
+volatile std::sig_atomic_t Interrupted = 0;
+
+extern "C" void OnSignal(int)
+{
+    Interrupted = 1;
+}
+
+} // namespace
+
+ConsoleHost::ConsoleHost(std::FILE* out)
+    : FOut(out)
+    , FTerminal(isatty(fileno(out)) != 0)
+{
+}
+
+ConsoleHost::~ConsoleHost()
+{
+    EndStatusLine();
+}
+
+void ConsoleHost::InstallSignalHandlers()
+{
+    struct sigaction action = {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+bool ConsoleHost::InterruptRequested()
+{
+    return Interrupted != 0;
+}
+
+void ConsoleHost::EndStatusLine()
+{
+    if (FLineOpen) {
+        std::fputc('\n', FOut);
+        std::fflush(FOut);
+        FLineOpen = false;
+    }
+}
+
+void ConsoleHost::ShowStatus(std::string_view text) noexcept
+{
+    if (!FTerminal) {
+        return;
+    }
+    // One line, rewritten in place and cut to a usual terminal width.
+    std::string line(text.substr(0, 79));
+    std::fprintf(FOut, "\r\033[K%s", line.c_str());
+    std::fflush(FOut);
+    FLineOpen = true;
+}
+
+void ConsoleHost::ProcessMessages()
+{
+    if (Interrupted != 0 && !FInterruptHandled) {
+        FInterruptHandled = true;
+        if (OnInterrupt != nullptr) {
+            OnInterrupt(OnInterruptContext);
+        }
+    }
+}
+
+DialogResult ConsoleHost::Ask(std::string_view text, DialogButtons buttons)
+{
+    EndStatusLine();
+    DialogResult answer = UnattendedAnswer(buttons);
+    // An interrupt is the one question an unattended user has already answered.
+    if (Interrupted != 0 && buttons == DialogButtons::YesNo) {
+        answer = DialogResult::Yes;
+    }
+    std::string shown(text);
+    std::fprintf(FOut, "tandemix: %s\n", shown.c_str());
+    std::fflush(FOut);
+    return answer;
+}
+
+DialogResult UnattendedAnswer(DialogButtons buttons)
+{
+    switch (buttons) {
+    case DialogButtons::Ok:
+    case DialogButtons::OkCancel:
+        return DialogResult::Ok;
+    case DialogButtons::YesNo:
+        return DialogResult::No;
+    case DialogButtons::YesCancel:
+        return DialogResult::Yes;
+    case DialogButtons::AbortIgnore:
+    case DialogButtons::AbortRetryIgnore:
+        return DialogResult::Ignore;
+    }
+    return DialogResult::Ok;
+}
+
+} // namespace Tandemix

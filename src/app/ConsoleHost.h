@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "engine/Host.h"
+
+namespace Tandemix {
+
+// The host of a run without a display (cron, ssh, a systemd timer). Nobody can answer a
+// question, so each one gets the answer the program gives with messages switched off, and is
+// written to stderr. Status goes to stderr as one rewritten line when stderr is a terminal.
+// SIGINT and SIGTERM become a stop request that the next poll confirms, so an interrupted run
+// still closes its log. UI (main) thread only.
+class ConsoleHost : public Host
+{
+public:
+    explicit ConsoleHost(std::FILE* out = stderr);
+    ~ConsoleHost() override;
+
+    void ShowStatus(std::string_view text) noexcept override;
+    void SetCursorShape(CursorShape) noexcept override {}
+    CursorShape CurrentCursorShape() const noexcept override { return CursorShape::Default; }
+    void SetStopEnabled(bool) noexcept override {}
+    void EnableControls(bool) noexcept override {}
+    void SetElapsedTimerRunning(bool) noexcept override {}
+    void ShowElapsed(std::string_view) noexcept override {}
+    void ProcessMessages() override;
+    DialogResult Ask(std::string_view text, DialogButtons buttons) override;
+
+    // True once SIGINT or SIGTERM arrived; the caller turns it into a stop request.
+    static bool InterruptRequested();
+    void InstallSignalHandlers();
+
+    // Set by the owner: what an interrupt does (normally RunState::StopButtonClick).
+    void (*OnInterrupt)(void*) = nullptr;
+    void* OnInterruptContext = nullptr;
+
+private:
+    void EndStatusLine();
+
+    std::FILE* FOut;
+    bool FTerminal = false;
+    bool FLineOpen = false;
+    bool FInterruptHandled = false;
+};
+
+// The answer a prompt gets when nobody may be asked.
+DialogResult UnattendedAnswer(DialogButtons buttons);
+
+} // namespace Tandemix

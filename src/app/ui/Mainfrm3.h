@@ -1,0 +1,120 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QMainWindow>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/ui/QtHost.h"
+#include "engine/RunState.h"
+#include "settings/Options.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QStackedWidget;
+class QTabBar;
+class QTimer;
+class QToolButton;
+
+namespace Tandemix {
+
+class TfrmCustomText;
+
+// The main window. It owns the program-wide options and operation state, shows them, and
+// turns clicks into core calls; the engine reaches it only through its QtHost. Control members
+// carry the names every part of the program uses for them, and the same object names, so
+// tests can find them. UI thread only.
+class TMainSyncForm : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // Paths are fixed before the window exists: the program folder with its trailing '/'.
+    explicit TMainSyncForm(const std::string& programFolder, QWidget* parent = nullptr);
+    ~TMainSyncForm() override;
+
+    Options& Opts() { return FOptions; }
+    RunState& State() { return FState; }
+    QtHost& HostSeam() { return FHost; }
+
+    const std::string& ProgramFolder() const { return FProgramFolder; }
+    const std::string& DefaultConfigPath() const { return FDefaultConfigPath; }
+    const std::string& TempFolderPath() const { return FTempFolderPath; }
+
+    // ---- Life cycle ----------------------------------------------------------------------
+    void FormCreate();
+    void FormShow();
+    void Exit1Click();
+    void CloseButtonClick() { Exit1Click(); }
+    void ShowOptionsButtonClick(QObject* sender);
+    void mnuCustom1Click();
+    void About1Click();
+
+    // Enables or disables the controls that must not change during a run.
+    void ApplyControlsEnabled(bool enable);
+
+    // ---- Controls ------------------------------------------------------------------------
+    QTabBar* TabSet1 = nullptr;
+    QStackedWidget* Notebook1 = nullptr;
+    QWidget* SeparatorPanel = nullptr;
+    QToolButton* ShowOptionsButton = nullptr;
+    QToolButton* SpeedButton2 = nullptr;
+    QStackedWidget* Notebook2 = nullptr;
+    QTabBar* TabSet2 = nullptr;
+    QWidget* MsgPanel = nullptr;
+    QLabel* StatusPanel = nullptr;
+    QLabel* ElapsedTime = nullptr;
+    QPushButton* StopButton = nullptr;
+    QPushButton* SkipFileButton = nullptr;
+    QPushButton* CloseButton = nullptr;
+    QTimer* Timer2 = nullptr;
+
+    QMenu* FileMenu = nullptr;
+    QMenu* ViewMenu = nullptr;
+    QMenu* OptionsMenu = nullptr;
+    QMenu* HelpMenu = nullptr;
+    QAction* LoadDefaultSettings1 = nullptr;
+    QAction* SaveDefaultData1 = nullptr;
+    QAction* LoadSettings1 = nullptr;
+    QAction* SaveSettings1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QAction* ExpandOptions1 = nullptr;
+    QAction* DisplayMessages = nullptr;
+    QAction* SaveSettingsOnExit1 = nullptr;
+    QAction* About1 = nullptr;
+    QAction* mnuCustom0 = nullptr;
+    QAction* mnuCustom1 = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildLayout();
+    QWidget* BuildMessagePanel();
+    void FormClose();
+    void FormDestroy();
+    // Configuration load and save plug in here; until then the defaults apply.
+    void LoadConfiguration(const std::string& fileName);
+    void SaveConfiguration(const std::string& fileName);
+
+    std::string FProgramFolder;
+    std::string FDefaultConfigPath;
+    std::string FTempFolderPath;
+    Options FOptions;
+    QtHost FHost;
+    RunState FState;
+    std::unique_ptr<TfrmCustomText> FCustomText;
+    int FCollapsedHeight = 0;
+    int FExpandedHeight = 0;
+    bool FShown = false;
+    bool FClosing = false;
+};
+
+} // namespace Tandemix

@@ -1,0 +1,134 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/ui/QtHost.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+
+#include "app/ui/Mainfrm3.h"
+
+namespace Tandemix {
+
+namespace {
+
+QString Text(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+} // namespace
+
+QtHost::QtHost(TMainSyncForm& form)
+    : FForm(form)
+{
+}
+
+void QtHost::ShowStatus(std::string_view text) noexcept
+{
+    FForm.StatusPanel->setText(Text(text));
+    FForm.StatusPanel->repaint();
+}
+
+void QtHost::SetCursorShape(CursorShape shape) noexcept
+{
+    if (shape == FCursor) {
+        return;
+    }
+    // One override at a time: the application cursor stack is replaced, never grown.
+    while (QApplication::overrideCursor() != nullptr) {
+        QApplication::restoreOverrideCursor();
+    }
+    if (shape == CursorShape::Busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    } else if (shape == CursorShape::Arrow) {
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    }
+    FCursor = shape;
+}
+
+CursorShape QtHost::CurrentCursorShape() const noexcept
+{
+    return FCursor;
+}
+
+void QtHost::SetStopEnabled(bool enabled) noexcept
+{
+    FForm.StopButton->setEnabled(enabled);
+}
+
+void QtHost::EnableControls(bool enable) noexcept
+{
+    FForm.ApplyControlsEnabled(enable);
+}
+
+void QtHost::SetElapsedTimerRunning(bool running) noexcept
+{
+    if (running) {
+        FForm.Timer2->start();
+    } else {
+        FForm.Timer2->stop();
+    }
+}
+
+void QtHost::ShowElapsed(std::string_view text) noexcept
+{
+    FForm.ElapsedTime->setText(Text(text));
+}
+
+void QtHost::ProcessMessages()
+{
+    QApplication::processEvents(QEventLoop::AllEvents);
+}
+
+DialogResult QtHost::Ask(std::string_view text, DialogButtons buttons)
+{
+    if (FQuestions != nullptr) {
+        return FQuestions->Ask(text, buttons);
+    }
+    QMessageBox::StandardButtons shown;
+    switch (buttons) {
+    case DialogButtons::Ok:
+        shown = QMessageBox::Ok;
+        break;
+    case DialogButtons::OkCancel:
+        shown = QMessageBox::Ok | QMessageBox::Cancel;
+        break;
+    case DialogButtons::YesNo:
+        shown = QMessageBox::Yes | QMessageBox::No;
+        break;
+    case DialogButtons::YesCancel:
+        shown = QMessageBox::Yes | QMessageBox::Cancel;
+        break;
+    case DialogButtons::AbortIgnore:
+        shown = QMessageBox::Abort | QMessageBox::Ignore;
+        break;
+    case DialogButtons::AbortRetryIgnore:
+        shown = QMessageBox::Abort | QMessageBox::Retry | QMessageBox::Ignore;
+        break;
+    }
+    QMessageBox box(QMessageBox::Warning, FForm.windowTitle(), Text(text), shown, &FForm);
+    switch (box.exec()) {
+    case QMessageBox::Ok:
+        return DialogResult::Ok;
+    case QMessageBox::Cancel:
+        return DialogResult::Cancel;
+    case QMessageBox::Abort:
+        return DialogResult::Abort;
+    case QMessageBox::Retry:
+        return DialogResult::Retry;
+    case QMessageBox::Ignore:
+        return DialogResult::Ignore;
+    case QMessageBox::Yes:
+        return DialogResult::Yes;
+    case QMessageBox::No:
+        return DialogResult::No;
+    default:
+        // Closing the box with Escape or the title bar means the cautious answer.
+        return buttons == DialogButtons::YesNo ? DialogResult::No : DialogResult::Cancel;
+    }
+}
+
+} // namespace Tandemix

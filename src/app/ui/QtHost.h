@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "engine/Host.h"
+
+namespace Tandemix {
+
+class TMainSyncForm;
+
+// The host of the windowed program: shows the engine's state in the main window and asks the
+// user with real message boxes. A test can route every question to a scripted host instead,
+// so that no modal dialog ever blocks a test. UI thread only.
+class QtHost : public Host
+{
+public:
+    explicit QtHost(TMainSyncForm& form);
+
+    void RouteQuestionsTo(Host* other) { FQuestions = other; }
+
+    void ShowStatus(std::string_view text) noexcept override;
+    void SetCursorShape(CursorShape shape) noexcept override;
+    CursorShape CurrentCursorShape() const noexcept override;
+    void SetStopEnabled(bool enabled) noexcept override;
+    void EnableControls(bool enable) noexcept override;
+    void SetElapsedTimerRunning(bool running) noexcept override;
+    void ShowElapsed(std::string_view text) noexcept override;
+    void ProcessMessages() override;
+    DialogResult Ask(std::string_view text, DialogButtons buttons) override;
+
+private:
+    TMainSyncForm& FForm;
+    Host* FQuestions = nullptr;
+    CursorShape FCursor = CursorShape::Default;
+};
+
+} // namespace Tandemix

@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/TFileData.h"
+
+namespace Tandemix {
+
+enum class Side : int
+{
+    Source = 1,
+    Target = 2,
+};
+
+// One side's listing and the figures shown beside its pane.
+struct SideListing
+{
+    std::string Folder;               // the folder the side's tree points at
+    std::vector<TFileData> Files;     // SourceFileList / TargetFileList
+    int FileCount = 0;                // files listed (SourceFileCount / TargetFileCount)
+    std::int64_t ByteTotal = 0;       // SDirSize / TDirSize
+    std::string FreeSpaceText;        // SDriveSpaceValue / TDriveSpaceValue
+    bool ViewCompressedEnabled = false;
+};
+
+// One decided file: a row of TargetDeltaGrid.
+struct DeltaRow
+{
+    std::string FileName;
+    std::int64_t Size = 0;
+    std::string DateText;
+    std::string TimeText;
+    std::string AttrLetters;
+    std::string Reason; // "No Match" (add) or an update reason
+    std::string SourceFolder; // with trailing separator
+    std::string TargetFolder; // with trailing separator
+    std::uint32_t PackedTime = 0;
+    std::int64_t CompressedSize = -1;
+    bool IsLink = false;
+};
+
+struct TargetDeltaGrid
+{
+    std::vector<DeltaRow> Rows;
+    std::int64_t AddByteValue = 0;
+    std::int64_t UpdateByteValue = 0;
+    int DeltaCount = 0;
+};
+
+// The engine's program-wide working state between the panes, the decision and the copy.
+struct EngineState
+{
+    SideListing Source;
+    SideListing Target;
+    TargetDeltaGrid Delta;
+    std::vector<std::string> ExcludeList;
+    std::int64_t TargetFreeSpace = 0; // -1: cannot be known
+    std::string RemainingTargetSpace;
+    int TotalFileCount = 0;           // source files seen during a run
+    int TotalFilesCheckedValue = 0;   // source files examined by the decision during a run
+    std::int64_t DecidedBytes = 0;    // every decided row's size (compression progress)
+    int FileGauge = 0;
+    int DirGauge = 0;
+    bool SkipFileEnabled = false;
+    std::vector<std::string> DirDelList; // folders created during the run
+    bool PreReportRun = false;           // a report-only run: nothing on disk changes
+    std::string ArchiveBeingWritten;     // full path of the archive the run writes, if any
+    bool LastBatchRow = true;            // for the disk-full question of a batch
+};
+
+} // namespace Tandemix

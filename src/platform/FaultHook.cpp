@@ -1,0 +1,96 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/FaultHook.h"
+
+#include <atomic>
+#include <mutex>
+#include <vector>
+
+namespace Tandemix {
+
+namespace {
+
+struct ArmedFault
+{
+    FaultSpec Spec;
+    std::int64_t BytesLeft = 0;
+};
+
+std::atomic<bool> AnyArmed{false};
+std::mutex Lock;
+std::vector<ArmedFault> Armed;
+
+bool PathMatches(const FaultSpec& spec, std::string_view path)
+{
+    return spec.PathContains.empty() || path.find(spec.PathContains) != std::string_view::npos;
+}
+
+void Consume(std::vector<ArmedFault>::iterator it)
+{
+    if (it->Spec.Times > 0 && --it->Spec.Times == 0) {
+        Armed.erase(it);
+        AnyArmed.store(!Armed.empty(), std::memory_order_relaxed);
+    }
+}
+
+} // namespace
+
+void InjectFault(const FaultSpec& spec)
+{
+    std::lock_guard<std::mutex> guard(Lock);
+    Armed.push_back({spec, spec.AfterBytes});
+    AnyArmed.store(true, std::memory_order_relaxed);
+}
+
+void ClearFaults()
+{
+    std::lock_guard<std::mutex> guard(Lock);
+    Armed.clear();
+    AnyArmed.store(false, std::memory_order_relaxed);
+}
+
+int CheckFault(FaultOp op, std::string_view path)
+{
+    if (!AnyArmed.load(std::memory_order_relaxed)) {
+        return 0;
+    }
+    std::lock_guard<std::mutex> guard(Lock);
+    for (auto it = Armed.begin(); it != Armed.end(); ++it) {
+        if (it->Spec.Op == op && PathMatches(it->Spec, path)) {
+            int error = it->Spec.Error;
+            Consume(it);
+            return error;
+        }
+    }
+    return 0;
+}
+
+int CheckWriteFault(std::string_view path, std::size_t requested, std::size_t& allowed)
+{
+    allowed = requested;
+    if (!AnyArmed.load(std::memory_order_relaxed)) {
+        return 0;
+    }
+    std::lock_guard<std::mutex> guard(Lock);
+    for (auto it = Armed.begin(); it != Armed.end(); ++it) {
+        if (it->Spec.Op != FaultOp::Write || !PathMatches(it->Spec, path)) {
+            continue;
+        }
+        if (it->BytesLeft >= static_cast<std::int64_t>(requested)) {
+            it->BytesLeft -= static_cast<std::int64_t>(requested);
+            return 0;
+        }
+        if (it->BytesLeft > 0) {
+            // The write that crosses the limit is cut short, like a filling disk.
+            allowed = static_cast<std::size_t>(it->BytesLeft);
+            it->BytesLeft = 0;
+            return 0;
+        }
+        allowed = 0;
+        int error = it->Spec.Error;
+        Consume(it);
+        return error;
+    }
+    return 0;
+}
+
+} // namespace Tandemix

@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <string_view>
+
+namespace Tandemix {
+
+// Report categories; the numbers are those every caller and the report file use.
+enum class ReportCategory : int
+{
+    Added = 0,
+    Updated = 1,
+    Excluded = 2,
+    UnMatched = 3,
+    Messages = 4,
+    Deletions = 5,
+};
+
+// Log request kinds understood by the log writer.
+enum class LogKind : int
+{
+    Closed = 0,
+    OpenSyncLog = 1,
+    CloseSyncLog = 2,
+    AddedFile = 3,
+    UpdatedFile = 4,
+    FileError = 5,
+    Summary = 6,
+    OpenPreSyncLog = 7,
+    ClosePreSyncLog = 8,
+    FolderCreated = 9,
+    AppError = 10,
+};
+
+// Where the engine files what it did: the log files and the report lists. The engine never
+// touches a log file itself. Neither call raises. UI thread only.
+class Reporter
+{
+public:
+    virtual ~Reporter() = default;
+    virtual void WriteLogFile(std::string_view text, LogKind kind) noexcept = 0;
+    virtual void AddReportEntry(std::string_view name,
+                                std::string_view path,
+                                std::string_view sizeText,
+                                std::string_view detail,
+                                std::string_view kind,
+                                ReportCategory category) noexcept
+        = 0;
+};
+
+// For code paths that run before logging is wired, and for tests that do not look at reports.
+class NullReporter : public Reporter
+{
+public:
+    void WriteLogFile(std::string_view, LogKind) noexcept override {}
+    void AddReportEntry(std::string_view,
+                        std::string_view,
+                        std::string_view,
+                        std::string_view,
+                        std::string_view,
+                        ReportCategory) noexcept override
+    {
+    }
+};
+
+} // namespace Tandemix

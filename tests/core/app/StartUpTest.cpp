@@ -1,0 +1,95 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/StartUp.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/ScriptedHost.h"
+#include "support/TempHome.h"
+
+namespace Tandemix {
+namespace {
+
+namespace fs = std::filesystem;
+
+class StartUpTest : public ::testing::Test
+{
+protected:
+    Tandemix::Test::TempHome Home;
+    Tandemix::Test::ScriptedHost Host;
+    Options Opts;
+    RunState State{Host, Opts};
+};
+
+TEST_F(StartUpTest, FirstStartCopiesThePreviousConfigurationOnce)
+{
+    Home.Write(PreviousConfigName, "[Misc Options]\r\nCompile Date=July 23, 1997\r\n");
+    std::string path = PrepareDefaultConfig(Home.Folder());
+    EXPECT_EQ(path, Home.Path(DefaultConfigName));
+    EXPECT_EQ(Home.Read(DefaultConfigName), Home.Read(PreviousConfigName));
+    EXPECT_TRUE(fs::exists(Home.Path(PreviousConfigName))); // the old file stays
+}
+
+TEST_F(StartUpTest, ExistingConfigurationIsNeverOverwritten)
+{
+    Home.Write(PreviousConfigName, "old");
+    Home.Write(DefaultConfigName, "current");
+    PrepareDefaultConfig(Home.Folder());
+    EXPECT_EQ(Home.Read(DefaultConfigName), "current");
+}
+
+TEST_F(StartUpTest, NoConfigurationAtAllIsNotAnError)
+{
+    std::string path = PrepareDefaultConfig(Home.Folder());
+    EXPECT_EQ(path, Home.Path(DefaultConfigName));
+    EXPECT_FALSE(fs::exists(path));
+}
+
+TEST_F(StartUpTest, StaleTempFolderIsRemovedSilentlyAndNotRecreated)
+{
+    std::string temp = TempFolderFor(Home.Folder());
+    EXPECT_EQ(temp, Home.Path(TempFolderName));
+    fs::create_directories(temp + "/deep/er");
+    Home.Write(std::string(TempFolderName) + "/deep/er/left.zip", "x");
+    Home.Write(std::string(TempFolderName) + "/top.tmp", "y");
+    fs::permissions(temp + "/top.tmp", fs::perms::owner_read); // read-only leftovers go too
+
+    Opts.DisplayMessages = true;
+    PrepareTempFolder(temp, State, Opts);
+    EXPECT_FALSE(fs::exists(temp));
+    EXPECT_TRUE(Host.Questions.empty());
+    EXPECT_TRUE(Opts.DisplayMessages); // as before
+    EXPECT_FALSE(State.SyncActive);
+
+    // The next start finds none and creates it.
+    PrepareTempFolder(temp, State, Opts);
+    EXPECT_TRUE(fs::is_directory(temp));
+}
+
+TEST_F(StartUpTest, TempFolderCleanUpDoesNotFollowLinksOutOfIt)
+{
+    std::string temp = Home.Path(TempFolderName);
+    std::string outside = Home.Path("precious");
+    fs::create_directories(outside);
+    Home.Write("precious/keep.txt", "data");
+    fs::create_directories(temp);
+    fs::create_directory_symlink(outside, temp + "/link");
+    PrepareTempFolder(temp, State, Opts);
+    EXPECT_FALSE(fs::exists(temp));
+    EXPECT_EQ(Home.Read("precious/keep.txt"), "data");
+}
+
+TEST_F(StartUpTest, CustomTextIsReadLineByLine)
+{
+    EXPECT_FALSE(ReadCustomText(Home.Folder()).has_value());
+    Home.Write(CustomTextName, "Site rules\r\nline two\nline three");
+    auto lines = ReadCustomText(Home.Folder());
+    ASSERT_TRUE(lines.has_value());
+    ASSERT_EQ(lines->size(), 3u);
+    EXPECT_EQ((*lines)[0], "Site rules");
+    EXPECT_EQ((*lines)[2], "line three");
+}
+
+} // namespace
+} // namespace Tandemix

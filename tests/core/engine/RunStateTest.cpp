@@ -1,0 +1,215 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/RunState.h"
+
+#include <gtest/gtest.h>
+
+#include "engine/BusySection.h"
+#include "engine/Messages.h"
+#include "support/ScriptedHost.h"
+
+namespace Tandemix {
+namespace {
+
+using Test::ScriptedHost;
+
+class RunStateTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        // A clock that only moves when the test says so makes the pump throttle observable.
+        State.SetClock([this] { return Now; });
+    }
+    void Advance(std::chrono::milliseconds ms) { Now += ms; }
+
+    ScriptedHost Host;
+    Options Opts;
+    RunState State{Host, Opts};
+    RunState::Clock::time_point Now = RunState::Clock::time_point{} + std::chrono::hours(1);
+};
+
+TEST_F(RunStateTest, RefusedStopLetsTheRunGoOnAndALaterStopAsksAgain)
+{
+    BusySection busy(State);
+    Host.QueueAnswer(DialogResult::No);
+    State.StopButtonClick();
+    EXPECT_EQ(State.CheckForStop(), 0);
+    EXPECT_EQ(State.OperationState, 0);
+    EXPECT_EQ(Host.Cursor, CursorShape::Busy);
+    ASSERT_EQ(Host.Questions.size(), 1u);
+    EXPECT_EQ(Host.Questions[0].Text, Msg::ConfirmStop);
+    EXPECT_EQ(Host.Questions[0].Buttons, DialogButtons::YesNo);
+
+    EXPECT_EQ(State.CheckForStop(), 0); // no new question without a new click
+    EXPECT_EQ(Host.Questions.size(), 1u);
+
+    Host.QueueAnswer(DialogResult::No);
+    State.StopButtonClick();
+    EXPECT_EQ(State.CheckForStop(), 0);
+    EXPECT_EQ(Host.Questions.size(), 2u);
+    EXPECT_TRUE(Host.Unexpected.empty());
+}
+
+TEST_F(RunStateTest, TwoStopClicksBeforeThePollAskOnce)
+{
+    Host.QueueAnswer(DialogResult::Yes);
+    State.StopButtonClick();
+    State.StopButtonClick();
+    EXPECT_EQ(State.StopButtonTag, 2);
+    EXPECT_GT(State.CheckForStop(), 0);
+    EXPECT_EQ(Host.Questions.size(), 1u);
+}
+
+TEST_F(RunStateTest, ConfirmedStopAnswersEveryLaterPollWithoutAsking)
+{
+    Host.QueueAnswer(DialogResult::Yes);
+    State.StopButtonClick();
+    EXPECT_EQ(State.CheckForStop(), 1);
+    EXPECT_EQ(State.OperationState, 2);
+    EXPECT_TRUE(State.ZipAbortFlag);
+    EXPECT_EQ(State.StatusText(), Msg::Stopping);
+    for (int i = 0; i < 5; ++i) {
+        Advance(std::chrono::milliseconds(30));
+        EXPECT_GT(State.CheckForStop(), 0);
+    }
+    EXPECT_EQ(Host.Questions.size(), 1u);
+    // The end of the operation resets the state; from then on polls go on.
+    State.OperationState = 0;
+    EXPECT_EQ(State.CheckForStop(), 0);
+}
+
+TEST_F(RunStateTest, StopClickedDuringThePumpIsAnsweredByTheSamePoll)
+{
+    Host.QueueAnswer(DialogResult::Yes);
+    Host.OnNextPump([this] { State.StopButtonClick(); });
+    EXPECT_EQ(State.CheckForStop(), 1);
+}
+
+TEST_F(RunStateTest, ConfirmedStopEndsRealTimeMonitoring)
+{
+    Opts.MonitorSourceDriveCheck = true;
+    bool queueCleared = false;
+    State.ClearFolderQueue = [&] { queueCleared = true; };
+    Host.QueueAnswer(DialogResult::Yes);
+    State.StopButtonClick();
+    EXPECT_EQ(State.CheckForStop(), 1);
+    EXPECT_FALSE(Opts.MonitorSourceDriveCheck);
+    EXPECT_EQ(Opts.MonitorSourceDriveCheckTag, -33);
+    EXPECT_TRUE(queueCleared);
+}
+
+TEST_F(RunStateTest, ZipAbortStopsWithoutAskingAndResets)
+{
+    State.BusyCount = 3;
+    State.OperationState = 25;
+    EXPECT_EQ(State.CheckForStop(), 1);
+    EXPECT_EQ(State.OperationState, 0);
+    EXPECT_EQ(State.BusyCount, 0);
+    EXPECT_TRUE(State.ZipAbortFlag);
+    EXPECT_TRUE(Host.Questions.empty());
+    EXPECT_EQ(State.StatusText(), Msg::Stopping);
+}
+
+TEST_F(RunStateTest, IdlePollReturnsZeroAndChangesNothing)
+{
+    EXPECT_EQ(State.CheckForStop(), 0);
+    EXPECT_EQ(State.OperationState, 0);
+    EXPECT_EQ(State.BusyCount, 0);
+    EXPECT_TRUE(Host.Statuses.empty());
+    EXPECT_TRUE(Host.Questions.empty());
+    EXPECT_FALSE(Host.StopEnabled);
+}
+
+TEST_F(RunStateTest, PumpIsThrottledButTheStopStateIsReadEveryPoll)
+{
+    EXPECT_EQ(State.CheckForStop(), 0);
+    EXPECT_EQ(Host.PumpCount, 1);
+    for (int i = 0; i < 100; ++i) {
+        EXPECT_EQ(State.CheckForStop(), 0);
+    }
+    EXPECT_EQ(Host.PumpCount, 1);
+    Advance(RunState::PumpInterval);
+    EXPECT_EQ(State.CheckForStop(), 0);
+    EXPECT_EQ(Host.PumpCount, 2);
+
+    // Without a pump, a stop raised in between is still seen by the very next poll.
+    State.OperationState = 2;
+    EXPECT_EQ(State.CheckForStop(), 2);
+    EXPECT_EQ(Host.PumpCount, 2);
+}
+
+TEST_F(RunStateTest, ReadyFromAnInnerRoutineDoesNotReplaceTheRunStatus)
+{
+    State.StartTimingEvent();
+    State.SyncActive = true;
+    State.StatusMsg(Msg::Ready);
+    EXPECT_EQ(State.StatusText(), Msg::Working);
+    State.SyncActive = false;
+    State.StatusMsg(Msg::Ready);
+    EXPECT_EQ(State.StatusText(), Msg::Ready);
+}
+
+TEST_F(RunStateTest, StatusIsIgnoredWhileAConfigurationIsReadAndNotRepeated)
+{
+    State.SourceFileListTag = 2;
+    State.StatusMsg("Loading");
+    EXPECT_TRUE(Host.Statuses.empty());
+    State.SourceFileListTag = 1; // applying a batch item still shows messages
+    State.StatusMsg("Loading");
+    State.StatusMsg("Loading");
+    EXPECT_EQ(Host.Statuses.size(), 1u);
+}
+
+TEST_F(RunStateTest, ReadyRestoresTheDefaultCursor)
+{
+    Host.Cursor = CursorShape::Busy;
+    State.StatusMsg(Msg::Ready);
+    EXPECT_EQ(Host.Cursor, CursorShape::Default);
+}
+
+TEST_F(RunStateTest, NestedBusySectionsKeepStopEnabledUntilTheOutermostEnds)
+{
+    {
+        BusySection outer(State);
+        EXPECT_TRUE(Host.StopEnabled);
+        EXPECT_EQ(Host.Cursor, CursorShape::Busy);
+        {
+            BusySection inner(State);
+            EXPECT_EQ(State.BusyCount, 2);
+        }
+        EXPECT_EQ(State.BusyCount, 1);
+        EXPECT_TRUE(Host.StopEnabled);
+    }
+    EXPECT_EQ(State.BusyCount, 0);
+    EXPECT_FALSE(Host.StopEnabled);
+    EXPECT_EQ(Host.Cursor, CursorShape::Default);
+
+    // Leaving more often than entering never drives the count below zero.
+    State.SetCursor(0);
+    EXPECT_EQ(State.BusyCount, 0);
+}
+
+TEST_F(RunStateTest, BusyCursorDoesNotReplaceTheArrowOverTheStopButton)
+{
+    Host.Cursor = CursorShape::Arrow;
+    State.SetCursor(-11);
+    EXPECT_EQ(Host.Cursor, CursorShape::Arrow);
+    State.SetCursor(5); // any other mode only re-applies the rule
+    EXPECT_EQ(State.BusyCount, 1);
+}
+
+TEST_F(RunStateTest, ElapsedTimeIsShownAsHoursMinutesSeconds)
+{
+    State.StartTimingEvent();
+    EXPECT_TRUE(Host.ElapsedTimerRunning);
+    EXPECT_EQ(Host.ElapsedTexts.back(), "0:00:00");
+    Advance(std::chrono::seconds(3723));
+    State.Timer2Timer();
+    EXPECT_EQ(Host.ElapsedTexts.back(), "1:02:03");
+    State.StopTiming();
+    EXPECT_FALSE(Host.ElapsedTimerRunning);
+    EXPECT_EQ(ElapsedText(36000 + 59), "10:00:59");
+}
+
+} // namespace
+} // namespace Tandemix
