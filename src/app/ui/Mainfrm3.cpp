@@ -18,7 +18,14 @@
 #include "app/ui/AboutBox.h"
 #include "app/ui/Custom1.h"
 #include "app/ui/UiText.h"
+#include "engine/BusySection.h"
+#include "engine/FileListing.h"
+#include "engine/MatchAndDecide.h"
 #include "engine/Messages.h"
+#include "engine/ui/FileOptionsPage.h"
+#include "engine/ui/TargetDeltaPage.h"
+#include "filemanager/ui/FolderPanes.h"
+#include "platform/FileOps.h"
 
 namespace Tandemix {
 
@@ -45,8 +52,11 @@ TMainSyncForm::TMainSyncForm(const std::string& programFolder, QWidget* parent)
     , FProgramFolder(programFolder)
     , FHost(*this)
     , FState(FHost, FOptions)
+    , FContext{FOptions, FState, FHost, FReporter, FEngine}
 {
     setObjectName(QStringLiteral("MainSyncForm"));
+    // While the window is built no status message may show through.
+    FState.SourceFileListTag = 1;
     BuildMenus();
     BuildLayout();
     FormCreate();
@@ -79,7 +89,6 @@ void TMainSyncForm::FormCreate()
         }
     }
 
-    // While the window is built no status message may show through.
     FState.SourceFileListTag = 1;
     LoadConfiguration(FDefaultConfigPath);
 
@@ -103,6 +112,16 @@ void TMainSyncForm::FormShow()
         mnuCustom0->setVisible(true);
         mnuCustom1->setVisible(true);
         mnuCustom1->setText(lines->empty() ? QString() : UiText(lines->front()));
+    }
+    // Until a configuration names a pair, both sides start in the user's current folder.
+    if (FEngine.Source.Folder.empty() || FEngine.Target.Folder.empty()) {
+        SysResult<std::string> here = CurrentFolder();
+        std::string start = here ? here.Value() : std::string("/");
+        for (Side side : {Side::Source, Side::Target}) {
+            if (ListingOf(FEngine, side).Folder.empty()) {
+                DirectoryListBox1Change(side, start);
+            }
+        }
     }
     if (FOptions.RevisionCode == 0) {
         // A first start lists normal files.
@@ -181,6 +200,64 @@ void TMainSyncForm::About1Click()
     about.exec();
 }
 
+void TMainSyncForm::DirectoryListBox1Change(Side side, const std::string& folder)
+{
+    FState.StatusMsg(Msg::Working);
+    ListingOf(FEngine, side).Folder = folder;
+    Panes->PointTreeAt(side, folder);
+    {
+        BusySection busy(FState);
+        if (FState.SourceFileListTag != 1) {
+            (void)BuildFileListing(FContext, side);
+            ShowListing(side);
+        }
+    }
+    FState.StatusMsg(Msg::Ready);
+    FHost.ProcessMessages();
+    ClearDeltaButtonClick();
+}
+
+void TMainSyncForm::RefreshFileListings()
+{
+    Tandemix::RefreshFileListings(FContext);
+    ShowListing(Side::Source);
+    ShowListing(Side::Target);
+}
+
+void TMainSyncForm::UpdateButtonClick()
+{
+    Tandemix::UpdateButtonClick(FContext);
+    ShowDeltaGrid();
+    ShowListing(Side::Source);
+    ShowListing(Side::Target);
+    FState.StatusMsg(Msg::Ready);
+}
+
+void TMainSyncForm::ClearDeltaButtonClick()
+{
+    Tandemix::ClearDeltaButtonClick(FContext);
+    TargetDelta->UpdateButton->setEnabled(true);
+    ShowDeltaGrid();
+}
+
+void TMainSyncForm::ShowListing(Side side)
+{
+    Panes->ShowListing(side, ListingOf(FEngine, side), FOptions.SortFileLists);
+}
+
+void TMainSyncForm::ShowDeltaGrid()
+{
+    TargetDelta->ShowGrid(FEngine.Delta);
+}
+
+void TMainSyncForm::TargetDelta1Click()
+{
+    if (!ExpandOptions1->isChecked()) {
+        ShowOptionsButtonClick(ShowOptionsButton);
+    }
+    Notebook2->setCurrentWidget(TargetDelta);
+}
+
 void TMainSyncForm::ApplyControlsEnabled(bool enable)
 {
     for (QAction* action : {LoadDefaultSettings1, SaveDefaultData1}) {
@@ -231,6 +308,8 @@ void TMainSyncForm::BuildMenus()
     ExpandOptions1 = ViewMenu->addAction(UiText("&Expand Options"));
     ExpandOptions1->setCheckable(true);
     ExpandOptions1->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
+    TargetDelta1 = ViewMenu->addAction(UiText("&Target Delta"));
+    connect(TargetDelta1, &QAction::triggered, this, [this] { TargetDelta1Click(); });
     connect(ExpandOptions1, &QAction::triggered, this, [this] {
         // The action toggled itself already; the handler toggles for its sender.
         ExpandOptions1->setChecked(!ExpandOptions1->isChecked());
@@ -244,6 +323,13 @@ void TMainSyncForm::BuildMenus()
     SaveSettingsOnExit1 = OptionsMenu->addAction(UiText("&Save Settings On Exit"));
     SaveSettingsOnExit1->setCheckable(true);
     connect(SaveSettingsOnExit1, &QAction::toggled, this, [this](bool on) { FOptions.SaveSettingsOnExit = on; });
+    mnuORefreshFileListing = OptionsMenu->addAction(UiText("&Refresh File Listing"));
+    mnuORefreshFileListing->setShortcut(QKeySequence(Qt::Key_F5));
+    connect(mnuORefreshFileListing, &QAction::triggered, this, [this] {
+        if (!FState.SyncActive) {
+            RefreshFileListings();
+        }
+    });
 
     HelpMenu = menuBar()->addMenu(UiText("&Help"));
     About1 = HelpMenu->addAction(UiText("&About Tandemix"));
@@ -261,6 +347,8 @@ void TMainSyncForm::BuildMenus()
                             SaveSettings1,
                             Exit1,
                             ExpandOptions1,
+                            TargetDelta1,
+                            mnuORefreshFileListing,
                             DisplayMessages,
                             SaveSettingsOnExit1,
                             About1,
@@ -274,6 +362,8 @@ void TMainSyncForm::BuildMenus()
     SaveSettings1->setObjectName(QStringLiteral("SaveSettings1"));
     Exit1->setObjectName(QStringLiteral("Exit1"));
     ExpandOptions1->setObjectName(QStringLiteral("ExpandOptions1"));
+    TargetDelta1->setObjectName(QStringLiteral("TargetDelta1"));
+    mnuORefreshFileListing->setObjectName(QStringLiteral("mnuORefreshFileListing"));
     DisplayMessages->setObjectName(QStringLiteral("DisplayMessages"));
     SaveSettingsOnExit1->setObjectName(QStringLiteral("SaveSettingsOnExit1"));
     About1->setObjectName(QStringLiteral("About1"));
@@ -293,9 +383,13 @@ void TMainSyncForm::BuildLayout()
     TabSet1->setToolTip(UiText("Main function tabs"));
     Notebook1 = new QStackedWidget(central);
     Notebook1->setObjectName(QStringLiteral("Notebook1"));
-    for (const char* page : UpperTabs) {
-        Notebook1->addWidget(EmptyPage(page));
-    }
+    Panes = new FolderPanes(Notebook1);
+    Notebook1->addWidget(Panes);
+    Notebook1->addWidget(EmptyPage(UpperTabs[1]));
+    Notebook1->addWidget(EmptyPage(UpperTabs[2]));
+    connect(Panes, &FolderPanes::FolderChosen, this, [this](Side side, const QString& folder) {
+        DirectoryListBox1Change(side, CoreText(folder));
+    });
     connect(TabSet1, &QTabBar::currentChanged, Notebook1, &QStackedWidget::setCurrentIndex);
 
     SeparatorPanel = new QWidget(central);
@@ -317,9 +411,16 @@ void TMainSyncForm::BuildLayout()
 
     Notebook2 = new QStackedWidget(central);
     Notebook2->setObjectName(QStringLiteral("Notebook2"));
-    for (const char* page : LowerPages) {
-        Notebook2->addWidget(EmptyPage(page));
+    FileOptions = new FileOptionsPage(FContext, Notebook2);
+    Notebook2->addWidget(FileOptions);
+    for (int page = 1; page < 5; ++page) {
+        Notebook2->addWidget(EmptyPage(LowerPages[page]));
     }
+    TargetDelta = new TargetDeltaPage(Notebook2);
+    Notebook2->addWidget(TargetDelta);
+    connect(FileOptions, &FileOptionsPage::ListingsNeeded, this, [this] { RefreshFileListings(); });
+    connect(TargetDelta->UpdateButton, &QPushButton::clicked, this, [this] { UpdateButtonClick(); });
+    connect(TargetDelta->ClearDeltaButton, &QPushButton::clicked, this, [this] { ClearDeltaButtonClick(); });
     TabSet2 = new QTabBar(central);
     TabSet2->setObjectName(QStringLiteral("TabSet2"));
     TabSet2->setToolTip(UiText("Option setting tabs"));

@@ -8,7 +8,10 @@
 #include <vector>
 
 #include "app/ui/QtHost.h"
+#include "engine/EngineState.h"
+#include "engine/RunContext.h"
 #include "engine/RunState.h"
+#include "reporting/Reporter.h"
 #include "settings/Options.h"
 
 class QAction;
@@ -22,6 +25,9 @@ class QToolButton;
 
 namespace Tandemix {
 
+class FileOptionsPage;
+class FolderPanes;
+class TargetDeltaPage;
 class TfrmCustomText;
 
 // The main window. It owns the program-wide options and operation state, shows them, and
@@ -40,6 +46,8 @@ public:
     Options& Opts() { return FOptions; }
     RunState& State() { return FState; }
     QtHost& HostSeam() { return FHost; }
+    EngineState& Engine() { return FEngine; }
+    RunContext& Context() { return FContext; }
 
     const std::string& ProgramFolder() const { return FProgramFolder; }
     const std::string& DefaultConfigPath() const { return FDefaultConfigPath; }
@@ -53,6 +61,16 @@ public:
     void ShowOptionsButtonClick(QObject* sender);
     void mnuCustom1Click();
     void About1Click();
+
+    // ---- Folders, listings and the decision list --------------------------------------------
+    // A folder chosen in a tree (or given by a batch row, a recent pair, the command line).
+    void DirectoryListBox1Change(Side side, const std::string& folder);
+    void RefreshFileListings();
+    void UpdateButtonClick();
+    void ClearDeltaButtonClick();
+    void ShowListing(Side side);
+    void ShowDeltaGrid();
+    void TargetDelta1Click();
 
     // Enables or disables the controls that must not change during a run.
     void ApplyControlsEnabled(bool enable);
@@ -72,6 +90,9 @@ public:
     QPushButton* SkipFileButton = nullptr;
     QPushButton* CloseButton = nullptr;
     QTimer* Timer2 = nullptr;
+    FolderPanes* Panes = nullptr;
+    FileOptionsPage* FileOptions = nullptr;
+    TargetDeltaPage* TargetDelta = nullptr;
 
     QMenu* FileMenu = nullptr;
     QMenu* ViewMenu = nullptr;
@@ -83,6 +104,8 @@ public:
     QAction* SaveSettings1 = nullptr;
     QAction* Exit1 = nullptr;
     QAction* ExpandOptions1 = nullptr;
+    QAction* TargetDelta1 = nullptr;
+    QAction* mnuORefreshFileListing = nullptr;
     QAction* DisplayMessages = nullptr;
     QAction* SaveSettingsOnExit1 = nullptr;
     QAction* About1 = nullptr;
@@ -110,6 +133,9 @@ private:
     Options FOptions;
     QtHost FHost;
     RunState FState;
+    EngineState FEngine;
+    NullReporter FReporter; // the log files and report lists plug in here
+    RunContext FContext;
     std::unique_ptr<TfrmCustomText> FCustomText;
     int FCollapsedHeight = 0;
     int FExpandedHeight = 0;

@@ -28,6 +28,9 @@ QtHost::QtHost(TMainSyncForm& form)
 
 void QtHost::ShowStatus(std::string_view text) noexcept
 {
+    if (FForm.StatusPanel == nullptr) {
+        return; // still building the window
+    }
     FForm.StatusPanel->setText(Text(text));
     FForm.StatusPanel->repaint();
 }
@@ -56,6 +59,9 @@ CursorShape QtHost::CurrentCursorShape() const noexcept
 
 void QtHost::SetStopEnabled(bool enabled) noexcept
 {
+    if (FForm.StopButton == nullptr) {
+        return;
+    }
     FForm.StopButton->setEnabled(enabled);
 }
 

@@ -1,0 +1,300 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/ui/FileOptionsPage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "app/ui/UiText.h"
+#include "engine/DateFilter.h"
+#include "engine/FileFilters.h"
+
+namespace Tandemix {
+
+FileOptionsPage::FileOptionsPage(RunContext& ctx, QWidget* parent)
+    : QWidget(parent)
+    , FCtx(ctx)
+    , FNow([] { return std::time(nullptr); })
+{
+    setObjectName(QStringLiteral("File Options"));
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(BuildMasks(), 0, 0, 1, 2);
+    grid->addWidget(BuildAttributes(), 1, 0);
+    grid->addWidget(BuildSizes(), 1, 1);
+    grid->addWidget(BuildDates(), 0, 2, 2, 1);
+    ShowOptions();
+}
+
+QWidget* FileOptionsPage::BuildMasks()
+{
+    auto* box = new QGroupBox(UiText("File Masks"), this);
+    auto* grid = new QGridLayout(box);
+    IncludeString = new QComboBox(box);
+    IncludeString->setObjectName(QStringLiteral("IncludeString"));
+    IncludeString->setEditable(true);
+    IncludeString->addItems({QStringLiteral("*.*"), QStringLiteral("*.DOC;*.WKS;")});
+    IncludeString->setInsertPolicy(QComboBox::NoInsert);
+    ExcludeString = new QComboBox(box);
+    ExcludeString->setObjectName(QStringLiteral("ExcludeString"));
+    ExcludeString->setEditable(true);
+    ExcludeString->addItems({QStringLiteral(".SWP;.BAK;.TMP;"), QStringLiteral(".SWP;.BAK;.TMP;.EXE;.DSM;")});
+    ExcludeString->setInsertPolicy(QComboBox::NoInsert);
+    grid->addWidget(new QLabel(UiText("Include:"), box), 0, 0);
+    grid->addWidget(IncludeString, 0, 1);
+    grid->addWidget(new QLabel(UiText("Exclude:"), box), 1, 0);
+    grid->addWidget(ExcludeString, 1, 1);
+
+    IncludeString->lineEdit()->installEventFilter(this);
+    ExcludeString->lineEdit()->installEventFilter(this);
+    connect(IncludeString, &QComboBox::editTextChanged, this, [this](const QString& text) {
+        if (!FShowing) {
+            FCtx.Opts.IncludeString = CoreText(text);
+            emit OptionChanged();
+        }
+    });
+    // Choosing a history entry is a finished edit: list again at once.
+    connect(IncludeString, &QComboBox::activated, this, [this] {
+        FCtx.Opts.IncludeString = CoreText(IncludeString->currentText());
+        emit ListingsNeeded();
+    });
+    connect(ExcludeString, &QComboBox::editTextChanged, this, [this](const QString& text) {
+        if (FShowing) {
+            return;
+        }
+        FCtx.Opts.ExcludeString = CoreText(text);
+        UpdateExcludeList(FCtx, true);
+        FExcludeDroppedDown = false;
+        emit OptionChanged();
+    });
+    connect(ExcludeString, &QComboBox::activated, this, [this] {
+        FCtx.Opts.ExcludeString = CoreText(ExcludeString->currentText());
+        UpdateExcludeList(FCtx, true);
+        emit ListingsNeeded();
+    });
+    return box;
+}
+
+QWidget* FileOptionsPage::BuildAttributes()
+{
+    auto* box = new QGroupBox(UiText("Attributes"), this);
+    auto* column = new QVBoxLayout(box);
+    auto make = [&](QCheckBox*& check, const char* name, const char* caption) {
+        check = new QCheckBox(UiText(caption), box);
+        check->setObjectName(QString::fromUtf8(name));
+        column->addWidget(check);
+        connect(check, &QCheckBox::toggled, this, [this] {
+            if (!FShowing) {
+                CheckArchiveClick();
+            }
+        });
+    };
+    make(CheckNormal, "CheckNormal", "Normal");
+    make(CheckArchive, "CheckArchive", "Archive");
+    make(CheckReadOnly, "CheckReadOnly", "Read Only");
+    make(CheckSystem, "CheckSystem", "System");
+    make(CheckHidden, "CheckHidden", "Hidden");
+    return box;
+}
+
+QWidget* FileOptionsPage::BuildSizes()
+{
+    auto* box = new QGroupBox(UiText("File Size"), this);
+    auto* grid = new QGridLayout(box);
+    MinFileSize = new QLineEdit(box);
+    MinFileSize->setObjectName(QStringLiteral("MinFileSize"));
+    MaxFileSize = new QLineEdit(box);
+    MaxFileSize->setObjectName(QStringLiteral("MaxFileSize"));
+    grid->addWidget(new QLabel(UiText("<"), box), 0, 0);
+    grid->addWidget(MinFileSize, 0, 1);
+    grid->addWidget(new QLabel(UiText("bytes"), box), 0, 2);
+    grid->addWidget(new QLabel(UiText(">"), box), 1, 0);
+    grid->addWidget(MaxFileSize, 1, 1);
+    grid->addWidget(new QLabel(UiText("bytes"), box), 1, 2);
+    for (QLineEdit* edit : {MinFileSize, MaxFileSize}) {
+        connect(edit, &QLineEdit::editingFinished, this, [this, edit] { SizeEdited(edit); });
+        connect(edit, &QLineEdit::returnPressed, this, [this] { emit ListingsNeeded(); });
+    }
+    return box;
+}
+
+QWidget* FileOptionsPage::BuildDates()
+{
+    auto* box = new QGroupBox(UiText("File Dates"), this);
+    auto* grid = new QGridLayout(box);
+    UseDatesAll = new QRadioButton(UiText("All"), box);
+    UseDatesAll->setObjectName(QStringLiteral("UseDatesAll"));
+    UseDatesNoDays = new QRadioButton(UiText("Today and Past"), box);
+    UseDatesNoDays->setObjectName(QStringLiteral("UseDatesNoDays"));
+    PastDaysCount = new QLineEdit(UiText("6"), box);
+    PastDaysCount->setObjectName(QStringLiteral("PastDaysCount"));
+    PastDaysCount->setMaximumWidth(50);
+    UseDatesFromTo = new QRadioButton(UiText("From:"), box);
+    UseDatesFromTo->setObjectName(QStringLiteral("UseDatesFromTo"));
+    UseDateFrom = new QLineEdit(box);
+    UseDateFrom->setObjectName(QStringLiteral("UseDateFrom"));
+    UseDateTo = new QLineEdit(box);
+    UseDateTo->setObjectName(QStringLiteral("UseDateTo"));
+    for (QLineEdit* edit : {UseDateFrom, UseDateTo}) {
+        edit->setInputMask(QStringLiteral("99/99/99;_"));
+        edit->setMaximumWidth(90);
+    }
+    TodayFrom = new QPushButton(UiText("Today"), box);
+    TodayFrom->setObjectName(QStringLiteral("TodayFrom"));
+    DateFromLabel = new QLabel(box);
+    DateFromLabel->setObjectName(QStringLiteral("DateFromLabel"));
+    DateToLabel = new QLabel(box);
+    DateToLabel->setObjectName(QStringLiteral("DateToLabel"));
+    UseFileDatesLabel = new QLabel(box);
+    UseFileDatesLabel->setObjectName(QStringLiteral("UseFileDatesLabel"));
+
+    grid->addWidget(UseDatesAll, 0, 0, 1, 3);
+    grid->addWidget(UseDatesNoDays, 1, 0);
+    grid->addWidget(PastDaysCount, 1, 1);
+    grid->addWidget(new QLabel(UiText("days"), box), 1, 2);
+    grid->addWidget(UseDatesFromTo, 2, 0);
+    grid->addWidget(UseDateFrom, 2, 1);
+    grid->addWidget(new QLabel(UiText("To:"), box), 3, 0, Qt::AlignRight);
+    grid->addWidget(UseDateTo, 3, 1);
+    grid->addWidget(TodayFrom, 3, 2);
+    grid->addWidget(DateFromLabel, 4, 0, 1, 3);
+    grid->addWidget(DateToLabel, 5, 0, 1, 3);
+    grid->addWidget(UseFileDatesLabel, 6, 0, 1, 3);
+    grid->setRowStretch(7, 1);
+
+    connect(UseDatesAll, &QRadioButton::clicked, this, [this] {
+        ShowDateLabels(UseDatesAllClick(FCtx.Opts, FNow()));
+        EnableDateControls();
+        emit OptionChanged();
+    });
+    connect(UseDatesNoDays, &QRadioButton::clicked, this, [this] {
+        FCtx.Opts.PastDaysCount = CoreText(PastDaysCount->text());
+        ShowDateLabels(UseDatesNoDaysClick(FCtx.Opts, FNow()));
+        EnableDateControls();
+        emit OptionChanged();
+    });
+    connect(UseDatesFromTo, &QRadioButton::clicked, this, [this] {
+        ShowDateLabels(UseDatesFromToClick(FCtx, FNow()));
+        EnableDateControls();
+        emit OptionChanged();
+        emit ListingsNeeded();
+    });
+    connect(PastDaysCount, &QLineEdit::textEdited, this, [this](const QString& text) {
+        ShowDateLabels(PastDaysCountChange(FCtx.Opts, CoreText(text), FNow()));
+    });
+    connect(UseDateFrom, &QLineEdit::textEdited, this, [this](const QString& text) {
+        ShowDateLabels(UseDateFromChange(FCtx.Opts, CoreText(text), FNow()));
+    });
+    connect(UseDateTo, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (!FShowing) {
+            ShowDateLabels(UseDateToChange(FCtx.Opts, CoreText(text), FNow()));
+        }
+    });
+    connect(TodayFrom, &QPushButton::clicked, this, [this] { UseDateTo->setText(UiText(TodayFromClick(FNow()))); });
+    return box;
+}
+
+void FileOptionsPage::ShowOptions()
+{
+    FShowing = true;
+    const Options& opts = FCtx.Opts;
+    IncludeString->setEditText(UiText(opts.IncludeString));
+    ExcludeString->setEditText(UiText(opts.ExcludeString));
+    CheckNormal->setChecked(opts.CheckNormal);
+    CheckArchive->setChecked(opts.CheckArchive);
+    CheckReadOnly->setChecked(opts.CheckReadOnly);
+    CheckSystem->setChecked(opts.CheckSystem);
+    CheckHidden->setChecked(opts.CheckHidden);
+    MinFileSize->setText(UiText(opts.MinFileSize));
+    MaxFileSize->setText(UiText(opts.MaxFileSize));
+    UseDatesAll->setChecked(opts.DatesMode == DateMode::All);
+    UseDatesNoDays->setChecked(opts.DatesMode == DateMode::NoDays);
+    UseDatesFromTo->setChecked(opts.DatesMode == DateMode::FromTo);
+    PastDaysCount->setText(UiText(opts.PastDaysCount));
+    UseDateFrom->setText(UiText(MaskedDateText(opts.UseDateFrom)));
+    UseDateTo->setText(UiText(MaskedDateText(opts.UseDateTo != 0 ? opts.UseDateTo : TodayPacked(FNow()))));
+    UpdateExcludeList(FCtx, false);
+    ShowDateLabels(SetSyncDateLabel(FCtx.Opts, FNow()));
+    EnableDateControls();
+    FShowing = false;
+}
+
+void FileOptionsPage::ShowDateLabels(const DateLabels& labels)
+{
+    DateFromLabel->setText(UiText(labels.DateFromLabel));
+    DateToLabel->setText(UiText(labels.DateToLabel));
+    UseFileDatesLabel->setText(UiText(labels.UseFileDatesLabel));
+}
+
+void FileOptionsPage::EnableDateControls()
+{
+    bool fromTo = UseDatesFromTo->isChecked();
+    PastDaysCount->setEnabled(UseDatesNoDays->isChecked());
+    UseDateFrom->setEnabled(fromTo);
+    UseDateTo->setEnabled(fromTo);
+    TodayFrom->setEnabled(fromTo);
+}
+
+void FileOptionsPage::CheckArchiveClick()
+{
+    Options& opts = FCtx.Opts;
+    opts.CheckNormal = CheckNormal->isChecked();
+    opts.CheckArchive = CheckArchive->isChecked();
+    opts.CheckReadOnly = CheckReadOnly->isChecked();
+    opts.CheckSystem = CheckSystem->isChecked();
+    opts.CheckHidden = CheckHidden->isChecked();
+    emit OptionChanged();
+}
+
+void FileOptionsPage::SizeEdited(QLineEdit* edit)
+{
+    SizeEdit which = edit == MinFileSize ? SizeEdit::Min : SizeEdit::Max;
+    SizeEditOutcome outcome = MaxFileSizeChange(FCtx, which, CoreText(edit->text()));
+    if (!outcome.Warning.empty()) {
+        FCtx.Hst.Ask(outcome.Warning, DialogButtons::Ok);
+    }
+    if (edit->text() != UiText(outcome.EditText)) {
+        edit->setText(UiText(outcome.EditText));
+    }
+    emit OptionChanged();
+}
+
+void FileOptionsPage::HistoryKey(QComboBox* box, int key)
+{
+    QString text = box->currentText();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        if (!text.isEmpty() && box->findText(text) < 0) {
+            box->addItem(text);
+        }
+        emit ListingsNeeded();
+    } else if (key == Qt::Key_Delete) {
+        int index = box->findText(text);
+        if (index >= 0) {
+            box->removeItem(index);
+            box->setEditText(text);
+        }
+        emit ListingsNeeded();
+    }
+}
+
+bool FileOptionsPage::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (watched == IncludeString->lineEdit()) {
+            HistoryKey(IncludeString, key->key());
+        } else if (watched == ExcludeString->lineEdit()) {
+            HistoryKey(ExcludeString, key->key());
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace Tandemix

@@ -1,0 +1,204 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "filemanager/ui/FolderPanes.h"
+
+#include <QComboBox>
+#include <QFileSystemModel>
+#include <QGridLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QListWidget>
+#include <QTreeView>
+
+#include <algorithm>
+#include <string_view>
+
+#include "app/ui/UiText.h"
+#include "engine/FileHelpers.h"
+#include "platform/Mounts.h"
+
+namespace Tandemix {
+
+namespace {
+
+// Kernel and container bookkeeping mounts are no place to keep files in step.
+bool IsUserVisibleMount(const MountInfo& mount)
+{
+    static const std::string_view pseudo[] = {"proc",     "sysfs",     "cgroup",     "cgroup2",   "devpts",
+                                              "mqueue",   "debugfs",   "tracefs",    "securityfs", "pstore",
+                                              "bpf",      "configfs",  "fusectl",    "hugetlbfs", "autofs",
+                                              "binfmt_misc", "rpc_pipefs", "nsfs",   "efivarfs",  "devtmpfs"};
+    return std::find(std::begin(pseudo), std::end(pseudo), mount.FsType) == std::end(pseudo);
+}
+
+QLabel* Figure(const QString& name, QWidget* parent)
+{
+    auto* label = new QLabel(QStringLiteral("0"), parent);
+    label->setObjectName(name);
+    return label;
+}
+
+} // namespace
+
+FolderPanes::FolderPanes(QWidget* parent)
+    : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Folder Selection"));
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(2, 2, 2, 2);
+    row->addWidget(BuildSide(Side::Source));
+    row->addWidget(BuildSide(Side::Target));
+    RefreshDriveBoxes();
+}
+
+QWidget* FolderPanes::BuildSide(Side side)
+{
+    bool source = side == Side::Source;
+    SidePane& pane = Pane(side);
+    auto* box = new QWidget(this);
+    auto* grid = new QGridLayout(box);
+    grid->setContentsMargins(2, 2, 2, 2);
+
+    pane.FolderLabel = new QLabel(box);
+    pane.FolderLabel->setObjectName(source ? QStringLiteral("SyncSource") : QStringLiteral("SyncTarget"));
+    pane.FolderLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    pane.DriveBox = new QComboBox(box);
+    pane.DriveBox->setObjectName(source ? QStringLiteral("SourceDriveBox") : QStringLiteral("TargetDriveBox"));
+    pane.DriveBox->setToolTip(source ? UiText("Change source drive") : UiText("Change target drive"));
+
+    pane.FolderModel = new QFileSystemModel(box);
+    pane.FolderModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden);
+    pane.FolderModel->setRootPath(QStringLiteral("/"));
+    pane.DirectoryListBox = new QTreeView(box);
+    pane.DirectoryListBox->setObjectName(source ? QStringLiteral("DirectoryListBox1")
+                                                : QStringLiteral("DirectoryListBox2"));
+    pane.DirectoryListBox->setToolTip(source ? UiText("Source folder selection") : UiText("Target folder selection"));
+    pane.DirectoryListBox->setModel(pane.FolderModel);
+    for (int column = 1; column < pane.FolderModel->columnCount(); ++column) {
+        pane.DirectoryListBox->hideColumn(column);
+    }
+    pane.DirectoryListBox->header()->setVisible(false);
+
+    pane.FileList = new QListWidget(box);
+    pane.FileList->setObjectName(source ? QStringLiteral("SourceFileList") : QStringLiteral("TargetFileList"));
+    pane.FileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    pane.FileList->setUniformItemSizes(true);
+
+    pane.PathLabel = new QLabel(box);
+    pane.PathLabel->setObjectName(source ? QStringLiteral("SourcePath") : QStringLiteral("TargetPath"));
+    pane.FileCount = Figure(source ? QStringLiteral("SourceFileCount") : QStringLiteral("TargetFileCount"), box);
+    pane.DirSize = Figure(source ? QStringLiteral("SourceDirSize") : QStringLiteral("TargetDirSize"), box);
+    pane.DriveSpaceValue
+        = Figure(source ? QStringLiteral("SDriveSpaceValue") : QStringLiteral("TDriveSpaceValue"), box);
+
+    grid->addWidget(new QLabel(source ? UiText("Source:") : UiText("Target:"), box), 0, 0);
+    grid->addWidget(pane.FolderLabel, 0, 1, 1, 3);
+    grid->addWidget(pane.DriveBox, 1, 0, 1, 4);
+    grid->addWidget(pane.DirectoryListBox, 2, 0, 1, 4);
+    grid->addWidget(pane.FileList, 3, 0, 1, 4);
+    grid->addWidget(pane.PathLabel, 4, 0, 1, 4);
+    grid->addWidget(new QLabel(UiText("Files:"), box), 5, 0);
+    grid->addWidget(pane.FileCount, 5, 1);
+    grid->addWidget(new QLabel(UiText("Size:"), box), 5, 2);
+    grid->addWidget(pane.DirSize, 5, 3);
+    grid->addWidget(new QLabel(UiText("Free:"), box), 6, 0);
+    grid->addWidget(pane.DriveSpaceValue, 6, 1, 1, 3);
+    grid->setRowStretch(2, 2);
+    grid->setRowStretch(3, 3);
+
+    connect(pane.DirectoryListBox, &QTreeView::clicked, this, [this, side] { OnTreeClicked(side); });
+    connect(pane.DirectoryListBox, &QTreeView::activated, this, [this, side] { OnTreeClicked(side); });
+    connect(pane.DriveBox, &QComboBox::activated, this, [this, side] { OnDriveChosen(side); });
+    return box;
+}
+
+void FolderPanes::RefreshDriveBoxes()
+{
+    std::vector<MountInfo> mounts = ListMounts();
+    for (Side side : {Side::Source, Side::Target}) {
+        QComboBox* box = Pane(side).DriveBox;
+        QString current = box->currentText();
+        box->clear();
+        for (const MountInfo& mount : mounts) {
+            if (IsUserVisibleMount(mount) && box->findText(UiText(mount.MountPoint)) < 0) {
+                box->addItem(UiText(mount.MountPoint));
+            }
+        }
+        if (box->findText(QStringLiteral("/")) < 0) {
+            box->insertItem(0, QStringLiteral("/"));
+        }
+        int index = box->findText(current);
+        box->setCurrentIndex(index >= 0 ? index : 0);
+    }
+}
+
+void FolderPanes::OnTreeClicked(Side side)
+{
+    if (FPointing) {
+        return;
+    }
+    SidePane& pane = Pane(side);
+    QString folder = pane.FolderModel->filePath(pane.DirectoryListBox->currentIndex());
+    if (!folder.isEmpty()) {
+        emit FolderChosen(side, folder);
+    }
+}
+
+void FolderPanes::OnDriveChosen(Side side)
+{
+    QString root = Pane(side).DriveBox->currentText();
+    if (!root.isEmpty()) {
+        emit FolderChosen(side, root);
+    }
+}
+
+void FolderPanes::PointTreeAt(Side side, const std::string& folder)
+{
+    SidePane& pane = Pane(side);
+    FPointing = true;
+    QString path = UiText(folder);
+    QModelIndex index = pane.FolderModel->index(path);
+    if (index.isValid()) {
+        pane.DirectoryListBox->setCurrentIndex(index);
+        pane.DirectoryListBox->scrollTo(index);
+        pane.DirectoryListBox->expand(index);
+    }
+    int drive = pane.DriveBox->findText(UiText(MountPointOf(folder)));
+    if (drive >= 0) {
+        pane.DriveBox->setCurrentIndex(drive);
+    }
+    pane.FolderLabel->setText(path);
+    FPointing = false;
+}
+
+void FolderPanes::ClearFileList(Side side)
+{
+    Pane(side).FileList->clear();
+}
+
+void FolderPanes::ShowListing(Side side, const SideListing& listing, bool sorted)
+{
+    SidePane& pane = Pane(side);
+    pane.FileList->setUpdatesEnabled(false);
+    pane.FileList->clear();
+    QStringList names;
+    names.reserve(static_cast<qsizetype>(listing.Files.size()));
+    for (const TFileData& file : listing.Files) {
+        names << UiText(file.FileName);
+    }
+    pane.FileList->addItems(names);
+    pane.FileList->setSortingEnabled(sorted);
+    if (sorted) {
+        pane.FileList->sortItems();
+    }
+    pane.FileList->setUpdatesEnabled(true);
+    QString folder = UiText(listing.Folder);
+    pane.PathLabel->setText(
+        pane.PathLabel->fontMetrics().elidedText(folder, Qt::ElideMiddle, std::max(120, pane.PathLabel->width())));
+    pane.PathLabel->setToolTip(folder);
+    pane.FolderLabel->setText(folder);
+    pane.FileCount->setText(QString::number(listing.FileCount));
+    pane.DirSize->setText(listing.ByteTotal == 0 ? QStringLiteral("0") : UiText(FormatSize(listing.ByteTotal)));
+    pane.DriveSpaceValue->setText(UiText(listing.FreeSpaceText));
+}
+
+} // namespace Tandemix

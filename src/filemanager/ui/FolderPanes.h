@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QWidget>
+
+#include <string>
+
+#include "engine/EngineState.h"
+
+class QComboBox;
+class QFileSystemModel;
+class QLabel;
+class QListWidget;
+class QTreeView;
+
+namespace Tandemix {
+
+// The controls of one side: drive box (mount points), folder tree, file pane and figures.
+struct SidePane
+{
+    QComboBox* DriveBox = nullptr;
+    QTreeView* DirectoryListBox = nullptr;
+    QFileSystemModel* FolderModel = nullptr;
+    QListWidget* FileList = nullptr;
+    QLabel* FolderLabel = nullptr; // SyncSource / SyncTarget
+    QLabel* PathLabel = nullptr;   // SourcePath / TargetPath
+    QLabel* FileCount = nullptr;
+    QLabel* DirSize = nullptr;
+    QLabel* DriveSpaceValue = nullptr;
+};
+
+// The folder-selection page: both sides' folder trees and file panes. Choosing a folder emits
+// FolderChosen; the window lists that side in the core and hands the listing back here.
+class FolderPanes : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit FolderPanes(QWidget* parent = nullptr);
+
+    SidePane& Pane(Side side) { return side == Side::Source ? FSource : FTarget; }
+
+    // Points the side's drive box and tree at a folder without emitting FolderChosen.
+    void PointTreeAt(Side side, const std::string& folder);
+    void ShowListing(Side side, const SideListing& listing, bool sorted);
+    void ClearFileList(Side side);
+    void RefreshDriveBoxes();
+
+signals:
+    void FolderChosen(Tandemix::Side side, const QString& folder);
+
+private:
+    QWidget* BuildSide(Side side);
+    void OnTreeClicked(Side side);
+    void OnDriveChosen(Side side);
+
+    SidePane FSource;
+    SidePane FTarget;
+    bool FPointing = false;
+};
+
+} // namespace Tandemix

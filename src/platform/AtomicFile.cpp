@@ -1,0 +1,304 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/AtomicFile.h"
+
+#include "platform/FaultHook.h"
+
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <ctime>
+
+namespace Tandemix {
+
+namespace {
+
+constexpr std::string_view TempSuffix = ".txpart";
+constexpr std::size_t RandomLength = 6;
+constexpr std::string_view RandomAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+// Longest file name the common Linux filesystems accept.
+constexpr std::size_t MaxNameBytes = 255;
+// '.' + name + '.' + random + suffix
+constexpr std::size_t TempOverhead = 1 + 1 + RandomLength + TempSuffix.size();
+constexpr int MaxCreateAttempts = 64;
+
+std::uint64_t SplitMix(std::uint64_t x)
+{
+    x += 0x9E3779B97F4A7C15ULL;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
+    return x ^ (x >> 31);
+}
+
+// The random part only has to avoid collisions with another writer of the same file; when the
+// kernel's generator cannot answer at once, time, process and a counter are still unique enough.
+std::string RandomLetters()
+{
+    unsigned char bytes[RandomLength] = {};
+    if (getrandom(bytes, sizeof bytes, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof bytes)) {
+        static std::atomic<std::uint64_t> counter{0};
+        timespec now{};
+        clock_gettime(CLOCK_REALTIME, &now);
+        std::uint64_t seed =
+            SplitMix(static_cast<std::uint64_t>(now.tv_nsec) ^ (static_cast<std::uint64_t>(now.tv_sec) << 20)
+                     ^ (static_cast<std::uint64_t>(getpid()) << 40) ^ counter.fetch_add(1));
+        for (unsigned char& b : bytes) {
+            seed = SplitMix(seed);
+            b = static_cast<unsigned char>(seed);
+        }
+    }
+    std::string letters(RandomLength, 'x');
+    for (std::size_t i = 0; i < RandomLength; ++i) {
+        letters[i] = RandomAlphabet[bytes[i] % RandomAlphabet.size()];
+    }
+    return letters;
+}
+
+std::string_view LastComponent(std::string_view path)
+{
+    std::size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+// The file a write to `path` must replace: the target of a symbolic link, so that a
+// configuration kept elsewhere and linked into place stays linked.
+std::string ResolveTarget(const std::string& path)
+{
+    struct stat st = {};
+    if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) {
+        return path;
+    }
+    char* resolved = realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) {
+        return path; // dangling: the link itself is replaced
+    }
+    std::string target(resolved);
+    std::free(resolved);
+    return target;
+}
+
+// Removes the temp file on every failure path, keeping the errno of the call that failed.
+class TempFile
+{
+public:
+    TempFile() = default;
+    TempFile(const TempFile&) = delete;
+    TempFile& operator=(const TempFile&) = delete;
+
+    ~TempFile()
+    {
+        int saved = errno;
+        if (FFd >= 0) {
+            close(FFd);
+        }
+        if (!FPath.empty()) {
+            unlink(FPath.c_str());
+        }
+        errno = saved;
+    }
+
+    void Adopt(int fd, std::string path)
+    {
+        FFd = fd;
+        FPath = std::move(path);
+    }
+    int Fd() const { return FFd; }
+    const std::string& Path() const { return FPath; }
+    int ReleaseFd()
+    {
+        int fd = FFd;
+        FFd = -1;
+        return fd;
+    }
+    void Keep() { FPath.clear(); }
+
+private:
+    int FFd = -1;
+    std::string FPath;
+};
+
+SysStatus CreateTemp(const std::string& target, mode_t mode, TempFile& temp)
+{
+    for (int attempt = 0; attempt < MaxCreateAttempts; ++attempt) {
+        std::string tempPath = TempPathFor(target);
+        if (int fault = CheckFault(FaultOp::Open, tempPath); fault != 0) {
+            return SysFail(fault, "open");
+        }
+        int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
+        if (fd >= 0) {
+            temp.Adopt(fd, std::move(tempPath));
+            return SysOk();
+        }
+        if (errno != EEXIST) {
+            return SysFail(errno, "open");
+        }
+    }
+    return SysFail(EEXIST, "open");
+}
+
+SysStatus WriteAllChecked(int fd, std::string_view content, const std::string& tempPath)
+{
+    const char* data = content.data();
+    std::size_t left = content.size();
+    while (left > 0) {
+        std::size_t allowed = left;
+        if (int fault = CheckWriteFault(tempPath, left, allowed); fault != 0) {
+            return SysFail(fault, "write");
+        }
+        ssize_t n = write(fd, data, std::min(left, allowed));
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return SysFail(errno, "write");
+        }
+        if (n == 0) {
+            // No progress and no error: nothing more will fit.
+            return SysFail(ENOSPC, "write");
+        }
+        data += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return SysOk();
+}
+
+} // namespace
+
+std::string TempPathFor(const std::string& finalPath)
+{
+    std::string_view name = LastComponent(finalPath);
+    std::string_view folder = std::string_view(finalPath).substr(0, finalPath.size() - name.size());
+    if (name.size() + TempOverhead > MaxNameBytes) {
+        name = name.substr(0, MaxNameBytes - TempOverhead);
+    }
+    std::string temp;
+    temp.reserve(folder.size() + name.size() + TempOverhead);
+    temp.append(folder).append(".").append(name).append(".").append(RandomLetters()).append(TempSuffix);
+    return temp;
+}
+
+bool IsTempName(std::string_view name)
+{
+    name = LastComponent(name);
+    if (name.size() <= TempOverhead || name.front() != '.' || !name.ends_with(TempSuffix)) {
+        return false;
+    }
+    std::string_view random = name.substr(name.size() - TempSuffix.size() - RandomLength, RandomLength);
+    if (name[name.size() - TempSuffix.size() - RandomLength - 1] != '.') {
+        return false;
+    }
+    return std::all_of(random.begin(), random.end(), [](char c) {
+        return RandomAlphabet.find(c) != std::string_view::npos;
+    });
+}
+
+SysStatus WriteFileAtomically(const std::string& path, std::string_view content)
+{
+    const std::string target = ResolveTarget(path);
+
+    // Opening the old file for writing is the check an in-place write would meet; it also gives
+    // the owner and mode the replacement must keep.
+    struct stat old = {};
+    bool haveOld = false;
+    int probe = open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (probe >= 0) {
+        haveOld = fstat(probe, &old) == 0;
+        close(probe);
+    } else if (errno != ENOENT) {
+        return SysFail(errno, "open");
+    }
+
+    // Created with at most the old bits, so that a private file is never readable by others
+    // for a moment, nor for good when the filesystem refuses the exact mode below.
+    TempFile temp;
+    mode_t createMode = haveOld ? (old.st_mode & 0666) : 0666;
+    if (SysStatus created = CreateTemp(target, createMode, temp); !created) {
+        return created;
+    }
+    if (haveOld) {
+        // Best effort: only root may give the file to its old owner, and filesystems without
+        // Unix modes refuse both; the content matters more than the metadata then.
+        struct stat now = {};
+        bool otherOwner =
+            fstat(temp.Fd(), &now) == 0 && (now.st_uid != old.st_uid || now.st_gid != old.st_gid);
+        if (otherOwner && fchown(temp.Fd(), old.st_uid, old.st_gid) != 0) {
+            // Stays ours, as with any editor that saves by replacing the file.
+        }
+        if (fchmod(temp.Fd(), old.st_mode & 07777) != 0) {
+            // The creation mode above already keeps the bits no wider than before.
+        }
+    }
+
+    if (SysStatus written = WriteAllChecked(temp.Fd(), content, temp.Path()); !written) {
+        return written;
+    }
+    if (int fault = CheckFault(FaultOp::Sync, temp.Path()); fault != 0) {
+        return SysFail(fault, "fdatasync");
+    }
+    // Filesystems that cannot sync at all say so with EINVAL; there is nothing to wait for then.
+    if (fdatasync(temp.Fd()) != 0 && errno != EINVAL && errno != ENOTSUP) {
+        return SysFail(errno, "fdatasync");
+    }
+    // Network filesystems report deferred write errors here.
+    if (close(temp.ReleaseFd()) != 0) {
+        return SysFail(errno, "close");
+    }
+    if (int fault = CheckFault(FaultOp::Rename, path); fault != 0) {
+        return SysFail(fault, "rename");
+    }
+    if (rename(temp.Path().c_str(), target.c_str()) != 0) {
+        return SysFail(errno, "rename");
+    }
+    temp.Keep();
+    return SysOk();
+}
+
+SysResult<std::string> ReadWholeFile(const std::string& path)
+{
+    if (int fault = CheckFault(FaultOp::Read, path); fault != 0) {
+        return SysResult<std::string>::Failure(fault, "read");
+    }
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        return SysResult<std::string>::Failure(errno, "open");
+    }
+    struct stat st = {};
+    if (fstat(fd, &st) != 0) {
+        int error = errno;
+        close(fd);
+        return SysResult<std::string>::Failure(error, "fstat");
+    }
+    // One byte beyond the stated size lets the usual case end with the read that sees EOF;
+    // files that grow while read, or report no size (/proc), still read to their end.
+    std::size_t chunk = st.st_size > 0 ? static_cast<std::size_t>(st.st_size) + 1 : 8192;
+    std::string data;
+    for (;;) {
+        std::size_t used = data.size();
+        data.resize(used + chunk);
+        ssize_t n = read(fd, data.data() + used, chunk);
+        if (n < 0) {
+            data.resize(used);
+            if (errno == EINTR) {
+                continue;
+            }
+            int error = errno;
+            close(fd);
+            return SysResult<std::string>::Failure(error, "read");
+        }
+        data.resize(used + static_cast<std::size_t>(n));
+        if (n == 0) {
+            break;
+        }
+        chunk = std::max<std::size_t>(chunk, 65536);
+    }
+    close(fd);
+    return data;
+}
+
+} // namespace Tandemix

@@ -1,0 +1,644 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "settings/IniFile.h"
+
+#include "platform/FaultHook.h"
+
+#include <gtest/gtest.h>
+
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace Tandemix {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Names parameterised cases after their table row, in test names and in listings.
+struct ByName
+{
+    template <typename Row>
+    std::string operator()(const ::testing::TestParamInfo<Row>& row) const
+    {
+        return row.param.Name;
+    }
+};
+
+template <typename Row>
+void PrintTo(const Row& row, std::ostream* out) requires requires
+{
+    row.Name;
+}
+{
+    *out << '"' << row.Name << '"';
+}
+
+class IniFileTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const char* tmp = std::getenv("TMPDIR");
+        std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/tx-ini-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        FDir = pattern;
+        FPath = FDir + "/TXDef.CFG";
+    }
+
+    void TearDown() override
+    {
+        ClearFaults();
+        chmod(FDir.c_str(), 0700);
+        std::error_code ignored;
+        fs::remove_all(FDir, ignored);
+    }
+
+    void Put(const std::string& bytes) const
+    {
+        std::ofstream out(FPath, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        ASSERT_TRUE(out.good());
+    }
+
+    std::string Bytes() const
+    {
+        std::ifstream in(FPath, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+    std::vector<std::string> Names() const
+    {
+        std::vector<std::string> names;
+        for (const fs::directory_entry& entry : fs::directory_iterator(FDir)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    std::string FDir;
+    std::string FPath;
+};
+
+ino_t InodeOf(const std::string& path)
+{
+    struct stat st = {};
+    return stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+// ---- Reading -------------------------------------------------------------------------------
+
+const std::string SampleFile = "; written by hand\r\n"
+                               "Orphan=before any section\r\n"
+                               "[Misc Options]\r\n"
+                               "Compile Date=July 23, 1997\r\n"
+                               "  Revision Code  =  2  \r\n"
+                               "\tPath\t=\ta=b=c\r\n"
+                               "Quoted=\"  spaced  \"\r\n"
+                               "HalfQuoted=\"open\r\n"
+                               "Empty=\r\n"
+                               "NoEquals line\r\n"
+                               ";Commented=1\r\n"
+                               "[File Options Extra]\r\n"
+                               "Prefix=wrong section\r\n"
+                               "[ File Options ]\r\n"
+                               "MaxFileSize=100\r\n"
+                               "Prefix=in File Options\r\n";
+
+struct ReadCase
+{
+    const char* Name;
+    const char* Section;
+    const char* Key;
+    const char* Expected;
+};
+
+class IniReadTest : public IniFileTest, public ::testing::WithParamInterface<ReadCase>
+{};
+
+TEST_P(IniReadTest, ReadString)
+{
+    Put(SampleFile);
+    IniFile ini(FPath);
+    EXPECT_EQ(ini.ReadString(GetParam().Section, GetParam().Key, "<default>"), GetParam().Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Sample,
+    IniReadTest,
+    ::testing::Values(ReadCase{"Plain", "Misc Options", "Compile Date", "July 23, 1997"},
+                      ReadCase{"SectionAndKeyIgnoreCase", "MISC options", "compile DATE", "July 23, 1997"},
+                      ReadCase{"BlanksAroundKeyAndValueTrimmed", "Misc Options", "Revision Code", "2"},
+                      ReadCase{"TabsTrimmedAndFurtherEqualsKept", "Misc Options", "Path", "a=b=c"},
+                      ReadCase{"QueriedNamesTrimmed", " Misc Options ", " Revision Code ", "2"},
+                      ReadCase{"QuotesRemovedInnerBlanksKept", "Misc Options", "Quoted", "  spaced  "},
+                      ReadCase{"LoneQuoteKept", "Misc Options", "HalfQuoted", "\"open"},
+                      ReadCase{"EmptyValueIsNotTheDefault", "Misc Options", "Empty", ""},
+                      ReadCase{"LineWithoutEqualsIsNoKey", "Misc Options", "NoEquals line", "<default>"},
+                      ReadCase{"CommentIsNoKey", "Misc Options", "Commented", "<default>"},
+                      ReadCase{"CommentIsNoKeyEvenWithSemicolon", "Misc Options", ";Commented", "<default>"},
+                      ReadCase{"BlanksInsideBracketsTrimmed", "File Options", "MaxFileSize", "100"},
+                      ReadCase{"SectionNameMatchedWhole", "File Options", "Prefix", "in File Options"},
+                      ReadCase{"KeyOfAnotherSection", "Misc Options", "MaxFileSize", "<default>"},
+                      ReadCase{"KeyBeforeAnySection", "", "Orphan", "<default>"},
+                      ReadCase{"MissingSection", "Nowhere", "Compile Date", "<default>"},
+                      ReadCase{"MissingKey", "Misc Options", "Nothing", "<default>"}),
+    ByName());
+
+TEST_F(IniFileTest, MissingOrUnreadableFileGivesDefaults)
+{
+    IniFile missing(FDir + "/absent.cfg");
+    EXPECT_EQ(missing.ReadString("Misc Options", "Compile Date", "dflt"), "dflt");
+    EXPECT_EQ(missing.ReadInteger("Misc Options", "Revision Code", 7), 7);
+    EXPECT_TRUE(missing.ReadBool("Misc Options", "ShowHint", true));
+    EXPECT_TRUE(missing.ReadSection("Misc Options").empty());
+    EXPECT_FALSE(missing.SectionExists("Misc Options"));
+    EXPECT_FALSE(fs::exists(FDir + "/absent.cfg")) << "a read must not create the file";
+
+    fs::create_directory(FDir + "/folder.cfg");
+    IniFile folder(FDir + "/folder.cfg");
+    EXPECT_EQ(folder.ReadString("A", "b", "dflt"), "dflt");
+
+    Put("[A]\r\nb=real\r\n");
+    ScopedFault fault({FaultOp::Read, EIO, "TXDef.CFG", 0, -1});
+    EXPECT_EQ(IniFile(FPath).ReadString("A", "b", "dflt"), "dflt");
+}
+
+TEST_F(IniFileTest, DuplicatesFirstSectionAndFirstKeyWin)
+{
+    Put("[A]\r\nk=first\r\nK=second\r\n[B]\r\nx=1\r\n[a]\r\nk=third\r\nonly=in second A\r\n");
+    IniFile ini(FPath);
+    EXPECT_EQ(ini.ReadString("A", "k", "-"), "first");
+    EXPECT_EQ(ini.ReadString("A", "only", "-"), "-");
+    EXPECT_EQ(ini.ReadSection("a"), std::vector<std::string>{"k"});
+    EXPECT_EQ(ini.ReadString("B", "x", "-"), "1");
+}
+
+struct LineEndCase
+{
+    const char* Name;
+    const char* Bytes;
+};
+
+class IniLineEndTest : public IniFileTest, public ::testing::WithParamInterface<LineEndCase>
+{};
+
+TEST_P(IniLineEndTest, ReadsAlike)
+{
+    Put(GetParam().Bytes);
+    IniFile ini(FPath);
+    EXPECT_EQ(ini.ReadString("One", "a", "-"), "1");
+    EXPECT_EQ(ini.ReadString("One", "b", "-"), "2");
+    EXPECT_EQ(ini.ReadString("Two", "c", "-"), "3");
+    EXPECT_EQ(ini.ReadString("Two", "d", "-"), "last");
+    EXPECT_EQ(ini.ReadSection("One"), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(ini.ReadSection("Two"), (std::vector<std::string>{"c", "d"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files,
+    IniLineEndTest,
+    ::testing::Values(LineEndCase{"CrLf", "[One]\r\na=1\r\nb=2\r\n\r\n[Two]\r\nc=3\r\nd=last\r\n"},
+                      LineEndCase{"Lf", "[One]\na=1\nb=2\n\n[Two]\nc=3\nd=last\n"},
+                      LineEndCase{"Cr", "[One]\ra=1\rb=2\r\r[Two]\rc=3\rd=last\r"},
+                      LineEndCase{"Mixed", "[One]\na=1\r\nb=2\r\r\n[Two]\nc=3\rd=last"},
+                      LineEndCase{"ByteOrderMark",
+                                  "\xEF\xBB\xBF[One]\r\na=1\r\nb=2\r\n[Two]\r\nc=3\r\nd=last"}),
+    ByName());
+
+// Every row is read as an integer and as a boolean; Def marks text that must give the default.
+constexpr int Def = 77;
+
+struct NumberCase
+{
+    const char* Name;
+    const char* Text;
+    int Expected;
+};
+
+class IniNumberTest : public IniFileTest, public ::testing::WithParamInterface<NumberCase>
+{};
+
+TEST_P(IniNumberTest, ReadIntegerAndBool)
+{
+    Put(std::string("[N]\r\nv=") + GetParam().Text + "\r\n");
+    IniFile ini(FPath);
+    const int expected = GetParam().Expected;
+    EXPECT_EQ(ini.ReadInteger("N", "v", Def), expected);
+    EXPECT_EQ(ini.ReadBool("N", "v", false), expected != Def && expected != 0);
+    EXPECT_EQ(ini.ReadBool("N", "v", true), expected != 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts,
+                         IniNumberTest,
+                         ::testing::Values(NumberCase{"Decimal", "32000", 32000},
+                                           NumberCase{"Negative", "-5", -5},
+                                           NumberCase{"PlusSign", "+7", 7},
+                                           NumberCase{"BlanksTrimmed", "  42  ", 42},
+                                           NumberCase{"LeadingZeros", "0010", 10},
+                                           NumberCase{"HexLower", "0x1F", 31},
+                                           NumberCase{"HexUpperPrefix", "0X10", 16},
+                                           NumberCase{"HexMixedDigits", "0xaB", 171},
+                                           NumberCase{"HexFullPatternIsMinusOne", "0xFFFFFFFF", -1},
+                                           NumberCase{"HexZero", "0x0", 0},
+                                           NumberCase{"HexBeyond32Bits", "0x100000000", Def},
+                                           NumberCase{"PrefixAlone", "0x", Def},
+                                           NumberCase{"PrefixWithBadDigits", "0xZZ", Def},
+                                           NumberCase{"HexWithSign", "0x-1", Def},
+                                           NumberCase{"Zero", "0", 0},
+                                           NumberCase{"Largest", "2147483647", 2147483647},
+                                           NumberCase{"Smallest", "-2147483648", -2147483647 - 1},
+                                           NumberCase{"Overflow", "2147483648", Def},
+                                           NumberCase{"TrailingLetters", "12abc", Def},
+                                           NumberCase{"InnerBlank", "1 2", Def},
+                                           NumberCase{"DoubleSign", "+-3", Def},
+                                           NumberCase{"SignAlone", "-", Def},
+                                           NumberCase{"Empty", "", Def},
+                                           NumberCase{"Decimals", "1.5", Def},
+                                           NumberCase{"Word", "true", Def}),
+                         ByName());
+
+TEST_F(IniFileTest, LongValuesAreCutTo1023Characters)
+{
+    const std::string ascii(2000, 'a');
+    std::string accented;
+    for (int i = 0; i < 2000; ++i) {
+        accented += "\xC3\xA9"; // é
+    }
+    const std::string euroAtEdge = std::string(1022, 'a') + "\xE2\x82\xAC" + "zzz"; // € is character 1023
+    const std::string euroBeyond = std::string(1023, 'a') + "\xE2\x82\xAC";
+    const std::string quoted = "\"" + std::string(1023, 'q') + "\"";
+    Put("[L]\r\nascii=" + ascii + "\r\naccented=" + accented + "\r\nedge=" + euroAtEdge + "\r\nbeyond="
+        + euroBeyond + "\r\nquoted=" + quoted + "\r\nshort=" + std::string(1023, 's') + "\r\n");
+    IniFile ini(FPath);
+
+    EXPECT_EQ(ini.ReadString("L", "ascii", ""), std::string(1023, 'a'));
+    EXPECT_EQ(ini.ReadString("L", "accented", ""), accented.substr(0, 2 * 1023));
+    EXPECT_EQ(ini.ReadString("L", "edge", ""), std::string(1022, 'a') + "\xE2\x82\xAC");
+    EXPECT_EQ(ini.ReadString("L", "beyond", ""), std::string(1023, 'a'));
+    EXPECT_EQ(ini.ReadString("L", "quoted", ""), std::string(1023, 'q'));
+    EXPECT_EQ(ini.ReadString("L", "short", ""), std::string(1023, 's'));
+    EXPECT_EQ(ini.ReadString("L", "missing", ascii), std::string(1023, 'a'))
+        << "the default goes through the same buffer";
+}
+
+TEST_F(IniFileTest, SectionListsInFileOrderEachKeyOnce)
+{
+    Put("[L]\r\n2=b\r\n0=a\r\n; 9=comment\r\njunk line\r\n1=\"q\"\r\n2=dup\r\nK=upper\r\nk=lower\r\nE=\r\n"
+        "[M]\r\nm=1\r\n[Empty]\r\n\r\n[l]\r\nlate=1\r\n");
+    IniFile ini(FPath);
+
+    EXPECT_EQ(ini.ReadSection("l"), (std::vector<std::string>{"2", "0", "1", "K", "E"}));
+    EXPECT_EQ(ini.ReadSectionValues("L"), (std::vector<std::string>{"2=b", "0=a", "1=q", "K=upper", "E="}));
+    EXPECT_TRUE(ini.ReadSection("Empty").empty());
+    EXPECT_TRUE(ini.ReadSectionValues("Nowhere").empty());
+    EXPECT_TRUE(ini.SectionExists("EMPTY"));
+    EXPECT_TRUE(ini.SectionExists("m"));
+    EXPECT_FALSE(ini.SectionExists("Nowhere"));
+    EXPECT_FALSE(ini.SectionExists("E"));
+}
+
+TEST_F(IniFileTest, NothingIsCachedBetweenCalls)
+{
+    Put("[A]\r\nk=one\r\n");
+    IniFile ini(FPath);
+    EXPECT_EQ(ini.ReadString("A", "k", ""), "one");
+
+    Put("[A]\r\nk=two\r\nnew=3\r\n");
+    EXPECT_EQ(ini.ReadString("A", "k", ""), "two");
+    EXPECT_EQ(ini.ReadSection("A"), (std::vector<std::string>{"k", "new"}));
+
+    // A write starts from what is on disk now, keeping the other program's change.
+    Put("[A]\r\nk=three\r\n[Other]\r\nx=1\r\n");
+    ini.WriteString("A", "w", "4");
+    EXPECT_EQ(Bytes(), "[A]\r\nk=three\r\nw=4\r\n[Other]\r\nx=1\r\n");
+}
+
+// A configuration is loaded key by key, each read parsing the file anew. The bound is far above
+// what this takes (about 50 ms for ten loads); it catches reads doing something expensive.
+TEST_F(IniFileTest, ReadingAWholeConfigurationKeyByKeyIsCheap)
+{
+    std::string file;
+    for (int key = 0; key < 150; ++key) {
+        file += (key % 25 == 0 ? "\r\n[Section " + std::to_string(key / 25) + "]\r\n" : "");
+        file += "Key " + std::to_string(key) + "=" + std::string(40, 'v') + "\r\n";
+    }
+    Put(file);
+    IniFile ini(FPath);
+    int found = 0;
+    auto start = std::chrono::steady_clock::now();
+    for (int key = 0; key < 1500; ++key) {
+        std::string section = "section " + std::to_string(key % 150 / 25);
+        found += ini.ReadString(section, "KEY " + std::to_string(key % 150), "").size() == 40 ? 1 : 0;
+    }
+    auto elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(found, 1500);
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 2000);
+}
+
+// ---- Writing -------------------------------------------------------------------------------
+
+// Each row writes k=v into section A.
+struct WriteCase
+{
+    const char* Name;
+    std::string Before;
+    std::string After;
+};
+
+class IniWriteTest : public IniFileTest, public ::testing::WithParamInterface<WriteCase>
+{};
+
+TEST_P(IniWriteTest, ChangesOnlyWhatItMust)
+{
+    Put(GetParam().Before);
+    IniFile(FPath).WriteString("A", "k", "v");
+    EXPECT_EQ(Bytes(), GetParam().After);
+    EXPECT_EQ(Names(), std::vector<std::string>{"TXDef.CFG"}) << "no temp file may stay behind";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files,
+    IniWriteTest,
+    ::testing::Values(
+        WriteCase{"ReplaceInPlaceKeepsOtherBytesAndLineEnds",
+                  "; settings\n[A]\nx=old\n  k = 1 \n\n[B]\nk=5\n",
+                  "; settings\n[A]\nx=old\nk=v\n\n[B]\nk=5\n"},
+        WriteCase{"ReplaceKeepsKeySpelling", "[a]\r\nK=1\r\n", "[a]\r\nK=v\r\n"},
+        WriteCase{"ReplaceFirstOfDuplicates",
+                  "[A]\r\nk=1\r\nk=2\r\n[a]\r\nk=3\r\n",
+                  "[A]\r\nk=v\r\nk=2\r\n[a]\r\nk=3\r\n"},
+        WriteCase{"ReplaceLastLineWithoutLineEnd", "[A]\r\nk=1", "[A]\r\nk=v"},
+        WriteCase{"NewKeyAfterLastKeyBeforeCommentAndBlank",
+                  "[A]\r\nx=1\r\nnote without equals\r\ny=2\r\n; about B\r\n\r\n[B]\r\nb=2\r\n",
+                  "[A]\r\nx=1\r\nnote without equals\r\ny=2\r\nk=v\r\n; about B\r\n\r\n[B]\r\nb=2\r\n"},
+        WriteCase{"NewKeyInFirstOfDuplicateSections",
+                  "[A]\r\nx=1\r\n[B]\r\n[A]\r\nk=2\r\n",
+                  "[A]\r\nx=1\r\nk=v\r\n[B]\r\n[A]\r\nk=2\r\n"},
+        WriteCase{"CommentedKeyIsNotReplaced", "[A]\r\n;k=1\r\n", "[A]\r\nk=v\r\n;k=1\r\n"},
+        WriteCase{"NewKeyInSectionWithoutKeys", "[A]\r\n\r\n[B]\r\n", "[A]\r\nk=v\r\n\r\n[B]\r\n"},
+        WriteCase{"NewKeyAtEndWithoutLineEnd", "[A]\r\nx=1", "[A]\r\nx=1\r\nk=v\r\n"},
+        WriteCase{"NewSectionAfterBlankLine", "[B]\r\nx=1\r\n", "[B]\r\nx=1\r\n\r\n[A]\r\nk=v\r\n"},
+        WriteCase{"NewSectionAfterLastLineWithoutLineEnd", "[B]\r\nx=1", "[B]\r\nx=1\r\n\r\n[A]\r\nk=v\r\n"},
+        WriteCase{"NewSectionNoSecondBlankLine", "[B]\r\nx=1\r\n\r\n", "[B]\r\nx=1\r\n\r\n[A]\r\nk=v\r\n"},
+        WriteCase{"NewSectionNotMistakenForPrefix", "[AB]\r\nk=1\r\n", "[AB]\r\nk=1\r\n\r\n[A]\r\nk=v\r\n"},
+        WriteCase{"EmptyFile", "", "[A]\r\nk=v\r\n"},
+        WriteCase{"ByteOrderMarkKept", "\xEF\xBB\xBF", "\xEF\xBB\xBF[A]\r\nk=v\r\n"}),
+    ByName());
+
+TEST_F(IniFileTest, NamesWrittenTrimmedValueOnlyUpToALineBreak)
+{
+    IniFile ini(FPath);
+    ini.WriteString(" A ", "\tk ", "v\r\nInjected=1");
+    EXPECT_EQ(Bytes(), "[A]\r\nk=v\r\n");
+    ini.WriteString("A", "k", "");
+    EXPECT_EQ(Bytes(), "[A]\r\nk=\r\n");
+}
+
+TEST_F(IniFileTest, MissingFileIsCreatedAndValuesReadBackAsWritten)
+{
+    IniFile ini(FPath);
+    const std::string path = "/home/user/Sync Lists/weekly = full.snc";
+    const std::string utf8 = "\xC3\x9C"
+                             "bersicht \xE2\x82\xAC";
+    ini.WriteInteger("Report Options", "LogSize", -32000);
+    ini.WriteBool("Report Options", "UseLogFile", true);
+    ini.WriteBool("Report Options", "Overwrite", false);
+    EXPECT_EQ(Bytes(), "[Report Options]\r\nLogSize=-32000\r\nUseLogFile=1\r\nOverwrite=0\r\n");
+    ini.WriteString("Batch File List", "0", path);
+    ini.WriteString("Batch File List", "1", utf8);
+    EXPECT_EQ(ini.ReadInteger("report options", "logsize", 0), -32000);
+    EXPECT_TRUE(ini.ReadBool("Report Options", "UseLogFile", false));
+    EXPECT_FALSE(ini.ReadBool("Report Options", "Overwrite", true));
+    EXPECT_EQ(ini.ReadSectionValues("Batch File List"), (std::vector<std::string>{"0=" + path, "1=" + utf8}));
+}
+
+TEST_F(IniFileTest, UnchangedValueDoesNotRewriteTheFile)
+{
+    Put("[A]\r\nk=same\r\n");
+    const ino_t before = InodeOf(FPath);
+    IniFile ini(FPath);
+    ScopedFault fault({FaultOp::Rename, EIO, "TXDef.CFG", 0, -1});
+    EXPECT_NO_THROW(ini.WriteString("a", "K", "same"));
+    EXPECT_EQ(InodeOf(FPath), before);
+}
+
+struct EraseCase
+{
+    const char* Name;
+    std::string Before;
+    const char* Section;
+    std::string After;
+};
+
+class IniEraseTest : public IniFileTest, public ::testing::WithParamInterface<EraseCase>
+{};
+
+TEST_P(IniEraseTest, RemovesExactlyThatSection)
+{
+    Put(GetParam().Before);
+    IniFile ini(FPath);
+    ini.EraseSection(GetParam().Section);
+    EXPECT_EQ(Bytes(), GetParam().After);
+    EXPECT_FALSE(ini.SectionExists(GetParam().Section));
+}
+
+const std::string ThreeSections = "[A]\r\na=1\r\n\r\n[B]\r\nb=2\r\n; b's note\r\n\r\n[C]\r\nc=3\r\n";
+
+INSTANTIATE_TEST_SUITE_P(
+    Files,
+    IniEraseTest,
+    ::testing::Values(
+        EraseCase{"Middle", ThreeSections, "b", "[A]\r\na=1\r\n\r\n[C]\r\nc=3\r\n"},
+        EraseCase{"First", ThreeSections, "A", "[B]\r\nb=2\r\n; b's note\r\n\r\n[C]\r\nc=3\r\n"},
+        EraseCase{"LastTakesSeparatingBlankLines",
+                  ThreeSections + "\r\n",
+                  "C",
+                  "[A]\r\na=1\r\n\r\n[B]\r\nb=2\r\n; b's note\r\n"},
+        EraseCase{"EveryDuplicate",
+                  "[A]\r\na=1\r\n[B]\r\nb=2\r\n[ a ]\r\na=2\r\n[C]\r\n",
+                  "A",
+                  "[B]\r\nb=2\r\n[C]\r\n"},
+        EraseCase{"NotAPrefixMatch", "[AB]\r\nx=1\r\n[A]\r\ny=2\r\n", "A", "[AB]\r\nx=1\r\n"},
+        EraseCase{"OnlySection", "[A]\r\na=1\r\n", "A", ""},
+        EraseCase{"MissingSectionChangesNothing", ThreeSections, "D", ThreeSections},
+        EraseCase{"LfFileKeepsItsLineEnds", "[A]\na=1\n[B]\nb=2\n", "A", "[B]\nb=2\n"}),
+    ByName());
+
+TEST_F(IniFileTest, ListSectionRewrittenAsAWhole)
+{
+    IniFile(FPath).EraseSection("Exclude File List");
+    EXPECT_FALSE(fs::exists(FPath)) << "erasing from a missing file creates nothing";
+    Put("[Exclude File List]\r\n0=*.TMP\r\n1=*.BAK\r\n2=_BLANK_\r\n\r\n[Include Filter List]\r\n1=*.*\r\n");
+    IniFile ini(FPath);
+    ini.EraseSection("Exclude File List");
+    ini.WriteString("Exclude File List", "0", "_BLANK_");
+    EXPECT_EQ(ini.ReadSectionValues("exclude file list"), std::vector<std::string>{"0=_BLANK_"});
+    EXPECT_EQ(ini.ReadString("Include Filter List", "1", ""), "*.*");
+    EXPECT_EQ(Bytes(), "[Include Filter List]\r\n1=*.*\r\n\r\n[Exclude File List]\r\n0=_BLANK_\r\n");
+}
+
+// ---- Write failures ------------------------------------------------------------------------
+
+struct WriteFault
+{
+    const char* Name;
+    FaultSpec Fault;
+};
+
+class IniWriteFaultTest : public IniFileTest, public ::testing::WithParamInterface<WriteFault>
+{};
+
+void ExpectWriteError(const std::function<void()>& write, const std::string& path, int error)
+{
+    try {
+        write();
+        ADD_FAILURE() << "no IniWriteError";
+    } catch (const IniWriteError& e) {
+        EXPECT_STREQ(e.what(), ("Unable to write to " + path).c_str());
+        EXPECT_EQ(e.Error(), error);
+    }
+}
+
+TEST_P(IniWriteFaultTest, RaisesAndKeepsTheOldBytes)
+{
+    const std::string old =
+        "[Misc Options]\nCompile Date=July 23, 1997\r\n" + std::string(3000, ';') + "\r\n[B]\r\nb=1";
+    Put(old);
+    IniFile ini(FPath);
+    {
+        ScopedFault fault(GetParam().Fault);
+        ExpectWriteError([&] { ini.WriteString("Misc Options", "Compile Date", "changed"); },
+                         FPath,
+                         GetParam().Fault.Error);
+        ExpectWriteError([&] { ini.WriteInteger("New Section", "n", 1); }, FPath, GetParam().Fault.Error);
+        ExpectWriteError([&] { ini.EraseSection("B"); }, FPath, GetParam().Fault.Error);
+        EXPECT_EQ(Bytes(), old);
+        EXPECT_EQ(Names(), std::vector<std::string>{"TXDef.CFG"});
+    }
+    // The object is not left broken: once the disk recovers, the same write lands.
+    ini.WriteString("Misc Options", "Compile Date", "changed");
+    EXPECT_EQ(ini.ReadString("Misc Options", "Compile Date", ""), "changed");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults,
+    IniWriteFaultTest,
+    ::testing::Values(WriteFault{"TempCannotBeCreated", {FaultOp::Open, EACCES, "TXDef.CFG", 0, -1}},
+                      WriteFault{"DiskFullAfterShortWrite", {FaultOp::Write, ENOSPC, "TXDef.CFG", 100, -1}},
+                      WriteFault{"SyncFails", {FaultOp::Sync, EIO, "TXDef.CFG", 0, -1}},
+                      WriteFault{"RenameFails", {FaultOp::Rename, EROFS, "TXDef.CFG", 0, -1}},
+                      WriteFault{"FileCannotBeRead", {FaultOp::Read, EIO, "TXDef.CFG", 0, -1}}),
+    ByName());
+
+TEST_F(IniFileTest, MissingFolderIsAWriteFailure)
+{
+    const std::string path = FDir + "/gone/TXDef.CFG";
+    IniFile ini(path);
+    ExpectWriteError([&] { ini.WriteString("A", "k", "v"); }, path, ENOENT);
+    EXPECT_FALSE(fs::exists(FDir + "/gone"));
+}
+
+// Makes permission bits bite for the calling thread although the tests run as root, by taking
+// the overriding capabilities out of the thread's effective set until destruction.
+class WithoutDacOverride
+{
+public:
+    explicit WithoutDacOverride(bool alsoReading)
+    {
+        FHeader.version = _LINUX_CAPABILITY_VERSION_3;
+        FHeader.pid = 0;
+        if (syscall(SYS_capget, &FHeader, FSaved) != 0) {
+            FWhyNot = std::string("capget: ") + std::strerror(errno);
+            return;
+        }
+        __user_cap_data_struct reduced[2] = {FSaved[0], FSaved[1]};
+        reduced[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
+        if (alsoReading) {
+            reduced[0].effective &= ~(1u << CAP_DAC_READ_SEARCH);
+        }
+        if (syscall(SYS_capset, &FHeader, reduced) != 0) {
+            FWhyNot = std::string("capset not permitted here: ") + std::strerror(errno);
+            return;
+        }
+        FActive = true;
+    }
+
+    ~WithoutDacOverride()
+    {
+        if (FActive) {
+            syscall(SYS_capset, &FHeader, FSaved);
+        }
+    }
+
+    WithoutDacOverride(const WithoutDacOverride&) = delete;
+    WithoutDacOverride& operator=(const WithoutDacOverride&) = delete;
+
+    bool Active() const { return FActive; }
+    const std::string& WhyNot() const { return FWhyNot; }
+
+private:
+    __user_cap_header_struct FHeader{};
+    __user_cap_data_struct FSaved[2]{};
+    bool FActive = false;
+    std::string FWhyNot;
+};
+
+TEST_F(IniFileTest, PermissionBitsRefuseWritesAndReads)
+{
+    const std::string old = "[A]\r\nk=old\r\n";
+    Put(old);
+    IniFile ini(FPath);
+
+    ASSERT_EQ(chmod(FPath.c_str(), 0444), 0);
+    {
+        WithoutDacOverride noOverride(false);
+        if (!noOverride.Active()) {
+            GTEST_SKIP() << noOverride.WhyNot();
+        }
+        EXPECT_EQ(ini.ReadString("A", "k", ""), "old") << "a read-only file still reads";
+        ExpectWriteError([&] { ini.WriteString("A", "k", "new"); }, FPath, EACCES);
+    }
+    EXPECT_EQ(Bytes(), old);
+    EXPECT_EQ(fs::status(FPath).permissions(), fs::perms(0444))
+        << "the refused write must not replace the file";
+
+    ASSERT_EQ(chmod(FPath.c_str(), 0644), 0);
+    ASSERT_EQ(chmod(FDir.c_str(), 0555), 0);
+    {
+        WithoutDacOverride noOverride(false);
+        ASSERT_TRUE(noOverride.Active());
+        ExpectWriteError([&] { ini.WriteString("A", "k", "new"); }, FPath, EACCES);
+    }
+    ASSERT_EQ(chmod(FDir.c_str(), 0700), 0);
+    EXPECT_EQ(Bytes(), old);
+    EXPECT_EQ(Names(), std::vector<std::string>{"TXDef.CFG"});
+
+    ASSERT_EQ(chmod(FPath.c_str(), 0000), 0);
+    {
+        WithoutDacOverride noOverride(true);
+        ASSERT_TRUE(noOverride.Active());
+        EXPECT_EQ(ini.ReadString("A", "k", "dflt"), "dflt") << "an unreadable file reads as missing";
+        EXPECT_FALSE(ini.SectionExists("A"));
+        // Rewriting what cannot be read would throw its content away.
+        ExpectWriteError([&] { ini.WriteString("A", "other", "v"); }, FPath, EACCES);
+    }
+    ASSERT_EQ(chmod(FPath.c_str(), 0644), 0);
+    EXPECT_EQ(Bytes(), old);
+}
+
+} // namespace
+} // namespace Tandemix
