@@ -21,8 +21,7 @@ extern "C" void OnSignal(int)
 ConsoleHost::ConsoleHost(std::FILE* out)
     : FOut(out)
     , FTerminal(isatty(fileno(out)) != 0)
-{
-}
+{}
 
 ConsoleHost::~ConsoleHost()
 {

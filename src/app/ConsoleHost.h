@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "engine/Host.h"
+
 #include <cstdio>
 #include <string>
-
-#include "engine/Host.h"
 
 namespace Tandemix {
 

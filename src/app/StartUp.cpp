@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/StartUp.h"
 
-#include <cstdlib>
-
 #include "platform/AtomicFile.h"
 #include "platform/FileOps.h"
 #include "platform/Mounts.h"
+
+#include <cstdlib>
 
 namespace Tandemix {
 

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "engine/RunState.h"
+#include "settings/Options.h"
+
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "engine/RunState.h"
-#include "settings/Options.h"
 
 namespace Tandemix {
 

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Unattended.h"
 
-#include <cstdio>
-
 #include "app/ConsoleHost.h"
 #include "app/StartUp.h"
 #include "engine/RunState.h"
 #include "platform/ProgramFolder.h"
 #include "settings/Options.h"
+
+#include <cstdio>
 
 namespace Tandemix {
 
@@ -17,7 +17,9 @@ int RunUnattended(int argc, char** /*argv*/)
     Options options;
     RunState state(host, options);
     host.InstallSignalHandlers();
-    host.OnInterrupt = [](void* context) { static_cast<RunState*>(context)->StopButtonClick(); };
+    host.OnInterrupt = [](void* context) {
+        static_cast<RunState*>(context)->StopButtonClick();
+    };
     host.OnInterruptContext = &state;
 
     std::string programFolder = ProgramFolder();

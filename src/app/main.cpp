@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Program entry. With a display the window opens; without one (cron, ssh) the same engine runs
 // through the console host and Qt's GUI is never initialised.
+#include "app/Unattended.h"
+#include "app/ui/WindowedMain.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <exception>
-
-#include "app/Unattended.h"
-#include "app/ui/WindowedMain.h"
 
 namespace {
 

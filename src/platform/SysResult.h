@@ -15,8 +15,7 @@ class [[nodiscard]] SysResult
 public:
     SysResult(T value)
         : FValue(std::move(value))
-    {
-    }
+    {}
 
     static SysResult Failure(int error, const char* call)
     {
@@ -43,8 +42,7 @@ private:
 
 // For calls that produce nothing but success or an errno.
 struct Done
-{
-};
+{};
 using SysStatus = SysResult<Done>;
 
 inline SysStatus SysOk()

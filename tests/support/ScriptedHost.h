@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "engine/Host.h"
+
 #include <deque>
 #include <functional>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include "engine/Host.h"
 
 namespace Tandemix::Test {
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/AboutBox.h"
 
+#include "app/ui/UiText.h"
+
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QVBoxLayout>
-
-#include "app/ui/UiText.h"
 
 namespace Tandemix {
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/Custom1.h"
 
+#include "app/ui/UiText.h"
+
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-#include "app/ui/UiText.h"
 
 namespace Tandemix {
 

@@ -1,6 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/Mainfrm3.h"
 
+#include "app/StartUp.h"
+#include "app/ui/AboutBox.h"
+#include "app/ui/Custom1.h"
+#include "app/ui/UiText.h"
+#include "engine/BusySection.h"
+#include "engine/FileFilters.h"
+#include "engine/FileListing.h"
+#include "engine/MatchAndDecide.h"
+#include "engine/Messages.h"
+#include "engine/ui/FileOptionsPage.h"
+#include "engine/ui/TargetDeltaPage.h"
+#include "filemanager/ui/FolderPanes.h"
+#include "platform/FileOps.h"
+#include "settings/Configuration.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -14,29 +29,20 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/StartUp.h"
-#include "app/ui/AboutBox.h"
-#include "app/ui/Custom1.h"
-#include "app/ui/UiText.h"
-#include "engine/BusySection.h"
-#include "engine/FileListing.h"
-#include "engine/MatchAndDecide.h"
-#include "engine/Messages.h"
-#include "engine/ui/FileOptionsPage.h"
-#include "engine/ui/TargetDeltaPage.h"
-#include "filemanager/ui/FolderPanes.h"
-#include "platform/FileOps.h"
-
 namespace Tandemix {
 
 namespace {
 
 const char* const UpperTabs[] = {"Folder Selection", "Synchronize", "Build Batch Lists"};
-const char* const LowerTabs[] = {"File Options", "Compression", "Reporting", "Run Batch Lists", "Pro Options"};
+const char* const LowerTabs[] = {"File Options",
+                                 "Compression",
+                                 "Reporting",
+                                 "Run Batch Lists",
+                                 "Pro Options"};
 // The lower notebook has one page more than tabs: the decision grid is reached from the
 // Synchronize page, not from a tab.
-const char* const LowerPages[] = {
-    "File Options", "Compression", "Reporting", "Run Batch Lists", "Pro Options", "Target Delta"};
+const char* const LowerPages[] =
+    {"File Options", "Compression", "Reporting", "Run Batch Lists", "Pro Options", "Target Delta"};
 
 QWidget* EmptyPage(const char* name)
 {
@@ -94,9 +100,6 @@ void TMainSyncForm::FormCreate()
 
     FTempFolderPath = TempFolderFor(FProgramFolder);
     PrepareTempFolder(FTempFolderPath, FState, FOptions);
-
-    DisplayMessages->setChecked(FOptions.DisplayMessages);
-    SaveSettingsOnExit1->setChecked(FOptions.SaveSettingsOnExit);
 
     FState.SourceFileListTag = 0;
     FState.StatusMsg(Msg::Ready);
@@ -177,14 +180,44 @@ void TMainSyncForm::FormDestroy()
     FState.ZipAbortFlag = true;
 }
 
+ConfigContext TMainSyncForm::MakeConfigContext()
+{
+    ConfigContext config{FOptions, FState};
+    config.ProgramFolder = FProgramFolder;
+    config.DefaultConfigPath = FDefaultConfigPath;
+    config.SourceFolder = FEngine.Source.Folder;
+    config.TargetFolder = FEngine.Target.Folder;
+    config.ExcludeStringChanged = [this] {
+        UpdateExcludeList(FContext, false);
+    };
+    return config;
+}
+
 void TMainSyncForm::LoadConfiguration(const std::string& fileName)
 {
-    (void)fileName;
+    ConfigContext config = MakeConfigContext();
+    Tandemix::LoadConfiguration(config, fileName, true);
+    (void)LoadAutomationOptions(config, fileName);
+    ShowOptionsInWindow();
 }
 
 void TMainSyncForm::SaveConfiguration(const std::string& fileName)
 {
-    (void)fileName;
+    FOptions.MainLeft = x();
+    FOptions.MainTop = y();
+    ConfigContext config = MakeConfigContext();
+    SaveResult result = Tandemix::SaveConfiguration(config, fileName);
+    if (!result.Saved) {
+        FHost.Ask(result.Error, DialogButtons::Ok);
+    }
+}
+
+void TMainSyncForm::ShowOptionsInWindow()
+{
+    DisplayMessages->setChecked(FOptions.DisplayMessages);
+    SaveSettingsOnExit1->setChecked(FOptions.SaveSettingsOnExit);
+    ExpandOptions1->setChecked(FOptions.ExpandOptionsDisplay);
+    FileOptions->ShowOptions();
 }
 
 void TMainSyncForm::mnuCustom1Click()
@@ -322,7 +355,9 @@ void TMainSyncForm::BuildMenus()
     connect(DisplayMessages, &QAction::toggled, this, [this](bool on) { FOptions.DisplayMessages = on; });
     SaveSettingsOnExit1 = OptionsMenu->addAction(UiText("&Save Settings On Exit"));
     SaveSettingsOnExit1->setCheckable(true);
-    connect(SaveSettingsOnExit1, &QAction::toggled, this, [this](bool on) { FOptions.SaveSettingsOnExit = on; });
+    connect(SaveSettingsOnExit1, &QAction::toggled, this, [this](bool on) {
+        FOptions.SaveSettingsOnExit = on;
+    });
     mnuORefreshFileListing = OptionsMenu->addAction(UiText("&Refresh File Listing"));
     mnuORefreshFileListing->setShortcut(QKeySequence(Qt::Key_F5));
     connect(mnuORefreshFileListing, &QAction::triggered, this, [this] {
@@ -407,7 +442,9 @@ void TMainSyncForm::BuildLayout()
     SpeedButton2->setVisible(false);
     separatorRow->addWidget(ShowOptionsButton);
     separatorRow->addStretch(1);
-    connect(ShowOptionsButton, &QToolButton::clicked, this, [this] { ShowOptionsButtonClick(ShowOptionsButton); });
+    connect(ShowOptionsButton, &QToolButton::clicked, this, [this] {
+        ShowOptionsButtonClick(ShowOptionsButton);
+    });
 
     Notebook2 = new QStackedWidget(central);
     Notebook2->setObjectName(QStringLiteral("Notebook2"));
@@ -436,8 +473,12 @@ void TMainSyncForm::BuildLayout()
     setCentralWidget(central);
     resize(900, 640);
 
-    for (QWidget* aimed : std::initializer_list<QWidget*>{
-             StopButton, SkipFileButton, CloseButton, ShowOptionsButton, TabSet1, TabSet2}) {
+    for (QWidget* aimed : std::initializer_list<QWidget*>{StopButton,
+                                                          SkipFileButton,
+                                                          CloseButton,
+                                                          ShowOptionsButton,
+                                                          TabSet1,
+                                                          TabSet2}) {
         aimed->installEventFilter(this);
     }
 }

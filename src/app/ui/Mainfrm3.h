@@ -1,18 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QMainWindow>
-
-#include <memory>
-#include <string>
-#include <vector>
-
 #include "app/ui/QtHost.h"
 #include "engine/EngineState.h"
 #include "engine/RunContext.h"
 #include "engine/RunState.h"
 #include "reporting/Reporter.h"
+#include "settings/Configuration.h"
 #include "settings/Options.h"
+
+#include <QMainWindow>
+
+#include <memory>
+#include <string>
+#include <vector>
 
 class QAction;
 class QLabel;
@@ -126,6 +127,8 @@ private:
     // Configuration load and save plug in here; until then the defaults apply.
     void LoadConfiguration(const std::string& fileName);
     void SaveConfiguration(const std::string& fileName);
+    ConfigContext MakeConfigContext();
+    void ShowOptionsInWindow();
 
     std::string FProgramFolder;
     std::string FDefaultConfigPath;

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/QtHost.h"
 
+#include "app/ui/Mainfrm3.h"
+
 #include <QApplication>
 #include <QCursor>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
-
-#include "app/ui/Mainfrm3.h"
 
 namespace Tandemix {
 
@@ -23,8 +23,7 @@ QString Text(std::string_view text)
 
 QtHost::QtHost(TMainSyncForm& form)
     : FForm(form)
-{
-}
+{}
 
 void QtHost::ShowStatus(std::string_view text) noexcept
 {

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/AppInfo.h"
+
 #include <QString>
 
 #include <string>
 #include <string_view>
-
-#include "app/AppInfo.h"
 
 namespace Tandemix {
 

@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ui/WindowedMain.h"
 
+#include "app/ui/AboutBox.h"
+#include "app/ui/Mainfrm3.h"
+#include "app/ui/UiText.h"
+#include "platform/ProgramFolder.h"
+
 #include <QApplication>
 #include <QScreen>
 #include <QTimer>
 
 #include <cstring>
-
-#include "app/ui/AboutBox.h"
-#include "app/ui/Mainfrm3.h"
-#include "app/ui/UiText.h"
-#include "platform/ProgramFolder.h"
 
 namespace Tandemix {
 

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "engine/RunContext.h"
+
+#include <cstdint>
+#include <string>
+
+namespace Tandemix {
+
+// One decided file to copy, as the decision grid describes it.
+struct CopyRequest
+{
+    std::string Name;
+    std::string SourceFolder; // with or without the trailing separator
+    std::string TargetFolder; // with or without the trailing separator
+    std::int64_t Size = 0; // the source size the decision saw; the space check uses it
+    std::uint32_t Time = 0; // the packed time the decision saw
+    std::uint32_t Attr = 0; // attribute bits to give the copy (read-only, hidden, system, archive)
+    bool IsLink = false; // copy the symbolic link itself, never what it points at
+};
+
+// What became of one file; the numbers are what the run driver acts on.
+enum class CopyResult : int
+{
+    Copied = 0,
+    NotCopied = 1, // unreadable source, unwritable target, or skipped: go on with the next file
+    NextFolder = 3, // no room, and the user chose to go on with the batch's next folder
+    StopRun = 4, // stop requested, or no room and the user did not choose to go on
+};
+
+// Copies one file into the target folder without ever leaving a damaged target behind: the data
+// goes to a temporary file beside the target, which gets the source's times and attributes and
+// only then replaces the target in one rename. Stop, Skip File, a read or write error, a full
+// disk or a killed process leave the old target exactly as it was. Polls stop and skip after
+// every chunk of about a mebibyte and keeps Engine.FileGauge at the percentage copied.
+// Returns a CopyResult number (0, 1, 3, 4). UI thread only.
+int CopyOneFile(RunContext& ctx, const CopyRequest& r);
+
+// Deletes the temporary files a killed copy left in `folder` (not below it). A copy into the
+// same folder by another process at this moment would lose its temporary file and report the
+// write as failed; nothing else is touched.
+void RemoveStaleTempFiles(const std::string& folder);
+
+// Bytes moved between two polls of stop and skip.
+inline constexpr std::size_t CopyChunkSize = 1024 * 1024;
+
+} // namespace Tandemix

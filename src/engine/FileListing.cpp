@@ -1,0 +1,374 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/FileListing.h"
+
+#include "engine/FileFilters.h"
+#include "engine/FileHelpers.h"
+#include "engine/ListingMessages.h"
+#include "engine/Messages.h"
+#include "engine/ShowError.h"
+#include "platform/AtomicFile.h"
+#include "platform/DateText.h"
+#include "platform/DirReader.h"
+#include "platform/FileTimes.h"
+#include "platform/Wildcard.h"
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+namespace Tandemix {
+
+namespace {
+
+bool NameMatches(std::string_view mask, std::string_view name)
+{
+    // The usual mask needs no matching at all; skipping it keeps a big folder's listing cheap.
+    return mask == "*.*" || mask == "*" || MatchesMask(name, mask);
+}
+
+std::string UpperAscii(std::string text)
+{
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - ('a' - 'A'));
+        }
+    }
+    return text;
+}
+
+bool SameFolder(const std::string& a, const std::string& b)
+{
+    return AddTrailingBackslash(a) == AddTrailingBackslash(b);
+}
+
+// Free bytes for a folder that may not exist yet (a target created by the run): then the
+// filesystem it will be created on counts.
+std::int64_t FreeSpaceOf(const std::string& folder)
+{
+    std::int64_t bytes = DriveFreeSpace(folder);
+    return bytes >= 0 ? bytes : DriveFreeSpace(MountPointOf(folder));
+}
+
+// One listing of one folder: the per-entry steps, with everything that does not change from
+// entry to entry worked out once.
+class FolderLister
+{
+public:
+    FolderLister(RunContext& ctx, Side side, const std::string& folder)
+        : FCtx(ctx)
+        , FSide(side)
+        , FListing(ListingOf(ctx.Engine, side))
+        , FFolder(folder)
+    {
+        bool target = side == Side::Target;
+        bool runReports = ctx.State.SyncActive && !ctx.State.SuppressUnmatchedReport && ctx.Opts.UseReportForm
+                          && ctx.Opts.ListUnMatchedFiles;
+        // Without a walk into sub-folders the run never looks inside them, so they must not
+        // end up unmatched (and deleted) as a whole.
+        FReportFolders = target && runReports && ctx.Opts.IncludeSubFolderOption;
+        FCountForRun = !target && ctx.State.SyncActive;
+        FSkipArchive = target && ctx.State.SyncActive && ctx.Opts.UseCompression
+                       && !ctx.Engine.ArchiveBeingWritten.empty();
+    }
+
+    // Reads the folder once and applies every mask in order. Entries a later mask may find are
+    // kept aside during the read, so the result is that of one search per mask.
+    ListingOutcome Run(const std::vector<std::string>& masks)
+    {
+        if (masks.empty()) {
+            return ListingOutcome::Listed;
+        }
+        bool moreMasks = masks.size() > 1;
+        bool firstOpen = true;
+        bool abandoned = false;
+        std::vector<DirEntry> later;
+        std::string previous;
+        SysStatus status = ForEachEntry(FFolder, [&](const DirEntry& entry) {
+            if (firstOpen && NameMatches(masks[0], entry.Name) && !Found(entry, previous)) {
+                firstOpen = false;
+                // A stop that stays in force would end every later search at its first entry.
+                if (!moreMasks || FCtx.State.OperationState != 0) {
+                    abandoned = true;
+                    return false;
+                }
+            }
+            if (moreMasks) {
+                for (std::size_t m = 1; m < masks.size(); ++m) {
+                    if (NameMatches(masks[m], entry.Name)) {
+                        later.push_back(entry);
+                        break;
+                    }
+                }
+            }
+            return true;
+        });
+        if (!status) {
+            return Failed(status);
+        }
+        for (std::size_t m = 1; m < masks.size() && !abandoned; ++m) {
+            previous.clear();
+            for (const DirEntry& entry : later) {
+                if (NameMatches(masks[m], entry.Name) && !Found(entry, previous)) {
+                    break;
+                }
+            }
+        }
+        return FStopped ? ListingOutcome::Stopped : ListingOutcome::Listed;
+    }
+
+private:
+    // One entry found by a mask's search; false ends that search.
+    bool Found(const DirEntry& entry, std::string& previous)
+    {
+        if (entry.Name == previous) {
+            return true;
+        }
+        previous.assign(entry.Name);
+        if (FCtx.State.CheckForStop() > 0) {
+            FStopped = true;
+            return false;
+        }
+        if (entry.Name.empty()) {
+            return true;
+        }
+        if (entry.IsDir) {
+            if (FReportFolders) {
+                FCtx.Report.AddReportEntry(entry.Name,
+                                           FFolder,
+                                           "0",
+                                           Msg::ReportFolderDetail,
+                                           Msg::ReportUnMatchedFolder,
+                                           ReportCategory::UnMatched);
+            }
+            return true;
+        }
+        // Leftovers of an interrupted copy: never a file of the user's; the copy removes them.
+        if (IsTempName(entry.Name)) {
+            return true;
+        }
+        if (FCountForRun) {
+            ++FCtx.Engine.TotalFileCount;
+        }
+        if (FSkipArchive && IsArchiveBeingWritten(entry.Name)) {
+            return true;
+        }
+        SysResult<std::uint32_t> packed = PackFileTime(entry.MTime.tv_sec);
+        if (!packed) {
+            ReportDateStamp(entry.Name, Msg::DateStampNotValid, Msg::DateStampSkipping);
+            return true;
+        }
+        if (*packed == PackedTimeFloor && IsBefore1980(entry.MTime.tv_sec)) {
+            ReportDateStamp(entry.Name, Msg::DateStampBefore1980, Msg::DateStampUsing1980);
+        }
+        if (AddFileRecord(FCtx,
+                          entry.Name,
+                          FFolder,
+                          FSide,
+                          entry.Attr,
+                          *packed,
+                          entry.Size,
+                          -1,
+                          entry.IsLink)) {
+            FListing.ByteTotal += entry.Size;
+        }
+        ++FListing.FileCount;
+        return true;
+    }
+
+    bool IsArchiveBeingWritten(std::string_view name) const
+    {
+        std::string_view archive = FCtx.Engine.ArchiveBeingWritten;
+        return archive.size() == FFolder.size() + name.size() && archive.substr(0, FFolder.size()) == FFolder
+               && archive.substr(FFolder.size()) == name;
+    }
+
+    void ReportDateStamp(std::string_view name, std::string_view problem, std::string_view action)
+    {
+        std::string message = FFolder;
+        message.append(name)
+            .append(Msg::DateStampGap)
+            .append(problem)
+            .append(Msg::DateStampGap)
+            .append(action);
+        // A listing never raises a dialog: the message is logged and filed only.
+        ShowError(FCtx, message, ErrorCode::LogOnly);
+    }
+
+    ListingOutcome Failed(const SysStatus& status)
+    {
+        // A folder that is not there lists as empty: a target the run has yet to create.
+        if (status.Error() == ENOENT) {
+            return ListingOutcome::FolderMissing;
+        }
+        std::string message = FFolder;
+        message.append(Msg::DateStampGap)
+            .append(Msg::FolderReadFailed)
+            .append(Msg::DateStampGap)
+            .append(std::strerror(status.Error()));
+        ShowError(FCtx, message, ErrorCode::LogOnly);
+        return ListingOutcome::ReadFailed;
+    }
+
+    RunContext& FCtx;
+    Side FSide;
+    SideListing& FListing;
+    const std::string& FFolder;
+    bool FReportFolders = false;
+    bool FCountForRun = false;
+    bool FSkipArchive = false;
+    bool FStopped = false;
+};
+
+} // namespace
+
+SideListing& ListingOf(EngineState& engine, Side side)
+{
+    return side == Side::Source ? engine.Source : engine.Target;
+}
+
+ListingOutcome BuildFileListing(RunContext& ctx, Side side)
+{
+    if (ctx.State.SourceFileListTag == 1) {
+        return ListingOutcome::NotListed;
+    }
+    ctx.State.StatusMsg(Msg::Working);
+    SideListing& listing = ListingOf(ctx.Engine, side);
+    std::string folder = AddTrailingBackslash(listing.Folder);
+    ctx.Hst.ProcessMessages();
+    listing.FileCount = 0;
+    if (ListCompressedView(ctx, side, folder)) {
+        return ListingOutcome::Listed;
+    }
+    listing.Files.clear(); // keeps its capacity: the next listing of this side is as big, often
+    listing.ByteTotal = 0;
+    if (side == Side::Target && ctx.State.SyncActive) {
+        std::string status(Msg::SynchronizingFolder);
+        ctx.State.StatusMsg(status.append(UpperAscii(ctx.Engine.Source.Folder)));
+    }
+
+    if (RemoveSpaces(ctx.Opts.IncludeString).empty()) {
+        ctx.Opts.IncludeString = Msg::EveryFileMask;
+    }
+    std::vector<std::string> masks;
+    if (ctx.Opts.ReplicateFolders) {
+        masks.emplace_back(Msg::EveryFileMask);
+    } else {
+        ctx.Opts.IncludeString = RemoveSpaces(ctx.Opts.IncludeString);
+        masks = IncludeMasks(ctx.Opts.IncludeString);
+    }
+
+    FolderLister lister(ctx, side, folder);
+    ListingOutcome outcome = lister.Run(masks);
+    listing.FileCount = static_cast<int>(listing.Files.size());
+    UpdateFreeSpace(ctx, side, folder);
+    return outcome;
+}
+
+void RefreshFileListings(RunContext& ctx)
+{
+    if (ctx.State.SourceFileListTag >= 1) {
+        return;
+    }
+    if (ctx.State.CheckForStop() != 1) {
+        BuildFileListing(ctx, Side::Source);
+    }
+    ctx.Hst.ProcessMessages();
+    if (ctx.State.CheckForStop() != 1) {
+        BuildFileListing(ctx, Side::Target);
+    }
+    ctx.Hst.ProcessMessages();
+    ctx.State.StatusMsg(Msg::Ready);
+}
+
+bool AddFileRecord(RunContext& ctx,
+                   std::string_view name,
+                   const std::string& folder,
+                   Side side,
+                   std::uint32_t attr,
+                   std::uint32_t packedTime,
+                   std::int64_t size,
+                   std::int64_t compressedSize,
+                   bool isLink)
+{
+    FileFacts facts{name, attr, packedTime, size};
+    std::string reason = ExclusionReason(ctx.Opts, ctx.Engine.ExcludeList, facts, std::time(nullptr));
+    if (!reason.empty()) {
+        // The report lists take exclusions during a run only; saves the date text otherwise.
+        if (side == Side::Source && ctx.State.SyncActive && ctx.Opts.UseReportForm) {
+            ctx.Report.AddReportEntry(name,
+                                      folder,
+                                      std::to_string(size),
+                                      FileDateTimeText(packedTime),
+                                      reason,
+                                      ReportCategory::Excluded);
+        }
+        return false;
+    }
+    SideListing& listing = ListingOf(ctx.Engine, side);
+    TFileData& record = listing.Files.emplace_back();
+    record.FileName.assign(name);
+    record.FileSize = size;
+    record.FileTime = packedTime;
+    record.AttrLetters = AttrToLetters(attr);
+    record.CompressedSize = compressedSize;
+    record.FolderPath = folder;
+    record.IsLink = isLink;
+    // Archive names come with compressed synchronisation; until then no record belongs to one.
+
+    // An archive synchronised into its own folder holds every target file: none is unmatched.
+    bool unmatchedReport =
+        side == Side::Target && ctx.State.SyncActive && !ctx.State.SuppressUnmatchedReport
+        && ctx.Opts.UseReportForm && ctx.Opts.ListUnMatchedFiles
+        && (!ctx.Opts.UseCompression || !SameFolder(ctx.Engine.Source.Folder, ctx.Engine.Target.Folder));
+    if (unmatchedReport) {
+        ctx.Report.AddReportEntry(name,
+                                  folder,
+                                  std::to_string(size),
+                                  FileDateTimeText(packedTime),
+                                  Msg::ReportUnMatchedFiles,
+                                  ReportCategory::UnMatched);
+    }
+    return true;
+}
+
+std::string FileDateTimeText(std::uint32_t packedTime)
+{
+    return DateTimeText(UnpackFileTime(packedTime));
+}
+
+std::int64_t FreeSpaceAt(const std::string& folder)
+{
+    return FreeSpaceOf(folder);
+}
+
+void UpdateFreeSpace(RunContext& ctx,
+                     Side side,
+                     const std::string& folder,
+                     std::int64_t (*freeSpace)(const std::string&))
+{
+    SideListing& listing = ListingOf(ctx.Engine, side);
+    std::int64_t bytes = freeSpace(folder);
+    if (side == Side::Source) {
+        listing.FreeSpaceText = FormatSize(bytes);
+        return;
+    }
+    // A share's free space is read like a local disk's; only a figure that cannot be read at
+    // all (a server that does not answer) switches the space check off.
+    if (bytes < 0) {
+        ctx.Engine.TargetFreeSpace = -1;
+        listing.FreeSpaceText = Msg::FreeSpaceUnknown;
+    } else {
+        ctx.Engine.TargetFreeSpace = bytes;
+        listing.FreeSpaceText = FormatSize(bytes);
+    }
+    ctx.Engine.RemainingTargetSpace = listing.FreeSpaceText;
+}
+
+bool ListCompressedView(RunContext& ctx, Side side, const std::string& /*folder*/)
+{
+    ListingOf(ctx.Engine, side).ViewCompressedEnabled = false;
+    return false;
+}
+
+} // namespace Tandemix

@@ -1,0 +1,147 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/DirReader.h"
+
+#include "platform/Attributes.h"
+#include "platform/FaultHook.h"
+#include "platform/Wildcard.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace Tandemix {
+
+namespace {
+
+bool IsDotOrDotDot(const char* name)
+{
+    return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// Fifos, sockets and devices: known from d_type without a stat where the filesystem tells.
+bool SkippedType(unsigned char type)
+{
+    return type == DT_FIFO || type == DT_SOCK || type == DT_BLK || type == DT_CHR;
+}
+
+bool ListedMode(mode_t mode)
+{
+    return S_ISREG(mode) || S_ISDIR(mode) || S_ISLNK(mode);
+}
+
+class DirHandle
+{
+public:
+    explicit DirHandle(DIR* dir)
+        : FDir(dir)
+    {}
+    ~DirHandle()
+    {
+        if (FDir != nullptr) {
+            ::closedir(FDir);
+        }
+    }
+    DirHandle(const DirHandle&) = delete;
+    DirHandle& operator=(const DirHandle&) = delete;
+    DIR* Get() const { return FDir; }
+
+private:
+    DIR* FDir;
+};
+
+} // namespace
+
+SysStatus
+ForEachEntry(const std::string& folder, const std::function<bool(const DirEntry&)>& visit, bool withArchive)
+{
+    if (int fault = CheckFault(FaultOp::Open, folder)) {
+        return SysFail(fault, "opendir");
+    }
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return SysFail(errno, "opendir");
+    }
+    DirHandle dir(::fdopendir(fd));
+    if (dir.Get() == nullptr) {
+        int error = errno;
+        ::close(fd);
+        return SysFail(error, "fdopendir");
+    }
+    std::string prefix = folder;
+    if (prefix.empty() || prefix.back() != '/') {
+        prefix += '/';
+    }
+    DirEntry entry;
+    for (;;) {
+        errno = 0;
+        dirent* item = ::readdir(dir.Get());
+        if (item == nullptr) {
+            if (errno != 0) {
+                return SysFail(errno, "readdir");
+            }
+            return SysOk();
+        }
+        if (IsDotOrDotDot(item->d_name) || SkippedType(item->d_type)) {
+            continue;
+        }
+        struct stat st;
+        if (::fstatat(fd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno == ENOENT) {
+                continue; // removed since readdir saw it
+            }
+            return SysFail(errno, "fstatat");
+        }
+        if (!ListedMode(st.st_mode)) {
+            continue;
+        }
+        entry.Name = item->d_name;
+        entry.IsDir = S_ISDIR(st.st_mode);
+        entry.IsLink = S_ISLNK(st.st_mode);
+        bool archive = !withArchive || ArchiveFlagSet(prefix + entry.Name, st);
+        entry.Attr = AttrFromStat(entry.Name, st, archive);
+        entry.Size = entry.IsDir ? 0 : static_cast<std::int64_t>(st.st_size);
+        entry.MTime = st.st_mtim;
+        entry.ATime = st.st_atim;
+        if (!visit(entry)) {
+            return SysOk();
+        }
+    }
+}
+
+SysResult<std::vector<DirEntry>> ReadFolder(const std::string& folder, bool withArchive)
+{
+    std::vector<DirEntry> entries;
+    SysStatus status = ForEachEntry(
+        folder,
+        [&entries](const DirEntry& entry) {
+            entries.push_back(entry);
+            return true;
+        },
+        withArchive);
+    if (!status) {
+        return SysResult<std::vector<DirEntry>>::Failure(status.Error(), status.Call());
+    }
+    return entries;
+}
+
+SysResult<std::vector<DirEntry>>
+FindEntries(const std::string& folder, std::string_view mask, std::uint32_t attrMask)
+{
+    constexpr std::uint32_t Guarded = Attr::Hidden | Attr::System | Attr::Directory;
+    std::vector<DirEntry> entries;
+    SysStatus status = ForEachEntry(folder, [&](const DirEntry& entry) {
+        if ((entry.Attr & Guarded & ~attrMask) == 0 && MatchesMask(entry.Name, mask)) {
+            entries.push_back(entry);
+        }
+        return true;
+    });
+    if (!status) {
+        return SysResult<std::vector<DirEntry>>::Failure(status.Error(), status.Call());
+    }
+    return entries;
+}
+
+} // namespace Tandemix

@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/SysResult.h"
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Tandemix {
+
+struct DirEntry
+{
+    std::string Name; // bytes as the folder holds them, valid UTF-8 or not
+    bool IsDir = false;
+    bool IsLink = false; // the link itself: never followed, IsDir false, its own size and times
+    std::uint32_t Attr = 0;
+    std::int64_t Size = 0; // 0 for folders
+    timespec MTime{};
+    timespec ATime{};
+};
+
+// Lists a folder with one readdir and one fstatat per entry (plus the archive xattr unless
+// `withArchive` is false, in which case Archive is always set). "." and ".." are skipped, and
+// so are fifos, sockets and devices, which are not files to synchronise. An entry that vanishes
+// between readdir and fstatat is skipped; any other failure ends the listing with the error, so
+// that a file is never silently missing from a listing that claims to be complete.
+// `visit` returns false to stop early. Opening the folder consults FaultOp::Open.
+SysStatus ForEachEntry(const std::string& folder,
+                       const std::function<bool(const DirEntry&)>& visit,
+                       bool withArchive = true);
+SysResult<std::vector<DirEntry>> ReadFolder(const std::string& folder, bool withArchive = true);
+
+// Entries whose name matches `mask` (see MatchesMask). An entry with the Hidden, System or
+// Directory bit is left out unless that bit is in `attrMask`; plain files always pass.
+SysResult<std::vector<DirEntry>>
+FindEntries(const std::string& folder, std::string_view mask, std::uint32_t attrMask);
+
+} // namespace Tandemix

@@ -1,0 +1,228 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/FileIo.h"
+
+#include "platform/FaultHook.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+
+namespace Tandemix {
+
+namespace {
+
+constexpr std::size_t FallbackBufferSize = 1024 * 1024;
+
+SysResult<int> OpenChecked(const std::string& path, int flags, mode_t mode)
+{
+    if (int fault = CheckFault(FaultOp::Open, path)) {
+        return SysResult<int>::Failure(fault, "open");
+    }
+    for (;;) {
+        int fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
+        if (fd >= 0) {
+            return fd;
+        }
+        if (errno != EINTR) {
+            return SysResult<int>::Failure(errno, "open");
+        }
+    }
+}
+
+// The write loop proper, without the fault hook (the caller has consulted it for these bytes).
+SysResult<std::size_t> WriteRaw(int fd, const char* data, std::size_t n)
+{
+    std::size_t done = 0;
+    while (done < n) {
+        ssize_t written = ::write(fd, data + done, n - done);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue; // nothing was written: safe to repeat
+            }
+            return SysResult<std::size_t>::Failure(errno, "write");
+        }
+        if (written == 0) {
+            return SysResult<std::size_t>::Failure(ENOSPC, "write");
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    return done;
+}
+
+bool KernelCopyRefused(int error)
+{
+    return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP || error == ENOTSUP
+           || error == EBADF;
+}
+
+char* FallbackBuffer()
+{
+    thread_local std::unique_ptr<char[]> buffer;
+    if (!buffer) {
+        buffer = std::make_unique<char[]>(FallbackBufferSize);
+    }
+    return buffer.get();
+}
+
+// What is left of a regular source from its current offset; n for anything without a
+// meaningful size. The fault hook counts what is asked for, so asking for a whole mebibyte
+// when 500 bytes remain would let a simulated full disk bite too early.
+std::size_t RemainingOrAll(int inFd, std::size_t n)
+{
+    struct stat st;
+    if (::fstat(inFd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        return n;
+    }
+    off_t offset = ::lseek(inFd, 0, SEEK_CUR);
+    if (offset < 0) {
+        return n;
+    }
+    if (offset >= st.st_size) {
+        return 0;
+    }
+    auto left = static_cast<std::size_t>(st.st_size - offset);
+    return left < n ? left : n;
+}
+
+SysResult<std::size_t> CopyThroughBuffer(int inFd, int outFd, std::size_t n)
+{
+    char* buffer = FallbackBuffer();
+    std::size_t want = n < FallbackBufferSize ? n : FallbackBufferSize;
+    ssize_t got;
+    do {
+        got = ::read(inFd, buffer, want);
+    } while (got < 0 && errno == EINTR);
+    if (got < 0) {
+        return SysResult<std::size_t>::Failure(errno, "read");
+    }
+    return WriteRaw(outFd, buffer, static_cast<std::size_t>(got));
+}
+
+} // namespace
+
+SysResult<int> OpenForRead(const std::string& path)
+{
+    return OpenChecked(path, O_RDONLY, 0);
+}
+
+SysResult<int> CreateNew(const std::string& path, mode_t mode)
+{
+    return OpenChecked(path, O_WRONLY | O_CREAT | O_EXCL, mode);
+}
+
+SysResult<int> OpenForAppend(const std::string& path, bool truncate)
+{
+    return OpenChecked(path, O_WRONLY | O_CREAT | O_APPEND | (truncate ? O_TRUNC : 0), 0666);
+}
+
+SysResult<std::size_t> ReadSome(int fd, void* buf, std::size_t n, std::string_view path)
+{
+    if (int fault = CheckFault(FaultOp::Read, path)) {
+        return SysResult<std::size_t>::Failure(fault, "read");
+    }
+    for (;;) {
+        ssize_t got = ::read(fd, buf, n);
+        if (got >= 0) {
+            return static_cast<std::size_t>(got);
+        }
+        if (errno != EINTR) {
+            return SysResult<std::size_t>::Failure(errno, "read");
+        }
+    }
+}
+
+SysResult<std::size_t> WriteAll(int fd, const void* buf, std::size_t n, std::string_view path)
+{
+    const char* data = static_cast<const char*>(buf);
+    std::size_t done = 0;
+    while (done < n) {
+        std::size_t allowed = 0;
+        if (int fault = CheckWriteFault(path, n - done, allowed)) {
+            return SysResult<std::size_t>::Failure(fault, "write");
+        }
+        if (allowed == 0) {
+            return SysResult<std::size_t>::Failure(ENOSPC, "write");
+        }
+        SysResult<std::size_t> written = WriteRaw(fd, data + done, allowed);
+        if (!written) {
+            return written;
+        }
+        done += *written;
+    }
+    return done;
+}
+
+SysResult<std::size_t> CopyChunk(int inFd, int outFd, std::size_t n, std::string_view outPath)
+{
+    if (n == 0) {
+        return std::size_t{0};
+    }
+    std::size_t want = RemainingOrAll(inFd, n);
+    if (want == 0) {
+        // The size says this is the end. A plain read confirms it, and still copies what a
+        // file without a real size (procfs) or one that grew meanwhile has to give.
+        return CopyThroughBuffer(inFd, outFd, n);
+    }
+    std::size_t allowed = 0;
+    if (int fault = CheckWriteFault(outPath, want, allowed)) {
+        return SysResult<std::size_t>::Failure(fault, "copy_file_range");
+    }
+    if (allowed == 0) {
+        return SysResult<std::size_t>::Failure(ENOSPC, "copy_file_range");
+    }
+    ssize_t copied;
+    do {
+        copied = ::copy_file_range(inFd, nullptr, outFd, nullptr, allowed, 0);
+    } while (copied < 0 && errno == EINTR);
+    if (copied > 0) {
+        return static_cast<std::size_t>(copied);
+    }
+    if (copied < 0 && !KernelCopyRefused(errno)) {
+        return SysResult<std::size_t>::Failure(errno, "copy_file_range");
+    }
+    // Refused, or 0 before the end the size promised (some FUSE filesystems): read and write.
+    return CopyThroughBuffer(inFd, outFd, allowed);
+}
+
+SysStatus CloseFile(int fd, std::string_view path)
+{
+    (void)path;
+    // Linux releases the descriptor even when close fails, so it is never retried; EINTR says
+    // only that a signal arrived, not that data was lost.
+    if (::close(fd) != 0 && errno != EINTR) {
+        return SysFail(errno, "close");
+    }
+    return SysOk();
+}
+
+SysStatus SyncData(int fd, std::string_view path)
+{
+    if (int fault = CheckFault(FaultOp::Sync, path)) {
+        return SysFail(fault, "fdatasync");
+    }
+    if (::fdatasync(fd) != 0) {
+        return SysFail(errno, "fdatasync");
+    }
+    return SysOk();
+}
+
+SysStatus RenameOver(const std::string& from, const std::string& to)
+{
+    int fault = CheckFault(FaultOp::Rename, from);
+    if (fault == 0) {
+        fault = CheckFault(FaultOp::Rename, to);
+    }
+    if (fault != 0) {
+        return SysFail(fault, "rename");
+    }
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        return SysFail(errno, "rename");
+    }
+    return SysOk();
+}
+
+} // namespace Tandemix

@@ -1,0 +1,360 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/FileOps.h"
+
+#include "platform/FaultHook.h"
+#include "platform/FileIo.h"
+#include "platform/FileTimes.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <vector>
+
+namespace Tandemix {
+
+namespace {
+
+constexpr std::size_t CopyChunkSize = 1024 * 1024;
+
+int CheckFaultEither(FaultOp op, const std::string& a, const std::string& b)
+{
+    int fault = CheckFault(op, a);
+    return fault != 0 ? fault : CheckFault(op, b);
+}
+
+// rename that refuses an existing target on filesystems without RENAME_NOREPLACE: a hard link
+// fails atomically on an existing name; where links are not possible either (FAT, some FUSE
+// filesystems) the target is checked just before the rename.
+SysStatus RenameNoReplaceFallback(const std::string& from, const std::string& to)
+{
+    struct stat st;
+    if (::lstat(from.c_str(), &st) != 0) {
+        return SysFail(errno, "lstat");
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        if (::link(from.c_str(), to.c_str()) == 0) {
+            if (::unlink(from.c_str()) != 0) {
+                int error = errno;
+                ::unlink(to.c_str());
+                return SysFail(error, "unlink");
+            }
+            return SysOk();
+        }
+        if (errno == EEXIST) {
+            return SysFail(EEXIST, "link");
+        }
+    }
+    if (::lstat(to.c_str(), &st) == 0) {
+        return SysFail(EEXIST, "rename");
+    }
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        return SysFail(errno, "rename");
+    }
+    return SysOk();
+}
+
+// Across filesystems a file is copied with its mode and times, a link is made anew.
+SysStatus MoveAcross(const std::string& from, const std::string& to)
+{
+    struct stat st;
+    if (::lstat(from.c_str(), &st) != 0) {
+        return SysFail(errno, "lstat");
+    }
+    if (S_ISDIR(st.st_mode)) {
+        return SysFail(EXDEV, "rename");
+    }
+    if (S_ISLNK(st.st_mode)) {
+        std::vector<char> target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4096) + 1);
+        ssize_t length = ::readlink(from.c_str(), target.data(), target.size() - 1);
+        if (length < 0) {
+            return SysFail(errno, "readlink");
+        }
+        target[static_cast<std::size_t>(length)] = '\0';
+        if (::symlink(target.data(), to.c_str()) != 0) {
+            return SysFail(errno, "symlink");
+        }
+    } else {
+        SysStatus copied = CopyFileNoReplace(from, to);
+        if (!copied) {
+            return copied;
+        }
+        // The data arrived intact; a time the target cannot store does not undo the move.
+        (void)SetFileTimes(to, st.st_atim, st.st_mtim);
+    }
+    if (int fault = CheckFault(FaultOp::Unlink, from)) {
+        ::unlink(to.c_str());
+        return SysFail(fault, "unlink");
+    }
+    if (::unlink(from.c_str()) != 0) {
+        int error = errno;
+        ::unlink(to.c_str()); // the source stays: one copy, not two
+        return SysFail(error, "unlink");
+    }
+    return SysOk();
+}
+
+SysStatus RemoveTreeAt(int parentFd, const std::string& name, const std::string& path);
+
+// Empties the open folder `fd` (named `path` for the hook and the caller's errors).
+SysStatus EmptyFolder(int fd, const std::string& path)
+{
+    DIR* dir = ::fdopendir(fd);
+    if (dir == nullptr) {
+        int error = errno;
+        ::close(fd);
+        return SysFail(error, "fdopendir");
+    }
+    // Names first, removal after: unlinking while readdir runs may skip entries.
+    std::vector<std::string> names;
+    SysStatus first = SysOk();
+    for (;;) {
+        errno = 0;
+        dirent* entry = ::readdir(dir);
+        if (entry == nullptr) {
+            if (errno != 0) {
+                first = SysFail(errno, "readdir");
+            }
+            break;
+        }
+        std::string_view name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.emplace_back(name);
+        }
+    }
+    for (const std::string& name : names) {
+        SysStatus removed = RemoveTreeAt(::dirfd(dir), name, path + "/" + name);
+        if (!removed && first) {
+            first = removed;
+        }
+    }
+    ::closedir(dir);
+    return first;
+}
+
+// Descriptor-relative and O_NOFOLLOW all the way down: a folder swapped for a symlink while we
+// work still cannot lead outside the tree.
+SysStatus RemoveTreeAt(int parentFd, const std::string& name, const std::string& path)
+{
+    struct stat st;
+    if (::fstatat(parentFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        return errno == ENOENT ? SysOk() : SysFail(errno, "fstatat");
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        if (int fault = CheckFault(FaultOp::Unlink, path)) {
+            return SysFail(fault, "unlink");
+        }
+        if (::unlinkat(parentFd, name.c_str(), 0) != 0) {
+            return SysFail(errno, "unlink");
+        }
+        return SysOk();
+    }
+    mode_t needed = S_IRWXU;
+    if ((st.st_mode & needed) != needed) {
+        // Read-only folders are emptied like any other; without these bits even root could not
+        // list one after dropping its capabilities.
+        ::fchmodat(parentFd, name.c_str(), (st.st_mode & 07777) | needed, 0);
+    }
+    int fd = ::openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        return SysFail(errno, "open");
+    }
+    SysStatus emptied = EmptyFolder(fd, path);
+    if (int fault = CheckFault(FaultOp::RemoveFolder, path)) {
+        return emptied ? SysFail(fault, "rmdir") : emptied;
+    }
+    if (::unlinkat(parentFd, name.c_str(), AT_REMOVEDIR) != 0) {
+        return emptied ? SysFail(errno, "rmdir") : emptied;
+    }
+    return emptied;
+}
+
+std::string ParentOf(const std::string& path, std::string& name)
+{
+    std::string trimmed = path;
+    while (trimmed.size() > 1 && trimmed.back() == '/') {
+        trimmed.pop_back();
+    }
+    std::size_t slash = trimmed.rfind('/');
+    if (slash == std::string::npos) {
+        name = trimmed;
+        return ".";
+    }
+    name = trimmed.substr(slash + 1);
+    return slash == 0 ? "/" : trimmed.substr(0, slash);
+}
+
+} // namespace
+
+bool FileExists(const std::string& path)
+{
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool FolderExists(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+SysStatus CreateFolder(const std::string& path)
+{
+    if (int fault = CheckFault(FaultOp::MakeFolder, path)) {
+        return SysFail(fault, "mkdir");
+    }
+    if (::mkdir(path.c_str(), 0777) != 0) {
+        return SysFail(errno, "mkdir");
+    }
+    return SysOk();
+}
+
+SysStatus RemoveFolder(const std::string& path)
+{
+    if (int fault = CheckFault(FaultOp::RemoveFolder, path)) {
+        return SysFail(fault, "rmdir");
+    }
+    if (::rmdir(path.c_str()) != 0) {
+        return SysFail(errno, "rmdir");
+    }
+    return SysOk();
+}
+
+SysStatus DeleteFile(const std::string& path)
+{
+    if (int fault = CheckFault(FaultOp::Unlink, path)) {
+        return SysFail(fault, "unlink");
+    }
+    if (::unlink(path.c_str()) != 0) {
+        return SysFail(errno, "unlink");
+    }
+    return SysOk();
+}
+
+SysStatus MoveFile(const std::string& from, const std::string& to)
+{
+    if (int fault = CheckFaultEither(FaultOp::Rename, from, to)) {
+        return SysFail(fault, "rename");
+    }
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+        return SysOk();
+    }
+    int error = errno;
+    if (error == EINVAL || error == ENOSYS) {
+        // EINVAL is also the answer to moving a folder into itself; the fallback's rename
+        // reports that case the same way.
+        SysStatus moved = RenameNoReplaceFallback(from, to);
+        if (moved || moved.Error() != EXDEV) {
+            return moved;
+        }
+        error = EXDEV;
+    }
+    if (error == EXDEV) {
+        return MoveAcross(from, to);
+    }
+    return SysFail(error, "rename");
+}
+
+SysStatus CopyFileNoReplace(const std::string& from, const std::string& to)
+{
+    SysResult<int> in = OpenForRead(from);
+    if (!in) {
+        return SysFail(in.Error(), in.Call());
+    }
+    struct stat st;
+    int statError = ::fstat(*in, &st) != 0 ? errno : 0;
+    if (statError == 0 && !S_ISREG(st.st_mode)) {
+        statError = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    }
+    if (statError != 0) {
+        ::close(*in);
+        return SysFail(statError, "fstat");
+    }
+    SysResult<int> out = CreateNew(to, 0600);
+    if (!out) {
+        ::close(*in);
+        return SysFail(out.Error(), out.Call());
+    }
+    SysStatus result = SysOk();
+    for (;;) {
+        SysResult<std::size_t> copied = CopyChunk(*in, *out, CopyChunkSize, to);
+        if (!copied) {
+            result = SysFail(copied.Error(), copied.Call());
+            break;
+        }
+        if (*copied == 0) {
+            break;
+        }
+    }
+    // Set on the open descriptor at the end, so a read-only source still gives a copy we could
+    // write; setuid and setgid bits are not carried over to a copy.
+    if (result && ::fchmod(*out, st.st_mode & 0777) != 0) {
+        result = SysFail(errno, "fchmod");
+    }
+    ::close(*in);
+    SysStatus closed = CloseFile(*out, to);
+    if (result && !closed) {
+        result = closed;
+    }
+    if (!result) {
+        ::unlink(to.c_str()); // we created it (O_EXCL): never someone else's file
+    }
+    return result;
+}
+
+SysStatus RemoveTree(const std::string& path)
+{
+    std::string name;
+    std::string parent = ParentOf(path, name);
+    if (name.empty() || name == "." || name == "..") {
+        return SysFail(EINVAL, "rmdir");
+    }
+    int parentFd = ::open(parent.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (parentFd < 0) {
+        return SysFail(errno, "open");
+    }
+    struct stat st;
+    if (::fstatat(parentFd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+        int error = errno;
+        ::close(parentFd);
+        return SysFail(error, "lstat");
+    }
+    SysStatus removed = RemoveTreeAt(parentFd, name, path);
+    ::close(parentFd);
+    return removed;
+}
+
+SysResult<std::string> CurrentFolder()
+{
+    std::vector<char> buffer(4096);
+    for (;;) {
+        if (::getcwd(buffer.data(), buffer.size()) != nullptr) {
+            return std::string(buffer.data());
+        }
+        if (errno != ERANGE) {
+            return SysResult<std::string>::Failure(errno, "getcwd");
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+SysStatus ChangeFolder(const std::string& path)
+{
+    if (::chdir(path.c_str()) != 0) {
+        return SysFail(errno, "chdir");
+    }
+    return SysOk();
+}
+
+std::string AddTrailingSlash(std::string path)
+{
+    if (!path.empty() && path.back() != '/') {
+        path += '/';
+    }
+    return path;
+}
+
+} // namespace Tandemix

@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/SysResult.h"
+
+#include <string>
+
+namespace Tandemix {
+
+// Whole-file and folder operations with the classic semantics: nothing is ever replaced by
+// accident (moves and copies refuse an existing target). The mutating ones consult the fault
+// hook (MakeFolder, RemoveFolder, Unlink, Rename, Open/Read/Write for the copy).
+
+bool FileExists(const std::string& path); // lstat: anything but a folder, a dangling link too
+bool FolderExists(const std::string& path); // stat: a folder, or a link to one
+
+SysStatus CreateFolder(const std::string& path); // mode 0777 less umask; fails: EEXIST, ENOENT
+SysStatus RemoveFolder(const std::string& path); // empty folders only; fails: ENOTEMPTY
+SysStatus DeleteFile(const std::string& path); // a link is removed, not its target
+// Fails with EEXIST when `to` exists, leaving both alone. Across filesystems a file or link is
+// copied (data, mode and times) and then deleted; a folder cannot be moved there (EXDEV).
+SysStatus MoveFile(const std::string& from, const std::string& to);
+// Creates `to` exclusively (EEXIST when it exists, untouched) and copies the data with checked
+// writes, keeping the permission bits. On any failure the partial target is removed.
+SysStatus CopyFileNoReplace(const std::string& from, const std::string& to);
+// Deletes a folder with everything in it; a symlink is removed, never entered, so nothing
+// outside the tree can be reached. Read-only folders are made writable first. Goes on after a
+// failure and returns the first one.
+SysStatus RemoveTree(const std::string& path);
+
+SysResult<std::string> CurrentFolder();
+SysStatus ChangeFolder(const std::string& path);
+// "dir" -> "dir/"; unchanged when it already ends in '/' or is empty (an empty base must not
+// turn a relative name into one under the root).
+std::string AddTrailingSlash(std::string path);
+
+} // namespace Tandemix

@@ -1,0 +1,31 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/SysResult.h"
+
+#include <cstdint>
+#include <ctime>
+#include <string>
+
+namespace Tandemix {
+
+// Packed date-times are the FAT layout of a local time: date in the high 16 bits
+// ((year-1980)<<9 | month<<5 | day), time in the low 16 (hour<<11 | minute<<5 | second/2).
+// Decisions compare these values, so two times within the same even second are equal.
+inline constexpr std::uint32_t PackedTimeFloor = 2162688; // 1980-01-01 00:00:00
+
+// Times before 1980 pack to PackedTimeFloor; odd seconds round down. Fails (EOVERFLOW) after
+// 2107-12-31 23:59:58, which seven year bits cannot hold.
+SysResult<std::uint32_t> PackFileTime(std::time_t t);
+bool IsBefore1980(std::time_t t); // local time
+std::time_t UnpackFileTime(std::uint32_t packed); // local time, daylight saving found by mktime
+// <0, 0, >0. Unsigned: from 2044 on bit 31 is set, and such a date is still the newer one.
+int ComparePacked(std::uint32_t a, std::uint32_t b);
+
+// Gives the entry (a symlink itself, not its target) both times, then reads them back: a
+// filesystem that stores something else (2 s or more away, as FUSE FAT drives do with an
+// omitted atime or an out-of-range date) is reported with (ERANGE, "utimensat-verify") instead
+// of looking fine and being copied again on every run. Consults FaultOp::SetTimes.
+SysStatus SetFileTimes(const std::string& path, const timespec& atime, const timespec& mtime);
+
+} // namespace Tandemix

@@ -1,0 +1,21 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "platform/SysResult.h"
+
+#include <string>
+
+namespace Tandemix {
+
+// Starting other programs. No shell is ever involved: the path travels as one argv element, so
+// blanks, quotes, ';' or "$(...)" in a file name are only characters. The started program is
+// not waited for and leaves no zombie behind. Program names are looked up in PATH.
+
+// Runs a regular executable file itself; anything else is handed to xdg-open.
+// Fails: ENOENT (missing file, or no xdg-open for a non-executable one), EACCES, ENOEXEC.
+SysStatus LaunchFile(const std::string& path);
+// Shows a file: xdg-open when present; otherwise $VISUAL or $EDITOR (split on blanks, the path
+// appended) inside x-terminal-emulator -e. ENOENT when nothing can show it.
+SysStatus OpenInViewer(const std::string& path);
+
+} // namespace Tandemix

@@ -1,0 +1,34 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Tandemix {
+
+// A mount point plays the part of a drive root: "the drive of a path" is the mount holding it.
+struct MountInfo
+{
+    std::string MountPoint;
+    std::string FsType; // "ext4", "nfs4", "fuse.sshfs"...
+    std::string Source;
+};
+
+// Parses /proc/<pid>/mountinfo text. Octal escapes (\040 for a blank) are decoded; malformed
+// lines are skipped. Later lines are mounted over earlier ones with the same mount point.
+std::vector<MountInfo> ParseMountInfo(std::string_view text);
+std::vector<MountInfo> ListMounts(); // this process's view; empty when unreadable
+
+// The longest mount point of `mounts` that is `resolvedPath` or one of its ancestors (whole
+// components: "/mnt/a" does not hold "/mnt/ab"). "/" when none is.
+std::string LongestMountPrefix(const std::vector<MountInfo>& mounts, std::string_view resolvedPath);
+
+// The mount point holding `path` (which need not exist: its nearest existing ancestor counts,
+// after symlinks are resolved). "/" when nothing better is known.
+std::string MountPointOf(const std::string& path);
+bool IsMountPoint(const std::string& path);
+bool IsNetworkFileSystem(std::string_view fsType);
+bool IsNetworkPath(const std::string& path);
+
+} // namespace Tandemix

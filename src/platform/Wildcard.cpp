@@ -1,0 +1,189 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/Wildcard.h"
+
+#include <locale.h>
+#include <wctype.h>
+
+#include <string>
+
+namespace Tandemix {
+
+namespace {
+
+// A byte that is not part of valid UTF-8 becomes a unit above every code point, so it only
+// ever equals the same byte.
+constexpr char32_t RawByteBase = 0x110000;
+
+// Case folding must not depend on the locale the user happens to run in: the C locale folds
+// ASCII only, so use the C.UTF-8 tables.
+locale_t FoldLocale()
+{
+    static const locale_t locale = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    return locale;
+}
+
+char32_t Fold(char32_t c)
+{
+    if (c < 0x80) {
+        return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
+    }
+    if (c >= RawByteBase) {
+        return c;
+    }
+    locale_t locale = FoldLocale();
+    wint_t lower = locale != static_cast<locale_t>(nullptr) ? ::towlower_l(static_cast<wint_t>(c), locale)
+                                                            : ::towlower(static_cast<wint_t>(c));
+    return static_cast<char32_t>(lower);
+}
+
+// Length of the valid UTF-8 sequence at text[i] and its code point; 0 when invalid
+// (overlong forms, surrogates and values above U+10FFFF included).
+std::size_t DecodeOne(std::string_view text, std::size_t i, char32_t& out)
+{
+    auto byte = [&](std::size_t k) {
+        return static_cast<unsigned char>(text[k]);
+    };
+    unsigned char lead = byte(i);
+    std::size_t length = 0;
+    char32_t c = 0;
+    char32_t minimum = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, c = lead & 0x1F, minimum = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, c = lead & 0x0F, minimum = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, c = lead & 0x07, minimum = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + length > text.size()) {
+        return 0;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) {
+            return 0;
+        }
+        c = (c << 6) | (byte(i + k) & 0x3F);
+    }
+    if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+        return 0;
+    }
+    out = c;
+    return length;
+}
+
+std::u32string FoldedUnits(std::string_view text)
+{
+    std::u32string units;
+    units.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        auto lead = static_cast<unsigned char>(text[i]);
+        if (lead < 0x80) {
+            units.push_back(Fold(lead));
+            ++i;
+            continue;
+        }
+        char32_t c = 0;
+        std::size_t length = DecodeOne(text, i, c);
+        if (length == 0) {
+            units.push_back(RawByteBase + lead);
+            ++i;
+        } else {
+            units.push_back(Fold(c));
+            i += length;
+        }
+    }
+    return units;
+}
+
+bool IsAscii(std::string_view text)
+{
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return false;
+        }
+    }
+    return true;
+}
+
+char32_t FoldAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char32_t>(c + ('a' - 'A')) : static_cast<char32_t>(c);
+}
+
+// Greedy match with backtracking to the last '*': linear in practice, never exponential.
+// `name` and `mask` give the folded unit at an index.
+template <typename NameAt, typename MaskAt>
+bool MatchUnits(std::size_t nameSize, NameAt name, std::size_t maskSize, MaskAt mask)
+{
+    constexpr std::size_t None = static_cast<std::size_t>(-1);
+    std::size_t n = 0;
+    std::size_t m = 0;
+    std::size_t star = None;
+    std::size_t resume = 0;
+    while (n < nameSize) {
+        if (m < maskSize && mask(m) == U'*') {
+            star = m++;
+            resume = n;
+        } else if (m < maskSize && (mask(m) == U'?' || mask(m) == name(n))) {
+            ++n;
+            ++m;
+        } else if (star != None) {
+            m = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (m < maskSize && mask(m) == U'*') {
+        ++m;
+    }
+    return m == maskSize;
+}
+
+// The mask rules on top of plain matching, over units already folded.
+template <typename NameAt, typename MaskAt>
+bool MatchWithMaskRules(std::size_t nameSize, NameAt name, std::size_t maskSize, MaskAt mask)
+{
+    if (MatchUnits(nameSize, name, maskSize, mask)) {
+        return true;
+    }
+    // "name.*" stands for "name with any extension or none": "*.*" matches "README".
+    if (maskSize >= 2 && mask(maskSize - 2) == U'.' && mask(maskSize - 1) == U'*'
+        && MatchUnits(nameSize, name, maskSize - 2, mask)) {
+        return true;
+    }
+    // A trailing dot stands for "no extension": "*." matches "abc" but not "a.b".
+    if (maskSize >= 1 && mask(maskSize - 1) == U'.') {
+        for (std::size_t i = 0; i < nameSize; ++i) {
+            if (name(i) == U'.') {
+                return false;
+            }
+        }
+        return MatchUnits(nameSize, name, maskSize - 1, mask);
+    }
+    return false;
+}
+
+} // namespace
+
+bool MatchesMask(std::string_view name, std::string_view mask)
+{
+    // Nearly every name and mask is ASCII: no decoding, no allocation.
+    if (IsAscii(name) && IsAscii(mask)) {
+        return MatchWithMaskRules(
+            name.size(),
+            [name](std::size_t i) { return FoldAscii(name[i]); },
+            mask.size(),
+            [mask](std::size_t i) { return FoldAscii(mask[i]); });
+    }
+    std::u32string units = FoldedUnits(name);
+    std::u32string pattern = FoldedUnits(mask);
+    return MatchWithMaskRules(
+        units.size(),
+        [&units](std::size_t i) { return units[i]; },
+        pattern.size(),
+        [&pattern](std::size_t i) { return pattern[i]; });
+}
+
+} // namespace Tandemix

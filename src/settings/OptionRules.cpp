@@ -1,0 +1,116 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "settings/OptionRules.h"
+
+#include <charconv>
+
+namespace Tandemix {
+
+namespace {
+
+constexpr std::size_t MaxExtCharacters = 10;
+
+// Whether the interval text is a whole number of at least 1; blanks around it are allowed.
+bool IsPositiveWholeNumber(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ') {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && text.back() == ' ') {
+        text.remove_suffix(1);
+    }
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+    }
+    int value = 0;
+    const char* end = text.data() + text.size();
+    auto [ptr, error] = std::from_chars(text.data(), end, value);
+    return !text.empty() && error == std::errc{} && ptr == end && value >= 1;
+}
+
+// The first `count` characters of UTF-8 text, never splitting one.
+std::string_view FirstCharacters(std::string_view text, std::size_t count)
+{
+    std::size_t seen = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        bool startsCharacter = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
+        if (startsCharacter) {
+            if (seen == count) {
+                return text.substr(0, i);
+            }
+            ++seen;
+        }
+    }
+    return text;
+}
+
+} // namespace
+
+void SetDeleteUnmatched(Options& opts, bool on)
+{
+    opts.DeleteUnmatched = on;
+    if (on) {
+        opts.UseReportForm = true;
+        opts.ListUnMatchedFiles = true;
+    } else {
+        opts.DeleteUnMatchPriorToSync = false;
+        opts.ReplicateFolders = false;
+    }
+}
+
+void SetReplicateFolders(Options& opts, bool on)
+{
+    opts.ReplicateFolders = on;
+    if (on) {
+        SetDeleteUnmatched(opts, true);
+    }
+}
+
+bool SetRunSyncSched(Options& opts, bool on)
+{
+    if (!on) {
+        opts.RunSyncSched = false;
+        return true;
+    }
+    if (!IsPositiveWholeNumber(opts.RunSyncEveryMin)) {
+        opts.RunSyncEveryMin = "0";
+        opts.RunSyncSched = false;
+        return false;
+    }
+    opts.RunSyncSched = true;
+    opts.PoleEvery = false;
+    return true;
+}
+
+bool SetPoleEvery(Options& opts, bool on)
+{
+    if (!on) {
+        opts.PoleEvery = false;
+        return true;
+    }
+    if (!IsPositiveWholeNumber(opts.PoleSecs)) {
+        opts.PoleSecs = "0";
+        opts.PoleEvery = false;
+        return false;
+    }
+    opts.PoleEvery = true;
+    opts.RunSyncSched = false;
+    return true;
+}
+
+std::string CompressedExtFor(std::string_view extText)
+{
+    std::string ext(FirstCharacters(extText, MaxExtCharacters));
+    if (ext.empty() || ext.front() != '.') {
+        ext.insert(0, ".");
+        ext = std::string(FirstCharacters(ext, MaxExtCharacters));
+    }
+    return ext;
+}
+
+void SetCompressedFileExt(Options& opts, std::string_view extText)
+{
+    opts.CompressedFileExt.assign(extText);
+    opts.CompressedExt = CompressedExtFor(extText);
+}
+
+} // namespace Tandemix

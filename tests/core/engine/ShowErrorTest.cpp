@@ -1,0 +1,182 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/ShowError.h"
+
+#include "engine/CopyMessages.h"
+#include "support/RecordingReporter.h"
+#include "support/ScriptedHost.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace Tandemix {
+namespace {
+
+using Test::RecordingReporter;
+using Test::ScriptedHost;
+
+// Remembers the cursor the user saw while each question was up.
+class CursorHost : public ScriptedHost
+{
+public:
+    DialogResult Ask(std::string_view text, DialogButtons buttons) override
+    {
+        CursorsAtQuestion.push_back(Cursor);
+        return ScriptedHost::Ask(text, buttons);
+    }
+    void SetCursorShape(CursorShape shape) noexcept override
+    {
+        Shapes.push_back(shape);
+        ScriptedHost::SetCursorShape(shape);
+    }
+
+    std::vector<CursorShape> CursorsAtQuestion;
+    std::vector<CursorShape> Shapes;
+};
+
+class ShowErrorFixture
+{
+protected:
+    CursorHost Host;
+    Options Opts;
+    RunState State{Host, Opts};
+    RecordingReporter Report;
+    EngineState Engine;
+    RunContext Ctx{Opts, State, Host, Report, Engine};
+};
+
+constexpr std::string_view Message = "Target Drive \"/mnt/usb\" Does Not Have Enough Available Space!";
+
+struct ErrorRow
+{
+    const char* Label;
+    int Code;
+    bool RunBatchList;
+    bool LastBatchRow;
+    std::optional<std::string> Question; // nullopt: the code never asks
+    DialogButtons Buttons;
+    DialogResult Silent; // the answer with messages off
+    DialogResult Scripted; // what the user picks in the test, to see it passed back unchanged
+    std::optional<std::string> Log; // the kind 5 line after the dialog, if any
+};
+
+void PrintTo(const ErrorRow& row, std::ostream* os)
+{
+    *os << row.Label;
+}
+
+std::string Joined(std::string_view a, std::string_view b, std::string_view c = {})
+{
+    return std::string(a).append(b).append(c);
+}
+
+// clang-format off
+const ErrorRow ErrorRows[] = {
+    // label                  code  batch  last   question (nullopt: never asks)
+    //                        buttons                        silent answer         scripted answer        kind 5 log line
+    {"AccessError",           2,    false, true,  std::string(Message),
+                              DialogButtons::AbortIgnore,      DialogResult::Ignore, DialogResult::Abort,  std::nullopt},
+    {"AskContinue",           5,    false, true,  Joined(Message, "\n", CopyMsg::ContinueQuestion),
+                              DialogButtons::YesCancel,        DialogResult::Yes,    DialogResult::Cancel, std::nullopt},
+    {"Notice",                15,   false, true,  std::string(Message),
+                              DialogButtons::Ok,               DialogResult::Ok,     DialogResult::Ok,     std::nullopt},
+    {"NetworkPath",           53,   false, true,  std::string(CopyMsg::NetworkPathError),
+                              DialogButtons::Ok,               DialogResult::Ok,     DialogResult::Ok,     std::nullopt},
+    {"DiskFullSinglePair",    101,  false, false, std::string(Message),
+                              DialogButtons::Ok,               DialogResult::Ok,     DialogResult::Ok,     Joined(CopyMsg::DiskFullLog, Message)},
+    {"DiskFullLastBatchRow",  101,  true,  true,  std::string(Message),
+                              DialogButtons::Ok,               DialogResult::Ok,     DialogResult::Ok,     Joined(CopyMsg::DiskFullLog, Message)},
+    {"DiskFullMidBatch",      101,  true,  false, Joined(CopyMsg::DiskFullDrive, Message, Joined("\n", CopyMsg::ContinueBatch)),
+                              DialogButtons::YesCancel,        DialogResult::Yes,    DialogResult::Cancel, Joined(CopyMsg::DiskFullLog, Message)},
+    {"DiskFullRetry",         112,  false, true,  std::string(Message),
+                              DialogButtons::AbortRetryIgnore, DialogResult::Cancel, DialogResult::Retry,  std::nullopt},
+    {"LogOnly",               2500, true,  false, std::nullopt,
+                              DialogButtons::Ok,               DialogResult::Ok,     DialogResult::Ok,     std::string(Message)},
+    {"OtherCode",             7,    false, true,  std::string(Message),
+                              DialogButtons::Ok,               DialogResult::Ok,     DialogResult::Ok,     std::nullopt},
+    {"ZeroCode",              0,    true,  false, std::string(Message),
+                              DialogButtons::Ok,               DialogResult::Ok,     DialogResult::Ok,     std::nullopt},
+};
+// clang-format on
+
+class ShowErrorTable : public ShowErrorFixture, public ::testing::TestWithParam<std::tuple<ErrorRow, bool>>
+{};
+
+TEST_P(ShowErrorTable, AsksOrAnswersByItselfAndFilesTheMessage)
+{
+    const auto& [row, display] = GetParam();
+    Opts.DisplayMessages = display;
+    Opts.RunBatchList = row.RunBatchList;
+    Engine.LastBatchRow = row.LastBatchRow;
+    Host.Cursor = CursorShape::Busy;
+    bool asks = display && row.Question.has_value();
+    if (asks) {
+        Host.QueueAnswer(row.Scripted);
+    }
+
+    int result = ShowError(Ctx, Message, row.Code);
+
+    if (asks) {
+        EXPECT_EQ(result, static_cast<int>(row.Scripted));
+        ASSERT_EQ(Host.Questions.size(), 1u);
+        EXPECT_EQ(Host.Questions[0].Text, *row.Question);
+        EXPECT_EQ(Host.Questions[0].Buttons, row.Buttons);
+        EXPECT_EQ(Host.CursorsAtQuestion, std::vector<CursorShape>{CursorShape::Arrow});
+    } else {
+        EXPECT_EQ(result, static_cast<int>(row.Question ? row.Silent : DialogResult::Ok));
+        EXPECT_TRUE(Host.Questions.empty());
+    }
+    if (!display) {
+        // Nobody sits at the screen: the cursor is left alone.
+        for (CursorShape shape : Host.Shapes) {
+            EXPECT_NE(shape, CursorShape::Arrow);
+        }
+    }
+    EXPECT_EQ(Host.Cursor, CursorShape::Busy);
+    EXPECT_EQ(Host.UnusedAnswers(), 0u);
+
+    if (row.Log) {
+        ASSERT_EQ(Report.Logs.size(), 1u);
+        EXPECT_EQ(Report.Logs[0].Text, *row.Log);
+        EXPECT_EQ(Report.Logs[0].Kind, LogKind::FileError);
+    } else {
+        EXPECT_TRUE(Report.Logs.empty());
+    }
+    // Every code lists the caller's own message, even where the dialog showed another text.
+    ASSERT_EQ(Report.Entries.size(), 1u);
+    const RecordingReporter::Entry& entry = Report.Entries[0];
+    EXPECT_EQ(entry.Category, ReportCategory::Messages);
+    EXPECT_EQ(entry.Kind, Message);
+    EXPECT_EQ(entry.Name, "");
+    EXPECT_EQ(entry.Path, "");
+    EXPECT_EQ(entry.SizeText, "");
+    EXPECT_EQ(entry.Detail, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Codes,
+                         ShowErrorTable,
+                         ::testing::Combine(::testing::ValuesIn(ErrorRows), ::testing::Bool()),
+                         [](const ::testing::TestParamInfo<ShowErrorTable::ParamType>& param) {
+                             return std::string(std::get<0>(param.param).Label)
+                                    + (std::get<1>(param.param) ? "_Shown" : "_Silent");
+                         });
+
+TEST(ShowErrorPadRight, CountsCharactersNotBytesAndNeverCuts)
+{
+    EXPECT_EQ(PadRight("ab", 4), "ab  ");
+    EXPECT_EQ(PadRight("\xC3\xA9t\xC3\xA9", 5), "\xC3\xA9t\xC3\xA9  "); // "été": 3 characters, 5 bytes
+    EXPECT_EQ(PadRight("longer than width", 4), "longer than width");
+    EXPECT_EQ(PadRight("", 2), "  ");
+}
+
+TEST(ShowErrorProblemLines, LogAndMessageColumns)
+{
+    EXPECT_EQ(ProblemLogLine(CopyMsg::CouldNotRead, "/a/b"), "Could Not Read File: /a/b      ");
+    EXPECT_EQ(ProblemMessageLine(CopyMsg::UserSkipped, "/a/b"), "User Skipped File:        /a/b");
+    EXPECT_EQ(ProblemMessageLine(CopyMsg::CouldNotWrite, "/a/b").find("/a/b"), 26u);
+}
+
+} // namespace
+} // namespace Tandemix

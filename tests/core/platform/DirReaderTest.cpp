@@ -1,0 +1,226 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/DirReader.h"
+
+#include "platform/Attributes.h"
+#include "platform/FaultHook.h"
+#include "support/TempTree.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <map>
+
+namespace Tandemix {
+namespace {
+
+class DirReaderTest : public testing::Test
+{
+protected:
+    std::map<std::string, DirEntry> Listing(const std::string& folder, bool withArchive = true)
+    {
+        SysResult<std::vector<DirEntry>> entries = ReadFolder(folder, withArchive);
+        EXPECT_TRUE(entries.Ok()) << entries.Call() << " " << entries.Error();
+        std::map<std::string, DirEntry> byName;
+        for (const DirEntry& entry : *entries) {
+            EXPECT_TRUE(byName.emplace(entry.Name, entry).second) << "listed twice: " << entry.Name;
+        }
+        return byName;
+    }
+
+    std::vector<std::string> Names(const SysResult<std::vector<DirEntry>>& entries)
+    {
+        EXPECT_TRUE(entries.Ok()) << entries.Call() << " " << entries.Error();
+        std::vector<std::string> names;
+        for (const DirEntry& entry : *entries) {
+            names.push_back(entry.Name);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    void AddSocket(const std::string& rel)
+    {
+        std::string path = Tree.Path(rel);
+        sockaddr_un address = {};
+        address.sun_family = AF_UNIX;
+        ASSERT_LT(path.size(), sizeof address.sun_path);
+        std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+        int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0)
+            << std::strerror(errno);
+        ::close(fd);
+    }
+
+    TempTree Tree;
+};
+
+TEST_F(DirReaderTest, ListsFilesFoldersLinksAndDotFiles)
+{
+    Tree.AddFile("plain.txt", 1234, TreeTime(timespec{1600000000, 123456789}));
+    Tree.AddFile(".hidden", "x");
+    Tree.AddFile("locked", "x", {}, 0444);
+    Tree.AddFile("sub/inner", "not listed at this level");
+    Tree.SetTime("sub", TreeTime(1500000000));
+
+    std::map<std::string, DirEntry> listing = Listing(Tree.Root());
+    ASSERT_EQ(listing.size(), 4u);
+
+    const DirEntry& plain = listing.at("plain.txt");
+    EXPECT_FALSE(plain.IsDir);
+    EXPECT_FALSE(plain.IsLink);
+    EXPECT_EQ(plain.Size, 1234);
+    EXPECT_EQ(plain.MTime.tv_sec, 1600000000);
+    EXPECT_EQ(plain.MTime.tv_nsec, 123456789);
+    EXPECT_EQ(plain.ATime.tv_sec, 1600000000);
+    EXPECT_EQ(plain.Attr, Attr::Archive);
+
+    EXPECT_EQ(listing.at(".hidden").Attr, Attr::Hidden | Attr::Archive);
+    EXPECT_EQ(listing.at("locked").Attr, Attr::ReadOnly | Attr::Archive);
+
+    const DirEntry& sub = listing.at("sub");
+    EXPECT_TRUE(sub.IsDir);
+    EXPECT_EQ(sub.Size, 0);
+    EXPECT_EQ(sub.MTime.tv_sec, 1500000000);
+    EXPECT_EQ(sub.Attr & Attr::Directory, Attr::Directory);
+}
+
+TEST_F(DirReaderTest, NeverListsFifosSocketsOrDevices)
+{
+    Tree.AddFile("file", "x");
+    ASSERT_EQ(::mkfifo(Tree.Path("fifo").c_str(), 0644), 0);
+    AddSocket("socket");
+    if (::mknod(Tree.Path("null").c_str(), S_IFCHR | 0666, ::makedev(1, 3)) != 0) {
+        std::fprintf(stderr, "no device node (%s): devices not covered\n", std::strerror(errno));
+    }
+    std::map<std::string, DirEntry> listing = Listing(Tree.Root());
+    ASSERT_EQ(listing.size(), 1u);
+    EXPECT_EQ(listing.begin()->first, "file");
+}
+
+TEST_F(DirReaderTest, SymlinkIsListedAsItselfAndNeverFollowed)
+{
+    Tree.AddFolder("outside");
+    Tree.AddFile("outside/big", 100000, TreeTime(1000000000));
+    Tree.AddFolder("walk");
+    Tree.AddSymlink("walk/to-folder", "../outside");
+    Tree.AddSymlink("walk/to-file", "../outside/big");
+    Tree.AddSymlink("walk/dangling", "nowhere");
+    Tree.AddSymlink("walk/loop", ".");
+    Tree.SetTime("walk/to-file", TreeTime(1700000000));
+
+    std::map<std::string, DirEntry> listing = Listing(Tree.Path("walk"));
+    ASSERT_EQ(listing.size(), 4u);
+    for (const auto& [name, entry] : listing) {
+        EXPECT_TRUE(entry.IsLink) << name;
+        EXPECT_FALSE(entry.IsDir) << name << ": a walker must not enter it";
+        EXPECT_EQ(entry.Attr & Attr::Directory, 0u) << name;
+    }
+    const DirEntry& toFile = listing.at("to-file");
+    EXPECT_EQ(toFile.Size, static_cast<std::int64_t>(std::strlen("../outside/big"))) << "the link's own size";
+    EXPECT_EQ(toFile.MTime.tv_sec, 1700000000) << "the link's own time";
+}
+
+TEST_F(DirReaderTest, NamesAreBytes)
+{
+    const std::string latin1 = "caf\xE9";
+    const std::string broken = "bad\xFFname\x80";
+    Tree.AddFile(latin1, "a");
+    Tree.AddFile(broken, "b");
+    Tree.AddFile("ünïcödé", "c");
+    std::map<std::string, DirEntry> listing = Listing(Tree.Root());
+    ASSERT_EQ(listing.size(), 3u);
+    EXPECT_EQ(listing.count(latin1), 1u);
+    EXPECT_EQ(listing.count(broken), 1u);
+    EXPECT_EQ(listing.count("ünïcödé"), 1u);
+    EXPECT_EQ(listing.at(broken).Size, 1);
+}
+
+TEST_F(DirReaderTest, ArchiveReadOnlyWhenAsked)
+{
+    std::string file = Tree.AddFile("f", "x");
+    ASSERT_TRUE(ResetArchive(file).Ok());
+    EXPECT_EQ(Listing(Tree.Root()).at("f").Attr, Attr::Normal);
+    EXPECT_EQ(Listing(Tree.Root(), false).at("f").Attr, Attr::Archive);
+}
+
+TEST_F(DirReaderTest, VisitorStopsTheSearch)
+{
+    for (const char* name : {"a", "b", "c", "d"}) {
+        Tree.AddFile(name, "x");
+    }
+    int visits = 0;
+    SysStatus status = ForEachEntry(Tree.Root(), [&visits](const DirEntry&) {
+        ++visits;
+        return false;
+    });
+    EXPECT_TRUE(status.Ok());
+    EXPECT_EQ(visits, 1);
+}
+
+TEST_F(DirReaderTest, FolderThatCannotBeReadIsAnError)
+{
+    EXPECT_EQ(ReadFolder(Tree.Path("missing")).Error(), ENOENT);
+    Tree.AddFile("file", "x");
+    EXPECT_EQ(ReadFolder(Tree.Path("file")).Error(), ENOTDIR);
+    {
+        ScopedFault fault({FaultOp::Open, EACCES, "locked"});
+        Tree.AddFolder("locked");
+        EXPECT_EQ(ReadFolder(Tree.Path("locked")).Error(), EACCES);
+        EXPECT_TRUE(ReadFolder(Tree.Root()).Ok()) << "the fault is for one path only";
+    }
+}
+
+TEST_F(DirReaderTest, PermissionDeniedIsAnErrorNotAnEmptyOrPartialListing)
+{
+    Tree.AddFolder("closed");
+    Tree.AddFile("closed/a", "x");
+    Tree.AddFolder("listable-only");
+    Tree.AddFile("listable-only/a", "x");
+    ASSERT_EQ(::chmod(Tree.Path("closed").c_str(), 0), 0);
+    // Names can be read but not looked up: every fstatat fails.
+    ASSERT_EQ(::chmod(Tree.Path("listable-only").c_str(), 0444), 0);
+    ScopedNoDacOverride noOverride;
+    if (!noOverride.Active()) {
+        GTEST_SKIP() << "cannot drop CAP_DAC_OVERRIDE here, so permission bits do not bite";
+    }
+    EXPECT_EQ(ReadFolder(Tree.Path("closed")).Error(), EACCES);
+    SysResult<std::vector<DirEntry>> partial = ReadFolder(Tree.Path("listable-only"));
+    EXPECT_FALSE(partial.Ok());
+    EXPECT_EQ(partial.Error(), EACCES);
+}
+
+TEST_F(DirReaderTest, FindEntriesFiltersByMaskAndAttributes)
+{
+    Tree.AddFile("a.txt", "x");
+    Tree.AddFile("B.TXT", "x", {}, 0444);
+    Tree.AddFile(".c.txt", "x");
+    Tree.AddFile("d.doc", "x");
+    Tree.AddFolder("e.txt");
+    Tree.AddFolder(".f.txt");
+    Tree.AddSymlink("g.txt", "e.txt");
+
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(this->Names(FindEntries(Tree.Root(), "*.txt", 0)), (Names{"B.TXT", "a.txt", "g.txt"}))
+        << "read-only and links are plain entries; hidden and folders need their bits";
+    EXPECT_EQ(this->Names(FindEntries(Tree.Root(), "*.txt", Attr::Hidden)),
+              (Names{".c.txt", "B.TXT", "a.txt", "g.txt"}));
+    EXPECT_EQ(this->Names(FindEntries(Tree.Root(), "*.txt", Attr::Directory)),
+              (Names{"B.TXT", "a.txt", "e.txt", "g.txt"}));
+    EXPECT_EQ(this->Names(FindEntries(Tree.Root(), "*.txt", Attr::Directory | Attr::Hidden)),
+              (Names{".c.txt", ".f.txt", "B.TXT", "a.txt", "e.txt", "g.txt"}));
+    EXPECT_EQ(this->Names(FindEntries(Tree.Root(), "*", 0)), (Names{"B.TXT", "a.txt", "d.doc", "g.txt"}));
+    EXPECT_EQ(FindEntries(Tree.Path("missing"), "*", 0).Error(), ENOENT);
+}
+
+} // namespace
+} // namespace Tandemix

@@ -1,0 +1,305 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/FileOps.h"
+
+#include "platform/FaultHook.h"
+#include "support/TempTree.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+
+namespace Tandemix {
+namespace {
+
+class FileOpsTest : public testing::Test
+{
+protected:
+    struct stat Lstat(const std::string& path)
+    {
+        struct stat st = {};
+        EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+        return st;
+    }
+
+    TempTree Tree;
+};
+
+TEST_F(FileOpsTest, ExistenceChecks)
+{
+    Tree.AddFile("file", "x");
+    Tree.AddFolder("folder");
+    Tree.AddSymlink("to-folder", "folder");
+    Tree.AddSymlink("dangling", "nowhere");
+    EXPECT_TRUE(FileExists(Tree.Path("file")));
+    EXPECT_FALSE(FileExists(Tree.Path("folder")));
+    EXPECT_TRUE(FileExists(Tree.Path("dangling"))) << "the link itself exists";
+    EXPECT_FALSE(FileExists(Tree.Path("missing")));
+    EXPECT_TRUE(FolderExists(Tree.Path("folder")));
+    EXPECT_TRUE(FolderExists(Tree.Path("to-folder")));
+    EXPECT_FALSE(FolderExists(Tree.Path("file")));
+    EXPECT_FALSE(FolderExists(Tree.Path("dangling")));
+}
+
+TEST_F(FileOpsTest, FolderCreationAndRemoval)
+{
+    std::string folder = Tree.Path("new");
+    ASSERT_TRUE(CreateFolder(folder).Ok());
+    EXPECT_TRUE(FolderExists(folder));
+    EXPECT_EQ(CreateFolder(folder).Error(), EEXIST) << "an existing folder is an error, as it always was";
+    EXPECT_EQ(CreateFolder(Tree.Path("a/b")).Error(), ENOENT) << "one level at a time";
+    Tree.AddFile("new/file", "x");
+    EXPECT_EQ(RemoveFolder(folder).Error(), ENOTEMPTY);
+    ASSERT_TRUE(DeleteFile(Tree.Path("new/file")).Ok());
+    ASSERT_TRUE(RemoveFolder(folder).Ok());
+    EXPECT_FALSE(FolderExists(folder));
+    {
+        ScopedFault fault({FaultOp::MakeFolder, ENOSPC, "new"});
+        EXPECT_EQ(CreateFolder(folder).Error(), ENOSPC);
+        EXPECT_FALSE(FolderExists(folder));
+    }
+    Tree.AddFolder("kept");
+    ScopedFault fault({FaultOp::RemoveFolder, EBUSY, "kept"});
+    EXPECT_EQ(RemoveFolder(Tree.Path("kept")).Error(), EBUSY);
+    EXPECT_TRUE(FolderExists(Tree.Path("kept")));
+}
+
+TEST_F(FileOpsTest, DeleteFileRemovesALinkNotItsTarget)
+{
+    Tree.AddFile("target", "x");
+    Tree.AddSymlink("link", "target");
+    ASSERT_TRUE(DeleteFile(Tree.Path("link")).Ok());
+    EXPECT_FALSE(Tree.Exists("link"));
+    EXPECT_TRUE(Tree.Exists("target"));
+    EXPECT_EQ(DeleteFile(Tree.Path("link")).Error(), ENOENT);
+    ScopedFault fault({FaultOp::Unlink, EROFS, "target"});
+    EXPECT_EQ(DeleteFile(Tree.Path("target")).Error(), EROFS);
+    EXPECT_TRUE(Tree.Exists("target"));
+}
+
+TEST_F(FileOpsTest, MoveFileNeverReplaces)
+{
+    Tree.AddFile("from", "source data");
+    Tree.AddFile("to", "target data");
+    SysStatus status = MoveFile(Tree.Path("from"), Tree.Path("to"));
+    EXPECT_EQ(status.Error(), EEXIST);
+    EXPECT_EQ(Tree.ReadFile("from"), "source data");
+    EXPECT_EQ(Tree.ReadFile("to"), "target data");
+
+    Tree.AddFolder("folder");
+    EXPECT_EQ(MoveFile(Tree.Path("from"), Tree.Path("folder")).Error(), EEXIST);
+    EXPECT_EQ(Tree.ReadFile("from"), "source data");
+}
+
+TEST_F(FileOpsTest, MoveFileMovesFilesFoldersAndLinks)
+{
+    Tree.AddFile("from", "data", TreeTime(1234567890));
+    ASSERT_TRUE(MoveFile(Tree.Path("from"), Tree.Path("to")).Ok());
+    EXPECT_FALSE(Tree.Exists("from"));
+    EXPECT_EQ(Tree.ReadFile("to"), "data");
+    EXPECT_EQ(Lstat(Tree.Path("to")).st_mtim.tv_sec, 1234567890);
+
+    Tree.AddFile("dir/inner", "x");
+    ASSERT_TRUE(MoveFile(Tree.Path("dir"), Tree.Path("moved")).Ok());
+    EXPECT_EQ(Tree.ReadFile("moved/inner"), "x");
+
+    Tree.AddSymlink("link", "moved/inner");
+    ASSERT_TRUE(MoveFile(Tree.Path("link"), Tree.Path("link2")).Ok());
+    EXPECT_TRUE(S_ISLNK(Lstat(Tree.Path("link2")).st_mode));
+
+    ScopedFault fault({FaultOp::Rename, EIO, "to"});
+    EXPECT_EQ(MoveFile(Tree.Path("to"), Tree.Path("elsewhere")).Error(), EIO);
+    EXPECT_TRUE(Tree.Exists("to"));
+    EXPECT_FALSE(Tree.Exists("elsewhere"));
+}
+
+// /dev/shm is tmpfs: a different filesystem from the temporary folder on most machines.
+class MoveAcrossTest : public FileOpsTest
+{
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/dev/shm/tandemix-test-XXXXXX";
+        if (::mkdtemp(pattern) == nullptr) {
+            GTEST_SKIP() << "no writable /dev/shm";
+        }
+        Other = pattern;
+        if (Lstat(Other).st_dev == Lstat(Tree.Root()).st_dev) {
+            GTEST_SKIP() << "/dev/shm is on the same filesystem as the temporary folder";
+        }
+    }
+    void TearDown() override
+    {
+        if (!Other.empty()) {
+            TempTree::RemoveAll(Other);
+        }
+    }
+
+    std::string Other;
+};
+
+TEST_F(MoveAcrossTest, FileIsCopiedWithModeAndTimesThenDeleted)
+{
+    std::string from = Tree.AddFile("from", 300000, TreeTime(timespec{1234567890, 500}), 0640);
+    std::string to = Other + "/to";
+    ASSERT_TRUE(MoveFile(from, to).Ok());
+    EXPECT_FALSE(Tree.Exists("from"));
+    struct stat st = Lstat(to);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1234567890);
+    EXPECT_EQ(st.st_mtim.tv_nsec, 500);
+    EXPECT_TRUE(MoveFile(to, Tree.Path("back")).Ok());
+    EXPECT_EQ(Tree.ReadFile("back"), TempTree::Pattern(300000));
+}
+
+TEST_F(MoveAcrossTest, LinkIsRecreatedFolderIsRefused)
+{
+    Tree.AddSymlink("link", "some/target");
+    ASSERT_TRUE(MoveFile(Tree.Path("link"), Other + "/link").Ok());
+    char target[64] = {};
+    ASSERT_EQ(::readlink((Other + "/link").c_str(), target, sizeof target - 1), 11);
+    EXPECT_STREQ(target, "some/target");
+    EXPECT_FALSE(Tree.Exists("link"));
+
+    Tree.AddFile("folder/inner", "x");
+    EXPECT_EQ(MoveFile(Tree.Path("folder"), Other + "/folder").Error(), EXDEV);
+    EXPECT_EQ(Tree.ReadFile("folder/inner"), "x");
+
+    Tree.AddFile("kept", "source");
+    {
+        // The copy is written, then deleting the source fails: the copy goes, the source stays.
+        ScopedFault fault({FaultOp::Unlink, EROFS, "kept"});
+        EXPECT_EQ(MoveFile(Tree.Path("kept"), Other + "/kept").Error(), EROFS);
+    }
+    EXPECT_EQ(Tree.ReadFile("kept"), "source");
+    EXPECT_FALSE(FileExists(Other + "/kept"));
+}
+
+TEST_F(FileOpsTest, CopyFileNoReplaceCopiesDataAndMode)
+{
+    std::string from = Tree.AddFile("from", 3 * 1024 * 1024 + 1, TreeTime(1000000000), 0664);
+    ASSERT_TRUE(CopyFileNoReplace(from, Tree.Path("to")).Ok());
+    EXPECT_EQ(Tree.ReadFile("to"), TempTree::Pattern(3 * 1024 * 1024 + 1));
+    EXPECT_EQ(Lstat(Tree.Path("to")).st_mode & 07777, 0664u) << "mode kept whatever the umask";
+
+    Tree.AddFile("locked", "read only", {}, 0444);
+    ASSERT_TRUE(CopyFileNoReplace(Tree.Path("locked"), Tree.Path("locked-copy")).Ok());
+    EXPECT_EQ(Tree.ReadFile("locked-copy"), "read only");
+    EXPECT_EQ(Lstat(Tree.Path("locked-copy")).st_mode & 07777, 0444u);
+
+    Tree.AddFile("empty", "");
+    ASSERT_TRUE(CopyFileNoReplace(Tree.Path("empty"), Tree.Path("empty-copy")).Ok());
+    EXPECT_EQ(Lstat(Tree.Path("empty-copy")).st_size, 0);
+}
+
+TEST_F(FileOpsTest, CopyFileNoReplaceLeavesAnExistingTargetAlone)
+{
+    Tree.AddFile("from", "new data");
+    std::string to = Tree.AddFile("to", "old data", TreeTime(1000000000), 0600);
+    EXPECT_EQ(CopyFileNoReplace(Tree.Path("from"), to).Error(), EEXIST);
+    EXPECT_EQ(Tree.ReadFile("to"), "old data");
+    struct stat st = Lstat(to);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1000000000);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+}
+
+TEST_F(FileOpsTest, CopyFailureLeavesNoPartialTarget)
+{
+    std::string from = Tree.AddFile("from", 5000);
+    {
+        ScopedFault fault({FaultOp::Write, ENOSPC, "to", 1000});
+        SysStatus status = CopyFileNoReplace(from, Tree.Path("to"));
+        EXPECT_EQ(status.Error(), ENOSPC);
+    }
+    EXPECT_FALSE(Tree.Exists("to"));
+    EXPECT_EQ(Tree.ReadFile("from"), TempTree::Pattern(5000));
+    {
+        ScopedFault fault({FaultOp::Open, EACCES, "from"});
+        EXPECT_EQ(CopyFileNoReplace(from, Tree.Path("to")).Error(), EACCES);
+    }
+    EXPECT_FALSE(Tree.Exists("to"));
+    Tree.AddFolder("folder");
+    EXPECT_EQ(CopyFileNoReplace(Tree.Path("folder"), Tree.Path("to")).Error(), EISDIR);
+    EXPECT_FALSE(Tree.Exists("to"));
+    EXPECT_EQ(CopyFileNoReplace(Tree.Path("missing"), Tree.Path("to")).Error(), ENOENT);
+    EXPECT_FALSE(Tree.Exists("to"));
+}
+
+TEST_F(FileOpsTest, RemoveTreeNeverLeavesTheTree)
+{
+    Tree.AddFile("outside/precious", "keep me");
+    Tree.AddFile("outside-file", "keep me too");
+    Tree.AddFile("doomed/a/b/c/deep", 10);
+    Tree.AddFile("doomed/.hidden", "x");
+    Tree.AddFile("doomed/locked/file", "x", {}, 0444);
+    Tree.AddSymlink("doomed/link-to-outside", "../outside");
+    Tree.AddSymlink("doomed/a/abs-link", Tree.Path("outside"));
+    Tree.AddSymlink("doomed/file-link", "../outside-file");
+    Tree.AddFile("doomed/" + std::string("bad\xFFname"), "x");
+    ASSERT_EQ(::chmod(Tree.Path("doomed/locked").c_str(), 0555), 0);
+    ASSERT_EQ(::chmod(Tree.Path("doomed/a/b").c_str(), 0), 0);
+    {
+        // Read-only folders must be opened up by RemoveTree itself, not by root's privilege.
+        ScopedNoDacOverride noOverride;
+        SysStatus status = RemoveTree(Tree.Path("doomed"));
+        EXPECT_TRUE(status.Ok()) << status.Call() << " " << status.Error();
+    }
+    EXPECT_FALSE(Tree.Exists("doomed"));
+    EXPECT_EQ(Tree.ReadFile("outside/precious"), "keep me");
+    EXPECT_EQ(Tree.ReadFile("outside-file"), "keep me too");
+}
+
+TEST_F(FileOpsTest, RemoveTreeOnALinkRemovesOnlyTheLink)
+{
+    Tree.AddFile("outside/precious", "keep me");
+    Tree.AddSymlink("link", "outside");
+    ASSERT_TRUE(RemoveTree(Tree.Path("link")).Ok());
+    EXPECT_FALSE(Tree.Exists("link"));
+    EXPECT_EQ(Tree.ReadFile("outside/precious"), "keep me");
+    ASSERT_TRUE(RemoveTree(Tree.Path("outside/precious")).Ok()) << "a plain file is just deleted";
+    EXPECT_EQ(RemoveTree(Tree.Path("missing")).Error(), ENOENT);
+    EXPECT_EQ(RemoveTree("/").Error(), EINVAL);
+}
+
+TEST_F(FileOpsTest, RemoveTreeGoesOnAfterAFailure)
+{
+    Tree.AddFile("doomed/a", "x");
+    Tree.AddFile("doomed/stuck", "x");
+    Tree.AddFile("doomed/z", "x");
+    {
+        ScopedFault fault({FaultOp::Unlink, EIO, "stuck"});
+        EXPECT_EQ(RemoveTree(Tree.Path("doomed")).Error(), EIO);
+    }
+    EXPECT_FALSE(Tree.Exists("doomed/a"));
+    EXPECT_FALSE(Tree.Exists("doomed/z"));
+    EXPECT_TRUE(Tree.Exists("doomed/stuck"));
+}
+
+TEST_F(FileOpsTest, CurrentFolderFollowsChangeFolder)
+{
+    SysResult<std::string> before = CurrentFolder();
+    ASSERT_TRUE(before.Ok());
+    char resolved[PATH_MAX];
+    ASSERT_NE(::realpath(Tree.Root().c_str(), resolved), nullptr);
+    ASSERT_TRUE(ChangeFolder(Tree.Root()).Ok());
+    SysResult<std::string> inside = CurrentFolder();
+    ASSERT_TRUE(ChangeFolder(*before).Ok());
+    EXPECT_EQ(*inside, resolved);
+    EXPECT_EQ(ChangeFolder(Tree.Path("missing")).Error(), ENOENT);
+}
+
+TEST(AddTrailingSlashTest, Joins)
+{
+    EXPECT_EQ(AddTrailingSlash("/a/b"), "/a/b/");
+    EXPECT_EQ(AddTrailingSlash("/a/b/"), "/a/b/");
+    EXPECT_EQ(AddTrailingSlash("/"), "/");
+    EXPECT_EQ(AddTrailingSlash("rel"), "rel/");
+    EXPECT_EQ(AddTrailingSlash(""), "") << "must not turn a relative name into one under the root";
+}
+
+} // namespace
+} // namespace Tandemix

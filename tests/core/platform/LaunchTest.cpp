@@ -1,0 +1,209 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/Launch.h"
+
+#include "support/TempTree.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <thread>
+
+namespace Tandemix {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Each fake program writes its argument count and arguments (NUL-separated, so that nothing in
+// them can be confused with a separator) to a file named after it, renamed into place whole.
+std::string FakeProgram(const std::string& outFile)
+{
+    return "#!/bin/sh\n"
+           "{ printf '%s\\n' \"$#\"; for a in \"$@\"; do printf '%s\\0' \"$a\"; done; } > '"
+           + outFile + ".part' && mv '" + outFile + ".part' '" + outFile + "'\n";
+}
+
+std::vector<std::string> ParseArgs(const std::string& text)
+{
+    std::vector<std::string> args;
+    std::size_t newline = text.find('\n');
+    std::size_t start = newline + 1;
+    while (start < text.size()) {
+        std::size_t end = text.find('\0', start);
+        args.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    EXPECT_EQ(std::to_string(args.size()), text.substr(0, newline));
+    return args;
+}
+
+class LaunchTest : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Tree.AddFolder("work");
+        // PATH holds only this folder (so no real xdg-open or terminal is found), with the few
+        // tools the fake programs need, and `touch`, so that a shell run by mistake would leave
+        // its mark.
+        for (const char* tool : {"sh", "mv", "sleep", "touch"}) {
+            std::string real = std::string("/usr/bin/") + tool;
+            if (::access(real.c_str(), X_OK) != 0) {
+                real = std::string("/bin/") + tool;
+            }
+            Tree.AddSymlink(std::string("bin/") + tool, real);
+        }
+        char cwd[PATH_MAX];
+        ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
+        OldCwd = cwd;
+        // Whatever a shell would run from the name lands here, where the test looks for it.
+        ASSERT_EQ(::chdir(Tree.Path("work").c_str()), 0);
+    }
+    void TearDown() override
+    {
+        if (!OldCwd.empty()) {
+            EXPECT_EQ(::chdir(OldCwd.c_str()), 0);
+        }
+    }
+
+    void AddFake(const std::string& name)
+    {
+        Tree.AddFile("bin/" + name, FakeProgram(Tree.Path(name + ".args")), {}, 0755);
+    }
+
+    // The arguments a fake program received; fails after 10 s.
+    std::vector<std::string> ArgsOf(const std::string& name)
+    {
+        for (auto deadline = std::chrono::steady_clock::now() + 10s;
+             std::chrono::steady_clock::now() < deadline;) {
+            if (Tree.Exists(name + ".args")) {
+                return ParseArgs(Tree.ReadFile(name + ".args"));
+            }
+            std::this_thread::sleep_for(10ms);
+        }
+        ADD_FAILURE() << name << " was not started";
+        return {};
+    }
+
+    void ExpectNoZombie()
+    {
+        int status = 0;
+        errno = 0;
+        EXPECT_EQ(::waitpid(-1, &status, WNOHANG), -1) << "a child is left to reap";
+        EXPECT_EQ(errno, ECHILD);
+    }
+
+    TempTree Tree;
+    std::string OldCwd;
+    ScopedEnv Path{"PATH", Tree.Path("bin")};
+    ScopedEnv Visual{"VISUAL", std::nullopt};
+    ScopedEnv Editor{"EDITOR", std::nullopt};
+};
+
+TEST_F(LaunchTest, ViewerGetsTheNameIntactAndNoShellRuns)
+{
+    AddFake("xdg-open");
+    std::string nasty = Tree.AddFile("work/a b;$(touch pwned) `touch pwned2` 'q\" *", "text");
+    ASSERT_TRUE(OpenInViewer(nasty).Ok());
+    EXPECT_EQ(ArgsOf("xdg-open"), std::vector<std::string>{nasty});
+    EXPECT_FALSE(Tree.Exists("work/pwned"));
+    EXPECT_FALSE(Tree.Exists("work/pwned2"));
+    ExpectNoZombie();
+}
+
+TEST_F(LaunchTest, NameLikeAnOptionIsNotTakenForOne)
+{
+    AddFake("xdg-open");
+    Tree.AddFile("work/--help", "text");
+    ASSERT_TRUE(OpenInViewer("--help").Ok());
+    EXPECT_EQ(ArgsOf("xdg-open"), std::vector<std::string>{"./--help"});
+}
+
+TEST_F(LaunchTest, EditorInATerminalWithoutXdgOpen)
+{
+    AddFake("x-terminal-emulator");
+    std::string file = Tree.AddFile("work/notes file.txt", "text");
+    ScopedEnv editor("EDITOR", "  fake-editor   --wait\t-n ");
+    ASSERT_TRUE(OpenInViewer(file).Ok());
+    EXPECT_EQ(ArgsOf("x-terminal-emulator"),
+              (std::vector<std::string>{"-e", "fake-editor", "--wait", "-n", file}));
+}
+
+TEST_F(LaunchTest, VisualComesBeforeEditor)
+{
+    AddFake("x-terminal-emulator");
+    std::string file = Tree.AddFile("work/f", "text");
+    ScopedEnv visual("VISUAL", "gvim");
+    ScopedEnv editor("EDITOR", "nano");
+    ASSERT_TRUE(OpenInViewer(file).Ok());
+    EXPECT_EQ(ArgsOf("x-terminal-emulator"), (std::vector<std::string>{"-e", "gvim", file}));
+}
+
+TEST_F(LaunchTest, NothingToShowItWith)
+{
+    std::string file = Tree.AddFile("work/f", "text");
+    EXPECT_EQ(OpenInViewer(file).Error(), ENOENT);
+    ScopedEnv editor("EDITOR", "nano");
+    EXPECT_EQ(OpenInViewer(file).Error(), ENOENT) << "an editor without a terminal cannot show it";
+    ScopedEnv blank("EDITOR", "   ");
+    AddFake("x-terminal-emulator");
+    EXPECT_EQ(OpenInViewer(file).Error(), ENOENT);
+}
+
+TEST_F(LaunchTest, ExecutableRunsItselfWithoutBeingWaitedFor)
+{
+    std::string started = Tree.Path("started");
+    std::string finished = Tree.Path("finished");
+    std::string program = Tree.AddFile("work/my tool;x.sh",
+                                       "#!/bin/sh\n"
+                                       "printf '%s' \"$#\" > '"
+                                           + started
+                                           + "'\n"
+                                             "sleep 2\n"
+                                             "touch '"
+                                           + finished + "' 2>/dev/null\n",
+                                       {},
+                                       0755);
+    auto before = std::chrono::steady_clock::now();
+    ASSERT_TRUE(LaunchFile(program).Ok());
+    EXPECT_LT(std::chrono::steady_clock::now() - before, 1500ms);
+    ExpectNoZombie();
+    for (auto deadline = std::chrono::steady_clock::now() + 10s;
+         !Tree.Exists("started") && std::chrono::steady_clock::now() < deadline;) {
+        std::this_thread::sleep_for(10ms);
+    }
+    ASSERT_TRUE(Tree.Exists("started"));
+    EXPECT_EQ(Tree.ReadFile("started"), "0") << "no arguments added";
+    EXPECT_FALSE(Tree.Exists("finished")) << "LaunchFile waited for the program";
+}
+
+TEST_F(LaunchTest, DocumentGoesToXdgOpen)
+{
+    AddFake("xdg-open");
+    std::string document = Tree.AddFile("work/report $HOME.pdf", "text", {}, 0644);
+    ASSERT_TRUE(LaunchFile(document).Ok());
+    EXPECT_EQ(ArgsOf("xdg-open"), std::vector<std::string>{document});
+    ExpectNoZombie();
+}
+
+TEST_F(LaunchTest, FailuresAreReported)
+{
+    EXPECT_EQ(LaunchFile(Tree.Path("work/missing")).Error(), ENOENT);
+    std::string document = Tree.AddFile("work/doc.txt", "text", {}, 0644);
+    EXPECT_EQ(LaunchFile(document).Error(), ENOENT) << "no xdg-open in PATH";
+    // Executable bits on something that is not a program: the exec error comes back.
+    std::string garbage =
+        Tree.AddFile("work/garbage", std::string("\x7f\x01\x02\x03 not a program"), {}, 0755);
+    SysStatus status = LaunchFile(garbage);
+    EXPECT_EQ(status.Error(), ENOEXEC);
+    EXPECT_STREQ(status.Call(), "execve");
+    ExpectNoZombie();
+}
+
+} // namespace
+} // namespace Tandemix

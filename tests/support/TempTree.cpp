@@ -1,0 +1,354 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "support/TempTree.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/capability.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace Tandemix {
+
+namespace {
+
+std::string ErrorText(int error)
+{
+    return std::strerror(error);
+}
+
+bool WriteAllBytes(int fd, const char* data, std::size_t size)
+{
+    while (size > 0) {
+        ssize_t written = ::write(fd, data, size);
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            return false;
+        }
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+} // namespace
+
+TempTree::TempTree()
+{
+    const char* base = std::getenv("TMPDIR");
+    std::string pattern = (base != nullptr && *base != '\0') ? base : "/tmp";
+    pattern += "/tandemix-test-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (::mkdtemp(buffer.data()) == nullptr) {
+        ADD_FAILURE() << "TempTree: mkdtemp " << pattern << ": " << ErrorText(errno);
+        return;
+    }
+    FRoot = buffer.data();
+}
+
+TempTree::~TempTree()
+{
+    if (!FRoot.empty()) {
+        RemoveAll(FRoot);
+    }
+}
+
+std::string TempTree::Path(std::string_view rel) const
+{
+    if (rel.empty()) {
+        return FRoot;
+    }
+    return FRoot + "/" + std::string(rel);
+}
+
+void TempTree::MakeParents(std::string_view rel) const
+{
+    for (std::size_t slash = rel.find('/'); slash != std::string_view::npos;
+         slash = rel.find('/', slash + 1)) {
+        std::string folder = Path(rel.substr(0, slash));
+        if (::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
+            ADD_FAILURE() << "TempTree: mkdir " << folder << ": " << ErrorText(errno);
+        }
+    }
+}
+
+std::string TempTree::Pattern(std::int64_t size)
+{
+    std::string content(static_cast<std::size_t>(size), '\0');
+    for (std::size_t i = 0; i < content.size(); ++i) {
+        // Period 251 (prime) and a slow drift: a chunk copied to the wrong offset shows.
+        content[i] = static_cast<char>((i % 251) ^ (i >> 16));
+    }
+    return content;
+}
+
+std::string TempTree::AddFile(std::string_view rel, std::int64_t size, TreeTime mtime, mode_t mode)
+{
+    return AddFile(rel, std::string_view(Pattern(size)), mtime, mode);
+}
+
+std::string TempTree::AddFile(std::string_view rel, std::string_view content, TreeTime mtime, mode_t mode)
+{
+    MakeParents(rel);
+    std::string path = Path(rel);
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        ADD_FAILURE() << "TempTree: create " << path << ": " << ErrorText(errno);
+        return path;
+    }
+    if (!WriteAllBytes(fd, content.data(), content.size())) {
+        ADD_FAILURE() << "TempTree: write " << path << ": " << ErrorText(errno);
+    }
+    ::close(fd);
+    // The mode goes on after the write so that a read-only file can still be filled.
+    if (::chmod(path.c_str(), mode) != 0) {
+        ADD_FAILURE() << "TempTree: chmod " << path << ": " << ErrorText(errno);
+    }
+    if (mtime.Given) {
+        SetTime(rel, mtime);
+    }
+    return path;
+}
+
+std::string TempTree::AddFolder(std::string_view rel, mode_t mode, TreeTime mtime)
+{
+    MakeParents(rel);
+    std::string path = Path(rel);
+    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
+        ADD_FAILURE() << "TempTree: mkdir " << path << ": " << ErrorText(errno);
+        return path;
+    }
+    if (::chmod(path.c_str(), mode) != 0) {
+        ADD_FAILURE() << "TempTree: chmod " << path << ": " << ErrorText(errno);
+    }
+    if (mtime.Given) {
+        SetTime(rel, mtime);
+    }
+    return path;
+}
+
+std::string TempTree::AddSymlink(std::string_view rel, std::string_view target)
+{
+    MakeParents(rel);
+    std::string path = Path(rel);
+    if (::symlink(std::string(target).c_str(), path.c_str()) != 0) {
+        ADD_FAILURE() << "TempTree: symlink " << path << ": " << ErrorText(errno);
+    }
+    return path;
+}
+
+void TempTree::SetTime(std::string_view rel, TreeTime mtime)
+{
+    std::string path = Path(rel);
+    timespec times[2] = {mtime.Value, mtime.Value};
+    if (::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
+        ADD_FAILURE() << "TempTree: utimensat " << path << ": " << ErrorText(errno);
+    }
+}
+
+void TempTree::SetXattr(std::string_view rel, std::string_view name, std::string_view value)
+{
+    std::string path = Path(rel);
+    if (::lsetxattr(path.c_str(), std::string(name).c_str(), value.data(), value.size(), 0) != 0) {
+        ADD_FAILURE() << "TempTree: lsetxattr " << path << ": " << ErrorText(errno);
+    }
+}
+
+bool TempTree::Exists(std::string_view rel) const
+{
+    struct stat st;
+    return ::lstat(Path(rel).c_str(), &st) == 0;
+}
+
+std::string TempTree::ReadFile(std::string_view rel) const
+{
+    std::string path = Path(rel);
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        ADD_FAILURE() << "TempTree: open " << path << ": " << ErrorText(errno);
+        return {};
+    }
+    std::string content;
+    char buffer[65536];
+    for (;;) {
+        ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got < 0) {
+            ADD_FAILURE() << "TempTree: read " << path << ": " << ErrorText(errno);
+            break;
+        }
+        if (got == 0) {
+            break;
+        }
+        content.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return content;
+}
+
+void TempTree::RemoveAll(const std::string& path)
+{
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0) {
+        return;
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        ::unlink(path.c_str());
+        return;
+    }
+    ::chmod(path.c_str(), 0700);
+    if (DIR* dir = ::opendir(path.c_str())) {
+        std::vector<std::string> names;
+        while (dirent* entry = ::readdir(dir)) {
+            std::string_view name = entry->d_name;
+            if (name != "." && name != "..") {
+                names.emplace_back(name);
+            }
+        }
+        ::closedir(dir);
+        for (const std::string& name : names) {
+            RemoveAll(path + "/" + name);
+        }
+    }
+    ::rmdir(path.c_str());
+}
+
+ScopedEnv::ScopedEnv(const char* name, std::optional<std::string> value)
+    : FName(name)
+{
+    if (const char* old = std::getenv(name)) {
+        FOld = old;
+    }
+    Apply(value);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    Apply(FOld);
+}
+
+void ScopedEnv::Apply(const std::optional<std::string>& value) const
+{
+    if (value) {
+        ::setenv(FName.c_str(), value->c_str(), 1);
+    } else {
+        ::unsetenv(FName.c_str());
+    }
+    if (FName == "TZ") {
+        ::tzset();
+    }
+}
+
+namespace {
+
+constexpr std::uint32_t DacBits = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
+
+// The raw system calls act on the calling thread only, which is what a test wants.
+bool CapGet(__user_cap_data_struct (&data)[2])
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    return ::syscall(SYS_capget, &header, data) == 0;
+}
+
+bool CapSet(__user_cap_data_struct (&data)[2])
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    return ::syscall(SYS_capset, &header, data) == 0;
+}
+
+} // namespace
+
+ScopedNoDacOverride::ScopedNoDacOverride()
+{
+    __user_cap_data_struct data[2] = {};
+    if (!CapGet(data)) {
+        return;
+    }
+    FSavedEffective[0] = data[0].effective;
+    FSavedEffective[1] = data[1].effective;
+    if ((data[0].effective & DacBits) == 0) {
+        FActive = true;
+        return;
+    }
+    data[0].effective &= ~DacBits;
+    if (CapSet(data)) {
+        FActive = true;
+        FDropped = true;
+    }
+}
+
+ScopedNoDacOverride::~ScopedNoDacOverride()
+{
+    if (!FDropped) {
+        return;
+    }
+    __user_cap_data_struct data[2] = {};
+    if (CapGet(data)) {
+        data[0].effective = FSavedEffective[0];
+        data[1].effective = FSavedEffective[1];
+        CapSet(data);
+    }
+}
+
+int RunInMountNamespace(const std::function<int()>& body)
+{
+    pid_t child = ::fork();
+    if (child < 0) {
+        return NoMountNamespace;
+    }
+    if (child == 0) {
+        if (::unshare(CLONE_NEWNS) != 0
+            || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+            ::_exit(NoMountNamespace);
+        }
+        ::_exit(body());
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+int RunProgram(const std::vector<std::string>& argv)
+{
+    std::vector<char*> args;
+    for (const std::string& arg : argv) {
+        args.push_back(const_cast<char*>(arg.c_str()));
+    }
+    args.push_back(nullptr);
+    pid_t child = ::fork();
+    if (child < 0) {
+        return -1;
+    }
+    if (child == 0) {
+        int devNull = ::open("/dev/null", O_WRONLY);
+        if (devNull >= 0) {
+            ::dup2(devNull, STDOUT_FILENO);
+            ::dup2(devNull, STDERR_FILENO);
+        }
+        ::execvp(args[0], args.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) != 127 ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace Tandemix
