@@ -1,6 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window frame driven as a user drives it, with questions answered by a script.
+#include "app/StartUp.h"
+#include "app/ui/Mainfrm3.h"
+#include "engine/ui/FileOptionsPage.h"
+#include "engine/BusySection.h"
+#include "support/ScriptedHost.h"
+#include "support/TempHome.h"
+
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -12,12 +21,6 @@
 
 #include <filesystem>
 #include <memory>
-
-#include "app/StartUp.h"
-#include "app/ui/Mainfrm3.h"
-#include "engine/BusySection.h"
-#include "support/ScriptedHost.h"
-#include "support/TempHome.h"
 
 using namespace Tandemix;
 
@@ -149,6 +152,35 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(form->ElapsedTime->text(), QStringLiteral("0:00:01"), 2500);
         form->State().StopTiming();
         QVERIFY(!form->Timer2->isActive());
+    }
+
+    void optionsSurviveARestart()
+    {
+        {
+            auto form = MakeForm();
+            form->show();
+            QVERIFY(form->SaveSettingsOnExit1->isChecked());
+            form->DisplayMessages->setChecked(false);
+            form->FileOptions->IncludeString->setEditText(QStringLiteral("*.txt;*.doc"));
+            form->FileOptions->CheckHidden->setChecked(false);
+            form->CloseButton->click();
+        }
+        QVERIFY(std::filesystem::exists(Home->Path("TXDef.CFG")));
+        auto form = MakeForm();
+        form->show();
+        QVERIFY(!form->DisplayMessages->isChecked());
+        QVERIFY(!form->Opts().DisplayMessages);
+        QCOMPARE(form->FileOptions->IncludeString->currentText(), QStringLiteral("*.txt;*.doc"));
+        QVERIFY(!form->FileOptions->CheckHidden->isChecked());
+    }
+
+    void noSaveWhenSaveOnExitIsOff()
+    {
+        auto form = MakeForm();
+        form->show();
+        form->SaveSettingsOnExit1->setChecked(false);
+        form->CloseButton->click();
+        QVERIFY(!std::filesystem::exists(Home->Path("TXDef.CFG")));
     }
 
     void optionsButtonExpandsAndCollapses()

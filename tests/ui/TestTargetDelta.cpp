@@ -1,6 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Picking two folders, setting a filter and pressing "Update List" shows exactly what a run
 // would add or update.
+#include "app/ui/Mainfrm3.h"
+#include "engine/ui/FileOptionsPage.h"
+#include "engine/ui/TargetDeltaPage.h"
+#include "filemanager/ui/FolderPanes.h"
+#include "support/ScriptedHost.h"
+#include "support/TempHome.h"
+#include "support/TempTree.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,14 +22,6 @@
 #include <QToolButton>
 
 #include <memory>
-
-#include "app/ui/Mainfrm3.h"
-#include "engine/ui/FileOptionsPage.h"
-#include "engine/ui/TargetDeltaPage.h"
-#include "filemanager/ui/FolderPanes.h"
-#include "support/ScriptedHost.h"
-#include "support/TempHome.h"
-#include "support/TempTree.h"
 
 using namespace Tandemix;
 

@@ -205,6 +205,8 @@ void TMainSyncForm::SaveConfiguration(const std::string& fileName)
 {
     FOptions.MainLeft = x();
     FOptions.MainTop = y();
+    RememberTypedText(FOptions.IncludeHistory, FOptions.IncludeString);
+    RememberTypedText(FOptions.ExcludeHistory, FOptions.ExcludeString);
     ConfigContext config = MakeConfigContext();
     SaveResult result = Tandemix::SaveConfiguration(config, fileName);
     if (!result.Saved) {

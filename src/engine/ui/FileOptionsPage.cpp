@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/ui/FileOptionsPage.h"
 
+#include "app/ui/UiText.h"
+#include "engine/DateFilter.h"
+#include "engine/FileFilters.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -12,10 +16,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
-
-#include "app/ui/UiText.h"
-#include "engine/DateFilter.h"
-#include "engine/FileFilters.h"
 
 namespace Tandemix {
 
@@ -40,12 +40,10 @@ QWidget* FileOptionsPage::BuildMasks()
     IncludeString = new QComboBox(box);
     IncludeString->setObjectName(QStringLiteral("IncludeString"));
     IncludeString->setEditable(true);
-    IncludeString->addItems({QStringLiteral("*.*"), QStringLiteral("*.DOC;*.WKS;")});
     IncludeString->setInsertPolicy(QComboBox::NoInsert);
     ExcludeString = new QComboBox(box);
     ExcludeString->setObjectName(QStringLiteral("ExcludeString"));
     ExcludeString->setEditable(true);
-    ExcludeString->addItems({QStringLiteral(".SWP;.BAK;.TMP;"), QStringLiteral(".SWP;.BAK;.TMP;.EXE;.DSM;")});
     ExcludeString->setInsertPolicy(QComboBox::NoInsert);
     grid->addWidget(new QLabel(UiText("Include:"), box), 0, 0);
     grid->addWidget(IncludeString, 0, 1);
@@ -197,7 +195,9 @@ QWidget* FileOptionsPage::BuildDates()
             ShowDateLabels(UseDateToChange(FCtx.Opts, CoreText(text), FNow()));
         }
     });
-    connect(TodayFrom, &QPushButton::clicked, this, [this] { UseDateTo->setText(UiText(TodayFromClick(FNow()))); });
+    connect(TodayFrom, &QPushButton::clicked, this, [this] {
+        UseDateTo->setText(UiText(TodayFromClick(FNow())));
+    });
     return box;
 }
 
@@ -205,8 +205,8 @@ void FileOptionsPage::ShowOptions()
 {
     FShowing = true;
     const Options& opts = FCtx.Opts;
-    IncludeString->setEditText(UiText(opts.IncludeString));
-    ExcludeString->setEditText(UiText(opts.ExcludeString));
+    ShowHistory(IncludeString, opts.IncludeHistory, opts.IncludeString);
+    ShowHistory(ExcludeString, opts.ExcludeHistory, opts.ExcludeString);
     CheckNormal->setChecked(opts.CheckNormal);
     CheckArchive->setChecked(opts.CheckArchive);
     CheckReadOnly->setChecked(opts.CheckReadOnly);
@@ -266,21 +266,48 @@ void FileOptionsPage::SizeEdited(QLineEdit* edit)
     emit OptionChanged();
 }
 
+void FileOptionsPage::ShowHistory(QComboBox* box, const SelectableList& history, const std::string& text)
+{
+    box->clear();
+    for (const std::string& item : history.Items) {
+        box->addItem(UiText(item));
+    }
+    box->setEditText(UiText(text));
+}
+
 void FileOptionsPage::HistoryKey(QComboBox* box, int key)
 {
+    SelectableList& history = box == IncludeString ? FCtx.Opts.IncludeHistory : FCtx.Opts.ExcludeHistory;
     QString text = box->currentText();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
         if (!text.isEmpty() && box->findText(text) < 0) {
             box->addItem(text);
+            history.Items.push_back(CoreText(text));
         }
         emit ListingsNeeded();
     } else if (key == Qt::Key_Delete) {
         int index = box->findText(text);
         if (index >= 0) {
             box->removeItem(index);
+            history.Items.erase(history.Items.begin() + index);
+            history.ItemIndex = -1;
             box->setEditText(text);
         }
         emit ListingsNeeded();
+    }
+}
+
+void RememberTypedText(SelectableList& history, const std::string& text)
+{
+    for (std::size_t i = 0; i < history.Items.size(); ++i) {
+        if (history.Items[i] == text) {
+            history.ItemIndex = static_cast<int>(i);
+            return;
+        }
+    }
+    if (!text.empty()) {
+        history.Items.insert(history.Items.begin(), text);
+        history.ItemIndex = 0;
     }
 }
 

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "engine/RunContext.h"
+
 #include <QWidget>
 
 #include <ctime>
 #include <functional>
-
-#include "engine/RunContext.h"
 
 class QCheckBox;
 class QComboBox;
@@ -18,6 +18,11 @@ class QRadioButton;
 namespace Tandemix {
 
 struct DateLabels;
+struct SelectableList;
+
+// A text typed into a history box and never confirmed with Enter is still what the user chose:
+// it becomes the selected entry (added on top when new), so a save keeps it.
+void RememberTypedText(SelectableList& history, const std::string& text);
 
 // The "File Options" page: include masks, exclusions, attribute switches, size limits and the
 // date range. Every control writes its option through the core; the page keeps no state of
@@ -71,6 +76,7 @@ private:
     void CheckArchiveClick();
     void SizeEdited(QLineEdit* edit);
     void HistoryKey(QComboBox* box, int key);
+    void ShowHistory(QComboBox* box, const SelectableList& history, const std::string& text);
 
     RunContext& FCtx;
     std::function<std::time_t()> FNow;

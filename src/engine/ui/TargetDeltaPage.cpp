@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/ui/TargetDeltaPage.h"
 
+#include "app/ui/UiText.h"
+#include "engine/EngineState.h"
+
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -8,9 +11,6 @@
 #include <QTableWidget>
 
 #include <string>
-
-#include "app/ui/UiText.h"
-#include "engine/EngineState.h"
 
 namespace Tandemix {
 
