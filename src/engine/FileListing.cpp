@@ -237,6 +237,8 @@ ListingOutcome BuildFileListing(RunContext& ctx, Side side)
     std::string folder = AddTrailingBackslash(listing.Folder);
     ctx.Hst.ProcessMessages();
     listing.FileCount = 0;
+    // Each folder's unmatched files stand together, above those of folders listed earlier.
+    ctx.Report.BeginListing();
     if (ListCompressedView(ctx, side, folder)) {
         return ListingOutcome::Listed;
     }

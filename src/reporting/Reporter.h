@@ -44,8 +44,10 @@ public:
                                 std::string_view sizeText,
                                 std::string_view detail,
                                 std::string_view kind,
-                                ReportCategory category) noexcept
-        = 0;
+                                ReportCategory category) noexcept = 0;
+    // A folder listing starts: the unmatched files it finds are filed together, in listing
+    // order, above those of folders listed earlier.
+    virtual void BeginListing() noexcept {}
 };
 
 // For code paths that run before logging is wired, and for tests that do not look at reports.
@@ -59,8 +61,7 @@ public:
                         std::string_view,
                         std::string_view,
                         ReportCategory) noexcept override
-    {
-    }
+    {}
 };
 
 } // namespace Tandemix

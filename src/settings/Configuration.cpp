@@ -5,6 +5,7 @@
 #include "platform/DateText.h"
 #include "platform/FileOps.h"
 #include "platform/FileTimes.h"
+#include "reporting/LogFile.h"
 #include "settings/ConfigLists.h"
 #include "settings/ConfigMessages.h"
 #include "settings/IniFile.h"
@@ -153,27 +154,11 @@ void LoadRecoveryFolder(Options& opts, const std::string& folder)
     opts.RecoverDelFilesFolder = AddTrailingSlash(folder);
 }
 
-// A log that has outgrown the limit is deleted, so the next run starts it afresh.
+// A log that has outgrown the limit is deleted, so the next run starts it afresh. The log
+// writer decides which file a configured name means (never one outside the program folder).
 void DeleteOversizedLogs(const ConfigContext& ctx)
 {
-    const Options& opts = ctx.Opts;
-    if (opts.LogSize <= 0) {
-        return;
-    }
-    for (const std::string& name : {opts.LogFileName, opts.PreReportFileName}) {
-        if (name.empty()) {
-            continue;
-        }
-        std::string path = ctx.ProgramFolder + name;
-        std::error_code error;
-        if (!std::filesystem::is_regular_file(path, error)) {
-            continue;
-        }
-        std::uintmax_t size = std::filesystem::file_size(path, error);
-        if (!error && size > static_cast<std::uintmax_t>(opts.LogSize)) {
-            (void)DeleteFile(path);
-        }
-    }
+    TrimLogsAtLoad(ctx.ProgramFolder, LogSettingsFrom(ctx.Opts));
 }
 
 void LoadReportOptions(Options& opts, const IniFile& ini)

@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+// The log writer's own words and file names. One place each: users grep their logs for them.
+namespace Tandemix::LogMsg {
+
+inline constexpr std::string_view DefaultSyncLogName = "Tandemix.Log";
+inline constexpr std::string_view DefaultPreSyncLogName = "PreSync.Log";
+inline constexpr std::string_view ErrorLogName = "TXError.LOG";
+inline constexpr std::string_view LogExtension = ".Log";
+
+inline constexpr std::string_view SyncStarted = "Synchronization Started: ";
+inline constexpr std::string_view SyncCompleted = "Synchronization Completed: ";
+inline constexpr std::string_view SyncStopped = "Synchronization Stopped: ";
+inline constexpr std::string_view PreSyncStarted = "Pre-Synchronization Report Started: ";
+inline constexpr std::string_view PreSyncCompleted = "Pre-Synchronization Report Completed: ";
+inline constexpr std::string_view PreSyncStopped = "Pre-Synchronization Report Stopped: ";
+inline constexpr std::size_t SyncRuleWidth = 49;
+inline constexpr std::size_t PreSyncRuleWidth = 55;
+
+inline constexpr std::string_view ErrorReported = "Error Reported: ";
+
+inline constexpr std::string_view FileAccessError = "File Access Error:";
+inline constexpr std::string_view FileAccessWordLead = " - ";
+inline constexpr std::string_view FileAccessWordTail = " was selected.";
+inline constexpr std::string_view AbortWord = "Abort";
+inline constexpr std::string_view IgnoreWord = "Ignore";
+
+// Names the viewer starts instead of showing.
+inline constexpr std::string_view StartedExtensions[] = {".exe", ".bat"};
+
+} // namespace Tandemix::LogMsg

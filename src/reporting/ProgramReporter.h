@@ -1,0 +1,52 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "engine/EngineState.h"
+#include "engine/RunState.h"
+#include "reporting/LogFile.h"
+#include "reporting/ReportLists.h"
+#include "reporting/Reporter.h"
+#include "settings/Options.h"
+
+#include <string>
+#include <string_view>
+
+namespace Tandemix {
+
+// The program's Reporter: log requests go to the log files, report entries to the six report
+// lists, each read against the options and run state of the moment. Owned by the main window
+// (or the console of an unattended run) for the program's lifetime. UI thread only.
+class ProgramReporter : public Reporter
+{
+public:
+    ProgramReporter(Options& options,
+                    RunState& state,
+                    EngineState& engine,
+                    std::string programFolder,
+                    LogFile::Clock now = {});
+
+    void WriteLogFile(std::string_view text, LogKind kind) noexcept override;
+    void AddReportEntry(std::string_view name,
+                        std::string_view path,
+                        std::string_view sizeText,
+                        std::string_view detail,
+                        std::string_view kind,
+                        ReportCategory category) noexcept override;
+    void BeginListing() noexcept override { FLists.BeginListing(); }
+
+    void ClearReports() { FLists.ClearReports(); }
+
+    LogFile& Log() { return FLog; }
+    const LogFile& Log() const { return FLog; }
+    ReportLists& Lists() { return FLists; }
+    const ReportLists& Lists() const { return FLists; }
+
+private:
+    Options& FOptions;
+    RunState& FState;
+    EngineState& FEngine;
+    LogFile FLog;
+    ReportLists FLists;
+};
+
+} // namespace Tandemix

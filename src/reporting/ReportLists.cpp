@@ -1,0 +1,179 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "reporting/ReportLists.h"
+
+#include <charconv>
+
+namespace Tandemix {
+
+namespace {
+
+constexpr std::size_t NameWidth = 28;
+constexpr std::size_t KindWidth = 18;
+constexpr std::size_t SizeWidth = 8;
+constexpr std::size_t DetailWidth = 20;
+constexpr char Tab = '\t';
+constexpr std::string_view MiddleMarker = "---";
+
+// Columns line up by characters, not bytes: a UTF-8 name must not push its row out of step.
+std::size_t CharacterCount(std::string_view text)
+{
+    std::size_t count = 0;
+    for (char c : text) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+void AppendLeftAligned(std::string& line, std::string_view text, std::size_t width)
+{
+    line.append(text);
+    std::size_t count = CharacterCount(text);
+    if (count < width) {
+        line.append(width - count, ' ');
+    }
+}
+
+void AppendRightAligned(std::string& line, std::string_view text, std::size_t width)
+{
+    std::size_t count = CharacterCount(text);
+    if (count < width) {
+        line.append(width - count, ' ');
+    }
+    line.append(text);
+}
+
+// Sizes arrive as decimal text; anything else counts as nothing rather than failing the run.
+std::int64_t BytesOf(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ') {
+        text.remove_prefix(1);
+    }
+    std::int64_t value = 0;
+    const char* end = text.data() + text.size();
+    auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || stop != end) {
+        return 0;
+    }
+    return value;
+}
+
+void LowerAscii(std::string& text)
+{
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+}
+
+bool IsValid(ReportCategory category)
+{
+    int value = static_cast<int>(category);
+    return value >= 0 && value < static_cast<int>(ReportCategoryCount);
+}
+
+} // namespace
+
+void ReportLists::AddReportEntry(const ReportEntry& entry, const ReportSwitches& switches)
+{
+    if (!IsValid(entry.Category)) {
+        return;
+    }
+    if (entry.Category == ReportCategory::Messages) {
+        AddMessage(entry.Kind);
+        return;
+    }
+    if (!switches.SyncActive || !switches.UseReportForm) {
+        return;
+    }
+    bool unmatched = entry.Category == ReportCategory::UnMatched;
+    if (unmatched && !switches.ListUnMatchedFiles) {
+        return;
+    }
+
+    std::size_t index = Index(entry.Category);
+    ReportList& list = FLists[index];
+    std::string line = ReportLine(entry, switches.UseCompression);
+    std::int64_t bytes = BytesOf(entry.SizeText);
+
+    if (entry.Kind.starts_with('D')) {
+        // Withdrawals ("Delete UnMatched Files" / "...Folder") concern only the unmatched list:
+        // an exclusion reason that happens to begin with "D" ("Date Exclusion", a mask such as
+        // "D*.tmp") is a reason to list, not a withdrawal. The total drops even when the line
+        // is gone already, exactly as much as the entry it withdraws once added.
+        if (unmatched) {
+            list.RemoveLine(line);
+            FTotals[index] -= bytes;
+            FCounts[index] = static_cast<std::int64_t>(list.Count());
+            return;
+        }
+    }
+
+    std::size_t row = 0;
+    if (entry.Detail.find(MiddleMarker) != std::string_view::npos) {
+        row = MiddleRow(list.Count());
+    } else if (unmatched) {
+        // Files of the folder being listed stay together and in listing order.
+        row = FUnMatchedCounter < list.Count() ? FUnMatchedCounter : list.Count();
+        ++FUnMatchedCounter;
+    }
+    list.Insert(row, std::move(line));
+    FTotals[index] += bytes;
+    FCounts[index] = static_cast<std::int64_t>(list.Count());
+}
+
+void ReportLists::ClearReports()
+{
+    for (ReportList& list : FLists) {
+        list.Clear();
+    }
+    FCounts.fill(0);
+    FTotals.fill(0);
+    FUnMatchedCounter = 0;
+}
+
+void ReportLists::AddMessage(std::string_view text)
+{
+    ReportList& list = FLists[Index(ReportCategory::Messages)];
+    if (list.Contains(text)) {
+        return;
+    }
+    list.Append(std::string(text));
+    if (!text.starts_with('-')) {
+        ++FCounts[Index(ReportCategory::Messages)];
+    }
+}
+
+std::string ReportLine(const ReportEntry& entry, bool useCompression)
+{
+    std::string line;
+    line.reserve(NameWidth + KindWidth + SizeWidth + DetailWidth + entry.Path.size() + 8);
+    AppendLeftAligned(line, entry.Name, NameWidth);
+    line.push_back(Tab);
+    if (entry.Category == ReportCategory::Excluded) {
+        AppendLeftAligned(line, entry.Kind, KindWidth);
+        line.push_back(Tab);
+    }
+    AppendRightAligned(line, entry.SizeText, SizeWidth);
+    line.push_back(Tab);
+    AppendRightAligned(line, entry.Detail, DetailWidth);
+    line.push_back(Tab);
+    line.append(entry.Path);
+    if (useCompression && entry.Category == ReportCategory::UnMatched) {
+        LowerAscii(line);
+    }
+    return line;
+}
+
+std::size_t MiddleRow(std::size_t lines)
+{
+    std::size_t half = lines / 2;
+    if (lines % 2 == 1 && half % 2 == 1) {
+        ++half; // x.5 goes to the even neighbour
+    }
+    return half;
+}
+
+} // namespace Tandemix

@@ -1,0 +1,78 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "reporting/ReportList.h"
+#include "reporting/Reporter.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace Tandemix {
+
+inline constexpr std::size_t ReportCategoryCount = 6;
+
+// One line a run files, as the callers hand it over.
+struct ReportEntry
+{
+    std::string_view Name;
+    std::string_view Path;
+    std::string_view SizeText; // bytes as decimal text
+    std::string_view Detail; // date and time, or a marker such as "Folder-------------"
+    std::string_view Kind; // "Add", an exclusion reason, a withdrawal, or the message itself
+    ReportCategory Category = ReportCategory::Messages;
+};
+
+// The switches read at the moment a line is filed.
+struct ReportSwitches
+{
+    bool SyncActive = false;
+    bool UseReportForm = true;
+    bool ListUnMatchedFiles = false;
+    bool UseCompression = false;
+};
+
+// The six report lists a run fills (added, updated, excluded, unmatched, messages, deletions),
+// each with the item count and byte total shown beside it. The report window shows them; the
+// engine files into them through the program's Reporter. UI thread only.
+class ReportLists
+{
+public:
+    void AddReportEntry(const ReportEntry& entry, const ReportSwitches& switches);
+    // A folder listing starts: its unmatched files go in front of those of earlier folders.
+    void BeginListing() { FUnMatchedCounter = 0; }
+    // Empties every list and zeroes every count and total.
+    void ClearReports();
+
+    const ReportList& List(ReportCategory category) const { return FLists[Index(category)]; }
+    ReportList& List(ReportCategory category) { return FLists[Index(category)]; }
+    // The count shown beside the list: its number of lines, except for messages, where lines
+    // beginning with "-" (separators and continuations) are not counted.
+    std::int64_t Count(ReportCategory category) const { return FCounts[Index(category)]; }
+    std::int64_t Total(ReportCategory category) const { return FTotals[Index(category)]; }
+    std::size_t UnMatchedCounter() const { return FUnMatchedCounter; }
+
+private:
+    static std::size_t Index(ReportCategory category) { return static_cast<std::size_t>(category); }
+    void AddMessage(std::string_view text);
+
+    std::array<ReportList, ReportCategoryCount> FLists;
+    std::array<std::int64_t, ReportCategoryCount> FCounts{};
+    std::array<std::int64_t, ReportCategoryCount> FTotals{};
+    // Where the next unmatched file of the folder being listed goes.
+    std::size_t FUnMatchedCounter = 0;
+};
+
+// The line filed for an entry: name in a 28-character column, then TAB-separated size (8),
+// detail (20) and folder; exclusions carry their reason (18) after the name. Columns grow for
+// longer texts, nothing is cut. Unmatched lines are lower case while compression is on; a
+// withdrawal is lowered the same way, so it still finds its line.
+std::string ReportLine(const ReportEntry& entry, bool useCompression);
+
+// Where a line whose detail holds "---" goes: the middle of the list, halves rounded to the
+// even neighbour (0, 0, 1, 2, 2, 2, 3, 4 for 0..7 lines).
+std::size_t MiddleRow(std::size_t lines);
+
+} // namespace Tandemix

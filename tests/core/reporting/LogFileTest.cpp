@@ -1,0 +1,483 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "reporting/LogFile.h"
+
+#include "platform/FaultHook.h"
+#include "support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <ctime>
+#include <filesystem>
+#include <string>
+
+namespace Tandemix {
+namespace {
+
+// 7/23/97 10:15:02 AM in local time, whatever the machine's zone.
+std::time_t FixedNow()
+{
+    std::tm tm{};
+    tm.tm_year = 97;
+    tm.tm_mon = 6;
+    tm.tm_mday = 23;
+    tm.tm_hour = 10;
+    tm.tm_min = 15;
+    tm.tm_sec = 2;
+    tm.tm_isdst = -1;
+    return std::mktime(&tm);
+}
+
+const std::string SyncRule(49, '=');
+const std::string PreSyncRule(55, '=');
+const std::string Stamp = "7/23/97 10:15:02 AM";
+
+// The cells of a decided file as the decision grid holds them.
+const LogRunView NotesRow{false, "1234", "7/22/97", "10:01:44 AM"};
+
+class LogFileTest : public testing::Test
+{
+protected:
+    void Request(std::string_view text, LogKind kind, const LogRunView& run = {})
+    {
+        Log.WriteLogFile(text, kind, Settings, run);
+    }
+    bool Exists(const std::string& name) const { return std::filesystem::exists(Home.Path(name)); }
+
+    Tandemix::Test::TempHome Home;
+    LogSettings Settings;
+    LogFile Log{Home.Folder(), FixedNow};
+};
+
+TEST_F(LogFileTest, OneRunIsLaidOutByteForByte)
+{
+    Request("", LogKind::OpenSyncLog);
+    Request("From: /DATA/SRC/", LogKind::Summary);
+    Request("  To: /DATA/DST/", LogKind::Summary);
+    Request("  Added: notes.txt ", LogKind::AddedFile, NotesRow);
+    Request("Updated: report.doc", LogKind::UpdatedFile, {false, "56789", "12/31/96", "9:00:00 PM"});
+    Request("Creating Folder: /data/dst/sub", LogKind::FolderCreated);
+    Request("File Access Error: report.doc - Ignore was selected.", LogKind::FileError);
+    Request("Could not create folder: /data/dst/x", LogKind::AppError);
+    Request(std::string(55, '-'), LogKind::Summary);
+    Request("     All Files", LogKind::Summary);
+    Request("   File Filters: *.*", LogKind::Summary);
+    Request("File Exclusions: None", LogKind::Summary);
+    Request("     1 Files updated.", LogKind::Summary);
+    Request("     1 Files added.", LogKind::Summary);
+    Request("     2 Files checked.", LogKind::Summary);
+    Request("", LogKind::CloseSyncLog);
+
+    std::string expected = " \r\n" + SyncRule + "\r\n" + "Synchronization Started: " + Stamp + "\r\n"
+                           + "From: /DATA/SRC/\r\n"
+                             "  To: /DATA/DST/\r\n"
+                             "  Added: notes.txt \t\t     1234\t  7/22/97\t 10:01:44 AM\r\n"
+                             "Updated: report.doc\t\t    56789\t 12/31/96\t  9:00:00 PM\r\n"
+                             "Creating Folder: /data/dst/sub\r\n"
+                             "File Access Error: report.doc - Ignore was selected.\r\n"
+                             "Could not create folder: /data/dst/x\r\n"
+                           + std::string(55, '-') + "\r\n"
+                           + "     All Files\r\n"
+                             "   File Filters: *.*\r\n"
+                             "File Exclusions: None\r\n"
+                             "     1 Files updated.\r\n"
+                             "     1 Files added.\r\n"
+                             "     2 Files checked.\r\n"
+                             "Synchronization Completed: "
+                           + Stamp + "\r\n" + SyncRule + "\r\n" + " \r\n";
+    EXPECT_EQ(Home.Read("Tandemix.Log"), expected);
+    EXPECT_EQ(Log.LogOpenFlag(), 0);
+}
+
+TEST_F(LogFileTest, PreSyncReportHasItsOwnWordsAndRule)
+{
+    Request("", LogKind::OpenPreSyncLog);
+    Request("     Add: notes.txt ", LogKind::AddedFile, NotesRow);
+    Request("", LogKind::ClosePreSyncLog, {true, {}, {}, {}});
+
+    EXPECT_EQ(Home.Read("PreSync.Log"),
+              " \r\n" + PreSyncRule + "\r\nPre-Synchronization Report Started: " + Stamp + "\r\n"
+                  + "     Add: notes.txt \t\t     1234\t  7/22/97\t 10:01:44 AM\r\n"
+                  + "Pre-Synchronization Report Stopped: " + Stamp + "\r\n" + PreSyncRule + "\r\n \r\n");
+    EXPECT_FALSE(Exists("Tandemix.Log"));
+}
+
+TEST_F(LogFileTest, StoppedRunEndsWithStopped)
+{
+    Request("", LogKind::OpenSyncLog);
+    Request("", LogKind::CloseSyncLog, {true, {}, {}, {}});
+    std::string log = Home.Read("Tandemix.Log");
+    EXPECT_NE(log.find("Synchronization Stopped: " + Stamp + "\r\n"), std::string::npos);
+    EXPECT_EQ(log.find("Completed"), std::string::npos);
+}
+
+// ---- Detail columns --------------------------------------------------------------------------
+
+struct ColumnRow
+{
+    const char* Label;
+    bool Size;
+    bool Date;
+    bool Time;
+    const char* Line; // without CR LF
+};
+
+void PrintTo(const ColumnRow& row, std::ostream* os)
+{
+    *os << row.Label;
+}
+
+// clang-format off
+const ColumnRow ColumnRows[] = {
+    {"None",         false, false, false, "  Added: x     \t"},
+    {"Size",         true,  false, false, "  Added: x     \t\t     1234"},
+    {"Date",         false, true,  false, "  Added: x     \t\t  7/22/97"},
+    {"Time",         false, false, true,  "  Added: x     \t\t 10:01:44 AM"},
+    {"SizeDate",     true,  true,  false, "  Added: x     \t\t     1234\t  7/22/97"},
+    {"SizeTime",     true,  false, true,  "  Added: x     \t\t     1234\t 10:01:44 AM"},
+    {"DateTime",     false, true,  true,  "  Added: x     \t\t  7/22/97\t 10:01:44 AM"},
+    {"All",          true,  true,  true,  "  Added: x     \t\t     1234\t  7/22/97\t 10:01:44 AM"},
+};
+// clang-format on
+
+class LogColumnsTest : public LogFileTest, public testing::WithParamInterface<ColumnRow>
+{};
+
+TEST_P(LogColumnsTest, AddedAndUpdatedLinesCarryTheChosenColumns)
+{
+    const ColumnRow& row = GetParam();
+    Settings.SizeColumn = row.Size;
+    Settings.DateColumn = row.Date;
+    Settings.TimeColumn = row.Time;
+    Request("", LogKind::OpenSyncLog);
+    Request("  Added: x", LogKind::AddedFile, NotesRow);
+    Request("  Added: x", LogKind::UpdatedFile, NotesRow);
+    std::string line = std::string(row.Line) + "\r\n";
+    EXPECT_NE(Home.Read("Tandemix.Log").find(line + line), std::string::npos) << Home.Read("Tandemix.Log");
+}
+
+INSTANTIATE_TEST_SUITE_P(AllCombinations,
+                         LogColumnsTest,
+                         testing::ValuesIn(ColumnRows),
+                         [](const auto& param) { return std::string(param.param.Label); });
+
+TEST_F(LogFileTest, WideCellsAndNamesPushColumnsWithoutCutting)
+{
+    Request("", LogKind::OpenSyncLog);
+    Request("  Added: a-very-long-file-name.txt",
+            LogKind::AddedFile,
+            {false, "12345678901", "7/22/97", "10:01:44 AM"});
+    EXPECT_NE(Home.Read("Tandemix.Log")
+                  .find("  Added: a-very-long-file-name.txt\t\t12345678901\t  7/22/97\t 10:01:44 AM\r\n"),
+              std::string::npos);
+}
+
+TEST_F(LogFileTest, ColumnsOfADisabledCheckBoxNeverCount)
+{
+    Options options;
+    options.UseLogFile = false;
+    LogSettings settings = LogSettingsFrom(options);
+    EXPECT_FALSE(settings.SizeColumn || settings.DateColumn || settings.TimeColumn);
+    options.UseLogFile = true;
+    options.ReportFileDateCheck = false;
+    settings = LogSettingsFrom(options);
+    EXPECT_TRUE(settings.SizeColumn && settings.TimeColumn);
+    EXPECT_FALSE(settings.DateColumn);
+}
+
+// ---- Which requests write ------------------------------------------------------------------
+
+struct GateRow
+{
+    const char* Label;
+    LogKind Kind;
+    bool LogSettings::*Switch;
+};
+
+void PrintTo(const GateRow& row, std::ostream* os)
+{
+    *os << row.Label;
+}
+
+const GateRow GateRows[] = {
+    {"Added", LogKind::AddedFile, &LogSettings::ReportAddedFiles},
+    {"Updated", LogKind::UpdatedFile, &LogSettings::ReportUpdateFiles},
+    {"FileError", LogKind::FileError, &LogSettings::ReportFileErrors},
+    {"FolderCreated", LogKind::FolderCreated, &LogSettings::ReportDirectoryCreation},
+    {"AppErrorCopy", LogKind::AppError, &LogSettings::ReportAppErrors},
+};
+
+class LogGateTest : public LogFileTest, public testing::WithParamInterface<GateRow>
+{};
+
+TEST_P(LogGateTest, EachKindFollowsItsOwnSwitch)
+{
+    const GateRow& row = GetParam();
+    Request("", LogKind::OpenSyncLog);
+    Settings.*row.Switch = false;
+    Request("hidden line", row.Kind, NotesRow);
+    Settings.*row.Switch = true;
+    Request("shown line", row.Kind, NotesRow);
+    std::string log = Home.Read("Tandemix.Log");
+    EXPECT_EQ(log.find("hidden line"), std::string::npos);
+    EXPECT_NE(log.find("shown line"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Switches, LogGateTest, testing::ValuesIn(GateRows), [](const auto& param) {
+    return std::string(param.param.Label);
+});
+
+TEST_F(LogFileTest, NothingIsWrittenWhileNoLogIsOpen)
+{
+    Request("before open", LogKind::Summary);
+    Request("  Added: x", LogKind::AddedFile, NotesRow);
+    Request("", LogKind::CloseSyncLog);
+    EXPECT_FALSE(Exists("Tandemix.Log"));
+
+    Request("", LogKind::OpenSyncLog);
+    Request("", LogKind::CloseSyncLog);
+    Request("after close", LogKind::Summary);
+    EXPECT_EQ(Home.Read("Tandemix.Log").find("after close"), std::string::npos);
+}
+
+TEST_F(LogFileTest, UnknownKindsArePlainLines)
+{
+    Request("", LogKind::OpenSyncLog);
+    Request("kind zero", LogKind::Closed);
+    Request("kind eleven", static_cast<LogKind>(11));
+    EXPECT_NE(Home.Read("Tandemix.Log").find("kind zero\r\nkind eleven\r\n"), std::string::npos);
+}
+
+TEST_F(LogFileTest, OpeningTheOtherLogClosesTheFirst)
+{
+    Request("", LogKind::OpenSyncLog);
+    Request("", LogKind::OpenPreSyncLog);
+    Request("into the report", LogKind::Summary);
+    EXPECT_EQ(Home.Read("Tandemix.Log").find("into the report"), std::string::npos);
+    EXPECT_NE(Home.Read("PreSync.Log").find("into the report"), std::string::npos);
+    EXPECT_EQ(Log.OpenPath(), Home.Path("PreSync.Log"));
+}
+
+// ---- Log off and the error log ------------------------------------------------------------
+
+TEST_F(LogFileTest, LogOffWritesNoSyncLogButErrorsStillReachTheErrorLog)
+{
+    Settings.UseLogFile = false;
+    Request("", LogKind::OpenSyncLog);
+    Request("From: /A/", LogKind::Summary);
+    Request("Could not create folder: /b/c", LogKind::AppError);
+    Request("", LogKind::CloseSyncLog);
+
+    EXPECT_FALSE(Exists("Tandemix.Log"));
+    EXPECT_EQ(Home.Read("TXError.LOG"),
+              "Error Reported: " + Stamp + "\r\nCould not create folder: /b/c\r\n\r\n");
+}
+
+TEST_F(LogFileTest, ErrorLogIsAppendedAndKeepsItsEntriesOutOfAClosedLog)
+{
+    Settings.ReportAppErrors = false;
+    Request("", LogKind::OpenSyncLog);
+    Request("first", LogKind::AppError);
+    Request("", LogKind::CloseSyncLog);
+    Request("second", LogKind::AppError);
+
+    EXPECT_EQ(Home.Read("TXError.LOG"),
+              "Error Reported: " + Stamp + "\r\nfirst\r\n\r\nError Reported: " + Stamp
+                  + "\r\nsecond\r\n\r\n");
+    EXPECT_EQ(Home.Read("Tandemix.Log").find("first"), std::string::npos);
+}
+
+// ---- Overwrite or append -------------------------------------------------------------------
+
+TEST_F(LogFileTest, AppendKeepsTheEarlierRunsAndOverwriteStartsAfresh)
+{
+    Home.Write("Tandemix.Log", "earlier run\r\n");
+    Request("", LogKind::OpenSyncLog);
+    Request("", LogKind::CloseSyncLog);
+    std::string appended = Home.Read("Tandemix.Log");
+    EXPECT_EQ(appended.rfind("earlier run\r\n \r\n" + SyncRule + "\r\nSynchronization Started: ", 0), 0u)
+        << appended;
+
+    Settings.ReportLogOverwrite = true;
+    Request("", LogKind::OpenSyncLog);
+    Request("", LogKind::CloseSyncLog);
+    std::string overwritten = Home.Read("Tandemix.Log");
+    EXPECT_EQ(overwritten.rfind(" \r\n" + SyncRule + "\r\n", 0), 0u);
+    EXPECT_EQ(overwritten.find("earlier run"), std::string::npos);
+}
+
+TEST_F(LogFileTest, PreSyncLogFollowsItsOwnOverwriteChoice)
+{
+    Home.Write("PreSync.Log", "earlier report\r\n");
+    Settings.ReportLogOverwrite = true; // the sync log's choice must not apply here
+    Request("", LogKind::OpenPreSyncLog);
+    EXPECT_EQ(Home.Read("PreSync.Log").rfind("earlier report\r\n", 0), 0u);
+
+    Settings.ReportPreLogOverwrite = true;
+    Request("", LogKind::OpenPreSyncLog);
+    EXPECT_EQ(Home.Read("PreSync.Log").find("earlier report"), std::string::npos);
+}
+
+// ---- Names -----------------------------------------------------------------------------------
+
+struct NameRow
+{
+    const char* Label;
+    const char* Configured;
+    const char* Opened;
+};
+
+void PrintTo(const NameRow& row, std::ostream* os)
+{
+    *os << row.Label;
+}
+
+// clang-format off
+const NameRow NameRows[] = {
+    {"Empty",            "",                          "Tandemix.Log"},
+    {"OtherExtension",   "mylog.txt",                 "mylog.Log"},
+    {"NoExtension",      "mylog",                     "mylog.Log"},
+    {"ExtensionCase",    "mylog.LOG",                 "mylog.Log"},
+    {"LastDotCounts",    "my.run.txt",                "my.run.Log"},
+    {"FolderPart",       "sub/dir/mylog.txt",         "mylog.Log"},
+    {"AbsolutePath",     "/etc/cron.daily/x",         "x.Log"},
+    {"ClimbsOut",        "../../txescape-4f1.txt",    "txescape-4f1.Log"},
+    {"DotDot",           "..",                        "Tandemix.Log"},
+    {"FolderOnly",       "logs/",                     "Tandemix.Log"},
+    {"OtherSystemPath",  "C:\\TX\\old.log",           "old.Log"},
+};
+// clang-format on
+
+class LogNameTest : public LogFileTest, public testing::WithParamInterface<NameRow>
+{};
+
+TEST_P(LogNameTest, ConfiguredNameIsOpenedInTheProgramFolder)
+{
+    const NameRow& row = GetParam();
+    Settings.LogFileName = row.Configured;
+    Request("", LogKind::OpenSyncLog);
+    Request("", LogKind::CloseSyncLog);
+
+    EXPECT_TRUE(Exists(row.Opened));
+    EXPECT_EQ(Settings.LogFileName, row.Opened); // the window shows the name used
+    std::size_t entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(Home.Folder())) {
+        (void)entry;
+        ++entries;
+    }
+    EXPECT_EQ(entries, 1u);
+    std::filesystem::path escaped = std::filesystem::path(Home.Folder()) / "../../txescape-4f1.Log";
+    EXPECT_FALSE(std::filesystem::exists(escaped.lexically_normal()));
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, LogNameTest, testing::ValuesIn(NameRows), [](const auto& param) {
+    return std::string(param.param.Label);
+});
+
+// ---- Size limit at settings load ---------------------------------------------------------
+
+struct TrimRow
+{
+    const char* Label;
+    int LogSize;
+    std::size_t FileSize;
+    bool Kept;
+};
+
+void PrintTo(const TrimRow& row, std::ostream* os)
+{
+    *os << row.Label;
+}
+
+// clang-format off
+const TrimRow TrimRows[] = {
+    {"OneByteOver",  100, 101,     false},
+    {"ExactlyAt",    100, 100,     true},
+    {"Below",        100, 99,      true},
+    {"LimitOff",     0,   1000000, true},
+    {"NegativeOff",  -5,  1000000, true},
+};
+// clang-format on
+
+class LogTrimTest : public LogFileTest, public testing::WithParamInterface<TrimRow>
+{};
+
+TEST_P(LogTrimTest, BothLogsAreDeletedOnlyWhenOverTheLimit)
+{
+    const TrimRow& row = GetParam();
+    Settings.LogSize = row.LogSize;
+    Settings.LogFileName = "mylog.txt"; // the run writes mylog.Log, so that is the file to trim
+    Home.Write("mylog.Log", std::string(row.FileSize, 'x'));
+    Home.Write("PreSync.Log", std::string(row.FileSize, 'y'));
+    Home.Write("TXError.LOG", std::string(row.FileSize + 1000, 'z'));
+
+    TrimLogsAtLoad(Home.Folder(), Settings);
+
+    EXPECT_EQ(Exists("mylog.Log"), row.Kept);
+    EXPECT_EQ(Exists("PreSync.Log"), row.Kept);
+    EXPECT_TRUE(Exists("TXError.LOG")); // never trimmed
+}
+
+INSTANTIATE_TEST_SUITE_P(Limits, LogTrimTest, testing::ValuesIn(TrimRows), [](const auto& param) {
+    return std::string(param.param.Label);
+});
+
+// ---- Failures ----------------------------------------------------------------------------------
+
+TEST_F(LogFileTest, FullDiskLosesTheLineAndTheRunGoesOn)
+{
+    Request("", LogKind::OpenSyncLog);
+    {
+        ScopedFault full({FaultOp::Write, ENOSPC, "Tandemix.Log"});
+        Request("lost line", LogKind::Summary);
+        Request("  Added: x", LogKind::AddedFile, NotesRow);
+        EXPECT_EQ(Log.LogOpenFlag(), 1); // one lost line does not end the log
+    }
+    Request("kept line", LogKind::Summary);
+    Request("", LogKind::CloseSyncLog);
+
+    std::string log = Home.Read("Tandemix.Log");
+    EXPECT_EQ(log.find("lost line"), std::string::npos);
+    EXPECT_NE(log.find("kept line\r\nSynchronization Completed: "), std::string::npos);
+    EXPECT_EQ(Log.LogOpenFlag(), 0);
+}
+
+TEST_F(LogFileTest, FailedTrailerStillClosesTheLog)
+{
+    Request("", LogKind::OpenSyncLog);
+    {
+        ScopedFault full({FaultOp::Write, ENOSPC, "Tandemix.Log"});
+        Request("", LogKind::CloseSyncLog);
+    }
+    EXPECT_EQ(Log.LogOpenFlag(), 0);
+    Request("after close", LogKind::Summary);
+    EXPECT_EQ(Home.Read("Tandemix.Log").find("after close"), std::string::npos);
+}
+
+TEST_F(LogFileTest, LogThatCannotBeOpenedStaysSilentButErrorsAreStillKept)
+{
+    {
+        ScopedFault denied({FaultOp::Open, EACCES, "Tandemix.Log"});
+        Request("", LogKind::OpenSyncLog);
+    }
+    EXPECT_EQ(Log.LogOpenFlag(), 0);
+    Request("From: /A/", LogKind::Summary);
+    Request("Could not create folder: /b", LogKind::AppError);
+    Request("", LogKind::CloseSyncLog);
+
+    EXPECT_FALSE(Exists("Tandemix.Log"));
+    EXPECT_NE(Home.Read("TXError.LOG").find("Could not create folder: /b"), std::string::npos);
+}
+
+TEST_F(LogFileTest, ProgramFolderThatIsGoneLeavesEveryRequestSilent)
+{
+    LogFile orphan(Home.Path("missing-folder"), FixedNow);
+    for (int kind = 0; kind <= 11; ++kind) {
+        orphan.WriteLogFile("text", static_cast<LogKind>(kind), Settings, NotesRow);
+    }
+    EXPECT_EQ(orphan.LogOpenFlag(), 0);
+    EXPECT_FALSE(Exists("missing-folder"));
+}
+
+} // namespace
+} // namespace Tandemix

@@ -1,0 +1,305 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "reporting/ProgramReporter.h"
+
+#include "platform/FaultHook.h"
+#include "support/ScriptedHost.h"
+#include "support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <ctime>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace Tandemix {
+namespace {
+
+using Test::ScriptedHost;
+
+std::time_t FixedNow()
+{
+    std::tm tm{};
+    tm.tm_year = 97;
+    tm.tm_mon = 6;
+    tm.tm_mday = 23;
+    tm.tm_hour = 10;
+    tm.tm_min = 15;
+    tm.tm_sec = 2;
+    tm.tm_isdst = -1;
+    return std::mktime(&tm);
+}
+
+DeltaRow Decided(const std::string& name, std::int64_t size, const std::string& date, const std::string& time)
+{
+    DeltaRow row;
+    row.FileName = name;
+    row.Size = size;
+    row.DateText = date;
+    row.TimeText = time;
+    row.Reason = "No Match";
+    return row;
+}
+
+class ProgramReporterTest : public testing::Test
+{
+protected:
+    std::string LogText() const { return Home.Read("Tandemix.Log"); }
+
+    Tandemix::Test::TempHome Home;
+    ScriptedHost Host;
+    Options Opts;
+    RunState State{Host, Opts};
+    EngineState Engine;
+    ProgramReporter Program{Opts, State, Engine, Home.Folder(), FixedNow};
+    Reporter& Seam = Program; // what the engine sees
+    RunContext Ctx{Opts, State, Host, Seam, Engine};
+};
+
+// ---- Routing to the log ----------------------------------------------------------------------
+
+TEST_F(ProgramReporterTest, DetailColumnsComeFromTheRowTheRunIsHandling)
+{
+    Engine.Delta.Rows.push_back(Decided("a.txt", 1, "1/1/97", "1:00:00 AM"));
+    Engine.Delta.Rows.push_back(Decided("notes.txt", 1234, "7/22/97", "10:01:44 AM"));
+    Seam.WriteLogFile("", LogKind::OpenSyncLog);
+    Engine.Delta.CurrentRow = 1;
+    Seam.WriteLogFile("  Added: notes.txt ", LogKind::AddedFile);
+    Engine.Delta.CurrentRow = -1; // between rows: the cells are empty
+    Seam.WriteLogFile("Updated: x", LogKind::UpdatedFile);
+
+    EXPECT_NE(LogText().find("  Added: notes.txt \t\t     1234\t  7/22/97\t 10:01:44 AM\r\n"
+                             "Updated: x     \t\t         \t         \t            \r\n"),
+              std::string::npos)
+        << LogText();
+}
+
+TEST_F(ProgramReporterTest, ColumnSwitchesAndLogSwitchComeFromTheOptionsOfTheMoment)
+{
+    Engine.Delta.Rows.push_back(Decided("notes.txt", 1234, "7/22/97", "10:01:44 AM"));
+    Engine.Delta.CurrentRow = 0;
+    Seam.WriteLogFile("", LogKind::OpenSyncLog);
+    Opts.ReportFileSizeCheck = false;
+    Opts.ReportFileDateCheck = false;
+    Seam.WriteLogFile("  Added: notes.txt ", LogKind::AddedFile);
+    Opts.UseLogFile = false;
+    Seam.WriteLogFile("not while the log is off", LogKind::Summary);
+
+    EXPECT_NE(LogText().find("  Added: notes.txt \t\t 10:01:44 AM\r\n"), std::string::npos);
+    EXPECT_EQ(LogText().find("not while the log is off"), std::string::npos);
+}
+
+TEST_F(ProgramReporterTest, StopRequestEndsTheLogWithStopped)
+{
+    Seam.WriteLogFile("", LogKind::OpenSyncLog);
+    State.OperationState = static_cast<int>(OperationStates::Confirmed);
+    Seam.WriteLogFile("", LogKind::CloseSyncLog);
+    EXPECT_NE(LogText().find("Synchronization Stopped: 7/23/97 10:15:02 AM\r\n"), std::string::npos);
+}
+
+TEST_F(ProgramReporterTest, OptionsShowTheNamesTheLogsWereOpenedUnder)
+{
+    Opts.LogFileName = "nightly.txt";
+    Opts.PreReportFileName = "";
+    Seam.WriteLogFile("", LogKind::OpenSyncLog);
+    Seam.WriteLogFile("", LogKind::OpenPreSyncLog);
+    EXPECT_EQ(Opts.LogFileName, "nightly.Log");
+    EXPECT_EQ(Opts.PreReportFileName, "PreSync.Log");
+    EXPECT_TRUE(std::filesystem::exists(Home.Path("nightly.Log")));
+
+    Opts.UseLogFile = false;
+    Opts.LogFileName = "other.txt";
+    Seam.WriteLogFile("", LogKind::OpenSyncLog);
+    EXPECT_EQ(Opts.LogFileName, "other.txt"); // nothing was opened
+}
+
+// ---- Routing to the report lists ---------------------------------------------------------
+
+TEST_F(ProgramReporterTest, ReportSwitchesComeFromRunStateAndOptions)
+{
+    Seam.AddReportEntry("a.txt", "/d/", "5", "1/5/98 9:05:03 AM", "Add", ReportCategory::Added);
+    EXPECT_TRUE(Program.Lists().List(ReportCategory::Added).Empty()); // no run going on
+
+    State.SyncActive = true;
+    Opts.ListUnMatchedFiles = true;
+    Opts.UseCompression = true;
+    Seam.AddReportEntry("a.txt", "/d/", "5", "1/5/98 9:05:03 AM", "Add", ReportCategory::Added);
+    Seam.AddReportEntry("B.TXT",
+                        "/d/",
+                        "6",
+                        "1/5/98 9:05:03 AM",
+                        "UnMatched Files",
+                        ReportCategory::UnMatched);
+    EXPECT_EQ(Program.Lists().Count(ReportCategory::Added), 1);
+    EXPECT_EQ(Program.Lists().List(ReportCategory::UnMatched).At(0).substr(0, 5), "b.txt");
+
+    Opts.UseReportForm = false;
+    Seam.AddReportEntry("c.txt", "/d/", "5", "1/5/98 9:05:03 AM", "Add", ReportCategory::Added);
+    Seam.AddReportEntry({}, {}, {}, {}, "Problem", ReportCategory::Messages);
+    EXPECT_EQ(Program.Lists().Count(ReportCategory::Added), 1);
+    EXPECT_EQ(Program.Lists().Count(ReportCategory::Messages), 1);
+
+    Program.ClearReports();
+    EXPECT_EQ(Program.Lists().Count(ReportCategory::Messages), 0);
+}
+
+TEST_F(ProgramReporterTest, ListingThroughTheSeamRestartsTheUnmatchedCounter)
+{
+    State.SyncActive = true;
+    Opts.ListUnMatchedFiles = true;
+    auto unmatched = [&](std::string_view name) {
+        Seam.AddReportEntry(name,
+                            "/d/",
+                            "1",
+                            "1/5/98 9:05:03 AM",
+                            "UnMatched Files",
+                            ReportCategory::UnMatched);
+    };
+    Seam.BeginListing();
+    unmatched("a1");
+    unmatched("a2");
+    Seam.BeginListing();
+    unmatched("b1");
+    const ReportList& list = Program.Lists().List(ReportCategory::UnMatched);
+    ASSERT_EQ(list.Count(), 3u);
+    EXPECT_EQ(list.At(0).substr(0, 2), "b1");
+    EXPECT_EQ(list.At(1).substr(0, 2), "a1");
+    EXPECT_EQ(list.At(2).substr(0, 2), "a2");
+}
+
+// ---- File access check ---------------------------------------------------------------------
+
+class CheckFileAccessTest : public ProgramReporterTest
+{
+protected:
+    void SetUp() override { Seam.WriteLogFile("", LogKind::OpenSyncLog); }
+    std::string Missing() const { return Home.Path("report.doc"); }
+};
+
+TEST_F(CheckFileAccessTest, FileThatOpensIsNotAskedAbout)
+{
+    Home.Write("here.doc", "x");
+    for (FileAccess access : {FileAccess::Query, FileAccess::Read, FileAccess::Write}) {
+        EXPECT_EQ(CheckFileAccess(Ctx, Home.Path("here.doc"), access), 0);
+    }
+    EXPECT_TRUE(Host.Questions.empty());
+    EXPECT_TRUE(Program.Lists().List(ReportCategory::Messages).Empty());
+}
+
+struct AnswerRow
+{
+    const char* Label;
+    DialogResult Answer;
+    int Result;
+    const char* Logged; // nullptr: no line
+};
+
+void PrintTo(const AnswerRow& row, std::ostream* os)
+{
+    *os << row.Label;
+}
+
+const AnswerRow AnswerRows[] = {
+    {"Abort", DialogResult::Abort, 4, "File Access Error: report.doc - Abort was selected.\r\n"},
+    {"Ignore", DialogResult::Ignore, 2, "File Access Error: report.doc - Ignore was selected.\r\n"},
+    {"Other", DialogResult::Retry, 0, nullptr},
+};
+
+class FileAccessAnswerTest : public CheckFileAccessTest, public testing::WithParamInterface<AnswerRow>
+{};
+
+TEST_P(FileAccessAnswerTest, AnswerGivesTheResultAndTheLogLine)
+{
+    const AnswerRow& row = GetParam();
+    Host.QueueAnswer(row.Answer);
+    EXPECT_EQ(CheckFileAccess(Ctx, Missing(), FileAccess::Query), row.Result);
+
+    std::string question = "File Access Error:        " + Missing();
+    ASSERT_EQ(Host.Questions.size(), 1u);
+    EXPECT_EQ(Host.Questions[0].Text, question);
+    EXPECT_EQ(Host.Questions[0].Buttons, DialogButtons::AbortIgnore);
+    EXPECT_EQ(Program.Lists().List(ReportCategory::Messages).Lines(), std::vector<std::string>{question});
+    if (row.Logged != nullptr) {
+        EXPECT_NE(LogText().find(row.Logged), std::string::npos) << LogText();
+    } else {
+        EXPECT_EQ(LogText().find("was selected"), std::string::npos);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, FileAccessAnswerTest, testing::ValuesIn(AnswerRows), [](const auto& param) {
+    return std::string(param.param.Label);
+});
+
+TEST_F(CheckFileAccessTest, WithMessagesOffIgnoreIsTakenSilently)
+{
+    Opts.DisplayMessages = false;
+    EXPECT_EQ(CheckFileAccess(Ctx, Missing(), FileAccess::Query), 2);
+    EXPECT_TRUE(Host.Questions.empty());
+    EXPECT_NE(LogText().find("File Access Error: report.doc - Ignore was selected.\r\n"), std::string::npos);
+}
+
+TEST_F(CheckFileAccessTest, ProgramsOwnLogIsNeverAskedAbout)
+{
+    Opts.PreReportFileName = "Weekly.Log";
+    EXPECT_EQ(CheckFileAccess(Ctx, "/elsewhere/TANDEMIX.LOG", FileAccess::Read), 2);
+    EXPECT_EQ(CheckFileAccess(Ctx, "/elsewhere/weekly.log", FileAccess::Read), 2);
+    EXPECT_TRUE(Host.Questions.empty());
+    EXPECT_TRUE(Opts.DisplayMessages); // switched off only for the question
+    EXPECT_NE(LogText().find("File Access Error: TANDEMIX.LOG - Ignore was selected.\r\n"),
+              std::string::npos);
+}
+
+TEST_F(CheckFileAccessTest, UnreadableFileIsReportedAndAWriteCheckCreatesNothing)
+{
+    Home.Write("locked.doc", "x");
+    {
+        ScopedFault denied({FaultOp::Open, EACCES, "locked.doc"});
+        Host.QueueAnswer(DialogResult::Abort);
+        EXPECT_EQ(CheckFileAccess(Ctx, Home.Path("locked.doc"), FileAccess::Read), 4);
+    }
+    Host.QueueAnswer(DialogResult::Ignore);
+    EXPECT_EQ(CheckFileAccess(Ctx, Missing(), FileAccess::Write), 2);
+    EXPECT_FALSE(std::filesystem::exists(Missing()));
+    EXPECT_EQ(Host.UnusedAnswers(), 0u);
+}
+
+// ---- Viewing ---------------------------------------------------------------------------------
+
+struct ViewerRow
+{
+    const char* Name;
+    bool Started;
+};
+
+class ViewerTest : public testing::TestWithParam<ViewerRow>
+{};
+
+TEST_P(ViewerTest, ExeAndBatNamesAnywhereAreStartedEverythingElseIsShown)
+{
+    EXPECT_EQ(ViewerStartsFile(GetParam().Name), GetParam().Started);
+}
+
+INSTANTIATE_TEST_SUITE_P(Names,
+                         ViewerTest,
+                         testing::Values(ViewerRow{"setup.exe.log", true},
+                                         ViewerRow{"/opt/TOOL.EXE", true},
+                                         ViewerRow{"run.Bat", true},
+                                         ViewerRow{"/data/x.exe/notes.txt", true},
+                                         ViewerRow{"Tandemix.Log", false},
+                                         ViewerRow{"exe.txt", false},
+                                         ViewerRow{"batch.log", false}));
+
+TEST(ViewLogTest, ViewButtonsShowTheConfiguredNameInTheProgramFolder)
+{
+    Options options;
+    options.LogFileName = "mylog.txt"; // no extension rule here: the name as it stands
+    options.PreReportFileName = "../../etc/weekly.txt";
+    EXPECT_EQ(ViewLogPath("/home/u/tx/", options), "/home/u/tx/mylog.txt");
+    EXPECT_EQ(ViewPreLogPath("/home/u/tx", options), "/home/u/tx/weekly.txt");
+    options.LogFileName.clear();
+    EXPECT_EQ(ViewLogPath("/home/u/tx/", options), "/home/u/tx/Tandemix.Log");
+}
+
+} // namespace
+} // namespace Tandemix
