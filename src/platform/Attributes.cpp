@@ -3,9 +3,12 @@
 
 #include "platform/FaultHook.h"
 
+#include <fcntl.h>
+#include <sys/syscall.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 
@@ -141,6 +144,54 @@ bool ArchiveFlagSet(const std::string& path, const struct stat& st)
         return true;
     }
     return std::string_view(value, static_cast<std::size_t>(length)) != MTimeText(st);
+}
+
+namespace {
+
+// getxattrat (Linux 6.13) reads the attribute relative to an open folder: one name lookup
+// instead of a walk of the whole path, for every file of a listing. Older kernels say ENOSYS
+// once and the path form is used from then on.
+struct XattrArgs
+{
+    std::uint64_t Value;
+    std::uint32_t Size;
+    std::uint32_t Flags;
+};
+
+#ifdef __x86_64__
+constexpr long GetXattrAtCall = 464;
+#else
+constexpr long GetXattrAtCall = -1;
+#endif
+
+std::atomic<bool> GetXattrAtMissing{GetXattrAtCall < 0};
+
+} // namespace
+
+bool ArchiveFlagSetAt(int folderFd, const char* name, const std::string& folderPrefix, const struct stat& st)
+{
+    if (!CanHoldArchive(st)) {
+        return true;
+    }
+    if (!GetXattrAtMissing.load(std::memory_order_relaxed)) {
+        char value[64];
+        XattrArgs args{reinterpret_cast<std::uint64_t>(value), sizeof value, 0};
+        long length = ::syscall(GetXattrAtCall,
+                                folderFd,
+                                name,
+                                AT_SYMLINK_NOFOLLOW,
+                                ArchiveXattrName,
+                                &args,
+                                sizeof args);
+        if (length >= 0) {
+            return std::string_view(value, static_cast<std::size_t>(length)) != MTimeText(st);
+        }
+        if (errno != ENOSYS && errno != EINVAL) {
+            return true; // no attribute, or none possible here: the file counts as not backed up
+        }
+        GetXattrAtMissing.store(true, std::memory_order_relaxed);
+    }
+    return ArchiveFlagSet(folderPrefix + name, st);
 }
 
 SysResult<std::uint32_t> GetFileAttr(const std::string& path)

@@ -33,6 +33,9 @@ std::uint32_t AttrFromStat(std::string_view name, const struct stat& st, bool ar
 // skipped as "already backed up" by mistake.
 bool ArchiveFlagSet(const std::string& path, const struct stat& st);
 
+// The same for a name inside an open folder (the listing's hot path); `folderPrefix` is that
+// folder's path with its trailing '/', used only where the kernel cannot look up relative to it.
+bool ArchiveFlagSetAt(int folderFd, const char* name, const std::string& folderPrefix, const struct stat& st);
 SysResult<std::uint32_t> GetFileAttr(const std::string& path); // fails: ENOENT, EACCES
 // ReadOnly set clears every write bit, clear adds the owner's; Archive set removes the xattr,
 // clear resets it. Hidden, System and the rest cannot be set and are ignored. A symlink's

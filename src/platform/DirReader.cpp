@@ -100,7 +100,7 @@ ForEachEntry(const std::string& folder, const std::function<bool(const DirEntry&
         entry.Name = item->d_name;
         entry.IsDir = S_ISDIR(st.st_mode);
         entry.IsLink = S_ISLNK(st.st_mode);
-        bool archive = !withArchive || ArchiveFlagSet(prefix + entry.Name, st);
+        bool archive = !withArchive || ArchiveFlagSetAt(fd, item->d_name, prefix, st);
         entry.Attr = AttrFromStat(entry.Name, st, archive);
         entry.Size = entry.IsDir ? 0 : static_cast<std::int64_t>(st.st_size);
         entry.MTime = st.st_mtim;

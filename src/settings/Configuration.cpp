@@ -105,9 +105,20 @@ void LoadDateEdits(ConfigContext& ctx, const IniFile& ini, std::time_t now)
     if (to && *to == 0) {
         to = today;
     }
-    std::optional<std::uint32_t> fromDay = from ? AsEditDate(*from) : std::nullopt;
-    std::optional<std::uint32_t> toDay = to ? AsEditDate(*to) : std::nullopt;
-    if (!fromDay || !toDay) {
+    // Plain values rather than optionals: GCC 12's optimiser misreads the optional here.
+    std::uint32_t fromDay = PackedTimeFloor;
+    std::uint32_t toDay = today;
+    bool valid = false;
+    if (from && to) {
+        std::optional<std::uint32_t> fromEdit = AsEditDate(*from);
+        std::optional<std::uint32_t> toEdit = AsEditDate(*to);
+        if (fromEdit.has_value() && toEdit.has_value()) {
+            fromDay = fromEdit.value();
+            toDay = toEdit.value();
+            valid = true;
+        }
+    }
+    if (!valid) {
         // The mode counts as it was before this load: a range in use is about to change.
         if (opts.DatesMode == DateMode::FromTo) {
             ctx.State.GetHost().Ask(OldDatesWarning(now), DialogButtons::Ok);
@@ -115,8 +126,8 @@ void LoadDateEdits(ConfigContext& ctx, const IniFile& ini, std::time_t now)
         fromDay = PackedTimeFloor;
         toDay = today;
     }
-    UseDateFromChange(opts, MaskedDateText(*fromDay), now);
-    UseDateToChange(opts, MaskedDateText(*toDay), now);
+    UseDateFromChange(opts, MaskedDateText(fromDay), now);
+    UseDateToChange(opts, MaskedDateText(toDay), now);
 }
 
 // The radio buttons are set in the file's order, each one set clearing the others, so the last

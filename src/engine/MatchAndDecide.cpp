@@ -1,0 +1,539 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/MatchAndDecide.h"
+
+#include "engine/BusySection.h"
+#include "engine/DecideMessages.h"
+#include "engine/FileHelpers.h"
+#include "engine/FileListing.h"
+#include "platform/DateText.h"
+#include "platform/FileTimes.h"
+
+#include <locale.h>
+#include <wctype.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+namespace Tandemix {
+
+namespace {
+
+// ---- Case folding ----------------------------------------------------------------------------
+
+// Folding must not depend on the user's locale (the C locale folds ASCII only).
+locale_t FoldLocale()
+{
+    static const locale_t locale = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    return locale;
+}
+
+void AppendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// Length of the valid UTF-8 sequence at text[i] and its code point; 0 when it is not one
+// (overlong forms, surrogates and values above U+10FFFF included).
+std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& out)
+{
+    auto byte = [&](std::size_t k) {
+        return static_cast<unsigned char>(text[k]);
+    };
+    unsigned char lead = byte(i);
+    std::size_t length = 0;
+    char32_t c = 0;
+    char32_t minimum = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2, c = lead & 0x1F, minimum = 0x80;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3, c = lead & 0x0F, minimum = 0x800;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4, c = lead & 0x07, minimum = 0x10000;
+    } else {
+        return 0;
+    }
+    if (i + length > text.size()) {
+        return 0;
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) {
+            return 0;
+        }
+        c = (c << 6) | (byte(i + k) & 0x3F);
+    }
+    if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+        return 0;
+    }
+    out = c;
+    return length;
+}
+
+constexpr char LowerAscii(unsigned char c)
+{
+    return static_cast<char>((c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c);
+}
+
+// A key equal for names that differ only in case: ASCII and every valid UTF-8 code point are
+// lowered; a byte that is not valid UTF-8 is kept behind a 0xFF marker (a byte valid UTF-8
+// never holds), so it only ever equals the same byte and never a real character.
+std::string FoldKey(std::string_view name)
+{
+    std::string key;
+    key.reserve(name.size());
+    for (std::size_t i = 0; i < name.size();) {
+        auto lead = static_cast<unsigned char>(name[i]);
+        if (lead < 0x80) {
+            key += LowerAscii(lead);
+            ++i;
+            continue;
+        }
+        char32_t c = 0;
+        std::size_t length = DecodeUtf8(name, i, c);
+        if (length == 0) {
+            key += '\xFF';
+            key += static_cast<char>(lead);
+            ++i;
+            continue;
+        }
+        locale_t locale = FoldLocale();
+        auto wide = static_cast<wint_t>(c);
+        auto lower = locale != static_cast<locale_t>(nullptr) ? ::towlower_l(wide, locale) : ::towlower(wide);
+        AppendUtf8(key, static_cast<char32_t>(lower));
+        i += length;
+    }
+    return key;
+}
+
+// Only ASCII letters change: the bytes of other UTF-8 characters all lie above 0x7F, so a
+// multi-byte character is never cut or altered.
+std::string UpperAscii(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - ('a' - 'A'));
+        }
+    }
+    return out;
+}
+
+std::string PadRight(std::string_view text, int width)
+{
+    std::string out(text);
+    if (static_cast<int>(out.size()) < width) {
+        out.append(static_cast<std::size_t>(width) - out.size(), ' ');
+    }
+    return out;
+}
+
+// ---- Target index ----------------------------------------------------------------------------
+
+std::uint64_t Mix(std::uint64_t h)
+{
+    h ^= h >> 33;
+    h *= 0xFF51AFD7ED558CCDULL;
+    h ^= h >> 33;
+    h *= 0xC4CEB9FE1A85EC53ULL;
+    h ^= h >> 33;
+    return h;
+}
+
+constexpr std::uint64_t FnvOffset = 0xCBF29CE484222325ULL;
+constexpr std::uint64_t FnvPrime = 0x100000001B3ULL;
+
+// The hash of FoldKey(name). An ASCII name, nearly every name, is folded on the fly without
+// building the key.
+std::uint64_t FoldedHash(std::string_view name)
+{
+    std::uint64_t h = FnvOffset;
+    for (char c : name) {
+        auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x80) {
+            h = FnvOffset;
+            for (char k : FoldKey(name)) {
+                h = (h ^ static_cast<unsigned char>(k)) * FnvPrime;
+            }
+            return Mix(h);
+        }
+        h = (h ^ static_cast<unsigned char>(LowerAscii(byte))) * FnvPrime;
+    }
+    return Mix(h);
+}
+
+// FoldKey(a) == FoldKey(b), again without building keys while both names are ASCII.
+bool SameFolded(std::string_view a, std::string_view b)
+{
+    std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        auto ca = static_cast<unsigned char>(a[i]);
+        auto cb = static_cast<unsigned char>(b[i]);
+        if ((ca | cb) >= 0x80) {
+            return FoldKey(a) == FoldKey(b);
+        }
+        if (LowerAscii(ca) != LowerAscii(cb)) {
+            return false;
+        }
+    }
+    // Both are ASCII up to here, and the rest of a longer name cannot fold to nothing.
+    return a.size() == b.size();
+}
+
+// The target listing indexed by name, in one flat hash table of the case-folded names. A slot
+// holds one group: the target files whose names differ only in case, chained in listing order.
+// A group is one file, or a few when a name was listed under several masks or has case twins,
+// so a lookup costs the same however long the listing is; the chain head moves past files
+// already taken, so even a group used up file by file is not walked again. Taken files are
+// only marked: the listing is compacted once at the end.
+class TargetIndex
+{
+public:
+    using Filter = std::function<bool(const TFileData&)>;
+    static constexpr std::uint32_t None = std::numeric_limits<std::uint32_t>::max();
+
+    // takesPart tells which source files are decided at all (and so may claim a name).
+    TargetIndex(const std::vector<TFileData>& targets,
+                const std::vector<TFileData>& sources,
+                Filter takesPart)
+        : FTargets(targets)
+        , FSources(sources)
+        , FTakesPart(std::move(takesPart))
+        , FTaken(targets.size(), 0)
+        , FNext(targets.size(), None)
+    {
+        std::size_t slots = 16;
+        while (slots < 2 * targets.size()) {
+            slots *= 2;
+        }
+        FSlots.assign(slots, Slot{});
+        // Walked backwards so each group's chain comes out in listing order.
+        for (std::size_t i = targets.size(); i-- > 0;) {
+            auto position = static_cast<std::uint32_t>(i);
+            std::uint64_t hash = FoldedHash(targets[i].FileName);
+            Slot& slot = Probe(targets[i].FileName, hash);
+            if (slot.First == None) {
+                slot.Tag = TagOf(hash);
+                slot.First = position;
+            } else {
+                FNext[i] = slot.Head;
+            }
+            slot.Head = position;
+        }
+    }
+
+    // The position of the target file `name` matches, or None. An exact twin comes first;
+    // otherwise a file differing only in case, unless some source file carries exactly that
+    // file's name and so will claim it itself (whatever order the listings came in).
+    std::uint32_t Find(std::string_view name)
+    {
+        Slot& slot = Probe(name, FoldedHash(name));
+        while (slot.Head != None && FTaken[slot.Head] != 0) {
+            slot.Head = FNext[slot.Head];
+        }
+        for (std::uint32_t p = slot.Head; p != None; p = FNext[p]) {
+            if (FTaken[p] == 0 && FTargets[p].FileName == name) {
+                return p;
+            }
+        }
+        for (std::uint32_t p = slot.Head; p != None; p = FNext[p]) {
+            if (FTaken[p] == 0 && !Claimed(FTargets[p].FileName)) {
+                return p;
+            }
+        }
+        return None;
+    }
+
+    void Take(std::uint32_t position) { FTaken[position] = 1; }
+
+    // Removes the taken files from the listing, keeping the order of the rest.
+    void Compact(std::vector<TFileData>& targets) const
+    {
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < targets.size(); ++i) {
+            if (FTaken[i] != 0) {
+                continue;
+            }
+            if (kept != i) {
+                targets[kept] = std::move(targets[i]);
+            }
+            ++kept;
+        }
+        targets.erase(targets.begin() + static_cast<std::ptrdiff_t>(kept), targets.end());
+    }
+
+private:
+    struct Slot
+    {
+        std::uint32_t Tag = 0;
+        std::uint32_t First = None; // names the group for comparisons; never moves
+        std::uint32_t Head = None; // first file of the group not taken yet
+    };
+
+    // The slot of name's group, or the empty slot where that group would go.
+    Slot& Probe(std::string_view name, std::uint64_t hash)
+    {
+        std::uint32_t tag = TagOf(hash);
+        std::size_t mask = FSlots.size() - 1;
+        for (std::size_t i = static_cast<std::size_t>(hash) & mask;; i = (i + 1) & mask) {
+            Slot& slot = FSlots[i];
+            if (slot.First == None || (slot.Tag == tag && SameFolded(FTargets[slot.First].FileName, name))) {
+                return slot;
+            }
+        }
+    }
+
+    static std::uint32_t TagOf(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32); }
+
+    // Case-only matches are rare, so the names the source files claim are gathered at the
+    // first one only.
+    bool Claimed(const std::string& targetName)
+    {
+        if (!FClaimsBuilt) {
+            FClaimsBuilt = true;
+            FClaims.reserve(FSources.size());
+            for (const TFileData& source : FSources) {
+                if (FTakesPart(source)) {
+                    FClaims.insert(std::string_view(source.FileName));
+                }
+            }
+        }
+        return FClaims.contains(std::string_view(targetName));
+    }
+
+    const std::vector<TFileData>& FTargets;
+    const std::vector<TFileData>& FSources;
+    Filter FTakesPart;
+    std::vector<unsigned char> FTaken;
+    std::vector<std::uint32_t> FNext;
+    std::vector<Slot> FSlots;
+    bool FClaimsBuilt = false;
+    std::unordered_set<std::string_view> FClaims;
+};
+
+// ---- Decision --------------------------------------------------------------------------------
+
+enum class Outcome
+{
+    Unchanged,
+    Update,
+    ForcedUpdate,
+    SizeDiscrepancy,
+};
+
+Outcome Decide(const TFileData& source, const TFileData& target, bool alwaysOverWrite)
+{
+    // Unsigned: a file dated 2044 or later (bit 31 set) is newer, not older than 1980.
+    int order = ComparePacked(source.FileTime, target.FileTime);
+    if (order > 0) {
+        return Outcome::Update;
+    }
+    if (order < 0 || source.FileSize == target.FileSize) {
+        return alwaysOverWrite ? Outcome::ForcedUpdate : Outcome::Unchanged;
+    }
+    // Same time, different sizes: an empty target is the leftover of an interrupted copy and is
+    // refilled; otherwise one of the two was changed within the same two seconds, and only the
+    // user can tell which copy is the good one.
+    if (target.FileSize == 0 && source.FileSize > 0) {
+        return Outcome::ForcedUpdate;
+    }
+    return Outcome::SizeDiscrepancy;
+}
+
+void ReportSizeDiscrepancy(RunContext& ctx,
+                           const TFileData& source,
+                           const TFileData& target,
+                           const std::string& sourceFolder,
+                           const std::string& targetFolder)
+{
+    auto side = [&](std::string_view label, const TFileData& file, const std::string& folder) {
+        return PadRight(Msg::DiscrepancyContinued, Msg::DiscrepancyLabelWidth) + std::string(label)
+               + std::to_string(file.FileSize) + ", " + folder + ", " + FileDateTimeText(file.FileTime);
+    };
+    std::string lines[] = {
+        PadRight(Msg::FileSizeDiscrepancy, Msg::DiscrepancyLabelWidth) + source.FileName,
+        side(Msg::DiscrepancySource, source, sourceFolder),
+        side(Msg::DiscrepancyTarget, target, targetFolder),
+    };
+    for (const std::string& line : lines) {
+        ctx.Report.AddReportEntry({}, {}, {}, {}, line, ReportCategory::Messages);
+    }
+}
+
+void AppendRow(RunContext& ctx,
+               const TFileData& source,
+               std::string_view reason,
+               const std::string& sourceFolder,
+               const std::string& targetFolder)
+{
+    EngineState& engine = ctx.Engine;
+    engine.DecidedBytes += source.FileSize;
+    std::time_t when = UnpackFileTime(source.FileTime);
+    DeltaRow row;
+    row.FileName = source.FileName;
+    row.Size = source.FileSize;
+    row.DateText = ShortDateText(when);
+    row.TimeText = LongTimeText(when);
+    row.AttrLetters = source.AttrLetters;
+    row.Reason = reason;
+    row.SourceFolder = sourceFolder;
+    row.TargetFolder = targetFolder;
+    row.PackedTime = source.FileTime;
+    row.CompressedSize = source.CompressedSize;
+    row.IsLink = source.IsLink;
+    engine.Delta.Rows.push_back(std::move(row));
+    if (reason == Msg::NoMatch) {
+        engine.Delta.AddByteValue += source.FileSize;
+    } else {
+        engine.Delta.UpdateByteValue += source.FileSize;
+    }
+}
+
+std::string_view BaseName(std::string_view path)
+{
+    std::size_t slash = path.find_last_of('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+} // namespace
+
+void MatchAndDecide(RunContext& ctx, bool selectedOnly)
+{
+    BusySection busy(ctx.State);
+    EngineState& engine = ctx.Engine;
+    std::vector<TFileData>& sources = engine.Source.Files;
+    std::vector<TFileData>& targets = engine.Target.Files;
+
+    engine.DecidedBytes = 0;
+    const std::string sourceFolder = AddTrailingBackslash(engine.Source.Folder);
+    const std::string targetFolder = AddTrailingBackslash(engine.Target.Folder);
+    engine.Delta.UpdateByteValue = 0;
+    engine.Delta.AddByteValue = 0;
+    engine.FileGauge = 0;
+    engine.DirGauge = 0;
+    engine.Delta.Rows.clear();
+    engine.Delta.DeltaCount = 0;
+
+    const bool syncActive = ctx.State.SyncActive;
+    std::optional<std::string> archiveKey;
+    if (syncActive && ctx.Opts.UseCompression && !engine.ArchiveBeingWritten.empty()) {
+        archiveKey = FoldKey(BaseName(engine.ArchiveBeingWritten));
+    }
+    // Withdraw from the unmatched list only what the listing filed there (and only when the
+    // list is kept at all): a withdrawal of a line that is not there still lowers its total.
+    const bool withdrawUnmatched = syncActive && !ctx.State.SuppressUnmatchedReport && ctx.Opts.UseReportForm
+                                   && ctx.Opts.ListUnMatchedFiles
+                                   && (!ctx.Opts.UseCompression || sourceFolder != targetFolder);
+
+    // The archive this run writes lies in the source folder too; it is not a file to copy.
+    auto isArchive = [&](const TFileData& file) {
+        return archiveKey && FoldKey(file.FileName) == *archiveKey;
+    };
+    auto takesPart = [&](const TFileData& file) {
+        return !file.FileName.empty() && !isArchive(file) && (!selectedOnly || file.Selected);
+    };
+
+    TargetIndex index(targets, sources, takesPart);
+    // Source files are consumed from the front; they are erased in one go after the loop.
+    std::size_t next = 0;
+    for (; next < sources.size(); ++next) {
+        if (ctx.State.CheckForStop() > 0) {
+            break;
+        }
+        const TFileData& source = sources[next];
+        if (source.FileName.empty()) {
+            continue;
+        }
+        if (syncActive) {
+            if (isArchive(source)) {
+                continue;
+            }
+            engine.TotalFilesCheckedValue += 1;
+        }
+        if (selectedOnly && !source.Selected) {
+            continue;
+        }
+
+        std::uint32_t position = index.Find(source.FileName);
+        if (position == TargetIndex::None) {
+            AppendRow(ctx, source, Msg::NoMatch, sourceFolder, targetFolder);
+            continue;
+        }
+        const TFileData& target = targets[position];
+        index.Take(position);
+        if (withdrawUnmatched) {
+            ctx.Report.AddReportEntry(target.FileName,
+                                      target.FolderPath,
+                                      std::to_string(target.FileSize),
+                                      FileDateTimeText(target.FileTime),
+                                      Msg::DeleteUnMatchedFiles,
+                                      ReportCategory::UnMatched);
+        }
+        // Keeps the window alive; the poll throttles the pumping itself. A stop confirmed here
+        // is answered by the next file's poll.
+        (void)ctx.State.CheckForStop();
+
+        switch (Decide(source, target, ctx.Opts.AlwaysOverWrite)) {
+        case Outcome::Unchanged:
+            break;
+        case Outcome::Update:
+            AppendRow(ctx, source, Msg::OlderFile, sourceFolder, targetFolder);
+            break;
+        case Outcome::ForcedUpdate:
+            AppendRow(ctx, source, Msg::ForcedUpdate, sourceFolder, targetFolder);
+            break;
+        case Outcome::SizeDiscrepancy:
+            ReportSizeDiscrepancy(ctx, source, target, sourceFolder, targetFolder);
+            break;
+        }
+    }
+    sources.erase(sources.begin(), sources.begin() + static_cast<std::ptrdiff_t>(next));
+    index.Compact(targets);
+
+    engine.Delta.DeltaCount = static_cast<int>(engine.Delta.Rows.size());
+    if (syncActive && (!engine.Delta.Rows.empty() || ctx.Opts.ReportEmptyFoldersCheck)) {
+        ctx.Report.WriteLogFile(std::string(Msg::LogFrom) + UpperAscii(sourceFolder), LogKind::Summary);
+        ctx.Report.WriteLogFile(std::string(Msg::LogTo) + UpperAscii(targetFolder), LogKind::Summary);
+    }
+}
+
+void UpdateButtonClick(RunContext& ctx)
+{
+    MatchAndDecide(ctx, false);
+    BuildFileListing(ctx, Side::Source);
+    BuildFileListing(ctx, Side::Target);
+}
+
+void ClearDeltaButtonClick(RunContext& ctx)
+{
+    EngineState& engine = ctx.Engine;
+    engine.Delta.Rows.clear();
+    engine.Delta.AddByteValue = 0;
+    engine.Delta.UpdateByteValue = 0;
+    engine.Delta.DeltaCount = 0;
+    engine.FileGauge = 0;
+    engine.DirGauge = 0;
+}
+
+} // namespace Tandemix

@@ -1,0 +1,669 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/MatchAndDecide.h"
+
+#include "engine/DecideMessages.h"
+#include "engine/FileListing.h"
+#include "platform/FileTimes.h"
+#include "support/RecordingReporter.h"
+#include "support/ScriptedHost.h"
+#include "support/TempTree.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace Tandemix {
+namespace {
+
+using Test::RecordingReporter;
+using Test::ScriptedHost;
+
+constexpr std::uint32_t Packed(int year, int month, int day, int hour, int minute, int second)
+{
+    return static_cast<std::uint32_t>(year - 1980) << 25 | static_cast<std::uint32_t>(month) << 21
+           | static_cast<std::uint32_t>(day) << 16 | static_cast<std::uint32_t>(hour) << 11
+           | static_cast<std::uint32_t>(minute) << 5 | static_cast<std::uint32_t>(second / 2);
+}
+
+constexpr std::uint32_t Jan1998 = Packed(1998, 1, 5, 9, 5, 4); // "1/5/98 9:05:04 AM"
+constexpr std::uint32_t Mar2004 = Packed(2004, 3, 1, 12, 0, 0);
+constexpr std::int64_t GiB = 1024LL * 1024 * 1024;
+
+// Listing order, or sorted where the folder's own order (readdir) is not under the test's control.
+std::vector<std::string> Names(const std::vector<TFileData>& files, bool sorted = false)
+{
+    std::vector<std::string> names;
+    for (const TFileData& file : files) {
+        names.push_back(file.FileName);
+    }
+    if (sorted) {
+        std::sort(names.begin(), names.end());
+    }
+    return names;
+}
+
+// Names a parameterised case after its label, so a failure says which row of a table broke.
+struct CaseLabel
+{
+    template <class Case>
+    std::string operator()(const ::testing::TestParamInfo<Case>& param) const
+    {
+        return param.param.Label;
+    }
+};
+
+class MatchAndDecideTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Engine.Source.Folder = "/src/a";
+        Engine.Target.Folder = "/dst/a";
+    }
+
+    TFileData& AddSource(std::string name, std::int64_t size, std::uint32_t time, bool selected = false)
+    {
+        TFileData& file = Add(Engine.Source.Files, std::move(name), size, time, "/src/a/");
+        file.AttrLetters = "a";
+        file.Selected = selected;
+        return file;
+    }
+
+    TFileData& AddTarget(std::string name, std::int64_t size, std::uint32_t time)
+    {
+        return Add(Engine.Target.Files, std::move(name), size, time, "/dst/a/");
+    }
+
+    static TFileData& Add(std::vector<TFileData>& files,
+                          std::string name,
+                          std::int64_t size,
+                          std::uint32_t time,
+                          std::string folder)
+    {
+        TFileData& file = files.emplace_back();
+        file.FileName = std::move(name);
+        file.FileSize = size;
+        file.FileTime = time;
+        file.FolderPath = std::move(folder);
+        return file;
+    }
+
+    std::vector<std::string> Messages() const
+    {
+        std::vector<std::string> texts;
+        for (const auto& entry : Report.EntriesIn(ReportCategory::Messages)) {
+            texts.push_back(entry.Kind);
+        }
+        return texts;
+    }
+
+    ScriptedHost Host;
+    Options Opts;
+    RunState State{Host, Opts};
+    RecordingReporter Report;
+    EngineState Engine;
+    RunContext Ctx{Opts, State, Host, Report, Engine};
+    RunState::Clock::time_point Now{};
+};
+
+// ---- The decision table ------------------------------------------------------------------------
+
+enum class Expect
+{
+    Nothing,
+    OlderFile,
+    Forced,
+    Discrepancy,
+};
+
+struct DecisionCase
+{
+    const char* Label;
+    int SourceAge; // <0 source older than target, 0 same packed time, >0 source newer
+    std::int64_t SourceSize;
+    std::int64_t TargetSize;
+    bool AlwaysOverWrite;
+    Expect Outcome;
+};
+
+class DecisionTable : public MatchAndDecideTest, public ::testing::WithParamInterface<DecisionCase>
+{};
+
+TEST_P(DecisionTable, DecidesEachPairAsTheTableSays)
+{
+    const DecisionCase& c = GetParam();
+    Opts.AlwaysOverWrite = c.AlwaysOverWrite;
+    AddSource("file.dat", c.SourceSize, c.SourceAge < 0 ? Jan1998 : Mar2004);
+    AddTarget("file.dat", c.TargetSize, c.SourceAge > 0 ? Jan1998 : Mar2004);
+
+    MatchAndDecide(Ctx, false);
+
+    // Whatever the outcome, both sides are used up: the target had its match.
+    EXPECT_TRUE(Engine.Source.Files.empty());
+    EXPECT_TRUE(Engine.Target.Files.empty());
+    EXPECT_EQ(Engine.Delta.AddByteValue, 0);
+    const auto& rows = Engine.Delta.Rows;
+    switch (c.Outcome) {
+    case Expect::Nothing:
+    case Expect::Discrepancy:
+        EXPECT_TRUE(rows.empty());
+        EXPECT_EQ(Engine.Delta.UpdateByteValue, 0);
+        EXPECT_EQ(Messages().size(), c.Outcome == Expect::Discrepancy ? 3u : 0u);
+        break;
+    case Expect::OlderFile:
+    case Expect::Forced:
+        ASSERT_EQ(rows.size(), 1u);
+        EXPECT_EQ(rows[0].Reason, c.Outcome == Expect::OlderFile ? Msg::OlderFile : Msg::ForcedUpdate);
+        EXPECT_NE(rows[0].Reason, Msg::NoMatch);
+        EXPECT_EQ(Engine.Delta.UpdateByteValue, c.SourceSize);
+        EXPECT_TRUE(Messages().empty());
+        break;
+    }
+    EXPECT_EQ(Engine.Delta.DeltaCount, static_cast<int>(rows.size()));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows,
+    DecisionTable,
+    ::testing::Values(
+        DecisionCase{"OlderSameSize", -1, 10, 10, false, Expect::Nothing},
+        DecisionCase{"OlderBigger", -1, 50, 10, false, Expect::Nothing},
+        DecisionCase{"OlderOverEmptyTarget", -1, 50, 0, false, Expect::Nothing},
+        DecisionCase{"OlderAlwaysOverWrite", -1, 10, 10, true, Expect::Forced},
+        DecisionCase{"OlderBiggerAlwaysOverWrite", -1, 50, 10, true, Expect::Forced},
+        DecisionCase{"EqualSameSize", 0, 10, 10, false, Expect::Nothing},
+        DecisionCase{"EqualBothEmpty", 0, 0, 0, false, Expect::Nothing},
+        DecisionCase{"EqualSameSizeAlwaysOverWrite", 0, 10, 10, true, Expect::Forced},
+        DecisionCase{"EqualTargetEmpty", 0, 10, 0, false, Expect::Forced},
+        DecisionCase{"EqualTargetEmptyAlwaysOverWrite", 0, 10, 0, true, Expect::Forced},
+        DecisionCase{"EqualSourceEmpty", 0, 0, 10, false, Expect::Discrepancy},
+        DecisionCase{"EqualDifferentSizes", 0, 10, 20, false, Expect::Discrepancy},
+        DecisionCase{"EqualDifferentSizesAlwaysOverWrite", 0, 20, 10, true, Expect::Discrepancy},
+        DecisionCase{"NewerSameSize", 1, 10, 10, false, Expect::OlderFile},
+        DecisionCase{"NewerSmaller", 1, 5, 10, false, Expect::OlderFile},
+        DecisionCase{"NewerEmptySource", 1, 0, 10, false, Expect::OlderFile},
+        DecisionCase{"NewerAlwaysOverWrite", 1, 10, 10, true, Expect::OlderFile}),
+    CaseLabel());
+
+// ---- Rows and totals ---------------------------------------------------------------------------
+
+TEST_F(MatchAndDecideTest, AnAddRowCarriesEveryColumnOfTheSourceFile)
+{
+    TFileData& source = AddSource("report.doc", 1234, Jan1998);
+    source.AttrLetters = "ar";
+    source.CompressedSize = 567;
+    source.IsLink = true;
+
+    MatchAndDecide(Ctx, false);
+
+    ASSERT_EQ(Engine.Delta.Rows.size(), 1u);
+    const DeltaRow& row = Engine.Delta.Rows[0];
+    EXPECT_EQ(row.FileName, "report.doc");
+    EXPECT_EQ(row.Size, 1234);
+    EXPECT_EQ(row.DateText, "1/5/98");
+    EXPECT_EQ(row.TimeText, "9:05:04 AM");
+    EXPECT_EQ(row.AttrLetters, "ar");
+    EXPECT_EQ(row.Reason, Msg::NoMatch);
+    EXPECT_EQ(row.SourceFolder, "/src/a/");
+    EXPECT_EQ(row.TargetFolder, "/dst/a/");
+    EXPECT_EQ(row.PackedTime, Jan1998);
+    EXPECT_EQ(row.CompressedSize, 567);
+    EXPECT_TRUE(row.IsLink);
+    EXPECT_EQ(Engine.Delta.AddByteValue, 1234);
+    EXPECT_EQ(Engine.Delta.UpdateByteValue, 0);
+    EXPECT_EQ(Engine.Delta.DeltaCount, 1);
+    EXPECT_EQ(Engine.DecidedBytes, 1234);
+}
+
+TEST_F(MatchAndDecideTest, SizesBeyondFourGigabytesAreCountedAndComparedWhole)
+{
+    AddSource("new.iso", 5 * GiB, Mar2004);
+    AddSource("grown.iso", 3 * GiB + 7, Mar2004);
+    AddTarget("grown.iso", 1, Jan1998);
+    // Equal times and sizes that agree only in their low 32 bits must not pass for the same file.
+    AddSource("vm.img", 4 * GiB + 10, Mar2004);
+    AddTarget("vm.img", 10, Mar2004);
+
+    MatchAndDecide(Ctx, false);
+
+    ASSERT_EQ(Engine.Delta.Rows.size(), 2u);
+    EXPECT_EQ(Engine.Delta.Rows[0].Size, 5 * GiB);
+    EXPECT_EQ(Engine.Delta.AddByteValue, 5 * GiB);
+    EXPECT_EQ(Engine.Delta.UpdateByteValue, 3 * GiB + 7);
+    EXPECT_EQ(Engine.DecidedBytes, 8 * GiB + 7);
+    ASSERT_EQ(Messages().size(), 3u);
+    EXPECT_NE(Messages()[1].find("Source: 4294967306, "), std::string::npos);
+}
+
+TEST_F(MatchAndDecideTest, EveryDecisionStartsFromAnEmptyGrid)
+{
+    Engine.Delta.Rows.resize(3);
+    Engine.Delta.AddByteValue = 99;
+    Engine.Delta.UpdateByteValue = 77;
+    Engine.Delta.DeltaCount = 3;
+    Engine.DecidedBytes = 55;
+    Engine.FileGauge = 40;
+    Engine.DirGauge = 60;
+    AddSource("one.txt", 5, Mar2004);
+
+    MatchAndDecide(Ctx, false);
+
+    ASSERT_EQ(Engine.Delta.Rows.size(), 1u);
+    EXPECT_EQ(Engine.Delta.AddByteValue, 5);
+    EXPECT_EQ(Engine.Delta.UpdateByteValue, 0);
+    EXPECT_EQ(Engine.Delta.DeltaCount, 1);
+    EXPECT_EQ(Engine.DecidedBytes, 5);
+    EXPECT_EQ(Engine.FileGauge, 0);
+    EXPECT_EQ(Engine.DirGauge, 0);
+}
+
+TEST_F(MatchAndDecideTest, ClearDeltaEmptiesTheGridTotalsAndGauges)
+{
+    AddSource("one.txt", 5, Mar2004);
+    MatchAndDecide(Ctx, false);
+    Engine.FileGauge = 40;
+    Engine.DirGauge = 60;
+
+    ClearDeltaButtonClick(Ctx);
+
+    EXPECT_TRUE(Engine.Delta.Rows.empty());
+    EXPECT_EQ(Engine.Delta.AddByteValue, 0);
+    EXPECT_EQ(Engine.Delta.UpdateByteValue, 0);
+    EXPECT_EQ(Engine.Delta.DeltaCount, 0);
+    EXPECT_EQ(Engine.FileGauge, 0);
+    EXPECT_EQ(Engine.DirGauge, 0);
+}
+
+// ---- Times --------------------------------------------------------------------------------------
+
+TEST_F(MatchAndDecideTest, StampsWithinOneTwoSecondSlotAreTheSameTime)
+{
+    std::tm local{};
+    local.tm_year = 2021 - 1900;
+    local.tm_mon = 5;
+    local.tm_mday = 1;
+    local.tm_hour = 10;
+    local.tm_isdst = -1;
+    std::time_t even = std::mktime(&local);
+    auto pack = [](std::time_t t) {
+        return PackFileTime(t).Value();
+    };
+    ASSERT_EQ(pack(even), pack(even + 1));
+
+    AddSource("slot.txt", 10, pack(even + 1));
+    AddTarget("slot.txt", 10, pack(even));
+    AddSource("next.txt", 10, pack(even + 2));
+    AddTarget("next.txt", 10, pack(even + 1));
+
+    MatchAndDecide(Ctx, false);
+
+    ASSERT_EQ(Engine.Delta.Rows.size(), 1u);
+    EXPECT_EQ(Engine.Delta.Rows[0].FileName, "next.txt");
+    EXPECT_EQ(Engine.Delta.Rows[0].Reason, Msg::OlderFile);
+}
+
+TEST_F(MatchAndDecideTest, DatesFrom2044OnAreNewerThanEarlierOnes)
+{
+    constexpr std::uint32_t year2050 = Packed(2050, 1, 1, 0, 0, 0);
+    constexpr std::uint32_t year2020 = Packed(2020, 1, 1, 0, 0, 0);
+    ASSERT_GT(year2050, 0x7FFFFFFFu); // negative as a signed value
+    AddSource("future.txt", 10, year2050);
+    AddTarget("future.txt", 10, year2020);
+    AddSource("past.txt", 10, year2020);
+    AddTarget("past.txt", 10, year2050);
+
+    MatchAndDecide(Ctx, false);
+
+    ASSERT_EQ(Engine.Delta.Rows.size(), 1u);
+    EXPECT_EQ(Engine.Delta.Rows[0].FileName, "future.txt");
+    EXPECT_EQ(Engine.Delta.Rows[0].Reason, Msg::OlderFile);
+}
+
+// ---- Names ---------------------------------------------------------------------------------------
+
+TEST_F(MatchAndDecideTest, NamesDifferingOnlyInCaseMatch)
+{
+    AddSource("Report.TXT", 10, Mar2004);
+    AddTarget("report.txt", 10, Mar2004);
+    AddSource("Ärger-Straße.txt", 10, Mar2004);
+    AddTarget("ärger-straße.TXT", 10, Jan1998);
+    // The Kelvin sign lowers to a plain "k": a case twin one byte long where the name has three.
+    AddSource("\u212A.dat", 10, Mar2004);
+    AddTarget("K.DAT", 10, Mar2004);
+
+    MatchAndDecide(Ctx, false);
+
+    EXPECT_TRUE(Engine.Target.Files.empty());
+    ASSERT_EQ(Engine.Delta.Rows.size(), 1u);
+    EXPECT_EQ(Engine.Delta.Rows[0].FileName, "Ärger-Straße.txt");
+    EXPECT_EQ(Engine.Delta.Rows[0].Reason, Msg::OlderFile);
+}
+
+TEST_F(MatchAndDecideTest, AnExactTwinIsPreferredToACaseVariantListedBeforeIt)
+{
+    // Matching the older "A.TXT" would turn this no-op into an update.
+    AddTarget("A.TXT", 10, Jan1998);
+    AddTarget("a.txt", 10, Mar2004);
+    AddSource("a.txt", 10, Mar2004);
+
+    MatchAndDecide(Ctx, false);
+
+    EXPECT_TRUE(Engine.Delta.Rows.empty());
+    EXPECT_EQ(Names(Engine.Target.Files), std::vector<std::string>{"A.TXT"});
+}
+
+TEST_F(MatchAndDecideTest, ACaseVariantNeverTakesTheTwinOfALaterSourceFile)
+{
+    AddSource("A.TXT", 10, Mar2004);
+    AddSource("a.txt", 10, Mar2004);
+    AddTarget("a.txt", 10, Mar2004);
+
+    MatchAndDecide(Ctx, false);
+
+    ASSERT_EQ(Engine.Delta.Rows.size(), 1u);
+    EXPECT_EQ(Engine.Delta.Rows[0].FileName, "A.TXT");
+    EXPECT_EQ(Engine.Delta.Rows[0].Reason, Msg::NoMatch);
+    EXPECT_TRUE(Engine.Target.Files.empty());
+}
+
+TEST_F(MatchAndDecideTest, NamesThatAreNotValidUtf8MatchOnlyThemselves)
+{
+    AddSource("caf\xE9.txt", 10, Mar2004); // a Latin-1 name from an old disk
+    AddTarget("CAF\xE9.TXT", 10, Mar2004);
+    AddTarget("caf\xC9.txt", 10, Jan1998);
+
+    MatchAndDecide(Ctx, false);
+
+    EXPECT_TRUE(Engine.Delta.Rows.empty());
+    EXPECT_EQ(Names(Engine.Target.Files), std::vector<std::string>{"caf\xC9.txt"});
+}
+
+TEST_F(MatchAndDecideTest, UnmatchedTargetFilesKeepTheirListingOrder)
+{
+    for (const char* name : {"t0", "t1", "t2", "t3", "t4", "t5", "t6", "t7", "t8", "t9"}) {
+        AddTarget(name, 1, Mar2004);
+    }
+    // A file listed under two masks appears twice on both sides; each copy takes one twin.
+    AddTarget("t4", 1, Mar2004);
+    for (const char* name : {"t8", "t1", "t4", "t4", "new"}) {
+        AddSource(name, 1, Mar2004);
+    }
+
+    MatchAndDecide(Ctx, false);
+
+    EXPECT_EQ(Names(Engine.Target.Files),
+              (std::vector<std::string>{"t0", "t2", "t3", "t5", "t6", "t7", "t9"}));
+    ASSERT_EQ(Engine.Delta.Rows.size(), 1u);
+    EXPECT_EQ(Engine.Delta.Rows[0].FileName, "new");
+}
+
+// ---- Messages and reports -------------------------------------------------------------------------
+
+TEST_F(MatchAndDecideTest, SizeDiscrepancyFilesThreeAlignedMessageLines)
+{
+    AddSource("data.bin", 100, Jan1998);
+    AddTarget("data.bin", 250, Jan1998);
+
+    MatchAndDecide(Ctx, false);
+
+    EXPECT_TRUE(Engine.Delta.Rows.empty());
+    std::string pad(24, ' ');
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{
+                  "File Size Discrepancy:    data.bin",
+                  "--" + pad + "  Source: 100, /src/a/, 1/5/98 9:05:04 AM",
+                  "--" + pad + "  Target: 250, /dst/a/, 1/5/98 9:05:04 AM",
+              }));
+    for (const auto& entry : Report.EntriesIn(ReportCategory::Messages)) {
+        EXPECT_EQ(entry.Name + entry.Path + entry.SizeText + entry.Detail, "");
+    }
+}
+
+TEST_F(MatchAndDecideTest, AMatchedTargetIsWithdrawnFromTheUnmatchedListAsItWasFiled)
+{
+    State.SyncActive = true;
+    Opts.ListUnMatchedFiles = true;
+    AddTarget("b.txt", 42, Jan1998);
+    AddTarget("left.txt", 7, Jan1998);
+    AddSource("B.TXT", 42, Jan1998);
+    AddSource("added.txt", 3, Jan1998);
+
+    MatchAndDecide(Ctx, false);
+
+    auto unmatched = Report.EntriesIn(ReportCategory::UnMatched);
+    ASSERT_EQ(unmatched.size(), 1u);
+    EXPECT_EQ(unmatched[0].Name, "b.txt");
+    EXPECT_EQ(unmatched[0].Path, "/dst/a/");
+    EXPECT_EQ(unmatched[0].SizeText, "42");
+    EXPECT_EQ(unmatched[0].Detail, "1/5/98 9:05:04 AM");
+    EXPECT_EQ(unmatched[0].Kind, Msg::DeleteUnMatchedFiles);
+}
+
+struct WithdrawCase
+{
+    const char* Label;
+    bool SyncActive;
+    bool Suppressed;
+    bool ListUnMatched;
+    bool UseReportForm;
+    bool Compression;
+    bool SameFolders;
+    bool Withdrawn;
+};
+
+class WithdrawConditions : public MatchAndDecideTest, public ::testing::WithParamInterface<WithdrawCase>
+{};
+
+TEST_P(WithdrawConditions, OnlyWhatTheListingFiledIsWithdrawn)
+{
+    const WithdrawCase& c = GetParam();
+    State.SyncActive = c.SyncActive;
+    State.SuppressUnmatchedReport = c.Suppressed;
+    Opts.ListUnMatchedFiles = c.ListUnMatched;
+    Opts.UseReportForm = c.UseReportForm;
+    Opts.UseCompression = c.Compression;
+    if (c.SameFolders) {
+        Engine.Target.Folder = Engine.Source.Folder + "/";
+    }
+    AddTarget("b.txt", 42, Jan1998);
+    AddSource("b.txt", 42, Jan1998);
+
+    MatchAndDecide(Ctx, false);
+
+    EXPECT_EQ(Report.EntriesIn(ReportCategory::UnMatched).size(), c.Withdrawn ? 1u : 0u);
+    EXPECT_TRUE(Engine.Target.Files.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Conditions,
+                         WithdrawConditions,
+                         ::testing::Values(WithdrawCase{"DuringARun", 1, 0, 1, 1, 0, 0, true},
+                                           WithdrawCase{"OutsideARun", 0, 0, 1, 1, 0, 0, false},
+                                           WithdrawCase{"Suppressed", 1, 1, 1, 1, 0, 0, false},
+                                           WithdrawCase{"NotListed", 1, 0, 0, 1, 0, 0, false},
+                                           WithdrawCase{"NoReports", 1, 0, 1, 0, 0, 0, false},
+                                           WithdrawCase{"CompressedElsewhere", 1, 0, 1, 1, 1, 0, true},
+                                           WithdrawCase{"CompressedInPlace", 1, 0, 1, 1, 1, 1, false},
+                                           WithdrawCase{"InPlaceUncompressed", 1, 0, 1, 1, 0, 1, true}),
+                         CaseLabel());
+
+struct LogCase
+{
+    const char* Label;
+    bool SyncActive;
+    bool ReportEmptyFolders;
+    bool WithRow;
+    bool Logged;
+};
+
+class FromToLog : public MatchAndDecideTest, public ::testing::WithParamInterface<LogCase>
+{};
+
+TEST_P(FromToLog, NamesTheFolderPairInUpperCase)
+{
+    const LogCase& c = GetParam();
+    State.SyncActive = c.SyncActive;
+    Opts.ReportEmptyFoldersCheck = c.ReportEmptyFolders;
+    Engine.Source.Folder = "/home/ana/Crème brûlée";
+    Engine.Target.Folder = "/mnt/backup/crème/";
+    if (c.WithRow) {
+        AddSource("new.txt", 1, Mar2004);
+    }
+
+    MatchAndDecide(Ctx, false);
+
+    std::vector<std::string> expected;
+    if (c.Logged) {
+        expected = {"From: /HOME/ANA/CRèME BRûLéE/", "  To: /MNT/BACKUP/CRèME/"};
+    }
+    EXPECT_EQ(Report.LogTexts(LogKind::Summary), expected);
+    EXPECT_EQ(Report.Logs.size(), expected.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases,
+                         FromToLog,
+                         ::testing::Values(LogCase{"RowsInARun", true, false, true, true},
+                                           LogCase{"EmptyFolderReported", true, true, false, true},
+                                           LogCase{"EmptyFolderQuiet", true, false, false, false},
+                                           LogCase{"NotARun", false, true, true, false}),
+                         CaseLabel());
+
+// ---- Run, stop and selection -------------------------------------------------------------------
+
+TEST_F(MatchAndDecideTest, ARunCountsCheckedFilesAndSkipsItsOwnArchive)
+{
+    State.SyncActive = true;
+    Opts.UseCompression = true;
+    Engine.ArchiveBeingWritten = "/src/a/A.ZIP";
+    AddSource("a.zip", 500, Mar2004);
+    AddSource("", 5, Mar2004);
+    AddSource("one.txt", 1, Mar2004);
+    AddSource("two.txt", 2, Mar2004);
+
+    MatchAndDecide(Ctx, false);
+
+    ASSERT_EQ(Engine.Delta.Rows.size(), 2u);
+    EXPECT_EQ(Engine.Delta.Rows[0].FileName, "one.txt");
+    EXPECT_EQ(Engine.Delta.Rows[1].FileName, "two.txt");
+    EXPECT_EQ(Engine.TotalFilesCheckedValue, 2);
+    EXPECT_TRUE(Engine.Source.Files.empty());
+}
+
+TEST_F(MatchAndDecideTest, AFileNamedLikeTheArchiveIsOrdinaryWithoutCompression)
+{
+    State.SyncActive = true;
+    Engine.ArchiveBeingWritten = "/src/a/A.ZIP";
+    AddSource("a.zip", 500, Mar2004);
+
+    MatchAndDecide(Ctx, false);
+
+    ASSERT_EQ(Engine.Delta.Rows.size(), 1u);
+    EXPECT_EQ(Engine.TotalFilesCheckedValue, 1);
+}
+
+TEST_F(MatchAndDecideTest, AStopKeepsTheRowsSoFarAndTheUndecidedFiles)
+{
+    // Every poll pumps, so the click below is seen at the very next poll.
+    State.SetClock([this] { return Now += std::chrono::seconds(1); });
+    AddTarget("keep.txt", 1, Mar2004);
+    AddTarget("s1", 1, Jan1998);
+    AddTarget("s4", 1, Jan1998);
+    for (const char* name : {"s1", "s2", "s3", "s4", "s5"}) {
+        AddSource(name, 1, Mar2004);
+    }
+    std::function<void()> watch = [&] {
+        if (Engine.Delta.Rows.size() == 2) {
+            Host.QueueAnswer(DialogResult::Yes);
+            State.StopButtonClick();
+            return;
+        }
+        Host.OnNextPump(watch);
+    };
+    Host.OnNextPump(watch);
+
+    MatchAndDecide(Ctx, false);
+
+    EXPECT_EQ(Names(Engine.Source.Files), (std::vector<std::string>{"s3", "s4", "s5"}));
+    ASSERT_EQ(Engine.Delta.Rows.size(), 2u);
+    EXPECT_EQ(Engine.Delta.Rows[0].Reason, Msg::OlderFile);
+    EXPECT_EQ(Engine.Delta.Rows[1].Reason, Msg::NoMatch);
+    EXPECT_EQ(Engine.Delta.DeltaCount, 2);
+    EXPECT_EQ(Names(Engine.Target.Files), (std::vector<std::string>{"keep.txt", "s4"}));
+    EXPECT_TRUE(Host.Unexpected.empty());
+    EXPECT_EQ(State.BusyCount, 0);
+}
+
+TEST_F(MatchAndDecideTest, SelectedOnlyDecidesTheSelectionAndDropsTheRest)
+{
+    AddSource("a.txt", 1, Mar2004, true);
+    AddSource("b.txt", 2, Mar2004, false);
+    AddSource("c.txt", 3, Mar2004, true);
+    AddTarget("b.txt", 2, Jan1998);
+
+    MatchAndDecide(Ctx, true);
+
+    ASSERT_EQ(Engine.Delta.Rows.size(), 2u);
+    EXPECT_EQ(Engine.Delta.Rows[0].FileName, "a.txt");
+    EXPECT_EQ(Engine.Delta.Rows[1].FileName, "c.txt");
+    EXPECT_TRUE(Engine.Source.Files.empty());
+    EXPECT_EQ(Names(Engine.Target.Files), std::vector<std::string>{"b.txt"});
+}
+
+TEST_F(MatchAndDecideTest, AnUnselectedExactTwinDoesNotStopACaseOnlyMatch)
+{
+    AddSource("a.txt", 1, Jan1998, false);
+    AddSource("A.TXT", 1, Mar2004, true);
+    AddTarget("a.txt", 1, Jan1998);
+
+    MatchAndDecide(Ctx, true);
+
+    ASSERT_EQ(Engine.Delta.Rows.size(), 1u);
+    EXPECT_EQ(Engine.Delta.Rows[0].Reason, Msg::OlderFile);
+    EXPECT_TRUE(Engine.Target.Files.empty());
+}
+
+// ---- Update List -------------------------------------------------------------------------------
+
+TEST_F(MatchAndDecideTest, UpdateListPreviewsTheDecisionsAndShowsBothFoldersAgain)
+{
+    TempTree tree;
+    const std::time_t when = 1'600'000'000;
+    tree.AddFile("src/new.txt", 5, when);
+    tree.AddFile("src/same.txt", 7, when);
+    tree.AddFile("src/newer.txt", 3, when + 60);
+    tree.AddFile("dst/same.txt", 7, when);
+    tree.AddFile("dst/newer.txt", 3, when);
+    tree.AddFile("dst/old.txt", 9, when);
+    Engine.Source.Folder = tree.Path("src");
+    Engine.Target.Folder = tree.Path("dst");
+    BuildFileListing(Ctx, Side::Source);
+    BuildFileListing(Ctx, Side::Target);
+
+    UpdateButtonClick(Ctx);
+
+    std::vector<std::pair<std::string, std::string>> decided;
+    for (const DeltaRow& row : Engine.Delta.Rows) {
+        decided.emplace_back(row.FileName, row.Reason);
+        EXPECT_EQ(row.SourceFolder, tree.Path("src") + "/");
+        EXPECT_EQ(row.TargetFolder, tree.Path("dst") + "/");
+    }
+    std::sort(decided.begin(), decided.end());
+    EXPECT_EQ(decided,
+              (std::vector<std::pair<std::string, std::string>>{{"new.txt", std::string(Msg::NoMatch)},
+                                                                {"newer.txt", std::string(Msg::OlderFile)}}));
+    EXPECT_EQ(Engine.Delta.AddByteValue, 5);
+    EXPECT_EQ(Engine.Delta.UpdateByteValue, 3);
+    EXPECT_EQ(Names(Engine.Source.Files, true),
+              (std::vector<std::string>{"new.txt", "newer.txt", "same.txt"}));
+    EXPECT_EQ(Names(Engine.Target.Files, true),
+              (std::vector<std::string>{"newer.txt", "old.txt", "same.txt"}));
+}
+
+} // namespace
+} // namespace Tandemix
