@@ -1,0 +1,791 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "automation/CommandLine.h"
+
+#include "engine/Messages.h"
+#include "support/ScriptedHost.h"
+#include "support/TempHome.h"
+#include "support/TempTree.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace Tandemix {
+namespace {
+
+using Args = std::vector<std::string>;
+
+// ---- FindParam ----------------------------------------------------------------------------------
+
+struct FindCase
+{
+    const char* Label;
+    Args Arguments;
+    const char* Word;
+    int Expected;
+};
+
+void PrintTo(const FindCase& c, std::ostream* os)
+{
+    *os << c.Label;
+}
+
+class FindParamTest : public ::testing::TestWithParam<FindCase>
+{};
+
+TEST_P(FindParamTest, FindsTheFirstMatchingArgument)
+{
+    const FindCase& c = GetParam();
+    EXPECT_EQ(FindParam(c.Arguments, c.Word), c.Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Matching,
+    FindParamTest,
+    ::testing::Values(FindCase{"WordItself", {"/a", "/b", "AUTORUN"}, "AUTORUN", 3},
+                      FindCase{"LowerCaseArgument", {"/a", "/b", "autorun"}, "AUTORUN", 3},
+                      FindCase{"LowerCaseWord", {"/a", "/b", "AUTORUN"}, "autorun", 3},
+                      FindCase{"DashAFindsAutorun", {"/a", "-A"}, "AUTORUN", 2},
+                      FindCase{"DashSecondLetterFindsAutorun", {"/a", "-U"}, "AUTORUN", 2},
+                      FindCase{"FolderContainingMinCountsAsMin", {"/data/Admin", "/b", "AUTORUN"}, "MIN", 1},
+                      FindCase{"DashICountsAsMin", {"/a", "/b", "AUTORUN", "-I"}, "MIN", 4},
+                      FindCase{"DashMCountsAsMin", {"/a", "-M"}, "MIN", 2},
+                      FindCase{"DelayWithSeconds", {"/a", "/b", "-D10"}, "-D", 3},
+                      FindCase{"DelayParkedOffScreen", {"/a", "-DH10"}, "-D", 2},
+                      FindCase{"ScheduleWithMinutes", {"/a", "/b", "AUTORUN", "-S30"}, "-S", 4},
+                      FindCase{"NumberAfterFirstCharacterCountsForS", {"/a", "X30"}, "-S", 2},
+                      FindCase{"NumberAfterFirstCharacterCountsForD", {"/a", "X30"}, "-D", 2},
+                      FindCase{"SignedNumberCountsForS", {"/a", "--5"}, "-S", 2},
+                      FindCase{"ConfigFile", {"/a", "/b", "-C:my.cfg"}, "-C", 3},
+                      FindCase{"Overwrite", {"/a", "-)"}, "-)", 2},
+                      FindCase{"SettleCount", {"/a", "-W5"}, "-W", 2},
+                      FindCase{"FirstOfTwoMatches", {"-A", "AUTORUN"}, "AUTORUN", 1},
+                      FindCase{"EmptyArgumentIsSkipped", {"", "AUTORUN"}, "AUTORUN", 2},
+                      FindCase{"NumberDoesNotCountForOtherWords", {"/a", "X30"}, "-R", -1},
+                      FindCase{"IncompleteNumberDoesNotCount", {"/a", "X30Y"}, "-S", -1},
+                      FindCase{"DoubleDashIsNotALetterSwitch", {"--help"}, "-C", -1},
+                      FindCase{"OtherSwitchLetter", {"/a", "-S30"}, "-D", -1},
+                      FindCase{"DelayIsNotMin", {"/a", "-D10"}, "MIN", -1},
+                      FindCase{"IgnoreIsNotOverwrite", {"/a", "-I"}, "-)", -1},
+                      FindCase{"PlainFolders", {"/a", "/b"}, "AUTORUN", -1},
+                      FindCase{"NoArguments", {}, "AUTORUN", -1},
+                      FindCase{"EmptyWordIsAnError", {"AUTORUN"}, "", -1}),
+    [](const ::testing::TestParamInfo<FindCase>& testInfo) { return std::string(testInfo.param.Label); });
+
+// ---- Home folders ------------------------------------------------------------------------------
+
+TEST(ExpandHomeTest, TildeMeansTheHomeFolder)
+{
+    ScopedEnv home("HOME", std::string("/home/ann"));
+    EXPECT_EQ(ExpandHome("~/x"), "/home/ann/x");
+    EXPECT_EQ(ExpandHome("~"), "/home/ann");
+    EXPECT_EQ(ExpandHome("~bob/x"), "~bob/x");
+    EXPECT_EQ(ExpandHome("/data/~/x"), "/data/~/x");
+    EXPECT_EQ(ExpandHome("x"), "x");
+}
+
+TEST(ExpandHomeTest, RootHomeGivesNoDoubleSlash)
+{
+    ScopedEnv home("HOME", std::string("/"));
+    EXPECT_EQ(ExpandHome("~/x"), "/x");
+}
+
+// ---- What the program is asked to do -----------------------------------------------------------
+
+// Records every request in order, answers as told, and notes the options as they were when
+// the batch file was opened and when the run started.
+class RecordingActions : public CommandLineActions
+{
+public:
+    RecordingActions(const Options& opts, RunState& state)
+        : FOpts(&opts)
+        , FState(&state)
+    {}
+
+    bool Window = true;
+    bool OpenSucceeds = true;
+    DelayResult CountdownAnswer = DelayResult::Continue;
+    SyncOutcome Outcome = SyncOutcome::Completed;
+    bool StopDuringRun = false; // the user presses Stop while the run goes on
+
+    std::vector<std::string> Calls;
+    std::optional<int> SettleCount;
+    std::optional<int> PollingSeconds;
+    std::optional<int> ScheduleMinutes;
+    std::optional<int> QueueInterval;
+    std::optional<ExitStatus> Ended;
+    std::string Source;
+    std::string Target;
+    std::string BatchFile;
+    std::optional<Options> OptionsAtOpen;
+    std::optional<Options> OptionsAtRun;
+    int MarkerAtRun = -1;
+    bool CountdownOffScreen = false;
+    bool CountdownTrayMode = false;
+
+    bool Called(const std::string& call) const
+    {
+        return std::find(Calls.begin(), Calls.end(), call) != Calls.end();
+    }
+    void Record(const char* call, int value)
+    {
+        Calls.push_back(std::string(call) + " " + std::to_string(value));
+    }
+    // Position of a call in the record; -1 when it was not made.
+    int IndexOf(const std::string& call) const
+    {
+        auto it = std::find(Calls.begin(), Calls.end(), call);
+        return it == Calls.end() ? -1 : static_cast<int>(it - Calls.begin());
+    }
+
+    void OptionsLoaded() override { Calls.emplace_back("OptionsLoaded"); }
+    void ArmPolling(int seconds) override { Record("ArmPolling", *(PollingSeconds = seconds)); }
+    void ArmSchedule(int minutes) override { Record("ArmSchedule", *(ScheduleMinutes = minutes)); }
+    void SetSettleCount(int count) override { Record("SetSettleCount", *(SettleCount = count)); }
+    bool HasWindow() const override { return Window; }
+    bool OpenBatchFile(const std::string& path) override
+    {
+        BatchFile = path;
+        OptionsAtOpen = *FOpts;
+        Calls.emplace_back("OpenBatchFile");
+        return OpenSucceeds;
+    }
+    void PointFolders(const std::string& source, const std::string& target) override
+    {
+        Source = source;
+        Target = target;
+        Calls.emplace_back("PointFolders");
+    }
+    void ShowMainWindow() override { Calls.emplace_back("ShowMainWindow"); }
+    void SelectSynchronizePage() override { Calls.emplace_back("SelectSynchronizePage"); }
+    DelayResult RunCountdown(int seconds, bool offScreen, bool trayMode) override
+    {
+        CountdownOffScreen = offScreen;
+        CountdownTrayMode = trayMode;
+        Record("RunCountdown", seconds);
+        return CountdownAnswer;
+    }
+    void BringWindowBack() override { Calls.emplace_back("BringWindowBack"); }
+    void ParkInTray() override { Calls.emplace_back("ParkInTray"); }
+    SyncOutcome RunSync() override
+    {
+        OptionsAtRun = *FOpts;
+        MarkerAtRun = FState->SourceFileListTag;
+        Calls.emplace_back("RunSync");
+        if (StopDuringRun) {
+            FState->StopButtonClick();
+        }
+        return Outcome;
+    }
+    void MonitorSwitched() override
+    {
+        Calls.emplace_back(FOpts->MonitorSourceDriveCheck ? "Monitor on" : "Monitor off");
+    }
+    void SetQueueCheckInterval(int ms) override { Record("SetQueueCheckInterval", *(QueueInterval = ms)); }
+    void ListEmptySides() override { Calls.emplace_back("ListEmptySides"); }
+    void EndProgram(ExitStatus status) override { Record("EndProgram", static_cast<int>(*(Ended = status))); }
+
+private:
+    // Pointers, so that a test can start over with a fresh record by assignment.
+    const Options* FOpts;
+    RunState* FState;
+};
+
+bool ActsAsSwitch(const std::string& path)
+{
+    for (const char* word : {"AUTORUN", "MIN", "-C", "-S", "-R", "-D", "-W", "-)", "-O", "-I"}) {
+        if (FindParam({path}, word) > 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Folders for the command line to name. Their paths are checked to contain nothing the loose
+// switch matching would take for a switch (a temporary name holding "-c" or "min" would turn a
+// folder pair into an automatic run), so no test depends on the luck of a random name.
+class SwitchFreeFolder
+{
+public:
+    SwitchFreeFolder()
+    {
+        std::string base = std::filesystem::temp_directory_path().string();
+        for (int attempt = 0; attempt < 20 && FRoot.empty(); ++attempt) {
+            std::string pattern = base + "/txcl_XXXXXX";
+            if (::mkdtemp(pattern.data()) == nullptr) {
+                return;
+            }
+            if (ActsAsSwitch(pattern)) {
+                ::rmdir(pattern.c_str());
+                continue;
+            }
+            FRoot = pattern;
+        }
+    }
+    ~SwitchFreeFolder()
+    {
+        if (!FRoot.empty()) {
+            TempTree::RemoveAll(FRoot);
+        }
+    }
+    SwitchFreeFolder(const SwitchFreeFolder&) = delete;
+    SwitchFreeFolder& operator=(const SwitchFreeFolder&) = delete;
+
+    bool Usable() const { return !FRoot.empty(); }
+    const std::string& Root() const { return FRoot; }
+    std::string Add(const std::string& name) const
+    {
+        std::string path = FRoot + "/" + name;
+        ::mkdir(path.c_str(), 0755);
+        return path;
+    }
+
+private:
+    std::string FRoot;
+};
+
+class CommandLineFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!Work.Usable()) {
+            GTEST_SKIP() << "no temporary folder free of switch-like names under "
+                         << std::filesystem::temp_directory_path();
+        }
+        Source = Work.Add("src");
+        Target = Work.Add("dst");
+    }
+
+    CommandLineResult Handle(const Args& args) { return HandleCommandLine(Cfg, Actions, args); }
+
+    // A configuration file in the program folder; `extra` is appended as INI text.
+    void WriteConfig(const std::string& name, bool withCompileDate, const std::string& extra)
+    {
+        std::string text = withCompileDate ? "[Misc Options]\r\nCompile Date=July 23, 1997\r\n" : "";
+        Home.Write(name, text + extra);
+    }
+
+    Tandemix::Test::TempHome Home;
+    SwitchFreeFolder Work;
+    Tandemix::Test::ScriptedHost Host;
+    Options Opts;
+    RunState State{Host, Opts};
+    ConfigContext Cfg{.Opts = Opts,
+                      .State = State,
+                      .ProgramFolder = Home.Folder(),
+                      .DefaultConfigPath = Home.Path("TXDef.CFG")};
+    RecordingActions Actions{Opts, State};
+    std::string Source;
+    std::string Target;
+};
+
+// ---- ApplyConfigSwitch --------------------------------------------------------------------------
+
+using ApplyConfigSwitchTest = CommandLineFixture;
+
+struct SettleCase
+{
+    const char* Arg;
+    std::optional<int> Count;
+};
+
+void PrintTo(const SettleCase& c, std::ostream* os)
+{
+    *os << c.Arg;
+}
+
+class SettleCountTest : public CommandLineFixture, public ::testing::WithParamInterface<SettleCase>
+{};
+
+TEST_P(SettleCountTest, OnlyOneToTwentyFourSetTheSettleCount)
+{
+    EXPECT_TRUE(ApplyConfigSwitch(Cfg, Actions, GetParam().Arg));
+    EXPECT_EQ(Actions.SettleCount, GetParam().Count) << GetParam().Arg;
+}
+
+INSTANTIATE_TEST_SUITE_P(Values,
+                         SettleCountTest,
+                         ::testing::Values(SettleCase{"-W5", 10},
+                                           SettleCase{"-w1", 2},
+                                           SettleCase{"-W24", 48},
+                                           SettleCase{"-W25", std::nullopt},
+                                           SettleCase{"-W30", std::nullopt},
+                                           SettleCase{"-W0", std::nullopt},
+                                           SettleCase{"-W", std::nullopt}));
+
+TEST_F(ApplyConfigSwitchTest, ScheduleArmsAndDisarmsPolling)
+{
+    Opts.PoleSecs = "20";
+    Opts.PoleEvery = true;
+    ApplyConfigSwitch(Cfg, Actions, "-S30");
+    EXPECT_TRUE(Opts.RunSyncSched);
+    EXPECT_EQ(Opts.RunSyncEveryMin, "30");
+    EXPECT_EQ(Actions.ScheduleMinutes, 30);
+    EXPECT_FALSE(Opts.PoleEvery);
+    EXPECT_EQ(Actions.PollingSeconds, 0);
+}
+
+TEST_F(ApplyConfigSwitchTest, PollingArmsAndDisarmsTheSchedule)
+{
+    Opts.RunSyncEveryMin = "5";
+    Opts.RunSyncSched = true;
+    ApplyConfigSwitch(Cfg, Actions, "-P15");
+    EXPECT_TRUE(Opts.PoleEvery);
+    EXPECT_EQ(Opts.PoleSecs, "15");
+    EXPECT_EQ(Actions.PollingSeconds, 15);
+    EXPECT_FALSE(Opts.RunSyncSched);
+    EXPECT_EQ(Actions.ScheduleMinutes, 0);
+}
+
+TEST_F(ApplyConfigSwitchTest, ZeroMinutesLeavesTheScheduleOff)
+{
+    ApplyConfigSwitch(Cfg, Actions, "-S0");
+    EXPECT_FALSE(Opts.RunSyncSched);
+    EXPECT_EQ(Actions.ScheduleMinutes, 0);
+}
+
+TEST_F(ApplyConfigSwitchTest, BareConfigNameIsTakenInTheProgramFolder)
+{
+    // Mixed case on purpose: the switch is read upper-cased, the file name must not be.
+    WriteConfig("Night.Cfg", true, "[File Options]\r\nIgnore Target Space=1\r\n");
+    ApplyConfigSwitch(Cfg, Actions, "-c:Night.Cfg");
+    EXPECT_TRUE(Opts.IgnoreTargetSpace);
+    EXPECT_TRUE(Actions.Called("OptionsLoaded"));
+    EXPECT_EQ(State.SourceFileListTag, 0);
+}
+
+TEST_F(ApplyConfigSwitchTest, ConfigPathWithFolderIsTakenAsItIs)
+{
+    const std::string path = Work.Root() + "/elsewhere.cfg";
+    std::ofstream out(path);
+    out << "[Misc Options]\r\nCompile Date=July 23, 1997\r\n"
+        << "[File Options]\r\nIgnore Target Space=1\r\n";
+    out.close();
+    ApplyConfigSwitch(Cfg, Actions, "-C:" + path);
+    EXPECT_TRUE(Opts.IgnoreTargetSpace);
+}
+
+TEST_F(ApplyConfigSwitchTest, FileWithoutCompileDateIsNotLoaded)
+{
+    WriteConfig("plain.cfg", false, "[File Options]\r\nIgnore Target Space=1\r\n");
+    ApplyConfigSwitch(Cfg, Actions, "-C:plain.cfg");
+    EXPECT_FALSE(Opts.IgnoreTargetSpace);
+    EXPECT_FALSE(Actions.Called("OptionsLoaded"));
+    EXPECT_TRUE(Host.Questions.empty()); // refused silently: nobody may be watching
+}
+
+TEST_F(ApplyConfigSwitchTest, NamesOfTwoCharactersOrLessAreIgnored)
+{
+    WriteConfig("ab", true, "[File Options]\r\nIgnore Target Space=1\r\n");
+    ApplyConfigSwitch(Cfg, Actions, "-C:ab");
+    EXPECT_FALSE(Opts.IgnoreTargetSpace);
+}
+
+TEST_F(ApplyConfigSwitchTest, ConfigNameIsCutAtFiftyCharacters)
+{
+    std::string name(50, 'n');
+    WriteConfig(name, true, "[File Options]\r\nIgnore Target Space=1\r\n");
+    ApplyConfigSwitch(Cfg, Actions, "-C:" + name + "TAIL");
+    EXPECT_TRUE(Opts.IgnoreTargetSpace);
+}
+
+// ---- HandleCommandLine --------------------------------------------------------------------------
+
+using HandleCommandLineTest = CommandLineFixture;
+
+TEST_F(HandleCommandLineTest, AutorunWithoutFoldersRunsNothing)
+{
+    for (bool window : {true, false}) {
+        SCOPED_TRACE(window ? "window" : "console");
+        Actions = RecordingActions(Opts, State);
+        Actions.Window = window;
+        CommandLineResult result = Handle({"AUTORUN"});
+        EXPECT_FALSE(result.Ran);
+        EXPECT_FALSE(Actions.Called("RunSync"));
+        EXPECT_FALSE(Actions.Called("PointFolders"));
+        EXPECT_EQ(result.Status, ExitStatus::NothingToRun);
+        EXPECT_FALSE(result.Problem.empty());
+        EXPECT_EQ(result.EndProgram, !window);
+        EXPECT_EQ(Actions.Ended, window ? std::nullopt : std::optional(ExitStatus::NothingToRun));
+    }
+}
+
+struct OutcomeCase
+{
+    const char* Label;
+    bool Window;
+    SyncOutcome Outcome;
+    ExitStatus Status;
+};
+
+void PrintTo(const OutcomeCase& c, std::ostream* os)
+{
+    *os << c.Label;
+}
+
+class RunOutcomeTest : public CommandLineFixture, public ::testing::WithParamInterface<OutcomeCase>
+{};
+
+TEST_P(RunOutcomeTest, FolderPairRunsOnceAndEndsWithTheRunsStatus)
+{
+    Actions.Window = GetParam().Window;
+    Actions.Outcome = GetParam().Outcome;
+    CommandLineResult result = Handle({Source, Target, "AUTORUN"});
+    EXPECT_TRUE(result.Ran);
+    EXPECT_EQ(std::count(Actions.Calls.begin(), Actions.Calls.end(), "RunSync"), 1);
+    EXPECT_EQ(Actions.Source, Source);
+    EXPECT_EQ(Actions.Target, Target);
+    EXPECT_TRUE(result.EndProgram);
+    EXPECT_EQ(result.Status, GetParam().Status);
+    EXPECT_EQ(Actions.Ended, GetParam().Status);
+    // The program ends at once: nothing after the run, in particular no settings saved.
+    EXPECT_EQ(Actions.Calls.back(), "EndProgram " + std::to_string(static_cast<int>(GetParam().Status)));
+    EXPECT_EQ(Actions.IndexOf("RunSync") + 1, Actions.IndexOf(Actions.Calls.back()));
+    ASSERT_TRUE(Actions.OptionsAtRun);
+    EXPECT_FALSE(Actions.OptionsAtRun->DisplayMessages);
+    EXPECT_FALSE(Actions.OptionsAtRun->SaveSettingsOnExit);
+    EXPECT_EQ(Actions.MarkerAtRun, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outcomes,
+    RunOutcomeTest,
+    ::testing::Values(OutcomeCase{"WindowCompleted", true, SyncOutcome::Completed, ExitStatus::Completed},
+                      OutcomeCase{"WindowFailed", true, SyncOutcome::Failed, ExitStatus::Failed},
+                      OutcomeCase{"ConsoleCompleted", false, SyncOutcome::Completed, ExitStatus::Completed},
+                      OutcomeCase{"ConsoleFailed", false, SyncOutcome::Failed, ExitStatus::Failed}),
+    [](const ::testing::TestParamInfo<OutcomeCase>& testInfo) { return std::string(testInfo.param.Label); });
+
+TEST_F(HandleCommandLineTest, AutomaticRunFollowsItsStepsInOrder)
+{
+    // A schedule and a monitor the default configuration arms must not fire into the run.
+    WriteConfig("TXDef.CFG",
+                true,
+                "[Pro Options]\r\nSched Sync=1\r\nSched Sync Every=10\r\nReal-Time Monitoring=1\r\n");
+    Handle({Source, Target, "AUTORUN", "MIN", "-D3"});
+    const std::vector<std::string> expected{"OptionsLoaded",
+                                            "PointFolders",
+                                            "SelectSynchronizePage",
+                                            "Monitor off",
+                                            "ArmSchedule 0",
+                                            "RunCountdown 3",
+                                            "ParkInTray",
+                                            "RunSync",
+                                            "EndProgram 0"};
+    EXPECT_EQ(Actions.Calls, expected);
+    EXPECT_TRUE(Actions.CountdownTrayMode);
+    ASSERT_TRUE(Actions.OptionsAtRun);
+    EXPECT_FALSE(Actions.OptionsAtRun->RunSyncSched);
+    EXPECT_FALSE(Actions.OptionsAtRun->MonitorSourceDriveCheck);
+    EXPECT_EQ(Actions.OptionsAtRun->MonitorSourceDriveCheckTag, 0);
+}
+
+TEST_F(HandleCommandLineTest, MissingTargetFolderRunsNothing)
+{
+    const std::string missing = Work.Root() + "/nowhere";
+    for (bool window : {true, false}) {
+        SCOPED_TRACE(window ? "window" : "console");
+        Actions = RecordingActions(Opts, State);
+        Actions.Window = window;
+        CommandLineResult result = Handle({Source, missing, "AUTORUN"});
+        EXPECT_FALSE(Actions.Called("RunSync"));
+        EXPECT_EQ(result.Status, ExitStatus::NothingToRun);
+        EXPECT_NE(result.Problem.find(missing), std::string::npos) << result.Problem;
+        EXPECT_EQ(result.EndProgram, !window);
+    }
+}
+
+TEST_F(HandleCommandLineTest, AutorunWithASourceOnlyRunsNothing)
+{
+    CommandLineResult result = Handle({Source, "AUTORUN"});
+    EXPECT_FALSE(Actions.Called("RunSync"));
+    EXPECT_EQ(result.Status, ExitStatus::NothingToRun);
+}
+
+TEST_F(HandleCommandLineTest, WithoutAutorunTheWindowShowsTheSourceAndKeepsItsTarget)
+{
+    CommandLineResult result = Handle({Source, Work.Root() + "/nowhere"});
+    EXPECT_FALSE(result.Ran);
+    EXPECT_FALSE(result.EndProgram);
+    EXPECT_TRUE(Actions.Called("ShowMainWindow"));
+    EXPECT_EQ(Actions.Source, Source);
+    EXPECT_EQ(Actions.Target, "");
+}
+
+TEST_F(HandleCommandLineTest, FolderPairWithoutAutorunRunsNothingWithoutADisplay)
+{
+    Actions.Window = false;
+    CommandLineResult result = Handle({Source, Target});
+    EXPECT_FALSE(Actions.Called("RunSync"));
+    EXPECT_EQ(Actions.Ended, ExitStatus::NothingToRun);
+    EXPECT_FALSE(result.Problem.empty());
+}
+
+TEST_F(HandleCommandLineTest, NoArgumentsShowTheWindowOnly)
+{
+    CommandLineResult result = Handle({});
+    EXPECT_TRUE(Actions.Called("ShowMainWindow"));
+    EXPECT_FALSE(Actions.Called("RunSync"));
+    EXPECT_FALSE(result.EndProgram);
+
+    Actions = RecordingActions(Opts, State);
+    Actions.Window = false;
+    result = Handle({});
+    EXPECT_EQ(Actions.Ended, ExitStatus::NothingToRun);
+}
+
+TEST_F(HandleCommandLineTest, RelativeFolderIsNotASource)
+{
+    CommandLineResult result = Handle({"src", Target, "AUTORUN"});
+    EXPECT_FALSE(Actions.Called("PointFolders"));
+    EXPECT_EQ(result.Status, ExitStatus::NothingToRun);
+}
+
+TEST_F(HandleCommandLineTest, TildeFoldersAreUnderHome)
+{
+    ScopedEnv home("HOME", Work.Root());
+    CommandLineResult result = Handle({"~/src", "~/dst", "AUTORUN"});
+    EXPECT_TRUE(result.Ran);
+    EXPECT_EQ(Actions.Source, Source);
+    EXPECT_EQ(Actions.Target, Target);
+}
+
+TEST_F(HandleCommandLineTest, ScheduleAfterAutorunStaysResident)
+{
+    for (bool window : {true, false}) {
+        SCOPED_TRACE(window ? "window" : "console");
+        Opts = Options{};
+        Actions = RecordingActions(Opts, State);
+        Actions.Window = window;
+        CommandLineResult result = Handle({Source, Target, "AUTORUN", "-S30"});
+        EXPECT_TRUE(result.Ran);
+        EXPECT_TRUE(result.StaysResident);
+        EXPECT_FALSE(result.EndProgram);
+        EXPECT_FALSE(Actions.Ended);
+        EXPECT_TRUE(Opts.RunSyncSched);
+        EXPECT_EQ(Opts.RunSyncEveryMin, "30");
+        // Disarmed for the run itself, armed after it.
+        EXPECT_LT(Actions.IndexOf("ArmSchedule 0"), Actions.IndexOf("RunSync"));
+        EXPECT_GT(Actions.IndexOf("ArmSchedule 30"), Actions.IndexOf("RunSync"));
+    }
+}
+
+TEST_F(HandleCommandLineTest, RealTimeSwitchStartsTheMonitorAfterTheRun)
+{
+    CommandLineResult result = Handle({Source, Target, "AUTORUN", "-R5"});
+    EXPECT_TRUE(result.StaysResident);
+    EXPECT_EQ(Actions.QueueInterval, 5000);
+    EXPECT_TRUE(Opts.MonitorSourceDriveCheck);
+    EXPECT_EQ(Opts.MonitorSourceDriveCheckTag, -33);
+    EXPECT_GT(Actions.IndexOf("Monitor on"), Actions.IndexOf("RunSync"));
+
+    Actions = RecordingActions(Opts, State);
+    Handle({Source, Target, "AUTORUN", "-Rx"});
+    EXPECT_EQ(Actions.QueueInterval, 1000); // not a number: one second
+}
+
+TEST_F(HandleCommandLineTest, BatchFileNameIsTakenInTheProgramFolder)
+{
+    Home.Write("JOB.SNC", "");
+    for (const char* name : {"JOB.SNC", "job.snc"}) {
+        SCOPED_TRACE(name);
+        Home.Write(name, "");
+        Opts.DeleteUnmatchedWarningDelay = 10;
+        Actions = RecordingActions(Opts, State);
+        CommandLineResult result = Handle({name, "AUTORUN", "MIN"});
+        EXPECT_EQ(Actions.BatchFile, Home.Path(name));
+        EXPECT_FALSE(Actions.Called("PointFolders"));
+        ASSERT_TRUE(Actions.OptionsAtOpen);
+        EXPECT_FALSE(Actions.OptionsAtOpen->DisplayMessages);
+        EXPECT_EQ(Actions.OptionsAtRun->DeleteUnmatchedWarningDelay, 0);
+        EXPECT_LT(Actions.IndexOf("ParkInTray"), Actions.IndexOf("RunSync"));
+        EXPECT_EQ(Actions.Ended, ExitStatus::Completed);
+        EXPECT_TRUE(result.Ran);
+    }
+}
+
+TEST_F(HandleCommandLineTest, BatchFileThatCannotRunIsReported)
+{
+    CommandLineResult missing = Handle({"NONE.SNC", "AUTORUN"});
+    EXPECT_FALSE(Actions.Called("OpenBatchFile"));
+    EXPECT_EQ(missing.Status, ExitStatus::NothingToRun);
+
+    Home.Write("JOB.SNC", "");
+    Opts.DisplayMessages = true;
+    Actions = RecordingActions(Opts, State);
+    Actions.OpenSucceeds = false;
+    CommandLineResult refused = Handle({"JOB.SNC", "AUTORUN"});
+    EXPECT_FALSE(Actions.Called("RunSync"));
+    EXPECT_EQ(refused.Status, ExitStatus::Failed);
+    EXPECT_TRUE(Opts.DisplayMessages); // switched off only while the file was opened
+}
+
+struct SwitchCase
+{
+    const char* Label;
+    const char* Switch;
+    bool AlwaysOverWrite;
+    bool IgnoreTargetSpace;
+    bool Tray;
+};
+
+void PrintTo(const SwitchCase& c, std::ostream* os)
+{
+    *os << c.Label;
+}
+
+class OptionSwitchTest : public CommandLineFixture, public ::testing::WithParamInterface<SwitchCase>
+{};
+
+TEST_P(OptionSwitchTest, SwitchSetsItsOption)
+{
+    Handle({Source, Target, "AUTORUN", GetParam().Switch});
+    ASSERT_TRUE(Actions.OptionsAtRun);
+    EXPECT_EQ(Actions.OptionsAtRun->AlwaysOverWrite, GetParam().AlwaysOverWrite);
+    EXPECT_EQ(Actions.OptionsAtRun->IgnoreTargetSpace, GetParam().IgnoreTargetSpace);
+    EXPECT_EQ(Actions.Called("ParkInTray"), GetParam().Tray);
+}
+
+INSTANTIATE_TEST_SUITE_P(Switches,
+                         OptionSwitchTest,
+                         ::testing::Values(SwitchCase{"Paren", "-)", true, false, false},
+                                           SwitchCase{"O", "-O", true, false, false},
+                                           SwitchCase{"I", "-I", false, true, true}, // -I also counts as MIN
+                                           SwitchCase{"Min", "MIN", false, false, true},
+                                           SwitchCase{"None", "-A", false, false, false}),
+                         [](const ::testing::TestParamInfo<SwitchCase>& testInfo) {
+                             return std::string(testInfo.param.Label);
+                         });
+
+TEST_F(HandleCommandLineTest, DefaultConfigurationAutomationOptionsAreLoadedFirst)
+{
+    WriteConfig("TXDef.CFG", true, "[File Options]\r\nIgnore Target Space=1\r\n");
+    Handle({Source, Target, "AUTORUN"});
+    EXPECT_TRUE(Actions.OptionsAtRun->IgnoreTargetSpace);
+    EXPECT_EQ(Actions.Calls.front(), "OptionsLoaded");
+}
+
+TEST_F(HandleCommandLineTest, ConfigSwitchImpliesAutorun)
+{
+    WriteConfig("night.cfg", true, "[File Options]\r\nIgnore Target Space=1\r\n");
+    CommandLineResult result = Handle({Source, Target, "-C:night.cfg"});
+    EXPECT_TRUE(result.Ran);
+    EXPECT_TRUE(Actions.OptionsAtRun->IgnoreTargetSpace);
+}
+
+TEST_F(HandleCommandLineTest, ConfigWithoutCompileDateIsSkippedAndTheRunGoesOn)
+{
+    WriteConfig("plain.cfg", false, "[File Options]\r\nIgnore Target Space=1\r\n");
+    CommandLineResult result = Handle({Source, Target, "-C:plain.cfg"});
+    EXPECT_TRUE(result.Ran);
+    EXPECT_FALSE(Actions.OptionsAtRun->IgnoreTargetSpace);
+    EXPECT_EQ(result.Status, ExitStatus::Completed);
+}
+
+TEST_F(HandleCommandLineTest, StoppedCountdownGivesNoRun)
+{
+    for (bool window : {true, false}) {
+        SCOPED_TRACE(window ? "window" : "console");
+        Actions = RecordingActions(Opts, State);
+        Actions.Window = window;
+        Actions.CountdownAnswer = DelayResult::Stop;
+        CommandLineResult result = Handle({Source, Target, "AUTORUN", "-DH10"});
+        EXPECT_TRUE(Actions.Called("RunCountdown 10"));
+        EXPECT_TRUE(Actions.CountdownOffScreen);
+        EXPECT_FALSE(Actions.Called("RunSync"));
+        EXPECT_FALSE(Actions.Called("ParkInTray"));
+        EXPECT_TRUE(Actions.Called("BringWindowBack"));
+        EXPECT_FALSE(result.Ran);
+        EXPECT_EQ(result.Status, ExitStatus::Stopped);
+        EXPECT_EQ(result.EndProgram, !window);
+        EXPECT_EQ(Actions.Ended, window ? std::nullopt : std::optional(ExitStatus::Stopped));
+    }
+}
+
+TEST_F(HandleCommandLineTest, ExitInTheCountdownEndsTheProgramAtOnce)
+{
+    Actions.CountdownAnswer = DelayResult::Exit;
+    CommandLineResult result = Handle({Source, Target, "AUTORUN", "-D10"});
+    EXPECT_FALSE(Actions.Called("RunSync"));
+    EXPECT_TRUE(result.EndProgram);
+    EXPECT_EQ(Actions.Ended, ExitStatus::Stopped);
+    EXPECT_EQ(Actions.Calls.back(), "EndProgram 3");
+}
+
+TEST_F(HandleCommandLineTest, NoCountdownWithoutDelaySwitch)
+{
+    Handle({Source, Target, "AUTORUN", "-D0"});
+    EXPECT_EQ(Actions.IndexOf("RunCountdown 0"), -1);
+    EXPECT_TRUE(Actions.Called("RunSync"));
+}
+
+TEST_F(HandleCommandLineTest, StopDuringTheRunKeepsTheWindowOpen)
+{
+    Opts.DeleteUnmatchedWarningDelay = 7;
+    Home.Write("JOB.SNC", "");
+    Actions.StopDuringRun = true;
+    CommandLineResult result = Handle({"JOB.SNC", "AUTORUN", "-S30"});
+    EXPECT_TRUE(result.Ran);
+    EXPECT_EQ(result.Outcome, SyncOutcome::Stopped);
+    EXPECT_EQ(result.Status, ExitStatus::Stopped);
+    EXPECT_FALSE(result.EndProgram);
+    EXPECT_FALSE(result.StaysResident); // a stopped run arms no schedule
+    EXPECT_FALSE(Opts.RunSyncSched);
+    EXPECT_EQ(State.StopButtonTag, 0);
+    // The end of the command line still runs: listings, the user's warning delay, "Ready".
+    EXPECT_EQ(Actions.Calls.back(), "ListEmptySides");
+    EXPECT_EQ(Opts.DeleteUnmatchedWarningDelay, 7);
+    EXPECT_EQ(Host.LastStatus(), Msg::Ready);
+}
+
+TEST_F(HandleCommandLineTest, StopDuringTheRunEndsAConsoleRunWithStopped)
+{
+    Actions.Window = false;
+    Actions.StopDuringRun = true;
+    CommandLineResult result = Handle({Source, Target, "AUTORUN"});
+    EXPECT_TRUE(result.EndProgram);
+    EXPECT_EQ(Actions.Ended, ExitStatus::Stopped);
+
+    // A run that reports the stop itself counts the same.
+    Actions = RecordingActions(Opts, State);
+    Actions.Window = false;
+    Actions.Outcome = SyncOutcome::Stopped;
+    result = Handle({Source, Target, "AUTORUN"});
+    EXPECT_EQ(Actions.Ended, ExitStatus::Stopped);
+}
+
+} // namespace
+} // namespace Tandemix
+
+namespace Tandemix {
+namespace {
+
+// Folder names are the user's words: letters in them never act as switches.
+TEST(SwitchWordsTest, FolderArgumentsCarryNoSwitches)
+{
+    std::vector<std::string> pair{"/data/my-copy", "/backup/2024-min", "-I"};
+    EXPECT_EQ(FindParam(pair, "-C"), 1) << "the loose rule alone would start a run here";
+    std::vector<std::string> switches = SwitchWords(pair);
+    EXPECT_EQ(switches, std::vector<std::string>{"-I"});
+    EXPECT_EQ(FindParam(switches, "-C"), -1);
+    EXPECT_EQ(FindParam(switches, "-S"), -1);
+    EXPECT_GT(FindParam(switches, "MIN"), 0); // "-I" still counts as MIN
+
+    EXPECT_EQ(SwitchWords({"JOB.SNC", "AUTORUN"}), std::vector<std::string>{"AUTORUN"});
+    EXPECT_EQ(SwitchWords({"/src", "AUTORUN"}), std::vector<std::string>{"AUTORUN"});
+    EXPECT_EQ(SwitchWords({"AUTORUN", "-O"}), (std::vector<std::string>{"AUTORUN", "-O"}));
+}
+
+} // namespace
+} // namespace Tandemix

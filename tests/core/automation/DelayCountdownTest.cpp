@@ -1,0 +1,164 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "automation/DelayCountdown.h"
+
+#include "automation/CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <ostream>
+#include <string>
+
+namespace Tandemix {
+namespace {
+
+using std::chrono::milliseconds;
+
+// ---- What "-D" asks for -----------------------------------------------------------------------
+
+struct DelayCase
+{
+    const char* Arg;
+    int Seconds;
+    bool OffScreen;
+};
+
+void PrintTo(const DelayCase& c, std::ostream* os)
+{
+    *os << c.Arg;
+}
+
+class ParseDelayArgTest : public ::testing::TestWithParam<DelayCase>
+{};
+
+TEST_P(ParseDelayArgTest, ReadsSecondsAndPlacement)
+{
+    DelayRequest request = ParseDelayArg(GetParam().Arg);
+    EXPECT_EQ(request.Seconds, GetParam().Seconds) << GetParam().Arg;
+    EXPECT_EQ(request.OffScreen, GetParam().OffScreen) << GetParam().Arg;
+}
+
+INSTANTIATE_TEST_SUITE_P(Arguments,
+                         ParseDelayArgTest,
+                         ::testing::Values(DelayCase{"-D10", 10, false},
+                                           DelayCase{"-DH10", 10, true},
+                                           DelayCase{"-d5", 5, false},
+                                           DelayCase{"-D123456", 12345, false}, // five digits at most
+                                           DelayCase{"_", 0, false}, // no -D on the line
+                                           DelayCase{"-D", 0, false},
+                                           DelayCase{"-D0", 0, false},
+                                           DelayCase{"-D-5", 0, false},
+                                           DelayCase{"-S30", 0, false},
+                                           DelayCase{"/data/X30", 0, false}));
+
+// ---- The countdown -----------------------------------------------------------------------------
+
+TEST(DelayCountdownTest, RunsOutAfterExactlyItsSeconds)
+{
+    for (int seconds : {1, 3, 10}) {
+        DelayCountdown countdown(seconds);
+        for (int tick = 1; tick < seconds; ++tick) {
+            countdown.Tick();
+            ASSERT_FALSE(countdown.Finished()) << seconds << " s, tick " << tick;
+            EXPECT_EQ(countdown.SecCount(), seconds - tick);
+        }
+        countdown.Tick();
+        EXPECT_EQ(countdown.Result(), DelayResult::Continue) << seconds;
+    }
+}
+
+TEST(DelayCountdownTest, FirstAnswerStands)
+{
+    DelayCountdown stopped(10);
+    stopped.Tick();
+    stopped.Press(DelayResult::Stop);
+    stopped.Press(DelayResult::Continue);
+    for (int i = 0; i < 20; ++i) {
+        stopped.Tick(); // the timer may still fire once after a button
+    }
+    EXPECT_EQ(stopped.Result(), DelayResult::Stop);
+    EXPECT_EQ(stopped.SecCount(), 9);
+
+    DelayCountdown ranOut(1);
+    ranOut.Tick();
+    ranOut.Press(DelayResult::Exit);
+    EXPECT_EQ(ranOut.Result(), DelayResult::Continue);
+}
+
+TEST(DelayCountdownTest, TextSaysTheSecondsLeft)
+{
+    EXPECT_EQ(CountdownText(10), "Automatic batch operation will begin in 10 seconds.");
+}
+
+// A clock that only advances when the countdown sleeps, and an interrupt that arrives at a
+// chosen moment of that clock.
+struct FakeConsole
+{
+    milliseconds Slept{0};
+    std::optional<milliseconds> InterruptAt;
+    std::string Output;
+
+    DelayResult Run(int seconds, bool showCount)
+    {
+        char* buffer = nullptr;
+        std::size_t size = 0;
+        std::FILE* out = open_memstream(&buffer, &size);
+        ConsoleCountdownIo io;
+        io.Out = out;
+        io.ShowCount = showCount;
+        io.Sleep = [this](milliseconds span) {
+            Slept += span;
+        };
+        io.Interrupted = [this] {
+            return InterruptAt && Slept >= *InterruptAt;
+        };
+        DelayResult result = RunConsoleCountdown(seconds, io);
+        std::fclose(out);
+        Output.assign(buffer, size);
+        std::free(buffer);
+        return result;
+    }
+};
+
+TEST(ConsoleCountdownTest, WaitsTheWholeTimeThenContinues)
+{
+    FakeConsole console;
+    EXPECT_EQ(console.Run(3, true), DelayResult::Continue);
+    EXPECT_EQ(console.Slept, milliseconds{3000});
+    // One line rewritten once a second, counting down, closed by a line end.
+    EXPECT_NE(console.Output.find("begin in 3 seconds."), std::string::npos);
+    EXPECT_NE(console.Output.find("begin in 2 seconds."), std::string::npos);
+    EXPECT_NE(console.Output.find("begin in 1 seconds."), std::string::npos);
+    EXPECT_EQ(console.Output.find("begin in 0 seconds."), std::string::npos);
+    EXPECT_EQ(console.Output.back(), '\n');
+}
+
+TEST(ConsoleCountdownTest, PrintsNothingWhenNotATerminal)
+{
+    FakeConsole console;
+    EXPECT_EQ(console.Run(2, false), DelayResult::Continue);
+    EXPECT_EQ(console.Slept, milliseconds{2000});
+    EXPECT_TRUE(console.Output.empty()) << console.Output;
+}
+
+TEST(ConsoleCountdownTest, InterruptStopsWithinATenthOfASecond)
+{
+    FakeConsole console;
+    console.InterruptAt = milliseconds{1250};
+    EXPECT_EQ(console.Run(10, true), DelayResult::Stop);
+    EXPECT_GE(console.Slept, milliseconds{1250});
+    EXPECT_LE(console.Slept, milliseconds{1350});
+}
+
+TEST(ConsoleCountdownTest, InterruptAtTheLastMomentStillStops)
+{
+    FakeConsole console;
+    console.InterruptAt = milliseconds{2000};
+    EXPECT_EQ(console.Run(2, false), DelayResult::Stop);
+}
+
+} // namespace
+} // namespace Tandemix
