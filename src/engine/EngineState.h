@@ -1,13 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "engine/RunTotals.h"
+#include "engine/TFileData.h"
+
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
-#include "engine/TFileData.h"
-
 namespace Tandemix {
+
+class LaterHooks;
 
 enum class Side : int
 {
@@ -18,12 +22,13 @@ enum class Side : int
 // One side's listing and the figures shown beside its pane.
 struct SideListing
 {
-    std::string Folder;               // the folder the side's tree points at
-    std::vector<TFileData> Files;     // SourceFileList / TargetFileList
-    int FileCount = 0;                // files listed (SourceFileCount / TargetFileCount)
-    std::int64_t ByteTotal = 0;       // SDirSize / TDirSize
-    std::string FreeSpaceText;        // SDriveSpaceValue / TDriveSpaceValue
+    std::string Folder; // the folder the side's tree points at
+    std::vector<TFileData> Files; // SourceFileList / TargetFileList
+    int FileCount = 0; // files listed (SourceFileCount / TargetFileCount)
+    std::int64_t ByteTotal = 0; // SDirSize / TDirSize
+    std::string FreeSpaceText; // SDriveSpaceValue / TDriveSpaceValue
     bool ViewCompressedEnabled = false;
+    bool SawTempNames = false; // the folder holds leftovers of an interrupted copy
 };
 
 // One decided file: a row of TargetDeltaGrid.
@@ -48,6 +53,9 @@ struct TargetDeltaGrid
     std::int64_t AddByteValue = 0;
     std::int64_t UpdateByteValue = 0;
     int DeltaCount = 0;
+    // The row the run is handling (-1: none); the log's size, date and time columns of an
+    // added or updated file are read from it.
+    int CurrentRow = -1;
 };
 
 // The engine's program-wide working state between the panes, the decision and the copy.
@@ -59,16 +67,21 @@ struct EngineState
     std::vector<std::string> ExcludeList;
     std::int64_t TargetFreeSpace = 0; // -1: cannot be known
     std::string RemainingTargetSpace;
-    int TotalFileCount = 0;           // source files seen during a run
-    int TotalFilesCheckedValue = 0;   // source files examined by the decision during a run
-    std::int64_t DecidedBytes = 0;    // every decided row's size (compression progress)
+    int TotalFileCount = 0; // source files seen during a run
+    int TotalFilesCheckedValue = 0; // source files examined by the decision during a run
+    std::int64_t DecidedBytes = 0; // every decided row's size (compression progress)
     int FileGauge = 0;
     int DirGauge = 0;
     bool SkipFileEnabled = false;
     std::vector<std::string> DirDelList; // folders created during the run
-    bool PreReportRun = false;           // a report-only run: nothing on disk changes
-    std::string ArchiveBeingWritten;     // full path of the archive the run writes, if any
-    bool LastBatchRow = true;            // for the disk-full question of a batch
+    bool PreReportRun = false; // a report-only run: nothing on disk changes
+    std::string ArchiveBeingWritten; // full path of the archive the run writes, if any
+    bool LastBatchRow = true; // for the disk-full question of a batch
+    // ---- The run driver's state --------------------------------------------------------
+    RunTotals Totals; // counters and gauges of the run
+    bool RunGuard = false; // a run is going on: another request to start one is ignored
+    std::deque<FolderPair> FolderQueue; // folder pairs still to walk
+    LaterHooks* Hooks = nullptr; // subsystems a run hands over to; none: they do nothing
 };
 
 } // namespace Tandemix

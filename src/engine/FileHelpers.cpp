@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/FileHelpers.h"
 
-#include <cmath>
-#include <cstdio>
-
 #include "platform/Attributes.h"
 #include "platform/DiskSpace.h"
+
+#include <cmath>
+#include <cstdio>
 
 namespace Tandemix {
 

@@ -145,6 +145,7 @@ private:
         }
         // Leftovers of an interrupted copy: never a file of the user's; the copy removes them.
         if (IsTempName(entry.Name)) {
+            FListing.SawTempNames = true;
             return true;
         }
         if (FCountForRun) {
@@ -242,6 +243,7 @@ ListingOutcome BuildFileListing(RunContext& ctx, Side side)
     if (ListCompressedView(ctx, side, folder)) {
         return ListingOutcome::Listed;
     }
+    listing.SawTempNames = false;
     listing.Files.clear(); // keeps its capacity: the next listing of this side is as big, often
     listing.ByteTotal = 0;
     if (side == Side::Target && ctx.State.SyncActive) {

@@ -6,6 +6,8 @@
 
 namespace Tandemix {
 
+struct EngineState;
+
 // Buttons of a modal question, as the program's message boxes offer them.
 enum class DialogButtons
 {
@@ -64,6 +66,15 @@ public:
 
     // ---- Questions -------------------------------------------------------------------------
     virtual DialogResult Ask(std::string_view text, DialogButtons buttons) = 0;
+
+    // ---- Run progress ----------------------------------------------------------------------
+    // The run's counters, gauges and current file changed (engine.Totals, FileGauge, DirGauge,
+    // RemainingTargetSpace). Called per file: the host repaints at most a few times a second.
+    virtual void ShowRunProgress(const EngineState& /*engine*/) noexcept {}
+    // A run has ended and its busy section is left: the window lists its folders again (or
+    // returns the batch grid to its first row), beeps and retitles itself. Unmatched items
+    // are not reported while this runs.
+    virtual void RunFinished() noexcept {}
 };
 
 } // namespace Tandemix

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/RunState.h"
 
-#include <cstdio>
-
 #include "engine/Messages.h"
+
+#include <cstdio>
 
 namespace Tandemix {
 
@@ -11,8 +11,7 @@ RunState::RunState(Host& host, Options& options)
     : FHost(host)
     , FOptions(options)
     , FNow([] { return Clock::now(); })
-{
-}
+{}
 
 void RunState::StatusMsg(std::string_view text)
 {
@@ -148,12 +147,7 @@ std::string ElapsedText(long long seconds)
         seconds = 0;
     }
     char text[32];
-    std::snprintf(text,
-                  sizeof text,
-                  "%lld:%02lld:%02lld",
-                  seconds / 3600,
-                  (seconds / 60) % 60,
-                  seconds % 60);
+    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", seconds / 3600, (seconds / 60) % 60, seconds % 60);
     return text;
 }
 

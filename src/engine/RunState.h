@@ -1,23 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "engine/Host.h"
+#include "settings/Options.h"
+
 #include <chrono>
 #include <functional>
 #include <string>
 #include <string_view>
-
-#include "engine/Host.h"
-#include "settings/Options.h"
 
 namespace Tandemix {
 
 // Values of the stop request that every long operation polls.
 enum class OperationStates : int
 {
-    Idle = 0,       // no stop requested
-    Requested = 1,  // the user pressed Stop; not yet confirmed
-    Confirmed = 2,  // stop confirmed; the operation is ending
-    ZipAbort = 25,  // the running zip operation must be aborted
+    Idle = 0, // no stop requested
+    Requested = 1, // the user pressed Stop; not yet confirmed
+    Confirmed = 2, // stop confirmed; the operation is ending
+    ZipAbort = 25, // the running zip operation must be aborted
 };
 
 // The operation state shared by every long operation: status line, busy sections, elapsed
@@ -39,7 +39,7 @@ public:
     // Loading marker: 1 while the window is created or a batch item's options are applied,
     // 2 while a configuration file is read (status messages are then ignored).
     int SourceFileListTag = 0;
-    int StopButtonTag = 0;     // counts Stop clicks
+    int StopButtonTag = 0; // counts Stop clicks
     int SkipFileButtonTag = 0; // 1: skip the file being copied
     bool ZipAbortFlag = false; // read by the zip component between entries
     // Called when a stop is requested at a poll, before the question (empties the queue of

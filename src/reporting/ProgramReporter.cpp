@@ -21,7 +21,7 @@ void ProgramReporter::WriteLogFile(std::string_view text, LogKind kind) noexcept
     try {
         LogSettings settings = LogSettingsFrom(FOptions);
         LogRunView run;
-        run.Stopped = FState.OperationState > 0;
+        run.Stopped = FState.OperationState > 0 || FRunStopped;
         std::string sizeText;
         if (kind == LogKind::AddedFile || kind == LogKind::UpdatedFile) {
             const TargetDeltaGrid& grid = FEngine.Delta;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/EngineState.h"
+#include "engine/RunDriver.h"
 #include "engine/RunState.h"
 #include "reporting/LogFile.h"
 #include "reporting/ReportLists.h"
@@ -16,7 +17,7 @@ namespace Tandemix {
 // The program's Reporter: log requests go to the log files, report entries to the six report
 // lists, each read against the options and run state of the moment. Owned by the main window
 // (or the console of an unattended run) for the program's lifetime. UI thread only.
-class ProgramReporter : public Reporter
+class ProgramReporter : public Reporter, public RunReporting
 {
 public:
     ProgramReporter(Options& options,
@@ -34,7 +35,13 @@ public:
                         ReportCategory category) noexcept override;
     void BeginListing() noexcept override { FLists.BeginListing(); }
 
-    void ClearReports() { FLists.ClearReports(); }
+    void ClearReports() noexcept override { FLists.ClearReports(); }
+    void ClearUnMatched() noexcept override { FLists.ClearUnMatched(); }
+    std::int64_t MessageCount() const noexcept override
+    {
+        return static_cast<std::int64_t>(FLists.List(ReportCategory::Messages).Count());
+    }
+    void SetRunStopped(bool stopped) noexcept override { FRunStopped = stopped; }
 
     LogFile& Log() { return FLog; }
     const LogFile& Log() const { return FLog; }
@@ -47,6 +54,7 @@ private:
     EngineState& FEngine;
     LogFile FLog;
     ReportLists FLists;
+    bool FRunStopped = false;
 };
 
 } // namespace Tandemix

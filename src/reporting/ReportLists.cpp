@@ -176,4 +176,13 @@ std::size_t MiddleRow(std::size_t lines)
     return half;
 }
 
+void ReportLists::ClearUnMatched()
+{
+    std::size_t index = Index(ReportCategory::UnMatched);
+    FLists[index].Clear();
+    FCounts[index] = 0;
+    FTotals[index] = 0;
+    FUnMatchedCounter = 0;
+}
+
 } // namespace Tandemix

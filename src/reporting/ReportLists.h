@@ -45,6 +45,8 @@ public:
     void BeginListing() { FUnMatchedCounter = 0; }
     // Empties every list and zeroes every count and total.
     void ClearReports();
+    // Empties the UnMatched list alone: a run that did not see every folder lists none.
+    void ClearUnMatched();
 
     const ReportList& List(ReportCategory category) const { return FLists[Index(category)]; }
     ReportList& List(ReportCategory category) { return FLists[Index(category)]; }

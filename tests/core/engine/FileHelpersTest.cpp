@@ -16,8 +16,7 @@ struct SizeCase
 };
 
 class FormatSizeTest : public ::testing::TestWithParam<SizeCase>
-{
-};
+{};
 
 TEST_P(FormatSizeTest, GivesTheUnitAndTwoDecimals)
 {

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/RunState.h"
 
-#include <gtest/gtest.h>
-
 #include "engine/BusySection.h"
 #include "engine/Messages.h"
 #include "support/ScriptedHost.h"
+
+#include <gtest/gtest.h>
 
 namespace Tandemix {
 namespace {
@@ -89,7 +89,9 @@ TEST_F(RunStateTest, ConfirmedStopEndsRealTimeMonitoring)
 {
     Opts.MonitorSourceDriveCheck = true;
     bool queueCleared = false;
-    State.ClearFolderQueue = [&] { queueCleared = true; };
+    State.ClearFolderQueue = [&] {
+        queueCleared = true;
+    };
     Host.QueueAnswer(DialogResult::Yes);
     State.StopButtonClick();
     EXPECT_EQ(State.CheckForStop(), 1);

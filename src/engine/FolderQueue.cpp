@@ -1,0 +1,412 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/FolderQueue.h"
+
+#include "engine/CopyOneFile.h"
+#include "engine/CreateFolderPath.h"
+#include "engine/DecideMessages.h"
+#include "engine/FileHelpers.h"
+#include "engine/FileListing.h"
+#include "engine/LaterHooks.h"
+#include "engine/ListingMessages.h"
+#include "engine/Messages.h"
+#include "engine/RunMessages.h"
+#include "engine/ShowError.h"
+#include "engine/SyncFolder.h"
+#include "platform/DirReader.h"
+#include "platform/FileOps.h"
+
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace Tandemix {
+
+namespace {
+
+std::string_view WithoutTrailingSlashes(std::string_view path)
+{
+    while (path.size() > 1 && path.back() == '/') {
+        path.remove_suffix(1);
+    }
+    return path;
+}
+
+// The folder's own name: "Photos" for "/data/Photos/"; empty for the root.
+std::string_view LastName(std::string_view folder)
+{
+    folder = WithoutTrailingSlashes(folder);
+    std::size_t slash = folder.rfind('/');
+    return slash == std::string_view::npos ? folder : folder.substr(slash + 1);
+}
+
+// The folder holding `folder`, with its trailing separator, as the listing of that parent
+// names it.
+std::string_view ParentOf(std::string_view folder)
+{
+    folder = WithoutTrailingSlashes(folder);
+    std::size_t slash = folder.rfind('/');
+    return slash == std::string_view::npos ? std::string_view{} : folder.substr(0, slash + 1);
+}
+
+char LowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+// Folder names compared without case, as users name them; only ASCII letters fold.
+bool SameNameIgnoringCase(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool ReportsUnmatched(const RunContext& ctx)
+{
+    return ctx.State.SyncActive && !ctx.State.SuppressUnmatchedReport && ctx.Opts.UseReportForm
+           && ctx.Opts.ListUnMatchedFiles;
+}
+
+// The listing of a folder's parent filed the folder as unmatched; the walk has reached it, so
+// it has a source twin after all.
+void WithdrawUnmatchedFolder(RunContext& ctx, const std::string& folder)
+{
+    std::string_view name = LastName(folder);
+    if (!ReportsUnmatched(ctx) || name.empty()) {
+        return;
+    }
+    ctx.Report.AddReportEntry(name,
+                              ParentOf(folder),
+                              "0",
+                              Msg::ReportFolderDetail,
+                              RunMsg::DeleteUnMatchedFolder,
+                              ReportCategory::UnMatched);
+}
+
+// A target folder whose files are not decided (its source could not be listed completely)
+// must not leave them unmatched: the deletion of unmatched files would take files whose
+// source twins simply were not seen.
+void WithdrawUnmatchedFiles(RunContext& ctx)
+{
+    if (!ReportsUnmatched(ctx)) {
+        return;
+    }
+    for (const TFileData& file : ctx.Engine.Target.Files) {
+        ctx.Report.AddReportEntry(file.FileName,
+                                  file.FolderPath,
+                                  std::to_string(file.FileSize),
+                                  FileDateTimeText(file.FileTime),
+                                  Msg::DeleteUnMatchedFiles,
+                                  ReportCategory::UnMatched);
+    }
+}
+
+void ReportUnreadable(RunContext& ctx, const std::string& folder, int error)
+{
+    std::string message = folder;
+    message.append(Msg::DateStampGap)
+        .append(Msg::FolderReadFailed)
+        .append(Msg::DateStampGap)
+        .append(std::strerror(error));
+    ShowError(ctx, message, ErrorCode::LogOnly);
+}
+
+enum class PairResult
+{
+    Done, // the folder was synchronised (its SyncFolder result stands)
+    Skipped, // nothing to do or nothing possible here; go on with the next pair
+    Stopped, // a stop ended a listing
+};
+
+// Pops a batch item's end: its unmatched items are handled and the next row is loaded.
+// False when the batch ends here.
+bool NextBatchItem(RunContext& ctx, RunSender sender)
+{
+    LaterHooks& hooks = HooksOf(ctx);
+    ctx.State.SyncActive = false;
+    if (!hooks.DeleteUnmatchedFiles(ctx, sender)) {
+        return false;
+    }
+    RemoveEmptyCreatedFolders(ctx);
+    ctx.State.SyncActive = true;
+    int row = hooks.BatchCurrentRow(ctx) + 1;
+    if (hooks.BatchRow(ctx, row).Target.empty()) {
+        return false;
+    }
+    bool suppressed = ctx.State.SuppressUnmatchedReport;
+    ctx.State.SuppressUnmatchedReport = true;
+    int loaded = hooks.InitiateBatchItem(ctx, row);
+    ctx.State.SuppressUnmatchedReport = suppressed;
+    return loaded != 1;
+}
+
+PairResult WalkPair(RunContext& ctx, const FolderPair& pair, int& result, RunSender sender)
+{
+    EngineState& engine = ctx.Engine;
+    RunTotals& totals = engine.Totals;
+
+    if (!FolderExists(pair.Source)) {
+        // A sub-folder gone since it was counted has nothing left to synchronise; the folder a
+        // run was asked for is another matter.
+        if (pair.Top) {
+            totals.FoldersNotSynced += 1;
+        }
+        return PairResult::Skipped;
+    }
+    if (pair.Unreadable) {
+        WithdrawUnmatchedFolder(ctx, pair.Target);
+        totals.FoldersNotSynced += 1;
+        return PairResult::Skipped;
+    }
+
+    engine.Source.Folder = pair.Source;
+    ListingOutcome source = BuildFileListing(ctx, Side::Source);
+    engine.Target.Files.clear();
+    WithdrawUnmatchedFolder(ctx, pair.Source);
+    // Only a complete source listing may be decided: a file missing from it would make its
+    // target twin look unmatched.
+    if (source == ListingOutcome::Stopped) {
+        return PairResult::Stopped;
+    }
+    if (source != ListingOutcome::Listed) {
+        WithdrawUnmatchedFolder(ctx, pair.Target);
+        if (source != ListingOutcome::FolderMissing || pair.Top) {
+            totals.FoldersNotSynced += 1;
+        }
+        return PairResult::Skipped;
+    }
+
+    FolderResult made = CreateFolderPath(ctx, pair.Target);
+    if (made == FolderResult::Failed) {
+        totals.FoldersNotSynced += 1;
+        return PairResult::Skipped;
+    }
+    engine.Target.Folder = pair.Target;
+    ListingOutcome target = BuildFileListing(ctx, Side::Target);
+    // Leftovers of a copy that was killed, seen (and hidden) by the listing; a report run
+    // leaves the disk exactly as it is.
+    if (engine.Target.SawTempNames && !engine.PreReportRun) {
+        RemoveStaleTempFiles(pair.Target);
+    }
+    WithdrawUnmatchedFolder(ctx, pair.Target);
+    if (target == ListingOutcome::Stopped) {
+        WithdrawUnmatchedFiles(ctx);
+        return PairResult::Stopped;
+    }
+    // A target file missing from its listing would be taken for one to add and overwritten
+    // unseen; a missing target folder (a report run's) lists as empty.
+    if (target != ListingOutcome::Listed && target != ListingOutcome::FolderMissing) {
+        WithdrawUnmatchedFiles(ctx);
+        totals.FoldersNotSynced += 1;
+        return PairResult::Skipped;
+    }
+
+    totals.TotDirCount += 1;
+    totals.TotFileCount += static_cast<int>(engine.Source.Files.size());
+    totals.TotFileSize += engine.Source.ByteTotal;
+    result = SyncFolder(ctx, sender);
+    return PairResult::Done;
+}
+
+} // namespace
+
+std::optional<std::string> SubFolderTarget(const std::string& source, const std::string& target)
+{
+    std::string_view name = LastName(source);
+    if (name.empty() || name == "/" || SameNameIgnoringCase(name, LastName(target))) {
+        return std::nullopt;
+    }
+    return AddTrailingBackslash(std::string(WithoutTrailingSlashes(target))) + std::string(name);
+}
+
+bool UseSubFolderTarget(RunContext& ctx)
+{
+    std::optional<std::string> folder = SubFolderTarget(ctx.Engine.Source.Folder, ctx.Engine.Target.Folder);
+    if (!folder) {
+        return true;
+    }
+    if (CreateFolderPath(ctx, *folder) == FolderResult::Failed) {
+        ShowError(ctx, std::string(RunMsg::CannotCreateChangeFolder) + *folder, 0);
+        return false;
+    }
+    ctx.Engine.Target.Folder = *folder;
+    return true;
+}
+
+void BuildFolderQueue(RunContext& ctx)
+{
+    EngineState& engine = ctx.Engine;
+    RunTotals& totals = engine.Totals;
+    engine.FolderQueue.clear();
+    totals.PreFolderCount = 0;
+    bool stopped = false;
+
+    if (!ctx.Opts.RunBatchList) {
+        if (ctx.Opts.IncludeSubFolderOption) {
+            stopped = EnqueueFolderTree(ctx, engine.Source.Folder, engine.Target.Folder) < 0;
+        } else {
+            engine.FolderQueue.push_back(FolderPair{engine.Source.Folder, engine.Target.Folder, false, true});
+            totals.PreFolderCount = 1;
+        }
+    } else {
+        LaterHooks& hooks = HooksOf(ctx);
+        int rows = hooks.BatchRowCount(ctx);
+        for (int row = 1; row <= rows && !stopped; ++row) {
+            BatchRowFolders folders = hooks.BatchRow(ctx, row);
+            if (folders.Source.empty() || folders.Target.empty()) {
+                continue;
+            }
+            if (hooks.InitiateBatchItem(ctx, row) == 0) {
+                ctx.State.StatusMsg(Msg::Working);
+                // The row's options are the window's now.
+                if (ctx.Opts.IncludeSubFolderOption) {
+                    if (!ctx.Opts.CreateSubFolderOption || UseSubFolderTarget(ctx)) {
+                        stopped = EnqueueFolderTree(ctx, engine.Source.Folder, engine.Target.Folder) < 0;
+                    }
+                } else {
+                    engine.FolderQueue.push_back(
+                        FolderPair{engine.Source.Folder, engine.Target.Folder, false, true});
+                    totals.PreFolderCount += 1;
+                }
+                engine.FolderQueue.push_back(FolderPair{{}, {}, true});
+            }
+            stopped = stopped || ctx.State.CheckForStop() > 0;
+        }
+    }
+
+    if (stopped) {
+        engine.FolderQueue.clear();
+        totals.PreFolderCount = 0;
+    }
+    totals.FolderGaugeMax = totals.PreFolderCount;
+}
+
+int EnqueueFolderTree(RunContext& ctx, const std::string& source, const std::string& target)
+{
+    EngineState& engine = ctx.Engine;
+    // Worked with a stack of its own rather than by recursion, and each folder is read to its
+    // end before any sub-folder is opened: a deep tree needs neither deep recursion nor one
+    // open folder per level.
+    std::vector<std::pair<std::string, std::string>> pending{{source, target}};
+    std::vector<std::string> subFolders;
+    int count = 0;
+    bool top = true;
+    while (!pending.empty()) {
+        auto [from, to] = std::move(pending.back());
+        pending.pop_back();
+        subFolders.clear();
+        bool stopped = false;
+        SysStatus read = ForEachEntry(
+            from,
+            [&](const DirEntry& entry) {
+                if (ctx.State.CheckForStop() > 0) {
+                    stopped = true;
+                    return false;
+                }
+                // Links are never folders here, so a link to a folder is not followed.
+                if (entry.IsDir) {
+                    subFolders.push_back(entry.Name);
+                }
+                return true;
+            },
+            false);
+        if (stopped) {
+            return -1;
+        }
+        FolderPair pair{from, to, false, top};
+        top = false;
+        // A folder that is not there is the walk's to skip; one that cannot be read completely
+        // may hide sub-folders.
+        if (!read && read.Error() != ENOENT) {
+            pair.Unreadable = true;
+            ReportUnreadable(ctx, from, read.Error());
+        }
+        engine.FolderQueue.push_back(std::move(pair));
+        std::string fromBase = AddTrailingBackslash(from);
+        std::string toBase = AddTrailingBackslash(to);
+        // Pushed in reverse, so the first one found is walked (with its whole tree) first.
+        for (auto name = subFolders.rbegin(); name != subFolders.rend(); ++name) {
+            pending.emplace_back(fromBase + *name, toBase + *name);
+        }
+        count += static_cast<int>(subFolders.size());
+    }
+    // The pair asked for counts too: the gauge runs over every pair the walk will visit.
+    engine.Totals.PreFolderCount += count + 1;
+    return count;
+}
+
+int WalkFolderQueue(RunContext& ctx, RunSender sender)
+{
+    EngineState& engine = ctx.Engine;
+    RunTotals& totals = engine.Totals;
+    std::deque<FolderPair>& queue = engine.FolderQueue;
+    ctx.State.SyncActive = true;
+    int result = 0;
+
+    while (!queue.empty()) {
+        if (ctx.State.CheckForStop() > 0) {
+            // A stop at the top of the walk still leaves the unmatched items of the pairs not
+            // walked unknown: the run must not go on to delete any.
+            result = 4;
+            queue.clear();
+            break;
+        }
+        FolderPair pair = std::move(queue.front());
+        queue.pop_front();
+
+        if (pair.Next) {
+            if (!NextBatchItem(ctx, sender)) {
+                queue.clear();
+                break;
+            }
+            continue;
+        }
+
+        if (totals.PreFolderCount > 0) {
+            totals.FolderGauge += 1;
+            totals.PreFolderCount -= 1;
+        }
+        PairResult walked = WalkPair(ctx, pair, result, sender);
+        ctx.Hst.ShowRunProgress(engine);
+        if (walked == PairResult::Stopped) {
+            result = 4;
+        }
+        // 4 ends the run (a stop, or no room and no next folder to go on with); 3 only the
+        // folder, which is done already.
+        if (result == 4) {
+            queue.clear();
+            break;
+        }
+    }
+
+    if (ctx.Opts.RunBatchList) {
+        ctx.State.SyncActive = false;
+        HooksOf(ctx).ReturnToFirstBatchRow(ctx);
+    }
+    return result;
+}
+
+void RemoveEmptyCreatedFolders(RunContext& ctx)
+{
+    std::vector<std::string>& created = ctx.Engine.DirDelList;
+    if (created.empty()) {
+        return;
+    }
+    ctx.State.StatusMsg(Msg::Working);
+    // Removing an empty folder is all that happens: a folder that holds anything makes the
+    // removal fail, and it stays, as does one that cannot be removed for any other reason.
+    for (auto folder = created.rbegin(); folder != created.rend(); ++folder) {
+        (void)RemoveFolder(*folder);
+    }
+    created.clear();
+}
+
+} // namespace Tandemix

@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace Tandemix {
+
+// Who started a run. A pre-sync report run decides and logs but changes nothing on disk; a
+// drop onto the target pane synchronises only the selected source files.
+enum class RunSender
+{
+    SyncButton,
+    PreReportButton,
+    TargetFileList,
+    Automation,
+};
+
+// How a run ended, for whoever has to report it outside the window (the command line's exit
+// status). Stopped: the user confirmed a stop. Failed: the run could not start on a usable
+// source, some folder or file could not be synchronised, or it was aborted without a stop (no
+// room left on the target, an unexpected error).
+enum class RunOutcome
+{
+    Completed,
+    Stopped,
+    Failed,
+    NotStarted, // another operation was running: the request was ignored
+};
+
+// One pair of the folder queue. A batch item ends with a pair marked Next instead of folders.
+struct FolderPair
+{
+    std::string Source;
+    std::string Target;
+    bool Next = false;
+    // The pair a run or batch row was asked for, as opposed to a sub-folder found below it:
+    // when its source is missing the run could not do what it was asked.
+    bool Top = false;
+    // The source's sub-folders could not all be read when the queue was built: some of them may
+    // be missing from the queue, so their target twins must not be judged unmatched.
+    bool Unreadable = false;
+};
+
+// The counters and gauges of a run, as the window shows them beside the progress bars.
+struct RunTotals
+{
+    int TotFilesAdded = 0;
+    int TotFilesUpdated = 0;
+    int TotDirCount = 0; // folder pairs visited
+    int TotFileCount = 0; // source files listed in the visited folders
+    std::int64_t TotFileSize = 0; // their bytes
+    int PreFolderCount = 0; // folder pairs still to do
+    int FolderGauge = 0; // folder pairs done
+    int FolderGaugeMax = 0; // folder pairs queued
+    int CurrentFileNo = 0; // row of the folder's decision grid being handled, from 1
+    int DirFileCount = 0; // rows of the folder's decision grid
+    std::string CurrentFileName = "none";
+    std::int64_t ActiveFileSize = 0; // bytes of the file being handled
+    // Why a run is Failed rather than Completed.
+    int FilesNotCopied = 0; // unreadable source, unwritable target, no room
+    int FoldersNotSynced = 0; // missing top source, unreadable folder, target not creatable
+    RunOutcome Outcome = RunOutcome::Completed; // of the last run, once it has ended
+};
+
+} // namespace Tandemix

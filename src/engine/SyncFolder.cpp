@@ -1,0 +1,229 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/SyncFolder.h"
+
+#include "engine/CopyOneFile.h"
+#include "engine/DecideMessages.h"
+#include "engine/FileHelpers.h"
+#include "engine/FileListing.h"
+#include "engine/LaterHooks.h"
+#include "engine/ListingMessages.h"
+#include "engine/MatchAndDecide.h"
+#include "engine/RunMessages.h"
+#include "engine/ShowError.h"
+
+#include <cmath>
+#include <exception>
+#include <string>
+
+namespace Tandemix {
+
+namespace {
+
+std::string UpperAscii(std::string text)
+{
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - ('a' - 'A'));
+        }
+    }
+    return text;
+}
+
+// The folder's progress after `done` of its rows: the share of its bytes, or, when every
+// decided file is empty, the share of its rows.
+int FolderPercent(std::int64_t bytesDone, std::int64_t totalBytes, std::size_t done, std::size_t rows)
+{
+    double share = totalBytes > 0 ? static_cast<double>(bytesDone) / static_cast<double>(totalBytes)
+                                  : static_cast<double>(done) / static_cast<double>(rows);
+    return static_cast<int>(std::lround(share * 100.0));
+}
+
+int CopyRow(RunContext& ctx, const DeltaRow& row)
+{
+    CopyRequest request{row.FileName,
+                        row.SourceFolder,
+                        row.TargetFolder,
+                        row.Size,
+                        row.PackedTime,
+                        LettersToAttr(row.AttrLetters),
+                        row.IsLink};
+    // A skip left over from an earlier file must not be taken for this one's.
+    ctx.State.SkipFileButtonTag = 0;
+    try {
+        return CopyOneFile(ctx, request);
+    } catch (const std::exception&) {
+        return static_cast<int>(CopyResult::StopRun);
+    }
+}
+
+void LogFileDone(RunContext& ctx, const DeltaRow& row, RowActions action)
+{
+    const bool report = ctx.Engine.PreReportRun;
+    const bool add = action == RowActions::Add;
+    std::string_view label = add ? (report ? RunMsg::AddLabel : RunMsg::AddedLabel)
+                                 : (report ? RunMsg::UpdateLabel : RunMsg::UpdatedLabel);
+    if (add) {
+        ctx.Engine.Delta.AddByteValue -= row.Size;
+    } else {
+        ctx.Engine.Delta.UpdateByteValue -= row.Size;
+    }
+    ctx.Report.WriteLogFile(FileDoneLogLine(label, row.FileName),
+                            add ? LogKind::AddedFile : LogKind::UpdatedFile);
+    ctx.Report.AddReportEntry(row.FileName,
+                              row.TargetFolder,
+                              std::to_string(row.Size),
+                              FileDateTimeText(row.PackedTime),
+                              add ? RunMsg::ReportAdd : RunMsg::ReportUpdate,
+                              add ? ReportCategory::Added : ReportCategory::Updated);
+}
+
+// Works the decision grid row by row. Returns the folder's result.
+int HandleDecidedRows(RunContext& ctx)
+{
+    EngineState& engine = ctx.Engine;
+    RunTotals& totals = engine.Totals;
+    const std::vector<DeltaRow>& rows = engine.Delta.Rows;
+    // Empty files are decided like any other and must be copied too, although they add
+    // nothing to the folder's byte total.
+    if (rows.empty()) {
+        totals.DirFileCount = 0;
+        return 0;
+    }
+    const bool compress = ctx.Opts.UseCompression;
+    const bool report = engine.PreReportRun;
+    // The first pass of a two-pass run only finds what is unmatched; the second one copies.
+    const bool preDelete = ctx.Opts.DeleteUnMatchPriorToSync;
+    const std::int64_t totalBytes = engine.Delta.AddByteValue + engine.Delta.UpdateByteValue;
+    totals.DirFileCount = engine.Delta.DeltaCount;
+
+    int result = 0;
+    std::int64_t bytesDone = 0;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        const DeltaRow& row = rows[r];
+        // The log writer takes the size, date and time columns from the selected row.
+        engine.Delta.CurrentRow = static_cast<int>(r);
+        if (!compress) {
+            totals.CurrentFileNo = static_cast<int>(r) + 1;
+            bytesDone += row.Size;
+            engine.DirGauge = FolderPercent(bytesDone, totalBytes, r + 1, rows.size());
+        }
+        if (ctx.State.CheckForStop() > 0) {
+            result = 4;
+            break;
+        }
+        totals.CurrentFileName = row.FileName;
+        if (!compress) {
+            totals.ActiveFileSize = row.Size;
+        }
+
+        RowActions action = RowAction(ctx, r);
+        if (action == RowActions::None) {
+            continue;
+        }
+        int code = 0;
+        if (report) {
+            code = 0; // reported as done; nothing is written
+        } else if (preDelete) {
+            continue;
+        } else if (compress) {
+            code = HooksOf(ctx).ArchiveFile(ctx, row);
+        } else {
+            code = CopyRow(ctx, row);
+        }
+
+        if (code == static_cast<int>(CopyResult::StopRun)) {
+            result = 4;
+            break;
+        }
+        if (code == static_cast<int>(CopyResult::NextFolder)) {
+            totals.FilesNotCopied += 1;
+            result = 3;
+            break;
+        }
+        if (code != static_cast<int>(CopyResult::Copied)) {
+            // A file the user chose to skip is not a failure of the run.
+            if (ctx.State.SkipFileButtonTag != 1) {
+                totals.FilesNotCopied += 1;
+            }
+            continue;
+        }
+
+        LogFileDone(ctx, row, action);
+        if (!report) {
+            UpdateFreeSpace(ctx, Side::Target, row.TargetFolder);
+        }
+        if (row.Reason == Msg::NoMatch) {
+            totals.TotFilesAdded += 1;
+        } else {
+            totals.TotFilesUpdated += 1;
+        }
+        if (!compress) {
+            totals.CurrentFileName = RunMsg::NoFile;
+            totals.ActiveFileSize = 0;
+        }
+        ctx.Hst.ShowRunProgress(engine);
+    }
+
+    if (compress) {
+        HooksOf(ctx).FinishArchiveSide(ctx);
+        UpdateFreeSpace(ctx, Side::Target, engine.Target.Folder);
+    }
+    return result;
+}
+
+} // namespace
+
+RowActions RowAction(const RunContext& ctx, std::size_t row)
+{
+    const DeltaRow& decided = ctx.Engine.Delta.Rows.at(row);
+    bool add = decided.Reason == Msg::NoMatch;
+    if (add && ctx.Opts.AddFilesOption) {
+        return RowActions::Add;
+    }
+    if (!add && ctx.Opts.UpdateFilesOption) {
+        return RowActions::Update;
+    }
+    return RowActions::None;
+}
+
+int SyncFolder(RunContext& ctx, RunSender sender)
+{
+    EngineState& engine = ctx.Engine;
+    const bool selectedOnly = sender == RunSender::TargetFileList;
+    if (selectedOnly) {
+        ctx.State.StatusMsg(RunMsg::SynchronizingSelected);
+    } else {
+        ctx.State.StatusMsg(std::string(Msg::SynchronizingFolder) + UpperAscii(engine.Source.Folder));
+    }
+    if (ctx.Opts.UseCompression) {
+        HooksOf(ctx).PrepareArchiveSide(ctx);
+    }
+
+    MatchAndDecide(ctx, selectedOnly);
+    int result = ctx.State.CheckForStop() > 0 ? 4 : HandleDecidedRows(ctx);
+
+    // During a run the next pair is listed anyway; a drop of selected files shows the result.
+    if (!ctx.State.SyncActive) {
+        RefreshFileListings(ctx);
+    }
+    engine.Totals.CurrentFileName = RunMsg::NoFile;
+    engine.Totals.ActiveFileSize = 0;
+    ClearDeltaButtonClick(ctx);
+    engine.Delta.CurrentRow = -1;
+    engine.FileGauge = 0;
+    engine.DirGauge = 0;
+    return result;
+}
+
+std::string FileDoneLogLine(std::string_view label, std::string_view name)
+{
+    std::string line;
+    if (label.size() < RunMsg::LabelWidth) {
+        line.append(RunMsg::LabelWidth - label.size(), ' ');
+    }
+    line.append(label).append(" ");
+    line.append(PadRight(name, RunMsg::NameWidth));
+    return line;
+}
+
+} // namespace Tandemix

@@ -1,0 +1,229 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/ui/SynchronizePage.h"
+
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/ui/UiText.h"
+#include "engine/FileHelpers.h"
+
+namespace Tandemix {
+
+namespace {
+
+QLabel* Value(const char* name, QWidget* parent, const char* text = "0")
+{
+    auto* label = new QLabel(QString::fromUtf8(text), parent);
+    label->setObjectName(QString::fromUtf8(name));
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
+}
+
+QProgressBar* Gauge(const char* name, QWidget* parent)
+{
+    auto* bar = new QProgressBar(parent);
+    bar->setObjectName(QString::fromUtf8(name));
+    bar->setRange(0, 100);
+    bar->setValue(0);
+    return bar;
+}
+
+QString Number(long long value)
+{
+    return QString::number(value);
+}
+
+} // namespace
+
+SynchronizePage::SynchronizePage(RunContext& ctx, QWidget* parent)
+    : QWidget(parent)
+    , FCtx(ctx)
+{
+    setObjectName(QStringLiteral("Synchronize"));
+    auto* column = new QVBoxLayout(this);
+    auto* buttons = new QHBoxLayout;
+    SyncButton = new QPushButton(UiText("&Synchronize Source and Target"), this);
+    SyncButton->setObjectName(QStringLiteral("SyncButton"));
+    PreReportButton = new QPushButton(UiText("&Create Pre-Sync Report"), this);
+    PreReportButton->setObjectName(QStringLiteral("PreReportButton"));
+    buttons->addWidget(SyncButton);
+    buttons->addWidget(PreReportButton);
+    buttons->addStretch(1);
+    column->addLayout(buttons);
+
+    auto* folders = new QGridLayout;
+    SyncSource = Value("SyncSource", this, "");
+    SyncTarget = Value("SyncTarget", this, "");
+    folders->addWidget(new QLabel(UiText("Source:"), this), 0, 0);
+    folders->addWidget(SyncSource, 0, 1);
+    folders->addWidget(new QLabel(UiText("Target:"), this), 1, 0);
+    folders->addWidget(SyncTarget, 1, 1);
+    folders->setColumnStretch(1, 1);
+    column->addLayout(folders);
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(BuildOptions());
+    row->addWidget(BuildProgress(), 1);
+    column->addLayout(row, 1);
+
+    connect(SyncButton, &QPushButton::clicked, this, &SynchronizePage::SyncClicked);
+    connect(PreReportButton, &QPushButton::clicked, this, &SynchronizePage::PreReportClicked);
+    ShowOptions();
+}
+
+QWidget* SynchronizePage::BuildOptions()
+{
+    auto* box = new QGroupBox(UiText("Run Options"), this);
+    auto* column = new QVBoxLayout(box);
+    auto make = [&](QCheckBox*& check, const char* name, const char* caption, bool Options::*field) {
+        check = new QCheckBox(UiText(caption), box);
+        check->setObjectName(QString::fromUtf8(name));
+        column->addWidget(check);
+        connect(check, &QCheckBox::toggled, this, [this, field](bool on) {
+            if (FShowing) {
+                return;
+            }
+            FCtx.Opts.*field = on;
+            emit OptionChanged();
+        });
+    };
+    make(IncludeSubFolderOption, "IncludeSubFolderOption", "Include Sub-Folders", &Options::IncludeSubFolderOption);
+    make(CreateSubFolder, "CreateSubFolder", "Create Source Folder in Target", &Options::CreateSubFolderOption);
+    make(AddFilesOption, "AddFilesOption", "Add New Files", &Options::AddFilesOption);
+    make(UpdateFilesOption, "UpdateFilesOption", "Update Older Files", &Options::UpdateFilesOption);
+    make(AlwaysOverWrite, "AlwaysOverWrite", "Always Overwrite", &Options::AlwaysOverWrite);
+    make(IgnoreTargetSpace, "IgnoreTargetSpace", "Ignore Target Space", &Options::IgnoreTargetSpace);
+    make(CheckResetArchive, "CheckResetArchive", "Reset Archive Attribute", &Options::CheckResetArchive);
+    column->addStretch(1);
+    connect(IncludeSubFolderOption, &QCheckBox::toggled, this, [this] { EnableRunControls(SyncButton->isEnabled()); });
+    connect(AddFilesOption, &QCheckBox::toggled, this, [this] { AddUpdateOptionClick(); });
+    connect(UpdateFilesOption, &QCheckBox::toggled, this, [this] { AddUpdateOptionClick(); });
+    return box;
+}
+
+QWidget* SynchronizePage::BuildProgress()
+{
+    auto* box = new QGroupBox(UiText("Progress"), this);
+    auto* grid = new QGridLayout(box);
+    SyncOptAdd = Value("SyncOptAdd", box, "Added:");
+    SyncOptUpdate = Value("SyncOptUpdate", box, "Updated:");
+    TotFilesAdded = Value("TotFilesAdded", box);
+    TotFilesUpdated = Value("TotFilesUpdated", box);
+    TotalFilesCheckedValue = Value("TotalFilesCheckedValue", box);
+    TotalFileCount = Value("TotalFileCount", box);
+    TotDirCount = Value("TotDirCount", box);
+    TotFileSize = Value("TotFileSize", box);
+    PreFolderCount = Value("PreFolderCount", box);
+    CurrentFileName = Value("CurrentFileName", box, "none");
+    ActiveFileSize = Value("ActiveFileSize", box);
+    CurrentFileNo = Value("CurrentFileNo", box);
+    DirFileCount = Value("DirFileCount", box);
+    RemainingTargetSpace = Value("RemainingTargetSpace", box, "");
+    FolderGauge = Gauge("FolderGauge", box);
+    DirGauge = Gauge("DirGauge", box);
+    FileGauge = Gauge("FileGauge", box);
+
+    int r = 0;
+    auto line = [&](const QString& caption, QWidget* left, const QString& caption2, QWidget* right) {
+        grid->addWidget(new QLabel(caption, box), r, 0);
+        grid->addWidget(left, r, 1);
+        grid->addWidget(new QLabel(caption2, box), r, 2);
+        grid->addWidget(right, r, 3);
+        ++r;
+    };
+    grid->addWidget(SyncOptAdd, r, 0);
+    grid->addWidget(TotFilesAdded, r, 1);
+    grid->addWidget(SyncOptUpdate, r, 2);
+    grid->addWidget(TotFilesUpdated, r, 3);
+    ++r;
+    line(UiText("Checked:"), TotalFilesCheckedValue, UiText("Seen:"), TotalFileCount);
+    line(UiText("Folders:"), TotDirCount, UiText("Bytes listed:"), TotFileSize);
+    line(UiText("Folders to do:"), PreFolderCount, UiText("Target free:"), RemainingTargetSpace);
+    line(UiText("File:"), CurrentFileName, UiText("Size:"), ActiveFileSize);
+    line(UiText("Row:"), CurrentFileNo, UiText("of:"), DirFileCount);
+    grid->addWidget(new QLabel(UiText("Folders"), box), r, 0);
+    grid->addWidget(FolderGauge, r++, 1, 1, 3);
+    grid->addWidget(new QLabel(UiText("Folder"), box), r, 0);
+    grid->addWidget(DirGauge, r++, 1, 1, 3);
+    grid->addWidget(new QLabel(UiText("File"), box), r, 0);
+    grid->addWidget(FileGauge, r++, 1, 1, 3);
+    grid->setRowStretch(r, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    return box;
+}
+
+void SynchronizePage::ShowOptions()
+{
+    FShowing = true;
+    const Options& opts = FCtx.Opts;
+    IncludeSubFolderOption->setChecked(opts.IncludeSubFolderOption);
+    CreateSubFolder->setChecked(opts.CreateSubFolderOption);
+    AddFilesOption->setChecked(opts.AddFilesOption);
+    UpdateFilesOption->setChecked(opts.UpdateFilesOption);
+    AlwaysOverWrite->setChecked(opts.AlwaysOverWrite);
+    IgnoreTargetSpace->setChecked(opts.IgnoreTargetSpace);
+    CheckResetArchive->setChecked(opts.CheckResetArchive);
+    FShowing = false;
+    AddUpdateOptionClick();
+}
+
+void SynchronizePage::AddUpdateOptionClick()
+{
+    // With neither adds nor updates a run could do nothing: its buttons are off.
+    bool any = AddFilesOption->isChecked() || UpdateFilesOption->isChecked();
+    SyncButton->setEnabled(any);
+    PreReportButton->setEnabled(any);
+    TotFilesAdded->setEnabled(AddFilesOption->isChecked());
+    TotFilesUpdated->setEnabled(UpdateFilesOption->isChecked());
+}
+
+void SynchronizePage::SetReportCaptions(bool preReport)
+{
+    SyncOptAdd->setText(preReport ? UiText("Add:") : UiText("Added:"));
+    SyncOptUpdate->setText(preReport ? UiText("Update:") : UiText("Updated:"));
+}
+
+void SynchronizePage::EnableRunControls(bool enable)
+{
+    for (QWidget* control : {static_cast<QWidget*>(IncludeSubFolderOption),
+                             static_cast<QWidget*>(AddFilesOption),
+                             static_cast<QWidget*>(UpdateFilesOption)}) {
+        control->setEnabled(enable);
+    }
+    CreateSubFolder->setEnabled(enable && IncludeSubFolderOption->isEnabled());
+    if (enable) {
+        AddUpdateOptionClick();
+    } else {
+        SyncButton->setEnabled(false);
+        PreReportButton->setEnabled(false);
+    }
+}
+
+void SynchronizePage::ShowProgress(const EngineState& engine)
+{
+    const RunTotals& t = engine.Totals;
+    TotFilesAdded->setText(Number(t.TotFilesAdded));
+    TotFilesUpdated->setText(Number(t.TotFilesUpdated));
+    TotalFilesCheckedValue->setText(Number(engine.TotalFilesCheckedValue));
+    TotalFileCount->setText(Number(engine.TotalFileCount));
+    TotDirCount->setText(Number(t.TotDirCount));
+    TotFileSize->setText(Number(t.TotFileSize));
+    PreFolderCount->setText(Number(t.PreFolderCount));
+    CurrentFileName->setText(UiText(t.CurrentFileName));
+    ActiveFileSize->setText(t.ActiveFileSize == 0 ? QStringLiteral("0") : UiText(FormatSize(t.ActiveFileSize)));
+    CurrentFileNo->setText(Number(t.CurrentFileNo));
+    DirFileCount->setText(Number(t.DirFileCount));
+    RemainingTargetSpace->setText(UiText(engine.RemainingTargetSpace));
+    FolderGauge->setMaximum(t.FolderGaugeMax > 0 ? t.FolderGaugeMax : 1);
+    FolderGauge->setValue(t.FolderGauge);
+    DirGauge->setValue(engine.DirGauge);
+    FileGauge->setValue(engine.FileGauge);
+}
+
+} // namespace Tandemix

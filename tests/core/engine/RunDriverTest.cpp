@@ -1,0 +1,544 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/RunDriver.h"
+
+#include "RunFixture.h"
+#include "engine/CopyMessages.h"
+#include "engine/DateFilter.h"
+#include "engine/FileListing.h"
+#include "engine/RunMessages.h"
+#include "platform/AtomicFile.h"
+#include "platform/FaultHook.h"
+#include "platform/FileTimes.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+
+#include <cerrno>
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace Tandemix {
+namespace {
+
+using Test::RunFixture;
+
+constexpr std::int64_t MiB = 1024 * 1024;
+
+std::vector<std::string> TempNamesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (dirent* entry = ::readdir(dir)) {
+            if (IsTempName(entry->d_name)) {
+                names.emplace_back(entry->d_name);
+            }
+        }
+        ::closedir(dir);
+    }
+    return names;
+}
+
+using RunDriverTest = RunFixture;
+
+// ---- Walking the tree --------------------------------------------------------------------------
+
+TEST_F(RunDriverTest, EveryFolderOfTheTreeIsSynchronisedToAnyDepth)
+{
+    Tree.AddFile("src/top.txt", 100, New);
+    Tree.AddFile("src/a/b/c/d/e/f/deep.txt", 300, New);
+    Tree.AddFile("src/a/mid.txt", 200, New);
+    Tree.AddFile("src/.hidden/h.txt", 50, New);
+    Tree.AddSymlink("src/link", "a");
+
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+
+    EXPECT_EQ(ReadDst("top.txt"), Tree.Pattern(100));
+    EXPECT_EQ(ReadDst("a/b/c/d/e/f/deep.txt"), Tree.Pattern(300));
+    EXPECT_EQ(ReadDst("a/mid.txt"), Tree.Pattern(200));
+    EXPECT_EQ(ReadDst(".hidden/h.txt"), Tree.Pattern(50)) << "hidden folders are walked";
+    EXPECT_TRUE(IsLink(D("link"))) << "a link to a folder is copied as a link, never walked into";
+    EXPECT_EQ(Engine.Totals.TotDirCount, 8);
+    EXPECT_EQ(Engine.Totals.TotFilesAdded, 5);
+    EXPECT_TRUE(Host.Unexpected.empty());
+}
+
+TEST_F(RunDriverTest, WithoutSubFoldersOnlyTheTopPairIsSynchronised)
+{
+    Tree.AddFile("src/top.txt", 10, New);
+    Tree.AddFile("src/a/below.txt", 10, New);
+    Opts.IncludeSubFolderOption = false;
+
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+
+    EXPECT_TRUE(Exists(D("top.txt")));
+    EXPECT_FALSE(Exists(D("a")));
+    EXPECT_EQ(Engine.Totals.TotDirCount, 1);
+}
+
+TEST_F(RunDriverTest, FoldersCreatedAndLeftEmptyAreRemovedButNoOthers)
+{
+    Tree.AddFolder("src/e1/e2/e3");
+    Tree.AddFile("src/p/q/kept.txt", 10, New);
+    Tree.AddFolder("src/p/empty");
+    Tree.AddFolder("dst/was_there");
+    Tree.AddFolder("src/was_there");
+
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+
+    EXPECT_FALSE(Exists(D("e1"))) << "a chain of empty new folders goes completely";
+    EXPECT_FALSE(Exists(D("p/empty")));
+    EXPECT_TRUE(Exists(D("p/q/kept.txt")));
+    EXPECT_TRUE(IsFolder(D("p"))) << "a new folder with content stays";
+    EXPECT_TRUE(IsFolder(D("was_there"))) << "only folders the run made are removed";
+    EXPECT_TRUE(Engine.DirDelList.empty());
+}
+
+TEST_F(RunDriverTest, ASourceSubFolderGoneBeforeTheWalkReachesItIsSkipped)
+{
+    Tree.AddFile("src/keep/k.txt", 10, New);
+    Tree.AddFile("src/gone/g.txt", 10, New);
+    std::function<void()> removeOnceWalking;
+    removeOnceWalking = [&] {
+        if (State.SyncActive && Engine.Totals.TotDirCount == 0) {
+            TempTree::RemoveAll(S("gone"));
+        } else {
+            Host.OnNextPump(removeOnceWalking);
+        }
+    };
+    Host.OnNextPump(removeOnceWalking);
+
+    EXPECT_EQ(Run(), RunOutcome::Completed) << "nothing left to synchronise is no failure";
+
+    EXPECT_FALSE(Exists(S("gone")));
+    EXPECT_FALSE(Exists(D("gone")));
+    EXPECT_EQ(ReadDst("keep/k.txt"), Tree.Pattern(10));
+    EXPECT_TRUE(Messages().empty());
+}
+
+TEST_F(RunDriverTest, AMissingSourceFolderFailsTheRun)
+{
+    Engine.Source.Folder = Tree.Path("no-such-folder");
+
+    EXPECT_EQ(Run(), RunOutcome::Failed);
+
+    EXPECT_TRUE(Report.LogTexts(LogKind::AddedFile).empty());
+    EXPECT_EQ(Report.Logs.back().Kind, LogKind::CloseSyncLog);
+}
+
+TEST_F(RunDriverTest, StaleTemporaryFilesGoFromEveryVisitedTargetFolder)
+{
+    Tree.AddFile("src/sub/a.txt", 10, New);
+    Tree.AddFolder("dst/sub");
+    std::string top = TempPathFor(D("x.txt"));
+    std::string below = TempPathFor(D("sub/y.txt"));
+    Tree.AddFile(top.substr(Tree.Root().size() + 1), 5);
+    Tree.AddFile(below.substr(Tree.Root().size() + 1), 5);
+    Tree.AddFile("dst/.y.txt.notmine", 5);
+
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+
+    EXPECT_TRUE(TempNamesIn(Dst).empty());
+    EXPECT_TRUE(TempNamesIn(D("sub")).empty());
+    EXPECT_TRUE(Exists(D(".y.txt.notmine"))) << "only names the copy itself makes are removed";
+}
+
+// ---- What a run writes and counts -----------------------------------------------------------
+
+TEST_F(RunDriverTest, TotalsLogAndReportsMatchTheTree)
+{
+    Tree.AddFile("src/n1.txt", 11, New);
+    Tree.AddFile("src/n2.txt", 12, New);
+    Tree.AddFile("src/u1.txt", 13, New);
+    Tree.AddFile("dst/u1.txt", 3, Old);
+    Tree.AddFile("src/same.txt", 14, Old);
+    Tree.AddFile("dst/same.txt", 14, Old);
+    Tree.AddFile("src/sub/n3.txt", 15, New);
+    Tree.AddFile("src/sub/u2.txt", 16, New);
+    Tree.AddFile("dst/sub/u2.txt", 1, Old);
+    Opts.ExcludeString = "BAK";
+    Opts.MaxFileSize = "5000";
+
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+
+    const RunTotals& totals = Engine.Totals;
+    EXPECT_EQ(totals.TotFilesAdded, 3);
+    EXPECT_EQ(totals.TotFilesUpdated, 2);
+    EXPECT_EQ(Engine.TotalFilesCheckedValue, 6);
+    EXPECT_EQ(totals.TotDirCount, 2);
+    EXPECT_EQ(totals.TotFileCount, 6);
+    EXPECT_EQ(totals.TotFileSize, 11 + 12 + 13 + 14 + 15 + 16);
+    EXPECT_EQ(ReadDst("sub/u2.txt"), Tree.Pattern(16));
+
+    ASSERT_FALSE(Report.Logs.empty());
+    EXPECT_EQ(Report.Logs.front().Kind, LogKind::OpenSyncLog);
+    EXPECT_EQ(Report.Logs.back().Kind, LogKind::CloseSyncLog);
+    std::vector<std::string> added = Report.LogTexts(LogKind::AddedFile);
+    std::sort(added.begin(), added.end());
+    EXPECT_EQ(
+        added,
+        (std::vector<std::string>{"  Added: n1.txt    ", "  Added: n2.txt    ", "  Added: n3.txt    "}));
+    std::vector<std::string> updated = Report.LogTexts(LogKind::UpdatedFile);
+    std::sort(updated.begin(), updated.end());
+    EXPECT_EQ(updated, (std::vector<std::string>{"Updated: u1.txt    ", "Updated: u2.txt    "}));
+
+    std::vector<std::string> summary = Report.LogTexts(LogKind::Summary);
+    EXPECT_EQ(Opts.DateTo, 0u) << "an open-ended date range stays open for the next run";
+    Options range = Opts;
+    std::string dates = "     " + SetSyncDateLabel(range, std::time(nullptr)).UseFileDatesLabel;
+    std::vector<std::string> expected{std::string(55, '-'),
+                                      dates,
+                                      "   File Filters: *.*",
+                                      "File Exclusions: BAK",
+                                      "Exclude Files >  5000",
+                                      "     2 Files updated.",
+                                      "     3 Files added.",
+                                      "     6 Files checked."};
+    ASSERT_GE(summary.size(), expected.size());
+    EXPECT_EQ(
+        std::vector<std::string>(summary.end() - static_cast<std::ptrdiff_t>(expected.size()), summary.end()),
+        expected);
+
+    auto addedEntries = Report.EntriesIn(ReportCategory::Added);
+    ASSERT_EQ(addedEntries.size(), 3u);
+    for (const auto& e : addedEntries) {
+        EXPECT_EQ(e.Kind, "Add");
+        EXPECT_EQ(e.Path, e.Name == "n3.txt" ? D("sub/") : Dst + "/");
+    }
+    auto updatedEntries = Report.EntriesIn(ReportCategory::Updated);
+    ASSERT_EQ(updatedEntries.size(), 2u);
+    for (const auto& e : updatedEntries) {
+        EXPECT_EQ(e.Kind, "Update");
+        EXPECT_EQ(e.SizeText, e.Name == "u1.txt" ? "13" : "16");
+        EXPECT_EQ(e.Detail, FileDateTimeText(*PackFileTime(New)));
+    }
+    EXPECT_EQ(Report.StoppedFlags, std::vector<bool>{false});
+    EXPECT_EQ(Host.LastStatus(), RunMsg::Done);
+}
+
+TEST_F(RunDriverTest, EmptyFilesAreCopiedLikeAnyOther)
+{
+    Tree.AddFile("src/e1", 0, New);
+    Tree.AddFile("src/e2", 0, New);
+    Tree.AddFile("dst/e2", 0, Old);
+
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+
+    EXPECT_TRUE(Exists(D("e1")));
+    EXPECT_EQ(MTime(D("e2")).tv_sec, New);
+    EXPECT_EQ(Engine.Totals.TotFilesAdded, 1);
+    EXPECT_EQ(Engine.Totals.TotFilesUpdated, 1);
+}
+
+struct OptionOffCase
+{
+    const char* Name;
+    bool Add;
+    bool Update;
+};
+
+class RunOptionTest : public RunFixture, public ::testing::WithParamInterface<OptionOffCase>
+{};
+
+TEST_P(RunOptionTest, AKindOfChangeSwitchedOffIsDecidedButNeitherCopiedNorCounted)
+{
+    const OptionOffCase& c = GetParam();
+    Opts.AddFilesOption = c.Add;
+    Opts.UpdateFilesOption = c.Update;
+    Tree.AddFile("src/new.txt", 10, New);
+    Tree.AddFile("src/upd.txt", 20, New);
+    Tree.AddFile("dst/upd.txt", "old", Old);
+
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+
+    EXPECT_EQ(Exists(D("new.txt")), c.Add);
+    EXPECT_EQ(ReadDst("upd.txt") == "old", !c.Update);
+    EXPECT_EQ(Engine.Totals.TotFilesAdded, c.Add ? 1 : 0);
+    EXPECT_EQ(Engine.Totals.TotFilesUpdated, c.Update ? 1 : 0);
+    EXPECT_EQ(Report.LogTexts(LogKind::AddedFile).size(), c.Add ? 1u : 0u);
+    EXPECT_EQ(Report.LogTexts(LogKind::UpdatedFile).size(), c.Update ? 1u : 0u);
+    EXPECT_EQ(Report.EntriesIn(ReportCategory::Added).size(), c.Add ? 1u : 0u);
+    EXPECT_EQ(Engine.TotalFilesCheckedValue, 2) << "both files are still decided";
+}
+
+INSTANTIATE_TEST_SUITE_P(Options,
+                         RunOptionTest,
+                         ::testing::Values(OptionOffCase{"AddsOff", false, true},
+                                           OptionOffCase{"UpdatesOff", true, false}),
+                         [](const auto& test) { return std::string(test.param.Name); });
+
+// ---- Pre-sync report and pre-delete runs --------------------------------------------------------
+
+TEST_F(RunDriverTest, APreSyncReportLogsWhatItWouldDoAndChangesNothing)
+{
+    Tree.AddFile("src/new.txt", 10, New);
+    Tree.AddFile("src/upd.txt", 20, New);
+    Tree.AddFile("dst/upd.txt", "old", Old);
+    Tree.AddFile("src/sub/deep.txt", 30, New);
+    std::string stale = TempPathFor(D("x.txt"));
+    Tree.AddFile(stale.substr(Tree.Root().size() + 1), 5);
+    Opts.UseLogFile = false;
+
+    EXPECT_EQ(PreReportButtonClick(Ctx), RunOutcome::Completed);
+
+    EXPECT_FALSE(Exists(D("new.txt")));
+    EXPECT_EQ(ReadDst("upd.txt"), "old");
+    EXPECT_FALSE(Exists(D("sub")));
+    EXPECT_TRUE(Exists(stale)) << "a report run cleans nothing up either";
+    EXPECT_EQ(Report.LogTexts(LogKind::FolderCreated),
+              std::vector<std::string>{std::string(CopyMsg::NeedToCreateFolder) + D("sub")});
+
+    ASSERT_FALSE(Report.Logs.empty());
+    EXPECT_EQ(Report.Logs.front().Kind, LogKind::OpenPreSyncLog);
+    EXPECT_EQ(Report.Logs.back().Kind, LogKind::ClosePreSyncLog);
+    EXPECT_EQ(Report.LogOnAtOpen, std::vector<bool>{true}) << "the report is a log";
+    EXPECT_FALSE(Opts.UseLogFile) << "the setting is put back";
+    std::vector<std::string> added = Report.LogTexts(LogKind::AddedFile);
+    std::sort(added.begin(), added.end());
+    EXPECT_EQ(added, (std::vector<std::string>{"    Add: deep.txt  ", "    Add: new.txt   "}));
+    EXPECT_EQ(Report.LogTexts(LogKind::UpdatedFile), std::vector<std::string>{" Update: upd.txt   "});
+    EXPECT_EQ(Report.EntriesIn(ReportCategory::Added).size(), 2u);
+    EXPECT_EQ(Engine.Totals.TotFilesAdded, 2);
+    EXPECT_EQ(Engine.Totals.TotFilesUpdated, 1);
+    EXPECT_FALSE(Engine.PreReportRun);
+    ASSERT_EQ(Hooks.UnmatchedCalls.size(), 1u);
+    EXPECT_EQ(Hooks.UnmatchedCalls[0].Sender, RunSender::PreReportButton);
+
+    // The real run afterwards does it all.
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+    EXPECT_EQ(ReadDst("sub/deep.txt"), Tree.Pattern(30));
+    EXPECT_FALSE(Exists(stale));
+}
+
+TEST_F(RunDriverTest, PreDeleteRunsAPassThatCopiesNothingThenTheCopyPass)
+{
+    Tree.AddFile("src/new.txt", 10, New);
+    Tree.AddFile("dst/unmatched.txt", 10, Old);
+    Opts.DeleteUnmatched = true;
+    Opts.ListUnMatchedFiles = true;
+    Opts.DeleteUnMatchPriorToSync = true;
+    std::vector<bool> copiedAtHandOver;
+    Hooks.OnDeleteUnmatched = [&] {
+        copiedAtHandOver.push_back(Exists(D("new.txt")));
+    };
+
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+
+    ASSERT_EQ(Hooks.UnmatchedCalls.size(), 2u);
+    EXPECT_TRUE(Hooks.UnmatchedCalls[0].PreDeleteOption);
+    EXPECT_FALSE(Hooks.UnmatchedCalls[1].PreDeleteOption);
+    EXPECT_EQ(copiedAtHandOver, (std::vector<bool>{false, true}));
+    using Item = std::pair<std::string, std::string>;
+    EXPECT_EQ(Hooks.UnmatchedCalls[0].Unmatched, (std::set<Item>{{"unmatched.txt", Dst + "/"}}));
+    EXPECT_TRUE(Opts.DeleteUnMatchPriorToSync) << "the option is on again afterwards";
+    EXPECT_EQ(Report.LogTexts(LogKind::OpenSyncLog).size(), 2u);
+    EXPECT_EQ(Report.LogTexts(LogKind::CloseSyncLog).size(), 2u);
+    EXPECT_EQ(Report.LogTexts(LogKind::AddedFile), std::vector<std::string>{"  Added: new.txt   "})
+        << "the first pass neither logs nor counts";
+}
+
+// ---- Unmatched items ------------------------------------------------------------------------------
+
+TEST_F(RunDriverTest, OnlyTargetItemsWithoutASourceAreLeftUnmatched)
+{
+    Tree.AddFile("src/a.txt", 10, New);
+    Tree.AddFile("dst/a.txt", 10, New);
+    Tree.AddFile("dst/extra.txt", 10, Old);
+    Tree.AddFile("src/sub/b.txt", 10, New);
+    Tree.AddFile("dst/sub/b.txt", 10, New);
+    Tree.AddFile("dst/sub/extra2.txt", 10, New);
+    Tree.AddFolder("dst/orphan/inside");
+    Opts.ListUnMatchedFiles = true;
+
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+
+    // The next run lists them afresh.
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+
+    ASSERT_EQ(Hooks.UnmatchedCalls.size(), 2u);
+    using Item = std::pair<std::string, std::string>;
+    std::set<Item> expected{{"extra.txt", Dst + "/"}, {"extra2.txt", D("sub/")}, {"orphan", Dst + "/"}};
+    EXPECT_EQ(Hooks.UnmatchedCalls[0].Unmatched, expected);
+    EXPECT_EQ(Hooks.UnmatchedCalls[1].Unmatched, expected);
+}
+
+TEST_F(RunDriverTest, ASourceFolderThatCannotBeReadLeavesItsTargetAlone)
+{
+    Tree.AddFile("src/locked/a.txt", 10, New);
+    Tree.AddFile("dst/locked/a.txt", 10, New);
+    Tree.AddFile("dst/locked/more/b.txt", 10, New);
+    Tree.AddFile("src/open/c.txt", 10, New);
+    Opts.ListUnMatchedFiles = true;
+    ScopedFault fault(FaultSpec{FaultOp::Open, EACCES, "locked"});
+
+    EXPECT_EQ(Run(), RunOutcome::Failed);
+
+    EXPECT_EQ(ReadDst("open/c.txt"), Tree.Pattern(10));
+    // The deletion of unmatched items must not take a folder whose source was not seen.
+    ASSERT_EQ(Hooks.UnmatchedCalls.size(), 1u);
+    EXPECT_TRUE(Hooks.UnmatchedCalls[0].Unmatched.empty());
+    EXPECT_EQ(Host.LastStatus(), RunMsg::DoneWithMessages);
+}
+
+// ---- Stops, clicks and failures -------------------------------------------------------------------
+
+TEST_F(RunDriverTest, AStopInTheMiddleOfACopyClosesTheRunAndKeepsTheOldTarget)
+{
+    Tree.AddFile("src/big.bin", 48 * MiB, New);
+    Tree.AddFile("dst/big.bin", "the old content", Old);
+    Tree.AddFile("dst/extra.txt", 3, Old);
+    Opts.ListUnMatchedFiles = true;
+    std::function<void()> stopMidCopy;
+    stopMidCopy = [&] {
+        if (Engine.Totals.CurrentFileName == "big.bin" && Engine.FileGauge > 0 && Engine.FileGauge < 100) {
+            State.StopButtonClick();
+        } else {
+            Host.OnNextPump(stopMidCopy);
+        }
+    };
+    Host.OnNextPump(stopMidCopy);
+    Host.QueueAnswer(DialogResult::Yes);
+
+    EXPECT_EQ(Run(), RunOutcome::Stopped);
+
+    EXPECT_EQ(ReadDst("big.bin"), "the old content");
+    EXPECT_TRUE(TempNamesIn(Dst).empty());
+    ASSERT_EQ(Host.Questions.size(), 1u);
+    EXPECT_TRUE(Host.Unexpected.empty());
+    std::vector<std::string> summary = Report.LogTexts(LogKind::Summary);
+    ASSERT_GE(summary.size(), 2u);
+    EXPECT_EQ(summary.back(), "     1 Files checked.");
+    EXPECT_EQ(Report.Logs.back().Kind, LogKind::CloseSyncLog);
+    EXPECT_EQ(Report.StoppedFlags, std::vector<bool>{true});
+    EXPECT_TRUE(Hooks.UnmatchedCalls.empty()) << "a stopped run deletes nothing";
+    EXPECT_EQ(Report.UnMatchedClears, 1);
+    EXPECT_EQ(State.OperationState, 0);
+    EXPECT_EQ(State.BusyCount, 0);
+    ASSERT_FALSE(Host.ControlsEnabled.empty());
+    EXPECT_FALSE(Host.ControlsEnabled.front());
+    EXPECT_TRUE(Host.ControlsEnabled.back()) << "the window is usable again";
+    EXPECT_FALSE(Engine.RunGuard);
+    EXPECT_EQ(Host.LastStatus(), RunMsg::Done);
+}
+
+TEST_F(RunDriverTest, AStopBeforeTheFirstFolderHandsNoUnmatchedItemsOver)
+{
+    Tree.AddFile("src/a.txt", 10, New);
+    Tree.AddFile("dst/extra.txt", 10, New);
+    Opts.ListUnMatchedFiles = true;
+    std::function<void()> stopOnceWalking;
+    stopOnceWalking = [&] {
+        if (State.SyncActive && Engine.Totals.TotDirCount == 0) {
+            State.StopButtonClick();
+        } else {
+            Host.OnNextPump(stopOnceWalking);
+        }
+    };
+    Host.OnNextPump(stopOnceWalking);
+    Host.QueueAnswer(DialogResult::Yes);
+
+    EXPECT_EQ(Run(), RunOutcome::Stopped);
+
+    EXPECT_EQ(Engine.Totals.TotDirCount, 0);
+    EXPECT_TRUE(Hooks.UnmatchedCalls.empty()) << "nothing was seen, so nothing is unmatched";
+    EXPECT_FALSE(Exists(D("a.txt")));
+    EXPECT_EQ(Report.StoppedFlags, std::vector<bool>{true});
+}
+
+TEST_F(RunDriverTest, ASecondClickWhileARunGoesOnIsIgnored)
+{
+    Tree.AddFile("src/a.txt", 10, New);
+    std::vector<RunOutcome> inner;
+    Host.OnNextPump([&] { inner.push_back(SyncButtonClick(Ctx, RunSender::SyncButton)); });
+
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+
+    EXPECT_EQ(inner, std::vector<RunOutcome>{RunOutcome::NotStarted});
+    EXPECT_EQ(Report.LogTexts(LogKind::OpenSyncLog).size(), 1u);
+    EXPECT_FALSE(Engine.RunGuard);
+}
+
+TEST_F(RunDriverTest, NoRunStartsWhileAnotherOperationIsBusy)
+{
+    Tree.AddFile("src/a.txt", 10, New);
+    State.BusyCount = 1;
+    EXPECT_EQ(Run(), RunOutcome::NotStarted);
+    State.BusyCount = 0;
+    Engine.RunGuard = true;
+    EXPECT_EQ(Run(), RunOutcome::NotStarted);
+    EXPECT_TRUE(Report.Logs.empty());
+    EXPECT_FALSE(Exists(D("a.txt")));
+}
+
+TEST_F(RunDriverTest, AFileThatCannotBeReadFailsTheRunButNotTheOthers)
+{
+    Tree.AddFile("src/bad.txt", 10, New);
+    Tree.AddFile("src/good.txt", 10, New);
+    ScopedFault fault(FaultSpec{FaultOp::Open, EACCES, "bad.txt"});
+
+    EXPECT_EQ(Run(), RunOutcome::Failed);
+
+    EXPECT_EQ(ReadDst("good.txt"), Tree.Pattern(10));
+    EXPECT_FALSE(Exists(D("bad.txt")));
+    EXPECT_EQ(Engine.Totals.TotFilesAdded, 1);
+    EXPECT_EQ(Host.LastStatus(), RunMsg::DoneWithMessages);
+}
+
+// ---- The create-sub-folder rule -------------------------------------------------------------------
+
+struct SubFolderRunCase
+{
+    const char* Name;
+    const char* SourceName;
+    const char* TargetName;
+    const char* LandsIn; // below the target folder, "" for the target itself
+};
+
+class CreateSubFolderRunTest : public RunFixture, public ::testing::WithParamInterface<SubFolderRunCase>
+{};
+
+TEST_P(CreateSubFolderRunTest, TheTargetGetsTheSourceNameUnlessItAlreadyEndsInIt)
+{
+    const SubFolderRunCase& c = GetParam();
+    std::string source = Tree.AddFolder(std::string("s/") + c.SourceName);
+    std::string target = Tree.AddFolder(std::string("t/") + c.TargetName);
+    Tree.AddFile(std::string("s/") + c.SourceName + "/f.txt", 10, New);
+    Engine.Source.Folder = source;
+    Engine.Target.Folder = target;
+    Opts.CreateSubFolderOption = true;
+
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+
+    std::string landed = std::string(c.LandsIn).empty() ? target : target + "/" + c.LandsIn;
+    EXPECT_TRUE(Exists(landed + "/f.txt")) << landed;
+    EXPECT_EQ(Engine.Target.Folder, target) << "the pane goes back to the folder it showed";
+}
+
+INSTANTIATE_TEST_SUITE_P(Names,
+                         CreateSubFolderRunTest,
+                         ::testing::Values(SubFolderRunCase{"Differs", "Photos", "backup", "Photos"},
+                                           SubFolderRunCase{"DiffersOnlyInCase", "Photos", "photos", ""}),
+                         [](const auto& test) { return std::string(test.param.Name); });
+
+TEST_F(RunDriverTest, ASubFolderTargetThatCannotBeMadeEndsTheRunBeforeTheWalk)
+{
+    std::string source = Tree.AddFolder("s/Photos");
+    Tree.AddFile("s/Photos/f.txt", 10, New);
+    Engine.Source.Folder = source;
+    Opts.CreateSubFolderOption = true;
+    Host.QueueAnswer(DialogResult::Ok);
+    ScopedFault fault(FaultSpec{FaultOp::MakeFolder, EACCES, "Photos"});
+
+    EXPECT_EQ(Run(), RunOutcome::Failed);
+
+    ASSERT_EQ(Host.Questions.size(), 1u);
+    EXPECT_EQ(Host.Questions[0].Text, std::string(RunMsg::CannotCreateChangeFolder) + D("Photos"));
+    EXPECT_FALSE(Exists(D("Photos")));
+    EXPECT_EQ(Engine.Totals.TotDirCount, 0);
+    EXPECT_EQ(Report.Logs.back().Kind, LogKind::CloseSyncLog);
+    EXPECT_EQ(Report.LogTexts(LogKind::Summary).back(), "     0 Files checked.");
+}
+
+} // namespace
+} // namespace Tandemix
