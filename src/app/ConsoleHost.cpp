@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ConsoleHost.h"
 
+#include "engine/EngineState.h"
+
 #include <unistd.h>
 
+#include <chrono>
 #include <csignal>
 
 namespace Tandemix {
@@ -85,6 +88,34 @@ DialogResult ConsoleHost::Ask(std::string_view text, DialogButtons buttons)
     std::fprintf(FOut, "tandemix: %s\n", shown.c_str());
     std::fflush(FOut);
     return answer;
+}
+
+void ConsoleHost::ShowRunProgress(const EngineState& engine) noexcept
+{
+    if (!FTerminal) {
+        return;
+    }
+    // A terminal line a few times a second is plenty; more only costs the run time.
+    long long now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now().time_since_epoch())
+                        .count();
+    if (now - FLastProgressMs < 200) {
+        return;
+    }
+    FLastProgressMs = now;
+    const RunTotals& t = engine.Totals;
+    char line[160];
+    std::snprintf(line,
+                  sizeof line,
+                  "%d added, %d updated, %d checked, %d folders to do  %.60s",
+                  t.TotFilesAdded,
+                  t.TotFilesUpdated,
+                  engine.TotalFilesCheckedValue,
+                  t.PreFolderCount,
+                  t.CurrentFileName.c_str());
+    std::fprintf(FOut, "\r\033[K%s", line);
+    std::fflush(FOut);
+    FLineOpen = true;
 }
 
 DialogResult UnattendedAnswer(DialogButtons buttons)

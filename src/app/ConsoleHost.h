@@ -28,6 +28,7 @@ public:
     void ShowElapsed(std::string_view) noexcept override {}
     void ProcessMessages() override;
     DialogResult Ask(std::string_view text, DialogButtons buttons) override;
+    void ShowRunProgress(const EngineState& engine) noexcept override;
 
     // True once SIGINT or SIGTERM arrived; the caller turns it into a stop request.
     static bool InterruptRequested();
@@ -44,6 +45,7 @@ private:
     bool FTerminal = false;
     bool FLineOpen = false;
     bool FInterruptHandled = false;
+    long long FLastProgressMs = 0;
 };
 
 // The answer a prompt gets when nobody may be asked.

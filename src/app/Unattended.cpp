@@ -1,40 +1,92 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Unattended.h"
 
+#include "app/ConsoleActions.h"
 #include "app/ConsoleHost.h"
 #include "app/StartUp.h"
+#include "automation/CommandLine.h"
+#include "engine/EngineState.h"
+#include "engine/RunContext.h"
 #include "engine/RunState.h"
 #include "platform/ProgramFolder.h"
+#include "reporting/ProgramReporter.h"
+#include "settings/Configuration.h"
 #include "settings/Options.h"
 
+#include <unistd.h>
+
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace Tandemix {
 
-int RunUnattended(int argc, char** /*argv*/)
+namespace {
+
+void PrintSummary(const EngineState& engine, ExitStatus status)
+{
+    const RunTotals& t = engine.Totals;
+    const char* how = status == ExitStatus::Stopped
+                          ? "Stopped"
+                          : (status == ExitStatus::Failed ? "Done with problems" : "Done");
+    std::fprintf(stderr,
+                 "tandemix: %s: %d added, %d updated, %d checked in %d folders.\n",
+                 how,
+                 t.TotFilesAdded,
+                 t.TotFilesUpdated,
+                 engine.TotalFilesCheckedValue,
+                 t.TotDirCount);
+}
+
+} // namespace
+
+int RunUnattended(int argc, char** argv)
 {
     ConsoleHost host;
+    host.InstallSignalHandlers();
     Options options;
     RunState state(host, options);
-    host.InstallSignalHandlers();
     host.OnInterrupt = [](void* context) {
         static_cast<RunState*>(context)->StopButtonClick();
     };
     host.OnInterruptContext = &state;
 
     std::string programFolder = ProgramFolder();
-    std::string configPath = PrepareDefaultConfig(programFolder);
-    PrepareTempFolder(TempFolderFor(programFolder), state, options);
+    EngineState engine;
+    ProgramReporter reporter(options, state, engine, programFolder);
+    RunContext ctx{options, state, host, reporter, engine};
 
-    if (argc < 2) {
+    ConfigContext config{options, state};
+    config.ProgramFolder = programFolder;
+    config.DefaultConfigPath = PrepareDefaultConfig(programFolder);
+    state.SourceFileListTag = 1;
+    LoadConfiguration(config, config.DefaultConfigPath, true);
+    PrepareTempFolder(TempFolderFor(programFolder), state, options);
+    state.SourceFileListTag = 0;
+
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty()) {
         std::fprintf(stderr,
                      "tandemix: no display to open the window on.\n"
                      "Run a folder pair unattended with: tandemix SOURCE TARGET AUTORUN\n");
-        return static_cast<int>(ExitCode::Usage);
+        return static_cast<int>(ExitStatus::NothingToRun);
     }
-    std::fprintf(stderr, "tandemix: this command line cannot run without a display yet.\n");
-    (void)configPath;
-    return static_cast<int>(ExitCode::Usage);
+
+    ConsoleActions actions(ctx);
+    CommandLineResult result = HandleCommandLine(config, actions, args);
+    if (!result.Problem.empty()) {
+        std::fprintf(stderr, "tandemix: %s\n", result.Problem.c_str());
+    }
+    ExitStatus status = actions.Ended() ? actions.Status() : result.Status;
+    if (result.StaysResident) {
+        std::fprintf(stderr,
+                     "tandemix: repeating runs (-S, -R) need the window; without a display, "
+                     "start the program from cron or a systemd timer instead.\n");
+    }
+    if (result.Ran && isatty(fileno(stderr)) != 0) {
+        PrintSummary(engine, status);
+    }
+    return static_cast<int>(status);
 }
 
 } // namespace Tandemix

@@ -3,16 +3,8 @@
 
 namespace Tandemix {
 
-// Exit statuses of a run without a display; scripts rely on them.
-enum class ExitCode : int
-{
-    Completed = 0,
-    Failed = 1,
-    Usage = 2,
-    Stopped = 3,
-};
-
-// Runs the command line with the console host: no window, no Qt.
+// Runs the command line with the console host: no window, no Qt. Returns the exit status
+// scripts rely on (0 completed, 1 failed, 2 nothing to run, 3 stopped; see ExitStatus).
 int RunUnattended(int argc, char** argv);
 
 } // namespace Tandemix

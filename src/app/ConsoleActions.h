@@ -1,0 +1,46 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "automation/CommandLine.h"
+#include "engine/RunContext.h"
+
+#include <string>
+
+namespace Tandemix {
+
+// What the command line asks of a program without a display: folders go straight to the engine,
+// the countdown counts on stderr, and nothing ever waits for a window. Staying resident needs
+// the window's timers, so a console run reports that it cannot and ends.
+class ConsoleActions : public CommandLineActions
+{
+public:
+    explicit ConsoleActions(RunContext& ctx);
+
+    bool HasWindow() const override { return false; }
+    bool OpenBatchFile(const std::string& path) override;
+    void PointFolders(const std::string& source, const std::string& target) override;
+    void ShowMainWindow() override {}
+    void SelectSynchronizePage() override {}
+    DelayResult RunCountdown(int seconds, bool offScreen, bool trayMode) override;
+    void BringWindowBack() override {}
+    void ParkInTray() override {}
+    SyncOutcome RunSync() override;
+    void MonitorSwitched() override {}
+    void SetQueueCheckInterval(int) override {}
+    void ListEmptySides() override {}
+    void EndProgram(ExitStatus status) override;
+    void OptionsLoaded() override {}
+    void ArmPolling(int) override {}
+    void ArmSchedule(int) override {}
+    void SetSettleCount(int) override {}
+
+    bool Ended() const { return FEnded; }
+    ExitStatus Status() const { return FStatus; }
+
+private:
+    RunContext& FCtx;
+    bool FEnded = false;
+    ExitStatus FStatus = ExitStatus::Completed;
+};
+
+} // namespace Tandemix

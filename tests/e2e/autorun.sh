@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# The built program run unattended, as cron or ssh would run it: no display, a folder pair and
+# AUTORUN. Checks exit statuses, the copies and the log.
+set -euo pipefail
+exe="$1"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export TANDEMIX_HOME="$work/home"
+mkdir -p "$TANDEMIX_HOME"
+unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
+passed=0
+failed=0
+check() { # check NAME CONDITION...
+    local name="$1"
+    shift
+    if "$@"; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        echo "FAILED: $name"
+    fi
+}
+run() { # run ARGS... ; sets status
+    set +e
+    timeout 120 "$exe" "$@" </dev/null >"$work/out" 2>&1
+    status=$?
+    set -e
+}
+
+# A source tree with sub-folders, an older copy already in the target, and a newer one.
+src="$work/data" # the target's last name differs: the run creates data/ inside it
+dst="$work/backup"
+mkdir -p "$src/sub/deeper" "$src/.hidden" "$dst/data"
+printf 'new text\n' >"$src/a.txt"
+printf 'sub file\n' >"$src/sub/b.txt"
+printf 'deep\n' >"$src/sub/deeper/c.txt"
+printf 'dot\n' >"$src/.hidden/d.txt"
+: >"$src/empty.txt"
+printf 'old\n' >"$dst/data/a.txt"
+touch -d '2001-01-01 00:00:00' "$dst/data/a.txt"
+printf 'target only\n' >"$dst/data/keep.txt"
+touch -d '2002-03-04 05:06:08' "$src/sub/b.txt"
+
+run "$src" "$dst" AUTORUN
+check "first run exits 0" test "$status" -eq 0
+check "update replaced the older copy" cmp -s "$src/a.txt" "$dst/data/a.txt"
+check "sub-folders copied to any depth" cmp -s "$src/sub/deeper/c.txt" "$dst/data/sub/deeper/c.txt"
+check "hidden folder copied" cmp -s "$src/.hidden/d.txt" "$dst/data/.hidden/d.txt"
+check "empty file copied" test -f "$dst/data/empty.txt"
+check "target-only file kept" test -f "$dst/data/keep.txt"
+check "modification time carried" test "$(stat -c %Y "$src/sub/b.txt")" = "$(stat -c %Y "$dst/data/sub/b.txt")"
+log="$TANDEMIX_HOME/Tandemix.Log"
+check "log written" test -f "$log"
+check "log has CR LF line ends" grep -q $'Synchronization Completed: .*\r$' "$log"
+check "log counts four added" grep -q $'     4 Files added.\r' "$log"
+check "log counts one updated" grep -q $'     1 Files updated.\r' "$log"
+check "no temporary file left" test -z "$(find "$dst" -name '*.txpart')"
+
+# A second run finds nothing to do.
+run "$src" "$dst" AUTORUN
+check "no-op run exits 0" test "$status" -eq 0
+check "no-op run adds nothing" grep -q $'     0 Files added.\r' <(tail -n 8 "$log")
+
+# Nothing usable on the command line: a clear message and status 2, never a wait.
+run "$work/missing" "$dst" AUTORUN
+check "missing source gives 2" test "$status" -eq 2
+run relative/path "$dst" AUTORUN
+check "relative source gives 2" test "$status" -eq 2
+check "a reason is printed" test -s "$work/out"
+
+# An unreadable source file makes the run fail (status 1); the other files still arrive.
+if command -v setpriv >/dev/null && [ "$(id -u)" -eq 0 ]; then
+    printf 'secret\n' >"$src/locked.txt"
+    chmod 000 "$src/locked.txt"
+    printf 'fresh\n' >"$src/fresh.txt"
+    set +e
+    setpriv --bounding-set=-dac_override,-dac_read_search --inh-caps=-all \
+        timeout 120 "$exe" "$src" "$dst" AUTORUN </dev/null >"$work/out" 2>&1
+    status=$?
+    set -e
+    check "unreadable file gives 1" test "$status" -eq 1
+    check "readable files still copied" test -f "$dst/data/fresh.txt"
+    rm -f "$src/locked.txt"
+else
+    echo "skipped: unreadable-file case needs root and setpriv to drop the permission override"
+fi
+
+# SIGTERM in the middle of a large copy: status 3, the old target intact, no partial file.
+big="$work/bigsrc"
+mkdir -p "$big" "$work/bigdst/bigsrc"
+head -c $((400 * 1024 * 1024)) /dev/zero >"$big/large.bin"
+printf 'previous version\n' >"$work/bigdst/bigsrc/large.bin"
+touch -d '2001-01-01' "$work/bigdst/bigsrc/large.bin"
+"$exe" "$big" "$work/bigdst" AUTORUN </dev/null >"$work/out" 2>&1 &
+pid=$!
+for _ in $(seq 1 200); do
+    if [ -n "$(find "$work/bigdst" -name '*.txpart' 2>/dev/null)" ]; then
+        break
+    fi
+    sleep 0.02
+done
+kill -TERM "$pid" 2>/dev/null || true
+set +e
+wait "$pid"
+status=$?
+set -e
+if grep -q 'Completed' <(tail -n 3 "$log"); then
+    echo "skipped: the copy finished before the signal arrived"
+else
+    check "stopped run exits 3" test "$status" -eq 3
+    check "old target intact after a stop" grep -q 'previous version' "$work/bigdst/bigsrc/large.bin"
+    check "no partial file after a stop" test -z "$(find "$work/bigdst" -name '*.txpart')"
+    check "log says stopped" grep -q 'Synchronization Stopped: ' "$log"
+fi
+
+echo "$passed passed, $failed failed"
+test "$failed" -eq 0
