@@ -2,8 +2,8 @@
 // The main window frame driven as a user drives it, with questions answered by a script.
 #include "app/StartUp.h"
 #include "app/ui/Mainfrm3.h"
-#include "engine/ui/FileOptionsPage.h"
 #include "engine/BusySection.h"
+#include "engine/ui/FileOptionsPage.h"
 #include "support/ScriptedHost.h"
 #include "support/TempHome.h"
 

@@ -4,6 +4,9 @@
 #include "app/StartUp.h"
 #include "app/ui/AboutBox.h"
 #include "app/ui/Custom1.h"
+#include "app/ui/HelpWindow.h"
+#include "app/ui/MainMenus.h"
+#include "app/ui/PageTabs.h"
 #include "app/ui/UiText.h"
 #include "engine/BusySection.h"
 #include "engine/FileFilters.h"
@@ -18,7 +21,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QCloseEvent>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenuBar>
@@ -32,17 +37,6 @@
 namespace Tandemix {
 
 namespace {
-
-const char* const UpperTabs[] = {"Folder Selection", "Synchronize", "Build Batch Lists"};
-const char* const LowerTabs[] = {"File Options",
-                                 "Compression",
-                                 "Reporting",
-                                 "Run Batch Lists",
-                                 "Pro Options"};
-// The lower notebook has one page more than tabs: the decision grid is reached from the
-// Synchronize page, not from a tab.
-const char* const LowerPages[] =
-    {"File Options", "Compression", "Reporting", "Run Batch Lists", "Pro Options", "Target Delta"};
 
 QWidget* EmptyPage(const char* name)
 {
@@ -61,10 +55,16 @@ TMainSyncForm::TMainSyncForm(const std::string& programFolder, QWidget* parent)
     , FContext{FOptions, FState, FHost, FReporter, FEngine}
 {
     setObjectName(QStringLiteral("MainSyncForm"));
+    ChooseSettingsFile = [this](bool save) {
+        return ChooseSettingsFileInDialog(this, UiText(FProgramFolder), save);
+    };
     // While the window is built no status message may show through.
     FState.SourceFileListTag = 1;
     BuildMenus();
     BuildLayout();
+    BuildPopUpMenus();
+    FHints = new HintDisplay(StatusPanel, this);
+    QApplication::instance()->installEventFilter(FHints);
     FormCreate();
 }
 
@@ -205,6 +205,9 @@ void TMainSyncForm::SaveConfiguration(const std::string& fileName)
 {
     FOptions.MainLeft = x();
     FOptions.MainTop = y();
+    FOptions.ShowTopMenu = TabSet1->currentIndex();
+    FOptions.ShowBottomMenu = TabSet2->currentIndex();
+    FOptions.ExpandOptionsDisplay = ExpandOptions1->isChecked();
     RememberTypedText(FOptions.IncludeHistory, FOptions.IncludeString);
     RememberTypedText(FOptions.ExcludeHistory, FOptions.ExcludeString);
     ConfigContext config = MakeConfigContext();
@@ -212,13 +215,29 @@ void TMainSyncForm::SaveConfiguration(const std::string& fileName)
     if (!result.Saved) {
         FHost.Ask(result.Error, DialogButtons::Ok);
     }
+    // The shown pair has moved to the top of the recent pairs.
+    ShowRecentFolders();
 }
 
 void TMainSyncForm::ShowOptionsInWindow()
 {
     DisplayMessages->setChecked(FOptions.DisplayMessages);
     SaveSettingsOnExit1->setChecked(FOptions.SaveSettingsOnExit);
+    // The view preferences go through their menu handlers, which toggle: set the opposite first.
+    ShowHints1->setChecked(!FOptions.ShowHint);
+    ShowHints1Click();
+    EnablePopUpMenus1->setChecked(!FOptions.MenuAutoPopup);
+    EnablePopUpMenus1Click();
+    SortFileLists1->setChecked(!FOptions.SortFileLists);
+    SortFileLists1Click();
+    // Both read before either is applied: selecting a page records it in the options.
+    int bottom = FOptions.ShowBottomMenu;
+    int top = FOptions.ShowTopMenu;
+    SetTabs2AndMenus(bottom);
+    SetTabs1AndMenus(top);
     ExpandOptions1->setChecked(FOptions.ExpandOptionsDisplay);
+    ShowOptionsButtonClick(this);
+    ShowRecentFolders();
     FileOptions->ShowOptions();
 }
 
@@ -233,6 +252,14 @@ void TMainSyncForm::About1Click()
 {
     TAboutBox about(this);
     about.exec();
+}
+
+void TMainSyncForm::HelpContents1Click()
+{
+    if (HelpForm == nullptr) {
+        HelpForm = new HelpWindow(this);
+    }
+    HelpForm->ShowTopic(HelpContext);
 }
 
 void TMainSyncForm::DirectoryListBox1Change(Side side, const std::string& folder)
@@ -291,28 +318,13 @@ void TMainSyncForm::TargetDelta1Click()
         ShowOptionsButtonClick(ShowOptionsButton);
     }
     Notebook2->setCurrentWidget(TargetDelta);
+    HelpContext = TargetDeltaHelpContext;
 }
 
 void TMainSyncForm::ApplyControlsEnabled(bool enable)
 {
     for (QAction* action : {LoadDefaultSettings1, SaveDefaultData1}) {
         action->setEnabled(enable);
-    }
-}
-
-void TMainSyncForm::ShowOptionsButtonClick(QObject* sender)
-{
-    if (sender == ShowOptionsButton || sender == ExpandOptions1) {
-        ExpandOptions1->setChecked(!ExpandOptions1->isChecked());
-    }
-    bool expanded = ExpandOptions1->isChecked();
-    Notebook2->setVisible(expanded);
-    TabSet2->setVisible(expanded);
-    SeparatorPanel->setVisible(true);
-    ShowOptionsButton->setChecked(expanded);
-    SpeedButton2->setChecked(!expanded);
-    if (TabSet1->currentIndex() < 0) {
-        TabSet1->setCurrentIndex(0);
     }
 }
 
@@ -326,86 +338,6 @@ bool TMainSyncForm::eventFilter(QObject* watched, QEvent* event)
         FHost.SetCursorShape(CursorShape::Busy);
     }
     return QMainWindow::eventFilter(watched, event);
-}
-
-void TMainSyncForm::BuildMenus()
-{
-    FileMenu = menuBar()->addMenu(UiText("&File"));
-    LoadDefaultSettings1 = FileMenu->addAction(UiText("&Load Default Settings"));
-    SaveDefaultData1 = FileMenu->addAction(UiText("&Save Default Settings"));
-    LoadSettings1 = FileMenu->addAction(UiText("Load Settings"));
-    SaveSettings1 = FileMenu->addAction(UiText("Save Settings"));
-    FileMenu->addSeparator();
-    Exit1 = FileMenu->addAction(UiText("E&xit"));
-    connect(Exit1, &QAction::triggered, this, [this] { Exit1Click(); });
-
-    ViewMenu = menuBar()->addMenu(UiText("&View"));
-    ExpandOptions1 = ViewMenu->addAction(UiText("&Expand Options"));
-    ExpandOptions1->setCheckable(true);
-    ExpandOptions1->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
-    TargetDelta1 = ViewMenu->addAction(UiText("&Target Delta"));
-    connect(TargetDelta1, &QAction::triggered, this, [this] { TargetDelta1Click(); });
-    connect(ExpandOptions1, &QAction::triggered, this, [this] {
-        // The action toggled itself already; the handler toggles for its sender.
-        ExpandOptions1->setChecked(!ExpandOptions1->isChecked());
-        ShowOptionsButtonClick(ExpandOptions1);
-    });
-
-    OptionsMenu = menuBar()->addMenu(UiText("&Options"));
-    DisplayMessages = OptionsMenu->addAction(UiText("&Display Errors During Operation"));
-    DisplayMessages->setCheckable(true);
-    connect(DisplayMessages, &QAction::toggled, this, [this](bool on) { FOptions.DisplayMessages = on; });
-    SaveSettingsOnExit1 = OptionsMenu->addAction(UiText("&Save Settings On Exit"));
-    SaveSettingsOnExit1->setCheckable(true);
-    connect(SaveSettingsOnExit1, &QAction::toggled, this, [this](bool on) {
-        FOptions.SaveSettingsOnExit = on;
-    });
-    mnuORefreshFileListing = OptionsMenu->addAction(UiText("&Refresh File Listing"));
-    mnuORefreshFileListing->setShortcut(QKeySequence(Qt::Key_F5));
-    connect(mnuORefreshFileListing, &QAction::triggered, this, [this] {
-        if (!FState.SyncActive) {
-            RefreshFileListings();
-        }
-    });
-
-    HelpMenu = menuBar()->addMenu(UiText("&Help"));
-    About1 = HelpMenu->addAction(UiText("&About Tandemix"));
-    About1->setShortcut(QKeySequence(QStringLiteral("Ctrl+A")));
-    connect(About1, &QAction::triggered, this, [this] { About1Click(); });
-    mnuCustom0 = HelpMenu->addSeparator();
-    mnuCustom1 = HelpMenu->addAction(QString());
-    mnuCustom0->setVisible(false);
-    mnuCustom1->setVisible(false);
-    connect(mnuCustom1, &QAction::triggered, this, [this] { mnuCustom1Click(); });
-
-    for (QAction* action : {LoadDefaultSettings1,
-                            SaveDefaultData1,
-                            LoadSettings1,
-                            SaveSettings1,
-                            Exit1,
-                            ExpandOptions1,
-                            TargetDelta1,
-                            mnuORefreshFileListing,
-                            DisplayMessages,
-                            SaveSettingsOnExit1,
-                            About1,
-                            mnuCustom0,
-                            mnuCustom1}) {
-        action->setParent(this);
-    }
-    LoadDefaultSettings1->setObjectName(QStringLiteral("LoadDefaultSettings1"));
-    SaveDefaultData1->setObjectName(QStringLiteral("SaveDefaultData1"));
-    LoadSettings1->setObjectName(QStringLiteral("LoadSettings1"));
-    SaveSettings1->setObjectName(QStringLiteral("SaveSettings1"));
-    Exit1->setObjectName(QStringLiteral("Exit1"));
-    ExpandOptions1->setObjectName(QStringLiteral("ExpandOptions1"));
-    TargetDelta1->setObjectName(QStringLiteral("TargetDelta1"));
-    mnuORefreshFileListing->setObjectName(QStringLiteral("mnuORefreshFileListing"));
-    DisplayMessages->setObjectName(QStringLiteral("DisplayMessages"));
-    SaveSettingsOnExit1->setObjectName(QStringLiteral("SaveSettingsOnExit1"));
-    About1->setObjectName(QStringLiteral("About1"));
-    mnuCustom0->setObjectName(QStringLiteral("mnuCustom0"));
-    mnuCustom1->setObjectName(QStringLiteral("mnuCustom1"));
 }
 
 void TMainSyncForm::BuildLayout()
@@ -427,33 +359,20 @@ void TMainSyncForm::BuildLayout()
     connect(Panes, &FolderPanes::FolderChosen, this, [this](Side side, const QString& folder) {
         DirectoryListBox1Change(side, CoreText(folder));
     });
-    connect(TabSet1, &QTabBar::currentChanged, Notebook1, &QStackedWidget::setCurrentIndex);
 
-    SeparatorPanel = new QWidget(central);
-    SeparatorPanel->setObjectName(QStringLiteral("SeparatorPanel"));
-    auto* separatorRow = new QHBoxLayout(SeparatorPanel);
-    separatorRow->setContentsMargins(0, 0, 0, 0);
-    ShowOptionsButton = new QToolButton(SeparatorPanel);
-    ShowOptionsButton->setObjectName(QStringLiteral("ShowOptionsButton"));
-    ShowOptionsButton->setText(UiText("&Options"));
-    ShowOptionsButton->setToolTip(UiText("Display/hide extended options"));
-    ShowOptionsButton->setCheckable(true);
-    SpeedButton2 = new QToolButton(SeparatorPanel);
-    SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
-    SpeedButton2->setCheckable(true);
-    SpeedButton2->setVisible(false);
-    separatorRow->addWidget(ShowOptionsButton);
-    separatorRow->addStretch(1);
-    connect(ShowOptionsButton, &QToolButton::clicked, this, [this] {
-        ShowOptionsButtonClick(ShowOptionsButton);
-    });
+    // A thin rule between the pages and the options; it goes with the options.
+    auto* rule = new QFrame(central);
+    rule->setObjectName(QStringLiteral("SeparatorPanel"));
+    rule->setFrameShape(QFrame::HLine);
+    rule->setFrameShadow(QFrame::Sunken);
+    SeparatorPanel = rule;
 
     Notebook2 = new QStackedWidget(central);
     Notebook2->setObjectName(QStringLiteral("Notebook2"));
     FileOptions = new FileOptionsPage(FContext, Notebook2);
     Notebook2->addWidget(FileOptions);
-    for (int page = 1; page < 5; ++page) {
-        Notebook2->addWidget(EmptyPage(LowerPages[page]));
+    for (int page = 1; page < LowerTabCount; ++page) {
+        Notebook2->addWidget(EmptyPage(LowerTabs[page]));
     }
     TargetDelta = new TargetDeltaPage(Notebook2);
     Notebook2->addWidget(TargetDelta);
@@ -464,16 +383,19 @@ void TMainSyncForm::BuildLayout()
     TabSet2->setObjectName(QStringLiteral("TabSet2"));
     TabSet2->setToolTip(UiText("Option setting tabs"));
     TabSet2->setShape(QTabBar::RoundedSouth);
-    connect(TabSet2, &QTabBar::currentChanged, Notebook2, &QStackedWidget::setCurrentIndex);
+    ConnectPageTabs();
 
     column->addWidget(TabSet1);
-    column->addWidget(Notebook1, 3);
+    // Extra height goes to the upper pages: the options keep their natural height, so showing
+    // or hiding them leaves the file panes as they were.
+    column->addWidget(Notebook1, 1);
     column->addWidget(SeparatorPanel);
-    column->addWidget(Notebook2, 2);
+    column->addWidget(Notebook2, 0);
     column->addWidget(TabSet2);
     column->addWidget(BuildMessagePanel());
     setCentralWidget(central);
-    resize(900, 640);
+    // Tall enough that the file panes stay usable with the options hidden.
+    resize(900, 800);
 
     for (QWidget* aimed : std::initializer_list<QWidget*>{StopButton,
                                                           SkipFileButton,
@@ -491,6 +413,24 @@ QWidget* TMainSyncForm::BuildMessagePanel()
     MsgPanel->setObjectName(QStringLiteral("MsgPanel"));
     auto* row = new QHBoxLayout(MsgPanel);
     row->setContentsMargins(0, 0, 0, 0);
+
+    // The Options button stays reachable while the options area is hidden.
+    ShowOptionsButton = new QToolButton(MsgPanel);
+    ShowOptionsButton->setObjectName(QStringLiteral("ShowOptionsButton"));
+    ShowOptionsButton->setText(UiText("&Options"));
+    ShowOptionsButton->setToolTip(UiText("Display/hide extended options"));
+    ShowOptionsButton->setCheckable(true);
+    // Its partner in an exclusive group: pressing it releases the Options button.
+    SpeedButton2 = new QToolButton(MsgPanel);
+    SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
+    SpeedButton2->setCheckable(true);
+    SpeedButton2->setVisible(false);
+    auto* group = new QButtonGroup(MsgPanel);
+    group->addButton(ShowOptionsButton);
+    group->addButton(SpeedButton2);
+    connect(ShowOptionsButton, &QToolButton::clicked, this, [this] {
+        ShowOptionsButtonClick(ShowOptionsButton);
+    });
 
     StatusPanel = new QLabel(MsgPanel);
     StatusPanel->setObjectName(QStringLiteral("StatusPanel"));
@@ -515,6 +455,8 @@ QWidget* TMainSyncForm::BuildMessagePanel()
     connect(SkipFileButton, &QPushButton::clicked, this, [this] { FState.SkipFileButtonClick(); });
     connect(CloseButton, &QPushButton::clicked, this, [this] { CloseButtonClick(); });
 
+    row->addWidget(ShowOptionsButton);
+    row->addWidget(SpeedButton2);
     row->addWidget(StatusPanel, 1);
     row->addWidget(ElapsedTime);
     row->addWidget(StopButton);

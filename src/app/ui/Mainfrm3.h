@@ -11,6 +11,8 @@
 
 #include <QMainWindow>
 
+#include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,6 +20,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QPoint;
 class QPushButton;
 class QStackedWidget;
 class QTabBar;
@@ -29,6 +32,8 @@ namespace Tandemix {
 class FileOptionsPage;
 class FolderPanes;
 class TargetDeltaPage;
+class HelpWindow;
+class HintDisplay;
 class TfrmCustomText;
 
 // The main window. It owns the program-wide options and operation state, shows them, and
@@ -59,9 +64,41 @@ public:
     void FormShow();
     void Exit1Click();
     void CloseButtonClick() { Exit1Click(); }
-    void ShowOptionsButtonClick(QObject* sender);
     void mnuCustom1Click();
     void About1Click();
+    void HelpContents1Click();
+
+    // ---- Pages and the View menu --------------------------------------------------------------
+    // The page sets and their View items always agree; an index out of range selects the first
+    // page and checks no item.
+    void SetTabs1AndMenus(int index);
+    void SetTabs2AndMenus(int index);
+    void TabSet1Click(int index);
+    void TabSet2Click(int index);
+    void TabSet1Change(int newTab);
+    void TabSet2Change(int newTab);
+    // Toggles the options area when the sender is the Options button or the View item; with any
+    // other sender (the window at start-up, a load) it only applies the current check mark.
+    void ShowOptionsButtonClick(QObject* sender);
+
+    // ---- File and Options menus -----------------------------------------------------------------
+    void LoadDefaultSettings1Click();
+    void SaveDefaultData1Click();
+    void LoadSettings1Click();
+    void SaveSettings1Click();
+    void RecentFolder1Click(QAction* item);
+    void ShowHints1Click();
+    void EnablePopUpMenus1Click();
+    void SortFileLists1Click();
+    void SwapSourceandTarget1Click();
+    // "Refresh File Listing" of the pop-up menus: lists the side the menu was opened on again.
+    void RefreshFileListing1Click();
+
+    // Picks the file of Load Settings (save: false) or Save Settings (save: true); empty when the
+    // user cancels. The file dialog by default; tests put their own choice here.
+    std::function<QString(bool save)> ChooseSettingsFile;
+    // The help topic of the page last selected.
+    int HelpContext = 0;
 
     // ---- Folders, listings and the decision list --------------------------------------------
     // A folder chosen in a tree (or given by a batch row, a recent pair, the command line).
@@ -113,6 +150,33 @@ public:
     QAction* mnuCustom0 = nullptr;
     QAction* mnuCustom1 = nullptr;
 
+    QAction* DirectorySelections1 = nullptr;
+    QAction* Synchronization1 = nullptr;
+    QAction* BuildBatchList1 = nullptr;
+    QAction* FileOptions1 = nullptr;
+    QAction* Compression1 = nullptr;
+    QAction* ReportingOptions1 = nullptr;
+    QAction* RunBatchLists1 = nullptr;
+    QAction* AdvOptions1 = nullptr;
+    QAction* DialUpService1 = nullptr; // hidden; selects "Pro Options"
+    QAction* ShowHints1 = nullptr;
+    QAction* EnablePopUpMenus1 = nullptr;
+    QAction* SortFileLists1 = nullptr;
+    QAction* SwapSourceandTarget1 = nullptr;
+    QAction* RecentFolderSeparator = nullptr;
+    QAction* RecentFolder1 = nullptr;
+    QAction* RecentFolder2 = nullptr;
+    QAction* RecentFolder3 = nullptr;
+    QAction* RecentFolder4 = nullptr;
+    QAction* HelpContents1 = nullptr;
+
+    // Right-click menus of the file panes, the folder trees and the drive boxes; they open only
+    // while "Enable PopUp Menus" is checked.
+    QMenu* FilePopUpMenu1 = nullptr;
+    QMenu* DirPopUpMenu1 = nullptr;
+    QMenu* DriveRefreshMenu = nullptr;
+    HelpWindow* HelpForm = nullptr; // created when help is first asked for
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -120,6 +184,18 @@ protected:
 
 private:
     void BuildMenus();
+    void BuildFileMenu();
+    void BuildViewMenu();
+    void BuildOptionsMenu();
+    void BuildHelpMenu();
+    void BuildPopUpMenus();
+    void NameMenuItems();
+    void PopUpMenu(QMenu* menu, QWidget* control, Side side, const QPoint& position);
+    void ApplyPopUpMenus();
+    void ShowRecentFolders();
+    std::array<QAction*, 4> RecentFolderItems() const;
+    void ConnectPageTabs();
+    void ResizeOptionsArea(bool expanded);
     void BuildLayout();
     QWidget* BuildMessagePanel();
     void FormClose();
@@ -140,6 +216,9 @@ private:
     NullReporter FReporter; // the log files and report lists plug in here
     RunContext FContext;
     std::unique_ptr<TfrmCustomText> FCustomText;
+    HintDisplay* FHints = nullptr;
+    Side FPopUpSide = Side::Source; // the side the last pop-up menu was opened on
+    bool FSettingTabs = false; // a page is being selected by a routine, not by a click
     int FCollapsedHeight = 0;
     int FExpandedHeight = 0;
     bool FShown = false;

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/ui/SynchronizePage.h"
 
+#include "app/ui/UiText.h"
+#include "engine/FileHelpers.h"
+
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -8,9 +11,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
-
-#include "app/ui/UiText.h"
-#include "engine/FileHelpers.h"
 
 namespace Tandemix {
 
@@ -92,15 +92,23 @@ QWidget* SynchronizePage::BuildOptions()
             emit OptionChanged();
         });
     };
-    make(IncludeSubFolderOption, "IncludeSubFolderOption", "Include Sub-Folders", &Options::IncludeSubFolderOption);
-    make(CreateSubFolder, "CreateSubFolder", "Create Source Folder in Target", &Options::CreateSubFolderOption);
+    make(IncludeSubFolderOption,
+         "IncludeSubFolderOption",
+         "Include Sub-Folders",
+         &Options::IncludeSubFolderOption);
+    make(CreateSubFolder,
+         "CreateSubFolder",
+         "Create Source Folder in Target",
+         &Options::CreateSubFolderOption);
     make(AddFilesOption, "AddFilesOption", "Add New Files", &Options::AddFilesOption);
     make(UpdateFilesOption, "UpdateFilesOption", "Update Older Files", &Options::UpdateFilesOption);
     make(AlwaysOverWrite, "AlwaysOverWrite", "Always Overwrite", &Options::AlwaysOverWrite);
     make(IgnoreTargetSpace, "IgnoreTargetSpace", "Ignore Target Space", &Options::IgnoreTargetSpace);
     make(CheckResetArchive, "CheckResetArchive", "Reset Archive Attribute", &Options::CheckResetArchive);
     column->addStretch(1);
-    connect(IncludeSubFolderOption, &QCheckBox::toggled, this, [this] { EnableRunControls(SyncButton->isEnabled()); });
+    connect(IncludeSubFolderOption, &QCheckBox::toggled, this, [this] {
+        EnableRunControls(SyncButton->isEnabled());
+    });
     connect(AddFilesOption, &QCheckBox::toggled, this, [this] { AddUpdateOptionClick(); });
     connect(UpdateFilesOption, &QCheckBox::toggled, this, [this] { AddUpdateOptionClick(); });
     return box;
@@ -216,7 +224,8 @@ void SynchronizePage::ShowProgress(const EngineState& engine)
     TotFileSize->setText(Number(t.TotFileSize));
     PreFolderCount->setText(Number(t.PreFolderCount));
     CurrentFileName->setText(UiText(t.CurrentFileName));
-    ActiveFileSize->setText(t.ActiveFileSize == 0 ? QStringLiteral("0") : UiText(FormatSize(t.ActiveFileSize)));
+    ActiveFileSize->setText(t.ActiveFileSize == 0 ? QStringLiteral("0")
+                                                  : UiText(FormatSize(t.ActiveFileSize)));
     CurrentFileNo->setText(Number(t.CurrentFileNo));
     DirFileCount->setText(Number(t.DirFileCount));
     RemainingTargetSpace->setText(UiText(engine.RemainingTargetSpace));

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QWidget>
-
 #include "engine/RunContext.h"
+
+#include <QWidget>
 
 class QCheckBox;
 class QLabel;

@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "filemanager/ui/FolderPanes.h"
 
+#include "app/ui/UiText.h"
+#include "engine/FileHelpers.h"
+#include "platform/Mounts.h"
+
 #include <QComboBox>
 #include <QFileSystemModel>
 #include <QGridLayout>
@@ -12,10 +16,6 @@
 #include <algorithm>
 #include <string_view>
 
-#include "app/ui/UiText.h"
-#include "engine/FileHelpers.h"
-#include "platform/Mounts.h"
-
 namespace Tandemix {
 
 namespace {
@@ -23,10 +23,10 @@ namespace {
 // Kernel and container bookkeeping mounts are no place to keep files in step.
 bool IsUserVisibleMount(const MountInfo& mount)
 {
-    static const std::string_view pseudo[] = {"proc",     "sysfs",     "cgroup",     "cgroup2",   "devpts",
-                                              "mqueue",   "debugfs",   "tracefs",    "securityfs", "pstore",
-                                              "bpf",      "configfs",  "fusectl",    "hugetlbfs", "autofs",
-                                              "binfmt_misc", "rpc_pipefs", "nsfs",   "efivarfs",  "devtmpfs"};
+    static const std::string_view pseudo[] = {
+        "proc",    "sysfs",       "cgroup",     "cgroup2", "devpts",   "mqueue",  "debugfs",
+        "tracefs", "securityfs",  "pstore",     "bpf",     "configfs", "fusectl", "hugetlbfs",
+        "autofs",  "binfmt_misc", "rpc_pipefs", "nsfs",    "efivarfs", "devtmpfs"};
     return std::find(std::begin(pseudo), std::end(pseudo), mount.FsType) == std::end(pseudo);
 }
 
@@ -62,7 +62,8 @@ QWidget* FolderPanes::BuildSide(Side side)
     pane.FolderLabel->setObjectName(source ? QStringLiteral("SyncSource") : QStringLiteral("SyncTarget"));
     pane.FolderLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     pane.DriveBox = new QComboBox(box);
-    pane.DriveBox->setObjectName(source ? QStringLiteral("SourceDriveBox") : QStringLiteral("TargetDriveBox"));
+    pane.DriveBox->setObjectName(source ? QStringLiteral("SourceDriveBox")
+                                        : QStringLiteral("TargetDriveBox"));
     pane.DriveBox->setToolTip(source ? UiText("Change source drive") : UiText("Change target drive"));
 
     pane.FolderModel = new QFileSystemModel(box);
@@ -71,7 +72,8 @@ QWidget* FolderPanes::BuildSide(Side side)
     pane.DirectoryListBox = new QTreeView(box);
     pane.DirectoryListBox->setObjectName(source ? QStringLiteral("DirectoryListBox1")
                                                 : QStringLiteral("DirectoryListBox2"));
-    pane.DirectoryListBox->setToolTip(source ? UiText("Source folder selection") : UiText("Target folder selection"));
+    pane.DirectoryListBox->setToolTip(source ? UiText("Source folder selection")
+                                             : UiText("Target folder selection"));
     pane.DirectoryListBox->setModel(pane.FolderModel);
     for (int column = 1; column < pane.FolderModel->columnCount(); ++column) {
         pane.DirectoryListBox->hideColumn(column);
@@ -79,16 +81,18 @@ QWidget* FolderPanes::BuildSide(Side side)
     pane.DirectoryListBox->header()->setVisible(false);
 
     pane.FileList = new QListWidget(box);
-    pane.FileList->setObjectName(source ? QStringLiteral("SourceFileList") : QStringLiteral("TargetFileList"));
+    pane.FileList->setObjectName(source ? QStringLiteral("SourceFileList")
+                                        : QStringLiteral("TargetFileList"));
     pane.FileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     pane.FileList->setUniformItemSizes(true);
 
     pane.PathLabel = new QLabel(box);
     pane.PathLabel->setObjectName(source ? QStringLiteral("SourcePath") : QStringLiteral("TargetPath"));
-    pane.FileCount = Figure(source ? QStringLiteral("SourceFileCount") : QStringLiteral("TargetFileCount"), box);
+    pane.FileCount =
+        Figure(source ? QStringLiteral("SourceFileCount") : QStringLiteral("TargetFileCount"), box);
     pane.DirSize = Figure(source ? QStringLiteral("SourceDirSize") : QStringLiteral("TargetDirSize"), box);
-    pane.DriveSpaceValue
-        = Figure(source ? QStringLiteral("SDriveSpaceValue") : QStringLiteral("TDriveSpaceValue"), box);
+    pane.DriveSpaceValue =
+        Figure(source ? QStringLiteral("SDriveSpaceValue") : QStringLiteral("TDriveSpaceValue"), box);
 
     grid->addWidget(new QLabel(source ? UiText("Source:") : UiText("Target:"), box), 0, 0);
     grid->addWidget(pane.FolderLabel, 0, 1, 1, 3);
@@ -185,19 +189,23 @@ void FolderPanes::ShowListing(Side side, const SideListing& listing, bool sorted
     for (const TFileData& file : listing.Files) {
         names << UiText(file.FileName);
     }
-    pane.FileList->addItems(names);
+    // Sorting is decided before the items go in: with it on, the list would sort them as they
+    // arrive and keep that order even after sorting is switched off.
     pane.FileList->setSortingEnabled(sorted);
+    pane.FileList->addItems(names);
     if (sorted) {
         pane.FileList->sortItems();
     }
     pane.FileList->setUpdatesEnabled(true);
     QString folder = UiText(listing.Folder);
-    pane.PathLabel->setText(
-        pane.PathLabel->fontMetrics().elidedText(folder, Qt::ElideMiddle, std::max(120, pane.PathLabel->width())));
+    pane.PathLabel->setText(pane.PathLabel->fontMetrics().elidedText(folder,
+                                                                     Qt::ElideMiddle,
+                                                                     std::max(120, pane.PathLabel->width())));
     pane.PathLabel->setToolTip(folder);
     pane.FolderLabel->setText(folder);
     pane.FileCount->setText(QString::number(listing.FileCount));
-    pane.DirSize->setText(listing.ByteTotal == 0 ? QStringLiteral("0") : UiText(FormatSize(listing.ByteTotal)));
+    pane.DirSize->setText(listing.ByteTotal == 0 ? QStringLiteral("0")
+                                                 : UiText(FormatSize(listing.ByteTotal)));
     pane.DriveSpaceValue->setText(UiText(listing.FreeSpaceText));
 }
 

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "engine/EngineState.h"
+
 #include <QWidget>
 
 #include <string>
-
-#include "engine/EngineState.h"
 
 class QComboBox;
 class QFileSystemModel;
@@ -23,7 +23,7 @@ struct SidePane
     QFileSystemModel* FolderModel = nullptr;
     QListWidget* FileList = nullptr;
     QLabel* FolderLabel = nullptr; // SyncSource / SyncTarget
-    QLabel* PathLabel = nullptr;   // SourcePath / TargetPath
+    QLabel* PathLabel = nullptr; // SourcePath / TargetPath
     QLabel* FileCount = nullptr;
     QLabel* DirSize = nullptr;
     QLabel* DriveSpaceValue = nullptr;

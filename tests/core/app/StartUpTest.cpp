@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/StartUp.h"
 
+#include "support/ScriptedHost.h"
+#include "support/TempHome.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
-
-#include "support/ScriptedHost.h"
-#include "support/TempHome.h"
 
 namespace Tandemix {
 namespace {
