@@ -14,6 +14,7 @@
 #include "engine/MatchAndDecide.h"
 #include "engine/Messages.h"
 #include "engine/ui/FileOptionsPage.h"
+#include "engine/ui/SynchronizePage.h"
 #include "engine/ui/TargetDeltaPage.h"
 #include "filemanager/ui/FolderPanes.h"
 #include "platform/FileOps.h"
@@ -52,6 +53,7 @@ TMainSyncForm::TMainSyncForm(const std::string& programFolder, QWidget* parent)
     , FProgramFolder(programFolder)
     , FHost(*this)
     , FState(FHost, FOptions)
+    , FReporter(FOptions, FState, FEngine, programFolder)
     , FContext{FOptions, FState, FHost, FReporter, FEngine}
 {
     setObjectName(QStringLiteral("MainSyncForm"));
@@ -239,6 +241,9 @@ void TMainSyncForm::ShowOptionsInWindow()
     ShowOptionsButtonClick(this);
     ShowRecentFolders();
     FileOptions->ShowOptions();
+    if (SyncPage != nullptr) {
+        SyncPage->ShowOptions();
+    }
 }
 
 void TMainSyncForm::mnuCustom1Click()
@@ -321,13 +326,6 @@ void TMainSyncForm::TargetDelta1Click()
     HelpContext = TargetDeltaHelpContext;
 }
 
-void TMainSyncForm::ApplyControlsEnabled(bool enable)
-{
-    for (QAction* action : {LoadDefaultSettings1, SaveDefaultData1}) {
-        action->setEnabled(enable);
-    }
-}
-
 bool TMainSyncForm::eventFilter(QObject* watched, QEvent* event)
 {
     // Over the controls a user aims at during an operation the arrow shows, elsewhere the
@@ -354,7 +352,12 @@ void TMainSyncForm::BuildLayout()
     Notebook1->setObjectName(QStringLiteral("Notebook1"));
     Panes = new FolderPanes(Notebook1);
     Notebook1->addWidget(Panes);
-    Notebook1->addWidget(EmptyPage(UpperTabs[1]));
+    SyncPage = new SynchronizePage(FContext, Notebook1);
+    Notebook1->addWidget(SyncPage);
+    connect(SyncPage, &SynchronizePage::SyncClicked, this, [this] {
+        SyncButtonClick(RunSender::SyncButton);
+    });
+    connect(SyncPage, &SynchronizePage::PreReportClicked, this, [this] { PreReportButtonClick(); });
     Notebook1->addWidget(EmptyPage(UpperTabs[2]));
     connect(Panes, &FolderPanes::FolderChosen, this, [this](Side side, const QString& folder) {
         DirectoryListBox1Change(side, CoreText(folder));

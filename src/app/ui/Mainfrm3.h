@@ -5,6 +5,8 @@
 #include "engine/EngineState.h"
 #include "engine/RunContext.h"
 #include "engine/RunState.h"
+#include "engine/RunTotals.h"
+#include "reporting/ProgramReporter.h"
 #include "reporting/Reporter.h"
 #include "settings/Configuration.h"
 #include "settings/Options.h"
@@ -31,6 +33,7 @@ namespace Tandemix {
 
 class FileOptionsPage;
 class FolderPanes;
+class SynchronizePage;
 class TargetDeltaPage;
 class HelpWindow;
 class HintDisplay;
@@ -113,6 +116,21 @@ public:
     // Enables or disables the controls that must not change during a run.
     void ApplyControlsEnabled(bool enable);
 
+    // ---- Runs ---------------------------------------------------------------------------------
+    RunOutcome SyncButtonClick(RunSender sender);
+    RunOutcome PreReportButtonClick();
+    // The command line, once, about a second after start-up. Returns whether the program is to
+    // end now (an automatic run that is over) and with which status.
+    bool HandleCommandLine(const std::vector<std::string>& args, int& exitStatus);
+    // From the host during a run: counters and gauges, at most a few times a second.
+    void ShowRunProgress(const EngineState& engine);
+    void RunFinished();
+    // The Skip File button follows the copy: enabled only while a file's bytes move.
+    void FollowSkipButton();
+    ProgramReporter& Reporting() { return FReporter; }
+    // The command line's words, for "-A" (no closing beeps).
+    std::vector<std::string> CommandWords;
+
     // ---- Controls ------------------------------------------------------------------------
     QTabBar* TabSet1 = nullptr;
     QStackedWidget* Notebook1 = nullptr;
@@ -131,6 +149,7 @@ public:
     FolderPanes* Panes = nullptr;
     FileOptionsPage* FileOptions = nullptr;
     TargetDeltaPage* TargetDelta = nullptr;
+    SynchronizePage* SyncPage = nullptr;
 
     QMenu* FileMenu = nullptr;
     QMenu* ViewMenu = nullptr;
@@ -213,7 +232,7 @@ private:
     QtHost FHost;
     RunState FState;
     EngineState FEngine;
-    NullReporter FReporter; // the log files and report lists plug in here
+    ProgramReporter FReporter;
     RunContext FContext;
     std::unique_ptr<TfrmCustomText> FCustomText;
     HintDisplay* FHints = nullptr;
@@ -223,6 +242,7 @@ private:
     int FExpandedHeight = 0;
     bool FShown = false;
     bool FClosing = false;
+    long long FLastProgressMs = 0;
 };
 
 } // namespace Tandemix

@@ -85,7 +85,18 @@ void QtHost::ShowElapsed(std::string_view text) noexcept
 
 void QtHost::ProcessMessages()
 {
+    FForm.FollowSkipButton();
     QApplication::processEvents(QEventLoop::AllEvents);
+}
+
+void QtHost::ShowRunProgress(const EngineState& engine) noexcept
+{
+    FForm.ShowRunProgress(engine);
+}
+
+void QtHost::RunFinished() noexcept
+{
+    FForm.RunFinished();
 }
 
 DialogResult QtHost::Ask(std::string_view text, DialogButtons buttons)

@@ -26,6 +26,8 @@ public:
     void ShowElapsed(std::string_view text) noexcept override;
     void ProcessMessages() override;
     DialogResult Ask(std::string_view text, DialogButtons buttons) override;
+    void ShowRunProgress(const EngineState& engine) noexcept override;
+    void RunFinished() noexcept override;
 
 private:
     TMainSyncForm& FForm;

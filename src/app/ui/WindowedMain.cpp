@@ -4,26 +4,23 @@
 #include "app/ui/AboutBox.h"
 #include "app/ui/Mainfrm3.h"
 #include "app/ui/UiText.h"
+#include "automation/CommandLine.h"
 #include "platform/ProgramFolder.h"
 
 #include <QApplication>
 #include <QScreen>
 #include <QTimer>
 
-#include <cstring>
+#include <string>
+#include <vector>
 
 namespace Tandemix {
 
 namespace {
 
-bool HasWord(int argc, char** argv, const char* word)
+bool HasWord(const std::vector<std::string>& args, const char* word)
 {
-    for (int i = 1; i < argc; ++i) {
-        if (strcasecmp(argv[i], word) == 0) {
-            return true;
-        }
-    }
-    return false;
+    return FindParam(SwitchWords(args), word) > 0;
 }
 
 } // namespace
@@ -35,8 +32,9 @@ int RunWindowed(int argc, char** argv)
     QApplication::setApplicationVersion(UiText(AppVersion));
     QApplication::setDesktopFileName(QStringLiteral("tandemix"));
 
+    std::vector<std::string> args(argv + 1, argv + argc);
     TMainSyncForm form(ProgramFolder());
-    if (HasWord(argc, argv, "AUTORUN") && HasWord(argc, argv, "MIN")) {
+    if (HasWord(args, "AUTORUN") && HasWord(args, "MIN")) {
         // A minimised automatic start keeps the window off-screen until it is asked for.
         QScreen* screen = QApplication::primaryScreen();
         int width = screen != nullptr ? screen->geometry().width() : 1024;
@@ -44,8 +42,14 @@ int RunWindowed(int argc, char** argv)
     }
     form.show();
     form.ShowOptionsButtonClick(&form);
-    // The command line is handled once the windows stand and the event loop runs.
-    QTimer::singleShot(1000, &form, [] {});
+    // The command line is handled once the windows stand and the event loop runs. An automatic
+    // run that is over ends the program at once, without saving settings.
+    QTimer::singleShot(1000, &form, [&form, args] {
+        int status = 0;
+        if (form.HandleCommandLine(args, status)) {
+            QApplication::exit(status);
+        }
+    });
     return QApplication::exec();
 }
 

@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The main window's side of a run: the run buttons, the controls locked while a run goes on,
+// the progress display and the command line's automatic run.
+#include "app/ui/Mainfrm3.h"
+#include "app/ui/UiText.h"
+#include "app/ui/WindowActions.h"
+#include "automation/CommandLine.h"
+#include "engine/FileListing.h"
+#include "engine/Messages.h"
+#include "engine/RunDriver.h"
+#include "engine/ui/FileOptionsPage.h"
+#include "engine/ui/SynchronizePage.h"
+#include "engine/ui/TargetDeltaPage.h"
+#include "filemanager/ui/FolderPanes.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTreeView>
+
+#include <chrono>
+#include <cstdio>
+
+namespace Tandemix {
+
+RunOutcome TMainSyncForm::SyncButtonClick(RunSender sender)
+{
+    SyncPage->SetReportCaptions(sender == RunSender::PreReportButton);
+    RunOutcome outcome = Tandemix::SyncButtonClick(FContext, sender);
+    ShowRunProgress(FEngine);
+    return outcome;
+}
+
+RunOutcome TMainSyncForm::PreReportButtonClick()
+{
+    SyncPage->SetReportCaptions(true);
+    RunOutcome outcome = Tandemix::PreReportButtonClick(FContext);
+    ShowRunProgress(FEngine);
+    return outcome;
+}
+
+void TMainSyncForm::ApplyControlsEnabled(bool enable)
+{
+    for (QAction* action : {LoadDefaultSettings1,
+                            SaveDefaultData1,
+                            LoadSettings1,
+                            SwapSourceandTarget1,
+                            SortFileLists1,
+                            mnuORefreshFileListing}) {
+        action->setEnabled(enable);
+    }
+    if (enable) {
+        // Sorting is offered on the folder page only.
+        SortFileLists1->setEnabled(TabSet1->currentIndex() == 0);
+    }
+    for (QWidget* control : {static_cast<QWidget*>(TargetDelta->UpdateButton),
+                             static_cast<QWidget*>(TargetDelta->ClearDeltaButton),
+                             static_cast<QWidget*>(TargetDelta->TargetDeltaGrid)}) {
+        control->setEnabled(enable);
+    }
+    for (Side side : {Side::Source, Side::Target}) {
+        SidePane& pane = Panes->Pane(side);
+        for (QWidget* control : {static_cast<QWidget*>(pane.DriveBox),
+                                 static_cast<QWidget*>(pane.DirectoryListBox),
+                                 static_cast<QWidget*>(pane.FileList)}) {
+            control->setEnabled(enable);
+        }
+    }
+    FileOptions->setEnabled(enable);
+    SyncPage->EnableRunControls(enable);
+}
+
+void TMainSyncForm::FollowSkipButton()
+{
+    if (SkipFileButton->isEnabled() != FEngine.SkipFileEnabled) {
+        SkipFileButton->setEnabled(FEngine.SkipFileEnabled);
+    }
+}
+
+void TMainSyncForm::ShowRunProgress(const EngineState& engine)
+{
+    // A run reports per file; a repaint per file would cost more than small copies do.
+    long long now = std::chrono::duration_cast<std::chrono::milliseconds>(
+                        std::chrono::steady_clock::now().time_since_epoch())
+                        .count();
+    bool over = !FState.SyncActive && FState.BusyCount == 0;
+    if (!over && now - FLastProgressMs < 100) {
+        return;
+    }
+    FLastProgressMs = now;
+    SyncPage->ShowProgress(engine);
+    SyncPage->SyncSource->setText(UiText(engine.Source.Folder));
+    SyncPage->SyncTarget->setText(UiText(engine.Target.Folder));
+    FollowSkipButton();
+}
+
+void TMainSyncForm::RunFinished()
+{
+    SyncPage->ShowProgress(FEngine);
+    FollowSkipButton();
+    for (Side side : {Side::Source, Side::Target}) {
+        Panes->PointTreeAt(side, ListingOf(FEngine, side).Folder);
+    }
+    if (!FOptions.RunBatchList) {
+        Tandemix::RefreshFileListings(FContext);
+        ShowListing(Side::Source);
+        ShowListing(Side::Target);
+    }
+    ShowDeltaGrid();
+    if (FindParam(SwitchWords(CommandWords), "-A") < 1) {
+        QApplication::beep();
+        QApplication::beep();
+    }
+}
+
+bool TMainSyncForm::HandleCommandLine(const std::vector<std::string>& args, int& exitStatus)
+{
+    CommandWords = args;
+    WindowActions actions(*this);
+    ConfigContext config = MakeConfigContext();
+    CommandLineResult result = Tandemix::HandleCommandLine(config, actions, args);
+    if (!result.Problem.empty()) {
+        // The status line, not a dialog: an unattended start must never wait for a click.
+        FState.StatusMsg(result.Problem);
+        std::fprintf(stderr, "tandemix: %s\n", result.Problem.c_str());
+    }
+    if (actions.Ended()) {
+        exitStatus = static_cast<int>(actions.Status());
+        return true;
+    }
+    return false;
+}
+
+} // namespace Tandemix

@@ -1,0 +1,115 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/ui/WindowActions.h"
+
+#include "app/ui/Mainfrm3.h"
+#include "automation/ui/DelTimer.h"
+#include "engine/FileListing.h"
+#include "engine/RunDriver.h"
+#include "platform/FileOps.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+
+namespace Tandemix {
+
+WindowActions::WindowActions(TMainSyncForm& form)
+    : FForm(form)
+{}
+
+bool WindowActions::OpenBatchFile(const std::string& /*path*/)
+{
+    // Batch lists come with their own page; until then a batch file cannot be opened.
+    return false;
+}
+
+void WindowActions::PointFolders(const std::string& source, const std::string& target)
+{
+    if (FolderExists(source)) {
+        FForm.DirectoryListBox1Change(Side::Source, source);
+    }
+    if (!target.empty() && FolderExists(target)) {
+        FForm.DirectoryListBox1Change(Side::Target, target);
+    }
+}
+
+void WindowActions::ShowMainWindow()
+{
+    FForm.show();
+}
+
+void WindowActions::SelectSynchronizePage()
+{
+    FForm.SetTabs1AndMenus(1);
+}
+
+DelayResult WindowActions::RunCountdown(int seconds, bool offScreen, bool trayMode)
+{
+    TDelayTimer dialog(seconds, &FForm);
+    if (offScreen) {
+        // Parked off-screen, the window is minimised instead of showing a dialog nobody sees.
+        FForm.showMinimized();
+        QScreen* screen = QGuiApplication::primaryScreen();
+        dialog.move((screen != nullptr ? screen->geometry().width() : 1024) + 500, 0);
+    } else if (trayMode) {
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            QRect area = screen->geometry();
+            dialog.adjustSize();
+            dialog.move(area.width() - dialog.width(), area.height() - dialog.height() - 30);
+        }
+    }
+    return dialog.Run();
+}
+
+void WindowActions::BringWindowBack()
+{
+    if (FForm.x() > 0 && QGuiApplication::primaryScreen() != nullptr
+        && FForm.x() >= QGuiApplication::primaryScreen()->geometry().width()) {
+        FForm.move(FForm.Opts().HomeLeft, FForm.y());
+    }
+    FForm.showNormal();
+}
+
+void WindowActions::ParkInTray()
+{
+    // Without a tray icon yet, a hidden run stays minimised rather than vanishing.
+    FForm.showMinimized();
+}
+
+SyncOutcome WindowActions::RunSync()
+{
+    switch (FForm.SyncButtonClick(RunSender::Automation)) {
+    case RunOutcome::Completed:
+        return SyncOutcome::Completed;
+    case RunOutcome::Stopped:
+        return SyncOutcome::Stopped;
+    case RunOutcome::Failed:
+    case RunOutcome::NotStarted:
+        break;
+    }
+    return SyncOutcome::Failed;
+}
+
+void WindowActions::ListEmptySides()
+{
+    for (Side side : {Side::Source, Side::Target}) {
+        if (ListingOf(FForm.Engine(), side).Files.empty()
+            && !ListingOf(FForm.Engine(), side).Folder.empty()) {
+            (void)BuildFileListing(FForm.Context(), side);
+            FForm.ShowListing(side);
+        }
+    }
+}
+
+void WindowActions::EndProgram(ExitStatus status)
+{
+    FEnded = true;
+    FStatus = status;
+}
+
+void WindowActions::OptionsLoaded()
+{
+    FForm.RefreshFileListings();
+}
+
+} // namespace Tandemix
