@@ -4,6 +4,8 @@
 #include "app/ui/Mainfrm3.h"
 #include "engine/ui/SynchronizePage.h"
 #include "engine/ui/TargetDeltaPage.h"
+#include "reporting/ui/ReportListsView.h"
+#include "reporting/ui/ReportingPage.h"
 #include "support/ScriptedHost.h"
 #include "support/TempHome.h"
 #include "support/TempTree.h"
@@ -11,6 +13,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
+#include <QListView>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -113,6 +116,17 @@ private slots:
         Form->SyncPage->UpdateFilesOption->setChecked(false);
         QVERIFY(!Form->SyncPage->SyncButton->isEnabled());
         QVERIFY(!Form->SyncPage->PreReportButton->isEnabled());
+    }
+
+    void rightClickOnACounterOpensItsReportList()
+    {
+        PickFolders();
+        Form->SyncPage->SyncButton->click();
+        Form->JumpToReportFrom(Form->SyncPage->TotFilesAdded);
+        QVERIFY(Form->Reports->ReportFormShown());
+        QCOMPARE(Form->Reports->ReportForm()->CurrentPage(), ReportCategory::Added);
+        QCOMPARE(Form->Reports->ReportForm()->List(ReportCategory::Added)->model()->rowCount(), 2);
+        QVERIFY(Form->DisplayReportingForm1->isChecked());
     }
 
     void commandLineAutorunRunsAndEnds()

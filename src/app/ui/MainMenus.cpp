@@ -229,6 +229,7 @@ void TMainSyncForm::NameMenuItems()
         {DialUpService1, "DialUpService1"},
         {ExpandOptions1, "ExpandOptions1"},
         {TargetDelta1, "TargetDelta1"},
+        {DisplayReportingForm1, "DisplayReportingForm1"},
         {DisplayMessages, "DisplayMessages"},
         {ShowHints1, "ShowHints1"},
         {EnablePopUpMenus1, "EnablePopUpMenus1"},

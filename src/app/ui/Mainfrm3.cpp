@@ -18,6 +18,7 @@
 #include "engine/ui/TargetDeltaPage.h"
 #include "filemanager/ui/FolderPanes.h"
 #include "platform/FileOps.h"
+#include "reporting/ui/ReportingPage.h"
 #include "settings/Configuration.h"
 
 #include <QAction>
@@ -65,6 +66,7 @@ TMainSyncForm::TMainSyncForm(const std::string& programFolder, QWidget* parent)
     BuildMenus();
     BuildLayout();
     BuildPopUpMenus();
+    WireReporting();
     FHints = new HintDisplay(StatusPanel, this);
     QApplication::instance()->installEventFilter(FHints);
     FormCreate();
@@ -244,6 +246,9 @@ void TMainSyncForm::ShowOptionsInWindow()
     if (SyncPage != nullptr) {
         SyncPage->ShowOptions();
     }
+    if (Reports != nullptr) {
+        Reports->ShowOptions();
+    }
 }
 
 void TMainSyncForm::mnuCustom1Click()
@@ -375,7 +380,12 @@ void TMainSyncForm::BuildLayout()
     FileOptions = new FileOptionsPage(FContext, Notebook2);
     Notebook2->addWidget(FileOptions);
     for (int page = 1; page < LowerTabCount; ++page) {
-        Notebook2->addWidget(EmptyPage(LowerTabs[page]));
+        if (page == ReportingTab) {
+            Reports = new ReportingPage(FContext, FReporter.Lists(), FProgramFolder, Notebook2);
+            Notebook2->addWidget(Reports);
+        } else {
+            Notebook2->addWidget(EmptyPage(LowerTabs[page]));
+        }
     }
     TargetDelta = new TargetDeltaPage(Notebook2);
     Notebook2->addWidget(TargetDelta);

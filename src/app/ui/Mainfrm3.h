@@ -34,6 +34,7 @@ namespace Tandemix {
 class FileOptionsPage;
 class FolderPanes;
 class SynchronizePage;
+class ReportingPage;
 class TargetDeltaPage;
 class HelpWindow;
 class HintDisplay;
@@ -127,6 +128,9 @@ public:
     void RunFinished();
     // The Skip File button follows the copy: enabled only while a file's bytes move.
     void FollowSkipButton();
+    // Right button on the status line or a counter: the report list behind it.
+    void JumpToReportFrom(QWidget* label);
+    void WireReporting();
     ProgramReporter& Reporting() { return FReporter; }
     // The command line's words, for "-A" (no closing beeps).
     std::vector<std::string> CommandWords;
@@ -150,6 +154,7 @@ public:
     FileOptionsPage* FileOptions = nullptr;
     TargetDeltaPage* TargetDelta = nullptr;
     SynchronizePage* SyncPage = nullptr;
+    ReportingPage* Reports = nullptr;
 
     QMenu* FileMenu = nullptr;
     QMenu* ViewMenu = nullptr;
@@ -162,6 +167,7 @@ public:
     QAction* Exit1 = nullptr;
     QAction* ExpandOptions1 = nullptr;
     QAction* TargetDelta1 = nullptr;
+    QAction* DisplayReportingForm1 = nullptr;
     QAction* mnuORefreshFileListing = nullptr;
     QAction* DisplayMessages = nullptr;
     QAction* SaveSettingsOnExit1 = nullptr;

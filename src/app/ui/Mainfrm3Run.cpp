@@ -8,10 +8,12 @@
 #include "engine/FileListing.h"
 #include "engine/Messages.h"
 #include "engine/RunDriver.h"
+#include "engine/RunMessages.h"
 #include "engine/ui/FileOptionsPage.h"
 #include "engine/ui/SynchronizePage.h"
 #include "engine/ui/TargetDeltaPage.h"
 #include "filemanager/ui/FolderPanes.h"
+#include "reporting/ui/ReportingPage.h"
 
 #include <QAction>
 #include <QApplication>
@@ -72,6 +74,7 @@ void TMainSyncForm::ApplyControlsEnabled(bool enable)
     }
     FileOptions->setEnabled(enable);
     SyncPage->EnableRunControls(enable);
+    Reports->EnableRunControls(enable);
 }
 
 void TMainSyncForm::FollowSkipButton()
@@ -101,6 +104,7 @@ void TMainSyncForm::ShowRunProgress(const EngineState& engine)
 void TMainSyncForm::RunFinished()
 {
     SyncPage->ShowProgress(FEngine);
+    Reports->ShowLogNames();
     FollowSkipButton();
     for (Side side : {Side::Source, Side::Target}) {
         Panes->PointTreeAt(side, ListingOf(FEngine, side).Folder);
@@ -114,6 +118,37 @@ void TMainSyncForm::RunFinished()
     if (FindParam(SwitchWords(CommandWords), "-A") < 1) {
         QApplication::beep();
         QApplication::beep();
+    }
+}
+
+void TMainSyncForm::WireReporting()
+{
+    connect(DisplayReportingForm1, &QAction::triggered, this, [this] {
+        // The item toggled itself; the page decides and reports the state back.
+        DisplayReportingForm1->setChecked(Reports->ReportFormShown());
+        Reports->DisplayReportFormButtonClick();
+    });
+    connect(Reports, &ReportingPage::ReportFormShownChanged, DisplayReportingForm1, &QAction::setChecked);
+    connect(Reports, &ReportingPage::ReportFormAvailable, DisplayReportingForm1, &QAction::setEnabled);
+    for (QWidget* label : {static_cast<QWidget*>(StatusPanel),
+                           static_cast<QWidget*>(SyncPage->TotFilesAdded),
+                           static_cast<QWidget*>(SyncPage->TotFilesUpdated)}) {
+        label->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(label, &QWidget::customContextMenuRequested, this, [this, label] {
+            JumpToReportFrom(label);
+        });
+    }
+}
+
+void TMainSyncForm::JumpToReportFrom(QWidget* label)
+{
+    if (label == StatusPanel && StatusPanel->text() == UiText(RunMsg::DoneWithMessages)) {
+        Reports->JumpToReport(ReportCategory::Messages);
+    } else if (label == SyncPage->TotFilesAdded && SyncPage->TotFilesAdded->text() != QStringLiteral("0")) {
+        Reports->JumpToReport(ReportCategory::Added);
+    } else if (label == SyncPage->TotFilesUpdated
+               && SyncPage->TotFilesUpdated->text() != QStringLiteral("0")) {
+        Reports->JumpToReport(ReportCategory::Updated);
     }
 }
 

@@ -74,6 +74,9 @@ void TMainSyncForm::BuildViewMenu()
     ExpandOptions1->setShortcut(QKeySequence(QStringLiteral("Ctrl+E")));
     // The handler toggles for its sender, so the item's own toggle is undone first.
     ConnectToggle(ExpandOptions1, this, [this] { ShowOptionsButtonClick(ExpandOptions1); });
+    DisplayReportingForm1 = ViewMenu->addAction(UiText("&Display Reporting Form"));
+    DisplayReportingForm1->setCheckable(true);
+    DisplayReportingForm1->setShortcut(QKeySequence(QStringLiteral("Ctrl+R")));
     TargetDelta1 = ViewMenu->addAction(UiText("&Target Delta"));
     connect(TargetDelta1, &QAction::triggered, this, [this] { TargetDelta1Click(); });
 }

@@ -28,6 +28,8 @@ inline constexpr int UpperHelpContexts[UpperPageCount] = {4, 5, 6};
 inline constexpr int LowerHelpContexts[LowerTabCount] = {7, 10, 8, 9, 15};
 inline constexpr int TargetDeltaHelpContext = 16;
 
+// The lower tab of the log and report options.
+inline constexpr int ReportingTab = 2;
 // The lower tab of "Pro Options", which the hidden "Dial-Up Service" item selects too.
 inline constexpr int ProOptionsTab = 4;
 // Choosing this upper page opens the batch editor, which works on its own rows instead of the

@@ -1,0 +1,486 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The "Reporting" page and the report window, driven as a user drives them, against the real
+// options, configuration loader and reporter.
+#include "engine/EngineState.h"
+#include "engine/RunContext.h"
+#include "engine/RunState.h"
+#include "reporting/ProgramReporter.h"
+#include "reporting/ui/ReportListsView.h"
+#include "reporting/ui/ReportingPage.h"
+#include "settings/Configuration.h"
+#include "settings/OptionRules.h"
+#include "support/ScriptedHost.h"
+#include "support/TempHome.h"
+
+#include <QAbstractItemModel>
+#include <QCheckBox>
+#include <QElapsedTimer>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTabWidget>
+#include <QTest>
+
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+using namespace Tandemix;
+
+namespace {
+
+// Everything the page works on, as the main window holds it.
+struct Rig
+{
+    explicit Rig(const std::string& folder)
+        : State(Script, Opts)
+        , Reporter(Opts, State, Engine, folder)
+        , Ctx{Opts, State, Script, Reporter, Engine}
+        , Page(Ctx, Reporter.Lists(), folder)
+    {}
+
+    Test::ScriptedHost Script;
+    Options Opts;
+    RunState State;
+    EngineState Engine;
+    ProgramReporter Reporter;
+    RunContext Ctx;
+    ReportingPage Page;
+};
+
+struct CheckOption
+{
+    const char* Name;
+    bool Options::*Field;
+};
+
+constexpr CheckOption CheckOptions[] = {
+    {"UseLogFileCheck", &Options::UseLogFile},
+    {"ReportLogOverwrite", &Options::ReportLogOverwrite},
+    {"ReportPreLogOverwrite", &Options::ReportPreLogOverwrite},
+    {"ReportUpdateFilesCheck", &Options::ReportUpdateFilesCheck},
+    {"ReportAddedFilesCheck", &Options::ReportAddedFilesCheck},
+    {"ReportFileErrorsCheck", &Options::ReportFileErrorsCheck},
+    {"ReportAppErrorsCheck", &Options::ReportAppErrorsCheck},
+    {"ReportFileSizeCheck", &Options::ReportFileSizeCheck},
+    {"ReportFileDateCheck", &Options::ReportFileDateCheck},
+    {"ReportFileTimeCheck", &Options::ReportFileTimeCheck},
+    {"ReportEmptyFoldersCheck", &Options::ReportEmptyFoldersCheck},
+    {"ReportDirectoryCreationCheck", &Options::ReportDirectoryCreationCheck},
+    {"UseReportForm", &Options::UseReportForm},
+    {"ListUnMatchedFiles", &Options::ListUnMatchedFiles},
+};
+
+QString Row(QListView* view, int row)
+{
+    return view->model()->index(row, 0).data().toString();
+}
+
+void File(ProgramReporter& reporter,
+          const char* name,
+          const char* size,
+          const char* kind,
+          ReportCategory category,
+          const char* detail = "7/22/97 10:01:44 AM")
+{
+    reporter.AddReportEntry(name, "/data/docs", size, detail, kind, category);
+}
+
+} // namespace
+
+class TestReportingPage : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Test::TempHome> Home;
+    std::unique_ptr<Rig> R;
+    QByteArray SavedPath;
+    std::string FakeBin;
+    std::string Marker;
+
+    // A viewer that only writes down which file it was asked to show.
+    void InstallRecordingViewer()
+    {
+        FakeBin = Home->Path("bin");
+        Marker = Home->Path("viewer-was-started");
+        std::filesystem::create_directories(FakeBin);
+        std::string script = FakeBin + "/xdg-open";
+        std::ofstream(script) << "#!/bin/sh\nprintf '%s' \"$1\" > '" << Marker << "'\n";
+        ::chmod(script.c_str(), 0755);
+        qputenv("PATH", QByteArray::fromStdString(FakeBin));
+    }
+
+    static QString ReadMarker(const std::string& marker)
+    {
+        std::ifstream in(marker);
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        return QString::fromStdString(text);
+    }
+
+private slots:
+    void init()
+    {
+        Home = std::make_unique<Test::TempHome>();
+        SavedPath = qgetenv("PATH");
+        R = std::make_unique<Rig>(Home->Folder());
+    }
+    void cleanup()
+    {
+        std::string unexpected =
+            R->Script.Unexpected.empty() ? std::string() : R->Script.Unexpected.front().Text;
+        QVERIFY2(unexpected.empty(), unexpected.c_str());
+        R.reset();
+        qputenv("PATH", SavedPath);
+        Home.reset();
+    }
+
+    void clickingACheckBoxChangesItsOption_data()
+    {
+        QTest::addColumn<int>("entry");
+        for (int i = 0; i < static_cast<int>(std::size(CheckOptions)); ++i) {
+            QTest::newRow(CheckOptions[i].Name) << i;
+        }
+    }
+    void clickingACheckBoxChangesItsOption()
+    {
+        QFETCH(int, entry);
+        const CheckOption& option = CheckOptions[entry];
+        auto* check = R->Page.findChild<QCheckBox*>(QString::fromUtf8(option.Name));
+        QVERIFY(check != nullptr);
+        QVERIFY(check->isEnabled());
+        bool before = R->Opts.*option.Field;
+        QCOMPARE(check->isChecked(), before);
+        QSignalSpy changed(&R->Page, &ReportingPage::OptionChanged);
+
+        check->click();
+        QCOMPARE(R->Opts.*option.Field, !before);
+        QCOMPARE(changed.count(), 1);
+        check->click();
+        QCOMPARE(R->Opts.*option.Field, before);
+    }
+
+    void showOptionsShowsALoadedConfiguration()
+    {
+        Home->Write("Chosen.CFG",
+                    "[Report Options]\n"
+                    "UseLogFile=0\n"
+                    "ReportPreLogOverwrite=1\n"
+                    "ReportFileTime=0\n"
+                    "ReportAddedFiles=0\n"
+                    "LogFileName=mine.txt\n"
+                    "PreReportFileName=before.txt\n"
+                    "LogSize=500\n"
+                    "ListUnMatchedFiles=1\n");
+        ConfigContext config{R->Opts, R->State, Home->Folder(), Home->Path("TXDef.CFG")};
+        LoadConfiguration(config, Home->Path("Chosen.CFG"), false);
+        QSignalSpy changed(&R->Page, &ReportingPage::OptionChanged);
+
+        R->Page.ShowOptions();
+        ReportingPage& page = R->Page;
+        QVERIFY(!page.UseLogFileCheck->isChecked());
+        QVERIFY(page.ReportPreLogOverwrite->isChecked());
+        QVERIFY(!page.ReportFileTimeCheck->isChecked());
+        QVERIFY(!page.ReportAddedFilesCheck->isChecked());
+        QVERIFY(page.ReportFileSizeCheck->isChecked());
+        QVERIFY(page.ListUnMatchedFiles->isChecked());
+        QCOMPARE(page.LogFileName->text(), QStringLiteral("mine.txt"));
+        QCOMPARE(page.PreReportFileName->text(), QStringLiteral("before.txt"));
+        QCOMPARE(page.MaxLogFileSize->text(), QStringLiteral("500"));
+        // With the log off, what only the sync log uses is off too; the pre-sync report is a
+        // log whatever the switch says.
+        for (QWidget* off : std::initializer_list<QWidget*>{page.LogFileName,
+                                                            page.ViewLog,
+                                                            page.ReportLogOverwrite,
+                                                            page.ReportFileSizeCheck}) {
+            QVERIFY2(!off->isEnabled(), qPrintable(off->objectName()));
+        }
+        for (QWidget* on : std::initializer_list<QWidget*>{page.UseLogFileCheck,
+                                                           page.PreReportFileName,
+                                                           page.ViewPreLog,
+                                                           page.MaxLogFileSize}) {
+            QVERIFY2(on->isEnabled(), qPrintable(on->objectName()));
+        }
+        // Showing what was loaded is not a change the user made.
+        QCOMPARE(changed.count(), 0);
+
+        page.UseLogFileCheck->click();
+        QVERIFY(R->Opts.UseLogFile);
+        QVERIFY(page.ReportFileSizeCheck->isEnabled());
+        QVERIFY(page.ViewLog->isEnabled());
+    }
+
+    void typedLogNamesAndSizeReachTheOptions()
+    {
+        ReportingPage& page = R->Page;
+        page.LogFileName->clear();
+        QTest::keyClicks(page.LogFileName, QStringLiteral("mylog.txt"));
+        QCOMPARE(R->Opts.LogFileName, std::string("mylog.txt"));
+        page.PreReportFileName->clear();
+        QTest::keyClicks(page.PreReportFileName, QStringLiteral("ahead"));
+        QCOMPARE(R->Opts.PreReportFileName, std::string("ahead"));
+
+        // A run opens the log under its ".Log" name; the page shows that name afterwards.
+        R->Reporter.WriteLogFile("", LogKind::OpenSyncLog);
+        R->Reporter.WriteLogFile("", LogKind::CloseSyncLog);
+        page.ShowLogNames();
+        QCOMPARE(page.LogFileName->text(), QStringLiteral("mylog.Log"));
+
+        page.MaxLogFileSize->clear();
+        QTest::keyClicks(page.MaxLogFileSize, QStringLiteral("-12x5"));
+        QCOMPARE(page.MaxLogFileSize->text(), QStringLiteral("125"));
+        QCOMPARE(R->Opts.LogSize, 125);
+        page.MaxLogFileSize->selectAll();
+        QTest::keyClick(page.MaxLogFileSize, Qt::Key_Backspace);
+        QCOMPARE(R->Opts.LogSize, 0);
+        emit page.MaxLogFileSize->editingFinished();
+        QCOMPARE(page.MaxLogFileSize->text(), QStringLiteral("0"));
+    }
+
+    void displayButtonShowsAndHidesTheReportWindow()
+    {
+        ReportingPage& page = R->Page;
+        QSignalSpy shown(&page, &ReportingPage::ReportFormShownChanged);
+        QCOMPARE(page.DisplayReportFormButton->text(), QStringLiteral("Display &Reports"));
+        QVERIFY(!page.ReportForm()->isVisible());
+
+        page.DisplayReportFormButton->click();
+        QVERIFY(page.ReportForm()->isVisible());
+        QCOMPARE(page.DisplayReportFormButton->text(), QStringLiteral("Hide &Reports"));
+        page.DisplayReportFormButton->click();
+        QVERIFY(!page.ReportForm()->isVisible());
+        QCOMPARE(page.DisplayReportFormButton->text(), QStringLiteral("Display &Reports"));
+
+        // Closed from the window itself, the button must not go on offering "Hide".
+        page.DisplayReportFormButton->click();
+        page.ReportForm()->Button1->click();
+        QVERIFY(!page.ReportForm()->isVisible());
+        QCOMPARE(page.DisplayReportFormButton->text(), QStringLiteral("Display &Reports"));
+        QCOMPARE(shown.count(), 4);
+        QCOMPARE(shown.at(2).at(0).toBool(), true);
+        QCOMPARE(shown.at(3).at(0).toBool(), false);
+    }
+
+    void reportingOffDisablesItsControlsAndHidesTheWindow()
+    {
+        ReportingPage& page = R->Page;
+        QSignalSpy available(&page, &ReportingPage::ReportFormAvailable);
+        page.DisplayReportFormButton->click();
+        QVERIFY(page.ReportForm()->isVisible());
+
+        page.UseReportForm->click();
+        QVERIFY(!R->Opts.UseReportForm);
+        QVERIFY(!page.ReportForm()->isVisible());
+        QCOMPARE(page.DisplayReportFormButton->text(), QStringLiteral("Display &Reports"));
+        QVERIFY(!page.ListUnMatchedFiles->isEnabled());
+        QVERIFY(!page.DisplayReportFormButton->isEnabled());
+        QVERIFY(!page.JumpToReport(ReportCategory::Messages));
+        QVERIFY(!page.ReportForm()->isVisible());
+        QCOMPARE(available.last().at(0).toBool(), false);
+
+        page.UseReportForm->click();
+        QVERIFY(page.ListUnMatchedFiles->isEnabled());
+        QVERIFY(page.DisplayReportFormButton->isEnabled());
+        QVERIFY(!page.ReportForm()->isVisible());
+        QCOMPARE(available.last().at(0).toBool(), true);
+    }
+
+    void deletingUnmatchedLocksReportingOn()
+    {
+        R->Opts.UseReportForm = false;
+        SetDeleteUnmatched(R->Opts, true);
+        R->Page.ShowOptions();
+        QVERIFY(R->Page.UseReportForm->isChecked());
+        QVERIFY(R->Page.ListUnMatchedFiles->isChecked());
+        QVERIFY(!R->Page.UseReportForm->isEnabled());
+        QVERIFY(!R->Page.ListUnMatchedFiles->isEnabled());
+        QVERIFY(R->Page.DisplayReportFormButton->isEnabled());
+
+        SetDeleteUnmatched(R->Opts, false);
+        R->Page.EnableReportControls();
+        QVERIFY(R->Page.UseReportForm->isEnabled());
+        QVERIFY(R->Page.ListUnMatchedFiles->isEnabled());
+    }
+
+    void aRunLocksTheControlsAndGivesBackOnlyWhatTheSwitchesAllow()
+    {
+        ReportingPage& page = R->Page;
+        page.UseLogFileCheck->click(); // log off
+        page.EnableRunControls(false);
+        for (QWidget* control : std::initializer_list<QWidget*>{page.UseLogFileCheck,
+                                                                page.PreReportFileName,
+                                                                page.MaxLogFileSize,
+                                                                page.ViewPreLog,
+                                                                page.ReportIncludeOptions,
+                                                                page.UseReportForm,
+                                                                page.ListUnMatchedFiles,
+                                                                page.DisplayReportFormButton}) {
+            QVERIFY2(!control->isEnabled(), qPrintable(control->objectName()));
+        }
+        page.EnableRunControls(true);
+        QVERIFY(page.UseLogFileCheck->isEnabled());
+        QVERIFY(page.MaxLogFileSize->isEnabled());
+        QVERIFY(page.DisplayReportFormButton->isEnabled());
+        QVERIFY(!page.ReportFileSizeCheck->isEnabled());
+        QVERIFY(!page.LogFileName->isEnabled());
+    }
+
+    void windowShowsWhatARunFiled()
+    {
+        R->Opts.ListUnMatchedFiles = true;
+        R->State.SyncActive = true;
+        File(R->Reporter, "first.txt", "1000", "Add", ReportCategory::Added);
+        File(R->Reporter, "second.txt", "234", "Add", ReportCategory::Added);
+        File(R->Reporter, "changed.doc", "4096", "Update", ReportCategory::Updated);
+        File(R->Reporter, "skip.bak", "77", "*.bak", ReportCategory::Excluded);
+        File(R->Reporter, "extra.txt", "10", "UnMatched Files", ReportCategory::UnMatched);
+        R->Reporter.AddReportEntry("", "", "", "", "Cannot copy first.txt", ReportCategory::Messages);
+        R->Reporter.AddReportEntry("", "", "", "", "Cannot copy first.txt", ReportCategory::Messages);
+        R->Reporter.AddReportEntry("", "", "", "", "-----", ReportCategory::Messages);
+
+        QVERIFY(R->Page.JumpToReport(ReportCategory::Messages));
+        TReportForm1* form = R->Page.ReportForm();
+        QVERIFY(form->isVisible());
+        QCOMPARE(form->TabbedNotebook1->currentIndex(), 4);
+        QCOMPARE(form->TabbedNotebook1->tabText(3), QStringLiteral("UnMatched"));
+
+        QCOMPARE(form->MemoAdded->model()->rowCount(), 2);
+        QVERIFY(Row(form->MemoAdded, 0).startsWith(QStringLiteral("second.txt ")));
+        QVERIFY(Row(form->MemoAdded, 1).startsWith(QStringLiteral("first.txt ")));
+        QCOMPARE(Row(form->MemoAdded, 0).count(QLatin1Char('\t')), 3);
+        QCOMPARE(form->ItemCount(ReportCategory::Added)->text(), QStringLiteral("2"));
+        QCOMPARE(form->FileSizeTotal(ReportCategory::Added)->text(), QStringLiteral("1234"));
+        QCOMPARE(form->ItemCount(ReportCategory::Updated)->text(), QStringLiteral("1"));
+        QCOMPARE(form->FileSizeTotal(ReportCategory::Updated)->text(), QStringLiteral("4096"));
+        QVERIFY(Row(form->MemoExcluded, 0).contains(QStringLiteral("*.bak")));
+        QCOMPARE(form->ItemCount(ReportCategory::UnMatched)->text(), QStringLiteral("1"));
+        // The same message once; a separator is listed but not counted; messages carry no size.
+        QCOMPARE(form->MemoMessages->model()->rowCount(), 2);
+        QCOMPARE(Row(form->MemoMessages, 0), QStringLiteral("Cannot copy first.txt"));
+        QCOMPARE(form->ItemCount(ReportCategory::Messages)->text(), QStringLiteral("1"));
+        QVERIFY(form->FileSizeTotal(ReportCategory::Messages)->isHidden());
+        QCOMPARE(form->ItemCount(ReportCategory::Deletions)->text(), QStringLiteral("0"));
+
+        // Lines filed while the window is open show up without anyone asking.
+        File(R->Reporter, "third.txt", "6", "Add", ReportCategory::Added);
+        QTRY_COMPARE(form->MemoAdded->model()->rowCount(), 3);
+        QCOMPARE(form->ItemCount(ReportCategory::Added)->text(), QStringLiteral("3"));
+        QCOMPARE(form->FileSizeTotal(ReportCategory::Added)->text(), QStringLiteral("1240"));
+
+        // An unchanged list is not shown anew (that would drop the user's selection).
+        QSignalSpy reset(form->MemoUpdated->model(), &QAbstractItemModel::modelReset);
+        form->Refresh();
+        form->Refresh();
+        QCOMPARE(reset.count(), 0);
+
+        R->Reporter.ClearReports();
+        form->Refresh();
+        QCOMPARE(form->MemoAdded->model()->rowCount(), 0);
+        QCOMPARE(form->FileSizeTotal(ReportCategory::Added)->text(), QStringLiteral("0"));
+        R->State.SyncActive = false;
+    }
+
+    void aHundredThousandLinesOpenAtOnce()
+    {
+        ReportLists& lists = R->Reporter.Lists();
+        ReportSwitches switches;
+        switches.SyncActive = true;
+        for (int i = 0; i < 100'000; ++i) {
+            std::string name = "file" + std::to_string(i) + ".txt";
+            lists.AddReportEntry(
+                ReportEntry{name, "/data", "1", "7/22/97 10:01:44 AM", "Add", ReportCategory::Added},
+                switches);
+        }
+        const ReportList& added = lists.List(ReportCategory::Added);
+
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(R->Page.JumpToReport(ReportCategory::Added));
+        TReportForm1* form = R->Page.ReportForm();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        QCoreApplication::processEvents();
+        qint64 elapsed = clock.elapsed();
+        // Measuring every line first takes over a second here; reading only the rows on screen
+        // takes a few milliseconds.
+        QVERIFY2(elapsed < 500, qPrintable(QStringLiteral("took %1 ms").arg(elapsed)));
+
+        QAbstractItemModel* model = form->MemoAdded->model();
+        QCOMPARE(static_cast<std::size_t>(model->rowCount()), added.Count());
+        QCOMPARE(form->ItemCount(ReportCategory::Added)->text(), QStringLiteral("100000"));
+        QCOMPARE(Row(form->MemoAdded, 99'999), QString::fromStdString(added.At(99'999)));
+
+        // The view reads the list where it lies: a line changed in place (same count, before any
+        // refresh) is what the model answers, which a copy taken at opening could not do.
+        lists.List(ReportCategory::Added).RemoveAt(0);
+        lists.List(ReportCategory::Added).Insert(0, "replaced line");
+        QCOMPARE(Row(form->MemoAdded, 0), QStringLiteral("replaced line"));
+    }
+
+    void viewingALog_data()
+    {
+        QTest::addColumn<bool>("preSync");
+        QTest::addColumn<bool>("logExists");
+        QTest::addColumn<bool>("viewerInstalled");
+        QTest::addColumn<QString>("question"); // empty: none asked
+        QTest::newRow("no log yet") << false << false << true << QStringLiteral("There is no log file yet: ");
+        QTest::newRow("no pre-sync log yet")
+            << true << false << true << QStringLiteral("There is no log file yet: ");
+        QTest::newRow("log shown") << false << true << true << QString();
+        QTest::newRow("pre-sync log shown") << true << true << true << QString();
+        QTest::newRow("nothing can show it")
+            << false << true << false << QStringLiteral("Nothing on this computer can show the log file");
+    }
+    void viewingALog()
+    {
+        QFETCH(bool, preSync);
+        QFETCH(bool, logExists);
+        QFETCH(bool, viewerInstalled);
+        QFETCH(QString, question);
+        InstallRecordingViewer();
+        if (!viewerInstalled) {
+            std::filesystem::remove(FakeBin + "/xdg-open");
+        }
+        QByteArray visual = qgetenv("VISUAL");
+        QByteArray editor = qgetenv("EDITOR");
+        qunsetenv("VISUAL");
+        qunsetenv("EDITOR");
+        std::string log = Home->Path(preSync ? "PreSync.Log" : "Tandemix.Log");
+        if (logExists) {
+            Home->Write(preSync ? "PreSync.Log" : "Tandemix.Log", "\r\n=====\r\n");
+        }
+        if (!question.isEmpty()) {
+            R->Script.QueueAnswer(DialogResult::Ok);
+        }
+
+        (preSync ? R->Page.ViewPreLog : R->Page.ViewLog)->click();
+
+        if (question.isEmpty()) {
+            QVERIFY(R->Script.Questions.empty());
+            QTRY_COMPARE(ReadMarker(Marker), QString::fromStdString(log));
+        } else {
+            QCOMPARE(R->Script.Questions.size(), std::size_t{1});
+            const auto& asked = R->Script.Questions.front();
+            QCOMPARE(asked.Buttons, DialogButtons::Ok);
+            QVERIFY2(QString::fromStdString(asked.Text).startsWith(question), asked.Text.c_str());
+            QVERIFY2(asked.Text.find(log) != std::string::npos, asked.Text.c_str());
+            // Nothing was started: no viewer, no shell.
+            QTest::qWait(300);
+            QVERIFY(!std::filesystem::exists(Marker));
+        }
+        if (!visual.isNull()) {
+            qputenv("VISUAL", visual);
+        }
+        if (!editor.isNull()) {
+            qputenv("EDITOR", editor);
+        }
+    }
+};
+
+QTEST_MAIN(TestReportingPage)
+#include "TestReportingPage.moc"
