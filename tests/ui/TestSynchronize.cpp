@@ -4,6 +4,7 @@
 #include "app/ui/Mainfrm3.h"
 #include "engine/ui/SynchronizePage.h"
 #include "engine/ui/TargetDeltaPage.h"
+#include "filemanager/ui/FolderPanes.h"
 #include "reporting/ui/ReportListsView.h"
 #include "reporting/ui/ReportingPage.h"
 #include "support/ScriptedHost.h"
@@ -14,6 +15,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QListView>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -147,6 +149,9 @@ private slots:
         QVERIFY(!Tree->Exists("backup/work/new.txt"));
         QCOMPARE(Form->Engine().Source.Folder, Tree->Path("work"));
         QCOMPARE(Form->Engine().Target.Folder, Tree->Path("backup"));
+        // The panes show the named folders, not the ones the window started in.
+        QCOMPARE(Form->Panes->Pane(Side::Source).FileList->count(), 1);
+        QCOMPARE(Form->Panes->Pane(Side::Target).FileList->count(), 0);
     }
 };
 

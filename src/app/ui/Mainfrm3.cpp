@@ -277,10 +277,19 @@ void TMainSyncForm::DirectoryListBox1Change(Side side, const std::string& folder
     FState.StatusMsg(Msg::Working);
     ListingOf(FEngine, side).Folder = folder;
     Panes->PointTreeAt(side, folder);
+    (side == Side::Source ? SyncPage->SyncSource : SyncPage->SyncTarget)->setText(UiText(folder));
     {
         BusySection busy(FState);
         if (FState.SourceFileListTag != 1) {
             (void)BuildFileListing(FContext, side);
+            ShowListing(side);
+        } else {
+            // Listed later (settings are being applied), but the pane must never go on showing
+            // another folder's files meanwhile.
+            SideListing& listing = ListingOf(FEngine, side);
+            listing.Files.clear();
+            listing.FileCount = 0;
+            listing.ByteTotal = 0;
             ShowListing(side);
         }
     }
