@@ -3,6 +3,7 @@
 
 #include "automation/CommandLineMessages.h"
 #include "engine/Messages.h"
+#include "platform/AsciiText.h"
 #include "platform/FileOps.h"
 #include "settings/OptionRules.h"
 
@@ -21,18 +22,6 @@ constexpr std::size_t MaxSwitchText = 50;
 constexpr std::size_t MaxDelayDigits = 5;
 constexpr int MaxSettleArg = 25;
 constexpr int MonitorStartMarker = -33; // the monitor starts at the next tick of the queue timer
-
-// Switch letters are ASCII; anything else in an argument (a folder name in UTF-8) stays as it is.
-std::string UpperAscii(std::string_view text)
-{
-    std::string upper(text);
-    for (char& c : upper) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - 'a' + 'A');
-        }
-    }
-    return upper;
-}
 
 bool IsLetter(char c)
 {

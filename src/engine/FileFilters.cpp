@@ -5,6 +5,7 @@
 #include "engine/FileHelpers.h"
 #include "engine/ListingMessages.h"
 #include "engine/Messages.h"
+#include "platform/AsciiText.h"
 #include "platform/Attributes.h"
 
 #include <charconv>
@@ -17,11 +18,6 @@ namespace {
 constexpr std::uint32_t CompressedAttr = 2048;
 // Longer exclusion entries match on this many leading characters.
 constexpr std::size_t ExcludeEntryChars = 25;
-
-char AsciiUpper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - ('a' - 'A')) : c;
-}
 
 // The first `count` characters of UTF-8 text (continuation bytes belong to their character).
 std::string_view LeadingChars(std::string_view text, std::size_t count)
@@ -47,7 +43,7 @@ bool ContainsNoCase(std::string_view haystack, std::string_view needle)
     }
     for (std::size_t start = 0; start + needle.size() <= haystack.size(); ++start) {
         std::size_t k = 0;
-        while (k < needle.size() && AsciiUpper(haystack[start + k]) == AsciiUpper(needle[k])) {
+        while (k < needle.size() && UpperAscii(haystack[start + k]) == UpperAscii(needle[k])) {
             ++k;
         }
         if (k == needle.size()) {

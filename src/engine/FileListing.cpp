@@ -6,6 +6,7 @@
 #include "engine/ListingMessages.h"
 #include "engine/Messages.h"
 #include "engine/ShowError.h"
+#include "platform/AsciiText.h"
 #include "platform/AtomicFile.h"
 #include "platform/DateText.h"
 #include "platform/DirReader.h"
@@ -25,16 +26,6 @@ bool NameMatches(std::string_view mask, std::string_view name)
 {
     // The usual mask needs no matching at all; skipping it keeps a big folder's listing cheap.
     return mask == "*.*" || mask == "*" || MatchesMask(name, mask);
-}
-
-std::string UpperAscii(std::string text)
-{
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - ('a' - 'A'));
-        }
-    }
-    return text;
 }
 
 bool SameFolder(const std::string& a, const std::string& b)

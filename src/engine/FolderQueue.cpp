@@ -12,6 +12,7 @@
 #include "engine/RunMessages.h"
 #include "engine/ShowError.h"
 #include "engine/SyncFolder.h"
+#include "platform/AsciiText.h"
 #include "platform/DirReader.h"
 #include "platform/FileOps.h"
 
@@ -48,25 +49,6 @@ std::string_view ParentOf(std::string_view folder)
     folder = WithoutTrailingSlashes(folder);
     std::size_t slash = folder.rfind('/');
     return slash == std::string_view::npos ? std::string_view{} : folder.substr(0, slash + 1);
-}
-
-char LowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
-// Folder names compared without case, as users name them; only ASCII letters fold.
-bool SameNameIgnoringCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 bool ReportsUnmatched(const RunContext& ctx)
@@ -221,7 +203,7 @@ PairResult WalkPair(RunContext& ctx, const FolderPair& pair, int& result, RunSen
 std::optional<std::string> SubFolderTarget(const std::string& source, const std::string& target)
 {
     std::string_view name = LastName(source);
-    if (name.empty() || name == "/" || SameNameIgnoringCase(name, LastName(target))) {
+    if (name.empty() || name == "/" || EqualsNoCaseAscii(name, LastName(target))) {
         return std::nullopt;
     }
     return AddTrailingBackslash(std::string(WithoutTrailingSlashes(target))) + std::string(name);

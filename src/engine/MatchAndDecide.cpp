@@ -5,6 +5,7 @@
 #include "engine/DecideMessages.h"
 #include "engine/FileHelpers.h"
 #include "engine/FileListing.h"
+#include "platform/AsciiText.h"
 #include "platform/DateText.h"
 #include "platform/FileTimes.h"
 
@@ -55,47 +56,6 @@ void AppendUtf8(std::string& out, char32_t c)
     }
 }
 
-// Length of the valid UTF-8 sequence at text[i] and its code point; 0 when it is not one
-// (overlong forms, surrogates and values above U+10FFFF included).
-std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& out)
-{
-    auto byte = [&](std::size_t k) {
-        return static_cast<unsigned char>(text[k]);
-    };
-    unsigned char lead = byte(i);
-    std::size_t length = 0;
-    char32_t c = 0;
-    char32_t minimum = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, c = lead & 0x1F, minimum = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, c = lead & 0x0F, minimum = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, c = lead & 0x07, minimum = 0x10000;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size()) {
-        return 0;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) {
-            return 0;
-        }
-        c = (c << 6) | (byte(i + k) & 0x3F);
-    }
-    if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-        return 0;
-    }
-    out = c;
-    return length;
-}
-
-constexpr char LowerAscii(unsigned char c)
-{
-    return static_cast<char>((c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c);
-}
-
 // A key equal for names that differ only in case: ASCII and every valid UTF-8 code point are
 // lowered; a byte that is not valid UTF-8 is kept behind a 0xFF marker (a byte valid UTF-8
 // never holds), so it only ever equals the same byte and never a real character.
@@ -125,19 +85,6 @@ std::string FoldKey(std::string_view name)
         i += length;
     }
     return key;
-}
-
-// Only ASCII letters change: the bytes of other UTF-8 characters all lie above 0x7F, so a
-// multi-byte character is never cut or altered.
-std::string UpperAscii(std::string_view text)
-{
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - ('a' - 'A'));
-        }
-    }
-    return out;
 }
 
 std::string PadRight(std::string_view text, int width)

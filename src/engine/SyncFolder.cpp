@@ -10,6 +10,7 @@
 #include "engine/MatchAndDecide.h"
 #include "engine/RunMessages.h"
 #include "engine/ShowError.h"
+#include "platform/AsciiText.h"
 
 #include <cmath>
 #include <exception>
@@ -18,16 +19,6 @@
 namespace Tandemix {
 
 namespace {
-
-std::string UpperAscii(std::string text)
-{
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') {
-            c = static_cast<char>(c - ('a' - 'A'));
-        }
-    }
-    return text;
-}
 
 // The folder's progress after `done` of its rows: the share of its bytes, or, when every
 // decided file is empty, the share of its rows.

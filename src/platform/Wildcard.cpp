@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/Wildcard.h"
 
+#include "platform/AsciiText.h"
+
 #include <locale.h>
 #include <wctype.h>
 
@@ -36,42 +38,6 @@ char32_t Fold(char32_t c)
     return static_cast<char32_t>(lower);
 }
 
-// Length of the valid UTF-8 sequence at text[i] and its code point; 0 when invalid
-// (overlong forms, surrogates and values above U+10FFFF included).
-std::size_t DecodeOne(std::string_view text, std::size_t i, char32_t& out)
-{
-    auto byte = [&](std::size_t k) {
-        return static_cast<unsigned char>(text[k]);
-    };
-    unsigned char lead = byte(i);
-    std::size_t length = 0;
-    char32_t c = 0;
-    char32_t minimum = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2, c = lead & 0x1F, minimum = 0x80;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3, c = lead & 0x0F, minimum = 0x800;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4, c = lead & 0x07, minimum = 0x10000;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size()) {
-        return 0;
-    }
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) {
-            return 0;
-        }
-        c = (c << 6) | (byte(i + k) & 0x3F);
-    }
-    if (c < minimum || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-        return 0;
-    }
-    out = c;
-    return length;
-}
-
 std::u32string FoldedUnits(std::string_view text)
 {
     std::u32string units;
@@ -84,7 +50,7 @@ std::u32string FoldedUnits(std::string_view text)
             continue;
         }
         char32_t c = 0;
-        std::size_t length = DecodeOne(text, i, c);
+        std::size_t length = DecodeUtf8(text, i, c);
         if (length == 0) {
             units.push_back(RawByteBase + lead);
             ++i;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/ConfigLists.h"
 
+#include "platform/AsciiText.h"
+
 #include <algorithm>
 
 namespace Tandemix {
@@ -16,18 +18,6 @@ std::string ValueOf(const std::string& entry)
 {
     std::size_t equals = entry.find('=');
     return equals == std::string::npos ? std::string() : entry.substr(equals + 1);
-}
-
-char LowerAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return LowerAscii(x) == LowerAscii(y);
-           });
 }
 
 std::string RecentKey(int number)
@@ -160,7 +150,7 @@ std::string RecentPairText(std::string_view sourceFolder, std::string_view targe
 int RecentFolderIndex(const RecentFolderList& recent, std::string_view pair)
 {
     for (std::size_t i = 0; i < recent.size(); ++i) {
-        if (EqualsNoCase(recent[i], pair)) {
+        if (EqualsNoCaseAscii(recent[i], pair)) {
             return static_cast<int>(i) + 1;
         }
     }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/IniFile.h"
 
+#include "platform/AsciiText.h"
 #include "platform/AtomicFile.h"
 #include "settings/IniMessages.h"
 
@@ -74,24 +75,6 @@ std::string_view Trim(std::string_view text)
         text.remove_suffix(1);
     }
     return text;
-}
-
-char LowerAscii(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 std::string LowerCopy(std::string_view text)
@@ -242,7 +225,7 @@ bool ForEachKeyOf(std::string_view content, std::string_view section, Visit visi
             if (inSection) {
                 return true;
             }
-            inSection = EqualsNoCase(parsed.Name, section);
+            inSection = EqualsNoCaseAscii(parsed.Name, section);
         } else if (inSection && parsed.Kind == LineKind::Key) {
             if (!visit(parsed.Name, parsed.Value)) {
                 return true;
@@ -277,13 +260,13 @@ WithValue(std::string_view content, std::string_view section, std::string_view k
             if (inSection) {
                 break;
             }
-            inSection = EqualsNoCase(parsed.Name, section);
+            inSection = EqualsNoCaseAscii(parsed.Name, section);
             if (inSection) {
                 sectionFound = true;
                 insertAt = line.End;
             }
         } else if (inSection && parsed.Kind == LineKind::Key) {
-            if (EqualsNoCase(parsed.Name, key)) {
+            if (EqualsNoCaseAscii(parsed.Name, key)) {
                 std::string out;
                 out.reserve(content.size() + value.size());
                 out.append(content.substr(0, line.Begin));
@@ -337,7 +320,7 @@ std::string WithoutSection(std::string_view content, std::string_view section)
                 cuts.emplace_back(eraseBegin, line.Begin);
                 erasing = false;
             }
-            if (EqualsNoCase(parsed.Name, section)) {
+            if (EqualsNoCaseAscii(parsed.Name, section)) {
                 erasing = true;
                 eraseBegin = line.Begin;
                 headerBlankRunBegin = blankRunBegin == std::string_view::npos ? line.Begin : blankRunBegin;
@@ -427,7 +410,7 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key, 
     std::string_view found;
     bool present = false;
     ForEachKeyOf(content, section, [&](std::string_view name, std::string_view value) {
-        if (!EqualsNoCase(name, key)) {
+        if (!EqualsNoCaseAscii(name, key)) {
             return true;
         }
         found = value;

@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace Tandemix {
+
+// Case changes of ASCII letters only. The bytes of every other UTF-8 character lie above 0x7F,
+// so a multi-byte character is never cut or altered: paths and names stay byte-exact.
+constexpr char LowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c;
+}
+
+constexpr char UpperAscii(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - ('a' - 'A')) : c;
+}
+
+inline std::string UpperAscii(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out) {
+        c = UpperAscii(c);
+    }
+    return out;
+}
+
+inline bool EqualsNoCaseAscii(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (LowerAscii(a[i]) != LowerAscii(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Length of the valid UTF-8 sequence at text[i] and its code point; 0 when it is not one
+// (overlong forms, surrogates and values above U+10FFFF included).
+std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& out);
+
+} // namespace Tandemix
