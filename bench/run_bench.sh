@@ -124,6 +124,8 @@ median_time() {
     "$@" >/dev/null 2>&1 || true # warm-up
     for _ in $(seq 1 "$runs"); do
         eval "$prepare"
+        # Let the preparation's writes reach the disk first, so no command pays for another's.
+        sync
         local t0 t1
         t0=$(date +%s.%N)
         "$@" >/dev/null 2>&1 || { echo "run_bench: failed: $*" >&2; exit 1; }

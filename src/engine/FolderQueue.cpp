@@ -286,20 +286,15 @@ int EnqueueFolderTree(RunContext& ctx, const std::string& source, const std::str
         pending.pop_back();
         subFolders.clear();
         bool stopped = false;
-        SysStatus read = ForEachEntry(
-            from,
-            [&](const DirEntry& entry) {
-                if (ctx.State.CheckForStop() > 0) {
-                    stopped = true;
-                    return false;
-                }
-                // Links are never folders here, so a link to a folder is not followed.
-                if (entry.IsDir) {
-                    subFolders.push_back(entry.Name);
-                }
-                return true;
-            },
-            false);
+        SysStatus read = ForEachSubFolder(from, [&](const std::string& name) {
+            if (ctx.State.CheckForStop() > 0) {
+                stopped = true;
+                return false;
+            }
+            // Links are never folders here, so a link to a folder is not followed.
+            subFolders.push_back(name);
+            return true;
+        });
         if (stopped) {
             return -1;
         }

@@ -111,6 +111,53 @@ ForEachEntry(const std::string& folder, const std::function<bool(const DirEntry&
     }
 }
 
+SysStatus ForEachSubFolder(const std::string& folder, const std::function<bool(const std::string&)>& visit)
+{
+    if (int fault = CheckFault(FaultOp::Open, folder)) {
+        return SysFail(fault, "opendir");
+    }
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return SysFail(errno, "opendir");
+    }
+    DirHandle dir(::fdopendir(fd));
+    if (dir.Get() == nullptr) {
+        int error = errno;
+        ::close(fd);
+        return SysFail(error, "fdopendir");
+    }
+    std::string name;
+    for (;;) {
+        errno = 0;
+        dirent* item = ::readdir(dir.Get());
+        if (item == nullptr) {
+            return errno != 0 ? SysFail(errno, "readdir") : SysOk();
+        }
+        if (IsDotOrDotDot(item->d_name)) {
+            continue;
+        }
+        // The entry's type from the folder itself spares a stat per file; only filesystems
+        // that do not record it need one. A link is never a folder here.
+        bool isDir = item->d_type == DT_DIR;
+        if (item->d_type == DT_UNKNOWN) {
+            struct stat st;
+            if (::fstatat(fd, item->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+                if (errno == ENOENT) {
+                    continue;
+                }
+                return SysFail(errno, "fstatat");
+            }
+            isDir = S_ISDIR(st.st_mode);
+        }
+        if (isDir) {
+            name = item->d_name;
+            if (!visit(name)) {
+                return SysOk();
+            }
+        }
+    }
+}
+
 SysResult<std::vector<DirEntry>> ReadFolder(const std::string& folder, bool withArchive)
 {
     std::vector<DirEntry> entries;

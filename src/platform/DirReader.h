@@ -32,6 +32,11 @@ struct DirEntry
 SysStatus ForEachEntry(const std::string& folder,
                        const std::function<bool(const DirEntry&)>& visit,
                        bool withArchive = true);
+// The names of the sub-folders only (hidden ones included, links never), read without a stat
+// per entry where the filesystem records entry types: walking a tree for its folders costs one
+// readdir per folder, not one stat per file.
+SysStatus ForEachSubFolder(const std::string& folder, const std::function<bool(const std::string&)>& visit);
+
 SysResult<std::vector<DirEntry>> ReadFolder(const std::string& folder, bool withArchive = true);
 
 // Entries whose name matches `mask` (see MatchesMask). An entry with the Hidden, System or

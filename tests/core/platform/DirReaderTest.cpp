@@ -94,6 +94,23 @@ TEST_F(DirReaderTest, ListsFilesFoldersLinksAndDotFiles)
     EXPECT_EQ(sub.Attr & Attr::Directory, Attr::Directory);
 }
 
+TEST_F(DirReaderTest, SubFoldersAreFoldersOnlyHiddenIncludedLinksNever)
+{
+    Tree.AddFolder("plain");
+    Tree.AddFolder(".hidden");
+    Tree.AddFile("file.txt", "x");
+    Tree.AddSymlink("link-to-folder", Tree.Path("plain"));
+    std::vector<std::string> names;
+    SysStatus read = ForEachSubFolder(Tree.Root(), [&](const std::string& name) {
+        names.push_back(name);
+        return true;
+    });
+    ASSERT_TRUE(read.Ok());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{".hidden", "plain"}));
+    EXPECT_FALSE(ForEachSubFolder(Tree.Path("missing"), [](const std::string&) { return true; }).Ok());
+}
+
 TEST_F(DirReaderTest, NeverListsFifosSocketsOrDevices)
 {
     Tree.AddFile("file", "x");
