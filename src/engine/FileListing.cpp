@@ -61,6 +61,9 @@ public:
         FCountForRun = !target && ctx.State.SyncActive;
         FSkipArchive = target && ctx.State.SyncActive && ctx.Opts.UseCompression
                        && !ctx.Engine.ArchiveBeingWritten.empty();
+        // The archive flag costs a system call per file. Only the "Archive File" filter needs it
+        // for every file; the files a run will copy get theirs when they are decided.
+        FWithArchive = !ctx.Opts.CheckArchive && !ctx.Opts.ReplicateBypass();
     }
 
     // Reads the folder once and applies every mask in order. Entries a later mask may find are
@@ -75,25 +78,28 @@ public:
         bool abandoned = false;
         std::vector<DirEntry> later;
         std::string previous;
-        SysStatus status = ForEachEntry(FFolder, [&](const DirEntry& entry) {
-            if (firstOpen && NameMatches(masks[0], entry.Name) && !Found(entry, previous)) {
-                firstOpen = false;
-                // A stop that stays in force would end every later search at its first entry.
-                if (!moreMasks || FCtx.State.OperationState != 0) {
-                    abandoned = true;
-                    return false;
-                }
-            }
-            if (moreMasks) {
-                for (std::size_t m = 1; m < masks.size(); ++m) {
-                    if (NameMatches(masks[m], entry.Name)) {
-                        later.push_back(entry);
-                        break;
+        SysStatus status = ForEachEntry(
+            FFolder,
+            [&](const DirEntry& entry) {
+                if (firstOpen && NameMatches(masks[0], entry.Name) && !Found(entry, previous)) {
+                    firstOpen = false;
+                    // A stop that stays in force would end every later search at its first entry.
+                    if (!moreMasks || FCtx.State.OperationState != 0) {
+                        abandoned = true;
+                        return false;
                     }
                 }
-            }
-            return true;
-        });
+                if (moreMasks) {
+                    for (std::size_t m = 1; m < masks.size(); ++m) {
+                        if (NameMatches(masks[m], entry.Name)) {
+                            later.push_back(entry);
+                            break;
+                        }
+                    }
+                }
+                return true;
+            },
+            FWithArchive);
         if (!status) {
             return Failed(status);
         }
@@ -163,6 +169,7 @@ private:
                           -1,
                           entry.IsLink)) {
             FListing.ByteTotal += entry.Size;
+            FListing.Files.back().ArchiveKnown = FWithArchive;
         }
         ++FListing.FileCount;
         return true;
@@ -208,6 +215,7 @@ private:
     const std::string& FFolder;
     bool FReportFolders = false;
     bool FCountForRun = false;
+    bool FWithArchive = true;
     bool FSkipArchive = false;
     bool FStopped = false;
 };

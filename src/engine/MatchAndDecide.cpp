@@ -6,6 +6,7 @@
 #include "engine/FileHelpers.h"
 #include "engine/FileListing.h"
 #include "platform/AsciiText.h"
+#include "platform/Attributes.h"
 #include "platform/DateText.h"
 #include "platform/FileTimes.h"
 
@@ -343,6 +344,14 @@ void AppendRow(RunContext& ctx,
     row.DateText = ShortDateText(when);
     row.TimeText = LongTimeText(when);
     row.AttrLetters = source.AttrLetters;
+    if (!source.ArchiveKnown) {
+        // The copy carries these letters over to the target: they must be the file's own.
+        SysResult<std::uint32_t> attr =
+            GetFileAttr(AddTrailingBackslash(source.FolderPath) + source.FileName);
+        if (attr) {
+            row.AttrLetters = AttrToLetters(attr.Value() & ~Attr::Directory);
+        }
+    }
     row.Reason = reason;
     row.SourceFolder = sourceFolder;
     row.TargetFolder = targetFolder;

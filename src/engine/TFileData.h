@@ -18,6 +18,9 @@ struct TFileData
     std::string ArchiveName;
     bool IsLink = false; // a symbolic link is copied as a link, never followed
     bool Selected = false; // chosen in the file pane (drag-and-drop of selected files)
+    // False when the listing did not read the archive flag (the letters then say "a"): the
+    // decision reads it for the files it will copy.
+    bool ArchiveKnown = true;
 };
 
 } // namespace Tandemix

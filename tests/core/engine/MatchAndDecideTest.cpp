@@ -3,12 +3,15 @@
 
 #include "engine/DecideMessages.h"
 #include "engine/FileListing.h"
+#include "platform/Attributes.h"
 #include "platform/FileTimes.h"
 #include "support/RecordingReporter.h"
 #include "support/ScriptedHost.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
@@ -663,6 +666,43 @@ TEST_F(MatchAndDecideTest, UpdateListPreviewsTheDecisionsAndShowsBothFoldersAgai
               (std::vector<std::string>{"new.txt", "newer.txt", "same.txt"}));
     EXPECT_EQ(Names(Engine.Target.Files, true),
               (std::vector<std::string>{"newer.txt", "old.txt", "same.txt"}));
+}
+
+// The listing skips the archive flag unless a filter needs it; the rows a run will copy must
+// still carry each file's own flag, since the copy gives it to the target.
+TEST_F(MatchAndDecideTest, DecidedRowsCarryTheFilesOwnArchiveFlag)
+{
+    TempTree tree;
+    tree.AddFile("src/backed-up.txt", 4, 1'600'000'000);
+    tree.AddFile("src/changed.txt", 6, 1'600'000'000);
+    tree.AddFolder("dst");
+    struct stat st;
+    ASSERT_TRUE(ResetArchive(tree.Path("src/backed-up.txt")).Ok());
+    ASSERT_EQ(::lstat(tree.Path("src/backed-up.txt").c_str(), &st), 0);
+    if (ArchiveFlagSet(tree.Path("src/backed-up.txt"), st)) {
+        GTEST_SKIP() << "this filesystem keeps no user extended attributes";
+    }
+    Engine.Source.Folder = tree.Path("src");
+    Engine.Target.Folder = tree.Path("dst");
+    for (bool checkArchive : {true, false}) {
+        Opts.CheckArchive = checkArchive;
+        BuildFileListing(Ctx, Side::Source);
+        BuildFileListing(Ctx, Side::Target);
+        MatchAndDecide(Ctx, false);
+        std::vector<std::pair<std::string, std::string>> letters;
+        for (const DeltaRow& row : Engine.Delta.Rows) {
+            letters.emplace_back(row.FileName, row.AttrLetters);
+        }
+        std::sort(letters.begin(), letters.end());
+        if (checkArchive) {
+            EXPECT_EQ(letters,
+                      (std::vector<std::pair<std::string, std::string>>{{"backed-up.txt", ""},
+                                                                        {"changed.txt", "a"}}));
+        } else {
+            // Archive files excluded by the filter: only the backed-up one is left.
+            EXPECT_EQ(letters, (std::vector<std::pair<std::string, std::string>>{{"backed-up.txt", ""}}));
+        }
+    }
 }
 
 } // namespace
