@@ -2,7 +2,7 @@
 // Program entry. With a display the window opens; without one (cron, ssh) the same engine runs
 // through the console host and Qt's GUI is never initialised.
 #include "app/Unattended.h"
-#include "app/ui/WindowedMain.h"
+#include "app/WindowModule.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,7 +25,7 @@ int main(int argc, char** argv)
 {
     try {
         if (HasDisplay()) {
-            return Tandemix::RunWindowed(argc, argv);
+            return Tandemix::RunWindowModule(argc, argv);
         }
         return Tandemix::RunUnattended(argc, argv);
     } catch (const std::exception& error) {

@@ -1,0 +1,39 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/WindowModule.h"
+
+#include "platform/ProgramFolder.h"
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <string>
+
+namespace Tandemix {
+
+int RunWindowModule(int argc, char** argv)
+{
+    std::string exe = ExecutablePath();
+    std::string folder = exe.substr(0, exe.find_last_of('/') + 1);
+    const std::string candidates[] = {folder + WindowModuleName,
+                                      folder + "../lib/tandemix/" + WindowModuleName};
+    std::string errors;
+    for (const std::string& path : candidates) {
+        void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (module == nullptr) {
+            const char* why = ::dlerror();
+            errors += "\n  " + std::string(why != nullptr ? why : path.c_str());
+            continue;
+        }
+        using Entry = int (*)(int, char**);
+        auto entry = reinterpret_cast<Entry>(::dlsym(module, WindowModuleEntry));
+        if (entry == nullptr) {
+            errors += "\n  " + path + ": no entry point";
+            continue;
+        }
+        return entry(argc, argv);
+    }
+    std::fprintf(stderr, "tandemix: the window module could not be loaded:%s\n", errors.c_str());
+    return 70;
+}
+
+} // namespace Tandemix
