@@ -48,6 +48,11 @@ void ClearFaults()
     AnyArmed.store(false, std::memory_order_relaxed);
 }
 
+bool AnyFaultArmed()
+{
+    return AnyArmed.load(std::memory_order_relaxed);
+}
+
 int CheckFault(FaultOp op, std::string_view path)
 {
     if (!AnyArmed.load(std::memory_order_relaxed)) {

@@ -38,6 +38,8 @@ struct FaultSpec
 
 void InjectFault(const FaultSpec& spec);
 void ClearFaults();
+// True while any fault is armed: lets a hot path skip work that only a fault needs.
+bool AnyFaultArmed();
 
 // Returns the errno to fail with, or 0. For Write, `requested` is the size of the write and
 // `allowed` receives how much of it may still go through (a short write when below requested).
