@@ -11,7 +11,7 @@ namespace {
 
 struct ArmedFault
 {
-    FaultSpec Spec;
+    FaultPlan Plan;
     std::int64_t BytesLeft = 0;
 };
 
@@ -19,14 +19,14 @@ std::atomic<bool> AnyArmed{false};
 std::mutex Lock;
 std::vector<ArmedFault> Armed;
 
-bool PathMatches(const FaultSpec& spec, std::string_view path)
+bool PathMatches(const FaultPlan& plan, std::string_view path)
 {
-    return spec.PathContains.empty() || path.find(spec.PathContains) != std::string_view::npos;
+    return plan.PathContains.empty() || path.find(plan.PathContains) != std::string_view::npos;
 }
 
 void Consume(std::vector<ArmedFault>::iterator it)
 {
-    if (it->Spec.Times > 0 && --it->Spec.Times == 0) {
+    if (it->Plan.Times > 0 && --it->Plan.Times == 0) {
         Armed.erase(it);
         AnyArmed.store(!Armed.empty(), std::memory_order_relaxed);
     }
@@ -34,10 +34,10 @@ void Consume(std::vector<ArmedFault>::iterator it)
 
 } // namespace
 
-void InjectFault(const FaultSpec& spec)
+void InjectFault(const FaultPlan& plan)
 {
     std::lock_guard<std::mutex> guard(Lock);
-    Armed.push_back({spec, spec.AfterBytes});
+    Armed.push_back({plan, plan.AfterBytes});
     AnyArmed.store(true, std::memory_order_relaxed);
 }
 
@@ -60,8 +60,8 @@ int CheckFault(FaultOp op, std::string_view path)
     }
     std::lock_guard<std::mutex> guard(Lock);
     for (auto it = Armed.begin(); it != Armed.end(); ++it) {
-        if (it->Spec.Op == op && PathMatches(it->Spec, path)) {
-            int error = it->Spec.Error;
+        if (it->Plan.Op == op && PathMatches(it->Plan, path)) {
+            int error = it->Plan.Error;
             Consume(it);
             return error;
         }
@@ -77,7 +77,7 @@ int CheckWriteFault(std::string_view path, std::size_t requested, std::size_t& a
     }
     std::lock_guard<std::mutex> guard(Lock);
     for (auto it = Armed.begin(); it != Armed.end(); ++it) {
-        if (it->Spec.Op != FaultOp::Write || !PathMatches(it->Spec, path)) {
+        if (it->Plan.Op != FaultOp::Write || !PathMatches(it->Plan, path)) {
             continue;
         }
         if (it->BytesLeft >= static_cast<std::int64_t>(requested)) {
@@ -91,7 +91,7 @@ int CheckWriteFault(std::string_view path, std::size_t requested, std::size_t& a
             return 0;
         }
         allowed = 0;
-        int error = it->Spec.Error;
+        int error = it->Plan.Error;
         Consume(it);
         return error;
     }

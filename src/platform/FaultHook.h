@@ -25,7 +25,7 @@ enum class FaultOp
     Sync,
 };
 
-struct FaultSpec
+struct FaultPlan
 {
     FaultOp Op = FaultOp::Write;
     int Error = 5; // EIO
@@ -36,7 +36,7 @@ struct FaultSpec
     int Times = -1; // how many failures to give; -1: until cleared
 };
 
-void InjectFault(const FaultSpec& spec);
+void InjectFault(const FaultPlan& plan);
 void ClearFaults();
 // True while any fault is armed: lets a hot path skip work that only a fault needs.
 bool AnyFaultArmed();
@@ -50,7 +50,7 @@ int CheckWriteFault(std::string_view path, std::size_t requested, std::size_t& a
 class ScopedFault
 {
 public:
-    explicit ScopedFault(const FaultSpec& spec) { InjectFault(spec); }
+    explicit ScopedFault(const FaultPlan& plan) { InjectFault(plan); }
     ~ScopedFault() { ClearFaults(); }
     ScopedFault(const ScopedFault&) = delete;
     ScopedFault& operator=(const ScopedFault&) = delete;

@@ -270,7 +270,7 @@ TEST_F(CopyOneFileTest, SymlinkIsCopiedAsALinkNeverFollowed)
 TEST_F(CopyOneFileTest, TimeTheTargetCannotStoreIsReportedButTheCopyCounts)
 {
     Tree.AddFile("src/t.txt", 5000);
-    ScopedFault refuse(FaultSpec{FaultOp::SetTimes, ERANGE, Dst});
+    ScopedFault refuse(FaultPlan{FaultOp::SetTimes, ERANGE, Dst});
     EXPECT_EQ(Copy(Request("t.txt", 5000)), 0);
     EXPECT_EQ(ReadAll(Dst + "/t.txt"), TempTree::Pattern(5000));
     ExpectProblem(CopyMsg::CouldNotSetTime, Dst + "/t.txt", LogKind::FileError);
@@ -412,7 +412,7 @@ TEST_F(CopyOneFileTest, SpaceCheckHoldsForFilesBeyondFourGigabytes)
 struct FailureRow
 {
     const char* Label;
-    std::optional<FaultSpec> Fault; // paths: "/src/" is the source side, "/dst/" the target side
+    std::optional<FaultPlan> Fault; // paths: "/src/" is the source side, "/dst/" the target side
     bool ReadOnlyTarget; // with read-only files left out of the run
     std::string_view Problem;
     bool SourceNamed; // the report names the source, else the target
@@ -425,11 +425,11 @@ void PrintTo(const FailureRow& row, std::ostream* os)
 
 // clang-format off
 const FailureRow FailureRows[] = {
-    {"SourceCannotBeOpened",  FaultSpec{FaultOp::Open, EACCES, "/src/"},           false, CopyMsg::CouldNotRead,  true},
-    {"TempCannotBeCreated",   FaultSpec{FaultOp::Open, EACCES, "/dst/"},           false, CopyMsg::CouldNotWrite, false},
-    {"DiskFullMidCopy",       FaultSpec{FaultOp::Write, ENOSPC, "/dst/", 100000},  false, CopyMsg::CouldNotWrite, false},
-    {"IoErrorMidCopy",        FaultSpec{FaultOp::Write, EIO, "/dst/", 1500000},    false, CopyMsg::CouldNotWrite, false},
-    {"RenameRefused",         FaultSpec{FaultOp::Rename, EIO, "/dst/"},            false, CopyMsg::CouldNotWrite, false},
+    {"SourceCannotBeOpened",  FaultPlan{FaultOp::Open, EACCES, "/src/"},           false, CopyMsg::CouldNotRead,  true},
+    {"TempCannotBeCreated",   FaultPlan{FaultOp::Open, EACCES, "/dst/"},           false, CopyMsg::CouldNotWrite, false},
+    {"DiskFullMidCopy",       FaultPlan{FaultOp::Write, ENOSPC, "/dst/", 100000},  false, CopyMsg::CouldNotWrite, false},
+    {"IoErrorMidCopy",        FaultPlan{FaultOp::Write, EIO, "/dst/", 1500000},    false, CopyMsg::CouldNotWrite, false},
+    {"RenameRefused",         FaultPlan{FaultOp::Rename, EIO, "/dst/"},            false, CopyMsg::CouldNotWrite, false},
     {"ReadOnlyTargetKept",    std::nullopt,                                        true,  CopyMsg::CouldNotWrite, false},
 };
 // clang-format on

@@ -109,7 +109,7 @@ TEST_F(CreateFolderPathTest, PreSyncReportCreatesNothingAndSaysWhatItWouldCreate
 TEST_F(CreateFolderPathTest, FolderThatCannotBeMadeIsReportedAndSkipped)
 {
     Tree.AddFolder("base");
-    ScopedFault refuse(FaultSpec{FaultOp::MakeFolder, EACCES, "/sub"});
+    ScopedFault refuse(FaultPlan{FaultOp::MakeFolder, EACCES, "/sub"});
     EXPECT_EQ(CreateFolderPath(Ctx, Tree.Path("base/sub")), FolderResult::Failed);
 
     ASSERT_EQ(Report.Logs.size(), 1u);
@@ -136,7 +136,7 @@ TEST_F(CreateFolderPathTest, FileInTheWayIsNeitherReplacedNorEntered)
 TEST_F(CreateFolderPathTest, FailureHalfWayStopsTheLevelsBelowIt)
 {
     Tree.AddFolder("base");
-    ScopedFault refuse(FaultSpec{FaultOp::MakeFolder, EACCES, "/two"});
+    ScopedFault refuse(FaultPlan{FaultOp::MakeFolder, EACCES, "/two"});
 
     EXPECT_EQ(CreateFolderPath(Ctx, Tree.Path("base/one/two/three")), FolderResult::Failed);
 

@@ -458,7 +458,7 @@ TEST_F(FileListingTest, MissingFolderListsEmpty)
 TEST_F(FileListingTest, UnreadableFolderIsReportedAndSaysSo)
 {
     Src.AddFile("a.txt", 1);
-    ScopedFault fault(FaultSpec{FaultOp::Open, EACCES, Src.Root()});
+    ScopedFault fault(FaultPlan{FaultOp::Open, EACCES, Src.Root()});
 
     EXPECT_EQ(BuildFileListing(Ctx, Side::Source), ListingOutcome::ReadFailed);
 

@@ -132,7 +132,7 @@ TEST_F(FolderQueueTest, AFolderThatCannotBeReadIsMarkedAndReported)
 {
     Tree.AddFolder("src/locked/inner");
     Tree.AddFolder("src/open");
-    ScopedFault fault(FaultSpec{FaultOp::Open, EACCES, "locked"});
+    ScopedFault fault(FaultPlan{FaultOp::Open, EACCES, "locked"});
 
     BuildFolderQueue(Ctx);
 

@@ -370,7 +370,7 @@ TEST_F(RunDriverTest, ASourceFolderThatCannotBeReadLeavesItsTargetAlone)
     Tree.AddFile("dst/locked/more/b.txt", 10, New);
     Tree.AddFile("src/open/c.txt", 10, New);
     Opts.ListUnMatchedFiles = true;
-    ScopedFault fault(FaultSpec{FaultOp::Open, EACCES, "locked"});
+    ScopedFault fault(FaultPlan{FaultOp::Open, EACCES, "locked"});
 
     EXPECT_EQ(Run(), RunOutcome::Failed);
 
@@ -475,7 +475,7 @@ TEST_F(RunDriverTest, AFileThatCannotBeReadFailsTheRunButNotTheOthers)
 {
     Tree.AddFile("src/bad.txt", 10, New);
     Tree.AddFile("src/good.txt", 10, New);
-    ScopedFault fault(FaultSpec{FaultOp::Open, EACCES, "bad.txt"});
+    ScopedFault fault(FaultPlan{FaultOp::Open, EACCES, "bad.txt"});
 
     EXPECT_EQ(Run(), RunOutcome::Failed);
 
@@ -528,7 +528,7 @@ TEST_F(RunDriverTest, ASubFolderTargetThatCannotBeMadeEndsTheRunBeforeTheWalk)
     Engine.Source.Folder = source;
     Opts.CreateSubFolderOption = true;
     Host.QueueAnswer(DialogResult::Ok);
-    ScopedFault fault(FaultSpec{FaultOp::MakeFolder, EACCES, "Photos"});
+    ScopedFault fault(FaultPlan{FaultOp::MakeFolder, EACCES, "Photos"});
 
     EXPECT_EQ(Run(), RunOutcome::Failed);
 

@@ -496,7 +496,7 @@ TEST_F(IniFileTest, ListSectionRewrittenAsAWhole)
 struct WriteFault
 {
     const char* Name;
-    FaultSpec Fault;
+    FaultPlan Fault;
 };
 
 class IniWriteFaultTest : public IniFileTest, public ::testing::WithParamInterface<WriteFault>
