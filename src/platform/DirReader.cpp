@@ -47,29 +47,49 @@ public:
     DirHandle(const DirHandle&) = delete;
     DirHandle& operator=(const DirHandle&) = delete;
     DIR* Get() const { return FDir; }
+    void Reset(DIR* dir)
+    {
+        if (FDir != nullptr) {
+            ::closedir(FDir);
+        }
+        FDir = dir;
+    }
 
 private:
     DIR* FDir;
 };
+
+// Opens a folder for reading its entries; the descriptor is the folder's, for *at() calls.
+SysResult<int> OpenFolder(const std::string& folder, DirHandle& dir)
+{
+    if (int fault = CheckFault(FaultOp::Open, folder)) {
+        return SysResult<int>::Failure(fault, "opendir");
+    }
+    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return SysResult<int>::Failure(errno, "opendir");
+    }
+    DIR* stream = ::fdopendir(fd);
+    if (stream == nullptr) {
+        int error = errno;
+        ::close(fd);
+        return SysResult<int>::Failure(error, "fdopendir");
+    }
+    dir.Reset(stream);
+    return fd;
+}
 
 } // namespace
 
 SysStatus
 ForEachEntry(const std::string& folder, const std::function<bool(const DirEntry&)>& visit, bool withArchive)
 {
-    if (int fault = CheckFault(FaultOp::Open, folder)) {
-        return SysFail(fault, "opendir");
+    DirHandle dir(nullptr);
+    SysResult<int> opened = OpenFolder(folder, dir);
+    if (!opened) {
+        return SysFail(opened.Error(), opened.Call());
     }
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return SysFail(errno, "opendir");
-    }
-    DirHandle dir(::fdopendir(fd));
-    if (dir.Get() == nullptr) {
-        int error = errno;
-        ::close(fd);
-        return SysFail(error, "fdopendir");
-    }
+    int fd = opened.Value();
     std::string prefix = folder;
     if (prefix.empty() || prefix.back() != '/') {
         prefix += '/';
@@ -113,19 +133,12 @@ ForEachEntry(const std::string& folder, const std::function<bool(const DirEntry&
 
 SysStatus ForEachSubFolder(const std::string& folder, const std::function<bool(const std::string&)>& visit)
 {
-    if (int fault = CheckFault(FaultOp::Open, folder)) {
-        return SysFail(fault, "opendir");
+    DirHandle dir(nullptr);
+    SysResult<int> opened = OpenFolder(folder, dir);
+    if (!opened) {
+        return SysFail(opened.Error(), opened.Call());
     }
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return SysFail(errno, "opendir");
-    }
-    DirHandle dir(::fdopendir(fd));
-    if (dir.Get() == nullptr) {
-        int error = errno;
-        ::close(fd);
-        return SysFail(error, "fdopendir");
-    }
+    int fd = opened.Value();
     std::string name;
     for (;;) {
         errno = 0;
