@@ -68,6 +68,9 @@ void ConsoleHost::ShowStatus(std::string_view text) noexcept
 
 void ConsoleHost::ProcessMessages()
 {
+    if (Progress != nullptr) {
+        ShowRunProgress(*Progress);
+    }
     if (Interrupted != 0 && !FInterruptHandled) {
         FInterruptHandled = true;
         if (OnInterrupt != nullptr) {
@@ -107,12 +110,13 @@ void ConsoleHost::ShowRunProgress(const EngineState& engine) noexcept
     char line[160];
     std::snprintf(line,
                   sizeof line,
-                  "%d added, %d updated, %d checked, %d folders to do  %.60s",
+                  "%d added, %d updated, %d checked, %d folders to do  %.50s %d%%",
                   t.TotFilesAdded,
                   t.TotFilesUpdated,
                   engine.TotalFilesCheckedValue,
                   t.PreFolderCount,
-                  t.CurrentFileName.c_str());
+                  t.CurrentFileName.c_str(),
+                  engine.FileGauge);
     std::fprintf(FOut, "\r\033[K%s", line);
     std::fflush(FOut);
     FLineOpen = true;

@@ -3,6 +3,10 @@
 
 #include "engine/Host.h"
 
+namespace Tandemix {
+struct EngineState;
+}
+
 #include <cstdio>
 #include <string>
 
@@ -37,6 +41,8 @@ public:
     // Set by the owner: what an interrupt does (normally RunState::StopButtonClick).
     void (*OnInterrupt)(void*) = nullptr;
     void* OnInterruptContext = nullptr;
+    // The engine state whose progress the pump shows between the chunks of a long copy.
+    const EngineState* Progress = nullptr;
 
 private:
     void EndStatusLine();

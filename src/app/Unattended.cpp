@@ -55,6 +55,7 @@ int RunUnattended(int argc, char** argv)
     EngineState engine;
     ProgramReporter reporter(options, state, engine, programFolder);
     RunContext ctx{options, state, host, reporter, engine};
+    host.Progress = &engine;
 
     ConfigContext config{options, state};
     config.ProgramFolder = programFolder;

@@ -86,6 +86,10 @@ void QtHost::ShowElapsed(std::string_view text) noexcept
 void QtHost::ProcessMessages()
 {
     FForm.FollowSkipButton();
+    // The pump runs between the chunks of a long copy too: the file's progress shows there.
+    if (FForm.State().BusyCount > 0) {
+        FForm.ShowRunProgress(FForm.Engine());
+    }
     QApplication::processEvents(QEventLoop::AllEvents);
 }
 
