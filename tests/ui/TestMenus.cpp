@@ -70,6 +70,25 @@ bool DocumentHasAnchor(const QTextDocument* document, const QString& anchor)
     return false;
 }
 
+struct PageItem
+{
+    const char* Item;
+    bool Upper;
+    int Tab;
+    const char* Page;
+    const char* Checked;
+    int HelpContext;
+};
+
+// The hidden "Dial-Up Service" item selects the same page and checks the visible item of it.
+constexpr PageItem PageItems[] = {{"Synchronization1", true, 1, "Synchronize", "Synchronization1", 5},
+                                  {"BuildBatchList1", true, 2, "Build Batch Lists", "BuildBatchList1", 6},
+                                  {"Compression1", false, 1, "Compression", "Compression1", 10},
+                                  {"ReportingOptions1", false, 2, "Reporting", "ReportingOptions1", 8},
+                                  {"RunBatchLists1", false, 3, "Run Batch Lists", "RunBatchLists1", 9},
+                                  {"AdvOptions1", false, 4, "Pro Options", "AdvOptions1", 15},
+                                  {"DialUpService1", false, 4, "Pro Options", "AdvOptions1", 15}};
+
 // A right-click as the platform delivers it: to the viewport of a list or tree.
 void RightClick(QWidget* control)
 {
@@ -118,6 +137,20 @@ private:
         return Home->Path(name);
     }
 
+    // The first recent pair of the defaults file the program starts from.
+    void WriteRecentPair(const std::string& source, const std::string& target)
+    {
+        Home->Write("TXDef.CFG",
+                    "[Misc Options]\r\nCompile Date=July 23, 1997\r\n[Recent Folder List]\r\nRecent Folder1="
+                        + source + " >> " + target + "\r\n");
+    }
+
+    static void ShowPair(TMainSyncForm& form, const std::string& source, const std::string& target)
+    {
+        form.DirectoryListBox1Change(Side::Source, source);
+        form.DirectoryListBox1Change(Side::Target, target);
+    }
+
     // The hidden "Dial-Up Service" item is left out where enabling is checked: an action that
     // is not visible never reports itself enabled.
     static QList<QAction*> LowerItems(TMainSyncForm& form, bool withHidden = true)
@@ -147,58 +180,38 @@ private slots:
 
     void pageItemSelectsItsTabAndChecksOnlyItself_data()
     {
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<bool>("upper");
-        QTest::addColumn<int>("tab");
-        QTest::addColumn<QString>("page");
-        QTest::addColumn<QString>("checked");
-        QTest::addColumn<int>("helpContext");
-        QTest::newRow("Synchronization") << "Synchronization1" << true << 1 << "Synchronize"
-                                         << "Synchronization1" << 5;
-        QTest::newRow("Build Batch List") << "BuildBatchList1" << true << 2 << "Build Batch Lists"
-                                          << "BuildBatchList1" << 6;
-        QTest::newRow("Compression") << "Compression1" << false << 1 << "Compression"
-                                     << "Compression1" << 10;
-        QTest::newRow("Reporting Options") << "ReportingOptions1" << false << 2 << "Reporting"
-                                           << "ReportingOptions1" << 8;
-        QTest::newRow("Run Batch Lists") << "RunBatchLists1" << false << 3 << "Run Batch Lists"
-                                         << "RunBatchLists1" << 9;
-        QTest::newRow("Pro Options") << "AdvOptions1" << false << 4 << "Pro Options"
-                                     << "AdvOptions1" << 15;
-        // The hidden item selects the same page and checks the visible item of it.
-        QTest::newRow("Dial-Up Service") << "DialUpService1" << false << 4 << "Pro Options"
-                                         << "AdvOptions1" << 15;
+        QTest::addColumn<int>("row");
+        for (int row = 0; row < static_cast<int>(std::size(PageItems)); ++row) {
+            QTest::newRow(PageItems[row].Item) << row;
+        }
     }
 
     void pageItemSelectsItsTabAndChecksOnlyItself()
     {
-        QFETCH(QString, item);
-        QFETCH(bool, upper);
-        QFETCH(int, tab);
-        QFETCH(QString, page);
-        QFETCH(QString, checked);
-        QFETCH(int, helpContext);
+        QFETCH(int, row);
+        const PageItem& r = PageItems[row];
         auto form = StartForm();
         form->ExpandOptions1->trigger();
         // Start from the other end of the lower set, so a row selecting its first tab proves
         // something.
         form->SetTabs2AndMenus(0);
 
-        form->findChild<QAction*>(item)->trigger();
+        form->findChild<QAction*>(QString::fromUtf8(r.Item))->trigger();
 
-        QTabBar* tabs = upper ? form->TabSet1 : form->TabSet2;
-        QStackedWidget* notebook = upper ? form->Notebook1 : form->Notebook2;
-        QCOMPARE(tabs->currentIndex(), tab);
-        QCOMPARE(notebook->currentWidget()->objectName(), page);
-        QCOMPARE(form->HelpContext, helpContext);
+        QTabBar* tabs = r.Upper ? form->TabSet1 : form->TabSet2;
+        QStackedWidget* notebook = r.Upper ? form->Notebook1 : form->Notebook2;
+        QCOMPARE(tabs->currentIndex(), r.Tab);
+        QCOMPARE(notebook->currentWidget()->objectName(), QString::fromUtf8(r.Page));
+        QCOMPARE(form->HelpContext, r.HelpContext);
         QList<QAction*> group =
-            upper ? QList<QAction*>{form->DirectorySelections1, form->Synchronization1, form->BuildBatchList1}
-                  : LowerItems(*form);
+            r.Upper
+                ? QList<QAction*>{form->DirectorySelections1, form->Synchronization1, form->BuildBatchList1}
+                : LowerItems(*form);
         for (QAction* action : group) {
-            QCOMPARE(action->isChecked(), action->objectName() == checked);
+            QCOMPARE(action->isChecked(), action->objectName() == QString::fromUtf8(r.Checked));
         }
         // The other page set keeps its own check mark.
-        QVERIFY(upper ? form->FileOptions1->isChecked() : form->DirectorySelections1->isChecked());
+        QVERIFY(r.Upper ? form->FileOptions1->isChecked() : form->DirectorySelections1->isChecked());
         QVERIFY(!form->DialUpService1->isVisible());
     }
 
@@ -240,33 +253,30 @@ private slots:
     void collapsingDisablesLowerItemsAndBuildBatchList()
     {
         auto form = StartForm();
+        auto expectItemsEnabled = [&form](bool enabled) {
+            QList<QAction*> items = LowerItems(*form, !enabled) << form->BuildBatchList1;
+            for (QAction* item : items) {
+                QVERIFY2(item->isEnabled() == enabled, qPrintable(item->objectName()));
+            }
+        };
         QVERIFY(!form->ExpandOptions1->isChecked());
-        for (QAction* item : LowerItems(*form)) {
-            QVERIFY2(!item->isEnabled(), qPrintable(item->objectName()));
-        }
-        QVERIFY(!form->BuildBatchList1->isEnabled());
+        expectItemsEnabled(false);
         QVERIFY(form->SpeedButton2->isChecked());
         const int collapsed = form->height();
 
         form->ExpandOptions1->trigger();
-        for (QAction* item : LowerItems(*form, false)) {
-            QVERIFY2(item->isEnabled(), qPrintable(item->objectName()));
+        expectItemsEnabled(true);
+        for (QWidget* shown :
+             std::initializer_list<QWidget*>{form->Notebook2, form->TabSet2, form->SeparatorPanel}) {
+            QVERIFY2(shown->isVisible(), qPrintable(shown->objectName()));
         }
-        QVERIFY(form->BuildBatchList1->isEnabled());
-        QVERIFY(form->Notebook2->isVisible());
-        QVERIFY(form->TabSet2->isVisible());
-        QVERIFY(form->SeparatorPanel->isVisible());
         QVERIFY(form->ShowOptionsButton->isChecked());
         QVERIFY(!form->SpeedButton2->isChecked());
-        const int expanded = form->height();
-        QVERIFY(expanded > collapsed);
+        QVERIFY(form->height() > collapsed);
 
         form->ShowOptionsButton->click();
         QVERIFY(!form->ExpandOptions1->isChecked());
-        for (QAction* item : LowerItems(*form)) {
-            QVERIFY2(!item->isEnabled(), qPrintable(item->objectName()));
-        }
-        QVERIFY(!form->BuildBatchList1->isEnabled());
+        expectItemsEnabled(false);
         QVERIFY(!form->Notebook2->isVisible());
         QVERIFY(!form->SeparatorPanel->isVisible());
         QVERIFY(!form->ShowOptionsButton->isChecked());
@@ -304,21 +314,22 @@ private slots:
         QCOMPARE(Items(list), Names({"c.txt", "a.txt", "b.txt"}));
     }
 
-    void loadingAFileThatIsNotOursChangesNothing()
+    void cancelledDialogOrAFileThatIsNotOursChangesNothing()
     {
         Home->Write("foreign.CFG", "[Application Options]\r\nSortFileLists=1\r\nDisplayMessages=0\r\n");
         auto form = StartForm();
         const Options before = form->Opts();
+        form->LoadSettings1->trigger(); // both dialogs cancelled
+        form->SaveSettings1->trigger();
+        QVERIFY(Script.Questions.empty());
+
         form->ChooseSettingsFile = [this](bool save) {
             return save ? QString() : QString::fromStdString(Home->Path("foreign.CFG"));
         };
         Script.QueueAnswer(DialogResult::Ok);
-
         form->LoadSettings1->trigger();
 
         QCOMPARE(Script.Questions.size(), size_t(1));
-        QCOMPARE(QString::fromStdString(Script.Questions[0].Text),
-                 QStringLiteral("Unrecognizable Configurtation File!"));
         QVERIFY(form->Opts() == before);
         QVERIFY(!form->SortFileLists1->isChecked());
         QVERIFY(form->DisplayMessages->isChecked());
@@ -351,16 +362,6 @@ private slots:
         QVERIFY(Script.Questions.empty());
     }
 
-    void cancelledDialogLoadsNothing()
-    {
-        auto form = StartForm();
-        const Options before = form->Opts();
-        form->LoadSettings1->trigger();
-        form->SaveSettings1->trigger();
-        QVERIFY(form->Opts() == before);
-        QVERIFY(Script.Questions.empty());
-    }
-
     void loadDefaultSettingsRestoresPagesAndExpandState()
     {
         auto form = StartForm();
@@ -383,10 +384,7 @@ private slots:
     {
         const std::string data = MakeFolder("data", {"report.txt"});
         const std::string backup = MakeFolder("backup", {"old.txt", "older.txt"});
-        Home->Write("TXDef.CFG",
-                    "[Misc Options]\r\nCompile Date=July 23, 1997\r\n"
-                    "[Recent Folder List]\r\nRecent Folder1="
-                        + data + " >> " + backup + "\r\n");
+        WriteRecentPair(data, backup);
         auto form = StartForm();
         QVERIFY(form->RecentFolder1->isVisible());
         QVERIFY(form->RecentFolderSeparator->isVisible());
@@ -404,10 +402,7 @@ private slots:
     void recentPairWithAMissingFolderChangesNothing()
     {
         const std::string data = MakeFolder("data", {});
-        Home->Write("TXDef.CFG",
-                    "[Misc Options]\r\nCompile Date=July 23, 1997\r\n"
-                    "[Recent Folder List]\r\nRecent Folder1="
-                        + data + " >> " + Home->Path("unplugged") + "\r\n");
+        WriteRecentPair(data, Home->Path("unplugged"));
         auto form = StartForm();
         const std::string source = form->Engine().Source.Folder;
         Script.QueueAnswer(DialogResult::Ok);
@@ -424,8 +419,7 @@ private slots:
         auto form = StartForm();
         QVERIFY(!form->RecentFolder1->isVisible());
         QVERIFY(!form->RecentFolderSeparator->isVisible()); // no pairs, no separator
-        form->DirectoryListBox1Change(Side::Source, data);
-        form->DirectoryListBox1Change(Side::Target, backup);
+        ShowPair(*form, data, backup);
         form->SaveDefaultData1->trigger();
         QVERIFY(form->RecentFolder1->isVisible());
         QVERIFY(form->RecentFolderSeparator->isVisible());
@@ -466,8 +460,7 @@ private slots:
         const std::string data = MakeFolder("data", {"new.txt"});
         const std::string backup = MakeFolder("backup", {"a.txt", "b.txt"});
         auto form = StartForm();
-        form->DirectoryListBox1Change(Side::Source, data);
-        form->DirectoryListBox1Change(Side::Target, backup);
+        ShowPair(*form, data, backup);
         form->Opts().RunBatchList = true;
 
         form->SwapSourceandTarget1->trigger();
@@ -513,20 +506,21 @@ private slots:
         auto form = StartForm();
         QToolButton* button = form->ShowOptionsButton;
         const QPoint inside(3, 3);
+        auto askForTip = [&] {
+            QHelpEvent event(QEvent::ToolTip, inside, button->mapToGlobal(inside));
+            QApplication::sendEvent(button, &event);
+        };
+        QEnterEvent enter(inside, inside, button->mapToGlobal(inside));
         QVERIFY(!form->ShowHints1->isChecked());
-        QHelpEvent off(QEvent::ToolTip, inside, button->mapToGlobal(inside));
-        QApplication::sendEvent(button, &off);
+        askForTip();
         QVERIFY(!QToolTip::isVisible());
 
         form->ShowHints1->trigger();
-        QHelpEvent on(QEvent::ToolTip, inside, button->mapToGlobal(inside));
-        QApplication::sendEvent(button, &on);
+        askForTip();
         QTRY_VERIFY(QToolTip::isVisible());
         QCOMPARE(QToolTip::text(), QStringLiteral("Display/hide extended options"));
         QToolTip::hideText();
         QTRY_VERIFY(!QToolTip::isVisible()); // it fades out
-
-        QEnterEvent enter(inside, inside, button->mapToGlobal(inside));
         QApplication::sendEvent(button, &enter);
         QCOMPARE(form->StatusPanel->text(), QStringLiteral("Display/hide extended options"));
 
@@ -534,15 +528,27 @@ private slots:
         QCOMPARE(form->StatusPanel->text(), QStringLiteral("Ready"));
         QApplication::sendEvent(button, &enter);
         QCOMPARE(form->StatusPanel->text(), QStringLiteral("Ready"));
-        QHelpEvent again(QEvent::ToolTip, inside, button->mapToGlobal(inside));
-        QApplication::sendEvent(button, &again);
+        askForTip();
         QVERIFY(!QToolTip::isVisible());
     }
 
-    void popUpMenusOpenExactlyWhenEnabled()
+    void popUpMenusOpenExactlyWhenEnabledAndRefreshTheSideOpenedOn()
     {
+        const std::string data = MakeFolder("data", {"a.txt"});
+        const std::string backup = MakeFolder("backup", {"a.txt"});
         auto form = StartForm();
+        ShowPair(*form, data, backup);
+        Home->Write("data/b.txt", "x");
+        Home->Write("backup/b.txt", "x");
         QVERIFY(form->EnablePopUpMenus1->isChecked()); // on unless the settings say otherwise
+
+        RightClick(form->Panes->Pane(Side::Target).FileList);
+        form->FilePopUpMenu1->actions().front()->trigger();
+        form->FilePopUpMenu1->hide();
+        QCOMPARE(form->Panes->Pane(Side::Target).FileList->count(), 2);
+        QCOMPARE(form->Panes->Pane(Side::Source).FileList->count(), 1);
+        QCOMPARE(form->StatusPanel->text(), QStringLiteral("Ready"));
+
         SidePane& source = form->Panes->Pane(Side::Source);
         const std::pair<QWidget*, QMenu*> controls[] = {{source.FileList, form->FilePopUpMenu1},
                                                         {source.DirectoryListBox, form->DirPopUpMenu1},
@@ -558,25 +564,6 @@ private slots:
             RightClick(control);
             QVERIFY2(!menu->isVisible(), qPrintable(menu->objectName()));
         }
-    }
-
-    void popUpRefreshListsTheSideItWasOpenedOn()
-    {
-        const std::string data = MakeFolder("data", {"a.txt"});
-        const std::string backup = MakeFolder("backup", {"a.txt"});
-        auto form = StartForm();
-        form->DirectoryListBox1Change(Side::Source, data);
-        form->DirectoryListBox1Change(Side::Target, backup);
-        Home->Write("data/b.txt", "x");
-        Home->Write("backup/b.txt", "x");
-
-        RightClick(form->Panes->Pane(Side::Target).FileList);
-        form->FilePopUpMenu1->actions().front()->trigger();
-        form->FilePopUpMenu1->hide();
-
-        QCOMPARE(form->Panes->Pane(Side::Target).FileList->count(), 2);
-        QCOMPARE(form->Panes->Pane(Side::Source).FileList->count(), 1);
-        QCOMPARE(form->StatusPanel->text(), QStringLiteral("Ready"));
     }
 
     void helpOpensAtTheSectionOfTheSelectedPage()
@@ -596,12 +583,8 @@ private slots:
 
         // Every page's help context leads to a section the guide really has.
         QList<int> contexts{TargetDeltaHelpContext};
-        for (int context : UpperHelpContexts) {
-            contexts << context;
-        }
-        for (int context : LowerHelpContexts) {
-            contexts << context;
-        }
+        contexts << QList<int>(std::begin(UpperHelpContexts), std::end(UpperHelpContexts))
+                 << QList<int>(std::begin(LowerHelpContexts), std::end(LowerHelpContexts));
         for (int context : contexts) {
             QString anchor = GuideAnchorFor(context);
             QVERIFY2(!anchor.isEmpty(), qPrintable(QString::number(context)));
@@ -614,8 +597,7 @@ private slots:
         const std::string data = MakeFolder("data", {});
         const std::string backup = MakeFolder("backup", {});
         auto form = StartForm();
-        form->DirectoryListBox1Change(Side::Source, data);
-        form->DirectoryListBox1Change(Side::Target, backup);
+        ShowPair(*form, data, backup);
         form->activateWindow();
         if (!QTest::qWaitForWindowActive(form.get())) {
             QSKIP("the platform plugin cannot activate the window, so no shortcut reaches it");

@@ -8,13 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -25,6 +20,19 @@ namespace {
 
 using Args = std::vector<std::string>;
 
+// Names table rows in test names and listings.
+template <typename Row>
+void PrintTo(const Row& row, std::ostream* os) requires requires
+{
+    row.Label;
+}
+{
+    *os << row.Label;
+}
+const auto ByLabel = [](const auto& info) {
+    return std::string(info.param.Label);
+};
+
 // ---- FindParam ----------------------------------------------------------------------------------
 
 struct FindCase
@@ -34,11 +42,6 @@ struct FindCase
     const char* Word;
     int Expected;
 };
-
-void PrintTo(const FindCase& c, std::ostream* os)
-{
-    *os << c.Label;
-}
 
 class FindParamTest : public ::testing::TestWithParam<FindCase>
 {};
@@ -80,24 +83,22 @@ INSTANTIATE_TEST_SUITE_P(
                       FindCase{"PlainFolders", {"/a", "/b"}, "AUTORUN", -1},
                       FindCase{"NoArguments", {}, "AUTORUN", -1},
                       FindCase{"EmptyWordIsAnError", {"AUTORUN"}, "", -1}),
-    [](const ::testing::TestParamInfo<FindCase>& testInfo) { return std::string(testInfo.param.Label); });
+    ByLabel);
 
 // ---- Home folders ------------------------------------------------------------------------------
 
 TEST(ExpandHomeTest, TildeMeansTheHomeFolder)
 {
-    ScopedEnv home("HOME", std::string("/home/ann"));
-    EXPECT_EQ(ExpandHome("~/x"), "/home/ann/x");
-    EXPECT_EQ(ExpandHome("~"), "/home/ann");
-    EXPECT_EQ(ExpandHome("~bob/x"), "~bob/x");
-    EXPECT_EQ(ExpandHome("/data/~/x"), "/data/~/x");
-    EXPECT_EQ(ExpandHome("x"), "x");
-}
-
-TEST(ExpandHomeTest, RootHomeGivesNoDoubleSlash)
-{
-    ScopedEnv home("HOME", std::string("/"));
-    EXPECT_EQ(ExpandHome("~/x"), "/x");
+    {
+        ScopedEnv home("HOME", std::string("/home/ann"));
+        EXPECT_EQ(ExpandHome("~/x"), "/home/ann/x");
+        EXPECT_EQ(ExpandHome("~"), "/home/ann");
+        EXPECT_EQ(ExpandHome("~bob/x"), "~bob/x");
+        EXPECT_EQ(ExpandHome("/data/~/x"), "/data/~/x");
+        EXPECT_EQ(ExpandHome("x"), "x");
+    }
+    ScopedEnv rootHome("HOME", std::string("/"));
+    EXPECT_EQ(ExpandHome("~/x"), "/x") << "no double slash";
 }
 
 // ---- What the program is asked to do -----------------------------------------------------------
@@ -211,60 +212,21 @@ bool ActsAsSwitch(const std::string& path)
     return false;
 }
 
-// Folders for the command line to name. Their paths are checked to contain nothing the loose
-// switch matching would take for a switch (a temporary name holding "-c" or "min" would turn a
-// folder pair into an automatic run), so no test depends on the luck of a random name.
-class SwitchFreeFolder
-{
-public:
-    SwitchFreeFolder()
-    {
-        std::string base = std::filesystem::temp_directory_path().string();
-        for (int attempt = 0; attempt < 20 && FRoot.empty(); ++attempt) {
-            std::string pattern = base + "/txcl_XXXXXX";
-            if (::mkdtemp(pattern.data()) == nullptr) {
-                return;
-            }
-            if (ActsAsSwitch(pattern)) {
-                ::rmdir(pattern.c_str());
-                continue;
-            }
-            FRoot = pattern;
-        }
-    }
-    ~SwitchFreeFolder()
-    {
-        if (!FRoot.empty()) {
-            TempTree::RemoveAll(FRoot);
-        }
-    }
-    SwitchFreeFolder(const SwitchFreeFolder&) = delete;
-    SwitchFreeFolder& operator=(const SwitchFreeFolder&) = delete;
-
-    bool Usable() const { return !FRoot.empty(); }
-    const std::string& Root() const { return FRoot; }
-    std::string Add(const std::string& name) const
-    {
-        std::string path = FRoot + "/" + name;
-        ::mkdir(path.c_str(), 0755);
-        return path;
-    }
-
-private:
-    std::string FRoot;
-};
-
 class CommandLineFixture : public ::testing::Test
 {
 protected:
+    // The folder's path must hold nothing the loose switch matching takes for a switch (a
+    // temporary name holding "-c" or "min" would turn a folder pair into an automatic run).
     void SetUp() override
     {
-        if (!Work.Usable()) {
-            GTEST_SKIP() << "no temporary folder free of switch-like names under "
-                         << std::filesystem::temp_directory_path();
+        for (int attempt = 0; attempt < 20 && (!Work || ActsAsSwitch(Work->Root())); ++attempt) {
+            Work.emplace();
         }
-        Source = Work.Add("src");
-        Target = Work.Add("dst");
+        if (ActsAsSwitch(Work->Root())) {
+            GTEST_SKIP() << "no temporary folder free of switch-like names under " << Work->Root();
+        }
+        Source = Work->AddFolder("src");
+        Target = Work->AddFolder("dst");
     }
 
     CommandLineResult Handle(const Args& args) { return HandleCommandLine(Cfg, Actions, args); }
@@ -272,12 +234,15 @@ protected:
     // A configuration file in the program folder; `extra` is appended as INI text.
     void WriteConfig(const std::string& name, bool withCompileDate, const std::string& extra)
     {
-        std::string text = withCompileDate ? "[Misc Options]\r\nCompile Date=July 23, 1997\r\n" : "";
-        Home.Write(name, text + extra);
+        Home.Write(name, ConfigText(withCompileDate, extra));
+    }
+    static std::string ConfigText(bool withCompileDate, const std::string& extra)
+    {
+        return (withCompileDate ? "[Misc Options]\r\nCompile Date=July 23, 1997\r\n" : "") + extra;
     }
 
     Tandemix::Test::TempHome Home;
-    SwitchFreeFolder Work;
+    std::optional<TempTree> Work;
     Tandemix::Test::ScriptedHost Host;
     Options Opts;
     RunState State{Host, Opts};
@@ -294,35 +259,16 @@ protected:
 
 using ApplyConfigSwitchTest = CommandLineFixture;
 
-struct SettleCase
+TEST_F(ApplyConfigSwitchTest, OnlyOneToTwentyFourSetTheSettleCount)
 {
-    const char* Arg;
-    std::optional<int> Count;
-};
-
-void PrintTo(const SettleCase& c, std::ostream* os)
-{
-    *os << c.Arg;
+    const std::vector<std::pair<const char*, std::optional<int>>>
+        rows{{"-W5", 10}, {"-w1", 2}, {"-W24", 48}, {"-W25", {}}, {"-W30", {}}, {"-W0", {}}, {"-W", {}}};
+    for (const auto& [arg, count] : rows) {
+        Actions = RecordingActions(Opts, State);
+        EXPECT_TRUE(ApplyConfigSwitch(Cfg, Actions, arg));
+        EXPECT_EQ(Actions.SettleCount, count) << arg;
+    }
 }
-
-class SettleCountTest : public CommandLineFixture, public ::testing::WithParamInterface<SettleCase>
-{};
-
-TEST_P(SettleCountTest, OnlyOneToTwentyFourSetTheSettleCount)
-{
-    EXPECT_TRUE(ApplyConfigSwitch(Cfg, Actions, GetParam().Arg));
-    EXPECT_EQ(Actions.SettleCount, GetParam().Count) << GetParam().Arg;
-}
-
-INSTANTIATE_TEST_SUITE_P(Values,
-                         SettleCountTest,
-                         ::testing::Values(SettleCase{"-W5", 10},
-                                           SettleCase{"-w1", 2},
-                                           SettleCase{"-W24", 48},
-                                           SettleCase{"-W25", std::nullopt},
-                                           SettleCase{"-W30", std::nullopt},
-                                           SettleCase{"-W0", std::nullopt},
-                                           SettleCase{"-W", std::nullopt}));
 
 TEST_F(ApplyConfigSwitchTest, ScheduleArmsAndDisarmsPolling)
 {
@@ -355,69 +301,68 @@ TEST_F(ApplyConfigSwitchTest, ZeroMinutesLeavesTheScheduleOff)
     EXPECT_EQ(Actions.ScheduleMinutes, 0);
 }
 
-TEST_F(ApplyConfigSwitchTest, BareConfigNameIsTakenInTheProgramFolder)
+TEST_F(ApplyConfigSwitchTest, ConfigFileLoadsOnlyWithACompileDateAndAUsableName)
 {
+    struct Row
+    {
+        std::string Name; // in the program folder, or a full path
+        bool Dated;
+        std::string Switch;
+        bool Loaded;
+    };
+    const std::string fifty(50, 'n');
+    const std::string elsewhere = Work->Path("elsewhere.cfg");
     // Mixed case on purpose: the switch is read upper-cased, the file name must not be.
-    WriteConfig("Night.Cfg", true, "[File Options]\r\nIgnore Target Space=1\r\n");
-    ApplyConfigSwitch(Cfg, Actions, "-c:Night.Cfg");
-    EXPECT_TRUE(Opts.IgnoreTargetSpace);
-    EXPECT_TRUE(Actions.Called("OptionsLoaded"));
-    EXPECT_EQ(State.SourceFileListTag, 0);
-}
-
-TEST_F(ApplyConfigSwitchTest, ConfigPathWithFolderIsTakenAsItIs)
-{
-    const std::string path = Work.Root() + "/elsewhere.cfg";
-    std::ofstream out(path);
-    out << "[Misc Options]\r\nCompile Date=July 23, 1997\r\n"
-        << "[File Options]\r\nIgnore Target Space=1\r\n";
-    out.close();
-    ApplyConfigSwitch(Cfg, Actions, "-C:" + path);
-    EXPECT_TRUE(Opts.IgnoreTargetSpace);
-}
-
-TEST_F(ApplyConfigSwitchTest, FileWithoutCompileDateIsNotLoaded)
-{
-    WriteConfig("plain.cfg", false, "[File Options]\r\nIgnore Target Space=1\r\n");
-    ApplyConfigSwitch(Cfg, Actions, "-C:plain.cfg");
-    EXPECT_FALSE(Opts.IgnoreTargetSpace);
-    EXPECT_FALSE(Actions.Called("OptionsLoaded"));
-    EXPECT_TRUE(Host.Questions.empty()); // refused silently: nobody may be watching
-}
-
-TEST_F(ApplyConfigSwitchTest, NamesOfTwoCharactersOrLessAreIgnored)
-{
-    WriteConfig("ab", true, "[File Options]\r\nIgnore Target Space=1\r\n");
-    ApplyConfigSwitch(Cfg, Actions, "-C:ab");
-    EXPECT_FALSE(Opts.IgnoreTargetSpace);
-}
-
-TEST_F(ApplyConfigSwitchTest, ConfigNameIsCutAtFiftyCharacters)
-{
-    std::string name(50, 'n');
-    WriteConfig(name, true, "[File Options]\r\nIgnore Target Space=1\r\n");
-    ApplyConfigSwitch(Cfg, Actions, "-C:" + name + "TAIL");
-    EXPECT_TRUE(Opts.IgnoreTargetSpace);
+    const std::vector<Row> rows{{"Night.Cfg", true, "-c:Night.Cfg", true},
+                                {elsewhere, true, "-C:" + elsewhere, true},
+                                {"plain.cfg", false, "-C:plain.cfg", false},
+                                {"ab", true, "-C:ab", false}, // two characters or less: ignored
+                                {fifty, true, "-C:" + fifty + "TAIL", true}}; // cut at fifty
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.Switch);
+        Opts = Options{};
+        Actions = RecordingActions(Opts, State);
+        const std::string text = ConfigText(row.Dated, "[File Options]\r\nIgnore Target Space=1\r\n");
+        row.Name == elsewhere ? (void)Work->AddFile("elsewhere.cfg", text) : Home.Write(row.Name, text);
+        ApplyConfigSwitch(Cfg, Actions, row.Switch);
+        EXPECT_EQ(Opts.IgnoreTargetSpace, row.Loaded);
+        EXPECT_EQ(Actions.Called("OptionsLoaded"), row.Loaded);
+        EXPECT_EQ(State.SourceFileListTag, 0);
+        EXPECT_TRUE(Host.Questions.empty()); // refused silently: nobody may be watching
+    }
 }
 
 // ---- HandleCommandLine --------------------------------------------------------------------------
 
 using HandleCommandLineTest = CommandLineFixture;
 
-TEST_F(HandleCommandLineTest, AutorunWithoutFoldersRunsNothing)
+TEST_F(HandleCommandLineTest, AutorunWithoutAUsablePairRunsNothing)
 {
-    for (bool window : {true, false}) {
-        SCOPED_TRACE(window ? "window" : "console");
-        Actions = RecordingActions(Opts, State);
-        Actions.Window = window;
-        CommandLineResult result = Handle({"AUTORUN"});
-        EXPECT_FALSE(result.Ran);
-        EXPECT_FALSE(Actions.Called("RunSync"));
-        EXPECT_FALSE(Actions.Called("PointFolders"));
-        EXPECT_EQ(result.Status, ExitStatus::NothingToRun);
-        EXPECT_FALSE(result.Problem.empty());
-        EXPECT_EQ(result.EndProgram, !window);
-        EXPECT_EQ(Actions.Ended, window ? std::nullopt : std::optional(ExitStatus::NothingToRun));
+    const std::string missing = Work->Root() + "/nowhere";
+    const std::vector<Args> rows{{"AUTORUN"},
+                                 {Source, "AUTORUN"},
+                                 {"src", Target, "AUTORUN"}, // a relative folder is not a source
+                                 {Source, missing, "AUTORUN"},
+                                 {"NONE.SNC", "AUTORUN"}};
+    for (const Args& args : rows) {
+        for (bool window : {true, false}) {
+            SCOPED_TRACE(args.front() + (window ? " window" : " console"));
+            Actions = RecordingActions(Opts, State);
+            Actions.Window = window;
+            CommandLineResult result = Handle(args);
+            EXPECT_FALSE(result.Ran);
+            EXPECT_FALSE(Actions.Called("RunSync"));
+            EXPECT_FALSE(Actions.Called("OpenBatchFile"));
+            EXPECT_EQ(result.Status, ExitStatus::NothingToRun);
+            EXPECT_FALSE(result.Problem.empty());
+            EXPECT_EQ(result.EndProgram, !window);
+            EXPECT_EQ(Actions.Ended, window ? std::nullopt : std::optional(ExitStatus::NothingToRun));
+            if (args[1] == missing) {
+                EXPECT_NE(result.Problem.find(missing), std::string::npos) << result.Problem;
+            } else {
+                EXPECT_FALSE(Actions.Called("PointFolders"));
+            }
+        }
     }
 }
 
@@ -428,11 +373,6 @@ struct OutcomeCase
     SyncOutcome Outcome;
     ExitStatus Status;
 };
-
-void PrintTo(const OutcomeCase& c, std::ostream* os)
-{
-    *os << c.Label;
-}
 
 class RunOutcomeTest : public CommandLineFixture, public ::testing::WithParamInterface<OutcomeCase>
 {};
@@ -465,7 +405,7 @@ INSTANTIATE_TEST_SUITE_P(
                       OutcomeCase{"WindowFailed", true, SyncOutcome::Failed, ExitStatus::Failed},
                       OutcomeCase{"ConsoleCompleted", false, SyncOutcome::Completed, ExitStatus::Completed},
                       OutcomeCase{"ConsoleFailed", false, SyncOutcome::Failed, ExitStatus::Failed}),
-    [](const ::testing::TestParamInfo<OutcomeCase>& testInfo) { return std::string(testInfo.param.Label); });
+    ByLabel);
 
 TEST_F(HandleCommandLineTest, AutomaticRunFollowsItsStepsInOrder)
 {
@@ -491,31 +431,9 @@ TEST_F(HandleCommandLineTest, AutomaticRunFollowsItsStepsInOrder)
     EXPECT_EQ(Actions.OptionsAtRun->MonitorSourceDriveCheckTag, 0);
 }
 
-TEST_F(HandleCommandLineTest, MissingTargetFolderRunsNothing)
-{
-    const std::string missing = Work.Root() + "/nowhere";
-    for (bool window : {true, false}) {
-        SCOPED_TRACE(window ? "window" : "console");
-        Actions = RecordingActions(Opts, State);
-        Actions.Window = window;
-        CommandLineResult result = Handle({Source, missing, "AUTORUN"});
-        EXPECT_FALSE(Actions.Called("RunSync"));
-        EXPECT_EQ(result.Status, ExitStatus::NothingToRun);
-        EXPECT_NE(result.Problem.find(missing), std::string::npos) << result.Problem;
-        EXPECT_EQ(result.EndProgram, !window);
-    }
-}
-
-TEST_F(HandleCommandLineTest, AutorunWithASourceOnlyRunsNothing)
-{
-    CommandLineResult result = Handle({Source, "AUTORUN"});
-    EXPECT_FALSE(Actions.Called("RunSync"));
-    EXPECT_EQ(result.Status, ExitStatus::NothingToRun);
-}
-
 TEST_F(HandleCommandLineTest, WithoutAutorunTheWindowShowsTheSourceAndKeepsItsTarget)
 {
-    CommandLineResult result = Handle({Source, Work.Root() + "/nowhere"});
+    CommandLineResult result = Handle({Source, Work->Root() + "/nowhere"});
     EXPECT_FALSE(result.Ran);
     EXPECT_FALSE(result.EndProgram);
     EXPECT_TRUE(Actions.Called("ShowMainWindow"));
@@ -523,38 +441,28 @@ TEST_F(HandleCommandLineTest, WithoutAutorunTheWindowShowsTheSourceAndKeepsItsTa
     EXPECT_EQ(Actions.Target, "");
 }
 
-TEST_F(HandleCommandLineTest, FolderPairWithoutAutorunRunsNothingWithoutADisplay)
+TEST_F(HandleCommandLineTest, WithoutAutorunTheWindowShowsAndAConsoleRunsNothing)
 {
-    Actions.Window = false;
-    CommandLineResult result = Handle({Source, Target});
-    EXPECT_FALSE(Actions.Called("RunSync"));
-    EXPECT_EQ(Actions.Ended, ExitStatus::NothingToRun);
-    EXPECT_FALSE(result.Problem.empty());
-}
+    for (const Args& args : {Args{}, Args{Source, Target}}) {
+        SCOPED_TRACE(args.size());
+        Actions = RecordingActions(Opts, State);
+        CommandLineResult result = Handle(args);
+        EXPECT_TRUE(Actions.Called("ShowMainWindow"));
+        EXPECT_FALSE(Actions.Called("RunSync"));
+        EXPECT_FALSE(result.EndProgram);
 
-TEST_F(HandleCommandLineTest, NoArgumentsShowTheWindowOnly)
-{
-    CommandLineResult result = Handle({});
-    EXPECT_TRUE(Actions.Called("ShowMainWindow"));
-    EXPECT_FALSE(Actions.Called("RunSync"));
-    EXPECT_FALSE(result.EndProgram);
-
-    Actions = RecordingActions(Opts, State);
-    Actions.Window = false;
-    result = Handle({});
-    EXPECT_EQ(Actions.Ended, ExitStatus::NothingToRun);
-}
-
-TEST_F(HandleCommandLineTest, RelativeFolderIsNotASource)
-{
-    CommandLineResult result = Handle({"src", Target, "AUTORUN"});
-    EXPECT_FALSE(Actions.Called("PointFolders"));
-    EXPECT_EQ(result.Status, ExitStatus::NothingToRun);
+        Actions = RecordingActions(Opts, State);
+        Actions.Window = false;
+        result = Handle(args);
+        EXPECT_FALSE(Actions.Called("RunSync"));
+        EXPECT_EQ(Actions.Ended, ExitStatus::NothingToRun);
+        EXPECT_FALSE(result.Problem.empty());
+    }
 }
 
 TEST_F(HandleCommandLineTest, TildeFoldersAreUnderHome)
 {
-    ScopedEnv home("HOME", Work.Root());
+    ScopedEnv home("HOME", Work->Root());
     CommandLineResult result = Handle({"~/src", "~/dst", "AUTORUN"});
     EXPECT_TRUE(result.Ran);
     EXPECT_EQ(Actions.Source, Source);
@@ -615,12 +523,8 @@ TEST_F(HandleCommandLineTest, BatchFileNameIsTakenInTheProgramFolder)
     }
 }
 
-TEST_F(HandleCommandLineTest, BatchFileThatCannotRunIsReported)
+TEST_F(HandleCommandLineTest, BatchFileThatCannotBeOpenedFails)
 {
-    CommandLineResult missing = Handle({"NONE.SNC", "AUTORUN"});
-    EXPECT_FALSE(Actions.Called("OpenBatchFile"));
-    EXPECT_EQ(missing.Status, ExitStatus::NothingToRun);
-
     Home.Write("JOB.SNC", "");
     Opts.DisplayMessages = true;
     Actions = RecordingActions(Opts, State);
@@ -639,11 +543,6 @@ struct SwitchCase
     bool IgnoreTargetSpace;
     bool Tray;
 };
-
-void PrintTo(const SwitchCase& c, std::ostream* os)
-{
-    *os << c.Label;
-}
 
 class OptionSwitchTest : public CommandLineFixture, public ::testing::WithParamInterface<SwitchCase>
 {};
@@ -664,9 +563,7 @@ INSTANTIATE_TEST_SUITE_P(Switches,
                                            SwitchCase{"I", "-I", false, true, true}, // -I also counts as MIN
                                            SwitchCase{"Min", "MIN", false, false, true},
                                            SwitchCase{"None", "-A", false, false, false}),
-                         [](const ::testing::TestParamInfo<SwitchCase>& testInfo) {
-                             return std::string(testInfo.param.Label);
-                         });
+                         ByLabel);
 
 TEST_F(HandleCommandLineTest, DefaultConfigurationAutomationOptionsAreLoadedFirst)
 {
@@ -676,21 +573,18 @@ TEST_F(HandleCommandLineTest, DefaultConfigurationAutomationOptionsAreLoadedFirs
     EXPECT_EQ(Actions.Calls.front(), "OptionsLoaded");
 }
 
-TEST_F(HandleCommandLineTest, ConfigSwitchImpliesAutorun)
+TEST_F(HandleCommandLineTest, ConfigSwitchImpliesAutorunAndAnUndatedFileIsSkipped)
 {
-    WriteConfig("night.cfg", true, "[File Options]\r\nIgnore Target Space=1\r\n");
-    CommandLineResult result = Handle({Source, Target, "-C:night.cfg"});
-    EXPECT_TRUE(result.Ran);
-    EXPECT_TRUE(Actions.OptionsAtRun->IgnoreTargetSpace);
-}
-
-TEST_F(HandleCommandLineTest, ConfigWithoutCompileDateIsSkippedAndTheRunGoesOn)
-{
-    WriteConfig("plain.cfg", false, "[File Options]\r\nIgnore Target Space=1\r\n");
-    CommandLineResult result = Handle({Source, Target, "-C:plain.cfg"});
-    EXPECT_TRUE(result.Ran);
-    EXPECT_FALSE(Actions.OptionsAtRun->IgnoreTargetSpace);
-    EXPECT_EQ(result.Status, ExitStatus::Completed);
+    for (bool dated : {true, false}) {
+        Opts = Options{};
+        Actions = RecordingActions(Opts, State);
+        WriteConfig("night.cfg", dated, "[File Options]\r\nIgnore Target Space=1\r\n");
+        CommandLineResult result = Handle({Source, Target, "-C:night.cfg"});
+        EXPECT_TRUE(result.Ran);
+        EXPECT_EQ(result.Status, ExitStatus::Completed);
+        ASSERT_TRUE(Actions.OptionsAtRun);
+        EXPECT_EQ(Actions.OptionsAtRun->IgnoreTargetSpace, dated);
+    }
 }
 
 TEST_F(HandleCommandLineTest, StoppedCountdownGivesNoRun)
@@ -751,25 +645,17 @@ TEST_F(HandleCommandLineTest, StopDuringTheRunKeepsTheWindowOpen)
 
 TEST_F(HandleCommandLineTest, StopDuringTheRunEndsAConsoleRunWithStopped)
 {
-    Actions.Window = false;
-    Actions.StopDuringRun = true;
-    CommandLineResult result = Handle({Source, Target, "AUTORUN"});
-    EXPECT_TRUE(result.EndProgram);
-    EXPECT_EQ(Actions.Ended, ExitStatus::Stopped);
-
-    // A run that reports the stop itself counts the same.
-    Actions = RecordingActions(Opts, State);
-    Actions.Window = false;
-    Actions.Outcome = SyncOutcome::Stopped;
-    result = Handle({Source, Target, "AUTORUN"});
-    EXPECT_EQ(Actions.Ended, ExitStatus::Stopped);
+    // Once with Stop pressed during the run, once with a run that reports the stop itself.
+    for (bool pressed : {true, false}) {
+        Actions = RecordingActions(Opts, State);
+        Actions.Window = false;
+        Actions.StopDuringRun = pressed;
+        Actions.Outcome = pressed ? SyncOutcome::Completed : SyncOutcome::Stopped;
+        CommandLineResult result = Handle({Source, Target, "AUTORUN"});
+        EXPECT_TRUE(result.EndProgram);
+        EXPECT_EQ(Actions.Ended, ExitStatus::Stopped);
+    }
 }
-
-} // namespace
-} // namespace Tandemix
-
-namespace Tandemix {
-namespace {
 
 // Folder names are the user's words: letters in them never act as switches.
 TEST(SwitchWordsTest, FolderArgumentsCarryNoSwitches)

@@ -59,12 +59,6 @@ struct stat LStat(const std::string& path)
     return st;
 }
 
-void SetTimes(const std::string& path, timespec atime, timespec mtime)
-{
-    const timespec times[2] = {atime, mtime};
-    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
-}
-
 bool SameTime(const timespec& a, const timespec& b)
 {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
@@ -84,11 +78,6 @@ std::vector<std::string> TempNamesIn(const std::string& folder)
     return names;
 }
 
-bool UserXattrsWork(const std::string& file)
-{
-    return ::lsetxattr(file.c_str(), "user.tandemix.probe", "1", 1, 0) == 0;
-}
-
 // The exit status of a forked child, or minus the signal that ended it.
 int ExitStatusOf(pid_t pid)
 {
@@ -101,6 +90,10 @@ int ExitStatusOf(pid_t pid)
     return WEXITSTATUS(status);
 }
 
+constexpr auto ByLabel = [](const auto& info) {
+    return std::string(info.param.Label);
+};
+
 class CopyOneFileTest : public ::testing::Test
 {
 protected:
@@ -108,10 +101,7 @@ protected:
     {
         Engine.TargetFreeSpace = -1;
         // Every poll pumps, so an action queued on the host runs at the next chunk.
-        State.SetClock([this] {
-            Now += std::chrono::seconds(1);
-            return Now;
-        });
+        State.SetClock([this] { return Now += std::chrono::seconds(1); });
         Src = Tree.AddFolder("src");
         Dst = Tree.AddFolder("dst");
     }
@@ -181,7 +171,8 @@ TEST_P(CopyOneFileSizes, CopiesByteExactWithFullPrecisionTimes)
     std::string source = Tree.AddFile("src/f.bin", size, {}, 0640);
     const timespec atime{1400000000, 987654321};
     const timespec mtime{1500000000, 123456789};
-    SetTimes(source, atime, mtime);
+    const timespec times[2] = {atime, mtime};
+    ASSERT_EQ(::utimensat(AT_FDCWD, source.c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
     Tree.AddFile("dst/f.bin", "old content of a different length");
 
     EXPECT_EQ(Copy(Request("f.bin", size)), 0);
@@ -224,7 +215,7 @@ TEST_F(CopyOneFileTest, ArchiveBitAfterACompletedCopy)
     std::string reset = Tree.AddFile("src/reset.txt", 10);
     std::string kept = Tree.AddFile("src/kept.txt", 10);
     Tree.AddFile("src/clear.txt", 10);
-    if (!UserXattrsWork(reset)) {
+    if (::lsetxattr(reset.c_str(), "user.tandemix.probe", "1", 1, 0) != 0) {
         GTEST_SKIP() << "the temporary folder's filesystem has no user extended attributes";
     }
     Opts.CheckResetArchive = true;
@@ -299,19 +290,10 @@ TEST_F(CopyOneFileTest, ReadOnlyTargetIsReplacedWhenReadOnlyFilesAreIncluded)
 
 // ---- Target space -----------------------------------------------------------------------------------
 
-struct SpaceRow
-{
-    const char* Label;
-    std::int64_t Free;
-    std::int64_t Existing; // -1: no target yet
-    bool Ignore;
-    bool MidBatch;
-    bool Display;
-    std::optional<DialogResult> Answer; // set when the user is asked
-    int Expected;
-};
-
+// Existing -1: no target yet. Answer: set when the user is asked.
 // clang-format off
+struct SpaceRow { const char* Label; std::int64_t Free; std::int64_t Existing; bool Ignore; bool MidBatch;
+                  bool Display; std::optional<DialogResult> Answer; int Expected; };
 const SpaceRow SpaceRows[] = {
     // label                          free  existing ignore batch  display answer                 result
     {"ReplacingFreesEnough",          200,  900,     false, false, true,  std::nullopt,          0},
@@ -382,12 +364,7 @@ TEST_P(CopyOneFileSpace, RefusesACopyThatWouldNotFitBeforeWritingAnything)
     EXPECT_EQ(Messages(), std::vector<std::string>{message});
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases,
-                         CopyOneFileSpace,
-                         ::testing::ValuesIn(SpaceRows),
-                         [](const ::testing::TestParamInfo<SpaceRow>& param) {
-                             return std::string(param.param.Label);
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, CopyOneFileSpace, ::testing::ValuesIn(SpaceRows), ByLabel);
 
 TEST_F(CopyOneFileTest, SpaceCheckHoldsForFilesBeyondFourGigabytes)
 {
@@ -409,21 +386,11 @@ TEST_F(CopyOneFileTest, SpaceCheckHoldsForFilesBeyondFourGigabytes)
 
 // ---- Failures leave the old target as it was ---------------------------------------------------------
 
-struct FailureRow
-{
-    const char* Label;
-    std::optional<FaultPlan> Fault; // paths: "/src/" is the source side, "/dst/" the target side
-    bool ReadOnlyTarget; // with read-only files left out of the run
-    std::string_view Problem;
-    bool SourceNamed; // the report names the source, else the target
-};
-
-void PrintTo(const FailureRow& row, std::ostream* os)
-{
-    *os << row.Label;
-}
-
+// Fault paths: "/src/" is the source side, "/dst/" the target side. ReadOnlyTarget: with read-only
+// files left out of the run. SourceNamed: the report names the source, else the target.
 // clang-format off
+struct FailureRow { const char* Label; std::optional<FaultPlan> Fault; bool ReadOnlyTarget;
+                    std::string_view Problem; bool SourceNamed; };
 const FailureRow FailureRows[] = {
     {"SourceCannotBeOpened",  FaultPlan{FaultOp::Open, EACCES, "/src/"},           false, CopyMsg::CouldNotRead,  true},
     {"TempCannotBeCreated",   FaultPlan{FaultOp::Open, EACCES, "/dst/"},           false, CopyMsg::CouldNotWrite, false},
@@ -433,6 +400,11 @@ const FailureRow FailureRows[] = {
     {"ReadOnlyTargetKept",    std::nullopt,                                        true,  CopyMsg::CouldNotWrite, false},
 };
 // clang-format on
+
+void PrintTo(const FailureRow& row, std::ostream* os)
+{
+    *os << row.Label;
+}
 
 class CopyOneFileFailures : public CopyOneFileTest, public ::testing::WithParamInterface<FailureRow>
 {};
@@ -461,12 +433,7 @@ TEST_P(CopyOneFileFailures, LeaveTheOldTargetAsItWasAndAreNotCounted)
     EXPECT_NE(GetFileAttr(source).Value() & Attr::Archive, 0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases,
-                         CopyOneFileFailures,
-                         ::testing::ValuesIn(FailureRows),
-                         [](const ::testing::TestParamInfo<FailureRow>& param) {
-                             return std::string(param.param.Label);
-                         });
+INSTANTIATE_TEST_SUITE_P(Cases, CopyOneFileFailures, ::testing::ValuesIn(FailureRows), ByLabel);
 
 TEST_F(CopyOneFileTest, ProblemPathIsPaddedInTheLogAndColumnedInTheMessages)
 {
@@ -610,10 +577,7 @@ TEST_F(CopyOneFileTest, KilledCopyLeavesTheOldTargetAndAStaleTempTheNextRunRemov
     if (pid == 0) {
         SlowHost slow;
         RunState state(slow, Opts);
-        state.SetClock([this] {
-            Now += std::chrono::seconds(1);
-            return Now;
-        });
+        state.SetClock([this] { return Now += std::chrono::seconds(1); });
         RunContext ctx{Opts, state, slow, Report, Engine};
         ::_exit(CopyOneFile(ctx, Request("big.bin", 16 * MiB)) == 0 ? 10 : 11);
     }

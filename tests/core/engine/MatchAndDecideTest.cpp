@@ -53,13 +53,8 @@ std::vector<std::string> Names(const std::vector<TFileData>& files, bool sorted 
 }
 
 // Names a parameterised case after its label, so a failure says which row of a table broke.
-struct CaseLabel
-{
-    template <class Case>
-    std::string operator()(const ::testing::TestParamInfo<Case>& param) const
-    {
-        return param.param.Label;
-    }
+constexpr auto CaseLabel = [](const auto& info) {
+    return std::string(info.param.Label);
 };
 
 class MatchAndDecideTest : public ::testing::Test
@@ -73,29 +68,14 @@ protected:
 
     TFileData& AddSource(std::string name, std::int64_t size, std::uint32_t time, bool selected = false)
     {
-        TFileData& file = Add(Engine.Source.Files, std::move(name), size, time, "/src/a/");
-        file.AttrLetters = "a";
-        file.Selected = selected;
-        return file;
+        return Engine.Source.Files.emplace_back(
+            TFileData{std::move(name), size, time, "a", -1, "/src/a/", "", false, selected, true});
     }
 
     TFileData& AddTarget(std::string name, std::int64_t size, std::uint32_t time)
     {
-        return Add(Engine.Target.Files, std::move(name), size, time, "/dst/a/");
-    }
-
-    static TFileData& Add(std::vector<TFileData>& files,
-                          std::string name,
-                          std::int64_t size,
-                          std::uint32_t time,
-                          std::string folder)
-    {
-        TFileData& file = files.emplace_back();
-        file.FileName = std::move(name);
-        file.FileSize = size;
-        file.FileTime = time;
-        file.FolderPath = std::move(folder);
-        return file;
+        return Engine.Target.Files.emplace_back(
+            TFileData{std::move(name), size, time, "", -1, "/dst/a/", "", false, false, true});
     }
 
     std::vector<std::string> Messages() const
@@ -118,23 +98,12 @@ protected:
 
 // ---- The decision table ------------------------------------------------------------------------
 
-enum class Expect
-{
-    Nothing,
-    OlderFile,
-    Forced,
-    Discrepancy,
-};
-
-struct DecisionCase
-{
-    const char* Label;
-    int SourceAge; // <0 source older than target, 0 same packed time, >0 source newer
-    std::int64_t SourceSize;
-    std::int64_t TargetSize;
-    bool AlwaysOverWrite;
-    Expect Outcome;
-};
+// SourceAge: <0 source older than target, 0 same packed time, >0 source newer.
+// clang-format off
+enum class Expect { Nothing, OlderFile, Forced, Discrepancy };
+struct DecisionCase { const char* Label; int SourceAge; std::int64_t SourceSize; std::int64_t TargetSize;
+                      bool AlwaysOverWrite; Expect Outcome; };
+// clang-format on
 
 class DecisionTable : public MatchAndDecideTest, public ::testing::WithParamInterface<DecisionCase>
 {};
@@ -193,12 +162,20 @@ INSTANTIATE_TEST_SUITE_P(
         DecisionCase{"NewerSmaller", 1, 5, 10, false, Expect::OlderFile},
         DecisionCase{"NewerEmptySource", 1, 0, 10, false, Expect::OlderFile},
         DecisionCase{"NewerAlwaysOverWrite", 1, 10, 10, true, Expect::OlderFile}),
-    CaseLabel());
+    CaseLabel);
 
 // ---- Rows and totals ---------------------------------------------------------------------------
 
-TEST_F(MatchAndDecideTest, AnAddRowCarriesEveryColumnOfTheSourceFile)
+TEST_F(MatchAndDecideTest, AnAddRowCarriesEveryColumnOnAFreshGridThatClearDeltaEmpties)
 {
+    // What an earlier decision left behind.
+    Engine.Delta.Rows.resize(3);
+    Engine.Delta.AddByteValue = 99;
+    Engine.Delta.UpdateByteValue = 77;
+    Engine.Delta.DeltaCount = 3;
+    Engine.DecidedBytes = 55;
+    Engine.FileGauge = 40;
+    Engine.DirGauge = 60;
     TFileData& source = AddSource("report.doc", 1234, Jan1998);
     source.AttrLetters = "ar";
     source.CompressedSize = 567;
@@ -223,6 +200,19 @@ TEST_F(MatchAndDecideTest, AnAddRowCarriesEveryColumnOfTheSourceFile)
     EXPECT_EQ(Engine.Delta.UpdateByteValue, 0);
     EXPECT_EQ(Engine.Delta.DeltaCount, 1);
     EXPECT_EQ(Engine.DecidedBytes, 1234);
+    EXPECT_EQ(Engine.FileGauge, 0);
+    EXPECT_EQ(Engine.DirGauge, 0);
+
+    Engine.FileGauge = 40;
+    Engine.DirGauge = 60;
+    ClearDeltaButtonClick(Ctx);
+
+    EXPECT_TRUE(Engine.Delta.Rows.empty());
+    EXPECT_EQ(Engine.Delta.AddByteValue, 0);
+    EXPECT_EQ(Engine.Delta.UpdateByteValue, 0);
+    EXPECT_EQ(Engine.Delta.DeltaCount, 0);
+    EXPECT_EQ(Engine.FileGauge, 0);
+    EXPECT_EQ(Engine.DirGauge, 0);
 }
 
 TEST_F(MatchAndDecideTest, SizesBeyondFourGigabytesAreCountedAndComparedWhole)
@@ -245,55 +235,11 @@ TEST_F(MatchAndDecideTest, SizesBeyondFourGigabytesAreCountedAndComparedWhole)
     EXPECT_NE(Messages()[1].find("Source: 4294967306, "), std::string::npos);
 }
 
-TEST_F(MatchAndDecideTest, EveryDecisionStartsFromAnEmptyGrid)
-{
-    Engine.Delta.Rows.resize(3);
-    Engine.Delta.AddByteValue = 99;
-    Engine.Delta.UpdateByteValue = 77;
-    Engine.Delta.DeltaCount = 3;
-    Engine.DecidedBytes = 55;
-    Engine.FileGauge = 40;
-    Engine.DirGauge = 60;
-    AddSource("one.txt", 5, Mar2004);
-
-    MatchAndDecide(Ctx, false);
-
-    ASSERT_EQ(Engine.Delta.Rows.size(), 1u);
-    EXPECT_EQ(Engine.Delta.AddByteValue, 5);
-    EXPECT_EQ(Engine.Delta.UpdateByteValue, 0);
-    EXPECT_EQ(Engine.Delta.DeltaCount, 1);
-    EXPECT_EQ(Engine.DecidedBytes, 5);
-    EXPECT_EQ(Engine.FileGauge, 0);
-    EXPECT_EQ(Engine.DirGauge, 0);
-}
-
-TEST_F(MatchAndDecideTest, ClearDeltaEmptiesTheGridTotalsAndGauges)
-{
-    AddSource("one.txt", 5, Mar2004);
-    MatchAndDecide(Ctx, false);
-    Engine.FileGauge = 40;
-    Engine.DirGauge = 60;
-
-    ClearDeltaButtonClick(Ctx);
-
-    EXPECT_TRUE(Engine.Delta.Rows.empty());
-    EXPECT_EQ(Engine.Delta.AddByteValue, 0);
-    EXPECT_EQ(Engine.Delta.UpdateByteValue, 0);
-    EXPECT_EQ(Engine.Delta.DeltaCount, 0);
-    EXPECT_EQ(Engine.FileGauge, 0);
-    EXPECT_EQ(Engine.DirGauge, 0);
-}
-
 // ---- Times --------------------------------------------------------------------------------------
 
 TEST_F(MatchAndDecideTest, StampsWithinOneTwoSecondSlotAreTheSameTime)
 {
-    std::tm local{};
-    local.tm_year = 2021 - 1900;
-    local.tm_mon = 5;
-    local.tm_mday = 1;
-    local.tm_hour = 10;
-    local.tm_isdst = -1;
+    std::tm local{0, 0, 10, 1, 5, 2021 - 1900, 0, 0, -1, 0, nullptr};
     std::time_t even = std::mktime(&local);
     auto pack = [](std::time_t t) {
         return PackFileTime(t).Value();
@@ -312,100 +258,73 @@ TEST_F(MatchAndDecideTest, StampsWithinOneTwoSecondSlotAreTheSameTime)
     EXPECT_EQ(Engine.Delta.Rows[0].Reason, Msg::OlderFile);
 }
 
-TEST_F(MatchAndDecideTest, DatesFrom2044OnAreNewerThanEarlierOnes)
+// ---- Pairing by name and time ----------------------------------------------------------------------
+
+using Listing = std::vector<std::pair<std::string, std::uint32_t>>; // name, packed time; every size 10
+using Decided = std::vector<std::pair<std::string, std::string_view>>; // name, reason
+
+struct PairingCase
 {
-    constexpr std::uint32_t year2050 = Packed(2050, 1, 1, 0, 0, 0);
-    constexpr std::uint32_t year2020 = Packed(2020, 1, 1, 0, 0, 0);
-    ASSERT_GT(year2050, 0x7FFFFFFFu); // negative as a signed value
-    AddSource("future.txt", 10, year2050);
-    AddTarget("future.txt", 10, year2020);
-    AddSource("past.txt", 10, year2020);
-    AddTarget("past.txt", 10, year2050);
+    const char* Label;
+    Listing Targets;
+    Listing Sources;
+    Decided Rows;
+    std::vector<std::string> LeftTargets;
+};
+
+class Pairing : public MatchAndDecideTest, public ::testing::WithParamInterface<PairingCase>
+{};
+
+TEST_P(Pairing, TwinsAreFoundAndTheRestKeepsItsOrder)
+{
+    for (const auto& [name, time] : GetParam().Targets) {
+        AddTarget(name, 10, time);
+    }
+    for (const auto& [name, time] : GetParam().Sources) {
+        AddSource(name, 10, time);
+    }
 
     MatchAndDecide(Ctx, false);
 
-    ASSERT_EQ(Engine.Delta.Rows.size(), 1u);
-    EXPECT_EQ(Engine.Delta.Rows[0].FileName, "future.txt");
-    EXPECT_EQ(Engine.Delta.Rows[0].Reason, Msg::OlderFile);
+    Decided rows;
+    for (const DeltaRow& row : Engine.Delta.Rows) {
+        rows.emplace_back(row.FileName, row.Reason);
+    }
+    EXPECT_EQ(rows, GetParam().Rows);
+    EXPECT_EQ(Names(Engine.Target.Files), GetParam().LeftTargets);
 }
 
-// ---- Names ---------------------------------------------------------------------------------------
+constexpr std::uint32_t Year2050 = Packed(2050, 1, 1, 0, 0, 0);
+constexpr std::uint32_t Year2020 = Packed(2020, 1, 1, 0, 0, 0);
+static_assert(Year2050 > 0x7FFFFFFFu, "negative as a signed value");
 
-TEST_F(MatchAndDecideTest, NamesDifferingOnlyInCaseMatch)
-{
-    AddSource("Report.TXT", 10, Mar2004);
-    AddTarget("report.txt", 10, Mar2004);
-    AddSource("Ärger-Straße.txt", 10, Mar2004);
-    AddTarget("ärger-straße.TXT", 10, Jan1998);
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Cases, Pairing, ::testing::Values(
     // The Kelvin sign lowers to a plain "k": a case twin one byte long where the name has three.
-    AddSource("\u212A.dat", 10, Mar2004);
-    AddTarget("K.DAT", 10, Mar2004);
-
-    MatchAndDecide(Ctx, false);
-
-    EXPECT_TRUE(Engine.Target.Files.empty());
-    ASSERT_EQ(Engine.Delta.Rows.size(), 1u);
-    EXPECT_EQ(Engine.Delta.Rows[0].FileName, "Ärger-Straße.txt");
-    EXPECT_EQ(Engine.Delta.Rows[0].Reason, Msg::OlderFile);
-}
-
-TEST_F(MatchAndDecideTest, AnExactTwinIsPreferredToACaseVariantListedBeforeIt)
-{
+    PairingCase{"NamesDifferingOnlyInCaseMatch",
+        {{"report.txt", Mar2004}, {"ärger-straße.TXT", Jan1998}, {"K.DAT", Mar2004}},
+        {{"Report.TXT", Mar2004}, {"Ärger-Straße.txt", Mar2004}, {"\u212A.dat", Mar2004}},
+        {{"Ärger-Straße.txt", Msg::OlderFile}}, {}},
     // Matching the older "A.TXT" would turn this no-op into an update.
-    AddTarget("A.TXT", 10, Jan1998);
-    AddTarget("a.txt", 10, Mar2004);
-    AddSource("a.txt", 10, Mar2004);
-
-    MatchAndDecide(Ctx, false);
-
-    EXPECT_TRUE(Engine.Delta.Rows.empty());
-    EXPECT_EQ(Names(Engine.Target.Files), std::vector<std::string>{"A.TXT"});
-}
-
-TEST_F(MatchAndDecideTest, ACaseVariantNeverTakesTheTwinOfALaterSourceFile)
-{
-    AddSource("A.TXT", 10, Mar2004);
-    AddSource("a.txt", 10, Mar2004);
-    AddTarget("a.txt", 10, Mar2004);
-
-    MatchAndDecide(Ctx, false);
-
-    ASSERT_EQ(Engine.Delta.Rows.size(), 1u);
-    EXPECT_EQ(Engine.Delta.Rows[0].FileName, "A.TXT");
-    EXPECT_EQ(Engine.Delta.Rows[0].Reason, Msg::NoMatch);
-    EXPECT_TRUE(Engine.Target.Files.empty());
-}
-
-TEST_F(MatchAndDecideTest, NamesThatAreNotValidUtf8MatchOnlyThemselves)
-{
-    AddSource("caf\xE9.txt", 10, Mar2004); // a Latin-1 name from an old disk
-    AddTarget("CAF\xE9.TXT", 10, Mar2004);
-    AddTarget("caf\xC9.txt", 10, Jan1998);
-
-    MatchAndDecide(Ctx, false);
-
-    EXPECT_TRUE(Engine.Delta.Rows.empty());
-    EXPECT_EQ(Names(Engine.Target.Files), std::vector<std::string>{"caf\xC9.txt"});
-}
-
-TEST_F(MatchAndDecideTest, UnmatchedTargetFilesKeepTheirListingOrder)
-{
-    for (const char* name : {"t0", "t1", "t2", "t3", "t4", "t5", "t6", "t7", "t8", "t9"}) {
-        AddTarget(name, 1, Mar2004);
-    }
+    PairingCase{"AnExactTwinIsPreferredToACaseVariantListedBeforeIt",
+        {{"A.TXT", Jan1998}, {"a.txt", Mar2004}}, {{"a.txt", Mar2004}}, {}, {"A.TXT"}},
+    PairingCase{"ACaseVariantNeverTakesTheTwinOfALaterSourceFile",
+        {{"a.txt", Mar2004}}, {{"A.TXT", Mar2004}, {"a.txt", Mar2004}}, {{"A.TXT", Msg::NoMatch}}, {}},
+    // A Latin-1 name from an old disk.
+    PairingCase{"NamesThatAreNotValidUtf8MatchOnlyThemselves",
+        {{"CAF\xE9.TXT", Mar2004}, {"caf\xC9.txt", Jan1998}}, {{"caf\xE9.txt", Mar2004}},
+        {}, {"caf\xC9.txt"}},
     // A file listed under two masks appears twice on both sides; each copy takes one twin.
-    AddTarget("t4", 1, Mar2004);
-    for (const char* name : {"t8", "t1", "t4", "t4", "new"}) {
-        AddSource(name, 1, Mar2004);
-    }
-
-    MatchAndDecide(Ctx, false);
-
-    EXPECT_EQ(Names(Engine.Target.Files),
-              (std::vector<std::string>{"t0", "t2", "t3", "t5", "t6", "t7", "t9"}));
-    ASSERT_EQ(Engine.Delta.Rows.size(), 1u);
-    EXPECT_EQ(Engine.Delta.Rows[0].FileName, "new");
-}
+    PairingCase{"UnmatchedTargetFilesKeepTheirListingOrder",
+        {{"t0", Mar2004}, {"t1", Mar2004}, {"t2", Mar2004}, {"t3", Mar2004}, {"t4", Mar2004}, {"t5", Mar2004},
+         {"t6", Mar2004}, {"t7", Mar2004}, {"t8", Mar2004}, {"t9", Mar2004}, {"t4", Mar2004}},
+        {{"t8", Mar2004}, {"t1", Mar2004}, {"t4", Mar2004}, {"t4", Mar2004}, {"new", Mar2004}},
+        {{"new", Msg::NoMatch}}, {"t0", "t2", "t3", "t5", "t6", "t7", "t9"}},
+    PairingCase{"DatesFrom2044OnAreNewerThanEarlierOnes",
+        {{"future.txt", Year2020}, {"past.txt", Year2050}},
+        {{"future.txt", Year2050}, {"past.txt", Year2020}}, {{"future.txt", Msg::OlderFile}}, {}}),
+    CaseLabel);
+// clang-format on
 
 // ---- Messages and reports -------------------------------------------------------------------------
 
@@ -449,17 +368,10 @@ TEST_F(MatchAndDecideTest, AMatchedTargetIsWithdrawnFromTheUnmatchedListAsItWasF
     EXPECT_EQ(unmatched[0].Kind, Msg::DeleteUnMatchedFiles);
 }
 
-struct WithdrawCase
-{
-    const char* Label;
-    bool SyncActive;
-    bool Suppressed;
-    bool ListUnMatched;
-    bool UseReportForm;
-    bool Compression;
-    bool SameFolders;
-    bool Withdrawn;
-};
+// clang-format off
+struct WithdrawCase { const char* Label; bool SyncActive; bool Suppressed; bool ListUnMatched;
+                      bool UseReportForm; bool Compression; bool SameFolders; bool Withdrawn; };
+// clang-format on
 
 class WithdrawConditions : public MatchAndDecideTest, public ::testing::WithParamInterface<WithdrawCase>
 {};
@@ -494,16 +406,11 @@ INSTANTIATE_TEST_SUITE_P(Conditions,
                                            WithdrawCase{"CompressedElsewhere", 1, 0, 1, 1, 1, 0, true},
                                            WithdrawCase{"CompressedInPlace", 1, 0, 1, 1, 1, 1, false},
                                            WithdrawCase{"InPlaceUncompressed", 1, 0, 1, 1, 0, 1, true}),
-                         CaseLabel());
+                         CaseLabel);
 
-struct LogCase
-{
-    const char* Label;
-    bool SyncActive;
-    bool ReportEmptyFolders;
-    bool WithRow;
-    bool Logged;
-};
+// clang-format off
+struct LogCase { const char* Label; bool SyncActive; bool ReportEmptyFolders; bool WithRow; bool Logged; };
+// clang-format on
 
 class FromToLog : public MatchAndDecideTest, public ::testing::WithParamInterface<LogCase>
 {};
@@ -535,39 +442,33 @@ INSTANTIATE_TEST_SUITE_P(Cases,
                                            LogCase{"EmptyFolderReported", true, true, false, true},
                                            LogCase{"EmptyFolderQuiet", true, false, false, false},
                                            LogCase{"NotARun", false, true, true, false}),
-                         CaseLabel());
+                         CaseLabel);
 
 // ---- Run, stop and selection -------------------------------------------------------------------
 
-TEST_F(MatchAndDecideTest, ARunCountsCheckedFilesAndSkipsItsOwnArchive)
-{
-    State.SyncActive = true;
-    Opts.UseCompression = true;
-    Engine.ArchiveBeingWritten = "/src/a/A.ZIP";
-    AddSource("a.zip", 500, Mar2004);
-    AddSource("", 5, Mar2004);
-    AddSource("one.txt", 1, Mar2004);
-    AddSource("two.txt", 2, Mar2004);
-
-    MatchAndDecide(Ctx, false);
-
-    ASSERT_EQ(Engine.Delta.Rows.size(), 2u);
-    EXPECT_EQ(Engine.Delta.Rows[0].FileName, "one.txt");
-    EXPECT_EQ(Engine.Delta.Rows[1].FileName, "two.txt");
-    EXPECT_EQ(Engine.TotalFilesCheckedValue, 2);
-    EXPECT_TRUE(Engine.Source.Files.empty());
-}
-
-TEST_F(MatchAndDecideTest, AFileNamedLikeTheArchiveIsOrdinaryWithoutCompression)
+TEST_F(MatchAndDecideTest, ARunCountsCheckedFilesAndSkipsItsOwnArchiveOnlyWhenCompressing)
 {
     State.SyncActive = true;
     Engine.ArchiveBeingWritten = "/src/a/A.ZIP";
-    AddSource("a.zip", 500, Mar2004);
+    for (bool compression : {true, false}) {
+        Opts.UseCompression = compression;
+        AddSource("a.zip", 500, Mar2004);
+        AddSource("", 5, Mar2004);
+        AddSource("one.txt", 1, Mar2004);
 
-    MatchAndDecide(Ctx, false);
+        MatchAndDecide(Ctx, false);
 
-    ASSERT_EQ(Engine.Delta.Rows.size(), 1u);
-    EXPECT_EQ(Engine.TotalFilesCheckedValue, 1);
+        std::vector<std::string> decided;
+        for (const DeltaRow& row : Engine.Delta.Rows) {
+            decided.push_back(row.FileName);
+        }
+        EXPECT_EQ(decided,
+                  (compression ? std::vector<std::string>{"one.txt"}
+                               : std::vector<std::string>{"a.zip", "one.txt"}));
+        EXPECT_EQ(Engine.TotalFilesCheckedValue, compression ? 1 : 2);
+        EXPECT_TRUE(Engine.Source.Files.empty());
+        Engine.TotalFilesCheckedValue = 0;
+    }
 }
 
 TEST_F(MatchAndDecideTest, AStopKeepsTheRowsSoFarAndTheUndecidedFiles)

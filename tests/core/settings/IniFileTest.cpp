@@ -2,22 +2,16 @@
 #include "settings/IniFile.h"
 
 #include "platform/FaultHook.h"
+#include "support/TempTree.h"
 
 #include <gtest/gtest.h>
 
-#include <linux/capability.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -46,38 +40,12 @@ void PrintTo(const Row& row, std::ostream* out) requires requires
     *out << '"' << row.Name << '"';
 }
 
+// The fixture touches its files with plain system calls, so armed faults never disturb it.
 class IniFileTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/tx-ini-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        FDir = pattern;
-        FPath = FDir + "/TXDef.CFG";
-    }
-
-    void TearDown() override
-    {
-        ClearFaults();
-        chmod(FDir.c_str(), 0700);
-        std::error_code ignored;
-        fs::remove_all(FDir, ignored);
-    }
-
-    void Put(const std::string& bytes) const
-    {
-        std::ofstream out(FPath, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        ASSERT_TRUE(out.good());
-    }
-
-    std::string Bytes() const
-    {
-        std::ifstream in(FPath, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    void Put(const std::string& bytes) { Tree.AddFile("TXDef.CFG", bytes); }
+    std::string Bytes() const { return Tree.ReadFile("TXDef.CFG"); }
 
     std::vector<std::string> Names() const
     {
@@ -89,8 +57,9 @@ protected:
         return names;
     }
 
-    std::string FDir;
-    std::string FPath;
+    TempTree Tree;
+    const std::string FDir = Tree.Root();
+    const std::string FPath = Tree.Path("TXDef.CFG");
 };
 
 ino_t InodeOf(const std::string& path)
@@ -552,51 +521,6 @@ TEST_F(IniFileTest, MissingFolderIsAWriteFailure)
     EXPECT_FALSE(fs::exists(FDir + "/gone"));
 }
 
-// Makes permission bits bite for the calling thread although the tests run as root, by taking
-// the overriding capabilities out of the thread's effective set until destruction.
-class WithoutDacOverride
-{
-public:
-    explicit WithoutDacOverride(bool alsoReading)
-    {
-        FHeader.version = _LINUX_CAPABILITY_VERSION_3;
-        FHeader.pid = 0;
-        if (syscall(SYS_capget, &FHeader, FSaved) != 0) {
-            FWhyNot = std::string("capget: ") + std::strerror(errno);
-            return;
-        }
-        __user_cap_data_struct reduced[2] = {FSaved[0], FSaved[1]};
-        reduced[0].effective &= ~(1u << CAP_DAC_OVERRIDE);
-        if (alsoReading) {
-            reduced[0].effective &= ~(1u << CAP_DAC_READ_SEARCH);
-        }
-        if (syscall(SYS_capset, &FHeader, reduced) != 0) {
-            FWhyNot = std::string("capset not permitted here: ") + std::strerror(errno);
-            return;
-        }
-        FActive = true;
-    }
-
-    ~WithoutDacOverride()
-    {
-        if (FActive) {
-            syscall(SYS_capset, &FHeader, FSaved);
-        }
-    }
-
-    WithoutDacOverride(const WithoutDacOverride&) = delete;
-    WithoutDacOverride& operator=(const WithoutDacOverride&) = delete;
-
-    bool Active() const { return FActive; }
-    const std::string& WhyNot() const { return FWhyNot; }
-
-private:
-    __user_cap_header_struct FHeader{};
-    __user_cap_data_struct FSaved[2]{};
-    bool FActive = false;
-    std::string FWhyNot;
-};
-
 TEST_F(IniFileTest, PermissionBitsRefuseWritesAndReads)
 {
     const std::string old = "[A]\r\nk=old\r\n";
@@ -605,9 +529,9 @@ TEST_F(IniFileTest, PermissionBitsRefuseWritesAndReads)
 
     ASSERT_EQ(chmod(FPath.c_str(), 0444), 0);
     {
-        WithoutDacOverride noOverride(false);
+        ScopedNoDacOverride noOverride;
         if (!noOverride.Active()) {
-            GTEST_SKIP() << noOverride.WhyNot();
+            GTEST_SKIP() << "cannot drop CAP_DAC_OVERRIDE here, so permission bits would not bite";
         }
         EXPECT_EQ(ini.ReadString("A", "k", ""), "old") << "a read-only file still reads";
         ExpectWriteError([&] { ini.WriteString("A", "k", "new"); }, FPath, EACCES);
@@ -619,7 +543,7 @@ TEST_F(IniFileTest, PermissionBitsRefuseWritesAndReads)
     ASSERT_EQ(chmod(FPath.c_str(), 0644), 0);
     ASSERT_EQ(chmod(FDir.c_str(), 0555), 0);
     {
-        WithoutDacOverride noOverride(false);
+        ScopedNoDacOverride noOverride;
         ASSERT_TRUE(noOverride.Active());
         ExpectWriteError([&] { ini.WriteString("A", "k", "new"); }, FPath, EACCES);
     }
@@ -629,7 +553,7 @@ TEST_F(IniFileTest, PermissionBitsRefuseWritesAndReads)
 
     ASSERT_EQ(chmod(FPath.c_str(), 0000), 0);
     {
-        WithoutDacOverride noOverride(true);
+        ScopedNoDacOverride noOverride;
         ASSERT_TRUE(noOverride.Active());
         EXPECT_EQ(ini.ReadString("A", "k", "dflt"), "dflt") << "an unreadable file reads as missing";
         EXPECT_FALSE(ini.SectionExists("A"));
