@@ -9,6 +9,7 @@
 #include "platform/FileTimes.h"
 #include "support/RecordingReporter.h"
 #include "support/ScriptedHost.h"
+#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -23,11 +24,7 @@ namespace {
 using Test::RecordingReporter;
 using Test::ScriptedHost;
 
-std::time_t LocalTime(int year, int month, int day, int hour, int minute)
-{
-    std::tm tm{0, minute, hour, day, month - 1, year - 1900, 0, 0, -1, 0, nullptr};
-    return std::mktime(&tm);
-}
+using Test::LocalTime;
 
 std::uint32_t Packed(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
 {

@@ -10,6 +10,7 @@
 #include "support/RecordingReporter.h"
 #include "support/ScriptedHost.h"
 #include "support/TempTree.h"
+#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -38,16 +39,7 @@ TFileData Named(const std::string& name)
     return file;
 }
 
-std::time_t LocalTime(int year, int month, int day)
-{
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = 12;
-    tm.tm_isdst = -1;
-    return std::mktime(&tm);
-}
+using Test::LocalTime;
 
 // Every field of a report line in one string, so one comparison checks them all.
 std::string Fields(const RecordingReporter::Entry& entry)

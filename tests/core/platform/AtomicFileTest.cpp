@@ -2,6 +2,7 @@
 #include "platform/AtomicFile.h"
 
 #include "platform/FaultHook.h"
+#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -23,24 +24,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Names parameterised cases after their table row, in test names and in listings.
-struct ByName
-{
-    template <typename Row>
-    std::string operator()(const ::testing::TestParamInfo<Row>& row) const
-    {
-        return row.param.Name;
-    }
-};
-
-template <typename Row>
-void PrintTo(const Row& row, std::ostream* out) requires requires
-{
-    row.Name;
-}
-{
-    *out << '"' << row.Name << '"';
-}
+using Test::ByName;
+using Test::PrintTo;
 
 class AtomicFileTest : public ::testing::Test
 {

@@ -3,6 +3,7 @@
 
 #include "platform/FaultHook.h"
 #include "support/TempHome.h"
+#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -19,15 +20,7 @@ namespace {
 // 7/23/97 10:15:02 AM in local time, whatever the machine's zone.
 std::time_t FixedNow()
 {
-    std::tm tm{};
-    tm.tm_year = 97;
-    tm.tm_mon = 6;
-    tm.tm_mday = 23;
-    tm.tm_hour = 10;
-    tm.tm_min = 15;
-    tm.tm_sec = 2;
-    tm.tm_isdst = -1;
-    return std::mktime(&tm);
+    return Test::LocalTime(1997, 7, 23, 10, 15, 2);
 }
 
 const std::string SyncRule(49, '=');

@@ -3,6 +3,7 @@
 
 #include "platform/FaultHook.h"
 #include "support/TempTree.h"
+#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -21,24 +22,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Names parameterised cases after their table row, in test names and in listings.
-struct ByName
-{
-    template <typename Row>
-    std::string operator()(const ::testing::TestParamInfo<Row>& row) const
-    {
-        return row.param.Name;
-    }
-};
-
-template <typename Row>
-void PrintTo(const Row& row, std::ostream* out) requires requires
-{
-    row.Name;
-}
-{
-    *out << '"' << row.Name << '"';
-}
+using Test::ByName;
+using Test::PrintTo;
 
 // The fixture touches its files with plain system calls, so armed faults never disturb it.
 class IniFileTest : public ::testing::Test
