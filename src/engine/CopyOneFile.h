@@ -4,6 +4,7 @@
 #include "engine/RunContext.h"
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 
 namespace Tandemix {
@@ -18,6 +19,10 @@ struct CopyRequest
     std::uint32_t Time = 0; // the packed time the decision saw
     std::uint32_t Attr = 0; // attribute bits to give the copy (read-only, hidden, system, archive)
     bool IsLink = false; // copy the symbolic link itself, never what it points at
+    // The twin the decision saw: empty for an add (which must never replace a file that
+    // appeared since), else the existing target's own name (a case-only twin keeps its name).
+    std::string TargetName;
+    timespec SourceMTime{}; // the source's last write as listed; {0, 0}: not known
 };
 
 // What became of one file; the numbers are what the run driver acts on.

@@ -5,6 +5,7 @@
 #include "engine/TFileData.h"
 
 #include <cstdint>
+#include <ctime>
 #include <deque>
 #include <string>
 #include <vector>
@@ -45,6 +46,10 @@ struct DeltaRow
     std::uint32_t PackedTime = 0;
     std::int64_t CompressedSize = -1;
     bool IsLink = false;
+    // The target twin this row was decided against, by its own name (which may differ from
+    // FileName in case); empty for an add. An update writes to exactly this file.
+    std::string TargetName;
+    timespec SourceMTime{}; // the source's last write as listed (UTC, full precision)
 };
 
 struct TargetDeltaGrid

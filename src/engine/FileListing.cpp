@@ -170,6 +170,7 @@ private:
                           entry.IsLink)) {
             FListing.ByteTotal += entry.Size;
             FListing.Files.back().ArchiveKnown = FWithArchive;
+            FListing.Files.back().MTime = entry.MTime;
         }
         ++FListing.FileCount;
         return true;

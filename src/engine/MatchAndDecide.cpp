@@ -331,6 +331,7 @@ void ReportSizeDiscrepancy(RunContext& ctx,
 
 void AppendRow(RunContext& ctx,
                const TFileData& source,
+               const TFileData* target,
                std::string_view reason,
                const std::string& sourceFolder,
                const std::string& targetFolder)
@@ -358,6 +359,10 @@ void AppendRow(RunContext& ctx,
     row.PackedTime = source.FileTime;
     row.CompressedSize = source.CompressedSize;
     row.IsLink = source.IsLink;
+    row.SourceMTime = source.MTime;
+    if (target != nullptr) {
+        row.TargetName = target->FileName;
+    }
     engine.Delta.Rows.push_back(std::move(row));
     if (reason == Msg::NoMatch) {
         engine.Delta.AddByteValue += source.FileSize;
@@ -433,7 +438,7 @@ void MatchAndDecide(RunContext& ctx, bool selectedOnly)
 
         std::uint32_t position = index.Find(source.FileName);
         if (position == TargetIndex::None) {
-            AppendRow(ctx, source, Msg::NoMatch, sourceFolder, targetFolder);
+            AppendRow(ctx, source, nullptr, Msg::NoMatch, sourceFolder, targetFolder);
             continue;
         }
         const TFileData& target = targets[position];
@@ -454,10 +459,10 @@ void MatchAndDecide(RunContext& ctx, bool selectedOnly)
         case Outcome::Unchanged:
             break;
         case Outcome::Update:
-            AppendRow(ctx, source, Msg::OlderFile, sourceFolder, targetFolder);
+            AppendRow(ctx, source, &target, Msg::OlderFile, sourceFolder, targetFolder);
             break;
         case Outcome::ForcedUpdate:
-            AppendRow(ctx, source, Msg::ForcedUpdate, sourceFolder, targetFolder);
+            AppendRow(ctx, source, &target, Msg::ForcedUpdate, sourceFolder, targetFolder);
             break;
         case Outcome::SizeDiscrepancy:
             ReportSizeDiscrepancy(ctx, source, target, sourceFolder, targetFolder);

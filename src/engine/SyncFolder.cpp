@@ -37,7 +37,9 @@ int CopyRow(RunContext& ctx, const DeltaRow& row)
                         row.Size,
                         row.PackedTime,
                         LettersToAttr(row.AttrLetters),
-                        row.IsLink};
+                        row.IsLink,
+                        row.TargetName,
+                        row.SourceMTime};
     // A skip left over from an earlier file must not be taken for this one's.
     ctx.State.SkipFileButtonTag = 0;
     try {

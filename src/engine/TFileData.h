@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 
 namespace Tandemix {
@@ -11,7 +12,11 @@ struct TFileData
 {
     std::string FileName;
     std::int64_t FileSize = 0;
-    std::uint32_t FileTime = 0; // packed date-time of the last write
+    std::uint32_t FileTime = 0; // packed date-time of the last write (local time: for display)
+    // The last write as the filesystem holds it (UTC, full precision): decisions compare this,
+    // so a daylight-saving change between two files never flips one, and the copy checks the
+    // source against it to see whether the file changed while it was copied.
+    timespec MTime{};
     std::string AttrLetters;
     std::int64_t CompressedSize = -1; // -1: a file on disk, not an archive entry
     std::string FolderPath;
