@@ -80,19 +80,6 @@ std::optional<int> SwitchNumber(std::string_view text)
     return negative ? -value : value;
 }
 
-// Characters, not bytes: a UTF-8 name is never cut inside a character.
-std::string CutChars(std::string_view text, std::size_t limit)
-{
-    std::size_t chars = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        bool startsChar = (static_cast<unsigned char>(text[i]) & 0xC0U) != 0x80U;
-        if (startsChar && chars++ == limit) {
-            return std::string(text.substr(0, i));
-        }
-    }
-    return std::string(text);
-}
-
 std::size_t CharCount(std::string_view text)
 {
     return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
@@ -105,25 +92,30 @@ bool IsAbsolute(std::string_view path)
     return !path.empty() && path.front() == '/';
 }
 
-void ApplyConfigFile(ConfigContext& cfg, SwitchActions& actions, std::string_view switchText)
+// Loads the settings file a "-C:file" switch names. The problem, for the user, when it names a
+// file that cannot be read or is not a settings file; empty otherwise.
+std::string ApplyConfigFile(ConfigContext& cfg, SwitchActions& actions, std::string_view switchText)
 {
     std::size_t colon = switchText.find(':');
     if (colon == std::string_view::npos) {
-        return;
+        return {};
     }
-    // Case is kept: the upper-cased switch only chooses the letter.
-    std::string file = CutChars(switchText.substr(colon + 1), MaxSwitchText);
+    // Case is kept: the upper-cased switch only chooses the letter. The whole path counts: a
+    // cut one would name another file, and the run would go on with the wrong settings.
+    std::string file(switchText.substr(colon + 1));
     if (CharCount(file) <= 2) {
-        return;
+        return {};
     }
     if (file.find('/') == std::string::npos) {
         file = AddTrailingSlash(cfg.ProgramFolder) + file;
     } else {
         file = ExpandHome(file);
     }
-    if (LoadSettings(cfg, file, SettingsLoad::ConfigSwitch)) {
-        actions.OptionsLoaded();
+    if (!LoadSettings(cfg, file, SettingsLoad::ConfigSwitch)) {
+        return std::string(Msg::SettingsFileNotLoaded) + file;
     }
+    actions.OptionsLoaded();
+    return {};
 }
 
 // What the leading arguments name: a batch file, or a source folder and perhaps a target.
@@ -200,7 +192,8 @@ public:
 private:
     int Find(std::string_view word) const { return FindParam(FSwitches, word); }
     const std::string& ArgAt(int position) const { return FSwitches[static_cast<std::size_t>(position - 1)]; }
-    void ApplySwitchIfPresent(std::string_view word);
+    // False when a "-C" settings file could not be loaded (FResult.Problem says why).
+    bool ApplySwitchIfPresent(std::string_view word);
     // From the leading arguments through the automatic run; false when the program ended on the way.
     bool HandleNamedWork();
     bool RunAutomatic();
@@ -216,11 +209,12 @@ private:
     int FWarningDelay = 0;
 };
 
-void CommandLineRun::ApplySwitchIfPresent(std::string_view word)
+bool CommandLineRun::ApplySwitchIfPresent(std::string_view word)
 {
     if (int position = Find(word); position > 0) {
-        ApplyConfigSwitch(FCfg, FActions, ArgAt(position));
+        return ApplyConfigSwitch(FCfg, FActions, ArgAt(position), &FResult.Problem);
     }
+    return true;
 }
 
 CommandLineResult CommandLineRun::Run()
@@ -284,7 +278,12 @@ bool CommandLineRun::HandleNamedWork()
         FActions.PointFolders(named.Source, named.Target);
     }
 
-    ApplySwitchIfPresent("-C");
+    if (!ApplySwitchIfPresent("-C")) {
+        // A nightly job must never run with the default filters and deletion settings in
+        // place of the ones it names.
+        FResult.Status = ExitStatus::NothingToRun;
+        return true;
+    }
     FCfg.State.StatusMsg(Msg::Ready);
 
     if (!automatic) {
@@ -477,7 +476,7 @@ std::string ExpandHome(std::string_view path)
     return expanded;
 }
 
-bool ApplyConfigSwitch(ConfigContext& cfg, SwitchActions& actions, std::string_view arg)
+bool ApplyConfigSwitch(ConfigContext& cfg, SwitchActions& actions, std::string_view arg, std::string* problem)
 {
     std::string_view original = arg;
     if (!original.empty() && original.front() == '-') {
@@ -491,9 +490,16 @@ bool ApplyConfigSwitch(ConfigContext& cfg, SwitchActions& actions, std::string_v
     const std::string digits = NonLetters(upper, 1, MaxSwitchText);
     const int number = SwitchNumber(digits).value_or(0);
     switch (upper.front()) {
-    case 'C':
-        ApplyConfigFile(cfg, actions, original);
+    case 'C': {
+        std::string refused = ApplyConfigFile(cfg, actions, original);
+        if (!refused.empty()) {
+            if (problem != nullptr) {
+                *problem = std::move(refused);
+            }
+            return false;
+        }
         break;
+    }
     case 'P': {
         // Polling and the schedule exclude each other; arming one disarms the other's timer.
         const bool scheduled = opts.RunSyncSched;

@@ -107,11 +107,15 @@ public:
     virtual void EndProgram(ExitStatus status) = 0;
 };
 
-// Applies one argument of the forms "-C:file" (load a configuration file; a name without '/' is
-// taken in the program folder; a file that is not a configuration is ignored), "-P" + seconds
-// (polling), "-S" + minutes (schedule), "-W" + n (settle count 2 × n when 0 < n < 25). Anything
-// else changes nothing. Always true.
-bool ApplyConfigSwitch(ConfigContext& cfg, SwitchActions& actions, std::string_view arg);
+// Applies one argument of the forms "-C:file" (load a configuration file, named by its whole
+// path; a name without '/' is taken in the program folder), "-P" + seconds (polling), "-S" +
+// minutes (schedule), "-W" + n (settle count 2 × n when 0 < n < 25). Anything else changes
+// nothing. False, with `problem` set, when "-C" names a file that cannot be read or is not a
+// settings file: nothing is loaded then, and the caller must not run on the settings it has.
+bool ApplyConfigSwitch(ConfigContext& cfg,
+                       SwitchActions& actions,
+                       std::string_view arg,
+                       std::string* problem = nullptr);
 
 struct CommandLineResult
 {

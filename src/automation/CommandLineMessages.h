@@ -24,6 +24,8 @@ inline constexpr std::string_view BatchFileNotOpened = "The batch file could not
 inline constexpr std::string_view TargetFolderMissing = "Target folder not found: ";
 inline constexpr std::string_view NoTargetFolder =
     "An automatic run needs a target folder given by its full path after the source folder.";
+inline constexpr std::string_view SettingsFileNotLoaded =
+    "The settings file cannot be read or is not a settings file; nothing was run: ";
 inline constexpr std::string_view NothingToRunWithoutWindow =
     "Without a display only AUTORUN (or -C:file) runs anything; nothing was run.";
 

@@ -70,6 +70,7 @@ struct EngineState
     SideListing Target;
     TargetDeltaGrid Delta;
     std::vector<std::string> ExcludeList;
+    std::string ExcludeListText; // the exclusion text ExcludeList was built from
     std::int64_t TargetFreeSpace = 0; // -1: cannot be known
     std::string RemainingTargetSpace;
     int TotalFileCount = 0; // source files seen during a run

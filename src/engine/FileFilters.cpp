@@ -160,11 +160,13 @@ std::string ExclusionReason(const Options& opts,
     return {};
 }
 
-void UpdateExcludeList(RunContext& ctx, [[maybe_unused]] bool fromExcludeString)
+namespace {
+
+void BuildExcludeList(EngineState& engine, const Options& opts)
 {
-    ctx.State.StatusMsg(Msg::UpdateFileListings);
-    std::string text = RemoveSpaces(ctx.Opts.ExcludeString);
-    std::vector<std::string>& list = ctx.Engine.ExcludeList;
+    engine.ExcludeListText = opts.ExcludeString;
+    std::string text = RemoveSpaces(opts.ExcludeString);
+    std::vector<std::string>& list = engine.ExcludeList;
     list.clear();
     if (!text.empty()) {
         if (text.back() != ';') {
@@ -184,7 +186,23 @@ void UpdateExcludeList(RunContext& ctx, [[maybe_unused]] bool fromExcludeString)
             }
         }
     }
+}
+
+} // namespace
+
+void UpdateExcludeList(RunContext& ctx, [[maybe_unused]] bool fromExcludeString)
+{
+    ctx.State.StatusMsg(Msg::UpdateFileListings);
+    BuildExcludeList(ctx.Engine, ctx.Opts);
     ctx.State.StatusMsg(Msg::Ready);
+}
+
+const std::vector<std::string>& CurrentExcludeList(EngineState& engine, const Options& opts)
+{
+    if (engine.ExcludeListText != opts.ExcludeString) {
+        BuildExcludeList(engine, opts);
+    }
+    return engine.ExcludeList;
 }
 
 SizeEditOutcome MaxFileSizeChange(RunContext& ctx, SizeEdit edit, std::string_view text)

@@ -48,6 +48,11 @@ std::string ExclusionReason(const Options& opts,
 // changed the edit itself (the caller marks the batch row as changed).
 void UpdateExcludeList(RunContext& ctx, bool fromExcludeString);
 
+// The exclusion list of the exclusion text the options hold now, rebuilt whenever that text
+// has changed since the list was built: however the options arrived (the window, a settings
+// file at start or through -C, a batch row), a listing filters by what they say.
+const std::vector<std::string>& CurrentExcludeList(EngineState& engine, const Options& opts);
+
 enum class SizeEdit
 {
     Min,

@@ -296,7 +296,8 @@ bool AddFileRecord(RunContext& ctx,
                    bool isLink)
 {
     FileFacts facts{name, attr, packedTime, size};
-    std::string reason = ExclusionReason(ctx.Opts, ctx.Engine.ExcludeList, facts, std::time(nullptr));
+    std::string reason =
+        ExclusionReason(ctx.Opts, CurrentExcludeList(ctx.Engine, ctx.Opts), facts, std::time(nullptr));
     if (!reason.empty()) {
         // The report lists take exclusions during a run only; saves the date text otherwise.
         if (side == Side::Source && ctx.State.SyncActive && ctx.Opts.UseReportForm) {

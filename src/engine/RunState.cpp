@@ -114,8 +114,9 @@ int RunState::CheckForStop()
             ZipAbortFlag = true;
             StatusMsg(Msg::Stopping);
         } else {
+            // The operation goes on, inside every busy section it had entered: emptying the
+            // count here would grey out Stop and the progress as the next section ends.
             OperationState = 0;
-            BusyCount = 0;
         }
         FHost.SetCursorShape(CursorShape::Busy);
         return result;

@@ -9,6 +9,8 @@
 #include "platform/Launch.h"
 #include "platform/ProgramFolder.h"
 
+#include <cstring>
+
 namespace Tandemix {
 
 namespace {
@@ -235,8 +237,10 @@ void LogFile::Open(std::string& name, std::string_view defaultName, bool overwri
     name = LogNameToOpen(name, defaultName);
     std::string path = FFolder + name;
     CloseChannel();
+    FFailureNoted = false;
     SysResult<int> fd = OpenForAppend(path, overwrite);
     if (!fd) {
+        NoteFailure(path, fd.Error());
         return;
     }
     FFd = *fd;
@@ -285,7 +289,25 @@ bool LogFile::WriteLine(std::string_view line)
     std::string bytes;
     bytes.reserve(line.size() + LineEnd.size());
     bytes.append(line).append(LineEnd);
-    return WriteAll(FFd, bytes.data(), bytes.size(), FPath).Ok();
+    auto written = WriteAll(FFd, bytes.data(), bytes.size(), FPath);
+    if (!written) {
+        NoteFailure(FPath, written.Error());
+    }
+    return written.Ok();
+}
+
+void LogFile::NoteFailure(const std::string& path, int error)
+{
+    // Once per run: a full disk would otherwise repeat it for every line.
+    if (FFailureNoted) {
+        return;
+    }
+    FFailureNoted = true;
+    if (OnWriteFailure) {
+        std::string text(LogMsg::CannotWriteLog);
+        text.append(path).append(" (").append(std::strerror(error)).append(")");
+        OnWriteFailure(text);
+    }
 }
 
 void LogFile::WriteErrorLog(std::string_view text)
@@ -293,12 +315,15 @@ void LogFile::WriteErrorLog(std::string_view text)
     std::string path = FFolder + std::string(LogMsg::ErrorLogName);
     SysResult<int> fd = OpenForAppend(path, false);
     if (!fd) {
+        NoteFailure(path, fd.Error());
         return;
     }
     // One write for the whole entry, so two processes appending cannot interleave its lines.
     std::string entry(LogMsg::ErrorReported);
     entry.append(Now()).append(LineEnd).append(text).append(LineEnd).append(LineEnd);
-    (void)WriteAll(*fd, entry.data(), entry.size(), path);
+    if (auto written = WriteAll(*fd, entry.data(), entry.size(), path); !written) {
+        NoteFailure(path, written.Error());
+    }
     (void)CloseFile(*fd, path);
 }
 

@@ -72,6 +72,11 @@ public:
     void
     WriteLogFile(std::string_view text, LogKind kind, LogSettings& settings, const LogRunView& run) noexcept;
 
+    // Told once per run (from the opening of a log to the next opening) the first time a log
+    // line cannot be written, with "Could Not Write Log File: " + the path and the reason; the
+    // run itself goes on. Set by whoever can show it.
+    std::function<void(const std::string&)> OnWriteFailure;
+
     // 1 while the sync log or the pre-sync report log is open, else 0.
     int LogOpenFlag() const { return FFd >= 0 ? 1 : 0; }
     const std::string& OpenPath() const { return FPath; }
@@ -83,12 +88,14 @@ private:
     void CloseChannel();
     bool WriteLine(std::string_view line);
     void WriteErrorLog(std::string_view text);
+    void NoteFailure(const std::string& path, int error);
     std::string Now() const;
 
     std::string FFolder;
     Clock FNow;
     int FFd = -1;
     std::string FPath;
+    bool FFailureNoted = false;
 };
 
 // Deletes the sync log and the pre-sync report log when they have grown past LogSize bytes

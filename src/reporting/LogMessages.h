@@ -22,6 +22,8 @@ inline constexpr std::size_t SyncRuleWidth = 49;
 inline constexpr std::size_t PreSyncRuleWidth = 55;
 
 inline constexpr std::string_view ErrorReported = "Error Reported: ";
+// Said once per run when the log cannot be written (a full disk, a folder without rights).
+inline constexpr std::string_view CannotWriteLog = "Could Not Write Log File: ";
 
 inline constexpr std::string_view FileAccessError = "File Access Error:";
 inline constexpr std::string_view FileAccessWordLead = " - ";

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "reporting/ProgramReporter.h"
 
+#include <cstdio>
 #include <string>
 
 namespace Tandemix {
@@ -14,7 +15,15 @@ ProgramReporter::ProgramReporter(Options& options,
     , FState(state)
     , FEngine(engine)
     , FLog(std::move(programFolder), std::move(now))
-{}
+{
+    // A run without its log must not look like one that logged everything: the user hears of
+    // it on the status line, on stderr (cron mails it) and in the message list.
+    FLog.OnWriteFailure = [this](const std::string& text) {
+        std::fprintf(stderr, "tandemix: %s\n", text.c_str());
+        FState.StatusMsg(text);
+        AddReportEntry({}, {}, {}, {}, text, ReportCategory::Messages);
+    };
+}
 
 void ProgramReporter::WriteLogFile(std::string_view text, LogKind kind) noexcept
 {

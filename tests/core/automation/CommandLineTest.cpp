@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "automation/CommandLine.h"
 
+#include "automation/CommandLineMessages.h"
 #include "engine/Messages.h"
 #include "support/ScriptedHost.h"
 #include "support/TempHome.h"
@@ -309,22 +310,26 @@ TEST_F(ApplyConfigSwitchTest, ConfigFileLoadsOnlyWithACompileDateAndAUsableName)
         bool Dated;
         std::string Switch;
         bool Loaded;
+        bool Refused; // names a file that is no settings file: the caller must not run
     };
-    const std::string fifty(50, 'n');
+    const std::string longName = std::string(50, 'n') + "TAIL";
     const std::string elsewhere = Work->Path("elsewhere.cfg");
     // Mixed case on purpose: the switch is read upper-cased, the file name must not be.
-    const std::vector<Row> rows{{"Night.Cfg", true, "-c:Night.Cfg", true},
-                                {elsewhere, true, "-C:" + elsewhere, true},
-                                {"plain.cfg", false, "-C:plain.cfg", false},
-                                {"ab", true, "-C:ab", false}, // two characters or less: ignored
-                                {fifty, true, "-C:" + fifty + "TAIL", true}}; // cut at fifty
+    const std::vector<Row> rows{{"Night.Cfg", true, "-c:Night.Cfg", true, false},
+                                {elsewhere, true, "-C:" + elsewhere, true, false},
+                                {"plain.cfg", false, "-C:plain.cfg", false, true},
+                                {"other.cfg", true, "-C:missing.cfg", false, true},
+                                {"ab", true, "-C:ab", false, false}, // two characters or less: no name
+                                {longName, true, "-C:" + longName, true, false}}; // never cut
     for (const Row& row : rows) {
         SCOPED_TRACE(row.Switch);
         Opts = Options{};
         Actions = RecordingActions(Opts, State);
         const std::string text = ConfigText(row.Dated, "[File Options]\r\nIgnore Target Space=1\r\n");
         row.Name == elsewhere ? (void)Work->AddFile("elsewhere.cfg", text) : Home.Write(row.Name, text);
-        ApplyConfigSwitch(Cfg, Actions, row.Switch);
+        std::string problem;
+        EXPECT_EQ(ApplyConfigSwitch(Cfg, Actions, row.Switch, &problem), !row.Refused);
+        EXPECT_EQ(problem.starts_with(Msg::SettingsFileNotLoaded), row.Refused) << problem;
         EXPECT_EQ(Opts.IgnoreTargetSpace, row.Loaded);
         EXPECT_EQ(Actions.Called("OptionsLoaded"), row.Loaded);
         EXPECT_EQ(State.SourceFileListTag, 0);
@@ -573,17 +578,21 @@ TEST_F(HandleCommandLineTest, DefaultConfigurationAutomationOptionsAreLoadedFirs
     EXPECT_EQ(Actions.Calls.front(), "OptionsLoaded");
 }
 
-TEST_F(HandleCommandLineTest, ConfigSwitchImpliesAutorunAndAnUndatedFileIsSkipped)
+TEST_F(HandleCommandLineTest, ConfigSwitchImpliesAutorunAndAnUndatedFileRefusesTheRun)
 {
     for (bool dated : {true, false}) {
         Opts = Options{};
         Actions = RecordingActions(Opts, State);
         WriteConfig("night.cfg", dated, "[File Options]\r\nIgnore Target Space=1\r\n");
         CommandLineResult result = Handle({Source, Target, "-C:night.cfg"});
-        EXPECT_TRUE(result.Ran);
-        EXPECT_EQ(result.Status, ExitStatus::Completed);
-        ASSERT_TRUE(Actions.OptionsAtRun);
-        EXPECT_EQ(Actions.OptionsAtRun->IgnoreTargetSpace, dated);
+        EXPECT_EQ(result.Ran, dated);
+        EXPECT_EQ(Actions.Called("RunSync"), dated);
+        EXPECT_EQ(result.Status, dated ? ExitStatus::Completed : ExitStatus::NothingToRun);
+        EXPECT_EQ(result.Problem.starts_with(Msg::SettingsFileNotLoaded), !dated) << result.Problem;
+        if (dated) {
+            ASSERT_TRUE(Actions.OptionsAtRun);
+            EXPECT_TRUE(Actions.OptionsAtRun->IgnoreTargetSpace);
+        }
     }
 }
 

@@ -32,8 +32,14 @@ TEST_F(RunStateTest, RefusedStopLetsTheRunGoOnAndALaterStopAsksAgain)
 {
     BusySection busy(State);
     Host.QueueAnswer(DialogResult::No);
-    State.StopButtonClick();
-    EXPECT_EQ(State.CheckForStop(), 0);
+    {
+        BusySection folder(State);
+        State.StopButtonClick();
+        EXPECT_EQ(State.CheckForStop(), 0);
+    }
+    // Declining leaves the run's own busy section open: Stop stays available.
+    EXPECT_EQ(State.BusyCount, 1);
+    EXPECT_TRUE(Host.StopEnabled);
     EXPECT_EQ(State.OperationState, 0);
     EXPECT_EQ(Host.Cursor, CursorShape::Busy);
     ASSERT_EQ(Host.Questions.size(), 1u);

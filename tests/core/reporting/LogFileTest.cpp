@@ -13,6 +13,7 @@
 #include <iterator>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace Tandemix {
 namespace {
@@ -388,15 +389,25 @@ INSTANTIATE_TEST_SUITE_P(Limits, LogTrimTest, testing::ValuesIn(TrimRows), ByLab
 
 TEST_F(LogFileTest, FullDiskLosesTheLineAndTheRunGoesOn)
 {
-    Request("", LogKind::OpenSyncLog);
-    {
-        ScopedFault full({FaultOp::Write, ENOSPC, "Tandemix.Log"});
-        Request("lost line", LogKind::Summary);
-        Request("  Added: x", LogKind::AddedFile, NotesRow);
-        EXPECT_EQ(Log.LogOpenFlag(), 1); // one lost line does not end the log
+    std::vector<std::string> notices;
+    Log.OnWriteFailure = [&notices](const std::string& text) {
+        notices.push_back(text);
+    };
+    for (int run = 1; run <= 2; ++run) {
+        Request("", LogKind::OpenSyncLog);
+        {
+            ScopedFault full({FaultOp::Write, ENOSPC, "Tandemix.Log"});
+            Request("lost line", LogKind::Summary);
+            Request("  Added: x", LogKind::AddedFile, NotesRow);
+            EXPECT_EQ(Log.LogOpenFlag(), 1); // one lost line does not end the log
+        }
+        Request("kept line", LogKind::Summary);
+        Request("", LogKind::CloseSyncLog);
+        // Said once per run, however many lines were lost.
+        ASSERT_EQ(notices.size(), static_cast<std::size_t>(run));
+        EXPECT_TRUE(notices.back().starts_with(LogMsg::CannotWriteLog)) << notices.back();
+        EXPECT_NE(notices.back().find("Tandemix.Log"), std::string::npos);
     }
-    Request("kept line", LogKind::Summary);
-    Request("", LogKind::CloseSyncLog);
 
     std::string log = Home.Read("Tandemix.Log");
     EXPECT_EQ(log.find("lost line"), std::string::npos);
