@@ -1,0 +1,181 @@
+#!/usr/bin/env python3
+"""Seeded mutation run over the core: does the test suite notice a one-line fault?
+
+A developer's tool, not part of CI. It checks out the committed tree (HEAD) into a scratch
+worktree, builds the core's test programs there once, then for each of a fixed, seeded sample of
+one-line mutants (a flipped comparison, a negated condition, an off-by-one, a removed call, a
+swapped boolean) rebuilds and runs the core test programs. A mutant is killed when a test fails
+or hangs, survives when every test passes, and does not count when it does not compile.
+
+    scripts/mutation_run.py [--seed 1] [--count 60] [--report mutation-report.txt]
+
+The same seed and count on the same tree give the same mutants, so two runs of the script at two
+commits compare the power of the tests there. Needs git, cmake, ninja; ccache speeds it up.
+"""
+
+import argparse
+import os
+import random
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+FOLDERS = ["src/engine", "src/platform", "src/settings"]
+TEST_PROGRAMS = ["engine_tests", "platform_tests", "settings_tests", "reporting_tests", "automation_tests"]
+TEST_TIMEOUT = 300
+
+# (name, pattern, replacement): applied to one match on one line.
+OPERATORS = [
+    ("eq-to-ne", r" == ", " != "),
+    ("ne-to-eq", r" != ", " == "),
+    ("lt-to-le", r" < ", " <= "),
+    ("le-to-lt", r" <= ", " < "),
+    ("gt-to-ge", r" > ", " >= "),
+    ("ge-to-gt", r" >= ", " > "),
+    ("and-to-or", r" && ", " || "),
+    ("or-to-and", r" \|\| ", " && "),
+    ("true-to-false", r"\btrue\b", "false"),
+    ("false-to-true", r"\bfalse\b", "true"),
+    ("plus-one", r" \+ 1\b", " + 2"),
+    ("minus-one", r" - 1\b", " - 2"),
+    ("negate-if", r"\bif \((.*)\) \{$", r"if (!(\1)) {"),
+]
+CALL_LINE = re.compile(r"^\s*[A-Za-z_][\w:.\->]*\(.*\);$")
+
+
+def code_lines(text):
+    """Line numbers (0-based) worth mutating: code, not comments, includes or strings."""
+    lines = text.split("\n")
+    for number, line in enumerate(lines):
+        stripped = line.strip()
+        if not stripped or stripped.startswith(("//", "#", "*", "/*")):
+            continue
+        if '"' in line or "static_assert" in line or "template" in line:
+            continue
+        yield number, line
+
+
+def candidates(root):
+    found = []
+    for folder in FOLDERS:
+        base = os.path.join(root, folder)
+        for name in sorted(os.listdir(base)):
+            if not name.endswith(".cpp"):
+                continue
+            rel = os.path.join(folder, name)
+            with open(os.path.join(root, rel), encoding="utf-8", errors="surrogateescape") as f:
+                text = f.read()
+            for number, line in code_lines(text):
+                for op, pattern, _ in OPERATORS:
+                    for match_index, _ in enumerate(re.finditer(pattern, line)):
+                        found.append((folder, rel, number, op, match_index))
+                if CALL_LINE.match(line) and "return" not in line and " = " not in line:
+                    found.append((folder, rel, number, "remove-call", 0))
+    return found
+
+
+def sample(found, count, seed):
+    """An even share from each folder, drawn with the seed."""
+    rng = random.Random(seed)
+    chosen = []
+    per_folder = max(1, count // len(FOLDERS))
+    for folder in FOLDERS:
+        pool = [c for c in found if c[0] == folder]
+        chosen += rng.sample(pool, min(per_folder, len(pool)))
+    return chosen
+
+
+def mutate(line, op, match_index):
+    if op == "remove-call":
+        indent = line[: len(line) - len(line.lstrip())]
+        return indent + "(void)0; // mutant: call removed"
+    pattern, replacement = next((p, r) for o, p, r in OPERATORS if o == op)
+    matches = list(re.finditer(pattern, line))
+    m = matches[match_index]
+    return line[: m.start()] + m.expand(replacement) + line[m.end():]
+
+
+def run(cmd, cwd, timeout=None):
+    try:
+        done = subprocess.run(cmd, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=timeout)
+        return done.returncode, done.stdout.decode(errors="replace")
+    except subprocess.TimeoutExpired:
+        return "timeout", ""
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--seed", type=int, default=1)
+    parser.add_argument("--count", type=int, default=60)
+    parser.add_argument("--report", default="mutation-report.txt")
+    parser.add_argument("--keep", action="store_true", help="keep the scratch worktree")
+    args = parser.parse_args()
+
+    repo = subprocess.check_output(["git", "rev-parse", "--show-toplevel"], text=True).strip()
+    scratch = tempfile.mkdtemp(prefix="tandemix-mutants-")
+    tree = os.path.join(scratch, "tree")
+    subprocess.check_call(["git", "worktree", "add", "--detach", "-q", tree, "HEAD"], cwd=repo)
+    build = os.path.join(tree, "build")
+    configure = ["cmake", "-S", tree, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
+                 "-DTANDEMIX_WERROR=OFF"]
+    if shutil.which("ccache"):
+        configure.append("-DCMAKE_CXX_COMPILER_LAUNCHER=ccache")
+    results = []
+    try:
+        subprocess.check_call(configure, stdout=subprocess.DEVNULL)
+        build_cmd = ["cmake", "--build", build, "--target"] + TEST_PROGRAMS
+        code, out = run(build_cmd, tree)
+        if code != 0:
+            sys.exit("the unmutated tree does not build:\n" + out[-3000:])
+        for program in TEST_PROGRAMS:
+            code, out = run([os.path.join(build, "tests", program)], tree, TEST_TIMEOUT)
+            if code != 0:
+                sys.exit(f"{program} fails without any mutant:\n" + out[-3000:])
+
+        chosen = sample(candidates(tree), args.count, args.seed)
+        for index, (_, rel, number, op, match_index) in enumerate(chosen, 1):
+            path = os.path.join(tree, rel)
+            with open(path, encoding="utf-8", errors="surrogateescape") as f:
+                original = f.read()
+            lines = original.split("\n")
+            before = lines[number]
+            lines[number] = mutate(before, op, match_index)
+            with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
+                f.write("\n".join(lines))
+            try:
+                code, _ = run(build_cmd, tree)
+                if code != 0:
+                    status = "invalid"
+                else:
+                    status = "survived"
+                    for program in TEST_PROGRAMS:
+                        code, _ = run([os.path.join(build, "tests", program)], tree, TEST_TIMEOUT)
+                        if code != 0:
+                            status = "killed"
+                            break
+            finally:
+                with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
+                    f.write(original)
+            row = f"{status:9} {rel}:{number + 1} {op}: {lines[number].strip()}"
+            results.append((status, row))
+            print(f"[{index}/{len(chosen)}] {row}", flush=True)
+    finally:
+        if not args.keep:
+            subprocess.call(["git", "worktree", "remove", "--force", tree], cwd=repo)
+            shutil.rmtree(scratch, ignore_errors=True)
+
+    killed = sum(1 for s, _ in results if s == "killed")
+    valid = sum(1 for s, _ in results if s != "invalid")
+    summary = f"seed {args.seed}, {len(results)} mutants, {valid} compiled: {killed} killed, " \
+              f"{valid - killed} survived; score {killed}/{valid}"
+    with open(args.report, "w", encoding="utf-8") as f:
+        f.write(summary + "\n\n")
+        for _, row in sorted(results):
+            f.write(row + "\n")
+    print(summary)
+
+
+if __name__ == "__main__":
+    main()
