@@ -6,6 +6,7 @@
 #include "platform/FileOps.h"
 #include "platform/FileTimes.h"
 #include "reporting/LogFile.h"
+#include "settings/ConfigKeys.h"
 #include "settings/ConfigLists.h"
 #include "settings/ConfigMessages.h"
 #include "settings/IniFile.h"
@@ -13,27 +14,21 @@
 
 #include <charconv>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string_view>
+#include <type_traits>
+#include <variant>
 
 namespace Tandemix {
 
 namespace {
 
-constexpr std::string_view MiscSection = "Misc Options";
-constexpr std::string_view AppSection = "Application Options";
-constexpr std::string_view CompressionSection = "Compression Options";
-constexpr std::string_view ReportSection = "Report Options";
-constexpr std::string_view FileSection = "File Options";
-constexpr std::string_view ProSection = "Pro Options";
-
-constexpr std::string_view CompileDateKey = "Compile Date";
 constexpr int RevisionCodeWritten = 2;
 // The platform family the file was written on. Linux stands where the NT family stood: a
 // multi-user system with the same file times and attributes, so readers treat the file alike.
 constexpr std::string_view WindowsVersionWritten = "WinNT";
-constexpr std::string_view DefaultCompressedExt = "ZIP";
 
 // Start marker of the real-time monitor: the queue processor switches it on at its next check.
 constexpr int MonitorStartMarker = -33;
@@ -41,6 +36,64 @@ constexpr int MonitorStartMarker = -33;
 // Loading markers of the run state: status messages are ignored while one is set.
 constexpr int MarkerWhileCommandLine = 1;
 constexpr int MarkerWhileLoading = 2;
+
+// ---- The key table -------------------------------------------------------------------------
+
+const ConfigKey& KeyOf(const KeyField& field)
+{
+    for (const ConfigKey& key : ConfigKeys) {
+        if (key.Field == field) {
+            return key;
+        }
+    }
+    // Every option and derived key the loader asks for is in the table; a missing one is a
+    // programming error the configuration tests catch at once.
+    std::abort();
+}
+
+int DefaultNumber(const ConfigKey& key)
+{
+    int value = 0;
+    std::from_chars(key.Default.data(), key.Default.data() + key.Default.size(), value);
+    return value;
+}
+
+bool ReadSwitch(const IniFile& ini, const ConfigKey& key)
+{
+    return ini.ReadBool(key.Section, key.Name, key.Default == "1");
+}
+
+int ReadNumber(const IniFile& ini, const ConfigKey& key)
+{
+    return ini.ReadInteger(key.Section, key.Name, DefaultNumber(key));
+}
+
+std::string ReadText(const IniFile& ini, const ConfigKey& key)
+{
+    return ini.ReadString(key.Section, key.Name, key.Default);
+}
+
+// Reads every key of one load phase into its option.
+void LoadKeys(Options& opts, const IniFile& ini, KeyLoad phase)
+{
+    for (const ConfigKey& key : ConfigKeys) {
+        if (key.Load != phase) {
+            continue;
+        }
+        std::visit(
+            [&](auto field) {
+                using Field = decltype(field);
+                if constexpr (std::is_same_v<Field, bool Options::*>) {
+                    opts.*field = ReadSwitch(ini, key);
+                } else if constexpr (std::is_same_v<Field, int Options::*>) {
+                    opts.*field = ReadNumber(ini, key);
+                } else if constexpr (std::is_same_v<Field, std::string Options::*>) {
+                    opts.*field = ReadText(ini, key);
+                }
+            },
+            key.Field);
+    }
+}
 
 // An index into a fixed set of choices; anything else picks the first.
 int ChoiceIndex(int value, int count)
@@ -96,9 +149,10 @@ void LoadDateEdits(ConfigContext& ctx, const IniFile& ini, std::time_t now)
 {
     Options& opts = ctx.Opts;
     const std::uint32_t today = TodayPacked(now);
-    std::optional<std::uint32_t> from = StoredDate(ini.ReadString(FileSection, "UseDateFrom", "2162688"));
+    std::optional<std::uint32_t> from = StoredDate(ReadText(ini, KeyOf(Derived::DateFrom)));
+    const ConfigKey& toKey = KeyOf(Derived::DateTo);
     std::optional<std::uint32_t> to =
-        StoredDate(ini.ReadString(FileSection, "UseDateTo", std::to_string(today)));
+        StoredDate(ini.ReadString(toKey.Section, toKey.Name, std::to_string(today)));
     if (from && *from == 0) {
         from = PackedTimeFloor;
     }
@@ -134,11 +188,9 @@ void LoadDateEdits(ConfigContext& ctx, const IniFile& ini, std::time_t now)
 // one set wins; with none set "All" applies. The selected mode then derives the range.
 void LoadDateMode(Options& opts, const IniFile& ini, std::time_t now)
 {
-    bool fromTo = ini.ReadBool(FileSection, "UseDatesFromTo", false);
-    opts.TodayFrom = ini.ReadBool(FileSection, "TodayFrom", false);
-    bool noDays = ini.ReadBool(FileSection, "UseDatesNoDays", false);
-    opts.PastDaysCount = ini.ReadString(FileSection, "PastDaysCount", "3");
-    bool all = ini.ReadBool(FileSection, "UseDatesAll", true);
+    bool fromTo = ReadSwitch(ini, KeyOf(Derived::DatesFromTo));
+    bool noDays = ReadSwitch(ini, KeyOf(Derived::DatesNoDays));
+    bool all = ReadSwitch(ini, KeyOf(Derived::DatesAll));
 
     if (!all && !noDays && fromTo) {
         opts.DatesMode = DateMode::FromTo;
@@ -172,42 +224,6 @@ void DeleteOversizedLogs(const ConfigContext& ctx)
     TrimLogsAtLoad(ctx.ProgramFolder, LogSettingsFrom(ctx.Opts));
 }
 
-void LoadReportOptions(Options& opts, const IniFile& ini)
-{
-    opts.UseLogFile = ini.ReadBool(ReportSection, "UseLogFile", true);
-    opts.ReportLogOverwrite = ini.ReadBool(ReportSection, "ReportLogOverwrite", false);
-    opts.ReportPreLogOverwrite = ini.ReadBool(ReportSection, "ReportPreLogOverwrite", false);
-    opts.ReportEmptyFoldersCheck = ini.ReadBool(ReportSection, "ReportEmptyFolders", true);
-    opts.ReportUpdateFilesCheck = ini.ReadBool(ReportSection, "ReportUpdateFiles", true);
-    opts.ReportAddedFilesCheck = ini.ReadBool(ReportSection, "ReportAddedFiles", true);
-    opts.ReportFileDateCheck = ini.ReadBool(ReportSection, "ReportFileDate", true);
-    opts.ReportFileTimeCheck = ini.ReadBool(ReportSection, "ReportFileTime", true);
-    opts.ReportFileSizeCheck = ini.ReadBool(ReportSection, "ReportFileSize", true);
-    opts.ReportFileErrorsCheck = ini.ReadBool(ReportSection, "ReportFileErrors", true);
-    opts.ReportAppErrorsCheck = ini.ReadBool(ReportSection, "ReportAppErrors", true);
-    opts.ReportDirectoryCreationCheck = ini.ReadBool(ReportSection, "ReportDirCreation", true);
-    opts.LogFileName = ini.ReadString(ReportSection, "LogFileName", "Tandemix.Log");
-    opts.PreReportFileName = ini.ReadString(ReportSection, "PreReportFileName", "PreSync.Log");
-    opts.LogSize = ini.ReadInteger(ReportSection, "LogSize", 32000);
-    opts.UseReportForm = ini.ReadBool(ReportSection, "UseReportForm", true);
-    opts.ListUnMatchedFiles = ini.ReadBool(ReportSection, "ListUnMatchedFiles", false);
-}
-
-void LoadFileSelection(Options& opts, const IniFile& ini)
-{
-    opts.CheckNormal = ini.ReadBool(FileSection, "CheckNormal", true);
-    opts.CheckArchive = ini.ReadBool(FileSection, "CheckArchive", true);
-    opts.CheckReadOnly = ini.ReadBool(FileSection, "CheckReadOnly", true);
-    opts.CheckSystem = ini.ReadBool(FileSection, "CheckSystem", true);
-    opts.CheckHidden = ini.ReadBool(FileSection, "CheckHidden", true);
-    opts.CreateSubFolderOption = ini.ReadBool(FileSection, "CreateSubFolderOption", true);
-    opts.UpdateFilesOption = ini.ReadBool(FileSection, "UpdateFilesOption", true);
-    opts.AddFilesOption = ini.ReadBool(FileSection, "AddFilesOption", true);
-    opts.IncludeSubFolderOption = ini.ReadBool(FileSection, "IncludeSubFolderOption", true);
-    opts.MaxFileSize = ini.ReadString(FileSection, "MaxFileSize", "0");
-    opts.MinFileSize = ini.ReadString(FileSection, "MinFileSize", "0");
-}
-
 void LoadLists(ConfigContext& ctx, const IniFile& ini)
 {
     Options& opts = ctx.Opts;
@@ -232,85 +248,76 @@ void LoadLists(ConfigContext& ctx, const IniFile& ini)
     opts.IncludeString = opts.IncludeHistory.Items.front();
 }
 
-void WriteApplicationOptions(IniFile& ini, const Options& opts)
-{
-    ini.WriteInteger(AppSection, "MainLeft", opts.MainLeft);
-    ini.WriteInteger(AppSection, "MainTop", opts.MainTop);
-    ini.WriteInteger(AppSection, "ReportLeft", opts.ReportLeft);
-    ini.WriteInteger(AppSection, "ReportTop", opts.ReportTop);
-    ini.WriteBool(AppSection, "ShowHint", opts.ShowHint);
-    ini.WriteBool(AppSection, "MenuAutoPopup", opts.MenuAutoPopup);
-    ini.WriteInteger(AppSection, "ShowBottomMenu", opts.ShowBottomMenu);
-    ini.WriteInteger(AppSection, "ShowTopMenu", opts.ShowTopMenu);
-    ini.WriteBool(AppSection, "ExpandOptionsDisplay", opts.ExpandOptionsDisplay);
-    ini.WriteBool(AppSection, "SaveSettingsOnExit", opts.SaveSettingsOnExit);
-    ini.WriteString(AppSection, "RecoverDelFilesFolder", opts.RecoverDelFilesFolder);
-    ini.WriteBool(AppSection, "SortFileLists", opts.SortFileLists);
-    ini.WriteBool(AppSection, "DisplayMessages", opts.DisplayMessages);
-}
-
-void WriteReportOptions(IniFile& ini, const Options& opts)
-{
-    ini.WriteBool(ReportSection, "UseLogFile", opts.UseLogFile);
-    ini.WriteBool(ReportSection, "ReportLogOverwrite", opts.ReportLogOverwrite);
-    ini.WriteBool(ReportSection, "ReportPreLogOverwrite", opts.ReportPreLogOverwrite);
-    ini.WriteBool(ReportSection, "ReportEmptyFolders", opts.ReportEmptyFoldersCheck);
-    ini.WriteBool(ReportSection, "ReportUpdateFiles", opts.ReportUpdateFilesCheck);
-    ini.WriteBool(ReportSection, "ReportAddedFiles", opts.ReportAddedFilesCheck);
-    ini.WriteBool(ReportSection, "ReportFileDate", opts.ReportFileDateCheck);
-    ini.WriteBool(ReportSection, "ReportFileTime", opts.ReportFileTimeCheck);
-    ini.WriteBool(ReportSection, "ReportFileSize", opts.ReportFileSizeCheck);
-    ini.WriteBool(ReportSection, "ReportFileErrors", opts.ReportFileErrorsCheck);
-    ini.WriteBool(ReportSection, "ReportAppErrors", opts.ReportAppErrorsCheck);
-    ini.WriteBool(ReportSection, "ReportDirCreation", opts.ReportDirectoryCreationCheck);
-    ini.WriteString(ReportSection, "LogFileName", opts.LogFileName);
-    ini.WriteString(ReportSection, "PreReportFileName", opts.PreReportFileName);
-    ini.WriteInteger(ReportSection, "LogSize", opts.LogSize);
-    ini.WriteBool(ReportSection, "UseReportForm", opts.UseReportForm);
-    ini.WriteBool(ReportSection, "ListUnMatchedFiles", opts.ListUnMatchedFiles);
-}
-
 // The range is saved as in force (what the date labels show), not as typed into the edits.
-void WriteFileOptions(IniFile& ini, const Options& opts, std::time_t now)
+void WriteDerived(ConfigContext& ctx, IniFile& ini, const ConfigKey& key, Derived which)
 {
-    std::uint32_t from = opts.DateFrom == 0 ? PackedTimeFloor : opts.DateFrom;
-    std::uint32_t to = opts.DateTo == 0 ? TodayPacked(now) : opts.DateTo;
-    ini.WriteBool(FileSection, "UseDatesFromTo", opts.DatesMode == DateMode::FromTo);
-    ini.WriteString(FileSection, "UseDateFrom", std::to_string(from));
-    ini.WriteString(FileSection, "UseDateTo", std::to_string(to));
-    ini.WriteBool(FileSection, "TodayFrom", opts.TodayFrom);
-    ini.WriteBool(FileSection, "UseDatesNoDays", opts.DatesMode == DateMode::NoDays);
-    ini.WriteString(FileSection, "PastDaysCount", opts.PastDaysCount);
-    ini.WriteBool(FileSection, "UseDatesAll", opts.DatesMode == DateMode::All);
-    ini.WriteBool(FileSection, "CheckNormal", opts.CheckNormal);
-    ini.WriteBool(FileSection, "CheckArchive", opts.CheckArchive);
-    ini.WriteBool(FileSection, "CheckReadOnly", opts.CheckReadOnly);
-    ini.WriteBool(FileSection, "CheckSystem", opts.CheckSystem);
-    ini.WriteBool(FileSection, "CheckHidden", opts.CheckHidden);
-    ini.WriteString(FileSection, "IncludeString", opts.IncludeString);
-    ini.WriteBool(FileSection, "CreateSubFolderOption", opts.CreateSubFolderOption);
-    ini.WriteBool(FileSection, "UpdateFilesOption", opts.UpdateFilesOption);
-    ini.WriteBool(FileSection, "AddFilesOption", opts.AddFilesOption);
-    ini.WriteBool(FileSection, "IncludeSubFolderOption", opts.IncludeSubFolderOption);
-    ini.WriteString(FileSection, "MaxFileSize", opts.MaxFileSize);
-    ini.WriteString(FileSection, "MinFileSize", opts.MinFileSize);
-    ini.WriteBool(FileSection, "DeleteUnmatched", opts.DeleteUnmatched);
-    ini.WriteInteger(FileSection, "DeleteUnmatchedWarningDelay", opts.DeleteUnmatchedWarningDelay);
-    ini.WriteBool(FileSection, "ReplicateFolders", opts.ReplicateFolders);
+    Options& opts = ctx.Opts; // saving moves each list's selected entry to its front
+    switch (which) {
+    case Derived::CompileDate:
+        ini.WriteString(key.Section, key.Name, Msg::CompileDateText);
+        break;
+    case Derived::RevisionCode:
+        ini.WriteInteger(key.Section, key.Name, RevisionCodeWritten);
+        break;
+    case Derived::WindowsVersion:
+        ini.WriteString(key.Section, key.Name, WindowsVersionWritten);
+        break;
+    case Derived::DatesFromTo:
+        ini.WriteBool(key.Section, key.Name, opts.DatesMode == DateMode::FromTo);
+        break;
+    case Derived::DateFrom:
+        ini.WriteString(key.Section,
+                        key.Name,
+                        std::to_string(opts.DateFrom == 0 ? PackedTimeFloor : opts.DateFrom));
+        break;
+    case Derived::DateTo:
+        ini.WriteString(key.Section,
+                        key.Name,
+                        std::to_string(opts.DateTo == 0 ? TodayPacked(ctx.Now()) : opts.DateTo));
+        break;
+    case Derived::DatesNoDays:
+        ini.WriteBool(key.Section, key.Name, opts.DatesMode == DateMode::NoDays);
+        break;
+    case Derived::DatesAll:
+        ini.WriteBool(key.Section, key.Name, opts.DatesMode == DateMode::All);
+        break;
+    case Derived::Lists:
+        WriteExcludeList(ini, opts.ExcludeHistory);
+        WriteIncludeList(ini, opts.IncludeHistory);
+        WriteBatchFileList(ini, opts.BatchFileLoadList);
+        if (!ctx.SourceFolder.empty() && !ctx.TargetFolder.empty()) {
+            RememberRecentPair(opts.RecentFolders, RecentPairText(ctx.SourceFolder, ctx.TargetFolder));
+        }
+        WriteRecentFolders(ini, opts.RecentFolders);
+        break;
+    case Derived::RealTimeMonitoring:
+        // A monitor armed to start is on as far as the next start is concerned.
+        ini.WriteBool(key.Section,
+                      key.Name,
+                      opts.MonitorSourceDriveCheck || opts.MonitorSourceDriveCheckTag == MonitorStartMarker);
+        break;
+    }
 }
 
-void WriteProOptions(IniFile& ini, const Options& opts)
+void SaveKeys(ConfigContext& ctx, IniFile& ini)
 {
-    // A monitor armed to start is on as far as the next start is concerned.
-    bool monitoring = opts.MonitorSourceDriveCheck || opts.MonitorSourceDriveCheckTag == MonitorStartMarker;
-    ini.WriteBool(ProSection, "Real-Time Monitoring", monitoring);
-    ini.WriteBool(ProSection, "Pre-Delete Unmatched Files", opts.DeleteUnMatchPriorToSync);
-    ini.WriteBool(ProSection, "Reset File Archive Attrib", opts.CheckResetArchive);
-    ini.WriteBool(ProSection, "Pole Source", opts.PoleEvery);
-    ini.WriteString(ProSection, "Pole Source Every", opts.PoleSecs);
-    ini.WriteBool(ProSection, "Sched Sync", opts.RunSyncSched);
-    ini.WriteString(ProSection, "Sched Sync Every", opts.RunSyncEveryMin);
-    ini.WriteBool(FileSection, "Ignore Target Space", opts.IgnoreTargetSpace);
+    const Options& opts = ctx.Opts;
+    for (const ConfigKey& key : ConfigKeys) {
+        std::visit(
+            [&](auto field) {
+                using Field = decltype(field);
+                if constexpr (std::is_same_v<Field, Derived>) {
+                    WriteDerived(ctx, ini, key, field);
+                } else if constexpr (std::is_same_v<Field, bool Options::*>) {
+                    ini.WriteBool(key.Section, key.Name, opts.*field);
+                } else if constexpr (std::is_same_v<Field, int Options::*>) {
+                    ini.WriteInteger(key.Section, key.Name, opts.*field);
+                } else {
+                    ini.WriteString(key.Section, key.Name, opts.*field);
+                }
+            },
+            key.Field);
+    }
 }
 
 // Puts the loading marker back to 0 however the load ends.
@@ -341,22 +348,18 @@ void LoadConfiguration(ConfigContext& ctx, const std::string& fileName, bool isS
 
     // Another file loaded later must not move the windows away from where the user left them.
     if (isStartUp && isDefaultFile) {
-        opts.MainLeft = ini.ReadInteger(AppSection, "MainLeft", 50);
+        for (int Options::*field :
+             {&Options::MainLeft, &Options::MainTop, &Options::ReportLeft, &Options::ReportTop}) {
+            opts.*field = ReadNumber(ini, KeyOf(field));
+        }
         opts.HomeLeft = opts.MainLeft;
-        opts.MainTop = ini.ReadInteger(AppSection, "MainTop", 100);
-        opts.ReportLeft = ini.ReadInteger(AppSection, "ReportLeft", 50);
-        opts.ReportTop = ini.ReadInteger(AppSection, "ReportTop", 100);
-        opts.RevisionCode = ini.ReadInteger(MiscSection, "Revision Code", 0);
+        opts.RevisionCode = ReadNumber(ini, KeyOf(Derived::RevisionCode));
     }
-    opts.ShowHint = ini.ReadBool(AppSection, "ShowHint", false);
-    opts.MenuAutoPopup = ini.ReadBool(AppSection, "MenuAutoPopup", true);
-    opts.SaveSettingsOnExit = ini.ReadBool(AppSection, "SaveSettingsOnExit", true);
-    opts.DisplayMessages = ini.ReadBool(AppSection, "DisplayMessages", true);
-    LoadRecoveryFolder(opts, ini.ReadString(AppSection, "RecoverDelFilesFolder", ""));
+    LoadKeys(opts, ini, KeyLoad::Plain);
+    LoadRecoveryFolder(opts, ReadText(ini, KeyOf(&Options::RecoverDelFilesFolder)));
 
-    opts.UseCompression = ini.ReadBool(CompressionSection, "Use Compression", false);
-    opts.CompressExpand = ChoiceIndex(ini.ReadInteger(CompressionSection, "CompressExpand", 0), 2);
-    opts.CompressionSpeed = ChoiceIndex(ini.ReadInteger(CompressionSection, "Compression Speed", 0), 3);
+    opts.CompressExpand = ChoiceIndex(ReadNumber(ini, KeyOf(&Options::CompressExpand)), 2);
+    opts.CompressionSpeed = ChoiceIndex(ReadNumber(ini, KeyOf(&Options::CompressionSpeed)), 3);
     // The passwords belong to this installation, not to a settings file passed around.
     if (isDefaultFile) {
         if (ctx.Passwords != nullptr) {
@@ -367,20 +370,15 @@ void LoadConfiguration(ConfigContext& ctx, const std::string& fileName, bool isS
         }
         opts.SavePasswordEnabled = false;
     }
-    SetCompressedFileExt(opts, ini.ReadString(CompressionSection, "CompressedFileExt", DefaultCompressedExt));
-
-    LoadReportOptions(opts, ini);
+    SetCompressedFileExt(opts, ReadText(ini, KeyOf(&Options::CompressedFileExt)));
     DeleteOversizedLogs(ctx);
 
     LoadDateEdits(ctx, ini, now);
     LoadDateMode(opts, ini, now);
-    LoadFileSelection(opts, ini);
     LoadLists(ctx, ini);
-    opts.SortFileLists = ini.ReadBool(AppSection, "SortFileLists", false);
-
-    SetDeleteUnmatched(opts, ini.ReadBool(FileSection, "DeleteUnmatched", false));
-    opts.DeleteUnmatchedWarningDelay = ini.ReadInteger(FileSection, "DeleteUnmatchedWarningDelay", 10);
-    SetReplicateFolders(opts, opts.DeleteUnmatched && ini.ReadBool(FileSection, "ReplicateFolders", false));
+    LoadKeys(opts, ini, KeyLoad::AfterLists);
+    SetDeleteUnmatched(opts, ReadSwitch(ini, KeyOf(&Options::DeleteUnmatched)));
+    SetReplicateFolders(opts, opts.DeleteUnmatched && ReadSwitch(ini, KeyOf(&Options::ReplicateFolders)));
 
     opts.RecentFolders = ReadRecentFolders(ini);
 }
@@ -390,31 +388,27 @@ RefusedTriggers LoadAutomationOptions(ConfigContext& ctx, const std::string& fil
     Options& opts = ctx.Opts;
     const IniFile ini(fileName);
     if (fileName == ctx.DefaultConfigPath) {
-        opts.ShowBottomMenu = ChoiceIndex(ini.ReadInteger(AppSection, "ShowBottomMenu", 0), 5);
-        opts.ShowTopMenu = ChoiceIndex(ini.ReadInteger(AppSection, "ShowTopMenu", 0), 3);
-        opts.ExpandOptionsDisplay = ini.ReadBool(AppSection, "ExpandOptionsDisplay", false);
+        opts.ShowBottomMenu = ChoiceIndex(ReadNumber(ini, KeyOf(&Options::ShowBottomMenu)), 5);
+        opts.ShowTopMenu = ChoiceIndex(ReadNumber(ini, KeyOf(&Options::ShowTopMenu)), 3);
+        opts.ExpandOptionsDisplay = ReadSwitch(ini, KeyOf(&Options::ExpandOptionsDisplay));
     }
-    if (ini.ReadBool(ProSection, "Real-Time Monitoring", false)) {
+    if (ReadSwitch(ini, KeyOf(Derived::RealTimeMonitoring))) {
         opts.MonitorSourceDriveCheckTag = MonitorStartMarker;
     }
-    // A file may say "on" here with deletion of unmatched items off; taken as stored, as a
+    // "Pre-Delete" may say "on" with deletion of unmatched items off; taken as stored, as a
     // batch row's value is.
-    opts.DeleteUnMatchPriorToSync = ini.ReadBool(ProSection, "Pre-Delete Unmatched Files", false);
-    opts.CheckResetArchive = ini.ReadBool(ProSection, "Reset File Archive Attrib", false);
+    LoadKeys(opts, ini, KeyLoad::Automation);
 
     RefusedTriggers refused;
-    opts.PoleSecs = ini.ReadString(ProSection, "Pole Source Every", "0");
-    refused.Polling = !SetPoleEvery(opts, ini.ReadBool(ProSection, "Pole Source", false));
-    opts.RunSyncEveryMin = ini.ReadString(ProSection, "Sched Sync Every", "0");
-    refused.Schedule = !SetRunSyncSched(opts, ini.ReadBool(ProSection, "Sched Sync", false));
-
-    opts.IgnoreTargetSpace = ini.ReadBool(FileSection, "Ignore Target Space", false);
+    refused.Polling = !SetPoleEvery(opts, ReadSwitch(ini, KeyOf(&Options::PoleEvery)));
+    refused.Schedule = !SetRunSyncSched(opts, ReadSwitch(ini, KeyOf(&Options::RunSyncSched)));
     return refused;
 }
 
 bool IsConfigurationFile(const std::string& fileName)
 {
-    return !IniFile(fileName).ReadString(MiscSection, CompileDateKey, "").empty();
+    const ConfigKey& key = KeyOf(Derived::CompileDate);
+    return !IniFile(fileName).ReadString(key.Section, key.Name, "").empty();
 }
 
 bool LoadSettings(ConfigContext& ctx, const std::string& fileName, SettingsLoad how)
@@ -435,36 +429,15 @@ bool LoadSettings(ConfigContext& ctx, const std::string& fileName, SettingsLoad 
 SaveResult SaveConfiguration(ConfigContext& ctx, const std::string& fileName)
 {
     Options& opts = ctx.Opts;
+    if (opts.CompressedFileExt.empty()) {
+        SetCompressedFileExt(opts, KeyOf(&Options::CompressedFileExt).Default);
+    }
+    if (ctx.ScreenWidth > 0 && opts.MainLeft > ctx.ScreenWidth) {
+        opts.MainLeft = opts.HomeLeft;
+    }
     IniFile ini(fileName);
     try {
-        ini.WriteString(MiscSection, CompileDateKey, Msg::CompileDateText);
-        ini.WriteInteger(MiscSection, "Revision Code", RevisionCodeWritten);
-        ini.WriteString(MiscSection, "Windows Version", WindowsVersionWritten);
-
-        if (opts.CompressedFileExt.empty()) {
-            SetCompressedFileExt(opts, DefaultCompressedExt);
-        }
-        ini.WriteBool(CompressionSection, "Use Compression", opts.UseCompression);
-        ini.WriteInteger(CompressionSection, "CompressExpand", opts.CompressExpand);
-        ini.WriteInteger(CompressionSection, "Compression Speed", opts.CompressionSpeed);
-        ini.WriteString(CompressionSection, "CompressedFileExt", opts.CompressedFileExt);
-
-        if (ctx.ScreenWidth > 0 && opts.MainLeft > ctx.ScreenWidth) {
-            opts.MainLeft = opts.HomeLeft;
-        }
-        WriteApplicationOptions(ini, opts);
-        WriteReportOptions(ini, opts);
-        WriteFileOptions(ini, opts, ctx.Now());
-
-        WriteExcludeList(ini, opts.ExcludeHistory);
-        WriteIncludeList(ini, opts.IncludeHistory);
-        WriteBatchFileList(ini, opts.BatchFileLoadList);
-        if (!ctx.SourceFolder.empty() && !ctx.TargetFolder.empty()) {
-            RememberRecentPair(opts.RecentFolders, RecentPairText(ctx.SourceFolder, ctx.TargetFolder));
-        }
-        WriteRecentFolders(ini, opts.RecentFolders);
-
-        WriteProOptions(ini, opts);
+        SaveKeys(ctx, ini);
     } catch (const IniWriteError& error) {
         return {false, error.what()};
     }
