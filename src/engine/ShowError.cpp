@@ -88,21 +88,6 @@ int ShowError(RunContext& ctx, std::string_view message, int code)
     return static_cast<int>(answer);
 }
 
-std::string PadRight(std::string_view text, std::size_t width)
-{
-    std::size_t characters = 0;
-    for (char c : text) {
-        // Continuation bytes of a UTF-8 sequence do not start a character.
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
-            ++characters;
-        }
-    }
-    std::string padded(text);
-    if (characters < width) {
-        padded.append(width - characters, ' ');
-    }
-    return padded;
-}
 
 std::string ProblemLogLine(std::string_view label, std::string_view path)
 {

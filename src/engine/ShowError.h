@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/RunContext.h"
+#include "platform/AsciiText.h"
 
 #include <cstddef>
 #include <string>
@@ -26,10 +27,6 @@ constexpr int LogOnly = 2500; // never asks: logged and listed only
 // dialog result number: 1 OK, 2 Cancel, 3 Abort, 4 Retry, 5 Ignore, 6 Yes, 7 No.
 // UI thread only.
 int ShowError(RunContext& ctx, std::string_view message, int code);
-
-// `text` padded with blanks on the right to at least `width` characters. Characters, not bytes:
-// a UTF-8 name must line up with an ASCII one in the logs and lists.
-std::string PadRight(std::string_view text, std::size_t width);
 
 // The two forms a file problem takes: the log line ("Label: " then the path in at least ten
 // characters) and the line of the report's message list (label in a 26-character column).

@@ -37,4 +37,25 @@ std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& out)
     return length;
 }
 
+std::size_t CharacterCount(std::string_view text)
+{
+    std::size_t characters = 0;
+    for (char c : text) {
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+            ++characters;
+        }
+    }
+    return characters;
+}
+
+std::string PadRight(std::string_view text, std::size_t width)
+{
+    std::size_t characters = CharacterCount(text);
+    std::string padded(text);
+    if (characters < width) {
+        padded.append(width - characters, ' ');
+    }
+    return padded;
+}
+
 } // namespace Tandemix

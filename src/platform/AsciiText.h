@@ -45,4 +45,11 @@ inline bool EqualsNoCaseAscii(std::string_view a, std::string_view b)
 // (overlong forms, surrogates and values above U+10FFFF included).
 std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& out);
 
+// Characters, not bytes, of a UTF-8 text: continuation bytes do not start one.
+std::size_t CharacterCount(std::string_view text);
+
+// `text` padded with blanks on the right to at least `width` characters. Characters, not bytes:
+// a UTF-8 name must line up with an ASCII one in the logs and lists.
+std::string PadRight(std::string_view text, std::size_t width);
+
 } // namespace Tandemix

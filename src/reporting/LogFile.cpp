@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "reporting/LogFile.h"
 
-#include "engine/ShowError.h"
+#include "platform/AsciiText.h"
 #include "platform/DateText.h"
 #include "platform/DirReader.h"
 #include "platform/FileIo.h"
@@ -24,12 +24,7 @@ constexpr std::string_view LineEnd = "\r\n";
 // Counts characters, not bytes, as PadRight does: columns of UTF-8 names must line up.
 void AppendRightAligned(std::string& line, std::string_view text, std::size_t width)
 {
-    std::size_t count = 0;
-    for (char c : text) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
-            ++count;
-        }
-    }
+    std::size_t count = CharacterCount(text);
     if (count < width) {
         line.append(width - count, ' ');
     }
@@ -55,68 +50,6 @@ std::string DetailLine(std::string_view text, const LogSettings& settings, const
     return line;
 }
 
-std::string_view FileNamePart(std::string_view path)
-{
-    std::size_t slash = path.find_last_of('/');
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
-bool SameTextNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
-        char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] - 'A' + 'a') : b[i];
-        if (x != y) {
-            return false;
-        }
-    }
-    return true;
-}
-
-bool CanOpen(const std::string& path, FileAccess access)
-{
-    SysResult<int> fd{-1};
-    switch (access) {
-    case FileAccess::Query:
-        return FileExists(path);
-    case FileAccess::Read:
-        fd = OpenForRead(path);
-        break;
-    case FileAccess::Write:
-        // Appending creates a missing file; the check must not.
-        if (!FileExists(path)) {
-            return false;
-        }
-        fd = OpenForAppend(path, false);
-        break;
-    }
-    if (!fd) {
-        return false;
-    }
-    (void)CloseFile(*fd, path);
-    return true;
-}
-
-// Puts DisplayMessages back however the question ends.
-class DisplayMessagesRestorer
-{
-public:
-    explicit DisplayMessagesRestorer(Options& options)
-        : FOptions(options)
-        , FSaved(options.DisplayMessages)
-    {}
-    ~DisplayMessagesRestorer() { FOptions.DisplayMessages = FSaved; }
-    DisplayMessagesRestorer(const DisplayMessagesRestorer&) = delete;
-    DisplayMessagesRestorer& operator=(const DisplayMessagesRestorer&) = delete;
-
-private:
-    Options& FOptions;
-    bool FSaved;
-};
-
 } // namespace
 
 LogSettings LogSettingsFrom(const Options& options)
@@ -137,29 +70,6 @@ LogSettings LogSettingsFrom(const Options& options)
     settings.PreReportFileName = options.PreReportFileName;
     settings.LogSize = options.LogSize;
     return settings;
-}
-
-std::string SafeLogName(std::string_view configured, std::string_view defaultName)
-{
-    // A backslash can only be a folder separator of a configuration carried over from another
-    // system; as part of a name it would just be confusing.
-    std::size_t cut = configured.find_last_of("/\\");
-    std::string_view name = cut == std::string_view::npos ? configured : configured.substr(cut + 1);
-    if (name.empty() || name == "." || name == "..") {
-        return std::string(defaultName);
-    }
-    return std::string(name);
-}
-
-std::string LogNameToOpen(std::string_view configured, std::string_view defaultName)
-{
-    std::string name = SafeLogName(configured, defaultName);
-    std::size_t dot = name.find_last_of('.');
-    if (dot != std::string::npos) {
-        name.erase(dot);
-    }
-    name.append(LogMsg::LogExtension);
-    return name;
 }
 
 LogFile::LogFile(std::string programFolder, Clock now)
@@ -330,77 +240,6 @@ void LogFile::WriteErrorLog(std::string_view text)
 std::string LogFile::Now() const
 {
     return DateTimeText(FNow ? FNow() : std::time(nullptr));
-}
-
-void TrimLogsAtLoad(const std::string& programFolder, const LogSettings& settings)
-{
-    if (settings.LogSize <= 0) {
-        return;
-    }
-    std::string folder = AddTrailingSlash(programFolder);
-    // The names the next run will open, so the file trimmed is the file that run writes.
-    std::string names[] = {LogNameToOpen(settings.LogFileName, LogMsg::DefaultSyncLogName),
-                           LogNameToOpen(settings.PreReportFileName, LogMsg::DefaultPreSyncLogName)};
-    auto limit = static_cast<std::int64_t>(settings.LogSize);
-    std::vector<std::string> oversized;
-    (void)ForEachEntry(
-        folder,
-        [&](const DirEntry& entry) {
-            if (entry.IsDir || entry.Size <= limit) {
-                return true;
-            }
-            for (const std::string& name : names) {
-                if (entry.Name == name) {
-                    oversized.push_back(entry.Name);
-                    break;
-                }
-            }
-            return true;
-        },
-        false);
-    for (const std::string& name : oversized) {
-        (void)DeleteFile(folder + name);
-    }
-}
-
-int CheckFileAccess(RunContext& ctx, const std::string& fileName, FileAccess access)
-{
-    if (CanOpen(fileName, access)) {
-        return 0;
-    }
-    std::string_view namePart = FileNamePart(fileName);
-    // The program's own files are never asked about: the question would come up on every run.
-    bool ownFile = SameTextNoCase(namePart, ctx.Opts.LogFileName)
-                   || SameTextNoCase(namePart, ctx.Opts.PreReportFileName)
-                   || SameTextNoCase(namePart, FileNamePart(ExecutablePath()));
-    int answer = 0;
-    {
-        DisplayMessagesRestorer restore(ctx.Opts);
-        if (ownFile) {
-            ctx.Opts.DisplayMessages = false;
-        }
-        answer = ShowError(ctx, ProblemMessageLine(LogMsg::FileAccessError, fileName), ErrorCode::FileAccess);
-    }
-
-    int result = 0;
-    std::string_view word;
-    if (answer == static_cast<int>(DialogResult::Abort)) {
-        result = 4;
-        word = LogMsg::AbortWord;
-    } else if (answer == static_cast<int>(DialogResult::Ignore)) {
-        result = 2;
-        word = LogMsg::IgnoreWord;
-    } else {
-        return 0;
-    }
-    std::string line(LogMsg::FileAccessError);
-    line.append(" ")
-        .append(namePart)
-        .append(LogMsg::FileAccessWordLead)
-        .append(word)
-        .append(LogMsg::FileAccessWordTail);
-    ctx.Report.WriteLogFile(line, LogKind::FileError);
-    return result;
 }
 
 bool ViewerStartsFile(std::string_view fileName)

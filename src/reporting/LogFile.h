@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "engine/RunContext.h"
 #include "reporting/LogMessages.h"
 #include "reporting/Reporter.h"
+#include "settings/LogNames.h"
 #include "settings/Options.h"
 
 #include <ctime>
@@ -45,12 +45,6 @@ struct LogRunView
     std::string_view DateCell;
     std::string_view TimeCell;
 };
-
-// The bare file name a configured log name stands for: any folder part is dropped (a log is
-// always written in the program folder), and an empty name, "." or ".." gives the default.
-std::string SafeLogName(std::string_view configured, std::string_view defaultName);
-// The name a run opens: the safe name with its extension replaced by ".Log" (or ".Log" added).
-std::string LogNameToOpen(std::string_view configured, std::string_view defaultName);
 
 // The sync log and the pre-sync report log (one channel, at most one of them open) and the
 // error log. One file open per run, not per line; every line is written with a checked write
@@ -98,25 +92,7 @@ private:
     bool FFailureNoted = false;
 };
 
-// Deletes the sync log and the pre-sync report log when they have grown past LogSize bytes
-// (a file of exactly LogSize stays; LogSize 0 or less keeps everything). Run whenever a
-// configuration is loaded; a run never trims. The error log is never touched.
-void TrimLogsAtLoad(const std::string& programFolder, const LogSettings& settings);
-
 // ---- File access and viewing ----------------------------------------------------------------
-
-enum class FileAccess : int
-{
-    Query = 0, // the file is there
-    Read = 1,
-    Write = 2,
-};
-
-// Tests whether `fileName` can be opened with `access`. When it cannot, "File Access Error:"
-// is shown through ShowError with Abort and Ignore (silently Ignore when messages are off, and
-// always for the program's own log and executable files) and the choice is logged. Returns 0
-// when the file can be opened, 2 for Ignore, 4 for Abort, 0 for any other answer.
-int CheckFileAccess(RunContext& ctx, const std::string& fileName, FileAccess access);
 
 // True when the viewer starts the file itself rather than showing it (".exe" or ".bat"
 // anywhere in the name, in any case).

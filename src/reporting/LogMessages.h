@@ -1,16 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "settings/LogNames.h"
+
 #include <cstddef>
 #include <string_view>
 
-// The log writer's own words and file names. One place each: users grep their logs for them.
+// The log writer's own words (the file names are the settings' own, in LogNames.h). One place each: users
+// grep their logs for them.
 namespace Tandemix::LogMsg {
-
-inline constexpr std::string_view DefaultSyncLogName = "Tandemix.Log";
-inline constexpr std::string_view DefaultPreSyncLogName = "PreSync.Log";
-inline constexpr std::string_view ErrorLogName = "TXError.LOG";
-inline constexpr std::string_view LogExtension = ".Log";
 
 inline constexpr std::string_view SyncStarted = "Synchronization Started: ";
 inline constexpr std::string_view SyncCompleted = "Synchronization Completed: ";
@@ -24,12 +22,6 @@ inline constexpr std::size_t PreSyncRuleWidth = 55;
 inline constexpr std::string_view ErrorReported = "Error Reported: ";
 // Said once per run when the log cannot be written (a full disk, a folder without rights).
 inline constexpr std::string_view CannotWriteLog = "Could Not Write Log File: ";
-
-inline constexpr std::string_view FileAccessError = "File Access Error:";
-inline constexpr std::string_view FileAccessWordLead = " - ";
-inline constexpr std::string_view FileAccessWordTail = " was selected.";
-inline constexpr std::string_view AbortWord = "Abort";
-inline constexpr std::string_view IgnoreWord = "Ignore";
 
 // Names the viewer starts instead of showing.
 inline constexpr std::string_view StartedExtensions[] = {".exe", ".bat"};

@@ -5,11 +5,11 @@
 #include "platform/DateText.h"
 #include "platform/FileOps.h"
 #include "platform/FileTimes.h"
-#include "reporting/LogFile.h"
 #include "settings/ConfigKeys.h"
 #include "settings/ConfigLists.h"
 #include "settings/ConfigMessages.h"
 #include "settings/IniFile.h"
+#include "settings/LogNames.h"
 #include "settings/OptionRules.h"
 
 #include <charconv>
@@ -221,7 +221,7 @@ void LoadRecoveryFolder(Options& opts, const std::string& folder)
 // writer decides which file a configured name means (never one outside the program folder).
 void DeleteOversizedLogs(const ConfigContext& ctx)
 {
-    TrimLogsAtLoad(ctx.ProgramFolder, LogSettingsFrom(ctx.Opts));
+    TrimLogsAtLoad(ctx.ProgramFolder, ctx.Opts);
 }
 
 void LoadLists(ConfigContext& ctx, const IniFile& ini)

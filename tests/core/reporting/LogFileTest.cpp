@@ -370,13 +370,14 @@ class LogTrimTest : public LogFileTest, public testing::WithParamInterface<TrimR
 TEST_P(LogTrimTest, BothLogsAreDeletedOnlyWhenOverTheLimit)
 {
     const TrimRow& row = GetParam();
-    Settings.LogSize = row.LogSize;
-    Settings.LogFileName = "mylog.txt"; // the run writes mylog.Log, so that is the file to trim
+    Options options;
+    options.LogSize = row.LogSize;
+    options.LogFileName = "mylog.txt"; // the run writes mylog.Log, so that is the file to trim
     Home.Write("mylog.Log", std::string(row.FileSize, 'x'));
     Home.Write("PreSync.Log", std::string(row.FileSize, 'y'));
     Home.Write("TXError.LOG", std::string(row.FileSize + 1000, 'z'));
 
-    TrimLogsAtLoad(Home.Folder(), Settings);
+    TrimLogsAtLoad(Home.Folder(), options);
 
     EXPECT_EQ(Exists("mylog.Log"), row.Kept);
     EXPECT_EQ(Exists("PreSync.Log"), row.Kept);

@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "settings/Options.h"
+
+#include <string>
+#include <string_view>
+
+// Which files of the program folder the configured log names stand for. Settings own the rule,
+// so that loading a configuration can trim exactly the files the next run will write.
+namespace Tandemix::LogMsg {
+
+inline constexpr std::string_view DefaultSyncLogName = "Tandemix.Log";
+inline constexpr std::string_view DefaultPreSyncLogName = "PreSync.Log";
+inline constexpr std::string_view ErrorLogName = "TXError.LOG";
+inline constexpr std::string_view LogExtension = ".Log";
+
+} // namespace Tandemix::LogMsg
+
+namespace Tandemix {
+
+// The bare file name a configured log name stands for: any folder part is dropped (a log is
+// always written in the program folder), and an empty name, "." or ".." gives the default.
+std::string SafeLogName(std::string_view configured, std::string_view defaultName);
+// The name a run opens: the safe name with its extension replaced by ".Log" (or ".Log" added).
+std::string LogNameToOpen(std::string_view configured, std::string_view defaultName);
+
+// Deletes the sync log and the pre-sync report log when they have grown past LogSize bytes
+// (a file of exactly LogSize stays; LogSize 0 or less keeps everything). Run whenever a
+// configuration is loaded; a run never trims. The error log is never touched.
+void TrimLogsAtLoad(const std::string& programFolder, const Options& options);
+
+} // namespace Tandemix
