@@ -40,6 +40,10 @@ std::string TempFolderFor(const std::string& programFolder)
 
 void PrepareTempFolder(const std::string& tempFolder, RunState& state, Options& options)
 {
+    // Copies killed with an earlier process left their temporary files where they were going;
+    // its journal here says which ones, and must be read before the folder is cleared.
+    RemoveRecordedTempFiles(tempFolder);
+    UseTempJournal(tempFolder);
     if (!FolderExists(tempFolder)) {
         (void)CreateFolder(tempFolder);
         return;

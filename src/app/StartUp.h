@@ -24,6 +24,8 @@ std::string PrepareDefaultConfig(const std::string& programFolder);
 // else under the user's cache folder, so archives are not built across a network share.
 std::string TempFolderFor(const std::string& programFolder);
 
+// The journal of temporary files kept here by processes that ended is worked off first (their
+// recorded leftovers are removed), and this process records its own in it from now on.
 // A temporary folder left by an earlier run is removed without a single dialog (messages are
 // switched off for the duration and run state marks the work as uninterruptible); it is not
 // recreated then. A missing one is created. Failures are silent: the zip operations that need

@@ -22,6 +22,13 @@ inline constexpr std::string_view NotEnoughSpace = " Does Not Have Enough Availa
 // A copy whose data arrived but whose time or attributes the target filesystem would not take.
 inline constexpr std::string_view CouldNotSetTime = "Could Not Set File Time:";
 inline constexpr std::string_view CouldNotSetAttributes = "Could Not Set Attributes:";
+// Follows the first time problem of a run: the rest of that run's are not reported.
+inline constexpr std::string_view TimeNotKeptNote =
+    "(the target does not keep file times; not reported again in this run)";
+// A source written to while it was copied: the copy is discarded and the old target kept.
+inline constexpr std::string_view ChangedDuringCopy = "File Changed During Copy:";
+// A copy that ended in an unexpected error; the error's own text follows the path.
+inline constexpr std::string_view CouldNotCopy = "Could Not Copy File:";
 
 // ---- Folder creation --------------------------------------------------------------------------
 inline constexpr std::string_view CreatingFolder = "Creating Folder: ";

@@ -6,7 +6,6 @@
 #include "engine/ShowError.h"
 #include "platform/AtomicFile.h"
 #include "platform/Attributes.h"
-#include "platform/DirReader.h"
 #include "platform/FaultHook.h"
 #include "platform/FileIo.h"
 #include "platform/FileOps.h"
@@ -14,19 +13,15 @@
 #include "platform/Mounts.h"
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cmath>
 #include <cstring>
-#include <vector>
 
 namespace Tandemix {
 
 namespace {
 
-// A fresh temporary name collides only with another writer of the same file at the same moment.
-constexpr int TempCreateAttempts = 16;
 constexpr std::uint32_t CopiedAttrBits = Attr::ReadOnly | Attr::Hidden | Attr::System | Attr::Archive;
 
 // Closes a descriptor exactly once, on every way out.
@@ -57,8 +52,8 @@ private:
     int FFd = -1;
 };
 
-// The temporary copy beside the target: deleted on every way out except the rename that makes
-// it the target.
+// A named temporary entry beside the target: deleted on every way out except the rename that
+// makes it the target, and struck off this process's outstanding temporary entries either way.
 class TempEntry
 {
 public:
@@ -67,6 +62,7 @@ public:
     {
         if (!FPath.empty()) {
             (void)DeleteFile(FPath);
+            TempEntryGone();
         }
     }
     TempEntry(const TempEntry&) = delete;
@@ -74,11 +70,20 @@ public:
 
     void Adopt(std::string path) { FPath = std::move(path); }
     const std::string& Path() const { return FPath; }
-    void Release() { FPath.clear(); }
+    void Release()
+    {
+        FPath.clear();
+        TempEntryGone();
+    }
 
 private:
     std::string FPath;
 };
+
+bool SameTime(const timespec& a, const timespec& b)
+{
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
 
 enum class Outcome
 {
@@ -87,6 +92,7 @@ enum class Outcome
     WriteFailed,
     Skipped,
     Stopped,
+    SourceChanged,
 };
 
 int Percent(std::int64_t copied, std::int64_t total)
@@ -113,15 +119,19 @@ void ReportProblem(RunContext& ctx, std::string_view label, const std::string& p
     ctx.Report.AddReportEntry({}, {}, {}, {}, ProblemMessageLine(label, path), ReportCategory::Messages);
 }
 
-// One copy in progress: the source, the target and the temporary file that becomes the target.
+// One copy in progress: the source, the target and the new file that becomes the target. The
+// data goes to an unnamed file where the filesystem has them (a killed run leaves nothing), else
+// to a named temporary file recorded in the temporary-file journal.
 class FileCopier
 {
 public:
     FileCopier(RunContext& ctx, const CopyRequest& r)
         : FCtx(ctx)
         , FReq(r)
+        , FTargetFolder(AddTrailingBackslash(r.TargetFolder))
         , FSourcePath(AddTrailingBackslash(r.SourceFolder) + r.Name)
-        , FTargetPath(AddTrailingBackslash(r.TargetFolder) + r.Name)
+        , FTargetPath(FTargetFolder + (r.TargetName.empty() ? r.Name : r.TargetName))
+        , FAdd(r.TargetName.empty())
     {}
 
     CopyResult Run()
@@ -132,7 +142,11 @@ public:
 
         struct stat target
         {};
-        bool targetExists = ::lstat(FTargetPath.c_str(), &target) == 0;
+        bool targetExists = StatEntry(FTargetPath, target);
+        // Something appeared under the name since the decision: it is not ours to replace.
+        if (FAdd && targetExists) {
+            return Finish(Outcome::WriteFailed);
+        }
         std::int64_t existing = targetExists && S_ISREG(target.st_mode) ? target.st_size : 0;
         if (!FCtx.Opts.IgnoreTargetSpace && !RoomFor(FCtx.Engine.TargetFreeSpace, FReq.Size, existing)) {
             return AskAboutSpace();
@@ -146,7 +160,10 @@ public:
 
         Outcome outcome = FReq.IsLink ? WriteLink() : WriteData();
         if (outcome == Outcome::Done) {
-            outcome = Complete();
+            outcome = PutInPlace();
+        }
+        if (outcome == Outcome::Done) {
+            CarryTimesAndAttributes();
         }
         return Finish(outcome);
     }
@@ -155,27 +172,19 @@ private:
     bool OpenSource()
     {
         if (FReq.IsLink) {
-            if (int fault = CheckFault(FaultOp::Read, FSourcePath); fault != 0) {
+            SysResult<std::string> text = ReadLinkText(FSourcePath, FSourceStat);
+            if (!text) {
                 return false;
             }
-            if (::lstat(FSourcePath.c_str(), &FSourceStat) != 0 || !S_ISLNK(FSourceStat.st_mode)) {
-                return false;
-            }
-            std::vector<char> text(static_cast<std::size_t>(FSourceStat.st_size) + 2);
-            ssize_t length = ::readlink(FSourcePath.c_str(), text.data(), text.size());
-            // A link rewritten longer since the lstat does not fit: treat it as unreadable now.
-            if (length < 0 || static_cast<std::size_t>(length) >= text.size()) {
-                return false;
-            }
-            FLinkText.assign(text.data(), static_cast<std::size_t>(length));
+            FLinkText = std::move(text.Value());
             return true;
         }
-        SysResult<int> fd = OpenForRead(FSourcePath);
+        SysResult<int> fd = OpenRegularForRead(FSourcePath, FSourceStat);
         if (!fd) {
             return false;
         }
         FSource.Adopt(*fd);
-        return ::fstat(FSource.Fd(), &FSourceStat) == 0 && !S_ISDIR(FSourceStat.st_mode);
+        return true;
     }
 
     CopyResult AskAboutSpace()
@@ -191,27 +200,27 @@ private:
         return answer == static_cast<int>(DialogResult::Yes) ? CopyResult::NextFolder : CopyResult::StopRun;
     }
 
-    bool CreateTemp()
+    bool CreateTarget()
     {
-        for (int attempt = 0; attempt < TempCreateAttempts; ++attempt) {
-            std::string path = TempPathFor(FTargetPath);
-            // Private while it is written; it gets the source's mode when it is complete.
-            SysResult<int> fd = CreateNew(path, 0600);
-            if (fd) {
-                FTempFd.Adopt(*fd);
-                FTemp.Adopt(std::move(path));
-                return true;
-            }
-            if (fd.Error() != EEXIST) {
-                return false;
-            }
+        // Private while it is written; it gets the source's mode when it is complete.
+        if (SysResult<int> unnamed = CreateUnnamedIn(FTargetFolder, 0600)) {
+            FTempFd.Adopt(*unnamed);
+            FUnnamed = true;
+            return true;
         }
-        return false;
+        int fd = -1;
+        SysResult<std::string> named = CreateTempFile(FTargetPath, 0600, fd);
+        if (!named) {
+            return false;
+        }
+        FTempFd.Adopt(fd);
+        FTemp.Adopt(std::move(named.Value()));
+        return true;
     }
 
     Outcome WriteData()
     {
-        if (!CreateTemp()) {
+        if (!CreateTarget()) {
             return Outcome::WriteFailed;
         }
         FCtx.Engine.FileGauge = 0;
@@ -222,28 +231,48 @@ private:
         if (outcome != Outcome::Done) {
             return outcome;
         }
+        struct stat after
+        {};
+        if (::fstat(FSource.Fd(), &after) != 0 || !SourceUnchanged(after)) {
+            return Outcome::SourceChanged;
+        }
         // Permission bits other than the write bits follow the source (an executable stays one);
         // read-only is applied last, after the times, from the decided attributes.
-        (void)::fchmod(FTempFd.Fd(), (FSourceStat.st_mode & 0777) | S_IWUSR);
+        (void)SetModeOf(FTempFd.Fd(), (FSourceStat.st_mode & 0777) | S_IWUSR);
+        if (FUnnamed) {
+            return Outcome::Done; // the descriptor is what gets linked in
+        }
         return FTempFd.Close(FTemp.Path()) ? Outcome::Done : Outcome::WriteFailed;
+    }
+
+    // The copy is of the file that was decided on only when nothing wrote to the source
+    // meanwhile: as listed (when the listing is known) and as opened, and exactly that many
+    // bytes were read. A file whose size says less than it holds (procfs) fails here too.
+    bool SourceUnchanged(const struct stat& after) const
+    {
+        const std::int64_t total = FSourceStat.st_size;
+        bool listed = FReq.SourceMTime.tv_sec != 0 || FReq.SourceMTime.tv_nsec != 0;
+        if (listed && (FReq.Size != total || !SameTime(FReq.SourceMTime, FSourceStat.st_mtim))) {
+            return false;
+        }
+        return FCopied == total && after.st_size == total && SameTime(after.st_mtim, FSourceStat.st_mtim);
     }
 
     Outcome CopyChunks()
     {
         const std::int64_t total = FSourceStat.st_size;
-        std::int64_t copied = 0;
         for (;;) {
-            SysResult<std::size_t> got = CopyChunk(FSource.Fd(), FTempFd.Fd(), CopyChunkSize, FTemp.Path());
+            SysResult<std::size_t> got = CopyChunk(FSource.Fd(), FTempFd.Fd(), CopyChunkSize, FTargetPath);
             if (!got) {
                 // Only the plain read of the fallback path is known to be the source's fault.
                 return std::strcmp(got.Call(), "read") == 0 ? Outcome::ReadFailed : Outcome::WriteFailed;
             }
-            copied += static_cast<std::int64_t>(*got);
-            FCtx.Engine.FileGauge = Percent(copied, total);
+            FCopied += static_cast<std::int64_t>(*got);
+            FCtx.Engine.FileGauge = Percent(FCopied, total);
             if (*got == 0) {
                 return Outcome::Done;
             }
-            if (copied == total) {
+            if (FCopied == total) {
                 continue; // complete: the next call only confirms the end
             }
             // Below the size, or past it because the file grows while it is copied: either way
@@ -259,53 +288,105 @@ private:
 
     Outcome WriteLink()
     {
-        for (int attempt = 0; attempt < TempCreateAttempts; ++attempt) {
-            std::string path = TempPathFor(FTargetPath);
-            if (CheckFault(FaultOp::Open, path) != 0) {
+        FCtx.Engine.FileGauge = 100;
+        if (FAdd) {
+            // A new name: made in place, and refused if something took the name meanwhile.
+            FPlaced = MakeSymlink(FLinkText, FTargetPath).Ok();
+            return FPlaced ? Outcome::Done : Outcome::WriteFailed;
+        }
+        SysResult<std::string> named = CreateTempEntry(FTargetPath, [this](const std::string& path) {
+            SysStatus made = MakeSymlink(FLinkText, path);
+            return made ? 0 : made.Error();
+        });
+        if (!named) {
+            return Outcome::WriteFailed;
+        }
+        FTemp.Adopt(std::move(named.Value()));
+        return Outcome::Done;
+    }
+
+    // An add never replaces anything; an update replaces the twin it was decided against, and
+    // a link there is replaced as a link, never written through.
+    Outcome PutInPlace()
+    {
+        if (FPlaced) {
+            return Outcome::Done;
+        }
+        if (FUnnamed && FAdd) {
+            if (!LinkUnnamed(FTempFd.Fd(), FTargetPath)) {
                 return Outcome::WriteFailed;
             }
-            if (::symlink(FLinkText.c_str(), path.c_str()) == 0) {
-                FTemp.Adopt(std::move(path));
-                FCtx.Engine.FileGauge = 100;
-                return Outcome::Done;
+            if (!FTempFd.Close(FTargetPath)) {
+                (void)DeleteFile(FTargetPath); // linked by us a moment ago: our own file
+                return Outcome::WriteFailed;
             }
-            if (errno != EEXIST) {
+            return Outcome::Done;
+        }
+        if (FUnnamed) {
+            // A rename needs a name to move: the complete file gets a temporary one first.
+            SysResult<std::string> named = CreateTempEntry(FTargetPath, [this](const std::string& path) {
+                SysStatus linked = LinkUnnamed(FTempFd.Fd(), path);
+                return linked ? 0 : linked.Error();
+            });
+            if (!named) {
+                return Outcome::WriteFailed;
+            }
+            FTemp.Adopt(std::move(named.Value()));
+            if (!FTempFd.Close(FTemp.Path())) {
                 return Outcome::WriteFailed;
             }
         }
-        return Outcome::WriteFailed;
+        SysStatus placed =
+            FAdd ? RenameNoReplace(FTemp.Path(), FTargetPath) : RenameOver(FTemp.Path(), FTargetPath);
+        if (!placed) {
+            return Outcome::WriteFailed;
+        }
+        FTemp.Release();
+        return Outcome::Done;
     }
 
-    // Times after the last write and close, then attributes (read-only last), then the rename
-    // that makes the copy the target.
-    Outcome Complete()
+    // On the final name, after the rename: some filesystems (FUSE FAT, exFAT) stamp "now" on
+    // whatever is renamed, and the archive mark must hold the time the file keeps. The data is
+    // complete by now; a time or attribute the filesystem would not keep is reported without
+    // making the copy count as failed (it would only be copied again every run).
+    void CarryTimesAndAttributes()
     {
-        bool timesSet = SetFileTimes(FTemp.Path(), FSourceStat.st_atim, FSourceStat.st_mtim).Ok();
-        bool attrSet = true;
+        if (!SetFileTimes(FTargetPath, FSourceStat.st_atim, FSourceStat.st_mtim)) {
+            ReportTimesNotKept();
+        }
         if (!FReq.IsLink) {
             std::uint32_t attr = FReq.Attr & CopiedAttrBits;
             if (FCtx.Opts.CheckResetArchive) {
                 attr &= ~Attr::Archive;
             }
-            attrSet = SetFileAttr(FTemp.Path(), attr).Ok();
-        }
-        if (!RenameOver(FTemp.Path(), FTargetPath)) {
-            return Outcome::WriteFailed;
-        }
-        FTemp.Release();
-        // The data is complete; a time or attribute the filesystem would not keep is reported
-        // without making the copy count as failed (it would only be copied again every run).
-        if (!timesSet) {
-            ReportProblem(FCtx, CopyMsg::CouldNotSetTime, FTargetPath, LogKind::FileError);
-        }
-        if (!attrSet) {
-            ReportProblem(FCtx, CopyMsg::CouldNotSetAttributes, FTargetPath, LogKind::FileError);
+            if (!SetFileAttr(FTargetPath, attr)) {
+                ReportProblem(FCtx, CopyMsg::CouldNotSetAttributes, FTargetPath, LogKind::FileError);
+            }
         }
         if (FCtx.Opts.CheckResetArchive) {
             // Not worth failing a finished copy for: at worst the source is backed up again.
             (void)ResetArchive(FSourcePath);
         }
-        return Outcome::Done;
+    }
+
+    // A filesystem that cannot keep times cannot keep them for any file: once per run is news,
+    // every file after that would bury the other messages.
+    void ReportTimesNotKept()
+    {
+        if (FCtx.Engine.Totals.FileTimeNotKeptReported) {
+            return;
+        }
+        FCtx.Engine.Totals.FileTimeNotKeptReported = true;
+        std::string note = " ";
+        note.append(CopyMsg::TimeNotKeptNote);
+        FCtx.Report.WriteLogFile(ProblemLogLine(CopyMsg::CouldNotSetTime, FTargetPath) + note,
+                                 LogKind::FileError);
+        FCtx.Report.AddReportEntry({},
+                                   {},
+                                   {},
+                                   {},
+                                   ProblemMessageLine(CopyMsg::CouldNotSetTime, FTargetPath) + note,
+                                   ReportCategory::Messages);
     }
 
     CopyResult Finish(Outcome outcome)
@@ -322,6 +403,9 @@ private:
         case Outcome::Skipped:
             ReportProblem(FCtx, CopyMsg::UserSkipped, FSourcePath, LogKind::UpdatedFile);
             return CopyResult::NotCopied;
+        case Outcome::SourceChanged:
+            ReportProblem(FCtx, CopyMsg::ChangedDuringCopy, FSourcePath, LogKind::UpdatedFile);
+            return CopyResult::NotCopied;
         case Outcome::Stopped:
             return CopyResult::StopRun;
         }
@@ -330,12 +414,17 @@ private:
 
     RunContext& FCtx;
     const CopyRequest& FReq;
+    std::string FTargetFolder;
     std::string FSourcePath;
     std::string FTargetPath;
+    bool FAdd;
     Descriptor FSource;
     struct stat FSourceStat
     {};
+    std::int64_t FCopied = 0;
     std::string FLinkText;
+    bool FUnnamed = false; // the data is in an unnamed file, linked in when complete
+    bool FPlaced = false; // already under its final name
     // Members go in reverse order: the descriptor is closed before the temporary file is deleted.
     TempEntry FTemp;
     Descriptor FTempFd;
@@ -350,24 +439,6 @@ int CopyOneFile(RunContext& ctx, const CopyRequest& r)
     }
     FileCopier copier(ctx, r);
     return static_cast<int>(copier.Run());
-}
-
-void RemoveStaleTempFiles(const std::string& folder)
-{
-    std::vector<std::string> stale;
-    (void)ForEachEntry(
-        folder,
-        [&stale](const DirEntry& entry) {
-            if (!entry.IsDir && IsTempName(entry.Name)) {
-                stale.push_back(entry.Name);
-            }
-            return true;
-        },
-        false);
-    std::string base = AddTrailingBackslash(folder);
-    for (const std::string& name : stale) {
-        (void)DeleteFile(base + name);
-    }
 }
 
 } // namespace Tandemix

@@ -35,17 +35,14 @@ enum class CopyResult : int
 };
 
 // Copies one file into the target folder without ever leaving a damaged target behind: the data
-// goes to a temporary file beside the target, which gets the source's times and attributes and
-// only then replaces the target in one rename. Stop, Skip File, a read or write error, a full
-// disk or a killed process leave the old target exactly as it was. Polls stop and skip after
-// every chunk of about a mebibyte and keeps Engine.FileGauge at the percentage copied.
-// Returns a CopyResult number (0, 1, 3, 4). UI thread only.
+// goes to a new file beside the target, which replaces the target in one rename (an update) or
+// takes a name nobody holds (an add: a file that appeared there meanwhile is never replaced)
+// only when every byte is written and the source proved unchanged; times and attributes follow
+// on the final name. Stop, Skip File, a read or write error, a full disk, a source that changed
+// while it was read or a killed process leave the old target exactly as it was. Polls stop and
+// skip after every chunk of about a mebibyte and keeps Engine.FileGauge at the percentage
+// copied. Returns a CopyResult number (0, 1, 3, 4). UI thread only.
 int CopyOneFile(RunContext& ctx, const CopyRequest& r);
-
-// Deletes the temporary files a killed copy left in `folder` (not below it). A copy into the
-// same folder by another process at this moment would lose its temporary file and report the
-// write as failed; nothing else is touched.
-void RemoveStaleTempFiles(const std::string& folder);
 
 // Bytes moved between two polls of stop and skip.
 inline constexpr std::size_t CopyChunkSize = 1024 * 1024;

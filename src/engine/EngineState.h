@@ -29,7 +29,6 @@ struct SideListing
     std::int64_t ByteTotal = 0; // SDirSize / TDirSize
     std::string FreeSpaceText; // SDriveSpaceValue / TDriveSpaceValue
     bool ViewCompressedEnabled = false;
-    bool SawTempNames = false; // the folder holds leftovers of an interrupted copy
 };
 
 // One decided file: a row of TargetDeltaGrid.

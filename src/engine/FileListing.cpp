@@ -140,11 +140,6 @@ private:
             }
             return true;
         }
-        // Leftovers of an interrupted copy: never a file of the user's; the copy removes them.
-        if (IsTempName(entry.Name)) {
-            FListing.SawTempNames = true;
-            return true;
-        }
         if (FCountForRun) {
             ++FCtx.Engine.TotalFileCount;
         }
@@ -243,7 +238,6 @@ ListingOutcome BuildFileListing(RunContext& ctx, Side side)
     if (ListCompressedView(ctx, side, folder)) {
         return ListingOutcome::Listed;
     }
-    listing.SawTempNames = false;
     listing.Files.clear(); // keeps its capacity: the next listing of this side is as big, often
     listing.ByteTotal = 0;
     if (side == Side::Target && ctx.State.SyncActive) {

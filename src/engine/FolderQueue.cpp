@@ -173,11 +173,6 @@ PairResult WalkPair(RunContext& ctx, const FolderPair& pair, int& result, RunSen
     }
     engine.Target.Folder = pair.Target;
     ListingOutcome target = BuildFileListing(ctx, Side::Target);
-    // Leftovers of a copy that was killed, seen (and hidden) by the listing; a report run
-    // leaves the disk exactly as it is.
-    if (engine.Target.SawTempNames && !engine.PreReportRun) {
-        RemoveStaleTempFiles(pair.Target);
-    }
     WithdrawUnmatchedFolder(ctx, pair.Target);
     if (target == ListingOutcome::Stopped) {
         WithdrawUnmatchedFiles(ctx);

@@ -61,6 +61,7 @@ struct RunTotals
     int FilesNotCopied = 0; // unreadable source, unwritable target, no room
     int FoldersNotSynced = 0; // missing top source, unreadable folder, target not creatable
     RunOutcome Outcome = RunOutcome::Completed; // of the last run, once it has ended
+    bool FileTimeNotKeptReported = false; // a target's lost file times are reported once a run
 };
 
 } // namespace Tandemix

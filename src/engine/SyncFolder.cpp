@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/SyncFolder.h"
 
+#include "engine/CopyMessages.h"
 #include "engine/CopyOneFile.h"
 #include "engine/DecideMessages.h"
 #include "engine/FileHelpers.h"
@@ -44,8 +45,19 @@ int CopyRow(RunContext& ctx, const DeltaRow& row)
     ctx.State.SkipFileButtonTag = 0;
     try {
         return CopyOneFile(ctx, request);
-    } catch (const std::exception&) {
-        return static_cast<int>(CopyResult::StopRun);
+    } catch (const std::exception& error) {
+        // One file's unexpected error is that file's failure, not the run's end: the copy has
+        // already removed what it wrote, and the next file may well succeed.
+        ctx.Engine.SkipFileEnabled = false;
+        std::string what = AddTrailingBackslash(row.SourceFolder) + row.FileName + " (" + error.what() + ")";
+        ctx.Report.WriteLogFile(ProblemLogLine(CopyMsg::CouldNotCopy, what), LogKind::UpdatedFile);
+        ctx.Report.AddReportEntry({},
+                                  {},
+                                  {},
+                                  {},
+                                  ProblemMessageLine(CopyMsg::CouldNotCopy, what),
+                                  ReportCategory::Messages);
+        return static_cast<int>(CopyResult::NotCopied);
     }
 }
 

@@ -3,7 +3,9 @@
 
 #include "platform/FaultHook.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,6 +16,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
+#include <mutex>
+#include <vector>
 
 namespace Tandemix {
 
@@ -27,6 +31,144 @@ constexpr std::size_t MaxNameBytes = 255;
 // '.' + name + '.' + random + suffix
 constexpr std::size_t TempOverhead = 1 + 1 + RandomLength + TempSuffix.size();
 constexpr int MaxCreateAttempts = 64;
+constexpr std::string_view JournalPrefix = "TXTemp";
+constexpr std::string_view JournalSuffix = ".jnl";
+// A journal is emptied when it has grown past this and no entry of it is outstanding, so a
+// long run on a filesystem without unnamed files keeps it small.
+constexpr off_t JournalRestartBytes = 64 * 1024;
+
+// This process's journal: records are absolute paths, each ended by a NUL (names may hold
+// newlines, never NULs).
+struct Journal
+{
+    std::mutex Lock;
+    std::string Folder;
+    int Fd = -1;
+    off_t Size = 0;
+    bool MayRestart = false; // false when it held records of an earlier process of this pid
+    int Outstanding = 0;
+};
+
+Journal& TheJournal()
+{
+    static Journal journal;
+    return journal;
+}
+
+void CloseJournal(Journal& journal)
+{
+    if (journal.Fd >= 0) {
+        ::close(journal.Fd);
+        journal.Fd = -1;
+    }
+}
+
+bool OpenJournal(Journal& journal)
+{
+    (void)::mkdir(journal.Folder.c_str(), 0700);
+    std::string path = journal.Folder + "/" + std::string(JournalPrefix) + std::to_string(::getpid())
+                       + std::string(JournalSuffix);
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat st = {};
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::fstat(fd, &st) != 0) {
+        ::close(fd);
+        return false;
+    }
+    journal.Fd = fd;
+    journal.Size = st.st_size;
+    journal.MayRestart = st.st_size == 0;
+    return true;
+}
+
+std::string AbsolutePath(const std::string& path)
+{
+    if (path.starts_with('/')) {
+        return path;
+    }
+    char* cwd = ::getcwd(nullptr, 0);
+    if (cwd == nullptr) {
+        return path;
+    }
+    std::string absolute = std::string(cwd) + "/" + path;
+    std::free(cwd);
+    return absolute;
+}
+
+void RecordTemp(const std::string& path)
+{
+    Journal& journal = TheJournal();
+    std::lock_guard<std::mutex> guard(journal.Lock);
+    ++journal.Outstanding;
+    if (journal.Folder.empty()) {
+        return;
+    }
+    if (journal.Fd < 0 && !OpenJournal(journal)) {
+        // Without a journal a killed run's leftovers stay where they are: never a reason to
+        // refuse the copy itself.
+        journal.Folder.clear();
+        return;
+    }
+    if (journal.Outstanding == 1 && journal.MayRestart && journal.Size > JournalRestartBytes
+        && ::ftruncate(journal.Fd, 0) == 0) {
+        journal.Size = 0;
+    }
+    std::string record = AbsolutePath(path);
+    record.push_back('\0');
+    ssize_t written = ::write(journal.Fd, record.data(), record.size());
+    if (written > 0) {
+        journal.Size += written;
+    }
+}
+
+bool IsJournalName(std::string_view name)
+{
+    return name.starts_with(JournalPrefix) && name.ends_with(JournalSuffix);
+}
+
+// Removes what one ended process recorded, then its journal. Nothing but a temporary name
+// that is not a folder is removed, whatever the journal says.
+void RemoveRecordedIn(const std::string& journalPath)
+{
+    int fd = ::open(journalPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0) {
+        return;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd); // its process still runs
+        return;
+    }
+    std::string records;
+    char buffer[8192];
+    for (;;) {
+        ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            break;
+        }
+        records.append(buffer, static_cast<std::size_t>(got));
+    }
+    std::size_t start = 0;
+    while (start < records.size()) {
+        std::size_t end = records.find('\0', start);
+        if (end == std::string::npos) {
+            break; // a record cut short when the process died: never acted on
+        }
+        std::string path = records.substr(start, end - start);
+        start = end + 1;
+        struct stat st = {};
+        if (path.starts_with('/') && IsTempName(path) && ::lstat(path.c_str(), &st) == 0
+            && !S_ISDIR(st.st_mode)) {
+            (void)::unlink(path.c_str());
+        }
+    }
+    (void)::unlink(journalPath.c_str());
+    ::close(fd);
+}
 
 std::uint64_t SplitMix(std::uint64_t x)
 {
@@ -99,6 +241,7 @@ public:
         }
         if (!FPath.empty()) {
             unlink(FPath.c_str());
+            TempEntryGone();
         }
         errno = saved;
     }
@@ -116,7 +259,11 @@ public:
         FFd = -1;
         return fd;
     }
-    void Keep() { FPath.clear(); }
+    void Keep()
+    {
+        FPath.clear();
+        TempEntryGone();
+    }
 
 private:
     int FFd = -1;
@@ -125,21 +272,13 @@ private:
 
 SysStatus CreateTemp(const std::string& target, mode_t mode, TempFile& temp)
 {
-    for (int attempt = 0; attempt < MaxCreateAttempts; ++attempt) {
-        std::string tempPath = TempPathFor(target);
-        if (int fault = CheckFault(FaultOp::Open, tempPath); fault != 0) {
-            return SysFail(fault, "open");
-        }
-        int fd = open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
-        if (fd >= 0) {
-            temp.Adopt(fd, std::move(tempPath));
-            return SysOk();
-        }
-        if (errno != EEXIST) {
-            return SysFail(errno, "open");
-        }
+    int fd = -1;
+    SysResult<std::string> made = CreateTempFile(target, mode, fd);
+    if (!made) {
+        return SysFail(made.Error(), made.Call());
     }
-    return SysFail(EEXIST, "open");
+    temp.Adopt(fd, std::move(made.Value()));
+    return SysOk();
 }
 
 SysStatus WriteAllChecked(int fd, std::string_view content, const std::string& tempPath)
@@ -196,6 +335,73 @@ bool IsTempName(std::string_view name)
     return std::all_of(random.begin(), random.end(), [](char c) {
         return RandomAlphabet.find(c) != std::string_view::npos;
     });
+}
+
+void UseTempJournal(const std::string& folder)
+{
+    Journal& journal = TheJournal();
+    std::lock_guard<std::mutex> guard(journal.Lock);
+    CloseJournal(journal);
+    journal.Folder = folder;
+    while (journal.Folder.size() > 1 && journal.Folder.back() == '/') {
+        journal.Folder.pop_back();
+    }
+}
+
+void RemoveRecordedTempFiles(const std::string& folder)
+{
+    std::vector<std::string> journals;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (dirent* entry = ::readdir(dir)) {
+            if (IsJournalName(entry->d_name)) {
+                journals.emplace_back(entry->d_name);
+            }
+        }
+        ::closedir(dir);
+    }
+    for (const std::string& name : journals) {
+        RemoveRecordedIn(folder + "/" + name);
+    }
+}
+
+SysResult<std::string> CreateTempEntry(const std::string& finalPath,
+                                       const std::function<int(const std::string&)>& make)
+{
+    for (int attempt = 0; attempt < MaxCreateAttempts; ++attempt) {
+        std::string path = TempPathFor(finalPath);
+        RecordTemp(path);
+        int error = make(path);
+        if (error == 0) {
+            return path;
+        }
+        TempEntryGone();
+        if (error != EEXIST) {
+            return SysResult<std::string>::Failure(error, "create");
+        }
+    }
+    return SysResult<std::string>::Failure(EEXIST, "create");
+}
+
+SysResult<std::string> CreateTempFile(const std::string& finalPath, mode_t mode, int& fd)
+{
+    return CreateTempEntry(finalPath, [mode, &fd](const std::string& path) {
+        if (int fault = CheckFault(FaultOp::Open, path); fault != 0) {
+            return fault;
+        }
+        do {
+            fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
+        } while (fd < 0 && errno == EINTR);
+        return fd >= 0 ? 0 : errno;
+    });
+}
+
+void TempEntryGone()
+{
+    Journal& journal = TheJournal();
+    std::lock_guard<std::mutex> guard(journal.Lock);
+    if (journal.Outstanding > 0) {
+        --journal.Outstanding;
+    }
 }
 
 SysStatus WriteFileAtomically(const std::string& path, std::string_view content)

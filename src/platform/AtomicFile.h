@@ -3,6 +3,9 @@
 
 #include "platform/SysResult.h"
 
+#include <sys/types.h>
+
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -13,13 +16,39 @@ namespace Tandemix {
 // the target is always either the old file or the complete new one. Any thread; never throws.
 
 // Name of the temporary file written beside `finalPath` before it is renamed over it:
-// ".<final name>.<6 random letters or digits>.txpart" in the same folder. The folder listing
-// hides such names and a later run removes leftovers, so they must stay recognisable. A final
-// name too long to carry the suffix within the 255-byte name limit is shortened in the temp name.
+// ".<final name>.<6 random letters or digits>.txpart" in the same folder. A final name too long
+// to carry the suffix within the 255-byte name limit is shortened in the temp name.
 std::string TempPathFor(const std::string& finalPath);
 
 // True exactly for names TempPathFor produces; takes a bare name or a path (last component).
+// A user may have files named like this: the name alone never makes a file ours.
 bool IsTempName(std::string_view name);
+
+// ---- Temporary entries and their journal ---------------------------------------------------------
+// A killed process cannot remove its temporary files, and a later run must not guess which
+// files were ours from their names. So every temporary entry is recorded before it is made:
+// one small append to this process's journal file (no flush: the entry itself is not flushed
+// either), and nothing more per file. Renaming or removing the entry needs no write: a recorded
+// path that no longer exists is simply skipped. The journal is locked (flock) while its process
+// lives, so a later run knows which journals were left by processes that ended.
+
+// Records this process's temporary entries in `folder` (created when missing), from now on; the
+// journal file is made at the first record, so a run that needs no named temporary entry writes
+// nothing. An empty folder stops recording. Any thread.
+void UseTempJournal(const std::string& folder);
+// Every journal in `folder` whose process has ended: the recorded entries that still exist are
+// removed, then the journal. Entries of a running process are left alone. Any thread.
+void RemoveRecordedTempFiles(const std::string& folder);
+
+// Makes a new entry beside `finalPath` under a fresh TempPathFor name: records it, then calls
+// `make` with the name, which returns 0 or an errno (EEXIST tries another name, up to 64). On
+// success the caller owns the entry and calls TempEntryGone once it is renamed or deleted.
+SysResult<std::string> CreateTempEntry(const std::string& finalPath,
+                                       const std::function<int(const std::string&)>& make);
+// A new, private temporary file for writing (O_EXCL, `mode`); its descriptor goes to `fd`.
+// Consults FaultOp::Open with the temporary path.
+SysResult<std::string> CreateTempFile(const std::string& finalPath, mode_t mode, int& fd);
+void TempEntryGone();
 
 // Writes `content` to a temporary file in the target's folder (every write checked: a short
 // write is retried for the rest, never taken as success), fdatasync, close (close errors count),

@@ -23,6 +23,9 @@ enum class FaultOp
     SetTimes,
     SetAttr,
     Sync,
+    // Not a failure: the entry renamed or linked into place gets "now" as its times, as FUSE
+    // FAT and exFAT drives do. Matched against the final path.
+    LoseTimes,
 };
 
 struct FaultPlan

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <memory>
+#include <string>
 
 namespace Tandemix {
 
@@ -102,7 +103,81 @@ SysResult<std::size_t> CopyThroughBuffer(int inFd, int outFd, std::size_t n)
     return WriteRaw(outFd, buffer, static_cast<std::size_t>(got));
 }
 
+// The test seam for filesystems that stamp "now" on whatever is renamed or linked into place.
+void LoseTimesIfAsked(const std::string& to)
+{
+    if (CheckFault(FaultOp::LoseTimes, to) != 0) {
+        (void)::utimensat(AT_FDCWD, to.c_str(), nullptr, AT_SYMLINK_NOFOLLOW);
+    }
+}
+
+SysStatus CheckRenameFault(const std::string& from, const std::string& to)
+{
+    int fault = CheckFault(FaultOp::Rename, from);
+    if (fault == 0) {
+        fault = CheckFault(FaultOp::Rename, to);
+    }
+    return fault != 0 ? SysFail(fault, "rename") : SysOk();
+}
+
+SysStatus RenameNoReplaceFallback(const std::string& from, const std::string& to)
+{
+    struct stat st;
+    if (::lstat(from.c_str(), &st) != 0) {
+        return SysFail(errno, "lstat");
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        // A hard link fails atomically on an existing name.
+        if (::link(from.c_str(), to.c_str()) == 0) {
+            if (::unlink(from.c_str()) != 0) {
+                int error = errno;
+                ::unlink(to.c_str());
+                return SysFail(error, "unlink");
+            }
+            return SysOk();
+        }
+        if (errno == EEXIST) {
+            return SysFail(EEXIST, "link");
+        }
+    }
+    if (::lstat(to.c_str(), &st) == 0) {
+        return SysFail(EEXIST, "rename");
+    }
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+        return SysFail(errno, "rename");
+    }
+    return SysOk();
+}
+
 } // namespace
+
+SysResult<int> OpenRegularForRead(const std::string& path, struct stat& st)
+{
+    SysResult<int> fd = OpenChecked(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0);
+    if (!fd) {
+        return fd;
+    }
+    int error = 0;
+    if (::fstat(*fd, &st) != 0) {
+        error = errno;
+    } else if (!S_ISREG(st.st_mode)) {
+        error = EINVAL;
+    } else if (::fcntl(*fd, F_SETFL, 0) != 0) {
+        // Regular files ignore O_NONBLOCK on local disks, but a network or FUSE filesystem may
+        // honour it with EAGAIN in the middle of a copy.
+        error = errno;
+    }
+    if (error != 0) {
+        ::close(*fd);
+        return SysResult<int>::Failure(error, error == EINVAL ? "fstat" : "fcntl");
+    }
+    return fd;
+}
+
+SysResult<int> CreateUnnamedIn(const std::string& folder, mode_t mode)
+{
+    return OpenChecked(folder, O_WRONLY | O_TMPFILE, mode);
+}
 
 SysResult<int> OpenForRead(const std::string& path)
 {
@@ -191,6 +266,14 @@ SysResult<std::size_t> CopyChunk(int inFd, int outFd, std::size_t n, std::string
     return CopyThroughBuffer(inFd, outFd, allowed);
 }
 
+SysStatus SetModeOf(int fd, mode_t mode)
+{
+    if (::fchmod(fd, mode) != 0) {
+        return SysFail(errno, "fchmod");
+    }
+    return SysOk();
+}
+
 SysStatus CloseFile(int fd, std::string_view path)
 {
     (void)path;
@@ -215,16 +298,51 @@ SysStatus SyncData(int fd, std::string_view path)
 
 SysStatus RenameOver(const std::string& from, const std::string& to)
 {
-    int fault = CheckFault(FaultOp::Rename, from);
-    if (fault == 0) {
-        fault = CheckFault(FaultOp::Rename, to);
-    }
-    if (fault != 0) {
-        return SysFail(fault, "rename");
+    if (SysStatus fault = CheckRenameFault(from, to); !fault) {
+        return fault;
     }
     if (::rename(from.c_str(), to.c_str()) != 0) {
         return SysFail(errno, "rename");
     }
+    LoseTimesIfAsked(to);
+    return SysOk();
+}
+
+SysStatus RenameNoReplace(const std::string& from, const std::string& to)
+{
+    if (SysStatus fault = CheckRenameFault(from, to); !fault) {
+        return fault;
+    }
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) != 0) {
+        int error = errno;
+        // EINVAL is also the answer to moving a folder into itself; the fallback's rename
+        // reports that case the same way.
+        if (error != EINVAL && error != ENOSYS) {
+            return SysFail(error, "rename");
+        }
+        if (SysStatus moved = RenameNoReplaceFallback(from, to); !moved) {
+            return moved;
+        }
+    }
+    LoseTimesIfAsked(to);
+    return SysOk();
+}
+
+SysStatus LinkUnnamed(int fd, const std::string& to)
+{
+    if (int fault = CheckFault(FaultOp::Rename, to)) {
+        return SysFail(fault, "linkat");
+    }
+    // Through /proc no privilege is needed; AT_EMPTY_PATH needs CAP_DAC_READ_SEARCH.
+    std::string self = "/proc/self/fd/" + std::to_string(fd);
+    int done = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW);
+    if (done != 0 && errno == ENOENT) {
+        done = ::linkat(fd, "", AT_FDCWD, to.c_str(), AT_EMPTY_PATH);
+    }
+    if (done != 0) {
+        return SysFail(errno, "linkat");
+    }
+    LoseTimesIfAsked(to);
     return SysOk();
 }
 

@@ -3,6 +3,7 @@
 
 #include "platform/SysResult.h"
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
@@ -17,6 +18,14 @@ namespace Tandemix {
 // write for success.
 
 SysResult<int> OpenForRead(const std::string& path); // follows links; FaultOp::Open
+// The source of a copy: a link in the last component is not followed (ELOOP) and the open never
+// blocks, so a fifo or device put where a file was listed cannot hang the run; anything but a
+// regular file is refused (EINVAL). `st` receives the open file's fstat. FaultOp::Open.
+SysResult<int> OpenRegularForRead(const std::string& path, struct stat& st);
+// A file without a name in `folder` (O_TMPFILE), open for writing: it vanishes on close or when
+// the process dies unless LinkUnnamed names it. Fails (EOPNOTSUPP, EISDIR, EINVAL) where the
+// filesystem cannot do it. FaultOp::Open with `folder`.
+SysResult<int> CreateUnnamedIn(const std::string& folder, mode_t mode);
 SysResult<int> CreateNew(const std::string& path, mode_t mode); // EEXIST when it exists; FaultOp::Open
 // Creates when missing (0666 less umask); writes go to the end, after emptying the file when
 // `truncate`. FaultOp::Open.
@@ -31,9 +40,18 @@ SysResult<std::size_t> WriteAll(int fd, const void* buf, std::size_t n, std::str
 // 1 MiB buffer where the kernel refuses. Returns the bytes copied, which may be fewer than n;
 // 0 only at the source's end. FaultOp::Write as for WriteAll, a cut showing as a short copy.
 SysResult<std::size_t> CopyChunk(int inFd, int outFd, std::size_t n, std::string_view outPath);
+SysStatus SetModeOf(int fd, mode_t mode); // fchmod
 // Close errors are reported: NFS and some FUSE filesystems report failed writes only here.
 SysStatus CloseFile(int fd, std::string_view path);
 SysStatus SyncData(int fd, std::string_view path); // fdatasync; FaultOp::Sync
-SysStatus RenameOver(const std::string& from, const std::string& to); // replaces `to`; FaultOp::Rename
+// Each of these three puts an entry in place under `to`; they consult FaultOp::Rename (with
+// either path) and FaultOp::LoseTimes (with `to`).
+SysStatus RenameOver(const std::string& from, const std::string& to); // replaces `to`
+// Fails with EEXIST when `to` exists, which stays untouched. Where the kernel refuses
+// RENAME_NOREPLACE a hard link is made and the old name removed; where links are refused too
+// (FAT), `to` is checked just before a plain rename.
+SysStatus RenameNoReplace(const std::string& from, const std::string& to);
+// Names the unnamed file `fd` (CreateUnnamedIn) `to`; EEXIST when `to` exists, untouched.
+SysStatus LinkUnnamed(int fd, const std::string& to);
 
 } // namespace Tandemix

@@ -20,43 +20,6 @@ namespace {
 
 constexpr std::size_t CopyChunkSize = 1024 * 1024;
 
-int CheckFaultEither(FaultOp op, const std::string& a, const std::string& b)
-{
-    int fault = CheckFault(op, a);
-    return fault != 0 ? fault : CheckFault(op, b);
-}
-
-// rename that refuses an existing target on filesystems without RENAME_NOREPLACE: a hard link
-// fails atomically on an existing name; where links are not possible either (FAT, some FUSE
-// filesystems) the target is checked just before the rename.
-SysStatus RenameNoReplaceFallback(const std::string& from, const std::string& to)
-{
-    struct stat st;
-    if (::lstat(from.c_str(), &st) != 0) {
-        return SysFail(errno, "lstat");
-    }
-    if (!S_ISDIR(st.st_mode)) {
-        if (::link(from.c_str(), to.c_str()) == 0) {
-            if (::unlink(from.c_str()) != 0) {
-                int error = errno;
-                ::unlink(to.c_str());
-                return SysFail(error, "unlink");
-            }
-            return SysOk();
-        }
-        if (errno == EEXIST) {
-            return SysFail(EEXIST, "link");
-        }
-    }
-    if (::lstat(to.c_str(), &st) == 0) {
-        return SysFail(EEXIST, "rename");
-    }
-    if (::rename(from.c_str(), to.c_str()) != 0) {
-        return SysFail(errno, "rename");
-    }
-    return SysOk();
-}
-
 // Across filesystems a file is copied with its mode and times, a link is made anew.
 SysStatus MoveAcross(const std::string& from, const std::string& to)
 {
@@ -201,6 +164,45 @@ bool FolderExists(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool StatEntry(const std::string& path, struct stat& st)
+{
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+SysResult<std::string> ReadLinkText(const std::string& path, struct stat& st)
+{
+    if (int fault = CheckFault(FaultOp::Read, path)) {
+        return SysResult<std::string>::Failure(fault, "readlink");
+    }
+    if (::lstat(path.c_str(), &st) != 0) {
+        return SysResult<std::string>::Failure(errno, "lstat");
+    }
+    if (!S_ISLNK(st.st_mode)) {
+        return SysResult<std::string>::Failure(EINVAL, "readlink");
+    }
+    std::string text(static_cast<std::size_t>(st.st_size) + 2, '\0');
+    ssize_t length = ::readlink(path.c_str(), text.data(), text.size());
+    if (length < 0) {
+        return SysResult<std::string>::Failure(errno, "readlink");
+    }
+    if (static_cast<std::size_t>(length) >= text.size()) {
+        return SysResult<std::string>::Failure(ERANGE, "readlink");
+    }
+    text.resize(static_cast<std::size_t>(length));
+    return text;
+}
+
+SysStatus MakeSymlink(const std::string& text, const std::string& path)
+{
+    if (int fault = CheckFault(FaultOp::Open, path)) {
+        return SysFail(fault, "symlink");
+    }
+    if (::symlink(text.c_str(), path.c_str()) != 0) {
+        return SysFail(errno, "symlink");
+    }
+    return SysOk();
+}
+
 SysStatus CreateFolder(const std::string& path)
 {
     if (int fault = CheckFault(FaultOp::MakeFolder, path)) {
@@ -236,26 +238,11 @@ SysStatus DeleteFile(const std::string& path)
 
 SysStatus MoveFile(const std::string& from, const std::string& to)
 {
-    if (int fault = CheckFaultEither(FaultOp::Rename, from, to)) {
-        return SysFail(fault, "rename");
+    SysStatus moved = RenameNoReplace(from, to);
+    if (moved || moved.Error() != EXDEV) {
+        return moved;
     }
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
-        return SysOk();
-    }
-    int error = errno;
-    if (error == EINVAL || error == ENOSYS) {
-        // EINVAL is also the answer to moving a folder into itself; the fallback's rename
-        // reports that case the same way.
-        SysStatus moved = RenameNoReplaceFallback(from, to);
-        if (moved || moved.Error() != EXDEV) {
-            return moved;
-        }
-        error = EXDEV;
-    }
-    if (error == EXDEV) {
-        return MoveAcross(from, to);
-    }
-    return SysFail(error, "rename");
+    return MoveAcross(from, to);
 }
 
 SysStatus CopyFileNoReplace(const std::string& from, const std::string& to)

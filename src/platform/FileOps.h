@@ -3,6 +3,8 @@
 
 #include "platform/SysResult.h"
 
+#include <sys/stat.h>
+
 #include <string>
 
 namespace Tandemix {
@@ -13,6 +15,13 @@ namespace Tandemix {
 
 bool FileExists(const std::string& path); // lstat: anything but a folder, a dangling link too
 bool FolderExists(const std::string& path); // stat: a folder, or a link to one
+bool StatEntry(const std::string& path, struct stat& st); // lstat: false when there is nothing
+
+// The text of the symbolic link `path`; `st` receives its lstat. A link that is not one, or was
+// rewritten longer between the lstat and the read, fails (EINVAL, ERANGE). FaultOp::Read.
+SysResult<std::string> ReadLinkText(const std::string& path, struct stat& st);
+// A new symbolic link `path` holding `text`; EEXIST when `path` exists. FaultOp::Open.
+SysStatus MakeSymlink(const std::string& text, const std::string& path);
 
 SysStatus CreateFolder(const std::string& path); // mode 0777 less umask; fails: EEXIST, ENOENT
 SysStatus RemoveFolder(const std::string& path); // empty folders only; fails: ENOTEMPTY

@@ -106,9 +106,13 @@ protected:
         Dst = Tree.AddFolder("dst");
     }
 
+    // As the decision asks: an update names the existing target, an add names none.
     CopyRequest Request(const std::string& name, std::int64_t size, std::uint32_t attr = Attr::Archive)
     {
-        return CopyRequest{name, Src, Dst, size, 0, attr, false};
+        struct stat st
+        {};
+        std::string twin = ::lstat((Dst + "/" + name).c_str(), &st) == 0 ? name : "";
+        return CopyRequest{name, Src, Dst, size, 0, attr, false, twin, {}};
     }
 
     int Copy(const CopyRequest& r) { return CopyOneFile(Ctx, r); }
@@ -258,13 +262,204 @@ TEST_F(CopyOneFileTest, SymlinkIsCopiedAsALinkNeverFollowed)
     ExpectNoTempLeft();
 }
 
-TEST_F(CopyOneFileTest, TimeTheTargetCannotStoreIsReportedButTheCopyCounts)
+TEST_F(CopyOneFileTest, TimeTheTargetCannotStoreIsReportedOnceAndTheCopiesCount)
 {
     Tree.AddFile("src/t.txt", 5000);
+    Tree.AddFile("src/u.txt", 10);
     ScopedFault refuse(FaultPlan{FaultOp::SetTimes, ERANGE, Dst});
     EXPECT_EQ(Copy(Request("t.txt", 5000)), 0);
+    EXPECT_EQ(Copy(Request("u.txt", 10)), 0);
     EXPECT_EQ(ReadAll(Dst + "/t.txt"), TempTree::Pattern(5000));
-    ExpectProblem(CopyMsg::CouldNotSetTime, Dst + "/t.txt", LogKind::FileError);
+    EXPECT_EQ(ReadAll(Dst + "/u.txt"), TempTree::Pattern(10));
+    std::string note = " " + std::string(CopyMsg::TimeNotKeptNote);
+    ASSERT_EQ(Report.Logs.size(), 1u) << "the second file's lost time is not news";
+    EXPECT_EQ(Report.Logs[0].Text, ProblemLogLine(CopyMsg::CouldNotSetTime, Dst + "/t.txt") + note);
+    EXPECT_EQ(Report.Logs[0].Kind, LogKind::FileError);
+    EXPECT_EQ(Messages(),
+              std::vector<std::string>{ProblemMessageLine(CopyMsg::CouldNotSetTime, Dst + "/t.txt") + note});
+    ExpectNoTempLeft();
+}
+
+// Where the filesystem stamps "now" on a rename or link, the times go on after it. Unnamed:
+// the data was in an unnamed file; Named: that was refused and a named temporary file served.
+// clang-format off
+struct PlaceRow { const char* Label; bool Update; bool Unnamed; };
+const PlaceRow PlaceRows[] = {
+    {"AddUnnamed", false, true}, {"AddNamed", false, false},
+    {"UpdateUnnamed", true, true}, {"UpdateNamed", true, false},
+};
+// clang-format on
+
+void PrintTo(const PlaceRow& row, std::ostream* os)
+{
+    *os << row.Label;
+}
+
+class CopyOneFilePlacing : public CopyOneFileTest, public ::testing::WithParamInterface<PlaceRow>
+{};
+
+TEST_P(CopyOneFilePlacing, TimesSurviveAFilesystemThatStampsThemAtRename)
+{
+    const PlaceRow& row = GetParam();
+    const timespec mtime{1500000000, 123456789};
+    Tree.AddFile("src/f.txt", 3000, TreeTime(mtime));
+    if (row.Update) {
+        Tree.AddFile("dst/f.txt", "old");
+    }
+    ScopedFault lose(FaultPlan{FaultOp::LoseTimes, 1, Dst});
+    std::optional<ScopedFault> noUnnamed;
+    if (!row.Unnamed) {
+        noUnnamed.emplace(FaultPlan{FaultOp::Open, EOPNOTSUPP, Dst + "/", 0, 1});
+    }
+    EXPECT_EQ(Copy(Request("f.txt", 3000)), 0);
+    EXPECT_TRUE(SameTime(LStat(Dst + "/f.txt").st_mtim, mtime));
+    EXPECT_EQ(ReadAll(Dst + "/f.txt"), TempTree::Pattern(3000));
+    EXPECT_TRUE(Report.Logs.empty());
+    ExpectNoTempLeft();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CopyOneFilePlacing, ::testing::ValuesIn(PlaceRows), ByLabel);
+
+// ---- What the copy may replace --------------------------------------------------------------------
+
+// An add whose name was taken: before the copy began, or while it ran (then the final link or
+// rename is what must refuse). Named: the data goes to a named temporary file.
+// clang-format off
+struct TakenRow { const char* Label; bool Link; bool DuringCopy; bool Named; };
+const TakenRow TakenRows[] = {
+    {"FileAlreadyThere",           false, false, false},
+    {"LinkAlreadyThere",           true,  false, false},
+    {"AppearsDuringCopy",          false, true,  false},
+    {"AppearsDuringNamedCopy",     false, true,  true},
+};
+// clang-format on
+
+void PrintTo(const TakenRow& row, std::ostream* os)
+{
+    *os << row.Label;
+}
+
+class CopyOneFileTaken : public CopyOneFileTest, public ::testing::WithParamInterface<TakenRow>
+{};
+
+TEST_P(CopyOneFileTaken, AnAddNeverReplacesAFileThatAppeared)
+{
+    const TakenRow& row = GetParam();
+    Tree.AddFile("src/f.bin", 3 * MiB);
+    Tree.AddSymlink("src/ln", "f.bin");
+    const std::string name = row.Link ? "ln" : "f.bin";
+    CopyRequest add = Request(name, 3 * MiB);
+    add.IsLink = row.Link;
+    if (row.DuringCopy) {
+        AtGauge(25, [this, name] { Tree.AddFile("dst/" + name, "someone else's"); });
+    } else {
+        Tree.AddFile("dst/" + name, "someone else's");
+    }
+    std::optional<ScopedFault> noUnnamed;
+    if (row.Named) {
+        noUnnamed.emplace(FaultPlan{FaultOp::Open, EOPNOTSUPP, Dst + "/", 0, 1});
+    }
+
+    EXPECT_EQ(Copy(add), 1);
+
+    EXPECT_EQ(ReadAll(Dst + "/" + name), "someone else's");
+    ExpectProblem(CopyMsg::CouldNotWrite, Dst + "/" + name, LogKind::UpdatedFile);
+    ExpectNoTempLeft();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CopyOneFileTaken, ::testing::ValuesIn(TakenRows), ByLabel);
+
+TEST_F(CopyOneFileTest, AnUpdateWritesToTheTwinItWasDecidedAgainst)
+{
+    Tree.AddFile("src/Report.TXT", 4000);
+    Tree.AddFile("dst/report.txt", "old");
+    // A link where the source has a file is replaced as a link: what it points at stays.
+    Tree.AddFile("src/f.bin", 100);
+    std::string victim = Tree.AddFile("elsewhere/victim", "not to be written");
+    Tree.AddSymlink("dst/f.bin", "../elsewhere/victim");
+
+    CopyRequest update = Request("Report.TXT", 4000);
+    update.TargetName = "report.txt";
+    EXPECT_EQ(Copy(update), 0);
+    EXPECT_EQ(Copy(Request("f.bin", 100)), 0);
+
+    EXPECT_EQ(ReadAll(Dst + "/report.txt"), TempTree::Pattern(4000));
+    EXPECT_FALSE(Tree.Exists("dst/Report.TXT")) << "no second file beside the twin";
+    EXPECT_TRUE(S_ISREG(LStat(Dst + "/f.bin").st_mode));
+    EXPECT_EQ(ReadAll(Dst + "/f.bin"), TempTree::Pattern(100));
+    EXPECT_EQ(ReadAll(victim), "not to be written");
+    EXPECT_TRUE(Report.Logs.empty());
+    ExpectNoTempLeft();
+}
+
+// ---- The source must be the file that was listed ------------------------------------------------
+
+// Change: what happens to the 3 MiB source once a quarter of it is copied (null: nothing).
+// Listed: the listing's size and time differ from the file's. Proc: a procfs file, whose
+// size (0) says less than it holds.
+// clang-format off
+struct ChangeRow { const char* Label; std::function<void(const std::string&)> Change; bool ListedOther; bool Proc; };
+const ChangeRow ChangeRows[] = {
+    {"Shrinks", [](const std::string& p) { ASSERT_EQ(::truncate(p.c_str(), MiB + MiB / 2), 0); }, false, false},
+    {"Grows", [](const std::string& p) { std::ofstream(p, std::ios::app) << "more"; }, false, false},
+    {"RewrittenInPlace", [](const std::string& p) { std::fstream(p, std::ios::in | std::ios::out) << "new"; }, false, false},
+    {"GrowsWithItsTimeRestored", [](const std::string& p) {
+         std::ofstream(p, std::ios::app) << "more";
+         const timespec times[2] = {{1500000000, 0}, {1500000000, 0}};
+         ASSERT_EQ(::utimensat(AT_FDCWD, p.c_str(), times, 0), 0); }, false, false},
+    {"ChangedSinceListed", nullptr, true, false},
+    {"HoldsMoreThanItsSize", nullptr, false, true},
+};
+// clang-format on
+
+void PrintTo(const ChangeRow& row, std::ostream* os)
+{
+    *os << row.Label;
+}
+
+class CopyOneFileSourceChanges : public CopyOneFileTest, public ::testing::WithParamInterface<ChangeRow>
+{};
+
+TEST_P(CopyOneFileSourceChanges, DiscardTheCopyKeepTheOldTargetAndReportIt)
+{
+    const ChangeRow& row = GetParam();
+    const timespec listed{1500000000, 0};
+    std::string source = Tree.AddFile("src/f.bin", 3 * MiB, TreeTime(listed));
+    CopyRequest r = Request("f.bin", 3 * MiB);
+    r.SourceMTime = row.ListedOther ? timespec{1400000000, 0} : listed;
+    if (row.Proc) {
+        source = "/proc/self/status";
+        r = CopyRequest{"status", "/proc/self", Dst, 0, 0, Attr::Archive, false, {}, {}};
+    }
+    std::string target = Tree.AddFile("dst/" + r.Name, "old target");
+    r.TargetName = r.Name;
+    if (row.Change) {
+        AtGauge(25, [&row, source] { row.Change(source); });
+    }
+
+    EXPECT_EQ(Copy(r), 1);
+
+    EXPECT_EQ(ReadAll(target), "old target");
+    ExpectProblem(CopyMsg::ChangedDuringCopy, source, LogKind::UpdatedFile);
+    ExpectNoTempLeft();
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CopyOneFileSourceChanges, ::testing::ValuesIn(ChangeRows), ByLabel);
+
+TEST_F(CopyOneFileTest, ASourceThatIsNoLongerAFileIsNotReadAndNeverBlocks)
+{
+    // Listed as files; by the time of the copy one is a fifo (an open for reading would wait
+    // for a writer for ever) and one a link (which would be followed).
+    ASSERT_EQ(::mkfifo((Src + "/fifo").c_str(), 0644), 0);
+    Tree.AddFile("elsewhere/secret", "not to be copied");
+    Tree.AddSymlink("src/ln", "../elsewhere/secret");
+    EXPECT_EQ(Copy(Request("fifo", 10)), 1);
+    EXPECT_EQ(Copy(Request("ln", 16)), 1);
+    EXPECT_FALSE(Tree.Exists("dst/fifo"));
+    EXPECT_FALSE(Tree.Exists("dst/ln"));
+    EXPECT_EQ(Messages(),
+              (std::vector<std::string>{ProblemMessageLine(CopyMsg::CouldNotRead, Src + "/fifo"),
+                                        ProblemMessageLine(CopyMsg::CouldNotRead, Src + "/ln")}));
     ExpectNoTempLeft();
 }
 
@@ -437,7 +632,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, CopyOneFileFailures, ::testing::ValuesIn(Failure
 
 TEST_F(CopyOneFileTest, ProblemPathIsPaddedInTheLogAndColumnedInTheMessages)
 {
-    CopyRequest missing{"a", "/nx", Dst, 10, 0, Attr::Archive, false};
+    CopyRequest missing{"a", "/nx", Dst, 10, 0, Attr::Archive, false, {}, {}};
     EXPECT_EQ(Copy(missing), 1);
     ASSERT_EQ(Report.Logs.size(), 1u);
     EXPECT_EQ(Report.Logs[0].Text, "Could Not Read File: /nx/a     ");
@@ -450,7 +645,7 @@ TEST_F(CopyOneFileTest, ReadErrorFromTheKernelKeepsTheOldTarget)
 {
     // Reading this process's memory file from offset 0 fails with EIO: a real read error.
     std::string target = Tree.AddFile("dst/mem", "old target");
-    CopyRequest r{"mem", "/proc/self", Dst, 0, 0, Attr::Archive, false};
+    CopyRequest r{"mem", "/proc/self", Dst, 0, 0, Attr::Archive, false, "mem", {}};
     EXPECT_EQ(Copy(r), 1);
     EXPECT_EQ(ReadAll(target), "old target");
     ExpectProblem(CopyMsg::CouldNotRead, "/proc/self/mem", LogKind::UpdatedFile);
@@ -565,12 +760,13 @@ public:
     void ProcessMessages() override { std::this_thread::sleep_for(std::chrono::milliseconds(50)); }
 };
 
-TEST_F(CopyOneFileTest, KilledCopyLeavesTheOldTargetAndAStaleTempTheNextRunRemoves)
+TEST_F(CopyOneFileTest, KilledCopyLeavesTheOldTargetAndOnlyItsRecordedTempIsRemoved)
 {
     Tree.AddFile("src/big.bin", 16 * MiB);
     std::string target = Tree.AddFile("dst/big.bin", "old target");
-    Tree.AddFile("dst/.hidden", "kept");
-    Tree.AddFile("dst/look.txpart", "kept: not a temporary name");
+    // A user's files, whatever they look like, are never taken for leftovers.
+    std::string lookAlike = Tree.AddFile("dst/.keep.Zz9999.txpart", "kept");
+    std::string journal = Tree.AddFolder("journal");
 
     pid_t pid = ::fork();
     ASSERT_GE(pid, 0);
@@ -579,6 +775,9 @@ TEST_F(CopyOneFileTest, KilledCopyLeavesTheOldTargetAndAStaleTempTheNextRunRemov
         RunState state(slow, Opts);
         state.SetClock([this] { return Now += std::chrono::seconds(1); });
         RunContext ctx{Opts, state, slow, Report, Engine};
+        UseTempJournal(journal);
+        // Where unnamed files are possible nothing would be left at all; this case is the other.
+        InjectFault(FaultPlan{FaultOp::Open, EOPNOTSUPP, Dst + "/", 0, 1});
         ::_exit(CopyOneFile(ctx, Request("big.bin", 16 * MiB)) == 0 ? 10 : 11);
     }
 
@@ -589,7 +788,8 @@ TEST_F(CopyOneFileTest, KilledCopyLeavesTheOldTargetAndAStaleTempTheNextRunRemov
         for (const std::string& name : TempNamesIn(Dst)) {
             struct stat st
             {};
-            if (::stat((Dst + "/" + name).c_str(), &st) == 0 && st.st_size >= 3 * MiB) {
+            if (name != ".keep.Zz9999.txpart" && ::stat((Dst + "/" + name).c_str(), &st) == 0
+                && st.st_size >= 3 * MiB) {
                 ::kill(pid, SIGKILL);
                 killed = true;
             }
@@ -602,30 +802,29 @@ TEST_F(CopyOneFileTest, KilledCopyLeavesTheOldTargetAndAStaleTempTheNextRunRemov
     ASSERT_EQ(ExitStatusOf(pid), -SIGKILL) << "the copy ended before it could be killed";
 
     EXPECT_EQ(ReadAll(target), "old target");
-    ASSERT_EQ(TempNamesIn(Dst).size(), 1u) << "the killed copy's temporary file";
+    ASSERT_EQ(TempNamesIn(Dst).size(), 2u) << "the killed copy's temporary file and the look-alike";
 
-    RemoveStaleTempFiles(Dst);
+    RemoveRecordedTempFiles(journal);
 
-    ExpectNoTempLeft();
+    EXPECT_EQ(TempNamesIn(Dst), std::vector<std::string>{".keep.Zz9999.txpart"});
+    EXPECT_EQ(ReadAll(lookAlike), "kept");
     EXPECT_EQ(ReadAll(target), "old target");
-    EXPECT_EQ(ReadAll(Dst + "/.hidden"), "kept");
-    EXPECT_EQ(ReadAll(Dst + "/look.txpart"), "kept: not a temporary name");
-    EXPECT_EQ(Tree.ReadFile("src/big.bin").size(), static_cast<std::size_t>(16 * MiB));
+    EXPECT_FALSE(Tree.Exists("journal/TXTemp" + std::to_string(pid) + ".jnl")) << "worked off";
 }
 
-TEST_F(CopyOneFileTest, StaleTempRemovalStaysInItsFolder)
+TEST_F(CopyOneFileTest, TheJournalOfARunningProcessIsLeftAlone)
 {
-    std::string sub = Tree.AddFolder("dst/sub");
-    std::string top = TempPathFor(Dst + "/a.txt");
-    std::string below = TempPathFor(sub + "/b.txt");
-    Tree.AddFile(top.substr(Tree.Root().size() + 1), "x");
-    Tree.AddFile(below.substr(Tree.Root().size() + 1), "y");
-
-    RemoveStaleTempFiles(Dst);
-
-    EXPECT_FALSE(Tree.Exists(top.substr(Tree.Root().size() + 1)));
-    EXPECT_TRUE(Tree.Exists(below.substr(Tree.Root().size() + 1)));
-    RemoveStaleTempFiles(Dst + "/does-not-exist"); // nothing to do, nothing raised
+    std::string journal = Tree.AddFolder("journal");
+    UseTempJournal(journal);
+    int fd = -1;
+    SysResult<std::string> temp = CreateTempFile(Dst + "/a.txt", 0600, fd);
+    ASSERT_TRUE(temp.Ok());
+    ::close(fd);
+    RemoveRecordedTempFiles(journal); // this process still runs: its temporary file may be in use
+    EXPECT_TRUE(Tree.Exists(temp.Value().substr(Tree.Root().size() + 1)));
+    ::unlink(temp.Value().c_str());
+    TempEntryGone();
+    UseTempJournal({});
 }
 
 } // namespace

@@ -177,20 +177,17 @@ TEST_F(FileListingTest, DotFilesAreHiddenFilesListedOrExcludedByTheHiddenSwitch)
               ".profile|" + SrcFolder() + "|4");
 }
 
-TEST_F(FileListingTest, LeftoversOfAnInterruptedCopyAreNeverListedNorCounted)
+TEST_F(FileListingTest, ANameLikeTheCopysTemporaryFilesIsListedLikeAnyOther)
 {
     Src.AddFile("a.txt", 5);
-    std::string leftover = TempPathFor(Src.Path("a.txt"));
-    Src.AddFile(leftover.substr(Src.Root().size() + 1), 7);
-    ASSERT_TRUE(IsTempName(leftover));
-    // Even replication, which lists everything, must not take a half-written file for a file.
-    Opts.DeleteUnmatched = true;
-    Opts.ReplicateFolders = true;
+    std::string lookAlike = TempPathFor(Src.Path("a.txt"));
+    Src.AddFile(lookAlike.substr(Src.Root().size() + 1), 7);
+    ASSERT_TRUE(IsTempName(lookAlike));
     State.SyncActive = true;
     BuildFileListing(Ctx, Side::Source);
-    EXPECT_EQ(Listed(Side::Source), Names{"a.txt"});
-    EXPECT_EQ(Engine.TotalFileCount, 1);
-    EXPECT_EQ(Engine.Source.ByteTotal, 5);
+    EXPECT_EQ(Listed(Side::Source), (Names{lookAlike.substr(Src.Root().size() + 1), "a.txt"}));
+    EXPECT_EQ(Engine.TotalFileCount, 2);
+    EXPECT_EQ(Engine.Source.ByteTotal, 12);
 }
 
 TEST_F(FileListingTest, NameThatIsNotValidUtf8IsListedByteForByte)
