@@ -108,7 +108,7 @@ protected:
 
     CopyRequest Request(const std::string& name, std::int64_t size, std::uint32_t attr = Attr::Archive)
     {
-        return CopyRequest{name, Src, Dst, size, 0, attr, false};
+        return CopyRequest{name, Src, Dst, size, 0, attr, false, {}};
     }
 
     int Copy(const CopyRequest& r) { return CopyOneFile(Ctx, r); }
@@ -437,7 +437,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, CopyOneFileFailures, ::testing::ValuesIn(Failure
 
 TEST_F(CopyOneFileTest, ProblemPathIsPaddedInTheLogAndColumnedInTheMessages)
 {
-    CopyRequest missing{"a", "/nx", Dst, 10, 0, Attr::Archive, false};
+    CopyRequest missing{"a", "/nx", Dst, 10, 0, Attr::Archive, false, {}};
     EXPECT_EQ(Copy(missing), 1);
     ASSERT_EQ(Report.Logs.size(), 1u);
     EXPECT_EQ(Report.Logs[0].Text, "Could Not Read File: /nx/a     ");
@@ -450,7 +450,7 @@ TEST_F(CopyOneFileTest, ReadErrorFromTheKernelKeepsTheOldTarget)
 {
     // Reading this process's memory file from offset 0 fails with EIO: a real read error.
     std::string target = Tree.AddFile("dst/mem", "old target");
-    CopyRequest r{"mem", "/proc/self", Dst, 0, 0, Attr::Archive, false};
+    CopyRequest r{"mem", "/proc/self", Dst, 0, 0, Attr::Archive, false, {}};
     EXPECT_EQ(Copy(r), 1);
     EXPECT_EQ(ReadAll(target), "old target");
     ExpectProblem(CopyMsg::CouldNotRead, "/proc/self/mem", LogKind::UpdatedFile);
