@@ -29,6 +29,14 @@ struct SideListing
     std::int64_t ByteTotal = 0; // SDirSize / TDirSize
     std::string FreeSpaceText; // SDriveSpaceValue / TDriveSpaceValue
     bool ViewCompressedEnabled = false;
+    // Target side only. The filters choose which target files are shown, counted and can be
+    // unmatched, not which twins a source file has: the files they left out are kept here
+    // (never shown, counted or unmatched), so that a source file is still decided against its
+    // real twin and never "added" over a newer file the pane does not show.
+    std::vector<TFileData> Unlisted;
+    // Target entries that are not files (fifos, sockets, devices), by name: a source file of
+    // that name is never copied over one.
+    std::vector<TFileData> Special;
 };
 
 // One decided file: a row of TargetDeltaGrid.

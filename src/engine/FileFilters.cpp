@@ -97,13 +97,12 @@ std::optional<std::int64_t> WholeNumber(std::string_view text)
     return value;
 }
 
-std::int64_t SizeLimit(std::string_view text)
+std::optional<std::int64_t> SizeLimit(std::string_view text)
 {
     if (!text.empty() && text.front() == '0') {
-        return 0;
+        return std::nullopt;
     }
-    std::optional<std::int64_t> value = WholeNumber(text);
-    return value && *value > 0 ? *value : 0;
+    return WholeNumber(text);
 }
 
 std::vector<std::string> IncludeMasks(std::string_view text)
@@ -143,12 +142,12 @@ std::string ExclusionReason(const Options& opts,
             return reason;
         }
     }
-    std::int64_t minimum = SizeLimit(opts.MinFileSize);
-    if (minimum > 0 && file.Size < minimum) {
+    std::optional<std::int64_t> minimum = SizeLimit(opts.MinFileSize);
+    if (minimum && file.Size < *minimum) {
         return std::string(Msg::ReasonSizeExclusion);
     }
-    std::int64_t maximum = SizeLimit(opts.MaxFileSize);
-    if (maximum > 0 && file.Size > maximum) {
+    std::optional<std::int64_t> maximum = SizeLimit(opts.MaxFileSize);
+    if (maximum && file.Size > *maximum) {
         return std::string(Msg::ReasonSizeExclusion);
     }
     if (opts.DatesMode != DateMode::All) {

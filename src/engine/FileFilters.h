@@ -20,9 +20,10 @@ namespace Tandemix {
 // A whole number as the edits take it: an optional sign and decimal digits, nothing else.
 std::optional<std::int64_t> WholeNumber(std::string_view text);
 
-// The limit a size edit sets, 0 meaning none. A text beginning with "0" sets none, so "0100"
-// is no limit; so does a text that is not a whole number, or a negative one.
-std::int64_t SizeLimit(std::string_view text);
+// The limit a size edit sets; none for a text beginning with "0" (so "0100" is no limit) or one
+// that is not a whole number. Any other number is a limit, a negative one too: a maximum of
+// "-5" leaves every file out, a minimum of "-5" none, just as the run's log states the limit.
+std::optional<std::int64_t> SizeLimit(std::string_view text);
 
 // The include edit's masks: blanks removed, split at ";", empty parts dropped, order kept.
 std::vector<std::string> IncludeMasks(std::string_view text);

@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <utility>
 #include <vector>
 
 namespace Tandemix {
@@ -61,9 +62,12 @@ public:
         FCountForRun = !target && ctx.State.SyncActive;
         FSkipArchive = target && ctx.State.SyncActive && ctx.Opts.UseCompression
                        && !ctx.Engine.ArchiveBeingWritten.empty();
-        // The archive flag costs a system call per file. Only the "Archive File" filter needs it
-        // for every file; the files a run will copy get theirs when they are decided.
-        FWithArchive = !ctx.Opts.CheckArchive && !ctx.Opts.ReplicateBypass();
+        FKeepTwins = target;
+        FReportSpecial = !target && ctx.State.SyncActive;
+        // The archive flag costs a system call per file. Only the "Normal File" and "Archive
+        // File" filters need it for every file (a file whose flag was reset is a normal file);
+        // the files a run will copy get theirs when they are decided.
+        FWithArchive = (!ctx.Opts.CheckArchive || !ctx.Opts.CheckNormal) && !ctx.Opts.ReplicateBypass();
     }
 
     // Reads the folder once and applies every mask in order. Entries a later mask may find are
@@ -73,40 +77,43 @@ public:
         if (masks.empty()) {
             return ListingOutcome::Listed;
         }
-        bool moreMasks = masks.size() > 1;
         bool firstOpen = true;
         bool abandoned = false;
-        std::vector<DirEntry> later;
+        std::vector<std::pair<DirEntry, std::size_t>> later; // with the first mask it matches
         std::string previous;
         SysStatus status = ForEachEntry(
             FFolder,
             [&](const DirEntry& entry) {
-                if (firstOpen && NameMatches(masks[0], entry.Name) && !Found(entry, previous)) {
+                std::size_t first = FirstMask(masks, entry.Name);
+                if (entry.IsSpecial) {
+                    Special(entry, first < masks.size());
+                    return true;
+                }
+                if (first == masks.size()) {
+                    KeepTwin(entry);
+                    return true;
+                }
+                if (first == 0 && firstOpen && !Found(entry, previous, true)) {
                     firstOpen = false;
                     // A stop that stays in force would end every later search at its first entry.
-                    if (!moreMasks || FCtx.State.OperationState != 0) {
+                    if (masks.size() == 1 || FCtx.State.OperationState != 0) {
                         abandoned = true;
                         return false;
                     }
                 }
-                if (moreMasks) {
-                    for (std::size_t m = 1; m < masks.size(); ++m) {
-                        if (NameMatches(masks[m], entry.Name)) {
-                            later.push_back(entry);
-                            break;
-                        }
-                    }
+                if (masks.size() > 1 && (first > 0 || FirstMask(masks, entry.Name, 1) < masks.size())) {
+                    later.emplace_back(entry, first);
                 }
                 return true;
             },
-            FWithArchive);
+            EntryOptions{FWithArchive, FKeepTwins || FReportSpecial});
         if (!status) {
             return Failed(status);
         }
         for (std::size_t m = 1; m < masks.size() && !abandoned; ++m) {
             previous.clear();
-            for (const DirEntry& entry : later) {
-                if (NameMatches(masks[m], entry.Name) && !Found(entry, previous)) {
+            for (const auto& [entry, first] : later) {
+                if (NameMatches(masks[m], entry.Name) && !Found(entry, previous, first == m)) {
                     break;
                 }
             }
@@ -115,8 +122,20 @@ public:
     }
 
 private:
-    // One entry found by a mask's search; false ends that search.
-    bool Found(const DirEntry& entry, std::string& previous)
+    // The first of the masks from `from` on that matches the name; masks.size() for none.
+    static std::size_t
+    FirstMask(const std::vector<std::string>& masks, std::string_view name, std::size_t from = 0)
+    {
+        std::size_t m = from;
+        while (m < masks.size() && !NameMatches(masks[m], name)) {
+            ++m;
+        }
+        return m;
+    }
+
+    // One entry found by a mask's search; false ends that search. `firstFind`: no earlier mask
+    // found it (a file the filters leave out is kept as a twin once, not once per mask).
+    bool Found(const DirEntry& entry, std::string& previous, bool firstFind)
     {
         if (entry.Name == previous) {
             return true;
@@ -149,6 +168,9 @@ private:
         SysResult<std::uint32_t> packed = PackFileTime(entry.MTime.tv_sec);
         if (!packed) {
             ReportDateStamp(entry.Name, Msg::DateStampNotValid, Msg::DateStampSkipping);
+            if (firstFind) {
+                KeepTwin(entry);
+            }
             return true;
         }
         if (*packed == PackedTimeFloor && IsBefore1980(entry.MTime.tv_sec)) {
@@ -166,9 +188,47 @@ private:
             FListing.ByteTotal += entry.Size;
             FListing.Files.back().ArchiveKnown = FWithArchive;
             FListing.Files.back().MTime = entry.MTime;
+        } else if (firstFind) {
+            KeepTwin(entry);
         }
         ++FListing.FileCount;
         return true;
+    }
+
+    // A target file the include masks or the filters left out: still the twin of a source file
+    // of that name. Built from what the listing read anyway, no further system call.
+    void KeepTwin(const DirEntry& entry)
+    {
+        if (!FKeepTwins || entry.IsDir || (FSkipArchive && IsArchiveBeingWritten(entry.Name))) {
+            return;
+        }
+        TFileData& twin = FListing.Unlisted.emplace_back();
+        twin.FileName = entry.Name;
+        twin.FileSize = entry.Size;
+        // Shown nowhere but in a size discrepancy, where its time cannot be out of range.
+        SysResult<std::uint32_t> packed = PackFileTime(entry.MTime.tv_sec);
+        twin.FileTime = packed ? *packed : 0;
+        twin.MTime = entry.MTime;
+        twin.AttrLetters = AttrToLetters(entry.Attr);
+        twin.FolderPath = FFolder;
+        twin.IsLink = entry.IsLink;
+        twin.ArchiveKnown = FWithArchive;
+    }
+
+    // A fifo, socket or device. In the target it blocks a copy of a source file of its name;
+    // in the source the run says why the name the user sees is not synchronised (once, and only
+    // when the include masks take it in).
+    void Special(const DirEntry& entry, bool matchesMask)
+    {
+        if (FKeepTwins) {
+            TFileData& twin = FListing.Special.emplace_back();
+            twin.FileName = entry.Name;
+            twin.FolderPath = FFolder;
+            twin.MTime = entry.MTime;
+        } else if (FReportSpecial && matchesMask) {
+            std::string message(Msg::NotARegularFile);
+            ShowError(FCtx, message.append(FFolder).append(entry.Name), ErrorCode::LogOnly);
+        }
     }
 
     bool IsArchiveBeingWritten(std::string_view name) const
@@ -213,6 +273,8 @@ private:
     bool FCountForRun = false;
     bool FWithArchive = true;
     bool FSkipArchive = false;
+    bool FKeepTwins = false;
+    bool FReportSpecial = false;
     bool FStopped = false;
 };
 
@@ -233,6 +295,8 @@ ListingOutcome BuildFileListing(RunContext& ctx, Side side)
     std::string folder = AddTrailingBackslash(listing.Folder);
     ctx.Hst.ProcessMessages();
     listing.FileCount = 0;
+    listing.Unlisted.clear();
+    listing.Special.clear();
     // Each folder's unmatched files stand together, above those of folders listed earlier.
     ctx.Report.BeginListing();
     if (ListCompressedView(ctx, side, folder)) {

@@ -19,6 +19,8 @@ inline constexpr std::string_view DateStampSkipping = "Skipping file!.";
 inline constexpr std::string_view DateStampBefore1980 = "Date stamp is older than 1980!";
 inline constexpr std::string_view DateStampUsing1980 = "Using date: 1980.";
 inline constexpr std::string_view DateStampGap = "  ";
+// A fifo, socket or device where a file is looked for: "Not a regular file: " + its full path.
+inline constexpr std::string_view NotARegularFile = "Not a regular file: ";
 // A folder that stops answering in the middle of a listing: its files cannot be trusted to be
 // all there, and a missing source file would make its target twin look unmatched.
 inline constexpr std::string_view FolderReadFailed = "Folder could not be read completely!";

@@ -5,6 +5,8 @@
 #include "engine/DecideMessages.h"
 #include "engine/FileHelpers.h"
 #include "engine/FileListing.h"
+#include "engine/ListingMessages.h"
+#include "engine/ShowError.h"
 #include "platform/AsciiText.h"
 #include "platform/Attributes.h"
 #include "platform/DateText.h"
@@ -155,32 +157,47 @@ bool SameFolded(std::string_view a, std::string_view b)
 // so a lookup costs the same however long the listing is; the chain head moves past files
 // already taken, so even a group used up file by file is not walked again. Taken files are
 // only marked: the listing is compacted once at the end.
+// Behind the listed files come the twins the listing kept aside: the files the filters left
+// out and the entries that are not files. They are found like the others but never taken: they
+// were never listed, so they cannot be left over as unmatched.
 class TargetIndex
 {
 public:
     using Filter = std::function<bool(const TFileData&)>;
     static constexpr std::uint32_t None = std::numeric_limits<std::uint32_t>::max();
 
+    enum class Kind
+    {
+        Listed,
+        Unlisted, // left out by the filters
+        Special, // not a file
+    };
+
     // takesPart tells which source files are decided at all (and so may claim a name).
     TargetIndex(const std::vector<TFileData>& targets,
+                const std::vector<TFileData>& unlisted,
+                const std::vector<TFileData>& special,
                 const std::vector<TFileData>& sources,
                 Filter takesPart)
         : FTargets(targets)
+        , FUnlisted(unlisted)
+        , FSpecial(special)
         , FSources(sources)
         , FTakesPart(std::move(takesPart))
         , FTaken(targets.size(), 0)
-        , FNext(targets.size(), None)
+        , FNext(targets.size() + unlisted.size() + special.size(), None)
     {
         std::size_t slots = 16;
-        while (slots < 2 * targets.size()) {
+        while (slots < 2 * FNext.size()) {
             slots *= 2;
         }
         FSlots.assign(slots, Slot{});
         // Walked backwards so each group's chain comes out in listing order.
-        for (std::size_t i = targets.size(); i-- > 0;) {
+        for (std::size_t i = FNext.size(); i-- > 0;) {
             auto position = static_cast<std::uint32_t>(i);
-            std::uint64_t hash = FoldedHash(targets[i].FileName);
-            Slot& slot = Probe(targets[i].FileName, hash);
+            const std::string& name = At(position).FileName;
+            std::uint64_t hash = FoldedHash(name);
+            Slot& slot = Probe(name, hash);
             if (slot.First == None) {
                 slot.Tag = TagOf(hash);
                 slot.First = position;
@@ -191,29 +208,53 @@ public:
         }
     }
 
+    const TFileData& At(std::uint32_t position) const
+    {
+        if (position < FTargets.size()) {
+            return FTargets[position];
+        }
+        position -= static_cast<std::uint32_t>(FTargets.size());
+        return position < FUnlisted.size() ? FUnlisted[position] : FSpecial[position - FUnlisted.size()];
+    }
+
+    Kind KindOf(std::uint32_t position) const
+    {
+        if (position < FTargets.size()) {
+            return Kind::Listed;
+        }
+        return position < FTargets.size() + FUnlisted.size() ? Kind::Unlisted : Kind::Special;
+    }
+
     // The position of the target file `name` matches, or None. An exact twin comes first;
     // otherwise a file differing only in case, unless some source file carries exactly that
     // file's name and so will claim it itself (whatever order the listings came in).
     std::uint32_t Find(std::string_view name)
     {
         Slot& slot = Probe(name, FoldedHash(name));
-        while (slot.Head != None && FTaken[slot.Head] != 0) {
+        while (slot.Head != None && Taken(slot.Head)) {
             slot.Head = FNext[slot.Head];
         }
         for (std::uint32_t p = slot.Head; p != None; p = FNext[p]) {
-            if (FTaken[p] == 0 && FTargets[p].FileName == name) {
+            if (!Taken(p) && At(p).FileName == name) {
                 return p;
             }
         }
         for (std::uint32_t p = slot.Head; p != None; p = FNext[p]) {
-            if (FTaken[p] == 0 && !Claimed(FTargets[p].FileName)) {
+            if (!Taken(p) && !Claimed(At(p).FileName)) {
                 return p;
             }
         }
         return None;
     }
 
-    void Take(std::uint32_t position) { FTaken[position] = 1; }
+    // Only a listed file is used up by its match; a twin kept aside serves every source file
+    // that names it (a source file listed under two masks is decided twice, as it always was).
+    void Take(std::uint32_t position)
+    {
+        if (position < FTaken.size()) {
+            FTaken[position] = 1;
+        }
+    }
 
     // Removes the taken files from the listing, keeping the order of the rest.
     void Compact(std::vector<TFileData>& targets) const
@@ -246,13 +287,15 @@ private:
         std::size_t mask = FSlots.size() - 1;
         for (std::size_t i = static_cast<std::size_t>(hash) & mask;; i = (i + 1) & mask) {
             Slot& slot = FSlots[i];
-            if (slot.First == None || (slot.Tag == tag && SameFolded(FTargets[slot.First].FileName, name))) {
+            if (slot.First == None || (slot.Tag == tag && SameFolded(At(slot.First).FileName, name))) {
                 return slot;
             }
         }
     }
 
     static std::uint32_t TagOf(std::uint64_t hash) { return static_cast<std::uint32_t>(hash >> 32); }
+
+    bool Taken(std::uint32_t position) const { return position < FTaken.size() && FTaken[position] != 0; }
 
     // Case-only matches are rare, so the names the source files claim are gathered at the
     // first one only.
@@ -271,6 +314,8 @@ private:
     }
 
     const std::vector<TFileData>& FTargets;
+    const std::vector<TFileData>& FUnlisted;
+    const std::vector<TFileData>& FSpecial;
     const std::vector<TFileData>& FSources;
     Filter FTakesPart;
     std::vector<unsigned char> FTaken;
@@ -290,14 +335,24 @@ enum class Outcome
     SizeDiscrepancy,
 };
 
+// The two-second slot of a last write, in UTC. Packed local times served for this where one
+// offset held for both files; across a daylight-saving change an hour's difference appears or
+// vanishes, and a newer target would be replaced by an older source. Floor division, so that
+// times before 1970 fall into slots like any others.
+std::int64_t TimeSlot(const timespec& time)
+{
+    auto seconds = static_cast<std::int64_t>(time.tv_sec);
+    return seconds / 2 - (seconds % 2 < 0 ? 1 : 0);
+}
+
 Outcome Decide(const TFileData& source, const TFileData& target, bool alwaysOverWrite)
 {
-    // Unsigned: a file dated 2044 or later (bit 31 set) is newer, not older than 1980.
-    int order = ComparePacked(source.FileTime, target.FileTime);
-    if (order > 0) {
+    std::int64_t sourceSlot = TimeSlot(source.MTime);
+    std::int64_t targetSlot = TimeSlot(target.MTime);
+    if (sourceSlot > targetSlot) {
         return Outcome::Update;
     }
-    if (order < 0 || source.FileSize == target.FileSize) {
+    if (sourceSlot < targetSlot || source.FileSize == target.FileSize) {
         return alwaysOverWrite ? Outcome::ForcedUpdate : Outcome::Unchanged;
     }
     // Same time, different sizes: an empty target is the leftover of an interrupted copy and is
@@ -415,7 +470,17 @@ void MatchAndDecide(RunContext& ctx, bool selectedOnly)
         return !file.FileName.empty() && !isArchive(file) && (!selectedOnly || file.Selected);
     };
 
-    TargetIndex index(targets, sources, takesPart);
+    // Twins kept aside by a listing of some other folder (a pane emptied while settings were
+    // applied) are no twins here.
+    static const std::vector<TFileData> noTwins;
+    auto keptAside = [&](const std::vector<TFileData>& twins) -> const std::vector<TFileData>& {
+        return !twins.empty() && twins.front().FolderPath == targetFolder ? twins : noTwins;
+    };
+    TargetIndex index(targets,
+                      keptAside(engine.Target.Unlisted),
+                      keptAside(engine.Target.Special),
+                      sources,
+                      takesPart);
     // Source files are consumed from the front; they are erased in one go after the loop.
     std::size_t next = 0;
     for (; next < sources.size(); ++next) {
@@ -441,9 +506,16 @@ void MatchAndDecide(RunContext& ctx, bool selectedOnly)
             AppendRow(ctx, source, nullptr, Msg::NoMatch, sourceFolder, targetFolder);
             continue;
         }
-        const TFileData& target = targets[position];
+        const TFileData& target = index.At(position);
+        TargetIndex::Kind kind = index.KindOf(position);
+        if (kind == TargetIndex::Kind::Special) {
+            std::string message(Msg::NotARegularFile);
+            ShowError(ctx, message.append(targetFolder).append(target.FileName), ErrorCode::LogOnly);
+            continue;
+        }
         index.Take(position);
-        if (withdrawUnmatched) {
+        // A twin the filters left out was never filed as unmatched.
+        if (withdrawUnmatched && kind == TargetIndex::Kind::Listed) {
             ctx.Report.AddReportEntry(target.FileName,
                                       target.FolderPath,
                                       std::to_string(target.FileSize),

@@ -11,7 +11,10 @@ namespace Tandemix {
 // completely (a stop leaves the undecided rest in place) and takes every matched file out of
 // the target listing, so what remains there are the target files without a source match, in
 // listing order. Names match exactly first; a name differing only in case matches a target
-// file that no source file claims by its exact name. Linear in the number of files.
+// file that no source file claims by its exact name. The target files the filters left out are
+// twins too (decided as any other, never unmatched), and a target entry that is not a file
+// blocks the copy of its name with a message. Times compare as UTC two-second slots, so a
+// daylight-saving change never flips a decision. Linear in the number of files.
 // selectedOnly: only the source files marked Selected take part (drag-and-drop of a selection).
 void MatchAndDecide(RunContext& ctx, bool selectedOnly);
 

@@ -22,7 +22,7 @@ bool IsDotOrDotDot(const char* name)
 }
 
 // Fifos, sockets and devices: known from d_type without a stat where the filesystem tells.
-bool SkippedType(unsigned char type)
+bool SpecialType(unsigned char type)
 {
     return type == DT_FIFO || type == DT_SOCK || type == DT_BLK || type == DT_CHR;
 }
@@ -30,6 +30,15 @@ bool SkippedType(unsigned char type)
 bool ListedMode(mode_t mode)
 {
     return S_ISREG(mode) || S_ISDIR(mode) || S_ISLNK(mode);
+}
+
+// `entry` reset to a special entry of that name, nothing else known.
+const DirEntry& SpecialEntry(DirEntry& entry, const char* name)
+{
+    entry = DirEntry{};
+    entry.Name = name;
+    entry.IsSpecial = true;
+    return entry;
 }
 
 class DirHandle
@@ -81,8 +90,9 @@ SysResult<int> OpenFolder(const std::string& folder, DirHandle& dir)
 
 } // namespace
 
-SysStatus
-ForEachEntry(const std::string& folder, const std::function<bool(const DirEntry&)>& visit, bool withArchive)
+SysStatus ForEachEntry(const std::string& folder,
+                       const std::function<bool(const DirEntry&)>& visit,
+                       EntryOptions options)
 {
     DirHandle dir(nullptr);
     SysResult<int> opened = OpenFolder(folder, dir);
@@ -104,7 +114,13 @@ ForEachEntry(const std::string& folder, const std::function<bool(const DirEntry&
             }
             return SysOk();
         }
-        if (IsDotOrDotDot(item->d_name) || SkippedType(item->d_type)) {
+        if (IsDotOrDotDot(item->d_name)) {
+            continue;
+        }
+        if (SpecialType(item->d_type)) {
+            if (options.WithSpecial && !visit(SpecialEntry(entry, item->d_name))) {
+                return SysOk();
+            }
             continue;
         }
         struct stat st;
@@ -115,12 +131,21 @@ ForEachEntry(const std::string& folder, const std::function<bool(const DirEntry&
             return SysFail(errno, "fstatat");
         }
         if (!ListedMode(st.st_mode)) {
+            if (options.WithSpecial) {
+                SpecialEntry(entry, item->d_name);
+                entry.MTime = st.st_mtim;
+                entry.ATime = st.st_atim;
+                if (!visit(entry)) {
+                    return SysOk();
+                }
+            }
             continue;
         }
         entry.Name = item->d_name;
         entry.IsDir = S_ISDIR(st.st_mode);
         entry.IsLink = S_ISLNK(st.st_mode);
-        bool archive = !withArchive || ArchiveFlagSetAt(fd, item->d_name, prefix, st);
+        entry.IsSpecial = false;
+        bool archive = !options.WithArchive || ArchiveFlagSetAt(fd, item->d_name, prefix, st);
         entry.Attr = AttrFromStat(entry.Name, st, archive);
         entry.Size = entry.IsDir ? 0 : static_cast<std::int64_t>(st.st_size);
         entry.MTime = st.st_mtim;
@@ -129,6 +154,12 @@ ForEachEntry(const std::string& folder, const std::function<bool(const DirEntry&
             return SysOk();
         }
     }
+}
+
+SysStatus
+ForEachEntry(const std::string& folder, const std::function<bool(const DirEntry&)>& visit, bool withArchive)
+{
+    return ForEachEntry(folder, visit, EntryOptions{withArchive, false});
 }
 
 SysStatus ForEachSubFolder(const std::string& folder, const std::function<bool(const std::string&)>& visit)

@@ -123,6 +123,9 @@ TEST(ExclusionReasonTest, SizeOutsideTheLimitsExcludes)
         {"EmptyFileBelowMinimum", "1", "0", 0, false},
         {"BeyondFourGigabytes", "0", "5000000000", 4294967297, true},
         {"AboveFourGigabyteMaximum", "0", "4294967296", 4294967297, false},
+        // The log states "Exclude Files >  -5": the filter takes the limit at its word.
+        {"NegativeMaximumExcludesEvenAnEmptyFile", "0", "-5", 0, false},
+        {"NegativeMinimumExcludesNone", "-5", "0", 0, true},
     };
     // clang-format on
     for (const Row& row : rows) {
@@ -329,17 +332,18 @@ TEST_F(AddFileRecordTest, ExclusionListTakesEffectOnTheNextFile)
 
 TEST(SizeLimitTest, TextGivesTheLimit)
 {
-    const std::pair<const char*, std::int64_t> rows[] = {
+    const std::optional<std::int64_t> none;
+    const std::pair<const char*, std::optional<std::int64_t>> rows[] = {
         {"100", 100},
-        {"0100", 0},
-        {"0", 0},
-        {"", 0},
-        {"12kb", 0},
-        {" 100", 0},
-        {"-5", 0},
+        {"0100", none},
+        {"0", none},
+        {"", none},
+        {"12kb", none},
+        {" 100", none},
+        {"-5", -5},
         {"+7", 7},
         {"9000000000", 9000000000},
-        {"99999999999999999999", 0},
+        {"99999999999999999999", none},
     };
     for (const auto& [text, limit] : rows) {
         EXPECT_EQ(SizeLimit(text), limit) << '"' << text << '"';

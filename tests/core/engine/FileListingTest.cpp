@@ -3,8 +3,10 @@
 
 #include "engine/FileHelpers.h"
 #include "engine/ListingMessages.h"
+#include "engine/MatchAndDecide.h"
 #include "engine/Messages.h"
 #include "platform/AtomicFile.h"
+#include "platform/Attributes.h"
 #include "platform/FaultHook.h"
 #include "platform/FileTimes.h"
 #include "support/RecordingReporter.h"
@@ -40,6 +42,7 @@ TFileData Named(const std::string& name)
 }
 
 using Test::LocalTime;
+using Test::PrintTo;
 
 // Every field of a report line in one string, so one comparison checks them all.
 std::string Fields(const RecordingReporter::Entry& entry)
@@ -257,6 +260,129 @@ TEST_F(FileListingTest, FileFrom1979IsListedAs1980AndOneBeyondAPackedTimeIsSkipp
     EXPECT_EQ(Listed(Side::Source), Names{"now.txt"});
     EXPECT_EQ(Report.LogTexts(LogKind::FileError),
               Names{SrcFolder() + "future.txt  Date stamp is not valid!  Skipping file!."});
+    EXPECT_TRUE(Host.Questions.empty());
+}
+
+// A file whose archive flag was reset is a normal file; either switch must see the flag.
+TEST_F(FileListingTest, NormalAndArchiveSwitchesBothReadTheArchiveFlag)
+{
+    Src.AddFile("changed.txt", 4);
+    std::string backedUp = Src.AddFile("backed-up.txt", 4);
+    struct stat st;
+    ASSERT_TRUE(ResetArchive(backedUp).Ok());
+    ASSERT_EQ(::lstat(backedUp.c_str(), &st), 0);
+    if (ArchiveFlagSet(backedUp, st)) {
+        GTEST_SKIP() << "this filesystem keeps no user extended attributes";
+    }
+    struct Row
+    {
+        bool Normal;
+        bool Archive;
+        NameSet Expected;
+    };
+    const Row rows[] = {
+        {true, true, {"backed-up.txt", "changed.txt"}},
+        {false, true, {"changed.txt"}},
+        {true, false, {"backed-up.txt"}},
+        {false, false, {}},
+    };
+    for (const Row& row : rows) {
+        Opts.CheckNormal = row.Normal;
+        Opts.CheckArchive = row.Archive;
+        BuildFileListing(Ctx, Side::Source);
+        EXPECT_EQ(ListedSet(Side::Source), row.Expected) << row.Normal << row.Archive;
+    }
+}
+
+// ---- Twins the filters leave out ----------------------------------------------------------------
+
+struct TwinCase
+{
+    const char* Name;
+    void (*Filter)(Options&, EngineState&);
+    bool SourceToo; // the filter leaves the source files in: set before both listings
+};
+
+class FilteredTwinTest : public FileListingTest, public ::testing::WithParamInterface<TwinCase>
+{};
+
+TEST_P(FilteredTwinTest, ATargetFileLeftOutIsStillTheTwinButNeverListedOrUnmatched)
+{
+    // a.txt: the target is newer (and bigger); b.txt: the target is older. c.dat has no source
+    // and passes every filter below; the target twins fail every one.
+    Src.AddFile("a.txt", 17, LocalTime(2001, 6, 1));
+    Src.AddFile("b.txt", 17, LocalTime(2020, 6, 1));
+    Dst.AddFile("a.txt", 677, LocalTime(2024, 6, 1), 0444);
+    Dst.AddFile("b.txt", 677, LocalTime(2010, 6, 1), 0444);
+    Dst.AddFile("c.dat", 5, LocalTime(2013, 6, 1));
+    StartRun();
+    // Otherwise the source pane was listed before the filter changed.
+    if (GetParam().SourceToo) {
+        GetParam().Filter(Opts, Engine);
+    }
+    ASSERT_EQ(BuildFileListing(Ctx, Side::Source), ListingOutcome::Listed);
+    ASSERT_EQ(Listed(Side::Source).size(), 2u);
+    GetParam().Filter(Opts, Engine);
+    BuildFileListing(Ctx, Side::Target);
+    EXPECT_EQ(Listed(Side::Target), Names{"c.dat"});
+    EXPECT_EQ(Engine.Target.FileCount, 1);
+    EXPECT_EQ(Engine.Target.ByteTotal, 5);
+
+    MatchAndDecide(Ctx, false);
+
+    ASSERT_EQ(Engine.Delta.Rows.size(), 1u) << "the newer a.txt is left alone, never added over";
+    const DeltaRow& row = Engine.Delta.Rows[0];
+    EXPECT_EQ(row.FileName + "|" + row.Reason + "|" + row.TargetName, "b.txt|Older File|b.txt");
+    EXPECT_EQ(Listed(Side::Target), Names{"c.dat"});
+    // Filed once and never withdrawn: the twins never stood in the unmatched list.
+    std::vector<RecordingReporter::Entry> unmatched = Report.EntriesIn(ReportCategory::UnMatched);
+    ASSERT_EQ(unmatched.size(), 1u);
+    EXPECT_EQ(unmatched[0].Name + "|" + unmatched[0].Kind, "c.dat|UnMatched Files");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Filters,
+    FilteredTwinTest,
+    ::testing::Values(
+        TwinCase{"Size", [](Options& o, EngineState&) { o.MaxFileSize = "100"; }, true},
+        TwinCase{"ReadOnlySwitch", [](Options& o, EngineState&) { o.CheckReadOnly = false; }, true},
+        TwinCase{"Exclusion", [](Options&, EngineState& e) { e.ExcludeList = {".TXT"}; }, false},
+        TwinCase{"IncludeMask", [](Options& o, EngineState&) { o.IncludeString = "*.dat"; }, false},
+        TwinCase{"Dates",
+                 [](Options& o, EngineState&) {
+                     o.DatesMode = DateMode::FromTo;
+                     o.DateFrom = PackFileTime(LocalTime(2012, 1, 1)).Value();
+                     o.DateTo = PackFileTime(LocalTime(2015, 12, 31)).Value();
+                 },
+                 false}),
+    Test::ByName());
+
+// A fifo, socket or device is never listed. In the source a run says so, once; in the target it
+// is a name taken, and a source file of that name is not copied over it.
+TEST_F(FileListingTest, EntriesThatAreNotFilesAreNamedInTheSourceAndBlockTheirNameInTheTarget)
+{
+    Src.AddFile("pipe", 3);
+    Src.AddFile("new", 3);
+    ASSERT_EQ(::mkfifo(Src.Path("fifo").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo(Dst.Path("pipe").c_str(), 0644), 0);
+    ASSERT_EQ(::mkfifo(Dst.Path("other").c_str(), 0644), 0);
+    Opts.IncludeString = "*;f*"; // the source fifo is found by both masks
+    BuildFileListing(Ctx, Side::Source);
+    EXPECT_TRUE(Report.Logs.empty()) << "only a run names it";
+
+    StartRun();
+    BuildFileListing(Ctx, Side::Source);
+    BuildFileListing(Ctx, Side::Target);
+    EXPECT_EQ(ListedSet(Side::Source), (NameSet{"pipe", "new"}));
+    EXPECT_TRUE(Listed(Side::Target).empty());
+    EXPECT_TRUE(Report.EntriesIn(ReportCategory::UnMatched).empty());
+    MatchAndDecide(Ctx, false);
+
+    ASSERT_EQ(Engine.Delta.Rows.size(), 1u);
+    EXPECT_EQ(Engine.Delta.Rows[0].FileName, "new");
+    EXPECT_EQ(Report.LogTexts(LogKind::FileError),
+              (Names{"Not a regular file: " + SrcFolder() + "fifo",
+                     "Not a regular file: " + Dst.Root() + "/pipe"}));
     EXPECT_TRUE(Host.Questions.empty());
 }
 

@@ -12,13 +12,16 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <ctime>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -66,16 +69,29 @@ protected:
         Engine.Target.Folder = "/dst/a";
     }
 
-    TFileData& AddSource(std::string name, std::int64_t size, std::uint32_t time, bool selected = false)
+    // A file as the listing gives it: its last write in UTC, and packed in the zone in force.
+    TFileData& Listed(Side side, std::string name, std::int64_t size, std::time_t utc)
     {
-        return Engine.Source.Files.emplace_back(
-            TFileData{std::move(name), size, time, {}, "a", -1, "/src/a/", "", false, selected, true});
+        TFileData& file = ListingOf(Engine, side).Files.emplace_back();
+        file.FileName = std::move(name);
+        file.FileSize = size;
+        file.MTime = timespec{utc, 0};
+        file.FileTime = PackFileTime(utc).Value();
+        file.FolderPath = side == Side::Source ? "/src/a/" : "/dst/a/";
+        return file;
     }
 
-    TFileData& AddTarget(std::string name, std::int64_t size, std::uint32_t time)
+    TFileData& AddSource(std::string name, std::int64_t size, std::uint32_t packed, bool selected = false)
     {
-        return Engine.Target.Files.emplace_back(
-            TFileData{std::move(name), size, time, {}, "", -1, "/dst/a/", "", false, false, true});
+        TFileData& file = Listed(Side::Source, std::move(name), size, UnpackFileTime(packed));
+        file.AttrLetters = "a";
+        file.Selected = selected;
+        return file;
+    }
+
+    TFileData& AddTarget(std::string name, std::int64_t size, std::uint32_t packed)
+    {
+        return Listed(Side::Target, std::move(name), size, UnpackFileTime(packed));
     }
 
     std::vector<std::string> Messages() const
@@ -98,70 +114,103 @@ protected:
 
 // ---- The decision table ------------------------------------------------------------------------
 
-// SourceAge: <0 source older than target, 0 same packed time, >0 source newer.
+// Decisions compare UTC two-second slots. The pairs straddle Berlin's daylight-saving changes,
+// where packed local times would turn an hour's difference round or hide it: every row is
+// decided under TZ=UTC and TZ=Europe/Berlin alike.
+struct Times
+{
+    std::time_t Source;
+    std::time_t Target;
+};
+constexpr std::time_t FallBack = 1'729'990'800; // 2024-10-27 01:00 UTC: 02:00-03:00 comes twice
+constexpr std::time_t SpringForward = 1'711'846'800; // 2024-03-31 01:00 UTC, an even second
+constexpr Times Older{FallBack - 900, FallBack + 900}; // packed in Berlin: the source looks newer
+constexpr Times Equal{SpringForward + 1, SpringForward}; // one two-second slot
+constexpr Times Newer{FallBack + 1800, FallBack - 1800}; // packed in Berlin: both look equal
+
 // clang-format off
 enum class Expect { Nothing, OlderFile, Forced, Discrepancy };
-struct DecisionCase { const char* Label; int SourceAge; std::int64_t SourceSize; std::int64_t TargetSize;
+struct DecisionCase { const char* Label; Times When; std::int64_t SourceSize; std::int64_t TargetSize;
                       bool AlwaysOverWrite; Expect Outcome; };
 // clang-format on
 
 class DecisionTable : public MatchAndDecideTest, public ::testing::WithParamInterface<DecisionCase>
 {};
 
-TEST_P(DecisionTable, DecidesEachPairAsTheTableSays)
+TEST_P(DecisionTable, DecidesEachPairAsTheTableSaysInAnyZone)
 {
     const DecisionCase& c = GetParam();
     Opts.AlwaysOverWrite = c.AlwaysOverWrite;
-    AddSource("file.dat", c.SourceSize, c.SourceAge < 0 ? Jan1998 : Mar2004);
-    AddTarget("file.dat", c.TargetSize, c.SourceAge > 0 ? Jan1998 : Mar2004);
-
-    MatchAndDecide(Ctx, false);
-
-    // Whatever the outcome, both sides are used up: the target had its match.
-    EXPECT_TRUE(Engine.Source.Files.empty());
-    EXPECT_TRUE(Engine.Target.Files.empty());
-    EXPECT_EQ(Engine.Delta.AddByteValue, 0);
-    const auto& rows = Engine.Delta.Rows;
-    switch (c.Outcome) {
-    case Expect::Nothing:
-    case Expect::Discrepancy:
-        EXPECT_TRUE(rows.empty());
-        EXPECT_EQ(Engine.Delta.UpdateByteValue, 0);
-        EXPECT_EQ(Messages().size(), c.Outcome == Expect::Discrepancy ? 3u : 0u);
-        break;
-    case Expect::OlderFile:
-    case Expect::Forced:
-        ASSERT_EQ(rows.size(), 1u);
-        EXPECT_EQ(rows[0].Reason, c.Outcome == Expect::OlderFile ? Msg::OlderFile : Msg::ForcedUpdate);
-        EXPECT_NE(rows[0].Reason, Msg::NoMatch);
-        EXPECT_EQ(Engine.Delta.UpdateByteValue, c.SourceSize);
-        EXPECT_TRUE(Messages().empty());
-        break;
+    std::vector<const char*> zones{"UTC"};
+    if (::access("/usr/share/zoneinfo/Europe/Berlin", R_OK) == 0) {
+        zones.push_back("Europe/Berlin");
+    } else {
+        std::fprintf(stderr, "no zone data for Europe/Berlin: daylight-saving changes not covered\n");
     }
-    EXPECT_EQ(Engine.Delta.DeltaCount, static_cast<int>(rows.size()));
+    for (const char* zone : zones) {
+        SCOPED_TRACE(zone);
+        ScopedEnv tz("TZ", std::string(zone));
+        Report.Entries.clear();
+        Listed(Side::Source, "file.dat", c.SourceSize, c.When.Source);
+        Listed(Side::Target, "file.dat", c.TargetSize, c.When.Target);
+
+        MatchAndDecide(Ctx, false);
+
+        // Whatever the outcome, both sides are used up: the target had its match.
+        EXPECT_TRUE(Engine.Source.Files.empty());
+        EXPECT_TRUE(Engine.Target.Files.empty());
+        EXPECT_EQ(Engine.Delta.AddByteValue, 0);
+        const auto& rows = Engine.Delta.Rows;
+        switch (c.Outcome) {
+        case Expect::Nothing:
+        case Expect::Discrepancy:
+            EXPECT_TRUE(rows.empty());
+            EXPECT_EQ(Engine.Delta.UpdateByteValue, 0);
+            EXPECT_EQ(Messages().size(), c.Outcome == Expect::Discrepancy ? 3u : 0u);
+            break;
+        case Expect::OlderFile:
+        case Expect::Forced:
+            ASSERT_EQ(rows.size(), 1u);
+            EXPECT_EQ(rows[0].Reason, c.Outcome == Expect::OlderFile ? Msg::OlderFile : Msg::ForcedUpdate);
+            EXPECT_EQ(Engine.Delta.UpdateByteValue, c.SourceSize);
+            EXPECT_TRUE(Messages().empty());
+            break;
+        }
+        EXPECT_EQ(Engine.Delta.DeltaCount, static_cast<int>(rows.size()));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Rows,
     DecisionTable,
     ::testing::Values(
-        DecisionCase{"OlderSameSize", -1, 10, 10, false, Expect::Nothing},
-        DecisionCase{"OlderBigger", -1, 50, 10, false, Expect::Nothing},
-        DecisionCase{"OlderOverEmptyTarget", -1, 50, 0, false, Expect::Nothing},
-        DecisionCase{"OlderAlwaysOverWrite", -1, 10, 10, true, Expect::Forced},
-        DecisionCase{"OlderBiggerAlwaysOverWrite", -1, 50, 10, true, Expect::Forced},
-        DecisionCase{"EqualSameSize", 0, 10, 10, false, Expect::Nothing},
-        DecisionCase{"EqualBothEmpty", 0, 0, 0, false, Expect::Nothing},
-        DecisionCase{"EqualSameSizeAlwaysOverWrite", 0, 10, 10, true, Expect::Forced},
-        DecisionCase{"EqualTargetEmpty", 0, 10, 0, false, Expect::Forced},
-        DecisionCase{"EqualTargetEmptyAlwaysOverWrite", 0, 10, 0, true, Expect::Forced},
-        DecisionCase{"EqualSourceEmpty", 0, 0, 10, false, Expect::Discrepancy},
-        DecisionCase{"EqualDifferentSizes", 0, 10, 20, false, Expect::Discrepancy},
-        DecisionCase{"EqualDifferentSizesAlwaysOverWrite", 0, 20, 10, true, Expect::Discrepancy},
-        DecisionCase{"NewerSameSize", 1, 10, 10, false, Expect::OlderFile},
-        DecisionCase{"NewerSmaller", 1, 5, 10, false, Expect::OlderFile},
-        DecisionCase{"NewerEmptySource", 1, 0, 10, false, Expect::OlderFile},
-        DecisionCase{"NewerAlwaysOverWrite", 1, 10, 10, true, Expect::OlderFile}),
+        DecisionCase{"OlderSameSize", Older, 10, 10, false, Expect::Nothing},
+        DecisionCase{"OlderBigger", Older, 50, 10, false, Expect::Nothing},
+        DecisionCase{"OlderOverEmptyTarget", Older, 50, 0, false, Expect::Nothing},
+        DecisionCase{"OlderAlwaysOverWrite", Older, 10, 10, true, Expect::Forced},
+        DecisionCase{"OlderBiggerAlwaysOverWrite", Older, 50, 10, true, Expect::Forced},
+        DecisionCase{"EqualSameSize", Equal, 10, 10, false, Expect::Nothing},
+        DecisionCase{"EqualBothEmpty", Equal, 0, 0, false, Expect::Nothing},
+        DecisionCase{"EqualSameSizeAlwaysOverWrite", Equal, 10, 10, true, Expect::Forced},
+        DecisionCase{"EqualTargetEmpty", Equal, 10, 0, false, Expect::Forced},
+        DecisionCase{"EqualTargetEmptyAlwaysOverWrite", Equal, 10, 0, true, Expect::Forced},
+        DecisionCase{"EqualSourceEmpty", Equal, 0, 10, false, Expect::Discrepancy},
+        DecisionCase{"EqualDifferentSizes", Equal, 10, 20, false, Expect::Discrepancy},
+        DecisionCase{"EqualDifferentSizesAlwaysOverWrite", Equal, 20, 10, true, Expect::Discrepancy},
+        DecisionCase{"NewerSameSize", Newer, 10, 10, false, Expect::OlderFile},
+        DecisionCase{"NewerSmaller", Newer, 5, 10, false, Expect::OlderFile},
+        DecisionCase{"NewerEmptySource", Newer, 0, 10, false, Expect::OlderFile},
+        DecisionCase{"NewerAlwaysOverWrite", Newer, 10, 10, true, Expect::OlderFile},
+        DecisionCase{"NextSlot", {SpringForward + 2, SpringForward + 1}, 10, 10, false, Expect::OlderFile},
+        DecisionCase{"SpringForwardNewer",
+                     {SpringForward, SpringForward - 1},
+                     10,
+                     10,
+                     false,
+                     Expect::OlderFile},
+        // Slots of times before 1970 are floored too: -1 and -2 share one, 0 and -1 do not.
+        DecisionCase{"Before1970SameSlot", {-1, -2}, 10, 10, false, Expect::Nothing},
+        DecisionCase{"Before1970NextSlot", {0, -1}, 10, 10, false, Expect::OlderFile}),
     CaseLabel);
 
 // ---- Rows and totals ---------------------------------------------------------------------------
@@ -235,33 +284,10 @@ TEST_F(MatchAndDecideTest, SizesBeyondFourGigabytesAreCountedAndComparedWhole)
     EXPECT_NE(Messages()[1].find("Source: 4294967306, "), std::string::npos);
 }
 
-// ---- Times --------------------------------------------------------------------------------------
-
-TEST_F(MatchAndDecideTest, StampsWithinOneTwoSecondSlotAreTheSameTime)
-{
-    std::tm local{0, 0, 10, 1, 5, 2021 - 1900, 0, 0, -1, 0, nullptr};
-    std::time_t even = std::mktime(&local);
-    auto pack = [](std::time_t t) {
-        return PackFileTime(t).Value();
-    };
-    ASSERT_EQ(pack(even), pack(even + 1));
-
-    AddSource("slot.txt", 10, pack(even + 1));
-    AddTarget("slot.txt", 10, pack(even));
-    AddSource("next.txt", 10, pack(even + 2));
-    AddTarget("next.txt", 10, pack(even + 1));
-
-    MatchAndDecide(Ctx, false);
-
-    ASSERT_EQ(Engine.Delta.Rows.size(), 1u);
-    EXPECT_EQ(Engine.Delta.Rows[0].FileName, "next.txt");
-    EXPECT_EQ(Engine.Delta.Rows[0].Reason, Msg::OlderFile);
-}
-
 // ---- Pairing by name and time ----------------------------------------------------------------------
 
 using Listing = std::vector<std::pair<std::string, std::uint32_t>>; // name, packed time; every size 10
-using Decided = std::vector<std::pair<std::string, std::string_view>>; // name, reason
+using Decided = std::vector<std::tuple<std::string, std::string_view, std::string>>; // name, reason, twin
 
 struct PairingCase
 {
@@ -288,7 +314,7 @@ TEST_P(Pairing, TwinsAreFoundAndTheRestKeepsItsOrder)
 
     Decided rows;
     for (const DeltaRow& row : Engine.Delta.Rows) {
-        rows.emplace_back(row.FileName, row.Reason);
+        rows.emplace_back(row.FileName, row.Reason, row.TargetName);
     }
     EXPECT_EQ(rows, GetParam().Rows);
     EXPECT_EQ(Names(Engine.Target.Files), GetParam().LeftTargets);
@@ -304,12 +330,18 @@ INSTANTIATE_TEST_SUITE_P(Cases, Pairing, ::testing::Values(
     PairingCase{"NamesDifferingOnlyInCaseMatch",
         {{"report.txt", Mar2004}, {"ärger-straße.TXT", Jan1998}, {"K.DAT", Mar2004}},
         {{"Report.TXT", Mar2004}, {"Ärger-Straße.txt", Mar2004}, {"\u212A.dat", Mar2004}},
-        {{"Ärger-Straße.txt", Msg::OlderFile}}, {}},
+        {{"Ärger-Straße.txt", Msg::OlderFile, "ärger-straße.TXT"}}, {}},
+    // The update is written to the twin under its own name, not beside it under the source's.
+    PairingCase{"ACaseOnlyTwinIsUpdatedUnderItsOwnName",
+        {{"report.txt", Jan1998}}, {{"Report.TXT", Mar2004}}, {{"Report.TXT", Msg::OlderFile, "report.txt"}}, {}},
+    PairingCase{"CaseVariantsEachPairWithTheirExactSource",
+        {{"a.txt", Jan1998}, {"A.TXT", Jan1998}}, {{"A.TXT", Mar2004}, {"a.txt", Mar2004}},
+        {{"A.TXT", Msg::OlderFile, "A.TXT"}, {"a.txt", Msg::OlderFile, "a.txt"}}, {}},
     // Matching the older "A.TXT" would turn this no-op into an update.
     PairingCase{"AnExactTwinIsPreferredToACaseVariantListedBeforeIt",
         {{"A.TXT", Jan1998}, {"a.txt", Mar2004}}, {{"a.txt", Mar2004}}, {}, {"A.TXT"}},
     PairingCase{"ACaseVariantNeverTakesTheTwinOfALaterSourceFile",
-        {{"a.txt", Mar2004}}, {{"A.TXT", Mar2004}, {"a.txt", Mar2004}}, {{"A.TXT", Msg::NoMatch}}, {}},
+        {{"a.txt", Mar2004}}, {{"A.TXT", Mar2004}, {"a.txt", Mar2004}}, {{"A.TXT", Msg::NoMatch, ""}}, {}},
     // A Latin-1 name from an old disk.
     PairingCase{"NamesThatAreNotValidUtf8MatchOnlyThemselves",
         {{"CAF\xE9.TXT", Mar2004}, {"caf\xC9.txt", Jan1998}}, {{"caf\xE9.txt", Mar2004}},
@@ -319,10 +351,10 @@ INSTANTIATE_TEST_SUITE_P(Cases, Pairing, ::testing::Values(
         {{"t0", Mar2004}, {"t1", Mar2004}, {"t2", Mar2004}, {"t3", Mar2004}, {"t4", Mar2004}, {"t5", Mar2004},
          {"t6", Mar2004}, {"t7", Mar2004}, {"t8", Mar2004}, {"t9", Mar2004}, {"t4", Mar2004}},
         {{"t8", Mar2004}, {"t1", Mar2004}, {"t4", Mar2004}, {"t4", Mar2004}, {"new", Mar2004}},
-        {{"new", Msg::NoMatch}}, {"t0", "t2", "t3", "t5", "t6", "t7", "t9"}},
+        {{"new", Msg::NoMatch, ""}}, {"t0", "t2", "t3", "t5", "t6", "t7", "t9"}},
     PairingCase{"DatesFrom2044OnAreNewerThanEarlierOnes",
         {{"future.txt", Year2020}, {"past.txt", Year2050}},
-        {{"future.txt", Year2050}, {"past.txt", Year2020}}, {{"future.txt", Msg::OlderFile}}, {}}),
+        {{"future.txt", Year2050}, {"past.txt", Year2020}}, {{"future.txt", Msg::OlderFile, "future.txt"}}, {}}),
     CaseLabel);
 // clang-format on
 

@@ -111,17 +111,29 @@ TEST_F(DirReaderTest, SubFoldersAreFoldersOnlyHiddenIncludedLinksNever)
     EXPECT_FALSE(ForEachSubFolder(Tree.Path("missing"), [](const std::string&) { return true; }).Ok());
 }
 
-TEST_F(DirReaderTest, NeverListsFifosSocketsOrDevices)
+// Unless asked for, and then only flagged: the listing must know a name is taken.
+TEST_F(DirReaderTest, NeverListsFifosSocketsOrDevicesAsFiles)
 {
     Tree.AddFile("file", "x");
     ASSERT_EQ(::mkfifo(Tree.Path("fifo").c_str(), 0644), 0);
     AddSocket("socket");
-    if (::mknod(Tree.Path("null").c_str(), S_IFCHR | 0666, ::makedev(1, 3)) != 0) {
+    std::map<std::string, bool> expected{{"file", false}, {"fifo", true}, {"socket", true}};
+    if (::mknod(Tree.Path("null").c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0) {
+        expected["null"] = true;
+    } else {
         std::fprintf(stderr, "no device node (%s): devices not covered\n", std::strerror(errno));
     }
     std::map<std::string, DirEntry> listing = Listing(Tree.Root());
     ASSERT_EQ(listing.size(), 1u);
     EXPECT_EQ(listing.begin()->first, "file");
+
+    std::map<std::string, bool> special;
+    auto visit = [&special](const DirEntry& entry) {
+        special[entry.Name] = entry.IsSpecial;
+        return true;
+    };
+    ASSERT_TRUE(ForEachEntry(Tree.Root(), visit, EntryOptions{true, true}).Ok());
+    EXPECT_EQ(special, expected);
 }
 
 TEST_F(DirReaderTest, SymlinkIsListedAsItselfAndNeverFollowed)
