@@ -59,7 +59,13 @@ int main(int argc, char** argv)
     engine.TargetFreeSpace = FreeSpace(argv[2]);
     RunContext ctx{options, state, host, report, engine};
 
-    CopyRequest
-        request{name, folder, argv[2], st.st_size, 0, attr.Ok() ? *attr : Attr::Archive, S_ISLNK(st.st_mode)};
+    CopyRequest request;
+    request.Name = name;
+    request.SourceFolder = folder;
+    request.TargetFolder = argv[2];
+    request.Size = st.st_size;
+    request.Attr = attr.Ok() ? *attr : Attr::Archive;
+    request.IsLink = S_ISLNK(st.st_mode);
+    request.SourceMTime = st.st_mtim;
     return CopyOneFile(ctx, request);
 }
