@@ -69,13 +69,13 @@ protected:
     TFileData& AddSource(std::string name, std::int64_t size, std::uint32_t time, bool selected = false)
     {
         return Engine.Source.Files.emplace_back(
-            TFileData{std::move(name), size, time, "a", -1, "/src/a/", "", false, selected, true});
+            TFileData{std::move(name), size, time, {}, "a", -1, "/src/a/", "", false, selected, true});
     }
 
     TFileData& AddTarget(std::string name, std::int64_t size, std::uint32_t time)
     {
         return Engine.Target.Files.emplace_back(
-            TFileData{std::move(name), size, time, "", -1, "/dst/a/", "", false, false, true});
+            TFileData{std::move(name), size, time, {}, "", -1, "/dst/a/", "", false, false, true});
     }
 
     std::vector<std::string> Messages() const
