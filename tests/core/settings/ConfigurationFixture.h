@@ -27,8 +27,8 @@ namespace fs = std::filesystem;
 // The hand-made inputs beside the tests: tests/data/config/.
 inline std::string DataFile(const std::string& name)
 {
-    std::string here = __FILE__;
-    return here.substr(0, here.rfind("/core/settings/")) + "/data/config/" + name;
+    // From the build, not from __FILE__: a compiler cache may have made that path relative.
+    return std::string(TANDEMIX_TEST_DATA_DIR) + "/config/" + name;
 }
 
 inline std::time_t MiddayOf(int year, int month, int day)
