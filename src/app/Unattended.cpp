@@ -35,7 +35,7 @@ void PrintSummary(const EngineState& engine, ExitStatus status)
                  t.TotFilesAdded,
                  t.TotFilesUpdated,
                  engine.TotalFilesCheckedValue,
-                 t.TotDirCount);
+                 t.FoldersSynced);
 }
 
 } // namespace
@@ -79,6 +79,14 @@ int RunUnattended(int argc, char** argv)
         std::fprintf(stderr, "tandemix: %s\n", result.Problem.c_str());
     }
     ExitStatus status = actions.Ended() ? actions.Status() : result.Status;
+    const RunTotals& totals = engine.Totals;
+    if (result.Ran && totals.Refused != RunRefusal::None) {
+        // Nothing ran: the reason is all there is to say. Overlapping folders are a command
+        // line that names nothing runnable; a busy target is a run that could not be done.
+        std::fprintf(stderr, "tandemix: %s\n", totals.RefusalText.c_str());
+        return static_cast<int>(totals.Refused == RunRefusal::FolderPair ? ExitStatus::NothingToRun
+                                                                         : ExitStatus::Failed);
+    }
     if (result.StaysResident) {
         std::fprintf(stderr,
                      "tandemix: repeating runs (-S, -R) need the window; without a display, "

@@ -21,7 +21,7 @@ struct CopyRequest
     bool IsLink = false; // copy the symbolic link itself, never what it points at
     // The twin the decision saw: empty for an add (which must never replace a file that
     // appeared since), else the existing target's own name (a case-only twin keeps its name).
-    std::string TargetName;
+    std::string TargetName{};
     timespec SourceMTime{}; // the source's last write as listed; {0, 0}: not known
 };
 

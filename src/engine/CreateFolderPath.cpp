@@ -6,8 +6,10 @@
 #include "platform/FileOps.h"
 #include "platform/Mounts.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <string_view>
+#include <vector>
 
 namespace Tandemix {
 
@@ -43,9 +45,9 @@ std::string ParentOf(const std::string& folder)
     return slash == 0 ? std::string("/") : folder.substr(0, slash);
 }
 
-// Both failures put the same two lines into the message list, so the report shows why the
-// folder's files were left alone; the log names what failed.
-void ReportUnreachable(RunContext& ctx, const std::string& folder, std::string_view logText)
+// A folder that exists but cannot be reached puts two lines into the message list, so the report
+// shows why the folder's files were left alone; the log names what failed.
+void ReportUnreachable(RunContext& ctx, const std::string& folder)
 {
     // The mount point holding the folder tells the user which disk may have gone away.
     ctx.Report.AddReportEntry({},
@@ -61,7 +63,48 @@ void ReportUnreachable(RunContext& ctx, const std::string& folder, std::string_v
                               {},
                               PadRight(CopyMsg::CouldNotCreateGoto, MessageLabelWidth) + folder,
                               ReportCategory::Messages);
-    ctx.Report.WriteLogFile(std::string(logText) + folder, LogKind::AppError);
+    ctx.Report.WriteLogFile(std::string(CopyMsg::CouldNotCreateGoto) + folder, LogKind::AppError);
+}
+
+// The first link on the way from the run's target root down to `folder`, or "" when there is
+// none (or the folder is not below the root: the root itself may be a link the user chose).
+std::string LinkBelowRoot(const RunContext& ctx, const std::string& folder)
+{
+    const std::string root = Normalised(ctx.Engine.Folders.TargetRoot);
+    if (root.empty()) {
+        return {};
+    }
+    const std::string base = root == "/" ? root : root + "/";
+    if (!folder.starts_with(base) || folder.size() == base.size()) {
+        return {};
+    }
+    for (std::size_t slash = folder.find('/', base.size());; slash = folder.find('/', slash + 1)) {
+        std::string level = folder.substr(0, slash);
+        if (IsLink(level)) {
+            return level;
+        }
+        if (slash == std::string::npos || !FolderExists(level)) {
+            return {};
+        }
+    }
+}
+
+// A linked folder is never entered or written through. The message says the folder could not
+// be reached, not that a drive went away.
+void ReportLinked(RunContext& ctx, const std::string& folder)
+{
+    ctx.Report.AddReportEntry({},
+                              {},
+                              {},
+                              {},
+                              PadRight(CopyMsg::CouldNotCreateGoto, MessageLabelWidth) + folder,
+                              ReportCategory::Messages);
+    ctx.Report.WriteLogFile(std::string(CopyMsg::CouldNotCreateGoto) + folder, LogKind::AppError);
+}
+
+bool Contains(const std::vector<std::string>& folders, const std::string& folder)
+{
+    return std::find(folders.begin(), folders.end(), folder) != folders.end();
 }
 
 } // namespace
@@ -69,6 +112,14 @@ void ReportUnreachable(RunContext& ctx, const std::string& folder, std::string_v
 FolderResult CreateFolderPath(RunContext& ctx, const std::string& path)
 {
     std::string folder = Normalised(path);
+    RunFolders& folders = ctx.Engine.Folders;
+    if (!LinkBelowRoot(ctx, folder).empty()) {
+        ReportLinked(ctx, folder);
+        return FolderResult::Failed;
+    }
+    if (ctx.Engine.PreReportRun && Contains(folders.WouldCreate, folder)) {
+        return FolderResult::WouldCreate; // reported once already
+    }
     if (FolderExists(folder)) {
         return FolderResult::Exists;
     }
@@ -83,6 +134,7 @@ FolderResult CreateFolderPath(RunContext& ctx, const std::string& path)
     if (parentReady && ctx.Engine.PreReportRun) {
         // A report must not change the disk it reports on.
         ctx.Report.WriteLogFile(std::string(CopyMsg::NeedToCreateFolder) + folder, LogKind::FolderCreated);
+        folders.WouldCreate.push_back(folder);
         return FolderResult::WouldCreate;
     }
 
@@ -90,11 +142,15 @@ FolderResult CreateFolderPath(RunContext& ctx, const std::string& path)
         SysStatus made = CreateFolder(folder);
         if (!made) {
             if (made.Error() == EEXIST && FolderExists(folder)) {
+                if (!LinkBelowRoot(ctx, folder).empty()) {
+                    ReportLinked(ctx, folder); // a link put there meanwhile
+                    return FolderResult::Failed;
+                }
                 return FolderResult::Exists; // made by someone else meanwhile
             }
             // No "insert the next disk" question here: removable media are mounts of their own,
-            // and a full one fails like any other disk.
-            ReportUnreachable(ctx, folder, CopyMsg::CouldNotCreateFolder);
+            // and a full one fails like any other disk. The log line is the whole report.
+            ctx.Report.WriteLogFile(std::string(CopyMsg::CouldNotCreateFolder) + folder, LogKind::AppError);
             return FolderResult::Failed;
         }
         if (FolderExists(folder)) {
@@ -104,7 +160,7 @@ FolderResult CreateFolderPath(RunContext& ctx, const std::string& path)
         }
     }
 
-    ReportUnreachable(ctx, folder, CopyMsg::CouldNotCreateGoto);
+    ReportUnreachable(ctx, folder);
     return FolderResult::Failed;
 }
 

@@ -23,8 +23,9 @@ inline bool FolderExistsAfter(FolderResult result)
 
 // Makes sure a target folder exists, creating the missing levels from the top down. Each folder
 // made is logged and remembered in Engine.DirDelList, so the run can remove again those that
-// stay empty. A pre-sync report run (Engine.PreReportRun) only reports what it would create.
-// UI thread only.
+// stay empty. A pre-sync report run (Engine.PreReportRun) only reports what it would create,
+// once per folder in the run. During a run, a folder reached through a link below the run's
+// target root (Engine.Folders.TargetRoot) fails: nothing is written through it. UI thread only.
 FolderResult CreateFolderPath(RunContext& ctx, const std::string& path);
 
 } // namespace Tandemix

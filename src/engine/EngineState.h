@@ -92,6 +92,7 @@ struct EngineState
     bool LastBatchRow = true; // for the disk-full question of a batch
     // ---- The run driver's state --------------------------------------------------------
     RunTotals Totals; // counters and gauges of the run
+    RunFolders Folders; // target root, folders made or to be made
     bool RunGuard = false; // a run is going on: another request to start one is ignored
     std::deque<FolderPair> FolderQueue; // folder pairs still to walk
     LaterHooks* Hooks = nullptr; // subsystems a run hands over to; none: they do nothing

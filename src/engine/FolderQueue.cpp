@@ -101,6 +101,15 @@ void ReportUnreadable(RunContext& ctx, const std::string& folder, int error)
     ShowError(ctx, message, ErrorCode::LogOnly);
 }
 
+// A folder the run made gets its source folder's permission bits once the run has filled it.
+void RememberSourceMode(RunContext& ctx, const std::string& target, const std::string& source)
+{
+    SysResult<unsigned> mode = FolderPermissions(source);
+    if (mode) {
+        ctx.Engine.Folders.Created.push_back(CreatedFolder{target, *mode});
+    }
+}
+
 enum class PairResult
 {
     Done, // the folder was synchronised (its SyncFolder result stands)
@@ -135,12 +144,15 @@ PairResult WalkPair(RunContext& ctx, const FolderPair& pair, int& result, RunSen
     EngineState& engine = ctx.Engine;
     RunTotals& totals = engine.Totals;
 
+    if (pair.Top) {
+        engine.Folders.TargetRoot = pair.TargetRoot;
+    }
     if (!FolderExists(pair.Source)) {
-        // A sub-folder gone since it was counted has nothing left to synchronise; the folder a
-        // run was asked for is another matter.
-        if (pair.Top) {
-            totals.FoldersNotSynced += 1;
-        }
+        // Gone since it was counted: its files were not synchronised, and the user must hear
+        // why rather than take the run for complete.
+        ReportUnreadable(ctx, pair.Source, ENOENT);
+        WithdrawUnmatchedFolder(ctx, pair.Target);
+        totals.FoldersNotSynced += 1;
         return PairResult::Skipped;
     }
     if (pair.Unreadable) {
@@ -160,9 +172,10 @@ PairResult WalkPair(RunContext& ctx, const FolderPair& pair, int& result, RunSen
     }
     if (source != ListingOutcome::Listed) {
         WithdrawUnmatchedFolder(ctx, pair.Target);
-        if (source != ListingOutcome::FolderMissing || pair.Top) {
-            totals.FoldersNotSynced += 1;
+        if (source == ListingOutcome::FolderMissing) {
+            ReportUnreadable(ctx, pair.Source, ENOENT); // the listing reports every other failure
         }
+        totals.FoldersNotSynced += 1;
         return PairResult::Skipped;
     }
 
@@ -170,6 +183,9 @@ PairResult WalkPair(RunContext& ctx, const FolderPair& pair, int& result, RunSen
     if (made == FolderResult::Failed) {
         totals.FoldersNotSynced += 1;
         return PairResult::Skipped;
+    }
+    if (made == FolderResult::Created) {
+        RememberSourceMode(ctx, pair.Target, pair.Source);
     }
     engine.Target.Folder = pair.Target;
     ListingOutcome target = BuildFileListing(ctx, Side::Target);
@@ -187,6 +203,7 @@ PairResult WalkPair(RunContext& ctx, const FolderPair& pair, int& result, RunSen
     }
 
     totals.TotDirCount += 1;
+    totals.FoldersSynced += 1;
     totals.TotFileCount += static_cast<int>(engine.Source.Files.size());
     totals.TotFileSize += engine.Source.ByteTotal;
     result = SyncFolder(ctx, sender);
@@ -210,9 +227,13 @@ bool UseSubFolderTarget(RunContext& ctx)
     if (!folder) {
         return true;
     }
-    if (CreateFolderPath(ctx, *folder) == FolderResult::Failed) {
+    FolderResult made = CreateFolderPath(ctx, *folder);
+    if (made == FolderResult::Failed) {
         ShowError(ctx, std::string(RunMsg::CannotCreateChangeFolder) + *folder, 0);
         return false;
+    }
+    if (made == FolderResult::Created) {
+        RememberSourceMode(ctx, *folder, ctx.Engine.Source.Folder);
     }
     ctx.Engine.Target.Folder = *folder;
     return true;
@@ -230,7 +251,12 @@ void BuildFolderQueue(RunContext& ctx)
         if (ctx.Opts.IncludeSubFolderOption) {
             stopped = EnqueueFolderTree(ctx, engine.Source.Folder, engine.Target.Folder) < 0;
         } else {
-            engine.FolderQueue.push_back(FolderPair{engine.Source.Folder, engine.Target.Folder, false, true});
+            engine.FolderQueue.push_back(FolderPair{engine.Source.Folder,
+                                                    engine.Target.Folder,
+                                                    false,
+                                                    true,
+                                                    false,
+                                                    engine.Folders.TargetRoot});
             totals.PreFolderCount = 1;
         }
     } else {
@@ -244,13 +270,18 @@ void BuildFolderQueue(RunContext& ctx)
             if (hooks.InitiateBatchItem(ctx, row) == 0) {
                 ctx.State.StatusMsg(Msg::Working);
                 // The row's options are the window's now.
+                engine.Folders.TargetRoot = engine.Target.Folder;
                 if (ctx.Opts.IncludeSubFolderOption) {
                     if (!ctx.Opts.CreateSubFolderOption || UseSubFolderTarget(ctx)) {
                         stopped = EnqueueFolderTree(ctx, engine.Source.Folder, engine.Target.Folder) < 0;
                     }
                 } else {
-                    engine.FolderQueue.push_back(
-                        FolderPair{engine.Source.Folder, engine.Target.Folder, false, true});
+                    engine.FolderQueue.push_back(FolderPair{engine.Source.Folder,
+                                                            engine.Target.Folder,
+                                                            false,
+                                                            true,
+                                                            false,
+                                                            engine.Folders.TargetRoot});
                     totals.PreFolderCount += 1;
                 }
                 engine.FolderQueue.push_back(FolderPair{{}, {}, true});
@@ -294,6 +325,9 @@ int EnqueueFolderTree(RunContext& ctx, const std::string& source, const std::str
             return -1;
         }
         FolderPair pair{from, to, false, top};
+        if (top) {
+            pair.TargetRoot = engine.Folders.TargetRoot;
+        }
         top = false;
         // A folder that is not there is the walk's to skip; one that cannot be read completely
         // may hide sub-folders.
@@ -310,8 +344,8 @@ int EnqueueFolderTree(RunContext& ctx, const std::string& source, const std::str
         }
         count += static_cast<int>(subFolders.size());
     }
-    // The pair asked for counts too: the gauge runs over every pair the walk will visit.
-    engine.Totals.PreFolderCount += count + 1;
+    // The sub-folders only: the pair asked for is the one the count is of.
+    engine.Totals.PreFolderCount += count;
     return count;
 }
 
@@ -370,6 +404,7 @@ void RemoveEmptyCreatedFolders(RunContext& ctx)
 {
     std::vector<std::string>& created = ctx.Engine.DirDelList;
     if (created.empty()) {
+        ApplyCreatedFolderModes(ctx);
         return;
     }
     ctx.State.StatusMsg(Msg::Working);
@@ -379,6 +414,18 @@ void RemoveEmptyCreatedFolders(RunContext& ctx)
         (void)RemoveFolder(*folder);
     }
     created.clear();
+    ApplyCreatedFolderModes(ctx);
+}
+
+void ApplyCreatedFolderModes(RunContext& ctx)
+{
+    std::vector<CreatedFolder>& made = ctx.Engine.Folders.Created;
+    // Children before parents: a parent without search permission for its owner would keep
+    // the children from being reached. A folder removed as empty is simply not there.
+    for (auto folder = made.rbegin(); folder != made.rend(); ++folder) {
+        (void)SetFolderPermissions(folder->Folder, folder->Mode);
+    }
+    made.clear();
 }
 
 } // namespace Tandemix

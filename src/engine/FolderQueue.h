@@ -28,8 +28,9 @@ void BuildFolderQueue(RunContext& ctx);
 // Queues (source, target) followed by every sub-folder pair below it, depth first, each folder
 // before its own sub-folders, to any depth; hidden folders included, symbolic links to folders
 // never followed (no loops, nothing outside the tree). Target names mirror the source names.
-// Returns the number of sub-folders queued, -1 when a stop was requested (the queue then
-// holds a part of the tree). Polls for a stop at every folder entry.
+// Returns the number of sub-folders queued, which is also what it adds to PreFolderCount; -1
+// when a stop was requested (the queue then holds a part of the tree). Polls for a stop at
+// every folder entry.
 int EnqueueFolderTree(RunContext& ctx, const std::string& source, const std::string& target);
 
 // Works the queue pair by pair: lists both folders, creates a missing target, decides and
@@ -39,6 +40,11 @@ int WalkFolderQueue(RunContext& ctx, RunSender sender);
 
 // Removes the folders this run created that stayed empty, the last created first (so a chain
 // of empty folders goes completely); a folder with anything in it stays. Empties the list.
+// Then gives the folders made for a source folder that folder's permission bits.
 void RemoveEmptyCreatedFolders(RunContext& ctx);
+
+// Gives each folder the run made for a source folder that folder's permission bits, children
+// before parents, and forgets them. A folder that was there before the run is never changed.
+void ApplyCreatedFolderModes(RunContext& ctx);
 
 } // namespace Tandemix

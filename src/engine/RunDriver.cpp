@@ -3,6 +3,7 @@
 
 #include "engine/BusySection.h"
 #include "engine/DateFilter.h"
+#include "engine/FolderPairCheck.h"
 #include "engine/FolderQueue.h"
 #include "engine/LaterHooks.h"
 #include "engine/MatchAndDecide.h"
@@ -13,6 +14,7 @@
 
 #include <ctime>
 #include <exception>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -151,6 +153,46 @@ int CountAndWalk(RunContext& ctx, RunSender sender)
     return SyncDirectories(ctx, sender);
 }
 
+// The folder the run will write into: the target on screen, or the folder the create-sub-folder
+// option makes inside it.
+std::string RunTarget(const RunContext& ctx)
+{
+    const EngineState& engine = ctx.Engine;
+    if (ctx.Opts.CreateSubFolderOption) {
+        if (std::optional<std::string> inside = SubFolderTarget(engine.Source.Folder, engine.Target.Folder)) {
+            return *inside;
+        }
+    }
+    return engine.Target.Folder;
+}
+
+// The pair as the user named it, and the pair the run will really synchronise.
+std::string PairProblem(const RunContext& ctx)
+{
+    const EngineState& engine = ctx.Engine;
+    std::string problem = CheckFolderPair(engine.Source.Folder, engine.Target.Folder);
+    if (problem.empty()) {
+        std::string target = RunTarget(ctx);
+        if (target != engine.Target.Folder) {
+            problem = CheckFolderPair(engine.Source.Folder, target);
+        }
+    }
+    return problem;
+}
+
+RunOutcome Refuse(RunContext& ctx, RunRefusal why, const std::string& text)
+{
+    RunTotals& totals = ctx.Engine.Totals;
+    totals.Refused = why;
+    totals.RefusalText = text;
+    totals.Outcome = RunOutcome::Failed;
+    // A question only when someone is there to answer it; the status line and the message
+    // list say it either way, and an unattended caller prints RefusalText.
+    (void)ShowError(ctx, text, ErrorCode::Notice);
+    ctx.State.StatusMsg(text);
+    return RunOutcome::Failed;
+}
+
 } // namespace
 
 RunOutcome SyncButtonClick(RunContext& ctx, RunSender sender)
@@ -161,6 +203,21 @@ RunOutcome SyncButtonClick(RunContext& ctx, RunSender sender)
     }
     engine.RunGuard = true;
     OnExit clearGuard([&engine] { engine.RunGuard = false; });
+
+    // Both refusals come before the log is opened: nothing of this run is written anywhere,
+    // and the log of a run already going on is left alone.
+    engine.Totals.Refused = RunRefusal::None;
+    engine.Totals.RefusalText.clear();
+    TargetLock lock;
+    if (!ctx.Opts.RunBatchList) {
+        if (std::string problem = PairProblem(ctx); !problem.empty()) {
+            return Refuse(ctx, RunRefusal::FolderPair, problem);
+        }
+        const std::string& target = RunTarget(ctx);
+        if (!lock.Acquire(target, sender != RunSender::PreReportButton)) {
+            return Refuse(ctx, RunRefusal::TargetBusy, std::string(RunMsg::TargetBusy) + target);
+        }
+    }
 
     Options& opts = ctx.Opts;
     if (!opts.DeleteUnMatchPriorToSync) {
@@ -210,13 +267,19 @@ int RunDriver(RunContext& ctx, RunSender sender)
         state.StartTimingEvent();
         ClearDeltaButtonClick(ctx);
 
+        // The folder and file counts add up over the runs of a session; all else starts afresh.
+        const RunTotals before = engine.Totals;
         engine.Totals = RunTotals{};
+        engine.Totals.TotDirCount = before.TotDirCount;
+        engine.Totals.TotFileCount = before.TotFileCount;
         engine.TotalFilesCheckedValue = 0;
         engine.TotalFileCount = 0;
         if (reporting != nullptr) {
             reporting->ClearReports();
         }
         engine.DirDelList.clear();
+        engine.Folders = RunFolders{};
+        engine.Folders.TargetRoot = targetShown;
 
         // A report run changes nothing on disk: missing target folders are reported as ones
         // it would create, listed as empty, and nothing is copied or cleaned up.
@@ -250,6 +313,7 @@ int RunDriver(RunContext& ctx, RunSender sender)
         engine.Target.Folder = StillThere(targetShown);
         state.EnableControls(true);
         engine.FolderQueue.clear();
+        engine.Folders = RunFolders{};
         engine.PreReportRun = false;
 
         state.OperationState = 0;

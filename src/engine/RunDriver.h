@@ -30,7 +30,11 @@ public:
 // unmatched items are to be deleted before anything is copied (a first pass that only
 // decides and hands the unmatched items over, then the copy pass; the option is on again
 // afterwards). Ignored while another run or any other long operation is going on, which also
-// makes a second click pumped during a run harmless. UI thread only.
+// makes a second click pumped during a run harmless. Refused (Failed, with Totals.Refused and
+// the reason shown) before anything is written when the folders on screen overlap or one is
+// the root, or when another run of this program is writing into the target; the target is
+// guarded for the whole run (TargetLock). A batch list's rows are not checked here. UI thread
+// only.
 RunOutcome SyncButtonClick(RunContext& ctx, RunSender sender);
 
 // A run that decides and logs what it would do into the pre-sync report log and changes

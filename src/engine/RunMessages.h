@@ -16,6 +16,11 @@ inline constexpr std::string_view DoneWithMessages = "Done: There are messages!"
 
 // ---- Errors -----------------------------------------------------------------------------------
 inline constexpr std::string_view CannotCreateChangeFolder = "Cannot Create/Change Folder: ";
+// A pair refused before anything is written.
+inline constexpr std::string_view FoldersOverlap = "Source and target overlap: ";
+inline constexpr std::string_view FoldersOverlapAnd = " and ";
+inline constexpr std::string_view RootFolder = "The filesystem root cannot be synchronised: ";
+inline constexpr std::string_view TargetBusy = "Another run is synchronising into this target folder: ";
 // The code an error raised inside the walk is shown with.
 inline constexpr int WalkErrorCode = 100;
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace Tandemix {
 
@@ -40,6 +41,17 @@ struct FolderPair
     // The source's sub-folders could not all be read when the queue was built: some of them may
     // be missing from the queue, so their target twins must not be judged unmatched.
     bool Unreadable = false;
+    // Of a top pair: the target folder the user named for it (the pair's target may be a
+    // folder made inside it). Nothing below it is entered through a link.
+    std::string TargetRoot{};
+};
+
+// Why a run did not start although nothing else was running.
+enum class RunRefusal
+{
+    None,
+    FolderPair, // the folders overlap or one is the root: nothing the user could run
+    TargetBusy, // another run of this program is writing into the target
 };
 
 // The counters and gauges of a run, as the window shows them beside the progress bars.
@@ -47,8 +59,10 @@ struct RunTotals
 {
     int TotFilesAdded = 0;
     int TotFilesUpdated = 0;
+    // These two add up over the runs of a session, as their labels always have.
     int TotDirCount = 0; // folder pairs visited
     int TotFileCount = 0; // source files listed in the visited folders
+    int FoldersSynced = 0; // folder pairs visited by this run alone
     std::int64_t TotFileSize = 0; // their bytes
     int PreFolderCount = 0; // folder pairs still to do
     int FolderGauge = 0; // folder pairs done
@@ -62,6 +76,27 @@ struct RunTotals
     int FoldersNotSynced = 0; // missing top source, unreadable folder, target not creatable
     RunOutcome Outcome = RunOutcome::Completed; // of the last run, once it has ended
     bool FileTimeNotKeptReported = false; // a target's lost file times are reported once a run
+    RunRefusal Refused = RunRefusal::None; // of the last request to run
+    std::string RefusalText; // what the user was told
+};
+
+// A target folder the run made, with the permission bits of its source folder. They are given
+// to it only once the run has filled it: a read-only folder could not be filled otherwise.
+struct CreatedFolder
+{
+    std::string Folder;
+    unsigned Mode = 0;
+};
+
+// The target folders of a run as the walk sees them.
+struct RunFolders
+{
+    // The target the user named for the pair being walked. Below it the run enters no link:
+    // a linked folder there would take the copies somewhere the user never named.
+    std::string TargetRoot{};
+    std::vector<CreatedFolder> Created; // in creation order, parents first
+    // A report run's folders it said it would create: listed once, taken as made thereafter.
+    std::vector<std::string> WouldCreate;
 };
 
 } // namespace Tandemix

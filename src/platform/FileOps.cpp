@@ -7,11 +7,14 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace Tandemix {
@@ -342,6 +345,88 @@ std::string AddTrailingSlash(std::string path)
         path += '/';
     }
     return path;
+}
+
+bool IsLink(const std::string& path)
+{
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+SysResult<std::string> ResolvedPath(const std::string& path)
+{
+    std::string absolute = path;
+    if (absolute.empty() || absolute.front() != '/') {
+        SysResult<std::string> here = CurrentFolder();
+        if (!here) {
+            return here;
+        }
+        absolute = AddTrailingSlash(*here) + absolute;
+    }
+    // Walks up to the nearest part that exists; the names below it are kept, "." dropped and
+    // ".." taken lexically (they do not exist, so no link can stand in their way).
+    std::vector<std::string> missing;
+    std::string existing = absolute;
+    char resolved[PATH_MAX];
+    while (::realpath(existing.c_str(), resolved) == nullptr) {
+        if (errno != ENOENT) {
+            return SysResult<std::string>::Failure(errno, "realpath");
+        }
+        std::string name;
+        existing = ParentOf(existing, name);
+        missing.push_back(name);
+    }
+    std::string result = resolved;
+    for (auto name = missing.rbegin(); name != missing.rend(); ++name) {
+        if (name->empty() || *name == ".") {
+            continue;
+        }
+        if (*name == "..") {
+            std::string ignored;
+            result = ParentOf(result, ignored);
+            continue;
+        }
+        result = AddTrailingSlash(result) + *name;
+    }
+    return result;
+}
+
+SysResult<unsigned> FolderPermissions(const std::string& path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0) {
+        return SysResult<unsigned>::Failure(errno, "stat");
+    }
+    return static_cast<unsigned>(st.st_mode & 07777);
+}
+
+SysStatus SetFolderPermissions(const std::string& path, unsigned mode)
+{
+    if (::fchmodat(AT_FDCWD, path.c_str(), static_cast<mode_t>(mode), AT_SYMLINK_NOFOLLOW) != 0) {
+        return SysFail(errno, "fchmodat");
+    }
+    return SysOk();
+}
+
+SysResult<int> LockFolder(const std::string& path, bool exclusive)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return SysResult<int>::Failure(errno, "open");
+    }
+    if (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+        int error = errno;
+        ::close(fd);
+        return SysResult<int>::Failure(error, "flock");
+    }
+    return fd;
+}
+
+void UnlockFolder(int fd)
+{
+    if (fd >= 0) {
+        ::close(fd);
+    }
 }
 
 } // namespace Tandemix

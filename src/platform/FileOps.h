@@ -43,4 +43,19 @@ SysStatus ChangeFolder(const std::string& path);
 // turn a relative name into one under the root).
 std::string AddTrailingSlash(std::string path);
 
+bool IsLink(const std::string& path); // lstat: a symbolic link, dangling or not
+// The folder as it really is: links, "." and ".." resolved. A tail that does not exist yet is
+// kept as named below the real path of its nearest existing parent, so a folder still to be
+// made is placed where it will be. A relative path is taken from the current folder.
+SysResult<std::string> ResolvedPath(const std::string& path);
+// A folder's permission bits (stat: a link to a folder gives the folder's).
+SysResult<unsigned> FolderPermissions(const std::string& path);
+// Sets a folder's permission bits; a link is left alone (fails), never followed.
+SysStatus SetFolderPermissions(const std::string& path, unsigned mode);
+// An advisory lock (flock) on an open description of the folder, never waited for: fails with
+// EWOULDBLOCK while another description holds a lock that excludes this one. The lock lasts
+// until UnlockFolder, or until the process ends however it ends. Returns the descriptor.
+SysResult<int> LockFolder(const std::string& path, bool exclusive);
+void UnlockFolder(int fd);
+
 } // namespace Tandemix

@@ -68,6 +68,41 @@ run relative/path "$dst" AUTORUN
 check "relative source gives 2" test "$status" -eq 2
 check "a reason is printed" test -s "$work/out"
 
+# Folders that overlap, or the root, are refused before anything is written: status 2.
+log_before=$(wc -c <"$log")
+for pair in "$src|$src" "$src|$src/sub" "$src/sub|$src" "$src|/" "/|$dst"; do
+    run "${pair%%|*}" "${pair#*|}" AUTORUN
+    check "overlapping pair ${pair} gives 2" test "$status" -eq 2
+    check "overlapping pair ${pair} says why" grep -q -e 'overlap' -e 'root cannot' "$work/out"
+done
+check "a refused pair leaves the log alone" test "$(wc -c <"$log")" -eq "$log_before"
+check "a refused pair makes no folder" test ! -e "$src/sub/data"
+
+# A linked folder in the target is never written through; a folder the run makes gets its
+# source folder's permission bits.
+mkdir -p "$work/p/pdata/linked" "$work/p/pdata/private" "$work/p/pbackup/pdata" "$work/elsewhere"
+printf 'x\n' >"$work/p/pdata/linked/x.txt"
+printf 'p\n' >"$work/p/pdata/private/p.txt"
+chmod 700 "$work/p/pdata/private"
+ln -s "$work/elsewhere" "$work/p/pbackup/pdata/linked"
+run "$work/p/pdata" "$work/p/pbackup" AUTORUN
+check "a linked target folder fails the run" test "$status" -eq 1
+check "nothing written through the link" test ! -e "$work/elsewhere/x.txt"
+check "a made folder keeps its source's mode" test "$(stat -c %a "$work/p/pbackup/pdata/private")" = 700
+check "the made folder was filled" test -f "$work/p/pbackup/pdata/private/p.txt"
+
+# A target another run is writing to is refused (status 1) and that run's log is left alone.
+# The lock is held by this shell itself: a holder process of its own would pass the lock on
+# to its children, and ending it would not end the lock.
+exec 9<"$dst/data"
+flock -x -n 9
+log_before=$(wc -c <"$log")
+run "$src" "$dst" AUTORUN
+exec 9<&-
+check "a busy target gives 1" test "$status" -eq 1
+check "a busy target says so" grep -q 'Another run' "$work/out"
+check "a busy target leaves the log alone" test "$(wc -c <"$log")" -eq "$log_before"
+
 # An unreadable source file makes the run fail (status 1); the other files still arrive.
 if command -v setpriv >/dev/null && [ "$(id -u)" -eq 0 ]; then
     printf 'secret\n' >"$src/locked.txt"
@@ -79,7 +114,8 @@ if command -v setpriv >/dev/null && [ "$(id -u)" -eq 0 ]; then
     status=$?
     set -e
     check "unreadable file gives 1" test "$status" -eq 1
-    check "readable files still copied" test -f "$dst/data/fresh.txt"
+    check "the unreadable-file run was not refused" test -f "$dst/data/fresh.txt"
+    check "readable files still copied" grep -q fresh "$dst/data/fresh.txt"
     rm -f "$src/locked.txt"
 else
     echo "skipped: unreadable-file case needs root and setpriv to drop the permission override"
@@ -112,6 +148,20 @@ else
     check "no partial file after a stop" test -z "$(find "$work/bigdst" -name '*.txpart')"
     check "log says stopped" grep -q 'Synchronization Stopped: ' "$log"
 fi
+
+# A run killed outright leaves no lock behind: the next run into the same target goes ahead.
+"$exe" "$big" "$work/bigdst" AUTORUN </dev/null >"$work/out" 2>&1 &
+pid=$!
+for _ in $(seq 1 200); do
+    if [ -n "$(find "$work/bigdst" -name '*.txpart' 2>/dev/null)" ]; then
+        break
+    fi
+    sleep 0.02
+done
+kill -KILL "$pid" 2>/dev/null || true
+wait "$pid" 2>/dev/null || true
+run "$big" "$work/bigdst" AUTORUN
+check "the run after a killed one is not refused" test "$status" -eq 0
 
 echo "$passed passed, $failed failed"
 test "$failed" -eq 0

@@ -165,6 +165,14 @@ bool TMainSyncForm::HandleCommandLine(const std::vector<std::string>& args, int&
     }
     if (actions.Ended()) {
         exitStatus = static_cast<int>(actions.Status());
+        const RunTotals& totals = FEngine.Totals;
+        if (result.Ran && totals.Refused != RunRefusal::None) {
+            // An automatic run asks no question; the reason goes where a script looks.
+            std::fprintf(stderr, "tandemix: %s\n", totals.RefusalText.c_str());
+            if (totals.Refused == RunRefusal::FolderPair) {
+                exitStatus = static_cast<int>(ExitStatus::NothingToRun);
+            }
+        }
         return true;
     }
     return false;

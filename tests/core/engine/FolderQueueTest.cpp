@@ -2,10 +2,15 @@
 #include "engine/FolderQueue.h"
 
 #include "RunFixture.h"
+#include "engine/CopyMessages.h"
 #include "engine/ListingMessages.h"
+#include "engine/RunMessages.h"
 #include "platform/FaultHook.h"
+#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <map>
@@ -16,6 +21,7 @@
 namespace Tandemix {
 namespace {
 
+using Test::PrintTo;
 using Test::RunFixture;
 
 class FolderQueueTest : public RunFixture
@@ -85,8 +91,8 @@ TEST_F(FolderQueueTest, EveryFolderIsQueuedBeforeItsOwnWholeSubTree)
         EXPECT_EQ(pair.Top, pair.Source == Src);
         EXPECT_FALSE(pair.Next);
     }
-    EXPECT_EQ(Engine.Totals.PreFolderCount, 13);
-    EXPECT_EQ(Engine.Totals.FolderGaugeMax, 13);
+    EXPECT_EQ(Engine.Totals.PreFolderCount, 12) << "the sub-folders, not the pair asked for";
+    EXPECT_EQ(Engine.Totals.FolderGaugeMax, 12);
 }
 
 TEST_F(FolderQueueTest, EnqueueCountsTheSubFoldersAtAnyDepth)
@@ -94,7 +100,9 @@ TEST_F(FolderQueueTest, EnqueueCountsTheSubFoldersAtAnyDepth)
     Tree.AddFolder("src/a/b/c");
     Tree.AddFolder("src/d");
     EXPECT_EQ(EnqueueFolderTree(Ctx, Src, Dst), 4);
+    EXPECT_EQ(Engine.Totals.PreFolderCount, 4);
     EXPECT_EQ(EnqueueFolderTree(Ctx, S("a/b/c"), D("a/b/c")), 0);
+    EXPECT_EQ(Engine.Totals.PreFolderCount, 4);
 }
 
 TEST_F(FolderQueueTest, WithoutSubFoldersOnlyThePairOnScreenIsQueued)
@@ -145,6 +153,81 @@ TEST_F(FolderQueueTest, AFolderThatCannotBeReadIsMarkedAndReported)
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_NE(Messages()[0].find(std::string(Msg::FolderReadFailed)), std::string::npos);
     EXPECT_TRUE(Host.Questions.empty()) << "counting never asks";
+}
+
+// ---- Target folders the walk makes or cannot make ---------------------------------------------
+
+struct TargetProblemCase
+{
+    const char* Name;
+    bool Linked; // dst/sub is a link to a folder outside the target; else it cannot be made
+    std::string_view LogLabel;
+    bool Listed; // the problem is also in the message list
+};
+
+class TargetProblemTest : public RunFixture, public ::testing::WithParamInterface<TargetProblemCase>
+{};
+
+TEST_P(TargetProblemTest, ATargetFolderThatCannotBeMadeOrEnteredFailsTheRun)
+{
+    const TargetProblemCase& c = GetParam();
+    Tree.AddFile("src/sub/x.txt", 10, New);
+    Tree.AddFile("src/top.txt", 10, New);
+    std::string elsewhere = Tree.AddFolder("elsewhere");
+    std::optional<ScopedFault> refuse;
+    if (c.Linked) {
+        Tree.AddSymlink("dst/sub", elsewhere);
+    } else {
+        refuse.emplace(FaultPlan{FaultOp::MakeFolder, EACCES, "/sub"});
+    }
+
+    EXPECT_EQ(Run(), RunOutcome::Failed);
+
+    EXPECT_FALSE(Exists(elsewhere + "/x.txt")) << "nothing is written through a link";
+    EXPECT_TRUE(IsLink(D("sub")) == c.Linked);
+    EXPECT_EQ(ReadDst("top.txt"), Tree.Pattern(10));
+    EXPECT_EQ(Report.LogTexts(LogKind::AppError),
+              std::vector<std::string>{std::string(c.LogLabel) + D("sub")});
+    EXPECT_TRUE(Report.LogTexts(LogKind::AddedFile) == std::vector<std::string>{"  Added: top.txt   "});
+    EXPECT_EQ(Messages().size(), c.Listed ? 1u : 0u);
+    EXPECT_EQ(Host.LastStatus(), c.Listed ? RunMsg::DoneWithMessages : RunMsg::Done);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases,
+    TargetProblemTest,
+    ::testing::Values(TargetProblemCase{"LinkedFolder", true, CopyMsg::CouldNotCreateGoto, true},
+                      TargetProblemCase{"CannotBeMade", false, CopyMsg::CouldNotCreateFolder, false}),
+    Test::ByName{});
+
+TEST_F(FolderQueueTest, AFolderMadeByTheRunGetsItsSourceFoldersPermissions)
+{
+    Tree.AddFile("src/private/p.txt", 10, New);
+    ::chmod(S("private").c_str(), 0700);
+    Tree.AddFile("src/ro/inner/i.txt", 10, New);
+    Tree.AddFile("src/ro/r.txt", 10, New);
+    ::chmod(S("ro/inner").c_str(), 0750);
+    ::chmod(S("ro").c_str(), 0555);
+    Tree.AddFile("src/kept/k.txt", 10, New);
+    ::chmod(S("kept").c_str(), 0700);
+    Tree.AddFolder("dst/kept", 0755);
+    auto mode = [](const std::string& path) {
+        struct stat st
+        {};
+        EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+        return st.st_mode & 07777;
+    };
+
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+
+    EXPECT_EQ(mode(D("private")), 0700u) << "what only its owner could read stays so";
+    EXPECT_EQ(mode(D("ro")), 0555u);
+    EXPECT_EQ(mode(D("ro/inner")), 0750u);
+    EXPECT_EQ(ReadDst("ro/r.txt"), Tree.Pattern(10)) << "a read-only folder is filled first";
+    EXPECT_EQ(ReadDst("ro/inner/i.txt"), Tree.Pattern(10));
+    EXPECT_EQ(mode(D("kept")), 0755u) << "a folder that was there is left as it is";
+    ::chmod(D("ro").c_str(), 0755);
+    ::chmod(S("ro").c_str(), 0755);
 }
 
 // ---- The create-sub-folder rule --------------------------------------------------------------

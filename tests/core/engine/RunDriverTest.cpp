@@ -5,6 +5,7 @@
 #include "engine/CopyMessages.h"
 #include "engine/DateFilter.h"
 #include "engine/FileListing.h"
+#include "engine/ListingMessages.h"
 #include "engine/RunMessages.h"
 #include "engine/ShowError.h"
 #include "platform/AtomicFile.h"
@@ -112,12 +113,15 @@ TEST_F(RunDriverTest, ASourceSubFolderGoneBeforeTheWalkReachesItIsSkipped)
     };
     Host.OnNextPump(removeOnceWalking);
 
-    EXPECT_EQ(Run(), RunOutcome::Completed) << "nothing left to synchronise is no failure";
+    EXPECT_EQ(Run(), RunOutcome::Failed) << "its files were not synchronised";
 
     EXPECT_FALSE(Exists(S("gone")));
     EXPECT_FALSE(Exists(D("gone")));
     EXPECT_EQ(ReadDst("keep/k.txt"), Tree.Pattern(10));
-    EXPECT_TRUE(Messages().empty());
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].rfind(S("gone"), 0), 0u) << Messages()[0];
+    EXPECT_NE(Messages()[0].find(Msg::FolderReadFailed), std::string::npos);
+    EXPECT_EQ(Host.LastStatus(), RunMsg::DoneWithMessages);
 }
 
 TEST_F(RunDriverTest, AMissingSourceFolderFailsTheRun)
@@ -253,6 +257,14 @@ TEST_F(RunDriverTest, TotalsLogAndReportsMatchTheTree)
     }
     EXPECT_EQ(Report.StoppedFlags, std::vector<bool>{false});
     EXPECT_EQ(Host.LastStatus(), RunMsg::Done);
+
+    // The folder and file counts add up over a session's runs; the others start afresh.
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+    EXPECT_EQ(totals.TotDirCount, 4);
+    EXPECT_EQ(totals.TotFileCount, 12);
+    EXPECT_EQ(totals.FoldersSynced, 2);
+    EXPECT_EQ(totals.TotFileSize, 11 + 12 + 13 + 14 + 15 + 16);
+    EXPECT_EQ(totals.TotFilesAdded, 0);
 }
 
 TEST_F(RunDriverTest, EmptyFilesAreCopiedLikeAnyOther)
@@ -313,7 +325,7 @@ TEST_F(RunDriverTest, APreSyncReportLogsWhatItWouldDoAndChangesNothing)
     Tree.AddFile("src/new.txt", 10, New);
     Tree.AddFile("src/upd.txt", 20, New);
     Tree.AddFile("dst/upd.txt", "old", Old);
-    Tree.AddFile("src/sub/deep.txt", 30, New);
+    Tree.AddFile("src/sub/deeper/deepest/deep.txt", 30, New);
     Opts.UseLogFile = false;
 
     EXPECT_EQ(PreReportButtonClick(Ctx), RunOutcome::Completed);
@@ -321,8 +333,11 @@ TEST_F(RunDriverTest, APreSyncReportLogsWhatItWouldDoAndChangesNothing)
     EXPECT_FALSE(Exists(D("new.txt")));
     EXPECT_EQ(ReadDst("upd.txt"), "old");
     EXPECT_FALSE(Exists(D("sub")));
-    EXPECT_EQ(Report.LogTexts(LogKind::FolderCreated),
-              std::vector<std::string>{std::string(CopyMsg::NeedToCreateFolder) + D("sub")});
+    std::string need(CopyMsg::NeedToCreateFolder);
+    EXPECT_EQ(
+        Report.LogTexts(LogKind::FolderCreated),
+        (std::vector<std::string>{need + D("sub"), need + D("sub/deeper"), need + D("sub/deeper/deepest")}))
+        << "each folder once";
 
     ASSERT_FALSE(Report.Logs.empty());
     EXPECT_EQ(Report.Logs.front().Kind, LogKind::OpenPreSyncLog);
@@ -342,7 +357,7 @@ TEST_F(RunDriverTest, APreSyncReportLogsWhatItWouldDoAndChangesNothing)
 
     // The real run afterwards does it all.
     EXPECT_EQ(Run(), RunOutcome::Completed);
-    EXPECT_EQ(ReadDst("sub/deep.txt"), Tree.Pattern(30));
+    EXPECT_EQ(ReadDst("sub/deeper/deepest/deep.txt"), Tree.Pattern(30));
 }
 
 TEST_F(RunDriverTest, PreDeleteRunsAPassThatCopiesNothingThenTheCopyPass)

@@ -1,0 +1,174 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "engine/FolderPairCheck.h"
+
+#include "RunFixture.h"
+#include "engine/RunMessages.h"
+#include "support/TestTables.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace Tandemix {
+namespace {
+
+using Test::PrintTo;
+using Test::RunFixture;
+using FolderPairTest = RunFixture;
+
+// ---- Pairs that must not run -----------------------------------------------------------------------------
+
+struct PairCase
+{
+    const char* Name;
+    const char* Source; // below the tree, or absolute
+    const char* Target;
+    bool CreateSubFolder;
+    std::string_view Refusal; // the message's beginning; empty: the run goes ahead
+};
+
+class FolderPairRunTest : public RunFixture, public ::testing::WithParamInterface<PairCase>
+{
+protected:
+    std::string At(std::string_view where) const
+    {
+        return where.starts_with("/") ? std::string(where) : Tree.Path(where);
+    }
+};
+
+TEST_P(FolderPairRunTest, OverlappingFoldersOrTheRootAreRefusedBeforeAnythingIsWritten)
+{
+    const PairCase& c = GetParam();
+    Tree.AddFolder("src/inner");
+    Tree.AddFolder("dst/inner");
+    Tree.AddFolder("src2");
+    Tree.AddSymlink("srclink", "src");
+    Tree.AddSymlink("t/Photos", "../s/Photos");
+    Tree.AddFolder("s/Photos");
+    const bool root = c.Source == std::string_view("/") || c.Target == std::string_view("/");
+    if (!root) {
+        // Where the run would copy it if it were not refused; the root cases have nothing to copy.
+        Tree.AddFile(std::string(c.Source) + "/f.txt", 10, New);
+    }
+    Engine.Source.Folder = At(c.Source);
+    Engine.Target.Folder = At(c.Target);
+    Opts.CreateSubFolderOption = c.CreateSubFolder;
+    Opts.IncludeSubFolderOption = !root;
+    Host.QueueAnswer(DialogResult::Ok);
+
+    RunOutcome outcome = Run();
+
+    if (c.Refusal.empty()) {
+        EXPECT_EQ(outcome, RunOutcome::Completed);
+        EXPECT_EQ(Engine.Totals.Refused, RunRefusal::None);
+        return;
+    }
+    EXPECT_EQ(outcome, RunOutcome::Failed);
+    EXPECT_EQ(Engine.Totals.Refused, RunRefusal::FolderPair);
+    EXPECT_TRUE(Report.Logs.empty()) << "no log opened, nothing written";
+    ASSERT_EQ(Host.Questions.size(), 1u);
+    EXPECT_EQ(Host.Questions[0].Text.rfind(c.Refusal, 0), 0u) << Host.Questions[0].Text;
+    if (c.Refusal == RunMsg::FoldersOverlap && !c.CreateSubFolder) {
+        EXPECT_EQ(Host.Questions[0].Text, std::string(c.Refusal) + At(c.Source) + " and " + At(c.Target));
+    }
+    EXPECT_EQ(Engine.Totals.RefusalText, Host.Questions[0].Text);
+    EXPECT_EQ(Host.LastStatus(), Host.Questions[0].Text);
+    EXPECT_EQ(Engine.Totals.TotDirCount, 0);
+    int copies = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(Tree.Root())) {
+        copies += entry.path().filename() == "f.txt" ? 1 : 0;
+    }
+    EXPECT_EQ(copies, root ? 0 : 1) << "the source's file only, no copy anywhere";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table,
+    FolderPairRunTest,
+    ::testing::Values(
+        PairCase{"SameFolder", "src", "src", false, RunMsg::FoldersOverlap},
+        PairCase{"SameThroughALink", "src", "srclink", false, RunMsg::FoldersOverlap},
+        PairCase{"TargetInsideSource", "src", "src/inner", false, RunMsg::FoldersOverlap},
+        PairCase{"TargetYetToBeMadeInsideSource", "src", "src/new/deeper", false, RunMsg::FoldersOverlap},
+        PairCase{"SourceInsideTarget", "dst/inner", "dst", false, RunMsg::FoldersOverlap},
+        PairCase{"SubFolderTargetIsTheSource", "s/Photos", "t", true, RunMsg::FoldersOverlap},
+        PairCase{"TargetIsTheRoot", "src", "/", false, RunMsg::RootFolder},
+        PairCase{"SourceIsTheRoot", "/", "dst", false, RunMsg::RootFolder},
+        PairCase{"SiblingsSharingAPrefix", "src", "src2", false, {}},
+        PairCase{"SubFolderInsideTarget", "src", "dst", true, {}}),
+    Test::ByName{});
+
+struct LockCase
+{
+    const char* Name;
+    const char* Held; // target of the run going on
+    bool HeldWrites; // false: a report run
+    const char* Wanted;
+    bool WantedWrites;
+    bool Granted;
+};
+
+class TargetLockTest : public RunFixture, public ::testing::WithParamInterface<LockCase>
+{};
+
+TEST_P(TargetLockTest, ARunKeepsOtherRunsOutOfItsTargetTree)
+{
+    const LockCase& c = GetParam();
+    Tree.AddFolder("dst/a/deep");
+    Tree.AddFolder("dst/b");
+    Tree.AddSymlink("dstlink", "dst");
+    TargetLock held;
+    ASSERT_TRUE(held.Acquire(Tree.Path(c.Held), c.HeldWrites));
+
+    // A second lock in the same process is a second open description: it meets the first as a
+    // run of another process would.
+    TargetLock wanted;
+    EXPECT_EQ(wanted.Acquire(Tree.Path(c.Wanted), c.WantedWrites), c.Granted);
+    if (!c.Granted) {
+        held.Release();
+        EXPECT_TRUE(wanted.Acquire(Tree.Path(c.Wanted), c.WantedWrites)) << "free once the other run ends";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table,
+    TargetLockTest,
+    ::testing::Values(LockCase{"SameTarget", "dst", true, "dst", true, false},
+                      LockCase{"SameTargetThroughALink", "dst", true, "dstlink", true, false},
+                      LockCase{"InsideARunsTarget", "dst", true, "dst/a/deep", true, false},
+                      LockCase{"AroundARunsTarget", "dst/a", true, "dst", true, false},
+                      LockCase{"NotYetMadeInside", "dst", true, "dst/a/new", true, false},
+                      LockCase{"ReportDuringARun", "dst", true, "dst", false, false},
+                      LockCase{"RunDuringAReport", "dst", false, "dst", true, false},
+                      LockCase{"TwoReports", "dst", false, "dst", false, true},
+                      LockCase{"SiblingTargets", "dst/a", true, "dst/b", true, true}),
+    Test::ByName{});
+
+TEST_F(FolderPairTest, ARunIntoATargetAnotherRunWritesToIsRefusedBeforeItsLogOpens)
+{
+    Tree.AddFile("src/a.txt", 10, New);
+    TargetLock other;
+    ASSERT_TRUE(other.Acquire(Dst, true));
+    Opts.DisplayMessages = false;
+
+    EXPECT_EQ(Run(), RunOutcome::Failed);
+
+    EXPECT_EQ(Engine.Totals.Refused, RunRefusal::TargetBusy);
+    EXPECT_EQ(Engine.Totals.RefusalText, std::string(RunMsg::TargetBusy) + Dst);
+    EXPECT_TRUE(Report.Logs.empty());
+    EXPECT_TRUE(Host.Questions.empty()) << "messages off: the status line and the list say it";
+    EXPECT_EQ(Messages(), std::vector<std::string>{Engine.Totals.RefusalText});
+    EXPECT_FALSE(Exists(D("a.txt")));
+
+    other.Release();
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+    EXPECT_EQ(Engine.Totals.Refused, RunRefusal::None);
+    EXPECT_TRUE(Exists(D("a.txt")));
+    TargetLock after;
+    EXPECT_TRUE(after.Acquire(Dst, true)) << "the run let go of its target";
+}
+
+} // namespace
+} // namespace Tandemix
