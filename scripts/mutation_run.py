@@ -7,7 +7,7 @@ one-line mutants (a flipped comparison, a negated condition, an off-by-one, a re
 swapped boolean) rebuilds and runs the core test programs. A mutant is killed when a test fails
 or hangs, survives when every test passes, and does not count when it does not compile.
 
-    scripts/mutation_run.py [--seed 1] [--count 60] [--report mutation-report.txt]
+    scripts/mutation_run.py [--seed 1] [--count 60] [--rev HEAD] [--report mutation-report.txt]
 
 The same seed and count on the same tree give the same mutants, so two runs of the script at two
 commits compare the power of the tests there. Needs git, cmake, ninja; ccache speeds it up.
@@ -97,6 +97,12 @@ def mutate(line, op, match_index):
     return line[: m.start()] + m.expand(replacement) + line[m.end():]
 
 
+def programs_for(rel):
+    """Every core test program, the mutated folder's own first: most mutants die there."""
+    own = rel.split("/")[1] + "_tests"
+    return [own] + [p for p in TEST_PROGRAMS if p != own]
+
+
 def run(cmd, cwd, timeout=None):
     try:
         done = subprocess.run(cmd, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=timeout)
@@ -110,13 +116,14 @@ def main():
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--count", type=int, default=60)
     parser.add_argument("--report", default="mutation-report.txt")
+    parser.add_argument("--rev", default="HEAD", help="the commit to measure")
     parser.add_argument("--keep", action="store_true", help="keep the scratch worktree")
     args = parser.parse_args()
 
     repo = subprocess.check_output(["git", "rev-parse", "--show-toplevel"], text=True).strip()
     scratch = tempfile.mkdtemp(prefix="tandemix-mutants-")
     tree = os.path.join(scratch, "tree")
-    subprocess.check_call(["git", "worktree", "add", "--detach", "-q", tree, "HEAD"], cwd=repo)
+    subprocess.check_call(["git", "worktree", "add", "--detach", "-q", tree, args.rev], cwd=repo)
     build = os.path.join(tree, "build")
     configure = ["cmake", "-S", tree, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo",
                  "-DTANDEMIX_WERROR=OFF"]
@@ -130,7 +137,7 @@ def main():
         if code != 0:
             sys.exit("the unmutated tree does not build:\n" + out[-3000:])
         for program in TEST_PROGRAMS:
-            code, out = run([os.path.join(build, "tests", program)], tree, TEST_TIMEOUT)
+            code, out = run([os.path.join(build, "tests", program)], os.path.join(build, "tests"), TEST_TIMEOUT)
             if code != 0:
                 sys.exit(f"{program} fails without any mutant:\n" + out[-3000:])
 
@@ -150,8 +157,8 @@ def main():
                     status = "invalid"
                 else:
                     status = "survived"
-                    for program in TEST_PROGRAMS:
-                        code, _ = run([os.path.join(build, "tests", program)], tree, TEST_TIMEOUT)
+                    for program in programs_for(rel):
+                        code, _ = run([os.path.join(build, "tests", program)], os.path.join(build, "tests"), TEST_TIMEOUT)
                         if code != 0:
                             status = "killed"
                             break

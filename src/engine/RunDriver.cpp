@@ -3,6 +3,7 @@
 
 #include "engine/BusySection.h"
 #include "engine/DateFilter.h"
+#include "engine/FileFilters.h"
 #include "engine/FolderPairCheck.h"
 #include "engine/FolderQueue.h"
 #include "engine/LaterHooks.h"
@@ -74,10 +75,11 @@ void WriteTrailer(RunContext& ctx)
     line(std::string(RunMsg::FileFilters) + opts.IncludeString);
     line(opts.ExcludeString.empty() ? std::string(RunMsg::FileExclusionsNone)
                                     : std::string(RunMsg::FileExclusions) + opts.ExcludeString);
-    if (opts.MaxFileSize != RunMsg::NoSizeLimit) {
+    // Said exactly when the filter applies it: "0100" or "12kb" is no limit, "-5" is one.
+    if (SizeLimit(opts.MaxFileSize)) {
         line(std::string(RunMsg::ExcludeAbove) + opts.MaxFileSize);
     }
-    if (opts.MinFileSize != RunMsg::NoSizeLimit) {
+    if (SizeLimit(opts.MinFileSize)) {
         line(std::string(RunMsg::ExcludeBelow) + opts.MinFileSize);
     }
     auto count = [](long long n) {

@@ -48,7 +48,6 @@ inline constexpr std::string_view FileExclusions = "File Exclusions: ";
 inline constexpr std::string_view FileExclusionsNone = "File Exclusions: None";
 inline constexpr std::string_view ExcludeAbove = "Exclude Files >  ";
 inline constexpr std::string_view ExcludeBelow = "Exclude Files <  ";
-inline constexpr std::string_view NoSizeLimit = "0";
 inline constexpr std::size_t CountWidth = 6; // right-aligned
 inline constexpr std::string_view FilesUpdated = " Files updated.";
 inline constexpr std::string_view FilesAdded = " Files added.";

@@ -88,7 +88,6 @@ int ShowError(RunContext& ctx, std::string_view message, int code)
     return static_cast<int>(answer);
 }
 
-
 std::string ProblemLogLine(std::string_view label, std::string_view path)
 {
     return std::string(label).append(" ").append(PadRight(path, LogPathWidth));

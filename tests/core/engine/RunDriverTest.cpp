@@ -201,6 +201,7 @@ TEST_F(RunDriverTest, TotalsLogAndReportsMatchTheTree)
     Tree.AddFile("dst/sub/u2.txt", 1, Old);
     Opts.ExcludeString = "BAK";
     Opts.MaxFileSize = "5000";
+    Opts.MinFileSize = "0100"; // no limit, as its leading "0" says: the trailer must not show one
 
     EXPECT_EQ(Run(), RunOutcome::Completed);
 
