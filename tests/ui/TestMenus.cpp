@@ -380,19 +380,22 @@ private slots:
         QVERIFY(!form->FileOptions1->isChecked());
     }
 
-    void recentPairPointsBothSides()
+    void savedPairBecomesTheFirstRecentItemAndPointsBothSides()
     {
         const std::string data = MakeFolder("data", {"report.txt"});
         const std::string backup = MakeFolder("backup", {"old.txt", "older.txt"});
-        WriteRecentPair(data, backup);
         auto form = StartForm();
+        QVERIFY(!form->RecentFolder1->isVisible());
+        QVERIFY(!form->RecentFolderSeparator->isVisible()); // no pairs, no separator
+        ShowPair(*form, data, backup);
+        form->SaveDefaultData1->trigger();
         QVERIFY(form->RecentFolder1->isVisible());
         QVERIFY(form->RecentFolderSeparator->isVisible());
         QVERIFY(!form->RecentFolder2->isVisible());
         QCOMPARE(form->RecentFolder1->text(), QString::fromStdString(data + " >> " + backup));
 
+        ShowPair(*form, backup, data);
         form->RecentFolder1->trigger();
-
         QCOMPARE(form->Engine().Source.Folder, data);
         QCOMPARE(form->Engine().Target.Folder, backup);
         QCOMPARE(Items(form->Panes->Pane(Side::Source).FileList), Names({"report.txt"}));
@@ -410,20 +413,6 @@ private slots:
         QCOMPARE(Script.Questions.size(), size_t(1));
         QCOMPARE(form->Engine().Source.Folder, source);
         QVERIFY(!std::filesystem::exists(Home->Path("unplugged")));
-    }
-
-    void savingPutsTheShownPairOnTop()
-    {
-        const std::string data = MakeFolder("data", {});
-        const std::string backup = MakeFolder("backup", {});
-        auto form = StartForm();
-        QVERIFY(!form->RecentFolder1->isVisible());
-        QVERIFY(!form->RecentFolderSeparator->isVisible()); // no pairs, no separator
-        ShowPair(*form, data, backup);
-        form->SaveDefaultData1->trigger();
-        QVERIFY(form->RecentFolder1->isVisible());
-        QVERIFY(form->RecentFolderSeparator->isVisible());
-        QCOMPARE(form->RecentFolder1->text(), QString::fromStdString(data + " >> " + backup));
     }
 
     void splitRecentPair_data()

@@ -22,28 +22,20 @@ protected:
     RunState State{Host, Opts};
 };
 
-TEST_F(StartUpTest, FirstStartCopiesThePreviousConfigurationOnce)
+TEST_F(StartUpTest, FirstStartCopiesThePreviousConfigurationButNeverOverwrites)
 {
-    Home.Write(PreviousConfigName, "[Misc Options]\r\nCompile Date=July 23, 1997\r\n");
     std::string path = PrepareDefaultConfig(Home.Folder());
     EXPECT_EQ(path, Home.Path(DefaultConfigName));
+    EXPECT_FALSE(fs::exists(path)) << "no configuration at all is not an error";
+
+    Home.Write(PreviousConfigName, "[Misc Options]\r\nCompile Date=July 23, 1997\r\n");
+    EXPECT_EQ(PrepareDefaultConfig(Home.Folder()), path);
     EXPECT_EQ(Home.Read(DefaultConfigName), Home.Read(PreviousConfigName));
     EXPECT_TRUE(fs::exists(Home.Path(PreviousConfigName))); // the old file stays
-}
 
-TEST_F(StartUpTest, ExistingConfigurationIsNeverOverwritten)
-{
-    Home.Write(PreviousConfigName, "old");
     Home.Write(DefaultConfigName, "current");
     PrepareDefaultConfig(Home.Folder());
     EXPECT_EQ(Home.Read(DefaultConfigName), "current");
-}
-
-TEST_F(StartUpTest, NoConfigurationAtAllIsNotAnError)
-{
-    std::string path = PrepareDefaultConfig(Home.Folder());
-    EXPECT_EQ(path, Home.Path(DefaultConfigName));
-    EXPECT_FALSE(fs::exists(path));
 }
 
 TEST_F(StartUpTest, StaleTempFolderIsRemovedSilentlyAndNotRecreated)

@@ -6,13 +6,12 @@
 #include "support/ScriptedHost.h"
 #include "support/TempHome.h"
 #include "support/TempTree.h"
+#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -20,25 +19,14 @@ namespace Tandemix {
 namespace {
 
 using Args = std::vector<std::string>;
-
-// Names table rows in test names and listings.
-template <typename Row>
-void PrintTo(const Row& row, std::ostream* os) requires requires
-{
-    row.Label;
-}
-{
-    *os << row.Label;
-}
-const auto ByLabel = [](const auto& info) {
-    return std::string(info.param.Label);
-};
+using Test::ByName;
+using Test::PrintTo;
 
 // ---- FindParam ----------------------------------------------------------------------------------
 
 struct FindCase
 {
-    const char* Label;
+    std::string Name;
     Args Arguments;
     const char* Word;
     int Expected;
@@ -49,44 +37,54 @@ class FindParamTest : public ::testing::TestWithParam<FindCase>
 
 TEST_P(FindParamTest, FindsTheFirstMatchingArgument)
 {
-    const FindCase& c = GetParam();
-    EXPECT_EQ(FindParam(c.Arguments, c.Word), c.Expected);
+    EXPECT_EQ(FindParam(GetParam().Arguments, GetParam().Word), GetParam().Expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Matching,
-    FindParamTest,
-    ::testing::Values(FindCase{"WordItself", {"/a", "/b", "AUTORUN"}, "AUTORUN", 3},
-                      FindCase{"LowerCaseArgument", {"/a", "/b", "autorun"}, "AUTORUN", 3},
-                      FindCase{"LowerCaseWord", {"/a", "/b", "AUTORUN"}, "autorun", 3},
-                      FindCase{"DashAFindsAutorun", {"/a", "-A"}, "AUTORUN", 2},
-                      FindCase{"DashSecondLetterFindsAutorun", {"/a", "-U"}, "AUTORUN", 2},
-                      FindCase{"FolderContainingMinCountsAsMin", {"/data/Admin", "/b", "AUTORUN"}, "MIN", 1},
-                      FindCase{"DashICountsAsMin", {"/a", "/b", "AUTORUN", "-I"}, "MIN", 4},
-                      FindCase{"DashMCountsAsMin", {"/a", "-M"}, "MIN", 2},
-                      FindCase{"DelayWithSeconds", {"/a", "/b", "-D10"}, "-D", 3},
-                      FindCase{"DelayParkedOffScreen", {"/a", "-DH10"}, "-D", 2},
-                      FindCase{"ScheduleWithMinutes", {"/a", "/b", "AUTORUN", "-S30"}, "-S", 4},
-                      FindCase{"NumberAfterFirstCharacterCountsForS", {"/a", "X30"}, "-S", 2},
-                      FindCase{"NumberAfterFirstCharacterCountsForD", {"/a", "X30"}, "-D", 2},
-                      FindCase{"SignedNumberCountsForS", {"/a", "--5"}, "-S", 2},
-                      FindCase{"ConfigFile", {"/a", "/b", "-C:my.cfg"}, "-C", 3},
-                      FindCase{"Overwrite", {"/a", "-)"}, "-)", 2},
-                      FindCase{"SettleCount", {"/a", "-W5"}, "-W", 2},
-                      FindCase{"FirstOfTwoMatches", {"-A", "AUTORUN"}, "AUTORUN", 1},
-                      FindCase{"EmptyArgumentIsSkipped", {"", "AUTORUN"}, "AUTORUN", 2},
-                      FindCase{"NumberDoesNotCountForOtherWords", {"/a", "X30"}, "-R", -1},
-                      FindCase{"IncompleteNumberDoesNotCount", {"/a", "X30Y"}, "-S", -1},
-                      FindCase{"DoubleDashIsNotALetterSwitch", {"--help"}, "-C", -1},
-                      FindCase{"OtherSwitchLetter", {"/a", "-S30"}, "-D", -1},
-                      FindCase{"DelayIsNotMin", {"/a", "-D10"}, "MIN", -1},
-                      FindCase{"IgnoreIsNotOverwrite", {"/a", "-I"}, "-)", -1},
-                      FindCase{"PlainFolders", {"/a", "/b"}, "AUTORUN", -1},
-                      FindCase{"NoArguments", {}, "AUTORUN", -1},
-                      FindCase{"EmptyWordIsAnError", {"AUTORUN"}, "", -1}),
-    ByLabel);
+// clang-format off
+const FindCase FindCases[] = {
+    {"WordItself",                          {"/a", "/b", "AUTORUN"},        "AUTORUN", 3},
+    {"LowerCaseArgument",                   {"/a", "/b", "autorun"},        "AUTORUN", 3},
+    {"LowerCaseWord",                       {"/a", "/b", "AUTORUN"},        "autorun", 3},
+    {"DashAFindsAutorun",                   {"/a", "-A"},                   "AUTORUN", 2},
+    {"DashSecondLetterFindsAutorun",        {"/a", "-U"},                   "AUTORUN", 2},
+    {"FolderContainingMinCountsAsMin",      {"/data/Admin", "/b", "AUTORUN"}, "MIN",   1},
+    {"DashICountsAsMin",                    {"/a", "/b", "AUTORUN", "-I"},  "MIN",     4},
+    {"DashMCountsAsMin",                    {"/a", "-M"},                   "MIN",     2},
+    {"DelayWithSeconds",                    {"/a", "/b", "-D10"},           "-D",      3},
+    {"DelayParkedOffScreen",                {"/a", "-DH10"},                "-D",      2},
+    {"NumberAfterFirstCharacterCountsForS", {"/a", "X30"},                  "-S",      2},
+    {"NumberAfterFirstCharacterCountsForD", {"/a", "X30"},                  "-D",      2},
+    {"SignedNumberCountsForS",              {"/a", "--5"},                  "-S",      2},
+    {"FirstOfTwoMatches",                   {"-A", "AUTORUN"},              "AUTORUN", 1},
+    {"EmptyArgumentIsSkipped",              {"", "AUTORUN"},                "AUTORUN", 2},
+    {"NumberDoesNotCountForOtherWords",     {"/a", "X30"},                  "-R",      -1},
+    {"IncompleteNumberDoesNotCount",        {"/a", "X30Y"},                 "-S",      -1},
+    {"DoubleDashIsNotALetterSwitch",        {"--help"},                     "-C",      -1},
+    {"OtherSwitchLetter",                   {"/a", "-S30"},                 "-D",      -1},
+    {"DelayIsNotMin",                       {"/a", "-D10"},                 "MIN",     -1},
+    {"IgnoreIsNotOverwrite",                {"/a", "-I"},                   "-)",      -1},
+    {"PlainFolders",                        {"/a", "/b"},                   "AUTORUN", -1},
+    {"NoArguments",                         {},                             "AUTORUN", -1},
+    {"EmptyWordIsAnError",                  {"AUTORUN"},                    "",        -1},
+};
+// clang-format on
 
-// ---- Home folders ------------------------------------------------------------------------------
+INSTANTIATE_TEST_SUITE_P(Matching, FindParamTest, ::testing::ValuesIn(FindCases), ByName());
+
+// Folder names are the user's words: letters in them never act as switches.
+TEST(SwitchWordsTest, FolderArgumentsCarryNoSwitches)
+{
+    Args pair{"/data/my-copy", "/backup/2024-min", "-I"};
+    EXPECT_EQ(FindParam(pair, "-C"), 1) << "the loose rule alone would start a run here";
+    Args switches = SwitchWords(pair);
+    EXPECT_EQ(switches, Args{"-I"});
+    EXPECT_EQ(FindParam(switches, "-C"), -1);
+    EXPECT_EQ(FindParam(switches, "-S"), -1);
+    EXPECT_GT(FindParam(switches, "MIN"), 0); // "-I" still counts as MIN
+    EXPECT_EQ(SwitchWords({"JOB.SNC", "AUTORUN"}), Args{"AUTORUN"});
+    EXPECT_EQ(SwitchWords({"/src", "AUTORUN"}), Args{"AUTORUN"});
+    EXPECT_EQ(SwitchWords({"AUTORUN", "-O"}), (Args{"AUTORUN", "-O"}));
+}
 
 TEST(ExpandHomeTest, TildeMeansTheHomeFolder)
 {
@@ -104,27 +102,24 @@ TEST(ExpandHomeTest, TildeMeansTheHomeFolder)
 
 // ---- What the program is asked to do -----------------------------------------------------------
 
-// Records every request in order, answers as told, and notes the options as they were when
-// the batch file was opened and when the run started.
+// Records every request in order as "Name" or "Name value", answers as told, and notes the
+// options as they were when the batch file was opened and when the run started.
 class RecordingActions : public CommandLineActions
 {
 public:
-    RecordingActions(const Options& opts, RunState& state)
-        : FOpts(&opts)
+    RecordingActions(const Options& opts, RunState& state, bool window = true)
+        : Window(window)
+        , FOpts(&opts)
         , FState(&state)
     {}
 
-    bool Window = true;
+    bool Window;
     bool OpenSucceeds = true;
     DelayResult CountdownAnswer = DelayResult::Continue;
     SyncOutcome Outcome = SyncOutcome::Completed;
     bool StopDuringRun = false; // the user presses Stop while the run goes on
 
-    std::vector<std::string> Calls;
-    std::optional<int> SettleCount;
-    std::optional<int> PollingSeconds;
-    std::optional<int> ScheduleMinutes;
-    std::optional<int> QueueInterval;
+    Args Calls;
     std::optional<ExitStatus> Ended;
     std::string Source;
     std::string Target;
@@ -135,25 +130,22 @@ public:
     bool CountdownOffScreen = false;
     bool CountdownTrayMode = false;
 
-    bool Called(const std::string& call) const
-    {
-        return std::find(Calls.begin(), Calls.end(), call) != Calls.end();
-    }
-    void Record(const char* call, int value)
-    {
-        Calls.push_back(std::string(call) + " " + std::to_string(value));
-    }
+    bool Called(const std::string& call) const { return IndexOf(call) >= 0; }
     // Position of a call in the record; -1 when it was not made.
     int IndexOf(const std::string& call) const
     {
         auto it = std::find(Calls.begin(), Calls.end(), call);
         return it == Calls.end() ? -1 : static_cast<int>(it - Calls.begin());
     }
+    void Record(const char* call, int value)
+    {
+        Calls.push_back(std::string(call) + " " + std::to_string(value));
+    }
 
     void OptionsLoaded() override { Calls.emplace_back("OptionsLoaded"); }
-    void ArmPolling(int seconds) override { Record("ArmPolling", *(PollingSeconds = seconds)); }
-    void ArmSchedule(int minutes) override { Record("ArmSchedule", *(ScheduleMinutes = minutes)); }
-    void SetSettleCount(int count) override { Record("SetSettleCount", *(SettleCount = count)); }
+    void ArmPolling(int seconds) override { Record("ArmPolling", seconds); }
+    void ArmSchedule(int minutes) override { Record("ArmSchedule", minutes); }
+    void SetSettleCount(int count) override { Record("SetSettleCount", count); }
     bool HasWindow() const override { return Window; }
     bool OpenBatchFile(const std::string& path) override
     {
@@ -193,7 +185,7 @@ public:
     {
         Calls.emplace_back(FOpts->MonitorSourceDriveCheck ? "Monitor on" : "Monitor off");
     }
-    void SetQueueCheckInterval(int ms) override { Record("SetQueueCheckInterval", *(QueueInterval = ms)); }
+    void SetQueueCheckInterval(int ms) override { Record("SetQueueCheckInterval", ms); }
     void ListEmptySides() override { Calls.emplace_back("ListEmptySides"); }
     void EndProgram(ExitStatus status) override { Record("EndProgram", static_cast<int>(*(Ended = status))); }
 
@@ -231,12 +223,15 @@ protected:
     }
 
     CommandLineResult Handle(const Args& args) { return HandleCommandLine(Cfg, Actions, args); }
-
-    // A configuration file in the program folder; `extra` is appended as INI text.
-    void WriteConfig(const std::string& name, bool withCompileDate, const std::string& extra)
+    // A fresh record, with or without a window; the options stay unless `resetOptions`.
+    void Fresh(bool window = true, bool resetOptions = false)
     {
-        Home.Write(name, ConfigText(withCompileDate, extra));
+        if (resetOptions) {
+            Opts = Options{};
+        }
+        Actions = RecordingActions(Opts, State, window);
     }
+    // A configuration file's text; a settings file carries the compile date.
     static std::string ConfigText(bool withCompileDate, const std::string& extra)
     {
         return (withCompileDate ? "[Misc Options]\r\nCompile Date=July 23, 1997\r\n" : "") + extra;
@@ -262,45 +257,59 @@ using ApplyConfigSwitchTest = CommandLineFixture;
 
 TEST_F(ApplyConfigSwitchTest, OnlyOneToTwentyFourSetTheSettleCount)
 {
-    const std::vector<std::pair<const char*, std::optional<int>>>
-        rows{{"-W5", 10}, {"-w1", 2}, {"-W24", 48}, {"-W25", {}}, {"-W30", {}}, {"-W0", {}}, {"-W", {}}};
+    const std::vector<std::pair<const char*, const char*>> rows{{"-W5", "10"},
+                                                                {"-w1", "2"},
+                                                                {"-W24", "48"},
+                                                                {"-W25", ""},
+                                                                {"-W30", ""},
+                                                                {"-W0", ""},
+                                                                {"-W", ""}};
     for (const auto& [arg, count] : rows) {
-        Actions = RecordingActions(Opts, State);
+        Fresh();
         EXPECT_TRUE(ApplyConfigSwitch(Cfg, Actions, arg));
-        EXPECT_EQ(Actions.SettleCount, count) << arg;
+        EXPECT_EQ(Actions.Calls, *count ? Args{std::string("SetSettleCount ") + count} : Args{}) << arg;
     }
 }
 
-TEST_F(ApplyConfigSwitchTest, ScheduleArmsAndDisarmsPolling)
+// The schedule (-S minutes) and polling (-P seconds) exclude each other: arming one disarms the
+// other, which was on before; a zero arms nothing and leaves the other alone.
+struct TriggerCase
 {
+    std::string Name;
+    const char* Switch;
+    bool Options::*On;
+    std::string Options::*Text;
+    bool Options::*Other;
+    bool Armed;
+    Args Calls;
+};
+
+class TriggerSwitchTest : public CommandLineFixture, public ::testing::WithParamInterface<TriggerCase>
+{};
+
+TEST_P(TriggerSwitchTest, ArmsItsTimerAndDisarmsTheOther)
+{
+    const TriggerCase& row = GetParam();
     Opts.PoleSecs = "20";
-    Opts.PoleEvery = true;
-    ApplyConfigSwitch(Cfg, Actions, "-S30");
-    EXPECT_TRUE(Opts.RunSyncSched);
-    EXPECT_EQ(Opts.RunSyncEveryMin, "30");
-    EXPECT_EQ(Actions.ScheduleMinutes, 30);
-    EXPECT_FALSE(Opts.PoleEvery);
-    EXPECT_EQ(Actions.PollingSeconds, 0);
-}
-
-TEST_F(ApplyConfigSwitchTest, PollingArmsAndDisarmsTheSchedule)
-{
     Opts.RunSyncEveryMin = "5";
-    Opts.RunSyncSched = true;
-    ApplyConfigSwitch(Cfg, Actions, "-P15");
-    EXPECT_TRUE(Opts.PoleEvery);
-    EXPECT_EQ(Opts.PoleSecs, "15");
-    EXPECT_EQ(Actions.PollingSeconds, 15);
-    EXPECT_FALSE(Opts.RunSyncSched);
-    EXPECT_EQ(Actions.ScheduleMinutes, 0);
+    Opts.*row.Other = true;
+    EXPECT_TRUE(ApplyConfigSwitch(Cfg, Actions, row.Switch));
+    EXPECT_EQ(Opts.*row.On, row.Armed);
+    EXPECT_EQ(Opts.*row.Other, !row.Armed);
+    EXPECT_EQ(Opts.*row.Text, row.Armed ? std::string(row.Switch + 2) : "0");
+    EXPECT_EQ(Actions.Calls, row.Calls);
 }
 
-TEST_F(ApplyConfigSwitchTest, ZeroMinutesLeavesTheScheduleOff)
-{
-    ApplyConfigSwitch(Cfg, Actions, "-S0");
-    EXPECT_FALSE(Opts.RunSyncSched);
-    EXPECT_EQ(Actions.ScheduleMinutes, 0);
-}
+// clang-format off
+const TriggerCase TriggerCases[] = {
+    {"Schedule",    "-S30", &Options::RunSyncSched, &Options::RunSyncEveryMin, &Options::PoleEvery,    true,  {"ArmSchedule 30", "ArmPolling 0"}},
+    {"Polling",     "-P15", &Options::PoleEvery,    &Options::PoleSecs,        &Options::RunSyncSched, true,  {"ArmPolling 15", "ArmSchedule 0"}},
+    {"ZeroMinutes", "-S0",  &Options::RunSyncSched, &Options::RunSyncEveryMin, &Options::PoleEvery,    false, {"ArmSchedule 0"}},
+    {"ZeroSeconds", "-P0",  &Options::PoleEvery,    &Options::PoleSecs,        &Options::RunSyncSched, false, {"ArmPolling 0"}},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Switches, TriggerSwitchTest, ::testing::ValuesIn(TriggerCases), ByName());
 
 TEST_F(ApplyConfigSwitchTest, ConfigFileLoadsOnlyWithACompileDateAndAUsableName)
 {
@@ -323,8 +332,7 @@ TEST_F(ApplyConfigSwitchTest, ConfigFileLoadsOnlyWithACompileDateAndAUsableName)
                                 {longName, true, "-C:" + longName, true, false}}; // never cut
     for (const Row& row : rows) {
         SCOPED_TRACE(row.Switch);
-        Opts = Options{};
-        Actions = RecordingActions(Opts, State);
+        Fresh(true, true);
         const std::string text = ConfigText(row.Dated, "[File Options]\r\nIgnore Target Space=1\r\n");
         row.Name == elsewhere ? (void)Work->AddFile("elsewhere.cfg", text) : Home.Write(row.Name, text);
         std::string problem;
@@ -341,39 +349,47 @@ TEST_F(ApplyConfigSwitchTest, ConfigFileLoadsOnlyWithACompileDateAndAUsableName)
 
 using HandleCommandLineTest = CommandLineFixture;
 
-TEST_F(HandleCommandLineTest, AutorunWithoutAUsablePairRunsNothing)
+TEST_F(HandleCommandLineTest, WithoutARunnablePairTheWindowShowsAndAConsoleEnds)
 {
     const std::string missing = Work->Root() + "/nowhere";
-    const std::vector<Args> rows{{"AUTORUN"},
+    const std::vector<Args> rows{{},
+                                 {Source, Target}, // no AUTORUN
+                                 {"AUTORUN"},
                                  {Source, "AUTORUN"},
                                  {"src", Target, "AUTORUN"}, // a relative folder is not a source
                                  {Source, missing, "AUTORUN"},
                                  {"NONE.SNC", "AUTORUN"}};
     for (const Args& args : rows) {
+        const bool autorun = args.size() > 0 && args.back() == "AUTORUN";
         for (bool window : {true, false}) {
-            SCOPED_TRACE(args.front() + (window ? " window" : " console"));
-            Actions = RecordingActions(Opts, State);
-            Actions.Window = window;
+            SCOPED_TRACE((args.empty() ? "" : args.front()) + (window ? " window" : " console"));
+            Fresh(window);
             CommandLineResult result = Handle(args);
             EXPECT_FALSE(result.Ran);
             EXPECT_FALSE(Actions.Called("RunSync"));
             EXPECT_FALSE(Actions.Called("OpenBatchFile"));
             EXPECT_EQ(result.Status, ExitStatus::NothingToRun);
-            EXPECT_FALSE(result.Problem.empty());
+            EXPECT_TRUE((window && !autorun) || !result.Problem.empty());
             EXPECT_EQ(result.EndProgram, !window);
             EXPECT_EQ(Actions.Ended, window ? std::nullopt : std::optional(ExitStatus::NothingToRun));
-            if (args[1] == missing) {
+            EXPECT_TRUE(!window || autorun || Actions.Called("ShowMainWindow"));
+            if (args.size() > 1 && args[1] == missing) {
                 EXPECT_NE(result.Problem.find(missing), std::string::npos) << result.Problem;
-            } else {
+            } else if (autorun) {
                 EXPECT_FALSE(Actions.Called("PointFolders"));
             }
         }
     }
+    // Without AUTORUN the window shows the source and keeps its target when that is missing.
+    Fresh();
+    Handle({Source, missing});
+    EXPECT_EQ(Actions.Source, Source);
+    EXPECT_EQ(Actions.Target, "");
 }
 
 struct OutcomeCase
 {
-    const char* Label;
+    std::string Name;
     bool Window;
     SyncOutcome Outcome;
     ExitStatus Status;
@@ -384,7 +400,7 @@ class RunOutcomeTest : public CommandLineFixture, public ::testing::WithParamInt
 
 TEST_P(RunOutcomeTest, FolderPairRunsOnceAndEndsWithTheRunsStatus)
 {
-    Actions.Window = GetParam().Window;
+    Fresh(GetParam().Window);
     Actions.Outcome = GetParam().Outcome;
     CommandLineResult result = Handle({Source, Target, "AUTORUN"});
     EXPECT_TRUE(result.Ran);
@@ -393,7 +409,6 @@ TEST_P(RunOutcomeTest, FolderPairRunsOnceAndEndsWithTheRunsStatus)
     EXPECT_EQ(Actions.Target, Target);
     EXPECT_TRUE(result.EndProgram);
     EXPECT_EQ(result.Status, GetParam().Status);
-    EXPECT_EQ(Actions.Ended, GetParam().Status);
     // The program ends at once: nothing after the run, in particular no settings saved.
     EXPECT_EQ(Actions.Calls.back(), "EndProgram " + std::to_string(static_cast<int>(GetParam().Status)));
     EXPECT_EQ(Actions.IndexOf("RunSync") + 1, Actions.IndexOf(Actions.Calls.back()));
@@ -403,84 +418,49 @@ TEST_P(RunOutcomeTest, FolderPairRunsOnceAndEndsWithTheRunsStatus)
     EXPECT_EQ(Actions.MarkerAtRun, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Outcomes,
-    RunOutcomeTest,
-    ::testing::Values(OutcomeCase{"WindowCompleted", true, SyncOutcome::Completed, ExitStatus::Completed},
-                      OutcomeCase{"WindowFailed", true, SyncOutcome::Failed, ExitStatus::Failed},
-                      OutcomeCase{"ConsoleCompleted", false, SyncOutcome::Completed, ExitStatus::Completed},
-                      OutcomeCase{"ConsoleFailed", false, SyncOutcome::Failed, ExitStatus::Failed}),
-    ByLabel);
+const OutcomeCase OutcomeCases[] = {
+    {"WindowCompleted", true, SyncOutcome::Completed, ExitStatus::Completed},
+    {"WindowFailed", true, SyncOutcome::Failed, ExitStatus::Failed},
+    {"ConsoleCompleted", false, SyncOutcome::Completed, ExitStatus::Completed},
+    {"ConsoleFailed", false, SyncOutcome::Failed, ExitStatus::Failed}};
+
+INSTANTIATE_TEST_SUITE_P(Outcomes, RunOutcomeTest, ::testing::ValuesIn(OutcomeCases), ByName());
 
 TEST_F(HandleCommandLineTest, AutomaticRunFollowsItsStepsInOrder)
 {
-    // A schedule and a monitor the default configuration arms must not fire into the run.
-    WriteConfig("TXDef.CFG",
-                true,
-                "[Pro Options]\r\nSched Sync=1\r\nSched Sync Every=10\r\nReal-Time Monitoring=1\r\n");
+    // The default configuration's options reach the run, but a schedule and a monitor it arms
+    // must not fire into it.
+    Home.Write("TXDef.CFG",
+               ConfigText(true,
+                          "[File Options]\r\nIgnore Target Space=1\r\n[Pro Options]\r\nSched Sync=1\r\n"
+                          "Sched Sync Every=10\r\nReal-Time Monitoring=1\r\n"));
     Handle({Source, Target, "AUTORUN", "MIN", "-D3"});
-    const std::vector<std::string> expected{"OptionsLoaded",
-                                            "PointFolders",
-                                            "SelectSynchronizePage",
-                                            "Monitor off",
-                                            "ArmSchedule 0",
-                                            "RunCountdown 3",
-                                            "ParkInTray",
-                                            "RunSync",
-                                            "EndProgram 0"};
+    // clang-format off
+    const Args expected{"OptionsLoaded", "PointFolders", "SelectSynchronizePage", "Monitor off",
+                        "ArmSchedule 0", "RunCountdown 3", "ParkInTray", "RunSync", "EndProgram 0"};
+    // clang-format on
     EXPECT_EQ(Actions.Calls, expected);
     EXPECT_TRUE(Actions.CountdownTrayMode);
     ASSERT_TRUE(Actions.OptionsAtRun);
+    EXPECT_TRUE(Actions.OptionsAtRun->IgnoreTargetSpace);
     EXPECT_FALSE(Actions.OptionsAtRun->RunSyncSched);
     EXPECT_FALSE(Actions.OptionsAtRun->MonitorSourceDriveCheck);
     EXPECT_EQ(Actions.OptionsAtRun->MonitorSourceDriveCheckTag, 0);
-}
 
-TEST_F(HandleCommandLineTest, WithoutAutorunTheWindowShowsTheSourceAndKeepsItsTarget)
-{
-    CommandLineResult result = Handle({Source, Work->Root() + "/nowhere"});
-    EXPECT_FALSE(result.Ran);
-    EXPECT_FALSE(result.EndProgram);
-    EXPECT_TRUE(Actions.Called("ShowMainWindow"));
-    EXPECT_EQ(Actions.Source, Source);
-    EXPECT_EQ(Actions.Target, "");
-}
-
-TEST_F(HandleCommandLineTest, WithoutAutorunTheWindowShowsAndAConsoleRunsNothing)
-{
-    for (const Args& args : {Args{}, Args{Source, Target}}) {
-        SCOPED_TRACE(args.size());
-        Actions = RecordingActions(Opts, State);
-        CommandLineResult result = Handle(args);
-        EXPECT_TRUE(Actions.Called("ShowMainWindow"));
-        EXPECT_FALSE(Actions.Called("RunSync"));
-        EXPECT_FALSE(result.EndProgram);
-
-        Actions = RecordingActions(Opts, State);
-        Actions.Window = false;
-        result = Handle(args);
-        EXPECT_FALSE(Actions.Called("RunSync"));
-        EXPECT_EQ(Actions.Ended, ExitStatus::NothingToRun);
-        EXPECT_FALSE(result.Problem.empty());
-    }
-}
-
-TEST_F(HandleCommandLineTest, TildeFoldersAreUnderHome)
-{
+    // "-D0" asks for no countdown; a "~" folder is under the home folder.
+    Fresh();
     ScopedEnv home("HOME", Work->Root());
-    CommandLineResult result = Handle({"~/src", "~/dst", "AUTORUN"});
-    EXPECT_TRUE(result.Ran);
+    EXPECT_TRUE(Handle({"~/src", "~/dst", "AUTORUN", "-D0"}).Ran);
+    EXPECT_FALSE(Actions.Called("RunCountdown 0"));
     EXPECT_EQ(Actions.Source, Source);
     EXPECT_EQ(Actions.Target, Target);
 }
 
-TEST_F(HandleCommandLineTest, ScheduleAfterAutorunStaysResident)
+TEST_F(HandleCommandLineTest, ScheduleOrMonitorAfterAutorunStaysResident)
 {
     for (bool window : {true, false}) {
         SCOPED_TRACE(window ? "window" : "console");
-        Opts = Options{};
-        Actions = RecordingActions(Opts, State);
-        Actions.Window = window;
+        Fresh(window, true);
         CommandLineResult result = Handle({Source, Target, "AUTORUN", "-S30"});
         EXPECT_TRUE(result.Ran);
         EXPECT_TRUE(result.StaysResident);
@@ -492,30 +472,26 @@ TEST_F(HandleCommandLineTest, ScheduleAfterAutorunStaysResident)
         EXPECT_LT(Actions.IndexOf("ArmSchedule 0"), Actions.IndexOf("RunSync"));
         EXPECT_GT(Actions.IndexOf("ArmSchedule 30"), Actions.IndexOf("RunSync"));
     }
-}
 
-TEST_F(HandleCommandLineTest, RealTimeSwitchStartsTheMonitorAfterTheRun)
-{
+    Fresh(true, true);
     CommandLineResult result = Handle({Source, Target, "AUTORUN", "-R5"});
     EXPECT_TRUE(result.StaysResident);
-    EXPECT_EQ(Actions.QueueInterval, 5000);
+    EXPECT_TRUE(Actions.Called("SetQueueCheckInterval 5000"));
     EXPECT_TRUE(Opts.MonitorSourceDriveCheck);
     EXPECT_EQ(Opts.MonitorSourceDriveCheckTag, -33);
     EXPECT_GT(Actions.IndexOf("Monitor on"), Actions.IndexOf("RunSync"));
-
-    Actions = RecordingActions(Opts, State);
+    Fresh();
     Handle({Source, Target, "AUTORUN", "-Rx"});
-    EXPECT_EQ(Actions.QueueInterval, 1000); // not a number: one second
+    EXPECT_TRUE(Actions.Called("SetQueueCheckInterval 1000")); // not a number: one second
 }
 
 TEST_F(HandleCommandLineTest, BatchFileNameIsTakenInTheProgramFolder)
 {
-    Home.Write("JOB.SNC", "");
     for (const char* name : {"JOB.SNC", "job.snc"}) {
         SCOPED_TRACE(name);
         Home.Write(name, "");
         Opts.DeleteUnmatchedWarningDelay = 10;
-        Actions = RecordingActions(Opts, State);
+        Fresh();
         CommandLineResult result = Handle({name, "AUTORUN", "MIN"});
         EXPECT_EQ(Actions.BatchFile, Home.Path(name));
         EXPECT_FALSE(Actions.Called("PointFolders"));
@@ -526,13 +502,9 @@ TEST_F(HandleCommandLineTest, BatchFileNameIsTakenInTheProgramFolder)
         EXPECT_EQ(Actions.Ended, ExitStatus::Completed);
         EXPECT_TRUE(result.Ran);
     }
-}
 
-TEST_F(HandleCommandLineTest, BatchFileThatCannotBeOpenedFails)
-{
-    Home.Write("JOB.SNC", "");
     Opts.DisplayMessages = true;
-    Actions = RecordingActions(Opts, State);
+    Fresh();
     Actions.OpenSucceeds = false;
     CommandLineResult refused = Handle({"JOB.SNC", "AUTORUN"});
     EXPECT_FALSE(Actions.Called("RunSync"));
@@ -542,7 +514,7 @@ TEST_F(HandleCommandLineTest, BatchFileThatCannotBeOpenedFails)
 
 struct SwitchCase
 {
-    const char* Label;
+    std::string Name;
     const char* Switch;
     bool AlwaysOverWrite;
     bool IgnoreTargetSpace;
@@ -561,47 +533,33 @@ TEST_P(OptionSwitchTest, SwitchSetsItsOption)
     EXPECT_EQ(Actions.Called("ParkInTray"), GetParam().Tray);
 }
 
-INSTANTIATE_TEST_SUITE_P(Switches,
-                         OptionSwitchTest,
-                         ::testing::Values(SwitchCase{"Paren", "-)", true, false, false},
-                                           SwitchCase{"O", "-O", true, false, false},
-                                           SwitchCase{"I", "-I", false, true, true}, // -I also counts as MIN
-                                           SwitchCase{"Min", "MIN", false, false, true},
-                                           SwitchCase{"None", "-A", false, false, false}),
-                         ByLabel);
+const SwitchCase SwitchCases[] = {{"Paren", "-)", true, false, false},
+                                  {"O", "-O", true, false, false},
+                                  {"I", "-I", false, true, true}, // -I also counts as MIN
+                                  {"Min", "MIN", false, false, true},
+                                  {"None", "-A", false, false, false}};
 
-TEST_F(HandleCommandLineTest, DefaultConfigurationAutomationOptionsAreLoadedFirst)
-{
-    WriteConfig("TXDef.CFG", true, "[File Options]\r\nIgnore Target Space=1\r\n");
-    Handle({Source, Target, "AUTORUN"});
-    EXPECT_TRUE(Actions.OptionsAtRun->IgnoreTargetSpace);
-    EXPECT_EQ(Actions.Calls.front(), "OptionsLoaded");
-}
+INSTANTIATE_TEST_SUITE_P(Switches, OptionSwitchTest, ::testing::ValuesIn(SwitchCases), ByName());
 
 TEST_F(HandleCommandLineTest, ConfigSwitchImpliesAutorunAndAnUndatedFileRefusesTheRun)
 {
     for (bool dated : {true, false}) {
-        Opts = Options{};
-        Actions = RecordingActions(Opts, State);
-        WriteConfig("night.cfg", dated, "[File Options]\r\nIgnore Target Space=1\r\n");
+        Fresh(true, true);
+        Home.Write("night.cfg", ConfigText(dated, "[File Options]\r\nIgnore Target Space=1\r\n"));
         CommandLineResult result = Handle({Source, Target, "-C:night.cfg"});
         EXPECT_EQ(result.Ran, dated);
         EXPECT_EQ(Actions.Called("RunSync"), dated);
         EXPECT_EQ(result.Status, dated ? ExitStatus::Completed : ExitStatus::NothingToRun);
         EXPECT_EQ(result.Problem.starts_with(Msg::SettingsFileNotLoaded), !dated) << result.Problem;
-        if (dated) {
-            ASSERT_TRUE(Actions.OptionsAtRun);
-            EXPECT_TRUE(Actions.OptionsAtRun->IgnoreTargetSpace);
-        }
+        EXPECT_EQ(Actions.OptionsAtRun && Actions.OptionsAtRun->IgnoreTargetSpace, dated);
     }
 }
 
-TEST_F(HandleCommandLineTest, StoppedCountdownGivesNoRun)
+TEST_F(HandleCommandLineTest, StoppedCountdownGivesNoRunAndExitEndsAtOnce)
 {
     for (bool window : {true, false}) {
         SCOPED_TRACE(window ? "window" : "console");
-        Actions = RecordingActions(Opts, State);
-        Actions.Window = window;
+        Fresh(window);
         Actions.CountdownAnswer = DelayResult::Stop;
         CommandLineResult result = Handle({Source, Target, "AUTORUN", "-DH10"});
         EXPECT_TRUE(Actions.Called("RunCountdown 10"));
@@ -614,26 +572,16 @@ TEST_F(HandleCommandLineTest, StoppedCountdownGivesNoRun)
         EXPECT_EQ(result.EndProgram, !window);
         EXPECT_EQ(Actions.Ended, window ? std::nullopt : std::optional(ExitStatus::Stopped));
     }
-}
 
-TEST_F(HandleCommandLineTest, ExitInTheCountdownEndsTheProgramAtOnce)
-{
+    Fresh();
     Actions.CountdownAnswer = DelayResult::Exit;
     CommandLineResult result = Handle({Source, Target, "AUTORUN", "-D10"});
     EXPECT_FALSE(Actions.Called("RunSync"));
     EXPECT_TRUE(result.EndProgram);
-    EXPECT_EQ(Actions.Ended, ExitStatus::Stopped);
     EXPECT_EQ(Actions.Calls.back(), "EndProgram 3");
 }
 
-TEST_F(HandleCommandLineTest, NoCountdownWithoutDelaySwitch)
-{
-    Handle({Source, Target, "AUTORUN", "-D0"});
-    EXPECT_EQ(Actions.IndexOf("RunCountdown 0"), -1);
-    EXPECT_TRUE(Actions.Called("RunSync"));
-}
-
-TEST_F(HandleCommandLineTest, StopDuringTheRunKeepsTheWindowOpen)
+TEST_F(HandleCommandLineTest, StopDuringTheRunKeepsTheWindowOpenAndEndsAConsole)
 {
     Opts.DeleteUnmatchedWarningDelay = 7;
     Home.Write("JOB.SNC", "");
@@ -650,36 +598,15 @@ TEST_F(HandleCommandLineTest, StopDuringTheRunKeepsTheWindowOpen)
     EXPECT_EQ(Actions.Calls.back(), "ListEmptySides");
     EXPECT_EQ(Opts.DeleteUnmatchedWarningDelay, 7);
     EXPECT_EQ(Host.LastStatus(), Msg::Ready);
-}
 
-TEST_F(HandleCommandLineTest, StopDuringTheRunEndsAConsoleRunWithStopped)
-{
     // Once with Stop pressed during the run, once with a run that reports the stop itself.
     for (bool pressed : {true, false}) {
-        Actions = RecordingActions(Opts, State);
-        Actions.Window = false;
+        Fresh(false);
         Actions.StopDuringRun = pressed;
         Actions.Outcome = pressed ? SyncOutcome::Completed : SyncOutcome::Stopped;
-        CommandLineResult result = Handle({Source, Target, "AUTORUN"});
-        EXPECT_TRUE(result.EndProgram);
+        EXPECT_TRUE(Handle({Source, Target, "AUTORUN"}).EndProgram);
         EXPECT_EQ(Actions.Ended, ExitStatus::Stopped);
     }
-}
-
-// Folder names are the user's words: letters in them never act as switches.
-TEST(SwitchWordsTest, FolderArgumentsCarryNoSwitches)
-{
-    std::vector<std::string> pair{"/data/my-copy", "/backup/2024-min", "-I"};
-    EXPECT_EQ(FindParam(pair, "-C"), 1) << "the loose rule alone would start a run here";
-    std::vector<std::string> switches = SwitchWords(pair);
-    EXPECT_EQ(switches, std::vector<std::string>{"-I"});
-    EXPECT_EQ(FindParam(switches, "-C"), -1);
-    EXPECT_EQ(FindParam(switches, "-S"), -1);
-    EXPECT_GT(FindParam(switches, "MIN"), 0); // "-I" still counts as MIN
-
-    EXPECT_EQ(SwitchWords({"JOB.SNC", "AUTORUN"}), std::vector<std::string>{"AUTORUN"});
-    EXPECT_EQ(SwitchWords({"/src", "AUTORUN"}), std::vector<std::string>{"AUTORUN"});
-    EXPECT_EQ(SwitchWords({"AUTORUN", "-O"}), (std::vector<std::string>{"AUTORUN", "-O"}));
 }
 
 } // namespace

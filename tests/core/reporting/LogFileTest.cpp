@@ -11,7 +11,6 @@
 #include <ctime>
 #include <filesystem>
 #include <iterator>
-#include <ostream>
 #include <string>
 #include <vector>
 
@@ -31,18 +30,8 @@ const std::string Stamp = "7/23/97 10:15:02 AM";
 // The cells of a decided file as the decision grid holds them.
 const LogRunView NotesRow{false, "1234", "7/22/97", "10:01:44 AM"};
 
-// Names table rows in test names and listings.
-template <typename Row>
-void PrintTo(const Row& row, std::ostream* os) requires requires
-{
-    row.Label;
-}
-{
-    *os << row.Label;
-}
-const auto ByLabel = [](const auto& info) {
-    return std::string(info.param.Label);
-};
+using Test::ByName;
+using Test::PrintTo;
 
 class LogFileTest : public testing::Test
 {
@@ -99,20 +88,11 @@ TEST_F(LogFileTest, PreSyncReportHasItsOwnWordsAndRule)
     EXPECT_FALSE(Exists("Tandemix.Log"));
 }
 
-TEST_F(LogFileTest, StoppedRunEndsWithStopped)
-{
-    Request("", LogKind::OpenSyncLog);
-    Request("", LogKind::CloseSyncLog, {true, {}, {}, {}});
-    std::string log = Home.Read("Tandemix.Log");
-    EXPECT_NE(log.find("Synchronization Stopped: " + Stamp + "\r\n"), std::string::npos);
-    EXPECT_EQ(log.find("Completed"), std::string::npos);
-}
-
 // ---- Detail columns --------------------------------------------------------------------------
 
 struct ColumnRow
 {
-    const char* Label;
+    const char* Name;
     bool Size;
     bool Date;
     bool Time;
@@ -148,7 +128,7 @@ TEST_P(LogColumnsTest, AddedAndUpdatedLinesCarryTheChosenColumns)
     EXPECT_NE(Home.Read("Tandemix.Log").find(line + line), std::string::npos) << Home.Read("Tandemix.Log");
 }
 
-INSTANTIATE_TEST_SUITE_P(AllCombinations, LogColumnsTest, testing::ValuesIn(ColumnRows), ByLabel);
+INSTANTIATE_TEST_SUITE_P(AllCombinations, LogColumnsTest, testing::ValuesIn(ColumnRows), ByName());
 
 TEST_F(LogFileTest, WideCellsAndNamesPushColumnsWithoutCutting)
 {
@@ -178,7 +158,7 @@ TEST_F(LogFileTest, ColumnsOfADisabledCheckBoxNeverCount)
 
 struct GateRow
 {
-    const char* Label;
+    const char* Name;
     LogKind Kind;
     bool LogSettings::*Switch;
 };
@@ -207,7 +187,7 @@ TEST_P(LogGateTest, EachKindFollowsItsOwnSwitch)
     EXPECT_NE(log.find("shown line"), std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(Switches, LogGateTest, testing::ValuesIn(GateRows), ByLabel);
+INSTANTIATE_TEST_SUITE_P(Switches, LogGateTest, testing::ValuesIn(GateRows), ByName());
 
 TEST_F(LogFileTest, NothingIsWrittenWhileNoLogIsOpen)
 {
@@ -304,7 +284,7 @@ TEST_F(LogFileTest, PreSyncLogFollowsItsOwnOverwriteChoice)
 
 struct NameRow
 {
-    const char* Label;
+    const char* Name;
     const char* Configured;
     const char* Opened;
 };
@@ -342,49 +322,7 @@ TEST_P(LogNameTest, ConfiguredNameIsOpenedInTheProgramFolder)
     EXPECT_FALSE(std::filesystem::exists(escaped.lexically_normal()));
 }
 
-INSTANTIATE_TEST_SUITE_P(Names, LogNameTest, testing::ValuesIn(NameRows), ByLabel);
-
-// ---- Size limit at settings load ---------------------------------------------------------
-
-struct TrimRow
-{
-    const char* Label;
-    int LogSize;
-    std::size_t FileSize;
-    bool Kept;
-};
-
-// clang-format off
-const TrimRow TrimRows[] = {
-    {"OneByteOver",  100, 101,     false},
-    {"ExactlyAt",    100, 100,     true},
-    {"Below",        100, 99,      true},
-    {"LimitOff",     0,   1000000, true},
-    {"NegativeOff",  -5,  1000000, true},
-};
-// clang-format on
-
-class LogTrimTest : public LogFileTest, public testing::WithParamInterface<TrimRow>
-{};
-
-TEST_P(LogTrimTest, BothLogsAreDeletedOnlyWhenOverTheLimit)
-{
-    const TrimRow& row = GetParam();
-    Options options;
-    options.LogSize = row.LogSize;
-    options.LogFileName = "mylog.txt"; // the run writes mylog.Log, so that is the file to trim
-    Home.Write("mylog.Log", std::string(row.FileSize, 'x'));
-    Home.Write("PreSync.Log", std::string(row.FileSize, 'y'));
-    Home.Write("TXError.LOG", std::string(row.FileSize + 1000, 'z'));
-
-    TrimLogsAtLoad(Home.Folder(), options);
-
-    EXPECT_EQ(Exists("mylog.Log"), row.Kept);
-    EXPECT_EQ(Exists("PreSync.Log"), row.Kept);
-    EXPECT_TRUE(Exists("TXError.LOG")); // never trimmed
-}
-
-INSTANTIATE_TEST_SUITE_P(Limits, LogTrimTest, testing::ValuesIn(TrimRows), ByLabel);
+INSTANTIATE_TEST_SUITE_P(Names, LogNameTest, testing::ValuesIn(NameRows), ByName());
 
 // ---- Failures ----------------------------------------------------------------------------------
 

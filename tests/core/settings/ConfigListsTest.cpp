@@ -4,6 +4,7 @@
 #include "settings/Configuration.h"
 #include "support/ScriptedHost.h"
 #include "support/TempHome.h"
+#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@ namespace Tandemix {
 namespace {
 
 using Items = std::vector<std::string>;
+using Test::PrintTo;
 
 class ConfigListsTest : public ::testing::Test
 {
@@ -43,7 +45,7 @@ protected:
 
 // ---- Exclude and include masks ---------------------------------------------------------------
 
-TEST_F(ConfigListsTest, TheEmptyExcludeMaskAloneIsOneBlankKeyAndComesBackEmpty)
+TEST_F(ConfigListsTest, TheEmptyExcludeMaskIsABlankKeyAndTheSelectedMaskComesFirst)
 {
     SelectableList list{{""}, 0};
     WriteExcludeList(Ini, list);
@@ -51,11 +53,9 @@ TEST_F(ConfigListsTest, TheEmptyExcludeMaskAloneIsOneBlankKeyAndComesBackEmpty)
     SelectableList back = ReadExcludeList(Ini);
     EXPECT_EQ(back.Items, Items{""});
     EXPECT_EQ(back.ItemIndex, 0);
-}
 
-TEST_F(ConfigListsTest, ExcludeMasksKeepTheirPositionsWithTheSelectedOneFirst)
-{
-    SelectableList list{{".A;", "", ".B;"}, 2};
+    // The masks keep their positions, with the selected one first.
+    list = SelectableList{{".A;", "", ".B;"}, 2};
     WriteExcludeList(Ini, list);
     EXPECT_EQ(Section(ExcludeListSection), (Items{"0=.B;", "1=.A;", "2=_BLANK_"}));
     EXPECT_EQ(list.Items, (Items{".B;", ".A;", ""}));
@@ -82,23 +82,15 @@ TEST_F(ConfigListsTest, IncludeMasksAreNumberedFromOneSkippingEmptyOnes)
     SelectableList back = ReadIncludeList(Ini);
     EXPECT_EQ(back.Items, (Items{"*.TXT", "*.DOC", "*.*"}));
     EXPECT_EQ(back.ItemIndex, 0);
-}
 
-TEST_F(ConfigListsTest, IncludeListGetsEverythingMaskOnlyWhenMissing)
-{
-    EXPECT_EQ(ReadIncludeList(Ini).Items, Items{"*.*"});
-    Ini.WriteString(IncludeListSection, "1", "*.*");
+    // Rewriting drops entries no longer in the list; "*.*" is added only when missing.
+    SelectableList one{{"*.*"}, 0};
+    WriteIncludeList(Ini, one);
+    EXPECT_EQ(Section(IncludeListSection), Items{"1=*.*"});
     Ini.WriteString(IncludeListSection, "2", "*.C");
     EXPECT_EQ(ReadIncludeList(Ini).Items, (Items{"*.*", "*.C"}));
-}
-
-TEST_F(ConfigListsTest, RewritingAListDropsEntriesNoLongerInIt)
-{
-    SelectableList three{{"*.A", "*.B", "*.C"}, 0};
-    WriteIncludeList(Ini, three);
-    SelectableList one{{"*.A"}, 0};
-    WriteIncludeList(Ini, one);
-    EXPECT_EQ(Section(IncludeListSection), Items{"1=*.A"});
+    Ini.EraseSection(IncludeListSection);
+    EXPECT_EQ(ReadIncludeList(Ini).Items, Items{"*.*"});
 }
 
 // ---- Batch files ------------------------------------------------------------------------------
@@ -179,11 +171,6 @@ struct RecentRow
     RecentFolderList After;
 };
 
-void PrintTo(const RecentRow& row, std::ostream* os)
-{
-    *os << row.Name;
-}
-
 class RememberRecentPairTest : public ::testing::TestWithParam<RecentRow>
 {};
 
@@ -210,7 +197,7 @@ INSTANTIATE_TEST_SUITE_P(
                                 {"/x >> /y", "/S >> /T", "", ""},
                                 "/s >> /t",
                                 {"/s >> /t", "/x >> /y", "", ""}}),
-    [](const auto& row) { return row.param.Name; });
+    Test::ByName());
 
 TEST_F(ConfigListsTest, RecentPairsLoadIntoTheirPlacesAndEmptyOnesStayHidden)
 {

@@ -7,26 +7,24 @@
 
 #include <cerrno>
 #include <string>
-#include <vector>
 
 namespace Tandemix::ConfigTest {
 namespace {
 
 // ---- Saving ---------------------------------------------------------------------------------
 
-// Section and key names of a file in the order they appear.
-std::vector<std::string> KeysInOrder(const std::string& text)
+// Section and key names of a file in the order they appear, each followed by '|'.
+std::string KeysInOrder(const std::string& text)
 {
-    std::vector<std::string> keys;
+    std::string keys;
     std::size_t pos = 0;
     while (pos < text.size()) {
         std::size_t end = text.find("\r\n", pos);
         std::string line = text.substr(pos, end - pos);
         pos = end == std::string::npos ? text.size() : end + 2;
-        if (line.empty()) {
-            continue;
+        if (!line.empty()) {
+            keys += (line.front() == '[' ? line : line.substr(0, line.find('='))) + "|";
         }
-        keys.push_back(line.front() == '[' ? line : line.substr(0, line.find('=')));
     }
     return keys;
 }
@@ -34,86 +32,23 @@ std::vector<std::string> KeysInOrder(const std::string& text)
 TEST_F(ConfigurationTest, SaveWritesEveryKeyInItsOrder)
 {
     ASSERT_TRUE(SaveConfiguration(Ctx, DefaultPath).Saved);
-    std::vector<std::string> expected = {"[Misc Options]",
-                                         "Compile Date",
-                                         "Revision Code",
-                                         "Windows Version",
-                                         "[Compression Options]",
-                                         "Use Compression",
-                                         "CompressExpand",
-                                         "Compression Speed",
-                                         "CompressedFileExt",
-                                         "[Application Options]",
-                                         "MainLeft",
-                                         "MainTop",
-                                         "ReportLeft",
-                                         "ReportTop",
-                                         "ShowHint",
-                                         "MenuAutoPopup",
-                                         "ShowBottomMenu",
-                                         "ShowTopMenu",
-                                         "ExpandOptionsDisplay",
-                                         "SaveSettingsOnExit",
-                                         "RecoverDelFilesFolder",
-                                         "SortFileLists",
-                                         "DisplayMessages",
-                                         "[Report Options]",
-                                         "UseLogFile",
-                                         "ReportLogOverwrite",
-                                         "ReportPreLogOverwrite",
-                                         "ReportEmptyFolders",
-                                         "ReportUpdateFiles",
-                                         "ReportAddedFiles",
-                                         "ReportFileDate",
-                                         "ReportFileTime",
-                                         "ReportFileSize",
-                                         "ReportFileErrors",
-                                         "ReportAppErrors",
-                                         "ReportDirCreation",
-                                         "LogFileName",
-                                         "PreReportFileName",
-                                         "LogSize",
-                                         "UseReportForm",
-                                         "ListUnMatchedFiles",
-                                         "[File Options]",
-                                         "UseDatesFromTo",
-                                         "UseDateFrom",
-                                         "UseDateTo",
-                                         "TodayFrom",
-                                         "UseDatesNoDays",
-                                         "PastDaysCount",
-                                         "UseDatesAll",
-                                         "CheckNormal",
-                                         "CheckArchive",
-                                         "CheckReadOnly",
-                                         "CheckSystem",
-                                         "CheckHidden",
-                                         "IncludeString",
-                                         "CreateSubFolderOption",
-                                         "UpdateFilesOption",
-                                         "AddFilesOption",
-                                         "IncludeSubFolderOption",
-                                         "MaxFileSize",
-                                         "MinFileSize",
-                                         "DeleteUnmatched",
-                                         "DeleteUnmatchedWarningDelay",
-                                         "ReplicateFolders",
-                                         "Ignore Target Space",
-                                         "[Exclude File List]",
-                                         "0",
-                                         "[Include Filter List]",
-                                         "1",
-                                         "[Recent Folder List]",
-                                         "Recent Folder1",
-                                         "[Pro Options]",
-                                         "Real-Time Monitoring",
-                                         "Pre-Delete Unmatched Files",
-                                         "Reset File Archive Attrib",
-                                         "Pole Source",
-                                         "Pole Source Every",
-                                         "Sched Sync",
-                                         "Sched Sync Every"};
-    EXPECT_EQ(KeysInOrder(Home.Read(DefaultName)), expected);
+    EXPECT_EQ(KeysInOrder(Home.Read(DefaultName)),
+              "[Misc Options]|Compile Date|Revision Code|Windows Version|"
+              "[Compression Options]|Use Compression|CompressExpand|Compression Speed|CompressedFileExt|"
+              "[Application Options]|MainLeft|MainTop|ReportLeft|ReportTop|ShowHint|MenuAutoPopup|"
+              "ShowBottomMenu|ShowTopMenu|ExpandOptionsDisplay|SaveSettingsOnExit|RecoverDelFilesFolder|"
+              "SortFileLists|DisplayMessages|"
+              "[Report Options]|UseLogFile|ReportLogOverwrite|ReportPreLogOverwrite|ReportEmptyFolders|"
+              "ReportUpdateFiles|ReportAddedFiles|ReportFileDate|ReportFileTime|ReportFileSize|"
+              "ReportFileErrors|ReportAppErrors|ReportDirCreation|LogFileName|PreReportFileName|LogSize|"
+              "UseReportForm|ListUnMatchedFiles|"
+              "[File Options]|UseDatesFromTo|UseDateFrom|UseDateTo|TodayFrom|UseDatesNoDays|PastDaysCount|"
+              "UseDatesAll|CheckNormal|CheckArchive|CheckReadOnly|CheckSystem|CheckHidden|IncludeString|"
+              "CreateSubFolderOption|UpdateFilesOption|AddFilesOption|IncludeSubFolderOption|MaxFileSize|"
+              "MinFileSize|DeleteUnmatched|DeleteUnmatchedWarningDelay|ReplicateFolders|Ignore Target Space|"
+              "[Exclude File List]|0|[Include Filter List]|1|[Recent Folder List]|Recent Folder1|"
+              "[Pro Options]|Real-Time Monitoring|Pre-Delete Unmatched Files|Reset File Archive Attrib|"
+              "Pole Source|Pole Source Every|Sched Sync|Sched Sync Every|");
 
     IniFile ini(DefaultPath);
     EXPECT_EQ(ini.ReadString("Misc Options", "Compile Date", ""), "July 23, 1997");

@@ -10,6 +10,7 @@
 #include "settings/OptionRules.h"
 #include "support/ScriptedHost.h"
 #include "support/TempHome.h"
+#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -31,21 +32,14 @@ inline std::string DataFile(const std::string& name)
     return std::string(TANDEMIX_TEST_DATA_DIR) + "/config/" + name;
 }
 
-inline std::time_t MiddayOf(int year, int month, int day)
-{
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = 12;
-    tm.tm_isdst = -1;
-    return std::mktime(&tm);
-}
-
 inline std::uint32_t Day(const char* masked)
 {
     return ParseMaskedDate(masked).value();
 }
+
+using Tandemix::Test::ByName;
+using Tandemix::Test::PrintTo;
+
 class ConfigurationTest : public ::testing::Test
 {
 protected:
@@ -132,7 +126,7 @@ protected:
 
     void PutDefault(const std::string& text) const { Home.Write(DefaultName, text); }
 
-    static inline std::time_t Now = MiddayOf(2024, 3, 15);
+    static inline std::time_t Now = Tandemix::Test::LocalTime(2024, 3, 15);
     static constexpr const char* DefaultName = "TXDef.CFG";
 
     Tandemix::Test::TempHome Home;

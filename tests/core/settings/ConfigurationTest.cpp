@@ -116,11 +116,6 @@ struct NumberRow
     int Expected;
 };
 
-void PrintTo(const NumberRow& row, std::ostream* os)
-{
-    *os << row.Name;
-}
-
 class ConfigNumberTest : public ConfigurationTest, public ::testing::WithParamInterface<NumberRow>
 {};
 
@@ -132,40 +127,21 @@ TEST_P(ConfigNumberTest, IntegerKeysReadHexAndFallBackToTheirDefault)
     EXPECT_EQ(Opts.*row.Field, row.Expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Keys,
-    ConfigNumberTest,
-    ::testing::Values(
-        NumberRow{"LogSizeHex", "Report Options", "LogSize", "0x1F", &Options::LogSize, 31},
-        NumberRow{"DelayHex",
-                  "File Options",
-                  "DeleteUnmatchedWarningDelay",
-                  "0X1f",
-                  &Options::DeleteUnmatchedWarningDelay,
-                  31},
-        NumberRow{"MainLeftHex", "Application Options", "MainLeft", "0x1F", &Options::MainLeft, 31},
-        NumberRow{"LogSizeText", "Report Options", "LogSize", "12k", &Options::LogSize, 32000},
-        NumberRow{"MainTopEmpty", "Application Options", "MainTop", "", &Options::MainTop, 100},
-        NumberRow{"DelayNegative",
-                  "File Options",
-                  "DeleteUnmatchedWarningDelay",
-                  "-1",
-                  &Options::DeleteUnmatchedWarningDelay,
-                  -1},
-        NumberRow{"SpeedOutOfRange",
-                  "Compression Options",
-                  "Compression Speed",
-                  "3",
-                  &Options::CompressionSpeed,
-                  0},
-        NumberRow{"PageOutOfRange",
-                  "Application Options",
-                  "ShowBottomMenu",
-                  "5",
-                  &Options::ShowBottomMenu,
-                  0},
-        NumberRow{"PageLast", "Application Options", "ShowBottomMenu", "4", &Options::ShowBottomMenu, 4}),
-    [](const auto& row) { return row.param.Name; });
+// clang-format off
+const NumberRow NumberRows[] = {
+    {"LogSizeHex",      "Report Options",      "LogSize",                     "0x1F", &Options::LogSize,                     31},
+    {"DelayHex",        "File Options",        "DeleteUnmatchedWarningDelay", "0X1f", &Options::DeleteUnmatchedWarningDelay, 31},
+    {"MainLeftHex",     "Application Options", "MainLeft",                    "0x1F", &Options::MainLeft,                    31},
+    {"LogSizeText",     "Report Options",      "LogSize",                     "12k",  &Options::LogSize,                     32000},
+    {"MainTopEmpty",    "Application Options", "MainTop",                     "",     &Options::MainTop,                     100},
+    {"DelayNegative",   "File Options",        "DeleteUnmatchedWarningDelay", "-1",   &Options::DeleteUnmatchedWarningDelay, -1},
+    {"SpeedOutOfRange", "Compression Options", "Compression Speed",           "3",    &Options::CompressionSpeed,            0},
+    {"PageOutOfRange",  "Application Options", "ShowBottomMenu",              "5",    &Options::ShowBottomMenu,              0},
+    {"PageLast",        "Application Options", "ShowBottomMenu",              "4",    &Options::ShowBottomMenu,              4},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Keys, ConfigNumberTest, ::testing::ValuesIn(NumberRows), ByName());
 
 struct LogSizeRow
 {
@@ -175,35 +151,36 @@ struct LogSizeRow
     bool Deleted;
 };
 
-void PrintTo(const LogSizeRow& row, std::ostream* os)
-{
-    *os << row.Name;
-}
-
 class ConfigLogSizeTest : public ConfigurationTest, public ::testing::WithParamInterface<LogSizeRow>
 {};
 
 TEST_P(ConfigLogSizeTest, BothLogsAreDeletedOnlyWhenLongerThanTheLimit)
 {
     const LogSizeRow& row = GetParam();
+    // A run writes "my run.txt" as "my run.Log", so that is the file to trim.
     PutDefault("[Report Options]\r\nLogSize=" + std::to_string(row.Limit)
-               + "\r\nLogFileName=Sync Run.Log\r\nPreReportFileName=Pre.Log\r\n");
-    Home.Write("Sync Run.Log", std::string(row.LogBytes, 'x'));
+               + "\r\nLogFileName=my run.txt\r\nPreReportFileName=Pre.Log\r\n");
+    Home.Write("my run.Log", std::string(row.LogBytes, 'x'));
     Home.Write("Pre.Log", std::string(row.LogBytes, 'y'));
-    Home.Write("Tandemix.Log", std::string(row.LogBytes + 10, 'z')); // not configured: never touched
+    for (const char* never : {"Tandemix.Log", "TXError.LOG", "my run.txt"}) { // not configured, or no log
+        Home.Write(never, std::string(row.LogBytes + 10, 'z'));
+    }
     LoadConfiguration(Ctx, DefaultPath, true);
-    EXPECT_EQ(fs::exists(Home.Path("Sync Run.Log")), !row.Deleted);
+    EXPECT_EQ(fs::exists(Home.Path("my run.Log")), !row.Deleted);
     EXPECT_EQ(fs::exists(Home.Path("Pre.Log")), !row.Deleted);
-    EXPECT_TRUE(fs::exists(Home.Path("Tandemix.Log")));
+    for (const char* never : {"Tandemix.Log", "TXError.LOG", "my run.txt"}) {
+        EXPECT_TRUE(fs::exists(Home.Path(never))) << never;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Limits,
                          ConfigLogSizeTest,
                          ::testing::Values(LogSizeRow{"ExactlyAtTheLimitStays", 100, 100, false},
+                                           LogSizeRow{"BelowStays", 100, 99, false},
                                            LogSizeRow{"OneByteOverIsDeleted", 100, 101, true},
                                            LogSizeRow{"ZeroMeansNoLimit", 0, 5000, false},
                                            LogSizeRow{"NegativeMeansNoLimit", -1, 5000, false}),
-                         [](const auto& row) { return row.param.Name; });
+                         ByName());
 
 struct ReplicateRow
 {
@@ -212,11 +189,6 @@ struct ReplicateRow
     bool StoredReplicate;
     bool Replicate;
 };
-
-void PrintTo(const ReplicateRow& row, std::ostream* os)
-{
-    *os << row.Name;
-}
 
 class ConfigReplicateTest : public ConfigurationTest, public ::testing::WithParamInterface<ReplicateRow>
 {};
@@ -243,7 +215,7 @@ INSTANTIATE_TEST_SUITE_P(Rows,
                                            ReplicateRow{"BothOn", true, true, true},
                                            ReplicateRow{"DeleteOnly", true, false, false},
                                            ReplicateRow{"BothOff", false, false, false}),
-                         [](const auto& row) { return row.param.Name; });
+                         ByName());
 // ---- Files from elsewhere --------------------------------------------------------------------
 
 TEST_F(ConfigurationTest, AHandEditedFileLoadsWithDefaultsWhereItIsUnreadable)
@@ -289,11 +261,6 @@ struct OldDatesRow
     bool Warned;
 };
 
-void PrintTo(const OldDatesRow& row, std::ostream* os)
-{
-    *os << row.Name;
-}
-
 class ConfigOldDatesTest : public ConfigurationTest, public ::testing::WithParamInterface<OldDatesRow>
 {};
 
@@ -331,7 +298,7 @@ INSTANTIATE_TEST_SUITE_P(Modes,
                          ::testing::Values(OldDatesRow{"FromTo", DateMode::FromTo, true},
                                            OldDatesRow{"All", DateMode::All, false},
                                            OldDatesRow{"NoDays", DateMode::NoDays, false}),
-                         [](const auto& row) { return row.param.Name; });
+                         ByName());
 
 struct DateModeRow
 {
@@ -341,11 +308,6 @@ struct DateModeRow
     bool All;
     DateMode Mode;
 };
-
-void PrintTo(const DateModeRow& row, std::ostream* os)
-{
-    *os << row.Name;
-}
 
 class ConfigDateModeTest : public ConfigurationTest, public ::testing::WithParamInterface<DateModeRow>
 {};
@@ -388,7 +350,7 @@ INSTANTIATE_TEST_SUITE_P(
                       DateModeRow{"AllWinsOverFromTo", true, false, true, DateMode::All},
                       DateModeRow{"NoDaysWinsOverFromTo", true, true, false, DateMode::NoDays},
                       DateModeRow{"NoneSet", false, false, false, DateMode::All}),
-    [](const auto& row) { return row.param.Name; });
+    ByName());
 
 TEST_F(ConfigurationTest, IntegerDatesOfEveryFormLoadWithoutAWarning)
 {
@@ -427,11 +389,6 @@ struct MarkerRow
     int Marker;
 };
 
-void PrintTo(const MarkerRow& row, std::ostream* os)
-{
-    *os << row.Name;
-}
-
 class ConfigMarkerTest : public ConfigurationTest, public ::testing::WithParamInterface<MarkerRow>
 {};
 
@@ -456,6 +413,6 @@ INSTANTIATE_TEST_SUITE_P(Requests,
                          ::testing::Values(MarkerRow{"Default", SettingsLoad::DefaultSettings, 2},
                                            MarkerRow{"Chosen", SettingsLoad::ChosenFile, 2},
                                            MarkerRow{"Switch", SettingsLoad::ConfigSwitch, 1}),
-                         [](const auto& row) { return row.param.Name; });
+                         ByName());
 } // namespace
 } // namespace Tandemix::ConfigTest

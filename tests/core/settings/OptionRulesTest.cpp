@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/OptionRules.h"
 
+#include "support/TestTables.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,7 +10,10 @@
 namespace Tandemix {
 namespace {
 
-TEST(DeleteUnmatchedRule, SwitchingOnBuildsTheListTheDeletionNeeds)
+using Test::ByName;
+using Test::PrintTo;
+
+TEST(DeleteUnmatchedRule, OnBuildsTheListTheDeletionNeedsOffEndsPreDeleteAndReplication)
 {
     Options opts;
     opts.UseReportForm = false;
@@ -17,11 +22,13 @@ TEST(DeleteUnmatchedRule, SwitchingOnBuildsTheListTheDeletionNeeds)
     EXPECT_TRUE(opts.DeleteUnmatched);
     EXPECT_TRUE(opts.UseReportForm);
     EXPECT_TRUE(opts.ListUnMatchedFiles);
-}
 
-TEST(DeleteUnmatchedRule, SwitchingOffEndsPreDeleteAndReplicationButKeepsReporting)
-{
-    Options opts;
+    // A file or batch row saying "on" with reporting off must not keep reporting off just
+    // because deletion happened to be on already.
+    opts.ListUnMatchedFiles = false;
+    SetDeleteUnmatched(opts, true);
+    EXPECT_TRUE(opts.ListUnMatchedFiles);
+
     SetReplicateFolders(opts, true);
     opts.DeleteUnMatchPriorToSync = true;
     SetDeleteUnmatched(opts, false);
@@ -29,18 +36,7 @@ TEST(DeleteUnmatchedRule, SwitchingOffEndsPreDeleteAndReplicationButKeepsReporti
     EXPECT_FALSE(opts.ReplicateFolders);
     EXPECT_FALSE(opts.DeleteUnMatchPriorToSync);
     EXPECT_FALSE(opts.ReplicateBypass());
-    EXPECT_TRUE(opts.UseReportForm);
-    EXPECT_TRUE(opts.ListUnMatchedFiles);
-}
-
-TEST(DeleteUnmatchedRule, AppliesEvenWhenTheStateDoesNotChange)
-{
-    // A file or batch row saying "on" with reporting off must not keep reporting off just
-    // because deletion happened to be on already.
-    Options opts;
-    SetDeleteUnmatched(opts, true);
-    opts.ListUnMatchedFiles = false;
-    SetDeleteUnmatched(opts, true);
+    EXPECT_TRUE(opts.UseReportForm); // reporting stays
     EXPECT_TRUE(opts.ListUnMatchedFiles);
 }
 
@@ -59,6 +55,20 @@ TEST(ReplicateFoldersRule, OnSwitchesDeletionOnOffLeavesItAlone)
     EXPECT_TRUE(opts.DeleteUnmatched);
 }
 
+// The schedule (minutes) and polling (seconds) follow the same rule, and exclude each other.
+struct Trigger
+{
+    const char* Name;
+    bool (*Set)(Options&, bool);
+    bool Options::*On;
+    std::string Options::*Text;
+    bool Options::*Other;
+};
+
+const Trigger Triggers[] = {
+    {"Schedule", SetRunSyncSched, &Options::RunSyncSched, &Options::RunSyncEveryMin, &Options::PoleEvery},
+    {"Polling", SetPoleEvery, &Options::PoleEvery, &Options::PoleSecs, &Options::RunSyncSched}};
+
 struct IntervalRow
 {
     std::string Name;
@@ -66,70 +76,46 @@ struct IntervalRow
     bool Accepted;
 };
 
-void PrintTo(const IntervalRow& row, std::ostream* os)
-{
-    *os << row.Name;
-}
-
 class TriggerIntervalTest : public ::testing::TestWithParam<IntervalRow>
 {};
 
-TEST_P(TriggerIntervalTest, ScheduleTakesOnlyAWholeNumberOfAtLeastOne)
+TEST_P(TriggerIntervalTest, TakesOnlyAWholeNumberOfAtLeastOne)
 {
-    Options opts;
-    opts.PoleEvery = true;
-    opts.RunSyncEveryMin = GetParam().Text;
-    bool accepted = SetRunSyncSched(opts, true);
-    EXPECT_EQ(accepted, GetParam().Accepted);
-    EXPECT_EQ(opts.RunSyncSched, GetParam().Accepted);
-    EXPECT_EQ(opts.RunSyncEveryMin, GetParam().Accepted ? GetParam().Text : "0");
-    // A refused schedule leaves polling as it was; an armed one ends it.
-    EXPECT_EQ(opts.PoleEvery, !GetParam().Accepted);
+    for (const Trigger& trigger : Triggers) {
+        SCOPED_TRACE(trigger.Name);
+        Options opts;
+        opts.*trigger.Other = true;
+        opts.*trigger.Text = GetParam().Text;
+        EXPECT_EQ(trigger.Set(opts, true), GetParam().Accepted);
+        EXPECT_EQ(opts.*trigger.On, GetParam().Accepted);
+        EXPECT_EQ(opts.*trigger.Text, GetParam().Accepted ? GetParam().Text : "0");
+        // A refused trigger leaves the other as it was; an armed one ends it.
+        EXPECT_EQ(opts.*trigger.Other, !GetParam().Accepted);
+    }
 }
 
-TEST_P(TriggerIntervalTest, PollingTakesOnlyAWholeNumberOfAtLeastOne)
-{
-    Options opts;
-    opts.RunSyncSched = true;
-    opts.PoleSecs = GetParam().Text;
-    bool accepted = SetPoleEvery(opts, true);
-    EXPECT_EQ(accepted, GetParam().Accepted);
-    EXPECT_EQ(opts.PoleEvery, GetParam().Accepted);
-    EXPECT_EQ(opts.PoleSecs, GetParam().Accepted ? GetParam().Text : "0");
-    EXPECT_EQ(opts.RunSyncSched, !GetParam().Accepted);
-}
+const IntervalRow IntervalRows[] = {{"One", "1", true},
+                                    {"Ninety", "90", true},
+                                    {"Blanks", " 15 ", true},
+                                    {"Zero", "0", false},
+                                    {"Negative", "-5", false},
+                                    {"Fraction", "1.5", false},
+                                    {"Letters", "ten", false},
+                                    {"Empty", "", false},
+                                    {"TooBig", "99999999999", false}};
 
-INSTANTIATE_TEST_SUITE_P(Texts,
-                         TriggerIntervalTest,
-                         ::testing::Values(IntervalRow{"One", "1", true},
-                                           IntervalRow{"Ninety", "90", true},
-                                           IntervalRow{"Blanks", " 15 ", true},
-                                           IntervalRow{"Zero", "0", false},
-                                           IntervalRow{"Negative", "-5", false},
-                                           IntervalRow{"Fraction", "1.5", false},
-                                           IntervalRow{"Letters", "ten", false},
-                                           IntervalRow{"Empty", "", false},
-                                           IntervalRow{"TooBig", "99999999999", false}),
-                         [](const auto& row) { return row.param.Name; });
+INSTANTIATE_TEST_SUITE_P(Texts, TriggerIntervalTest, ::testing::ValuesIn(IntervalRows), ByName());
 
 TEST(TriggerRule, SwitchingOffNeverFailsAndKeepsTheText)
 {
-    Options opts;
-    opts.RunSyncEveryMin = "abc";
-    EXPECT_TRUE(SetRunSyncSched(opts, false));
-    EXPECT_FALSE(opts.RunSyncSched);
-    EXPECT_EQ(opts.RunSyncEveryMin, "abc");
-}
-
-TEST(TriggerRule, TheLaterArmedTriggerWins)
-{
-    Options opts;
-    opts.PoleSecs = "20";
-    opts.RunSyncEveryMin = "5";
-    ASSERT_TRUE(SetPoleEvery(opts, true));
-    ASSERT_TRUE(SetRunSyncSched(opts, true));
-    EXPECT_TRUE(opts.RunSyncSched);
-    EXPECT_FALSE(opts.PoleEvery);
+    for (const Trigger& trigger : Triggers) {
+        Options opts;
+        opts.*trigger.Text = "abc";
+        opts.*trigger.On = true;
+        EXPECT_TRUE(trigger.Set(opts, false)) << trigger.Name;
+        EXPECT_FALSE(opts.*trigger.On);
+        EXPECT_EQ(opts.*trigger.Text, "abc");
+    }
 }
 
 struct ExtRow
@@ -138,11 +124,6 @@ struct ExtRow
     std::string Typed;
     std::string Ext;
 };
-
-void PrintTo(const ExtRow& row, std::ostream* os)
-{
-    *os << row.Name;
-}
 
 class CompressedExtTest : public ::testing::TestWithParam<ExtRow>
 {};
@@ -156,17 +137,16 @@ TEST_P(CompressedExtTest, GetsOneLeadingDotAndAtMostTenCharacters)
     EXPECT_EQ(opts.CompressedExt, GetParam().Ext);
 }
 
-INSTANTIATE_TEST_SUITE_P(Texts,
-                         CompressedExtTest,
-                         ::testing::Values(ExtRow{"Plain", "zip", ".zip"},
-                                           ExtRow{"DotKept", ".Z", ".Z"},
-                                           ExtRow{"ElevenCut", "abcdefghijk", ".abcdefghi"},
-                                           ExtRow{"DottedCut", ".abcdefghijkl", ".abcdefghi"},
-                                           ExtRow{"ExactlyTen", ".123456789", ".123456789"},
-                                           ExtRow{"Empty", "", "."},
-                                           // Characters, not bytes: eleven two-byte letters.
-                                           ExtRow{"Utf8", "ééééééééééé", ".ééééééééé"}),
-                         [](const auto& row) { return row.param.Name; });
+const ExtRow ExtRows[] = {{"Plain", "zip", ".zip"},
+                          {"DotKept", ".Z", ".Z"},
+                          {"ElevenCut", "abcdefghijk", ".abcdefghi"},
+                          {"DottedCut", ".abcdefghijkl", ".abcdefghi"},
+                          {"ExactlyTen", ".123456789", ".123456789"},
+                          {"Empty", "", "."},
+                          // Characters, not bytes: eleven two-byte letters.
+                          {"Utf8", "ééééééééééé", ".ééééééééé"}};
+
+INSTANTIATE_TEST_SUITE_P(Texts, CompressedExtTest, ::testing::ValuesIn(ExtRows), ByName());
 
 } // namespace
 } // namespace Tandemix
