@@ -10,9 +10,9 @@
 #include "engine/FileListing.h"
 #include "engine/Host.h"
 #include "engine/MatchAndDecide.h"
+#include "engine/Reporter.h"
 #include "engine/RunContext.h"
 #include "engine/RunState.h"
-#include "reporting/Reporter.h"
 #include "settings/Options.h"
 
 #include <chrono>

@@ -5,6 +5,7 @@
 #include "app/ConsoleHost.h"
 #include "app/StartUp.h"
 #include "automation/CommandLine.h"
+#include "engine/ConfigLink.h"
 #include "engine/EngineState.h"
 #include "engine/RunContext.h"
 #include "engine/RunState.h"
@@ -57,7 +58,7 @@ int RunUnattended(int argc, char** argv)
     RunContext ctx{options, state, host, reporter, engine};
     host.Progress = &engine;
 
-    ConfigContext config{options, state};
+    ConfigContext config = ConfigContextOf(options, state);
     config.ProgramFolder = programFolder;
     config.DefaultConfigPath = PrepareDefaultConfig(programFolder);
     state.SourceFileListTag = 1;
@@ -74,7 +75,7 @@ int RunUnattended(int argc, char** argv)
     }
 
     ConsoleActions actions(ctx);
-    CommandLineResult result = HandleCommandLine(config, actions, args);
+    CommandLineResult result = HandleCommandLine(config, state, actions, args);
     if (!result.Problem.empty()) {
         std::fprintf(stderr, "tandemix: %s\n", result.Problem.c_str());
     }

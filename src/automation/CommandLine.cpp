@@ -180,8 +180,12 @@ ExitStatus StatusOf(SyncOutcome outcome)
 class CommandLineRun
 {
 public:
-    CommandLineRun(ConfigContext& cfg, CommandLineActions& actions, const std::vector<std::string>& args)
+    CommandLineRun(ConfigContext& cfg,
+                   RunState& state,
+                   CommandLineActions& actions,
+                   const std::vector<std::string>& args)
         : FCfg(cfg)
+        , FState(state)
         , FActions(actions)
         , FArgs(args)
         , FSwitches(SwitchWords(args))
@@ -202,6 +206,7 @@ private:
     void Finish();
 
     ConfigContext& FCfg;
+    RunState& FState;
     CommandLineActions& FActions;
     const std::vector<std::string>& FArgs;
     std::vector<std::string> FSwitches;
@@ -224,7 +229,7 @@ CommandLineResult CommandLineRun::Run()
     FWarningDelay = opts.DeleteUnmatchedWarningDelay;
     (void)LoadAutomationOptions(FCfg, FCfg.DefaultConfigPath);
     FActions.OptionsLoaded();
-    FCfg.State.SourceFileListTag = 1;
+    FState.SourceFileListTag = 1;
 
     if (Find("-)") > 0 || Find("-O") > 0) {
         opts.AlwaysOverWrite = true;
@@ -284,7 +289,7 @@ bool CommandLineRun::HandleNamedWork()
         FResult.Status = ExitStatus::NothingToRun;
         return true;
     }
-    FCfg.State.StatusMsg(Msg::Ready);
+    FState.StatusMsg(Msg::Ready);
 
     if (!automatic) {
         FActions.ShowMainWindow();
@@ -302,7 +307,7 @@ bool CommandLineRun::HandleNamedWork()
 bool CommandLineRun::RunAutomatic()
 {
     Options& opts = FCfg.Opts;
-    RunState& state = FCfg.State;
+    RunState& state = FState;
     FActions.SelectSynchronizePage();
     // Nobody is there to answer a question or to want this run's settings kept.
     opts.SaveSettingsOnExit = false;
@@ -369,7 +374,7 @@ void CommandLineRun::StayResident()
         FCfg.Opts.MonitorSourceDriveCheck = true;
         FCfg.Opts.MonitorSourceDriveCheckTag = MonitorStartMarker;
         FActions.MonitorSwitched();
-        FCfg.State.GetHost().ProcessMessages();
+        FState.GetHost().ProcessMessages();
     }
     FResult.StaysResident = true;
 }
@@ -383,10 +388,10 @@ void CommandLineRun::EndProgram(ExitStatus status)
 
 void CommandLineRun::Finish()
 {
-    FCfg.State.SourceFileListTag = 0;
+    FState.SourceFileListTag = 0;
     FActions.ListEmptySides();
     FCfg.Opts.DeleteUnmatchedWarningDelay = FWarningDelay;
-    FCfg.State.StatusMsg(Msg::Ready);
+    FState.StatusMsg(Msg::Ready);
     if (!FActions.HasWindow() && !FResult.StaysResident) {
         EndProgram(FResult.Status);
     }
@@ -532,10 +537,12 @@ bool ApplyConfigSwitch(ConfigContext& cfg, SwitchActions& actions, std::string_v
     return true;
 }
 
-CommandLineResult
-HandleCommandLine(ConfigContext& cfg, CommandLineActions& actions, const std::vector<std::string>& args)
+CommandLineResult HandleCommandLine(ConfigContext& cfg,
+                                    RunState& state,
+                                    CommandLineActions& actions,
+                                    const std::vector<std::string>& args)
 {
-    return CommandLineRun(cfg, actions, args).Run();
+    return CommandLineRun(cfg, state, actions, args).Run();
 }
 
 } // namespace Tandemix

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "automation/DelayCountdown.h"
+#include "engine/RunState.h"
 #include "settings/Configuration.h"
 
 #include <string>
@@ -130,8 +131,10 @@ struct CommandLineResult
 // Handles the program's arguments (without the program name) once, after start-up: loads the
 // automation options, opens the batch file or points the folder pair, and for AUTORUN or -C runs
 // the synchronisation unattended (after the -D countdown, hidden with MIN) and then ends the
-// program or stays resident. cfg.Opts, cfg.State and the program folder are the program's own.
-CommandLineResult
-HandleCommandLine(ConfigContext& cfg, CommandLineActions& actions, const std::vector<std::string>& args);
+// program or stays resident. cfg.Opts, `state` and the program folder are the program's own.
+CommandLineResult HandleCommandLine(ConfigContext& cfg,
+                                    RunState& state,
+                                    CommandLineActions& actions,
+                                    const std::vector<std::string>& args);
 
 } // namespace Tandemix

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/FileFilters.h"
 
-#include "engine/DateFilter.h"
 #include "engine/FileHelpers.h"
 #include "engine/ListingMessages.h"
 #include "engine/Messages.h"
 #include "platform/AsciiText.h"
 #include "platform/Attributes.h"
+#include "settings/DateRange.h"
 
 #include <charconv>
 
@@ -79,23 +79,6 @@ std::string_view AttributeReason(const Options& opts, std::uint32_t attr)
 }
 
 } // namespace
-
-std::optional<std::int64_t> WholeNumber(std::string_view text)
-{
-    if (!text.empty() && text.front() == '+') {
-        text.remove_prefix(1);
-        if (!text.empty() && text.front() == '-') {
-            return std::nullopt;
-        }
-    }
-    std::int64_t value = 0;
-    const char* end = text.data() + text.size();
-    std::from_chars_result result = std::from_chars(text.data(), end, value);
-    if (text.empty() || result.ec != std::errc() || result.ptr != end) {
-        return std::nullopt;
-    }
-    return value;
-}
 
 std::optional<std::int64_t> SizeLimit(std::string_view text)
 {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/RunContext.h"
+#include "settings/OptionRules.h"
 #include "settings/Options.h"
 
 #include <cstdint>
@@ -16,9 +17,6 @@ namespace Tandemix {
 // The file selection filters: include masks, exclusion strings, attribute switches, size
 // limits and the date range. Everything here reads the options afresh on every call, so a
 // change takes effect with the next file listed. UI thread only.
-
-// A whole number as the edits take it: an optional sign and decimal digits, nothing else.
-std::optional<std::int64_t> WholeNumber(std::string_view text);
 
 // The limit a size edit sets; none for a text beginning with "0" (so "0100" is no limit) or one
 // that is not a whole number. Any other number is a limit, a negative one too: a maximum of

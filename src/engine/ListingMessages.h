@@ -42,8 +42,4 @@ inline constexpr std::string_view ReasonDateExclusion = "Date Exclusion";
 
 inline constexpr std::string_view EnterANumber = "Please enter a number in this field!";
 
-// "File Dates: <from> To: <to>"
-inline constexpr std::string_view FileDatesPrefix = "File Dates: ";
-inline constexpr std::string_view FileDatesTo = " To: ";
-
 } // namespace Tandemix::Msg

@@ -3,8 +3,8 @@
 
 #include "engine/EngineState.h"
 #include "engine/Host.h"
+#include "engine/Reporter.h"
 #include "engine/RunState.h"
-#include "reporting/Reporter.h"
 #include "settings/Options.h"
 
 namespace Tandemix {

@@ -2,7 +2,6 @@
 #include "engine/RunDriver.h"
 
 #include "engine/BusySection.h"
-#include "engine/DateFilter.h"
 #include "engine/FileFilters.h"
 #include "engine/FolderPairCheck.h"
 #include "engine/FolderQueue.h"
@@ -12,6 +11,7 @@
 #include "engine/ShowError.h"
 #include "platform/FileOps.h"
 #include "platform/Mounts.h"
+#include "settings/DateRange.h"
 
 #include <ctime>
 #include <exception>
@@ -38,11 +38,6 @@ public:
 private:
     Undo FUndo;
 };
-
-RunReporting* RunReportingOf(RunContext& ctx)
-{
-    return dynamic_cast<RunReporting*>(&ctx.Report);
-}
 
 std::string RightAligned(const std::string& text, std::size_t width)
 {
@@ -257,7 +252,7 @@ int RunDriver(RunContext& ctx, RunSender sender)
 {
     RunState& state = ctx.State;
     EngineState& engine = ctx.Engine;
-    RunReporting* reporting = RunReportingOf(ctx);
+    Reporter& reporting = ctx.Report;
     const bool report = sender == RunSender::PreReportButton;
     const std::string sourceShown = engine.Source.Folder;
     const std::string targetShown = engine.Target.Folder;
@@ -276,9 +271,7 @@ int RunDriver(RunContext& ctx, RunSender sender)
         engine.Totals.TotFileCount = before.TotFileCount;
         engine.TotalFilesCheckedValue = 0;
         engine.TotalFileCount = 0;
-        if (reporting != nullptr) {
-            reporting->ClearReports();
-        }
+        reporting.ClearReports();
         engine.DirDelList.clear();
         engine.Folders = RunFolders{};
         engine.Folders.TargetRoot = targetShown;
@@ -305,9 +298,7 @@ int RunDriver(RunContext& ctx, RunSender sender)
         totals.PreFolderCount = 0;
 
         WriteTrailer(ctx);
-        if (reporting != nullptr) {
-            reporting->SetRunStopped(state.OperationState > 0 || result == 4);
-        }
+        reporting.SetRunStopped(state.OperationState > 0 || result == 4);
         ctx.Report.WriteLogFile({}, report ? LogKind::ClosePreSyncLog : LogKind::CloseSyncLog);
         totals.Outcome = OutcomeOf(ctx, result);
 
@@ -328,7 +319,7 @@ int RunDriver(RunContext& ctx, RunSender sender)
     state.SuppressUnmatchedReport = false;
 
     state.StopTiming();
-    bool messages = reporting != nullptr && reporting->MessageCount() > 0;
+    bool messages = reporting.MessageCount() > 0;
     state.StatusMsg(messages ? RunMsg::DoneWithMessages : RunMsg::Done);
     ctx.Hst.ShowRunProgress(engine);
     return result;
@@ -356,9 +347,7 @@ int SyncDirectories(RunContext& ctx, RunSender sender)
             (void)HooksOf(ctx).DeleteUnmatchedFiles(ctx, sender);
         } else if (ctx.Opts.ListUnMatchedFiles) {
             // A stopped or failed walk did not see every pair: what looks unmatched may not be.
-            if (RunReporting* reporting = RunReportingOf(ctx)) {
-                reporting->ClearUnMatched();
-            }
+            ctx.Report.ClearUnMatched();
         }
     }
     return result;

@@ -8,24 +8,6 @@
 
 namespace Tandemix {
 
-// What a run needs from the report lists and the log beyond filing lines. The program's
-// reporter implements it next to Reporter; a reporter without it (a test's, or one for a
-// display-less tool) simply keeps its lists as they are.
-class RunReporting
-{
-public:
-    virtual ~RunReporting() = default;
-    // Empties every report list and zeroes their counts and totals (a run starts afresh).
-    virtual void ClearReports() noexcept = 0;
-    // Empties the unmatched list: a run that did not complete leaves no unmatched items.
-    virtual void ClearUnMatched() noexcept = 0;
-    // Entries in the message list: the run ends with "Done: There are messages!" when any.
-    virtual std::int64_t MessageCount() const noexcept = 0;
-    // Set just before the log is closed: the closing line says "Stopped" rather than
-    // "Completed" for a run that was stopped or aborted.
-    virtual void SetRunStopped(bool stopped) noexcept = 0;
-};
-
 // The synchronise command: runs the folders on screen (or the batch list) once, or twice when
 // unmatched items are to be deleted before anything is copied (a first pass that only
 // decides and hands the unmatched items over, then the copy pass; the option is on again

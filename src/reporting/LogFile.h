@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "engine/Reporter.h"
 #include "reporting/LogMessages.h"
-#include "reporting/Reporter.h"
 #include "settings/LogNames.h"
 #include "settings/Options.h"
 

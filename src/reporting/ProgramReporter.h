@@ -2,11 +2,10 @@
 #pragma once
 
 #include "engine/EngineState.h"
-#include "engine/RunDriver.h"
+#include "engine/Reporter.h"
 #include "engine/RunState.h"
 #include "reporting/LogFile.h"
 #include "reporting/ReportLists.h"
-#include "reporting/Reporter.h"
 #include "settings/Options.h"
 
 #include <string>
@@ -17,7 +16,7 @@ namespace Tandemix {
 // The program's Reporter: log requests go to the log files, report entries to the six report
 // lists, each read against the options and run state of the moment. Owned by the main window
 // (or the console of an unattended run) for the program's lifetime. UI thread only.
-class ProgramReporter : public Reporter, public RunReporting
+class ProgramReporter : public Reporter
 {
 public:
     ProgramReporter(Options& options,

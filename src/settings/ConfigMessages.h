@@ -21,4 +21,8 @@ inline constexpr std::string_view OldDatesParagraph2End = " respectively.";
 inline constexpr std::string_view OldDatesParagraph3 =
     "Please verify To-From dates being used in the File Options screen.";
 
+// The date range's label and the sync log's header line: "File Dates: <from> To: <to>".
+inline constexpr std::string_view FileDatesPrefix = "File Dates: ";
+inline constexpr std::string_view FileDatesTo = " To: ";
+
 } // namespace Tandemix::Msg

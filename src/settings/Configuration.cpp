@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/Configuration.h"
 
-#include "engine/DateFilter.h"
 #include "platform/DateText.h"
 #include "platform/FileOps.h"
 #include "platform/FileTimes.h"
 #include "settings/ConfigKeys.h"
 #include "settings/ConfigLists.h"
 #include "settings/ConfigMessages.h"
+#include "settings/DateRange.h"
 #include "settings/IniFile.h"
 #include "settings/LogNames.h"
 #include "settings/OptionRules.h"
@@ -175,7 +175,7 @@ void LoadDateEdits(ConfigContext& ctx, const IniFile& ini, std::time_t now)
     if (!valid) {
         // The mode counts as it was before this load: a range in use is about to change.
         if (opts.DatesMode == DateMode::FromTo) {
-            ctx.State.GetHost().Ask(OldDatesWarning(now), DialogButtons::Ok);
+            ctx.Say(OldDatesWarning(now));
         }
         fromDay = PackedTimeFloor;
         toDay = today;
@@ -324,17 +324,17 @@ void SaveKeys(ConfigContext& ctx, IniFile& ini)
 class LoadingMarker
 {
 public:
-    LoadingMarker(RunState& state, int marker)
-        : FState(state)
+    LoadingMarker(int& tag, int marker)
+        : FTag(tag)
     {
-        FState.SourceFileListTag = marker;
+        FTag = marker;
     }
-    ~LoadingMarker() { FState.SourceFileListTag = 0; }
+    ~LoadingMarker() { FTag = 0; }
     LoadingMarker(const LoadingMarker&) = delete;
     LoadingMarker& operator=(const LoadingMarker&) = delete;
 
 private:
-    RunState& FState;
+    int& FTag;
 };
 
 } // namespace
@@ -415,12 +415,12 @@ bool LoadSettings(ConfigContext& ctx, const std::string& fileName, SettingsLoad 
 {
     if (how != SettingsLoad::DefaultSettings && !IsConfigurationFile(fileName)) {
         if (how == SettingsLoad::ChosenFile) {
-            ctx.State.GetHost().Ask(Msg::UnrecognizableConfigFile, DialogButtons::Ok);
+            ctx.Say(Msg::UnrecognizableConfigFile);
         }
         return false;
     }
     bool fromCommandLine = how == SettingsLoad::ConfigSwitch;
-    LoadingMarker marker(ctx.State, fromCommandLine ? MarkerWhileCommandLine : MarkerWhileLoading);
+    LoadingMarker marker(ctx.LoadingMarker, fromCommandLine ? MarkerWhileCommandLine : MarkerWhileLoading);
     LoadConfiguration(ctx, fileName, fromCommandLine);
     (void)LoadAutomationOptions(ctx, fileName);
     return true;

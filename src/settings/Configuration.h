@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "engine/RunState.h"
 #include "settings/Options.h"
 #include "settings/PasswordFile.h"
 
 #include <ctime>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace Tandemix {
 
@@ -16,9 +16,12 @@ namespace Tandemix {
 struct ConfigContext
 {
     Options& Opts;
-    // Its loading marker is set while a chosen file is read; its host asks the one question a load
-    // can raise (text dates of an old release).
-    RunState& State;
+    // The run state's loading marker: set while a file is read, so that option handlers start no
+    // listing and status messages are ignored.
+    int& LoadingMarker;
+    // Shows a message with an OK button (text dates of an old release, a file that is not ours);
+    // nothing is shown when empty.
+    std::function<void(std::string_view message)> Tell{};
     std::string ProgramFolder{}; // with its trailing '/': the logs and the password file live here
     std::string DefaultConfigPath{};
     PasswordStore* Passwords = nullptr; // nullptr: no password file
@@ -38,6 +41,12 @@ struct ConfigContext
     std::function<std::time_t()> Clock{};
 
     std::time_t Now() const { return Clock ? Clock() : std::time(nullptr); }
+    void Say(std::string_view message) const
+    {
+        if (Tell) {
+            Tell(message);
+        }
+    }
 };
 
 // Reads the options of the configuration file `fileName` into ctx.Opts. A missing file, section

@@ -45,6 +45,23 @@ std::string_view FirstCharacters(std::string_view text, std::size_t count)
 
 } // namespace
 
+std::optional<std::int64_t> WholeNumber(std::string_view text)
+{
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && text.front() == '-') {
+            return std::nullopt;
+        }
+    }
+    std::int64_t value = 0;
+    const char* end = text.data() + text.size();
+    std::from_chars_result result = std::from_chars(text.data(), end, value);
+    if (text.empty() || result.ec != std::errc() || result.ptr != end) {
+        return std::nullopt;
+    }
+    return value;
+}
+
 void SetDeleteUnmatched(Options& opts, bool on)
 {
     opts.DeleteUnmatched = on;

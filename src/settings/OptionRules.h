@@ -3,10 +3,15 @@
 
 #include "settings/Options.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace Tandemix {
+
+// A whole number as the edits take it: an optional sign and decimal digits, nothing else.
+std::optional<std::int64_t> WholeNumber(std::string_view text);
 
 // How setting one option changes others. A configuration load, a batch row and a click all go
 // through these, so the options never end up in a combination the window could not produce.

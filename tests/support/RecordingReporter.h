@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "reporting/Reporter.h"
+#include "engine/Reporter.h"
 
 #include <string>
 #include <string_view>

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The "Reporting" page and the report window, driven as a user drives them, against the real
 // options, configuration loader and reporter.
+#include "engine/ConfigLink.h"
 #include "engine/EngineState.h"
 #include "engine/RunContext.h"
 #include "engine/RunState.h"
@@ -196,7 +197,9 @@ private slots:
                     "PreReportFileName=before.txt\n"
                     "LogSize=500\n"
                     "ListUnMatchedFiles=1\n");
-        ConfigContext config{R->Opts, R->State, Home->Folder(), Home->Path("TXDef.CFG")};
+        ConfigContext config = ConfigContextOf(R->Opts, R->State);
+        config.ProgramFolder = Home->Folder();
+        config.DefaultConfigPath = Home->Path("TXDef.CFG");
         LoadConfiguration(config, Home->Path("Chosen.CFG"), false);
         QSignalSpy changed(&R->Page, &ReportingPage::OptionChanged);
 

@@ -9,6 +9,7 @@
 #include "app/ui/PageTabs.h"
 #include "app/ui/UiText.h"
 #include "engine/BusySection.h"
+#include "engine/ConfigLink.h"
 #include "engine/FileFilters.h"
 #include "engine/FileListing.h"
 #include "engine/MatchAndDecide.h"
@@ -186,7 +187,7 @@ void TMainSyncForm::FormDestroy()
 
 ConfigContext TMainSyncForm::MakeConfigContext()
 {
-    ConfigContext config{FOptions, FState};
+    ConfigContext config = ConfigContextOf(FOptions, FState);
     config.ProgramFolder = FProgramFolder;
     config.DefaultConfigPath = FDefaultConfigPath;
     config.SourceFolder = FEngine.Source.Folder;

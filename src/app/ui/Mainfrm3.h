@@ -3,11 +3,11 @@
 
 #include "app/ui/QtHost.h"
 #include "engine/EngineState.h"
+#include "engine/Reporter.h"
 #include "engine/RunContext.h"
 #include "engine/RunState.h"
 #include "engine/RunTotals.h"
 #include "reporting/ProgramReporter.h"
-#include "reporting/Reporter.h"
 #include "settings/Configuration.h"
 #include "settings/Options.h"
 

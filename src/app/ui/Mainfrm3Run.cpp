@@ -157,7 +157,7 @@ bool TMainSyncForm::HandleCommandLine(const std::vector<std::string>& args, int&
     CommandWords = args;
     WindowActions actions(*this);
     ConfigContext config = MakeConfigContext();
-    CommandLineResult result = Tandemix::HandleCommandLine(config, actions, args);
+    CommandLineResult result = Tandemix::HandleCommandLine(config, FState, actions, args);
     if (!result.Problem.empty()) {
         // The status line, not a dialog: an unattended start must never wait for a click.
         FState.StatusMsg(result.Problem);

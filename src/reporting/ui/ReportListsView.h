@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "engine/Reporter.h"
 #include "reporting/ReportLists.h"
-#include "reporting/Reporter.h"
 
 #include <QWidget>
 

@@ -222,7 +222,7 @@ protected:
         Target = Work->AddFolder("dst");
     }
 
-    CommandLineResult Handle(const Args& args) { return HandleCommandLine(Cfg, Actions, args); }
+    CommandLineResult Handle(const Args& args) { return HandleCommandLine(Cfg, State, Actions, args); }
     // A fresh record, with or without a window; the options stay unless `resetOptions`.
     void Fresh(bool window = true, bool resetOptions = false)
     {
@@ -243,7 +243,8 @@ protected:
     Options Opts;
     RunState State{Host, Opts};
     ConfigContext Cfg{.Opts = Opts,
-                      .State = State,
+                      .LoadingMarker = State.SourceFileListTag,
+                      .Tell = [this](std::string_view m) { State.GetHost().Ask(m, DialogButtons::Ok); },
                       .ProgramFolder = Home.Folder(),
                       .DefaultConfigPath = Home.Path("TXDef.CFG")};
     RecordingActions Actions{Opts, State};

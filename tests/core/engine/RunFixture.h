@@ -28,7 +28,7 @@ namespace Tandemix::Test {
 // The recording reporter plus what a run asks of the report lists: clearing them, counting
 // messages, and the stopped flag of the closing log line. It also notes whether the log was
 // switched on when it was opened.
-class RunReporter : public RecordingReporter, public RunReporting
+class RunReporter : public RecordingReporter
 {
 public:
     const Options* Opts = nullptr;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "reporting/ProgramReporter.h"
 
+#include "engine/RunDriver.h"
 #include "platform/FaultHook.h"
 #include "support/ScriptedHost.h"
 #include "support/TempHome.h"

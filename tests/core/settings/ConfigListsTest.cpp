@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/ConfigLists.h"
 
+#include "engine/RunState.h"
 #include "settings/Configuration.h"
 #include "support/ScriptedHost.h"
 #include "support/TempHome.h"
@@ -27,12 +28,14 @@ protected:
 
     ConfigContext WithPair(const std::string& source, const std::string& target)
     {
-        return ConfigContext{.Opts = Opts,
-                             .State = State,
-                             .ProgramFolder = Home.Folder(),
-                             .DefaultConfigPath = Path,
-                             .SourceFolder = source,
-                             .TargetFolder = target};
+        return ConfigContext{
+            .Opts = Opts,
+            .LoadingMarker = State.SourceFileListTag,
+            .Tell = [this](std::string_view m) { State.GetHost().Ask(m, DialogButtons::Ok); },
+            .ProgramFolder = Home.Folder(),
+            .DefaultConfigPath = Path,
+            .SourceFolder = source,
+            .TargetFolder = target};
     }
 
     Tandemix::Test::TempHome Home;

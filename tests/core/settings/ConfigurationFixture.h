@@ -2,11 +2,11 @@
 #pragma once
 
 #include "app/StartUp.h"
-#include "engine/DateFilter.h"
 #include "platform/FaultHook.h"
 #include "platform/FileTimes.h"
 #include "settings/ConfigLists.h"
 #include "settings/Configuration.h"
+#include "settings/DateRange.h"
 #include "settings/OptionRules.h"
 #include "support/ScriptedHost.h"
 #include "support/TempHome.h"
@@ -51,15 +51,18 @@ protected:
 
     ConfigContext MakeContext(Options& opts)
     {
-        return ConfigContext{.Opts = opts,
-                             .State = State,
-                             .ProgramFolder = Home.Folder(),
-                             .DefaultConfigPath = DefaultPath,
-                             .SourceFolder = "/srv/data",
-                             .TargetFolder = "/mnt/copy",
-                             .Clock = [] {
-                                 return Now;
-                             }};
+        return ConfigContext{
+            .Opts = opts,
+            .LoadingMarker = State.SourceFileListTag,
+            .Tell = [this](std::string_view m) { State.GetHost().Ask(m, DialogButtons::Ok); },
+            .ProgramFolder = Home.Folder(),
+            .DefaultConfigPath = DefaultPath,
+            .SourceFolder = "/srv/data",
+            .TargetFolder = "/mnt/copy",
+            .Clock =
+                [] {
+                    return Now;
+                }};
     }
 
     // Every option set away from its default, in a combination the window could produce.

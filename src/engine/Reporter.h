@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace Tandemix {
@@ -33,7 +34,9 @@ enum class LogKind : int
 };
 
 // Where the engine files what it did: the log files and the report lists. The engine never
-// touches a log file itself. Neither call raises. UI thread only.
+// touches a log file itself. No call raises. The run-level calls at the end do nothing by default:
+// a reporter without report lists (a test's, a display-less tool's) simply keeps what it has.
+// UI thread only.
 class Reporter
 {
 public:
@@ -48,6 +51,16 @@ public:
     // A folder listing starts: the unmatched files it finds are filed together, in listing
     // order, above those of folders listed earlier.
     virtual void BeginListing() noexcept {}
+
+    // Empties every report list and zeroes their counts and totals (a run starts afresh).
+    virtual void ClearReports() noexcept {}
+    // Empties the unmatched list: a run that did not complete leaves no unmatched items.
+    virtual void ClearUnMatched() noexcept {}
+    // Entries in the message list: the run ends with "Done: There are messages!" when any.
+    virtual std::int64_t MessageCount() const noexcept { return 0; }
+    // Set just before the log is closed: the closing line says "Stopped" rather than
+    // "Completed" for a run that was stopped or aborted.
+    virtual void SetRunStopped(bool /*stopped*/) noexcept {}
 };
 
 // For code paths that run before logging is wired, and for tests that do not look at reports.
