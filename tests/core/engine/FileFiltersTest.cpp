@@ -389,6 +389,7 @@ TEST(DateFilterTest, MaskedTextGivesAPackedDate)
         {"1/5/2001", Packed(2001, 1, 5)},
         {"02/29/00", Packed(2000, 2, 29)},
         {"06/01/75", PackedTimeFloor},
+        {"06/15/80", Packed(1980, 6, 15)}, // the first year a packed date holds is kept
     };
     for (const auto& [text, expected] : dates) {
         EXPECT_EQ(ParseMaskedDate(text), expected) << '"' << text << '"';

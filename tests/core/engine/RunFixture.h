@@ -92,6 +92,7 @@ public:
     {
         RunSender Sender;
         bool PreDeleteOption;
+        bool SyncActive; // the run is over for the unmatched items handed over
         std::set<std::pair<std::string, std::string>> Unmatched;
     };
     RunReporter* Reporter = nullptr;
@@ -102,6 +103,7 @@ public:
     {
         UnmatchedCalls.push_back(Call{sender,
                                       ctx.Opts.DeleteUnMatchPriorToSync,
+                                      ctx.State.SyncActive,
                                       Reporter != nullptr ? Reporter->NetUnmatched()
                                                           : std::set<std::pair<std::string, std::string>>{}});
         if (OnDeleteUnmatched) {
