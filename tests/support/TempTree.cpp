@@ -325,6 +325,17 @@ int RunInMountNamespace(const std::function<int()>& body)
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
+int RunOnSmallDisk(const std::string& mountPoint, const std::string& size, const std::function<int()>& body)
+{
+    return RunInMountNamespace([&] {
+        std::string options = "size=" + size;
+        if (::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, options.c_str()) != 0) {
+            return NoMountNamespace;
+        }
+        return body();
+    });
+}
+
 int RunProgram(const std::vector<std::string>& argv)
 {
     std::vector<char*> args;

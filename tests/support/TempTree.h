@@ -115,6 +115,9 @@ private:
 // Inside `body` no test assertion works: report through the return value.
 inline constexpr int NoMountNamespace = 77;
 int RunInMountNamespace(const std::function<int()>& body);
+// The same with a tmpfs of `size` (as mount takes it: "1m") mounted on `mountPoint` first: a
+// real full disk, with the kernel's own short writes and ENOSPC.
+int RunOnSmallDisk(const std::string& mountPoint, const std::string& size, const std::function<int()>& body);
 // Runs a program with arguments (no shell) and returns its exit code, -1 when it could not run.
 int RunProgram(const std::vector<std::string>& argv);
 

@@ -5,6 +5,7 @@
 #include "engine/ShowError.h"
 #include "platform/FaultHook.h"
 #include "platform/Mounts.h"
+#include "support/CoreBundle.h"
 #include "support/RecordingReporter.h"
 #include "support/ScriptedHost.h"
 #include "support/TempTree.h"
@@ -23,18 +24,9 @@ using Test::PrintTo;
 using Test::RecordingReporter;
 using Test::ScriptedHost;
 
-class CreateFolderPathTest : public ::testing::Test
+class CreateFolderPathTest : public ::testing::Test, public Test::CoreBundle
 {
 protected:
-    std::vector<std::string> Messages() const
-    {
-        std::vector<std::string> texts;
-        for (const RecordingReporter::Entry& entry : Report.EntriesIn(ReportCategory::Messages)) {
-            texts.push_back(entry.Kind);
-        }
-        return texts;
-    }
-
     std::vector<std::string> Prefixed(std::string_view label, const std::vector<std::string>& rels) const
     {
         std::vector<std::string> lines;
@@ -52,12 +44,6 @@ protected:
                 PadRight(CopyMsg::CouldNotCreateGoto, 26) + Tree.Path(rel)};
     }
 
-    ScriptedHost Host;
-    Options Opts;
-    RunState State{Host, Opts};
-    RecordingReporter Report;
-    EngineState Engine;
-    RunContext Ctx{Opts, State, Host, Report, Engine};
     TempTree Tree;
 };
 

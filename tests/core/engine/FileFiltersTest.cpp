@@ -7,6 +7,7 @@
 #include "engine/Messages.h"
 #include "platform/Attributes.h"
 #include "platform/FileTimes.h"
+#include "support/CoreBundle.h"
 #include "support/RecordingReporter.h"
 #include "support/ScriptedHost.h"
 #include "support/TestTables.h"
@@ -199,7 +200,7 @@ TEST(ExclusionReasonTest, ReplicationLetsEveryFileThroughAndNeedsDeleteUnmatched
 
 // ---- Records and exclusion reports --------------------------------------------------------------
 
-class AddFileRecordTest : public ::testing::Test
+class AddFileRecordTest : public ::testing::Test, public Test::CoreBundle
 {
 protected:
     void SetUp() override
@@ -209,13 +210,6 @@ protected:
         Engine.Target.Folder = "/nonexistent-tandemix/dst";
         State.SyncActive = true;
     }
-
-    ScriptedHost Host;
-    Options Opts;
-    RunState State{Host, Opts};
-    RecordingReporter Report;
-    EngineState Engine;
-    RunContext Ctx{Opts, State, Host, Report, Engine};
 };
 
 TEST_F(AddFileRecordTest, PassingFileBecomesARecordOfItsSide)
@@ -389,6 +383,7 @@ TEST(DateFilterTest, MaskedTextGivesAPackedDate)
         {"1/5/2001", Packed(2001, 1, 5)},
         {"02/29/00", Packed(2000, 2, 29)},
         {"06/01/75", PackedTimeFloor},
+        {"06/15/80", Packed(1980, 6, 15)}, // the first year a packed date holds is kept
     };
     for (const auto& [text, expected] : dates) {
         EXPECT_EQ(ParseMaskedDate(text), expected) << '"' << text << '"';
@@ -484,7 +479,7 @@ TEST_F(AddFileRecordTest, FromToTakesBothEditsAndListsAgain)
     Engine.Source.Files.emplace_back().FileName = "stale";
     State.SyncActive = false;
 
-    DateLabels labels = UseDatesFromToClick(Ctx, Now);
+    DateLabels labels = UseDatesFromToClick(Ctx, Tandemix::Now);
 
     EXPECT_EQ(Opts.DatesMode, DateMode::FromTo);
     EXPECT_EQ(Opts.DateFrom, Packed(2025, 3, 1));

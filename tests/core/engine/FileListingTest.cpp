@@ -9,6 +9,7 @@
 #include "platform/Attributes.h"
 #include "platform/FaultHook.h"
 #include "platform/FileTimes.h"
+#include "support/CoreBundle.h"
 #include "support/RecordingReporter.h"
 #include "support/ScriptedHost.h"
 #include "support/TempTree.h"
@@ -50,7 +51,7 @@ std::string Fields(const RecordingReporter::Entry& entry)
     return entry.Kind + "|" + entry.Name + "|" + entry.Path + "|" + entry.SizeText + "|" + entry.Detail;
 }
 
-class FileListingTest : public ::testing::Test
+class FileListingTest : public ::testing::Test, public Test::CoreBundle
 {
 protected:
     void SetUp() override
@@ -101,12 +102,6 @@ protected:
 
     TempTree Src;
     TempTree Dst;
-    ScriptedHost Host;
-    Options Opts;
-    RunState State{Host, Opts};
-    RecordingReporter Report;
-    EngineState Engine;
-    RunContext Ctx{Opts, State, Host, Report, Engine};
 };
 
 TEST_F(FileListingTest, IncludeMasksBlanksEmptyIncludeAndReplication)

@@ -5,6 +5,7 @@
 #include "engine/FileListing.h"
 #include "platform/Attributes.h"
 #include "platform/FileTimes.h"
+#include "support/CoreBundle.h"
 #include "support/RecordingReporter.h"
 #include "support/ScriptedHost.h"
 #include "support/TempTree.h"
@@ -55,12 +56,7 @@ std::vector<std::string> Names(const std::vector<TFileData>& files, bool sorted 
     return names;
 }
 
-// Names a parameterised case after its label, so a failure says which row of a table broke.
-constexpr auto CaseLabel = [](const auto& info) {
-    return std::string(info.param.Label);
-};
-
-class MatchAndDecideTest : public ::testing::Test
+class MatchAndDecideTest : public ::testing::Test, public Test::CoreBundle
 {
 protected:
     void SetUp() override
@@ -93,23 +89,6 @@ protected:
     {
         return Listed(Side::Target, std::move(name), size, UnpackFileTime(packed));
     }
-
-    std::vector<std::string> Messages() const
-    {
-        std::vector<std::string> texts;
-        for (const auto& entry : Report.EntriesIn(ReportCategory::Messages)) {
-            texts.push_back(entry.Kind);
-        }
-        return texts;
-    }
-
-    ScriptedHost Host;
-    Options Opts;
-    RunState State{Host, Opts};
-    RecordingReporter Report;
-    EngineState Engine;
-    RunContext Ctx{Opts, State, Host, Report, Engine};
-    RunState::Clock::time_point Now{};
 };
 
 // ---- The decision table ------------------------------------------------------------------------
@@ -211,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Slots of times before 1970 are floored too: -1 and -2 share one, 0 and -1 do not.
         DecisionCase{"Before1970SameSlot", {-1, -2}, 10, 10, false, Expect::Nothing},
         DecisionCase{"Before1970NextSlot", {0, -1}, 10, 10, false, Expect::OlderFile}),
-    CaseLabel);
+    [](const auto& row) { return std::string(row.param.Label); });
 
 // ---- Rows and totals ---------------------------------------------------------------------------
 
@@ -355,7 +334,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, Pairing, ::testing::Values(
     PairingCase{"DatesFrom2044OnAreNewerThanEarlierOnes",
         {{"future.txt", Year2020}, {"past.txt", Year2050}},
         {{"future.txt", Year2050}, {"past.txt", Year2020}}, {{"future.txt", Msg::OlderFile, "future.txt"}}, {}}),
-    CaseLabel);
+    [](const auto& row) { return std::string(row.param.Label); });
 // clang-format on
 
 // ---- Messages and reports -------------------------------------------------------------------------
@@ -438,7 +417,7 @@ INSTANTIATE_TEST_SUITE_P(Conditions,
                                            WithdrawCase{"CompressedElsewhere", 1, 0, 1, 1, 1, 0, true},
                                            WithdrawCase{"CompressedInPlace", 1, 0, 1, 1, 1, 1, false},
                                            WithdrawCase{"InPlaceUncompressed", 1, 0, 1, 1, 0, 1, true}),
-                         CaseLabel);
+                         [](const auto& row) { return std::string(row.param.Label); });
 
 // clang-format off
 struct LogCase { const char* Label; bool SyncActive; bool ReportEmptyFolders; bool WithRow; bool Logged; };
@@ -474,7 +453,7 @@ INSTANTIATE_TEST_SUITE_P(Cases,
                                            LogCase{"EmptyFolderReported", true, true, false, true},
                                            LogCase{"EmptyFolderQuiet", true, false, false, false},
                                            LogCase{"NotARun", false, true, true, false}),
-                         CaseLabel);
+                         [](const auto& row) { return std::string(row.param.Label); });
 
 // ---- Run, stop and selection -------------------------------------------------------------------
 
@@ -506,7 +485,7 @@ TEST_F(MatchAndDecideTest, ARunCountsCheckedFilesAndSkipsItsOwnArchiveOnlyWhenCo
 TEST_F(MatchAndDecideTest, AStopKeepsTheRowsSoFarAndTheUndecidedFiles)
 {
     // Every poll pumps, so the click below is seen at the very next poll.
-    State.SetClock([this] { return Now += std::chrono::seconds(1); });
+    PumpEveryPoll();
     AddTarget("keep.txt", 1, Mar2004);
     AddTarget("s1", 1, Jan1998);
     AddTarget("s4", 1, Jan1998);

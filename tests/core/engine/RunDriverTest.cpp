@@ -186,6 +186,63 @@ TEST_F(RunDriverTest, AnErrorInsideOneCopyFailsThatFileAndTheRunGoesOn)
     EXPECT_TRUE(TempNamesIn(Dst).empty());
 }
 
+TEST_F(RunDriverTest, AnErrorOutsideACopyEndsTheRunWithNothingLeftQueued)
+{
+    Tree.AddFile("src/a/a.txt", 10, New);
+    Tree.AddFile("src/b/b.txt", 10, New);
+    std::function<void()> throwOnceWalking = [&] {
+        if (!State.SyncActive) {
+            return Host.OnNextPump(throwOnceWalking);
+        }
+        throw std::runtime_error("out of luck");
+    };
+    Host.OnNextPump(throwOnceWalking);
+
+    EXPECT_EQ(Run(), RunOutcome::Failed);
+
+    EXPECT_TRUE(Engine.FolderQueue.empty());
+    EXPECT_FALSE(State.SyncActive);
+    EXPECT_FALSE(Exists(D("b/b.txt")));
+}
+
+// A batch list of folder pairs, each row applied to the window as the run reaches it.
+class BatchHooks : public Test::RecordingHooks
+{
+public:
+    std::vector<BatchRowFolders> Rows;
+    int Current = 0;
+
+    int BatchRowCount(RunContext&) override { return static_cast<int>(Rows.size()); }
+    BatchRowFolders BatchRow(RunContext&, int row) override
+    {
+        return row >= 1 && row <= static_cast<int>(Rows.size()) ? Rows[row - 1] : BatchRowFolders{};
+    }
+    int BatchCurrentRow(RunContext&) override { return Current; }
+    int InitiateBatchItem(RunContext& ctx, int row) override
+    {
+        Current = row;
+        ctx.Engine.Source.Folder = Rows[row - 1].Source;
+        ctx.Engine.Target.Folder = Rows[row - 1].Target;
+        return 0;
+    }
+};
+
+TEST_F(RunDriverTest, ABatchRunSynchronisesEveryRowInTurn)
+{
+    Tree.AddFile("src/one.txt", 10, New);
+    Tree.AddFile("src2/two.txt", 20, New);
+    BatchHooks batch;
+    batch.Rows = {{Src, Dst}, {Tree.AddFolder("src2"), Tree.AddFolder("dst2")}};
+    Engine.Hooks = &batch;
+    Opts.RunBatchList = true;
+
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+
+    EXPECT_EQ(ReadDst("one.txt"), Tree.Pattern(10));
+    EXPECT_EQ(Tree.ReadFile("dst2/two.txt"), Tree.Pattern(20));
+    EXPECT_EQ(batch.UnmatchedCalls.size(), 2u) << "each row's unmatched items at its end";
+}
+
 // ---- What a run writes and counts -----------------------------------------------------------
 
 TEST_F(RunDriverTest, TotalsLogAndReportsMatchTheTree)
@@ -258,6 +315,7 @@ TEST_F(RunDriverTest, TotalsLogAndReportsMatchTheTree)
     }
     EXPECT_EQ(Report.StoppedFlags, std::vector<bool>{false});
     EXPECT_EQ(Host.LastStatus(), RunMsg::Done);
+    EXPECT_FALSE(State.SyncActive);
 
     // The folder and file counts add up over a session's runs; the others start afresh.
     EXPECT_EQ(Run(), RunOutcome::Completed);
@@ -273,9 +331,18 @@ TEST_F(RunDriverTest, EmptyFilesAreCopiedLikeAnyOther)
     Tree.AddFile("src/e1", 0, New);
     Tree.AddFile("src/e2", 0, New);
     Tree.AddFile("dst/e2", 0, Old);
+    // With no bytes to count, the folder gauge counts rows.
+    std::vector<int> gauges;
+    std::function<void()> watch = [&] {
+        gauges.push_back(Engine.DirGauge);
+        Host.OnNextPump(watch);
+    };
+    Host.OnNextPump(watch);
 
     EXPECT_EQ(Run(), RunOutcome::Completed);
 
+    EXPECT_NE(std::find(gauges.begin(), gauges.end(), 50), gauges.end());
+    EXPECT_EQ(*std::max_element(gauges.begin(), gauges.end()), 100);
     EXPECT_TRUE(Exists(D("e1")));
     EXPECT_EQ(MTime(D("e2")).tv_sec, New);
     EXPECT_EQ(Engine.Totals.TotFilesAdded, 1);
@@ -411,6 +478,7 @@ TEST_F(RunDriverTest, OnlyTargetItemsWithoutASourceAreLeftUnmatched)
     std::set<Item> expected{{"extra.txt", Dst + "/"}, {"extra2.txt", D("sub/")}, {"orphan", Dst + "/"}};
     EXPECT_EQ(Hooks.UnmatchedCalls[0].Unmatched, expected);
     EXPECT_EQ(Hooks.UnmatchedCalls[1].Unmatched, expected);
+    EXPECT_FALSE(Hooks.UnmatchedCalls[0].SyncActive);
 }
 
 TEST_F(RunDriverTest, ASourceFolderThatCannotBeReadLeavesItsTargetAlone)

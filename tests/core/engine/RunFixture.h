@@ -1,14 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "engine/EngineState.h"
 #include "engine/LaterHooks.h"
-#include "engine/RunContext.h"
 #include "engine/RunDriver.h"
-#include "engine/RunState.h"
-#include "settings/Options.h"
-#include "support/RecordingReporter.h"
-#include "support/ScriptedHost.h"
+#include "support/CoreBundle.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +11,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <chrono>
 #include <functional>
 #include <set>
 #include <string>
@@ -98,6 +92,7 @@ public:
     {
         RunSender Sender;
         bool PreDeleteOption;
+        bool SyncActive; // the run is over for the unmatched items handed over
         std::set<std::pair<std::string, std::string>> Unmatched;
     };
     RunReporter* Reporter = nullptr;
@@ -108,6 +103,7 @@ public:
     {
         UnmatchedCalls.push_back(Call{sender,
                                       ctx.Opts.DeleteUnMatchPriorToSync,
+                                      ctx.State.SyncActive,
                                       Reporter != nullptr ? Reporter->NetUnmatched()
                                                           : std::set<std::pair<std::string, std::string>>{}});
         if (OnDeleteUnmatched) {
@@ -120,15 +116,12 @@ public:
 // A whole run over real folders: "src" and "dst" under a fresh temporary tree, shown as the
 // two panes' folders. Every poll pumps the host, so a click queued with OnNextPump lands at
 // the very next poll.
-class RunFixture : public ::testing::Test
+class RunFixture : public ::testing::Test, public CoreBundleOf<RunReporter>
 {
 protected:
     void SetUp() override
     {
-        State.SetClock([this] {
-            Now += std::chrono::seconds(1);
-            return Now;
-        });
+        PumpEveryPoll();
         Src = Tree.AddFolder("src");
         Dst = Tree.AddFolder("dst");
         Engine.Source.Folder = Src;
@@ -172,30 +165,13 @@ protected:
         return st.st_mtim;
     }
 
-    // Texts of the messages the run filed for the user.
-    std::vector<std::string> Messages() const
-    {
-        std::vector<std::string> texts;
-        for (const auto& e : Report.EntriesIn(ReportCategory::Messages)) {
-            texts.push_back(e.Kind);
-        }
-        return texts;
-    }
-
     static constexpr std::time_t Old = 1'500'000'000; // 2017
     static constexpr std::time_t New = 1'600'000'000; // 2020
 
-    Options Opts;
-    ScriptedHost Host;
-    RunState State{Host, Opts};
-    RunReporter Report;
-    EngineState Engine;
     RecordingHooks Hooks;
-    RunContext Ctx{Opts, State, Host, Report, Engine};
     TempTree Tree;
     std::string Src;
     std::string Dst;
-    RunState::Clock::time_point Now{};
 };
 
 } // namespace Tandemix::Test

@@ -110,7 +110,9 @@ TEST_F(RunStateTest, ZipAbortStopsWithoutAskingAndResets)
 {
     State.BusyCount = 3;
     State.OperationState = 25;
+    Host.Cursor = CursorShape::Busy;
     EXPECT_EQ(State.CheckForStop(), 1);
+    EXPECT_EQ(Host.Cursor, CursorShape::Default);
     EXPECT_EQ(State.OperationState, 0);
     EXPECT_EQ(State.BusyCount, 0);
     EXPECT_TRUE(State.ZipAbortFlag);
