@@ -50,6 +50,11 @@ struct Rig
     ProgramReporter Reporter;
     RunContext Ctx;
     ReportingPage Page;
+
+    void File(const char* name, const char* size, const char* kind, ReportCategory category)
+    {
+        Reporter.AddReportEntry(name, "/data/docs", size, "7/22/97 10:01:44 AM", kind, category);
+    }
 };
 
 struct CheckOption
@@ -86,16 +91,6 @@ void ExpectEnabled(std::initializer_list<QWidget*> widgets, bool enabled)
 QString Row(QListView* view, int row)
 {
     return view->model()->index(row, 0).data().toString();
-}
-
-void File(ProgramReporter& reporter,
-          const char* name,
-          const char* size,
-          const char* kind,
-          ReportCategory category,
-          const char* detail = "7/22/97 10:01:44 AM")
-{
-    reporter.AddReportEntry(name, "/data/docs", size, detail, kind, category);
 }
 
 } // namespace
@@ -284,10 +279,10 @@ private slots:
     {
         R->Opts.ListUnMatchedFiles = true;
         R->State.SyncActive = true;
-        File(R->Reporter, "first.txt", "1000", "Add", ReportCategory::Added);
-        File(R->Reporter, "second.txt", "234", "Add", ReportCategory::Added);
-        File(R->Reporter, "changed.doc", "4096", "Update", ReportCategory::Updated);
-        File(R->Reporter, "extra.txt", "10", "UnMatched Files", ReportCategory::UnMatched);
+        R->File("first.txt", "1000", "Add", ReportCategory::Added);
+        R->File("second.txt", "234", "Add", ReportCategory::Added);
+        R->File("changed.doc", "4096", "Update", ReportCategory::Updated);
+        R->File("extra.txt", "10", "UnMatched Files", ReportCategory::UnMatched);
         R->Reporter.AddReportEntry("", "", "", "", "Cannot copy first.txt", ReportCategory::Messages);
         R->Reporter.AddReportEntry("", "", "", "", "-----", ReportCategory::Messages);
 
@@ -311,7 +306,7 @@ private slots:
         QCOMPARE(form->ItemCount(ReportCategory::Deletions)->text(), QStringLiteral("0"));
 
         // Lines filed while the window is open show up without anyone asking.
-        File(R->Reporter, "third.txt", "6", "Add", ReportCategory::Added);
+        R->File("third.txt", "6", "Add", ReportCategory::Added);
         QTRY_COMPARE(form->MemoAdded->model()->rowCount(), 3);
         QCOMPARE(form->ItemCount(ReportCategory::Added)->text(), QStringLiteral("3"));
         QCOMPARE(form->FileSizeTotal(ReportCategory::Added)->text(), QStringLiteral("1240"));
