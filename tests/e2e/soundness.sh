@@ -3,49 +3,11 @@
 # case-only twin, a daylight-saving change, a linked target folder, overlapping folders, names
 # like the copy's temporary files, a fifo in the source, a private folder, a negative size limit.
 # Each case is what a user would try; each checks that nothing was lost or exposed.
-set -euo pipefail
-exe="$1"
-work=$(mktemp -d)
-trap 'chmod -R u+rwx "$work" 2>/dev/null; rm -rf "$work"' EXIT
-export TANDEMIX_HOME="$work/home"
-mkdir -p "$TANDEMIX_HOME"
-unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
-passed=0
-failed=0
-check() { # check NAME CONDITION...
-    local name="$1"
-    shift
-    if "$@"; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        echo "FAILED: $name"
-        sed 's/^/    /' "$work/out"
-    fi
-}
-run() { # run ARGS... ; sets status
-    set +e
-    timeout 120 "$exe" "$@" </dev/null >"$work/out" 2>&1
-    status=$?
-    set -e
-}
-settings() { # settings [KEY=VALUE...]: the default settings file, sub-folder creation off
-    {
-        printf '[Misc Options]\r\nCompile Date=July 23, 1997\r\n[File Options]\r\nCreateSubFolderOption=0\r\n'
-        for kv in "$@"; do printf '%s\r\n' "$kv"; done
-    } >"$TANDEMIX_HOME/TXDef.CFG"
-}
-pair() { # pair: fresh empty $src and $dst
-    chmod -R u+rwx "$work/src" "$work/dst" 2>/dev/null || true
-    rm -rf "$work/src" "$work/dst"
-    mkdir -p "$work/src" "$work/dst"
-    src="$work/src"
-    dst="$work/dst"
-}
-log="$TANDEMIX_HOME/Tandemix.Log"
+source "$(dirname "$0")/common.bash"
+cfg="$TANDEMIX_HOME/TXDef.CFG"
 
 # A size filter must not hide a newer target twin from the decision.
-settings MaxFileSize=100
+settings "$cfg" MaxFileSize=100
 pair
 printf 'old small source\n' >"$src/a.txt"
 touch -d '2001-01-01 12:00' "$src/a.txt"
@@ -58,7 +20,7 @@ check "filter: the newer target is kept" cmp -s "$dst/a.txt" "$work/newer"
 check "filter: nothing logged as added" test -z "$(grep 'Added: a.txt' "$log")"
 
 # A case-only twin is updated under its own name, never doubled.
-settings
+settings "$cfg"
 pair
 printf 'new report\n' >"$src/Report.TXT"
 printf 'old report\n' >"$dst/report.txt"
@@ -93,15 +55,18 @@ check "linked folder: the run fails" test "$status" -eq 1
 check "linked folder: nothing written through the link" test -z "$(ls -A "$work/elsewhere")"
 check "linked folder: the link stays a link" test -L "$dst/d"
 
-# Overlapping pairs and the root are refused before anything is written.
+# Overlapping pairs and the root are refused before anything is written, the log included.
 pair
 printf 'x\n' >"$src/x.txt"
 mkdir -p "$src/inner"
+log_before=$(wc -c <"$log")
 for case in "$src|$src/inner" "$src|$src" "$src/inner|$src" "/|$dst" "$src|/"; do
     run "${case%%|*}" "${case##*|}" AUTORUN
     check "overlap ${case}: status 2" test "$status" -eq 2
+    check "overlap ${case}: says why" grep -q -e 'overlap' -e 'root cannot' "$work/out"
 done
-check "overlap: nothing nested" test ! -e "$src/inner/inner"
+check "overlap: nothing nested" test -z "$(ls -A "$src/inner")"
+check "overlap: the log is left alone" test "$(wc -c <"$log")" -eq "$log_before"
 
 # Names like the copy's temporary files are the user's files like any other.
 pair
@@ -134,12 +99,11 @@ check "modes: a read-only folder is filled, then made read-only" test "$(stat -c
 check "modes: its file arrived" test -f "$dst/readonly/r.txt"
 
 # A negative maximum size is a limit, as the log's trailer says.
-settings MaxFileSize=-5
+settings "$cfg" MaxFileSize=-5
 pair
 printf 'z\n' >"$src/z.txt"
 run "$src" "$dst" AUTORUN
 check "size -5: nothing copied" test ! -e "$dst/z.txt"
 check "size -5: the trailer says so" grep -q 'Exclude Files >  -5' "$log"
 
-echo "$passed passed, $failed failed"
-test "$failed" -eq 0
+finish

@@ -1,33 +1,20 @@
 #!/usr/bin/env bash
-# With a display the executable loads the window module and the window stays open until it is
-# closed; without the module it says so plainly instead of failing silently.
-set -euo pipefail
-exe="$1"
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
-export TANDEMIX_HOME="$home"
-set +e
-QT_QPA_PLATFORM=offscreen timeout 4 "$exe" >"$home/out" 2>&1 </dev/null
-status=$?
-set -e
-if [ "$status" -ne 124 ]; then
-    echo "expected the window to stay open until the timeout (124), got $status"
-    cat "$home/out"
-    exit 1
-fi
-if grep -q "could not be loaded" "$home/out"; then
-    cat "$home/out"
-    exit 1
-fi
-# A copy of the executable without its module beside it explains what is missing.
-cp "$exe" "$home/tandemix"
-set +e
-QT_QPA_PLATFORM=offscreen timeout 10 "$home/tandemix" >"$home/out" 2>&1 </dev/null
-status=$?
-set -e
-if [ "$status" -ne 70 ] || ! grep -q "window module could not be loaded" "$home/out"; then
-    echo "expected status 70 and a message without the module, got $status"
-    cat "$home/out"
-    exit 1
-fi
-echo "2 passed, 0 failed"
+# How the program starts: with a display it loads the window module and stays open until closed;
+# without the module, or without a display and a command line, it says why and exits.
+source "$(dirname "$0")/common.bash"
+
+run
+check "no display: status 2, never a wait" test "$status" -eq 2
+check "no display: says why" grep -q "no display" "$work/out"
+check "start-up still made the scratch folder" test -d "$TANDEMIX_HOME/TXTEMP00"
+
+limit=4 QT_QPA_PLATFORM=offscreen run
+check "the window stays open until closed" test "$status" -eq 124
+check "the module loads" test -z "$(grep 'could not be loaded' "$work/out")"
+
+cp "$exe" "$work/tandemix"
+exe="$work/tandemix" limit=10 QT_QPA_PLATFORM=offscreen run
+check "without its module: status 70" test "$status" -eq 70
+check "without its module: says so" grep -q "window module could not be loaded" "$work/out"
+
+finish

@@ -3,18 +3,15 @@
 // answered by a script and the settings file dialog is replaced by a chosen path.
 #include "app/ui/HelpWindow.h"
 #include "app/ui/MainMenus.h"
-#include "app/ui/Mainfrm3.h"
 #include "app/ui/PageTabs.h"
 #include "filemanager/ui/FolderPanes.h"
-#include "support/ScriptedHost.h"
-#include "support/TempHome.h"
+#include "ui/support/WindowRig.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QContextMenuEvent>
 #include <QHelpEvent>
 #include <QLabel>
-#include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -27,35 +24,18 @@
 #include <QTreeView>
 
 #include <filesystem>
-#include <memory>
 
 using namespace Tandemix;
+using Test::Items;
+using Test::Names;
 
 namespace {
-
-QStringList Names(std::initializer_list<const char*> names)
-{
-    QStringList list;
-    for (const char* name : names) {
-        list << QString::fromUtf8(name);
-    }
-    return list;
-}
 
 TFileData File(const char* name)
 {
     TFileData file;
     file.FileName = name;
     return file;
-}
-
-QStringList Items(const QListWidget* list)
-{
-    QStringList names;
-    for (int row = 0; row < list->count(); ++row) {
-        names << list->item(row)->text();
-    }
-    return names;
 }
 
 bool DocumentHasAnchor(const QTextDocument* document, const QString& anchor)
@@ -106,76 +86,52 @@ class TestMenus : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<Test::TempHome> Home;
-    Test::ScriptedHost Script;
+    std::unique_ptr<Test::WindowRig> R;
 
-    std::unique_ptr<TMainSyncForm> MakeForm()
+    // Started as the program starts it: the start-up applies the stored expand state.
+    TMainSyncForm* Start()
     {
-        auto form = std::make_unique<TMainSyncForm>(Home->Folder());
-        form->HostSeam().RouteQuestionsTo(&Script);
+        TMainSyncForm* form = R->Open();
         form->ChooseSettingsFile = [](bool) {
             return QString();
         };
-        return form;
-    }
-
-    // Shown as the program starts it: the start-up applies the stored expand state.
-    std::unique_ptr<TMainSyncForm> StartForm()
-    {
-        auto form = MakeForm();
-        form->show();
-        form->ShowOptionsButtonClick(form.get());
+        form->ShowOptionsButtonClick(form);
         return form;
     }
 
     std::string MakeFolder(const std::string& name, std::initializer_list<const char*> files)
     {
-        std::filesystem::create_directories(Home->Path(name));
+        std::filesystem::create_directories(R->Home.Path(name));
         for (const char* file : files) {
-            Home->Write(name + "/" + file, "x");
+            R->Home.Write(name + "/" + file, "x");
         }
-        return Home->Path(name);
+        return R->Home.Path(name);
     }
 
-    // The first recent pair of the defaults file the program starts from.
-    void WriteRecentPair(const std::string& source, const std::string& target)
+    static void ShowPair(TMainSyncForm* form, const std::string& source, const std::string& target)
     {
-        Home->Write("TXDef.CFG",
-                    "[Misc Options]\r\nCompile Date=July 23, 1997\r\n[Recent Folder List]\r\nRecent Folder1="
-                        + source + " >> " + target + "\r\n");
-    }
-
-    static void ShowPair(TMainSyncForm& form, const std::string& source, const std::string& target)
-    {
-        form.DirectoryListBox1Change(Side::Source, source);
-        form.DirectoryListBox1Change(Side::Target, target);
+        form->DirectoryListBox1Change(Side::Source, source);
+        form->DirectoryListBox1Change(Side::Target, target);
     }
 
     // The hidden "Dial-Up Service" item is left out where enabling is checked: an action that
     // is not visible never reports itself enabled.
-    static QList<QAction*> LowerItems(TMainSyncForm& form, bool withHidden = true)
+    static QList<QAction*> LowerItems(TMainSyncForm* form, bool withHidden = true)
     {
-        QList<QAction*> items{form.FileOptions1,
-                              form.Compression1,
-                              form.ReportingOptions1,
-                              form.RunBatchLists1,
-                              form.AdvOptions1};
-        if (withHidden) {
-            items << form.DialUpService1;
-        }
-        return items;
+        QList<QAction*> items{form->FileOptions1,
+                              form->Compression1,
+                              form->ReportingOptions1,
+                              form->RunBatchLists1,
+                              form->AdvOptions1};
+        return withHidden ? items << form->DialUpService1 : items;
     }
 
 private slots:
-    void init()
-    {
-        Home = std::make_unique<Test::TempHome>();
-        Script = Test::ScriptedHost();
-    }
+    void init() { R = std::make_unique<Test::WindowRig>(); }
     void cleanup()
     {
-        QVERIFY2(Script.Unexpected.empty(), "a question nobody expected was asked");
-        Home.reset();
+        QVERIFY2(R->Script.Unexpected.empty(), "a question nobody expected was asked");
+        R.reset();
     }
 
     void pageItemSelectsItsTabAndChecksOnlyItself_data()
@@ -185,126 +141,102 @@ private slots:
             QTest::newRow(PageItems[row].Item) << row;
         }
     }
-
     void pageItemSelectsItsTabAndChecksOnlyItself()
     {
         QFETCH(int, row);
         const PageItem& r = PageItems[row];
-        auto form = StartForm();
+        TMainSyncForm* form = Start();
         form->ExpandOptions1->trigger();
-        // Start from the other end of the lower set, so a row selecting its first tab proves
-        // something.
+        // From the other end of the lower set, so a row selecting its first tab proves something.
         form->SetTabs2AndMenus(0);
+        form->Opts().RunBatchList = true;
 
         form->findChild<QAction*>(QString::fromUtf8(r.Item))->trigger();
 
-        QTabBar* tabs = r.Upper ? form->TabSet1 : form->TabSet2;
-        QStackedWidget* notebook = r.Upper ? form->Notebook1 : form->Notebook2;
-        QCOMPARE(tabs->currentIndex(), r.Tab);
-        QCOMPARE(notebook->currentWidget()->objectName(), QString::fromUtf8(r.Page));
+        QCOMPARE((r.Upper ? form->TabSet1 : form->TabSet2)->currentIndex(), r.Tab);
+        QCOMPARE((r.Upper ? form->Notebook1 : form->Notebook2)->currentWidget()->objectName(),
+                 QString::fromUtf8(r.Page));
         QCOMPARE(form->HelpContext, r.HelpContext);
         QList<QAction*> group =
             r.Upper
                 ? QList<QAction*>{form->DirectorySelections1, form->Synchronization1, form->BuildBatchList1}
-                : LowerItems(*form);
+                : LowerItems(form);
         for (QAction* action : group) {
             QCOMPARE(action->isChecked(), action->objectName() == QString::fromUtf8(r.Checked));
         }
         // The other page set keeps its own check mark.
         QVERIFY(r.Upper ? form->FileOptions1->isChecked() : form->DirectorySelections1->isChecked());
         QVERIFY(!form->DialUpService1->isVisible());
+        // Building batch lists and running one exclude each other.
+        QCOMPARE(form->Opts().RunBatchList, r.Item != std::string_view("BuildBatchList1"));
     }
 
-    void clickedTabMovesTheCheckMark()
+    void tabClicksAndUnknownIndexes()
     {
-        auto form = StartForm();
+        TMainSyncForm* form = Start();
         QTest::mouseClick(form->TabSet1, Qt::LeftButton, {}, form->TabSet1->tabRect(1).center());
         QCOMPARE(form->Notebook1->currentIndex(), 1);
         QVERIFY(form->Synchronization1->isChecked());
         QVERIFY(!form->DirectorySelections1->isChecked());
         QCOMPARE(form->HelpContext, 5);
-    }
 
-    void unknownPageIndexSelectsFirstPageWithoutCheckMark()
-    {
-        auto form = StartForm();
-        form->SetTabs1AndMenus(1);
+        // An index with no page selects the first one and checks no item.
         form->SetTabs1AndMenus(7);
         QCOMPARE(form->TabSet1->currentIndex(), 0);
         QCOMPARE(form->Notebook1->currentIndex(), 0);
-        QVERIFY(!form->DirectorySelections1->isChecked());
-        QVERIFY(!form->Synchronization1->isChecked());
+        QVERIFY(!form->DirectorySelections1->isChecked() && !form->Synchronization1->isChecked());
         form->SetTabs2AndMenus(-1);
         QCOMPARE(form->TabSet2->currentIndex(), 0);
         QVERIFY(!form->FileOptions1->isChecked());
     }
 
-    void buildBatchListsPageSwitchesBatchRunOff()
-    {
-        auto form = StartForm();
-        form->ExpandOptions1->trigger();
-        form->Opts().RunBatchList = true;
-        form->Synchronization1->trigger();
-        QVERIFY(form->Opts().RunBatchList);
-        form->BuildBatchList1->trigger();
-        QVERIFY(!form->Opts().RunBatchList);
-    }
-
     void collapsingDisablesLowerItemsAndBuildBatchList()
     {
-        auto form = StartForm();
-        auto expectItemsEnabled = [&form](bool enabled) {
-            QList<QAction*> items = LowerItems(*form, !enabled) << form->BuildBatchList1;
+        TMainSyncForm* form = Start();
+        auto expect = [form](bool expanded, const char* step) {
+            const QList<QAction*> items = LowerItems(form, !expanded) << form->BuildBatchList1;
             for (QAction* item : items) {
-                QVERIFY2(item->isEnabled() == enabled, qPrintable(item->objectName()));
+                QVERIFY2(item->isEnabled() == expanded,
+                         qPrintable(item->objectName() + u' ' + QString::fromUtf8(step)));
             }
+            for (QWidget* part :
+                 std::initializer_list<QWidget*>{form->Notebook2, form->TabSet2, form->SeparatorPanel}) {
+                QVERIFY2(part->isVisible() == expanded,
+                         qPrintable(part->objectName() + u' ' + QString::fromUtf8(step)));
+            }
+            QCOMPARE(form->ExpandOptions1->isChecked(), expanded);
+            QCOMPARE(form->ShowOptionsButton->isChecked(), expanded);
+            QCOMPARE(form->SpeedButton2->isChecked(), !expanded);
         };
-        QVERIFY(!form->ExpandOptions1->isChecked());
-        expectItemsEnabled(false);
-        QVERIFY(form->SpeedButton2->isChecked());
+        expect(false, "at start");
         const int collapsed = form->height();
-
         form->ExpandOptions1->trigger();
-        expectItemsEnabled(true);
-        for (QWidget* shown :
-             std::initializer_list<QWidget*>{form->Notebook2, form->TabSet2, form->SeparatorPanel}) {
-            QVERIFY2(shown->isVisible(), qPrintable(shown->objectName()));
-        }
-        QVERIFY(form->ShowOptionsButton->isChecked());
-        QVERIFY(!form->SpeedButton2->isChecked());
+        expect(true, "expanded");
         QVERIFY(form->height() > collapsed);
-
         form->ShowOptionsButton->click();
-        QVERIFY(!form->ExpandOptions1->isChecked());
-        expectItemsEnabled(false);
-        QVERIFY(!form->Notebook2->isVisible());
-        QVERIFY(!form->SeparatorPanel->isVisible());
-        QVERIFY(!form->ShowOptionsButton->isChecked());
+        expect(false, "collapsed");
         QCOMPARE(form->height(), collapsed);
-
         // Applying the state again (as start-up and loads do) neither toggles nor shrinks.
-        form->ShowOptionsButtonClick(form.get());
-        QVERIFY(!form->ExpandOptions1->isChecked());
+        form->ShowOptionsButtonClick(form);
+        expect(false, "applied again");
         QCOMPARE(form->height(), collapsed);
     }
 
     void sortedListsStaySortedOnSynchronizePage()
     {
-        auto form = StartForm();
+        TMainSyncForm* form = Start();
         QListWidget* list = form->Panes->Pane(Side::Source).FileList;
         form->Engine().Source.Files = {File("c.txt"), File("a.txt"), File("b.txt")};
         form->ShowListing(Side::Source);
         QCOMPARE(Items(list), Names({"c.txt", "a.txt", "b.txt"})); // as the folder gives them
 
         form->SortFileLists1->trigger();
-        QVERIFY(form->SortFileLists1->isChecked());
         QVERIFY(form->Opts().SortFileLists);
         QCOMPARE(Items(list), Names({"a.txt", "b.txt", "c.txt"}));
 
         form->Synchronization1->trigger();
         QVERIFY(!form->SortFileLists1->isEnabled());
-        QVERIFY(form->SortFileLists1->isChecked());
-        QVERIFY(form->Opts().SortFileLists);
+        QVERIFY(form->SortFileLists1->isChecked() && form->Opts().SortFileLists);
         form->ShowListing(Side::Source);
         QCOMPARE(Items(list), Names({"a.txt", "b.txt", "c.txt"}));
 
@@ -314,105 +246,117 @@ private slots:
         QCOMPARE(Items(list), Names({"c.txt", "a.txt", "b.txt"}));
     }
 
-    void cancelledDialogOrAFileThatIsNotOursChangesNothing()
+    void settingsFilesSaveLoadAndRefuseWhatIsNotOurs()
     {
-        Home->Write("foreign.CFG", "[Application Options]\r\nSortFileLists=1\r\nDisplayMessages=0\r\n");
-        auto form = StartForm();
+        R->Home.Write("foreign.CFG", "[Application Options]\r\nSortFileLists=1\r\nDisplayMessages=0\r\n");
+        TMainSyncForm* form = Start();
         const Options before = form->Opts();
         form->LoadSettings1->trigger(); // both dialogs cancelled
         form->SaveSettings1->trigger();
-        QVERIFY(Script.Questions.empty());
+        QVERIFY(R->Script.Questions.empty());
 
-        form->ChooseSettingsFile = [this](bool save) {
-            return save ? QString() : QString::fromStdString(Home->Path("foreign.CFG"));
-        };
-        Script.QueueAnswer(DialogResult::Ok);
-        form->LoadSettings1->trigger();
-
-        QCOMPARE(Script.Questions.size(), size_t(1));
-        QVERIFY(form->Opts() == before);
-        QVERIFY(!form->SortFileLists1->isChecked());
-        QVERIFY(form->DisplayMessages->isChecked());
-    }
-
-    void savedSettingsLoadBack()
-    {
-        auto form = StartForm();
-        const QString mine = QString::fromStdString(Home->Path("mine.CFG"));
+        QString chosen = QString::fromStdString(R->Home.Path("foreign.CFG"));
         QList<bool> asked;
         form->ChooseSettingsFile = [&](bool save) {
             asked << save;
-            return mine;
+            return chosen;
         };
+        R->Script.QueueAnswer(DialogResult::Ok);
+        form->LoadSettings1->trigger();
+        QCOMPARE(R->Script.Questions.size(), size_t(1));
+        QVERIFY(form->Opts() == before);
+        QVERIFY(!form->SortFileLists1->isChecked());
+
+        chosen = QString::fromStdString(R->Home.Path("mine.CFG"));
         form->SortFileLists1->trigger();
         form->DisplayMessages->trigger();
         form->SaveSettings1->trigger();
-        QVERIFY(std::filesystem::exists(Home->Path("mine.CFG")));
-
         form->SortFileLists1->trigger();
         form->DisplayMessages->trigger();
         QVERIFY(!form->Opts().SortFileLists);
         form->LoadSettings1->trigger();
-
-        QCOMPARE(asked, QList<bool>({true, false}));
-        QVERIFY(form->SortFileLists1->isChecked());
-        QVERIFY(form->Opts().SortFileLists);
-        QVERIFY(!form->DisplayMessages->isChecked());
-        QVERIFY(!form->Opts().DisplayMessages);
-        QVERIFY(Script.Questions.empty());
+        QCOMPARE(asked, QList<bool>({false, true, false}));
+        QVERIFY(form->SortFileLists1->isChecked() && form->Opts().SortFileLists);
+        QVERIFY(!form->DisplayMessages->isChecked() && !form->Opts().DisplayMessages);
+        QCOMPARE(R->Script.Questions.size(), size_t(1));
     }
 
-    void loadDefaultSettingsRestoresPagesAndExpandState()
+    void pagesExpandStateAndViewPreferencesComeBack()
     {
-        auto form = StartForm();
+        TMainSyncForm* form = Start();
+        auto expectRestored = [&form] {
+            QCOMPARE(form->TabSet1->currentIndex(), 1);
+            QCOMPARE(form->Notebook1->currentIndex(), 1);
+            QVERIFY(form->Synchronization1->isChecked());
+            QCOMPARE(form->TabSet2->currentIndex(), 2);
+            QVERIFY(form->ReportingOptions1->isChecked() && !form->FileOptions1->isChecked());
+            QVERIFY(form->ExpandOptions1->isChecked() && form->Notebook2->isVisible());
+            QVERIFY(form->AdvOptions1->isEnabled());
+            QVERIFY(form->ShowHints1->isChecked());
+            QVERIFY(!form->EnablePopUpMenus1->isChecked());
+            QCOMPARE(form->Panes->Pane(Side::Source).FileList->contextMenuPolicy(), Qt::PreventContextMenu);
+            QVERIFY(form->SortFileLists1->isChecked());
+            QVERIFY(!form->SortFileLists1->isEnabled()); // not on the folder page
+        };
+        form->SortFileLists1->trigger(); // only available on the folder page
+        form->Synchronization1->trigger();
         form->ExpandOptions1->trigger();
         form->ReportingOptions1->trigger();
+        form->ShowHints1->trigger();
+        form->EnablePopUpMenus1->trigger();
         form->SaveDefaultData1->trigger();
-
         form->FileOptions1->trigger();
+        form->DirectorySelections1->trigger();
         form->ExpandOptions1->trigger();
         form->LoadDefaultSettings1->trigger();
+        expectRestored();
 
-        QVERIFY(form->ExpandOptions1->isChecked());
-        QVERIFY(form->Notebook2->isVisible());
-        QCOMPARE(form->TabSet2->currentIndex(), 2);
-        QVERIFY(form->ReportingOptions1->isChecked());
-        QVERIFY(!form->FileOptions1->isChecked());
+        form->CloseButton->click();
+        form = Start();
+        expectRestored();
     }
 
-    void savedPairBecomesTheFirstRecentItemAndPointsBothSides()
+    void recentPairsAreSavedAndOpenedAndSwapExchangesThem()
     {
         const std::string data = MakeFolder("data", {"report.txt"});
         const std::string backup = MakeFolder("backup", {"old.txt", "older.txt"});
-        auto form = StartForm();
+        TMainSyncForm* form = Start();
         QVERIFY(!form->RecentFolder1->isVisible());
         QVERIFY(!form->RecentFolderSeparator->isVisible()); // no pairs, no separator
-        ShowPair(*form, data, backup);
+        ShowPair(form, data, backup);
         form->SaveDefaultData1->trigger();
-        QVERIFY(form->RecentFolder1->isVisible());
-        QVERIFY(form->RecentFolderSeparator->isVisible());
+        QVERIFY(form->RecentFolder1->isVisible() && form->RecentFolderSeparator->isVisible());
         QVERIFY(!form->RecentFolder2->isVisible());
         QCOMPARE(form->RecentFolder1->text(), QString::fromStdString(data + " >> " + backup));
 
-        ShowPair(*form, backup, data);
+        ShowPair(form, backup, data);
         form->RecentFolder1->trigger();
         QCOMPARE(form->Engine().Source.Folder, data);
         QCOMPARE(form->Engine().Target.Folder, backup);
         QCOMPARE(Items(form->Panes->Pane(Side::Source).FileList), Names({"report.txt"}));
         QCOMPARE(form->Panes->Pane(Side::Target).FileList->count(), 2);
-    }
 
-    void recentPairWithAMissingFolderChangesNothing()
-    {
-        const std::string data = MakeFolder("data", {});
-        WriteRecentPair(data, Home->Path("unplugged"));
-        auto form = StartForm();
+        form->Opts().RunBatchList = true;
+        form->SwapSourceandTarget1->trigger();
+        QCOMPARE(form->Engine().Source.Folder, backup);
+        QCOMPARE(form->Engine().Target.Folder, data);
+        QCOMPARE(Items(form->Panes->Pane(Side::Target).FileList), Names({"report.txt"}));
+        QCOMPARE(form->Panes->Pane(Side::Source).FolderLabel->text(), QString::fromStdString(backup));
+        QVERIFY(!form->Opts().RunBatchList);
+
+        // A pair with a folder that is gone says so and changes nothing.
+        R->Home.Write(
+            "TXDef.CFG",
+            "[Misc Options]\r\nCompile Date=July 23, 1997\r\n[Recent Folder List]\r\nRecent Folder1=" + data
+                + " >> " + R->Home.Path("unplugged") + "\r\n");
+        form = Start();
         const std::string source = form->Engine().Source.Folder;
-        Script.QueueAnswer(DialogResult::Ok);
+        R->Script.QueueAnswer(DialogResult::Ok);
         form->RecentFolder1->trigger();
-        QCOMPARE(Script.Questions.size(), size_t(1));
+        QCOMPARE(R->Script.Questions.size(), size_t(1));
         QCOMPARE(form->Engine().Source.Folder, source);
-        QVERIFY(!std::filesystem::exists(Home->Path("unplugged")));
+        QVERIFY(!std::filesystem::exists(R->Home.Path("unplugged")));
+        QCOMPARE(MenuCaption("/R&D >> /b"), QStringLiteral("/R&&D >> /b"));
     }
 
     void splitRecentPair_data()
@@ -432,104 +376,41 @@ private slots:
             QTest::newRow(row[0]) << QString::fromUtf8(row[1]) << QString::fromUtf8(row[2]);
         }
     }
-
     void splitRecentPair()
     {
         QFETCH(QString, caption);
         QFETCH(QString, expected);
         std::optional<RecentPair> pair = SplitRecentPair(caption.toStdString());
-        QString found = pair ? QString::fromStdString(pair->Source + "|" + pair->Target) : QString();
-        QCOMPARE(found, expected);
-    }
-
-    void recentCaptionShowsAmpersand() { QCOMPARE(MenuCaption("/R&D >> /b"), QStringLiteral("/R&&D >> /b")); }
-
-    void swapExchangesTheFolders()
-    {
-        const std::string data = MakeFolder("data", {"new.txt"});
-        const std::string backup = MakeFolder("backup", {"a.txt", "b.txt"});
-        auto form = StartForm();
-        ShowPair(*form, data, backup);
-        form->Opts().RunBatchList = true;
-
-        form->SwapSourceandTarget1->trigger();
-
-        QCOMPARE(form->Engine().Source.Folder, backup);
-        QCOMPARE(form->Engine().Target.Folder, data);
-        QCOMPARE(form->Panes->Pane(Side::Source).FileList->count(), 2);
-        QCOMPARE(Items(form->Panes->Pane(Side::Target).FileList), Names({"new.txt"}));
-        QCOMPARE(form->Panes->Pane(Side::Source).FolderLabel->text(), QString::fromStdString(backup));
-        QVERIFY(!form->Opts().RunBatchList);
-    }
-
-    void pagesExpandStateAndViewPreferencesSurviveARestart()
-    {
-        {
-            auto form = StartForm();
-            form->SortFileLists1->trigger(); // only available on the folder page
-            form->Synchronization1->trigger();
-            form->ExpandOptions1->trigger();
-            form->ReportingOptions1->trigger();
-            form->ShowHints1->trigger();
-            form->EnablePopUpMenus1->trigger();
-            form->CloseButton->click();
-        }
-        auto form = StartForm();
-        QCOMPARE(form->TabSet1->currentIndex(), 1);
-        QCOMPARE(form->Notebook1->currentIndex(), 1);
-        QVERIFY(form->Synchronization1->isChecked());
-        QCOMPARE(form->TabSet2->currentIndex(), 2);
-        QVERIFY(form->ReportingOptions1->isChecked());
-        QVERIFY(form->ExpandOptions1->isChecked());
-        QVERIFY(form->Notebook2->isVisible());
-        QVERIFY(form->AdvOptions1->isEnabled());
-        QVERIFY(form->ShowHints1->isChecked());
-        QVERIFY(!form->EnablePopUpMenus1->isChecked());
-        QCOMPARE(form->Panes->Pane(Side::Source).FileList->contextMenuPolicy(), Qt::PreventContextMenu);
-        QVERIFY(form->SortFileLists1->isChecked());
-        QVERIFY(!form->SortFileLists1->isEnabled()); // not on the folder page
+        QCOMPARE(pair ? QString::fromStdString(pair->Source + "|" + pair->Target) : QString(), expected);
     }
 
     void showHintsGovernsTooltipsAndStatusLine()
     {
-        auto form = StartForm();
+        TMainSyncForm* form = Start();
         QToolButton* button = form->ShowOptionsButton;
         const QPoint inside(3, 3);
-        auto askForTip = [&] {
-            QHelpEvent event(QEvent::ToolTip, inside, button->mapToGlobal(inside));
-            QApplication::sendEvent(button, &event);
-        };
+        QHelpEvent askForTip(QEvent::ToolTip, inside, button->mapToGlobal(inside));
         QEnterEvent enter(inside, inside, button->mapToGlobal(inside));
-        QVERIFY(!form->ShowHints1->isChecked());
-        askForTip();
-        QVERIFY(!QToolTip::isVisible());
-
-        form->ShowHints1->trigger();
-        askForTip();
-        QTRY_VERIFY(QToolTip::isVisible());
-        QCOMPARE(QToolTip::text(), QStringLiteral("Display/hide extended options"));
-        QToolTip::hideText();
-        QTRY_VERIFY(!QToolTip::isVisible()); // it fades out
-        QApplication::sendEvent(button, &enter);
-        QCOMPARE(form->StatusPanel->text(), QStringLiteral("Display/hide extended options"));
-
-        form->ShowHints1->trigger();
-        QCOMPARE(form->StatusPanel->text(), QStringLiteral("Ready"));
-        QApplication::sendEvent(button, &enter);
-        QCOMPARE(form->StatusPanel->text(), QStringLiteral("Ready"));
-        askForTip();
-        QVERIFY(!QToolTip::isVisible());
+        const QString hint = QStringLiteral("Display/hide extended options");
+        for (bool shown : {true, false}) {
+            form->ShowHints1->trigger();
+            QApplication::sendEvent(button, &askForTip);
+            QTRY_COMPARE(QToolTip::isVisible(), shown);
+            QToolTip::hideText();
+            QTRY_VERIFY(!QToolTip::isVisible()); // it fades out
+            QApplication::sendEvent(button, &enter);
+            QCOMPARE(form->StatusPanel->text(), shown ? hint : QStringLiteral("Ready"));
+        }
     }
 
     void popUpMenusOpenExactlyWhenEnabledAndRefreshTheSideOpenedOn()
     {
         const std::string data = MakeFolder("data", {"a.txt"});
         const std::string backup = MakeFolder("backup", {"a.txt"});
-        auto form = StartForm();
-        ShowPair(*form, data, backup);
-        Home->Write("data/b.txt", "x");
-        Home->Write("backup/b.txt", "x");
-        QVERIFY(form->EnablePopUpMenus1->isChecked()); // on unless the settings say otherwise
+        TMainSyncForm* form = Start();
+        ShowPair(form, data, backup);
+        R->Home.Write("data/b.txt", "x");
+        R->Home.Write("backup/b.txt", "x");
 
         RightClick(form->Panes->Pane(Side::Target).FileList);
         form->FilePopUpMenu1->actions().front()->trigger();
@@ -542,30 +423,24 @@ private slots:
         const std::pair<QWidget*, QMenu*> controls[] = {{source.FileList, form->FilePopUpMenu1},
                                                         {source.DirectoryListBox, form->DirPopUpMenu1},
                                                         {source.DriveBox, form->DriveRefreshMenu}};
-        for (const auto& [control, menu] : controls) {
-            RightClick(control);
-            QVERIFY2(menu->isVisible(), qPrintable(menu->objectName()));
-            menu->hide();
-        }
-        form->EnablePopUpMenus1->trigger();
-        QVERIFY(!form->Opts().MenuAutoPopup);
-        for (const auto& [control, menu] : controls) {
-            RightClick(control);
-            QVERIFY2(!menu->isVisible(), qPrintable(menu->objectName()));
+        for (bool enabled : {true, false}) {
+            QCOMPARE(form->Opts().MenuAutoPopup, enabled); // on unless the settings say otherwise
+            for (const auto& [control, menu] : controls) {
+                RightClick(control);
+                QVERIFY2(menu->isVisible() == enabled, qPrintable(menu->objectName()));
+                menu->hide();
+            }
+            form->EnablePopUpMenus1->trigger();
         }
     }
 
     void helpOpensAtTheSectionOfTheSelectedPage()
     {
-        auto form = StartForm();
+        TMainSyncForm* form = Start();
         form->ExpandOptions1->trigger();
         form->AdvOptions1->trigger();
-        QCOMPARE(form->HelpContext, 15);
-
         form->HelpContents1->trigger();
-
-        QVERIFY(form->HelpForm != nullptr);
-        QVERIFY(form->HelpForm->isVisible());
+        QVERIFY(form->HelpForm != nullptr && form->HelpForm->isVisible());
         QTextBrowser* browser = form->HelpForm->Browser;
         QCOMPARE(browser->source().fragment(), QStringLiteral("pro-options"));
         QVERIFY(browser->toPlainText().contains(QStringLiteral("Tandemix User Guide")));
@@ -585,23 +460,20 @@ private slots:
     {
         const std::string data = MakeFolder("data", {});
         const std::string backup = MakeFolder("backup", {});
-        auto form = StartForm();
-        ShowPair(*form, data, backup);
+        TMainSyncForm* form = Start();
+        ShowPair(form, data, backup);
         form->activateWindow();
-        if (!QTest::qWaitForWindowActive(form.get())) {
+        if (!QTest::qWaitForWindowActive(form)) {
             QSKIP("the platform plugin cannot activate the window, so no shortcut reaches it");
         }
         // Ctrl+E is shown by two items; only "Expand Options" may hold it, or neither would fire.
-        QTest::keyClick(form.get(), Qt::Key_E, Qt::ControlModifier);
+        QTest::keyClick(form, Qt::Key_E, Qt::ControlModifier);
         QVERIFY(form->ExpandOptions1->isChecked());
         QVERIFY(form->DisplayMessages->isChecked());
-
-        QTest::keyClick(form.get(), Qt::Key_S, Qt::ControlModifier);
+        QTest::keyClick(form, Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(form->Engine().Source.Folder, backup);
-
-        QTest::keyClick(form.get(), Qt::Key_F1);
-        QVERIFY(form->HelpForm != nullptr);
-        QVERIFY(form->HelpForm->isVisible());
+        QTest::keyClick(form, Qt::Key_F1);
+        QVERIFY(form->HelpForm != nullptr && form->HelpForm->isVisible());
     }
 };
 

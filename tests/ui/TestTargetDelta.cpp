@@ -1,13 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Picking two folders, setting a filter and pressing "Update List" shows exactly what a run
 // would add or update.
-#include "app/ui/Mainfrm3.h"
 #include "engine/ui/FileOptionsPage.h"
 #include "engine/ui/TargetDeltaPage.h"
 #include "filemanager/ui/FolderPanes.h"
-#include "support/ScriptedHost.h"
-#include "support/TempHome.h"
 #include "support/TempTree.h"
+#include "ui/support/WindowRig.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -30,10 +28,9 @@ class TestTargetDelta : public QObject
     Q_OBJECT
 
 private:
-    std::unique_ptr<Test::TempHome> Home;
+    std::unique_ptr<Test::WindowRig> R;
     std::unique_ptr<TempTree> Tree;
-    Test::ScriptedHost Script;
-    std::unique_ptr<TMainSyncForm> Form;
+    TMainSyncForm* Form = nullptr;
 
     QStringList Column(int column) const
     {
@@ -49,7 +46,6 @@ private:
 private slots:
     void init()
     {
-        Home = std::make_unique<Test::TempHome>();
         Tree = std::make_unique<TempTree>();
         const std::time_t old = 1'600'000'000;
         const std::time_t recent = 1'700'000'000;
@@ -60,20 +56,17 @@ private slots:
         Tree->AddFile("dst/changed.doc", "first", old);
         Tree->AddFile("dst/same.txt", "same", old);
         Tree->AddFile("dst/extra.txt", "only here", old);
-        Script = Test::ScriptedHost();
-        Form = std::make_unique<TMainSyncForm>(Home->Folder());
-        Form->HostSeam().RouteQuestionsTo(&Script);
+        R = std::make_unique<Test::WindowRig>();
+        Form = R->Open();
         Form->resize(1000, 720);
-        Form->show();
     }
     void cleanup()
     {
-        Form.reset();
+        R.reset();
         Tree.reset();
-        Home.reset();
     }
 
-    void choosingAFolderListsThatSide()
+    void updateListShowsAddsAndUpdatesOnly()
     {
         Form->DirectoryListBox1Change(Side::Source, Tree->Path("src"));
         SidePane& source = Form->Panes->Pane(Side::Source);
@@ -82,12 +75,6 @@ private slots:
         QVERIFY(!source.DriveSpaceValue->text().isEmpty());
         Form->DirectoryListBox1Change(Side::Target, Tree->Path("dst"));
         QCOMPARE(Form->Panes->Pane(Side::Target).FileList->count(), 3);
-    }
-
-    void updateListShowsAddsAndUpdatesOnly()
-    {
-        Form->DirectoryListBox1Change(Side::Source, Tree->Path("src"));
-        Form->DirectoryListBox1Change(Side::Target, Tree->Path("dst"));
         Form->ShowOptionsButtonClick(Form->ShowOptionsButton);
         Form->FileOptions->ExcludeString->setEditText(QStringLiteral("bak"));
         // Enter in the exclusion box lists both folders again with the new filter.
@@ -133,8 +120,8 @@ private slots:
     {
         Form->FileOptions->MaxFileSize->setText(QStringLiteral("12abc"));
         emit Form->FileOptions->MaxFileSize->editingFinished();
-        QCOMPARE(Script.Questions.size(), size_t(1));
-        QCOMPARE(Script.Questions[0].Text, std::string("Please enter a number in this field!"));
+        QCOMPARE(R->Script.Questions.size(), size_t(1));
+        QCOMPARE(R->Script.Questions[0].Text, std::string("Please enter a number in this field!"));
         Form->FileOptions->MinFileSize->setText(QString());
         emit Form->FileOptions->MinFileSize->editingFinished();
         QCOMPARE(Form->FileOptions->MinFileSize->text(), QStringLiteral("0"));

@@ -38,7 +38,7 @@ TEST_F(StartUpTest, FirstStartCopiesThePreviousConfigurationButNeverOverwrites)
     EXPECT_EQ(Home.Read(DefaultConfigName), "current");
 }
 
-TEST_F(StartUpTest, StaleTempFolderIsRemovedSilentlyAndNotRecreated)
+TEST_F(StartUpTest, StaleTempFolderIsRemovedSilentlyWithoutFollowingLinksAndNotRecreated)
 {
     std::string temp = TempFolderFor(Home.Folder());
     EXPECT_EQ(temp, Home.Path(TempFolderName));
@@ -46,10 +46,14 @@ TEST_F(StartUpTest, StaleTempFolderIsRemovedSilentlyAndNotRecreated)
     Home.Write(std::string(TempFolderName) + "/deep/er/left.zip", "x");
     Home.Write(std::string(TempFolderName) + "/top.tmp", "y");
     fs::permissions(temp + "/top.tmp", fs::perms::owner_read); // read-only leftovers go too
+    fs::create_directories(Home.Path("precious"));
+    Home.Write("precious/keep.txt", "data"); // but nothing a link inside points to
+    fs::create_directory_symlink(Home.Path("precious"), temp + "/link");
 
     Opts.DisplayMessages = true;
     PrepareTempFolder(temp, State, Opts);
     EXPECT_FALSE(fs::exists(temp));
+    EXPECT_EQ(Home.Read("precious/keep.txt"), "data");
     EXPECT_TRUE(Host.Questions.empty());
     EXPECT_TRUE(Opts.DisplayMessages); // as before
     EXPECT_FALSE(State.SyncActive);
@@ -57,19 +61,6 @@ TEST_F(StartUpTest, StaleTempFolderIsRemovedSilentlyAndNotRecreated)
     // The next start finds none and creates it.
     PrepareTempFolder(temp, State, Opts);
     EXPECT_TRUE(fs::is_directory(temp));
-}
-
-TEST_F(StartUpTest, TempFolderCleanUpDoesNotFollowLinksOutOfIt)
-{
-    std::string temp = Home.Path(TempFolderName);
-    std::string outside = Home.Path("precious");
-    fs::create_directories(outside);
-    Home.Write("precious/keep.txt", "data");
-    fs::create_directories(temp);
-    fs::create_directory_symlink(outside, temp + "/link");
-    PrepareTempFolder(temp, State, Opts);
-    EXPECT_FALSE(fs::exists(temp));
-    EXPECT_EQ(Home.Read("precious/keep.txt"), "data");
 }
 
 TEST_F(StartUpTest, CustomTextIsReadLineByLine)

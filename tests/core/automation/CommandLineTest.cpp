@@ -388,42 +388,59 @@ TEST_F(HandleCommandLineTest, WithoutARunnablePairTheWindowShowsAndAConsoleEnds)
     EXPECT_EQ(Actions.Target, "");
 }
 
+// One run from a folder pair, with or without a window, and one more switch on the line.
 struct OutcomeCase
 {
     std::string Name;
     bool Window;
     SyncOutcome Outcome;
     ExitStatus Status;
+    const char* Switch;
+    bool AlwaysOverWrite;
+    bool IgnoreTargetSpace;
+    bool Tray;
 };
 
 class RunOutcomeTest : public CommandLineFixture, public ::testing::WithParamInterface<OutcomeCase>
 {};
 
-TEST_P(RunOutcomeTest, FolderPairRunsOnceAndEndsWithTheRunsStatus)
+TEST_P(RunOutcomeTest, FolderPairRunsOnceWithItsSwitchesAndEndsWithTheRunsStatus)
 {
-    Fresh(GetParam().Window);
-    Actions.Outcome = GetParam().Outcome;
-    CommandLineResult result = Handle({Source, Target, "AUTORUN"});
+    const OutcomeCase& row = GetParam();
+    Fresh(row.Window);
+    Actions.Outcome = row.Outcome;
+    CommandLineResult result = Handle({Source, Target, "AUTORUN", row.Switch});
     EXPECT_TRUE(result.Ran);
     EXPECT_EQ(std::count(Actions.Calls.begin(), Actions.Calls.end(), "RunSync"), 1);
     EXPECT_EQ(Actions.Source, Source);
     EXPECT_EQ(Actions.Target, Target);
     EXPECT_TRUE(result.EndProgram);
-    EXPECT_EQ(result.Status, GetParam().Status);
+    EXPECT_EQ(result.Status, row.Status);
     // The program ends at once: nothing after the run, in particular no settings saved.
-    EXPECT_EQ(Actions.Calls.back(), "EndProgram " + std::to_string(static_cast<int>(GetParam().Status)));
+    EXPECT_EQ(Actions.Calls.back(), "EndProgram " + std::to_string(static_cast<int>(row.Status)));
     EXPECT_EQ(Actions.IndexOf("RunSync") + 1, Actions.IndexOf(Actions.Calls.back()));
     ASSERT_TRUE(Actions.OptionsAtRun);
     EXPECT_FALSE(Actions.OptionsAtRun->DisplayMessages);
     EXPECT_FALSE(Actions.OptionsAtRun->SaveSettingsOnExit);
     EXPECT_EQ(Actions.MarkerAtRun, 0);
+    EXPECT_EQ(Actions.OptionsAtRun->AlwaysOverWrite, row.AlwaysOverWrite);
+    EXPECT_EQ(Actions.OptionsAtRun->IgnoreTargetSpace, row.IgnoreTargetSpace);
+    EXPECT_EQ(Actions.Called("ParkInTray"), row.Tray);
 }
 
+using enum SyncOutcome;
+// clang-format off
 const OutcomeCase OutcomeCases[] = {
-    {"WindowCompleted", true, SyncOutcome::Completed, ExitStatus::Completed},
-    {"WindowFailed", true, SyncOutcome::Failed, ExitStatus::Failed},
-    {"ConsoleCompleted", false, SyncOutcome::Completed, ExitStatus::Completed},
-    {"ConsoleFailed", false, SyncOutcome::Failed, ExitStatus::Failed}};
+    {"WindowCompleted",  true,  Completed, ExitStatus::Completed, "-A",  false, false, false},
+    {"WindowFailed",     true,  Failed,    ExitStatus::Failed,    "-A",  false, false, false},
+    {"ConsoleCompleted", false, Completed, ExitStatus::Completed, "-A",  false, false, false},
+    {"ConsoleFailed",    false, Failed,    ExitStatus::Failed,    "-A",  false, false, false},
+    {"ParenOverwrites",  true,  Completed, ExitStatus::Completed, "-)",  true,  false, false},
+    {"OOverwrites",      true,  Completed, ExitStatus::Completed, "-O",  true,  false, false},
+    {"IIgnoresSpaceAndCountsAsMin", true, Completed, ExitStatus::Completed, "-I", false, true, true},
+    {"MinParksInTheTray", true, Completed, ExitStatus::Completed, "MIN", false, false, true},
+};
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Outcomes, RunOutcomeTest, ::testing::ValuesIn(OutcomeCases), ByName());
 
@@ -512,35 +529,6 @@ TEST_F(HandleCommandLineTest, BatchFileNameIsTakenInTheProgramFolder)
     EXPECT_EQ(refused.Status, ExitStatus::Failed);
     EXPECT_TRUE(Opts.DisplayMessages); // switched off only while the file was opened
 }
-
-struct SwitchCase
-{
-    std::string Name;
-    const char* Switch;
-    bool AlwaysOverWrite;
-    bool IgnoreTargetSpace;
-    bool Tray;
-};
-
-class OptionSwitchTest : public CommandLineFixture, public ::testing::WithParamInterface<SwitchCase>
-{};
-
-TEST_P(OptionSwitchTest, SwitchSetsItsOption)
-{
-    Handle({Source, Target, "AUTORUN", GetParam().Switch});
-    ASSERT_TRUE(Actions.OptionsAtRun);
-    EXPECT_EQ(Actions.OptionsAtRun->AlwaysOverWrite, GetParam().AlwaysOverWrite);
-    EXPECT_EQ(Actions.OptionsAtRun->IgnoreTargetSpace, GetParam().IgnoreTargetSpace);
-    EXPECT_EQ(Actions.Called("ParkInTray"), GetParam().Tray);
-}
-
-const SwitchCase SwitchCases[] = {{"Paren", "-)", true, false, false},
-                                  {"O", "-O", true, false, false},
-                                  {"I", "-I", false, true, true}, // -I also counts as MIN
-                                  {"Min", "MIN", false, false, true},
-                                  {"None", "-A", false, false, false}};
-
-INSTANTIATE_TEST_SUITE_P(Switches, OptionSwitchTest, ::testing::ValuesIn(SwitchCases), ByName());
 
 TEST_F(HandleCommandLineTest, ConfigSwitchImpliesAutorunAndAnUndatedFileRefusesTheRun)
 {

@@ -68,6 +68,7 @@ TEST(DelayCountdownTest, RunsOutAfterExactlyItsSeconds)
         countdown.Tick();
         EXPECT_EQ(countdown.Result(), DelayResult::Continue) << seconds;
     }
+    EXPECT_EQ(CountdownText(10), "Automatic batch operation will begin in 10 seconds.");
 }
 
 TEST(DelayCountdownTest, FirstAnswerStands)
@@ -86,11 +87,6 @@ TEST(DelayCountdownTest, FirstAnswerStands)
     ranOut.Tick();
     ranOut.Press(DelayResult::Exit);
     EXPECT_EQ(ranOut.Result(), DelayResult::Continue);
-}
-
-TEST(DelayCountdownTest, TextSaysTheSecondsLeft)
-{
-    EXPECT_EQ(CountdownText(10), "Automatic batch operation will begin in 10 seconds.");
 }
 
 // A clock that only advances when the countdown sleeps, and an interrupt that arrives at a
@@ -123,7 +119,7 @@ struct FakeConsole
     }
 };
 
-TEST(ConsoleCountdownTest, WaitsTheWholeTimeThenContinues)
+TEST(ConsoleCountdownTest, WaitsTheWholeTimeThenContinuesSayingSoOnlyToATerminal)
 {
     FakeConsole console;
     EXPECT_EQ(console.Run(3, true), DelayResult::Continue);
@@ -134,28 +130,21 @@ TEST(ConsoleCountdownTest, WaitsTheWholeTimeThenContinues)
     EXPECT_NE(console.Output.find("begin in 1 seconds."), std::string::npos);
     EXPECT_EQ(console.Output.find("begin in 0 seconds."), std::string::npos);
     EXPECT_EQ(console.Output.back(), '\n');
+
+    FakeConsole silent; // not a terminal
+    EXPECT_EQ(silent.Run(2, false), DelayResult::Continue);
+    EXPECT_EQ(silent.Slept, milliseconds{2000});
+    EXPECT_TRUE(silent.Output.empty()) << silent.Output;
 }
 
-TEST(ConsoleCountdownTest, PrintsNothingWhenNotATerminal)
-{
-    FakeConsole console;
-    EXPECT_EQ(console.Run(2, false), DelayResult::Continue);
-    EXPECT_EQ(console.Slept, milliseconds{2000});
-    EXPECT_TRUE(console.Output.empty()) << console.Output;
-}
-
-TEST(ConsoleCountdownTest, InterruptStopsWithinATenthOfASecond)
+TEST(ConsoleCountdownTest, InterruptStopsWithinATenthOfASecondEvenAtTheLastMoment)
 {
     FakeConsole console;
     console.InterruptAt = milliseconds{1250};
     EXPECT_EQ(console.Run(10, true), DelayResult::Stop);
     EXPECT_GE(console.Slept, milliseconds{1250});
     EXPECT_LE(console.Slept, milliseconds{1350});
-}
-
-TEST(ConsoleCountdownTest, InterruptAtTheLastMomentStillStops)
-{
-    FakeConsole console;
+    console.Slept = milliseconds{0};
     console.InterruptAt = milliseconds{2000};
     EXPECT_EQ(console.Run(2, false), DelayResult::Stop);
 }

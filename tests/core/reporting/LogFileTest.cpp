@@ -189,7 +189,7 @@ TEST_P(LogGateTest, EachKindFollowsItsOwnSwitch)
 
 INSTANTIATE_TEST_SUITE_P(Switches, LogGateTest, testing::ValuesIn(GateRows), ByName());
 
-TEST_F(LogFileTest, NothingIsWrittenWhileNoLogIsOpen)
+TEST_F(LogFileTest, LinesGoOnlyIntoTheOneOpenLogAndUnknownKindsArePlainLines)
 {
     Request("before open", LogKind::Summary);
     Request("  Added: x", LogKind::AddedFile, NotesRow);
@@ -197,27 +197,18 @@ TEST_F(LogFileTest, NothingIsWrittenWhileNoLogIsOpen)
     EXPECT_FALSE(Exists("Tandemix.Log"));
 
     Request("", LogKind::OpenSyncLog);
-    Request("", LogKind::CloseSyncLog);
-    Request("after close", LogKind::Summary);
-    EXPECT_EQ(Home.Read("Tandemix.Log").find("after close"), std::string::npos);
-}
-
-TEST_F(LogFileTest, UnknownKindsArePlainLines)
-{
-    Request("", LogKind::OpenSyncLog);
     Request("kind zero", LogKind::Closed);
     Request("kind eleven", static_cast<LogKind>(11));
-    EXPECT_NE(Home.Read("Tandemix.Log").find("kind zero\r\nkind eleven\r\n"), std::string::npos);
-}
-
-TEST_F(LogFileTest, OpeningTheOtherLogClosesTheFirst)
-{
-    Request("", LogKind::OpenSyncLog);
-    Request("", LogKind::OpenPreSyncLog);
+    Request("", LogKind::OpenPreSyncLog); // closes the first
     Request("into the report", LogKind::Summary);
-    EXPECT_EQ(Home.Read("Tandemix.Log").find("into the report"), std::string::npos);
-    EXPECT_NE(Home.Read("PreSync.Log").find("into the report"), std::string::npos);
     EXPECT_EQ(Log.OpenPath(), Home.Path("PreSync.Log"));
+    Request("", LogKind::ClosePreSyncLog);
+    Request("after close", LogKind::Summary);
+    const std::string log = Home.Read("Tandemix.Log");
+    EXPECT_NE(log.find("kind zero\r\nkind eleven\r\n"), std::string::npos);
+    EXPECT_EQ(log.find("into the report"), std::string::npos);
+    EXPECT_NE(Home.Read("PreSync.Log").find("into the report"), std::string::npos);
+    EXPECT_EQ((log + Home.Read("PreSync.Log")).find("after close"), std::string::npos);
 }
 
 // ---- Log off and the error log ------------------------------------------------------------
@@ -233,17 +224,15 @@ TEST_F(LogFileTest, LogOffWritesNoSyncLogButErrorsStillReachTheErrorLog)
     EXPECT_FALSE(Exists("Tandemix.Log"));
     EXPECT_EQ(Home.Read("TXError.LOG"),
               "Error Reported: " + Stamp + "\r\nCould not create folder: /b/c\r\n\r\n");
-}
 
-TEST_F(LogFileTest, ErrorLogIsAppendedAndKeepsItsEntriesOutOfAClosedLog)
-{
+    // The error log is appended to, and keeps its entries out of a log that does not report them.
+    Settings.UseLogFile = true;
     Settings.ReportAppErrors = false;
     Request("", LogKind::OpenSyncLog);
     Request("first", LogKind::AppError);
     Request("", LogKind::CloseSyncLog);
     Request("second", LogKind::AppError);
-
-    EXPECT_EQ(Home.Read("TXError.LOG"),
+    EXPECT_EQ(Home.Read("TXError.LOG").substr(Home.Read("TXError.LOG").find("\r\n\r\n") + 4),
               "Error Reported: " + Stamp + "\r\nfirst\r\n\r\nError Reported: " + Stamp
                   + "\r\nsecond\r\n\r\n");
     EXPECT_EQ(Home.Read("Tandemix.Log").find("first"), std::string::npos);
@@ -251,7 +240,7 @@ TEST_F(LogFileTest, ErrorLogIsAppendedAndKeepsItsEntriesOutOfAClosedLog)
 
 // ---- Overwrite or append -------------------------------------------------------------------
 
-TEST_F(LogFileTest, AppendKeepsTheEarlierRunsAndOverwriteStartsAfresh)
+TEST_F(LogFileTest, AppendKeepsTheEarlierRunsAndOverwriteStartsAfreshEachLogByItsOwnChoice)
 {
     Home.Write("Tandemix.Log", "earlier run\r\n");
     Request("", LogKind::OpenSyncLog);
@@ -266,15 +255,11 @@ TEST_F(LogFileTest, AppendKeepsTheEarlierRunsAndOverwriteStartsAfresh)
     std::string overwritten = Home.Read("Tandemix.Log");
     EXPECT_EQ(overwritten.rfind(" \r\n" + SyncRule + "\r\n", 0), 0u);
     EXPECT_EQ(overwritten.find("earlier run"), std::string::npos);
-}
 
-TEST_F(LogFileTest, PreSyncLogFollowsItsOwnOverwriteChoice)
-{
+    // The pre-sync log follows its own choice, not the sync log's.
     Home.Write("PreSync.Log", "earlier report\r\n");
-    Settings.ReportLogOverwrite = true; // the sync log's choice must not apply here
     Request("", LogKind::OpenPreSyncLog);
     EXPECT_EQ(Home.Read("PreSync.Log").rfind("earlier report\r\n", 0), 0u);
-
     Settings.ReportPreLogOverwrite = true;
     Request("", LogKind::OpenPreSyncLog);
     EXPECT_EQ(Home.Read("PreSync.Log").find("earlier report"), std::string::npos);
@@ -352,10 +337,8 @@ TEST_F(LogFileTest, FullDiskLosesTheLineAndTheRunGoesOn)
     EXPECT_EQ(log.find("lost line"), std::string::npos);
     EXPECT_NE(log.find("kept line\r\nSynchronization Completed: "), std::string::npos);
     EXPECT_EQ(Log.LogOpenFlag(), 0);
-}
 
-TEST_F(LogFileTest, FailedTrailerStillClosesTheLog)
-{
+    // A trailer that cannot be written still closes the log.
     Request("", LogKind::OpenSyncLog);
     {
         ScopedFault full({FaultOp::Write, ENOSPC, "Tandemix.Log"});
@@ -379,10 +362,8 @@ TEST_F(LogFileTest, LogThatCannotBeOpenedStaysSilentButErrorsAreStillKept)
 
     EXPECT_FALSE(Exists("Tandemix.Log"));
     EXPECT_NE(Home.Read("TXError.LOG").find("Could not create folder: /b"), std::string::npos);
-}
 
-TEST_F(LogFileTest, ProgramFolderThatIsGoneLeavesEveryRequestSilent)
-{
+    // A program folder that is gone leaves every request silent.
     LogFile orphan(Home.Path("missing-folder"), FixedNow);
     for (int kind = 0; kind <= 11; ++kind) {
         orphan.WriteLogFile("text", static_cast<LogKind>(kind), Settings, NotesRow);

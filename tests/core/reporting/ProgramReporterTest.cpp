@@ -85,14 +85,6 @@ TEST_F(ProgramReporterTest, ColumnSwitchesAndLogSwitchComeFromTheOptionsOfTheMom
     EXPECT_EQ(LogText().find("not while the log is off"), std::string::npos);
 }
 
-TEST_F(ProgramReporterTest, StopRequestEndsTheLogWithStopped)
-{
-    Seam.WriteLogFile("", LogKind::OpenSyncLog);
-    State.OperationState = static_cast<int>(OperationStates::Confirmed);
-    Seam.WriteLogFile("", LogKind::CloseSyncLog);
-    EXPECT_NE(LogText().find("Synchronization Stopped: 7/23/97 10:15:02 AM\r\n"), std::string::npos);
-}
-
 TEST_F(ProgramReporterTest, OptionsShowTheNamesTheLogsWereOpenedUnder)
 {
     Opts.LogFileName = "nightly.txt";
@@ -109,6 +101,14 @@ TEST_F(ProgramReporterTest, OptionsShowTheNamesTheLogsWereOpenedUnder)
     EXPECT_EQ(Opts.LogFileName, "other.txt"); // nothing was opened
 }
 
+TEST_F(ProgramReporterTest, StopRequestEndsTheLogWithStopped)
+{
+    Seam.WriteLogFile("", LogKind::OpenSyncLog);
+    State.OperationState = static_cast<int>(OperationStates::Confirmed);
+    Seam.WriteLogFile("", LogKind::CloseSyncLog);
+    EXPECT_NE(LogText().find("Synchronization Stopped: 7/23/97 10:15:02 AM\r\n"), std::string::npos);
+}
+
 // ---- Routing to the report lists ---------------------------------------------------------
 
 TEST_F(ProgramReporterTest, ReportSwitchesComeFromRunStateAndOptions)
@@ -120,12 +120,7 @@ TEST_F(ProgramReporterTest, ReportSwitchesComeFromRunStateAndOptions)
     Opts.ListUnMatchedFiles = true;
     Opts.UseCompression = true;
     Seam.AddReportEntry("a.txt", "/d/", "5", "1/5/98 9:05:03 AM", "Add", ReportCategory::Added);
-    Seam.AddReportEntry("B.TXT",
-                        "/d/",
-                        "6",
-                        "1/5/98 9:05:03 AM",
-                        "UnMatched Files",
-                        ReportCategory::UnMatched);
+    Seam.AddReportEntry("B.TXT", "/d/", "6", "", "UnMatched Files", ReportCategory::UnMatched);
     EXPECT_EQ(Program.Lists().Count(ReportCategory::Added), 1);
     EXPECT_EQ(Program.Lists().List(ReportCategory::UnMatched).At(0).substr(0, 5), "b.txt");
 
@@ -144,12 +139,7 @@ TEST_F(ProgramReporterTest, ListingThroughTheSeamRestartsTheUnmatchedCounter)
     State.SyncActive = true;
     Opts.ListUnMatchedFiles = true;
     auto unmatched = [&](std::string_view name) {
-        Seam.AddReportEntry(name,
-                            "/d/",
-                            "1",
-                            "1/5/98 9:05:03 AM",
-                            "UnMatched Files",
-                            ReportCategory::UnMatched);
+        Seam.AddReportEntry(name, "/d/", "1", "", "UnMatched Files", ReportCategory::UnMatched);
     };
     Seam.BeginListing();
     unmatched("a1");

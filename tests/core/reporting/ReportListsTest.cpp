@@ -40,15 +40,6 @@ protected:
     {
         Lists.AddReportEntry(ReportEntry{{}, {}, {}, {}, text, ReportCategory::Messages}, switches);
     }
-    void Unmatched(std::string_view name, std::string_view size = "10", bool withdraw = false)
-    {
-        File(name,
-             size,
-             withdraw ? "Delete UnMatched Files" : "UnMatched Files",
-             ReportCategory::UnMatched,
-             "7/22/97 10:01:44 AM");
-    }
-    void Withdraw(std::string_view name, std::string_view size = "10") { Unmatched(name, size, true); }
     // The name column of every line, top to bottom.
     Names NamesIn(ReportCategory category) const
     {
@@ -159,44 +150,75 @@ TEST_F(ReportListsTest, MessagesAreFiledOnceAndDashLinesAreNotCounted)
     EXPECT_EQ(Lists.Count(ReportCategory::Messages), 2);
 }
 
-// ---- Where lines go ---------------------------------------------------------------------------
+// ---- Where lines go, and what withdrawals take back ------------------------------------------
 
-TEST_F(ReportListsTest, NewestAddedFileStandsFirst)
+// One filing: a file or folder line of the given kind, or a new listing where Name is empty.
+struct Filing
 {
-    File("first.txt", "1", "Add", ReportCategory::Added);
-    File("second.txt", "2", "Add", ReportCategory::Added);
-    EXPECT_EQ(NamesIn(ReportCategory::Added), (Names{"second.txt", "first.txt"}));
-    EXPECT_EQ(Lists.Count(ReportCategory::Added), 2);
-    EXPECT_EQ(Lists.Total(ReportCategory::Added), 3);
+    const char* Name;
+    const char* Size = "10";
+    const char* Kind = "UnMatched Files";
+    ReportCategory Category = ReportCategory::UnMatched;
+};
+
+struct OrderRow
+{
+    std::string Name;
+    std::vector<Filing> Filings;
+    ReportCategory Shown;
+    Names Expected; // top to bottom
+    std::int64_t Count;
+    std::int64_t Total;
+};
+
+class ReportOrderTest : public ReportListsTest, public testing::WithParamInterface<OrderRow>
+{};
+
+TEST_P(ReportOrderTest, LinesStandWhereTheyShould)
+{
+    for (const Filing& f : GetParam().Filings) {
+        if (*f.Name == '\0') {
+            Lists.BeginListing();
+        } else {
+            const bool folder = std::string_view(f.Kind).ends_with("Folder");
+            File(f.Name, f.Size, f.Kind, f.Category, folder ? "Folder-------------" : "7/22/97 10:01:44 AM");
+        }
+    }
+    EXPECT_EQ(NamesIn(GetParam().Shown), GetParam().Expected);
+    EXPECT_EQ(Lists.Count(GetParam().Shown), GetParam().Count);
+    EXPECT_EQ(Lists.Total(GetParam().Shown), GetParam().Total);
 }
 
-TEST_F(ReportListsTest, UnmatchedFilesKeepListingOrderAndLaterFoldersGoOnTop)
-{
-    Lists.BeginListing();
-    Unmatched("a1");
-    Unmatched("a2");
-    Unmatched("a3");
-    EXPECT_EQ(NamesIn(ReportCategory::UnMatched), (Names{"a1", "a2", "a3"}));
-
-    Lists.BeginListing();
-    Unmatched("b1");
-    Unmatched("b2");
-    EXPECT_EQ(NamesIn(ReportCategory::UnMatched), (Names{"b1", "b2", "a1", "a2", "a3"}));
-    EXPECT_EQ(Lists.Count(ReportCategory::UnMatched), 5);
-}
-
-TEST_F(ReportListsTest, UnmatchedCounterNeverPointsPastTheEnd)
-{
-    Lists.BeginListing();
-    Unmatched("a1");
-    Unmatched("a2");
-    Withdraw("a1");
-    Withdraw("a2");
+constexpr const char* Withdraw = "Delete UnMatched Files";
+constexpr const char* Folder = "UnMatched Folder";
+// clang-format off
+const OrderRow OrderRows[] = {
+    {"NewestAddedFileStandsFirst", {{"first", "1", "Add", Added}, {"second", "2", "Add", Added}},
+     Added, {"second", "first"}, 2, 3},
+    {"UnmatchedKeepListingOrderAndLaterListingsGoOnTop", {{""}, {"a1"}, {"a2"}, {"a3"}, {""}, {"b1"}, {"b2"}},
+     UnMatched, {"b1", "b2", "a1", "a2", "a3"}, 5, 50},
     // The counter stands at 2 over an empty list: the next line takes the end, i.e. row 0.
-    Unmatched("a3");
-    Unmatched("a4");
-    EXPECT_EQ(NamesIn(ReportCategory::UnMatched), (Names{"a3", "a4"}));
-}
+    {"UnmatchedCounterNeverPointsPastTheEnd",
+     {{""}, {"a1"}, {"a2"}, {"a1", "10", Withdraw}, {"a2", "10", Withdraw}, {"a3"}, {"a4"}},
+     UnMatched, {"a3", "a4"}, 2, 20},
+    // The folder takes row 1 of two; the counter still says 2, so a3 goes in just after it.
+    {"UnmatchedFolderGoesToTheMiddleAndLeavesTheCounterAlone",
+     {{""}, {"a1"}, {"a2"}, {"sub", "0", Folder}, {"a3"}}, UnMatched, {"a1", "sub", "a3", "a2"}, 4, 30},
+    {"TotalsAre64Bit", {{"keep", "100"}, {"big", "2500000000"}}, UnMatched, {"keep", "big"}, 2, 2500000100},
+    // Identical lines go one at a time; a line never listed still lowers the total.
+    {"WithdrawalsRestoreCountAndTotal",
+     {{""}, {"keep", "100"}, {"big", "2500000000"}, {"twice", "1"}, {"twice", "1"},
+      {"big", "2500000000", Withdraw}, {"twice", "1", Withdraw}, {"never-listed", "40", Withdraw}},
+     UnMatched, {"keep", "twice"}, 2, 61},
+    {"WithdrawnFolderLeavesItsFilesAlone",
+     {{"sub"}, {"sub", "0", Folder}, {"sub", "0", "Delete UnMatched Folder"}}, UnMatched, {"sub"}, 1, 10},
+    {"ReasonsBeginningWithDAreFiledNotWithdrawn",
+     {{"old", "7", "Date Exclusion", Excluded}, {"draft", "8", "D*.tmp", Excluded}},
+     Excluded, {"draft", "old"}, 2, 15},
+};
+// clang-format on
+
+INSTANTIATE_TEST_SUITE_P(Rows, ReportOrderTest, testing::ValuesIn(OrderRows), ByName());
 
 TEST_F(ReportListsTest, LineWithDashesGoesToTheMiddleRoundedToEven)
 {
@@ -210,57 +232,6 @@ TEST_F(ReportListsTest, LineWithDashesGoesToTheMiddleRoundedToEven)
         EXPECT_EQ(NamesIn(ReportCategory::Deletions).at(rows[lines]), "folder") << lines << " lines";
         EXPECT_EQ(Lists.Count(ReportCategory::Deletions), static_cast<std::int64_t>(lines + 1));
     }
-}
-
-TEST_F(ReportListsTest, UnmatchedFolderGoesToTheMiddleAndLeavesTheCounterAlone)
-{
-    Lists.BeginListing();
-    Unmatched("a1");
-    Unmatched("a2");
-    File("sub", "0", "UnMatched Folder", ReportCategory::UnMatched, "Folder-------------");
-    // The folder took row 1 of two; the counter still says 2, so a3 goes in just after it.
-    Unmatched("a3");
-    EXPECT_EQ(NamesIn(ReportCategory::UnMatched), (Names{"a1", "sub", "a3", "a2"}));
-}
-
-// ---- Withdrawals -------------------------------------------------------------------------------
-
-TEST_F(ReportListsTest, WithdrawnUnmatchedFileRestoresCountAndTotal)
-{
-    Lists.BeginListing();
-    Unmatched("keep.txt", "100");
-    Unmatched("matched.txt", "2500000000"); // over 2 GiB: totals are 64-bit
-    Unmatched("twice.txt", "1");
-    Unmatched("twice.txt", "1");
-    EXPECT_EQ(Lists.Total(ReportCategory::UnMatched), 2500000102);
-
-    Withdraw("matched.txt", "2500000000");
-    Withdraw("twice.txt", "1"); // identical lines go one at a time
-    EXPECT_EQ(NamesIn(ReportCategory::UnMatched), (Names{"keep.txt", "twice.txt"}));
-    EXPECT_EQ(Lists.Count(ReportCategory::UnMatched), 2);
-    EXPECT_EQ(Lists.Total(ReportCategory::UnMatched), 101);
-
-    // A withdrawal of a line never listed still lowers the total.
-    Withdraw("never-listed.txt", "40");
-    EXPECT_EQ(Lists.Count(ReportCategory::UnMatched), 2);
-    EXPECT_EQ(Lists.Total(ReportCategory::UnMatched), 61);
-}
-
-TEST_F(ReportListsTest, WithdrawnFolderLeavesItsFilesAlone)
-{
-    Unmatched("sub");
-    File("sub", "0", "UnMatched Folder", ReportCategory::UnMatched, "Folder-------------");
-    File("sub", "0", "Delete UnMatched Folder", ReportCategory::UnMatched, "Folder-------------");
-    EXPECT_EQ(Lists.List(ReportCategory::UnMatched).Count(), 1u);
-    EXPECT_NE(Lists.List(ReportCategory::UnMatched).At(0).find("7/22/97"), std::string::npos);
-}
-
-TEST_F(ReportListsTest, ReasonsBeginningWithDAreFiledNotWithdrawn)
-{
-    File("old.txt", "7", "Date Exclusion", ReportCategory::Excluded);
-    File("draft.tmp", "8", "D*.tmp", ReportCategory::Excluded);
-    EXPECT_EQ(NamesIn(ReportCategory::Excluded), (Names{"draft.tmp", "old.txt"}));
-    EXPECT_EQ(Lists.Total(ReportCategory::Excluded), 15);
 }
 
 TEST_F(ReportListsTest, UnderCompressionUnmatchedLinesAreLowerCaseAndStillWithdrawn)
@@ -286,7 +257,7 @@ TEST_F(ReportListsTest, SizeTextThatIsNotANumberAddsNothingAndClearingEmptiesEve
     File("a.txt", "", "Add", ReportCategory::Added);
     File("b.txt", "12kB", "Add", ReportCategory::Added);
     File("c.txt", "7", "Add", ReportCategory::Added);
-    Unmatched("d.txt");
+    File("d.txt", "10", "UnMatched Files", ReportCategory::UnMatched);
     Message("Problem");
     EXPECT_EQ(Lists.Count(ReportCategory::Added), 3);
     EXPECT_EQ(Lists.Total(ReportCategory::Added), 7);

@@ -1,0 +1,53 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "app/ui/Mainfrm3.h"
+#include "support/ScriptedHost.h"
+#include "support/TempHome.h"
+
+#include <QListWidget>
+#include <QStringList>
+
+#include <initializer_list>
+#include <memory>
+
+namespace Tandemix::Test {
+
+inline QStringList Names(std::initializer_list<const char*> names)
+{
+    QStringList list;
+    for (const char* name : names) {
+        list << QString::fromUtf8(name);
+    }
+    return list;
+}
+
+inline QStringList Items(const QListWidget* list)
+{
+    QStringList names;
+    for (int row = 0; row < list->count(); ++row) {
+        names << list->item(row)->text();
+    }
+    return names;
+}
+
+// The main window in a program folder of its own, its questions answered by a script. The window
+// goes before the folder it writes its settings to.
+struct WindowRig
+{
+    TempHome Home;
+    ScriptedHost Script;
+    std::unique_ptr<TMainSyncForm> Form;
+
+    // A new window, as the program starts one; the one before is closed first.
+    TMainSyncForm* Open()
+    {
+        Form.reset();
+        Form = std::make_unique<TMainSyncForm>(Home.Folder());
+        Form->HostSeam().RouteQuestionsTo(&Script);
+        Form->show();
+        return Form.get();
+    }
+};
+
+} // namespace Tandemix::Test
