@@ -8,6 +8,7 @@
 #include "platform/FileOps.h"
 #include "platform/Launch.h"
 #include "platform/ProgramFolder.h"
+#include "platform/WallClock.h"
 
 #include <cstring>
 
@@ -73,7 +74,7 @@ LogSettings LogSettingsFrom(const Options& options)
 }
 
 LogFile::LogFile(std::string programFolder, Clock now)
-    : FFolder(AddTrailingSlash(std::move(programFolder)))
+    : FFolder(AddTrailingBackslash(std::move(programFolder)))
     , FNow(std::move(now))
 {}
 
@@ -239,7 +240,7 @@ void LogFile::WriteErrorLog(std::string_view text)
 
 std::string LogFile::Now() const
 {
-    return DateTimeText(FNow ? FNow() : std::time(nullptr));
+    return DateTimeText(FNow ? FNow() : ::Tandemix::Now());
 }
 
 bool ViewerStartsFile(std::string_view fileName)
@@ -271,12 +272,12 @@ bool OpenFileInViewer(const std::string& fileName)
 
 std::string ViewLogPath(const std::string& programFolder, const Options& options)
 {
-    return AddTrailingSlash(programFolder) + SafeLogName(options.LogFileName, LogMsg::DefaultSyncLogName);
+    return AddTrailingBackslash(programFolder) + SafeLogName(options.LogFileName, LogMsg::DefaultSyncLogName);
 }
 
 std::string ViewPreLogPath(const std::string& programFolder, const Options& options)
 {
-    return AddTrailingSlash(programFolder)
+    return AddTrailingBackslash(programFolder)
            + SafeLogName(options.PreReportFileName, LogMsg::DefaultPreSyncLogName);
 }
 

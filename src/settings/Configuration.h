@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/RunState.h"
+#include "platform/WallClock.h"
 #include "settings/Options.h"
 #include "settings/PasswordFile.h"
 
@@ -34,10 +35,8 @@ struct ConfigContext
     std::function<bool(const std::string& batchFile)> ReopenBatchList{};
     // Called after a load replaced the exclusion text, to rebuild the exclusion list from it.
     std::function<void()> ExcludeStringChanged{};
-    // Today's date for the date range; the system clock when empty.
-    std::function<std::time_t()> Clock{};
-
-    std::time_t Now() const { return Clock ? Clock() : std::time(nullptr); }
+    // Today's date for the date range.
+    std::time_t Now() const { return ::Tandemix::Now(); }
 };
 
 // Reads the options of the configuration file `fileName` into ctx.Opts. A missing file, section

@@ -279,27 +279,5 @@ TEST_F(FileOpsTest, RemoveTreeGoesOnAfterAFailure)
     EXPECT_TRUE(Tree.Exists("doomed/stuck"));
 }
 
-TEST_F(FileOpsTest, CurrentFolderFollowsChangeFolder)
-{
-    SysResult<std::string> before = CurrentFolder();
-    ASSERT_TRUE(before.Ok());
-    char resolved[PATH_MAX];
-    ASSERT_NE(::realpath(Tree.Root().c_str(), resolved), nullptr);
-    ASSERT_TRUE(ChangeFolder(Tree.Root()).Ok());
-    SysResult<std::string> inside = CurrentFolder();
-    ASSERT_TRUE(ChangeFolder(*before).Ok());
-    EXPECT_EQ(*inside, resolved);
-    EXPECT_EQ(ChangeFolder(Tree.Path("missing")).Error(), ENOENT);
-}
-
-TEST(AddTrailingSlashTest, Joins)
-{
-    EXPECT_EQ(AddTrailingSlash("/a/b"), "/a/b/");
-    EXPECT_EQ(AddTrailingSlash("/a/b/"), "/a/b/");
-    EXPECT_EQ(AddTrailingSlash("/"), "/");
-    EXPECT_EQ(AddTrailingSlash("rel"), "rel/");
-    EXPECT_EQ(AddTrailingSlash(""), "") << "must not turn a relative name into one under the root";
-}
-
 } // namespace
 } // namespace Tandemix
