@@ -2,7 +2,9 @@
 #include "platform/FileOps.h"
 
 #include "platform/FaultHook.h"
+#include "platform/PathText.h"
 #include "support/TempTree.h"
+#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -278,6 +280,39 @@ TEST_F(FileOpsTest, RemoveTreeGoesOnAfterAFailure)
     EXPECT_FALSE(Tree.Exists("doomed/z"));
     EXPECT_TRUE(Tree.Exists("doomed/stuck"));
 }
+
+struct PathTextRow
+{
+    const char* Name;
+    const char* Path;
+    const char* Last;
+    const char* Parent;
+};
+using Test::PrintTo;
+
+class PathTextTest : public testing::TestWithParam<PathTextRow>
+{};
+
+// The parent and the last name put back together must name the same entry again: the folder
+// walk, the temporary names and the hidden bit all rely on that split.
+TEST_P(PathTextTest, SplitsAtTheLastSeparator)
+{
+    const PathTextRow& row = GetParam();
+    EXPECT_EQ(LastComponent(row.Path), row.Last);
+    EXPECT_EQ(ParentFolder(row.Path), row.Parent);
+    EXPECT_EQ(std::string(ParentFolder(row.Path)) + row.Last, WithoutTrailingSlashes(row.Path));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ,
+    PathTextTest,
+    testing::Values(PathTextRow{"File", "/data/a.txt", "a.txt", "/data/"},
+                    PathTextRow{"FolderWithSlashes", "/data/Photos//", "Photos", "/data/"},
+                    PathTextRow{"BelowRoot", "/data", "data", "/"},
+                    PathTextRow{"Root", "/", "", "/"},
+                    PathTextRow{"BareName", "a.txt", "a.txt", ""},
+                    PathTextRow{"Hidden", "/data/.cfg/", ".cfg", "/data/"}),
+    Test::ByName{});
 
 } // namespace
 } // namespace Tandemix
