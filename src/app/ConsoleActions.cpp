@@ -42,22 +42,12 @@ DelayResult ConsoleActions::RunCountdown(int seconds, bool /*offScreen*/, bool /
 
 SyncOutcome ConsoleActions::RunSync()
 {
-    switch (SyncButtonClick(FCtx, RunSender::Automation)) {
-    case RunOutcome::Completed:
-        return SyncOutcome::Completed;
-    case RunOutcome::Stopped:
-        return SyncOutcome::Stopped;
-    case RunOutcome::Failed:
-    case RunOutcome::NotStarted:
-        break;
-    }
-    return SyncOutcome::Failed;
+    return SyncOutcomeOf(SyncButtonClick(FCtx, RunSender::Automation));
 }
 
 void ConsoleActions::EndProgram(ExitStatus status)
 {
-    FEnded = true;
-    FStatus = status;
+    FEnd = {true, status};
 }
 
 } // namespace Tandemix

@@ -34,13 +34,12 @@ public:
     void ArmSchedule(int) override {}
     void SetSettleCount(int) override {}
 
-    bool Ended() const { return FEnded; }
-    ExitStatus Status() const { return FStatus; }
+    bool Ended() const { return FEnd.Ended; }
+    ExitStatus Status() const { return FEnd.Status; }
 
 private:
     RunContext& FCtx;
-    bool FEnded = false;
-    ExitStatus FStatus = ExitStatus::Completed;
+    ProgramEnd FEnd;
 };
 
 } // namespace Tandemix

@@ -107,7 +107,7 @@ std::string ApplyConfigFile(ConfigContext& cfg, SwitchActions& actions, std::str
         return {};
     }
     if (file.find('/') == std::string::npos) {
-        file = AddTrailingSlash(cfg.ProgramFolder) + file;
+        file = AddTrailingBackslash(cfg.ProgramFolder) + file;
     } else {
         file = ExpandHome(file);
     }
@@ -135,7 +135,7 @@ NamedWork ReadLeadingArguments(const ConfigContext& cfg, const std::vector<std::
     if (UpperAscii(first).find(".SNC") != std::string::npos) {
         std::string path = ExpandHome(first);
         if (!IsAbsolute(path)) {
-            path = AddTrailingSlash(cfg.ProgramFolder) + path;
+            path = AddTrailingBackslash(cfg.ProgramFolder) + path;
         }
         if (FileExists(path)) {
             named.BatchFile = path;
@@ -398,6 +398,20 @@ void CommandLineRun::Finish()
 }
 
 } // namespace
+
+SyncOutcome SyncOutcomeOf(RunOutcome outcome)
+{
+    switch (outcome) {
+    case RunOutcome::Completed:
+        return SyncOutcome::Completed;
+    case RunOutcome::Stopped:
+        return SyncOutcome::Stopped;
+    case RunOutcome::Failed:
+    case RunOutcome::NotStarted:
+        break;
+    }
+    return SyncOutcome::Failed;
+}
 
 int FindParam(const std::vector<std::string>& args, std::string_view word)
 {

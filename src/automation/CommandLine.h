@@ -3,6 +3,7 @@
 
 #include "automation/DelayCountdown.h"
 #include "engine/RunState.h"
+#include "engine/RunTotals.h"
 #include "settings/Configuration.h"
 
 #include <string>
@@ -26,6 +27,17 @@ enum class SyncOutcome
     Completed,
     Failed,
     Stopped,
+};
+
+// What the command line reports for a run it asked for: one refused because another operation
+// was running did not synchronise, so it failed too.
+SyncOutcome SyncOutcomeOf(RunOutcome outcome);
+
+// Where EndProgram left the program; whoever handled the command line reads it afterwards.
+struct ProgramEnd
+{
+    bool Ended = false;
+    ExitStatus Status = ExitStatus::Completed;
 };
 
 // The 1-based position of the first argument that matches `word`, or -1. Arguments and word are

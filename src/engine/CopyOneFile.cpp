@@ -52,34 +52,6 @@ private:
     int FFd = -1;
 };
 
-// A named temporary entry beside the target: deleted on every way out except the rename that
-// makes it the target, and struck off this process's outstanding temporary entries either way.
-class TempEntry
-{
-public:
-    TempEntry() = default;
-    ~TempEntry()
-    {
-        if (!FPath.empty()) {
-            (void)DeleteFile(FPath);
-            TempEntryGone();
-        }
-    }
-    TempEntry(const TempEntry&) = delete;
-    TempEntry& operator=(const TempEntry&) = delete;
-
-    void Adopt(std::string path) { FPath = std::move(path); }
-    const std::string& Path() const { return FPath; }
-    void Release()
-    {
-        FPath.clear();
-        TempEntryGone();
-    }
-
-private:
-    std::string FPath;
-};
-
 bool SameTime(const timespec& a, const timespec& b)
 {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
@@ -233,7 +205,7 @@ private:
         }
         struct stat after
         {};
-        if (::fstat(FSource.Fd(), &after) != 0 || !SourceUnchanged(after)) {
+        if (!StatOf(FSource.Fd(), after) || !SourceUnchanged(after)) {
             return Outcome::SourceChanged;
         }
         // Permission bits other than the write bits follow the source (an executable stays one);

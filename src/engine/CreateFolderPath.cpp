@@ -5,6 +5,7 @@
 #include "engine/ShowError.h"
 #include "platform/FileOps.h"
 #include "platform/Mounts.h"
+#include "platform/PathText.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -33,16 +34,6 @@ std::string Normalised(const std::string& path)
         folder.pop_back();
     }
     return folder;
-}
-
-// "" for a bare relative name, "/" for a folder right below the root.
-std::string ParentOf(const std::string& folder)
-{
-    std::size_t slash = folder.rfind('/');
-    if (slash == std::string::npos) {
-        return {};
-    }
-    return slash == 0 ? std::string("/") : folder.substr(0, slash);
 }
 
 // A folder that exists but cannot be reached puts two lines into the message list, so the report
@@ -125,7 +116,7 @@ FolderResult CreateFolderPath(RunContext& ctx, const std::string& path)
     }
 
     // The root always exists, so the recursion ends at the first level below it at the latest.
-    std::string parent = ParentOf(folder);
+    std::string parent(WithoutTrailingSlashes(ParentFolder(folder)));
     bool parentReady = true;
     if (!parent.empty() && parent != "/") {
         parentReady = CreateFolderPath(ctx, parent) != FolderResult::Failed;

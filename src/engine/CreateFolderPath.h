@@ -15,12 +15,6 @@ enum class FolderResult
     Failed, // missing and could not be made: the run skips it
 };
 
-// True when the folder is on disk afterwards, as callers that only list folders need to know.
-inline bool FolderExistsAfter(FolderResult result)
-{
-    return result == FolderResult::Exists || result == FolderResult::Created;
-}
-
 // Makes sure a target folder exists, creating the missing levels from the top down. Each folder
 // made is logged and remembered in Engine.DirDelList, so the run can remove again those that
 // stay empty. A pre-sync report run (Engine.PreReportRun) only reports what it would create,

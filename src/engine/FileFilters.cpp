@@ -53,11 +53,6 @@ bool ContainsNoCase(std::string_view haystack, std::string_view needle)
     return false;
 }
 
-bool SameNoCase(std::string_view a, std::string_view b)
-{
-    return a.size() == b.size() && (a.empty() || ContainsNoCase(a, b));
-}
-
 std::string_view AttributeReason(const Options& opts, std::uint32_t attr)
 {
     if ((attr == Attr::Normal || attr == CompressedAttr) && !opts.CheckNormal) {
@@ -161,7 +156,7 @@ void BuildExcludeList(EngineState& engine, const Options& opts)
             // Entries match without case, so "bak" after "BAK" would only repeat it.
             bool known = false;
             for (const std::string& entry : list) {
-                known = known || SameNoCase(entry, part);
+                known = known || EqualsNoCaseAscii(entry, part);
             }
             if (!known) {
                 list.emplace_back(part);

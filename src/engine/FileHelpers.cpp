@@ -106,14 +106,6 @@ std::int64_t DriveFreeSpace(const std::string& root)
     return FreeSpace(root);
 }
 
-std::string AddTrailingBackslash(std::string path)
-{
-    if (path.empty() || path.back() != '/') {
-        path += '/';
-    }
-    return path;
-}
-
 std::string RemoveSpaces(std::string_view text)
 {
     std::string out;

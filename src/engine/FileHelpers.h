@@ -22,10 +22,6 @@ std::uint32_t LettersToAttr(std::string_view letters);
 // Free bytes of the filesystem holding `root`; -1 when they cannot be read.
 std::int64_t DriveFreeSpace(const std::string& root);
 
-// Appends the path separator unless the path already ends in one. Unlike the old 255-character
-// rule, long paths get it too: a join without it would name a different file.
-std::string AddTrailingBackslash(std::string path);
-
 // The text with every blank removed (include masks are typed with blanks after ";").
 std::string RemoveSpaces(std::string_view text);
 

@@ -10,7 +10,9 @@
 #include "platform/AtomicFile.h"
 #include "platform/DateText.h"
 #include "platform/DirReader.h"
+#include "platform/FileOps.h"
 #include "platform/FileTimes.h"
+#include "platform/WallClock.h"
 #include "platform/Wildcard.h"
 
 #include <cerrno>
@@ -54,11 +56,9 @@ public:
         , FFolder(folder)
     {
         bool target = side == Side::Target;
-        bool runReports = ctx.State.SyncActive && !ctx.State.SuppressUnmatchedReport && ctx.Opts.UseReportForm
-                          && ctx.Opts.ListUnMatchedFiles;
         // Without a walk into sub-folders the run never looks inside them, so they must not
         // end up unmatched (and deleted) as a whole.
-        FReportFolders = target && runReports && ctx.Opts.IncludeSubFolderOption;
+        FReportFolders = target && ReportsUnmatched(ctx) && ctx.Opts.IncludeSubFolderOption;
         FCountForRun = !target && ctx.State.SyncActive;
         FSkipArchive = target && ctx.State.SyncActive && ctx.Opts.UseCompression
                        && !ctx.Engine.ArchiveBeingWritten.empty();
@@ -177,14 +177,9 @@ private:
             ReportDateStamp(entry.Name, Msg::DateStampBefore1980, Msg::DateStampUsing1980);
         }
         if (AddFileRecord(FCtx,
-                          entry.Name,
                           FFolder,
                           FSide,
-                          entry.Attr,
-                          *packed,
-                          entry.Size,
-                          -1,
-                          entry.IsLink)) {
+                          {{entry.Name, entry.Attr, *packed, entry.Size}, -1, entry.IsLink})) {
             FListing.ByteTotal += entry.Size;
             FListing.Files.back().ArchiveKnown = FWithArchive;
             FListing.Files.back().MTime = entry.MTime;
@@ -343,19 +338,11 @@ void RefreshFileListings(RunContext& ctx)
     ctx.State.StatusMsg(Msg::Ready);
 }
 
-bool AddFileRecord(RunContext& ctx,
-                   std::string_view name,
-                   const std::string& folder,
-                   Side side,
-                   std::uint32_t attr,
-                   std::uint32_t packedTime,
-                   std::int64_t size,
-                   std::int64_t compressedSize,
-                   bool isLink)
+bool AddFileRecord(RunContext& ctx, const std::string& folder, Side side, const FoundFile& file)
 {
-    FileFacts facts{name, attr, packedTime, size};
+    const auto& [name, attr, packedTime, size] = file.Facts;
     std::string reason =
-        ExclusionReason(ctx.Opts, CurrentExcludeList(ctx.Engine, ctx.Opts), facts, std::time(nullptr));
+        ExclusionReason(ctx.Opts, CurrentExcludeList(ctx.Engine, ctx.Opts), file.Facts, Now());
     if (!reason.empty()) {
         // The report lists take exclusions during a run only; saves the date text otherwise.
         if (side == Side::Source && ctx.State.SyncActive && ctx.Opts.UseReportForm) {
@@ -374,25 +361,37 @@ bool AddFileRecord(RunContext& ctx,
     record.FileSize = size;
     record.FileTime = packedTime;
     record.AttrLetters = AttrToLetters(attr);
-    record.CompressedSize = compressedSize;
+    record.CompressedSize = file.CompressedSize;
     record.FolderPath = folder;
-    record.IsLink = isLink;
+    record.IsLink = file.IsLink;
     // Archive names come with compressed synchronisation; until then no record belongs to one.
 
-    // An archive synchronised into its own folder holds every target file: none is unmatched.
-    bool unmatchedReport =
-        side == Side::Target && ctx.State.SyncActive && !ctx.State.SuppressUnmatchedReport
-        && ctx.Opts.UseReportForm && ctx.Opts.ListUnMatchedFiles
-        && (!ctx.Opts.UseCompression || !SameFolder(ctx.Engine.Source.Folder, ctx.Engine.Target.Folder));
-    if (unmatchedReport) {
-        ctx.Report.AddReportEntry(name,
-                                  folder,
-                                  std::to_string(size),
-                                  FileDateTimeText(packedTime),
-                                  Msg::ReportUnMatchedFiles,
-                                  ReportCategory::UnMatched);
+    if (side == Side::Target && ReportsUnmatchedFiles(ctx)) {
+        FileUnmatchedEntry(ctx, record, Msg::ReportUnMatchedFiles);
     }
     return true;
+}
+
+bool ReportsUnmatched(const RunContext& ctx)
+{
+    return ctx.State.SyncActive && !ctx.State.SuppressUnmatchedReport && ctx.Opts.UseReportForm
+           && ctx.Opts.ListUnMatchedFiles;
+}
+
+bool ReportsUnmatchedFiles(const RunContext& ctx)
+{
+    return ReportsUnmatched(ctx)
+           && (!ctx.Opts.UseCompression || !SameFolder(ctx.Engine.Source.Folder, ctx.Engine.Target.Folder));
+}
+
+void FileUnmatchedEntry(RunContext& ctx, const TFileData& file, std::string_view kind)
+{
+    ctx.Report.AddReportEntry(file.FileName,
+                              file.FolderPath,
+                              std::to_string(file.FileSize),
+                              FileDateTimeText(file.FileTime),
+                              kind,
+                              ReportCategory::UnMatched);
 }
 
 std::string FileDateTimeText(std::uint32_t packedTime)

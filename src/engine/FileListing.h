@@ -2,6 +2,7 @@
 #pragma once
 
 #include "engine/EngineState.h"
+#include "engine/FileFilters.h"
 #include "engine/RunContext.h"
 #include "platform/Mounts.h"
 
@@ -34,22 +35,32 @@ ListingOutcome BuildFileListing(RunContext& ctx, Side side);
 // Lists the source, then the target, pumping the host's events between; shows "Ready".
 void RefreshFileListings(RunContext& ctx);
 
+// One file a listing found.
+struct FoundFile
+{
+    FileFacts Facts;
+    std::int64_t CompressedSize = -1; // -1: not a member of an archive
+    bool IsLink = false;
+};
+
 // Passes one found file through the filters; when it passes, appends its record to the side's
 // list (and during a run files a target file as unmatched until the decision finds its source).
 // A source file that fails is filed as excluded with the reason; a target file is dropped.
-bool AddFileRecord(RunContext& ctx,
-                   std::string_view name,
-                   const std::string& folder,
-                   Side side,
-                   std::uint32_t attr,
-                   std::uint32_t packedTime,
-                   std::int64_t size,
-                   std::int64_t compressedSize,
-                   bool isLink);
+bool AddFileRecord(RunContext& ctx, const std::string& folder, Side side, const FoundFile& file);
 
 // The date-and-time text a listed file carries in the report lists. Whoever takes a file back
 // out of the unmatched list must build its detail with this same text.
 std::string FileDateTimeText(std::uint32_t packedTime);
+
+// Whether this run keeps the unmatched list: a synchronisation with the report form and its
+// unmatched list on, outside the stretches where the walk suppresses it.
+bool ReportsUnmatched(const RunContext& ctx);
+// ReportsUnmatched, unless an archive is synchronised into its own folder: that archive holds
+// every target file, so none is unmatched.
+bool ReportsUnmatchedFiles(const RunContext& ctx);
+// Files or withdraws (`kind`: Msg::ReportUnMatchedFiles or Msg::DeleteUnMatchedFiles) one target
+// file's line in the unmatched list; both build the line alike, so a withdrawal finds its line.
+void FileUnmatchedEntry(RunContext& ctx, const TFileData& file, std::string_view kind);
 
 // Free bytes of the filesystem a folder is (or will be) on; -1 when they cannot be read.
 std::int64_t FreeSpaceAt(const std::string& folder);

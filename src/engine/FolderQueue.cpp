@@ -15,6 +15,7 @@
 #include "platform/AsciiText.h"
 #include "platform/DirReader.h"
 #include "platform/FileOps.h"
+#include "platform/PathText.h"
 
 #include <cerrno>
 #include <cstring>
@@ -26,47 +27,16 @@ namespace Tandemix {
 
 namespace {
 
-std::string_view WithoutTrailingSlashes(std::string_view path)
-{
-    while (path.size() > 1 && path.back() == '/') {
-        path.remove_suffix(1);
-    }
-    return path;
-}
-
-// The folder's own name: "Photos" for "/data/Photos/"; empty for the root.
-std::string_view LastName(std::string_view folder)
-{
-    folder = WithoutTrailingSlashes(folder);
-    std::size_t slash = folder.rfind('/');
-    return slash == std::string_view::npos ? folder : folder.substr(slash + 1);
-}
-
-// The folder holding `folder`, with its trailing separator, as the listing of that parent
-// names it.
-std::string_view ParentOf(std::string_view folder)
-{
-    folder = WithoutTrailingSlashes(folder);
-    std::size_t slash = folder.rfind('/');
-    return slash == std::string_view::npos ? std::string_view{} : folder.substr(0, slash + 1);
-}
-
-bool ReportsUnmatched(const RunContext& ctx)
-{
-    return ctx.State.SyncActive && !ctx.State.SuppressUnmatchedReport && ctx.Opts.UseReportForm
-           && ctx.Opts.ListUnMatchedFiles;
-}
-
 // The listing of a folder's parent filed the folder as unmatched; the walk has reached it, so
 // it has a source twin after all.
 void WithdrawUnmatchedFolder(RunContext& ctx, const std::string& folder)
 {
-    std::string_view name = LastName(folder);
+    std::string_view name = LastComponent(folder);
     if (!ReportsUnmatched(ctx) || name.empty()) {
         return;
     }
     ctx.Report.AddReportEntry(name,
-                              ParentOf(folder),
+                              ParentFolder(folder),
                               "0",
                               Msg::ReportFolderDetail,
                               RunMsg::DeleteUnMatchedFolder,
@@ -82,12 +52,7 @@ void WithdrawUnmatchedFiles(RunContext& ctx)
         return;
     }
     for (const TFileData& file : ctx.Engine.Target.Files) {
-        ctx.Report.AddReportEntry(file.FileName,
-                                  file.FolderPath,
-                                  std::to_string(file.FileSize),
-                                  FileDateTimeText(file.FileTime),
-                                  Msg::DeleteUnMatchedFiles,
-                                  ReportCategory::UnMatched);
+        FileUnmatchedEntry(ctx, file, Msg::DeleteUnMatchedFiles);
     }
 }
 
@@ -210,12 +175,24 @@ PairResult WalkPair(RunContext& ctx, const FolderPair& pair, int& result, RunSen
     return PairResult::Done;
 }
 
+// The pair the window shows, without its sub-folders.
+void EnqueueWindowPair(EngineState& engine)
+{
+    engine.FolderQueue.push_back(FolderPair{engine.Source.Folder,
+                                            engine.Target.Folder,
+                                            false,
+                                            true,
+                                            false,
+                                            engine.Folders.TargetRoot});
+    engine.Totals.PreFolderCount += 1;
+}
+
 } // namespace
 
 std::optional<std::string> SubFolderTarget(const std::string& source, const std::string& target)
 {
-    std::string_view name = LastName(source);
-    if (name.empty() || name == "/" || EqualsNoCaseAscii(name, LastName(target))) {
+    std::string_view name = LastComponent(source);
+    if (name.empty() || name == "/" || EqualsNoCaseAscii(name, LastComponent(target))) {
         return std::nullopt;
     }
     return AddTrailingBackslash(std::string(WithoutTrailingSlashes(target))) + std::string(name);
@@ -251,13 +228,7 @@ void BuildFolderQueue(RunContext& ctx)
         if (ctx.Opts.IncludeSubFolderOption) {
             stopped = EnqueueFolderTree(ctx, engine.Source.Folder, engine.Target.Folder) < 0;
         } else {
-            engine.FolderQueue.push_back(FolderPair{engine.Source.Folder,
-                                                    engine.Target.Folder,
-                                                    false,
-                                                    true,
-                                                    false,
-                                                    engine.Folders.TargetRoot});
-            totals.PreFolderCount = 1;
+            EnqueueWindowPair(engine);
         }
     } else {
         LaterHooks& hooks = HooksOf(ctx);
@@ -276,13 +247,7 @@ void BuildFolderQueue(RunContext& ctx)
                         stopped = EnqueueFolderTree(ctx, engine.Source.Folder, engine.Target.Folder) < 0;
                     }
                 } else {
-                    engine.FolderQueue.push_back(FolderPair{engine.Source.Folder,
-                                                            engine.Target.Folder,
-                                                            false,
-                                                            true,
-                                                            false,
-                                                            engine.Folders.TargetRoot});
-                    totals.PreFolderCount += 1;
+                    EnqueueWindowPair(engine);
                 }
                 engine.FolderQueue.push_back(FolderPair{{}, {}, true});
             }

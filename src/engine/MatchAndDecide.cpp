@@ -10,10 +10,9 @@
 #include "platform/AsciiText.h"
 #include "platform/Attributes.h"
 #include "platform/DateText.h"
+#include "platform/FileOps.h"
 #include "platform/FileTimes.h"
-
-#include <locale.h>
-#include <wctype.h>
+#include "platform/PathText.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -32,13 +31,6 @@ namespace Tandemix {
 namespace {
 
 // ---- Case folding ----------------------------------------------------------------------------
-
-// Folding must not depend on the user's locale (the C locale folds ASCII only).
-locale_t FoldLocale()
-{
-    static const locale_t locale = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-    return locale;
-}
 
 void AppendUtf8(std::string& out, char32_t c)
 {
@@ -81,10 +73,7 @@ std::string FoldKey(std::string_view name)
             ++i;
             continue;
         }
-        locale_t locale = FoldLocale();
-        auto wide = static_cast<wint_t>(c);
-        auto lower = locale != static_cast<locale_t>(nullptr) ? ::towlower_l(wide, locale) : ::towlower(wide);
-        AppendUtf8(key, static_cast<char32_t>(lower));
+        AppendUtf8(key, LowerCodePoint(c));
         i += length;
     }
     return key;
@@ -426,10 +415,75 @@ void AppendRow(RunContext& ctx,
     }
 }
 
-std::string_view BaseName(std::string_view path)
+void ClearDecision(EngineState& engine)
 {
-    std::size_t slash = path.find_last_of('/');
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+    engine.DecidedBytes = 0;
+    engine.Delta.UpdateByteValue = 0;
+    engine.Delta.AddByteValue = 0;
+    engine.FileGauge = 0;
+    engine.DirGauge = 0;
+    engine.Delta.Rows.clear();
+    engine.Delta.DeltaCount = 0;
+}
+
+// The folded name of the archive this run writes: it lies in the source folder too, and it is
+// not a file to copy.
+std::optional<std::string> ArchiveKey(const RunContext& ctx)
+{
+    const std::string& archive = ctx.Engine.ArchiveBeingWritten;
+    if (ctx.State.SyncActive && ctx.Opts.UseCompression && !archive.empty()) {
+        return FoldKey(LastComponent(archive));
+    }
+    return std::nullopt;
+}
+
+// The folders of the pair being decided, each with its trailing separator.
+struct PairFolders
+{
+    std::string Source;
+    std::string Target;
+    // Withdraw from the unmatched list only what the listing filed there (and only when the
+    // list is kept at all): a withdrawal of a line that is not there still lowers its total.
+    bool WithdrawUnmatched = false;
+};
+
+// Finds the source file's twin, takes it and files the decision.
+void MatchOne(RunContext& ctx, TargetIndex& index, const TFileData& source, const PairFolders& folders)
+{
+    std::uint32_t position = index.Find(source.FileName);
+    if (position == TargetIndex::None) {
+        AppendRow(ctx, source, nullptr, Msg::NoMatch, folders.Source, folders.Target);
+        return;
+    }
+    const TFileData& target = index.At(position);
+    TargetIndex::Kind kind = index.KindOf(position);
+    if (kind == TargetIndex::Kind::Special) {
+        std::string message(Msg::NotARegularFile);
+        ShowError(ctx, message.append(folders.Target).append(target.FileName), ErrorCode::LogOnly);
+        return;
+    }
+    index.Take(position);
+    // A twin the filters left out was never filed as unmatched.
+    if (folders.WithdrawUnmatched && kind == TargetIndex::Kind::Listed) {
+        FileUnmatchedEntry(ctx, target, Msg::DeleteUnMatchedFiles);
+    }
+    // Keeps the window alive; the poll throttles the pumping itself. A stop confirmed here
+    // is answered by the next file's poll.
+    (void)ctx.State.CheckForStop();
+
+    switch (Decide(source, target, ctx.Opts.AlwaysOverWrite)) {
+    case Outcome::Unchanged:
+        break;
+    case Outcome::Update:
+        AppendRow(ctx, source, &target, Msg::OlderFile, folders.Source, folders.Target);
+        break;
+    case Outcome::ForcedUpdate:
+        AppendRow(ctx, source, &target, Msg::ForcedUpdate, folders.Source, folders.Target);
+        break;
+    case Outcome::SizeDiscrepancy:
+        ReportSizeDiscrepancy(ctx, source, target, folders.Source, folders.Target);
+        break;
+    }
 }
 
 } // namespace
@@ -441,28 +495,12 @@ void MatchAndDecide(RunContext& ctx, bool selectedOnly)
     std::vector<TFileData>& sources = engine.Source.Files;
     std::vector<TFileData>& targets = engine.Target.Files;
 
-    engine.DecidedBytes = 0;
-    const std::string sourceFolder = AddTrailingBackslash(engine.Source.Folder);
-    const std::string targetFolder = AddTrailingBackslash(engine.Target.Folder);
-    engine.Delta.UpdateByteValue = 0;
-    engine.Delta.AddByteValue = 0;
-    engine.FileGauge = 0;
-    engine.DirGauge = 0;
-    engine.Delta.Rows.clear();
-    engine.Delta.DeltaCount = 0;
-
+    ClearDecision(engine);
+    const PairFolders folders{AddTrailingBackslash(engine.Source.Folder),
+                              AddTrailingBackslash(engine.Target.Folder),
+                              ReportsUnmatchedFiles(ctx)};
     const bool syncActive = ctx.State.SyncActive;
-    std::optional<std::string> archiveKey;
-    if (syncActive && ctx.Opts.UseCompression && !engine.ArchiveBeingWritten.empty()) {
-        archiveKey = FoldKey(BaseName(engine.ArchiveBeingWritten));
-    }
-    // Withdraw from the unmatched list only what the listing filed there (and only when the
-    // list is kept at all): a withdrawal of a line that is not there still lowers its total.
-    const bool withdrawUnmatched = syncActive && !ctx.State.SuppressUnmatchedReport && ctx.Opts.UseReportForm
-                                   && ctx.Opts.ListUnMatchedFiles
-                                   && (!ctx.Opts.UseCompression || sourceFolder != targetFolder);
-
-    // The archive this run writes lies in the source folder too; it is not a file to copy.
+    const std::optional<std::string> archiveKey = ArchiveKey(ctx);
     auto isArchive = [&](const TFileData& file) {
         return archiveKey && FoldKey(file.FileName) == *archiveKey;
     };
@@ -474,7 +512,7 @@ void MatchAndDecide(RunContext& ctx, bool selectedOnly)
     // applied) are no twins here.
     static const std::vector<TFileData> noTwins;
     auto keptAside = [&](const std::vector<TFileData>& twins) -> const std::vector<TFileData>& {
-        return !twins.empty() && twins.front().FolderPath == targetFolder ? twins : noTwins;
+        return !twins.empty() && twins.front().FolderPath == folders.Target ? twins : noTwins;
     };
     TargetIndex index(targets,
                       keptAside(engine.Target.Unlisted),
@@ -497,48 +535,8 @@ void MatchAndDecide(RunContext& ctx, bool selectedOnly)
             }
             engine.TotalFilesCheckedValue += 1;
         }
-        if (selectedOnly && !source.Selected) {
-            continue;
-        }
-
-        std::uint32_t position = index.Find(source.FileName);
-        if (position == TargetIndex::None) {
-            AppendRow(ctx, source, nullptr, Msg::NoMatch, sourceFolder, targetFolder);
-            continue;
-        }
-        const TFileData& target = index.At(position);
-        TargetIndex::Kind kind = index.KindOf(position);
-        if (kind == TargetIndex::Kind::Special) {
-            std::string message(Msg::NotARegularFile);
-            ShowError(ctx, message.append(targetFolder).append(target.FileName), ErrorCode::LogOnly);
-            continue;
-        }
-        index.Take(position);
-        // A twin the filters left out was never filed as unmatched.
-        if (withdrawUnmatched && kind == TargetIndex::Kind::Listed) {
-            ctx.Report.AddReportEntry(target.FileName,
-                                      target.FolderPath,
-                                      std::to_string(target.FileSize),
-                                      FileDateTimeText(target.FileTime),
-                                      Msg::DeleteUnMatchedFiles,
-                                      ReportCategory::UnMatched);
-        }
-        // Keeps the window alive; the poll throttles the pumping itself. A stop confirmed here
-        // is answered by the next file's poll.
-        (void)ctx.State.CheckForStop();
-
-        switch (Decide(source, target, ctx.Opts.AlwaysOverWrite)) {
-        case Outcome::Unchanged:
-            break;
-        case Outcome::Update:
-            AppendRow(ctx, source, &target, Msg::OlderFile, sourceFolder, targetFolder);
-            break;
-        case Outcome::ForcedUpdate:
-            AppendRow(ctx, source, &target, Msg::ForcedUpdate, sourceFolder, targetFolder);
-            break;
-        case Outcome::SizeDiscrepancy:
-            ReportSizeDiscrepancy(ctx, source, target, sourceFolder, targetFolder);
-            break;
+        if (!selectedOnly || source.Selected) {
+            MatchOne(ctx, index, source, folders);
         }
     }
     sources.erase(sources.begin(), sources.begin() + static_cast<std::ptrdiff_t>(next));
@@ -546,8 +544,8 @@ void MatchAndDecide(RunContext& ctx, bool selectedOnly)
 
     engine.Delta.DeltaCount = static_cast<int>(engine.Delta.Rows.size());
     if (syncActive && (!engine.Delta.Rows.empty() || ctx.Opts.ReportEmptyFoldersCheck)) {
-        ctx.Report.WriteLogFile(std::string(Msg::LogFrom) + UpperAscii(sourceFolder), LogKind::Summary);
-        ctx.Report.WriteLogFile(std::string(Msg::LogTo) + UpperAscii(targetFolder), LogKind::Summary);
+        ctx.Report.WriteLogFile(std::string(Msg::LogFrom) + UpperAscii(folders.Source), LogKind::Summary);
+        ctx.Report.WriteLogFile(std::string(Msg::LogTo) + UpperAscii(folders.Target), LogKind::Summary);
     }
 }
 

@@ -11,6 +11,7 @@
 #include "engine/ShowError.h"
 #include "platform/FileOps.h"
 #include "platform/Mounts.h"
+#include "platform/WallClock.h"
 #include "settings/DateRange.h"
 
 #include <ctime>
@@ -66,7 +67,7 @@ void WriteTrailer(RunContext& ctx)
     // The label is worked out on a copy: an open-ended range must stay open ("up to today",
     // whatever day the next run is), not be fixed at this run's day.
     Options range = opts;
-    line(std::string(RunMsg::DatesIndent) + SetSyncDateLabel(range, std::time(nullptr)).UseFileDatesLabel);
+    line(std::string(RunMsg::DatesIndent) + SetSyncDateLabel(range, Now()).UseFileDatesLabel);
     line(std::string(RunMsg::FileFilters) + opts.IncludeString);
     line(opts.ExcludeString.empty() ? std::string(RunMsg::FileExclusionsNone)
                                     : std::string(RunMsg::FileExclusions) + opts.ExcludeString);

@@ -12,9 +12,11 @@
 #include "engine/RunMessages.h"
 #include "engine/ShowError.h"
 #include "platform/AsciiText.h"
+#include "platform/FileOps.h"
 
 #include <cmath>
 #include <exception>
+#include <optional>
 #include <string>
 
 namespace Tandemix {
@@ -83,6 +85,84 @@ void LogFileDone(RunContext& ctx, const DeltaRow& row, RowActions action)
 }
 
 // Works the decision grid row by row. Returns the folder's result.
+// The row's place in the progress, shown before the row is worked on.
+void ShowRowStart(RunContext& ctx, std::size_t r, std::int64_t& bytesDone, std::int64_t totalBytes)
+{
+    EngineState& engine = ctx.Engine;
+    const std::vector<DeltaRow>& rows = engine.Delta.Rows;
+    // The log writer takes the size, date and time columns from the selected row.
+    engine.Delta.CurrentRow = static_cast<int>(r);
+    if (!ctx.Opts.UseCompression) {
+        engine.Totals.CurrentFileNo = static_cast<int>(r) + 1;
+        bytesDone += rows[r].Size;
+        engine.DirGauge = FolderPercent(bytesDone, totalBytes, r + 1, rows.size());
+    }
+}
+
+// A CopyResult code, or nothing when the row is left alone in this pass.
+std::optional<int> WorkOnRow(RunContext& ctx, const DeltaRow& row)
+{
+    if (ctx.Engine.PreReportRun) {
+        return 0; // reported as done; nothing is written
+    }
+    if (ctx.Opts.DeleteUnMatchPriorToSync) {
+        return std::nullopt; // the first pass of a two-pass run only finds what is unmatched
+    }
+    if (ctx.Opts.UseCompression) {
+        return HooksOf(ctx).ArchiveFile(ctx, row);
+    }
+    return CopyRow(ctx, row);
+}
+
+// Counts a row that was not copied; says how the folder goes on: 0 with the next row, 3 with
+// the next folder, 4 not at all (the run stops).
+int CountNotCopied(RunContext& ctx, int code)
+{
+    RunTotals& totals = ctx.Engine.Totals;
+    if (code == static_cast<int>(CopyResult::StopRun)) {
+        return 4;
+    }
+    if (code == static_cast<int>(CopyResult::NextFolder)) {
+        totals.FilesNotCopied += 1;
+        return 3;
+    }
+    // A file the user chose to skip is not a failure of the run.
+    if (ctx.State.SkipFileButtonTag != 1) {
+        totals.FilesNotCopied += 1;
+    }
+    return 0;
+}
+
+void CountCopied(RunContext& ctx, const DeltaRow& row, RowActions action)
+{
+    EngineState& engine = ctx.Engine;
+    RunTotals& totals = engine.Totals;
+    LogFileDone(ctx, row, action);
+    if (!engine.PreReportRun) {
+        UpdateFreeSpace(ctx, Side::Target, row.TargetFolder);
+    }
+    if (row.Reason == Msg::NoMatch) {
+        totals.TotFilesAdded += 1;
+    } else {
+        totals.TotFilesUpdated += 1;
+    }
+    if (!ctx.Opts.UseCompression) {
+        totals.CurrentFileName = RunMsg::NoFile;
+        totals.ActiveFileSize = 0;
+    }
+    ctx.Hst.ShowRunProgress(engine);
+}
+
+// However the rows ended, an archive being written is closed.
+int FinishRows(RunContext& ctx, int result)
+{
+    if (ctx.Opts.UseCompression) {
+        HooksOf(ctx).FinishArchiveSide(ctx);
+        UpdateFreeSpace(ctx, Side::Target, ctx.Engine.Target.Folder);
+    }
+    return result;
+}
+
 int HandleDecidedRows(RunContext& ctx)
 {
     EngineState& engine = ctx.Engine;
@@ -94,86 +174,37 @@ int HandleDecidedRows(RunContext& ctx)
         totals.DirFileCount = 0;
         return 0;
     }
-    const bool compress = ctx.Opts.UseCompression;
-    const bool report = engine.PreReportRun;
-    // The first pass of a two-pass run only finds what is unmatched; the second one copies.
-    const bool preDelete = ctx.Opts.DeleteUnMatchPriorToSync;
     const std::int64_t totalBytes = engine.Delta.AddByteValue + engine.Delta.UpdateByteValue;
     totals.DirFileCount = engine.Delta.DeltaCount;
 
-    int result = 0;
     std::int64_t bytesDone = 0;
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const DeltaRow& row = rows[r];
-        // The log writer takes the size, date and time columns from the selected row.
-        engine.Delta.CurrentRow = static_cast<int>(r);
-        if (!compress) {
-            totals.CurrentFileNo = static_cast<int>(r) + 1;
-            bytesDone += row.Size;
-            engine.DirGauge = FolderPercent(bytesDone, totalBytes, r + 1, rows.size());
-        }
+        ShowRowStart(ctx, r, bytesDone, totalBytes);
         if (ctx.State.CheckForStop() > 0) {
-            result = 4;
-            break;
+            return FinishRows(ctx, 4);
         }
         totals.CurrentFileName = row.FileName;
-        if (!compress) {
+        if (!ctx.Opts.UseCompression) {
             totals.ActiveFileSize = row.Size;
         }
-
         RowActions action = RowAction(ctx, r);
         if (action == RowActions::None) {
             continue;
         }
-        int code = 0;
-        if (report) {
-            code = 0; // reported as done; nothing is written
-        } else if (preDelete) {
+        std::optional<int> code = WorkOnRow(ctx, row);
+        if (!code) {
             continue;
-        } else if (compress) {
-            code = HooksOf(ctx).ArchiveFile(ctx, row);
-        } else {
-            code = CopyRow(ctx, row);
         }
-
-        if (code == static_cast<int>(CopyResult::StopRun)) {
-            result = 4;
-            break;
-        }
-        if (code == static_cast<int>(CopyResult::NextFolder)) {
-            totals.FilesNotCopied += 1;
-            result = 3;
-            break;
-        }
-        if (code != static_cast<int>(CopyResult::Copied)) {
-            // A file the user chose to skip is not a failure of the run.
-            if (ctx.State.SkipFileButtonTag != 1) {
-                totals.FilesNotCopied += 1;
+        if (*code != static_cast<int>(CopyResult::Copied)) {
+            if (int end = CountNotCopied(ctx, *code); end != 0) {
+                return FinishRows(ctx, end);
             }
             continue;
         }
-
-        LogFileDone(ctx, row, action);
-        if (!report) {
-            UpdateFreeSpace(ctx, Side::Target, row.TargetFolder);
-        }
-        if (row.Reason == Msg::NoMatch) {
-            totals.TotFilesAdded += 1;
-        } else {
-            totals.TotFilesUpdated += 1;
-        }
-        if (!compress) {
-            totals.CurrentFileName = RunMsg::NoFile;
-            totals.ActiveFileSize = 0;
-        }
-        ctx.Hst.ShowRunProgress(engine);
+        CountCopied(ctx, row, action);
     }
-
-    if (compress) {
-        HooksOf(ctx).FinishArchiveSide(ctx);
-        UpdateFreeSpace(ctx, Side::Target, engine.Target.Folder);
-    }
-    return result;
+    return FinishRows(ctx, 0);
 }
 
 } // namespace

@@ -1,7 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/AsciiText.h"
 
+#include <locale.h>
+#include <wctype.h>
+
 namespace Tandemix {
+
+char32_t LowerCodePoint(char32_t c)
+{
+    if (c < 0x80) {
+        return static_cast<char32_t>(static_cast<unsigned char>(LowerAscii(static_cast<char>(c))));
+    }
+    static const locale_t locale = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+    auto wide = static_cast<wint_t>(c);
+    return static_cast<char32_t>(locale != static_cast<locale_t>(nullptr) ? ::towlower_l(wide, locale)
+                                                                          : ::towlower(wide));
+}
 
 std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& out)
 {

@@ -41,6 +41,10 @@ inline bool EqualsNoCaseAscii(std::string_view a, std::string_view b)
     return true;
 }
 
+// The lower-case form of a code point by the C.UTF-8 tables: names must match alike whatever
+// locale the user runs in (the C locale would fold ASCII only).
+char32_t LowerCodePoint(char32_t c);
+
 // Length of the valid UTF-8 sequence at text[i] and its code point; 0 when it is not one
 // (overlong forms, surrogates and values above U+10FFFF included).
 std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& out);

@@ -2,6 +2,9 @@
 #include "platform/AtomicFile.h"
 
 #include "platform/FaultHook.h"
+#include "platform/FileIo.h"
+#include "platform/FileOps.h"
+#include "platform/PathText.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -202,12 +205,6 @@ std::string RandomLetters()
     return letters;
 }
 
-std::string_view LastComponent(std::string_view path)
-{
-    std::size_t slash = path.rfind('/');
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
-}
-
 // The file a write to `path` must replace: the target of a symbolic link, so that a
 // configuration kept elsewhere and linked into place stays linked.
 std::string ResolveTarget(const std::string& path)
@@ -225,7 +222,7 @@ std::string ResolveTarget(const std::string& path)
     return target;
 }
 
-// Removes the temp file on every failure path, keeping the errno of the call that failed.
+// The temporary file being written: closed, then removed, on every failure path.
 class TempFile
 {
 public:
@@ -239,35 +236,27 @@ public:
         if (FFd >= 0) {
             close(FFd);
         }
-        if (!FPath.empty()) {
-            unlink(FPath.c_str());
-            TempEntryGone();
-        }
         errno = saved;
     }
 
     void Adopt(int fd, std::string path)
     {
         FFd = fd;
-        FPath = std::move(path);
+        FEntry.Adopt(std::move(path));
     }
     int Fd() const { return FFd; }
-    const std::string& Path() const { return FPath; }
+    const std::string& Path() const { return FEntry.Path(); }
     int ReleaseFd()
     {
         int fd = FFd;
         FFd = -1;
         return fd;
     }
-    void Keep()
-    {
-        FPath.clear();
-        TempEntryGone();
-    }
+    void Keep() { FEntry.Release(); }
 
 private:
+    TempEntry FEntry;
     int FFd = -1;
-    std::string FPath;
 };
 
 SysStatus CreateTemp(const std::string& target, mode_t mode, TempFile& temp)
@@ -278,32 +267,6 @@ SysStatus CreateTemp(const std::string& target, mode_t mode, TempFile& temp)
         return SysFail(made.Error(), made.Call());
     }
     temp.Adopt(fd, std::move(made.Value()));
-    return SysOk();
-}
-
-SysStatus WriteAllChecked(int fd, std::string_view content, const std::string& tempPath)
-{
-    const char* data = content.data();
-    std::size_t left = content.size();
-    while (left > 0) {
-        std::size_t allowed = left;
-        if (int fault = CheckWriteFault(tempPath, left, allowed); fault != 0) {
-            return SysFail(fault, "write");
-        }
-        ssize_t n = write(fd, data, std::min(left, allowed));
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return SysFail(errno, "write");
-        }
-        if (n == 0) {
-            // No progress and no error: nothing more will fit.
-            return SysFail(ENOSPC, "write");
-        }
-        data += n;
-        left -= static_cast<std::size_t>(n);
-    }
     return SysOk();
 }
 
@@ -382,6 +345,22 @@ SysResult<std::string> CreateTempEntry(const std::string& finalPath,
     return SysResult<std::string>::Failure(EEXIST, "create");
 }
 
+TempEntry::~TempEntry()
+{
+    if (!FPath.empty()) {
+        int saved = errno;
+        (void)DeleteFile(FPath);
+        TempEntryGone();
+        errno = saved;
+    }
+}
+
+void TempEntry::Release()
+{
+    FPath.clear();
+    TempEntryGone();
+}
+
 SysResult<std::string> CreateTempFile(const std::string& finalPath, mode_t mode, int& fd)
 {
     return CreateTempEntry(finalPath, [mode, &fd](const std::string& path) {
@@ -441,8 +420,8 @@ SysStatus WriteFileAtomically(const std::string& path, std::string_view content)
         }
     }
 
-    if (SysStatus written = WriteAllChecked(temp.Fd(), content, temp.Path()); !written) {
-        return written;
+    if (auto written = WriteAll(temp.Fd(), content.data(), content.size(), temp.Path()); !written) {
+        return SysFail(written.Error(), written.Call());
     }
     if (int fault = CheckFault(FaultOp::Sync, temp.Path()); fault != 0) {
         return SysFail(fault, "fdatasync");

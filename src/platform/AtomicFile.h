@@ -50,6 +50,25 @@ SysResult<std::string> CreateTempEntry(const std::string& finalPath,
 SysResult<std::string> CreateTempFile(const std::string& finalPath, mode_t mode, int& fd);
 void TempEntryGone();
 
+// A named temporary entry made by CreateTempEntry or CreateTempFile: deleted on every way out
+// except Release (the rename that made it the final file), and struck off this process's
+// outstanding temporary entries either way. Keeps errno, so a failure's cause survives it.
+class TempEntry
+{
+public:
+    TempEntry() = default;
+    ~TempEntry();
+    TempEntry(const TempEntry&) = delete;
+    TempEntry& operator=(const TempEntry&) = delete;
+
+    void Adopt(std::string path) { FPath = std::move(path); }
+    const std::string& Path() const { return FPath; }
+    void Release();
+
+private:
+    std::string FPath;
+};
+
 // Writes `content` to a temporary file in the target's folder (every write checked: a short
 // write is retried for the rest, never taken as success), fdatasync, close (close errors count),
 // gives it the old file's owner and permission bits when the target exists, then renames it over

@@ -2,6 +2,7 @@
 #include "platform/Attributes.h"
 
 #include "platform/FaultHook.h"
+#include "platform/PathText.h"
 
 #include <fcntl.h>
 #include <sys/syscall.h>
@@ -26,15 +27,6 @@ std::string MTimeText(const struct stat& st)
                                static_cast<long long>(st.st_mtim.tv_sec),
                                static_cast<long>(st.st_mtim.tv_nsec));
     return std::string(text, static_cast<std::size_t>(length));
-}
-
-std::string_view LastComponent(std::string_view path)
-{
-    while (path.size() > 1 && path.back() == '/') {
-        path.remove_suffix(1);
-    }
-    std::size_t slash = path.rfind('/');
-    return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
 bool XattrUnsupported(int error)

@@ -202,37 +202,4 @@ SysStatus ForEachSubFolder(const std::string& folder, const std::function<bool(c
     }
 }
 
-SysResult<std::vector<DirEntry>> ReadFolder(const std::string& folder, bool withArchive)
-{
-    std::vector<DirEntry> entries;
-    SysStatus status = ForEachEntry(
-        folder,
-        [&entries](const DirEntry& entry) {
-            entries.push_back(entry);
-            return true;
-        },
-        withArchive);
-    if (!status) {
-        return SysResult<std::vector<DirEntry>>::Failure(status.Error(), status.Call());
-    }
-    return entries;
-}
-
-SysResult<std::vector<DirEntry>>
-FindEntries(const std::string& folder, std::string_view mask, std::uint32_t attrMask)
-{
-    constexpr std::uint32_t Guarded = Attr::Hidden | Attr::System | Attr::Directory;
-    std::vector<DirEntry> entries;
-    SysStatus status = ForEachEntry(folder, [&](const DirEntry& entry) {
-        if ((entry.Attr & Guarded & ~attrMask) == 0 && MatchesMask(entry.Name, mask)) {
-            entries.push_back(entry);
-        }
-        return true;
-    });
-    if (!status) {
-        return SysResult<std::vector<DirEntry>>::Failure(status.Error(), status.Call());
-    }
-    return entries;
-}
-
 } // namespace Tandemix

@@ -51,11 +51,4 @@ SysStatus ForEachEntry(const std::string& folder,
 // readdir per folder, not one stat per file.
 SysStatus ForEachSubFolder(const std::string& folder, const std::function<bool(const std::string&)>& visit);
 
-SysResult<std::vector<DirEntry>> ReadFolder(const std::string& folder, bool withArchive = true);
-
-// Entries whose name matches `mask` (see MatchesMask). An entry with the Hidden, System or
-// Directory bit is left out unless that bit is in `attrMask`; plain files always pass.
-SysResult<std::vector<DirEntry>>
-FindEntries(const std::string& folder, std::string_view mask, std::uint32_t attrMask);
-
 } // namespace Tandemix

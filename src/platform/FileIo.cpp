@@ -194,22 +194,6 @@ SysResult<int> OpenForAppend(const std::string& path, bool truncate)
     return OpenChecked(path, O_WRONLY | O_CREAT | O_APPEND | (truncate ? O_TRUNC : 0), 0666);
 }
 
-SysResult<std::size_t> ReadSome(int fd, void* buf, std::size_t n, std::string_view path)
-{
-    if (int fault = CheckFault(FaultOp::Read, path)) {
-        return SysResult<std::size_t>::Failure(fault, "read");
-    }
-    for (;;) {
-        ssize_t got = ::read(fd, buf, n);
-        if (got >= 0) {
-            return static_cast<std::size_t>(got);
-        }
-        if (errno != EINTR) {
-            return SysResult<std::size_t>::Failure(errno, "read");
-        }
-    }
-}
-
 SysResult<std::size_t> WriteAll(int fd, const void* buf, std::size_t n, std::string_view path)
 {
     const char* data = static_cast<const char*>(buf);
@@ -274,6 +258,11 @@ SysStatus SetModeOf(int fd, mode_t mode)
     return SysOk();
 }
 
+bool StatOf(int fd, struct stat& st)
+{
+    return ::fstat(fd, &st) == 0;
+}
+
 SysStatus CloseFile(int fd, std::string_view path)
 {
     (void)path;
@@ -281,17 +270,6 @@ SysStatus CloseFile(int fd, std::string_view path)
     // only that a signal arrived, not that data was lost.
     if (::close(fd) != 0 && errno != EINTR) {
         return SysFail(errno, "close");
-    }
-    return SysOk();
-}
-
-SysStatus SyncData(int fd, std::string_view path)
-{
-    if (int fault = CheckFault(FaultOp::Sync, path)) {
-        return SysFail(fault, "fdatasync");
-    }
-    if (::fdatasync(fd) != 0) {
-        return SysFail(errno, "fdatasync");
     }
     return SysOk();
 }

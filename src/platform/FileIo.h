@@ -31,8 +31,6 @@ SysResult<int> CreateNew(const std::string& path, mode_t mode); // EEXIST when i
 // `truncate`. FaultOp::Open.
 SysResult<int> OpenForAppend(const std::string& path, bool truncate);
 
-// Up to n bytes; 0 at end of file. FaultOp::Read.
-SysResult<std::size_t> ReadSome(int fd, void* buf, std::size_t n, std::string_view path);
 // All n bytes or an error: a short write is continued for the rest, a write that makes no
 // progress is ENOSPC. FaultOp::Write (CheckWriteFault may cut a write short).
 SysResult<std::size_t> WriteAll(int fd, const void* buf, std::size_t n, std::string_view path);
@@ -41,9 +39,9 @@ SysResult<std::size_t> WriteAll(int fd, const void* buf, std::size_t n, std::str
 // 0 only at the source's end. FaultOp::Write as for WriteAll, a cut showing as a short copy.
 SysResult<std::size_t> CopyChunk(int inFd, int outFd, std::size_t n, std::string_view outPath);
 SysStatus SetModeOf(int fd, mode_t mode); // fchmod
+bool StatOf(int fd, struct stat& st); // fstat
 // Close errors are reported: NFS and some FUSE filesystems report failed writes only here.
 SysStatus CloseFile(int fd, std::string_view path);
-SysStatus SyncData(int fd, std::string_view path); // fdatasync; FaultOp::Sync
 // Each of these three puts an entry in place under `to`; they consult FaultOp::Rename (with
 // either path) and FaultOp::LoseTimes (with `to`).
 SysStatus RenameOver(const std::string& from, const std::string& to); // replaces `to`

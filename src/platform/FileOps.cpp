@@ -4,6 +4,7 @@
 #include "platform/FaultHook.h"
 #include "platform/FileIo.h"
 #include "platform/FileTimes.h"
+#include "platform/PathText.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -140,17 +141,9 @@ SysStatus RemoveTreeAt(int parentFd, const std::string& name, const std::string&
 
 std::string ParentOf(const std::string& path, std::string& name)
 {
-    std::string trimmed = path;
-    while (trimmed.size() > 1 && trimmed.back() == '/') {
-        trimmed.pop_back();
-    }
-    std::size_t slash = trimmed.rfind('/');
-    if (slash == std::string::npos) {
-        name = trimmed;
-        return ".";
-    }
-    name = trimmed.substr(slash + 1);
-    return slash == 0 ? "/" : trimmed.substr(0, slash);
+    name = LastComponent(path);
+    std::string_view parent = ParentFolder(path);
+    return parent.empty() ? std::string(".") : std::string(WithoutTrailingSlashes(parent));
 }
 
 } // namespace
@@ -331,17 +324,9 @@ SysResult<std::string> CurrentFolder()
     }
 }
 
-SysStatus ChangeFolder(const std::string& path)
+std::string AddTrailingBackslash(std::string path)
 {
-    if (::chdir(path.c_str()) != 0) {
-        return SysFail(errno, "chdir");
-    }
-    return SysOk();
-}
-
-std::string AddTrailingSlash(std::string path)
-{
-    if (!path.empty() && path.back() != '/') {
+    if (path.empty() || path.back() != '/') {
         path += '/';
     }
     return path;
@@ -361,7 +346,7 @@ SysResult<std::string> ResolvedPath(const std::string& path)
         if (!here) {
             return here;
         }
-        absolute = AddTrailingSlash(*here) + absolute;
+        absolute = AddTrailingBackslash(*here) + absolute;
     }
     // Walks up to the nearest part that exists; the names below it are kept, "." dropped and
     // ".." taken lexically (they do not exist, so no link can stand in their way).
@@ -386,7 +371,7 @@ SysResult<std::string> ResolvedPath(const std::string& path)
             result = ParentOf(result, ignored);
             continue;
         }
-        result = AddTrailingSlash(result) + *name;
+        result = AddTrailingBackslash(result) + *name;
     }
     return result;
 }

@@ -38,10 +38,9 @@ SysStatus CopyFileNoReplace(const std::string& from, const std::string& to);
 SysStatus RemoveTree(const std::string& path);
 
 SysResult<std::string> CurrentFolder();
-SysStatus ChangeFolder(const std::string& path);
-// "dir" -> "dir/"; unchanged when it already ends in '/' or is empty (an empty base must not
-// turn a relative name into one under the root).
-std::string AddTrailingSlash(std::string path);
+// "dir" -> "dir/", unchanged when it already ends in '/'; "" is the root, "/". Unlike the old
+// 255-character rule, long paths get it too: a join without it would name a different file.
+std::string AddTrailingBackslash(std::string path);
 
 bool IsLink(const std::string& path); // lstat: a symbolic link, dangling or not
 // The folder as it really is: links, "." and ".." resolved. A tail that does not exist yet is

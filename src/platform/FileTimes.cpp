@@ -83,14 +83,6 @@ std::time_t UnpackFileTime(std::uint32_t packed)
     return std::mktime(&tm);
 }
 
-int ComparePacked(std::uint32_t a, std::uint32_t b)
-{
-    if (a < b) {
-        return -1;
-    }
-    return a > b ? 1 : 0;
-}
-
 SysStatus SetFileTimes(const std::string& path, const timespec& atime, const timespec& mtime)
 {
     if (int fault = CheckFault(FaultOp::SetTimes, path)) {

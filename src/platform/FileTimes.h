@@ -19,8 +19,6 @@ inline constexpr std::uint32_t PackedTimeFloor = 2162688; // 1980-01-01 00:00:00
 SysResult<std::uint32_t> PackFileTime(std::time_t t);
 bool IsBefore1980(std::time_t t); // local time
 std::time_t UnpackFileTime(std::uint32_t packed); // local time, daylight saving found by mktime
-// <0, 0, >0. Unsigned: from 2044 on bit 31 is set, and such a date is still the newer one.
-int ComparePacked(std::uint32_t a, std::uint32_t b);
 
 // Gives the entry (a symlink itself, not its target) both times, then reads them back: a
 // filesystem that stores something else (2 s or more away, as FUSE FAT drives do with an

@@ -3,9 +3,6 @@
 
 #include "platform/AsciiText.h"
 
-#include <locale.h>
-#include <wctype.h>
-
 #include <string>
 
 namespace Tandemix {
@@ -16,26 +13,9 @@ namespace {
 // ever equals the same byte.
 constexpr char32_t RawByteBase = 0x110000;
 
-// Case folding must not depend on the locale the user happens to run in: the C locale folds
-// ASCII only, so use the C.UTF-8 tables.
-locale_t FoldLocale()
-{
-    static const locale_t locale = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
-    return locale;
-}
-
 char32_t Fold(char32_t c)
 {
-    if (c < 0x80) {
-        return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c;
-    }
-    if (c >= RawByteBase) {
-        return c;
-    }
-    locale_t locale = FoldLocale();
-    wint_t lower = locale != static_cast<locale_t>(nullptr) ? ::towlower_l(static_cast<wint_t>(c), locale)
-                                                            : ::towlower(static_cast<wint_t>(c));
-    return static_cast<char32_t>(lower);
+    return c >= RawByteBase ? c : LowerCodePoint(c);
 }
 
 std::u32string FoldedUnits(std::string_view text)
@@ -74,7 +54,7 @@ bool IsAscii(std::string_view text)
 
 char32_t FoldAscii(char c)
 {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char32_t>(c + ('a' - 'A')) : static_cast<char32_t>(c);
+    return static_cast<char32_t>(LowerAscii(c));
 }
 
 // Greedy match with backtracking to the last '*': linear in practice, never exponential.

@@ -8,6 +8,7 @@
 #include "platform/FileOps.h"
 #include "platform/Launch.h"
 #include "platform/ProgramFolder.h"
+#include "platform/WallClock.h"
 
 #include <cstring>
 
@@ -72,9 +73,8 @@ LogSettings LogSettingsFrom(const Options& options)
     return settings;
 }
 
-LogFile::LogFile(std::string programFolder, Clock now)
-    : FFolder(AddTrailingSlash(std::move(programFolder)))
-    , FNow(std::move(now))
+LogFile::LogFile(std::string programFolder)
+    : FFolder(AddTrailingBackslash(std::move(programFolder)))
 {}
 
 LogFile::~LogFile()
@@ -239,7 +239,7 @@ void LogFile::WriteErrorLog(std::string_view text)
 
 std::string LogFile::Now() const
 {
-    return DateTimeText(FNow ? FNow() : std::time(nullptr));
+    return DateTimeText(::Tandemix::Now());
 }
 
 bool ViewerStartsFile(std::string_view fileName)
@@ -271,12 +271,12 @@ bool OpenFileInViewer(const std::string& fileName)
 
 std::string ViewLogPath(const std::string& programFolder, const Options& options)
 {
-    return AddTrailingSlash(programFolder) + SafeLogName(options.LogFileName, LogMsg::DefaultSyncLogName);
+    return AddTrailingBackslash(programFolder) + SafeLogName(options.LogFileName, LogMsg::DefaultSyncLogName);
 }
 
 std::string ViewPreLogPath(const std::string& programFolder, const Options& options)
 {
-    return AddTrailingSlash(programFolder)
+    return AddTrailingBackslash(programFolder)
            + SafeLogName(options.PreReportFileName, LogMsg::DefaultPreSyncLogName);
 }
 

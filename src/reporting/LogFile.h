@@ -53,10 +53,8 @@ struct LogRunView
 class LogFile
 {
 public:
-    using Clock = std::function<std::time_t()>;
-
-    // `programFolder` with or without its trailing '/'; `now` defaults to the system clock.
-    explicit LogFile(std::string programFolder, Clock now = {});
+    // `programFolder` with or without its trailing '/'. Dates come from the program's clock.
+    explicit LogFile(std::string programFolder);
     ~LogFile();
     LogFile(const LogFile&) = delete;
     LogFile& operator=(const LogFile&) = delete;
@@ -86,7 +84,6 @@ private:
     std::string Now() const;
 
     std::string FFolder;
-    Clock FNow;
     int FFd = -1;
     std::string FPath;
     bool FFailureNoted = false;

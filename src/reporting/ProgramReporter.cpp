@@ -9,12 +9,11 @@ namespace Tandemix {
 ProgramReporter::ProgramReporter(Options& options,
                                  RunState& state,
                                  EngineState& engine,
-                                 std::string programFolder,
-                                 LogFile::Clock now)
+                                 std::string programFolder)
     : FOptions(options)
     , FState(state)
     , FEngine(engine)
-    , FLog(std::move(programFolder), std::move(now))
+    , FLog(std::move(programFolder))
 {
     // A run without its log must not look like one that logged everything: the user hears of
     // it on the status line, on stderr (cron mails it) and in the message list.

@@ -22,8 +22,7 @@ public:
     ProgramReporter(Options& options,
                     RunState& state,
                     EngineState& engine,
-                    std::string programFolder,
-                    LogFile::Clock now = {});
+                    std::string programFolder);
 
     void WriteLogFile(std::string_view text, LogKind kind) noexcept override;
     void AddReportEntry(std::string_view name,

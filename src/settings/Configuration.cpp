@@ -214,7 +214,7 @@ void LoadRecoveryFolder(Options& opts, const std::string& folder)
     if (!FolderExists(folder)) {
         (void)CreateFolder(folder); // without it, deleted files are simply erased
     }
-    opts.RecoverDelFilesFolder = AddTrailingSlash(folder);
+    opts.RecoverDelFilesFolder = AddTrailingBackslash(folder);
 }
 
 // A log that has outgrown the limit is deleted, so the next run starts it afresh. The log

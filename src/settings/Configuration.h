@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "platform/WallClock.h"
 #include "settings/Options.h"
 #include "settings/PasswordFile.h"
 
@@ -37,10 +38,8 @@ struct ConfigContext
     std::function<bool(const std::string& batchFile)> ReopenBatchList{};
     // Called after a load replaced the exclusion text, to rebuild the exclusion list from it.
     std::function<void()> ExcludeStringChanged{};
-    // Today's date for the date range; the system clock when empty.
-    std::function<std::time_t()> Clock{};
-
-    std::time_t Now() const { return Clock ? Clock() : std::time(nullptr); }
+    // Today's date for the date range.
+    std::time_t Now() const { return ::Tandemix::Now(); }
     void Say(std::string_view message) const
     {
         if (Tell) {

@@ -37,7 +37,7 @@ void TrimLogsAtLoad(const std::string& programFolder, const Options& options)
     if (options.LogSize <= 0) {
         return;
     }
-    std::string folder = AddTrailingSlash(programFolder);
+    std::string folder = AddTrailingBackslash(programFolder);
     // The names the next run will open, so the file trimmed is the file that run writes.
     std::string names[] = {LogNameToOpen(options.LogFileName, LogMsg::DefaultSyncLogName),
                            LogNameToOpen(options.PreReportFileName, LogMsg::DefaultPreSyncLogName)};

@@ -78,16 +78,7 @@ void WindowActions::ParkInTray()
 
 SyncOutcome WindowActions::RunSync()
 {
-    switch (FForm.SyncButtonClick(RunSender::Automation)) {
-    case RunOutcome::Completed:
-        return SyncOutcome::Completed;
-    case RunOutcome::Stopped:
-        return SyncOutcome::Stopped;
-    case RunOutcome::Failed:
-    case RunOutcome::NotStarted:
-        break;
-    }
-    return SyncOutcome::Failed;
+    return SyncOutcomeOf(FForm.SyncButtonClick(RunSender::Automation));
 }
 
 void WindowActions::ListEmptySides()
@@ -103,8 +94,7 @@ void WindowActions::ListEmptySides()
 
 void WindowActions::EndProgram(ExitStatus status)
 {
-    FEnded = true;
-    FStatus = status;
+    FEnd = {true, status};
 }
 
 void WindowActions::OptionsLoaded()

@@ -32,13 +32,12 @@ public:
     void ArmSchedule(int) override {}
     void SetSettleCount(int) override {}
 
-    bool Ended() const { return FEnded; }
-    ExitStatus Status() const { return FStatus; }
+    bool Ended() const { return FEnd.Ended; }
+    ExitStatus Status() const { return FEnd.Status; }
 
 private:
     TMainSyncForm& FForm;
-    bool FEnded = false;
-    ExitStatus FStatus = ExitStatus::Completed;
+    ProgramEnd FEnd;
 };
 
 } // namespace Tandemix

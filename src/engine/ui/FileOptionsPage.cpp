@@ -4,6 +4,7 @@
 #include "app/ui/UiText.h"
 #include "engine/DateFilter.h"
 #include "engine/FileFilters.h"
+#include "platform/WallClock.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,7 +23,6 @@ namespace Tandemix {
 FileOptionsPage::FileOptionsPage(RunContext& ctx, QWidget* parent)
     : QWidget(parent)
     , FCtx(ctx)
-    , FNow([] { return std::time(nullptr); })
 {
     setObjectName(QStringLiteral("File Options"));
     auto* grid = new QGridLayout(this);
@@ -168,35 +168,35 @@ QWidget* FileOptionsPage::BuildDates()
     grid->setRowStretch(7, 1);
 
     connect(UseDatesAll, &QRadioButton::clicked, this, [this] {
-        ShowDateLabels(UseDatesAllClick(FCtx.Opts, FNow()));
+        ShowDateLabels(UseDatesAllClick(FCtx.Opts, Now()));
         EnableDateControls();
         emit OptionChanged();
     });
     connect(UseDatesNoDays, &QRadioButton::clicked, this, [this] {
         FCtx.Opts.PastDaysCount = CoreText(PastDaysCount->text());
-        ShowDateLabels(UseDatesNoDaysClick(FCtx.Opts, FNow()));
+        ShowDateLabels(UseDatesNoDaysClick(FCtx.Opts, Now()));
         EnableDateControls();
         emit OptionChanged();
     });
     connect(UseDatesFromTo, &QRadioButton::clicked, this, [this] {
-        ShowDateLabels(UseDatesFromToClick(FCtx, FNow()));
+        ShowDateLabels(UseDatesFromToClick(FCtx, Now()));
         EnableDateControls();
         emit OptionChanged();
         emit ListingsNeeded();
     });
     connect(PastDaysCount, &QLineEdit::textEdited, this, [this](const QString& text) {
-        ShowDateLabels(PastDaysCountChange(FCtx.Opts, CoreText(text), FNow()));
+        ShowDateLabels(PastDaysCountChange(FCtx.Opts, CoreText(text), Now()));
     });
     connect(UseDateFrom, &QLineEdit::textEdited, this, [this](const QString& text) {
-        ShowDateLabels(UseDateFromChange(FCtx.Opts, CoreText(text), FNow()));
+        ShowDateLabels(UseDateFromChange(FCtx.Opts, CoreText(text), Now()));
     });
     connect(UseDateTo, &QLineEdit::textChanged, this, [this](const QString& text) {
         if (!FShowing) {
-            ShowDateLabels(UseDateToChange(FCtx.Opts, CoreText(text), FNow()));
+            ShowDateLabels(UseDateToChange(FCtx.Opts, CoreText(text), Now()));
         }
     });
     connect(TodayFrom, &QPushButton::clicked, this, [this] {
-        UseDateTo->setText(UiText(TodayFromClick(FNow())));
+        UseDateTo->setText(UiText(TodayFromClick(Now())));
     });
     return box;
 }
@@ -219,9 +219,9 @@ void FileOptionsPage::ShowOptions()
     UseDatesFromTo->setChecked(opts.DatesMode == DateMode::FromTo);
     PastDaysCount->setText(UiText(opts.PastDaysCount));
     UseDateFrom->setText(UiText(MaskedDateText(opts.UseDateFrom)));
-    UseDateTo->setText(UiText(MaskedDateText(opts.UseDateTo != 0 ? opts.UseDateTo : TodayPacked(FNow()))));
+    UseDateTo->setText(UiText(MaskedDateText(opts.UseDateTo != 0 ? opts.UseDateTo : TodayPacked(Now()))));
     UpdateExcludeList(FCtx, false);
-    ShowDateLabels(SetSyncDateLabel(FCtx.Opts, FNow()));
+    ShowDateLabels(SetSyncDateLabel(FCtx.Opts, Now()));
     EnableDateControls();
     FShowing = false;
 }

@@ -37,7 +37,6 @@ public:
     // Shows the options as they are now (after a configuration load or a batch row).
     void ShowOptions();
     // Tests pin "today"; the window uses the real clock.
-    void SetClock(std::function<std::time_t()> now) { FNow = std::move(now); }
 
     QComboBox* IncludeString = nullptr;
     QComboBox* ExcludeString = nullptr;
@@ -79,7 +78,6 @@ private:
     void ShowHistory(QComboBox* box, const SelectableList& history, const std::string& text);
 
     RunContext& FCtx;
-    std::function<std::time_t()> FNow;
     bool FShowing = false;
     bool FExcludeDroppedDown = false;
 };

@@ -92,7 +92,6 @@ TEST_F(CreateFolderPathTest, PreSyncReportCreatesNothingAndSaysOnceWhatItWouldCr
               Prefixed(CopyMsg::NeedToCreateFolder,
                        {"base/one", "base/one/two", "base/one/two/three", "base/one/two/3b"}));
     EXPECT_TRUE(Engine.DirDelList.empty());
-    EXPECT_FALSE(FolderExistsAfter(FolderResult::WouldCreate));
 
     Tree.AddFolder("base/real");
     EXPECT_EQ(CreateFolderPath(Ctx, Tree.Path("base/real")), FolderResult::Exists);
@@ -170,7 +169,7 @@ TEST_P(CreateFolderPathLinkTest, ALinkBelowTheTargetRootIsNeverEnteredNorWritten
     FolderResult result = CreateFolderPath(Ctx, Tree.Path(c.Folder));
 
     if (std::string(c.Linked).empty()) {
-        EXPECT_TRUE(FolderExistsAfter(result));
+        EXPECT_TRUE(result == FolderResult::Exists || result == FolderResult::Created);
         EXPECT_TRUE(Messages().empty());
         return;
     }

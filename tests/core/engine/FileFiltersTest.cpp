@@ -216,14 +216,9 @@ TEST_F(AddFileRecordTest, PassingFileBecomesARecordOfItsSide)
 {
     std::uint32_t time = Packed(2024, 7, 1, 8, 30);
     EXPECT_TRUE(AddFileRecord(Ctx,
-                              "a.txt",
                               "/src/",
                               Side::Source,
-                              Archive | ReadOnly,
-                              time,
-                              4294967296 + 5,
-                              -1,
-                              true));
+                              {{"a.txt", Archive | ReadOnly, time, 4294967296 + 5}, -1, true}));
 
     ASSERT_EQ(Engine.Source.Files.size(), 1u);
     EXPECT_TRUE(Engine.Target.Files.empty());
@@ -242,14 +237,9 @@ TEST_F(AddFileRecordTest, ExcludedSourceFileIsReportedWithItsReason)
     Opts.MaxFileSize = "10";
 
     EXPECT_FALSE(AddFileRecord(Ctx,
-                               "big.bin",
                                "/src/",
                                Side::Source,
-                               Archive,
-                               Packed(2024, 7, 1, 8, 30),
-                               11,
-                               -1,
-                               false));
+                               {{"big.bin", Archive, Packed(2024, 7, 1, 8, 30), 11}, -1, false}));
 
     EXPECT_TRUE(Engine.Source.Files.empty());
     ASSERT_EQ(Report.Entries.size(), 1u);
@@ -267,7 +257,8 @@ TEST_F(AddFileRecordTest, ExcludedTargetFileIsDroppedSilently)
     Opts.ListUnMatchedFiles = true;
     Opts.CheckHidden = false;
 
-    EXPECT_FALSE(AddFileRecord(Ctx, ".x", "/dst/", Side::Target, Hidden, Packed(2024, 1, 1), 1, -1, false));
+    EXPECT_FALSE(
+        AddFileRecord(Ctx, "/dst/", Side::Target, {{".x", Hidden, Packed(2024, 1, 1), 1}, -1, false}));
 
     EXPECT_TRUE(Engine.Target.Files.empty());
     EXPECT_TRUE(Report.Entries.empty());
@@ -279,11 +270,11 @@ TEST_F(AddFileRecordTest, ArchiveSynchronisedIntoItsOwnFolderLeavesNothingUnmatc
     Opts.UseCompression = true;
     Engine.Target.Folder = Engine.Source.Folder + "/";
 
-    EXPECT_TRUE(AddFileRecord(Ctx, "a", "/src/", Side::Target, 0, Packed(2024, 1, 1), 1, 1, false));
+    EXPECT_TRUE(AddFileRecord(Ctx, "/src/", Side::Target, {{"a", 0, Packed(2024, 1, 1), 1}, 1, false}));
     EXPECT_TRUE(Report.Entries.empty());
 
     Engine.Target.Folder = "/nonexistent-tandemix/dst";
-    EXPECT_TRUE(AddFileRecord(Ctx, "a", "/dst/", Side::Target, 0, Packed(2024, 1, 1), 1, 1, false));
+    EXPECT_TRUE(AddFileRecord(Ctx, "/dst/", Side::Target, {{"a", 0, Packed(2024, 1, 1), 1}, 1, false}));
     EXPECT_EQ(Report.EntriesIn(ReportCategory::UnMatched).size(), 1u);
 }
 
@@ -319,7 +310,7 @@ TEST_F(AddFileRecordTest, ExclusionListTakesEffectOnTheNextFile)
     Opts.ExcludeString = "bak";
     UpdateExcludeList(Ctx, false);
     EXPECT_FALSE(
-        AddFileRecord(Ctx, "BACKUP.BAK", "/src/", Side::Source, 0, Packed(2024, 1, 1), 1, -1, false));
+        AddFileRecord(Ctx, "/src/", Side::Source, {{"BACKUP.BAK", 0, Packed(2024, 1, 1), 1}, -1, false}));
     ASSERT_EQ(Report.Entries.size(), 1u);
     EXPECT_EQ(Report.Entries[0].Kind, "Exclude: \"bak\"");
 }

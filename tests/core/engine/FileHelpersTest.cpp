@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "engine/FileHelpers.h"
 
+#include "platform/FileOps.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>

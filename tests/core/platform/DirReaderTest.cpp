@@ -22,6 +22,22 @@
 namespace Tandemix {
 namespace {
 
+SysResult<std::vector<DirEntry>> ReadFolder(const std::string& folder, bool withArchive = true)
+{
+    std::vector<DirEntry> entries;
+    SysStatus status = ForEachEntry(
+        folder,
+        [&entries](const DirEntry& entry) {
+            entries.push_back(entry);
+            return true;
+        },
+        withArchive);
+    if (!status) {
+        return SysResult<std::vector<DirEntry>>::Failure(status.Error(), status.Call());
+    }
+    return entries;
+}
+
 class DirReaderTest : public testing::Test
 {
 protected:
@@ -226,29 +242,6 @@ TEST_F(DirReaderTest, PermissionDeniedIsAnErrorNotAnEmptyOrPartialListing)
     SysResult<std::vector<DirEntry>> partial = ReadFolder(Tree.Path("listable-only"));
     EXPECT_FALSE(partial.Ok());
     EXPECT_EQ(partial.Error(), EACCES);
-}
-
-TEST_F(DirReaderTest, FindEntriesFiltersByMaskAndAttributes)
-{
-    Tree.AddFile("a.txt", "x");
-    Tree.AddFile("B.TXT", "x", {}, 0444);
-    Tree.AddFile(".c.txt", "x");
-    Tree.AddFile("d.doc", "x");
-    Tree.AddFolder("e.txt");
-    Tree.AddFolder(".f.txt");
-    Tree.AddSymlink("g.txt", "e.txt");
-
-    using Names = std::vector<std::string>;
-    EXPECT_EQ(this->Names(FindEntries(Tree.Root(), "*.txt", 0)), (Names{"B.TXT", "a.txt", "g.txt"}))
-        << "read-only and links are plain entries; hidden and folders need their bits";
-    EXPECT_EQ(this->Names(FindEntries(Tree.Root(), "*.txt", Attr::Hidden)),
-              (Names{".c.txt", "B.TXT", "a.txt", "g.txt"}));
-    EXPECT_EQ(this->Names(FindEntries(Tree.Root(), "*.txt", Attr::Directory)),
-              (Names{"B.TXT", "a.txt", "e.txt", "g.txt"}));
-    EXPECT_EQ(this->Names(FindEntries(Tree.Root(), "*.txt", Attr::Directory | Attr::Hidden)),
-              (Names{".c.txt", ".f.txt", "B.TXT", "a.txt", "e.txt", "g.txt"}));
-    EXPECT_EQ(this->Names(FindEntries(Tree.Root(), "*", 0)), (Names{"B.TXT", "a.txt", "d.doc", "g.txt"}));
-    EXPECT_EQ(FindEntries(Tree.Path("missing"), "*", 0).Error(), ENOENT);
 }
 
 } // namespace

@@ -2,7 +2,9 @@
 #include "platform/FileOps.h"
 
 #include "platform/FaultHook.h"
+#include "platform/PathText.h"
 #include "support/TempTree.h"
+#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -279,27 +281,38 @@ TEST_F(FileOpsTest, RemoveTreeGoesOnAfterAFailure)
     EXPECT_TRUE(Tree.Exists("doomed/stuck"));
 }
 
-TEST_F(FileOpsTest, CurrentFolderFollowsChangeFolder)
+struct PathTextRow
 {
-    SysResult<std::string> before = CurrentFolder();
-    ASSERT_TRUE(before.Ok());
-    char resolved[PATH_MAX];
-    ASSERT_NE(::realpath(Tree.Root().c_str(), resolved), nullptr);
-    ASSERT_TRUE(ChangeFolder(Tree.Root()).Ok());
-    SysResult<std::string> inside = CurrentFolder();
-    ASSERT_TRUE(ChangeFolder(*before).Ok());
-    EXPECT_EQ(*inside, resolved);
-    EXPECT_EQ(ChangeFolder(Tree.Path("missing")).Error(), ENOENT);
+    const char* Name;
+    const char* Path;
+    const char* Last;
+    const char* Parent;
+};
+using Test::PrintTo;
+
+class PathTextTest : public testing::TestWithParam<PathTextRow>
+{};
+
+// The parent and the last name put back together must name the same entry again: the folder
+// walk, the temporary names and the hidden bit all rely on that split.
+TEST_P(PathTextTest, SplitsAtTheLastSeparator)
+{
+    const PathTextRow& row = GetParam();
+    EXPECT_EQ(LastComponent(row.Path), row.Last);
+    EXPECT_EQ(ParentFolder(row.Path), row.Parent);
+    EXPECT_EQ(std::string(ParentFolder(row.Path)) + row.Last, WithoutTrailingSlashes(row.Path));
 }
 
-TEST(AddTrailingSlashTest, Joins)
-{
-    EXPECT_EQ(AddTrailingSlash("/a/b"), "/a/b/");
-    EXPECT_EQ(AddTrailingSlash("/a/b/"), "/a/b/");
-    EXPECT_EQ(AddTrailingSlash("/"), "/");
-    EXPECT_EQ(AddTrailingSlash("rel"), "rel/");
-    EXPECT_EQ(AddTrailingSlash(""), "") << "must not turn a relative name into one under the root";
-}
+INSTANTIATE_TEST_SUITE_P(
+    ,
+    PathTextTest,
+    testing::Values(PathTextRow{"File", "/data/a.txt", "a.txt", "/data/"},
+                    PathTextRow{"FolderWithSlashes", "/data/Photos//", "Photos", "/data/"},
+                    PathTextRow{"BelowRoot", "/data", "data", "/"},
+                    PathTextRow{"Root", "/", "", "/"},
+                    PathTextRow{"BareName", "a.txt", "a.txt", ""},
+                    PathTextRow{"Hidden", "/data/.cfg/", ".cfg", "/data/"}),
+    Test::ByName{});
 
 } // namespace
 } // namespace Tandemix

@@ -2,6 +2,7 @@
 #include "reporting/LogFile.h"
 
 #include "platform/FaultHook.h"
+#include "platform/WallClock.h"
 #include "support/TempHome.h"
 #include "support/TestTables.h"
 
@@ -44,7 +45,8 @@ protected:
 
     Tandemix::Test::TempHome Home;
     LogSettings Settings;
-    LogFile Log{Home.Folder(), FixedNow};
+    ScopedClock Clock{FixedNow};
+    LogFile Log{Home.Folder()};
 };
 
 TEST_F(LogFileTest, OneRunIsLaidOutByteForByte)
@@ -364,7 +366,7 @@ TEST_F(LogFileTest, LogThatCannotBeOpenedStaysSilentButErrorsAreStillKept)
     EXPECT_NE(Home.Read("TXError.LOG").find("Could not create folder: /b"), std::string::npos);
 
     // A program folder that is gone leaves every request silent.
-    LogFile orphan(Home.Path("missing-folder"), FixedNow);
+    LogFile orphan(Home.Path("missing-folder"));
     for (int kind = 0; kind <= 11; ++kind) {
         orphan.WriteLogFile("text", static_cast<LogKind>(kind), Settings, NotesRow);
     }

@@ -3,6 +3,7 @@
 
 #include "engine/RunDriver.h"
 #include "platform/FaultHook.h"
+#include "platform/WallClock.h"
 #include "support/ScriptedHost.h"
 #include "support/TempHome.h"
 #include "support/TestTables.h"
@@ -47,7 +48,8 @@ protected:
     Options Opts;
     RunState State{Host, Opts};
     EngineState Engine;
-    ProgramReporter Program{Opts, State, Engine, Home.Folder(), FixedNow};
+    ScopedClock Clock{FixedNow};
+    ProgramReporter Program{Opts, State, Engine, Home.Folder()};
     Reporter& Seam = Program; // what the engine sees
     RunContext Ctx{Opts, State, Host, Seam, Engine};
 };

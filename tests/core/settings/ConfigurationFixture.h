@@ -58,11 +58,7 @@ protected:
             .ProgramFolder = Home.Folder(),
             .DefaultConfigPath = DefaultPath,
             .SourceFolder = "/srv/data",
-            .TargetFolder = "/mnt/copy",
-            .Clock =
-                [] {
-                    return Now;
-                }};
+            .TargetFolder = "/mnt/copy"};
     }
 
     // Every option set away from its default, in a combination the window could produce.
@@ -131,6 +127,9 @@ protected:
 
     static inline std::time_t Now = Tandemix::Test::LocalTime(2024, 3, 15);
     static constexpr const char* DefaultName = "TXDef.CFG";
+    ScopedClock FixedClock{[] {
+        return Now;
+    }};
 
     Tandemix::Test::TempHome Home;
     Tandemix::Test::ScriptedHost Host;
