@@ -6,8 +6,6 @@
 #include "platform/FaultHook.h"
 #include "platform/Mounts.h"
 #include "support/CoreBundle.h"
-#include "support/RecordingReporter.h"
-#include "support/ScriptedHost.h"
 #include "support/TempTree.h"
 #include "support/TestTables.h"
 
@@ -19,10 +17,6 @@
 
 namespace Tandemix {
 namespace {
-
-using Test::PrintTo;
-using Test::RecordingReporter;
-using Test::ScriptedHost;
 
 class CreateFolderPathTest : public ::testing::Test, public Test::CoreBundle
 {
@@ -47,35 +41,21 @@ protected:
     TempTree Tree;
 };
 
-TEST_F(CreateFolderPathTest, ExistingFolderIsLeftAsItIs)
-{
-    Tree.AddFolder("there");
-    EXPECT_EQ(CreateFolderPath(Ctx, Tree.Path("there")), FolderResult::Exists);
-    EXPECT_EQ(CreateFolderPath(Ctx, Tree.Path("there") + "/"), FolderResult::Exists);
-    EXPECT_TRUE(Report.Logs.empty());
-    EXPECT_TRUE(Engine.DirDelList.empty());
-}
-
-TEST_F(CreateFolderPathTest, ThreeMissingLevelsAreCreatedTopDownAndEachIsLogged)
+TEST_F(CreateFolderPathTest, MissingLevelsAreCreatedTopDownAndLoggedAnExistingFolderIsLeft)
 {
     Tree.AddFolder("base");
     EXPECT_EQ(CreateFolderPath(Ctx, Tree.Path("base/one/two/three")), FolderResult::Created);
+    // Redundant separators name the same folder.
+    EXPECT_EQ(CreateFolderPath(Ctx, Tree.Path("base//new/")), FolderResult::Created);
+    EXPECT_EQ(CreateFolderPath(Ctx, Tree.Path("base/one")), FolderResult::Exists);
+    EXPECT_EQ(CreateFolderPath(Ctx, Tree.Path("base/one") + "/"), FolderResult::Exists);
 
-    EXPECT_TRUE(Tree.Exists("base/one/two/three"));
-    std::vector<std::string> levels = {"base/one", "base/one/two", "base/one/two/three"};
+    EXPECT_TRUE(Tree.Exists("base/one/two/three") && Tree.Exists("base/new"));
+    std::vector<std::string> levels = {"base/one", "base/one/two", "base/one/two/three", "base/new"};
     EXPECT_EQ(Report.LogTexts(LogKind::FolderCreated), Prefixed(CopyMsg::CreatingFolder, levels));
-    EXPECT_EQ(Report.Logs.size(), 3u);
+    EXPECT_EQ(Report.Logs.size(), 4u);
     EXPECT_EQ(Engine.DirDelList, Paths(levels)) << "listed in creation order, so removal can go bottom-up";
     EXPECT_TRUE(Messages().empty());
-}
-
-TEST_F(CreateFolderPathTest, RedundantSeparatorsNameTheSameFolder)
-{
-    Tree.AddFolder("base");
-    EXPECT_EQ(CreateFolderPath(Ctx, Tree.Path("base//new/")), FolderResult::Created);
-    EXPECT_TRUE(Tree.Exists("base/new"));
-    EXPECT_EQ(Engine.DirDelList, Paths({"base/new"}));
-    EXPECT_EQ(Report.LogTexts(LogKind::FolderCreated), Prefixed(CopyMsg::CreatingFolder, {"base/new"}));
 }
 
 TEST_F(CreateFolderPathTest, PreSyncReportCreatesNothingAndSaysOnceWhatItWouldCreate)

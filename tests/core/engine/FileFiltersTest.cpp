@@ -9,7 +9,6 @@
 #include "platform/FileTimes.h"
 #include "support/CoreBundle.h"
 #include "support/RecordingReporter.h"
-#include "support/ScriptedHost.h"
 #include "support/TestTables.h"
 
 #include <gtest/gtest.h>
@@ -17,15 +16,14 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace Tandemix {
 namespace {
 
-using Test::RecordingReporter;
-using Test::ScriptedHost;
-
 using Test::LocalTime;
+using Test::RecordingReporter;
 
 std::uint32_t Packed(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
 {
@@ -212,56 +210,41 @@ protected:
     }
 };
 
-TEST_F(AddFileRecordTest, PassingFileBecomesARecordOfItsSide)
+TEST_F(AddFileRecordTest, PassingFilesBecomeRecordsAndExcludedSourceFilesAreReported)
 {
-    std::uint32_t time = Packed(2024, 7, 1, 8, 30);
-    EXPECT_TRUE(AddFileRecord(Ctx,
-                              "/src/",
-                              Side::Source,
-                              {{"a.txt", Archive | ReadOnly, time, 4294967296 + 5}, -1, true}));
-
+    const std::uint32_t time = Packed(2024, 7, 1, 8, 30);
+    Opts.MaxFileSize = "4294967306";
+    EXPECT_TRUE(
+        AddFileRecord(Ctx, "/src/", Side::Source, {{"a.txt", Archive | ReadOnly, time, 4294967301}, -1, true}));
     ASSERT_EQ(Engine.Source.Files.size(), 1u);
     EXPECT_TRUE(Engine.Target.Files.empty());
-    const TFileData& record = Engine.Source.Files[0];
-    EXPECT_EQ(record.FileName, "a.txt");
-    EXPECT_EQ(record.FileSize, 4294967296 + 5);
-    EXPECT_EQ(record.FileTime, time);
-    EXPECT_EQ(record.AttrLetters, "ar");
-    EXPECT_EQ(record.CompressedSize, -1);
-    EXPECT_EQ(record.FolderPath, "/src/");
-    EXPECT_TRUE(record.IsLink);
-}
+    const TFileData& r = Engine.Source.Files[0];
+    EXPECT_EQ(
+        std::tie(r.FileName, r.FileSize, r.FileTime, r.AttrLetters, r.CompressedSize, r.FolderPath, r.IsLink),
+        std::make_tuple("a.txt", 4294967301, time, "ar", -1, "/src/", true));
 
-TEST_F(AddFileRecordTest, ExcludedSourceFileIsReportedWithItsReason)
-{
-    Opts.MaxFileSize = "10";
-
-    EXPECT_FALSE(AddFileRecord(Ctx,
-                               "/src/",
-                               Side::Source,
-                               {{"big.bin", Archive, Packed(2024, 7, 1, 8, 30), 11}, -1, false}));
-
-    EXPECT_TRUE(Engine.Source.Files.empty());
-    ASSERT_EQ(Report.Entries.size(), 1u);
-    const RecordingReporter::Entry& entry = Report.Entries[0];
-    EXPECT_EQ(entry.Category, ReportCategory::Excluded);
-    EXPECT_EQ(entry.Name, "big.bin");
-    EXPECT_EQ(entry.Path, "/src/");
-    EXPECT_EQ(entry.SizeText, "11");
-    EXPECT_EQ(entry.Kind, "Size Exclusion");
-    EXPECT_EQ(entry.Detail, "7/1/24 8:30:00 AM");
-}
-
-TEST_F(AddFileRecordTest, ExcludedTargetFileIsDroppedSilently)
-{
+    EXPECT_FALSE(AddFileRecord(Ctx, "/src/", Side::Source, {{"big.bin", Archive, time, 4294967307}, -1, false}));
+    // The exclusion list takes effect on the next file.
+    Opts.ExcludeString = "bak";
+    UpdateExcludeList(Ctx, false);
+    EXPECT_FALSE(AddFileRecord(Ctx, "/src/", Side::Source, {{"BACKUP.BAK", 0, time, 1}, -1, false}));
+    // An excluded target file is dropped silently.
     Opts.ListUnMatchedFiles = true;
     Opts.CheckHidden = false;
+    EXPECT_FALSE(AddFileRecord(Ctx, "/dst/", Side::Target, {{".x", Hidden, time, 1}, -1, false}));
 
-    EXPECT_FALSE(
-        AddFileRecord(Ctx, "/dst/", Side::Target, {{".x", Hidden, Packed(2024, 1, 1), 1}, -1, false}));
-
+    EXPECT_EQ(Engine.Source.Files.size(), 1u);
     EXPECT_TRUE(Engine.Target.Files.empty());
-    EXPECT_TRUE(Report.Entries.empty());
+    ASSERT_EQ(Report.Entries.size(), 2u);
+    const RecordingReporter::Entry& e = Report.Entries[0];
+    EXPECT_EQ(std::tie(e.Category, e.Name, e.Path, e.SizeText, e.Kind, e.Detail),
+              std::make_tuple(ReportCategory::Excluded,
+                              "big.bin",
+                              "/src/",
+                              "4294967307",
+                              "Size Exclusion",
+                              "7/1/24 8:30:00 AM"));
+    EXPECT_EQ(Report.Entries[1].Kind, "Exclude: \"bak\"");
 }
 
 TEST_F(AddFileRecordTest, ArchiveSynchronisedIntoItsOwnFolderLeavesNothingUnmatched)
@@ -269,7 +252,6 @@ TEST_F(AddFileRecordTest, ArchiveSynchronisedIntoItsOwnFolderLeavesNothingUnmatc
     Opts.ListUnMatchedFiles = true;
     Opts.UseCompression = true;
     Engine.Target.Folder = Engine.Source.Folder + "/";
-
     EXPECT_TRUE(AddFileRecord(Ctx, "/src/", Side::Target, {{"a", 0, Packed(2024, 1, 1), 1}, 1, false}));
     EXPECT_TRUE(Report.Entries.empty());
 
@@ -303,16 +285,6 @@ TEST_F(AddFileRecordTest, ExclusionListIsBuiltFromTheEdit)
     ASSERT_GE(Host.Statuses.size(), 2u);
     EXPECT_EQ(Host.Statuses[Host.Statuses.size() - 2], Msg::UpdateFileListings);
     EXPECT_EQ(Host.Statuses.back(), Msg::Ready);
-}
-
-TEST_F(AddFileRecordTest, ExclusionListTakesEffectOnTheNextFile)
-{
-    Opts.ExcludeString = "bak";
-    UpdateExcludeList(Ctx, false);
-    EXPECT_FALSE(
-        AddFileRecord(Ctx, "/src/", Side::Source, {{"BACKUP.BAK", 0, Packed(2024, 1, 1), 1}, -1, false}));
-    ASSERT_EQ(Report.Entries.size(), 1u);
-    EXPECT_EQ(Report.Entries[0].Kind, "Exclude: \"bak\"");
 }
 
 TEST(SizeLimitTest, TextGivesTheLimit)

@@ -11,7 +11,6 @@
 #include "platform/FileTimes.h"
 #include "support/CoreBundle.h"
 #include "support/RecordingReporter.h"
-#include "support/ScriptedHost.h"
 #include "support/TempTree.h"
 #include "support/TestTables.h"
 
@@ -31,7 +30,6 @@ namespace Tandemix {
 namespace {
 
 using Test::RecordingReporter;
-using Test::ScriptedHost;
 using Names = std::vector<std::string>;
 using NameSet = std::multiset<std::string>;
 
@@ -175,42 +173,25 @@ TEST_F(FileListingTest, DotFilesAreHiddenFilesListedOrExcludedByTheHiddenSwitch)
               ".profile|" + SrcFolder() + "|4");
 }
 
-TEST_F(FileListingTest, ANameLikeTheCopysTemporaryFilesIsListedLikeAnyOther)
+// Names like the copy's temporary files and names that are not valid UTF-8 are the user's
+// files like any other; links are listed as links, never followed.
+TEST_F(FileListingTest, EveryNameIsListedByteForByteAndLinksAsLinks)
 {
-    Src.AddFile("a.txt", 5);
-    std::string lookAlike = TempPathFor(Src.Path("a.txt"));
-    Src.AddFile(lookAlike.substr(Src.Root().size() + 1), 7);
-    ASSERT_TRUE(IsTempName(lookAlike));
-    State.SyncActive = true;
-    BuildFileListing(Ctx, Side::Source);
-    // readdir order: the random part of the name decides where it comes.
-    EXPECT_EQ(ListedSet(Side::Source), (NameSet{lookAlike.substr(Src.Root().size() + 1), "a.txt"}));
-    EXPECT_EQ(Engine.TotalFileCount, 2);
-    EXPECT_EQ(Engine.Source.ByteTotal, 12);
-}
-
-TEST_F(FileListingTest, NameThatIsNotValidUtf8IsListedByteForByte)
-{
-    const std::string name = "bad\xff\xfe name.txt";
-    Src.AddFile(name, 3);
-    for (const char* include : {"*.*", "*.txt", "bad*"}) {
-        SCOPED_TRACE(include);
-        Opts.IncludeString = include;
-        BuildFileListing(Ctx, Side::Source);
-        EXPECT_EQ(Listed(Side::Source), Names{name});
-    }
-}
-
-TEST_F(FileListingTest, SymlinksAreListedAsLinksNeverFollowed)
-{
+    const std::string bad = "bad\xff\xfe name.txt";
+    Src.AddFile(bad, 3);
     Src.AddFile("real.txt", 100);
-    Src.AddFolder("dir");
+    const std::string lookAlike = TempPathFor(Src.Path("real.txt")).substr(Src.Root().size() + 1);
+    Src.AddFile(lookAlike, 7);
+    ASSERT_TRUE(IsTempName(lookAlike));
     Src.AddFile("dir/inner.txt", 1);
     Src.AddSymlink("to-file", "real.txt");
     Src.AddSymlink("to-dir", "dir");
     Src.AddSymlink("dangling", "nowhere");
+    State.SyncActive = true;
     BuildFileListing(Ctx, Side::Source);
-    EXPECT_EQ(ListedSet(Side::Source), (NameSet{"real.txt", "to-file", "to-dir", "dangling"}));
+    EXPECT_EQ(ListedSet(Side::Source),
+              (NameSet{bad, "real.txt", lookAlike, "to-file", "to-dir", "dangling"}));
+    EXPECT_EQ(Engine.TotalFileCount, 6);
     for (const char* link : {"to-file", "to-dir", "dangling"}) {
         const TFileData* record = Record(Side::Source, link);
         ASSERT_NE(record, nullptr) << link;
@@ -218,6 +199,11 @@ TEST_F(FileListingTest, SymlinksAreListedAsLinksNeverFollowed)
         EXPECT_LT(record->FileSize, 100) << link << ": the link's own size, not its target's";
     }
     EXPECT_FALSE(Record(Side::Source, "real.txt")->IsLink);
+    for (const char* include : {"*.txt", "bad*"}) {
+        Opts.IncludeString = include;
+        BuildFileListing(Ctx, Side::Source);
+        EXPECT_TRUE(Record(Side::Source, bad) != nullptr) << include;
+    }
 }
 
 TEST_F(FileListingTest, ArchiveBeingWrittenIsNotATargetFile)
@@ -384,7 +370,7 @@ TEST_F(FileListingTest, EntriesThatAreNotFilesAreNamedInTheSourceAndBlockTheirNa
 
 struct UnmatchedCase
 {
-    const char* Label;
+    const char* Name;
     Side ListedSide;
     bool SyncActive;
     bool Suppressed;
@@ -435,7 +421,7 @@ INSTANTIATE_TEST_SUITE_P(
                       UnmatchedCase{"TargetWhileSuppressed", Side::Target, true, true, true, false},
                       UnmatchedCase{"TargetRunWithoutSubFolders", Side::Target, true, false, false, false},
                       UnmatchedCase{"SourceDuringRun", Side::Source, true, false, true, false}),
-    [](const ::testing::TestParamInfo<UnmatchedCase>& row) { return std::string(row.param.Label); });
+    Test::ByName());
 
 TEST_F(FileListingTest, CountsFilesSeenAndListedAndTotalsBeyondFourGigabytes)
 {
@@ -474,7 +460,7 @@ TEST_F(FileListingTest, StopDuringTheListingEndsIt)
     EXPECT_EQ(Host.Questions[0].Text, Msg::ConfirmStop);
 }
 
-TEST_F(FileListingTest, MissingFolderListsEmpty)
+TEST_F(FileListingTest, MissingFolderListsEmptyAndNothingIsListedWhileSettingsAreApplied)
 {
     Engine.Target.Files.push_back(TFileData{});
     Engine.Target.Folder = Dst.Path("not/yet");
@@ -483,6 +469,12 @@ TEST_F(FileListingTest, MissingFolderListsEmpty)
     EXPECT_EQ(Engine.Target.FileCount, 0);
     EXPECT_TRUE(Report.Logs.empty()) << "a target yet to be created is nothing to report";
     EXPECT_GE(Engine.TargetFreeSpace, 0) << "the filesystem it will be created on counts";
+
+    Src.AddFile("a.txt", 1);
+    Engine.Source.Files.push_back(Named("kept"));
+    State.SourceFileListTag = 1;
+    EXPECT_EQ(BuildFileListing(Ctx, Side::Source), ListingOutcome::NotListed);
+    EXPECT_EQ(Listed(Side::Source), Names{"kept"});
 }
 
 TEST_F(FileListingTest, UnreadableFolderIsReportedAndSaysSo)
@@ -495,15 +487,6 @@ TEST_F(FileListingTest, UnreadableFolderIsReportedAndSaysSo)
     ASSERT_EQ(logged.size(), 1u);
     EXPECT_EQ(logged[0].rfind(SrcFolder() + "  " + std::string(Msg::FolderReadFailed), 0), 0u) << logged[0];
     EXPECT_TRUE(Host.Questions.empty());
-}
-
-TEST_F(FileListingTest, NothingIsListedWhileSettingsAreApplied)
-{
-    Src.AddFile("a.txt", 1);
-    Engine.Source.Files.push_back(Named("kept"));
-    State.SourceFileListTag = 1;
-    EXPECT_EQ(BuildFileListing(Ctx, Side::Source), ListingOutcome::NotListed);
-    EXPECT_EQ(Listed(Side::Source), Names{"kept"});
 }
 
 TEST_F(FileListingTest, RefreshListsBothSidesButSkipsTheSideWhosePollAnswersExactlyOne)

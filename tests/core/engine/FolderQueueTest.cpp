@@ -59,20 +59,11 @@ TEST_F(FolderQueueTest, EveryFolderIsQueuedBeforeItsOwnWholeSubTree)
 
     std::vector<std::string> queued = QueuedSources();
     std::multiset<std::string> found(queued.begin(), queued.end());
-    EXPECT_EQ(found,
-              (std::multiset<std::string>{"",
-                                          "a",
-                                          "a/b",
-                                          "a/b/c",
-                                          "a/b/c/d",
-                                          "a/b/c/d/e",
-                                          "a/b/c/d/e/f",
-                                          "a/b/c/d/e/f/g",
-                                          "a/b/c/d/e/f/g/h",
-                                          "a/x",
-                                          ".hidden",
-                                          ".hidden/inner",
-                                          "z"}))
+    // clang-format off
+    EXPECT_EQ(found, (std::multiset<std::string>{"", "a", "a/b", "a/b/c", "a/b/c/d", "a/b/c/d/e", "a/b/c/d/e/f",
+                                                 "a/b/c/d/e/f/g", "a/b/c/d/e/f/g/h", "a/x", ".hidden",
+                                                 ".hidden/inner", "z"}))
+        // clang-format on
         << "links to folders are never walked, hidden folders always are";
     ASSERT_FALSE(queued.empty());
     EXPECT_EQ(queued.front(), "");
@@ -95,7 +86,7 @@ TEST_F(FolderQueueTest, EveryFolderIsQueuedBeforeItsOwnWholeSubTree)
     EXPECT_EQ(Engine.Totals.FolderGaugeMax, 12);
 }
 
-TEST_F(FolderQueueTest, EnqueueCountsTheSubFoldersAtAnyDepth)
+TEST_F(FolderQueueTest, EnqueueCountsTheSubFoldersAndWithoutThemOnlyThePairIsQueued)
 {
     Tree.AddFolder("src/a/b/c");
     Tree.AddFolder("src/d");
@@ -103,15 +94,10 @@ TEST_F(FolderQueueTest, EnqueueCountsTheSubFoldersAtAnyDepth)
     EXPECT_EQ(Engine.Totals.PreFolderCount, 4);
     EXPECT_EQ(EnqueueFolderTree(Ctx, S("a/b/c"), D("a/b/c")), 0);
     EXPECT_EQ(Engine.Totals.PreFolderCount, 4);
-}
 
-TEST_F(FolderQueueTest, WithoutSubFoldersOnlyThePairOnScreenIsQueued)
-{
-    Tree.AddFolder("src/a/b");
+    Engine.FolderQueue.clear();
     Opts.IncludeSubFolderOption = false;
-
     BuildFolderQueue(Ctx);
-
     ASSERT_EQ(Engine.FolderQueue.size(), 1u);
     EXPECT_EQ(Engine.FolderQueue.front().Source, Src);
     EXPECT_EQ(Engine.FolderQueue.front().Target, Dst);

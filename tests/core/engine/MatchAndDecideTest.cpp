@@ -6,9 +6,8 @@
 #include "platform/Attributes.h"
 #include "platform/FileTimes.h"
 #include "support/CoreBundle.h"
-#include "support/RecordingReporter.h"
-#include "support/ScriptedHost.h"
 #include "support/TempTree.h"
+#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -29,8 +28,7 @@
 namespace Tandemix {
 namespace {
 
-using Test::RecordingReporter;
-using Test::ScriptedHost;
+using Test::ByName;
 
 constexpr std::uint32_t Packed(int year, int month, int day, int hour, int minute, int second)
 {
@@ -109,7 +107,7 @@ constexpr Times Newer{FallBack + 1800, FallBack - 1800}; // packed in Berlin: bo
 
 // clang-format off
 enum class Expect { Nothing, OlderFile, Forced, Discrepancy };
-struct DecisionCase { const char* Label; Times When; std::int64_t SourceSize; std::int64_t TargetSize;
+struct DecisionCase { const char* Name; Times When; std::int64_t SourceSize; std::int64_t TargetSize;
                       bool AlwaysOverWrite; Expect Outcome; };
 // clang-format on
 
@@ -159,38 +157,32 @@ TEST_P(DecisionTable, DecidesEachPairAsTheTableSaysInAnyZone)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows,
-    DecisionTable,
-    ::testing::Values(
-        DecisionCase{"OlderSameSize", Older, 10, 10, false, Expect::Nothing},
-        DecisionCase{"OlderBigger", Older, 50, 10, false, Expect::Nothing},
-        DecisionCase{"OlderOverEmptyTarget", Older, 50, 0, false, Expect::Nothing},
-        DecisionCase{"OlderAlwaysOverWrite", Older, 10, 10, true, Expect::Forced},
-        DecisionCase{"OlderBiggerAlwaysOverWrite", Older, 50, 10, true, Expect::Forced},
-        DecisionCase{"EqualSameSize", Equal, 10, 10, false, Expect::Nothing},
-        DecisionCase{"EqualBothEmpty", Equal, 0, 0, false, Expect::Nothing},
-        DecisionCase{"EqualSameSizeAlwaysOverWrite", Equal, 10, 10, true, Expect::Forced},
-        DecisionCase{"EqualTargetEmpty", Equal, 10, 0, false, Expect::Forced},
-        DecisionCase{"EqualTargetEmptyAlwaysOverWrite", Equal, 10, 0, true, Expect::Forced},
-        DecisionCase{"EqualSourceEmpty", Equal, 0, 10, false, Expect::Discrepancy},
-        DecisionCase{"EqualDifferentSizes", Equal, 10, 20, false, Expect::Discrepancy},
-        DecisionCase{"EqualDifferentSizesAlwaysOverWrite", Equal, 20, 10, true, Expect::Discrepancy},
-        DecisionCase{"NewerSameSize", Newer, 10, 10, false, Expect::OlderFile},
-        DecisionCase{"NewerSmaller", Newer, 5, 10, false, Expect::OlderFile},
-        DecisionCase{"NewerEmptySource", Newer, 0, 10, false, Expect::OlderFile},
-        DecisionCase{"NewerAlwaysOverWrite", Newer, 10, 10, true, Expect::OlderFile},
-        DecisionCase{"NextSlot", {SpringForward + 2, SpringForward + 1}, 10, 10, false, Expect::OlderFile},
-        DecisionCase{"SpringForwardNewer",
-                     {SpringForward, SpringForward - 1},
-                     10,
-                     10,
-                     false,
-                     Expect::OlderFile},
-        // Slots of times before 1970 are floored too: -1 and -2 share one, 0 and -1 do not.
-        DecisionCase{"Before1970SameSlot", {-1, -2}, 10, 10, false, Expect::Nothing},
-        DecisionCase{"Before1970NextSlot", {0, -1}, 10, 10, false, Expect::OlderFile}),
-    [](const auto& row) { return std::string(row.param.Label); });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Rows, DecisionTable, ::testing::Values(
+    DecisionCase{"OlderSameSize",                      Older, 10, 10, false, Expect::Nothing},
+    DecisionCase{"OlderBigger",                        Older, 50, 10, false, Expect::Nothing},
+    DecisionCase{"OlderOverEmptyTarget",               Older, 50, 0,  false, Expect::Nothing},
+    DecisionCase{"OlderAlwaysOverWrite",               Older, 10, 10, true,  Expect::Forced},
+    DecisionCase{"OlderBiggerAlwaysOverWrite",         Older, 50, 10, true,  Expect::Forced},
+    DecisionCase{"EqualSameSize",                      Equal, 10, 10, false, Expect::Nothing},
+    DecisionCase{"EqualBothEmpty",                     Equal, 0,  0,  false, Expect::Nothing},
+    DecisionCase{"EqualSameSizeAlwaysOverWrite",       Equal, 10, 10, true,  Expect::Forced},
+    DecisionCase{"EqualTargetEmpty",                   Equal, 10, 0,  false, Expect::Forced},
+    DecisionCase{"EqualTargetEmptyAlwaysOverWrite",    Equal, 10, 0,  true,  Expect::Forced},
+    DecisionCase{"EqualSourceEmpty",                   Equal, 0,  10, false, Expect::Discrepancy},
+    DecisionCase{"EqualDifferentSizes",                Equal, 10, 20, false, Expect::Discrepancy},
+    DecisionCase{"EqualDifferentSizesAlwaysOverWrite", Equal, 20, 10, true,  Expect::Discrepancy},
+    DecisionCase{"NewerSameSize",                      Newer, 10, 10, false, Expect::OlderFile},
+    DecisionCase{"NewerSmaller",                       Newer, 5,  10, false, Expect::OlderFile},
+    DecisionCase{"NewerEmptySource",                   Newer, 0,  10, false, Expect::OlderFile},
+    DecisionCase{"NewerAlwaysOverWrite",               Newer, 10, 10, true,  Expect::OlderFile},
+    DecisionCase{"NextSlot",           {SpringForward + 2, SpringForward + 1}, 10, 10, false, Expect::OlderFile},
+    DecisionCase{"SpringForwardNewer", {SpringForward, SpringForward - 1},     10, 10, false, Expect::OlderFile},
+    // Slots of times before 1970 are floored too: -1 and -2 share one, 0 and -1 do not.
+    DecisionCase{"Before1970SameSlot", {-1, -2}, 10, 10, false, Expect::Nothing},
+    DecisionCase{"Before1970NextSlot", {0, -1},  10, 10, false, Expect::OlderFile}),
+    ByName());
+// clang-format on
 
 // ---- Rows and totals ---------------------------------------------------------------------------
 
@@ -212,35 +204,23 @@ TEST_F(MatchAndDecideTest, AnAddRowCarriesEveryColumnOnAFreshGridThatClearDeltaE
     MatchAndDecide(Ctx, false);
 
     ASSERT_EQ(Engine.Delta.Rows.size(), 1u);
-    const DeltaRow& row = Engine.Delta.Rows[0];
-    EXPECT_EQ(row.FileName, "report.doc");
-    EXPECT_EQ(row.Size, 1234);
-    EXPECT_EQ(row.DateText, "1/5/98");
-    EXPECT_EQ(row.TimeText, "9:05:04 AM");
-    EXPECT_EQ(row.AttrLetters, "ar");
-    EXPECT_EQ(row.Reason, Msg::NoMatch);
-    EXPECT_EQ(row.SourceFolder, "/src/a/");
-    EXPECT_EQ(row.TargetFolder, "/dst/a/");
-    EXPECT_EQ(row.PackedTime, Jan1998);
-    EXPECT_EQ(row.CompressedSize, 567);
-    EXPECT_TRUE(row.IsLink);
-    EXPECT_EQ(Engine.Delta.AddByteValue, 1234);
-    EXPECT_EQ(Engine.Delta.UpdateByteValue, 0);
-    EXPECT_EQ(Engine.Delta.DeltaCount, 1);
-    EXPECT_EQ(Engine.DecidedBytes, 1234);
-    EXPECT_EQ(Engine.FileGauge, 0);
-    EXPECT_EQ(Engine.DirGauge, 0);
+    const DeltaRow& r = Engine.Delta.Rows[0];
+    EXPECT_EQ(std::tie(r.FileName, r.Size, r.DateText, r.TimeText, r.AttrLetters, r.Reason),
+              std::make_tuple("report.doc", 1234, "1/5/98", "9:05:04 AM", "ar", Msg::NoMatch));
+    EXPECT_EQ(std::tie(r.SourceFolder, r.TargetFolder, r.PackedTime, r.CompressedSize, r.IsLink),
+              std::make_tuple("/src/a/", "/dst/a/", Jan1998, 567, true));
+    const TargetDeltaGrid& d = Engine.Delta;
+    EXPECT_EQ(std::tie(d.AddByteValue, d.UpdateByteValue, d.DeltaCount, Engine.DecidedBytes),
+              std::make_tuple(1234, 0, 1, 1234));
+    EXPECT_EQ(std::tie(Engine.FileGauge, Engine.DirGauge), std::make_tuple(0, 0));
 
     Engine.FileGauge = 40;
     Engine.DirGauge = 60;
     ClearDeltaButtonClick(Ctx);
 
-    EXPECT_TRUE(Engine.Delta.Rows.empty());
-    EXPECT_EQ(Engine.Delta.AddByteValue, 0);
-    EXPECT_EQ(Engine.Delta.UpdateByteValue, 0);
-    EXPECT_EQ(Engine.Delta.DeltaCount, 0);
-    EXPECT_EQ(Engine.FileGauge, 0);
-    EXPECT_EQ(Engine.DirGauge, 0);
+    EXPECT_TRUE(d.Rows.empty());
+    EXPECT_EQ(std::tie(d.AddByteValue, d.UpdateByteValue, d.DeltaCount, Engine.FileGauge, Engine.DirGauge),
+              std::make_tuple(0, 0, 0, 0, 0));
 }
 
 TEST_F(MatchAndDecideTest, SizesBeyondFourGigabytesAreCountedAndComparedWhole)
@@ -270,7 +250,7 @@ using Decided = std::vector<std::tuple<std::string, std::string_view, std::strin
 
 struct PairingCase
 {
-    const char* Label;
+    const char* Name;
     Listing Targets;
     Listing Sources;
     Decided Rows;
@@ -334,7 +314,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, Pairing, ::testing::Values(
     PairingCase{"DatesFrom2044OnAreNewerThanEarlierOnes",
         {{"future.txt", Year2020}, {"past.txt", Year2050}},
         {{"future.txt", Year2050}, {"past.txt", Year2020}}, {{"future.txt", Msg::OlderFile, "future.txt"}}, {}}),
-    [](const auto& row) { return std::string(row.param.Label); });
+    ByName());
 // clang-format on
 
 // ---- Messages and reports -------------------------------------------------------------------------
@@ -359,35 +339,25 @@ TEST_F(MatchAndDecideTest, SizeDiscrepancyFilesThreeAlignedMessageLines)
     }
 }
 
-TEST_F(MatchAndDecideTest, AMatchedTargetIsWithdrawnFromTheUnmatchedListAsItWasFiled)
-{
-    State.SyncActive = true;
-    Opts.ListUnMatchedFiles = true;
-    AddTarget("b.txt", 42, Jan1998);
-    AddTarget("left.txt", 7, Jan1998);
-    AddSource("B.TXT", 42, Jan1998);
-    AddSource("added.txt", 3, Jan1998);
-
-    MatchAndDecide(Ctx, false);
-
-    auto unmatched = Report.EntriesIn(ReportCategory::UnMatched);
-    ASSERT_EQ(unmatched.size(), 1u);
-    EXPECT_EQ(unmatched[0].Name, "b.txt");
-    EXPECT_EQ(unmatched[0].Path, "/dst/a/");
-    EXPECT_EQ(unmatched[0].SizeText, "42");
-    EXPECT_EQ(unmatched[0].Detail, "1/5/98 9:05:04 AM");
-    EXPECT_EQ(unmatched[0].Kind, Msg::DeleteUnMatchedFiles);
-}
-
 // clang-format off
-struct WithdrawCase { const char* Label; bool SyncActive; bool Suppressed; bool ListUnMatched;
+struct WithdrawCase { const char* Name; bool SyncActive; bool Suppressed; bool ListUnMatched;
                       bool UseReportForm; bool Compression; bool SameFolders; bool Withdrawn; };
+const WithdrawCase WithdrawCases[] = {
+    {"DuringARun",          1, 0, 1, 1, 0, 0, true},
+    {"OutsideARun",         0, 0, 1, 1, 0, 0, false},
+    {"Suppressed",          1, 1, 1, 1, 0, 0, false},
+    {"NotListed",           1, 0, 0, 1, 0, 0, false},
+    {"NoReports",           1, 0, 1, 0, 0, 0, false},
+    {"CompressedElsewhere", 1, 0, 1, 1, 1, 0, true},
+    {"CompressedInPlace",   1, 0, 1, 1, 1, 1, false},
+    {"InPlaceUncompressed", 1, 0, 1, 1, 0, 1, true},
+};
 // clang-format on
 
 class WithdrawConditions : public MatchAndDecideTest, public ::testing::WithParamInterface<WithdrawCase>
 {};
 
-TEST_P(WithdrawConditions, OnlyWhatTheListingFiledIsWithdrawn)
+TEST_P(WithdrawConditions, OnlyWhatTheListingFiledIsWithdrawnAsItWasFiled)
 {
     const WithdrawCase& c = GetParam();
     State.SyncActive = c.SyncActive;
@@ -399,28 +369,27 @@ TEST_P(WithdrawConditions, OnlyWhatTheListingFiledIsWithdrawn)
         Engine.Target.Folder = Engine.Source.Folder + "/";
     }
     AddTarget("b.txt", 42, Jan1998);
-    AddSource("b.txt", 42, Jan1998);
+    AddTarget("left.txt", 7, Jan1998);
+    AddSource("B.TXT", 42, Jan1998);
+    AddSource("added.txt", 3, Jan1998);
 
     MatchAndDecide(Ctx, false);
 
-    EXPECT_EQ(Report.EntriesIn(ReportCategory::UnMatched).size(), c.Withdrawn ? 1u : 0u);
-    EXPECT_TRUE(Engine.Target.Files.empty());
+    auto unmatched = Report.EntriesIn(ReportCategory::UnMatched);
+    ASSERT_EQ(unmatched.size(), c.Withdrawn ? 1u : 0u);
+    EXPECT_EQ(Names(Engine.Target.Files), std::vector<std::string>{"left.txt"});
+    if (c.Withdrawn) {
+        const auto& u = unmatched[0];
+        EXPECT_EQ(std::tie(u.Name, u.SizeText, u.Detail, u.Kind),
+                  std::make_tuple("b.txt", "42", "1/5/98 9:05:04 AM", Msg::DeleteUnMatchedFiles));
+        EXPECT_TRUE(c.SameFolders || u.Path == "/dst/a/") << u.Path;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Conditions,
-                         WithdrawConditions,
-                         ::testing::Values(WithdrawCase{"DuringARun", 1, 0, 1, 1, 0, 0, true},
-                                           WithdrawCase{"OutsideARun", 0, 0, 1, 1, 0, 0, false},
-                                           WithdrawCase{"Suppressed", 1, 1, 1, 1, 0, 0, false},
-                                           WithdrawCase{"NotListed", 1, 0, 0, 1, 0, 0, false},
-                                           WithdrawCase{"NoReports", 1, 0, 1, 0, 0, 0, false},
-                                           WithdrawCase{"CompressedElsewhere", 1, 0, 1, 1, 1, 0, true},
-                                           WithdrawCase{"CompressedInPlace", 1, 0, 1, 1, 1, 1, false},
-                                           WithdrawCase{"InPlaceUncompressed", 1, 0, 1, 1, 0, 1, true}),
-                         [](const auto& row) { return std::string(row.param.Label); });
+INSTANTIATE_TEST_SUITE_P(Conditions, WithdrawConditions, ::testing::ValuesIn(WithdrawCases), ByName());
 
 // clang-format off
-struct LogCase { const char* Label; bool SyncActive; bool ReportEmptyFolders; bool WithRow; bool Logged; };
+struct LogCase { const char* Name; bool SyncActive; bool ReportEmptyFolders; bool WithRow; bool Logged; };
 // clang-format on
 
 class FromToLog : public MatchAndDecideTest, public ::testing::WithParamInterface<LogCase>
@@ -453,7 +422,7 @@ INSTANTIATE_TEST_SUITE_P(Cases,
                                            LogCase{"EmptyFolderReported", true, true, false, true},
                                            LogCase{"EmptyFolderQuiet", true, false, false, false},
                                            LogCase{"NotARun", false, true, true, false}),
-                         [](const auto& row) { return std::string(row.param.Label); });
+                         ByName());
 
 // ---- Run, stop and selection -------------------------------------------------------------------
 
@@ -519,28 +488,24 @@ TEST_F(MatchAndDecideTest, SelectedOnlyDecidesTheSelectionAndDropsTheRest)
     AddSource("a.txt", 1, Mar2004, true);
     AddSource("b.txt", 2, Mar2004, false);
     AddSource("c.txt", 3, Mar2004, true);
+    // An unselected exact twin does not stop a case-only match.
+    AddSource("d.txt", 1, Jan1998, false);
+    AddSource("D.TXT", 1, Mar2004, true);
     AddTarget("b.txt", 2, Jan1998);
+    AddTarget("d.txt", 1, Jan1998);
 
     MatchAndDecide(Ctx, true);
 
-    ASSERT_EQ(Engine.Delta.Rows.size(), 2u);
-    EXPECT_EQ(Engine.Delta.Rows[0].FileName, "a.txt");
-    EXPECT_EQ(Engine.Delta.Rows[1].FileName, "c.txt");
+    std::vector<std::pair<std::string, std::string>> decided;
+    for (const DeltaRow& row : Engine.Delta.Rows) {
+        decided.emplace_back(row.FileName, row.Reason);
+    }
+    EXPECT_EQ(decided,
+              (std::vector<std::pair<std::string, std::string>>{{"a.txt", std::string(Msg::NoMatch)},
+                                                                {"c.txt", std::string(Msg::NoMatch)},
+                                                                {"D.TXT", std::string(Msg::OlderFile)}}));
     EXPECT_TRUE(Engine.Source.Files.empty());
     EXPECT_EQ(Names(Engine.Target.Files), std::vector<std::string>{"b.txt"});
-}
-
-TEST_F(MatchAndDecideTest, AnUnselectedExactTwinDoesNotStopACaseOnlyMatch)
-{
-    AddSource("a.txt", 1, Jan1998, false);
-    AddSource("A.TXT", 1, Mar2004, true);
-    AddTarget("a.txt", 1, Jan1998);
-
-    MatchAndDecide(Ctx, true);
-
-    ASSERT_EQ(Engine.Delta.Rows.size(), 1u);
-    EXPECT_EQ(Engine.Delta.Rows[0].Reason, Msg::OlderFile);
-    EXPECT_TRUE(Engine.Target.Files.empty());
 }
 
 // ---- Update List -------------------------------------------------------------------------------

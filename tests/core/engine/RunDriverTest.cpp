@@ -11,10 +11,9 @@
 #include "platform/AtomicFile.h"
 #include "platform/FaultHook.h"
 #include "platform/FileTimes.h"
+#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
-
-#include <dirent.h>
 
 #include <cerrno>
 #include <ctime>
@@ -27,22 +26,9 @@ namespace Tandemix {
 namespace {
 
 using Test::RunFixture;
+using Test::TempNamesIn;
 
 constexpr std::int64_t MiB = 1024 * 1024;
-
-std::vector<std::string> TempNamesIn(const std::string& folder)
-{
-    std::vector<std::string> names;
-    if (DIR* dir = ::opendir(folder.c_str())) {
-        while (dirent* entry = ::readdir(dir)) {
-            if (IsTempName(entry->d_name)) {
-                names.emplace_back(entry->d_name);
-            }
-        }
-        ::closedir(dir);
-    }
-    return names;
-}
 
 using RunDriverTest = RunFixture;
 
@@ -55,6 +41,13 @@ TEST_F(RunDriverTest, EveryFolderOfTheTreeIsSynchronisedToAnyDepth)
     Tree.AddFile("src/a/mid.txt", 200, New);
     Tree.AddFile("src/.hidden/h.txt", 50, New);
     Tree.AddSymlink("src/link", "a");
+    // Names like the copy's temporary files are the user's own; case twins each get their source.
+    Tree.AddFile("src/.report.AbC123.txpart", 10, New);
+    Tree.AddFile("dst/.keep.Zz9999.txpart", "kept", Old);
+    Tree.AddFile("src/a.txt", 10, New);
+    Tree.AddFile("src/A.TXT", 20, New);
+    Tree.AddFile("dst/a.txt", "old a", Old);
+    Tree.AddFile("dst/A.TXT", "old A", Old);
 
     EXPECT_EQ(Run(), RunOutcome::Completed);
 
@@ -64,7 +57,12 @@ TEST_F(RunDriverTest, EveryFolderOfTheTreeIsSynchronisedToAnyDepth)
     EXPECT_EQ(ReadDst(".hidden/h.txt"), Tree.Pattern(50)) << "hidden folders are walked";
     EXPECT_TRUE(IsLink(D("link"))) << "a link to a folder is copied as a link, never walked into";
     EXPECT_EQ(Engine.Totals.TotDirCount, 8);
-    EXPECT_EQ(Engine.Totals.TotFilesAdded, 5);
+    EXPECT_EQ(Engine.Totals.TotFilesAdded, 6);
+    EXPECT_EQ(ReadDst(".report.AbC123.txpart"), TempTree::Pattern(10)) << "copied like any file";
+    EXPECT_EQ(ReadDst(".keep.Zz9999.txpart"), "kept");
+    EXPECT_EQ(TempNamesIn(Dst).size(), 2u) << "and nothing of the copy's own is left";
+    EXPECT_EQ(ReadDst("a.txt"), TempTree::Pattern(10));
+    EXPECT_EQ(ReadDst("A.TXT"), TempTree::Pattern(20));
     EXPECT_TRUE(Host.Unexpected.empty());
 }
 
@@ -132,31 +130,6 @@ TEST_F(RunDriverTest, AMissingSourceFolderFailsTheRun)
 
     EXPECT_TRUE(Report.LogTexts(LogKind::AddedFile).empty());
     EXPECT_EQ(Report.Logs.back().Kind, LogKind::CloseSyncLog);
-}
-
-TEST_F(RunDriverTest, FilesNamedLikeTemporaryFilesAreTheUsersOwn)
-{
-    Tree.AddFile("src/.report.AbC123.txpart", 10, New);
-    Tree.AddFile("dst/.keep.Zz9999.txpart", "kept", Old);
-
-    EXPECT_EQ(Run(), RunOutcome::Completed);
-
-    EXPECT_EQ(ReadDst(".report.AbC123.txpart"), TempTree::Pattern(10)) << "copied like any file";
-    EXPECT_EQ(ReadDst(".keep.Zz9999.txpart"), "kept");
-    EXPECT_EQ(TempNamesIn(Dst).size(), 2u) << "and nothing of the copy's own is left";
-}
-
-TEST_F(RunDriverTest, TwinsDifferingOnlyInCaseEachGetTheirOwnSource)
-{
-    Tree.AddFile("src/a.txt", 10, New);
-    Tree.AddFile("src/A.TXT", 20, New);
-    Tree.AddFile("dst/a.txt", "old a", Old);
-    Tree.AddFile("dst/A.TXT", "old A", Old);
-
-    EXPECT_EQ(Run(), RunOutcome::Completed);
-
-    EXPECT_EQ(ReadDst("a.txt"), TempTree::Pattern(10));
-    EXPECT_EQ(ReadDst("A.TXT"), TempTree::Pattern(20));
 }
 
 TEST_F(RunDriverTest, AnErrorInsideOneCopyFailsThatFileAndTheRunGoesOn)
@@ -384,7 +357,7 @@ INSTANTIATE_TEST_SUITE_P(Options,
                          RunOptionTest,
                          ::testing::Values(OptionOffCase{"AddsOff", false, true},
                                            OptionOffCase{"UpdatesOff", true, false}),
-                         [](const auto& test) { return std::string(test.param.Name); });
+                         Test::ByName());
 
 // ---- Pre-sync report and pre-delete runs --------------------------------------------------------
 
@@ -564,20 +537,7 @@ TEST_F(RunDriverTest, AStopBeforeTheFirstFolderHandsNoUnmatchedItemsOver)
     EXPECT_EQ(Report.StoppedFlags, std::vector<bool>{true});
 }
 
-TEST_F(RunDriverTest, ASecondClickWhileARunGoesOnIsIgnored)
-{
-    Tree.AddFile("src/a.txt", 10, New);
-    std::vector<RunOutcome> inner;
-    Host.OnNextPump([&] { inner.push_back(SyncButtonClick(Ctx, RunSender::SyncButton)); });
-
-    EXPECT_EQ(Run(), RunOutcome::Completed);
-
-    EXPECT_EQ(inner, std::vector<RunOutcome>{RunOutcome::NotStarted});
-    EXPECT_EQ(Report.LogTexts(LogKind::OpenSyncLog).size(), 1u);
-    EXPECT_FALSE(Engine.RunGuard);
-}
-
-TEST_F(RunDriverTest, NoRunStartsWhileAnotherOperationIsBusy)
+TEST_F(RunDriverTest, NoRunStartsWhileAnotherIsBusyOrRunning)
 {
     Tree.AddFile("src/a.txt", 10, New);
     State.BusyCount = 1;
@@ -587,6 +547,14 @@ TEST_F(RunDriverTest, NoRunStartsWhileAnotherOperationIsBusy)
     EXPECT_EQ(Run(), RunOutcome::NotStarted);
     EXPECT_TRUE(Report.Logs.empty());
     EXPECT_FALSE(Exists(D("a.txt")));
+
+    Engine.RunGuard = false;
+    std::vector<RunOutcome> inner;
+    Host.OnNextPump([&] { inner.push_back(SyncButtonClick(Ctx, RunSender::SyncButton)); });
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+    EXPECT_EQ(inner, std::vector<RunOutcome>{RunOutcome::NotStarted}) << "a second click is ignored";
+    EXPECT_EQ(Report.LogTexts(LogKind::OpenSyncLog).size(), 1u);
+    EXPECT_FALSE(Engine.RunGuard);
 }
 
 TEST_F(RunDriverTest, AFileThatCannotBeReadFailsTheRunButNotTheOthers)
@@ -637,7 +605,7 @@ INSTANTIATE_TEST_SUITE_P(Names,
                          CreateSubFolderRunTest,
                          ::testing::Values(SubFolderRunCase{"Differs", "Photos", "backup", "Photos"},
                                            SubFolderRunCase{"DiffersOnlyInCase", "Photos", "photos", ""}),
-                         [](const auto& test) { return std::string(test.param.Name); });
+                         Test::ByName());
 
 TEST_F(RunDriverTest, ASubFolderTargetThatCannotBeMadeEndsTheRunBeforeTheWalk)
 {

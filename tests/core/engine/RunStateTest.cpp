@@ -3,29 +3,22 @@
 
 #include "engine/BusySection.h"
 #include "engine/Messages.h"
-#include "support/ScriptedHost.h"
+#include "support/CoreBundle.h"
 
 #include <gtest/gtest.h>
 
 namespace Tandemix {
 namespace {
 
-using Test::ScriptedHost;
-
-class RunStateTest : public ::testing::Test
+// A clock that only moves when the test says so makes the pump throttle observable.
+class RunStateTest : public ::testing::Test, public Test::CoreBundle
 {
 protected:
     void SetUp() override
     {
-        // A clock that only moves when the test says so makes the pump throttle observable.
         State.SetClock([this] { return Now; });
     }
     void Advance(std::chrono::milliseconds ms) { Now += ms; }
-
-    ScriptedHost Host;
-    Options Opts;
-    RunState State{Host, Opts};
-    RunState::Clock::time_point Now = RunState::Clock::time_point{} + std::chrono::hours(1);
 };
 
 TEST_F(RunStateTest, RefusedStopLetsTheRunGoOnAndALaterStopAsksAgain)
@@ -56,24 +49,25 @@ TEST_F(RunStateTest, RefusedStopLetsTheRunGoOnAndALaterStopAsksAgain)
     EXPECT_TRUE(Host.Unexpected.empty());
 }
 
-TEST_F(RunStateTest, TwoStopClicksBeforeThePollAskOnce)
+TEST_F(RunStateTest, ConfirmedStopAnswersEveryLaterPollWithoutAskingAndEndsMonitoring)
 {
+    Opts.MonitorSourceDriveCheck = true;
+    bool queueCleared = false;
+    State.ClearFolderQueue = [&] {
+        queueCleared = true;
+    };
     Host.QueueAnswer(DialogResult::Yes);
+    // Two clicks before the poll ask once; a click during the pump is heard by the same poll.
     State.StopButtonClick();
-    State.StopButtonClick();
-    EXPECT_EQ(State.StopButtonTag, 2);
-    EXPECT_GT(State.CheckForStop(), 0);
-    EXPECT_EQ(Host.Questions.size(), 1u);
-}
-
-TEST_F(RunStateTest, ConfirmedStopAnswersEveryLaterPollWithoutAsking)
-{
-    Host.QueueAnswer(DialogResult::Yes);
-    State.StopButtonClick();
+    Host.OnNextPump([this] { State.StopButtonClick(); });
     EXPECT_EQ(State.CheckForStop(), 1);
+    EXPECT_EQ(State.StopButtonTag, 2);
     EXPECT_EQ(State.OperationState, 2);
     EXPECT_TRUE(State.ZipAbortFlag);
     EXPECT_EQ(State.StatusText(), Msg::Stopping);
+    EXPECT_FALSE(Opts.MonitorSourceDriveCheck);
+    EXPECT_EQ(Opts.MonitorSourceDriveCheckTag, -33);
+    EXPECT_TRUE(queueCleared);
     for (int i = 0; i < 5; ++i) {
         Advance(std::chrono::milliseconds(30));
         EXPECT_GT(State.CheckForStop(), 0);
@@ -82,28 +76,6 @@ TEST_F(RunStateTest, ConfirmedStopAnswersEveryLaterPollWithoutAsking)
     // The end of the operation resets the state; from then on polls go on.
     State.OperationState = 0;
     EXPECT_EQ(State.CheckForStop(), 0);
-}
-
-TEST_F(RunStateTest, StopClickedDuringThePumpIsAnsweredByTheSamePoll)
-{
-    Host.QueueAnswer(DialogResult::Yes);
-    Host.OnNextPump([this] { State.StopButtonClick(); });
-    EXPECT_EQ(State.CheckForStop(), 1);
-}
-
-TEST_F(RunStateTest, ConfirmedStopEndsRealTimeMonitoring)
-{
-    Opts.MonitorSourceDriveCheck = true;
-    bool queueCleared = false;
-    State.ClearFolderQueue = [&] {
-        queueCleared = true;
-    };
-    Host.QueueAnswer(DialogResult::Yes);
-    State.StopButtonClick();
-    EXPECT_EQ(State.CheckForStop(), 1);
-    EXPECT_FALSE(Opts.MonitorSourceDriveCheck);
-    EXPECT_EQ(Opts.MonitorSourceDriveCheckTag, -33);
-    EXPECT_TRUE(queueCleared);
 }
 
 TEST_F(RunStateTest, ZipAbortStopsWithoutAskingAndResets)
@@ -120,20 +92,12 @@ TEST_F(RunStateTest, ZipAbortStopsWithoutAskingAndResets)
     EXPECT_EQ(State.StatusText(), Msg::Stopping);
 }
 
-TEST_F(RunStateTest, IdlePollReturnsZeroAndChangesNothing)
-{
-    EXPECT_EQ(State.CheckForStop(), 0);
-    EXPECT_EQ(State.OperationState, 0);
-    EXPECT_EQ(State.BusyCount, 0);
-    EXPECT_TRUE(Host.Statuses.empty());
-    EXPECT_TRUE(Host.Questions.empty());
-    EXPECT_FALSE(Host.StopEnabled);
-}
-
 TEST_F(RunStateTest, PumpIsThrottledButTheStopStateIsReadEveryPoll)
 {
     EXPECT_EQ(State.CheckForStop(), 0);
     EXPECT_EQ(Host.PumpCount, 1);
+    EXPECT_TRUE(State.OperationState == 0 && State.BusyCount == 0 && !Host.StopEnabled) << "an idle poll";
+    EXPECT_TRUE(Host.Statuses.empty() && Host.Questions.empty());
     for (int i = 0; i < 100; ++i) {
         EXPECT_EQ(State.CheckForStop(), 0);
     }
@@ -155,8 +119,10 @@ TEST_F(RunStateTest, ReadyFromAnInnerRoutineDoesNotReplaceTheRunStatus)
     State.StatusMsg(Msg::Ready);
     EXPECT_EQ(State.StatusText(), Msg::Working);
     State.SyncActive = false;
+    Host.Cursor = CursorShape::Busy;
     State.StatusMsg(Msg::Ready);
     EXPECT_EQ(State.StatusText(), Msg::Ready);
+    EXPECT_EQ(Host.Cursor, CursorShape::Default) << "Ready restores the default cursor";
 }
 
 TEST_F(RunStateTest, StatusIsIgnoredWhileAConfigurationIsReadAndNotRepeated)
@@ -168,13 +134,6 @@ TEST_F(RunStateTest, StatusIsIgnoredWhileAConfigurationIsReadAndNotRepeated)
     State.StatusMsg("Loading");
     State.StatusMsg("Loading");
     EXPECT_EQ(Host.Statuses.size(), 1u);
-}
-
-TEST_F(RunStateTest, ReadyRestoresTheDefaultCursor)
-{
-    Host.Cursor = CursorShape::Busy;
-    State.StatusMsg(Msg::Ready);
-    EXPECT_EQ(Host.Cursor, CursorShape::Default);
 }
 
 TEST_F(RunStateTest, NestedBusySectionsKeepStopEnabledUntilTheOutermostEnds)
@@ -197,10 +156,7 @@ TEST_F(RunStateTest, NestedBusySectionsKeepStopEnabledUntilTheOutermostEnds)
     // Leaving more often than entering never drives the count below zero.
     State.SetCursor(0);
     EXPECT_EQ(State.BusyCount, 0);
-}
-
-TEST_F(RunStateTest, BusyCursorDoesNotReplaceTheArrowOverTheStopButton)
-{
+    // The busy cursor does not replace the arrow over the Stop button.
     Host.Cursor = CursorShape::Arrow;
     State.SetCursor(-11);
     EXPECT_EQ(Host.Cursor, CursorShape::Arrow);

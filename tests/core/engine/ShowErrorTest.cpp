@@ -4,16 +4,19 @@
 #include "engine/CopyMessages.h"
 #include "support/RecordingReporter.h"
 #include "support/ScriptedHost.h"
+#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace Tandemix {
 namespace {
 
+using Test::PrintTo;
 using Test::RecordingReporter;
 using Test::ScriptedHost;
 
@@ -51,7 +54,7 @@ constexpr std::string_view Message = "Target Drive \"/mnt/usb\" Does Not Have En
 
 struct ErrorRow
 {
-    const char* Label;
+    const char* Name;
     int Code;
     bool RunBatchList;
     bool LastBatchRow;
@@ -61,11 +64,6 @@ struct ErrorRow
     DialogResult Scripted; // what the user picks in the test, to see it passed back unchanged
     std::optional<std::string> Log; // the kind 5 line after the dialog, if any
 };
-
-void PrintTo(const ErrorRow& row, std::ostream* os)
-{
-    *os << row.Label;
-}
 
 std::string Joined(std::string_view a, std::string_view b, std::string_view c = {})
 {
@@ -146,20 +144,16 @@ TEST_P(ShowErrorTable, AsksOrAnswersByItselfAndFilesTheMessage)
     }
     // Every code lists the caller's own message, even where the dialog showed another text.
     ASSERT_EQ(Report.Entries.size(), 1u);
-    const RecordingReporter::Entry& entry = Report.Entries[0];
-    EXPECT_EQ(entry.Category, ReportCategory::Messages);
-    EXPECT_EQ(entry.Kind, Message);
-    EXPECT_EQ(entry.Name, "");
-    EXPECT_EQ(entry.Path, "");
-    EXPECT_EQ(entry.SizeText, "");
-    EXPECT_EQ(entry.Detail, "");
+    const RecordingReporter::Entry& e = Report.Entries[0];
+    EXPECT_EQ(std::tie(e.Category, e.Kind, e.Name, e.Path, e.SizeText, e.Detail),
+              std::make_tuple(ReportCategory::Messages, Message, "", "", "", ""));
 }
 
 INSTANTIATE_TEST_SUITE_P(Codes,
                          ShowErrorTable,
                          ::testing::Combine(::testing::ValuesIn(ErrorRows), ::testing::Bool()),
                          [](const ::testing::TestParamInfo<ShowErrorTable::ParamType>& param) {
-                             return std::string(std::get<0>(param.param).Label)
+                             return std::string(std::get<0>(param.param).Name)
                                     + (std::get<1>(param.param) ? "_Shown" : "_Silent");
                          });
 
