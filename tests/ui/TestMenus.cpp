@@ -31,13 +31,6 @@ using Test::Names;
 
 namespace {
 
-TFileData File(const char* name)
-{
-    TFileData file;
-    file.FileName = name;
-    return file;
-}
-
 bool DocumentHasAnchor(const QTextDocument* document, const QString& anchor)
 {
     for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
@@ -177,8 +170,6 @@ private slots:
         QTest::mouseClick(form->TabSet1, Qt::LeftButton, {}, form->TabSet1->tabRect(1).center());
         QCOMPARE(form->Notebook1->currentIndex(), 1);
         QVERIFY(form->Synchronization1->isChecked());
-        QVERIFY(!form->DirectorySelections1->isChecked());
-        QCOMPARE(form->HelpContext, 5);
 
         // An index with no page selects the first one and checks no item.
         form->SetTabs1AndMenus(7);
@@ -226,7 +217,10 @@ private slots:
     {
         TMainSyncForm* form = Start();
         QListWidget* list = form->Panes->Pane(Side::Source).FileList;
-        form->Engine().Source.Files = {File("c.txt"), File("a.txt"), File("b.txt")};
+        form->Engine().Source.Files.clear();
+        for (const char* name : {"c.txt", "a.txt", "b.txt"}) {
+            form->Engine().Source.Files.emplace_back().FileName = name;
+        }
         form->ShowListing(Side::Source);
         QCOMPARE(Items(list), Names({"c.txt", "a.txt", "b.txt"})); // as the folder gives them
 
@@ -246,7 +240,7 @@ private slots:
         QCOMPARE(Items(list), Names({"c.txt", "a.txt", "b.txt"}));
     }
 
-    void settingsFilesSaveLoadAndRefuseWhatIsNotOurs()
+    void settingsComeBackFromAChosenFileTheDefaultFileAndARestartButNotFromAForeignFile()
     {
         R->Home.Write("foreign.CFG", "[Application Options]\r\nSortFileLists=1\r\nDisplayMessages=0\r\n");
         TMainSyncForm* form = Start();
@@ -267,23 +261,6 @@ private slots:
         QVERIFY(form->Opts() == before);
         QVERIFY(!form->SortFileLists1->isChecked());
 
-        chosen = QString::fromStdString(R->Home.Path("mine.CFG"));
-        form->SortFileLists1->trigger();
-        form->DisplayMessages->trigger();
-        form->SaveSettings1->trigger();
-        form->SortFileLists1->trigger();
-        form->DisplayMessages->trigger();
-        QVERIFY(!form->Opts().SortFileLists);
-        form->LoadSettings1->trigger();
-        QCOMPARE(asked, QList<bool>({false, true, false}));
-        QVERIFY(form->SortFileLists1->isChecked() && form->Opts().SortFileLists);
-        QVERIFY(!form->DisplayMessages->isChecked() && !form->Opts().DisplayMessages);
-        QCOMPARE(R->Script.Questions.size(), size_t(1));
-    }
-
-    void pagesExpandStateAndViewPreferencesComeBack()
-    {
-        TMainSyncForm* form = Start();
         auto expectRestored = [&form] {
             QCOMPARE(form->TabSet1->currentIndex(), 1);
             QCOMPARE(form->Notebook1->currentIndex(), 1);
@@ -295,25 +272,49 @@ private slots:
             QVERIFY(form->ShowHints1->isChecked());
             QVERIFY(!form->EnablePopUpMenus1->isChecked());
             QCOMPARE(form->Panes->Pane(Side::Source).FileList->contextMenuPolicy(), Qt::PreventContextMenu);
-            QVERIFY(form->SortFileLists1->isChecked());
+            QVERIFY(form->SortFileLists1->isChecked() && form->Opts().SortFileLists);
             QVERIFY(!form->SortFileLists1->isEnabled()); // not on the folder page
         };
+        // A chosen file brings back the options; pages and the expand state are the window's own.
+        auto expectOptions = [&form] {
+            QVERIFY(form->SortFileLists1->isChecked() && form->Opts().SortFileLists);
+            QVERIFY(!form->DisplayMessages->isChecked() && !form->Opts().DisplayMessages);
+        };
+        // Back to the first pages, collapsed, unsorted and with messages, before each load.
+        auto undo = [&form] {
+            form->FileOptions1->trigger();
+            form->DirectorySelections1->trigger();
+            if (form->ExpandOptions1->isChecked()) {
+                form->ExpandOptions1->trigger();
+            }
+            form->SortFileLists1->trigger();
+            form->DisplayMessages->trigger();
+            QVERIFY(!form->Opts().SortFileLists && form->Opts().DisplayMessages);
+        };
+        chosen = QString::fromStdString(R->Home.Path("mine.CFG"));
         form->SortFileLists1->trigger(); // only available on the folder page
         form->Synchronization1->trigger();
         form->ExpandOptions1->trigger();
         form->ReportingOptions1->trigger();
         form->ShowHints1->trigger();
         form->EnablePopUpMenus1->trigger();
+        form->DisplayMessages->trigger();
+        form->SaveSettings1->trigger();
         form->SaveDefaultData1->trigger();
-        form->FileOptions1->trigger();
-        form->DirectorySelections1->trigger();
-        form->ExpandOptions1->trigger();
+        undo();
+        form->LoadSettings1->trigger();
+        expectOptions();
+        undo();
         form->LoadDefaultSettings1->trigger();
         expectRestored();
+        expectOptions();
+        QCOMPARE(asked, QList<bool>({false, true, false}));
+        QCOMPARE(R->Script.Questions.size(), size_t(1));
 
         form->CloseButton->click();
         form = Start();
         expectRestored();
+        expectOptions();
     }
 
     void recentPairsAreSavedAndOpenedAndSwapExchangesThem()
@@ -356,32 +357,24 @@ private slots:
         QCOMPARE(R->Script.Questions.size(), size_t(1));
         QCOMPARE(form->Engine().Source.Folder, source);
         QVERIFY(!std::filesystem::exists(R->Home.Path("unplugged")));
-        QCOMPARE(MenuCaption("/R&D >> /b"), QStringLiteral("/R&&D >> /b"));
     }
 
-    void splitRecentPair_data()
+    void recentPairCaptionsSplitAndEscape()
     {
         // The expected folders as "source|target"; empty when the caption is no pair.
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<QString>("expected");
-        const char* const rows[][3] = {{"as saved", "/data >> /backup", "/data|/backup"},
-                                       {"blanks in names", "/my data >> /my b", "/my data|/my b"},
-                                       {"no blanks", "/data>>/backup", "/data|/backup"},
-                                       {"one blank", "/data >>/backup", "/data|/backup"},
-                                       {"name ending in >", "/a> >> /b", "/a>|/b"},
-                                       {"no marker", "/data /backup", ""},
-                                       {"no source", " >> /backup", ""},
-                                       {"empty", "", ""}};
-        for (const auto& row : rows) {
-            QTest::newRow(row[0]) << QString::fromUtf8(row[1]) << QString::fromUtf8(row[2]);
+        const char* const rows[][2] = {{"/data >> /backup", "/data|/backup"},
+                                       {"/my data >> /my b", "/my data|/my b"},
+                                       {"/data>>/backup", "/data|/backup"},
+                                       {"/data >>/backup", "/data|/backup"},
+                                       {"/a> >> /b", "/a>|/b"},
+                                       {"/data /backup", ""},
+                                       {" >> /backup", ""},
+                                       {"", ""}};
+        for (const auto& [caption, expected] : rows) {
+            std::optional<RecentPair> pair = SplitRecentPair(caption);
+            QVERIFY2((pair ? pair->Source + "|" + pair->Target : std::string()) == expected, caption);
         }
-    }
-    void splitRecentPair()
-    {
-        QFETCH(QString, caption);
-        QFETCH(QString, expected);
-        std::optional<RecentPair> pair = SplitRecentPair(caption.toStdString());
-        QCOMPARE(pair ? QString::fromStdString(pair->Source + "|" + pair->Target) : QString(), expected);
+        QCOMPARE(MenuCaption("/R&D >> /b"), QStringLiteral("/R&&D >> /b"));
     }
 
     void showHintsGovernsTooltipsAndStatusLine()

@@ -54,9 +54,7 @@ protected:
     RunContext Ctx{Opts, State, Host, Seam, Engine};
 };
 
-// ---- Routing to the log ----------------------------------------------------------------------
-
-TEST_F(ProgramReporterTest, DetailColumnsComeFromTheRowTheRunIsHandling)
+TEST_F(ProgramReporterTest, LogTakesTheRunsRowTheOptionsOfTheMomentAndTheStopRequest)
 {
     Engine.Delta.Rows.push_back(Decided("a.txt", 1, "1/1/97", "1:00:00 AM"));
     Engine.Delta.Rows.push_back(Decided("notes.txt", 1234, "7/22/97", "10:01:44 AM"));
@@ -65,25 +63,22 @@ TEST_F(ProgramReporterTest, DetailColumnsComeFromTheRowTheRunIsHandling)
     Seam.WriteLogFile("  Added: notes.txt ", LogKind::AddedFile);
     Engine.Delta.CurrentRow = -1; // between rows: the cells are empty
     Seam.WriteLogFile("Updated: x", LogKind::UpdatedFile);
-
-    EXPECT_NE(LogText().find("  Added: notes.txt \t\t     1234\t  7/22/97\t 10:01:44 AM\r\n"
-                             "Updated: x     \t\t         \t         \t            \r\n"),
-              std::string::npos)
-        << LogText();
-}
-
-TEST_F(ProgramReporterTest, ColumnSwitchesAndLogSwitchComeFromTheOptionsOfTheMoment)
-{
-    Engine.Delta.Rows.push_back(Decided("notes.txt", 1234, "7/22/97", "10:01:44 AM"));
-    Engine.Delta.CurrentRow = 0;
-    Seam.WriteLogFile("", LogKind::OpenSyncLog);
+    Engine.Delta.CurrentRow = 1;
     Opts.ReportFileSizeCheck = false;
     Opts.ReportFileDateCheck = false;
-    Seam.WriteLogFile("  Added: notes.txt ", LogKind::AddedFile);
+    Seam.WriteLogFile("  Added: again ", LogKind::AddedFile);
+    State.OperationState = static_cast<int>(OperationStates::Confirmed);
+    Seam.WriteLogFile("", LogKind::CloseSyncLog);
     Opts.UseLogFile = false;
+    Seam.WriteLogFile("", LogKind::OpenSyncLog);
     Seam.WriteLogFile("not while the log is off", LogKind::Summary);
 
-    EXPECT_NE(LogText().find("  Added: notes.txt \t\t 10:01:44 AM\r\n"), std::string::npos);
+    EXPECT_NE(LogText().find("  Added: notes.txt \t\t     1234\t  7/22/97\t 10:01:44 AM\r\n"
+                             "Updated: x     \t\t         \t         \t            \r\n"
+                             "  Added: again \t\t 10:01:44 AM\r\n"
+                             "Synchronization Stopped: 7/23/97 10:15:02 AM\r\n"),
+              std::string::npos)
+        << LogText();
     EXPECT_EQ(LogText().find("not while the log is off"), std::string::npos);
 }
 
@@ -103,17 +98,7 @@ TEST_F(ProgramReporterTest, OptionsShowTheNamesTheLogsWereOpenedUnder)
     EXPECT_EQ(Opts.LogFileName, "other.txt"); // nothing was opened
 }
 
-TEST_F(ProgramReporterTest, StopRequestEndsTheLogWithStopped)
-{
-    Seam.WriteLogFile("", LogKind::OpenSyncLog);
-    State.OperationState = static_cast<int>(OperationStates::Confirmed);
-    Seam.WriteLogFile("", LogKind::CloseSyncLog);
-    EXPECT_NE(LogText().find("Synchronization Stopped: 7/23/97 10:15:02 AM\r\n"), std::string::npos);
-}
-
-// ---- Routing to the report lists ---------------------------------------------------------
-
-TEST_F(ProgramReporterTest, ReportSwitchesComeFromRunStateAndOptions)
+TEST_F(ProgramReporterTest, ReportSwitchesComeFromRunStateAndOptionsAndListingsRestartTheCounter)
 {
     Seam.AddReportEntry("a.txt", "/d/", "5", "1/5/98 9:05:03 AM", "Add", ReportCategory::Added);
     EXPECT_TRUE(Program.Lists().List(ReportCategory::Added).Empty()); // no run going on
@@ -121,10 +106,19 @@ TEST_F(ProgramReporterTest, ReportSwitchesComeFromRunStateAndOptions)
     State.SyncActive = true;
     Opts.ListUnMatchedFiles = true;
     Opts.UseCompression = true;
+    auto unmatched = [&](std::string_view name) {
+        Seam.AddReportEntry(name, "/d/", "1", "", "UnMatched Files", ReportCategory::UnMatched);
+    };
     Seam.AddReportEntry("a.txt", "/d/", "5", "1/5/98 9:05:03 AM", "Add", ReportCategory::Added);
-    Seam.AddReportEntry("B.TXT", "/d/", "6", "", "UnMatched Files", ReportCategory::UnMatched);
+    Seam.BeginListing();
+    unmatched("A1");
+    unmatched("a2");
+    Seam.BeginListing();
+    unmatched("b1");
     EXPECT_EQ(Program.Lists().Count(ReportCategory::Added), 1);
-    EXPECT_EQ(Program.Lists().List(ReportCategory::UnMatched).At(0).substr(0, 5), "b.txt");
+    const ReportList& list = Program.Lists().List(ReportCategory::UnMatched);
+    ASSERT_EQ(list.Count(), 3u);
+    EXPECT_EQ(list.At(0).substr(0, 2) + list.At(1).substr(0, 2) + list.At(2).substr(0, 2), "b1a1a2");
 
     Opts.UseReportForm = false;
     Seam.AddReportEntry("c.txt", "/d/", "5", "1/5/98 9:05:03 AM", "Add", ReportCategory::Added);
@@ -135,27 +129,6 @@ TEST_F(ProgramReporterTest, ReportSwitchesComeFromRunStateAndOptions)
     Program.ClearReports();
     EXPECT_EQ(Program.Lists().Count(ReportCategory::Messages), 0);
 }
-
-TEST_F(ProgramReporterTest, ListingThroughTheSeamRestartsTheUnmatchedCounter)
-{
-    State.SyncActive = true;
-    Opts.ListUnMatchedFiles = true;
-    auto unmatched = [&](std::string_view name) {
-        Seam.AddReportEntry(name, "/d/", "1", "", "UnMatched Files", ReportCategory::UnMatched);
-    };
-    Seam.BeginListing();
-    unmatched("a1");
-    unmatched("a2");
-    Seam.BeginListing();
-    unmatched("b1");
-    const ReportList& list = Program.Lists().List(ReportCategory::UnMatched);
-    ASSERT_EQ(list.Count(), 3u);
-    EXPECT_EQ(list.At(0).substr(0, 2), "b1");
-    EXPECT_EQ(list.At(1).substr(0, 2), "a1");
-    EXPECT_EQ(list.At(2).substr(0, 2), "a2");
-}
-
-// ---- Viewing ---------------------------------------------------------------------------------
 
 struct ViewerRow
 {

@@ -54,8 +54,6 @@ protected:
     ReportLists Lists;
 };
 
-// ---- Line formats ----------------------------------------------------------------------------
-
 struct FormatRow
 {
     std::string Name;
@@ -91,8 +89,6 @@ const FormatRow FormatRows[] = {
 // clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Rows, ReportLineTest, testing::ValuesIn(FormatRows), ByName());
-
-// ---- Reporting switches ----------------------------------------------------------------------
 
 struct SwitchRow
 {
@@ -136,21 +132,6 @@ const SwitchRow SwitchRows[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Switches, ReportSwitchTest, testing::ValuesIn(SwitchRows), ByName());
-
-// ---- Messages --------------------------------------------------------------------------------
-
-TEST_F(ReportListsTest, MessagesAreFiledOnceAndDashLinesAreNotCounted)
-{
-    Message("First problem");
-    Message("First problem");
-    Message("- continued on this line");
-    Message("Disk full on /data/dst"); // a message, not a withdrawal
-    EXPECT_EQ(Lists.List(ReportCategory::Messages).Lines(),
-              (Names{"First problem", "- continued on this line", "Disk full on /data/dst"}));
-    EXPECT_EQ(Lists.Count(ReportCategory::Messages), 2);
-}
-
-// ---- Where lines go, and what withdrawals take back ------------------------------------------
 
 // One filing: a file or folder line of the given kind, or a new listing where Name is empty.
 struct Filing
@@ -250,15 +231,19 @@ TEST_F(ReportListsTest, UnderCompressionUnmatchedLinesAreLowerCaseAndStillWithdr
     EXPECT_EQ(Lists.Total(ReportCategory::UnMatched), 20);
 }
 
-// ---- Totals and clearing -----------------------------------------------------------------------
-
-TEST_F(ReportListsTest, SizeTextThatIsNotANumberAddsNothingAndClearingEmptiesEverything)
+TEST_F(ReportListsTest, MessagesFiledOnceDashLinesUncountedSizeTextNotANumberAddsNothingClearEmpties)
 {
+    Message("First problem");
+    Message("First problem");
+    Message("- continued on this line");
+    Message("Disk full on /data/dst"); // a message, not a withdrawal
+    EXPECT_EQ(Lists.List(ReportCategory::Messages).Lines(),
+              (Names{"First problem", "- continued on this line", "Disk full on /data/dst"}));
+    EXPECT_EQ(Lists.Count(ReportCategory::Messages), 2);
     File("a.txt", "", "Add", ReportCategory::Added);
     File("b.txt", "12kB", "Add", ReportCategory::Added);
     File("c.txt", "7", "Add", ReportCategory::Added);
     File("d.txt", "10", "UnMatched Files", ReportCategory::UnMatched);
-    Message("Problem");
     EXPECT_EQ(Lists.Count(ReportCategory::Added), 3);
     EXPECT_EQ(Lists.Total(ReportCategory::Added), 7);
 
@@ -268,7 +253,7 @@ TEST_F(ReportListsTest, SizeTextThatIsNotANumberAddsNothingAndClearingEmptiesEve
         EXPECT_EQ(Lists.Count(category), 0);
         EXPECT_EQ(Lists.Total(category), 0);
     }
-    Message("Problem"); // no longer a duplicate
+    Message("First problem"); // no longer a duplicate
     EXPECT_EQ(Lists.Count(ReportCategory::Messages), 1);
 }
 
