@@ -88,7 +88,7 @@ bool RoomFor(std::int64_t freeSpace, std::int64_t size, std::int64_t existing)
 void ReportProblem(RunContext& ctx, std::string_view label, const std::string& path, LogKind kind)
 {
     ctx.Report.WriteLogFile(ProblemLogLine(label, path), kind);
-    ctx.Report.AddReportEntry({}, {}, {}, {}, ProblemMessageLine(label, path), ReportCategory::Messages);
+    ctx.Report.AddMessage(ProblemMessageLine(label, path));
 }
 
 // One copy in progress: the source, the target and the new file that becomes the target. The
@@ -353,12 +353,7 @@ private:
         note.append(CopyMsg::TimeNotKeptNote);
         FCtx.Report.WriteLogFile(ProblemLogLine(CopyMsg::CouldNotSetTime, FTargetPath) + note,
                                  LogKind::FileError);
-        FCtx.Report.AddReportEntry({},
-                                   {},
-                                   {},
-                                   {},
-                                   ProblemMessageLine(CopyMsg::CouldNotSetTime, FTargetPath) + note,
-                                   ReportCategory::Messages);
+        FCtx.Report.AddMessage(ProblemMessageLine(CopyMsg::CouldNotSetTime, FTargetPath) + note);
     }
 
     CopyResult Finish(Outcome outcome)

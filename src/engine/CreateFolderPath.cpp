@@ -41,19 +41,8 @@ std::string Normalised(const std::string& path)
 void ReportUnreachable(RunContext& ctx, const std::string& folder)
 {
     // The mount point holding the folder tells the user which disk may have gone away.
-    ctx.Report.AddReportEntry({},
-                              {},
-                              {},
-                              {},
-                              PadRight(CopyMsg::PossibleDisconnected, MessageLabelWidth)
-                                  + MountPointOf(folder),
-                              ReportCategory::Messages);
-    ctx.Report.AddReportEntry({},
-                              {},
-                              {},
-                              {},
-                              PadRight(CopyMsg::CouldNotCreateGoto, MessageLabelWidth) + folder,
-                              ReportCategory::Messages);
+    ctx.Report.AddMessage(PadRight(CopyMsg::PossibleDisconnected, MessageLabelWidth) + MountPointOf(folder));
+    ctx.Report.AddMessage(PadRight(CopyMsg::CouldNotCreateGoto, MessageLabelWidth) + folder);
     ctx.Report.WriteLogFile(std::string(CopyMsg::CouldNotCreateGoto) + folder, LogKind::AppError);
 }
 
@@ -84,12 +73,7 @@ std::string LinkBelowRoot(const RunContext& ctx, const std::string& folder)
 // be reached, not that a drive went away.
 void ReportLinked(RunContext& ctx, const std::string& folder)
 {
-    ctx.Report.AddReportEntry({},
-                              {},
-                              {},
-                              {},
-                              PadRight(CopyMsg::CouldNotCreateGoto, MessageLabelWidth) + folder,
-                              ReportCategory::Messages);
+    ctx.Report.AddMessage(PadRight(CopyMsg::CouldNotCreateGoto, MessageLabelWidth) + folder);
     ctx.Report.WriteLogFile(std::string(CopyMsg::CouldNotCreateGoto) + folder, LogKind::AppError);
 }
 

@@ -150,12 +150,12 @@ private:
         }
         if (entry.IsDir) {
             if (FReportFolders) {
-                FCtx.Report.AddReportEntry(entry.Name,
-                                           FFolder,
-                                           "0",
-                                           Msg::ReportFolderDetail,
-                                           Msg::ReportUnMatchedFolder,
-                                           ReportCategory::UnMatched);
+                FCtx.Report.AddReportEntry({.Name = entry.Name,
+                                            .Path = FFolder,
+                                            .SizeText = "0",
+                                            .Detail = Msg::ReportFolderDetail,
+                                            .Kind = Msg::ReportUnMatchedFolder,
+                                            .Category = ReportCategory::UnMatched});
             }
             return true;
         }
@@ -346,12 +346,12 @@ bool AddFileRecord(RunContext& ctx, const std::string& folder, Side side, const 
     if (!reason.empty()) {
         // The report lists take exclusions during a run only; saves the date text otherwise.
         if (side == Side::Source && ctx.State.SyncActive && ctx.Opts.UseReportForm) {
-            ctx.Report.AddReportEntry(name,
-                                      folder,
-                                      std::to_string(size),
-                                      FileDateTimeText(packedTime),
-                                      reason,
-                                      ReportCategory::Excluded);
+            ctx.Report.AddReportEntry({.Name = name,
+                                       .Path = folder,
+                                       .SizeText = std::to_string(size),
+                                       .Detail = FileDateTimeText(packedTime),
+                                       .Kind = reason,
+                                       .Category = ReportCategory::Excluded});
         }
         return false;
     }
@@ -386,12 +386,12 @@ bool ReportsUnmatchedFiles(const RunContext& ctx)
 
 void FileUnmatchedEntry(RunContext& ctx, const TFileData& file, std::string_view kind)
 {
-    ctx.Report.AddReportEntry(file.FileName,
-                              file.FolderPath,
-                              std::to_string(file.FileSize),
-                              FileDateTimeText(file.FileTime),
-                              kind,
-                              ReportCategory::UnMatched);
+    ctx.Report.AddReportEntry({.Name = file.FileName,
+                               .Path = file.FolderPath,
+                               .SizeText = std::to_string(file.FileSize),
+                               .Detail = FileDateTimeText(file.FileTime),
+                               .Kind = kind,
+                               .Category = ReportCategory::UnMatched});
 }
 
 std::string FileDateTimeText(std::uint32_t packedTime)

@@ -35,12 +35,12 @@ void WithdrawUnmatchedFolder(RunContext& ctx, const std::string& folder)
     if (!ReportsUnmatched(ctx) || name.empty()) {
         return;
     }
-    ctx.Report.AddReportEntry(name,
-                              ParentFolder(folder),
-                              "0",
-                              Msg::ReportFolderDetail,
-                              RunMsg::DeleteUnMatchedFolder,
-                              ReportCategory::UnMatched);
+    ctx.Report.AddReportEntry({.Name = name,
+                               .Path = ParentFolder(folder),
+                               .SizeText = "0",
+                               .Detail = Msg::ReportFolderDetail,
+                               .Kind = RunMsg::DeleteUnMatchedFolder,
+                               .Category = ReportCategory::UnMatched});
 }
 
 // A target folder whose files are not decided (its source could not be listed completely)

@@ -369,7 +369,7 @@ void ReportSizeDiscrepancy(RunContext& ctx,
         side(Msg::DiscrepancyTarget, target, targetFolder),
     };
     for (const std::string& line : lines) {
-        ctx.Report.AddReportEntry({}, {}, {}, {}, line, ReportCategory::Messages);
+        ctx.Report.AddMessage(line);
     }
 }
 

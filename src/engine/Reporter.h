@@ -33,6 +33,17 @@ enum class LogKind : int
     AppError = 10,
 };
 
+// One line a run files, as the callers hand it over.
+struct ReportEntry
+{
+    std::string_view Name{};
+    std::string_view Path{};
+    std::string_view SizeText{}; // bytes as decimal text
+    std::string_view Detail{}; // date and time, or a marker such as "Folder-------------"
+    std::string_view Kind{}; // "Add", an exclusion reason, a withdrawal, or the message itself
+    ReportCategory Category = ReportCategory::Messages;
+};
+
 // Where the engine files what it did: the log files and the report lists. The engine never
 // touches a log file itself. No call raises. The run-level calls at the end do nothing by default:
 // a reporter without report lists (a test's, a display-less tool's) simply keeps what it has.
@@ -42,12 +53,9 @@ class Reporter
 public:
     virtual ~Reporter() = default;
     virtual void WriteLogFile(std::string_view text, LogKind kind) noexcept = 0;
-    virtual void AddReportEntry(std::string_view name,
-                                std::string_view path,
-                                std::string_view sizeText,
-                                std::string_view detail,
-                                std::string_view kind,
-                                ReportCategory category) noexcept = 0;
+    virtual void AddReportEntry(const ReportEntry& entry) noexcept = 0;
+    // A line of the message list.
+    void AddMessage(std::string_view text) noexcept { AddReportEntry({.Kind = text}); }
     // A folder listing starts: the unmatched files it finds are filed together, in listing
     // order, above those of folders listed earlier.
     virtual void BeginListing() noexcept {}
@@ -68,13 +76,7 @@ class NullReporter : public Reporter
 {
 public:
     void WriteLogFile(std::string_view, LogKind) noexcept override {}
-    void AddReportEntry(std::string_view,
-                        std::string_view,
-                        std::string_view,
-                        std::string_view,
-                        std::string_view,
-                        ReportCategory) noexcept override
-    {}
+    void AddReportEntry(const ReportEntry&) noexcept override {}
 };
 
 } // namespace Tandemix

@@ -82,7 +82,7 @@ int ShowError(RunContext& ctx, std::string_view message, int code)
     } else if (code == ErrorCode::LogOnly) {
         ctx.Report.WriteLogFile(message, LogKind::FileError);
     }
-    ctx.Report.AddReportEntry({}, {}, {}, {}, message, ReportCategory::Messages);
+    ctx.Report.AddMessage(message);
 
     ctx.Hst.SetCursorShape(before);
     return static_cast<int>(answer);

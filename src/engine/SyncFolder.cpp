@@ -53,12 +53,7 @@ int CopyRow(RunContext& ctx, const DeltaRow& row)
         ctx.Engine.SkipFileEnabled = false;
         std::string what = AddTrailingBackslash(row.SourceFolder) + row.FileName + " (" + error.what() + ")";
         ctx.Report.WriteLogFile(ProblemLogLine(CopyMsg::CouldNotCopy, what), LogKind::UpdatedFile);
-        ctx.Report.AddReportEntry({},
-                                  {},
-                                  {},
-                                  {},
-                                  ProblemMessageLine(CopyMsg::CouldNotCopy, what),
-                                  ReportCategory::Messages);
+        ctx.Report.AddMessage(ProblemMessageLine(CopyMsg::CouldNotCopy, what));
         return static_cast<int>(CopyResult::NotCopied);
     }
 }
@@ -76,12 +71,12 @@ void LogFileDone(RunContext& ctx, const DeltaRow& row, RowActions action)
     }
     ctx.Report.WriteLogFile(FileDoneLogLine(label, row.FileName),
                             add ? LogKind::AddedFile : LogKind::UpdatedFile);
-    ctx.Report.AddReportEntry(row.FileName,
-                              row.TargetFolder,
-                              std::to_string(row.Size),
-                              FileDateTimeText(row.PackedTime),
-                              add ? RunMsg::ReportAdd : RunMsg::ReportUpdate,
-                              add ? ReportCategory::Added : ReportCategory::Updated);
+    ctx.Report.AddReportEntry({.Name = row.FileName,
+                               .Path = row.TargetFolder,
+                               .SizeText = std::to_string(row.Size),
+                               .Detail = FileDateTimeText(row.PackedTime),
+                               .Kind = add ? RunMsg::ReportAdd : RunMsg::ReportUpdate,
+                               .Category = add ? ReportCategory::Added : ReportCategory::Updated});
 }
 
 // Works the decision grid row by row. Returns the folder's result.

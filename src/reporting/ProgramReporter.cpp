@@ -20,7 +20,7 @@ ProgramReporter::ProgramReporter(Options& options,
     FLog.OnWriteFailure = [this](const std::string& text) {
         std::fprintf(stderr, "tandemix: %s\n", text.c_str());
         FState.StatusMsg(text);
-        AddReportEntry({}, {}, {}, {}, text, ReportCategory::Messages);
+        AddMessage(text);
     };
 }
 
@@ -53,12 +53,7 @@ void ProgramReporter::WriteLogFile(std::string_view text, LogKind kind) noexcept
     }
 }
 
-void ProgramReporter::AddReportEntry(std::string_view name,
-                                     std::string_view path,
-                                     std::string_view sizeText,
-                                     std::string_view detail,
-                                     std::string_view kind,
-                                     ReportCategory category) noexcept
+void ProgramReporter::AddReportEntry(const ReportEntry& entry) noexcept
 {
     try {
         ReportSwitches switches;
@@ -66,7 +61,7 @@ void ProgramReporter::AddReportEntry(std::string_view name,
         switches.UseReportForm = FOptions.UseReportForm;
         switches.ListUnMatchedFiles = FOptions.ListUnMatchedFiles;
         switches.UseCompression = FOptions.UseCompression;
-        FLists.AddReportEntry(ReportEntry{name, path, sizeText, detail, kind, category}, switches);
+        FLists.AddReportEntry(entry, switches);
     } catch (...) {
         // A line that cannot be filed is lost; the run goes on.
     }

@@ -19,18 +19,10 @@ namespace Tandemix {
 class ProgramReporter : public Reporter
 {
 public:
-    ProgramReporter(Options& options,
-                    RunState& state,
-                    EngineState& engine,
-                    std::string programFolder);
+    ProgramReporter(Options& options, RunState& state, EngineState& engine, std::string programFolder);
 
     void WriteLogFile(std::string_view text, LogKind kind) noexcept override;
-    void AddReportEntry(std::string_view name,
-                        std::string_view path,
-                        std::string_view sizeText,
-                        std::string_view detail,
-                        std::string_view kind,
-                        ReportCategory category) noexcept override;
+    void AddReportEntry(const ReportEntry& entry) noexcept override;
     void BeginListing() noexcept override { FLists.BeginListing(); }
 
     void ClearReports() noexcept override { FLists.ClearReports(); }

@@ -14,17 +14,6 @@ namespace Tandemix {
 
 inline constexpr std::size_t ReportCategoryCount = 6;
 
-// One line a run files, as the callers hand it over.
-struct ReportEntry
-{
-    std::string_view Name;
-    std::string_view Path;
-    std::string_view SizeText; // bytes as decimal text
-    std::string_view Detail; // date and time, or a marker such as "Folder-------------"
-    std::string_view Kind; // "Add", an exclusion reason, a withdrawal, or the message itself
-    ReportCategory Category = ReportCategory::Messages;
-};
-
 // The switches read at the moment a line is filed.
 struct ReportSwitches
 {

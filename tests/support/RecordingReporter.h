@@ -38,19 +38,14 @@ public:
         Logs.push_back(LogLine{std::string(text), kind});
     }
 
-    void AddReportEntry(std::string_view name,
-                        std::string_view path,
-                        std::string_view sizeText,
-                        std::string_view detail,
-                        std::string_view kind,
-                        ReportCategory category) noexcept override
+    void AddReportEntry(const ReportEntry& e) noexcept override
     {
-        Entries.push_back(Entry{std::string(name),
-                                std::string(path),
-                                std::string(sizeText),
-                                std::string(detail),
-                                std::string(kind),
-                                category});
+        Entries.push_back(Entry{std::string(e.Name),
+                                std::string(e.Path),
+                                std::string(e.SizeText),
+                                std::string(e.Detail),
+                                std::string(e.Kind),
+                                e.Category});
     }
 
     std::vector<Entry> EntriesIn(ReportCategory category) const

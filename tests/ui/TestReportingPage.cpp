@@ -53,7 +53,12 @@ struct Rig
 
     void File(const char* name, const char* size, const char* kind, ReportCategory category)
     {
-        Reporter.AddReportEntry(name, "/data/docs", size, "7/22/97 10:01:44 AM", kind, category);
+        Reporter.AddReportEntry({.Name = name,
+                                 .Path = "/data/docs",
+                                 .SizeText = size,
+                                 .Detail = "7/22/97 10:01:44 AM",
+                                 .Kind = kind,
+                                 .Category = category});
     }
 };
 
@@ -275,8 +280,8 @@ private slots:
         R->File("second.txt", "234", "Add", ReportCategory::Added);
         R->File("changed.doc", "4096", "Update", ReportCategory::Updated);
         R->File("extra.txt", "10", "UnMatched Files", ReportCategory::UnMatched);
-        R->Reporter.AddReportEntry("", "", "", "", "Cannot copy first.txt", ReportCategory::Messages);
-        R->Reporter.AddReportEntry("", "", "", "", "-----", ReportCategory::Messages);
+        R->Reporter.AddMessage("Cannot copy first.txt");
+        R->Reporter.AddMessage("-----");
 
         QVERIFY(R->Page.JumpToReport(ReportCategory::Messages));
         TReportForm1* form = R->Page.ReportForm();

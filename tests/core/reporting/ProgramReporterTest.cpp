@@ -100,16 +100,30 @@ TEST_F(ProgramReporterTest, OptionsShowTheNamesTheLogsWereOpenedUnder)
 
 TEST_F(ProgramReporterTest, ReportSwitchesComeFromRunStateAndOptionsAndListingsRestartTheCounter)
 {
-    Seam.AddReportEntry("a.txt", "/d/", "5", "1/5/98 9:05:03 AM", "Add", ReportCategory::Added);
+    Seam.AddReportEntry({.Name = "a.txt",
+                         .Path = "/d/",
+                         .SizeText = "5",
+                         .Detail = "1/5/98 9:05:03 AM",
+                         .Kind = "Add",
+                         .Category = ReportCategory::Added});
     EXPECT_TRUE(Program.Lists().List(ReportCategory::Added).Empty()); // no run going on
 
     State.SyncActive = true;
     Opts.ListUnMatchedFiles = true;
     Opts.UseCompression = true;
     auto unmatched = [&](std::string_view name) {
-        Seam.AddReportEntry(name, "/d/", "1", "", "UnMatched Files", ReportCategory::UnMatched);
+        Seam.AddReportEntry({.Name = name,
+                             .Path = "/d/",
+                             .SizeText = "1",
+                             .Kind = "UnMatched Files",
+                             .Category = ReportCategory::UnMatched});
     };
-    Seam.AddReportEntry("a.txt", "/d/", "5", "1/5/98 9:05:03 AM", "Add", ReportCategory::Added);
+    Seam.AddReportEntry({.Name = "a.txt",
+                         .Path = "/d/",
+                         .SizeText = "5",
+                         .Detail = "1/5/98 9:05:03 AM",
+                         .Kind = "Add",
+                         .Category = ReportCategory::Added});
     Seam.BeginListing();
     unmatched("A1");
     unmatched("a2");
@@ -121,8 +135,13 @@ TEST_F(ProgramReporterTest, ReportSwitchesComeFromRunStateAndOptionsAndListingsR
     EXPECT_EQ(list.At(0).substr(0, 2) + list.At(1).substr(0, 2) + list.At(2).substr(0, 2), "b1a1a2");
 
     Opts.UseReportForm = false;
-    Seam.AddReportEntry("c.txt", "/d/", "5", "1/5/98 9:05:03 AM", "Add", ReportCategory::Added);
-    Seam.AddReportEntry({}, {}, {}, {}, "Problem", ReportCategory::Messages);
+    Seam.AddReportEntry({.Name = "c.txt",
+                         .Path = "/d/",
+                         .SizeText = "5",
+                         .Detail = "1/5/98 9:05:03 AM",
+                         .Kind = "Add",
+                         .Category = ReportCategory::Added});
+    Seam.AddMessage("Problem");
     EXPECT_EQ(Program.Lists().Count(ReportCategory::Added), 1);
     EXPECT_EQ(Program.Lists().Count(ReportCategory::Messages), 1);
 
