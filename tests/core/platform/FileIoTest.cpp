@@ -48,34 +48,22 @@ protected:
     TempTree Tree;
 };
 
-TEST_F(FileIoTest, WriteAllWritesEverything)
+TEST_F(FileIoTest, WriteAllWritesEverythingAndAShortWriteThenDiskFullIsAnError)
 {
     std::string path = Tree.Path("out");
     int fd = Open(CreateNew(path, 0644));
     std::string data = TempTree::Pattern(3 * MiB);
-    SysResult<std::size_t> written = WriteAll(fd, data.data(), data.size(), path);
-    ASSERT_TRUE(written.Ok());
-    EXPECT_EQ(*written, data.size());
-    ASSERT_TRUE(CloseFile(fd, path).Ok());
-    EXPECT_EQ(Tree.ReadFile("out"), data);
-}
-
-TEST_F(FileIoTest, ShortWriteThenDiskFullIsAnError)
-{
-    std::string path = Tree.Path("out");
-    int fd = Open(CreateNew(path, 0644));
-    std::string data(5000, 'x');
+    EXPECT_EQ(WriteAll(fd, data.data(), data.size(), path).Value(), data.size());
     {
         ScopedFault fault({FaultOp::Write, ENOSPC, "out", 1000});
-        SysResult<std::size_t> first = WriteAll(fd, data.data(), 600, path);
-        EXPECT_TRUE(first.Ok()) << "600 of the 1000 bytes left";
-        SysResult<std::size_t> second = WriteAll(fd, data.data(), data.size(), path);
-        EXPECT_FALSE(second.Ok()) << "a cut write must never count as done";
-        EXPECT_EQ(second.Error(), ENOSPC);
+        EXPECT_TRUE(WriteAll(fd, data.data(), 600, path).Ok()) << "600 of the 1000 bytes left";
+        EXPECT_EQ(WriteAll(fd, data.data(), 5000, path).Error(), ENOSPC)
+            << "a cut write never counts as done";
         EXPECT_FALSE(WriteAll(fd, data.data(), 1, path).Ok());
     }
     EXPECT_TRUE(CloseFile(fd, path).Ok());
-    EXPECT_EQ(Tree.ReadFile("out").size(), 1000u) << "the short part did reach the file";
+    EXPECT_EQ(Tree.ReadFile("out"), data + data.substr(0, 600) + data.substr(0, 400))
+        << "the short part did reach the file";
 }
 
 TEST_F(FileIoTest, RealFullDiskIsAnError)
@@ -106,27 +94,17 @@ TEST_F(FileIoTest, RealFullDiskIsAnError)
 
 TEST_F(FileIoTest, CopyChunkReproducesTheSourceExactly)
 {
-    const std::size_t size = 3 * MiB + 1;
-    std::string from = Tree.AddFile("from", static_cast<std::int64_t>(size));
-    std::string to = Tree.Path("to");
-    int in = Open(OpenForRead(from));
-    int out = Open(CreateNew(to, 0644));
-    EXPECT_EQ(CopyAll(in, out, MiB, to), 4);
-    ::close(in);
-    ASSERT_TRUE(CloseFile(out, to).Ok());
-    EXPECT_EQ(Tree.ReadFile("to"), TempTree::Pattern(size));
-}
-
-TEST_F(FileIoTest, CopyChunkOfAnEmptyFile)
-{
-    std::string from = Tree.AddFile("from", "");
-    std::string to = Tree.Path("to");
-    int in = Open(OpenForRead(from));
-    int out = Open(CreateNew(to, 0644));
-    EXPECT_EQ(CopyAll(in, out, MiB, to), 0);
-    ::close(in);
-    ASSERT_TRUE(CloseFile(out, to).Ok());
-    EXPECT_EQ(Tree.ReadFile("to"), "");
+    for (std::size_t size : {3 * MiB + 1, std::size_t{0}}) {
+        std::string from = Tree.AddFile("from", static_cast<std::int64_t>(size));
+        std::string to = Tree.Path("to" + std::to_string(size));
+        int in = Open(OpenForRead(from));
+        int out = Open(CreateNew(to, 0644));
+        EXPECT_EQ(CopyAll(in, out, MiB, to), size == 0 ? 0 : 4);
+        ::close(in);
+        ASSERT_TRUE(CloseFile(out, to).Ok());
+        EXPECT_EQ(Tree.ReadFile("to" + std::to_string(size)),
+                  TempTree::Pattern(static_cast<std::int64_t>(size)));
+    }
 }
 
 TEST_F(FileIoTest, CopyChunkFallsBackWhereTheKernelRefuses)

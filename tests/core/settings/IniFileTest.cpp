@@ -323,30 +323,22 @@ INSTANTIATE_TEST_SUITE_P(
         WriteCase{"ByteOrderMarkKept", "\xEF\xBB\xBF", "\xEF\xBB\xBF[A]\r\nk=v\r\n"}),
     ByName());
 
-TEST_F(IniFileTest, NamesWrittenTrimmedValueOnlyUpToALineBreak)
-{
-    IniFile ini(FPath);
-    ini.WriteString(" A ", "\tk ", "v\r\nInjected=1");
-    EXPECT_EQ(Bytes(), "[A]\r\nk=v\r\n");
-    ini.WriteString("A", "k", "");
-    EXPECT_EQ(Bytes(), "[A]\r\nk=\r\n");
-}
-
 TEST_F(IniFileTest, MissingFileIsCreatedAndValuesReadBackAsWritten)
 {
     IniFile ini(FPath);
+    ini.WriteInteger(" Report Options ", "\tLogSize ", -32000); // names are written trimmed
+    ini.WriteBool("Report Options", "UseLogFile", true);
+    ini.WriteBool("Report Options", "Overwrite", false);
+    ini.WriteString("Report Options", "Note", "v\r\nInjected=1"); // a value ends at a line break
+    ini.WriteString("Report Options", "Empty", "");
+    EXPECT_EQ(Bytes(),
+              "[Report Options]\r\nLogSize=-32000\r\nUseLogFile=1\r\nOverwrite=0\r\nNote=v\r\nEmpty=\r\n");
     const std::string path = "/home/user/Sync Lists/weekly = full.snc";
     const std::string utf8 = "\xC3\x9C"
                              "bersicht \xE2\x82\xAC";
-    ini.WriteInteger("Report Options", "LogSize", -32000);
-    ini.WriteBool("Report Options", "UseLogFile", true);
-    ini.WriteBool("Report Options", "Overwrite", false);
-    EXPECT_EQ(Bytes(), "[Report Options]\r\nLogSize=-32000\r\nUseLogFile=1\r\nOverwrite=0\r\n");
     ini.WriteString("Batch File List", "0", path);
     ini.WriteString("Batch File List", "1", utf8);
     EXPECT_EQ(ini.ReadInteger("report options", "logsize", 0), -32000);
-    EXPECT_TRUE(ini.ReadBool("Report Options", "UseLogFile", false));
-    EXPECT_FALSE(ini.ReadBool("Report Options", "Overwrite", true));
     EXPECT_EQ(ini.ReadSectionValues("Batch File List"), (std::vector<std::string>{"0=" + path, "1=" + utf8}));
 }
 
@@ -468,14 +460,6 @@ INSTANTIATE_TEST_SUITE_P(
                       WriteFault{"FileCannotBeRead", {FaultOp::Read, EIO, "TXDef.CFG", 0, -1}}),
     ByName());
 
-TEST_F(IniFileTest, MissingFolderIsAWriteFailure)
-{
-    const std::string path = FDir + "/gone/TXDef.CFG";
-    IniFile ini(path);
-    ExpectWriteError([&] { ini.WriteString("A", "k", "v"); }, path, ENOENT);
-    EXPECT_FALSE(fs::exists(FDir + "/gone"));
-}
-
 TEST_F(IniFileTest, PermissionBitsRefuseWritesAndReads)
 {
     const std::string old = "[A]\r\nk=old\r\n";
@@ -484,6 +468,9 @@ TEST_F(IniFileTest, PermissionBitsRefuseWritesAndReads)
 
     ASSERT_EQ(chmod(FPath.c_str(), 0444), 0);
     {
+        const std::string gone = FDir + "/gone/TXDef.CFG";
+        ExpectWriteError([&] { IniFile(gone).WriteString("A", "k", "v"); }, gone, ENOENT);
+        EXPECT_FALSE(fs::exists(FDir + "/gone"));
         ScopedNoDacOverride noOverride;
         if (!noOverride.Active()) {
             GTEST_SKIP() << "cannot drop CAP_DAC_OVERRIDE here, so permission bits would not bite";
