@@ -1,14 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/DiskSpace.h"
 
-#include "support/TempTree.h"
+#include "core/platform/SmallDisk.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/mount.h>
-
 #include <fstream>
-#include <string>
 
 namespace Tandemix {
 namespace {
@@ -18,10 +15,7 @@ TEST(FreeSpaceTest, SmallFilesystemFillsUp)
     TempTree tree;
     EXPECT_EQ(FreeSpace(tree.Path("missing")), -1);
     std::string mountPoint = tree.AddFolder("small");
-    int code = RunInMountNamespace([&]() {
-        if (::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=1m") != 0) {
-            return NoMountNamespace;
-        }
+    int code = OnSmallTmpfs(mountPoint, "1m", [&] {
         if (FreeSpace(mountPoint) != 1024 * 1024) {
             return 10;
         }
