@@ -31,12 +31,13 @@ protected:
     TempTree Tree;
 };
 
-TEST_F(FileOpsTest, ExistenceChecks)
+TEST_F(FileOpsTest, ExistenceAndDeletionSeeTheLinkItself)
 {
     Tree.AddFile("file", "x");
     Tree.AddFolder("folder");
     Tree.AddSymlink("to-folder", "folder");
     Tree.AddSymlink("dangling", "nowhere");
+    Tree.AddSymlink("to-file", "file");
     EXPECT_TRUE(FileExists(Tree.Path("file")));
     EXPECT_FALSE(FileExists(Tree.Path("folder")));
     EXPECT_TRUE(FileExists(Tree.Path("dangling"))) << "the link itself exists";
@@ -45,6 +46,14 @@ TEST_F(FileOpsTest, ExistenceChecks)
     EXPECT_TRUE(FolderExists(Tree.Path("to-folder")));
     EXPECT_FALSE(FolderExists(Tree.Path("file")));
     EXPECT_FALSE(FolderExists(Tree.Path("dangling")));
+
+    ASSERT_TRUE(DeleteFile(Tree.Path("to-file")).Ok());
+    EXPECT_FALSE(Tree.Exists("to-file"));
+    EXPECT_TRUE(Tree.Exists("file"));
+    EXPECT_EQ(DeleteFile(Tree.Path("to-file")).Error(), ENOENT);
+    ScopedFault fault({FaultOp::Unlink, EROFS, "file"});
+    EXPECT_EQ(DeleteFile(Tree.Path("file")).Error(), EROFS);
+    EXPECT_TRUE(Tree.Exists("file"));
 }
 
 TEST_F(FileOpsTest, FolderCreationAndRemoval)
@@ -68,19 +77,6 @@ TEST_F(FileOpsTest, FolderCreationAndRemoval)
     ScopedFault fault({FaultOp::RemoveFolder, EBUSY, "kept"});
     EXPECT_EQ(RemoveFolder(Tree.Path("kept")).Error(), EBUSY);
     EXPECT_TRUE(FolderExists(Tree.Path("kept")));
-}
-
-TEST_F(FileOpsTest, DeleteFileRemovesALinkNotItsTarget)
-{
-    Tree.AddFile("target", "x");
-    Tree.AddSymlink("link", "target");
-    ASSERT_TRUE(DeleteFile(Tree.Path("link")).Ok());
-    EXPECT_FALSE(Tree.Exists("link"));
-    EXPECT_TRUE(Tree.Exists("target"));
-    EXPECT_EQ(DeleteFile(Tree.Path("link")).Error(), ENOENT);
-    ScopedFault fault({FaultOp::Unlink, EROFS, "target"});
-    EXPECT_EQ(DeleteFile(Tree.Path("target")).Error(), EROFS);
-    EXPECT_TRUE(Tree.Exists("target"));
 }
 
 TEST_F(FileOpsTest, MoveFileNeverReplaces)
@@ -216,24 +212,23 @@ TEST_F(FileOpsTest, CopyFileNoReplaceCopiesDataAndModeButNeverReplaces)
 
 TEST_F(FileOpsTest, CopyFailureLeavesNoPartialTarget)
 {
-    std::string from = Tree.AddFile("from", 5000);
-    {
-        ScopedFault fault({FaultOp::Write, ENOSPC, "to", 1000});
-        SysStatus status = CopyFileNoReplace(from, Tree.Path("to"));
-        EXPECT_EQ(status.Error(), ENOSPC);
-    }
-    EXPECT_FALSE(Tree.Exists("to"));
-    EXPECT_EQ(Tree.ReadFile("from"), TempTree::Pattern(5000));
-    {
-        ScopedFault fault({FaultOp::Open, EACCES, "from"});
-        EXPECT_EQ(CopyFileNoReplace(from, Tree.Path("to")).Error(), EACCES);
-    }
-    EXPECT_FALSE(Tree.Exists("to"));
+    Tree.AddFile("from", 5000);
     Tree.AddFolder("folder");
-    EXPECT_EQ(CopyFileNoReplace(Tree.Path("folder"), Tree.Path("to")).Error(), EISDIR);
-    EXPECT_FALSE(Tree.Exists("to"));
-    EXPECT_EQ(CopyFileNoReplace(Tree.Path("missing"), Tree.Path("to")).Error(), ENOENT);
-    EXPECT_FALSE(Tree.Exists("to"));
+    const struct
+    {
+        const char* From;
+        FaultPlan Fault;
+        int Error;
+    } cases[] = {{"from", {FaultOp::Write, ENOSPC, "to", 1000}, ENOSPC},
+                 {"from", {FaultOp::Open, EACCES, "from"}, EACCES},
+                 {"folder", {FaultOp::Open, EIO, "not/involved"}, EISDIR},
+                 {"missing", {FaultOp::Open, EIO, "not/involved"}, ENOENT}};
+    for (const auto& c : cases) {
+        ScopedFault fault(c.Fault);
+        EXPECT_EQ(CopyFileNoReplace(Tree.Path(c.From), Tree.Path("to")).Error(), c.Error) << c.From;
+        EXPECT_FALSE(Tree.Exists("to")) << c.Error;
+    }
+    EXPECT_EQ(Tree.ReadFile("from"), TempTree::Pattern(5000));
 }
 
 TEST_F(FileOpsTest, RemoveTreeNeverLeavesTheTree)
@@ -260,7 +255,7 @@ TEST_F(FileOpsTest, RemoveTreeNeverLeavesTheTree)
     EXPECT_EQ(Tree.ReadFile("outside-file"), "keep me too");
 }
 
-TEST_F(FileOpsTest, RemoveTreeOnALinkRemovesOnlyTheLink)
+TEST_F(FileOpsTest, RemoveTreeOnALinkRemovesOnlyTheLinkAndGoesOnAfterAFailure)
 {
     Tree.AddFile("outside/precious", "keep me");
     Tree.AddSymlink("link", "outside");
@@ -270,13 +265,10 @@ TEST_F(FileOpsTest, RemoveTreeOnALinkRemovesOnlyTheLink)
     ASSERT_TRUE(RemoveTree(Tree.Path("outside/precious")).Ok()) << "a plain file is just deleted";
     EXPECT_EQ(RemoveTree(Tree.Path("missing")).Error(), ENOENT);
     EXPECT_EQ(RemoveTree("/").Error(), EINVAL);
-}
 
-TEST_F(FileOpsTest, RemoveTreeGoesOnAfterAFailure)
-{
-    Tree.AddFile("doomed/a", "x");
-    Tree.AddFile("doomed/stuck", "x");
-    Tree.AddFile("doomed/z", "x");
+    for (const char* name : {"a", "stuck", "z"}) {
+        Tree.AddFile(std::string("doomed/") + name, "x");
+    }
     {
         ScopedFault fault({FaultOp::Unlink, EIO, "stuck"});
         EXPECT_EQ(RemoveTree(Tree.Path("doomed")).Error(), EIO);
