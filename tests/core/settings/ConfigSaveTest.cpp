@@ -80,25 +80,18 @@ TEST_F(ConfigurationTest, SaveLoadSaveGivesTheSameBytes)
     EXPECT_TRUE(fs::is_directory(Home.Path("Recovered")));
 }
 
-TEST_F(ConfigurationTest, AnEmptyExtensionIsSavedAsZip)
+TEST_F(ConfigurationTest, AnEmptyExtensionIsSavedAsZipAndAWindowOffScreenAtItsHomePosition)
 {
     SetCompressedFileExt(Opts, "");
-    ASSERT_TRUE(SaveConfiguration(Ctx, DefaultPath).Saved);
+    Opts.HomeLeft = 80;
+    Ctx.ScreenWidth = 1920;
+    for (auto [left, saved] : {std::pair{1920 + 500, 80}, {1900, 1900}}) {
+        Opts.MainLeft = left;
+        ASSERT_TRUE(SaveConfiguration(Ctx, DefaultPath).Saved);
+        EXPECT_EQ(IniFile(DefaultPath).ReadInteger("Application Options", "MainLeft", 0), saved);
+    }
     EXPECT_EQ(IniFile(DefaultPath).ReadString("Compression Options", "CompressedFileExt", "?"), "ZIP");
     EXPECT_EQ(Opts.CompressedExt, ".ZIP");
-}
-
-TEST_F(ConfigurationTest, AWindowParkedOffScreenIsSavedAtItsHomePosition)
-{
-    Opts.HomeLeft = 80;
-    Opts.MainLeft = 1920 + 500;
-    Ctx.ScreenWidth = 1920;
-    ASSERT_TRUE(SaveConfiguration(Ctx, DefaultPath).Saved);
-    EXPECT_EQ(IniFile(DefaultPath).ReadInteger("Application Options", "MainLeft", 0), 80);
-
-    Opts.MainLeft = 1900; // on the screen: as it is
-    ASSERT_TRUE(SaveConfiguration(Ctx, DefaultPath).Saved);
-    EXPECT_EQ(IniFile(DefaultPath).ReadInteger("Application Options", "MainLeft", 0), 1900);
 }
 
 TEST_F(ConfigurationTest, AFailedWriteReportsTheFileAndKeepsWhatWasWrittenBefore)
@@ -124,12 +117,9 @@ TEST_F(ConfigurationTest, AFailedWriteReportsTheFileAndKeepsWhatWasWrittenBefore
     EXPECT_TRUE(ini.ReadBool("Application Options", "ShowHint", false));
     EXPECT_EQ(ini.ReadString("Pro Options", "Pole Source Every", ""), "0");
     EXPECT_EQ(ini.ReadString("Misc Options", "Compile Date", ""), "July 23, 1997");
-}
 
-TEST_F(ConfigurationTest, SavingIntoAMissingFolderFailsAtOnce)
-{
-    std::string path = Home.Path("no such folder/TXDef.CFG");
-    SaveResult result = SaveConfiguration(Ctx, path);
+    path = Home.Path("no such folder/TXDef.CFG");
+    result = SaveConfiguration(Ctx, path);
     EXPECT_FALSE(result.Saved);
     EXPECT_EQ(result.Error, "Unable to write to " + path);
 }
