@@ -49,9 +49,7 @@ TEST_F(ConfigurationTest, FirstStartLoadsThePreviousReleasesFile)
 TEST_F(ConfigurationTest, WithoutAFileEveryOptionTakesItsDefault)
 {
     // Start from a window whose options were all changed by an earlier load.
-    Options custom = CustomOptions();
-    ConfigContext customCtx = MakeContext(custom);
-    ASSERT_TRUE(SaveConfiguration(customCtx, DefaultPath).Saved);
+    PutDefault(CustomText());
     LoadAll(Ctx, DefaultPath);
     ASSERT_NE(Opts, Options{});
     fs::remove(DefaultPath);
