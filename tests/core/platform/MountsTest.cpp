@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/Mounts.h"
 
-#include "support/TempTree.h"
+#include "core/platform/SmallDisk.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/mman.h>
-#include <sys/mount.h>
 #include <unistd.h>
 
 #include <climits>
@@ -95,10 +94,7 @@ TEST(MountsTest, MountPointOfResolvesLinksAndMissingPaths)
     char resolved[PATH_MAX];
     ASSERT_NE(::realpath(mountPoint.c_str(), resolved), nullptr);
     std::string realRoot = resolved;
-    int code = RunInMountNamespace([&]() {
-        if (::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=64k") != 0) {
-            return NoMountNamespace;
-        }
+    int code = OnSmallTmpfs(mountPoint, "64k", [&] {
         if (!IsMountPoint(mountPoint)) {
             return 10;
         }
