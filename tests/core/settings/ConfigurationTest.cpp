@@ -34,14 +34,8 @@ TEST_F(ConfigurationTest, FirstStartLoadsThePreviousReleasesFile)
 
     EXPECT_EQ(Opts.MainLeft, 120);
     EXPECT_EQ(Opts.HomeLeft, 120);
-    EXPECT_EQ(Opts.MainTop, 80);
-    EXPECT_EQ(Opts.RevisionCode, 1);
-    EXPECT_TRUE(Opts.ShowHint);
-    EXPECT_EQ(Opts.ShowBottomMenu, 2);
     EXPECT_EQ(Opts.LogFileName, "Old.Log");
-    EXPECT_FALSE(Opts.CheckHidden);
     EXPECT_EQ(Opts.ExcludeHistory.Items, (std::vector<std::string>{".BAK;.TMP;", ""}));
-    EXPECT_EQ(Opts.ExcludeString, ".BAK;.TMP;");
     EXPECT_EQ(Opts.RecentFolders[0], "/home/ann/letters >> /media/backup/letters");
     EXPECT_TRUE(fs::exists(Home.Path(PreviousConfigName)));
 }
