@@ -1,17 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/FileIo.h"
 
+#include "core/platform/SmallDisk.h"
 #include "platform/FaultHook.h"
-#include "support/TempTree.h"
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/mount.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
+#include <tuple>
 
 namespace Tandemix {
 namespace {
@@ -27,76 +26,63 @@ protected:
         return *fd;
     }
 
-    // The copy loop of a caller: chunks until the source's end; every chunk is at most
-    // `chunk` bytes. Returns the number of non-empty chunks, or -errno.
-    int CopyAll(int in, int out, std::size_t chunk, const std::string& outPath)
+    // The copy loop of a caller: chunks of at most 1 MiB until the source's end. Returns the
+    // number of non-empty chunks, or -errno.
+    int CopyAll(int in, int out, const std::string& outPath)
     {
-        int chunks = 0;
-        for (;;) {
-            SysResult<std::size_t> copied = CopyChunk(in, out, chunk, outPath);
-            if (!copied) {
-                return -copied.Error();
+        for (int chunks = 0;; ++chunks) {
+            SysResult<std::size_t> copied = CopyChunk(in, out, MiB, outPath);
+            if (!copied || *copied == 0) {
+                return copied ? chunks : -copied.Error();
             }
-            EXPECT_LE(*copied, chunk);
-            if (*copied == 0) {
-                return chunks;
-            }
-            ++chunks;
+            EXPECT_LE(*copied, MiB);
         }
+    }
+
+    int CopyInto(const std::string& from, const std::string& to, bool append = false)
+    {
+        int in = Open(OpenForRead(from));
+        int out = Open(append ? OpenForAppend(to, false) : CreateNew(to, 0644));
+        int result = CopyAll(in, out, to);
+        ::close(in);
+        EXPECT_TRUE(CloseFile(out, to).Ok());
+        return result;
     }
 
     TempTree Tree;
 };
 
-TEST_F(FileIoTest, WriteAllWritesEverything)
+TEST_F(FileIoTest, WriteAllWritesEverythingAndAShortWriteThenDiskFullIsAnError)
 {
     std::string path = Tree.Path("out");
     int fd = Open(CreateNew(path, 0644));
     std::string data = TempTree::Pattern(3 * MiB);
-    SysResult<std::size_t> written = WriteAll(fd, data.data(), data.size(), path);
-    ASSERT_TRUE(written.Ok());
-    EXPECT_EQ(*written, data.size());
-    ASSERT_TRUE(CloseFile(fd, path).Ok());
-    EXPECT_EQ(Tree.ReadFile("out"), data);
-}
-
-TEST_F(FileIoTest, ShortWriteThenDiskFullIsAnError)
-{
-    std::string path = Tree.Path("out");
-    int fd = Open(CreateNew(path, 0644));
-    std::string data(5000, 'x');
+    EXPECT_EQ(WriteAll(fd, data.data(), data.size(), path).Value(), data.size());
     {
         ScopedFault fault({FaultOp::Write, ENOSPC, "out", 1000});
-        SysResult<std::size_t> first = WriteAll(fd, data.data(), 600, path);
-        EXPECT_TRUE(first.Ok()) << "600 of the 1000 bytes left";
-        SysResult<std::size_t> second = WriteAll(fd, data.data(), data.size(), path);
-        EXPECT_FALSE(second.Ok()) << "a cut write must never count as done";
-        EXPECT_EQ(second.Error(), ENOSPC);
+        EXPECT_TRUE(WriteAll(fd, data.data(), 600, path).Ok()) << "600 of the 1000 bytes left";
+        EXPECT_EQ(WriteAll(fd, data.data(), 5000, path).Error(), ENOSPC)
+            << "a cut write never counts as done";
         EXPECT_FALSE(WriteAll(fd, data.data(), 1, path).Ok());
     }
     EXPECT_TRUE(CloseFile(fd, path).Ok());
-    EXPECT_EQ(Tree.ReadFile("out").size(), 1000u) << "the short part did reach the file";
+    EXPECT_EQ(Tree.ReadFile("out"), data + data.substr(0, 600) + data.substr(0, 400))
+        << "the short part did reach the file";
 }
 
 TEST_F(FileIoTest, RealFullDiskIsAnError)
 {
     std::string mountPoint = Tree.AddFolder("small");
-    int code = RunInMountNamespace([&]() {
-        if (::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=256k") != 0) {
-            return NoMountNamespace;
-        }
+    int code = OnSmallTmpfs(mountPoint, "256k", [&] {
         std::string path = mountPoint + "/big";
         SysResult<int> fd = CreateNew(path, 0644);
         if (!fd) {
             return 10;
         }
-        std::string data(1024 * 1024, 'x');
+        std::string data(MiB, 'x');
         SysResult<std::size_t> written = WriteAll(*fd, data.data(), data.size(), path);
         ::close(*fd);
-        if (written) {
-            return 11;
-        }
-        return written.Error() == ENOSPC ? 0 : 12;
+        return written ? 11 : written.Error() == ENOSPC ? 0 : 12;
     });
     if (code == NoMountNamespace) {
         GTEST_SKIP() << "no private mount namespace here";
@@ -104,84 +90,46 @@ TEST_F(FileIoTest, RealFullDiskIsAnError)
     EXPECT_EQ(code, 0) << "10 create, 11 reported success on a full disk, 12 wrong error";
 }
 
-TEST_F(FileIoTest, CopyChunkReproducesTheSourceExactly)
+// copy_file_range refuses an append-only target and a pipe source: both go through the buffer.
+TEST_F(FileIoTest, CopyChunkReproducesEverySource)
 {
-    const std::size_t size = 3 * MiB + 1;
-    std::string from = Tree.AddFile("from", static_cast<std::int64_t>(size));
-    std::string to = Tree.Path("to");
-    int in = Open(OpenForRead(from));
-    int out = Open(CreateNew(to, 0644));
-    EXPECT_EQ(CopyAll(in, out, MiB, to), 4);
-    ::close(in);
-    ASSERT_TRUE(CloseFile(out, to).Ok());
-    EXPECT_EQ(Tree.ReadFile("to"), TempTree::Pattern(size));
-}
-
-TEST_F(FileIoTest, CopyChunkOfAnEmptyFile)
-{
-    std::string from = Tree.AddFile("from", "");
-    std::string to = Tree.Path("to");
-    int in = Open(OpenForRead(from));
-    int out = Open(CreateNew(to, 0644));
-    EXPECT_EQ(CopyAll(in, out, MiB, to), 0);
-    ::close(in);
-    ASSERT_TRUE(CloseFile(out, to).Ok());
-    EXPECT_EQ(Tree.ReadFile("to"), "");
-}
-
-TEST_F(FileIoTest, CopyChunkFallsBackWhereTheKernelRefuses)
-{
-    // copy_file_range refuses an append-only target and a pipe source: both go through the buffer.
+    for (std::size_t size : {3 * MiB + 1, std::size_t{0}}) {
+        std::string to = "to" + std::to_string(size);
+        std::string from = Tree.AddFile("from", static_cast<std::int64_t>(size));
+        EXPECT_EQ(CopyInto(from, Tree.Path(to)), size == 0 ? 0 : 4);
+        EXPECT_EQ(Tree.ReadFile(to), TempTree::Pattern(static_cast<std::int64_t>(size)));
+    }
     std::string from = Tree.AddFile("from", static_cast<std::int64_t>(MiB + 777));
-    std::string to = Tree.AddFile("to", "head:");
-    int in = Open(OpenForRead(from));
-    int out = Open(OpenForAppend(to, false));
-    EXPECT_GE(CopyAll(in, out, MiB, to), 2);
-    ::close(in);
-    ASSERT_TRUE(CloseFile(out, to).Ok());
-    EXPECT_EQ(Tree.ReadFile("to"), "head:" + TempTree::Pattern(MiB + 777));
+    EXPECT_GE(CopyInto(from, Tree.AddFile("appended", "head:"), true), 2);
+    EXPECT_EQ(Tree.ReadFile("appended"), "head:" + TempTree::Pattern(MiB + 777));
 
     int pipeFds[2];
     ASSERT_EQ(::pipe(pipeFds), 0);
     ASSERT_EQ(::write(pipeFds[1], "through a pipe", 14), 14);
     ::close(pipeFds[1]);
     std::string piped = Tree.Path("piped");
-    out = Open(CreateNew(piped, 0644));
-    EXPECT_EQ(CopyAll(pipeFds[0], out, MiB, piped), 1);
+    int out = Open(CreateNew(piped, 0644));
+    EXPECT_EQ(CopyAll(pipeFds[0], out, piped), 1);
     ::close(pipeFds[0]);
     ASSERT_TRUE(CloseFile(out, piped).Ok());
     EXPECT_EQ(Tree.ReadFile("piped"), "through a pipe");
 }
 
-TEST_F(FileIoTest, CopyChunkHonoursTheFullDiskFault)
+TEST_F(FileIoTest, CopyChunkStopsWhereTheDiskFills)
 {
-    std::string from = Tree.AddFile("from", static_cast<std::int64_t>(3 * MiB));
-    std::string to = Tree.Path("to");
-    int in = Open(OpenForRead(from));
-    int out = Open(CreateNew(to, 0644));
+    std::string big = Tree.AddFile("big", static_cast<std::int64_t>(3 * MiB));
     {
         ScopedFault fault({FaultOp::Write, ENOSPC, "to", static_cast<std::int64_t>(MiB + MiB / 2)});
-        EXPECT_EQ(CopyAll(in, out, MiB, to), -ENOSPC);
+        EXPECT_EQ(CopyInto(big, Tree.Path("to")), -ENOSPC);
     }
-    ::close(in);
-    EXPECT_TRUE(CloseFile(out, to).Ok());
     EXPECT_EQ(Tree.ReadFile("to"), TempTree::Pattern(static_cast<std::int64_t>(MiB + MiB / 2)))
         << "exactly the bytes the disk took, in place";
-}
 
-TEST_F(FileIoTest, SmallFilesFitBeforeTheFullDiskFault)
-{
     // A disk with 1000 bytes left takes two files of 400; the third one fills it.
-    std::string from = Tree.AddFile("from", 400);
+    std::string small = Tree.AddFile("small", 400);
     ScopedFault fault({FaultOp::Write, ENOSPC, "copy", 1000});
     for (int i = 0; i < 3; ++i) {
-        std::string to = Tree.Path("copy" + std::to_string(i));
-        int in = Open(OpenForRead(from));
-        int out = Open(CreateNew(to, 0644));
-        int result = CopyAll(in, out, MiB, to);
-        ::close(in);
-        EXPECT_TRUE(CloseFile(out, to).Ok());
-        EXPECT_EQ(result, i < 2 ? 1 : -ENOSPC) << "file " << i;
+        EXPECT_EQ(CopyInto(small, Tree.Path("copy" + std::to_string(i))), i < 2 ? 1 : -ENOSPC) << i;
     }
 }
 
@@ -190,20 +138,15 @@ TEST_F(FileIoTest, OpenModes)
     std::string path = Tree.AddFile("log", "one\n");
     EXPECT_EQ(CreateNew(path, 0644).Error(), EEXIST);
     EXPECT_EQ(Tree.ReadFile("log"), "one\n");
-
-    int fd = Open(OpenForAppend(path, false));
-    ASSERT_TRUE(WriteAll(fd, "two\n", 4, path).Ok());
-    EXPECT_TRUE(CloseFile(fd, path).Ok());
-    EXPECT_EQ(Tree.ReadFile("log"), "one\ntwo\n");
-
-    fd = Open(OpenForAppend(path, true));
-    ASSERT_TRUE(WriteAll(fd, "three\n", 6, path).Ok());
-    EXPECT_TRUE(CloseFile(fd, path).Ok());
-    EXPECT_EQ(Tree.ReadFile("log"), "three\n");
-
+    for (auto [truncate, text, after] :
+         {std::tuple{false, "two\n", "one\ntwo\n"}, {true, "three\n", "three\n"}}) {
+        int fd = Open(OpenForAppend(path, truncate));
+        ASSERT_TRUE(WriteAll(fd, text, std::strlen(text), path).Ok());
+        EXPECT_TRUE(CloseFile(fd, path).Ok());
+        EXPECT_EQ(Tree.ReadFile("log"), after);
+    }
     std::string fresh = Tree.Path("fresh.log");
-    fd = Open(OpenForAppend(fresh, false));
-    EXPECT_TRUE(CloseFile(fd, fresh).Ok());
+    EXPECT_TRUE(CloseFile(Open(OpenForAppend(fresh, false)), fresh).Ok());
     EXPECT_TRUE(Tree.Exists("fresh.log"));
 
     EXPECT_EQ(OpenForRead(Tree.Path("missing")).Error(), ENOENT);

@@ -3,6 +3,7 @@
 
 #include "platform/FaultHook.h"
 #include "support/TempTree.h"
+#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -14,15 +15,13 @@
 namespace Tandemix {
 namespace {
 
+using Test::PrintTo;
+
 std::time_t Utc(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
 {
     std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
+    tm.tm_year = year - 1900, tm.tm_mon = month - 1, tm.tm_mday = day;
+    tm.tm_hour = hour, tm.tm_min = minute, tm.tm_sec = second;
     return ::timegm(&tm);
 }
 
@@ -32,79 +31,63 @@ constexpr std::uint32_t Packed(int year, int month, int day, int hour, int minut
                                       | second / 2);
 }
 
-std::uint32_t PackOk(std::time_t t)
+struct PackRow
 {
-    SysResult<std::uint32_t> packed = PackFileTime(t);
-    EXPECT_TRUE(packed.Ok()) << t;
-    return *packed;
-}
-
-class PackedTimeTest : public testing::Test
-{
-protected:
-    ScopedEnv Zone{"TZ", "UTC"};
+    std::string Name;
+    const char* Zone;
+    std::time_t Time;
+    std::uint32_t Expected;
+    bool Before1980;
 };
 
-TEST_F(PackedTimeTest, FloorAt1980)
-{
-    EXPECT_EQ(PackedTimeFloor, Packed(1980, 1, 1, 0, 0, 0));
-    std::time_t lastOf1979 = Utc(1979, 12, 31, 23, 59, 59);
-    EXPECT_EQ(PackOk(lastOf1979), PackedTimeFloor);
-    EXPECT_TRUE(IsBefore1980(lastOf1979));
-    EXPECT_EQ(PackOk(Utc(1975, 6, 1)), PackedTimeFloor);
-    EXPECT_EQ(PackOk(Utc(1980, 1, 1)), PackedTimeFloor);
-    EXPECT_FALSE(IsBefore1980(Utc(1980, 1, 1)));
-    EXPECT_EQ(PackOk(Utc(1980, 1, 1, 0, 0, 2)), PackedTimeFloor + 1);
-}
+class PackedTimeTest : public testing::TestWithParam<PackRow>
+{};
 
-TEST_F(PackedTimeTest, FieldsLandInTheirBits)
+// Packed local time in 2-second slots: the odd second is lost, never rounded up, and unpacking
+// gives back the even second.
+TEST_P(PackedTimeTest, PacksLocalTimeAndUnpacksIt)
 {
-    EXPECT_EQ(PackOk(Utc(2000, 6, 15, 13, 45, 30)), Packed(2000, 6, 15, 13, 45, 30));
-    EXPECT_EQ(PackOk(Utc(2024, 2, 29, 23, 59, 58)), Packed(2024, 2, 29, 23, 59, 58));
-}
-
-TEST_F(PackedTimeTest, OddSecondsRoundDown)
-{
-    std::time_t even = Utc(2001, 3, 4, 5, 6, 6);
-    EXPECT_EQ(PackOk(even + 1), PackOk(even));
-    EXPECT_EQ(PackOk(even + 2), PackOk(even) + 1);
-}
-
-TEST_F(PackedTimeTest, RoundTrip)
-{
-    for (std::time_t t : {Utc(1980, 1, 1),
-                          Utc(1999, 12, 31, 23, 59, 58),
-                          Utc(2038, 1, 19, 3, 14, 8),
-                          Utc(2100, 7, 4, 12, 0, 0),
-                          Utc(2107, 12, 31, 23, 59, 58)}) {
-        EXPECT_EQ(UnpackFileTime(PackOk(t)), t);
-        EXPECT_EQ(UnpackFileTime(PackOk(t + 1)), t) << "the odd second is lost, not rounded up";
+    const PackRow& row = GetParam();
+    ScopedEnv zone("TZ", row.Zone);
+    SysResult<std::uint32_t> packed = PackFileTime(row.Time);
+    ASSERT_TRUE(packed.Ok());
+    EXPECT_EQ(*packed, row.Expected);
+    EXPECT_EQ(IsBefore1980(row.Time), row.Before1980);
+    if (!row.Before1980) {
+        EXPECT_EQ(UnpackFileTime(*packed), row.Time - row.Time % 2);
+        EXPECT_EQ(*PackFileTime(UnpackFileTime(*packed)), *packed);
     }
 }
 
-TEST_F(PackedTimeTest, AfterLastPackableTimeFails)
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Rows, PackedTimeTest, testing::Values(
+    PackRow{"LastOf1979IsTheFloor", "UTC", Utc(1979, 12, 31, 23, 59, 59), PackedTimeFloor, true},
+    PackRow{"LongBefore1980", "UTC", Utc(1975, 6, 1), PackedTimeFloor, true},
+    PackRow{"Floor", "UTC", Utc(1980, 1, 1), Packed(1980, 1, 1, 0, 0, 0), false},
+    PackRow{"TwoSecondsLater", "UTC", Utc(1980, 1, 1, 0, 0, 2), PackedTimeFloor + 1, false},
+    PackRow{"OddSecondRoundsDown", "UTC", Utc(2001, 3, 4, 5, 6, 7), Packed(2001, 3, 4, 5, 6, 6), false},
+    PackRow{"Fields", "UTC", Utc(2000, 6, 15, 13, 45, 30), Packed(2000, 6, 15, 13, 45, 30), false},
+    PackRow{"LeapDay", "UTC", Utc(2024, 2, 29, 23, 59, 58), Packed(2024, 2, 29, 23, 59, 58), false},
+    PackRow{"Past2038", "UTC", Utc(2038, 1, 19, 3, 14, 9), Packed(2038, 1, 19, 3, 14, 8), false},
+    PackRow{"LastPackable", "UTC", Utc(2107, 12, 31, 23, 59, 59), Packed(2107, 12, 31, 23, 59, 58), false},
+    // 23:30 UTC on New Year's Eve 1979 is already 1980 in Berlin.
+    PackRow{"LocalNewYear", "Europe/Berlin", Utc(1979, 12, 31, 23, 30), Packed(1980, 1, 1, 0, 30, 0), false},
+    PackRow{"LocalSummer", "Europe/Berlin", Utc(2021, 7, 1, 12), Packed(2021, 7, 1, 14, 0, 0), false},
+    PackRow{"LocalWinter", "Europe/Berlin", Utc(2021, 1, 1, 12), Packed(2021, 1, 1, 13, 0, 0), false}),
+    Test::ByName());
+// clang-format on
+
+TEST(PackedTimeLimitsTest, OrdersUnsignedAndRefusesWhatItCannotHold)
 {
-    EXPECT_TRUE(PackFileTime(Utc(2107, 12, 31, 23, 59, 59)).Ok()) << "packs as ...:58";
+    ScopedEnv zone("TZ", "UTC");
+    std::uint32_t in2050 = *PackFileTime(Utc(2050, 1, 1));
+    std::uint32_t in2020 = *PackFileTime(Utc(2020, 1, 1));
+    ASSERT_LT(static_cast<std::int32_t>(in2050), 0) << "bit 31 is set from 2044 on";
+    EXPECT_GT(in2050, in2020) << "packed times order as unsigned numbers";
+
     SysResult<std::uint32_t> late = PackFileTime(Utc(2108, 1, 1));
-    EXPECT_FALSE(late.Ok());
     EXPECT_EQ(late.Error(), EOVERFLOW);
     EXPECT_STREQ(late.Call(), "PackFileTime");
-}
-
-TEST(PackedTimeLocalTest, UsesLocalTime)
-{
-    ScopedEnv zone("TZ", "Europe/Berlin");
-    // 23:30 UTC on New Year's Eve 1979 is already 1980 in Berlin.
-    std::time_t t = Utc(1979, 12, 31, 23, 30, 0);
-    EXPECT_FALSE(IsBefore1980(t));
-    EXPECT_EQ(PackOk(t), Packed(1980, 1, 1, 0, 30, 0));
-    // Summer time: UTC+2.
-    std::time_t summer = Utc(2021, 7, 1, 12, 0, 0);
-    EXPECT_EQ(PackOk(summer), Packed(2021, 7, 1, 14, 0, 0));
-    EXPECT_EQ(UnpackFileTime(PackOk(summer)), summer);
-    std::time_t winter = Utc(2021, 1, 1, 12, 0, 0);
-    EXPECT_EQ(PackOk(winter), Packed(2021, 1, 1, 13, 0, 0));
-    EXPECT_EQ(UnpackFileTime(PackOk(winter)), winter);
 }
 
 class SetFileTimesTest : public testing::Test
@@ -120,43 +103,29 @@ protected:
     TempTree Tree;
 };
 
-TEST_F(SetFileTimesTest, StoresBothTimesToTheNanosecond)
-{
-    std::string file = Tree.AddFile("f", "x");
-    timespec atime{1500000000, 987654321};
-    timespec mtime{1600000000, 123456789};
-    ASSERT_TRUE(SetFileTimes(file, atime, mtime).Ok());
-    struct stat st = Lstat(file);
-    EXPECT_EQ(st.st_mtim.tv_sec, mtime.tv_sec);
-    EXPECT_EQ(st.st_mtim.tv_nsec, mtime.tv_nsec);
-    EXPECT_EQ(st.st_atim.tv_sec, atime.tv_sec);
-    EXPECT_EQ(st.st_atim.tv_nsec, atime.tv_nsec);
-}
-
-TEST_F(SetFileTimesTest, SetsTheLinkNotItsTarget)
+TEST_F(SetFileTimesTest, StoresBothTimesToTheNanosecondOnTheLinkItselfOrSaysWhyNot)
 {
     std::string target = Tree.AddFile("target", "x", TreeTime(1000000000));
     std::string link = Tree.AddSymlink("link", "target");
-    ASSERT_TRUE(SetFileTimes(link, {1600000000, 0}, {1600000000, 0}).Ok());
-    EXPECT_EQ(Lstat(link).st_mtim.tv_sec, 1600000000);
-    EXPECT_EQ(Lstat(target).st_mtim.tv_sec, 1000000000);
-}
-
-TEST_F(SetFileTimesTest, Failures)
-{
-    std::string file = Tree.AddFile("f", "x", TreeTime(1000000000));
-    {
-        ScopedFault fault({FaultOp::SetTimes, EIO, file});
-        SysStatus status = SetFileTimes(file, {1600000000, 0}, {1600000000, 0});
-        EXPECT_EQ(status.Error(), EIO);
+    for (const std::string& path : {target, link}) {
+        ASSERT_TRUE(SetFileTimes(path, {1500000000, 987654321}, {1600000000, 123456789}).Ok());
+        struct stat st = Lstat(path);
+        EXPECT_EQ(st.st_mtim.tv_sec, 1600000000);
+        EXPECT_EQ(st.st_mtim.tv_nsec, 123456789);
+        EXPECT_EQ(st.st_atim.tv_sec, 1500000000);
+        EXPECT_EQ(st.st_atim.tv_nsec, 987654321);
+        Tree.SetTime("target", TreeTime(1000000000));
     }
-    EXPECT_EQ(Lstat(file).st_mtim.tv_sec, 1000000000);
+    EXPECT_EQ(Lstat(target).st_mtim.tv_sec, 1000000000) << "the link's target was not touched";
 
+    {
+        ScopedFault fault({FaultOp::SetTimes, EIO, target});
+        EXPECT_EQ(SetFileTimes(target, {1600000000, 0}, {1600000000, 0}).Error(), EIO);
+    }
     // An omitted time is what FUSE FAT drives silently turn into "now".
-    EXPECT_EQ(SetFileTimes(file, {0, UTIME_OMIT}, {1600000000, 0}).Error(), EINVAL);
-    EXPECT_EQ(SetFileTimes(file, {1600000000, 0}, {0, UTIME_NOW}).Error(), EINVAL);
-    EXPECT_EQ(Lstat(file).st_mtim.tv_sec, 1000000000);
-
+    EXPECT_EQ(SetFileTimes(target, {0, UTIME_OMIT}, {1600000000, 0}).Error(), EINVAL);
+    EXPECT_EQ(SetFileTimes(target, {1600000000, 0}, {0, UTIME_NOW}).Error(), EINVAL);
+    EXPECT_EQ(Lstat(target).st_mtim.tv_sec, 1000000000);
     EXPECT_EQ(SetFileTimes(Tree.Path("missing"), {1, 0}, {1, 0}).Error(), ENOENT);
 }
 

@@ -48,7 +48,7 @@ protected:
 
 // ---- Exclude and include masks ---------------------------------------------------------------
 
-TEST_F(ConfigListsTest, TheEmptyExcludeMaskIsABlankKeyAndTheSelectedMaskComesFirst)
+TEST_F(ConfigListsTest, TheEmptyExcludeMaskIsABlankKeyAlwaysThereAndTheSelectedMaskComesFirst)
 {
     SelectableList list{{""}, 0};
     WriteExcludeList(Ini, list);
@@ -63,15 +63,13 @@ TEST_F(ConfigListsTest, TheEmptyExcludeMaskIsABlankKeyAndTheSelectedMaskComesFir
     EXPECT_EQ(Section(ExcludeListSection), (Items{"0=.B;", "1=.A;", "2=_BLANK_"}));
     EXPECT_EQ(list.Items, (Items{".B;", ".A;", ""}));
     EXPECT_EQ(list.ItemIndex, 0);
-}
 
-TEST_F(ConfigListsTest, AnExcludeListWithoutTheEmptyMaskGetsOneAtTheEnd)
-{
+    // A list without the empty mask gets one at the end.
+    Ini.EraseSection(ExcludeListSection);
     Ini.WriteString(ExcludeListSection, "0", ".X;");
     Ini.WriteString(ExcludeListSection, "7", "old_BLANK_"); // no "=" before the marker: a mask
     Ini.WriteString(ExcludeListSection, "8", "=y");
     EXPECT_EQ(ReadExcludeList(Ini).Items, (Items{".X;", "old_BLANK_", "=y", ""}));
-
     Ini.WriteString(ExcludeListSection, "9", "_BLANK_ with text"); // the marker counts wherever it is
     EXPECT_EQ(ReadExcludeList(Ini).Items, (Items{".X;", "old_BLANK_", "=y", ""}));
 }
@@ -98,18 +96,13 @@ TEST_F(ConfigListsTest, IncludeMasksAreNumberedFromOneSkippingEmptyOnes)
 
 // ---- Batch files ------------------------------------------------------------------------------
 
-TEST_F(ConfigListsTest, BatchFilesKeepTheirPositionsSoEmptyEntriesLeaveGaps)
+// Positions are kept, so empty entries leave gaps; after a load the box shows the empty entry
+// unless a list was reopened.
+TEST_F(ConfigListsTest, BatchFilesKeepTheirPositionsAndTheEmptyEntryIsShownAfterALoad)
 {
     SelectableList list{{"/jobs/a.SNC", "", "/jobs/b.SNC"}, -1};
     WriteBatchFileList(Ini, list);
     EXPECT_EQ(Section(BatchListSection), (Items{"0=/jobs/a.SNC", "2=/jobs/b.SNC"}));
-    EXPECT_EQ(ReadBatchFileList(Ini).Items, (Items{"/jobs/a.SNC", "/jobs/b.SNC", ""}));
-}
-
-TEST_F(ConfigListsTest, AfterALoadTheBatchBoxShowsTheEmptyEntryUnlessAListWasReopened)
-{
-    Ini.WriteString(BatchListSection, "0", "/jobs/a.SNC");
-    Ini.WriteString(BatchListSection, "1", "/jobs/b.SNC");
     ConfigContext ctx = WithPair("", "");
     LoadConfiguration(ctx, Path, false);
     EXPECT_EQ(Opts.BatchFileLoadList.Items, (Items{"/jobs/a.SNC", "/jobs/b.SNC", ""}));
@@ -139,21 +132,15 @@ TEST_F(ConfigListsTest, TheLoadedExcludeTextRebuildsTheExclusionList)
 
 // ---- Recent folder pairs ---------------------------------------------------------------------
 
-TEST_F(ConfigListsTest, SavingTheSamePairAgainChangesNothing)
+TEST_F(ConfigListsTest, ASavedPairComesFirstOnceAndAFifthPushesTheOldestOut)
 {
     Opts.RecentFolders = {"/a >> /b", "/c >> /d", "", ""};
-    ConfigContext ctx = WithPair("/c", "/d");
-    ASSERT_TRUE(SaveConfiguration(ctx, Path).Saved);
-    std::vector<std::string> once = Section(RecentListSection);
-    RecentFolderList afterOnce = Opts.RecentFolders;
-    ASSERT_TRUE(SaveConfiguration(ctx, Path).Saved);
-    EXPECT_EQ(Section(RecentListSection), once);
-    EXPECT_EQ(Opts.RecentFolders, afterOnce);
-    EXPECT_EQ(once, (Items{"Recent Folder1=/c >> /d", "Recent Folder2=/a >> /b"}));
-}
+    ConfigContext same = WithPair("/c", "/d");
+    ASSERT_TRUE(SaveConfiguration(same, Path).Saved);
+    ASSERT_TRUE(SaveConfiguration(same, Path).Saved);
+    EXPECT_EQ(Section(RecentListSection), (Items{"Recent Folder1=/c >> /d", "Recent Folder2=/a >> /b"}));
+    EXPECT_EQ(Opts.RecentFolders, (RecentFolderList{"/c >> /d", "/a >> /b", "", ""}));
 
-TEST_F(ConfigListsTest, AFifthPairPushesTheOldestOut)
-{
     for (const char* folder : {"/1", "/2", "/3", "/4", "/5"}) {
         ConfigContext ctx = WithPair(folder, "/t");
         ASSERT_TRUE(SaveConfiguration(ctx, Path).Saved);
@@ -164,6 +151,13 @@ TEST_F(ConfigListsTest, AFifthPairPushesTheOldestOut)
                      "Recent Folder3=/3 >> /t",
                      "Recent Folder4=/2 >> /t"}));
     EXPECT_EQ(ReadRecentFolders(Ini), (RecentFolderList{"/5 >> /t", "/4 >> /t", "/3 >> /t", "/2 >> /t"}));
+
+    // Pairs load into their places, and empty ones stay hidden.
+    Ini.EraseSection(RecentListSection);
+    Ini.WriteString(RecentListSection, "Recent Folder1", "/a >> /b");
+    Ini.WriteString(RecentListSection, "Recent Folder3", "/e >> /f");
+    Ini.WriteString(RecentListSection, "Recent Folder5", "/never >> /shown");
+    EXPECT_EQ(ReadRecentFolders(Ini), (RecentFolderList{"/a >> /b", "", "/e >> /f", ""}));
 }
 
 struct RecentRow
@@ -201,14 +195,6 @@ INSTANTIATE_TEST_SUITE_P(
                                 "/s >> /t",
                                 {"/s >> /t", "/x >> /y", "", ""}}),
     Test::ByName());
-
-TEST_F(ConfigListsTest, RecentPairsLoadIntoTheirPlacesAndEmptyOnesStayHidden)
-{
-    Ini.WriteString(RecentListSection, "Recent Folder1", "/a >> /b");
-    Ini.WriteString(RecentListSection, "Recent Folder3", "/e >> /f");
-    Ini.WriteString(RecentListSection, "Recent Folder5", "/never >> /shown");
-    EXPECT_EQ(ReadRecentFolders(Ini), (RecentFolderList{"/a >> /b", "", "/e >> /f", ""}));
-}
 
 } // namespace
 } // namespace Tandemix

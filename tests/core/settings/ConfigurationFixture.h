@@ -16,6 +16,8 @@
 
 #include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <ostream>
 #include <string>
 
@@ -30,6 +32,12 @@ inline std::string DataFile(const std::string& name)
 {
     // From the build, not from __FILE__: a compiler cache may have made that path relative.
     return std::string(TANDEMIX_TEST_DATA_DIR) + "/config/" + name;
+}
+
+inline std::string DataText(const std::string& name)
+{
+    std::ifstream in(DataFile(name), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 inline std::uint32_t Day(const char* masked)
@@ -61,60 +69,12 @@ protected:
             .TargetFolder = "/mnt/copy"};
     }
 
-    // Every option set away from its default, in a combination the window could produce.
-    Options CustomOptions() const
+    // Custom.CFG: every option away from its default, in a combination the window could
+    // produce, saved as this program saves it; its recovery folder lies in the program folder.
+    std::string CustomText() const
     {
-        Options o;
-        o.DisplayMessages = false;
-        o.SaveSettingsOnExit = false;
-        o.ShowHint = true;
-        o.MenuAutoPopup = false;
-        o.SortFileLists = true;
-        o.IncludeString = "*.TXT";
-        o.IncludeHistory = {{"*.DOC", "*.TXT", "*.*"}, 1};
-        o.ExcludeString = ".BAK;";
-        o.ExcludeHistory = {{".TMP;", "", ".BAK;"}, 2};
-        o.CheckNormal = o.CheckArchive = o.CheckReadOnly = o.CheckSystem = o.CheckHidden = false;
-        o.MinFileSize = "10";
-        o.MaxFileSize = "5000";
-        o.PastDaysCount = "7";
-        o.UseDateFrom = o.DateFrom = Day("02/01/21");
-        o.UseDateTo = o.DateTo = Day("03/31/22");
-        o.DatesMode = DateMode::FromTo;
-        o.TodayFrom = true;
-        o.IncludeSubFolderOption = o.CreateSubFolderOption = o.UpdateFilesOption = o.AddFilesOption = false;
-        o.IgnoreTargetSpace = true;
-        o.CheckResetArchive = true;
-        SetReplicateFolders(o, true);
-        o.DeleteUnMatchPriorToSync = true;
-        o.DeleteUnmatchedWarningDelay = 25;
-        o.UseCompression = true;
-        o.CompressExpand = 1;
-        o.CompressionSpeed = 2;
-        SetCompressedFileExt(o, "arc");
-        o.UseLogFile = false;
-        o.ReportEmptyFoldersCheck = o.ReportUpdateFilesCheck = o.ReportAddedFilesCheck = false;
-        o.ReportFileDateCheck = o.ReportFileTimeCheck = o.ReportFileSizeCheck = false;
-        o.ReportFileErrorsCheck = o.ReportAppErrorsCheck = o.ReportDirectoryCreationCheck = false;
-        o.ReportLogOverwrite = o.ReportPreLogOverwrite = true;
-        o.LogFileName = "Nightly.Log";
-        o.PreReportFileName = "Check.Log";
-        o.LogSize = 64000;
-        o.MainLeft = o.HomeLeft = 300;
-        o.MainTop = 40;
-        o.ReportLeft = 500;
-        o.ReportTop = 60;
-        o.ShowTopMenu = 2;
-        o.ShowBottomMenu = 4;
-        o.ExpandOptionsDisplay = true;
-        o.RecoverDelFilesFolder = Home.Path("Recovered/");
-        o.PoleSecs = "45";
-        o.RunSyncEveryMin = "30";
-        o.RunSyncSched = true;
-        o.MonitorSourceDriveCheck = true;
-        o.BatchFileLoadList = {{"", "/jobs/a.SNC", "/jobs/b.SNC"}, 0};
-        o.RecentFolders = {"/x >> /y", "/p >> /q", "", ""};
-        return o;
+        std::string text = DataText("Custom.CFG");
+        return text.replace(text.find("@HOME@"), 6, Home.Folder());
     }
 
     void LoadAll(ConfigContext& ctx, const std::string& file, bool isStartUp = true)

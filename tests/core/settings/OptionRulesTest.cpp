@@ -38,11 +38,8 @@ TEST(DeleteUnmatchedRule, OnBuildsTheListTheDeletionNeedsOffEndsPreDeleteAndRepl
     EXPECT_FALSE(opts.ReplicateBypass());
     EXPECT_TRUE(opts.UseReportForm); // reporting stays
     EXPECT_TRUE(opts.ListUnMatchedFiles);
-}
 
-TEST(ReplicateFoldersRule, OnSwitchesDeletionOnOffLeavesItAlone)
-{
-    Options opts;
+    // Replication on switches deletion on; off leaves it alone.
     opts.ListUnMatchedFiles = false;
     SetReplicateFolders(opts, true);
     EXPECT_TRUE(opts.ReplicateFolders);
@@ -79,7 +76,7 @@ struct IntervalRow
 class TriggerIntervalTest : public ::testing::TestWithParam<IntervalRow>
 {};
 
-TEST_P(TriggerIntervalTest, TakesOnlyAWholeNumberOfAtLeastOne)
+TEST_P(TriggerIntervalTest, TakesOnlyAWholeNumberOfAtLeastOneToSwitchOn)
 {
     for (const Trigger& trigger : Triggers) {
         SCOPED_TRACE(trigger.Name);
@@ -91,6 +88,12 @@ TEST_P(TriggerIntervalTest, TakesOnlyAWholeNumberOfAtLeastOne)
         EXPECT_EQ(opts.*trigger.Text, GetParam().Accepted ? GetParam().Text : "0");
         // A refused trigger leaves the other as it was; an armed one ends it.
         EXPECT_EQ(opts.*trigger.Other, !GetParam().Accepted);
+        // Switching off never fails and keeps whatever text there is.
+        opts.*trigger.Text = GetParam().Text;
+        opts.*trigger.On = true;
+        EXPECT_TRUE(trigger.Set(opts, false));
+        EXPECT_FALSE(opts.*trigger.On);
+        EXPECT_EQ(opts.*trigger.Text, GetParam().Text);
     }
 }
 
@@ -105,18 +108,6 @@ const IntervalRow IntervalRows[] = {{"One", "1", true},
                                     {"TooBig", "99999999999", false}};
 
 INSTANTIATE_TEST_SUITE_P(Texts, TriggerIntervalTest, ::testing::ValuesIn(IntervalRows), ByName());
-
-TEST(TriggerRule, SwitchingOffNeverFailsAndKeepsTheText)
-{
-    for (const Trigger& trigger : Triggers) {
-        Options opts;
-        opts.*trigger.Text = "abc";
-        opts.*trigger.On = true;
-        EXPECT_TRUE(trigger.Set(opts, false)) << trigger.Name;
-        EXPECT_FALSE(opts.*trigger.On);
-        EXPECT_EQ(opts.*trigger.Text, "abc");
-    }
-}
 
 struct ExtRow
 {
