@@ -214,8 +214,10 @@ TEST_F(AddFileRecordTest, PassingFilesBecomeRecordsAndExcludedSourceFilesAreRepo
 {
     const std::uint32_t time = Packed(2024, 7, 1, 8, 30);
     Opts.MaxFileSize = "4294967306";
-    EXPECT_TRUE(
-        AddFileRecord(Ctx, "/src/", Side::Source, {{"a.txt", Archive | ReadOnly, time, 4294967301}, -1, true}));
+    EXPECT_TRUE(AddFileRecord(Ctx,
+                              "/src/",
+                              Side::Source,
+                              {{"a.txt", Archive | ReadOnly, time, 4294967301}, -1, true}));
     ASSERT_EQ(Engine.Source.Files.size(), 1u);
     EXPECT_TRUE(Engine.Target.Files.empty());
     const TFileData& r = Engine.Source.Files[0];
@@ -223,7 +225,8 @@ TEST_F(AddFileRecordTest, PassingFilesBecomeRecordsAndExcludedSourceFilesAreRepo
         std::tie(r.FileName, r.FileSize, r.FileTime, r.AttrLetters, r.CompressedSize, r.FolderPath, r.IsLink),
         std::make_tuple("a.txt", 4294967301, time, "ar", -1, "/src/", true));
 
-    EXPECT_FALSE(AddFileRecord(Ctx, "/src/", Side::Source, {{"big.bin", Archive, time, 4294967307}, -1, false}));
+    EXPECT_FALSE(
+        AddFileRecord(Ctx, "/src/", Side::Source, {{"big.bin", Archive, time, 4294967307}, -1, false}));
     // The exclusion list takes effect on the next file.
     Opts.ExcludeString = "bak";
     UpdateExcludeList(Ctx, false);
