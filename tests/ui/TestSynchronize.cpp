@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 
@@ -66,6 +67,10 @@ private slots:
         QVERIFY(std::filesystem::exists(R->Home.Path("PreSync.Log")));
 
         bool checked = false;
+        // Every poll pumps (a clock that moves on by more than the pump interval at each
+        // reading), so the first poll of the copy run is sure to let the check below in.
+        auto ticks = std::make_shared<RunState::Clock::time_point>();
+        Form->State().SetClock([ticks] { return *ticks += std::chrono::seconds(1); });
         // Runs inside the run's first event pump, as a user's look at the window would.
         QTimer::singleShot(0, Form, [this, &checked] {
             checked = true;
