@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/DiskSpace.h"
 
-#include "core/platform/SmallDisk.h"
+#include "support/TempTree.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@ TEST(FreeSpaceTest, SmallFilesystemFillsUp)
     TempTree tree;
     EXPECT_EQ(FreeSpace(tree.Path("missing")), -1);
     std::string mountPoint = tree.AddFolder("small");
-    int code = OnSmallTmpfs(mountPoint, "1m", [&] {
+    int code = RunOnSmallDisk(mountPoint, "1m", [&] {
         if (FreeSpace(mountPoint) != 1024 * 1024) {
             return 10;
         }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/FileIo.h"
 
-#include "core/platform/SmallDisk.h"
 #include "platform/FaultHook.h"
+#include "support/TempTree.h"
 
 #include <gtest/gtest.h>
 
@@ -73,7 +73,7 @@ TEST_F(FileIoTest, WriteAllWritesEverythingAndAShortWriteThenDiskFullIsAnError)
 TEST_F(FileIoTest, RealFullDiskIsAnError)
 {
     std::string mountPoint = Tree.AddFolder("small");
-    int code = OnSmallTmpfs(mountPoint, "256k", [&] {
+    int code = RunOnSmallDisk(mountPoint, "256k", [&] {
         std::string path = mountPoint + "/big";
         SysResult<int> fd = CreateNew(path, 0644);
         if (!fd) {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/Mounts.h"
 
-#include "core/platform/SmallDisk.h"
+#include "support/TempTree.h"
 
 #include <gtest/gtest.h>
 
@@ -94,7 +94,7 @@ TEST(MountsTest, MountPointOfResolvesLinksAndMissingPaths)
     char resolved[PATH_MAX];
     ASSERT_NE(::realpath(mountPoint.c_str(), resolved), nullptr);
     std::string realRoot = resolved;
-    int code = OnSmallTmpfs(mountPoint, "64k", [&] {
+    int code = RunOnSmallDisk(mountPoint, "64k", [&] {
         if (!IsMountPoint(mountPoint)) {
             return 10;
         }
