@@ -17,7 +17,9 @@ import argparse
 import os
 import random
 import re
+import resource
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -25,6 +27,8 @@ import tempfile
 FOLDERS = ["src/engine", "src/platform", "src/settings"]
 TEST_PROGRAMS = ["engine_tests", "platform_tests", "settings_tests", "reporting_tests", "automation_tests"]
 TEST_TIMEOUT = 300
+# A mutant that turns a loop into one that allocates for ever must fail, not take the machine.
+TEST_MEMORY = 8 << 30
 
 # (name, pattern, replacement): applied to one match on one line.
 OPERATORS = [
@@ -103,9 +107,14 @@ def programs_for(rel):
     return [own] + [p for p in TEST_PROGRAMS if p != own]
 
 
+def limit_memory():
+    resource.setrlimit(resource.RLIMIT_AS, (TEST_MEMORY, TEST_MEMORY))
+
+
 def run(cmd, cwd, timeout=None):
     try:
-        done = subprocess.run(cmd, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=timeout)
+        done = subprocess.run(cmd, cwd=cwd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=timeout,
+                              preexec_fn=limit_memory if timeout else None)
         return done.returncode, done.stdout.decode(errors="replace")
     except subprocess.TimeoutExpired:
         return "timeout", ""
@@ -121,6 +130,8 @@ def main():
     args = parser.parse_args()
 
     repo = subprocess.check_output(["git", "rev-parse", "--show-toplevel"], text=True).strip()
+    # Stopped from outside: leave no scratch worktree behind (the finally below removes it).
+    signal.signal(signal.SIGTERM, lambda *_: sys.exit("stopped"))
     scratch = tempfile.mkdtemp(prefix="tandemix-mutants-")
     tree = os.path.join(scratch, "tree")
     subprocess.check_call(["git", "worktree", "add", "--detach", "-q", tree, args.rev], cwd=repo)
