@@ -176,6 +176,8 @@ TEST_F(RunDriverTest, AnErrorOutsideACopyEndsTheRunWithNothingLeftQueued)
     EXPECT_TRUE(Engine.FolderQueue.empty());
     EXPECT_FALSE(State.SyncActive);
     EXPECT_FALSE(Exists(D("b/b.txt")));
+    EXPECT_EQ(Report.StoppedFlags, std::vector<bool>{true})
+        << "nobody pressed Stop, yet the run did not complete";
 }
 
 // A batch list of folder pairs, each row applied to the window as the run reaches it.
@@ -191,6 +193,9 @@ public:
         return row >= 1 && row <= static_cast<int>(Rows.size()) ? Rows[row - 1] : BatchRowFolders{};
     }
     int BatchCurrentRow(RunContext&) override { return Current; }
+    // The window goes back to row 1 once the run is over, not while it still counts as running.
+    void ReturnToFirstBatchRow(RunContext& ctx) override { ActiveAtReturn.push_back(ctx.State.SyncActive); }
+    std::vector<bool> ActiveAtReturn;
     int InitiateBatchItem(RunContext& ctx, int row) override
     {
         Current = row;
@@ -214,6 +219,7 @@ TEST_F(RunDriverTest, ABatchRunSynchronisesEveryRowInTurn)
     EXPECT_EQ(ReadDst("one.txt"), Tree.Pattern(10));
     EXPECT_EQ(Tree.ReadFile("dst2/two.txt"), Tree.Pattern(20));
     EXPECT_EQ(batch.UnmatchedCalls.size(), 2u) << "each row's unmatched items at its end";
+    EXPECT_EQ(batch.ActiveAtReturn, std::vector<bool>{false});
 }
 
 // ---- What a run writes and counts -----------------------------------------------------------

@@ -63,6 +63,10 @@ TEST_F(ConfigListsTest, TheEmptyExcludeMaskIsABlankKeyAlwaysThereAndTheSelectedM
     EXPECT_EQ(Section(ExcludeListSection), (Items{"0=.B;", "1=.A;", "2=_BLANK_"}));
     EXPECT_EQ(list.Items, (Items{".B;", ".A;", ""}));
     EXPECT_EQ(list.ItemIndex, 0);
+    // A selection past the end (a list that shrank under it) moves nothing.
+    list = SelectableList{{".A;", ".B;", ""}, 3};
+    WriteExcludeList(Ini, list);
+    EXPECT_EQ(list.Items, (Items{".A;", ".B;", ""}));
 
     // A list without the empty mask gets one at the end.
     Ini.EraseSection(ExcludeListSection);
