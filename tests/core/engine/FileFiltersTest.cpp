@@ -350,6 +350,8 @@ TEST(DateFilterTest, MaskedTextGivesAPackedDate)
         {"02/29/00", Packed(2000, 2, 29)},
         {"06/01/75", PackedTimeFloor},
         {"06/15/80", Packed(1980, 6, 15)}, // the first year a packed date holds is kept
+        {"06/15/2107", Packed(2107, 6, 15)}, // and the last
+        {"06/15/2108", Packed(2107, 12, 31)},
     };
     for (const auto& [text, expected] : dates) {
         EXPECT_EQ(ParseMaskedDate(text), expected) << '"' << text << '"';
