@@ -54,6 +54,9 @@ std::vector<std::string> Names(const std::vector<TFileData>& files, bool sorted 
     return names;
 }
 
+// The texts point into the decided rows: compare them before the next decision.
+using NameTexts = std::vector<std::pair<std::string, std::string_view>>;
+
 class MatchAndDecideTest : public ::testing::Test, public Test::CoreBundle
 {
 protected:
@@ -86,6 +89,19 @@ protected:
     TFileData& AddTarget(std::string name, std::int64_t size, std::uint32_t packed)
     {
         return Listed(Side::Target, std::move(name), size, UnpackFileTime(packed));
+    }
+
+    // Each decided row's name with one of its texts, sorted where the listing came from readdir.
+    NameTexts RowTexts(std::string DeltaRow::*text = &DeltaRow::Reason, bool sorted = false) const
+    {
+        NameTexts decided;
+        for (const DeltaRow& row : Engine.Delta.Rows) {
+            decided.emplace_back(row.FileName, row.*text);
+        }
+        if (sorted) {
+            std::sort(decided.begin(), decided.end());
+        }
+        return decided;
     }
 };
 
@@ -438,13 +454,9 @@ TEST_F(MatchAndDecideTest, ARunCountsCheckedFilesAndSkipsItsOwnArchiveOnlyWhenCo
 
         MatchAndDecide(Ctx, false);
 
-        std::vector<std::string> decided;
-        for (const DeltaRow& row : Engine.Delta.Rows) {
-            decided.push_back(row.FileName);
-        }
-        EXPECT_EQ(decided,
-                  (compression ? std::vector<std::string>{"one.txt"}
-                               : std::vector<std::string>{"a.zip", "one.txt"}));
+        EXPECT_EQ(RowTexts(),
+                  (compression ? NameTexts{{"one.txt", Msg::NoMatch}}
+                               : NameTexts{{"a.zip", Msg::NoMatch}, {"one.txt", Msg::NoMatch}}));
         EXPECT_EQ(Engine.TotalFilesCheckedValue, compression ? 1 : 2);
         EXPECT_TRUE(Engine.Source.Files.empty());
         Engine.TotalFilesCheckedValue = 0;
@@ -474,9 +486,7 @@ TEST_F(MatchAndDecideTest, AStopKeepsTheRowsSoFarAndTheUndecidedFiles)
     MatchAndDecide(Ctx, false);
 
     EXPECT_EQ(Names(Engine.Source.Files), (std::vector<std::string>{"s3", "s4", "s5"}));
-    ASSERT_EQ(Engine.Delta.Rows.size(), 2u);
-    EXPECT_EQ(Engine.Delta.Rows[0].Reason, Msg::OlderFile);
-    EXPECT_EQ(Engine.Delta.Rows[1].Reason, Msg::NoMatch);
+    EXPECT_EQ(RowTexts(), (NameTexts{{"s1", Msg::OlderFile}, {"s2", Msg::NoMatch}}));
     EXPECT_EQ(Engine.Delta.DeltaCount, 2);
     EXPECT_EQ(Names(Engine.Target.Files), (std::vector<std::string>{"keep.txt", "s4"}));
     EXPECT_TRUE(Host.Unexpected.empty());
@@ -496,14 +506,8 @@ TEST_F(MatchAndDecideTest, SelectedOnlyDecidesTheSelectionAndDropsTheRest)
 
     MatchAndDecide(Ctx, true);
 
-    std::vector<std::pair<std::string, std::string>> decided;
-    for (const DeltaRow& row : Engine.Delta.Rows) {
-        decided.emplace_back(row.FileName, row.Reason);
-    }
-    EXPECT_EQ(decided,
-              (std::vector<std::pair<std::string, std::string>>{{"a.txt", std::string(Msg::NoMatch)},
-                                                                {"c.txt", std::string(Msg::NoMatch)},
-                                                                {"D.TXT", std::string(Msg::OlderFile)}}));
+    EXPECT_EQ(RowTexts(),
+              (NameTexts{{"a.txt", Msg::NoMatch}, {"c.txt", Msg::NoMatch}, {"D.TXT", Msg::OlderFile}}));
     EXPECT_TRUE(Engine.Source.Files.empty());
     EXPECT_EQ(Names(Engine.Target.Files), std::vector<std::string>{"b.txt"});
 }
@@ -527,16 +531,11 @@ TEST_F(MatchAndDecideTest, UpdateListPreviewsTheDecisionsAndShowsBothFoldersAgai
 
     UpdateButtonClick(Ctx);
 
-    std::vector<std::pair<std::string, std::string>> decided;
+    EXPECT_EQ(RowTexts(&DeltaRow::Reason, true),
+              (NameTexts{{"new.txt", Msg::NoMatch}, {"newer.txt", Msg::OlderFile}}));
     for (const DeltaRow& row : Engine.Delta.Rows) {
-        decided.emplace_back(row.FileName, row.Reason);
-        EXPECT_EQ(row.SourceFolder, tree.Path("src") + "/");
-        EXPECT_EQ(row.TargetFolder, tree.Path("dst") + "/");
+        EXPECT_EQ(row.SourceFolder + row.TargetFolder, tree.Path("src") + "/" + tree.Path("dst") + "/");
     }
-    std::sort(decided.begin(), decided.end());
-    EXPECT_EQ(decided,
-              (std::vector<std::pair<std::string, std::string>>{{"new.txt", std::string(Msg::NoMatch)},
-                                                                {"newer.txt", std::string(Msg::OlderFile)}}));
     EXPECT_EQ(Engine.Delta.AddByteValue, 5);
     EXPECT_EQ(Engine.Delta.UpdateByteValue, 3);
     EXPECT_EQ(Names(Engine.Source.Files, true),
@@ -566,19 +565,10 @@ TEST_F(MatchAndDecideTest, DecidedRowsCarryTheFilesOwnArchiveFlag)
         BuildFileListing(Ctx, Side::Source);
         BuildFileListing(Ctx, Side::Target);
         MatchAndDecide(Ctx, false);
-        std::vector<std::pair<std::string, std::string>> letters;
-        for (const DeltaRow& row : Engine.Delta.Rows) {
-            letters.emplace_back(row.FileName, row.AttrLetters);
-        }
-        std::sort(letters.begin(), letters.end());
-        if (checkArchive) {
-            EXPECT_EQ(letters,
-                      (std::vector<std::pair<std::string, std::string>>{{"backed-up.txt", ""},
-                                                                        {"changed.txt", "a"}}));
-        } else {
-            // Archive files excluded by the filter: only the backed-up one is left.
-            EXPECT_EQ(letters, (std::vector<std::pair<std::string, std::string>>{{"backed-up.txt", ""}}));
-        }
+        // Without the archive switch the filter leaves only the backed-up file.
+        EXPECT_EQ(RowTexts(&DeltaRow::AttrLetters, true),
+                  (checkArchive ? NameTexts{{"backed-up.txt", ""}, {"changed.txt", "a"}}
+                                : NameTexts{{"backed-up.txt", ""}}));
     }
 }
 
