@@ -117,16 +117,6 @@ TEST_F(RunDriverTest, ASourceSubFolderGoneBeforeTheWalkReachesItIsSkipped)
     EXPECT_EQ(Host.LastStatus(), RunMsg::DoneWithMessages);
 }
 
-TEST_F(RunDriverTest, AMissingSourceFolderFailsTheRun)
-{
-    Engine.Source.Folder = Tree.Path("no-such-folder");
-
-    EXPECT_EQ(Run(), RunOutcome::Failed);
-
-    EXPECT_TRUE(Report.LogTexts(LogKind::AddedFile).empty());
-    EXPECT_EQ(Report.Logs.back().Kind, LogKind::CloseSyncLog);
-}
-
 TEST_F(RunDriverTest, AnErrorInsideOneCopyFailsThatFileAndTheRunGoesOn)
 {
     Tree.AddFile("src/big.bin", 3 * MiB, New);
@@ -576,7 +566,7 @@ INSTANTIATE_TEST_SUITE_P(Names,
                                            SubFolderRunCase{"DiffersOnlyInCase", "Photos", "photos", ""}),
                          Test::ByName());
 
-TEST_F(RunDriverTest, ASubFolderTargetThatCannotBeMadeEndsTheRunBeforeTheWalk)
+TEST_F(RunDriverTest, ASubFolderTargetThatCannotBeMadeOrAMissingSourceEndsTheRunBeforeTheWalk)
 {
     std::string source = Tree.AddFolder("s/Photos");
     Tree.AddFile("s/Photos/f.txt", 10, New);
@@ -593,6 +583,13 @@ TEST_F(RunDriverTest, ASubFolderTargetThatCannotBeMadeEndsTheRunBeforeTheWalk)
     EXPECT_EQ(Engine.Totals.TotDirCount, 0);
     EXPECT_EQ(Report.Logs.back().Kind, LogKind::CloseSyncLog);
     EXPECT_EQ(Report.LogTexts(LogKind::Summary).back(), "     0 Files checked.");
+
+    Engine.Source.Folder = Tree.Path("no-such-folder");
+    Opts.CreateSubFolderOption = false;
+    Report.Logs.clear();
+    EXPECT_EQ(Run(), RunOutcome::Failed);
+    EXPECT_TRUE(Report.LogTexts(LogKind::AddedFile).empty());
+    EXPECT_EQ(Report.Logs.back().Kind, LogKind::CloseSyncLog);
 }
 
 } // namespace
