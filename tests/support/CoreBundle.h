@@ -20,7 +20,7 @@ namespace Tandemix::Test {
 // What every core routine is handed: a scripted host, fresh options, the run state, a
 // recording reporter and the engine's state, tied together in one context. A fixture derives
 // from it (with its own reporter where it needs one) instead of declaring the five again.
-template <typename ReporterType = RecordingReporter>
+template <typename ReporterType = RecordingReporter, typename HostType = ScriptedHost>
 class CoreBundleOf
 {
 public:
@@ -40,7 +40,7 @@ public:
         return texts;
     }
 
-    ScriptedHost Host;
+    HostType Host;
     Options Opts;
     RunState State{Host, Opts};
     ReporterType Report;

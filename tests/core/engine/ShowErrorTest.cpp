@@ -2,6 +2,7 @@
 #include "engine/ShowError.h"
 
 #include "engine/CopyMessages.h"
+#include "support/CoreBundle.h"
 #include "support/RecordingReporter.h"
 #include "support/ScriptedHost.h"
 #include "support/TestTables.h"
@@ -39,16 +40,7 @@ public:
     std::vector<CursorShape> Shapes;
 };
 
-class ShowErrorFixture
-{
-protected:
-    CursorHost Host;
-    Options Opts;
-    RunState State{Host, Opts};
-    RecordingReporter Report;
-    EngineState Engine;
-    RunContext Ctx{Opts, State, Host, Report, Engine};
-};
+using ShowErrorFixture = Test::CoreBundleOf<RecordingReporter, CursorHost>;
 
 constexpr std::string_view Message = "Target Drive \"/mnt/usb\" Does Not Have Enough Available Space!";
 

@@ -42,6 +42,16 @@ class ProgramReporterTest : public testing::Test
 {
 protected:
     std::string LogText() const { return Home.Read("Tandemix.Log"); }
+    // An added file as the copy files it.
+    void Added(std::string_view name)
+    {
+        Seam.AddReportEntry({.Name = name,
+                             .Path = "/d/",
+                             .SizeText = "5",
+                             .Detail = "1/5/98 9:05:03 AM",
+                             .Kind = "Add",
+                             .Category = ReportCategory::Added});
+    }
 
     Tandemix::Test::TempHome Home;
     ScriptedHost Host;
@@ -100,12 +110,7 @@ TEST_F(ProgramReporterTest, OptionsShowTheNamesTheLogsWereOpenedUnder)
 
 TEST_F(ProgramReporterTest, ReportSwitchesComeFromRunStateAndOptionsAndListingsRestartTheCounter)
 {
-    Seam.AddReportEntry({.Name = "a.txt",
-                         .Path = "/d/",
-                         .SizeText = "5",
-                         .Detail = "1/5/98 9:05:03 AM",
-                         .Kind = "Add",
-                         .Category = ReportCategory::Added});
+    Added("a.txt");
     EXPECT_TRUE(Program.Lists().List(ReportCategory::Added).Empty()); // no run going on
 
     State.SyncActive = true;
@@ -118,12 +123,7 @@ TEST_F(ProgramReporterTest, ReportSwitchesComeFromRunStateAndOptionsAndListingsR
                              .Kind = "UnMatched Files",
                              .Category = ReportCategory::UnMatched});
     };
-    Seam.AddReportEntry({.Name = "a.txt",
-                         .Path = "/d/",
-                         .SizeText = "5",
-                         .Detail = "1/5/98 9:05:03 AM",
-                         .Kind = "Add",
-                         .Category = ReportCategory::Added});
+    Added("a.txt");
     Seam.BeginListing();
     unmatched("A1");
     unmatched("a2");
@@ -135,12 +135,7 @@ TEST_F(ProgramReporterTest, ReportSwitchesComeFromRunStateAndOptionsAndListingsR
     EXPECT_EQ(list.At(0).substr(0, 2) + list.At(1).substr(0, 2) + list.At(2).substr(0, 2), "b1a1a2");
 
     Opts.UseReportForm = false;
-    Seam.AddReportEntry({.Name = "c.txt",
-                         .Path = "/d/",
-                         .SizeText = "5",
-                         .Detail = "1/5/98 9:05:03 AM",
-                         .Kind = "Add",
-                         .Category = ReportCategory::Added});
+    Added("c.txt");
     Seam.AddMessage("Problem");
     EXPECT_EQ(Program.Lists().Count(ReportCategory::Added), 1);
     EXPECT_EQ(Program.Lists().Count(ReportCategory::Messages), 1);
