@@ -3,6 +3,7 @@
 
 #include "engine/CopyMessages.h"
 #include "engine/FileHelpers.h"
+#include "engine/FileListing.h"
 #include "engine/ShowError.h"
 #include "platform/AtomicFile.h"
 #include "platform/Attributes.h"
@@ -12,6 +13,7 @@
 #include "platform/FileTimes.h"
 #include "platform/Mounts.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -104,7 +106,20 @@ public:
         , FSourcePath(AddTrailingBackslash(r.SourceFolder) + r.Name)
         , FTargetPath(FTargetFolder + (r.TargetName.empty() ? r.Name : r.TargetName))
         , FAdd(r.TargetName.empty())
-    {}
+        , FFolders(r.Folders != nullptr ? *r.Folders : FOwnFolders)
+    {
+        // Where a folder cannot be held open, the whole paths serve as before.
+        FSourceDir = FFolders.Source.For(r.SourceFolder);
+        FTargetDir = FFolders.Target.For(r.TargetFolder);
+        FSourceName = FSourceDir >= 0 ? r.Name : FSourcePath;
+        FTargetName = FTargetDir >= 0 ? (r.TargetName.empty() ? r.Name : r.TargetName) : FTargetPath;
+        if (FSourceDir < 0) {
+            FSourceDir = AT_FDCWD;
+        }
+        if (FTargetDir < 0) {
+            FTargetDir = AT_FDCWD;
+        }
+    }
 
     CopyResult Run()
     {
@@ -112,16 +127,20 @@ public:
             return Finish(Outcome::ReadFailed);
         }
 
+        // An add looks for nothing under its name: whatever appeared there since the decision
+        // makes the final link or rename fail, and is never replaced.
         struct stat target
         {};
-        bool targetExists = StatEntry(FTargetPath, target);
-        // Something appeared under the name since the decision: it is not ours to replace.
-        if (FAdd && targetExists) {
-            return Finish(Outcome::WriteFailed);
-        }
+        bool targetExists = !FAdd && StatEntry(FTargetPath, target);
         std::int64_t existing = targetExists && S_ISREG(target.st_mode) ? target.st_size : 0;
         if (!FCtx.Opts.IgnoreTargetSpace && !RoomFor(FCtx.Engine.TargetFreeSpace, FReq.Size, existing)) {
-            return AskAboutSpace();
+            // A figure counted down by the run errs low: the disk has the last word on a refusal.
+            if (FCtx.Engine.TargetFreeSpaceCounted) {
+                UpdateFreeSpace(FCtx, Side::Target, FReq.TargetFolder);
+            }
+            if (!RoomFor(FCtx.Engine.TargetFreeSpace, FReq.Size, existing)) {
+                return AskAboutSpace();
+            }
         }
         // The user asked not to overwrite read-only files; the rename below would do it regardless
         // of the target's mode, so the rule is kept here.
@@ -136,6 +155,7 @@ public:
         }
         if (outcome == Outcome::Done) {
             CarryTimesAndAttributes();
+            outcome = CloseHeld();
         }
         return Finish(outcome);
     }
@@ -151,7 +171,7 @@ private:
             FLinkText = std::move(text.Value());
             return true;
         }
-        SysResult<int> fd = OpenRegularForRead(FSourcePath, FSourceStat);
+        SysResult<int> fd = OpenRegularForReadAt(FSourceDir, FSourceName, FSourcePath, FSourceStat);
         if (!fd) {
             return false;
         }
@@ -175,7 +195,7 @@ private:
     bool CreateTarget()
     {
         // Private while it is written; it gets the source's mode when it is complete.
-        if (SysResult<int> unnamed = CreateUnnamedIn(FTargetFolder, 0600)) {
+        if (SysResult<int> unnamed = CreateUnnamedAt(FTargetDir, FTargetFolder, 0600)) {
             FTempFd.Adopt(*unnamed);
             FUnnamed = true;
             return true;
@@ -234,7 +254,10 @@ private:
     {
         const std::int64_t total = FSourceStat.st_size;
         for (;;) {
-            SysResult<std::size_t> got = CopyChunk(FSource.Fd(), FTempFd.Fd(), CopyChunkSize, FTargetPath);
+            // At the listed size one plain read confirms the end.
+            SysResult<std::size_t> got =
+                FCopied == total ? CopyPastEnd(FSource.Fd(), FTempFd.Fd())
+                                 : CopyChunk(FSource.Fd(), FTempFd.Fd(), CopyChunkSize, FTargetPath);
             if (!got) {
                 // Only the plain read of the fallback path is known to be the source's fault.
                 return std::strcmp(got.Call(), "read") == 0 ? Outcome::ReadFailed : Outcome::WriteFailed;
@@ -285,13 +308,10 @@ private:
             return Outcome::Done;
         }
         if (FUnnamed && FAdd) {
-            if (!LinkUnnamed(FTempFd.Fd(), FTargetPath)) {
+            if (!LinkUnnamedAt(FTempFd.Fd(), FTargetDir, FTargetName, FTargetPath)) {
                 return Outcome::WriteFailed;
             }
-            if (!FTempFd.Close(FTargetPath)) {
-                (void)DeleteFile(FTargetPath); // linked by us a moment ago: our own file
-                return Outcome::WriteFailed;
-            }
+            FHeld = true; // times and attributes go on through the descriptor, then it is closed
             return Outcome::Done;
         }
         if (FUnnamed) {
@@ -323,7 +343,14 @@ private:
     // making the copy count as failed (it would only be copied again every run).
     void CarryTimesAndAttributes()
     {
-        if (!SetFileTimes(FTargetPath, FSourceStat.st_atim, FSourceStat.st_mtim)) {
+        struct stat placed
+        {};
+        bool timesKept =
+            FHeld
+                ? SetFileTimesOf(FTempFd.Fd(), FTargetPath, FSourceStat.st_atim, FSourceStat.st_mtim, placed)
+                      .Ok()
+                : SetFileTimes(FTargetPath, FSourceStat.st_atim, FSourceStat.st_mtim).Ok();
+        if (!timesKept) {
             ReportTimesNotKept();
         }
         if (!FReq.IsLink) {
@@ -331,7 +358,10 @@ private:
             if (FCtx.Opts.CheckResetArchive) {
                 attr &= ~Attr::Archive;
             }
-            if (!SetFileAttr(FTargetPath, attr)) {
+            bool set = FHeld ? (timesKept || StatOf(FTempFd.Fd(), placed))
+                                   && SetNewFileAttr(FTempFd.Fd(), FTargetPath, placed, attr).Ok()
+                             : SetFileAttr(FTargetPath, attr).Ok();
+            if (!set) {
                 ReportProblem(FCtx, CopyMsg::CouldNotSetAttributes, FTargetPath, LogKind::FileError);
             }
         }
@@ -354,6 +384,21 @@ private:
         FCtx.Report.WriteLogFile(ProblemLogLine(CopyMsg::CouldNotSetTime, FTargetPath) + note,
                                  LogKind::FileError);
         FCtx.Report.AddMessage(ProblemMessageLine(CopyMsg::CouldNotSetTime, FTargetPath) + note);
+    }
+
+    // The new file linked in by its descriptor is closed last: a network filesystem reports a
+    // failed write only here, and then the name just linked is ours to take back.
+    Outcome CloseHeld()
+    {
+        if (!FHeld) {
+            return Outcome::Done;
+        }
+        FHeld = false;
+        if (!FTempFd.Close(FTargetPath)) {
+            (void)DeleteFile(FTargetPath);
+            return Outcome::WriteFailed;
+        }
+        return Outcome::Done;
     }
 
     CopyResult Finish(Outcome outcome)
@@ -385,6 +430,12 @@ private:
     std::string FSourcePath;
     std::string FTargetPath;
     bool FAdd;
+    CopyFolders FOwnFolders;
+    CopyFolders& FFolders;
+    int FSourceDir = AT_FDCWD; // the open source folder, or AT_FDCWD with FSourceName a whole path
+    int FTargetDir = AT_FDCWD;
+    std::string FSourceName;
+    std::string FTargetName;
     Descriptor FSource;
     struct stat FSourceStat
     {};
@@ -392,6 +443,7 @@ private:
     std::string FLinkText;
     bool FUnnamed = false; // the data is in an unnamed file, linked in when complete
     bool FPlaced = false; // already under its final name
+    bool FHeld = false; // under its final name and still open through FTempFd
     // Members go in reverse order: the descriptor is closed before the temporary file is deleted.
     TempEntry FTemp;
     Descriptor FTempFd;

@@ -2,12 +2,21 @@
 #pragma once
 
 #include "engine/RunContext.h"
+#include "platform/FileIo.h"
 
 #include <cstdint>
 #include <ctime>
 #include <string>
 
 namespace Tandemix {
+
+// The open source and target folders of the files being copied: a folder's copies look names up
+// in them instead of walking each whole path again.
+struct CopyFolders
+{
+    FolderHandle Source;
+    FolderHandle Target;
+};
 
 // One decided file to copy, as the decision grid describes it.
 struct CopyRequest
@@ -23,6 +32,7 @@ struct CopyRequest
     // appeared since), else the existing target's own name (a case-only twin keeps its name).
     std::string TargetName{};
     timespec SourceMTime{}; // the source's last write as listed; {0, 0}: not known
+    CopyFolders* Folders = nullptr; // kept open across a folder's copies; none: opened for this one
 };
 
 // What became of one file; the numbers are what the run driver acts on.

@@ -79,6 +79,7 @@ struct EngineState
     std::vector<std::string> ExcludeList;
     std::string ExcludeListText; // the exclusion text ExcludeList was built from
     std::int64_t TargetFreeSpace = 0; // -1: cannot be known
+    bool TargetFreeSpaceCounted = false; // counted down from copies since the disk was last asked
     std::string RemainingTargetSpace;
     int TotalFileCount = 0; // source files seen during a run
     int TotalFilesCheckedValue = 0; // source files examined by the decision during a run

@@ -396,7 +396,7 @@ void FileUnmatchedEntry(RunContext& ctx, const TFileData& file, std::string_view
 
 std::string FileDateTimeText(std::uint32_t packedTime)
 {
-    return DateTimeText(UnpackFileTime(packedTime));
+    return PackedDateTimeText(packedTime);
 }
 
 std::int64_t FreeSpaceAt(const std::string& folder)
@@ -417,6 +417,7 @@ void UpdateFreeSpace(RunContext& ctx,
     }
     // A share's free space is read like a local disk's; only a figure that cannot be read at
     // all (a server that does not answer) switches the space check off.
+    ctx.Engine.TargetFreeSpaceCounted = false;
     if (bytes < 0) {
         ctx.Engine.TargetFreeSpace = -1;
         listing.FreeSpaceText = Msg::FreeSpaceUnknown;
@@ -425,6 +426,22 @@ void UpdateFreeSpace(RunContext& ctx,
         listing.FreeSpaceText = FormatSize(bytes);
     }
     ctx.Engine.RemainingTargetSpace = listing.FreeSpaceText;
+}
+
+void CountDownTargetSpace(RunContext& ctx, std::int64_t bytes)
+{
+    std::int64_t& space = ctx.Engine.TargetFreeSpace;
+    if (space < 0) {
+        return;
+    }
+    // A file takes whole blocks; the estimate errs low, and the space check reads the disk
+    // again before it refuses anything on the strength of it.
+    constexpr std::int64_t Block = 4096;
+    std::int64_t used = (bytes + Block - 1) / Block * Block;
+    space = space > used ? space - used : 0;
+    ctx.Engine.TargetFreeSpaceCounted = true;
+    ctx.Engine.Target.FreeSpaceText = FormatSize(space);
+    ctx.Engine.RemainingTargetSpace = ctx.Engine.Target.FreeSpaceText;
 }
 
 bool ListCompressedView(RunContext& ctx, Side side, const std::string& /*folder*/)

@@ -73,6 +73,11 @@ void UpdateFreeSpace(RunContext& ctx,
                      const std::string& folder,
                      std::int64_t (*freeSpace)(const std::string&) = &FreeSpaceAt);
 
+// After a copy of `bytes` into the target: lowers the target's free space by what the file
+// takes, without asking the disk (the disk is asked once per folder, and again by the space
+// check before it refuses a file).
+void CountDownTargetSpace(RunContext& ctx, std::int64_t bytes);
+
 // The compressed view of a folder: lists the folder's archive instead of the folder when the
 // side's compressed view is chosen. Archives are not readable yet: always false, and the
 // side's compressed view stays unavailable.

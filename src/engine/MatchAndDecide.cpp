@@ -14,6 +14,8 @@
 #include "platform/FileTimes.h"
 #include "platform/PathText.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -382,20 +384,24 @@ void AppendRow(RunContext& ctx,
 {
     EngineState& engine = ctx.Engine;
     engine.DecidedBytes += source.FileSize;
-    std::time_t when = UnpackFileTime(source.FileTime);
     DeltaRow row;
     row.FileName = source.FileName;
     row.Size = source.FileSize;
-    row.DateText = ShortDateText(when);
-    row.TimeText = LongTimeText(when);
+    row.DateText = PackedDateText(source.FileTime);
+    row.TimeText = PackedTimeText(source.FileTime);
     row.AttrLetters = source.AttrLetters;
     if (!source.ArchiveKnown) {
-        // The copy carries these letters over to the target: they must be the file's own.
-        SysResult<std::uint32_t> attr =
-            GetFileAttr(AddTrailingBackslash(source.FolderPath) + source.FileName);
-        if (attr) {
-            row.AttrLetters = AttrToLetters(attr.Value() & ~Attr::Directory);
+        // The copy carries these letters over to the target: they must be the file's own. The
+        // listing has read all but the archive mark, which is read now, against the listed time.
+        struct stat listed
+        {};
+        listed.st_mode = source.IsLink ? S_IFLNK : S_IFREG;
+        listed.st_mtim = source.MTime;
+        std::uint32_t attr = LettersToAttr(source.AttrLetters) & ~(Attr::Archive | Attr::Normal);
+        if (ArchiveFlagSet(AddTrailingBackslash(source.FolderPath) + source.FileName, listed)) {
+            attr |= Attr::Archive;
         }
+        row.AttrLetters = AttrToLetters(attr == 0 ? Attr::Normal : attr);
     }
     row.Reason = reason;
     row.SourceFolder = sourceFolder;

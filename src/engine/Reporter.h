@@ -69,6 +69,9 @@ public:
     // Set just before the log is closed: the closing line says "Stopped" rather than
     // "Completed" for a run that was stopped or aborted.
     virtual void SetRunStopped(bool /*stopped*/) noexcept {}
+    // Writes out the log lines held back (a file's line waits for the folder's end or for the
+    // next line of another kind): called at each folder's end and before a question.
+    virtual void FlushLog() noexcept {}
 };
 
 // For code paths that run before logging is wired, and for tests that do not look at reports.

@@ -99,6 +99,9 @@ int RunState::CheckForStop()
         if (ClearFolderQueue) {
             ClearFolderQueue();
         }
+        if (BeforeQuestion) {
+            BeforeQuestion();
+        }
         DialogResult answer = FHost.Ask(Msg::ConfirmStop, DialogButtons::YesNo);
         int result = 0;
         if (answer == DialogResult::Yes) {

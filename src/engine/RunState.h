@@ -45,6 +45,9 @@ public:
     // Called when a stop is requested at a poll, before the question (empties the queue of
     // folders waiting for a monitored run).
     std::function<void()> ClearFolderQueue;
+    // Called before the stop question is shown (writes out the log lines still held back, so a
+    // program ended while the question is open loses none).
+    std::function<void()> BeforeQuestion;
 
     // ---- Routines ------------------------------------------------------------------------
     void StatusMsg(std::string_view text);

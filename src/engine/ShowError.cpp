@@ -74,6 +74,7 @@ int ShowError(RunContext& ctx, std::string_view message, int code)
     if (!prompt.Asks) {
         answer = DialogResult::Ok;
     } else if (ctx.Opts.DisplayMessages) {
+        ctx.Report.FlushLog();
         answer = ctx.Hst.Ask(prompt.Text, prompt.Buttons);
     }
 

@@ -32,7 +32,7 @@ int FolderPercent(std::int64_t bytesDone, std::int64_t totalBytes, std::size_t d
     return static_cast<int>(std::lround(share * 100.0));
 }
 
-int CopyRow(RunContext& ctx, const DeltaRow& row)
+int CopyRow(RunContext& ctx, const DeltaRow& row, CopyFolders& folders)
 {
     CopyRequest request{row.FileName,
                         row.SourceFolder,
@@ -42,7 +42,8 @@ int CopyRow(RunContext& ctx, const DeltaRow& row)
                         LettersToAttr(row.AttrLetters),
                         row.IsLink,
                         row.TargetName,
-                        row.SourceMTime};
+                        row.SourceMTime,
+                        &folders};
     // A skip left over from an earlier file must not be taken for this one's.
     ctx.State.SkipFileButtonTag = 0;
     try {
@@ -95,7 +96,7 @@ void ShowRowStart(RunContext& ctx, std::size_t r, std::int64_t& bytesDone, std::
 }
 
 // A CopyResult code, or nothing when the row is left alone in this pass.
-std::optional<int> WorkOnRow(RunContext& ctx, const DeltaRow& row)
+std::optional<int> WorkOnRow(RunContext& ctx, const DeltaRow& row, CopyFolders& folders)
 {
     if (ctx.Engine.PreReportRun) {
         return 0; // reported as done; nothing is written
@@ -106,7 +107,7 @@ std::optional<int> WorkOnRow(RunContext& ctx, const DeltaRow& row)
     if (ctx.Opts.UseCompression) {
         return HooksOf(ctx).ArchiveFile(ctx, row);
     }
-    return CopyRow(ctx, row);
+    return CopyRow(ctx, row, folders);
 }
 
 // Counts a row that was not copied; says how the folder goes on: 0 with the next row, 3 with
@@ -134,7 +135,7 @@ void CountCopied(RunContext& ctx, const DeltaRow& row, RowActions action)
     RunTotals& totals = engine.Totals;
     LogFileDone(ctx, row, action);
     if (!engine.PreReportRun) {
-        UpdateFreeSpace(ctx, Side::Target, row.TargetFolder);
+        CountDownTargetSpace(ctx, row.Size);
     }
     if (row.Reason == Msg::NoMatch) {
         totals.TotFilesAdded += 1;
@@ -153,6 +154,10 @@ int FinishRows(RunContext& ctx, int result)
 {
     if (ctx.Opts.UseCompression) {
         HooksOf(ctx).FinishArchiveSide(ctx);
+    }
+    ctx.Report.FlushLog();
+    // The counted-down estimate gives way to the disk's own figure once per folder.
+    if (!ctx.Engine.PreReportRun) {
         UpdateFreeSpace(ctx, Side::Target, ctx.Engine.Target.Folder);
     }
     return result;
@@ -173,6 +178,9 @@ int HandleDecidedRows(RunContext& ctx)
     totals.DirFileCount = engine.Delta.DeltaCount;
 
     std::int64_t bytesDone = 0;
+    // Held only while this folder's rows are worked on: an open folder would keep its drive
+    // from being unmounted after the run.
+    CopyFolders folders;
     for (std::size_t r = 0; r < rows.size(); ++r) {
         const DeltaRow& row = rows[r];
         ShowRowStart(ctx, r, bytesDone, totalBytes);
@@ -187,7 +195,7 @@ int HandleDecidedRows(RunContext& ctx)
         if (action == RowActions::None) {
             continue;
         }
-        std::optional<int> code = WorkOnRow(ctx, row);
+        std::optional<int> code = WorkOnRow(ctx, row, folders);
         if (!code) {
             continue;
         }

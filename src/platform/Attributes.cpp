@@ -224,6 +224,27 @@ SysStatus SetFileAttr(const std::string& path, std::uint32_t attr)
     return archive ? SetArchiveOf(path, st) : ResetArchiveOf(path, st);
 }
 
+SysStatus SetNewFileAttr(int fd, const std::string& path, const struct stat& st, std::uint32_t attr)
+{
+    if (int fault = CheckFault(FaultOp::SetAttr, path)) {
+        return SysFail(fault, "chmod");
+    }
+    if ((attr & Attr::Archive) == 0 && CanHoldArchive(st)) {
+        std::string value = MTimeText(st);
+        if (::fsetxattr(fd, ArchiveXattrName, value.data(), value.size(), 0) != 0
+            && !XattrUnsupported(errno)) {
+            return SysFail(errno, "fsetxattr");
+        }
+    }
+    if ((attr & Attr::ReadOnly) != 0 && !S_ISLNK(st.st_mode)) {
+        mode_t mode = st.st_mode & 07777 & ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
+        if (::fchmod(fd, mode) != 0) {
+            return SysFail(errno, "fchmod");
+        }
+    }
+    return SysOk();
+}
+
 SysStatus ResetArchive(const std::string& path)
 {
     if (int fault = CheckFault(FaultOp::SetAttr, path)) {

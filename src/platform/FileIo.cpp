@@ -2,11 +2,13 @@
 #include "platform/FileIo.h"
 
 #include "platform/FaultHook.h"
+#include "platform/PathText.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
@@ -18,13 +20,14 @@ namespace {
 
 constexpr std::size_t FallbackBufferSize = 1024 * 1024;
 
-SysResult<int> OpenChecked(const std::string& path, int flags, mode_t mode)
+// `name` is opened inside `folderFd` (AT_FDCWD: a path); `path` names it for the fault hook.
+SysResult<int> OpenCheckedAt(int folderFd, const char* name, const std::string& path, int flags, mode_t mode)
 {
     if (int fault = CheckFault(FaultOp::Open, path)) {
         return SysResult<int>::Failure(fault, "open");
     }
     for (;;) {
-        int fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
+        int fd = ::openat(folderFd, name, flags | O_CLOEXEC, mode);
         if (fd >= 0) {
             return fd;
         }
@@ -33,6 +36,15 @@ SysResult<int> OpenChecked(const std::string& path, int flags, mode_t mode)
         }
     }
 }
+
+SysResult<int> OpenChecked(const std::string& path, int flags, mode_t mode)
+{
+    return OpenCheckedAt(AT_FDCWD, path.c_str(), path, flags, mode);
+}
+
+// Linking by descriptor needs CAP_DAC_READ_SEARCH; without it the kernel says ENOENT, and the
+// link goes through /proc from then on (no privilege needed, one path walk more).
+std::atomic<bool> EmptyPathLinkRefused{false};
 
 // The write loop proper, without the fault hook (the caller has consulted it for these bytes).
 SysResult<std::size_t> WriteRaw(int fd, const char* data, std::size_t n)
@@ -153,7 +165,14 @@ SysStatus RenameNoReplaceFallback(const std::string& from, const std::string& to
 
 SysResult<int> OpenRegularForRead(const std::string& path, struct stat& st)
 {
-    SysResult<int> fd = OpenChecked(path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0);
+    return OpenRegularForReadAt(AT_FDCWD, path, path, st);
+}
+
+SysResult<int>
+OpenRegularForReadAt(int folderFd, const std::string& name, const std::string& path, struct stat& st)
+{
+    SysResult<int> fd =
+        OpenCheckedAt(folderFd, name.c_str(), path, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY, 0);
     if (!fd) {
         return fd;
     }
@@ -177,6 +196,15 @@ SysResult<int> OpenRegularForRead(const std::string& path, struct stat& st)
 SysResult<int> CreateUnnamedIn(const std::string& folder, mode_t mode)
 {
     return OpenChecked(folder, O_WRONLY | O_TMPFILE, mode);
+}
+
+SysResult<int> CreateUnnamedAt(int folderFd, const std::string& folder, mode_t mode)
+{
+    return OpenCheckedAt(folderFd,
+                         folderFd == AT_FDCWD ? folder.c_str() : ".",
+                         folder,
+                         O_WRONLY | O_TMPFILE,
+                         mode);
 }
 
 SysResult<int> OpenForRead(const std::string& path)
@@ -225,9 +253,7 @@ SysResult<std::size_t> CopyChunk(int inFd, int outFd, std::size_t n, std::string
     // and the two extra calls per chunk are saved.
     std::size_t want = AnyFaultArmed() ? RemainingOrAll(inFd, n) : n;
     if (want == 0) {
-        // The size says this is the end. A plain read confirms it, and still copies what a
-        // file without a real size (procfs) or one that grew meanwhile has to give.
-        return CopyThroughBuffer(inFd, outFd, n);
+        return CopyPastEnd(inFd, outFd);
     }
     std::size_t allowed = 0;
     if (int fault = CheckWriteFault(outPath, want, allowed)) {
@@ -248,6 +274,11 @@ SysResult<std::size_t> CopyChunk(int inFd, int outFd, std::size_t n, std::string
     }
     // Refused, or 0 before the end the size promised (some FUSE filesystems): read and write.
     return CopyThroughBuffer(inFd, outFd, allowed);
+}
+
+SysResult<std::size_t> CopyPastEnd(int inFd, int outFd)
+{
+    return CopyThroughBuffer(inFd, outFd, FallbackBufferSize);
 }
 
 SysStatus SetModeOf(int fd, mode_t mode)
@@ -308,20 +339,53 @@ SysStatus RenameNoReplace(const std::string& from, const std::string& to)
 
 SysStatus LinkUnnamed(int fd, const std::string& to)
 {
+    return LinkUnnamedAt(fd, AT_FDCWD, to, to);
+}
+
+SysStatus LinkUnnamedAt(int fd, int folderFd, const std::string& name, const std::string& to)
+{
     if (int fault = CheckFault(FaultOp::Rename, to)) {
         return SysFail(fault, "linkat");
     }
-    // Through /proc no privilege is needed; AT_EMPTY_PATH needs CAP_DAC_READ_SEARCH.
-    std::string self = "/proc/self/fd/" + std::to_string(fd);
-    int done = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW);
+    int done = -1;
+    errno = ENOENT;
+    if (!EmptyPathLinkRefused.load(std::memory_order_relaxed)) {
+        done = ::linkat(fd, "", folderFd, name.c_str(), AT_EMPTY_PATH);
+        if (done != 0 && errno == ENOENT) {
+            EmptyPathLinkRefused.store(true, std::memory_order_relaxed);
+        }
+    }
     if (done != 0 && errno == ENOENT) {
-        done = ::linkat(fd, "", AT_FDCWD, to.c_str(), AT_EMPTY_PATH);
+        std::string self = "/proc/self/fd/" + std::to_string(fd);
+        done = ::linkat(AT_FDCWD, self.c_str(), folderFd, name.c_str(), AT_SYMLINK_FOLLOW);
     }
     if (done != 0) {
         return SysFail(errno, "linkat");
     }
     LoseTimesIfAsked(to);
     return SysOk();
+}
+
+int FolderHandle::For(const std::string& path)
+{
+    std::string_view wanted = WithoutTrailingSlashes(path);
+    if (FFd >= 0 && FPath == wanted) {
+        return FFd;
+    }
+    Close();
+    FPath.assign(wanted);
+    SysResult<int> fd = OpenChecked(FPath, O_PATH | O_DIRECTORY, 0);
+    FFd = fd ? *fd : -1;
+    return FFd;
+}
+
+void FolderHandle::Close()
+{
+    if (FFd >= 0) {
+        ::close(FFd);
+    }
+    FFd = -1;
+    FPath.clear();
 }
 
 } // namespace Tandemix

@@ -22,10 +22,15 @@ SysResult<int> OpenForRead(const std::string& path); // follows links; FaultOp::
 // blocks, so a fifo or device put where a file was listed cannot hang the run; anything but a
 // regular file is refused (EINVAL). `st` receives the open file's fstat. FaultOp::Open.
 SysResult<int> OpenRegularForRead(const std::string& path, struct stat& st);
+// The same for `name` inside the open folder `folderFd` (AT_FDCWD: `name` is a path); `path`
+// names the file for the fault hook.
+SysResult<int>
+OpenRegularForReadAt(int folderFd, const std::string& name, const std::string& path, struct stat& st);
 // A file without a name in `folder` (O_TMPFILE), open for writing: it vanishes on close or when
 // the process dies unless LinkUnnamed names it. Fails (EOPNOTSUPP, EISDIR, EINVAL) where the
 // filesystem cannot do it. FaultOp::Open with `folder`.
 SysResult<int> CreateUnnamedIn(const std::string& folder, mode_t mode);
+SysResult<int> CreateUnnamedAt(int folderFd, const std::string& folder, mode_t mode);
 SysResult<int> CreateNew(const std::string& path, mode_t mode); // EEXIST when it exists; FaultOp::Open
 // Creates when missing (0666 less umask); writes go to the end, after emptying the file when
 // `truncate`. FaultOp::Open.
@@ -38,6 +43,9 @@ SysResult<std::size_t> WriteAll(int fd, const void* buf, std::size_t n, std::str
 // 1 MiB buffer where the kernel refuses. Returns the bytes copied, which may be fewer than n;
 // 0 only at the source's end. FaultOp::Write as for WriteAll, a cut showing as a short copy.
 SysResult<std::size_t> CopyChunk(int inFd, int outFd, std::size_t n, std::string_view outPath);
+// Where the source's size says it ends: one plain read confirms the end (0), and copies what a
+// file without a real size (procfs) or one that grew meanwhile still has to give.
+SysResult<std::size_t> CopyPastEnd(int inFd, int outFd);
 SysStatus SetModeOf(int fd, mode_t mode); // fchmod
 bool StatOf(int fd, struct stat& st); // fstat
 // Close errors are reported: NFS and some FUSE filesystems report failed writes only here.
@@ -51,5 +59,28 @@ SysStatus RenameOver(const std::string& from, const std::string& to); // replace
 SysStatus RenameNoReplace(const std::string& from, const std::string& to);
 // Names the unnamed file `fd` (CreateUnnamedIn) `to`; EEXIST when `to` exists, untouched.
 SysStatus LinkUnnamed(int fd, const std::string& to);
+// The same for `name` inside the open folder `folderFd`; `to` is its path, for the hooks.
+SysStatus LinkUnnamedAt(int fd, int folderFd, const std::string& name, const std::string& to);
+
+// An open folder. What is opened, created or linked inside it is found by one name lookup
+// instead of a walk of the whole path, and it stays the folder that was opened even when its
+// path is taken by a link afterwards, so nothing is written through that link.
+class FolderHandle
+{
+public:
+    FolderHandle() = default;
+    ~FolderHandle() { Close(); }
+    FolderHandle(const FolderHandle&) = delete;
+    FolderHandle& operator=(const FolderHandle&) = delete;
+
+    // The open folder `path` names (with or without a trailing separator), opened anew when the
+    // path differs from the last one asked for; -1 when it cannot be opened (FaultOp::Open).
+    int For(const std::string& path);
+    void Close();
+
+private:
+    std::string FPath;
+    int FFd = -1;
+};
 
 } // namespace Tandemix

@@ -83,7 +83,15 @@ std::time_t UnpackFileTime(std::uint32_t packed)
     return std::mktime(&tm);
 }
 
-SysStatus SetFileTimes(const std::string& path, const timespec& atime, const timespec& mtime)
+namespace {
+
+// `set` gives the times, `readBack` fills `st` again; both return 0 or an errno.
+template <typename Set, typename ReadBack>
+SysStatus SetAndVerify(const std::string& path,
+                       const timespec& atime,
+                       const timespec& mtime,
+                       Set set,
+                       ReadBack readBack)
 {
     if (int fault = CheckFault(FaultOp::SetTimes, path)) {
         return SysFail(fault, "utimensat");
@@ -94,17 +102,51 @@ SysStatus SetFileTimes(const std::string& path, const timespec& atime, const tim
         return SysFail(EINVAL, "utimensat");
     }
     const timespec times[2] = {atime, mtime};
-    if (::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
-        return SysFail(errno, "utimensat");
+    if (int error = set(times)) {
+        return SysFail(error, "utimensat");
     }
     struct stat st;
-    if (::lstat(path.c_str(), &st) != 0) {
-        return SysFail(errno, "lstat");
+    if (int error = readBack(st)) {
+        return SysFail(error, "lstat");
     }
     if (TwoSecondsApart(st.st_mtim, mtime)) {
         return SysFail(ERANGE, "utimensat-verify");
     }
     return SysOk();
+}
+
+int ErrnoUnless(bool done)
+{
+    return done ? 0 : errno;
+}
+
+} // namespace
+
+SysStatus SetFileTimes(const std::string& path, const timespec& atime, const timespec& mtime)
+{
+    return SetAndVerify(
+        path,
+        atime,
+        mtime,
+        [&](const timespec* times) {
+            return ErrnoUnless(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0);
+        },
+        [&](struct stat& st) { return ErrnoUnless(::lstat(path.c_str(), &st) == 0); });
+}
+
+SysStatus
+SetFileTimesOf(int fd, const std::string& path, const timespec& atime, const timespec& mtime, struct stat& st)
+{
+    return SetAndVerify(
+        path,
+        atime,
+        mtime,
+        [&](const timespec* times) { return ErrnoUnless(::futimens(fd, times) == 0); },
+        [&](struct stat& back) {
+            int error = ErrnoUnless(::fstat(fd, &back) == 0);
+            st = back;
+            return error;
+        });
 }
 
 } // namespace Tandemix

@@ -3,6 +3,8 @@
 
 #include "platform/SysResult.h"
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <ctime>
 #include <string>
@@ -25,5 +27,12 @@ std::time_t UnpackFileTime(std::uint32_t packed); // local time, daylight saving
 // omitted atime or an out-of-range date) is reported with (ERANGE, "utimensat-verify") instead
 // of looking fine and being copied again on every run. Consults FaultOp::SetTimes.
 SysStatus SetFileTimes(const std::string& path, const timespec& atime, const timespec& mtime);
+// The same for the open file `fd` (`path` names it for the hook); `st` receives its stat as read
+// back, which holds the times it keeps.
+SysStatus SetFileTimesOf(int fd,
+                         const std::string& path,
+                         const timespec& atime,
+                         const timespec& mtime,
+                         struct stat& st);
 
 } // namespace Tandemix

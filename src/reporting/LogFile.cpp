@@ -91,6 +91,9 @@ void LogFile::WriteLogFile(std::string_view text,
         if (!settings.UseLogFile && kind != LogKind::AppError) {
             return;
         }
+        if (kind != LogKind::AddedFile && kind != LogKind::UpdatedFile) {
+            Flush(); // the lines keep their order
+        }
         switch (kind) {
         case LogKind::OpenSyncLog:
             Open(settings.LogFileName, LogMsg::DefaultSyncLogName, settings.ReportLogOverwrite, false);
@@ -109,12 +112,12 @@ void LogFile::WriteLogFile(std::string_view text,
             break;
         case LogKind::AddedFile:
             if (settings.ReportAddedFiles && FFd >= 0) {
-                WriteLine(DetailLine(text, settings, run));
+                HoldLine(DetailLine(text, settings, run));
             }
             break;
         case LogKind::UpdatedFile:
             if (settings.ReportUpdateFiles && FFd >= 0) {
-                WriteLine(DetailLine(text, settings, run));
+                HoldLine(DetailLine(text, settings, run));
             }
             break;
         case LogKind::FileError:
@@ -184,6 +187,7 @@ void LogFile::Close(bool preSync, bool stopped)
 
 void LogFile::CloseChannel()
 {
+    Flush();
     if (FFd >= 0) {
         (void)CloseFile(FFd, FPath);
         FFd = -1;
@@ -204,6 +208,28 @@ bool LogFile::WriteLine(std::string_view line)
         NoteFailure(FPath, written.Error());
     }
     return written.Ok();
+}
+
+void LogFile::HoldLine(std::string_view line)
+{
+    constexpr std::size_t HeldLimit = 64 * 1024;
+    FHeld.append(line).append(LineEnd);
+    if (FHeld.size() >= HeldLimit) {
+        Flush();
+    }
+}
+
+void LogFile::Flush() noexcept
+{
+    if (FHeld.empty()) {
+        return;
+    }
+    if (FFd >= 0) {
+        if (auto written = WriteAll(FFd, FHeld.data(), FHeld.size(), FPath); !written) {
+            NoteFailure(FPath, written.Error());
+        }
+    }
+    FHeld.clear();
 }
 
 void LogFile::NoteFailure(const std::string& path, int error)

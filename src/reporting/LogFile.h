@@ -69,6 +69,12 @@ public:
     // run itself goes on. Set by whoever can show it.
     std::function<void(const std::string&)> OnWriteFailure;
 
+    // Writes out the file lines held back. The lines of added and updated files (one per copied
+    // file) are collected and written together: before any line of another kind, when 64 KiB
+    // have gathered, here, and when the log is closed. A program killed outright loses at most
+    // those, never a line before them.
+    void Flush() noexcept;
+
     // 1 while the sync log or the pre-sync report log is open, else 0.
     int LogOpenFlag() const { return FFd >= 0 ? 1 : 0; }
     const std::string& OpenPath() const { return FPath; }
@@ -79,6 +85,7 @@ private:
     void Close(bool preSync, bool stopped);
     void CloseChannel();
     bool WriteLine(std::string_view line);
+    void HoldLine(std::string_view line);
     void WriteErrorLog(std::string_view text);
     void NoteFailure(const std::string& path, int error);
     std::string Now() const;
@@ -87,6 +94,7 @@ private:
     int FFd = -1;
     std::string FPath;
     bool FFailureNoted = false;
+    std::string FHeld; // file lines not written yet, each with its line end
 };
 
 // ---- File access and viewing ----------------------------------------------------------------

@@ -22,6 +22,14 @@ ProgramReporter::ProgramReporter(Options& options,
         FState.StatusMsg(text);
         AddMessage(text);
     };
+    FState.BeforeQuestion = [this] {
+        FLog.Flush();
+    };
+}
+
+ProgramReporter::~ProgramReporter()
+{
+    FState.BeforeQuestion = nullptr;
 }
 
 void ProgramReporter::WriteLogFile(std::string_view text, LogKind kind) noexcept

@@ -20,6 +20,9 @@ class ProgramReporter : public Reporter
 {
 public:
     ProgramReporter(Options& options, RunState& state, EngineState& engine, std::string programFolder);
+    ~ProgramReporter() override;
+    ProgramReporter(const ProgramReporter&) = delete;
+    ProgramReporter& operator=(const ProgramReporter&) = delete;
 
     void WriteLogFile(std::string_view text, LogKind kind) noexcept override;
     void AddReportEntry(const ReportEntry& entry) noexcept override;
@@ -32,6 +35,7 @@ public:
         return static_cast<std::int64_t>(FLists.List(ReportCategory::Messages).Count());
     }
     void SetRunStopped(bool stopped) noexcept override { FRunStopped = stopped; }
+    void FlushLog() noexcept override { FLog.Flush(); }
 
     LogFile& Log() { return FLog; }
     const LogFile& Log() const { return FLog; }

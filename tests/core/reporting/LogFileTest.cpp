@@ -127,6 +127,7 @@ TEST_P(LogColumnsTest, AddedAndUpdatedLinesCarryTheChosenColumns)
     Request("", LogKind::OpenSyncLog);
     Request("  Added: x", LogKind::AddedFile, NotesRow);
     Request("  Added: x", LogKind::UpdatedFile, NotesRow);
+    Log.Flush();
     std::string line = std::string(row.Line) + "\r\n";
     EXPECT_NE(Home.Read("Tandemix.Log").find(line + line), std::string::npos) << Home.Read("Tandemix.Log");
 }
@@ -172,6 +173,7 @@ TEST_P(LogGateTest, EachKindFollowsItsOwnSwitch)
     Request("hidden line", row.Kind, NotesRow);
     Settings.*row.Switch = true;
     Request("shown line", row.Kind, NotesRow);
+    Log.Flush();
     std::string log = Home.Read("Tandemix.Log");
     EXPECT_EQ(log.find("hidden line"), std::string::npos);
     EXPECT_NE(log.find("shown line"), std::string::npos);
@@ -329,6 +331,48 @@ TEST_F(LogFileTest, FullDiskLosesTheLineAndTheRunGoesOn)
     EXPECT_EQ(Log.LogOpenFlag(), 0);
     Request("after close", LogKind::Summary);
     EXPECT_EQ(Home.Read("Tandemix.Log").find("after close"), std::string::npos);
+}
+
+// One write per copied file would cost as much as the copy of a small file: the file lines are
+// held back, but never reordered, never held past a line of another kind or the close, never
+// without bound, and a write that fails when they go out is still told.
+TEST_F(LogFileTest, FileLinesAreHeldBackInOrderUntilTheNextOtherLineAFlushOrTheClose)
+{
+    std::vector<std::string> notices;
+    Log.OnWriteFailure = [&notices](const std::string& text) {
+        notices.push_back(text);
+    };
+    Request("", LogKind::OpenSyncLog);
+    Request("  Added: a", LogKind::AddedFile, NotesRow);
+    Request("Updated: b", LogKind::UpdatedFile, NotesRow);
+    EXPECT_EQ(Home.Read("Tandemix.Log").find("Added: a"), std::string::npos);
+    Request("From: /NEXT/", LogKind::Summary);
+    std::string log = Home.Read("Tandemix.Log");
+    ASSERT_NE(log.find("Updated: b"), std::string::npos) << log;
+    EXPECT_LT(log.find("Added: a"), log.find("Updated: b"));
+    EXPECT_LT(log.find("Updated: b"), log.find("From: /NEXT/"));
+
+    const std::size_t before = log.size();
+    for (int i = 0; i < 2000; ++i) {
+        Request("  Added: many", LogKind::AddedFile, NotesRow);
+    }
+    EXPECT_GE(Home.Read("Tandemix.Log").size(), before + 64 * 1024);
+    Request("  Added: flushed", LogKind::AddedFile, NotesRow);
+    Log.Flush();
+    EXPECT_NE(Home.Read("Tandemix.Log").find("Added: flushed"), std::string::npos);
+
+    Request("  Added: lost", LogKind::AddedFile, NotesRow);
+    {
+        ScopedFault full({FaultOp::Write, ENOSPC, "Tandemix.Log"});
+        Log.Flush();
+    }
+    EXPECT_EQ(notices.size(), 1u);
+    Request("  Added: last", LogKind::AddedFile, NotesRow);
+    Request("", LogKind::CloseSyncLog);
+    log = Home.Read("Tandemix.Log");
+    EXPECT_EQ(log.find("Added: lost"), std::string::npos);
+    EXPECT_NE(log.find("  Added: last  \t\t     1234\t  7/22/97\t 10:01:44 AM\r\nSynchronization Completed"),
+              std::string::npos);
 }
 
 TEST_F(LogFileTest, LogThatCannotBeOpenedStaysSilentButErrorsAreStillKept)

@@ -92,6 +92,20 @@ TEST_F(ProgramReporterTest, LogTakesTheRunsRowTheOptionsOfTheMomentAndTheStopReq
     EXPECT_EQ(LogText().find("not while the log is off"), std::string::npos);
 }
 
+// A question may wait for the user for as long as it likes, and the program may be ended there:
+// the lines of the files copied so far are on disk before it is shown.
+TEST_F(ProgramReporterTest, HeldFileLinesAreWrittenBeforeTheStopQuestion)
+{
+    Seam.WriteLogFile("", LogKind::OpenSyncLog);
+    Seam.WriteLogFile("  Added: copied.txt", LogKind::AddedFile);
+    ASSERT_EQ(LogText().find("copied.txt"), std::string::npos);
+    State.OperationState = static_cast<int>(OperationStates::Requested);
+    Host.QueueAnswer(DialogResult::No);
+    EXPECT_EQ(State.CheckForStop(), 0);
+    ASSERT_EQ(Host.Questions.size(), 1u);
+    EXPECT_NE(LogText().find("  Added: copied.txt"), std::string::npos) << LogText();
+}
+
 TEST_F(ProgramReporterTest, OptionsShowTheNamesTheLogsWereOpenedUnder)
 {
     Opts.LogFileName = "nightly.txt";
