@@ -60,7 +60,6 @@ public:
         std::string twin = Tree.Exists("dst/" + name) ? name : "";
         return CopyRequest{name, Src, Dst, size, 0, attr, false, twin, {}};
     }
-
     int Copy(const CopyRequest& r) { return CopyOneFile(Ctx, r); }
     std::string Target(const std::string& name) const { return Tree.ReadFile("dst/" + name); }
     std::uint32_t AttrOf(const std::string& path) const { return GetFileAttr(path).Value(); }
@@ -89,9 +88,7 @@ public:
         EXPECT_EQ(Report.Logs[0].Kind, kind);
         EXPECT_EQ(Messages(), std::vector<std::string>{ProblemMessageLine(label, path) + note});
     }
-
     void ExpectNoTempLeft() { EXPECT_EQ(TempNamesIn(Dst), std::vector<std::string>{}); }
-
     TempTree Tree;
     std::string Src;
     std::string Dst;
@@ -112,15 +109,12 @@ TEST_P(CopyOneFileSizes, CopiesByteExactWithFullPrecisionTimes)
     const timespec times[2] = {{1400000000, 987654321}, {1500000000, 123456789}};
     ASSERT_EQ(::utimensat(AT_FDCWD, source.c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
     Tree.AddFile("dst/f.bin", "old content of a different length");
-
     EXPECT_EQ(Copy(Request("f.bin", size)), 0);
-
     struct stat st = LStat(Dst + "/f.bin"); // before reading it, which moves the atime
     EXPECT_TRUE(Target("f.bin") == TempTree::Pattern(size)) << "content differs";
     EXPECT_TRUE(SameTime(st.st_mtim, times[1]) && SameTime(st.st_atim, times[0]));
     EXPECT_EQ(st.st_mode & 07777, 0640u);
-    EXPECT_EQ(Engine.FileGauge, 100);
-    EXPECT_FALSE(Engine.SkipFileEnabled);
+    EXPECT_EQ(std::tie(Engine.FileGauge, Engine.SkipFileEnabled), std::make_tuple(100, false));
     ExpectNoTempLeft();
     EXPECT_TRUE(Report.Logs.empty() && Report.Entries.empty());
 }
@@ -146,7 +140,6 @@ TEST_F(CopyOneFileTest, ModeReadOnlyAndArchiveBitFollowTheSource)
     EXPECT_EQ(LStat(Dst + "/ro.txt").st_mode & 0222, 0u);
     EXPECT_NE(LStat(Dst + "/rw.txt").st_mode & S_IWUSR, 0u);
     EXPECT_TRUE(Report.Logs.empty());
-
     std::string reset = Tree.AddFile("src/reset.txt", 10);
     std::string kept = Tree.AddFile("src/kept.txt", 10);
     Tree.AddFile("src/clear.txt", 10);
@@ -180,7 +173,6 @@ TEST_F(CopyOneFileTest, LinksAreCopiedAsLinksAndAnUpdateWritesToItsTwin)
     Tree.AddFile("src/f.bin", 100);
     Tree.AddFile("elsewhere/victim", "not to be written");
     Tree.AddSymlink("dst/f.bin", "../elsewhere/victim");
-
     for (auto [name, size] : {std::pair{"ln", 16}, std::pair{"dangling", 14}}) {
         CopyRequest link = Request(name, size);
         link.IsLink = true;
@@ -190,7 +182,6 @@ TEST_F(CopyOneFileTest, LinksAreCopiedAsLinksAndAnUpdateWritesToItsTwin)
     update.TargetName = "report.txt";
     EXPECT_EQ(Copy(update), 0);
     EXPECT_EQ(Copy(Request("f.bin", 100)), 0);
-
     struct stat st = LStat(Dst + "/ln");
     ASSERT_TRUE(S_ISLNK(st.st_mode));
     char text[64] = {};
@@ -266,9 +257,7 @@ TEST_P(CopyOneFilePlacing, TimesSurviveThePlacingAndAnAddNeverReplaces)
     if (!row.Unnamed) {
         noUnnamed.emplace(FaultPlan{FaultOp::Open, EOPNOTSUPP, Dst + "/", 0, 1});
     }
-
     EXPECT_EQ(Copy(r), row.Taken == TakenWhen::No ? 0 : 1);
-
     if (row.Taken == TakenWhen::No) {
         EXPECT_TRUE(SameTime(LStat(Dst + "/f.bin").st_mtim, mtime));
         EXPECT_EQ(Target("f.bin"), TempTree::Pattern(3 * MiB));
@@ -287,12 +276,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, CopyOneFilePlacing, ::testing::ValuesIn(PlaceRow
 // Breaks the 3 MiB update of f.bin (or of another source it names) and returns the path the
 // report must name.
 using Arrange = std::function<std::string(CopyOneFileTest&, CopyRequest&)>;
-struct NotCopiedRow
-{
-    std::string Name;
-    std::string_view Problem;
-    Arrange Break;
-};
+// clang-format off
+struct NotCopiedRow { std::string Name; std::string_view Problem; Arrange Break; };
+// clang-format on
 
 Arrange AtAQuarter(std::function<void(const std::string&)> change)
 {
@@ -376,10 +362,8 @@ TEST_P(CopyOneFileNotCopied, LeavesTheOldTargetReportsItAndIsNotCounted)
     std::string named = GetParam().Break(*this, r);
     std::string target = Dst + "/" + r.Name;
     const mode_t mode = LStat(target).st_mode;
-
     EXPECT_EQ(Copy(r), 1);
     Fault.reset();
-
     EXPECT_TRUE(Target(r.Name) == TempTree::Pattern(200000)) << "old target changed";
     EXPECT_EQ(LStat(target).st_mode, mode);
     ExpectProblem(GetParam().Problem, named);
@@ -434,9 +418,7 @@ TEST_P(CopyOneFileSpace, RefusesACopyThatWouldNotFitBeforeWritingAnything)
     if (row.Answer) {
         Host.QueueAnswer(*row.Answer);
     }
-
     EXPECT_EQ(Copy(Request("s.bin", row.Size)), row.Expected);
-
     std::string message = "Target Drive \"" + MountPointOf(Dst) + "\" Does Not Have Enough Available Space!";
     ExpectNoTempLeft();
     EXPECT_EQ(Host.UnusedAnswers(), 0u);
@@ -523,9 +505,7 @@ TEST_P(CopyOneFileStops, KeepTheOldTargetAndTouchOnlyThatFile)
         AtGauge(row.PressAt,
                 [this, &row] { row.Skip ? State.SkipFileButtonClick() : State.StopButtonClick(); });
     }
-
     EXPECT_EQ(Copy(Request("big.bin", 8 * MiB)), row.Expected);
-
     EXPECT_EQ(Target("big.bin"), row.Expected == 0 ? TempTree::Pattern(8 * MiB) : "old target");
     EXPECT_EQ(Host.Questions.size(), row.Answer ? 1u : 0u);
     if (row.Answer) {
@@ -562,7 +542,6 @@ TEST_F(CopyOneFileTest, ADeadCopyLeavesTheOldTargetAndOnlyItsRecordedTempIsRemov
     // A user's files, whatever they look like, are never taken for leftovers.
     Tree.AddFile("dst/.keep.Zz9999.txpart", "kept");
     std::string journal = Tree.AddFolder("journal");
-
     pid_t pid = ::fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
@@ -587,7 +566,6 @@ TEST_F(CopyOneFileTest, ADeadCopyLeavesTheOldTargetAndOnlyItsRecordedTempIsRemov
     ASSERT_TRUE(ours.Ok());
     ::close(fd);
     RemoveRecordedTempFiles(journal);
-
     EXPECT_EQ(TempNamesIn(Dst).size(), 2u) << "ours and the look-alike";
     EXPECT_TRUE(Tree.Exists(ours.Value().substr(Tree.Root().size() + 1)));
     EXPECT_EQ(Target(".keep.Zz9999.txpart"), "kept");
