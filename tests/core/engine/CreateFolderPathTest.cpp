@@ -9,11 +9,7 @@
 #include "support/TempTree.h"
 #include "support/TestTables.h"
 
-#include <gtest/gtest.h>
-
 #include <cerrno>
-#include <string>
-#include <vector>
 
 namespace Tandemix {
 namespace {
@@ -32,6 +28,13 @@ protected:
 
     std::vector<std::string> Paths(const std::vector<std::string>& rels) const { return Prefixed("", rels); }
 
+    // The log lines of a folder that could not be made and of the one asked for below it.
+    std::vector<std::string> Failures(const std::string& made, const std::string& asked) const
+    {
+        return {std::string(CopyMsg::CouldNotCreateFolder) + Tree.Path(made),
+                std::string(CopyMsg::CouldNotCreateGoto) + Tree.Path(asked)};
+    }
+
     std::vector<std::string> UnreachableMessages(const std::string& rel) const
     {
         return {PadRight(CopyMsg::PossibleDisconnected, 26) + MountPointOf(Tree.Path(rel)),
@@ -49,7 +52,6 @@ TEST_F(CreateFolderPathTest, MissingLevelsAreCreatedTopDownAndLoggedAnExistingFo
     EXPECT_EQ(CreateFolderPath(Ctx, Tree.Path("base//new/")), FolderResult::Created);
     EXPECT_EQ(CreateFolderPath(Ctx, Tree.Path("base/one")), FolderResult::Exists);
     EXPECT_EQ(CreateFolderPath(Ctx, Tree.Path("base/one") + "/"), FolderResult::Exists);
-
     EXPECT_TRUE(Tree.Exists("base/one/two/three") && Tree.Exists("base/new"));
     std::vector<std::string> levels = {"base/one", "base/one/two", "base/one/two/three", "base/new"};
     EXPECT_EQ(Report.LogTexts(LogKind::FolderCreated), Prefixed(CopyMsg::CreatingFolder, levels));
@@ -66,7 +68,6 @@ TEST_F(CreateFolderPathTest, PreSyncReportCreatesNothingAndSaysOnceWhatItWouldCr
     for (const char* rel : {"base/one", "base/one/two", "base/one/two/three", "base/one/two/3b"}) {
         EXPECT_EQ(CreateFolderPath(Ctx, Tree.Path(rel)), FolderResult::WouldCreate) << rel;
     }
-
     EXPECT_FALSE(Tree.Exists("base/one"));
     EXPECT_EQ(Report.LogTexts(LogKind::FolderCreated),
               Prefixed(CopyMsg::NeedToCreateFolder,
@@ -82,10 +83,8 @@ TEST_F(CreateFolderPathTest, FolderThatCannotBeMadeIsReportedAndSkipped)
     Tree.AddFolder("base");
     ScopedFault refuse(FaultPlan{FaultOp::MakeFolder, EACCES, "/sub"});
     EXPECT_EQ(CreateFolderPath(Ctx, Tree.Path("base/sub")), FolderResult::Failed);
-
-    ASSERT_EQ(Report.Logs.size(), 1u);
-    EXPECT_EQ(Report.Logs[0].Text, std::string(CopyMsg::CouldNotCreateFolder) + Tree.Path("base/sub"));
-    EXPECT_EQ(Report.Logs[0].Kind, LogKind::AppError);
+    EXPECT_EQ(Report.LogTexts(LogKind::AppError), Prefixed(CopyMsg::CouldNotCreateFolder, {"base/sub"}));
+    EXPECT_EQ(Report.Logs.size(), 1u);
     EXPECT_TRUE(Messages().empty()) << "the log line is the whole report; no drive went away";
     EXPECT_TRUE(Engine.DirDelList.empty());
 }
@@ -94,12 +93,8 @@ TEST_F(CreateFolderPathTest, FileInTheWayIsNeitherReplacedNorEntered)
 {
     Tree.AddFile("base/file", "a file where a folder should go");
     EXPECT_EQ(CreateFolderPath(Ctx, Tree.Path("base/file/sub")), FolderResult::Failed);
-
     EXPECT_EQ(Tree.ReadFile("base/file"), "a file where a folder should go");
-    std::vector<std::string> failures = {std::string(CopyMsg::CouldNotCreateFolder) + Tree.Path("base/file"),
-                                         std::string(CopyMsg::CouldNotCreateGoto)
-                                             + Tree.Path("base/file/sub")};
-    EXPECT_EQ(Report.LogTexts(LogKind::AppError), failures);
+    EXPECT_EQ(Report.LogTexts(LogKind::AppError), Failures("base/file", "base/file/sub"));
     EXPECT_EQ(Report.Logs.size(), 2u);
     EXPECT_TRUE(Engine.DirDelList.empty());
 }
@@ -110,27 +105,21 @@ TEST_F(CreateFolderPathTest, FailureHalfWayStopsTheLevelsBelowIt)
     ScopedFault refuse(FaultPlan{FaultOp::MakeFolder, EACCES, "/two"});
 
     EXPECT_EQ(CreateFolderPath(Ctx, Tree.Path("base/one/two/three")), FolderResult::Failed);
-
     EXPECT_TRUE(Tree.Exists("base/one"));
     EXPECT_FALSE(Tree.Exists("base/one/two"));
     EXPECT_EQ(Engine.DirDelList, Paths({"base/one"}));
     EXPECT_EQ(Report.LogTexts(LogKind::FolderCreated), Prefixed(CopyMsg::CreatingFolder, {"base/one"}));
-    std::vector<std::string> failures = {
-        std::string(CopyMsg::CouldNotCreateFolder) + Tree.Path("base/one/two"),
-        std::string(CopyMsg::CouldNotCreateGoto) + Tree.Path("base/one/two/three")};
-    EXPECT_EQ(Report.LogTexts(LogKind::AppError), failures);
+    EXPECT_EQ(Report.LogTexts(LogKind::AppError), Failures("base/one/two", "base/one/two/three"));
     EXPECT_EQ(Messages(), UnreachableMessages("base/one/two/three"));
 }
 
 // ---- Links below the run's target root ----------------------------------------------------------
 
-struct LinkCase
-{
-    const char* Name;
-    const char* Root; // the run's target root, "" outside a run
-    const char* Folder; // asked for
-    const char* Linked; // the link on the way, "" when the folder may be entered
-};
+// Root: the run's target root, "" outside a run. Linked: the link on the way, "" when the
+// folder asked for may be entered.
+// clang-format off
+struct LinkCase { const char* Name; const char* Root; const char* Folder; const char* Linked; };
+// clang-format on
 
 class CreateFolderPathLinkTest : public CreateFolderPathTest, public ::testing::WithParamInterface<LinkCase>
 {};
@@ -147,7 +136,6 @@ TEST_P(CreateFolderPathLinkTest, ALinkBelowTheTargetRootIsNeverEnteredNorWritten
     Engine.Folders.TargetRoot = std::string(c.Root).empty() ? std::string() : Tree.Path(c.Root);
 
     FolderResult result = CreateFolderPath(Ctx, Tree.Path(c.Folder));
-
     if (std::string(c.Linked).empty()) {
         EXPECT_TRUE(result == FolderResult::Exists || result == FolderResult::Created);
         EXPECT_TRUE(Messages().empty());

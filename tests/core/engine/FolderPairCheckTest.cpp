@@ -3,14 +3,8 @@
 
 #include "RunFixture.h"
 #include "engine/RunMessages.h"
-#include "support/TestTables.h"
-
-#include <gtest/gtest.h>
 
 #include <filesystem>
-#include <string>
-#include <string_view>
-#include <vector>
 
 namespace Tandemix {
 namespace {
@@ -21,14 +15,12 @@ using FolderPairTest = RunFixture;
 
 // ---- Pairs that must not run -----------------------------------------------------------------------------
 
-struct PairCase
-{
-    const char* Name;
-    const char* Source; // below the tree, or absolute
-    const char* Target;
-    bool CreateSubFolder;
-    std::string_view Refusal; // the message's beginning; empty: the run goes ahead
-};
+// Source and Target below the tree, or absolute. Refusal: the message's beginning; empty: the
+// run goes ahead.
+// clang-format off
+struct PairCase { const char* Name; const char* Source; const char* Target; bool CreateSubFolder;
+                  std::string_view Refusal; };
+// clang-format on
 
 class FolderPairRunTest : public RunFixture, public ::testing::WithParamInterface<PairCase>
 {
@@ -60,7 +52,6 @@ TEST_P(FolderPairRunTest, OverlappingFoldersOrTheRootAreRefusedBeforeAnythingIsW
     Host.QueueAnswer(DialogResult::Ok);
 
     RunOutcome outcome = Run();
-
     if (c.Refusal.empty()) {
         EXPECT_EQ(outcome, RunOutcome::Completed);
         EXPECT_EQ(Engine.Totals.Refused, RunRefusal::None);
@@ -100,15 +91,11 @@ INSTANTIATE_TEST_SUITE_P(
         PairCase{"SubFolderInsideTarget", "src", "dst", true, {}}),
     Test::ByName{});
 
-struct LockCase
-{
-    const char* Name;
-    const char* Held; // target of the run going on
-    bool HeldWrites; // false: a report run
-    const char* Wanted;
-    bool WantedWrites;
-    bool Granted;
-};
+// Held: the target of the run going on; it writes unless it is a report run.
+// clang-format off
+struct LockCase { const char* Name; const char* Held; bool HeldWrites; const char* Wanted; bool WantedWrites;
+                  bool Granted; };
+// clang-format on
 
 class TargetLockTest : public RunFixture, public ::testing::WithParamInterface<LockCase>
 {};
@@ -152,9 +139,7 @@ TEST_F(FolderPairTest, ARunIntoATargetAnotherRunWritesToIsRefusedBeforeItsLogOpe
     TargetLock other;
     ASSERT_TRUE(other.Acquire(Dst, true));
     Opts.DisplayMessages = false;
-
     EXPECT_EQ(Run(), RunOutcome::Failed);
-
     EXPECT_EQ(Engine.Totals.Refused, RunRefusal::TargetBusy);
     EXPECT_EQ(Engine.Totals.RefusalText, std::string(RunMsg::TargetBusy) + Dst);
     EXPECT_TRUE(Report.Logs.empty());

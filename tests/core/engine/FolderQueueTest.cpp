@@ -6,22 +6,14 @@
 #include "engine/ListingMessages.h"
 #include "engine/RunMessages.h"
 #include "platform/FaultHook.h"
-#include "support/TestTables.h"
-
-#include <gtest/gtest.h>
-
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <map>
 #include <optional>
-#include <string>
-#include <vector>
 
 namespace Tandemix {
 namespace {
 
-using Test::PrintTo;
 using Test::RunFixture;
 
 class FolderQueueTest : public RunFixture
@@ -54,9 +46,7 @@ TEST_F(FolderQueueTest, EveryFolderIsQueuedBeforeItsOwnWholeSubTree)
     Tree.AddFolder("src/z");
     Tree.AddSymlink("src/link", "a");
     Tree.AddSymlink("src/a/x/loop", "..");
-
     BuildFolderQueue(Ctx);
-
     std::vector<std::string> queued = QueuedSources();
     std::multiset<std::string> found(queued.begin(), queued.end());
     // clang-format off
@@ -79,8 +69,7 @@ TEST_F(FolderQueueTest, EveryFolderIsQueuedBeforeItsOwnWholeSubTree)
     }
     for (const FolderPair& pair : Engine.FolderQueue) {
         EXPECT_EQ(pair.Target, Dst + pair.Source.substr(Src.size())) << "target names mirror the source";
-        EXPECT_EQ(pair.Top, pair.Source == Src);
-        EXPECT_FALSE(pair.Next);
+        EXPECT_TRUE(pair.Top == (pair.Source == Src) && !pair.Next) << pair.Source;
     }
     EXPECT_EQ(Engine.Totals.PreFolderCount, 12) << "the sub-folders, not the pair asked for";
     EXPECT_EQ(Engine.Totals.FolderGaugeMax, 12);
@@ -99,8 +88,7 @@ TEST_F(FolderQueueTest, EnqueueCountsTheSubFoldersAndWithoutThemOnlyThePairIsQue
     Opts.IncludeSubFolderOption = false;
     BuildFolderQueue(Ctx);
     ASSERT_EQ(Engine.FolderQueue.size(), 1u);
-    EXPECT_EQ(Engine.FolderQueue.front().Source, Src);
-    EXPECT_EQ(Engine.FolderQueue.front().Target, Dst);
+    EXPECT_EQ(Engine.FolderQueue.front().Source + "|" + Engine.FolderQueue.front().Target, Src + "|" + Dst);
     EXPECT_EQ(Engine.Totals.PreFolderCount, 1);
 }
 
@@ -118,8 +106,7 @@ TEST_F(FolderQueueTest, AStopWhileCountingLeavesNothingQueued)
     BuildFolderQueue(Ctx);
 
     EXPECT_TRUE(Engine.FolderQueue.empty());
-    EXPECT_EQ(Engine.Totals.PreFolderCount, 0);
-    EXPECT_EQ(Engine.Totals.FolderGaugeMax, 0);
+    EXPECT_EQ(std::tie(Engine.Totals.PreFolderCount, Engine.Totals.FolderGaugeMax), std::make_tuple(0, 0));
 }
 
 TEST_F(FolderQueueTest, AFolderThatCannotBeReadIsMarkedAndReported)
@@ -127,9 +114,7 @@ TEST_F(FolderQueueTest, AFolderThatCannotBeReadIsMarkedAndReported)
     Tree.AddFolder("src/locked/inner");
     Tree.AddFolder("src/open");
     ScopedFault fault(FaultPlan{FaultOp::Open, EACCES, "locked"});
-
     BuildFolderQueue(Ctx);
-
     std::map<std::string, bool> unreadable;
     for (const FolderPair& pair : Engine.FolderQueue) {
         unreadable[pair.Source] = pair.Unreadable;
@@ -143,48 +128,36 @@ TEST_F(FolderQueueTest, AFolderThatCannotBeReadIsMarkedAndReported)
 
 // ---- Target folders the walk makes or cannot make ---------------------------------------------
 
-struct TargetProblemCase
+// dst/sub is a link to a folder outside the target, or it cannot be made; only the link's
+// problem is also in the message list.
+TEST_F(FolderQueueTest, ATargetFolderThatCannotBeMadeOrEnteredFailsTheRun)
 {
-    const char* Name;
-    bool Linked; // dst/sub is a link to a folder outside the target; else it cannot be made
-    std::string_view LogLabel;
-    bool Listed; // the problem is also in the message list
-};
-
-class TargetProblemTest : public RunFixture, public ::testing::WithParamInterface<TargetProblemCase>
-{};
-
-TEST_P(TargetProblemTest, ATargetFolderThatCannotBeMadeOrEnteredFailsTheRun)
-{
-    const TargetProblemCase& c = GetParam();
     Tree.AddFile("src/sub/x.txt", 10, New);
     Tree.AddFile("src/top.txt", 10, New);
     std::string elsewhere = Tree.AddFolder("elsewhere");
-    std::optional<ScopedFault> refuse;
-    if (c.Linked) {
-        Tree.AddSymlink("dst/sub", elsewhere);
-    } else {
-        refuse.emplace(FaultPlan{FaultOp::MakeFolder, EACCES, "/sub"});
+    for (bool linked : {true, false}) {
+        SCOPED_TRACE(linked ? "linked" : "cannot be made");
+        Report.Logs.clear();
+        std::optional<ScopedFault> refuse;
+        if (linked) {
+            Tree.AddSymlink("dst/sub", elsewhere);
+        } else {
+            ::unlink(D("sub").c_str());
+            ::unlink(D("top.txt").c_str());
+            refuse.emplace(FaultPlan{FaultOp::MakeFolder, EACCES, "/sub"});
+        }
+        EXPECT_EQ(Run(), RunOutcome::Failed);
+        EXPECT_FALSE(Exists(elsewhere + "/x.txt")) << "nothing is written through a link";
+        EXPECT_EQ(IsLink(D("sub")), linked);
+        EXPECT_EQ(ReadDst("top.txt"), Tree.Pattern(10));
+        std::string_view label = linked ? CopyMsg::CouldNotCreateGoto : CopyMsg::CouldNotCreateFolder;
+        EXPECT_EQ(Report.LogTexts(LogKind::AppError),
+                  std::vector<std::string>{std::string(label) + D("sub")});
+        EXPECT_EQ(Report.LogTexts(LogKind::AddedFile), std::vector<std::string>{"  Added: top.txt   "});
+        EXPECT_EQ(Messages().size(), linked ? 1u : 0u);
+        EXPECT_EQ(Host.LastStatus(), linked ? RunMsg::DoneWithMessages : RunMsg::Done);
     }
-
-    EXPECT_EQ(Run(), RunOutcome::Failed);
-
-    EXPECT_FALSE(Exists(elsewhere + "/x.txt")) << "nothing is written through a link";
-    EXPECT_TRUE(IsLink(D("sub")) == c.Linked);
-    EXPECT_EQ(ReadDst("top.txt"), Tree.Pattern(10));
-    EXPECT_EQ(Report.LogTexts(LogKind::AppError),
-              std::vector<std::string>{std::string(c.LogLabel) + D("sub")});
-    EXPECT_TRUE(Report.LogTexts(LogKind::AddedFile) == std::vector<std::string>{"  Added: top.txt   "});
-    EXPECT_EQ(Messages().size(), c.Listed ? 1u : 0u);
-    EXPECT_EQ(Host.LastStatus(), c.Listed ? RunMsg::DoneWithMessages : RunMsg::Done);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases,
-    TargetProblemTest,
-    ::testing::Values(TargetProblemCase{"LinkedFolder", true, CopyMsg::CouldNotCreateGoto, true},
-                      TargetProblemCase{"CannotBeMade", false, CopyMsg::CouldNotCreateFolder, false}),
-    Test::ByName{});
 
 TEST_F(FolderQueueTest, AFolderMadeByTheRunGetsItsSourceFoldersPermissions)
 {
@@ -198,12 +171,8 @@ TEST_F(FolderQueueTest, AFolderMadeByTheRunGetsItsSourceFoldersPermissions)
     ::chmod(S("kept").c_str(), 0700);
     Tree.AddFolder("dst/kept", 0755);
     auto mode = [](const std::string& path) {
-        struct stat st
-        {};
-        EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
-        return st.st_mode & 07777;
+        return Mode(path) & 07777;
     };
-
     EXPECT_EQ(Run(), RunOutcome::Completed);
 
     EXPECT_EQ(mode(D("private")), 0700u) << "what only its owner could read stays so";
@@ -218,33 +187,20 @@ TEST_F(FolderQueueTest, AFolderMadeByTheRunGetsItsSourceFoldersPermissions)
 
 // ---- The create-sub-folder rule --------------------------------------------------------------
 
-struct SubFolderCase
+TEST(SubFolderTargetTest, AppendsTheSourceNameUnlessTheTargetEndsInIt)
 {
-    const char* Source;
-    const char* Target;
-    std::optional<std::string> Expected;
-};
-
-class SubFolderTargetTest : public ::testing::TestWithParam<SubFolderCase>
-{};
-
-TEST_P(SubFolderTargetTest, AppendsTheSourceNameUnlessTheTargetEndsInIt)
-{
-    const SubFolderCase& c = GetParam();
-    EXPECT_EQ(SubFolderTarget(c.Source, c.Target), c.Expected) << c.Source << " -> " << c.Target;
+    const std::optional<std::string> none;
+    // clang-format off
+    const std::tuple<const char*, const char*, std::optional<std::string>> rows[] = {
+        {"/data/Photos", "/backup", "/backup/Photos"}, {"/data/Photos/", "/backup/", "/backup/Photos"},
+        {"/data/Photos", "/backup/photos", none}, {"/data/Photos", "/backup/PHOTOS/", none},
+        {"/data/Photos", "/backup/Photos2", "/backup/Photos2/Photos"}, {"/data/Photos", "/", "/Photos"},
+        {"/", "/backup", none}, {"/data/Ä", "/backup/Ä", none}};
+    // clang-format on
+    for (const auto& [source, target, expected] : rows) {
+        EXPECT_EQ(SubFolderTarget(source, target), expected) << source << " -> " << target;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table,
-    SubFolderTargetTest,
-    ::testing::Values(SubFolderCase{"/data/Photos", "/backup", std::string("/backup/Photos")},
-                      SubFolderCase{"/data/Photos/", "/backup/", std::string("/backup/Photos")},
-                      SubFolderCase{"/data/Photos", "/backup/photos", std::nullopt},
-                      SubFolderCase{"/data/Photos", "/backup/PHOTOS/", std::nullopt},
-                      SubFolderCase{"/data/Photos", "/backup/Photos2", std::string("/backup/Photos2/Photos")},
-                      SubFolderCase{"/data/Photos", "/", std::string("/Photos")},
-                      SubFolderCase{"/", "/backup", std::nullopt},
-                      SubFolderCase{"/data/Ä", "/backup/Ä", std::nullopt}));
 
 } // namespace
 } // namespace Tandemix

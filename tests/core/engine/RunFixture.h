@@ -5,19 +5,17 @@
 #include "engine/RunDriver.h"
 #include "support/CoreBundle.h"
 #include "support/TempTree.h"
-
-#include <gtest/gtest.h>
+#include "support/TestTables.h"
 
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <functional>
 #include <set>
-#include <string>
-#include <tuple>
-#include <vector>
 
 namespace Tandemix::Test {
+
+using Items = std::set<std::pair<std::string, std::string>>; // (name, folder)
 
 // The recording reporter plus what a run asks of the report lists: clearing them, counting
 // messages, and the stopped flag of the closing log line. It also notes whether the log was
@@ -26,7 +24,6 @@ class RunReporter : public RecordingReporter
 {
 public:
     const Options* Opts = nullptr;
-    int ClearCount = 0;
     int UnMatchedClears = 0;
     std::vector<bool> StoppedFlags;
     std::vector<bool> LogOnAtOpen;
@@ -38,12 +35,7 @@ public:
         }
         RecordingReporter::WriteLogFile(text, kind);
     }
-
-    void ClearReports() noexcept override
-    {
-        ++ClearCount;
-        Entries.clear();
-    }
+    void ClearReports() noexcept override { Entries.clear(); }
     void ClearUnMatched() noexcept override
     {
         ++UnMatchedClears;
@@ -55,27 +47,22 @@ public:
     }
     void SetRunStopped(bool stopped) noexcept override { StoppedFlags.push_back(stopped); }
 
-    // What the unmatched list holds after every filing and withdrawal so far: (name, folder).
-    std::set<std::pair<std::string, std::string>> NetUnmatched() const
+    // What the unmatched list holds after every filing and withdrawal so far.
+    Items NetUnmatched() const
     {
         std::vector<Entry> lines;
-        for (const Entry& e : Entries) {
-            if (e.Category != ReportCategory::UnMatched) {
-                continue;
-            }
-            if (e.Kind.starts_with("Delete")) {
-                auto same = std::find_if(lines.begin(), lines.end(), [&](const Entry& l) {
-                    return l.Name == e.Name && l.Path == e.Path && l.SizeText == e.SizeText
-                           && l.Detail == e.Detail;
-                });
-                if (same != lines.end()) {
-                    lines.erase(same);
-                }
-            } else {
+        for (const Entry& e : EntriesIn(ReportCategory::UnMatched)) {
+            auto same = std::find_if(lines.begin(), lines.end(), [&](const Entry& l) {
+                return l.Name == e.Name && l.Path == e.Path && l.SizeText == e.SizeText
+                       && l.Detail == e.Detail;
+            });
+            if (!e.Kind.starts_with("Delete")) {
                 lines.push_back(e);
+            } else if (same != lines.end()) {
+                lines.erase(same);
             }
         }
-        std::set<std::pair<std::string, std::string>> net;
+        Items net;
         for (const Entry& l : lines) {
             net.emplace(l.Name, l.Path);
         }
@@ -83,8 +70,8 @@ public:
     }
 };
 
-// Later subsystems as a test sees them: every hand-over is recorded with what the test wants
-// to know at that moment.
+// Later subsystems as a test sees them: every hand-over of the unmatched items is recorded
+// with what the test wants to know at that moment.
 class RecordingHooks : public LaterHooks
 {
 public:
@@ -93,7 +80,7 @@ public:
         RunSender Sender;
         bool PreDeleteOption;
         bool SyncActive; // the run is over for the unmatched items handed over
-        std::set<std::pair<std::string, std::string>> Unmatched;
+        Items Unmatched;
     };
     RunReporter* Reporter = nullptr;
     std::vector<Call> UnmatchedCalls;
@@ -101,11 +88,8 @@ public:
 
     bool DeleteUnmatchedFiles(RunContext& ctx, RunSender sender) override
     {
-        UnmatchedCalls.push_back(Call{sender,
-                                      ctx.Opts.DeleteUnMatchPriorToSync,
-                                      ctx.State.SyncActive,
-                                      Reporter != nullptr ? Reporter->NetUnmatched()
-                                                          : std::set<std::pair<std::string, std::string>>{}});
+        UnmatchedCalls.push_back(
+            Call{sender, ctx.Opts.DeleteUnMatchPriorToSync, ctx.State.SyncActive, Reporter->NetUnmatched()});
         if (OnDeleteUnmatched) {
             OnDeleteUnmatched();
         }
@@ -122,8 +106,6 @@ protected:
     void SetUp() override
     {
         PumpEveryPoll();
-        Src = Tree.AddFolder("src");
-        Dst = Tree.AddFolder("dst");
         Engine.Source.Folder = Src;
         Engine.Target.Folder = Dst;
         // Most cases synchronise straight into dst; the sub-folder rule has cases of its own.
@@ -139,39 +121,24 @@ protected:
     std::string D(std::string_view rel) const { return Dst + "/" + std::string(rel); }
     std::string ReadDst(std::string_view rel) const { return Tree.ReadFile("dst/" + std::string(rel)); }
 
-    static bool IsFolder(const std::string& path)
+    // lstat's mode, 0 when there is nothing there.
+    static mode_t Mode(const std::string& path)
     {
         struct stat st
         {};
-        return ::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+        return ::lstat(path.c_str(), &st) == 0 ? st.st_mode : 0;
     }
-    static bool IsLink(const std::string& path)
-    {
-        struct stat st
-        {};
-        return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-    }
-    static bool Exists(const std::string& path)
-    {
-        struct stat st
-        {};
-        return ::lstat(path.c_str(), &st) == 0;
-    }
-    static timespec MTime(const std::string& path)
-    {
-        struct stat st
-        {};
-        EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
-        return st.st_mtim;
-    }
+    static bool IsFolder(const std::string& path) { return S_ISDIR(Mode(path)); }
+    static bool IsLink(const std::string& path) { return S_ISLNK(Mode(path)); }
+    static bool Exists(const std::string& path) { return Mode(path) != 0; }
 
     static constexpr std::time_t Old = 1'500'000'000; // 2017
     static constexpr std::time_t New = 1'600'000'000; // 2020
 
     RecordingHooks Hooks;
     TempTree Tree;
-    std::string Src;
-    std::string Dst;
+    std::string Src = Tree.AddFolder("src");
+    std::string Dst = Tree.AddFolder("dst");
 };
 
 } // namespace Tandemix::Test

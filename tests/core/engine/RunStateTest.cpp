@@ -31,17 +31,13 @@ TEST_F(RunStateTest, RefusedStopLetsTheRunGoOnAndALaterStopAsksAgain)
         EXPECT_EQ(State.CheckForStop(), 0);
     }
     // Declining leaves the run's own busy section open: Stop stays available.
-    EXPECT_EQ(State.BusyCount, 1);
-    EXPECT_TRUE(Host.StopEnabled);
-    EXPECT_EQ(State.OperationState, 0);
+    EXPECT_TRUE(State.BusyCount == 1 && Host.StopEnabled && State.OperationState == 0);
     EXPECT_EQ(Host.Cursor, CursorShape::Busy);
     ASSERT_EQ(Host.Questions.size(), 1u);
     EXPECT_EQ(Host.Questions[0].Text, Msg::ConfirmStop);
     EXPECT_EQ(Host.Questions[0].Buttons, DialogButtons::YesNo);
-
     EXPECT_EQ(State.CheckForStop(), 0); // no new question without a new click
     EXPECT_EQ(Host.Questions.size(), 1u);
-
     Host.QueueAnswer(DialogResult::No);
     State.StopButtonClick();
     EXPECT_EQ(State.CheckForStop(), 0);
@@ -61,12 +57,11 @@ TEST_F(RunStateTest, ConfirmedStopAnswersEveryLaterPollWithoutAskingAndEndsMonit
     State.StopButtonClick();
     Host.OnNextPump([this] { State.StopButtonClick(); });
     EXPECT_EQ(State.CheckForStop(), 1);
-    EXPECT_EQ(State.StopButtonTag, 2);
-    EXPECT_EQ(State.OperationState, 2);
-    EXPECT_TRUE(State.ZipAbortFlag);
+    EXPECT_EQ(std::tie(State.StopButtonTag, State.OperationState, State.ZipAbortFlag),
+              std::make_tuple(2, 2, true));
     EXPECT_EQ(State.StatusText(), Msg::Stopping);
-    EXPECT_FALSE(Opts.MonitorSourceDriveCheck);
-    EXPECT_EQ(Opts.MonitorSourceDriveCheckTag, -33);
+    EXPECT_EQ(std::tie(Opts.MonitorSourceDriveCheck, Opts.MonitorSourceDriveCheckTag),
+              std::make_tuple(false, -33));
     EXPECT_TRUE(queueCleared);
     for (int i = 0; i < 5; ++i) {
         Advance(std::chrono::milliseconds(30));
@@ -85,9 +80,8 @@ TEST_F(RunStateTest, ZipAbortStopsWithoutAskingAndResets)
     Host.Cursor = CursorShape::Busy;
     EXPECT_EQ(State.CheckForStop(), 1);
     EXPECT_EQ(Host.Cursor, CursorShape::Default);
-    EXPECT_EQ(State.OperationState, 0);
-    EXPECT_EQ(State.BusyCount, 0);
-    EXPECT_TRUE(State.ZipAbortFlag);
+    EXPECT_EQ(std::tie(State.OperationState, State.BusyCount, State.ZipAbortFlag),
+              std::make_tuple(0, 0, true));
     EXPECT_TRUE(Host.Questions.empty());
     EXPECT_EQ(State.StatusText(), Msg::Stopping);
 }
@@ -149,8 +143,7 @@ TEST_F(RunStateTest, NestedBusySectionsKeepStopEnabledUntilTheOutermostEnds)
         EXPECT_EQ(State.BusyCount, 1);
         EXPECT_TRUE(Host.StopEnabled);
     }
-    EXPECT_EQ(State.BusyCount, 0);
-    EXPECT_FALSE(Host.StopEnabled);
+    EXPECT_TRUE(State.BusyCount == 0 && !Host.StopEnabled);
     EXPECT_EQ(Host.Cursor, CursorShape::Default);
 
     // Leaving more often than entering never drives the count below zero.

@@ -3,16 +3,9 @@
 
 #include "engine/CopyMessages.h"
 #include "support/CoreBundle.h"
-#include "support/RecordingReporter.h"
-#include "support/ScriptedHost.h"
 #include "support/TestTables.h"
 
-#include <gtest/gtest.h>
-
 #include <optional>
-#include <string>
-#include <tuple>
-#include <vector>
 
 namespace Tandemix {
 namespace {
@@ -35,7 +28,6 @@ public:
         Shapes.push_back(shape);
         ScriptedHost::SetCursorShape(shape);
     }
-
     std::vector<CursorShape> CursorsAtQuestion;
     std::vector<CursorShape> Shapes;
 };
@@ -44,18 +36,13 @@ using ShowErrorFixture = Test::CoreBundleOf<RecordingReporter, CursorHost>;
 
 constexpr std::string_view Message = "Target Drive \"/mnt/usb\" Does Not Have Enough Available Space!";
 
-struct ErrorRow
-{
-    const char* Name;
-    int Code;
-    bool RunBatchList;
-    bool LastBatchRow;
-    std::optional<std::string> Question; // nullopt: the code never asks
-    DialogButtons Buttons;
-    DialogResult Silent; // the answer with messages off
-    DialogResult Scripted; // what the user picks in the test, to see it passed back unchanged
-    std::optional<std::string> Log; // the kind 5 line after the dialog, if any
-};
+// Question: nullopt where the code never asks. Silent: the answer with messages off. Scripted:
+// what the user picks in the test, to see it passed back unchanged. Log: the kind 5 line after
+// the dialog, if any.
+// clang-format off
+struct ErrorRow { const char* Name; int Code; bool RunBatchList; bool LastBatchRow; std::optional<std::string> Question;
+                  DialogButtons Buttons; DialogResult Silent; DialogResult Scripted; std::optional<std::string> Log; };
+// clang-format on
 
 std::string Joined(std::string_view a, std::string_view b, std::string_view c = {})
 {
@@ -105,9 +92,7 @@ TEST_P(ShowErrorTable, AsksOrAnswersByItselfAndFilesTheMessage)
     if (asks) {
         Host.QueueAnswer(row.Scripted);
     }
-
     int result = ShowError(Ctx, Message, row.Code);
-
     if (asks) {
         EXPECT_EQ(result, static_cast<int>(row.Scripted));
         ASSERT_EQ(Host.Questions.size(), 1u);
@@ -126,7 +111,6 @@ TEST_P(ShowErrorTable, AsksOrAnswersByItselfAndFilesTheMessage)
     }
     EXPECT_EQ(Host.Cursor, CursorShape::Busy);
     EXPECT_EQ(Host.UnusedAnswers(), 0u);
-
     if (row.Log) {
         ASSERT_EQ(Report.Logs.size(), 1u);
         EXPECT_EQ(Report.Logs[0].Text, *row.Log);
