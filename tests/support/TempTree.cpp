@@ -23,11 +23,6 @@ namespace Tandemix {
 
 namespace {
 
-std::string ErrorText(int error)
-{
-    return std::strerror(error);
-}
-
 bool WriteAllBytes(int fd, const char* data, std::size_t size)
 {
     while (size > 0) {
@@ -49,15 +44,13 @@ bool WriteAllBytes(int fd, const char* data, std::size_t size)
 TempTree::TempTree()
 {
     const char* base = std::getenv("TMPDIR");
-    std::string pattern = (base != nullptr && *base != '\0') ? base : "/tmp";
-    pattern += "/tandemix-test-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (::mkdtemp(buffer.data()) == nullptr) {
-        ADD_FAILURE() << "TempTree: mkdtemp " << pattern << ": " << ErrorText(errno);
+    std::string pattern =
+        std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/tandemix-test-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) {
+        ADD_FAILURE() << "TempTree: mkdtemp " << pattern << ": " << std::strerror(errno);
         return;
     }
-    FRoot = buffer.data();
+    FRoot = pattern;
 }
 
 TempTree::~TempTree()
@@ -69,10 +62,7 @@ TempTree::~TempTree()
 
 std::string TempTree::Path(std::string_view rel) const
 {
-    if (rel.empty()) {
-        return FRoot;
-    }
-    return FRoot + "/" + std::string(rel);
+    return rel.empty() ? FRoot : FRoot + "/" + std::string(rel);
 }
 
 void TempTree::MakeParents(std::string_view rel) const
@@ -81,7 +71,7 @@ void TempTree::MakeParents(std::string_view rel) const
          slash = rel.find('/', slash + 1)) {
         std::string folder = Path(rel.substr(0, slash));
         if (::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
-            ADD_FAILURE() << "TempTree: mkdir " << folder << ": " << ErrorText(errno);
+            ADD_FAILURE() << "TempTree: mkdir " << folder << ": " << std::strerror(errno);
         }
     }
 }
@@ -107,16 +97,16 @@ std::string TempTree::AddFile(std::string_view rel, std::string_view content, Tr
     std::string path = Path(rel);
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) {
-        ADD_FAILURE() << "TempTree: create " << path << ": " << ErrorText(errno);
+        ADD_FAILURE() << "TempTree: create " << path << ": " << std::strerror(errno);
         return path;
     }
     if (!WriteAllBytes(fd, content.data(), content.size())) {
-        ADD_FAILURE() << "TempTree: write " << path << ": " << ErrorText(errno);
+        ADD_FAILURE() << "TempTree: write " << path << ": " << std::strerror(errno);
     }
     ::close(fd);
     // The mode goes on after the write so that a read-only file can still be filled.
     if (::chmod(path.c_str(), mode) != 0) {
-        ADD_FAILURE() << "TempTree: chmod " << path << ": " << ErrorText(errno);
+        ADD_FAILURE() << "TempTree: chmod " << path << ": " << std::strerror(errno);
     }
     if (mtime.Given) {
         SetTime(rel, mtime);
@@ -129,11 +119,11 @@ std::string TempTree::AddFolder(std::string_view rel, mode_t mode, TreeTime mtim
     MakeParents(rel);
     std::string path = Path(rel);
     if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
-        ADD_FAILURE() << "TempTree: mkdir " << path << ": " << ErrorText(errno);
+        ADD_FAILURE() << "TempTree: mkdir " << path << ": " << std::strerror(errno);
         return path;
     }
     if (::chmod(path.c_str(), mode) != 0) {
-        ADD_FAILURE() << "TempTree: chmod " << path << ": " << ErrorText(errno);
+        ADD_FAILURE() << "TempTree: chmod " << path << ": " << std::strerror(errno);
     }
     if (mtime.Given) {
         SetTime(rel, mtime);
@@ -146,7 +136,7 @@ std::string TempTree::AddSymlink(std::string_view rel, std::string_view target)
     MakeParents(rel);
     std::string path = Path(rel);
     if (::symlink(std::string(target).c_str(), path.c_str()) != 0) {
-        ADD_FAILURE() << "TempTree: symlink " << path << ": " << ErrorText(errno);
+        ADD_FAILURE() << "TempTree: symlink " << path << ": " << std::strerror(errno);
     }
     return path;
 }
@@ -156,7 +146,7 @@ void TempTree::SetTime(std::string_view rel, TreeTime mtime)
     std::string path = Path(rel);
     timespec times[2] = {mtime.Value, mtime.Value};
     if (::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
-        ADD_FAILURE() << "TempTree: utimensat " << path << ": " << ErrorText(errno);
+        ADD_FAILURE() << "TempTree: utimensat " << path << ": " << std::strerror(errno);
     }
 }
 
@@ -164,7 +154,7 @@ void TempTree::SetXattr(std::string_view rel, std::string_view name, std::string
 {
     std::string path = Path(rel);
     if (::lsetxattr(path.c_str(), std::string(name).c_str(), value.data(), value.size(), 0) != 0) {
-        ADD_FAILURE() << "TempTree: lsetxattr " << path << ": " << ErrorText(errno);
+        ADD_FAILURE() << "TempTree: lsetxattr " << path << ": " << std::strerror(errno);
     }
 }
 
@@ -179,7 +169,7 @@ std::string TempTree::ReadFile(std::string_view rel) const
     std::string path = Path(rel);
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
-        ADD_FAILURE() << "TempTree: open " << path << ": " << ErrorText(errno);
+        ADD_FAILURE() << "TempTree: open " << path << ": " << std::strerror(errno);
         return {};
     }
     std::string content;
@@ -189,11 +179,10 @@ std::string TempTree::ReadFile(std::string_view rel) const
         if (got < 0 && errno == EINTR) {
             continue;
         }
-        if (got < 0) {
-            ADD_FAILURE() << "TempTree: read " << path << ": " << ErrorText(errno);
-            break;
-        }
-        if (got == 0) {
+        if (got <= 0) {
+            if (got < 0) {
+                ADD_FAILURE() << "TempTree: read " << path << ": " << std::strerror(errno);
+            }
             break;
         }
         content.append(buffer, static_cast<std::size_t>(got));

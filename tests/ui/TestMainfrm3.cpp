@@ -4,16 +4,6 @@
 #include "engine/ui/FileOptionsPage.h"
 #include "ui/support/WindowRig.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLabel>
-#include <QPushButton>
-#include <QStackedWidget>
-#include <QTabBar>
-#include <QTest>
-#include <QTimer>
-
 #include <filesystem>
 
 using namespace Tandemix;
