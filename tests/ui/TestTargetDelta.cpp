@@ -78,10 +78,6 @@ private slots:
         QCOMPARE(Form->Panes->Pane(Side::Source).FileList->count(), 3);
         QCOMPARE(Form->StatusPanel->text(), QStringLiteral("Ready"));
 
-        if (qEnvironmentVariableIsSet("TANDEMIX_SCREENSHOT")) {
-            Form->grab().save(qEnvironmentVariable("TANDEMIX_SCREENSHOT"));
-        }
-
         Form->TargetDelta->ClearDeltaButton->click();
         QCOMPARE(Form->TargetDelta->DeltaCount->text(), QStringLiteral("0"));
         QCOMPARE(Form->TargetDelta->TargetDeltaGrid->rowCount(), 1); // one empty row stays

@@ -491,20 +491,6 @@ TEST_F(HandleCommandLineTest, BatchFileNameIsTakenInTheProgramFolder)
     EXPECT_TRUE(Opts.DisplayMessages); // switched off only while the file was opened
 }
 
-TEST_F(HandleCommandLineTest, ConfigSwitchImpliesAutorunAndAnUndatedFileRefusesTheRun)
-{
-    for (bool dated : {true, false}) {
-        Fresh(true, true);
-        Home.Write("night.cfg", ConfigText(dated, "[File Options]\r\nIgnore Target Space=1\r\n"));
-        CommandLineResult result = Handle({Source, Target, "-C:night.cfg"});
-        EXPECT_EQ(result.Ran, dated);
-        EXPECT_EQ(Actions.Called("RunSync"), dated);
-        EXPECT_EQ(result.Status, dated ? ExitStatus::Completed : ExitStatus::NothingToRun);
-        EXPECT_EQ(result.Problem.starts_with(Msg::SettingsFileNotLoaded), !dated) << result.Problem;
-        EXPECT_EQ(Actions.OptionsAtRun && Actions.OptionsAtRun->IgnoreTargetSpace, dated);
-    }
-}
-
 TEST_F(HandleCommandLineTest, StoppedCountdownGivesNoRunAndExitEndsAtOnce)
 {
     for (DelayResult answer : {DelayResult::Stop, DelayResult::Exit}) {
