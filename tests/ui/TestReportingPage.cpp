@@ -26,30 +26,19 @@ namespace {
 // Everything the page works on, as the main window holds it, in a program folder of its own.
 struct Rig
 {
-    Rig()
-        : State(Script, Opts)
-        , Reporter(Opts, State, Engine, Home.Folder())
-        , Ctx{Opts, State, Script, Reporter, Engine}
-        , Page(Ctx, Reporter.Lists(), Home.Folder())
-    {}
-
     Test::TempHome Home;
     Test::ScriptedHost Script;
     Options Opts;
-    RunState State;
+    RunState State{Script, Opts};
     EngineState Engine;
-    ProgramReporter Reporter;
-    RunContext Ctx;
-    ReportingPage Page;
+    ProgramReporter Reporter{Opts, State, Engine, Home.Folder()};
+    RunContext Ctx{Opts, State, Script, Reporter, Engine};
+    ReportingPage Page{Ctx, Reporter.Lists(), Home.Folder()};
 
+    // A line as a run files it: name, folder, size, date, kind.
     void File(const char* name, const char* size, const char* kind, ReportCategory category)
     {
-        Reporter.AddReportEntry({.Name = name,
-                                 .Path = "/data/docs",
-                                 .SizeText = size,
-                                 .Detail = "7/22/97 10:01:44 AM",
-                                 .Kind = kind,
-                                 .Category = category});
+        Reporter.AddReportEntry({name, "/data/docs", size, "7/22/97 10:01:44 AM", kind, category});
     }
 };
 
