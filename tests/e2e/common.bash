@@ -57,8 +57,7 @@ pair() { # pair: fresh empty $src and $dst
     chmod -R u+rwx "$work/src" "$work/dst" 2>/dev/null || true
     rm -rf "$work/src" "$work/dst"
     mkdir -p "$work/src" "$work/dst"
-    src="$work/src"
-    dst="$work/dst"
+    src="$work/src" dst="$work/dst"
 }
 
 finish() {
