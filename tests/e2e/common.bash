@@ -31,6 +31,19 @@ run() { # run ARGS...: sets status; a hang ends as 124 (after $limit seconds, if
     set -e
 }
 
+expect() { # expect STATUS NAME ARGS...: a run and the check of its exit status
+    local want="$1" name="$2"
+    shift 2
+    run "$@"
+    check "$name: exits $want" test "$status" -eq "$want"
+}
+
+put() { # put FILE TEXT [DATE]: a file holding TEXT and a line end, its parents made, dated DATE
+    mkdir -p "$(dirname "$1")"
+    printf '%s\n' "$2" >"$1"
+    if [ -n "${3:-}" ]; then touch -d "$3" "$1"; fi
+}
+
 settings() { # settings FILE [LINE...]: a settings file with sub-folder creation off, then LINEs
     local file="$1"
     shift
@@ -44,8 +57,7 @@ pair() { # pair: fresh empty $src and $dst
     chmod -R u+rwx "$work/src" "$work/dst" 2>/dev/null || true
     rm -rf "$work/src" "$work/dst"
     mkdir -p "$work/src" "$work/dst"
-    src="$work/src"
-    dst="$work/dst"
+    src="$work/src" dst="$work/dst"
 }
 
 finish() {

@@ -7,15 +7,14 @@ source "$(dirname "$0")/common.bash"
 
 fresh_pair() {
     pair
-    printf 'keep\n' >"$src/notes.txt"
-    printf 'bak\n' >"$src/report.bak"
-    printf 'exe\n' >"$src/SETBAKER.EXE"
+    put "$src/notes.txt" keep
+    put "$src/report.bak" bak
+    put "$src/SETBAKER.EXE" exe
 }
 
 settings "$TANDEMIX_HOME/TXDef.CFG" '[Exclude File List]' '0=bak'
 fresh_pair
-run "$src" "$dst" AUTORUN
-check "default settings: run exits 0" test "$status" -eq 0
+expect 0 "default settings" "$src" "$dst" AUTORUN
 check "default settings: plain file copied" test -f "$dst/notes.txt"
 check "default settings: report.bak excluded" test ! -e "$dst/report.bak"
 check "default settings: SETBAKER.EXE excluded" test ! -e "$dst/SETBAKER.EXE"
@@ -26,8 +25,7 @@ deep="$work/settings/a-rather-long-folder-name-for-nightly-jobs/and-another-leve
 mkdir -p "$deep"
 settings "$deep/nightly-settings.cfg" '[Exclude File List]' '0=notes'
 fresh_pair
-run "$src" "$dst" "-C:$deep/nightly-settings.cfg"
-check "long -C path: run exits 0" test "$status" -eq 0
+expect 0 "long -C path" "$src" "$dst" "-C:$deep/nightly-settings.cfg"
 check "long -C path: its exclusion applies" test ! -e "$dst/notes.txt"
 check "long -C path: other files copied" test -f "$dst/report.bak"
 
@@ -35,8 +33,7 @@ check "long -C path: other files copied" test -f "$dst/report.bak"
 printf 'just some text\n' >"$work/plain.txt"
 for bad in "$work/missing.cfg" "$work/plain.txt"; do
     fresh_pair
-    run "$src" "$dst" "-C:$bad"
-    check "bad -C file $bad: status 2" test "$status" -eq 2
+    expect 2 "bad -C file $bad" "$src" "$dst" "-C:$bad"
     check "bad -C file $bad: nothing copied" test -z "$(ls -A "$dst")"
     check "bad -C file $bad: says why" grep -q "not a settings file" "$work/out"
 done

@@ -23,11 +23,6 @@ namespace Tandemix {
 
 namespace {
 
-std::string ErrorText(int error)
-{
-    return std::strerror(error);
-}
-
 bool WriteAllBytes(int fd, const char* data, std::size_t size)
 {
     while (size > 0) {
@@ -44,20 +39,25 @@ bool WriteAllBytes(int fd, const char* data, std::size_t size)
     return true;
 }
 
+// A failed call of a builder is a test failure that names the call and the path.
+bool Done(bool done, const char* call, const std::string& path)
+{
+    if (!done) {
+        ADD_FAILURE() << "TempTree: " << call << " " << path << ": " << std::strerror(errno);
+    }
+    return done;
+}
+
 } // namespace
 
 TempTree::TempTree()
 {
     const char* base = std::getenv("TMPDIR");
-    std::string pattern = (base != nullptr && *base != '\0') ? base : "/tmp";
-    pattern += "/tandemix-test-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (::mkdtemp(buffer.data()) == nullptr) {
-        ADD_FAILURE() << "TempTree: mkdtemp " << pattern << ": " << ErrorText(errno);
-        return;
+    std::string pattern =
+        std::string(base != nullptr && *base != '\0' ? base : "/tmp") + "/tandemix-test-XXXXXX";
+    if (Done(::mkdtemp(pattern.data()) != nullptr, "mkdtemp", pattern)) {
+        FRoot = pattern;
     }
-    FRoot = buffer.data();
 }
 
 TempTree::~TempTree()
@@ -69,10 +69,7 @@ TempTree::~TempTree()
 
 std::string TempTree::Path(std::string_view rel) const
 {
-    if (rel.empty()) {
-        return FRoot;
-    }
-    return FRoot + "/" + std::string(rel);
+    return rel.empty() ? FRoot : FRoot + "/" + std::string(rel);
 }
 
 void TempTree::MakeParents(std::string_view rel) const
@@ -80,9 +77,7 @@ void TempTree::MakeParents(std::string_view rel) const
     for (std::size_t slash = rel.find('/'); slash != std::string_view::npos;
          slash = rel.find('/', slash + 1)) {
         std::string folder = Path(rel.substr(0, slash));
-        if (::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
-            ADD_FAILURE() << "TempTree: mkdir " << folder << ": " << ErrorText(errno);
-        }
+        Done(::mkdir(folder.c_str(), 0755) == 0 || errno == EEXIST, "mkdir", folder);
     }
 }
 
@@ -106,18 +101,13 @@ std::string TempTree::AddFile(std::string_view rel, std::string_view content, Tr
     MakeParents(rel);
     std::string path = Path(rel);
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        ADD_FAILURE() << "TempTree: create " << path << ": " << ErrorText(errno);
+    if (!Done(fd >= 0, "create", path)) {
         return path;
     }
-    if (!WriteAllBytes(fd, content.data(), content.size())) {
-        ADD_FAILURE() << "TempTree: write " << path << ": " << ErrorText(errno);
-    }
+    Done(WriteAllBytes(fd, content.data(), content.size()), "write", path);
     ::close(fd);
     // The mode goes on after the write so that a read-only file can still be filled.
-    if (::chmod(path.c_str(), mode) != 0) {
-        ADD_FAILURE() << "TempTree: chmod " << path << ": " << ErrorText(errno);
-    }
+    Done(::chmod(path.c_str(), mode) == 0, "chmod", path);
     if (mtime.Given) {
         SetTime(rel, mtime);
     }
@@ -128,13 +118,10 @@ std::string TempTree::AddFolder(std::string_view rel, mode_t mode, TreeTime mtim
 {
     MakeParents(rel);
     std::string path = Path(rel);
-    if (::mkdir(path.c_str(), 0700) != 0 && errno != EEXIST) {
-        ADD_FAILURE() << "TempTree: mkdir " << path << ": " << ErrorText(errno);
+    if (!Done(::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST, "mkdir", path)) {
         return path;
     }
-    if (::chmod(path.c_str(), mode) != 0) {
-        ADD_FAILURE() << "TempTree: chmod " << path << ": " << ErrorText(errno);
-    }
+    Done(::chmod(path.c_str(), mode) == 0, "chmod", path);
     if (mtime.Given) {
         SetTime(rel, mtime);
     }
@@ -145,9 +132,7 @@ std::string TempTree::AddSymlink(std::string_view rel, std::string_view target)
 {
     MakeParents(rel);
     std::string path = Path(rel);
-    if (::symlink(std::string(target).c_str(), path.c_str()) != 0) {
-        ADD_FAILURE() << "TempTree: symlink " << path << ": " << ErrorText(errno);
-    }
+    Done(::symlink(std::string(target).c_str(), path.c_str()) == 0, "symlink", path);
     return path;
 }
 
@@ -155,17 +140,15 @@ void TempTree::SetTime(std::string_view rel, TreeTime mtime)
 {
     std::string path = Path(rel);
     timespec times[2] = {mtime.Value, mtime.Value};
-    if (::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
-        ADD_FAILURE() << "TempTree: utimensat " << path << ": " << ErrorText(errno);
-    }
+    Done(::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0, "utimensat", path);
 }
 
 void TempTree::SetXattr(std::string_view rel, std::string_view name, std::string_view value)
 {
     std::string path = Path(rel);
-    if (::lsetxattr(path.c_str(), std::string(name).c_str(), value.data(), value.size(), 0) != 0) {
-        ADD_FAILURE() << "TempTree: lsetxattr " << path << ": " << ErrorText(errno);
-    }
+    Done(::lsetxattr(path.c_str(), std::string(name).c_str(), value.data(), value.size(), 0) == 0,
+         "lsetxattr",
+         path);
 }
 
 bool TempTree::Exists(std::string_view rel) const
@@ -178,8 +161,7 @@ std::string TempTree::ReadFile(std::string_view rel) const
 {
     std::string path = Path(rel);
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        ADD_FAILURE() << "TempTree: open " << path << ": " << ErrorText(errno);
+    if (!Done(fd >= 0, "open", path)) {
         return {};
     }
     std::string content;
@@ -189,11 +171,7 @@ std::string TempTree::ReadFile(std::string_view rel) const
         if (got < 0 && errno == EINTR) {
             continue;
         }
-        if (got < 0) {
-            ADD_FAILURE() << "TempTree: read " << path << ": " << ErrorText(errno);
-            break;
-        }
-        if (got == 0) {
+        if (!Done(got >= 0, "read", path) || got == 0) {
             break;
         }
         content.append(buffer, static_cast<std::size_t>(got));

@@ -2,10 +2,8 @@
 // The countdown before an automatic run: it runs out into the run, or the user decides first.
 #include "automation/ui/DelTimer.h"
 
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
+#include <QtTest>
+#include <QtWidgets>
 
 using namespace Tandemix;
 
@@ -38,8 +36,6 @@ private slots:
     void noCountdownForZeroSeconds()
     {
         TDelayTimer dialog(0);
-        QCOMPARE(dialog.windowTitle(), QStringLiteral("Tandemix Notice"));
-        QCOMPARE(dialog.ContinueButton->text(), QStringLiteral("&C&ontinue"));
         QVERIFY(dialog.ContinueButton->isDefault());
         QCOMPARE(dialog.Run(), DelayResult::Continue);
         QVERIFY(!dialog.isVisible());

@@ -7,21 +7,6 @@
 #include "filemanager/ui/FolderPanes.h"
 #include "ui/support/WindowRig.h"
 
-#include <QAction>
-#include <QComboBox>
-#include <QContextMenuEvent>
-#include <QHelpEvent>
-#include <QLabel>
-#include <QMenu>
-#include <QPushButton>
-#include <QStackedWidget>
-#include <QTabBar>
-#include <QTest>
-#include <QTextBrowser>
-#include <QToolButton>
-#include <QToolTip>
-#include <QTreeView>
-
 #include <filesystem>
 
 using namespace Tandemix;

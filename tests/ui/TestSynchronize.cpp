@@ -6,21 +6,10 @@
 #include "filemanager/ui/FolderPanes.h"
 #include "reporting/ui/ReportListsView.h"
 #include "reporting/ui/ReportingPage.h"
-#include "support/TempTree.h"
 #include "ui/support/WindowRig.h"
-
-#include <QAction>
-#include <QCheckBox>
-#include <QLabel>
-#include <QListView>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTest>
-#include <QTimer>
 
 #include <chrono>
 #include <filesystem>
-#include <memory>
 
 using namespace Tandemix;
 
@@ -30,7 +19,7 @@ class TestSynchronize : public QObject
 
 private:
     std::unique_ptr<Test::WindowRig> R;
-    std::unique_ptr<TempTree> Tree;
+    TempTree* Tree = nullptr;
     TMainSyncForm* Form = nullptr;
 
     void PickFolders()
@@ -42,11 +31,11 @@ private:
 private slots:
     void init()
     {
-        Tree = std::make_unique<TempTree>();
+        R = std::make_unique<Test::WindowRig>();
+        Tree = &R->Tree;
         Tree->AddFile("work/new.txt", "new", 1'700'000'000);
         Tree->AddFile("work/docs/report.doc", "report", 1'700'000'000);
         Tree->AddFile("backup/work/old.txt", "kept", 1'600'000'000);
-        R = std::make_unique<Test::WindowRig>();
         Form = R->Open();
         Form->CommandWords = {"-A"}; // no beeps in tests
     }
@@ -54,7 +43,6 @@ private slots:
     {
         QVERIFY(R->Script.Unexpected.empty());
         R.reset();
-        Tree.reset();
     }
 
     void preReportChangesNothingThenSyncCopiesLockingTheControls()

@@ -9,48 +9,27 @@
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
-#include <ostream>
 #include <string>
+#include <tuple>
 
 namespace Tandemix {
 namespace {
 
 using std::chrono::milliseconds;
 
-struct DelayCase
+TEST(ParseDelayArgTest, ReadsSecondsAndPlacement)
 {
-    const char* Arg;
-    int Seconds;
-    bool OffScreen;
-};
-
-void PrintTo(const DelayCase& c, std::ostream* os)
-{
-    *os << c.Arg;
+    // Five digits at most; "_" has no -D at all.
+    // clang-format off
+    const std::tuple<const char*, int, bool> rows[] = {
+        {"-D10", 10, false}, {"-DH10", 10, true}, {"-d5", 5, false}, {"-D123456", 12345, false}, {"_", 0, false},
+        {"-D", 0, false}, {"-D0", 0, false}, {"-D-5", 0, false}, {"-S30", 0, false}, {"/data/X30", 0, false}};
+    // clang-format on
+    for (const auto& [arg, seconds, offScreen] : rows) {
+        DelayRequest request = ParseDelayArg(arg);
+        EXPECT_TRUE(request.Seconds == seconds && request.OffScreen == offScreen) << arg;
+    }
 }
-
-class ParseDelayArgTest : public ::testing::TestWithParam<DelayCase>
-{};
-
-TEST_P(ParseDelayArgTest, ReadsSecondsAndPlacement)
-{
-    DelayRequest request = ParseDelayArg(GetParam().Arg);
-    EXPECT_EQ(request.Seconds, GetParam().Seconds) << GetParam().Arg;
-    EXPECT_EQ(request.OffScreen, GetParam().OffScreen) << GetParam().Arg;
-}
-
-INSTANTIATE_TEST_SUITE_P(Arguments,
-                         ParseDelayArgTest,
-                         ::testing::Values(DelayCase{"-D10", 10, false},
-                                           DelayCase{"-DH10", 10, true},
-                                           DelayCase{"-d5", 5, false},
-                                           DelayCase{"-D123456", 12345, false}, // five digits at most
-                                           DelayCase{"_", 0, false}, // no -D on the line
-                                           DelayCase{"-D", 0, false},
-                                           DelayCase{"-D0", 0, false},
-                                           DelayCase{"-D-5", 0, false},
-                                           DelayCase{"-S30", 0, false},
-                                           DelayCase{"/data/X30", 0, false}));
 
 TEST(DelayCountdownTest, RunsOutAfterExactlyItsSeconds)
 {

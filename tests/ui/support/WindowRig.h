@@ -4,9 +4,11 @@
 #include "app/ui/Mainfrm3.h"
 #include "support/ScriptedHost.h"
 #include "support/TempHome.h"
+#include "support/TempTree.h"
 
-#include <QListWidget>
-#include <QStringList>
+// Every window test drives widgets through QTest, so the rig brings both in for all of them.
+#include <QtTest>
+#include <QtWidgets>
 
 #include <initializer_list>
 #include <memory>
@@ -31,11 +33,12 @@ inline QStringList Items(const QListWidget* list)
     return names;
 }
 
-// The main window in a program folder of its own, its questions answered by a script. The window
-// goes before the folder it writes its settings to.
+// The main window in a program folder of its own, with a tree of folders to point it at, its
+// questions answered by a script. The window goes before the folders it writes to.
 struct WindowRig
 {
     TempHome Home;
+    TempTree Tree;
     ScriptedHost Script;
     std::unique_ptr<TMainSyncForm> Form;
 
