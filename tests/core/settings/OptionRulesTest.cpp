@@ -1,17 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/OptionRules.h"
 
-#include "support/TestTables.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace Tandemix {
 namespace {
-
-using Test::ByName;
-using Test::PrintTo;
 
 TEST(DeleteUnmatchedRule, OnBuildsTheListTheDeletionNeedsOffEndsPreDeleteAndReplication)
 {
@@ -66,78 +62,54 @@ const Trigger Triggers[] = {
     {"Schedule", SetRunSyncSched, &Options::RunSyncSched, &Options::RunSyncEveryMin, &Options::PoleEvery},
     {"Polling", SetPoleEvery, &Options::PoleEvery, &Options::PoleSecs, &Options::RunSyncSched}};
 
-struct IntervalRow
+TEST(TriggerIntervalTest, TakesOnlyAWholeNumberOfAtLeastOneToSwitchOn)
 {
-    std::string Name;
-    std::string Text;
-    bool Accepted;
-};
-
-class TriggerIntervalTest : public ::testing::TestWithParam<IntervalRow>
-{};
-
-TEST_P(TriggerIntervalTest, TakesOnlyAWholeNumberOfAtLeastOneToSwitchOn)
-{
-    for (const Trigger& trigger : Triggers) {
-        SCOPED_TRACE(trigger.Name);
-        Options opts;
-        opts.*trigger.Other = true;
-        opts.*trigger.Text = GetParam().Text;
-        EXPECT_EQ(trigger.Set(opts, true), GetParam().Accepted);
-        EXPECT_EQ(opts.*trigger.On, GetParam().Accepted);
-        EXPECT_EQ(opts.*trigger.Text, GetParam().Accepted ? GetParam().Text : "0");
-        // A refused trigger leaves the other as it was; an armed one ends it.
-        EXPECT_EQ(opts.*trigger.Other, !GetParam().Accepted);
-        // Switching off never fails and keeps whatever text there is.
-        opts.*trigger.Text = GetParam().Text;
-        opts.*trigger.On = true;
-        EXPECT_TRUE(trigger.Set(opts, false));
-        EXPECT_FALSE(opts.*trigger.On);
-        EXPECT_EQ(opts.*trigger.Text, GetParam().Text);
+    for (auto [text, accepted] : {std::pair{"1", true},
+                                  {"90", true},
+                                  {" 15 ", true},
+                                  {"0", false},
+                                  {"-5", false},
+                                  {"1.5", false},
+                                  {"ten", false},
+                                  {"", false},
+                                  {"99999999999", false}}) {
+        for (const Trigger& trigger : Triggers) {
+            SCOPED_TRACE(std::string(trigger.Name) + " '" + text + "'");
+            Options opts;
+            opts.*trigger.Other = true;
+            opts.*trigger.Text = text;
+            EXPECT_EQ(trigger.Set(opts, true), accepted);
+            EXPECT_EQ(opts.*trigger.On, accepted);
+            EXPECT_EQ(opts.*trigger.Text, accepted ? text : "0");
+            // A refused trigger leaves the other as it was; an armed one ends it.
+            EXPECT_EQ(opts.*trigger.Other, !accepted);
+            // Switching off never fails and keeps whatever text there is.
+            opts.*trigger.Text = text;
+            opts.*trigger.On = true;
+            EXPECT_TRUE(trigger.Set(opts, false));
+            EXPECT_FALSE(opts.*trigger.On);
+            EXPECT_EQ(opts.*trigger.Text, text);
+        }
     }
 }
 
-const IntervalRow IntervalRows[] = {{"One", "1", true},
-                                    {"Ninety", "90", true},
-                                    {"Blanks", " 15 ", true},
-                                    {"Zero", "0", false},
-                                    {"Negative", "-5", false},
-                                    {"Fraction", "1.5", false},
-                                    {"Letters", "ten", false},
-                                    {"Empty", "", false},
-                                    {"TooBig", "99999999999", false}};
-
-INSTANTIATE_TEST_SUITE_P(Texts, TriggerIntervalTest, ::testing::ValuesIn(IntervalRows), ByName());
-
-struct ExtRow
+TEST(CompressedExtTest, GetsOneLeadingDotAndAtMostTenCharacters)
 {
-    std::string Name;
-    std::string Typed;
-    std::string Ext;
-};
-
-class CompressedExtTest : public ::testing::TestWithParam<ExtRow>
-{};
-
-TEST_P(CompressedExtTest, GetsOneLeadingDotAndAtMostTenCharacters)
-{
-    EXPECT_EQ(CompressedExtFor(GetParam().Typed), GetParam().Ext);
-    Options opts;
-    SetCompressedFileExt(opts, GetParam().Typed);
-    EXPECT_EQ(opts.CompressedFileExt, GetParam().Typed); // the edit keeps what was typed
-    EXPECT_EQ(opts.CompressedExt, GetParam().Ext);
+    // Characters, not bytes: eleven two-byte letters are cut to nine after the dot.
+    for (auto [typed, ext] : {std::pair{"zip", ".zip"},
+                              {".Z", ".Z"},
+                              {"abcdefghijk", ".abcdefghi"},
+                              {".abcdefghijkl", ".abcdefghi"},
+                              {".123456789", ".123456789"},
+                              {"", "."},
+                              {"ééééééééééé", ".ééééééééé"}}) {
+        EXPECT_EQ(CompressedExtFor(typed), ext);
+        Options opts;
+        SetCompressedFileExt(opts, typed);
+        EXPECT_EQ(opts.CompressedFileExt, typed); // the edit keeps what was typed
+        EXPECT_EQ(opts.CompressedExt, ext);
+    }
 }
-
-const ExtRow ExtRows[] = {{"Plain", "zip", ".zip"},
-                          {"DotKept", ".Z", ".Z"},
-                          {"ElevenCut", "abcdefghijk", ".abcdefghi"},
-                          {"DottedCut", ".abcdefghijkl", ".abcdefghi"},
-                          {"ExactlyTen", ".123456789", ".123456789"},
-                          {"Empty", "", "."},
-                          // Characters, not bytes: eleven two-byte letters.
-                          {"Utf8", "ééééééééééé", ".ééééééééé"}};
-
-INSTANTIATE_TEST_SUITE_P(Texts, CompressedExtTest, ::testing::ValuesIn(ExtRows), ByName());
 
 } // namespace
 } // namespace Tandemix
