@@ -13,10 +13,13 @@
 #include <filesystem>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace Tandemix {
 namespace {
+
+namespace fs = std::filesystem;
 
 // 7/23/97 10:15:02 AM in local time, whatever the machine's zone.
 std::time_t FixedNow()
@@ -31,9 +34,6 @@ const std::string Stamp = "7/23/97 10:15:02 AM";
 // The cells of a decided file as the decision grid holds them.
 const LogRunView NotesRow{false, "1234", "7/22/97", "10:01:44 AM"};
 
-using Test::ByName;
-using Test::PrintTo;
-
 class LogFileTest : public testing::Test
 {
 protected:
@@ -41,7 +41,14 @@ protected:
     {
         Log.WriteLogFile(text, kind, Settings, run);
     }
-    bool Exists(const std::string& name) const { return std::filesystem::exists(Home.Path(name)); }
+    bool Exists(const std::string& name) const { return fs::exists(Home.Path(name)); }
+    // Each row of a table starts from no log and the default settings.
+    void Fresh()
+    {
+        Request("", LogKind::CloseSyncLog);
+        fs::remove(Home.Path("Tandemix.Log"));
+        Settings = LogSettings{};
+    }
 
     Tandemix::Test::TempHome Home;
     LogSettings Settings;
@@ -93,45 +100,33 @@ TEST_F(LogFileTest, PreSyncReportHasItsOwnWordsAndRule)
     EXPECT_FALSE(Exists("Tandemix.Log"));
 }
 
-struct ColumnRow
+TEST_F(LogFileTest, AddedAndUpdatedLinesCarryTheChosenColumns)
 {
-    const char* Name;
-    bool Size;
-    bool Date;
-    bool Time;
-    const char* Line; // without CR LF
-};
-
-// clang-format off
-const ColumnRow ColumnRows[] = {
-    {"None",         false, false, false, "  Added: x     \t"},
-    {"Size",         true,  false, false, "  Added: x     \t\t     1234"},
-    {"Date",         false, true,  false, "  Added: x     \t\t  7/22/97"},
-    {"Time",         false, false, true,  "  Added: x     \t\t 10:01:44 AM"},
-    {"SizeDate",     true,  true,  false, "  Added: x     \t\t     1234\t  7/22/97"},
-    {"SizeTime",     true,  false, true,  "  Added: x     \t\t     1234\t 10:01:44 AM"},
-    {"DateTime",     false, true,  true,  "  Added: x     \t\t  7/22/97\t 10:01:44 AM"},
-    {"All",          true,  true,  true,  "  Added: x     \t\t     1234\t  7/22/97\t 10:01:44 AM"},
-};
-// clang-format on
-
-class LogColumnsTest : public LogFileTest, public testing::WithParamInterface<ColumnRow>
-{};
-
-TEST_P(LogColumnsTest, AddedAndUpdatedLinesCarryTheChosenColumns)
-{
-    const ColumnRow& row = GetParam();
-    Settings.SizeColumn = row.Size;
-    Settings.DateColumn = row.Date;
-    Settings.TimeColumn = row.Time;
-    Request("", LogKind::OpenSyncLog);
-    Request("  Added: x", LogKind::AddedFile, NotesRow);
-    Request("  Added: x", LogKind::UpdatedFile, NotesRow);
-    std::string line = std::string(row.Line) + "\r\n";
-    EXPECT_NE(Home.Read("Tandemix.Log").find(line + line), std::string::npos) << Home.Read("Tandemix.Log");
+    // clang-format off
+    const struct { bool Size, Date, Time; const char* Line; } rows[] = {
+        {false, false, false, "  Added: x     \t"},
+        {true,  false, false, "  Added: x     \t\t     1234"},
+        {false, true,  false, "  Added: x     \t\t  7/22/97"},
+        {false, false, true,  "  Added: x     \t\t 10:01:44 AM"},
+        {true,  true,  false, "  Added: x     \t\t     1234\t  7/22/97"},
+        {true,  false, true,  "  Added: x     \t\t     1234\t 10:01:44 AM"},
+        {false, true,  true,  "  Added: x     \t\t  7/22/97\t 10:01:44 AM"},
+        {true,  true,  true,  "  Added: x     \t\t     1234\t  7/22/97\t 10:01:44 AM"},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        Fresh();
+        Settings.SizeColumn = row.Size;
+        Settings.DateColumn = row.Date;
+        Settings.TimeColumn = row.Time;
+        Request("", LogKind::OpenSyncLog);
+        Request("  Added: x", LogKind::AddedFile, NotesRow);
+        Request("  Added: x", LogKind::UpdatedFile, NotesRow);
+        std::string line = std::string(row.Line) + "\r\n";
+        EXPECT_NE(Home.Read("Tandemix.Log").find(line + line), std::string::npos)
+            << Home.Read("Tandemix.Log");
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(AllCombinations, LogColumnsTest, testing::ValuesIn(ColumnRows), ByName());
 
 TEST_F(LogFileTest, ColumnsOfADisabledCheckBoxNeverCount)
 {
@@ -146,38 +141,25 @@ TEST_F(LogFileTest, ColumnsOfADisabledCheckBoxNeverCount)
     EXPECT_FALSE(settings.DateColumn);
 }
 
-struct GateRow
+TEST_F(LogFileTest, EachKindFollowsItsOwnSwitch)
 {
-    const char* Name;
-    LogKind Kind;
-    bool LogSettings::*Switch;
-};
-
-const GateRow GateRows[] = {
-    {"Added", LogKind::AddedFile, &LogSettings::ReportAddedFiles},
-    {"Updated", LogKind::UpdatedFile, &LogSettings::ReportUpdateFiles},
-    {"FileError", LogKind::FileError, &LogSettings::ReportFileErrors},
-    {"FolderCreated", LogKind::FolderCreated, &LogSettings::ReportDirectoryCreation},
-    {"AppErrorCopy", LogKind::AppError, &LogSettings::ReportAppErrors},
-};
-
-class LogGateTest : public LogFileTest, public testing::WithParamInterface<GateRow>
-{};
-
-TEST_P(LogGateTest, EachKindFollowsItsOwnSwitch)
-{
-    const GateRow& row = GetParam();
-    Request("", LogKind::OpenSyncLog);
-    Settings.*row.Switch = false;
-    Request("hidden line", row.Kind, NotesRow);
-    Settings.*row.Switch = true;
-    Request("shown line", row.Kind, NotesRow);
-    std::string log = Home.Read("Tandemix.Log");
-    EXPECT_EQ(log.find("hidden line"), std::string::npos);
-    EXPECT_NE(log.find("shown line"), std::string::npos);
+    for (auto [kind, gate] : {std::pair{LogKind::AddedFile, &LogSettings::ReportAddedFiles},
+                              {LogKind::UpdatedFile, &LogSettings::ReportUpdateFiles},
+                              {LogKind::FileError, &LogSettings::ReportFileErrors},
+                              {LogKind::FolderCreated, &LogSettings::ReportDirectoryCreation},
+                              {LogKind::AppError, &LogSettings::ReportAppErrors}}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        Fresh();
+        Request("", LogKind::OpenSyncLog);
+        Settings.*gate = false;
+        Request("hidden line", kind, NotesRow);
+        Settings.*gate = true;
+        Request("shown line", kind, NotesRow);
+        std::string log = Home.Read("Tandemix.Log");
+        EXPECT_EQ(log.find("hidden line"), std::string::npos);
+        EXPECT_NE(log.find("shown line"), std::string::npos);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Switches, LogGateTest, testing::ValuesIn(GateRows), ByName());
 
 TEST_F(LogFileTest, LinesGoOnlyIntoTheOneOpenLogAndUnknownKindsArePlainLines)
 {
@@ -251,47 +233,29 @@ TEST_F(LogFileTest, AppendKeepsTheEarlierRunsAndOverwriteStartsAfreshEachLogByIt
     EXPECT_EQ(Home.Read("PreSync.Log").find("earlier report"), std::string::npos);
 }
 
-struct NameRow
+TEST_F(LogFileTest, ConfiguredNameIsOpenedInTheProgramFolder)
 {
-    const char* Name;
-    const char* Configured;
-    const char* Opened;
-};
-
-// clang-format off
-const NameRow NameRows[] = {
-    {"Empty",            "",                          "Tandemix.Log"},
-    {"OtherExtension",   "mylog.txt",                 "mylog.Log"},
-    {"NoExtension",      "mylog",                     "mylog.Log"},
-    {"ExtensionCase",    "mylog.LOG",                 "mylog.Log"},
-    {"LastDotCounts",    "my.run.txt",                "my.run.Log"},
-    {"FolderPart",       "sub/dir/mylog.txt",         "mylog.Log"},
-    {"AbsolutePath",     "/etc/cron.daily/x",         "x.Log"},
-    {"ClimbsOut",        "../../txescape-4f1.txt",    "txescape-4f1.Log"},
-    {"DotDot",           "..",                        "Tandemix.Log"},
-    {"FolderOnly",       "logs/",                     "Tandemix.Log"},
-    {"OtherSystemPath",  "C:\\TX\\old.log",           "old.Log"},
-};
-// clang-format on
-
-class LogNameTest : public LogFileTest, public testing::WithParamInterface<NameRow>
-{};
-
-TEST_P(LogNameTest, ConfiguredNameIsOpenedInTheProgramFolder)
-{
-    const NameRow& row = GetParam();
-    Settings.LogFileName = row.Configured;
-    Request("", LogKind::OpenSyncLog);
-    Request("", LogKind::CloseSyncLog);
-
-    EXPECT_TRUE(Exists(row.Opened));
-    EXPECT_EQ(Settings.LogFileName, row.Opened); // the window shows the name used
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Home.Folder()), {}), 1);
-    std::filesystem::path escaped = std::filesystem::path(Home.Folder()) / "../../txescape-4f1.Log";
-    EXPECT_FALSE(std::filesystem::exists(escaped.lexically_normal()));
+    // clang-format off
+    const struct { const char *Configured, *Opened; } rows[] = {
+        {"", "Tandemix.Log"}, {"mylog.txt", "mylog.Log"}, {"mylog", "mylog.Log"}, {"mylog.LOG", "mylog.Log"},
+        {"my.run.txt", "my.run.Log"}, {"sub/dir/mylog.txt", "mylog.Log"}, {"/etc/cron.daily/x", "x.Log"},
+        {"../../txescape-4f1.txt", "txescape-4f1.Log"}, {"..", "Tandemix.Log"}, {"logs/", "Tandemix.Log"},
+        {"C:\\TX\\old.log", "old.Log"},
+    };
+    // clang-format on
+    const fs::path escaped = (fs::path(Home.Folder()) / "../../txescape-4f1.Log").lexically_normal();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Configured);
+        Settings.LogFileName = row.Configured;
+        Request("", LogKind::OpenSyncLog);
+        Request("", LogKind::CloseSyncLog);
+        EXPECT_TRUE(Exists(row.Opened));
+        EXPECT_EQ(Settings.LogFileName, row.Opened); // the window shows the name used
+        EXPECT_EQ(std::distance(fs::directory_iterator(Home.Folder()), {}), 1);
+        EXPECT_FALSE(fs::exists(escaped));
+        fs::remove(Home.Path(row.Opened));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Names, LogNameTest, testing::ValuesIn(NameRows), ByName());
 
 TEST_F(LogFileTest, FullDiskLosesTheLineAndTheRunGoesOn)
 {
