@@ -1,19 +1,31 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/FileIo.h"
 
+#include "core/platform/SyscallRefusal.h"
+#include "platform/AtomicFile.h"
 #include "platform/FaultHook.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
+#include <set>
+#include <string>
 #include <tuple>
+#include <vector>
 
 namespace Tandemix {
 namespace {
+
+namespace fs = std::filesystem;
+using NameList = std::vector<std::string>;
 
 constexpr std::size_t MiB = 1024 * 1024;
 
@@ -173,6 +185,168 @@ TEST_F(FileIoTest, CloseAndRename)
     ASSERT_TRUE(RenameOver(path, target).Ok());
     EXPECT_EQ(Tree.ReadFile("b"), "new");
     EXPECT_FALSE(Tree.Exists("a"));
+}
+
+// ---- Whole files replaced at once ---------------------------------------------------------
+
+class AtomicFileTest : public ::testing::Test
+{
+protected:
+    NameList Names() const
+    {
+        NameList names;
+        for (const fs::directory_entry& entry : fs::directory_iterator(Tree.Root())) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    mode_t ModeOf(const std::string& rel) const
+    {
+        struct stat st = {};
+        EXPECT_EQ(::stat(Tree.Path(rel).c_str(), &st), 0);
+        return st.st_mode & 07777;
+    }
+
+    TempTree Tree;
+};
+
+TEST_F(AtomicFileTest, WritesExactBytesWholeAndLeavesNoTail)
+{
+    const std::string content = std::string("line\r\nnul\0byte\rend", 18);
+    mode_t old = ::umask(022);
+    SysStatus status = WriteFileAtomically(Tree.Path("new.cfg"), content);
+    ::umask(old);
+    ASSERT_TRUE(status.Ok()) << status.Call() << " errno " << status.Error();
+    EXPECT_EQ(Tree.ReadFile("new.cfg"), content);
+    EXPECT_EQ(ModeOf("new.cfg"), 0644u);
+
+    ASSERT_TRUE(WriteFileAtomically(Tree.Path("new.cfg"), TempTree::Pattern(3 * 1024 * 1024 + 1)).Ok());
+    EXPECT_EQ(Tree.ReadFile("new.cfg"), TempTree::Pattern(3 * 1024 * 1024 + 1));
+    ASSERT_TRUE(WriteFileAtomically(Tree.Path("new.cfg"), "").Ok());
+    EXPECT_EQ(Tree.ReadFile("new.cfg"), "");
+
+    const std::string longest(255, 'n'); // still gets a temporary name beside it
+    ASSERT_TRUE(WriteFileAtomically(Tree.Path(longest), "fits").Ok());
+    EXPECT_EQ(Tree.ReadFile(longest), "fits");
+    EXPECT_EQ(Names(), (NameList{"new.cfg", longest}));
+}
+
+TEST_F(AtomicFileTest, AFailedStepKeepsTheOldFileAndRemovesTheTemporary)
+{
+    const std::string old = TempTree::Pattern(5000);
+    // clang-format off
+    const struct { const char* Name; FaultPlan Fault; bool OldFile; } rows[] = {
+        {"CreateTemp", {FaultOp::Open, EACCES, "data.snc", 0, -1}, true},
+        {"Write", {FaultOp::Write, ENOSPC, "data.snc", 0, -1}, true},
+        {"ShortWriteThenDiskFull", {FaultOp::Write, ENOSPC, "data.snc", 4096, 1}, true},
+        {"FirstWriteWhereNoFileWas", {FaultOp::Write, EIO, "data.snc", 0, -1}, false},
+        {"Sync", {FaultOp::Sync, EIO, "data.snc", 0, -1}, true},
+        {"Rename", {FaultOp::Rename, EXDEV, "data.snc", 0, -1}, true}};
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        ::unlink(Tree.Path("data.snc").c_str());
+        if (row.OldFile) {
+            Tree.AddFile("data.snc", old);
+        }
+        ScopedFault fault(row.Fault);
+        EXPECT_EQ(WriteFileAtomically(Tree.Path("data.snc"), TempTree::Pattern(256 * 1024)).Error(),
+                  row.Fault.Error);
+        EXPECT_EQ(Names(), row.OldFile ? NameList{"data.snc"} : NameList{});
+        if (row.OldFile) {
+            EXPECT_EQ(Tree.ReadFile("data.snc"), old);
+        }
+    }
+}
+
+TEST_F(AtomicFileTest, OwnerAndPermissionBitsOfTheOldFileAreKept)
+{
+    // 0646 has a bit the usual umask would strip from a newly created file.
+    for (mode_t mode : {0600, 0646, 0755}) {
+        Tree.AddFile("keep", "old", {}, mode);
+        mode_t oldMask = ::umask(022);
+        ASSERT_TRUE(WriteFileAtomically(Tree.Path("keep"), "new").Ok()) << std::oct << mode;
+        ::umask(oldMask);
+        EXPECT_EQ(ModeOf("keep"), mode) << std::oct << mode;
+        EXPECT_EQ(Tree.ReadFile("keep"), "new");
+    }
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(Tree.Path("keep").c_str(), 65534, 65534), 0);
+        ASSERT_TRUE(WriteFileAtomically(Tree.Path("keep"), "again").Ok());
+        struct stat st = {};
+        ASSERT_EQ(::stat(Tree.Path("keep").c_str(), &st), 0);
+        EXPECT_EQ(st.st_uid, 65534u);
+        EXPECT_EQ(st.st_gid, 65534u);
+    }
+}
+
+TEST_F(AtomicFileTest, LinkIsWrittenThroughFoldersAndMissingFoldersAreRefused)
+{
+    Tree.AddFile("real/settings.cfg", "old");
+    Tree.AddSymlink("link.cfg", "real/settings.cfg");
+    ASSERT_TRUE(WriteFileAtomically(Tree.Path("link.cfg"), "new").Ok());
+    EXPECT_TRUE(fs::is_symlink(Tree.Path("link.cfg")));
+    EXPECT_EQ(Tree.ReadFile("real/settings.cfg"), "new");
+
+    Tree.AddFolder("dir.cfg");
+    EXPECT_EQ(WriteFileAtomically(Tree.Path("dir.cfg"), "x").Error(), EISDIR);
+    EXPECT_TRUE(fs::is_directory(Tree.Path("dir.cfg")));
+    EXPECT_EQ(WriteFileAtomically(Tree.Path("no/such/x.cfg"), "x").Error(), ENOENT);
+    EXPECT_EQ(Names(), (NameList{"dir.cfg", "link.cfg", "real"}));
+}
+
+TEST_F(AtomicFileTest, ReadWholeFileReturnsEveryByteOrWhyNot)
+{
+    Tree.AddFile("blob", 3 * 1024 * 1024 + 1);
+    EXPECT_EQ(ReadWholeFile(Tree.Path("blob")).Value(), TempTree::Pattern(3 * 1024 * 1024 + 1));
+    Tree.AddFile("empty", "");
+    ASSERT_TRUE(ReadWholeFile(Tree.Path("empty")).Ok());
+    EXPECT_EQ(ReadWholeFile(Tree.Path("missing")).Error(), ENOENT);
+    Tree.AddFolder("folder");
+    EXPECT_EQ(ReadWholeFile(Tree.Path("folder")).Error(), EISDIR);
+    ScopedFault fault({FaultOp::Read, EIO, "blob", 0, 1});
+    EXPECT_EQ(ReadWholeFile(Tree.Path("blob")).Error(), EIO);
+    EXPECT_TRUE(ReadWholeFile(Tree.Path("blob")).Ok()) << "the fault was armed for one read only";
+}
+
+// Distinct temporary names, also where the kernel's random generator cannot answer.
+TEST(TempPathForTest, BesideTheTargetWithFreshRandomPart)
+{
+    std::string first = TempPathFor("/home/u/prog/TXDef.CFG");
+    ASSERT_TRUE(first.starts_with("/home/u/prog/.TXDef.CFG."));
+    EXPECT_EQ(first.size(), std::string("/home/u/prog/.TXDef.CFG.").size() + 6 + 7);
+    EXPECT_TRUE(IsTempName(first));
+    EXPECT_EQ(TempPathFor("plain.txt").find('/'), std::string::npos);
+    auto distinct = [] {
+        std::set<std::string> seen;
+        for (int i = 0; i < 200; ++i) {
+            seen.insert(TempPathFor("/x/TXDef.CFG"));
+        }
+        return seen.size() > 190 ? 0 : 1;
+    };
+    EXPECT_EQ(distinct(), 0);
+    int code = RunWithSyscallRefused(SYS_getrandom, ENOSYS, distinct);
+    if (code == NoSyscallFilter) {
+        GTEST_SKIP() << "no system call filter here";
+    }
+    EXPECT_EQ(code, 0) << "without the kernel's generator the names repeat";
+}
+
+TEST(IsTempNameTest, RecognisesOnlyTempNames)
+{
+    // clang-format off
+    const struct { const char* Name; bool Temp; } rows[] = {
+        {".TXDef.CFG.aB3xZ9.txpart", true}, {"/some/folder/.a.000000.txpart", true}, {"..hidden.Qwerty.txpart", true},
+        {"TXDef.CFG", false}, {".TXDef.CFG", false}, {"TXDef.CFG.aB3xZ9.txpart", false}, {"..aB3xZ9.txpart", false},
+        {".a.aB3xZ.txpart", false}, {".a.aB3xZ99.txpart", false}, {".a-aB3xZ9.txpart", false},
+        {".a.aB-xZ9.txpart", false}, {".a.aB3xZ9.txpar", false}, {".a.aB3xZ9.txpart.bak", false},
+        {".txpart", false}, {"", false}};
+    // clang-format on
+    for (const auto& row : rows) {
+        EXPECT_EQ(IsTempName(row.Name), row.Temp) << row.Name;
+    }
 }
 
 } // namespace

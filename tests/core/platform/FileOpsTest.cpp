@@ -5,7 +5,6 @@
 #include "platform/FaultHook.h"
 #include "platform/PathText.h"
 #include "support/TempTree.h"
-#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -14,22 +13,21 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdlib>
 
 namespace Tandemix {
 namespace {
 
+struct stat Lstat(const std::string& path)
+{
+    struct stat st = {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st;
+}
+
 class FileOpsTest : public testing::Test
 {
 protected:
-    struct stat Lstat(const std::string& path)
-    {
-        struct stat st = {};
-        EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
-        return st;
-    }
-
     TempTree Tree;
 };
 
@@ -40,15 +38,15 @@ TEST_F(FileOpsTest, ExistenceAndDeletionSeeTheLinkItself)
     Tree.AddSymlink("to-folder", "folder");
     Tree.AddSymlink("dangling", "nowhere");
     Tree.AddSymlink("to-file", "file");
-    EXPECT_TRUE(FileExists(Tree.Path("file")));
-    EXPECT_FALSE(FileExists(Tree.Path("folder")));
-    EXPECT_TRUE(FileExists(Tree.Path("dangling"))) << "the link itself exists";
-    EXPECT_FALSE(FileExists(Tree.Path("missing")));
-    EXPECT_TRUE(FolderExists(Tree.Path("folder")));
-    EXPECT_TRUE(FolderExists(Tree.Path("to-folder")));
-    EXPECT_FALSE(FolderExists(Tree.Path("file")));
-    EXPECT_FALSE(FolderExists(Tree.Path("dangling")));
-
+    // clang-format off
+    const struct { const char* Name; bool File, Folder; } rows[] = {
+        {"file", true, false}, {"folder", false, true}, {"to-folder", true, true}, {"dangling", true, false},
+        {"missing", false, false}};
+    // clang-format on
+    for (const auto& row : rows) {
+        EXPECT_EQ(FileExists(Tree.Path(row.Name)), row.File) << row.Name; // a dangling link itself exists
+        EXPECT_EQ(FolderExists(Tree.Path(row.Name)), row.Folder) << row.Name;
+    }
     ASSERT_TRUE(DeleteFile(Tree.Path("to-file")).Ok());
     EXPECT_FALSE(Tree.Exists("to-file"));
     EXPECT_TRUE(Tree.Exists("file"));
@@ -133,63 +131,50 @@ TEST_F(FileOpsTest, MoveFileMovesFilesFoldersAndLinks)
 }
 
 // /dev/shm is tmpfs: a different filesystem from the temporary folder on most machines.
-class MoveAcrossTest : public FileOpsTest
+TEST_F(FileOpsTest, MoveAcrossFilesystemsCopiesWithModeAndTimesMakesLinksAnewRefusesFolders)
 {
-protected:
-    void SetUp() override
-    {
-        char pattern[] = "/dev/shm/tandemix-test-XXXXXX";
-        if (::mkdtemp(pattern) == nullptr) {
-            GTEST_SKIP() << "no writable /dev/shm";
-        }
-        Other = pattern;
-        if (Lstat(Other).st_dev == Lstat(Tree.Root()).st_dev) {
-            GTEST_SKIP() << "/dev/shm is on the same filesystem as the temporary folder";
-        }
+    char pattern[] = "/dev/shm/tandemix-test-XXXXXX";
+    if (::mkdtemp(pattern) == nullptr) {
+        GTEST_SKIP() << "no writable /dev/shm";
     }
-    void TearDown() override
+    const std::string other = pattern;
+    struct Cleanup
     {
-        if (!Other.empty()) {
-            TempTree::RemoveAll(Other);
-        }
+        std::string Path;
+        ~Cleanup() { TempTree::RemoveAll(Path); }
+    } cleanup{other};
+    if (Lstat(other).st_dev == Lstat(Tree.Root()).st_dev) {
+        GTEST_SKIP() << "/dev/shm is on the same filesystem as the temporary folder";
     }
-
-    std::string Other;
-};
-
-TEST_F(MoveAcrossTest, FileIsCopiedWithModeAndTimesThenDeletedLinkMadeAnewFolderRefused)
-{
     std::string from = Tree.AddFile("from", 300000, TreeTime(timespec{1234567890, 500}), 0640);
-    std::string to = Other + "/to";
-    ASSERT_TRUE(MoveFile(from, to).Ok());
+    ASSERT_TRUE(MoveFile(from, other + "/to").Ok());
     EXPECT_FALSE(Tree.Exists("from"));
-    struct stat st = Lstat(to);
+    struct stat st = Lstat(other + "/to");
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     EXPECT_EQ(st.st_mtim.tv_sec, 1234567890);
     EXPECT_EQ(st.st_mtim.tv_nsec, 500);
-    EXPECT_TRUE(MoveFile(to, Tree.Path("back")).Ok());
+    EXPECT_TRUE(MoveFile(other + "/to", Tree.Path("back")).Ok());
     EXPECT_EQ(Tree.ReadFile("back"), TempTree::Pattern(300000));
 
-    // A link is made anew there; a folder is refused.
     Tree.AddSymlink("link", "some/target");
-    ASSERT_TRUE(MoveFile(Tree.Path("link"), Other + "/link").Ok());
+    ASSERT_TRUE(MoveFile(Tree.Path("link"), other + "/link").Ok());
     char target[64] = {};
-    ASSERT_EQ(::readlink((Other + "/link").c_str(), target, sizeof target - 1), 11);
+    ASSERT_EQ(::readlink((other + "/link").c_str(), target, sizeof target - 1), 11);
     EXPECT_STREQ(target, "some/target");
     EXPECT_FALSE(Tree.Exists("link"));
 
     Tree.AddFile("folder/inner", "x");
-    EXPECT_EQ(MoveFile(Tree.Path("folder"), Other + "/folder").Error(), EXDEV);
+    EXPECT_EQ(MoveFile(Tree.Path("folder"), other + "/folder").Error(), EXDEV);
     EXPECT_EQ(Tree.ReadFile("folder/inner"), "x");
 
     Tree.AddFile("kept", "source");
     {
         // The copy is written, then deleting the source fails: the copy goes, the source stays.
         ScopedFault fault({FaultOp::Unlink, EROFS, "kept"});
-        EXPECT_EQ(MoveFile(Tree.Path("kept"), Other + "/kept").Error(), EROFS);
+        EXPECT_EQ(MoveFile(Tree.Path("kept"), other + "/kept").Error(), EROFS);
     }
     EXPECT_EQ(Tree.ReadFile("kept"), "source");
-    EXPECT_FALSE(FileExists(Other + "/kept"));
+    EXPECT_FALSE(FileExists(other + "/kept"));
 }
 
 TEST_F(FileOpsTest, CopyFileNoReplaceCopiesDataAndModeButNeverReplaces)
@@ -208,25 +193,19 @@ TEST_F(FileOpsTest, CopyFileNoReplaceCopiesDataAndModeButNeverReplaces)
     EXPECT_EQ(Tree.ReadFile("old"), "old data");
     EXPECT_EQ(Lstat(old).st_mtim.tv_sec, 1000000000);
     EXPECT_EQ(Lstat(old).st_mode & 07777, 0600u);
-}
 
-TEST_F(FileOpsTest, CopyFailureLeavesNoPartialTarget)
-{
+    // A failed copy leaves no partial target.
     Tree.AddFile("from", 5000);
     Tree.AddFolder("folder");
-    const struct
-    {
-        const char* From;
-        FaultPlan Fault;
-        int Error;
-    } cases[] = {{"from", {FaultOp::Write, ENOSPC, "to", 1000}, ENOSPC},
-                 {"from", {FaultOp::Open, EACCES, "from"}, EACCES},
-                 {"folder", {FaultOp::Open, EIO, "not/involved"}, EISDIR},
-                 {"missing", {FaultOp::Open, EIO, "not/involved"}, ENOENT}};
-    for (const auto& c : cases) {
-        ScopedFault fault(c.Fault);
-        EXPECT_EQ(CopyFileNoReplace(Tree.Path(c.From), Tree.Path("to")).Error(), c.Error) << c.From;
-        EXPECT_FALSE(Tree.Exists("to")) << c.Error;
+    // clang-format off
+    const struct { const char* From; FaultPlan Fault; int Error; } rows[] = {
+        {"from", {FaultOp::Write, ENOSPC, "new", 1000}, ENOSPC}, {"from", {FaultOp::Open, EACCES, "from"}, EACCES},
+        {"folder", {FaultOp::Open, EIO, "not/involved"}, EISDIR}, {"missing", {FaultOp::Open, EIO, "not/involved"}, ENOENT}};
+    // clang-format on
+    for (const auto& row : rows) {
+        ScopedFault fault(row.Fault);
+        EXPECT_EQ(CopyFileNoReplace(Tree.Path(row.From), Tree.Path("new")).Error(), row.Error) << row.From;
+        EXPECT_FALSE(Tree.Exists("new")) << row.Error;
     }
     EXPECT_EQ(Tree.ReadFile("from"), TempTree::Pattern(5000));
 }
@@ -253,11 +232,8 @@ TEST_F(FileOpsTest, RemoveTreeNeverLeavesTheTree)
     EXPECT_FALSE(Tree.Exists("doomed"));
     EXPECT_EQ(Tree.ReadFile("outside/precious"), "keep me");
     EXPECT_EQ(Tree.ReadFile("outside-file"), "keep me too");
-}
 
-TEST_F(FileOpsTest, RemoveTreeOnALinkRemovesOnlyTheLinkAndGoesOnAfterAFailure)
-{
-    Tree.AddFile("outside/precious", "keep me");
+    // On a link only the link goes.
     Tree.AddSymlink("link", "outside");
     ASSERT_TRUE(RemoveTree(Tree.Path("link")).Ok());
     EXPECT_FALSE(Tree.Exists("link"));
@@ -265,7 +241,10 @@ TEST_F(FileOpsTest, RemoveTreeOnALinkRemovesOnlyTheLinkAndGoesOnAfterAFailure)
     ASSERT_TRUE(RemoveTree(Tree.Path("outside/precious")).Ok()) << "a plain file is just deleted";
     EXPECT_EQ(RemoveTree(Tree.Path("missing")).Error(), ENOENT);
     EXPECT_EQ(RemoveTree("/").Error(), EINVAL);
+}
 
+TEST_F(FileOpsTest, RemoveTreeGoesOnAfterAFailure)
+{
     for (const char* name : {"a", "stuck", "z"}) {
         Tree.AddFile(std::string("doomed/") + name, "x");
     }
@@ -278,38 +257,22 @@ TEST_F(FileOpsTest, RemoveTreeOnALinkRemovesOnlyTheLinkAndGoesOnAfterAFailure)
     EXPECT_TRUE(Tree.Exists("doomed/stuck"));
 }
 
-struct PathTextRow
-{
-    const char* Name;
-    const char* Path;
-    const char* Last;
-    const char* Parent;
-};
-using Test::PrintTo;
-
-class PathTextTest : public testing::TestWithParam<PathTextRow>
-{};
-
 // The parent and the last name put back together must name the same entry again: the folder
 // walk, the temporary names and the hidden bit all rely on that split.
-TEST_P(PathTextTest, SplitsAtTheLastSeparator)
+TEST(PathTextTest, SplitsAtTheLastSeparator)
 {
-    const PathTextRow& row = GetParam();
-    EXPECT_EQ(LastComponent(row.Path), row.Last);
-    EXPECT_EQ(ParentFolder(row.Path), row.Parent);
-    EXPECT_EQ(std::string(ParentFolder(row.Path)) + row.Last, WithoutTrailingSlashes(row.Path));
+    // clang-format off
+    const struct { const char *Path, *Last, *Parent; } rows[] = {
+        {"/data/a.txt", "a.txt", "/data/"}, {"/data/Photos//", "Photos", "/data/"}, {"/data", "data", "/"},
+        {"/", "", "/"}, {"a.txt", "a.txt", ""}, {"/data/.cfg/", ".cfg", "/data/"}};
+    // clang-format on
+    for (const auto& row : rows) {
+        EXPECT_EQ(LastComponent(row.Path), row.Last) << row.Path;
+        EXPECT_EQ(ParentFolder(row.Path), row.Parent) << row.Path;
+        EXPECT_EQ(std::string(ParentFolder(row.Path)) + row.Last, WithoutTrailingSlashes(row.Path))
+            << row.Path;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    ,
-    PathTextTest,
-    testing::Values(PathTextRow{"File", "/data/a.txt", "a.txt", "/data/"},
-                    PathTextRow{"FolderWithSlashes", "/data/Photos//", "Photos", "/data/"},
-                    PathTextRow{"BelowRoot", "/data", "data", "/"},
-                    PathTextRow{"Root", "/", "", "/"},
-                    PathTextRow{"BareName", "a.txt", "a.txt", ""},
-                    PathTextRow{"Hidden", "/data/.cfg/", ".cfg", "/data/"}),
-    Test::ByName{});
 
 } // namespace
 } // namespace Tandemix

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/FileTimes.h"
 
+#include "platform/DateText.h"
 #include "platform/FaultHook.h"
 #include "support/TempTree.h"
 #include "support/TestTables.h"
@@ -15,7 +16,6 @@
 namespace Tandemix {
 namespace {
 
-using Test::PrintTo;
 
 std::time_t Utc(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
 {
@@ -162,6 +162,27 @@ TEST_F(SetFileTimesTest, FilesystemThatCannotStoreTheTimeIsReported)
         GTEST_SKIP() << "no private mount namespace or loop device here";
     }
     EXPECT_EQ(code, 0) << "10 create, 11 lost nanoseconds reported, 12 clamped date not reported";
+}
+
+// US forms in local time.
+TEST(DateTextTest, UsFormsInLocalTime)
+{
+    // clang-format off
+    const struct { const char* Zone; std::time_t Time; const char* Text; } rows[] = {
+        {"UTC", Utc(1998, 1, 5, 9, 5, 3), "1/5/98 9:05:03 AM"},
+        {"UTC", Utc(2007, 12, 31, 23, 59, 59), "12/31/07 11:59:59 PM"},
+        {"UTC", Utc(2000, 2, 29, 12, 0, 0), "2/29/00 12:00:00 PM"},
+        {"UTC", Utc(2001, 10, 10, 0, 30, 0), "10/10/01 12:30:00 AM"},
+        {"UTC", Utc(2001, 10, 10, 13, 0, 0), "10/10/01 1:00:00 PM"},
+        {"UTC", Utc(2001, 10, 10, 11, 59, 59), "10/10/01 11:59:59 AM"},
+        // 23:30 UTC is half past midnight of the next day in Berlin in winter.
+        {"Europe/Berlin", Utc(1998, 1, 5, 23, 30, 0), "1/6/98 12:30:00 AM"}};
+    // clang-format on
+    for (const auto& row : rows) {
+        ScopedEnv zone("TZ", row.Zone);
+        EXPECT_EQ(DateTimeText(row.Time), row.Text);
+        EXPECT_EQ(ShortDateText(row.Time) + " " + LongTimeText(row.Time), row.Text);
+    }
 }
 
 } // namespace

@@ -1,16 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/Mounts.h"
 
+#include "platform/DiskSpace.h"
+#include "platform/ProgramFolder.h"
+#include "platform/Wildcard.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <string>
 
 namespace Tandemix {
 namespace {
@@ -111,6 +119,149 @@ TEST(MountsTest, MountPointOfResolvesLinksAndMissingPaths)
     }
     EXPECT_EQ(code, 0)
         << "10 not a mount point, 11 wrong mount, 12 taken for network, 13 parent taken for one";
+}
+
+// ---- Free space ----------------------------------------------------------------------------
+
+TEST(FreeSpaceTest, SmallFilesystemFillsUp)
+{
+    TempTree tree;
+    EXPECT_EQ(FreeSpace(tree.Path("missing")), -1);
+    std::string mountPoint = tree.AddFolder("small");
+    int code = RunOnSmallDisk(mountPoint, "1m", [&] {
+        if (FreeSpace(mountPoint) != 1024 * 1024) {
+            return 10;
+        }
+        std::ofstream(mountPoint + "/half") << std::string(512 * 1024, 'x');
+        return FreeSpace(mountPoint + "/half") == 512 * 1024 ? 0 : 11;
+    });
+    if (code == NoMountNamespace) {
+        GTEST_SKIP() << "no private mount namespace here";
+    }
+    EXPECT_EQ(code, 0) << "10 wrong size of an empty 1 MiB filesystem, 11 wrong size after 512 KiB";
+}
+
+// ---- Program folder --------------------------------------------------------------------------
+
+bool IsFolder(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+class ProgramFolderTest : public testing::Test
+{
+protected:
+    TempTree Tree;
+};
+
+TEST_F(ProgramFolderTest, TandemixHomeWinsIsCreatedAndIsNotCached)
+{
+    {
+        ScopedEnv home("TANDEMIX_HOME", Tree.Path("home/nested"));
+        EXPECT_EQ(ProgramFolder(), Tree.Path("home/nested") + "/");
+        EXPECT_TRUE(IsFolder(Tree.Path("home/nested")));
+        EXPECT_EQ(ProgramFolderFor("/usr/bin"), Tree.Path("home/nested") + "/");
+    }
+    ScopedEnv home("TANDEMIX_HOME", Tree.Root() + "/");
+    EXPECT_EQ(ProgramFolder(), Tree.Root() + "/") << "the trailing slash is not doubled";
+}
+
+TEST_F(ProgramFolderTest, WritableExecutableFolderIsUsed)
+{
+    ScopedEnv home("TANDEMIX_HOME", std::nullopt);
+    std::string exe = ExecutablePath();
+    ASSERT_FALSE(exe.empty());
+    std::string exeFolder = exe.substr(0, exe.rfind('/'));
+    if (IsSystemFolder(exeFolder) || ::faccessat(AT_FDCWD, exeFolder.c_str(), W_OK, AT_EACCESS) != 0) {
+        GTEST_SKIP() << "the tests run from a system or unwritable folder: " << exeFolder;
+    }
+    EXPECT_EQ(ProgramFolder(), exeFolder + "/");
+    EXPECT_EQ(ProgramFolderFor(Tree.Root()), Tree.Root() + "/");
+}
+
+TEST_F(ProgramFolderTest, SystemOrUnwritableFolderFallsBackToTheUsersConfiguration)
+{
+    ScopedEnv home("TANDEMIX_HOME", std::nullopt);
+    {
+        ScopedEnv config("XDG_CONFIG_HOME", Tree.Path("cfg"));
+        EXPECT_EQ(ProgramFolderFor("/usr/bin"), Tree.Path("cfg/tandemix/"));
+        EXPECT_TRUE(IsFolder(Tree.Path("cfg/tandemix")));
+        std::string readOnly = Tree.AddFolder("installed", 0555);
+        ScopedNoDacOverride noOverride;
+        if (noOverride.Active()) {
+            EXPECT_EQ(ProgramFolderFor(readOnly), Tree.Path("cfg/tandemix/"));
+        }
+    }
+    ScopedEnv config("XDG_CONFIG_HOME", "relative/cfg"); // ignored
+    ScopedEnv user("HOME", Tree.Path("user"));
+    EXPECT_EQ(ProgramFolderFor("/opt/tandemix"), Tree.Path("user/.config/tandemix/"));
+    EXPECT_TRUE(IsFolder(Tree.Path("user/.config/tandemix")));
+}
+
+TEST(IsSystemFolderTest, WholeComponents)
+{
+    for (const char* folder :
+         {"/usr", "/usr/local/bin", "/bin", "/sbin", "/lib", "/lib64/x", "/opt/app", "/snap/a"}) {
+        EXPECT_TRUE(IsSystemFolder(folder)) << folder;
+    }
+    for (const char* folder : {"/", "/home/u/apps", "/usr2", "/optical", "/binaries", "/tmp/usr", ""}) {
+        EXPECT_FALSE(IsSystemFolder(folder)) << folder;
+    }
+}
+
+// ---- Masks -----------------------------------------------------------------------------------
+
+// Bytes outside printable ASCII as \xNN, so that failures stay readable.
+std::string Escaped(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        auto byte = static_cast<unsigned char>(c);
+        char hex[5];
+        std::snprintf(hex, sizeof hex, "\\x%02X", byte);
+        out += byte >= 0x20 && byte < 0x7F ? std::string(1, c) : std::string(hex);
+    }
+    return out;
+}
+
+TEST(MatchesMaskTest, Masks)
+{
+    // clang-format off
+    const struct { std::string Name, Mask; bool Matches; } rows[] = {
+        // Everything masks and extensions.
+        {"README", "*.*", true}, {".bashrc", "*.*", true}, {"archive.tar.gz", "*.*", true},
+        {".bashrc", "*", true}, {"A.TXT", "*.txt", true}, {"a.txt", "*.TXT", true},
+        {"a.txt.bak", "*.txt", false}, {"atxt", "*.txt", false}, {".txt", "*.txt", true},
+        {"notes", "notes.*", true}, {"notesx", "notes.*", false}, {"x.a", "*a.*", true},
+        // Question marks: exactly one character.
+        {"", "?", false}, {"a", "?", true}, {"ab", "?", false}, {"abc", "a?c", true},
+        {"ac", "a?c", false}, {"a*c", "a?c", true}, {"file10.log", "file?.log", false},
+        // A trailing dot asks for no extension.
+        {"abc", "*.", true}, {"a.b", "*.", false}, {"abc", "abc.", true},
+        {"abd", "abc.", false}, {"Makefile", "make*.", true}, {"make.bak", "make*.", false},
+        // Several stars, and one that must not take exponential time.
+        {"ace", "a*c*e", true}, {"abcdx", "a*c*e", false},
+        {"mississippi", "m*iss*ppi", true}, {"mississippi", "m*iss*x", false},
+        {"backup-2024-01.zip", "*-*-??.zip", true}, {"backup-2024-1.zip", "*-*-??.zip", false},
+        {"aaaaaaaaaaaaaaaaaaaaaaaaaaaaab", "*a*a*a*a*a*a*a*a*c", false},
+        // UTF-8 characters, any case.
+        {"étude", "É*", true}, {"ÉTUDE.TXT", "é*.txt", true}, {"étude", "e*", false},
+        {"naïve", "na?ve", true}, {"naïve", "na??ve", false}, {"Straße", "STRA?E", true},
+        {"Ωμέγα", "ωΜ*", true}, {"日本語.txt", "???.txt", true},
+        {"\xF0\x9F\x98\x80", "?", true}, {"\xF4\x8F\xBF\xBF", "?", true},
+        // Names that are not UTF-8 are bytes: one stray byte is one character, compared exactly.
+        // Overlong forms, surrogates and code points past U+10FFFF are not characters either.
+        {"\xFF" "abc", "\xFF*", true}, {"\xFF" "abc", "?abc", true}, {"\xFE", "\xFF", false},
+        {"caf\xE9", "CAF?", true}, {"caf\xC9", "caf\xE9", false}, {"\xC3\x28", "?(", true},
+        {"\xE0\x80\xAF", "?", false}, {"\xE0\x80\xAF", "???", true},
+        {"\xF0\x8F\xBF\xBF", "?", false}, {"\xF4\x90\x80\x80", "?", false},
+        {"\xF4\x90\x80\x80", "????", true}, {"\xED\xA0\x80", "?", false}};
+    // clang-format on
+    for (const auto& row : rows) {
+        EXPECT_EQ(MatchesMask(row.Name, row.Mask), row.Matches)
+            << Escaped(row.Name) << " vs " << Escaped(row.Mask);
+    }
 }
 
 } // namespace
