@@ -1,22 +1,75 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/FileOps.h"
 
-#include "core/platform/SyscallRefusal.h"
+#include "platform/AtomicFile.h"
 #include "platform/FaultHook.h"
+#include "platform/FileIo.h"
 #include "platform/PathText.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>
 
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstddef>
 #include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
 
 namespace Tandemix {
 namespace {
+
+// Runs `body` in a forked child in which system call `nr` fails with `error`, as an older kernel
+// or an unusual filesystem would answer, and returns the child's exit code (the value `body`
+// returned). NoSyscallFilter when the filter cannot be installed here. Inside `body` no test
+// assertion works: report through the return value.
+constexpr int NoSyscallFilter = 78;
+
+int RunWithSyscallRefused(long nr, int error, const std::function<int()>& body)
+{
+    pid_t child = ::fork();
+    if (child == 0) {
+#if !defined(__x86_64__)
+        ::_exit(NoSyscallFilter); // the filter below knows this architecture's numbers only
+#endif
+        sock_filter filter[] = {
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_X86_64, 1, 0),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+            BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<unsigned>(nr), 0, 1),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | (static_cast<unsigned>(error) & SECCOMP_RET_DATA)),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        };
+        sock_fprog program = {static_cast<unsigned short>(sizeof filter / sizeof filter[0]), filter};
+        if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0
+            || ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) {
+            ::_exit(NoSyscallFilter);
+        }
+        ::_exit(body());
+    }
+    int status = 0;
+    while (child > 0 && ::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (child < 0) {
+        return NoSyscallFilter;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
 
 struct stat Lstat(const std::string& path)
 {
@@ -271,6 +324,333 @@ TEST(PathTextTest, SplitsAtTheLastSeparator)
         EXPECT_EQ(ParentFolder(row.Path), row.Parent) << row.Path;
         EXPECT_EQ(std::string(ParentFolder(row.Path)) + row.Last, WithoutTrailingSlashes(row.Path))
             << row.Path;
+    }
+}
+
+// ---- Reading and writing ---------------------------------------------------------------------
+
+namespace fs = std::filesystem;
+using NameList = std::vector<std::string>;
+
+constexpr std::size_t MiB = 1024 * 1024;
+
+class FileIoTest : public testing::Test
+{
+protected:
+    int Open(const SysResult<int>& fd)
+    {
+        EXPECT_TRUE(fd.Ok()) << fd.Call() << " " << fd.Error();
+        return *fd;
+    }
+
+    // The copy loop of a caller: chunks of at most 1 MiB until the source's end. Returns the
+    // number of non-empty chunks, or -errno.
+    int CopyAll(int in, int out, const std::string& outPath)
+    {
+        for (int chunks = 0;; ++chunks) {
+            SysResult<std::size_t> copied = CopyChunk(in, out, MiB, outPath);
+            if (!copied || *copied == 0) {
+                return copied ? chunks : -copied.Error();
+            }
+            EXPECT_LE(*copied, MiB);
+        }
+    }
+
+    int CopyInto(const std::string& from, const std::string& to, bool append = false)
+    {
+        int in = Open(OpenForRead(from));
+        int out = Open(append ? OpenForAppend(to, false) : CreateNew(to, 0644));
+        int result = CopyAll(in, out, to);
+        ::close(in);
+        EXPECT_TRUE(CloseFile(out, to).Ok());
+        return result;
+    }
+
+    TempTree Tree;
+};
+
+TEST_F(FileIoTest, WriteAllWritesEverythingAndAShortWriteThenDiskFullIsAnError)
+{
+    std::string path = Tree.Path("out");
+    int fd = Open(CreateNew(path, 0644));
+    std::string data = TempTree::Pattern(3 * MiB);
+    EXPECT_EQ(WriteAll(fd, data.data(), data.size(), path).Value(), data.size());
+    {
+        ScopedFault fault({FaultOp::Write, ENOSPC, "out", 1000});
+        EXPECT_TRUE(WriteAll(fd, data.data(), 600, path).Ok()) << "600 of the 1000 bytes left";
+        EXPECT_EQ(WriteAll(fd, data.data(), 5000, path).Error(), ENOSPC)
+            << "a cut write never counts as done";
+        EXPECT_FALSE(WriteAll(fd, data.data(), 1, path).Ok());
+    }
+    EXPECT_TRUE(CloseFile(fd, path).Ok());
+    EXPECT_EQ(Tree.ReadFile("out"), data + data.substr(0, 600) + data.substr(0, 400))
+        << "the short part did reach the file";
+}
+
+TEST_F(FileIoTest, RealFullDiskIsAnError)
+{
+    std::string mountPoint = Tree.AddFolder("small");
+    int code = RunOnSmallDisk(mountPoint, "256k", [&] {
+        std::string path = mountPoint + "/big";
+        SysResult<int> fd = CreateNew(path, 0644);
+        if (!fd) {
+            return 10;
+        }
+        std::string data(MiB, 'x');
+        SysResult<std::size_t> written = WriteAll(*fd, data.data(), data.size(), path);
+        ::close(*fd);
+        return written ? 11 : written.Error() == ENOSPC ? 0 : 12;
+    });
+    if (code == NoMountNamespace) {
+        GTEST_SKIP() << "no private mount namespace here";
+    }
+    EXPECT_EQ(code, 0) << "10 create, 11 reported success on a full disk, 12 wrong error";
+}
+
+// copy_file_range refuses an append-only target and a pipe source: both go through the buffer.
+TEST_F(FileIoTest, CopyChunkReproducesEverySource)
+{
+    for (std::size_t size : {3 * MiB + 1, std::size_t{0}}) {
+        std::string to = "to" + std::to_string(size);
+        std::string from = Tree.AddFile("from", static_cast<std::int64_t>(size));
+        EXPECT_EQ(CopyInto(from, Tree.Path(to)), size == 0 ? 0 : 4);
+        EXPECT_EQ(Tree.ReadFile(to), TempTree::Pattern(static_cast<std::int64_t>(size)));
+    }
+    std::string from = Tree.AddFile("from", static_cast<std::int64_t>(MiB + 777));
+    EXPECT_GE(CopyInto(from, Tree.AddFile("appended", "head:"), true), 2);
+    EXPECT_EQ(Tree.ReadFile("appended"), "head:" + TempTree::Pattern(MiB + 777));
+
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    ASSERT_EQ(::write(pipeFds[1], "through a pipe", 14), 14);
+    ::close(pipeFds[1]);
+    std::string piped = Tree.Path("piped");
+    int out = Open(CreateNew(piped, 0644));
+    EXPECT_EQ(CopyAll(pipeFds[0], out, piped), 1);
+    ::close(pipeFds[0]);
+    ASSERT_TRUE(CloseFile(out, piped).Ok());
+    EXPECT_EQ(Tree.ReadFile("piped"), "through a pipe");
+}
+
+TEST_F(FileIoTest, CopyChunkStopsWhereTheDiskFills)
+{
+    std::string big = Tree.AddFile("big", static_cast<std::int64_t>(3 * MiB));
+    {
+        ScopedFault fault({FaultOp::Write, ENOSPC, "to", static_cast<std::int64_t>(MiB + MiB / 2)});
+        EXPECT_EQ(CopyInto(big, Tree.Path("to")), -ENOSPC);
+    }
+    EXPECT_EQ(Tree.ReadFile("to"), TempTree::Pattern(static_cast<std::int64_t>(MiB + MiB / 2)))
+        << "exactly the bytes the disk took, in place";
+
+    // A disk with 1000 bytes left takes two files of 400; the third one fills it.
+    std::string small = Tree.AddFile("small", 400);
+    ScopedFault fault({FaultOp::Write, ENOSPC, "copy", 1000});
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(CopyInto(small, Tree.Path("copy" + std::to_string(i))), i < 2 ? 1 : -ENOSPC) << i;
+    }
+}
+
+TEST_F(FileIoTest, OpenModes)
+{
+    std::string path = Tree.AddFile("log", "one\n");
+    EXPECT_EQ(CreateNew(path, 0644).Error(), EEXIST);
+    EXPECT_EQ(Tree.ReadFile("log"), "one\n");
+    for (auto [truncate, text, after] :
+         {std::tuple{false, "two\n", "one\ntwo\n"}, {true, "three\n", "three\n"}}) {
+        int fd = Open(OpenForAppend(path, truncate));
+        ASSERT_TRUE(WriteAll(fd, text, std::strlen(text), path).Ok());
+        EXPECT_TRUE(CloseFile(fd, path).Ok());
+        EXPECT_EQ(Tree.ReadFile("log"), after);
+    }
+    std::string fresh = Tree.Path("fresh.log");
+    EXPECT_TRUE(CloseFile(Open(OpenForAppend(fresh, false)), fresh).Ok());
+    EXPECT_TRUE(Tree.Exists("fresh.log"));
+
+    EXPECT_EQ(OpenForRead(Tree.Path("missing")).Error(), ENOENT);
+    ScopedFault fault({FaultOp::Open, EMFILE, "log"});
+    EXPECT_EQ(OpenForRead(path).Error(), EMFILE);
+    EXPECT_EQ(OpenForAppend(path, false).Error(), EMFILE);
+    EXPECT_EQ(CreateNew(Tree.Path("new.log"), 0644).Error(), EMFILE);
+    EXPECT_FALSE(Tree.Exists("new.log"));
+}
+
+TEST_F(FileIoTest, CloseAndRename)
+{
+    std::string path = Tree.AddFile("a", "new");
+    int fd = Open(OpenForRead(path));
+    EXPECT_TRUE(CloseFile(fd, path).Ok());
+    EXPECT_EQ(CloseFile(fd, path).Error(), EBADF) << "close errors are reported";
+
+    std::string target = Tree.AddFile("b", "old");
+    {
+        ScopedFault fault({FaultOp::Rename, EXDEV, "b"});
+        EXPECT_EQ(RenameOver(path, target).Error(), EXDEV);
+    }
+    EXPECT_EQ(Tree.ReadFile("b"), "old");
+    ASSERT_TRUE(RenameOver(path, target).Ok());
+    EXPECT_EQ(Tree.ReadFile("b"), "new");
+    EXPECT_FALSE(Tree.Exists("a"));
+}
+
+// ---- Whole files replaced at once ---------------------------------------------------------
+
+class AtomicFileTest : public ::testing::Test
+{
+protected:
+    NameList Names() const
+    {
+        NameList names;
+        for (const fs::directory_entry& entry : fs::directory_iterator(Tree.Root())) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    mode_t ModeOf(const std::string& rel) const
+    {
+        struct stat st = {};
+        EXPECT_EQ(::stat(Tree.Path(rel).c_str(), &st), 0);
+        return st.st_mode & 07777;
+    }
+
+    TempTree Tree;
+};
+
+TEST_F(AtomicFileTest, WritesExactBytesWholeAndLeavesNoTail)
+{
+    const std::string content = std::string("line\r\nnul\0byte\rend", 18);
+    mode_t old = ::umask(022);
+    SysStatus status = WriteFileAtomically(Tree.Path("new.cfg"), content);
+    ::umask(old);
+    ASSERT_TRUE(status.Ok()) << status.Call() << " errno " << status.Error();
+    EXPECT_EQ(Tree.ReadFile("new.cfg"), content);
+    EXPECT_EQ(ModeOf("new.cfg"), 0644u);
+
+    ASSERT_TRUE(WriteFileAtomically(Tree.Path("new.cfg"), TempTree::Pattern(3 * 1024 * 1024 + 1)).Ok());
+    EXPECT_EQ(Tree.ReadFile("new.cfg"), TempTree::Pattern(3 * 1024 * 1024 + 1));
+    ASSERT_TRUE(WriteFileAtomically(Tree.Path("new.cfg"), "").Ok());
+    EXPECT_EQ(Tree.ReadFile("new.cfg"), "");
+
+    const std::string longest(255, 'n'); // still gets a temporary name beside it
+    ASSERT_TRUE(WriteFileAtomically(Tree.Path(longest), "fits").Ok());
+    EXPECT_EQ(Tree.ReadFile(longest), "fits");
+    EXPECT_EQ(Names(), (NameList{"new.cfg", longest}));
+}
+
+TEST_F(AtomicFileTest, AFailedStepKeepsTheOldFileAndRemovesTheTemporary)
+{
+    const std::string old = TempTree::Pattern(5000);
+    // clang-format off
+    const struct { const char* Name; FaultPlan Fault; bool OldFile; } rows[] = {
+        {"CreateTemp", {FaultOp::Open, EACCES, "data.snc", 0, -1}, true},
+        {"Write", {FaultOp::Write, ENOSPC, "data.snc", 0, -1}, true},
+        {"ShortWriteThenDiskFull", {FaultOp::Write, ENOSPC, "data.snc", 4096, 1}, true},
+        {"FirstWriteWhereNoFileWas", {FaultOp::Write, EIO, "data.snc", 0, -1}, false},
+        {"Sync", {FaultOp::Sync, EIO, "data.snc", 0, -1}, true},
+        {"Rename", {FaultOp::Rename, EXDEV, "data.snc", 0, -1}, true}};
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        ::unlink(Tree.Path("data.snc").c_str());
+        if (row.OldFile) {
+            Tree.AddFile("data.snc", old);
+        }
+        ScopedFault fault(row.Fault);
+        EXPECT_EQ(WriteFileAtomically(Tree.Path("data.snc"), TempTree::Pattern(256 * 1024)).Error(),
+                  row.Fault.Error);
+        EXPECT_EQ(Names(), row.OldFile ? NameList{"data.snc"} : NameList{});
+        if (row.OldFile) {
+            EXPECT_EQ(Tree.ReadFile("data.snc"), old);
+        }
+    }
+}
+
+TEST_F(AtomicFileTest, OwnerAndPermissionBitsOfTheOldFileAreKept)
+{
+    // 0646 has a bit the usual umask would strip from a newly created file.
+    for (mode_t mode : {0600, 0646, 0755}) {
+        Tree.AddFile("keep", "old", {}, mode);
+        mode_t oldMask = ::umask(022);
+        ASSERT_TRUE(WriteFileAtomically(Tree.Path("keep"), "new").Ok()) << std::oct << mode;
+        ::umask(oldMask);
+        EXPECT_EQ(ModeOf("keep"), mode) << std::oct << mode;
+        EXPECT_EQ(Tree.ReadFile("keep"), "new");
+    }
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown(Tree.Path("keep").c_str(), 65534, 65534), 0);
+        ASSERT_TRUE(WriteFileAtomically(Tree.Path("keep"), "again").Ok());
+        struct stat st = {};
+        ASSERT_EQ(::stat(Tree.Path("keep").c_str(), &st), 0);
+        EXPECT_EQ(st.st_uid, 65534u);
+        EXPECT_EQ(st.st_gid, 65534u);
+    }
+}
+
+TEST_F(AtomicFileTest, LinkIsWrittenThroughFoldersAndMissingFoldersAreRefused)
+{
+    Tree.AddFile("real/settings.cfg", "old");
+    Tree.AddSymlink("link.cfg", "real/settings.cfg");
+    ASSERT_TRUE(WriteFileAtomically(Tree.Path("link.cfg"), "new").Ok());
+    EXPECT_TRUE(fs::is_symlink(Tree.Path("link.cfg")));
+    EXPECT_EQ(Tree.ReadFile("real/settings.cfg"), "new");
+
+    Tree.AddFolder("dir.cfg");
+    EXPECT_EQ(WriteFileAtomically(Tree.Path("dir.cfg"), "x").Error(), EISDIR);
+    EXPECT_TRUE(fs::is_directory(Tree.Path("dir.cfg")));
+    EXPECT_EQ(WriteFileAtomically(Tree.Path("no/such/x.cfg"), "x").Error(), ENOENT);
+    EXPECT_EQ(Names(), (NameList{"dir.cfg", "link.cfg", "real"}));
+}
+
+TEST_F(AtomicFileTest, ReadWholeFileReturnsEveryByteOrWhyNot)
+{
+    Tree.AddFile("blob", 3 * 1024 * 1024 + 1);
+    EXPECT_EQ(ReadWholeFile(Tree.Path("blob")).Value(), TempTree::Pattern(3 * 1024 * 1024 + 1));
+    Tree.AddFile("empty", "");
+    ASSERT_TRUE(ReadWholeFile(Tree.Path("empty")).Ok());
+    EXPECT_EQ(ReadWholeFile(Tree.Path("missing")).Error(), ENOENT);
+    Tree.AddFolder("folder");
+    EXPECT_EQ(ReadWholeFile(Tree.Path("folder")).Error(), EISDIR);
+    ScopedFault fault({FaultOp::Read, EIO, "blob", 0, 1});
+    EXPECT_EQ(ReadWholeFile(Tree.Path("blob")).Error(), EIO);
+    EXPECT_TRUE(ReadWholeFile(Tree.Path("blob")).Ok()) << "the fault was armed for one read only";
+}
+
+// Distinct temporary names, also where the kernel's random generator cannot answer.
+TEST(TempPathForTest, BesideTheTargetWithFreshRandomPart)
+{
+    std::string first = TempPathFor("/home/u/prog/TXDef.CFG");
+    ASSERT_TRUE(first.starts_with("/home/u/prog/.TXDef.CFG."));
+    EXPECT_EQ(first.size(), std::string("/home/u/prog/.TXDef.CFG.").size() + 6 + 7);
+    EXPECT_TRUE(IsTempName(first));
+    EXPECT_EQ(TempPathFor("plain.txt").find('/'), std::string::npos);
+    auto distinct = [] {
+        std::set<std::string> seen;
+        for (int i = 0; i < 200; ++i) {
+            seen.insert(TempPathFor("/x/TXDef.CFG"));
+        }
+        return seen.size() > 190 ? 0 : 1;
+    };
+    EXPECT_EQ(distinct(), 0);
+    int code = RunWithSyscallRefused(SYS_getrandom, ENOSYS, distinct);
+    if (code == NoSyscallFilter) {
+        GTEST_SKIP() << "no system call filter here";
+    }
+    EXPECT_EQ(code, 0) << "without the kernel's generator the names repeat";
+}
+
+TEST(IsTempNameTest, RecognisesOnlyTempNames)
+{
+    // clang-format off
+    const struct { const char* Name; bool Temp; } rows[] = {
+        {".TXDef.CFG.aB3xZ9.txpart", true}, {"/some/folder/.a.000000.txpart", true}, {"..hidden.Qwerty.txpart", true},
+        {"TXDef.CFG", false}, {".TXDef.CFG", false}, {"TXDef.CFG.aB3xZ9.txpart", false}, {"..aB3xZ9.txpart", false},
+        {".a.aB3xZ.txpart", false}, {".a.aB3xZ99.txpart", false}, {".a-aB3xZ9.txpart", false},
+        {".a.aB-xZ9.txpart", false}, {".a.aB3xZ9.txpar", false}, {".a.aB3xZ9.txpart.bak", false},
+        {".txpart", false}, {"", false}};
+    // clang-format on
+    for (const auto& row : rows) {
+        EXPECT_EQ(IsTempName(row.Name), row.Temp) << row.Name;
     }
 }
 

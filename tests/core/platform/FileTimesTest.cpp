@@ -16,7 +16,6 @@
 namespace Tandemix {
 namespace {
 
-
 std::time_t Utc(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
 {
     std::tm tm{};
