@@ -163,8 +163,8 @@ TEST_F(DirReaderTest, SymlinkIsListedAsItselfAndNeverFollowed)
         EXPECT_EQ(entry.Attr & Attr::Directory, 0u) << name;
     }
     // The link's own size and time.
-    EXPECT_EQ(std::pair(listing.at("to-file").Size, listing.at("to-file").MTime.tv_sec),
-              std::pair(std::int64_t{14}, 1700000000L));
+    EXPECT_EQ(std::tuple(listing.at("to-file").Size, listing.at("to-file").MTime.tv_sec),
+              std::tuple(std::int64_t{14}, 1700000000L));
 }
 
 TEST_F(DirReaderTest, ArchiveOnlyWhenAskedVisitorStopsAndNoDescriptorIsLeft)
@@ -258,7 +258,7 @@ std::uint32_t AttrOf(const std::string& path)
 }
 
 // The mode bits and the attributes together.
-std::pair<mode_t, std::uint32_t> ModeAndAttr(const std::string& path)
+std::tuple<mode_t, std::uint32_t> ModeAndAttr(const std::string& path)
 {
     return {ModeOf(path), AttrOf(path)};
 }
@@ -288,10 +288,10 @@ TEST_F(DirReaderTest, SetFileAttrTurnsReadOnlyAndArchiveBothWaysOrSaysWhyNot)
 {
     std::string file = Tree.AddFile("doc.txt", "x", {}, 0664);
     ASSERT_TRUE(SetFileAttr(file, RO | Arc).Ok());
-    EXPECT_EQ(ModeAndAttr(file), std::pair(mode_t{0444}, RO | Arc)) << "every write bit goes";
+    EXPECT_EQ(ModeAndAttr(file), std::tuple(mode_t{0444}, RO | Arc)) << "every write bit goes";
     ASSERT_TRUE(SetFileAttr(file, Arc | Hid | Attr::System).Ok());
     // Only the owner gets write back; hidden and system cannot be set and are ignored.
-    EXPECT_EQ(ModeAndAttr(file), std::pair(mode_t{0644}, Arc));
+    EXPECT_EQ(ModeAndAttr(file), std::tuple(mode_t{0644}, Arc));
     ASSERT_TRUE(SetFileAttr(file, Attr::Normal).Ok());
     EXPECT_EQ(AttrOf(file), Attr::Normal);
 
@@ -309,7 +309,7 @@ TEST_F(DirReaderTest, SetFileAttrTurnsReadOnlyAndArchiveBothWaysOrSaysWhyNot)
     ScopedFault fault({FaultOp::SetAttr, EPERM, "target.txt"});
     EXPECT_EQ(SetFileAttr(target, RO).Error(), EPERM);
     EXPECT_EQ(ResetArchive(target).Error(), EPERM);
-    EXPECT_EQ(ModeAndAttr(target), std::pair(mode_t{0644}, Arc));
+    EXPECT_EQ(ModeAndAttr(target), std::tuple(mode_t{0644}, Arc));
 }
 
 TEST_F(DirReaderTest, ReadOnlyFileCanStillBeMarkedBackedUp)
@@ -320,7 +320,7 @@ TEST_F(DirReaderTest, ReadOnlyFileCanStillBeMarkedBackedUp)
         GTEST_SKIP() << "cannot drop CAP_DAC_OVERRIDE here, so a read-only file is writable anyway";
     }
     ASSERT_TRUE(ResetArchive(file).Ok());
-    EXPECT_EQ(ModeAndAttr(file), std::pair(mode_t{0444}, RO))
+    EXPECT_EQ(ModeAndAttr(file), std::tuple(mode_t{0444}, RO))
         << "the write bit lent for the xattr is taken back";
     ASSERT_TRUE(SetFileAttr(file, RO | Arc).Ok());
     EXPECT_EQ(AttrOf(file), RO | Arc);

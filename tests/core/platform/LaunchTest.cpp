@@ -97,7 +97,7 @@ protected:
     {
         int status = 0;
         errno = 0;
-        EXPECT_EQ(std::pair(::waitpid(-1, &status, WNOHANG), errno), std::pair(-1, ECHILD))
+        EXPECT_EQ(std::tuple(::waitpid(-1, &status, WNOHANG), errno), std::tuple(-1, ECHILD))
             << "a child is left";
     }
 

@@ -20,6 +20,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -113,9 +114,7 @@ TEST_F(ConfigurationTest, FirstStartLoadsThePreviousReleasesFile)
     ASSERT_EQ(path, DefaultPath);
     LoadAll(path);
 
-    EXPECT_EQ(Opts.MainLeft, 120);
-    EXPECT_EQ(Opts.HomeLeft, 120);
-    EXPECT_EQ(Opts.LogFileName, "Old.Log");
+    EXPECT_EQ(std::tuple(Opts.MainLeft, Opts.HomeLeft, Opts.LogFileName), std::tuple(120, 120, "Old.Log"));
     EXPECT_EQ(Opts.ExcludeHistory.Items, (Items{".BAK;.TMP;", ""}));
     EXPECT_EQ(Opts.RecentFolders[0], "/home/ann/letters >> /media/backup/letters");
     EXPECT_TRUE(fs::exists(Home.Path(PreviousConfigName)));
@@ -156,14 +155,12 @@ TEST_F(ConfigurationTest, PasswordsComeOnlyWithTheDefaultFile)
     Opts.SavePasswordEnabled = true;
     LoadConfiguration(Ctx, Home.Path("Other.CFG"), false);
     EXPECT_TRUE(store.Folders.empty());
-    EXPECT_TRUE(Opts.SavePasswordEnabled);
-    EXPECT_EQ(Opts.PassWordName, "");
+    EXPECT_EQ(std::tuple(Opts.SavePasswordEnabled, Opts.PassWordName), std::tuple(true, ""));
 
     LoadConfiguration(Ctx, DefaultPath, false);
     EXPECT_EQ(store.Folders, Items{Home.Folder()});
-    EXPECT_EQ(Opts.PassWordName, "zip secret");
-    EXPECT_EQ(Opts.AdminPassWord, "admin secret");
-    EXPECT_FALSE(Opts.SavePasswordEnabled);
+    EXPECT_EQ(std::tuple(Opts.PassWordName, Opts.AdminPassWord, Opts.SavePasswordEnabled),
+              std::tuple("zip secret", "admin secret", false));
 }
 
 TEST_F(ConfigurationTest, WindowPositionsComeOnlyFromTheDefaultFileAtStartUp)
@@ -174,15 +171,12 @@ TEST_F(ConfigurationTest, WindowPositionsComeOnlyFromTheDefaultFileAtStartUp)
     PutDefault(text);
     ASSERT_TRUE(LoadSettings(Ctx, Home.Path("Chosen.CFG"), SettingsLoad::ChosenFile));
     ASSERT_TRUE(LoadSettings(Ctx, DefaultPath, SettingsLoad::DefaultSettings));
-    EXPECT_EQ(Opts.MainLeft, 50);
-    EXPECT_EQ(Opts.ReportLeft, 50);
-    EXPECT_EQ(Opts.RevisionCode, 0);
-
+    auto positions = [this] {
+        return std::tuple(Opts.MainLeft, Opts.MainTop, Opts.ReportLeft, Opts.RevisionCode);
+    };
+    EXPECT_EQ(positions(), std::tuple(50, 100, 50, 0));
     LoadConfiguration(Ctx, DefaultPath, true);
-    EXPECT_EQ(Opts.MainLeft, 700);
-    EXPECT_EQ(Opts.MainTop, 600);
-    EXPECT_EQ(Opts.ReportLeft, 9);
-    EXPECT_EQ(Opts.RevisionCode, 2);
+    EXPECT_EQ(positions(), std::tuple(700, 600, 9, 2));
 }
 
 // ---- Numbers and forced options -----------------------------------------------------------
@@ -291,11 +285,12 @@ TEST_F(ConfigurationTest, TextDatesWarnOnlyWhileARangeIsInUse)
             EXPECT_EQ(Host.Questions[0].Buttons, DialogButtons::Ok);
         }
         // Whatever was asked, the range becomes 1 January 1980 to today, and the file's mode holds.
-        EXPECT_EQ(Opts.UseDateFrom, PackedTimeFloor);
-        EXPECT_EQ(Opts.UseDateTo, TodayPacked(Now));
-        EXPECT_EQ(Opts.DatesMode, DateMode::FromTo);
-        EXPECT_EQ(Opts.DateFrom, PackedTimeFloor);
-        EXPECT_EQ(Opts.DateTo, TodayPacked(Now));
+        EXPECT_EQ(std::tuple(Opts.UseDateFrom, Opts.UseDateTo, Opts.DatesMode, Opts.DateFrom, Opts.DateTo),
+                  std::tuple(PackedTimeFloor,
+                             TodayPacked(Now),
+                             DateMode::FromTo,
+                             PackedTimeFloor,
+                             TodayPacked(Now)));
     }
 }
 
@@ -320,13 +315,11 @@ TEST_F(ConfigurationTest, TheLastDateButtonSetWinsAndNoneMeansAll)
                    + "\r\nPastDaysCount=2\r\nUseDateFrom=" + std::to_string(Day("06/01/23"))
                    + "\r\nUseDateTo=" + std::to_string(Day("06/30/23")) + "\r\n");
         LoadConfiguration(Ctx, DefaultPath, true);
-        EXPECT_EQ(Opts.DatesMode, row.Mode);
-        EXPECT_EQ(Opts.TodayFrom, row.Mode == DateMode::FromTo);
+        EXPECT_EQ(std::tuple(Opts.DatesMode, Opts.TodayFrom),
+                  std::tuple(row.Mode, row.Mode == DateMode::FromTo));
         // The edits keep the stored dates whatever the mode.
-        EXPECT_EQ(Opts.UseDateFrom, Day("06/01/23"));
-        EXPECT_EQ(Opts.UseDateTo, Day("06/30/23"));
-        EXPECT_EQ(Opts.DateFrom, Day(row.From));
-        EXPECT_EQ(Opts.DateTo, Day(row.To));
+        EXPECT_EQ(std::tuple(Opts.UseDateFrom, Opts.UseDateTo, Opts.DateFrom, Opts.DateTo),
+                  std::tuple(Day("06/01/23"), Day("06/30/23"), Day(row.From), Day(row.To)));
     }
 }
 
@@ -338,8 +331,7 @@ TEST_F(ConfigurationTest, IntegerDatesOfEveryFormLoadWithoutAWarning)
                "UseDateTo=-2145320960\r\n");
     LoadConfiguration(Ctx, DefaultPath, true);
     EXPECT_TRUE(Host.Questions.empty());
-    EXPECT_EQ(Opts.DateFrom, Day("01/01/01"));
-    EXPECT_EQ(Opts.DateTo, Day("01/01/44"));
+    EXPECT_EQ(std::tuple(Opts.DateFrom, Opts.DateTo), std::tuple(Day("01/01/01"), Day("01/01/44")));
 }
 
 TEST_F(ConfigurationTest, LoadSettingsRefusesAFileWithoutCompileDate)
@@ -348,10 +340,9 @@ TEST_F(ConfigurationTest, LoadSettingsRefusesAFileWithoutCompileDate)
     Host.QueueAnswer(DialogResult::Ok);
     EXPECT_FALSE(LoadSettings(Ctx, Home.Path("Odd.CFG"), SettingsLoad::ChosenFile));
     ASSERT_EQ(Host.Questions.size(), 1u);
-    EXPECT_EQ(Host.Questions[0].Text, "Unrecognizable Configurtation File!");
-    EXPECT_EQ(Host.Questions[0].Buttons, DialogButtons::Ok);
-    EXPECT_FALSE(Opts.ShowHint);
-    EXPECT_TRUE(Opts.SaveSettingsOnExit);
+    EXPECT_EQ(std::tuple(Host.Questions[0].Text, Host.Questions[0].Buttons),
+              std::tuple(std::string("Unrecognizable Configurtation File!"), DialogButtons::Ok));
+    EXPECT_EQ(std::tuple(Opts.ShowHint, Opts.SaveSettingsOnExit), std::tuple(false, true));
 
     // The command line's -C switch goes on with the options it has, without a word.
     EXPECT_FALSE(LoadSettings(Ctx, Home.Path("Odd.CFG"), SettingsLoad::ConfigSwitch));
@@ -376,8 +367,7 @@ TEST_F(ConfigurationTest, TheLoadingMarkerIsSetWhileLoadingAndClearedAfter)
         Fresh();
         State.SourceFileListTag = 0;
         ASSERT_TRUE(LoadSettings(Ctx, DefaultPath, how));
-        EXPECT_EQ(seen, marker);
-        EXPECT_EQ(State.SourceFileListTag, 0);
+        EXPECT_EQ(std::tuple(seen, State.SourceFileListTag), std::tuple(marker, 0));
         EXPECT_TRUE(Opts.CheckResetArchive); // the automation options came along
     }
 }
@@ -402,9 +392,8 @@ TEST_F(ConfigurationTest, EveryOptionLoadsAndSavesBackToTheSameBytes)
     ASSERT_TRUE(SaveConfiguration(Ctx, Home.Path("Again.CFG")).Saved);
     EXPECT_EQ(Home.Read("Again.CFG"), text);
     // Values derived while loading.
-    EXPECT_TRUE(Opts.ReplicateBypass());
-    EXPECT_EQ(Opts.MonitorSourceDriveCheckTag, -33);
-    EXPECT_EQ(Opts.CompressedExt, ".arc");
+    EXPECT_EQ(std::tuple(Opts.ReplicateBypass(), Opts.MonitorSourceDriveCheckTag, Opts.CompressedExt),
+              std::tuple(true, -33, ".arc"));
     EXPECT_TRUE(fs::is_directory(Home.Path("Recovered")));
 }
 
@@ -450,8 +439,7 @@ TEST_F(ConfigurationTest, AFailedWriteReportsTheFileAndKeepsWhatWasWrittenBefore
                            .AfterBytes = static_cast<std::int64_t>(size + size / 2)});
         result = SaveConfiguration(Ctx, path);
     }
-    EXPECT_FALSE(result.Saved);
-    EXPECT_EQ(result.Error, "Unable to write to " + path);
+    EXPECT_EQ(std::tuple(result.Saved, result.Error), std::tuple(false, "Unable to write to " + path));
     IniFile ini(path);
     EXPECT_TRUE(ini.ReadBool("Application Options", "ShowHint", false));
     EXPECT_EQ(ini.ReadString("Pro Options", "Pole Source Every", ""), "0");
@@ -459,8 +447,7 @@ TEST_F(ConfigurationTest, AFailedWriteReportsTheFileAndKeepsWhatWasWrittenBefore
 
     path = Home.Path("no such folder/TXDef.CFG");
     result = SaveConfiguration(Ctx, path);
-    EXPECT_FALSE(result.Saved);
-    EXPECT_EQ(result.Error, "Unable to write to " + path);
+    EXPECT_EQ(std::tuple(result.Saved, result.Error), std::tuple(false, "Unable to write to " + path));
 }
 
 // ---- Lists ----------------------------------------------------------------------------------
@@ -479,16 +466,13 @@ TEST_F(ConfigListsTest, TheEmptyExcludeMaskIsABlankKeyAlwaysThereAndTheSelectedM
     SelectableList list{{""}, 0};
     WriteExcludeList(Ini, list);
     EXPECT_EQ(Section(ExcludeListSection), Items{"0=_BLANK_"});
-    SelectableList back = ReadExcludeList(Ini);
-    EXPECT_EQ(back.Items, Items{""});
-    EXPECT_EQ(back.ItemIndex, 0);
+    EXPECT_EQ(ReadExcludeList(Ini), (SelectableList{{""}, 0}));
 
     // The masks keep their positions, with the selected one first.
     list = SelectableList{{".A;", "", ".B;"}, 2};
     WriteExcludeList(Ini, list);
     EXPECT_EQ(Section(ExcludeListSection), (Items{"0=.B;", "1=.A;", "2=_BLANK_"}));
-    EXPECT_EQ(list.Items, (Items{".B;", ".A;", ""}));
-    EXPECT_EQ(list.ItemIndex, 0);
+    EXPECT_EQ(list, (SelectableList{{".B;", ".A;", ""}, 0}));
     // A selection past the end (a list that shrank under it) moves nothing.
     list = SelectableList{{".A;", ".B;", ""}, 3};
     WriteExcludeList(Ini, list);
@@ -510,9 +494,7 @@ TEST_F(ConfigListsTest, IncludeMasksAreNumberedFromOneSkippingEmptyOnes)
     WriteIncludeList(Ini, list);
     EXPECT_EQ(Section(IncludeListSection), (Items{"1=*.TXT", "2=*.DOC"}));
 
-    SelectableList back = ReadIncludeList(Ini);
-    EXPECT_EQ(back.Items, (Items{"*.TXT", "*.DOC", "*.*"}));
-    EXPECT_EQ(back.ItemIndex, 0);
+    EXPECT_EQ(ReadIncludeList(Ini), (SelectableList{{"*.TXT", "*.DOC", "*.*"}, 0}));
 
     // Rewriting drops entries no longer in the list; "*.*" is added only when missing.
     SelectableList one{{"*.*"}, 0};
@@ -537,8 +519,7 @@ TEST_F(ConfigListsTest, BatchFilesKeepTheirPositionsAndTheEmptyEntryIsShownAfter
         excludes.push_back(Opts.ExcludeString);
     };
     LoadConfiguration(Ctx, Path, false);
-    EXPECT_EQ(Opts.BatchFileLoadList.Items, (Items{"/jobs/a.SNC", "/jobs/b.SNC", ""}));
-    EXPECT_EQ(Opts.BatchFileLoadList.ItemIndex, 2);
+    EXPECT_EQ(Opts.BatchFileLoadList, (SelectableList{{"/jobs/a.SNC", "/jobs/b.SNC", ""}, 2}));
     EXPECT_EQ(excludes, Items{".OBJ;"});
 
     Items reopened;
@@ -612,11 +593,18 @@ TEST(DeleteUnmatchedRule, OnBuildsTheListTheDeletionNeedsOffEndsPreDeleteAndRepl
     Options opts;
     opts.UseReportForm = false;
     opts.ListUnMatchedFiles = false;
+    // Deletion, replication, deletion before the run, replication's bypass, the report, its
+    // unmatched list.
+    auto state = [&opts] {
+        return std::tuple(opts.DeleteUnmatched,
+                          opts.ReplicateFolders,
+                          opts.DeleteUnMatchPriorToSync,
+                          opts.ReplicateBypass(),
+                          opts.UseReportForm,
+                          opts.ListUnMatchedFiles);
+    };
     SetDeleteUnmatched(opts, true);
-    EXPECT_TRUE(opts.DeleteUnmatched);
-    EXPECT_TRUE(opts.UseReportForm);
-    EXPECT_TRUE(opts.ListUnMatchedFiles);
-
+    EXPECT_EQ(state(), std::tuple(true, false, false, false, true, true));
     // A file or batch row saying "on" with reporting off must not keep reporting off just
     // because deletion happened to be on already.
     opts.ListUnMatchedFiles = false;
@@ -626,24 +614,13 @@ TEST(DeleteUnmatchedRule, OnBuildsTheListTheDeletionNeedsOffEndsPreDeleteAndRepl
     SetReplicateFolders(opts, true);
     opts.DeleteUnMatchPriorToSync = true;
     SetDeleteUnmatched(opts, false);
-    EXPECT_FALSE(opts.DeleteUnmatched);
-    EXPECT_FALSE(opts.ReplicateFolders);
-    EXPECT_FALSE(opts.DeleteUnMatchPriorToSync);
-    EXPECT_FALSE(opts.ReplicateBypass());
-    EXPECT_TRUE(opts.UseReportForm); // reporting stays
-    EXPECT_TRUE(opts.ListUnMatchedFiles);
-
+    EXPECT_EQ(state(), std::tuple(false, false, false, false, true, true)) << "reporting stays";
     // Replication on switches deletion on; off leaves it alone.
     opts.ListUnMatchedFiles = false;
     SetReplicateFolders(opts, true);
-    EXPECT_TRUE(opts.ReplicateFolders);
-    EXPECT_TRUE(opts.DeleteUnmatched);
-    EXPECT_TRUE(opts.ListUnMatchedFiles);
-    EXPECT_TRUE(opts.ReplicateBypass());
-
+    EXPECT_EQ(state(), std::tuple(true, true, false, true, true, true));
     SetReplicateFolders(opts, false);
-    EXPECT_FALSE(opts.ReplicateFolders);
-    EXPECT_TRUE(opts.DeleteUnmatched);
+    EXPECT_EQ(state(), std::tuple(true, false, false, false, true, true));
 }
 
 // The schedule (minutes) and polling (seconds) follow the same rule, and exclude each other.
