@@ -71,6 +71,8 @@ int RunWithSyscallRefused(long nr, int error, const std::function<int()>& body)
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
+constexpr std::size_t MiB = 1024 * 1024;
+
 struct stat Lstat(const std::string& path)
 {
     struct stat st = {};
@@ -81,6 +83,48 @@ struct stat Lstat(const std::string& path)
 class FileOpsTest : public testing::Test
 {
 protected:
+    mode_t ModeOf(std::string_view rel) const { return Lstat(Tree.Path(rel)).st_mode & 07777; }
+
+    std::vector<std::string> Names() const
+    {
+        std::vector<std::string> names;
+        for (const std::filesystem::directory_entry& entry :
+             std::filesystem::directory_iterator(Tree.Root())) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    int Open(const SysResult<int>& fd)
+    {
+        EXPECT_TRUE(fd.Ok()) << fd.Call() << " " << fd.Error();
+        return *fd;
+    }
+
+    // The copy loop of a caller: chunks of at most 1 MiB until the source's end. Returns the
+    // number of non-empty chunks, or -errno.
+    int CopyAll(int in, int out, const std::string& outPath)
+    {
+        for (int chunks = 0;; ++chunks) {
+            SysResult<std::size_t> copied = CopyChunk(in, out, MiB, outPath);
+            if (!copied || *copied == 0) {
+                return copied ? chunks : -copied.Error();
+            }
+            EXPECT_LE(*copied, MiB);
+        }
+    }
+
+    int CopyInto(const std::string& from, const std::string& to, bool append = false)
+    {
+        int in = Open(OpenForRead(from));
+        int out = Open(append ? OpenForAppend(to, false) : CreateNew(to, 0644));
+        int result = CopyAll(in, out, to);
+        ::close(in);
+        EXPECT_TRUE(CloseFile(out, to).Ok());
+        return result;
+    }
+
     TempTree Tree;
 };
 
@@ -235,10 +279,10 @@ TEST_F(FileOpsTest, CopyFileNoReplaceCopiesDataAndModeButNeverReplaces)
     std::string from = Tree.AddFile("from", 3 * 1024 * 1024 + 1, TreeTime(1000000000), 0664);
     ASSERT_TRUE(CopyFileNoReplace(from, Tree.Path("to")).Ok());
     EXPECT_EQ(Tree.ReadFile("to"), TempTree::Pattern(3 * 1024 * 1024 + 1));
-    EXPECT_EQ(Lstat(Tree.Path("to")).st_mode & 07777, 0664u) << "mode kept whatever the umask";
+    EXPECT_EQ(ModeOf("to"), 0664u) << "mode kept whatever the umask";
     Tree.AddFile("locked", "", {}, 0444);
     ASSERT_TRUE(CopyFileNoReplace(Tree.Path("locked"), Tree.Path("locked-copy")).Ok());
-    EXPECT_EQ(Lstat(Tree.Path("locked-copy")).st_mode & 07777, 0444u);
+    EXPECT_EQ(ModeOf("locked-copy"), 0444u);
     EXPECT_EQ(Lstat(Tree.Path("locked-copy")).st_size, 0);
 
     std::string old = Tree.AddFile("old", "old data", TreeTime(1000000000), 0600);
@@ -329,45 +373,7 @@ TEST(PathTextTest, SplitsAtTheLastSeparator)
 
 // ---- Reading and writing ---------------------------------------------------------------------
 
-namespace fs = std::filesystem;
-using NameList = std::vector<std::string>;
-
-constexpr std::size_t MiB = 1024 * 1024;
-
-class FileIoTest : public testing::Test
-{
-protected:
-    int Open(const SysResult<int>& fd)
-    {
-        EXPECT_TRUE(fd.Ok()) << fd.Call() << " " << fd.Error();
-        return *fd;
-    }
-
-    // The copy loop of a caller: chunks of at most 1 MiB until the source's end. Returns the
-    // number of non-empty chunks, or -errno.
-    int CopyAll(int in, int out, const std::string& outPath)
-    {
-        for (int chunks = 0;; ++chunks) {
-            SysResult<std::size_t> copied = CopyChunk(in, out, MiB, outPath);
-            if (!copied || *copied == 0) {
-                return copied ? chunks : -copied.Error();
-            }
-            EXPECT_LE(*copied, MiB);
-        }
-    }
-
-    int CopyInto(const std::string& from, const std::string& to, bool append = false)
-    {
-        int in = Open(OpenForRead(from));
-        int out = Open(append ? OpenForAppend(to, false) : CreateNew(to, 0644));
-        int result = CopyAll(in, out, to);
-        ::close(in);
-        EXPECT_TRUE(CloseFile(out, to).Ok());
-        return result;
-    }
-
-    TempTree Tree;
-};
+using FileIoTest = FileOpsTest;
 
 TEST_F(FileIoTest, WriteAllWritesEverythingAndAShortWriteThenDiskFullIsAnError)
 {
@@ -494,28 +500,7 @@ TEST_F(FileIoTest, CloseAndRename)
 
 // ---- Whole files replaced at once ---------------------------------------------------------
 
-class AtomicFileTest : public ::testing::Test
-{
-protected:
-    NameList Names() const
-    {
-        NameList names;
-        for (const fs::directory_entry& entry : fs::directory_iterator(Tree.Root())) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
-
-    mode_t ModeOf(const std::string& rel) const
-    {
-        struct stat st = {};
-        EXPECT_EQ(::stat(Tree.Path(rel).c_str(), &st), 0);
-        return st.st_mode & 07777;
-    }
-
-    TempTree Tree;
-};
+using AtomicFileTest = FileOpsTest;
 
 TEST_F(AtomicFileTest, WritesExactBytesWholeAndLeavesNoTail)
 {
@@ -535,7 +520,7 @@ TEST_F(AtomicFileTest, WritesExactBytesWholeAndLeavesNoTail)
     const std::string longest(255, 'n'); // still gets a temporary name beside it
     ASSERT_TRUE(WriteFileAtomically(Tree.Path(longest), "fits").Ok());
     EXPECT_EQ(Tree.ReadFile(longest), "fits");
-    EXPECT_EQ(Names(), (NameList{"new.cfg", longest}));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"new.cfg", longest}));
 }
 
 TEST_F(AtomicFileTest, AFailedStepKeepsTheOldFileAndRemovesTheTemporary)
@@ -559,7 +544,7 @@ TEST_F(AtomicFileTest, AFailedStepKeepsTheOldFileAndRemovesTheTemporary)
         ScopedFault fault(row.Fault);
         EXPECT_EQ(WriteFileAtomically(Tree.Path("data.snc"), TempTree::Pattern(256 * 1024)).Error(),
                   row.Fault.Error);
-        EXPECT_EQ(Names(), row.OldFile ? NameList{"data.snc"} : NameList{});
+        EXPECT_EQ(Names(), row.OldFile ? std::vector<std::string>{"data.snc"} : std::vector<std::string>{});
         if (row.OldFile) {
             EXPECT_EQ(Tree.ReadFile("data.snc"), old);
         }
@@ -592,14 +577,14 @@ TEST_F(AtomicFileTest, LinkIsWrittenThroughFoldersAndMissingFoldersAreRefused)
     Tree.AddFile("real/settings.cfg", "old");
     Tree.AddSymlink("link.cfg", "real/settings.cfg");
     ASSERT_TRUE(WriteFileAtomically(Tree.Path("link.cfg"), "new").Ok());
-    EXPECT_TRUE(fs::is_symlink(Tree.Path("link.cfg")));
+    EXPECT_TRUE(std::filesystem::is_symlink(Tree.Path("link.cfg")));
     EXPECT_EQ(Tree.ReadFile("real/settings.cfg"), "new");
 
     Tree.AddFolder("dir.cfg");
     EXPECT_EQ(WriteFileAtomically(Tree.Path("dir.cfg"), "x").Error(), EISDIR);
-    EXPECT_TRUE(fs::is_directory(Tree.Path("dir.cfg")));
+    EXPECT_TRUE(std::filesystem::is_directory(Tree.Path("dir.cfg")));
     EXPECT_EQ(WriteFileAtomically(Tree.Path("no/such/x.cfg"), "x").Error(), ENOENT);
-    EXPECT_EQ(Names(), (NameList{"dir.cfg", "link.cfg", "real"}));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"dir.cfg", "link.cfg", "real"}));
 }
 
 TEST_F(AtomicFileTest, ReadWholeFileReturnsEveryByteOrWhyNot)
