@@ -456,30 +456,6 @@ TEST_F(FileIoTest, CopyChunkStopsWhereTheDiskFills)
     }
 }
 
-TEST_F(FileIoTest, OpenModes)
-{
-    std::string path = Tree.AddFile("log", "one\n");
-    EXPECT_EQ(CreateNew(path, 0644).Error(), EEXIST);
-    EXPECT_EQ(Tree.ReadFile("log"), "one\n");
-    for (auto [truncate, text, after] :
-         {std::tuple{false, "two\n", "one\ntwo\n"}, {true, "three\n", "three\n"}}) {
-        int fd = Open(OpenForAppend(path, truncate));
-        ASSERT_TRUE(WriteAll(fd, text, std::strlen(text), path).Ok());
-        EXPECT_TRUE(CloseFile(fd, path).Ok());
-        EXPECT_EQ(Tree.ReadFile("log"), after);
-    }
-    std::string fresh = Tree.Path("fresh.log");
-    EXPECT_TRUE(CloseFile(Open(OpenForAppend(fresh, false)), fresh).Ok());
-    EXPECT_TRUE(Tree.Exists("fresh.log"));
-
-    EXPECT_EQ(OpenForRead(Tree.Path("missing")).Error(), ENOENT);
-    ScopedFault fault({FaultOp::Open, EMFILE, "log"});
-    EXPECT_EQ(OpenForRead(path).Error(), EMFILE);
-    EXPECT_EQ(OpenForAppend(path, false).Error(), EMFILE);
-    EXPECT_EQ(CreateNew(Tree.Path("new.log"), 0644).Error(), EMFILE);
-    EXPECT_FALSE(Tree.Exists("new.log"));
-}
-
 TEST_F(FileIoTest, CloseAndRename)
 {
     std::string path = Tree.AddFile("a", "new");
