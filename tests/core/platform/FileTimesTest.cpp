@@ -4,7 +4,6 @@
 #include "platform/DateText.h"
 #include "platform/FaultHook.h"
 #include "support/TempTree.h"
-#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +11,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <tuple>
 
 namespace Tandemix {
 namespace {
@@ -30,51 +30,39 @@ constexpr std::uint32_t Packed(int year, int month, int day, int hour, int minut
                                       | second / 2);
 }
 
-struct PackRow
-{
-    std::string Name;
-    const char* Zone;
-    std::time_t Time;
-    std::uint32_t Expected;
-    bool Before1980;
-};
-
-class PackedTimeTest : public testing::TestWithParam<PackRow>
-{};
-
 // Packed local time in 2-second slots: the odd second is lost, never rounded up, and unpacking
 // gives back the even second.
-TEST_P(PackedTimeTest, PacksLocalTimeAndUnpacksIt)
+TEST(PackedTimeTest, PacksLocalTimeAndUnpacksIt)
 {
-    const PackRow& row = GetParam();
-    ScopedEnv zone("TZ", row.Zone);
-    SysResult<std::uint32_t> packed = PackFileTime(row.Time);
-    ASSERT_TRUE(packed.Ok());
-    EXPECT_EQ(*packed, row.Expected);
-    EXPECT_EQ(IsBefore1980(row.Time), row.Before1980);
-    if (!row.Before1980) {
-        EXPECT_EQ(UnpackFileTime(*packed), row.Time - row.Time % 2);
-        EXPECT_EQ(*PackFileTime(UnpackFileTime(*packed)), *packed);
+    // clang-format off
+    const struct { const char* Name; const char* Zone; std::time_t Time; std::uint32_t Expected; bool Before1980; } rows[] = {
+        {"LastOf1979IsTheFloor", "UTC", Utc(1979, 12, 31, 23, 59, 59), PackedTimeFloor, true},
+        {"LongBefore1980", "UTC", Utc(1975, 6, 1), PackedTimeFloor, true},
+        {"Floor", "UTC", Utc(1980, 1, 1), Packed(1980, 1, 1, 0, 0, 0), false},
+        {"TwoSecondsLater", "UTC", Utc(1980, 1, 1, 0, 0, 2), PackedTimeFloor + 1, false},
+        {"OddSecondRoundsDown", "UTC", Utc(2001, 3, 4, 5, 6, 7), Packed(2001, 3, 4, 5, 6, 6), false},
+        {"Fields", "UTC", Utc(2000, 6, 15, 13, 45, 30), Packed(2000, 6, 15, 13, 45, 30), false},
+        {"LeapDay", "UTC", Utc(2024, 2, 29, 23, 59, 58), Packed(2024, 2, 29, 23, 59, 58), false},
+        {"Past2038", "UTC", Utc(2038, 1, 19, 3, 14, 9), Packed(2038, 1, 19, 3, 14, 8), false},
+        {"LastPackable", "UTC", Utc(2107, 12, 31, 23, 59, 59), Packed(2107, 12, 31, 23, 59, 58), false},
+        // 23:30 UTC on New Year's Eve 1979 is already 1980 in Berlin.
+        {"LocalNewYear", "Europe/Berlin", Utc(1979, 12, 31, 23, 30), Packed(1980, 1, 1, 0, 30, 0), false},
+        {"LocalSummer", "Europe/Berlin", Utc(2021, 7, 1, 12), Packed(2021, 7, 1, 14, 0, 0), false},
+        {"LocalWinter", "Europe/Berlin", Utc(2021, 1, 1, 12), Packed(2021, 1, 1, 13, 0, 0), false}};
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        ScopedEnv zone("TZ", row.Zone);
+        SysResult<std::uint32_t> packed = PackFileTime(row.Time);
+        ASSERT_TRUE(packed.Ok());
+        EXPECT_EQ(*packed, row.Expected);
+        EXPECT_EQ(IsBefore1980(row.Time), row.Before1980);
+        if (!row.Before1980) {
+            EXPECT_EQ(UnpackFileTime(*packed), row.Time - row.Time % 2);
+            EXPECT_EQ(*PackFileTime(UnpackFileTime(*packed)), *packed);
+        }
     }
 }
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Rows, PackedTimeTest, testing::Values(
-    PackRow{"LastOf1979IsTheFloor", "UTC", Utc(1979, 12, 31, 23, 59, 59), PackedTimeFloor, true},
-    PackRow{"LongBefore1980", "UTC", Utc(1975, 6, 1), PackedTimeFloor, true},
-    PackRow{"Floor", "UTC", Utc(1980, 1, 1), Packed(1980, 1, 1, 0, 0, 0), false},
-    PackRow{"TwoSecondsLater", "UTC", Utc(1980, 1, 1, 0, 0, 2), PackedTimeFloor + 1, false},
-    PackRow{"OddSecondRoundsDown", "UTC", Utc(2001, 3, 4, 5, 6, 7), Packed(2001, 3, 4, 5, 6, 6), false},
-    PackRow{"Fields", "UTC", Utc(2000, 6, 15, 13, 45, 30), Packed(2000, 6, 15, 13, 45, 30), false},
-    PackRow{"LeapDay", "UTC", Utc(2024, 2, 29, 23, 59, 58), Packed(2024, 2, 29, 23, 59, 58), false},
-    PackRow{"Past2038", "UTC", Utc(2038, 1, 19, 3, 14, 9), Packed(2038, 1, 19, 3, 14, 8), false},
-    PackRow{"LastPackable", "UTC", Utc(2107, 12, 31, 23, 59, 59), Packed(2107, 12, 31, 23, 59, 58), false},
-    // 23:30 UTC on New Year's Eve 1979 is already 1980 in Berlin.
-    PackRow{"LocalNewYear", "Europe/Berlin", Utc(1979, 12, 31, 23, 30), Packed(1980, 1, 1, 0, 30, 0), false},
-    PackRow{"LocalSummer", "Europe/Berlin", Utc(2021, 7, 1, 12), Packed(2021, 7, 1, 14, 0, 0), false},
-    PackRow{"LocalWinter", "Europe/Berlin", Utc(2021, 1, 1, 12), Packed(2021, 1, 1, 13, 0, 0), false}),
-    Test::ByName());
-// clang-format on
 
 TEST(PackedTimeLimitsTest, OrdersUnsignedAndRefusesWhatItCannotHold)
 {
@@ -89,16 +77,16 @@ TEST(PackedTimeLimitsTest, OrdersUnsignedAndRefusesWhatItCannotHold)
     EXPECT_STREQ(late.Call(), "PackFileTime");
 }
 
+struct stat Lstat(const std::string& path)
+{
+    struct stat st = {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st;
+}
+
 class SetFileTimesTest : public testing::Test
 {
 protected:
-    struct stat Lstat(const std::string& path)
-    {
-        struct stat st = {};
-        EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
-        return st;
-    }
-
     TempTree Tree;
 };
 
@@ -109,10 +97,8 @@ TEST_F(SetFileTimesTest, StoresBothTimesToTheNanosecondOnTheLinkItselfOrSaysWhyN
     for (const std::string& path : {target, link}) {
         ASSERT_TRUE(SetFileTimes(path, {1500000000, 987654321}, {1600000000, 123456789}).Ok());
         struct stat st = Lstat(path);
-        EXPECT_EQ(st.st_mtim.tv_sec, 1600000000);
-        EXPECT_EQ(st.st_mtim.tv_nsec, 123456789);
-        EXPECT_EQ(st.st_atim.tv_sec, 1500000000);
-        EXPECT_EQ(st.st_atim.tv_nsec, 987654321);
+        EXPECT_EQ(std::tuple(st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_atim.tv_sec, st.st_atim.tv_nsec),
+                  std::tuple(1600000000, 123456789, 1500000000, 987654321));
         Tree.SetTime("target", TreeTime(1000000000));
     }
     EXPECT_EQ(Lstat(target).st_mtim.tv_sec, 1000000000) << "the link's target was not touched";

@@ -14,7 +14,6 @@
 #include <unistd.h>
 
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -212,19 +211,6 @@ TEST(IsSystemFolderTest, WholeComponents)
 
 // ---- Masks -----------------------------------------------------------------------------------
 
-// Bytes outside printable ASCII as \xNN, so that failures stay readable.
-std::string Escaped(const std::string& text)
-{
-    std::string out;
-    for (char c : text) {
-        auto byte = static_cast<unsigned char>(c);
-        char hex[5];
-        std::snprintf(hex, sizeof hex, "\\x%02X", byte);
-        out += byte >= 0x20 && byte < 0x7F ? std::string(1, c) : std::string(hex);
-    }
-    return out;
-}
-
 TEST(MatchesMaskTest, Masks)
 {
     // clang-format off
@@ -260,7 +246,7 @@ TEST(MatchesMaskTest, Masks)
     // clang-format on
     for (const auto& row : rows) {
         EXPECT_EQ(MatchesMask(row.Name, row.Mask), row.Matches)
-            << Escaped(row.Name) << " vs " << Escaped(row.Mask);
+            << testing::PrintToString(row.Name) << " vs " << testing::PrintToString(row.Mask);
     }
 }
 
