@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -340,15 +341,16 @@ class ProgramReporterTest : public testing::Test
 {
 protected:
     std::string LogText() const { return Home.Read("Tandemix.Log"); }
-    // An added file as the copy files it.
-    void Added(std::string_view name)
+    // A file line as the copy or the listing files it.
+    void File(std::string_view name, ReportCategory category = ReportCategory::Added)
     {
+        const bool added = category == ReportCategory::Added;
         Seam.AddReportEntry({.Name = name,
                              .Path = "/d/",
-                             .SizeText = "5",
-                             .Detail = "1/5/98 9:05:03 AM",
-                             .Kind = "Add",
-                             .Category = ReportCategory::Added});
+                             .SizeText = added ? "5" : "1",
+                             .Detail = added ? "1/5/98 9:05:03 AM" : "",
+                             .Kind = added ? "Add" : "UnMatched Files",
+                             .Category = category});
     }
 
     Tandemix::Test::TempHome Home;
@@ -395,8 +397,7 @@ TEST_F(ProgramReporterTest, OptionsShowTheNamesTheLogsWereOpenedUnder)
     Opts.PreReportFileName = "";
     Seam.WriteLogFile("", LogKind::OpenSyncLog);
     Seam.WriteLogFile("", LogKind::OpenPreSyncLog);
-    EXPECT_EQ(Opts.LogFileName, "nightly.Log");
-    EXPECT_EQ(Opts.PreReportFileName, "PreSync.Log");
+    EXPECT_EQ(std::tuple(Opts.LogFileName, Opts.PreReportFileName), std::tuple("nightly.Log", "PreSync.Log"));
     EXPECT_TRUE(std::filesystem::exists(Home.Path("nightly.Log")));
 
     Opts.UseLogFile = false;
@@ -407,35 +408,29 @@ TEST_F(ProgramReporterTest, OptionsShowTheNamesTheLogsWereOpenedUnder)
 
 TEST_F(ProgramReporterTest, ReportSwitchesComeFromRunStateAndOptionsAndListingsRestartTheCounter)
 {
-    Added("a.txt");
+    File("a.txt");
     EXPECT_TRUE(Program.Lists().List(ReportCategory::Added).Empty()); // no run going on
 
     State.SyncActive = true;
     Opts.ListUnMatchedFiles = true;
     Opts.UseCompression = true;
-    auto unmatched = [&](std::string_view name) {
-        Seam.AddReportEntry({.Name = name,
-                             .Path = "/d/",
-                             .SizeText = "1",
-                             .Kind = "UnMatched Files",
-                             .Category = ReportCategory::UnMatched});
-    };
-    Added("a.txt");
+    File("a.txt");
     Seam.BeginListing();
-    unmatched("A1");
-    unmatched("a2");
+    File("A1", ReportCategory::UnMatched);
+    File("a2", ReportCategory::UnMatched);
     Seam.BeginListing();
-    unmatched("b1");
+    File("b1", ReportCategory::UnMatched);
     EXPECT_EQ(Program.Lists().Count(ReportCategory::Added), 1);
     const ReportList& list = Program.Lists().List(ReportCategory::UnMatched);
     ASSERT_EQ(list.Count(), 3u);
     EXPECT_EQ(list.At(0).substr(0, 2) + list.At(1).substr(0, 2) + list.At(2).substr(0, 2), "b1a1a2");
 
     Opts.UseReportForm = false;
-    Added("c.txt");
+    File("c.txt");
     Seam.AddMessage("Problem");
-    EXPECT_EQ(Program.Lists().Count(ReportCategory::Added), 1);
-    EXPECT_EQ(Program.Lists().Count(ReportCategory::Messages), 1);
+    EXPECT_EQ(std::tuple(Program.Lists().Count(ReportCategory::Added),
+                         Program.Lists().Count(ReportCategory::Messages)),
+              std::tuple(1, 1));
 
     Program.ClearReports();
     EXPECT_EQ(Program.Lists().Count(ReportCategory::Messages), 0);
