@@ -18,6 +18,7 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <tuple>
 
 namespace Tandemix {
 namespace {
@@ -40,13 +41,14 @@ TEST(ParseMountInfoTest, ReadsFieldsAndDecodesEscapes)
     ASSERT_EQ(mounts.size(), 6u)
         << "broken lines, lines without a type after the dash and blank lines skipped";
     EXPECT_EQ(mounts[0].MountPoint, "/proc");
-    EXPECT_EQ(mounts[1].FsType, "ext4") << "optional fields before the dash are skipped";
-    EXPECT_EQ(mounts[1].Source, "/dev/vda");
+    EXPECT_EQ(std::tuple(mounts[1].FsType, mounts[1].Source), std::tuple("ext4", "/dev/vda"))
+        << "optional fields before the dash are skipped";
     EXPECT_EQ(mounts[2].MountPoint, "/mnt/my disk");
     EXPECT_EQ(mounts[3].Source, "fileserver:/export/home dirs");
     EXPECT_EQ(mounts[4].MountPoint, "/a\\9b\\977\\04") << "a backslash without three octal digits stays";
-    EXPECT_EQ(mounts[5].MountPoint, "/srv/back\\slash") << "last line without a newline";
-    EXPECT_EQ(mounts[5].FsType, "fuse.sshfs");
+    EXPECT_EQ(std::tuple(mounts[5].MountPoint, mounts[5].FsType),
+              std::tuple("/srv/back\\slash", "fuse.sshfs"))
+        << "last line without a newline";
     EXPECT_TRUE(ParseMountInfo("").empty());
 }
 
@@ -86,7 +88,7 @@ TEST(MountsTest, PrefixesAndNetworkTypes)
     }
 }
 
-TEST(MountsTest, MountPointOfResolvesLinksAndMissingPaths)
+TEST(MountsTest, MountPointOfResolvesLinksAndMissingPathsAndASmallDiskFillsUp)
 {
     TempTree tree;
     EXPECT_TRUE(IsMountPoint("/proc"));
@@ -96,12 +98,13 @@ TEST(MountsTest, MountPointOfResolvesLinksAndMissingPaths)
         << "the nearest existing ancestor counts";
     tree.AddSymlink("to-proc", "/proc");
     EXPECT_EQ(MountPointOf(tree.Path("to-proc/self")), "/proc") << "links are resolved first";
+    EXPECT_EQ(FreeSpace(tree.Path("missing")), -1);
 
     std::string mountPoint = tree.AddFolder("my disk");
     char resolved[PATH_MAX];
     ASSERT_NE(::realpath(mountPoint.c_str(), resolved), nullptr);
     std::string realRoot = resolved;
-    int code = RunOnSmallDisk(mountPoint, "64k", [&] {
+    int code = RunOnSmallDisk(mountPoint, "1m", [&] {
         if (!IsMountPoint(mountPoint)) {
             return 10;
         }
@@ -111,33 +114,21 @@ TEST(MountsTest, MountPointOfResolvesLinksAndMissingPaths)
         if (IsNetworkPath(mountPoint)) {
             return 12;
         }
-        return IsMountPoint(tree.Root()) ? 13 : 0;
+        if (IsMountPoint(tree.Root())) {
+            return 13;
+        }
+        if (FreeSpace(mountPoint) != 1024 * 1024) {
+            return 14;
+        }
+        std::ofstream(mountPoint + "/half") << std::string(512 * 1024, 'x');
+        return FreeSpace(mountPoint + "/half") == 512 * 1024 ? 0 : 15;
     });
     if (code == NoMountNamespace) {
         GTEST_SKIP() << "no private mount namespace here";
     }
     EXPECT_EQ(code, 0)
-        << "10 not a mount point, 11 wrong mount, 12 taken for network, 13 parent taken for one";
-}
-
-// ---- Free space ----------------------------------------------------------------------------
-
-TEST(FreeSpaceTest, SmallFilesystemFillsUp)
-{
-    TempTree tree;
-    EXPECT_EQ(FreeSpace(tree.Path("missing")), -1);
-    std::string mountPoint = tree.AddFolder("small");
-    int code = RunOnSmallDisk(mountPoint, "1m", [&] {
-        if (FreeSpace(mountPoint) != 1024 * 1024) {
-            return 10;
-        }
-        std::ofstream(mountPoint + "/half") << std::string(512 * 1024, 'x');
-        return FreeSpace(mountPoint + "/half") == 512 * 1024 ? 0 : 11;
-    });
-    if (code == NoMountNamespace) {
-        GTEST_SKIP() << "no private mount namespace here";
-    }
-    EXPECT_EQ(code, 0) << "10 wrong size of an empty 1 MiB filesystem, 11 wrong size after 512 KiB";
+        << "10 not a mount point, 11 wrong mount, 12 taken for network, 13 parent taken for one, "
+           "14 wrong size of an empty 1 MiB filesystem, 15 wrong size after 512 KiB";
 }
 
 // ---- Program folder --------------------------------------------------------------------------
