@@ -183,8 +183,8 @@ TEST_F(FileOpsTest, MoveFileNeverReplaces)
     Tree.AddFolder("folder");
     EXPECT_EQ(MoveFile(Tree.Path("from"), Tree.Path("to")).Error(), EEXIST);
     EXPECT_EQ(MoveFile(Tree.Path("from"), Tree.Path("folder")).Error(), EEXIST);
-    EXPECT_EQ(Tree.ReadFile("from"), "source data");
-    EXPECT_EQ(Tree.ReadFile("to"), "target data");
+    EXPECT_EQ(std::tuple(Tree.ReadFile("from"), Tree.ReadFile("to")),
+              std::tuple("source data", "target data"));
     // Where the kernel cannot refuse an existing name itself, a hard link does it atomically
     // for files; a look before the rename is left for folders only.
     int code = RunWithSyscallRefused(SYS_renameat2, ENOSYS, [&] {
@@ -247,9 +247,8 @@ TEST_F(FileOpsTest, MoveAcrossFilesystemsCopiesWithModeAndTimesMakesLinksAnewRef
     ASSERT_TRUE(MoveFile(from, other + "/to").Ok());
     EXPECT_FALSE(Tree.Exists("from"));
     struct stat st = Lstat(other + "/to");
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
-    EXPECT_EQ(st.st_mtim.tv_sec, 1234567890);
-    EXPECT_EQ(st.st_mtim.tv_nsec, 500);
+    EXPECT_EQ(std::tuple(st.st_mode & 07777, st.st_mtim.tv_sec, st.st_mtim.tv_nsec),
+              std::tuple(0640u, 1234567890, 500));
     EXPECT_TRUE(MoveFile(other + "/to", Tree.Path("back")).Ok());
     EXPECT_EQ(Tree.ReadFile("back"), TempTree::Pattern(300000));
 
@@ -287,9 +286,8 @@ TEST_F(FileOpsTest, CopyFileNoReplaceCopiesDataAndModeButNeverReplaces)
 
     std::string old = Tree.AddFile("old", "old data", TreeTime(1000000000), 0600);
     EXPECT_EQ(CopyFileNoReplace(Tree.Path("locked"), old).Error(), EEXIST);
-    EXPECT_EQ(Tree.ReadFile("old"), "old data");
-    EXPECT_EQ(Lstat(old).st_mtim.tv_sec, 1000000000);
-    EXPECT_EQ(Lstat(old).st_mode & 07777, 0600u);
+    EXPECT_EQ(std::tuple(Tree.ReadFile("old"), Lstat(old).st_mtim.tv_sec, Lstat(old).st_mode & 07777),
+              std::tuple("old data", 1000000000, 0600u));
 
     // A failed copy leaves no partial target.
     Tree.AddFile("from", 5000);
@@ -349,9 +347,8 @@ TEST_F(FileOpsTest, RemoveTreeGoesOnAfterAFailure)
         ScopedFault fault({FaultOp::Unlink, EIO, "stuck"});
         EXPECT_EQ(RemoveTree(Tree.Path("doomed")).Error(), EIO);
     }
-    EXPECT_FALSE(Tree.Exists("doomed/a"));
-    EXPECT_FALSE(Tree.Exists("doomed/z"));
-    EXPECT_TRUE(Tree.Exists("doomed/stuck"));
+    EXPECT_EQ(std::tuple(Tree.Exists("doomed/a"), Tree.Exists("doomed/stuck"), Tree.Exists("doomed/z")),
+              std::tuple(false, true, false));
 }
 
 // The parent and the last name put back together must name the same entry again: the folder

@@ -245,8 +245,7 @@ TEST_F(ConfigurationTest, ReplicationLoadsOnlyTogetherWithDeletion)
         EXPECT_EQ(Opts.DeleteUnmatched, del);
         EXPECT_EQ(Opts.ReplicateFolders, replicate);
         // Deletion works from the unmatched list, so loading it on builds that list.
-        EXPECT_EQ(Opts.UseReportForm, del);
-        EXPECT_EQ(Opts.ListUnMatchedFiles, del);
+        EXPECT_EQ(std::tuple(Opts.UseReportForm, Opts.ListUnMatchedFiles), std::tuple(del, del));
         EXPECT_TRUE(Host.Questions.empty());
     }
 }
@@ -441,9 +440,10 @@ TEST_F(ConfigurationTest, AFailedWriteReportsTheFileAndKeepsWhatWasWrittenBefore
     }
     EXPECT_EQ(std::tuple(result.Saved, result.Error), std::tuple(false, "Unable to write to " + path));
     IniFile ini(path);
-    EXPECT_TRUE(ini.ReadBool("Application Options", "ShowHint", false));
-    EXPECT_EQ(ini.ReadString("Pro Options", "Pole Source Every", ""), "0");
-    EXPECT_EQ(ini.ReadString("Misc Options", "Compile Date", ""), "July 23, 1997");
+    EXPECT_EQ(std::tuple(ini.ReadBool("Application Options", "ShowHint", false),
+                         ini.ReadString("Pro Options", "Pole Source Every", ""),
+                         ini.ReadString("Misc Options", "Compile Date", "")),
+              std::tuple(true, "0", "July 23, 1997"));
 
     path = Home.Path("no such folder/TXDef.CFG");
     result = SaveConfiguration(Ctx, path);
@@ -662,8 +662,7 @@ TEST(TriggerIntervalTest, TakesOnlyAWholeNumberOfAtLeastOneToSwitchOn)
             opts.*trigger.Text = text;
             opts.*trigger.On = true;
             EXPECT_TRUE(trigger.Set(opts, false));
-            EXPECT_FALSE(opts.*trigger.On);
-            EXPECT_EQ(opts.*trigger.Text, text);
+            EXPECT_EQ(std::tuple(opts.*trigger.On, opts.*trigger.Text), std::tuple(false, text));
         }
     }
 }

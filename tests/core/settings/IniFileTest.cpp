@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace Tandemix {
@@ -83,11 +84,12 @@ TEST_F(IniFileTest, ReadStringFindsTheFirstKeyOfTheFirstSection)
 TEST_F(IniFileTest, MissingOrUnreadableFileGivesDefaults)
 {
     IniFile missing(FDir + "/absent.cfg");
-    EXPECT_EQ(missing.ReadString("Misc Options", "Compile Date", "dflt"), "dflt");
-    EXPECT_EQ(missing.ReadInteger("Misc Options", "Revision Code", 7), 7);
-    EXPECT_TRUE(missing.ReadBool("Misc Options", "ShowHint", true));
-    EXPECT_TRUE(missing.ReadSection("Misc Options").empty());
-    EXPECT_FALSE(missing.SectionExists("Misc Options"));
+    EXPECT_EQ(std::tuple(missing.ReadString("Misc Options", "Compile Date", "dflt"),
+                         missing.ReadInteger("Misc Options", "Revision Code", 7),
+                         missing.ReadBool("Misc Options", "ShowHint", true),
+                         missing.ReadSection("Misc Options").size(),
+                         missing.SectionExists("Misc Options")),
+              std::tuple("dflt", 7, true, 0u, false));
     EXPECT_FALSE(fs::exists(FDir + "/absent.cfg")) << "a read must not create the file";
 
     fs::create_directory(FDir + "/folder.cfg");
@@ -108,8 +110,8 @@ TEST_F(IniFileTest, EveryLineEndAndAByteOrderMarkReadAlike)
         SCOPED_TRACE(testing::PrintToString(bytes));
         Put(bytes);
         IniFile ini(FPath);
-        EXPECT_EQ(ini.ReadString("One", "a", "-"), "1");
-        EXPECT_EQ(ini.ReadString("Two", "d", "-"), "last");
+        EXPECT_EQ(std::tuple(ini.ReadString("One", "a", "-"), ini.ReadString("Two", "d", "-")),
+                  std::tuple("1", "last"));
         EXPECT_EQ(ini.ReadSectionValues("One"), (Lines{"a=1", "b=2"}));
         EXPECT_EQ(ini.ReadSection("Two"), (Lines{"c", "d"}));
     }
@@ -169,12 +171,13 @@ TEST_F(IniFileTest, SectionListsInFileOrderEachKeyOnce)
 
     EXPECT_EQ(ini.ReadSection("l"), (Lines{"2", "0", "1", "K", "E"}));
     EXPECT_EQ(ini.ReadSectionValues("L"), (Lines{"2=b", "0=a", "1=q", "K=upper", "E="}));
-    EXPECT_TRUE(ini.ReadSection("Empty").empty());
-    EXPECT_TRUE(ini.ReadSectionValues("Nowhere").empty());
-    EXPECT_TRUE(ini.SectionExists("EMPTY"));
-    EXPECT_TRUE(ini.SectionExists("m"));
-    EXPECT_FALSE(ini.SectionExists("Nowhere"));
-    EXPECT_FALSE(ini.SectionExists("E"));
+    EXPECT_EQ(std::tuple(ini.ReadSection("Empty").size(), ini.ReadSectionValues("Nowhere").size()),
+              std::tuple(0u, 0u));
+    EXPECT_EQ(std::tuple(ini.SectionExists("EMPTY"),
+                         ini.SectionExists("m"),
+                         ini.SectionExists("Nowhere"),
+                         ini.SectionExists("E")),
+              std::tuple(true, true, false, false));
 }
 
 TEST_F(IniFileTest, NothingIsCachedBetweenCalls)
