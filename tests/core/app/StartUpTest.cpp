@@ -7,6 +7,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <tuple>
+#include <vector>
 
 namespace Tandemix {
 namespace {
@@ -55,8 +58,7 @@ TEST_F(StartUpTest, StaleTempFolderIsRemovedSilentlyWithoutFollowingLinksAndNotR
     EXPECT_FALSE(fs::exists(temp));
     EXPECT_EQ(Home.Read("precious/keep.txt"), "data");
     EXPECT_TRUE(Host.Questions.empty());
-    EXPECT_TRUE(Opts.DisplayMessages); // as before
-    EXPECT_FALSE(State.SyncActive);
+    EXPECT_EQ(std::tuple(Opts.DisplayMessages, State.SyncActive), std::tuple(true, false)) << "as before";
 
     // The next start finds none and creates it.
     PrepareTempFolder(temp, State, Opts);
@@ -67,11 +69,8 @@ TEST_F(StartUpTest, CustomTextIsReadLineByLine)
 {
     EXPECT_FALSE(ReadCustomText(Home.Folder()).has_value());
     Home.Write(CustomTextName, "Site rules\r\nline two\nline three");
-    auto lines = ReadCustomText(Home.Folder());
-    ASSERT_TRUE(lines.has_value());
-    ASSERT_EQ(lines->size(), 3u);
-    EXPECT_EQ((*lines)[0], "Site rules");
-    EXPECT_EQ((*lines)[2], "line three");
+    EXPECT_EQ(ReadCustomText(Home.Folder()),
+              (std::vector<std::string>{"Site rules", "line two", "line three"}));
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/FileTimes.h"
 
+#include "platform/DateText.h"
 #include "platform/FaultHook.h"
 #include "support/TempTree.h"
-#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -11,11 +11,10 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <tuple>
 
 namespace Tandemix {
 namespace {
-
-using Test::PrintTo;
 
 std::time_t Utc(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
 {
@@ -31,51 +30,39 @@ constexpr std::uint32_t Packed(int year, int month, int day, int hour, int minut
                                       | second / 2);
 }
 
-struct PackRow
-{
-    std::string Name;
-    const char* Zone;
-    std::time_t Time;
-    std::uint32_t Expected;
-    bool Before1980;
-};
-
-class PackedTimeTest : public testing::TestWithParam<PackRow>
-{};
-
 // Packed local time in 2-second slots: the odd second is lost, never rounded up, and unpacking
 // gives back the even second.
-TEST_P(PackedTimeTest, PacksLocalTimeAndUnpacksIt)
+TEST(PackedTimeTest, PacksLocalTimeAndUnpacksIt)
 {
-    const PackRow& row = GetParam();
-    ScopedEnv zone("TZ", row.Zone);
-    SysResult<std::uint32_t> packed = PackFileTime(row.Time);
-    ASSERT_TRUE(packed.Ok());
-    EXPECT_EQ(*packed, row.Expected);
-    EXPECT_EQ(IsBefore1980(row.Time), row.Before1980);
-    if (!row.Before1980) {
-        EXPECT_EQ(UnpackFileTime(*packed), row.Time - row.Time % 2);
-        EXPECT_EQ(*PackFileTime(UnpackFileTime(*packed)), *packed);
+    // clang-format off
+    const struct { const char* Name; const char* Zone; std::time_t Time; std::uint32_t Expected; bool Before1980; } rows[] = {
+        {"LastOf1979IsTheFloor", "UTC", Utc(1979, 12, 31, 23, 59, 59), PackedTimeFloor, true},
+        {"LongBefore1980", "UTC", Utc(1975, 6, 1), PackedTimeFloor, true},
+        {"Floor", "UTC", Utc(1980, 1, 1), Packed(1980, 1, 1, 0, 0, 0), false},
+        {"TwoSecondsLater", "UTC", Utc(1980, 1, 1, 0, 0, 2), PackedTimeFloor + 1, false},
+        {"OddSecondRoundsDown", "UTC", Utc(2001, 3, 4, 5, 6, 7), Packed(2001, 3, 4, 5, 6, 6), false},
+        {"Fields", "UTC", Utc(2000, 6, 15, 13, 45, 30), Packed(2000, 6, 15, 13, 45, 30), false},
+        {"LeapDay", "UTC", Utc(2024, 2, 29, 23, 59, 58), Packed(2024, 2, 29, 23, 59, 58), false},
+        {"Past2038", "UTC", Utc(2038, 1, 19, 3, 14, 9), Packed(2038, 1, 19, 3, 14, 8), false},
+        {"LastPackable", "UTC", Utc(2107, 12, 31, 23, 59, 59), Packed(2107, 12, 31, 23, 59, 58), false},
+        // 23:30 UTC on New Year's Eve 1979 is already 1980 in Berlin.
+        {"LocalNewYear", "Europe/Berlin", Utc(1979, 12, 31, 23, 30), Packed(1980, 1, 1, 0, 30, 0), false},
+        {"LocalSummer", "Europe/Berlin", Utc(2021, 7, 1, 12), Packed(2021, 7, 1, 14, 0, 0), false},
+        {"LocalWinter", "Europe/Berlin", Utc(2021, 1, 1, 12), Packed(2021, 1, 1, 13, 0, 0), false}};
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        ScopedEnv zone("TZ", row.Zone);
+        SysResult<std::uint32_t> packed = PackFileTime(row.Time);
+        ASSERT_TRUE(packed.Ok());
+        EXPECT_EQ(*packed, row.Expected);
+        EXPECT_EQ(IsBefore1980(row.Time), row.Before1980);
+        if (!row.Before1980) {
+            EXPECT_EQ(UnpackFileTime(*packed), row.Time - row.Time % 2);
+            EXPECT_EQ(*PackFileTime(UnpackFileTime(*packed)), *packed);
+        }
     }
 }
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Rows, PackedTimeTest, testing::Values(
-    PackRow{"LastOf1979IsTheFloor", "UTC", Utc(1979, 12, 31, 23, 59, 59), PackedTimeFloor, true},
-    PackRow{"LongBefore1980", "UTC", Utc(1975, 6, 1), PackedTimeFloor, true},
-    PackRow{"Floor", "UTC", Utc(1980, 1, 1), Packed(1980, 1, 1, 0, 0, 0), false},
-    PackRow{"TwoSecondsLater", "UTC", Utc(1980, 1, 1, 0, 0, 2), PackedTimeFloor + 1, false},
-    PackRow{"OddSecondRoundsDown", "UTC", Utc(2001, 3, 4, 5, 6, 7), Packed(2001, 3, 4, 5, 6, 6), false},
-    PackRow{"Fields", "UTC", Utc(2000, 6, 15, 13, 45, 30), Packed(2000, 6, 15, 13, 45, 30), false},
-    PackRow{"LeapDay", "UTC", Utc(2024, 2, 29, 23, 59, 58), Packed(2024, 2, 29, 23, 59, 58), false},
-    PackRow{"Past2038", "UTC", Utc(2038, 1, 19, 3, 14, 9), Packed(2038, 1, 19, 3, 14, 8), false},
-    PackRow{"LastPackable", "UTC", Utc(2107, 12, 31, 23, 59, 59), Packed(2107, 12, 31, 23, 59, 58), false},
-    // 23:30 UTC on New Year's Eve 1979 is already 1980 in Berlin.
-    PackRow{"LocalNewYear", "Europe/Berlin", Utc(1979, 12, 31, 23, 30), Packed(1980, 1, 1, 0, 30, 0), false},
-    PackRow{"LocalSummer", "Europe/Berlin", Utc(2021, 7, 1, 12), Packed(2021, 7, 1, 14, 0, 0), false},
-    PackRow{"LocalWinter", "Europe/Berlin", Utc(2021, 1, 1, 12), Packed(2021, 1, 1, 13, 0, 0), false}),
-    Test::ByName());
-// clang-format on
 
 TEST(PackedTimeLimitsTest, OrdersUnsignedAndRefusesWhatItCannotHold)
 {
@@ -90,16 +77,16 @@ TEST(PackedTimeLimitsTest, OrdersUnsignedAndRefusesWhatItCannotHold)
     EXPECT_STREQ(late.Call(), "PackFileTime");
 }
 
+struct stat Lstat(const std::string& path)
+{
+    struct stat st = {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st;
+}
+
 class SetFileTimesTest : public testing::Test
 {
 protected:
-    struct stat Lstat(const std::string& path)
-    {
-        struct stat st = {};
-        EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
-        return st;
-    }
-
     TempTree Tree;
 };
 
@@ -110,10 +97,8 @@ TEST_F(SetFileTimesTest, StoresBothTimesToTheNanosecondOnTheLinkItselfOrSaysWhyN
     for (const std::string& path : {target, link}) {
         ASSERT_TRUE(SetFileTimes(path, {1500000000, 987654321}, {1600000000, 123456789}).Ok());
         struct stat st = Lstat(path);
-        EXPECT_EQ(st.st_mtim.tv_sec, 1600000000);
-        EXPECT_EQ(st.st_mtim.tv_nsec, 123456789);
-        EXPECT_EQ(st.st_atim.tv_sec, 1500000000);
-        EXPECT_EQ(st.st_atim.tv_nsec, 987654321);
+        EXPECT_EQ(std::tuple(st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_atim.tv_sec, st.st_atim.tv_nsec),
+                  std::tuple(1600000000, 123456789, 1500000000, 987654321));
         Tree.SetTime("target", TreeTime(1000000000));
     }
     EXPECT_EQ(Lstat(target).st_mtim.tv_sec, 1000000000) << "the link's target was not touched";
@@ -162,6 +147,65 @@ TEST_F(SetFileTimesTest, FilesystemThatCannotStoreTheTimeIsReported)
         GTEST_SKIP() << "no private mount namespace or loop device here";
     }
     EXPECT_EQ(code, 0) << "10 create, 11 lost nanoseconds reported, 12 clamped date not reported";
+}
+
+// US forms in local time.
+TEST(DateTextTest, UsFormsInLocalTime)
+{
+    // clang-format off
+    const struct { const char* Zone; std::time_t Time; const char* Text; } rows[] = {
+        {"UTC", Utc(1998, 1, 5, 9, 5, 3), "1/5/98 9:05:03 AM"},
+        {"UTC", Utc(2007, 12, 31, 23, 59, 59), "12/31/07 11:59:59 PM"},
+        {"UTC", Utc(2000, 2, 29, 12, 0, 0), "2/29/00 12:00:00 PM"},
+        {"UTC", Utc(2001, 10, 10, 0, 30, 0), "10/10/01 12:30:00 AM"},
+        {"UTC", Utc(2001, 10, 10, 13, 0, 0), "10/10/01 1:00:00 PM"},
+        {"UTC", Utc(2001, 10, 10, 11, 59, 59), "10/10/01 11:59:59 AM"},
+        // 23:30 UTC is half past midnight of the next day in Berlin in winter.
+        {"Europe/Berlin", Utc(1998, 1, 5, 23, 30, 0), "1/6/98 12:30:00 AM"}};
+    // clang-format on
+    for (const auto& row : rows) {
+        ScopedEnv zone("TZ", row.Zone);
+        EXPECT_EQ(DateTimeText(row.Time), row.Text);
+        EXPECT_EQ(ShortDateText(row.Time) + " " + LongTimeText(row.Time), row.Text);
+    }
+}
+
+// The texts of a packed time are read from its fields; they must be what converting it to a time
+// and back gives, in any zone and around the switches of daylight saving, and a packed value
+// whose fields name no real date or time is normalised as before.
+TEST(PackedDateTextTest, SameTextsAsTheTimeTheFieldsStandFor)
+{
+    auto packed = [](int year, int month, int day, int hour, int minute, int second) {
+        return static_cast<std::uint32_t>((year - 1980) << 9 | month << 5 | day) << 16
+               | static_cast<std::uint32_t>(hour << 11 | minute << 5 | second / 2);
+    };
+    const std::uint32_t values[] = {
+        PackedTimeFloor,
+        packed(1998, 1, 5, 9, 5, 4),
+        packed(2000, 2, 29, 12, 0, 0),
+        packed(2024, 3, 31, 1, 59, 58), // just before the spring switch in Berlin
+        packed(2024, 10, 27, 2, 30, 0), // the hour that comes twice in autumn
+        packed(2107, 12, 31, 23, 59, 58),
+        packed(2001, 2, 29, 10, 0, 0), // no such day: becomes 3/1/01
+        packed(2001, 4, 31, 10, 0, 0),
+        packed(2001, 13, 1, 10, 0, 0), // no such month
+        packed(2001, 6, 1, 24, 0, 0), // no such hour
+        packed(2001, 6, 1, 10, 60, 0),
+        packed(2001, 6, 0, 10, 0, 0),
+    };
+    for (const char* zone : {"UTC", "Europe/Berlin", "America/New_York"}) {
+        ScopedEnv tz("TZ", zone);
+        for (std::uint32_t value : values) {
+            std::time_t t = UnpackFileTime(value);
+            SCOPED_TRACE(std::string(zone) + " " + std::to_string(value));
+            EXPECT_EQ(PackedDateText(value), ShortDateText(t));
+            EXPECT_EQ(PackedTimeText(value), LongTimeText(t));
+            EXPECT_EQ(PackedDateTimeText(value), DateTimeText(t));
+        }
+    }
+    ScopedEnv tz("TZ", "UTC");
+    EXPECT_EQ(PackedDateTimeText(packed(1998, 1, 5, 9, 5, 4)), "1/5/98 9:05:04 AM");
+    EXPECT_EQ(PackedDateText(packed(2001, 2, 29, 10, 0, 0)), "3/1/01");
 }
 
 } // namespace

@@ -1,16 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/Mounts.h"
 
+#include "platform/DiskSpace.h"
+#include "platform/ProgramFolder.h"
+#include "platform/Wildcard.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <string>
+#include <tuple>
 
 namespace Tandemix {
 namespace {
@@ -33,13 +41,14 @@ TEST(ParseMountInfoTest, ReadsFieldsAndDecodesEscapes)
     ASSERT_EQ(mounts.size(), 6u)
         << "broken lines, lines without a type after the dash and blank lines skipped";
     EXPECT_EQ(mounts[0].MountPoint, "/proc");
-    EXPECT_EQ(mounts[1].FsType, "ext4") << "optional fields before the dash are skipped";
-    EXPECT_EQ(mounts[1].Source, "/dev/vda");
+    EXPECT_EQ(std::tuple(mounts[1].FsType, mounts[1].Source), std::tuple("ext4", "/dev/vda"))
+        << "optional fields before the dash are skipped";
     EXPECT_EQ(mounts[2].MountPoint, "/mnt/my disk");
     EXPECT_EQ(mounts[3].Source, "fileserver:/export/home dirs");
     EXPECT_EQ(mounts[4].MountPoint, "/a\\9b\\977\\04") << "a backslash without three octal digits stays";
-    EXPECT_EQ(mounts[5].MountPoint, "/srv/back\\slash") << "last line without a newline";
-    EXPECT_EQ(mounts[5].FsType, "fuse.sshfs");
+    EXPECT_EQ(std::tuple(mounts[5].MountPoint, mounts[5].FsType),
+              std::tuple("/srv/back\\slash", "fuse.sshfs"))
+        << "last line without a newline";
     EXPECT_TRUE(ParseMountInfo("").empty());
 }
 
@@ -79,7 +88,7 @@ TEST(MountsTest, PrefixesAndNetworkTypes)
     }
 }
 
-TEST(MountsTest, MountPointOfResolvesLinksAndMissingPaths)
+TEST(MountsTest, MountPointOfResolvesLinksAndMissingPathsAndASmallDiskFillsUp)
 {
     TempTree tree;
     EXPECT_TRUE(IsMountPoint("/proc"));
@@ -89,12 +98,13 @@ TEST(MountsTest, MountPointOfResolvesLinksAndMissingPaths)
         << "the nearest existing ancestor counts";
     tree.AddSymlink("to-proc", "/proc");
     EXPECT_EQ(MountPointOf(tree.Path("to-proc/self")), "/proc") << "links are resolved first";
+    EXPECT_EQ(FreeSpace(tree.Path("missing")), -1);
 
     std::string mountPoint = tree.AddFolder("my disk");
     char resolved[PATH_MAX];
     ASSERT_NE(::realpath(mountPoint.c_str(), resolved), nullptr);
     std::string realRoot = resolved;
-    int code = RunOnSmallDisk(mountPoint, "64k", [&] {
+    int code = RunOnSmallDisk(mountPoint, "1m", [&] {
         if (!IsMountPoint(mountPoint)) {
             return 10;
         }
@@ -104,13 +114,131 @@ TEST(MountsTest, MountPointOfResolvesLinksAndMissingPaths)
         if (IsNetworkPath(mountPoint)) {
             return 12;
         }
-        return IsMountPoint(tree.Root()) ? 13 : 0;
+        if (IsMountPoint(tree.Root())) {
+            return 13;
+        }
+        if (FreeSpace(mountPoint) != 1024 * 1024) {
+            return 14;
+        }
+        std::ofstream(mountPoint + "/half") << std::string(512 * 1024, 'x');
+        return FreeSpace(mountPoint + "/half") == 512 * 1024 ? 0 : 15;
     });
     if (code == NoMountNamespace) {
         GTEST_SKIP() << "no private mount namespace here";
     }
     EXPECT_EQ(code, 0)
-        << "10 not a mount point, 11 wrong mount, 12 taken for network, 13 parent taken for one";
+        << "10 not a mount point, 11 wrong mount, 12 taken for network, 13 parent taken for one, "
+           "14 wrong size of an empty 1 MiB filesystem, 15 wrong size after 512 KiB";
+}
+
+// ---- Program folder --------------------------------------------------------------------------
+
+bool IsFolder(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+class ProgramFolderTest : public testing::Test
+{
+protected:
+    TempTree Tree;
+};
+
+TEST_F(ProgramFolderTest, TandemixHomeWinsIsCreatedAndIsNotCached)
+{
+    {
+        ScopedEnv home("TANDEMIX_HOME", Tree.Path("home/nested"));
+        EXPECT_EQ(ProgramFolder(), Tree.Path("home/nested") + "/");
+        EXPECT_TRUE(IsFolder(Tree.Path("home/nested")));
+        EXPECT_EQ(ProgramFolderFor("/usr/bin"), Tree.Path("home/nested") + "/");
+    }
+    ScopedEnv home("TANDEMIX_HOME", Tree.Root() + "/");
+    EXPECT_EQ(ProgramFolder(), Tree.Root() + "/") << "the trailing slash is not doubled";
+}
+
+TEST_F(ProgramFolderTest, WritableExecutableFolderIsUsed)
+{
+    ScopedEnv home("TANDEMIX_HOME", std::nullopt);
+    std::string exe = ExecutablePath();
+    ASSERT_FALSE(exe.empty());
+    std::string exeFolder = exe.substr(0, exe.rfind('/'));
+    if (IsSystemFolder(exeFolder) || ::faccessat(AT_FDCWD, exeFolder.c_str(), W_OK, AT_EACCESS) != 0) {
+        GTEST_SKIP() << "the tests run from a system or unwritable folder: " << exeFolder;
+    }
+    EXPECT_EQ(ProgramFolder(), exeFolder + "/");
+    EXPECT_EQ(ProgramFolderFor(Tree.Root()), Tree.Root() + "/");
+}
+
+TEST_F(ProgramFolderTest, SystemOrUnwritableFolderFallsBackToTheUsersConfiguration)
+{
+    ScopedEnv home("TANDEMIX_HOME", std::nullopt);
+    {
+        ScopedEnv config("XDG_CONFIG_HOME", Tree.Path("cfg"));
+        EXPECT_EQ(ProgramFolderFor("/usr/bin"), Tree.Path("cfg/tandemix/"));
+        EXPECT_TRUE(IsFolder(Tree.Path("cfg/tandemix")));
+        std::string readOnly = Tree.AddFolder("installed", 0555);
+        ScopedNoDacOverride noOverride;
+        if (noOverride.Active()) {
+            EXPECT_EQ(ProgramFolderFor(readOnly), Tree.Path("cfg/tandemix/"));
+        }
+    }
+    ScopedEnv config("XDG_CONFIG_HOME", "relative/cfg"); // ignored
+    ScopedEnv user("HOME", Tree.Path("user"));
+    EXPECT_EQ(ProgramFolderFor("/opt/tandemix"), Tree.Path("user/.config/tandemix/"));
+    EXPECT_TRUE(IsFolder(Tree.Path("user/.config/tandemix")));
+}
+
+TEST(IsSystemFolderTest, WholeComponents)
+{
+    for (const char* folder :
+         {"/usr", "/usr/local/bin", "/bin", "/sbin", "/lib", "/lib64/x", "/opt/app", "/snap/a"}) {
+        EXPECT_TRUE(IsSystemFolder(folder)) << folder;
+    }
+    for (const char* folder : {"/", "/home/u/apps", "/usr2", "/optical", "/binaries", "/tmp/usr", ""}) {
+        EXPECT_FALSE(IsSystemFolder(folder)) << folder;
+    }
+}
+
+// ---- Masks -----------------------------------------------------------------------------------
+
+TEST(MatchesMaskTest, Masks)
+{
+    // clang-format off
+    const struct { std::string Name, Mask; bool Matches; } rows[] = {
+        // Everything masks and extensions.
+        {"README", "*.*", true}, {".bashrc", "*.*", true}, {"archive.tar.gz", "*.*", true},
+        {".bashrc", "*", true}, {"A.TXT", "*.txt", true}, {"a.txt", "*.TXT", true},
+        {"a.txt.bak", "*.txt", false}, {"atxt", "*.txt", false}, {".txt", "*.txt", true},
+        {"notes", "notes.*", true}, {"notesx", "notes.*", false}, {"x.a", "*a.*", true},
+        // Question marks: exactly one character.
+        {"", "?", false}, {"a", "?", true}, {"ab", "?", false}, {"abc", "a?c", true},
+        {"ac", "a?c", false}, {"a*c", "a?c", true}, {"file10.log", "file?.log", false},
+        // A trailing dot asks for no extension.
+        {"abc", "*.", true}, {"a.b", "*.", false}, {"abc", "abc.", true},
+        {"abd", "abc.", false}, {"Makefile", "make*.", true}, {"make.bak", "make*.", false},
+        // Several stars, and one that must not take exponential time.
+        {"ace", "a*c*e", true}, {"abcdx", "a*c*e", false},
+        {"mississippi", "m*iss*ppi", true}, {"mississippi", "m*iss*x", false},
+        {"backup-2024-01.zip", "*-*-??.zip", true}, {"backup-2024-1.zip", "*-*-??.zip", false},
+        {"aaaaaaaaaaaaaaaaaaaaaaaaaaaaab", "*a*a*a*a*a*a*a*a*c", false},
+        // UTF-8 characters, any case.
+        {"étude", "É*", true}, {"ÉTUDE.TXT", "é*.txt", true}, {"étude", "e*", false},
+        {"naïve", "na?ve", true}, {"naïve", "na??ve", false}, {"Straße", "STRA?E", true},
+        {"Ωμέγα", "ωΜ*", true}, {"日本語.txt", "???.txt", true},
+        {"\xF0\x9F\x98\x80", "?", true}, {"\xF4\x8F\xBF\xBF", "?", true},
+        // Names that are not UTF-8 are bytes: one stray byte is one character, compared exactly.
+        // Overlong forms, surrogates and code points past U+10FFFF are not characters either.
+        {"\xFF" "abc", "\xFF*", true}, {"\xFF" "abc", "?abc", true}, {"\xFE", "\xFF", false},
+        {"caf\xE9", "CAF?", true}, {"caf\xC9", "caf\xE9", false}, {"\xC3\x28", "?(", true},
+        {"\xE0\x80\xAF", "?", false}, {"\xE0\x80\xAF", "???", true},
+        {"\xF0\x8F\xBF\xBF", "?", false}, {"\xF4\x90\x80\x80", "?", false},
+        {"\xF4\x90\x80\x80", "????", true}, {"\xED\xA0\x80", "?", false}};
+    // clang-format on
+    for (const auto& row : rows) {
+        EXPECT_EQ(MatchesMask(row.Name, row.Mask), row.Matches)
+            << testing::PrintToString(row.Name) << " vs " << testing::PrintToString(row.Mask);
+    }
 }
 
 } // namespace

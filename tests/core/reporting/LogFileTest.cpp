@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "reporting/LogFile.h"
 
+#include "engine/RunDriver.h"
 #include "platform/FaultHook.h"
 #include "platform/WallClock.h"
+#include "reporting/ProgramReporter.h"
+#include "support/ScriptedHost.h"
 #include "support/TempHome.h"
 #include "support/TestTables.h"
 
@@ -13,10 +16,14 @@
 #include <filesystem>
 #include <iterator>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace Tandemix {
 namespace {
+
+namespace fs = std::filesystem;
 
 // 7/23/97 10:15:02 AM in local time, whatever the machine's zone.
 std::time_t FixedNow()
@@ -31,9 +38,6 @@ const std::string Stamp = "7/23/97 10:15:02 AM";
 // The cells of a decided file as the decision grid holds them.
 const LogRunView NotesRow{false, "1234", "7/22/97", "10:01:44 AM"};
 
-using Test::ByName;
-using Test::PrintTo;
-
 class LogFileTest : public testing::Test
 {
 protected:
@@ -41,7 +45,14 @@ protected:
     {
         Log.WriteLogFile(text, kind, Settings, run);
     }
-    bool Exists(const std::string& name) const { return std::filesystem::exists(Home.Path(name)); }
+    bool Exists(const std::string& name) const { return fs::exists(Home.Path(name)); }
+    // Each row of a table starts from no log and the default settings.
+    void Fresh()
+    {
+        Request("", LogKind::CloseSyncLog);
+        fs::remove(Home.Path("Tandemix.Log"));
+        Settings = LogSettings{};
+    }
 
     Tandemix::Test::TempHome Home;
     LogSettings Settings;
@@ -93,46 +104,34 @@ TEST_F(LogFileTest, PreSyncReportHasItsOwnWordsAndRule)
     EXPECT_FALSE(Exists("Tandemix.Log"));
 }
 
-struct ColumnRow
+TEST_F(LogFileTest, AddedAndUpdatedLinesCarryTheChosenColumns)
 {
-    const char* Name;
-    bool Size;
-    bool Date;
-    bool Time;
-    const char* Line; // without CR LF
-};
-
-// clang-format off
-const ColumnRow ColumnRows[] = {
-    {"None",         false, false, false, "  Added: x     \t"},
-    {"Size",         true,  false, false, "  Added: x     \t\t     1234"},
-    {"Date",         false, true,  false, "  Added: x     \t\t  7/22/97"},
-    {"Time",         false, false, true,  "  Added: x     \t\t 10:01:44 AM"},
-    {"SizeDate",     true,  true,  false, "  Added: x     \t\t     1234\t  7/22/97"},
-    {"SizeTime",     true,  false, true,  "  Added: x     \t\t     1234\t 10:01:44 AM"},
-    {"DateTime",     false, true,  true,  "  Added: x     \t\t  7/22/97\t 10:01:44 AM"},
-    {"All",          true,  true,  true,  "  Added: x     \t\t     1234\t  7/22/97\t 10:01:44 AM"},
-};
-// clang-format on
-
-class LogColumnsTest : public LogFileTest, public testing::WithParamInterface<ColumnRow>
-{};
-
-TEST_P(LogColumnsTest, AddedAndUpdatedLinesCarryTheChosenColumns)
-{
-    const ColumnRow& row = GetParam();
-    Settings.SizeColumn = row.Size;
-    Settings.DateColumn = row.Date;
-    Settings.TimeColumn = row.Time;
-    Request("", LogKind::OpenSyncLog);
-    Request("  Added: x", LogKind::AddedFile, NotesRow);
-    Request("  Added: x", LogKind::UpdatedFile, NotesRow);
-    Log.Flush();
-    std::string line = std::string(row.Line) + "\r\n";
-    EXPECT_NE(Home.Read("Tandemix.Log").find(line + line), std::string::npos) << Home.Read("Tandemix.Log");
+    // clang-format off
+    const struct { bool Size, Date, Time; const char* Line; } rows[] = {
+        {false, false, false, "  Added: x     \t"},
+        {true,  false, false, "  Added: x     \t\t     1234"},
+        {false, true,  false, "  Added: x     \t\t  7/22/97"},
+        {false, false, true,  "  Added: x     \t\t 10:01:44 AM"},
+        {true,  true,  false, "  Added: x     \t\t     1234\t  7/22/97"},
+        {true,  false, true,  "  Added: x     \t\t     1234\t 10:01:44 AM"},
+        {false, true,  true,  "  Added: x     \t\t  7/22/97\t 10:01:44 AM"},
+        {true,  true,  true,  "  Added: x     \t\t     1234\t  7/22/97\t 10:01:44 AM"},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        Fresh();
+        Settings.SizeColumn = row.Size;
+        Settings.DateColumn = row.Date;
+        Settings.TimeColumn = row.Time;
+        Request("", LogKind::OpenSyncLog);
+        Request("  Added: x", LogKind::AddedFile, NotesRow);
+        Request("  Added: x", LogKind::UpdatedFile, NotesRow);
+        Log.Flush();
+        std::string line = std::string(row.Line) + "\r\n";
+        EXPECT_NE(Home.Read("Tandemix.Log").find(line + line), std::string::npos)
+            << Home.Read("Tandemix.Log");
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(AllCombinations, LogColumnsTest, testing::ValuesIn(ColumnRows), ByName());
 
 TEST_F(LogFileTest, ColumnsOfADisabledCheckBoxNeverCount)
 {
@@ -147,39 +146,26 @@ TEST_F(LogFileTest, ColumnsOfADisabledCheckBoxNeverCount)
     EXPECT_FALSE(settings.DateColumn);
 }
 
-struct GateRow
+TEST_F(LogFileTest, EachKindFollowsItsOwnSwitch)
 {
-    const char* Name;
-    LogKind Kind;
-    bool LogSettings::*Switch;
-};
-
-const GateRow GateRows[] = {
-    {"Added", LogKind::AddedFile, &LogSettings::ReportAddedFiles},
-    {"Updated", LogKind::UpdatedFile, &LogSettings::ReportUpdateFiles},
-    {"FileError", LogKind::FileError, &LogSettings::ReportFileErrors},
-    {"FolderCreated", LogKind::FolderCreated, &LogSettings::ReportDirectoryCreation},
-    {"AppErrorCopy", LogKind::AppError, &LogSettings::ReportAppErrors},
-};
-
-class LogGateTest : public LogFileTest, public testing::WithParamInterface<GateRow>
-{};
-
-TEST_P(LogGateTest, EachKindFollowsItsOwnSwitch)
-{
-    const GateRow& row = GetParam();
-    Request("", LogKind::OpenSyncLog);
-    Settings.*row.Switch = false;
-    Request("hidden line", row.Kind, NotesRow);
-    Settings.*row.Switch = true;
-    Request("shown line", row.Kind, NotesRow);
-    Log.Flush();
-    std::string log = Home.Read("Tandemix.Log");
-    EXPECT_EQ(log.find("hidden line"), std::string::npos);
-    EXPECT_NE(log.find("shown line"), std::string::npos);
+    for (auto [kind, gate] : {std::pair{LogKind::AddedFile, &LogSettings::ReportAddedFiles},
+                              {LogKind::UpdatedFile, &LogSettings::ReportUpdateFiles},
+                              {LogKind::FileError, &LogSettings::ReportFileErrors},
+                              {LogKind::FolderCreated, &LogSettings::ReportDirectoryCreation},
+                              {LogKind::AppError, &LogSettings::ReportAppErrors}}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        Fresh();
+        Request("", LogKind::OpenSyncLog);
+        Settings.*gate = false;
+        Request("hidden line", kind, NotesRow);
+        Settings.*gate = true;
+        Request("shown line", kind, NotesRow);
+        Log.Flush();
+        std::string log = Home.Read("Tandemix.Log");
+        EXPECT_EQ(log.find("hidden line"), std::string::npos);
+        EXPECT_NE(log.find("shown line"), std::string::npos);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Switches, LogGateTest, testing::ValuesIn(GateRows), ByName());
 
 TEST_F(LogFileTest, LinesGoOnlyIntoTheOneOpenLogAndUnknownKindsArePlainLines)
 {
@@ -253,47 +239,29 @@ TEST_F(LogFileTest, AppendKeepsTheEarlierRunsAndOverwriteStartsAfreshEachLogByIt
     EXPECT_EQ(Home.Read("PreSync.Log").find("earlier report"), std::string::npos);
 }
 
-struct NameRow
+TEST_F(LogFileTest, ConfiguredNameIsOpenedInTheProgramFolder)
 {
-    const char* Name;
-    const char* Configured;
-    const char* Opened;
-};
-
-// clang-format off
-const NameRow NameRows[] = {
-    {"Empty",            "",                          "Tandemix.Log"},
-    {"OtherExtension",   "mylog.txt",                 "mylog.Log"},
-    {"NoExtension",      "mylog",                     "mylog.Log"},
-    {"ExtensionCase",    "mylog.LOG",                 "mylog.Log"},
-    {"LastDotCounts",    "my.run.txt",                "my.run.Log"},
-    {"FolderPart",       "sub/dir/mylog.txt",         "mylog.Log"},
-    {"AbsolutePath",     "/etc/cron.daily/x",         "x.Log"},
-    {"ClimbsOut",        "../../txescape-4f1.txt",    "txescape-4f1.Log"},
-    {"DotDot",           "..",                        "Tandemix.Log"},
-    {"FolderOnly",       "logs/",                     "Tandemix.Log"},
-    {"OtherSystemPath",  "C:\\TX\\old.log",           "old.Log"},
-};
-// clang-format on
-
-class LogNameTest : public LogFileTest, public testing::WithParamInterface<NameRow>
-{};
-
-TEST_P(LogNameTest, ConfiguredNameIsOpenedInTheProgramFolder)
-{
-    const NameRow& row = GetParam();
-    Settings.LogFileName = row.Configured;
-    Request("", LogKind::OpenSyncLog);
-    Request("", LogKind::CloseSyncLog);
-
-    EXPECT_TRUE(Exists(row.Opened));
-    EXPECT_EQ(Settings.LogFileName, row.Opened); // the window shows the name used
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Home.Folder()), {}), 1);
-    std::filesystem::path escaped = std::filesystem::path(Home.Folder()) / "../../txescape-4f1.Log";
-    EXPECT_FALSE(std::filesystem::exists(escaped.lexically_normal()));
+    // clang-format off
+    const struct { const char *Configured, *Opened; } rows[] = {
+        {"", "Tandemix.Log"}, {"mylog.txt", "mylog.Log"}, {"mylog", "mylog.Log"}, {"mylog.LOG", "mylog.Log"},
+        {"my.run.txt", "my.run.Log"}, {"sub/dir/mylog.txt", "mylog.Log"}, {"/etc/cron.daily/x", "x.Log"},
+        {"../../txescape-4f1.txt", "txescape-4f1.Log"}, {"..", "Tandemix.Log"}, {"logs/", "Tandemix.Log"},
+        {"C:\\TX\\old.log", "old.Log"},
+    };
+    // clang-format on
+    const fs::path escaped = (fs::path(Home.Folder()) / "../../txescape-4f1.Log").lexically_normal();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Configured);
+        Settings.LogFileName = row.Configured;
+        Request("", LogKind::OpenSyncLog);
+        Request("", LogKind::CloseSyncLog);
+        EXPECT_TRUE(Exists(row.Opened));
+        EXPECT_EQ(Settings.LogFileName, row.Opened); // the window shows the name used
+        EXPECT_EQ(std::distance(fs::directory_iterator(Home.Folder()), {}), 1);
+        EXPECT_FALSE(fs::exists(escaped));
+        fs::remove(Home.Path(row.Opened));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Names, LogNameTest, testing::ValuesIn(NameRows), ByName());
 
 TEST_F(LogFileTest, FullDiskLosesTheLineAndTheRunGoesOn)
 {
@@ -396,6 +364,155 @@ TEST_F(LogFileTest, LogThatCannotBeOpenedStaysSilentButErrorsAreStillKept)
     }
     EXPECT_EQ(orphan.LogOpenFlag(), 0);
     EXPECT_FALSE(Exists("missing-folder"));
+}
+
+// ---- What the program's reporter passes on -------------------------------------------------
+
+using Test::ScriptedHost;
+
+DeltaRow Decided(const std::string& name, std::int64_t size, const std::string& date, const std::string& time)
+{
+    DeltaRow row;
+    row.FileName = name;
+    row.Size = size;
+    row.DateText = date;
+    row.TimeText = time;
+    row.Reason = "No Match";
+    return row;
+}
+
+class ProgramReporterTest : public testing::Test
+{
+protected:
+    std::string LogText() const { return Home.Read("Tandemix.Log"); }
+    // A file line as the copy or the listing files it.
+    void File(std::string_view name, ReportCategory category = ReportCategory::Added)
+    {
+        const bool added = category == ReportCategory::Added;
+        Seam.AddReportEntry({.Name = name,
+                             .Path = "/d/",
+                             .SizeText = added ? "5" : "1",
+                             .Detail = added ? "1/5/98 9:05:03 AM" : "",
+                             .Kind = added ? "Add" : "UnMatched Files",
+                             .Category = category});
+    }
+
+    Tandemix::Test::TempHome Home;
+    ScriptedHost Host;
+    Options Opts;
+    RunState State{Host, Opts};
+    EngineState Engine;
+    ScopedClock Clock{FixedNow};
+    ProgramReporter Program{Opts, State, Engine, Home.Folder()};
+    Reporter& Seam = Program; // what the engine sees
+};
+
+TEST_F(ProgramReporterTest, LogTakesTheRunsRowTheOptionsOfTheMomentAndTheStopRequest)
+{
+    Engine.Delta.Rows.push_back(Decided("a.txt", 1, "1/1/97", "1:00:00 AM"));
+    Engine.Delta.Rows.push_back(Decided("notes.txt", 1234, "7/22/97", "10:01:44 AM"));
+    Seam.WriteLogFile("", LogKind::OpenSyncLog);
+    Engine.Delta.CurrentRow = 1;
+    Seam.WriteLogFile("  Added: notes.txt ", LogKind::AddedFile);
+    Engine.Delta.CurrentRow = -1; // between rows: the cells are empty
+    Seam.WriteLogFile("Updated: x", LogKind::UpdatedFile);
+    Engine.Delta.CurrentRow = 1;
+    Opts.ReportFileSizeCheck = false;
+    Opts.ReportFileDateCheck = false;
+    Seam.WriteLogFile("  Added: again ", LogKind::AddedFile);
+    State.OperationState = static_cast<int>(OperationStates::Confirmed);
+    Seam.WriteLogFile("", LogKind::CloseSyncLog);
+    Opts.UseLogFile = false;
+    Seam.WriteLogFile("", LogKind::OpenSyncLog);
+    Seam.WriteLogFile("not while the log is off", LogKind::Summary);
+
+    EXPECT_NE(LogText().find("  Added: notes.txt \t\t     1234\t  7/22/97\t 10:01:44 AM\r\n"
+                             "Updated: x     \t\t         \t         \t            \r\n"
+                             "  Added: again \t\t 10:01:44 AM\r\n"
+                             "Synchronization Stopped: 7/23/97 10:15:02 AM\r\n"),
+              std::string::npos)
+        << LogText();
+    EXPECT_EQ(LogText().find("not while the log is off"), std::string::npos);
+}
+
+// A question may wait for the user for as long as it likes, and the program may be ended there:
+// the lines of the files copied so far are on disk before it is shown.
+TEST_F(ProgramReporterTest, HeldFileLinesAreWrittenBeforeTheStopQuestion)
+{
+    Seam.WriteLogFile("", LogKind::OpenSyncLog);
+    Seam.WriteLogFile("  Added: copied.txt", LogKind::AddedFile);
+    ASSERT_EQ(LogText().find("copied.txt"), std::string::npos);
+    State.OperationState = static_cast<int>(OperationStates::Requested);
+    Host.QueueAnswer(DialogResult::No);
+    EXPECT_EQ(State.CheckForStop(), 0);
+    ASSERT_EQ(Host.Questions.size(), 1u);
+    EXPECT_NE(LogText().find("  Added: copied.txt"), std::string::npos) << LogText();
+}
+
+TEST_F(ProgramReporterTest, OptionsShowTheNamesTheLogsWereOpenedUnder)
+{
+    Opts.LogFileName = "nightly.txt";
+    Opts.PreReportFileName = "";
+    Seam.WriteLogFile("", LogKind::OpenSyncLog);
+    Seam.WriteLogFile("", LogKind::OpenPreSyncLog);
+    EXPECT_EQ(std::tuple(Opts.LogFileName, Opts.PreReportFileName), std::tuple("nightly.Log", "PreSync.Log"));
+    EXPECT_TRUE(std::filesystem::exists(Home.Path("nightly.Log")));
+
+    Opts.UseLogFile = false;
+    Opts.LogFileName = "other.txt";
+    Seam.WriteLogFile("", LogKind::OpenSyncLog);
+    EXPECT_EQ(Opts.LogFileName, "other.txt"); // nothing was opened
+}
+
+TEST_F(ProgramReporterTest, ReportSwitchesComeFromRunStateAndOptionsAndListingsRestartTheCounter)
+{
+    File("a.txt");
+    EXPECT_TRUE(Program.Lists().List(ReportCategory::Added).Empty()); // no run going on
+
+    State.SyncActive = true;
+    Opts.ListUnMatchedFiles = true;
+    Opts.UseCompression = true;
+    File("a.txt");
+    Seam.BeginListing();
+    File("A1", ReportCategory::UnMatched);
+    File("a2", ReportCategory::UnMatched);
+    Seam.BeginListing();
+    File("b1", ReportCategory::UnMatched);
+    EXPECT_EQ(Program.Lists().Count(ReportCategory::Added), 1);
+    const ReportList& list = Program.Lists().List(ReportCategory::UnMatched);
+    ASSERT_EQ(list.Count(), 3u);
+    EXPECT_EQ(list.At(0).substr(0, 2) + list.At(1).substr(0, 2) + list.At(2).substr(0, 2), "b1a1a2");
+
+    Opts.UseReportForm = false;
+    File("c.txt");
+    Seam.AddMessage("Problem");
+    EXPECT_EQ(std::tuple(Program.Lists().Count(ReportCategory::Added),
+                         Program.Lists().Count(ReportCategory::Messages)),
+              std::tuple(1, 1));
+
+    Program.ClearReports();
+    EXPECT_EQ(Program.Lists().Count(ReportCategory::Messages), 0);
+}
+
+TEST(ViewerTest, ExeAndBatNamesAnywhereAreStartedEverythingElseIsShown)
+{
+    for (const char* name : {"setup.exe.log", "/opt/TOOL.EXE", "run.Bat", "/data/x.exe/notes.txt"}) {
+        EXPECT_TRUE(ViewerStartsFile(name)) << name;
+    }
+    for (const char* name : {"Tandemix.Log", "exe.txt", "batch.log"}) {
+        EXPECT_FALSE(ViewerStartsFile(name)) << name;
+    }
+}
+
+TEST(ViewLogTest, ViewButtonsShowTheConfiguredNameInTheProgramFolder)
+{
+    Options options;
+    options.LogFileName = "mylog.txt"; // no extension rule here: the name as it stands
+    options.PreReportFileName = "../../etc/weekly.txt";
+    EXPECT_EQ(ViewLogPath("/home/u/tx/", options), "/home/u/tx/mylog.txt");
+    EXPECT_EQ(ViewPreLogPath("/home/u/tx", options), "/home/u/tx/weekly.txt");
+    options.LogFileName.clear();
+    EXPECT_EQ(ViewLogPath("/home/u/tx/", options), "/home/u/tx/Tandemix.Log");
 }
 
 } // namespace

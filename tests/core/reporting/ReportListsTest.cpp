@@ -1,28 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "reporting/ReportLists.h"
 
-#include "support/TestTables.h"
+#include "reporting/ReportList.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace Tandemix {
 namespace {
 
 using Names = std::vector<std::string>;
-using Test::ByName;
-using Test::PrintTo;
+using enum ReportCategory;
 
 constexpr ReportSwitches DuringRun{true, true, true, false};
-constexpr ReportCategory Categories[] = {ReportCategory::Added,
-                                         ReportCategory::Updated,
-                                         ReportCategory::Excluded,
-                                         ReportCategory::UnMatched,
-                                         ReportCategory::Messages,
-                                         ReportCategory::Deletions};
+constexpr ReportCategory Categories[] = {Added, Updated, Excluded, UnMatched, Messages, Deletions};
 
 class ReportListsTest : public testing::Test
 {
@@ -38,7 +34,12 @@ protected:
     }
     void Message(std::string_view text, const ReportSwitches& switches = DuringRun)
     {
-        Lists.AddReportEntry(ReportEntry{{}, {}, {}, {}, text, ReportCategory::Messages}, switches);
+        Lists.AddReportEntry(ReportEntry{{}, {}, {}, {}, text, Messages}, switches);
+    }
+    // Lines listed, entries counted, sizes added up.
+    auto Tally(ReportCategory category) const
+    {
+        return std::tuple(Lists.List(category).Count(), Lists.Count(category), Lists.Total(category));
     }
     // The name column of every line, top to bottom.
     Names NamesIn(ReportCategory category) const
@@ -54,84 +55,65 @@ protected:
     ReportLists Lists;
 };
 
-struct FormatRow
+TEST_F(ReportListsTest, LinesHaveTheirColumns)
 {
-    std::string Name;
-    std::string File;
-    const char* Size;
-    const char* Kind;
-    ReportCategory Category;
-    std::string Line;
-};
-
-class ReportLineTest : public ReportListsTest, public testing::WithParamInterface<FormatRow>
-{};
-
-TEST_P(ReportLineTest, LinesHaveTheirColumns)
-{
-    File(GetParam().File, GetParam().Size, GetParam().Kind, GetParam().Category);
-    ASSERT_EQ(Lists.List(GetParam().Category).Count(), 1u);
-    EXPECT_EQ(Lists.List(GetParam().Category).At(0), GetParam().Line);
-}
-
-const std::string LongName = "a-name-that-is-longer-than-the-column.txt";
-// clang-format off
-const FormatRow FormatRows[] = {
-    {"Added", "notes.txt", "1234", "Add", ReportCategory::Added,
-     "notes.txt                   \t    1234\t   1/5/98 9:05:03 AM\t/data/dst/"},
-    {"ExcludedCarriesItsReason", "big.iso", "7340032000", "Size Exclusion", ReportCategory::Excluded,
-     "big.iso                     \tSize Exclusion    \t7340032000\t   1/5/98 9:05:03 AM\t/data/dst/"},
-    {"LongNamePushesTheOtherColumns", LongName, "5", "Add", ReportCategory::Added,
-     LongName + "\t       5\t   1/5/98 9:05:03 AM\t/data/dst/"},
-    {"ColumnsCountCharactersNotBytes", "r\xC3\xA9sum\xC3\xA9.txt", "5", "Add", ReportCategory::Added,
-     "r\xC3\xA9sum\xC3\xA9.txt" + std::string(18, ' ') + "\t       5\t   1/5/98 9:05:03 AM\t/data/dst/"},
-};
-// clang-format on
-
-INSTANTIATE_TEST_SUITE_P(Rows, ReportLineTest, testing::ValuesIn(FormatRows), ByName());
-
-struct SwitchRow
-{
-    std::string Name;
-    ReportSwitches Switches;
-    std::vector<ReportCategory> Filed;
-};
-
-class ReportSwitchTest : public ReportListsTest, public testing::WithParamInterface<SwitchRow>
-{};
-
-TEST_P(ReportSwitchTest, OnlyTheAllowedListsAreFiled)
-{
-    const ReportSwitches& on = GetParam().Switches;
-    File("a.txt", "1", "Add", ReportCategory::Added, "1/5/98 9:05:03 AM", on);
-    File("b.txt", "1", "Update", ReportCategory::Updated, "1/5/98 9:05:03 AM", on);
-    File("c.txt", "1", "Date Exclusion", ReportCategory::Excluded, "1/5/98 9:05:03 AM", on);
-    File("d.txt", "1", "UnMatched Files", ReportCategory::UnMatched, "1/5/98 9:05:03 AM", on);
-    File("e.txt", "1", "File Deleted", ReportCategory::Deletions, "---", on);
-    Message("Could Not Read File: /data/src/a.txt", on);
-    // Categories outside the six are ignored.
-    File("f.txt", "1", "Add", static_cast<ReportCategory>(6), "x", on);
-    File("g.txt", "1", "Add", static_cast<ReportCategory>(-1), "x", on);
-    for (ReportCategory category : Categories) {
-        const bool filed = std::count(GetParam().Filed.begin(), GetParam().Filed.end(), category) > 0;
-        SCOPED_TRACE(static_cast<int>(category));
-        EXPECT_EQ(Lists.List(category).Count(), filed ? 1u : 0u);
-        EXPECT_EQ(Lists.Count(category), filed ? 1 : 0);
-        EXPECT_EQ(Lists.Total(category), filed && category != ReportCategory::Messages ? 1 : 0);
+    const std::string longName = "a-name-that-is-longer-than-the-column.txt";
+    // clang-format off
+    const struct { const char* Name; std::string File; const char *Size, *Kind; ReportCategory Category; std::string Line; } rows[] = {
+        {"Added", "notes.txt", "1234", "Add", Added,
+         "notes.txt                   \t    1234\t   1/5/98 9:05:03 AM\t/data/dst/"},
+        {"ExcludedCarriesItsReason", "big.iso", "7340032000", "Size Exclusion", Excluded,
+         "big.iso                     \tSize Exclusion    \t7340032000\t   1/5/98 9:05:03 AM\t/data/dst/"},
+        {"LongNamePushesTheOtherColumns", longName, "5", "Add", Added,
+         longName + "\t       5\t   1/5/98 9:05:03 AM\t/data/dst/"},
+        {"ColumnsCountCharactersNotBytes", "r\xC3\xA9sum\xC3\xA9.txt", "5", "Add", Added,
+         "r\xC3\xA9sum\xC3\xA9.txt" + std::string(18, ' ') + "\t       5\t   1/5/98 9:05:03 AM\t/data/dst/"},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        Lists = ReportLists{};
+        File(row.File, row.Size, row.Kind, row.Category);
+        ASSERT_EQ(Lists.List(row.Category).Count(), 1u) << row.Name;
+        EXPECT_EQ(Lists.List(row.Category).At(0), row.Line) << row.Name;
     }
 }
 
-using enum ReportCategory;
-const SwitchRow SwitchRows[] = {
-    {"DuringARunAllSix", DuringRun, {Added, Updated, Excluded, UnMatched, Messages, Deletions}},
-    {"ReportingOffOnlyMessages", {true, false, true, false}, {Messages}},
-    {"OutsideARunOnlyMessages", {false, true, true, false}, {Messages}},
-    {"UnmatchedNeedTheirOwnSwitch",
-     {true, true, false, false},
-     {Added, Updated, Excluded, Messages, Deletions}},
-};
-
-INSTANTIATE_TEST_SUITE_P(Switches, ReportSwitchTest, testing::ValuesIn(SwitchRows), ByName());
+TEST_F(ReportListsTest, OnlyTheAllowedListsAreFiled)
+{
+    const struct
+    {
+        const char* Name;
+        ReportSwitches Switches;
+        std::vector<ReportCategory> Filed;
+    } rows[] = {
+        {"DuringARunAllSix", DuringRun, {Added, Updated, Excluded, UnMatched, Messages, Deletions}},
+        {"ReportingOffOnlyMessages", {true, false, true, false}, {Messages}},
+        {"OutsideARunOnlyMessages", {false, true, true, false}, {Messages}},
+        {"UnmatchedNeedTheirOwnSwitch",
+         {true, true, false, false},
+         {Added, Updated, Excluded, Messages, Deletions}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        Lists = ReportLists{};
+        const ReportSwitches& on = row.Switches;
+        File("a.txt", "1", "Add", Added, "1/5/98 9:05:03 AM", on);
+        File("b.txt", "1", "Update", Updated, "1/5/98 9:05:03 AM", on);
+        File("c.txt", "1", "Date Exclusion", Excluded, "1/5/98 9:05:03 AM", on);
+        File("d.txt", "1", "UnMatched Files", UnMatched, "1/5/98 9:05:03 AM", on);
+        File("e.txt", "1", "File Deleted", Deletions, "---", on);
+        Message("Could Not Read File: /data/src/a.txt", on);
+        // Categories outside the six are ignored.
+        File("f.txt", "1", "Add", static_cast<ReportCategory>(6), "x", on);
+        File("g.txt", "1", "Add", static_cast<ReportCategory>(-1), "x", on);
+        for (ReportCategory category : Categories) {
+            const bool filed = std::count(row.Filed.begin(), row.Filed.end(), category) > 0;
+            SCOPED_TRACE(static_cast<int>(category));
+            EXPECT_EQ(Tally(category),
+                      std::tuple(filed ? 1u : 0u, filed ? 1 : 0, filed && category != Messages ? 1 : 0));
+        }
+    }
+}
 
 // One filing: a file or folder line of the given kind, or a new listing where Name is empty.
 struct Filing
@@ -139,41 +121,16 @@ struct Filing
     const char* Name;
     const char* Size = "10";
     const char* Kind = "UnMatched Files";
-    ReportCategory Category = ReportCategory::UnMatched;
+    ReportCategory Category = UnMatched;
 };
 
-struct OrderRow
+TEST_F(ReportListsTest, LinesStandWhereTheyShould)
 {
-    std::string Name;
-    std::vector<Filing> Filings;
-    ReportCategory Shown;
-    Names Expected; // top to bottom
-    std::int64_t Count;
-    std::int64_t Total;
-};
-
-class ReportOrderTest : public ReportListsTest, public testing::WithParamInterface<OrderRow>
-{};
-
-TEST_P(ReportOrderTest, LinesStandWhereTheyShould)
-{
-    for (const Filing& f : GetParam().Filings) {
-        if (*f.Name == '\0') {
-            Lists.BeginListing();
-        } else {
-            const bool folder = std::string_view(f.Kind).ends_with("Folder");
-            File(f.Name, f.Size, f.Kind, f.Category, folder ? "Folder-------------" : "7/22/97 10:01:44 AM");
-        }
-    }
-    EXPECT_EQ(NamesIn(GetParam().Shown), GetParam().Expected);
-    EXPECT_EQ(Lists.Count(GetParam().Shown), GetParam().Count);
-    EXPECT_EQ(Lists.Total(GetParam().Shown), GetParam().Total);
-}
-
-constexpr const char* Withdraw = "Delete UnMatched Files";
-constexpr const char* Folder = "UnMatched Folder";
-// clang-format off
-const OrderRow OrderRows[] = {
+    constexpr const char* Withdraw = "Delete UnMatched Files";
+    constexpr const char* Folder = "UnMatched Folder";
+    // What is filed, the list shown, its names top to bottom, its count and total.
+    // clang-format off
+    const struct { const char* Name; std::vector<Filing> Filings; ReportCategory Shown; Names Expected; std::int64_t Count, Total; } rows[] = {
     {"NewestAddedFileStandsFirst", {{"first", "1", "Add", Added}, {"second", "2", "Add", Added}},
      Added, {"second", "first"}, 2, 3},
     {"UnmatchedKeepListingOrderAndLaterListingsGoOnTop", {{""}, {"a1"}, {"a2"}, {"a3"}, {""}, {"b1"}, {"b2"}},
@@ -197,9 +154,28 @@ const OrderRow OrderRows[] = {
      {{"old", "7", "Date Exclusion", Excluded}, {"draft", "8", "D*.tmp", Excluded}},
      Excluded, {"draft", "old"}, 2, 15},
 };
-// clang-format on
+    // clang-format on
 
-INSTANTIATE_TEST_SUITE_P(Rows, ReportOrderTest, testing::ValuesIn(OrderRows), ByName());
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        Lists = ReportLists{};
+        for (const Filing& f : row.Filings) {
+            if (*f.Name == '\0') {
+                Lists.BeginListing();
+            } else {
+                const bool folder = std::string_view(f.Kind).ends_with("Folder");
+                File(f.Name,
+                     f.Size,
+                     f.Kind,
+                     f.Category,
+                     folder ? "Folder-------------" : "7/22/97 10:01:44 AM");
+            }
+        }
+        EXPECT_EQ(NamesIn(row.Shown), row.Expected);
+        EXPECT_EQ(std::tuple(Lists.Count(row.Shown), Lists.Total(row.Shown)),
+                  std::tuple(row.Count, row.Total));
+    }
+}
 
 TEST_F(ReportListsTest, LineWithDashesGoesToTheMiddleRoundedToEven)
 {
@@ -207,11 +183,11 @@ TEST_F(ReportListsTest, LineWithDashesGoesToTheMiddleRoundedToEven)
     for (std::size_t lines = 0; lines < std::size(rows); ++lines) {
         Lists.ClearReports();
         for (std::size_t i = 0; i < lines; ++i) {
-            File("file" + std::to_string(i), "1", "File Deleted", ReportCategory::Deletions);
+            File("file" + std::to_string(i), "1", "File Deleted", Deletions);
         }
-        File("folder", "0", "Folder Deleted", ReportCategory::Deletions, "---");
-        EXPECT_EQ(NamesIn(ReportCategory::Deletions).at(rows[lines]), "folder") << lines << " lines";
-        EXPECT_EQ(Lists.Count(ReportCategory::Deletions), static_cast<std::int64_t>(lines + 1));
+        File("folder", "0", "Folder Deleted", Deletions, "---");
+        EXPECT_EQ(NamesIn(Deletions).at(rows[lines]), "folder") << lines << " lines";
+        EXPECT_EQ(Lists.Count(Deletions), static_cast<std::int64_t>(lines + 1));
     }
 }
 
@@ -219,16 +195,16 @@ TEST_F(ReportListsTest, UnderCompressionUnmatchedLinesAreLowerCaseAndStillWithdr
 {
     const ReportSwitches compressing{true, true, true, true};
     const char* when = "7/22/97 10:01:44 AM";
-    File("Report.DOC", "10", "UnMatched Files", ReportCategory::UnMatched, when, compressing);
-    File("Other.TXT", "20", "UnMatched Files", ReportCategory::UnMatched, when, compressing);
-    File("Kept.TXT", "5", "Add", ReportCategory::Added, when, compressing);
-    EXPECT_EQ(Lists.List(ReportCategory::UnMatched).At(0),
+    File("Report.DOC", "10", "UnMatched Files", UnMatched, when, compressing);
+    File("Other.TXT", "20", "UnMatched Files", UnMatched, when, compressing);
+    File("Kept.TXT", "5", "Add", Added, when, compressing);
+    EXPECT_EQ(Lists.List(UnMatched).At(0),
               "report.doc                  \t      10\t 7/22/97 10:01:44 am\t/data/dst/");
-    EXPECT_EQ(NamesIn(ReportCategory::Added), Names{"Kept.TXT"}); // only unmatched lines
+    EXPECT_EQ(NamesIn(Added), Names{"Kept.TXT"}); // only unmatched lines
 
-    File("Report.DOC", "10", "Delete UnMatched Files", ReportCategory::UnMatched, when, compressing);
-    EXPECT_EQ(NamesIn(ReportCategory::UnMatched), Names{"other.txt"});
-    EXPECT_EQ(Lists.Total(ReportCategory::UnMatched), 20);
+    File("Report.DOC", "10", "Delete UnMatched Files", UnMatched, when, compressing);
+    EXPECT_EQ(NamesIn(UnMatched), Names{"other.txt"});
+    EXPECT_EQ(Tally(UnMatched), std::tuple(1u, 1, 20));
 }
 
 TEST_F(ReportListsTest, MessagesFiledOnceDashLinesUncountedSizeTextNotANumberAddsNothingClearEmpties)
@@ -237,24 +213,76 @@ TEST_F(ReportListsTest, MessagesFiledOnceDashLinesUncountedSizeTextNotANumberAdd
     Message("First problem");
     Message("- continued on this line");
     Message("Disk full on /data/dst"); // a message, not a withdrawal
-    EXPECT_EQ(Lists.List(ReportCategory::Messages).Lines(),
+    EXPECT_EQ(Lists.List(Messages).Lines(),
               (Names{"First problem", "- continued on this line", "Disk full on /data/dst"}));
-    EXPECT_EQ(Lists.Count(ReportCategory::Messages), 2);
-    File("a.txt", "", "Add", ReportCategory::Added);
-    File("b.txt", "12kB", "Add", ReportCategory::Added);
-    File("c.txt", "7", "Add", ReportCategory::Added);
-    File("d.txt", "10", "UnMatched Files", ReportCategory::UnMatched);
-    EXPECT_EQ(Lists.Count(ReportCategory::Added), 3);
-    EXPECT_EQ(Lists.Total(ReportCategory::Added), 7);
+    EXPECT_EQ(Lists.Count(Messages), 2);
+    File("a.txt", "", "Add", Added);
+    File("b.txt", "12kB", "Add", Added);
+    File("c.txt", "7", "Add", Added);
+    File("d.txt", "10", "UnMatched Files", UnMatched);
+    EXPECT_EQ(Tally(Added), std::tuple(3u, 3, 7));
 
     Lists.ClearReports();
     for (ReportCategory category : Categories) {
-        EXPECT_TRUE(Lists.List(category).Empty());
-        EXPECT_EQ(Lists.Count(category), 0);
-        EXPECT_EQ(Lists.Total(category), 0);
+        EXPECT_EQ(Tally(category), std::tuple(0u, 0, 0)) << static_cast<int>(category);
     }
     Message("First problem"); // no longer a duplicate
-    EXPECT_EQ(Lists.Count(ReportCategory::Messages), 1);
+    EXPECT_EQ(Lists.Count(Messages), 1);
+}
+
+// The list against a plain vector doing the same things the slow way: random inserts (past the
+// end appends), removals by line and by row, with many identical lines so that "the first of
+// them" matters, and prefixes of other lines ("line1", "line10") so that only whole lines match.
+// The revision moves with every change, and only then.
+TEST(ReportListTest, BehavesLikeAPlainVectorUnderRandomUse)
+{
+    std::mt19937 random(20240611);
+    ReportList list;
+    std::vector<std::string> model;
+    auto pick = [&](std::size_t bound) {
+        return std::uniform_int_distribution<std::size_t>(0, bound)(random);
+    };
+
+    for (int step = 0; step < 20000; ++step) {
+        std::string line = "line" + std::to_string(pick(300));
+        std::size_t action = pick(9);
+        const std::uint64_t revision = list.Revision();
+        const std::size_t count = model.size();
+        if (action < 5 || model.empty()) {
+            std::size_t row = pick(model.size() + 2);
+            list.Insert(row, line);
+            model.insert(model.begin() + static_cast<std::ptrdiff_t>(std::min(row, model.size())), line);
+        } else if (action < 8) {
+            auto found = std::find(model.begin(), model.end(), line);
+            ASSERT_EQ(list.RemoveLine(line), found != model.end());
+            if (found != model.end()) {
+                model.erase(found);
+            }
+        } else {
+            std::size_t row = pick(model.size() - 1);
+            list.RemoveAt(row);
+            model.erase(model.begin() + static_cast<std::ptrdiff_t>(row));
+        }
+
+        ASSERT_EQ(list.Count(), model.size());
+        ASSERT_EQ(list.Revision() != revision, model.size() != count);
+        if (!model.empty()) {
+            std::size_t row = pick(model.size() - 1);
+            ASSERT_EQ(list.At(row), model[row]);
+            auto first = std::find(model.begin(), model.end(), model[row]);
+            ASSERT_EQ(list.Find(model[row]), static_cast<std::size_t>(first - model.begin()));
+        }
+        if (step % 1000 == 0) {
+            ASSERT_EQ(list.Lines(), model);
+        }
+    }
+    ASSERT_EQ(list.Lines(), model);
+    const std::uint64_t revision = list.Revision();
+    list.Append("appended");
+    EXPECT_NE(list.Revision(), revision);
+    list.Clear();
+    EXPECT_TRUE(list.Empty());
+    EXPECT_FALSE(list.Contains(model.empty() ? "line1" : model.front()));
 }
 
 } // namespace

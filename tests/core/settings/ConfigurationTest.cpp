@@ -1,28 +1,110 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/Configuration.h"
 
-#include "core/settings/ConfigurationFixture.h"
+#include "app/StartUp.h"
+#include "platform/FaultHook.h"
+#include "platform/FileTimes.h"
+#include "settings/ConfigLists.h"
+#include "settings/DateRange.h"
 #include "settings/IniFile.h"
+#include "settings/OptionRules.h"
+#include "support/ScriptedHost.h"
+#include "support/TempHome.h"
+#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
-namespace Tandemix::ConfigTest {
+namespace Tandemix {
 namespace {
 
-class FakePasswords : public PasswordStore
+namespace fs = std::filesystem;
+using Items = std::vector<std::string>;
+
+// The hand-made inputs beside the tests: tests/data/config/.
+std::string DataFile(const std::string& name)
 {
-public:
-    std::optional<std::pair<std::string, std::string>>
-    ReadPasswords(const std::string& programFolder) override
+    // From the build, not from __FILE__: a compiler cache may have made that path relative.
+    return std::string(TANDEMIX_TEST_DATA_DIR) + "/config/" + name;
+}
+
+std::string DataText(const std::string& name)
+{
+    std::ifstream in(DataFile(name), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::uint32_t Day(const char* masked)
+{
+    return ParseMaskedDate(masked).value();
+}
+
+const char* Bit(bool on)
+{
+    return on ? "1" : "0";
+}
+
+// A private program folder, a fixed "today" and a window's options.
+class ConfigurationTest : public ::testing::Test
+{
+protected:
+    void TearDown() override
     {
-        Folders.push_back(programFolder);
-        return std::make_pair(std::string("zip secret"), std::string("admin secret"));
+        ClearFaults();
+        EXPECT_TRUE(Host.Unexpected.empty()) << "unexpected question: " << Host.Unexpected.front().Text;
     }
-    std::vector<std::string> Folders;
+
+    // Custom.CFG: every option away from its default, in a combination the window could
+    // produce, saved as this program saves it; its recovery folder lies in the program folder.
+    std::string CustomText() const
+    {
+        std::string text = DataText("Custom.CFG");
+        return text.replace(text.find("@HOME@"), 6, Home.Folder());
+    }
+
+    void LoadAll(const std::string& file, bool isStartUp = true)
+    {
+        LoadConfiguration(Ctx, file, isStartUp);
+        (void)LoadAutomationOptions(Ctx, file);
+    }
+
+    void PutDefault(const std::string& text) const { Home.Write(DefaultName, text); }
+    // A window fresh from start-up, for each row of a table.
+    void Fresh()
+    {
+        Opts = Options{};
+        Host.Questions.clear();
+    }
+
+    static inline std::time_t Now = Tandemix::Test::LocalTime(2024, 3, 15);
+    static constexpr const char* DefaultName = "TXDef.CFG";
+    ScopedClock FixedClock{[] {
+        return Now;
+    }};
+
+    Tandemix::Test::TempHome Home;
+    Tandemix::Test::ScriptedHost Host;
+    Options Opts;
+    RunState State{Host, Opts};
+    std::string DefaultPath = Home.Path(DefaultName);
+    ConfigContext Ctx{.Opts = Opts,
+                      .LoadingMarker = State.SourceFileListTag,
+                      .Tell = [this](std::string_view m) { State.GetHost().Ask(m, DialogButtons::Ok); },
+                      .ProgramFolder = Home.Folder(),
+                      .DefaultConfigPath = DefaultPath,
+                      .SourceFolder = "/srv/data",
+                      .TargetFolder = "/mnt/copy"};
 };
+
 // ---- Start-up and defaults ----------------------------------------------------------------
 
 TEST_F(ConfigurationTest, FirstStartLoadsThePreviousReleasesFile)
@@ -30,12 +112,10 @@ TEST_F(ConfigurationTest, FirstStartLoadsThePreviousReleasesFile)
     fs::copy_file(DataFile("TX35Def.CFG"), Home.Path(PreviousConfigName));
     std::string path = PrepareDefaultConfig(Home.Folder());
     ASSERT_EQ(path, DefaultPath);
-    LoadAll(Ctx, path);
+    LoadAll(path);
 
-    EXPECT_EQ(Opts.MainLeft, 120);
-    EXPECT_EQ(Opts.HomeLeft, 120);
-    EXPECT_EQ(Opts.LogFileName, "Old.Log");
-    EXPECT_EQ(Opts.ExcludeHistory.Items, (std::vector<std::string>{".BAK;.TMP;", ""}));
+    EXPECT_EQ(std::tuple(Opts.MainLeft, Opts.HomeLeft, Opts.LogFileName), std::tuple(120, 120, "Old.Log"));
+    EXPECT_EQ(Opts.ExcludeHistory.Items, (Items{".BAK;.TMP;", ""}));
     EXPECT_EQ(Opts.RecentFolders[0], "/home/ann/letters >> /media/backup/letters");
     EXPECT_TRUE(fs::exists(Home.Path(PreviousConfigName)));
 }
@@ -44,12 +124,12 @@ TEST_F(ConfigurationTest, WithoutAFileEveryOptionTakesItsDefault)
 {
     // Start from a window whose options were all changed by an earlier load.
     PutDefault(CustomText());
-    LoadAll(Ctx, DefaultPath);
+    LoadAll(DefaultPath);
     ASSERT_NE(Opts, Options{});
     fs::remove(DefaultPath);
     Opts.MonitorSourceDriveCheckTag = -1; // an armed monitor is not disarmed by a load
 
-    LoadAll(Ctx, DefaultPath);
+    LoadAll(DefaultPath);
     Options expected;
     // The range's end is today's date where a default Options leaves it open.
     expected.UseDateTo = TodayPacked(Now);
@@ -61,20 +141,26 @@ TEST_F(ConfigurationTest, WithoutAFileEveryOptionTakesItsDefault)
 
 TEST_F(ConfigurationTest, PasswordsComeOnlyWithTheDefaultFile)
 {
-    FakePasswords store;
+    struct FakePasswords : PasswordStore
+    {
+        std::optional<std::pair<std::string, std::string>> ReadPasswords(const std::string& folder) override
+        {
+            Folders.push_back(folder);
+            return std::make_pair(std::string("zip secret"), std::string("admin secret"));
+        }
+        Items Folders;
+    } store;
     Ctx.Passwords = &store;
     Home.Write("Other.CFG", "[Misc Options]\r\nCompile Date=July 23, 1997\r\n");
     Opts.SavePasswordEnabled = true;
     LoadConfiguration(Ctx, Home.Path("Other.CFG"), false);
     EXPECT_TRUE(store.Folders.empty());
-    EXPECT_TRUE(Opts.SavePasswordEnabled);
-    EXPECT_EQ(Opts.PassWordName, "");
+    EXPECT_EQ(std::tuple(Opts.SavePasswordEnabled, Opts.PassWordName), std::tuple(true, ""));
 
     LoadConfiguration(Ctx, DefaultPath, false);
-    EXPECT_EQ(store.Folders, std::vector<std::string>{Home.Folder()});
-    EXPECT_EQ(Opts.PassWordName, "zip secret");
-    EXPECT_EQ(Opts.AdminPassWord, "admin secret");
-    EXPECT_FALSE(Opts.SavePasswordEnabled);
+    EXPECT_EQ(store.Folders, Items{Home.Folder()});
+    EXPECT_EQ(std::tuple(Opts.PassWordName, Opts.AdminPassWord, Opts.SavePasswordEnabled),
+              std::tuple("zip secret", "admin secret", false));
 }
 
 TEST_F(ConfigurationTest, WindowPositionsComeOnlyFromTheDefaultFileAtStartUp)
@@ -85,129 +171,85 @@ TEST_F(ConfigurationTest, WindowPositionsComeOnlyFromTheDefaultFileAtStartUp)
     PutDefault(text);
     ASSERT_TRUE(LoadSettings(Ctx, Home.Path("Chosen.CFG"), SettingsLoad::ChosenFile));
     ASSERT_TRUE(LoadSettings(Ctx, DefaultPath, SettingsLoad::DefaultSettings));
-    EXPECT_EQ(Opts.MainLeft, 50);
-    EXPECT_EQ(Opts.ReportLeft, 50);
-    EXPECT_EQ(Opts.RevisionCode, 0);
-
+    auto positions = [this] {
+        return std::tuple(Opts.MainLeft, Opts.MainTop, Opts.ReportLeft, Opts.RevisionCode);
+    };
+    EXPECT_EQ(positions(), std::tuple(50, 100, 50, 0));
     LoadConfiguration(Ctx, DefaultPath, true);
-    EXPECT_EQ(Opts.MainLeft, 700);
-    EXPECT_EQ(Opts.MainTop, 600);
-    EXPECT_EQ(Opts.ReportLeft, 9);
-    EXPECT_EQ(Opts.RevisionCode, 2);
+    EXPECT_EQ(positions(), std::tuple(700, 600, 9, 2));
 }
 
 // ---- Numbers and forced options -----------------------------------------------------------
 
-struct NumberRow
+TEST_F(ConfigurationTest, IntegerKeysReadHexAndFallBackToTheirDefault)
 {
-    std::string Name;
-    std::string Section;
-    std::string Key;
-    std::string Text;
-    int Options::*Field;
-    int Expected;
-};
-
-class ConfigNumberTest : public ConfigurationTest, public ::testing::WithParamInterface<NumberRow>
-{};
-
-TEST_P(ConfigNumberTest, IntegerKeysReadHexAndFallBackToTheirDefault)
-{
-    const NumberRow& row = GetParam();
-    PutDefault("[" + row.Section + "]\r\n" + row.Key + "=" + row.Text + "\r\n");
-    LoadAll(Ctx, DefaultPath);
-    EXPECT_EQ(Opts.*row.Field, row.Expected);
-}
-
-// clang-format off
-const NumberRow NumberRows[] = {
-    {"LogSizeHex",      "Report Options",      "LogSize",                     "0x1F", &Options::LogSize,                     31},
-    {"DelayHex",        "File Options",        "DeleteUnmatchedWarningDelay", "0X1f", &Options::DeleteUnmatchedWarningDelay, 31},
-    {"MainLeftHex",     "Application Options", "MainLeft",                    "0x1F", &Options::MainLeft,                    31},
-    {"LogSizeText",     "Report Options",      "LogSize",                     "12k",  &Options::LogSize,                     32000},
-    {"MainTopEmpty",    "Application Options", "MainTop",                     "",     &Options::MainTop,                     100},
-    {"DelayNegative",   "File Options",        "DeleteUnmatchedWarningDelay", "-1",   &Options::DeleteUnmatchedWarningDelay, -1},
-    {"SpeedOutOfRange", "Compression Options", "Compression Speed",           "3",    &Options::CompressionSpeed,            0},
-    {"PageOutOfRange",  "Application Options", "ShowBottomMenu",              "5",    &Options::ShowBottomMenu,              0},
-    {"PageLast",        "Application Options", "ShowBottomMenu",              "4",    &Options::ShowBottomMenu,              4},
-};
-// clang-format on
-
-INSTANTIATE_TEST_SUITE_P(Keys, ConfigNumberTest, ::testing::ValuesIn(NumberRows), ByName());
-
-struct LogSizeRow
-{
-    std::string Name;
-    int Limit;
-    std::size_t LogBytes;
-    bool Deleted;
-};
-
-class ConfigLogSizeTest : public ConfigurationTest, public ::testing::WithParamInterface<LogSizeRow>
-{};
-
-TEST_P(ConfigLogSizeTest, BothLogsAreDeletedOnlyWhenLongerThanTheLimit)
-{
-    const LogSizeRow& row = GetParam();
-    // A run writes "my run.txt" as "my run.Log", so that is the file to trim.
-    PutDefault("[Report Options]\r\nLogSize=" + std::to_string(row.Limit)
-               + "\r\nLogFileName=my run.txt\r\nPreReportFileName=Pre.Log\r\n");
-    Home.Write("my run.Log", std::string(row.LogBytes, 'x'));
-    Home.Write("Pre.Log", std::string(row.LogBytes, 'y'));
-    for (const char* never : {"Tandemix.Log", "TXError.LOG", "my run.txt"}) { // not configured, or no log
-        Home.Write(never, std::string(row.LogBytes + 10, 'z'));
-    }
-    LoadConfiguration(Ctx, DefaultPath, true);
-    EXPECT_EQ(fs::exists(Home.Path("my run.Log")), !row.Deleted);
-    EXPECT_EQ(fs::exists(Home.Path("Pre.Log")), !row.Deleted);
-    for (const char* never : {"Tandemix.Log", "TXError.LOG", "my run.txt"}) {
-        EXPECT_TRUE(fs::exists(Home.Path(never))) << never;
+    // clang-format off
+    const struct { const char *Section, *Key, *Text; int Options::*Field; int Expected; } rows[] = {
+        {"Report Options",      "LogSize",                     "0x1F", &Options::LogSize,                     31},
+        {"File Options",        "DeleteUnmatchedWarningDelay", "0X1f", &Options::DeleteUnmatchedWarningDelay, 31},
+        {"Application Options", "MainLeft",                    "0x1F", &Options::MainLeft,                    31},
+        {"Report Options",      "LogSize",                     "12k",  &Options::LogSize,                     32000},
+        {"Application Options", "MainTop",                     "",     &Options::MainTop,                     100},
+        {"File Options",        "DeleteUnmatchedWarningDelay", "-1",   &Options::DeleteUnmatchedWarningDelay, -1},
+        {"Compression Options", "Compression Speed",           "3",    &Options::CompressionSpeed,            0},
+        {"Application Options", "ShowBottomMenu",              "5",    &Options::ShowBottomMenu,              0},
+        {"Application Options", "ShowBottomMenu",              "4",    &Options::ShowBottomMenu,              4},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.Key) + "=" + row.Text);
+        Fresh();
+        PutDefault(std::string("[") + row.Section + "]\r\n" + row.Key + "=" + row.Text + "\r\n");
+        LoadAll(DefaultPath);
+        EXPECT_EQ(Opts.*row.Field, row.Expected);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Limits,
-                         ConfigLogSizeTest,
-                         ::testing::Values(LogSizeRow{"ExactlyAtTheLimitStays", 100, 100, false},
-                                           LogSizeRow{"BelowStays", 100, 99, false},
-                                           LogSizeRow{"OneByteOverIsDeleted", 100, 101, true},
-                                           LogSizeRow{"ZeroMeansNoLimit", 0, 5000, false},
-                                           LogSizeRow{"NegativeMeansNoLimit", -1, 5000, false}),
-                         ByName());
-
-struct ReplicateRow
+TEST_F(ConfigurationTest, BothLogsAreDeletedOnlyWhenLongerThanTheLimit)
 {
-    std::string Name;
-    bool StoredDelete;
-    bool StoredReplicate;
-    bool Replicate;
-};
-
-class ConfigReplicateTest : public ConfigurationTest, public ::testing::WithParamInterface<ReplicateRow>
-{};
-
-TEST_P(ConfigReplicateTest, ReplicationLoadsOnlyTogetherWithDeletion)
-{
-    const ReplicateRow& row = GetParam();
-    SetReplicateFolders(Opts, true); // whatever the window had before
-    PutDefault(std::string("[Report Options]\r\nUseReportForm=0\r\nListUnMatchedFiles=0\r\n")
-               + "[File Options]\r\nDeleteUnmatched=" + (row.StoredDelete ? "1" : "0")
-               + "\r\nReplicateFolders=" + (row.StoredReplicate ? "1" : "0") + "\r\n");
-    LoadAll(Ctx, DefaultPath);
-    EXPECT_EQ(Opts.DeleteUnmatched, row.StoredDelete);
-    EXPECT_EQ(Opts.ReplicateFolders, row.Replicate);
-    // Deletion works from the unmatched list, so loading it on builds that list.
-    EXPECT_EQ(Opts.UseReportForm, row.StoredDelete);
-    EXPECT_EQ(Opts.ListUnMatchedFiles, row.StoredDelete);
-    EXPECT_TRUE(Host.Questions.empty());
+    const char* const never[] = {"Tandemix.Log", "TXError.LOG", "my run.txt"}; // not configured, or no log
+    // clang-format off
+    const struct { int Limit; std::size_t LogBytes; bool Deleted; } rows[] = {
+        {100, 100, false}, {100, 99, false}, {100, 101, true}, {0, 5000, false}, {-1, 5000, false}};
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(row.Limit) + " " + std::to_string(row.LogBytes));
+        // A run writes "my run.txt" as "my run.Log", so that is the file to trim.
+        PutDefault("[Report Options]\r\nLogSize=" + std::to_string(row.Limit)
+                   + "\r\nLogFileName=my run.txt\r\nPreReportFileName=Pre.Log\r\n");
+        Home.Write("my run.Log", std::string(row.LogBytes, 'x'));
+        Home.Write("Pre.Log", std::string(row.LogBytes, 'y'));
+        for (const char* name : never) {
+            Home.Write(name, std::string(row.LogBytes + 10, 'z'));
+        }
+        LoadConfiguration(Ctx, DefaultPath, true);
+        EXPECT_EQ(fs::exists(Home.Path("my run.Log")), !row.Deleted);
+        EXPECT_EQ(fs::exists(Home.Path("Pre.Log")), !row.Deleted);
+        for (const char* name : never) {
+            EXPECT_TRUE(fs::exists(Home.Path(name))) << name;
+        }
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows,
-                         ConfigReplicateTest,
-                         ::testing::Values(ReplicateRow{"ReplicateWithoutDeleteIsOff", false, true, false},
-                                           ReplicateRow{"BothOn", true, true, true},
-                                           ReplicateRow{"DeleteOnly", true, false, false},
-                                           ReplicateRow{"BothOff", false, false, false}),
-                         ByName());
+TEST_F(ConfigurationTest, ReplicationLoadsOnlyTogetherWithDeletion)
+{
+    // Stored deletion, stored replication, replication after the load.
+    for (auto [del, rep, replicate] :
+         {std::tuple{false, true, false}, {true, true, true}, {true, false, false}, {false, false, false}}) {
+        SCOPED_TRACE(std::string(Bit(del)) + Bit(rep));
+        SetReplicateFolders(Opts, true); // whatever the window had before
+        PutDefault(std::string("[Report Options]\r\nUseReportForm=0\r\nListUnMatchedFiles=0\r\n")
+                   + "[File Options]\r\nDeleteUnmatched=" + Bit(del) + "\r\nReplicateFolders=" + Bit(rep)
+                   + "\r\n");
+        LoadAll(DefaultPath);
+        EXPECT_EQ(Opts.DeleteUnmatched, del);
+        EXPECT_EQ(Opts.ReplicateFolders, replicate);
+        // Deletion works from the unmatched list, so loading it on builds that list.
+        EXPECT_EQ(std::tuple(Opts.UseReportForm, Opts.ListUnMatchedFiles), std::tuple(del, del));
+        EXPECT_TRUE(Host.Questions.empty());
+    }
+}
+
 // ---- Files from elsewhere --------------------------------------------------------------------
 
 // HandEditedSaved.CFG is what saving it gives: every value the load ended with, written cleanly.
@@ -215,94 +257,70 @@ TEST_F(ConfigurationTest, AHandEditedFileLoadsWithDefaultsWhereItIsUnreadable)
 {
     fs::copy_file(DataFile("HandEdited.CFG"), DefaultPath);
     ASSERT_TRUE(IsConfigurationFile(DefaultPath));
-    LoadAll(Ctx, DefaultPath);
+    LoadAll(DefaultPath);
     ASSERT_TRUE(SaveConfiguration(Ctx, Home.Path("Saved.CFG")).Saved);
     EXPECT_EQ(Home.Read("Saved.CFG"), DataText("HandEditedSaved.CFG"));
     EXPECT_EQ(Opts.RevisionCode, 0); // "abc"; a save always writes its own
     EXPECT_TRUE(Opts.ReplicateBypass());
 }
 
-struct OldDatesRow
+TEST_F(ConfigurationTest, TextDatesWarnOnlyWhileARangeIsInUse)
 {
-    std::string Name;
-    DateMode ModeBefore;
-    bool Warned;
-};
-
-class ConfigOldDatesTest : public ConfigurationTest, public ::testing::WithParamInterface<OldDatesRow>
-{};
-
-TEST_P(ConfigOldDatesTest, TextDatesWarnOnlyWhileARangeIsInUse)
-{
-    Opts.DatesMode = GetParam().ModeBefore;
-    if (GetParam().Warned) {
-        Host.QueueAnswer(DialogResult::Ok);
+    for (auto [mode, warned] :
+         {std::pair{DateMode::FromTo, true}, {DateMode::All, false}, {DateMode::NoDays, false}}) {
+        SCOPED_TRACE(static_cast<int>(mode));
+        Fresh();
+        Opts.DatesMode = mode;
+        if (warned) {
+            Host.QueueAnswer(DialogResult::Ok);
+        }
+        LoadConfiguration(Ctx, DataFile("OldTextDates.CFG"), false);
+        ASSERT_EQ(Host.Questions.size(), warned ? 1u : 0u);
+        if (warned) {
+            EXPECT_EQ(Host.Questions[0].Text,
+                      "For compatibility reasons, dates are now being stored as integers in the INI file.\n\n"
+                      "Updating To-From dates to: 1/1/80 and 3/15/24 respectively.\n\n"
+                      "Please verify To-From dates being used in the File Options screen.");
+            EXPECT_EQ(Host.Questions[0].Buttons, DialogButtons::Ok);
+        }
+        // Whatever was asked, the range becomes 1 January 1980 to today, and the file's mode holds.
+        EXPECT_EQ(std::tuple(Opts.UseDateFrom, Opts.UseDateTo, Opts.DatesMode, Opts.DateFrom, Opts.DateTo),
+                  std::tuple(PackedTimeFloor,
+                             TodayPacked(Now),
+                             DateMode::FromTo,
+                             PackedTimeFloor,
+                             TodayPacked(Now)));
     }
-    LoadConfiguration(Ctx, DataFile("OldTextDates.CFG"), false);
-    ASSERT_EQ(Host.Questions.size(), GetParam().Warned ? 1u : 0u);
-    if (GetParam().Warned) {
-        EXPECT_EQ(Host.Questions[0].Text,
-                  "For compatibility reasons, dates are now being stored as integers in the INI file.\n\n"
-                  "Updating To-From dates to: 1/1/80 and 3/15/24 respectively.\n\n"
-                  "Please verify To-From dates being used in the File Options screen.");
-        EXPECT_EQ(Host.Questions[0].Buttons, DialogButtons::Ok);
-    }
-    // Whatever was asked, the range becomes 1 January 1980 to today, and the file's mode holds.
-    EXPECT_EQ(Opts.UseDateFrom, PackedTimeFloor);
-    EXPECT_EQ(Opts.UseDateTo, TodayPacked(Now));
-    EXPECT_EQ(Opts.DatesMode, DateMode::FromTo);
-    EXPECT_EQ(Opts.DateFrom, PackedTimeFloor);
-    EXPECT_EQ(Opts.DateTo, TodayPacked(Now));
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes,
-                         ConfigOldDatesTest,
-                         ::testing::Values(OldDatesRow{"FromTo", DateMode::FromTo, true},
-                                           OldDatesRow{"All", DateMode::All, false},
-                                           OldDatesRow{"NoDays", DateMode::NoDays, false}),
-                         ByName());
-
-struct DateModeRow
+TEST_F(ConfigurationTest, TheLastDateButtonSetWinsAndNoneMeansAll)
 {
-    std::string Name;
-    bool FromTo;
-    bool NoDays;
-    bool All;
-    DateMode Mode;
-    const char* From; // the range in force, after the stored 06/01/23 to 06/30/23
-    const char* To;
-};
-
-class ConfigDateModeTest : public ConfigurationTest, public ::testing::WithParamInterface<DateModeRow>
-{};
-
-TEST_P(ConfigDateModeTest, TheLastDateButtonSetWinsAndNoneMeansAll)
-{
-    const DateModeRow& row = GetParam();
-    PutDefault(std::string("[File Options]\r\nUseDatesFromTo=") + (row.FromTo ? "1" : "0")
-               + "\r\nUseDatesNoDays=" + (row.NoDays ? "1" : "0") + "\r\nUseDatesAll=" + (row.All ? "1" : "0")
-               + "\r\nPastDaysCount=2\r\nUseDateFrom=" + std::to_string(Day("06/01/23"))
-               + "\r\nUseDateTo=" + std::to_string(Day("06/30/23")) + "\r\n");
-    LoadConfiguration(Ctx, DefaultPath, true);
-    EXPECT_EQ(Opts.DatesMode, row.Mode);
-    EXPECT_EQ(Opts.TodayFrom, row.Mode == DateMode::FromTo);
-    // The edits keep the stored dates whatever the mode.
-    EXPECT_EQ(Opts.UseDateFrom, Day("06/01/23"));
-    EXPECT_EQ(Opts.UseDateTo, Day("06/30/23"));
-    EXPECT_EQ(Opts.DateFrom, Day(row.From));
-    EXPECT_EQ(Opts.DateTo, Day(row.To));
+    // The buttons stored, the mode and the range in force after the stored 06/01/23 to 06/30/23.
+    // clang-format off
+    const struct { bool FromTo, NoDays, All; DateMode Mode; const char *From, *To; } rows[] = {
+        {true,  false, false, DateMode::FromTo, "06/01/23", "06/30/23"},
+        {false, true,  false, DateMode::NoDays, "03/13/24", "03/15/24"},
+        {false, false, true,  DateMode::All,    "01/01/80", "03/15/24"},
+        {true,  false, true,  DateMode::All,    "01/01/80", "03/15/24"},
+        {true,  true,  false, DateMode::NoDays, "03/13/24", "03/15/24"},
+        {false, false, false, DateMode::All,    "01/01/80", "03/15/24"},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(Bit(row.FromTo)) + Bit(row.NoDays) + Bit(row.All));
+        Fresh();
+        PutDefault(std::string("[File Options]\r\nUseDatesFromTo=") + Bit(row.FromTo)
+                   + "\r\nUseDatesNoDays=" + Bit(row.NoDays) + "\r\nUseDatesAll=" + Bit(row.All)
+                   + "\r\nPastDaysCount=2\r\nUseDateFrom=" + std::to_string(Day("06/01/23"))
+                   + "\r\nUseDateTo=" + std::to_string(Day("06/30/23")) + "\r\n");
+        LoadConfiguration(Ctx, DefaultPath, true);
+        EXPECT_EQ(std::tuple(Opts.DatesMode, Opts.TodayFrom),
+                  std::tuple(row.Mode, row.Mode == DateMode::FromTo));
+        // The edits keep the stored dates whatever the mode.
+        EXPECT_EQ(std::tuple(Opts.UseDateFrom, Opts.UseDateTo, Opts.DateFrom, Opts.DateTo),
+                  std::tuple(Day("06/01/23"), Day("06/30/23"), Day(row.From), Day(row.To)));
+    }
 }
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Buttons, ConfigDateModeTest, ::testing::Values(
-    DateModeRow{"FromTo", true, false, false, DateMode::FromTo, "06/01/23", "06/30/23"},
-    DateModeRow{"NoDays", false, true, false, DateMode::NoDays, "03/13/24", "03/15/24"},
-    DateModeRow{"All", false, false, true, DateMode::All, "01/01/80", "03/15/24"},
-    DateModeRow{"AllWinsOverFromTo", true, false, true, DateMode::All, "01/01/80", "03/15/24"},
-    DateModeRow{"NoDaysWinsOverFromTo", true, true, false, DateMode::NoDays, "03/13/24", "03/15/24"},
-    DateModeRow{"NoneSet", false, false, false, DateMode::All, "01/01/80", "03/15/24"}),
-    ByName());
-// clang-format on
 
 TEST_F(ConfigurationTest, IntegerDatesOfEveryFormLoadWithoutAWarning)
 {
@@ -312,8 +330,7 @@ TEST_F(ConfigurationTest, IntegerDatesOfEveryFormLoadWithoutAWarning)
                "UseDateTo=-2145320960\r\n");
     LoadConfiguration(Ctx, DefaultPath, true);
     EXPECT_TRUE(Host.Questions.empty());
-    EXPECT_EQ(Opts.DateFrom, Day("01/01/01"));
-    EXPECT_EQ(Opts.DateTo, Day("01/01/44"));
+    EXPECT_EQ(std::tuple(Opts.DateFrom, Opts.DateTo), std::tuple(Day("01/01/01"), Day("01/01/44")));
 }
 
 TEST_F(ConfigurationTest, LoadSettingsRefusesAFileWithoutCompileDate)
@@ -322,10 +339,9 @@ TEST_F(ConfigurationTest, LoadSettingsRefusesAFileWithoutCompileDate)
     Host.QueueAnswer(DialogResult::Ok);
     EXPECT_FALSE(LoadSettings(Ctx, Home.Path("Odd.CFG"), SettingsLoad::ChosenFile));
     ASSERT_EQ(Host.Questions.size(), 1u);
-    EXPECT_EQ(Host.Questions[0].Text, "Unrecognizable Configurtation File!");
-    EXPECT_EQ(Host.Questions[0].Buttons, DialogButtons::Ok);
-    EXPECT_FALSE(Opts.ShowHint);
-    EXPECT_TRUE(Opts.SaveSettingsOnExit);
+    EXPECT_EQ(std::tuple(Host.Questions[0].Text, Host.Questions[0].Buttons),
+              std::tuple(std::string("Unrecognizable Configurtation File!"), DialogButtons::Ok));
+    EXPECT_EQ(std::tuple(Opts.ShowHint, Opts.SaveSettingsOnExit), std::tuple(false, true));
 
     // The command line's -C switch goes on with the options it has, without a word.
     EXPECT_FALSE(LoadSettings(Ctx, Home.Path("Odd.CFG"), SettingsLoad::ConfigSwitch));
@@ -334,17 +350,7 @@ TEST_F(ConfigurationTest, LoadSettingsRefusesAFileWithoutCompileDate)
     EXPECT_FALSE(LoadSettings(Ctx, Home.Path("missing.CFG"), SettingsLoad::ConfigSwitch));
 }
 
-struct MarkerRow
-{
-    std::string Name;
-    SettingsLoad How;
-    int Marker;
-};
-
-class ConfigMarkerTest : public ConfigurationTest, public ::testing::WithParamInterface<MarkerRow>
-{};
-
-TEST_P(ConfigMarkerTest, TheLoadingMarkerIsSetWhileLoadingAndClearedAfter)
+TEST_F(ConfigurationTest, TheLoadingMarkerIsSetWhileLoadingAndClearedAfter)
 {
     PutDefault(
         "[Misc Options]\r\nCompile Date=July 23, 1997\r\n[Pro Options]\r\nReset File Archive Attrib=1\r\n");
@@ -353,18 +359,331 @@ TEST_P(ConfigMarkerTest, TheLoadingMarkerIsSetWhileLoadingAndClearedAfter)
         seen = State.SourceFileListTag;
         return false;
     };
-    State.SourceFileListTag = 0;
-    ASSERT_TRUE(LoadSettings(Ctx, DefaultPath, GetParam().How));
-    EXPECT_EQ(seen, GetParam().Marker);
-    EXPECT_EQ(State.SourceFileListTag, 0);
-    EXPECT_TRUE(Opts.CheckResetArchive); // the automation options came along
+    for (auto [how, marker] : {std::pair{SettingsLoad::DefaultSettings, 2},
+                               {SettingsLoad::ChosenFile, 2},
+                               {SettingsLoad::ConfigSwitch, 1}}) {
+        SCOPED_TRACE(marker);
+        Fresh();
+        State.SourceFileListTag = 0;
+        ASSERT_TRUE(LoadSettings(Ctx, DefaultPath, how));
+        EXPECT_EQ(std::tuple(seen, State.SourceFileListTag), std::tuple(marker, 0));
+        EXPECT_TRUE(Opts.CheckResetArchive); // the automation options came along
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Requests,
-                         ConfigMarkerTest,
-                         ::testing::Values(MarkerRow{"Default", SettingsLoad::DefaultSettings, 2},
-                                           MarkerRow{"Chosen", SettingsLoad::ChosenFile, 2},
-                                           MarkerRow{"Switch", SettingsLoad::ConfigSwitch, 1}),
-                         ByName());
+// ---- Saving ---------------------------------------------------------------------------------
+
+// Defaults.CFG is what a window left at every default saves: every key, in its order, with its
+// value.
+TEST_F(ConfigurationTest, SaveWritesEveryKeyInItsOrder)
+{
+    ASSERT_TRUE(SaveConfiguration(Ctx, DefaultPath).Saved);
+    EXPECT_EQ(Home.Read(DefaultName), DataText("Defaults.CFG"));
+}
+
+// A load that dropped or misread a key, or a save that wrote one wrongly, changes the bytes.
+TEST_F(ConfigurationTest, EveryOptionLoadsAndSavesBackToTheSameBytes)
+{
+    const std::string text = CustomText();
+    PutDefault(text);
+    LoadAll(DefaultPath);
+    EXPECT_TRUE(Host.Questions.empty());
+    ASSERT_TRUE(SaveConfiguration(Ctx, Home.Path("Again.CFG")).Saved);
+    EXPECT_EQ(Home.Read("Again.CFG"), text);
+    // Values derived while loading.
+    EXPECT_EQ(std::tuple(Opts.ReplicateBypass(), Opts.MonitorSourceDriveCheckTag, Opts.CompressedExt),
+              std::tuple(true, -33, ".arc"));
+    EXPECT_TRUE(fs::is_directory(Home.Path("Recovered")));
+}
+
+// What is in force is saved: the range the labels show, a monitor that runs or is armed to
+// start (tag -33), the extension a run uses and where the window could be seen.
+TEST_F(ConfigurationTest, SaveWritesWhatIsInForce)
+{
+    SetCompressedFileExt(Opts, "");
+    Opts.UseDateFrom = Day("05/05/21"); // typed, not applied
+    Opts.DateFrom = Day("01/02/20");
+    Opts.HomeLeft = 80;
+    Ctx.ScreenWidth = 1920;
+    // The window's left edge, the edge saved, the monitor and its tag.
+    for (auto [left, savedLeft, monitor, tag] :
+         {std::tuple{1920 + 500, 80, true, 0}, {1900, 1900, false, -33}, {0, 0, false, 0}}) {
+        Opts.MainLeft = left;
+        Opts.MonitorSourceDriveCheck = monitor;
+        Opts.MonitorSourceDriveCheckTag = tag;
+        ASSERT_TRUE(SaveConfiguration(Ctx, DefaultPath).Saved);
+        IniFile ini(DefaultPath);
+        EXPECT_EQ(ini.ReadInteger("Application Options", "MainLeft", -1), savedLeft);
+        EXPECT_EQ(ini.ReadBool("Pro Options", "Real-Time Monitoring", false), monitor || tag != 0);
+        EXPECT_EQ(ini.ReadInteger("File Options", "UseDateFrom", 0), static_cast<int>(Day("01/02/20")));
+    }
+    EXPECT_EQ(IniFile(DefaultPath).ReadString("Compression Options", "CompressedFileExt", "?"), "ZIP");
+    EXPECT_EQ(Opts.CompressedExt, ".ZIP");
+}
+
+TEST_F(ConfigurationTest, AFailedWriteReportsTheFileAndKeepsWhatWasWrittenBefore)
+{
+    std::string path = Home.Path("Fault.CFG");
+    ASSERT_TRUE(SaveConfiguration(Ctx, path).Saved);
+    std::uintmax_t size = fs::file_size(path);
+
+    // Two keys change; the file may be rewritten once more in full, not twice.
+    Opts.ShowHint = true; // "Application Options"
+    Opts.PoleSecs = "90"; // "Pro Options", written near the end
+    SaveResult result;
+    {
+        ScopedFault fault({.Op = FaultOp::Write,
+                           .Error = ENOSPC,
+                           .PathContains = "Fault.CFG",
+                           .AfterBytes = static_cast<std::int64_t>(size + size / 2)});
+        result = SaveConfiguration(Ctx, path);
+    }
+    EXPECT_EQ(std::tuple(result.Saved, result.Error), std::tuple(false, "Unable to write to " + path));
+    IniFile ini(path);
+    EXPECT_EQ(std::tuple(ini.ReadBool("Application Options", "ShowHint", false),
+                         ini.ReadString("Pro Options", "Pole Source Every", ""),
+                         ini.ReadString("Misc Options", "Compile Date", "")),
+              std::tuple(true, "0", "July 23, 1997"));
+
+    path = Home.Path("no such folder/TXDef.CFG");
+    result = SaveConfiguration(Ctx, path);
+    EXPECT_EQ(std::tuple(result.Saved, result.Error), std::tuple(false, "Unable to write to " + path));
+}
+
+// ---- Lists ----------------------------------------------------------------------------------
+
+class ConfigListsTest : public ConfigurationTest
+{
+protected:
+    Items Section(std::string_view name) const { return IniFile(Path).ReadSectionValues(name); }
+
+    std::string Path = Home.Path("Lists.CFG");
+    IniFile Ini{Path};
+};
+
+TEST_F(ConfigListsTest, TheEmptyExcludeMaskIsABlankKeyAlwaysThereAndTheSelectedMaskComesFirst)
+{
+    SelectableList list{{""}, 0};
+    WriteExcludeList(Ini, list);
+    EXPECT_EQ(Section(ExcludeListSection), Items{"0=_BLANK_"});
+    EXPECT_EQ(ReadExcludeList(Ini), (SelectableList{{""}, 0}));
+
+    // The masks keep their positions, with the selected one first.
+    list = SelectableList{{".A;", "", ".B;"}, 2};
+    WriteExcludeList(Ini, list);
+    EXPECT_EQ(Section(ExcludeListSection), (Items{"0=.B;", "1=.A;", "2=_BLANK_"}));
+    EXPECT_EQ(list, (SelectableList{{".B;", ".A;", ""}, 0}));
+    // A selection past the end (a list that shrank under it) moves nothing.
+    list = SelectableList{{".A;", ".B;", ""}, 3};
+    WriteExcludeList(Ini, list);
+    EXPECT_EQ(list.Items, (Items{".A;", ".B;", ""}));
+
+    // A list without the empty mask gets one at the end.
+    Ini.EraseSection(ExcludeListSection);
+    Ini.WriteString(ExcludeListSection, "0", ".X;");
+    Ini.WriteString(ExcludeListSection, "7", "old_BLANK_"); // no "=" before the marker: a mask
+    Ini.WriteString(ExcludeListSection, "8", "=y");
+    EXPECT_EQ(ReadExcludeList(Ini).Items, (Items{".X;", "old_BLANK_", "=y", ""}));
+    Ini.WriteString(ExcludeListSection, "9", "_BLANK_ with text"); // the marker counts wherever it is
+    EXPECT_EQ(ReadExcludeList(Ini).Items, (Items{".X;", "old_BLANK_", "=y", ""}));
+}
+
+TEST_F(ConfigListsTest, IncludeMasksAreNumberedFromOneSkippingEmptyOnes)
+{
+    SelectableList list{{"*.DOC", "", "*.TXT"}, 2};
+    WriteIncludeList(Ini, list);
+    EXPECT_EQ(Section(IncludeListSection), (Items{"1=*.TXT", "2=*.DOC"}));
+
+    EXPECT_EQ(ReadIncludeList(Ini), (SelectableList{{"*.TXT", "*.DOC", "*.*"}, 0}));
+
+    // Rewriting drops entries no longer in the list; "*.*" is added only when missing.
+    SelectableList one{{"*.*"}, 0};
+    WriteIncludeList(Ini, one);
+    EXPECT_EQ(Section(IncludeListSection), Items{"1=*.*"});
+    Ini.WriteString(IncludeListSection, "2", "*.C");
+    EXPECT_EQ(ReadIncludeList(Ini).Items, (Items{"*.*", "*.C"}));
+    Ini.EraseSection(IncludeListSection);
+    EXPECT_EQ(ReadIncludeList(Ini).Items, Items{"*.*"});
+}
+
+// Positions are kept, so empty entries leave gaps; after a load the box shows the empty entry
+// unless a list was reopened. The loaded exclude text rebuilds the exclusion list.
+TEST_F(ConfigListsTest, BatchFilesKeepTheirPositionsAndTheEmptyEntryIsShownAfterALoad)
+{
+    SelectableList list{{"/jobs/a.SNC", "", "/jobs/b.SNC"}, -1};
+    WriteBatchFileList(Ini, list);
+    Ini.WriteString(ExcludeListSection, "0", ".OBJ;");
+    EXPECT_EQ(Section(BatchListSection), (Items{"0=/jobs/a.SNC", "2=/jobs/b.SNC"}));
+    Items excludes;
+    Ctx.ExcludeStringChanged = [&] {
+        excludes.push_back(Opts.ExcludeString);
+    };
+    LoadConfiguration(Ctx, Path, false);
+    EXPECT_EQ(Opts.BatchFileLoadList, (SelectableList{{"/jobs/a.SNC", "/jobs/b.SNC", ""}, 2}));
+    EXPECT_EQ(excludes, Items{".OBJ;"});
+
+    Items reopened;
+    Ctx.ReopenBatchList = [&](const std::string& file) {
+        reopened.push_back(file);
+        return true;
+    };
+    LoadConfiguration(Ctx, Path, false);
+    EXPECT_EQ(reopened, Items{"/jobs/a.SNC"});
+    EXPECT_EQ(Opts.BatchFileLoadList.ItemIndex, 0);
+}
+
+TEST_F(ConfigListsTest, ASavedPairComesFirstOnceAndAFifthPushesTheOldestOut)
+{
+    auto save = [this](const char* source, const char* target) {
+        Ctx.SourceFolder = source;
+        Ctx.TargetFolder = target;
+        ASSERT_TRUE(SaveConfiguration(Ctx, Path).Saved);
+    };
+    Opts.RecentFolders = {"/a >> /b", "/c >> /d", "", ""};
+    save("/c", "/d");
+    save("/c", "/d");
+    EXPECT_EQ(Section(RecentListSection), (Items{"Recent Folder1=/c >> /d", "Recent Folder2=/a >> /b"}));
+    EXPECT_EQ(Opts.RecentFolders, (RecentFolderList{"/c >> /d", "/a >> /b", "", ""}));
+
+    for (const char* folder : {"/1", "/2", "/3", "/4", "/5"}) {
+        save(folder, "/t");
+    }
+    EXPECT_EQ(Section(RecentListSection),
+              (Items{"Recent Folder1=/5 >> /t",
+                     "Recent Folder2=/4 >> /t",
+                     "Recent Folder3=/3 >> /t",
+                     "Recent Folder4=/2 >> /t"}));
+    EXPECT_EQ(ReadRecentFolders(Ini), (RecentFolderList{"/5 >> /t", "/4 >> /t", "/3 >> /t", "/2 >> /t"}));
+
+    // Pairs load into their places, and empty ones stay hidden.
+    Ini.EraseSection(RecentListSection);
+    Ini.WriteString(RecentListSection, "Recent Folder1", "/a >> /b");
+    Ini.WriteString(RecentListSection, "Recent Folder3", "/e >> /f");
+    Ini.WriteString(RecentListSection, "Recent Folder5", "/never >> /shown");
+    EXPECT_EQ(ReadRecentFolders(Ini), (RecentFolderList{"/a >> /b", "", "/e >> /f", ""}));
+}
+
+TEST(RememberRecentPairTest, PutsThePairFirstWithoutDuplicates)
+{
+    // clang-format off
+    const struct { const char* Name; RecentFolderList Before; const char* Pair; RecentFolderList After; } rows[] = {
+        {"IntoEmpty", {"", "", "", ""}, "/s >> /t", {"/s >> /t", "", "", ""}},
+        {"New", {"A", "B", "", ""}, "N", {"N", "A", "B", ""}},
+        {"NewIntoFull", {"A", "B", "C", "D"}, "N", {"N", "A", "B", "C"}},
+        // A listed pair trades places with the first; the others stay where they are.
+        {"ThirdSwapsWithFirst", {"A", "B", "C", "D"}, "C", {"C", "B", "A", "D"}},
+        // A gap left by a hand-edited file moves down with the rest.
+        {"GapMovesDown", {"A", "", "C", ""}, "N", {"N", "A", "", "C"}},
+        {"AlreadyFirst", {"A", "B", "", ""}, "A", {"A", "B", "", ""}},
+        // Folder names are matched without regard to case, and the new spelling wins.
+        {"CaseIgnored", {"/x >> /y", "/S >> /T", "", ""}, "/s >> /t", {"/s >> /t", "/x >> /y", "", ""}},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        RecentFolderList recent = row.Before;
+        RememberRecentPair(recent, row.Pair);
+        EXPECT_EQ(recent, row.After) << row.Name;
+    }
+}
+
+// ---- Rules between options ------------------------------------------------------------------
+
+TEST(DeleteUnmatchedRule, OnBuildsTheListTheDeletionNeedsOffEndsPreDeleteAndReplication)
+{
+    Options opts;
+    opts.UseReportForm = false;
+    opts.ListUnMatchedFiles = false;
+    // Deletion, replication, deletion before the run, replication's bypass, the report, its
+    // unmatched list.
+    auto state = [&opts] {
+        return std::tuple(opts.DeleteUnmatched,
+                          opts.ReplicateFolders,
+                          opts.DeleteUnMatchPriorToSync,
+                          opts.ReplicateBypass(),
+                          opts.UseReportForm,
+                          opts.ListUnMatchedFiles);
+    };
+    SetDeleteUnmatched(opts, true);
+    EXPECT_EQ(state(), std::tuple(true, false, false, false, true, true));
+    // A file or batch row saying "on" with reporting off must not keep reporting off just
+    // because deletion happened to be on already.
+    opts.ListUnMatchedFiles = false;
+    SetDeleteUnmatched(opts, true);
+    EXPECT_TRUE(opts.ListUnMatchedFiles);
+
+    SetReplicateFolders(opts, true);
+    opts.DeleteUnMatchPriorToSync = true;
+    SetDeleteUnmatched(opts, false);
+    EXPECT_EQ(state(), std::tuple(false, false, false, false, true, true)) << "reporting stays";
+    // Replication on switches deletion on; off leaves it alone.
+    opts.ListUnMatchedFiles = false;
+    SetReplicateFolders(opts, true);
+    EXPECT_EQ(state(), std::tuple(true, true, false, true, true, true));
+    SetReplicateFolders(opts, false);
+    EXPECT_EQ(state(), std::tuple(true, false, false, false, true, true));
+}
+
+// The schedule (minutes) and polling (seconds) follow the same rule, and exclude each other.
+struct Trigger
+{
+    const char* Name;
+    bool (*Set)(Options&, bool);
+    bool Options::*On;
+    std::string Options::*Text;
+    bool Options::*Other;
+};
+
+const Trigger Triggers[] = {
+    {"Schedule", SetRunSyncSched, &Options::RunSyncSched, &Options::RunSyncEveryMin, &Options::PoleEvery},
+    {"Polling", SetPoleEvery, &Options::PoleEvery, &Options::PoleSecs, &Options::RunSyncSched}};
+
+TEST(TriggerIntervalTest, TakesOnlyAWholeNumberOfAtLeastOneToSwitchOn)
+{
+    for (auto [text, accepted] : {std::pair{"1", true},
+                                  {"90", true},
+                                  {" 15 ", true},
+                                  {"0", false},
+                                  {"-5", false},
+                                  {"1.5", false},
+                                  {"ten", false},
+                                  {"", false},
+                                  {"99999999999", false}}) {
+        for (const Trigger& trigger : Triggers) {
+            SCOPED_TRACE(std::string(trigger.Name) + " '" + text + "'");
+            Options opts;
+            opts.*trigger.Other = true;
+            opts.*trigger.Text = text;
+            EXPECT_EQ(trigger.Set(opts, true), accepted);
+            EXPECT_EQ(opts.*trigger.On, accepted);
+            EXPECT_EQ(opts.*trigger.Text, accepted ? text : "0");
+            // A refused trigger leaves the other as it was; an armed one ends it.
+            EXPECT_EQ(opts.*trigger.Other, !accepted);
+            // Switching off never fails and keeps whatever text there is.
+            opts.*trigger.Text = text;
+            opts.*trigger.On = true;
+            EXPECT_TRUE(trigger.Set(opts, false));
+            EXPECT_EQ(std::tuple(opts.*trigger.On, opts.*trigger.Text), std::tuple(false, text));
+        }
+    }
+}
+
+TEST(CompressedExtTest, GetsOneLeadingDotAndAtMostTenCharacters)
+{
+    // Characters, not bytes: eleven two-byte letters are cut to nine after the dot.
+    for (auto [typed, ext] : {std::pair{"zip", ".zip"},
+                              {".Z", ".Z"},
+                              {"abcdefghijk", ".abcdefghi"},
+                              {".abcdefghijkl", ".abcdefghi"},
+                              {".123456789", ".123456789"},
+                              {"", "."},
+                              {"ééééééééééé", ".ééééééééé"}}) {
+        EXPECT_EQ(CompressedExtFor(typed), ext);
+        Options opts;
+        SetCompressedFileExt(opts, typed);
+        EXPECT_EQ(opts.CompressedFileExt, typed); // the edit keeps what was typed
+        EXPECT_EQ(opts.CompressedExt, ext);
+    }
+}
+
 } // namespace
-} // namespace Tandemix::ConfigTest
+} // namespace Tandemix

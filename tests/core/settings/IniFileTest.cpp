@@ -3,7 +3,6 @@
 
 #include "platform/FaultHook.h"
 #include "support/TempTree.h"
-#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -12,17 +11,15 @@
 #include <algorithm>
 #include <filesystem>
 #include <functional>
-#include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace Tandemix {
 namespace {
 
 namespace fs = std::filesystem;
-
-using Test::ByName;
-using Test::PrintTo;
+using Lines = std::vector<std::string>;
 
 // The fixture touches its files with plain system calls, so armed faults never disturb it.
 class IniFileTest : public ::testing::Test
@@ -31,9 +28,9 @@ protected:
     void Put(const std::string& bytes) { Tree.AddFile("TXDef.CFG", bytes); }
     std::string Bytes() const { return Tree.ReadFile("TXDef.CFG"); }
 
-    std::vector<std::string> Names() const
+    Lines Names() const
     {
-        std::vector<std::string> names;
+        Lines names;
         for (const fs::directory_entry& entry : fs::directory_iterator(FDir)) {
             names.push_back(entry.path().filename().string());
         }
@@ -46,168 +43,101 @@ protected:
     const std::string FPath = Tree.Path("TXDef.CFG");
 };
 
-ino_t InodeOf(const std::string& path)
-{
-    struct stat st = {};
-    return stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
-}
-
 // ---- Reading -------------------------------------------------------------------------------
 
-const std::string SampleFile = "; written by hand\r\n"
-                               "Orphan=before any section\r\n"
-                               "[Misc Options]\r\n"
-                               "Compile Date=July 23, 1997\r\n"
-                               "COMPILE DATE=a second time\r\n"
-                               "  Revision Code  =  2  \r\n"
-                               "\tPath\t=\ta=b=c\r\n"
-                               "Quoted=\"  spaced  \"\r\n"
-                               "HalfQuoted=\"open\r\n"
-                               "Empty=\r\n"
-                               "NoEquals line\r\n"
-                               ";Commented=1\r\n"
-                               "[File Options Extra]\r\n"
-                               "Prefix=wrong section\r\n"
-                               "[ File Options ]\r\n"
-                               "MaxFileSize=100\r\n"
-                               "Prefix=in File Options\r\n"
-                               "[misc options]\r\n"
-                               "Late=in a second Misc Options\r\n";
-
-struct ReadCase
+TEST_F(IniFileTest, ReadStringFindsTheFirstKeyOfTheFirstSection)
 {
-    const char* Name;
-    const char* Section;
-    const char* Key;
-    const char* Expected;
-};
-
-class IniReadTest : public IniFileTest, public ::testing::WithParamInterface<ReadCase>
-{};
-
-TEST_P(IniReadTest, ReadString)
-{
-    Put(SampleFile);
+    Put("; written by hand\r\nOrphan=before any section\r\n[Misc Options]\r\nCompile Date=July 23, 1997\r\n"
+        "COMPILE DATE=a second time\r\n  Revision Code  =  2  \r\n\tPath\t=\ta=b=c\r\nQuoted=\"  spaced  "
+        "\"\r\n"
+        "HalfQuoted=\"open\r\nEmpty=\r\nNoEquals line\r\n;Commented=1\r\n[File Options Extra]\r\n"
+        "Prefix=wrong section\r\n[ File Options ]\r\nMaxFileSize=100\r\nPrefix=in File Options\r\n"
+        "[misc options]\r\nLate=in a second Misc Options\r\n");
     IniFile ini(FPath);
-    EXPECT_EQ(ini.ReadString(GetParam().Section, GetParam().Key, "<default>"), GetParam().Expected);
+    // clang-format off
+    const struct { const char *Name, *Section, *Key, *Expected; } rows[] = {
+        {"PlainAndFirstOfDuplicateKeys",    "Misc Options",   "Compile Date",    "July 23, 1997"},
+        {"SectionAndKeyIgnoreCase",         "MISC options",   "compile DATE",    "July 23, 1997"},
+        {"BlanksAroundKeyAndValueTrimmed",  "Misc Options",   "Revision Code",   "2"},
+        {"TabsTrimmedAndFurtherEqualsKept", "Misc Options",   "Path",            "a=b=c"},
+        {"QueriedNamesTrimmed",             " Misc Options ", " Revision Code ", "2"},
+        {"QuotesRemovedInnerBlanksKept",    "Misc Options",   "Quoted",          "  spaced  "},
+        {"LoneQuoteKept",                   "Misc Options",   "HalfQuoted",      "\"open"},
+        {"EmptyValueIsNotTheDefault",       "Misc Options",   "Empty",           ""},
+        {"LineWithoutEqualsIsNoKey",        "Misc Options",   "NoEquals line",   "<default>"},
+        {"CommentIsNoKey",                  "Misc Options",   "Commented",       "<default>"},
+        {"CommentIsNoKeyEvenWithSemicolon", "Misc Options",   ";Commented",      "<default>"},
+        {"BlanksInsideBracketsTrimmed",     "File Options",   "MaxFileSize",     "100"},
+        {"SectionNameMatchedWhole",         "File Options",   "Prefix",          "in File Options"},
+        {"KeyOfAnotherSection",             "Misc Options",   "MaxFileSize",     "<default>"},
+        {"FirstOfDuplicateSections",        "Misc Options",   "Late",            "<default>"},
+        {"KeyBeforeAnySection",             "",               "Orphan",          "<default>"},
+        {"MissingSection",                  "Nowhere",        "Compile Date",    "<default>"},
+        {"MissingKey",                      "Misc Options",   "Nothing",         "<default>"},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        EXPECT_EQ(ini.ReadString(row.Section, row.Key, "<default>"), row.Expected) << row.Name;
+    }
 }
-
-// clang-format off
-const ReadCase ReadCases[] = {
-    {"PlainAndFirstOfDuplicateKeys",    "Misc Options",   "Compile Date",    "July 23, 1997"},
-    {"SectionAndKeyIgnoreCase",         "MISC options",   "compile DATE",    "July 23, 1997"},
-    {"BlanksAroundKeyAndValueTrimmed",  "Misc Options",   "Revision Code",   "2"},
-    {"TabsTrimmedAndFurtherEqualsKept", "Misc Options",   "Path",            "a=b=c"},
-    {"QueriedNamesTrimmed",             " Misc Options ", " Revision Code ", "2"},
-    {"QuotesRemovedInnerBlanksKept",    "Misc Options",   "Quoted",          "  spaced  "},
-    {"LoneQuoteKept",                   "Misc Options",   "HalfQuoted",      "\"open"},
-    {"EmptyValueIsNotTheDefault",       "Misc Options",   "Empty",           ""},
-    {"LineWithoutEqualsIsNoKey",        "Misc Options",   "NoEquals line",   "<default>"},
-    {"CommentIsNoKey",                  "Misc Options",   "Commented",       "<default>"},
-    {"CommentIsNoKeyEvenWithSemicolon", "Misc Options",   ";Commented",      "<default>"},
-    {"BlanksInsideBracketsTrimmed",     "File Options",   "MaxFileSize",     "100"},
-    {"SectionNameMatchedWhole",         "File Options",   "Prefix",          "in File Options"},
-    {"KeyOfAnotherSection",             "Misc Options",   "MaxFileSize",     "<default>"},
-    {"FirstOfDuplicateSections",        "Misc Options",   "Late",            "<default>"},
-    {"KeyBeforeAnySection",             "",               "Orphan",          "<default>"},
-    {"MissingSection",                  "Nowhere",        "Compile Date",    "<default>"},
-    {"MissingKey",                      "Misc Options",   "Nothing",         "<default>"},
-};
-// clang-format on
-
-INSTANTIATE_TEST_SUITE_P(Sample, IniReadTest, ::testing::ValuesIn(ReadCases), ByName());
 
 TEST_F(IniFileTest, MissingOrUnreadableFileGivesDefaults)
 {
     IniFile missing(FDir + "/absent.cfg");
-    EXPECT_EQ(missing.ReadString("Misc Options", "Compile Date", "dflt"), "dflt");
-    EXPECT_EQ(missing.ReadInteger("Misc Options", "Revision Code", 7), 7);
-    EXPECT_TRUE(missing.ReadBool("Misc Options", "ShowHint", true));
-    EXPECT_TRUE(missing.ReadSection("Misc Options").empty());
-    EXPECT_FALSE(missing.SectionExists("Misc Options"));
+    EXPECT_EQ(std::tuple(missing.ReadString("Misc Options", "Compile Date", "dflt"),
+                         missing.ReadInteger("Misc Options", "Revision Code", 7),
+                         missing.ReadBool("Misc Options", "ShowHint", true),
+                         missing.ReadSection("Misc Options").size(),
+                         missing.SectionExists("Misc Options")),
+              std::tuple("dflt", 7, true, 0u, false));
     EXPECT_FALSE(fs::exists(FDir + "/absent.cfg")) << "a read must not create the file";
 
     fs::create_directory(FDir + "/folder.cfg");
-    IniFile folder(FDir + "/folder.cfg");
-    EXPECT_EQ(folder.ReadString("A", "b", "dflt"), "dflt");
+    EXPECT_EQ(IniFile(FDir + "/folder.cfg").ReadString("A", "b", "dflt"), "dflt");
 
     Put("[A]\r\nb=real\r\n");
     ScopedFault fault({FaultOp::Read, EIO, "TXDef.CFG", 0, -1});
     EXPECT_EQ(IniFile(FPath).ReadString("A", "b", "dflt"), "dflt");
 }
 
-struct LineEndCase
+TEST_F(IniFileTest, EveryLineEndAndAByteOrderMarkReadAlike)
 {
-    const char* Name;
-    const char* Bytes;
-};
-
-class IniLineEndTest : public IniFileTest, public ::testing::WithParamInterface<LineEndCase>
-{};
-
-TEST_P(IniLineEndTest, ReadsAlike)
-{
-    Put(GetParam().Bytes);
-    IniFile ini(FPath);
-    EXPECT_EQ(ini.ReadString("One", "a", "-"), "1");
-    EXPECT_EQ(ini.ReadString("Two", "d", "-"), "last");
-    EXPECT_EQ(ini.ReadSectionValues("One"), (std::vector<std::string>{"a=1", "b=2"}));
-    EXPECT_EQ(ini.ReadSection("Two"), (std::vector<std::string>{"c", "d"}));
+    for (const char* bytes : {"[One]\r\na=1\r\nb=2\r\n\r\n[Two]\r\nc=3\r\nd=last\r\n",
+                              "[One]\na=1\nb=2\n\n[Two]\nc=3\nd=last\n",
+                              "[One]\ra=1\rb=2\r\r[Two]\rc=3\rd=last\r",
+                              "[One]\na=1\r\nb=2\r\r\n[Two]\nc=3\rd=last",
+                              "\xEF\xBB\xBF[One]\r\na=1\r\nb=2\r\n[Two]\r\nc=3\r\nd=last"}) {
+        SCOPED_TRACE(testing::PrintToString(bytes));
+        Put(bytes);
+        IniFile ini(FPath);
+        EXPECT_EQ(std::tuple(ini.ReadString("One", "a", "-"), ini.ReadString("Two", "d", "-")),
+                  std::tuple("1", "last"));
+        EXPECT_EQ(ini.ReadSectionValues("One"), (Lines{"a=1", "b=2"}));
+        EXPECT_EQ(ini.ReadSection("Two"), (Lines{"c", "d"}));
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files,
-    IniLineEndTest,
-    ::testing::Values(LineEndCase{"CrLf", "[One]\r\na=1\r\nb=2\r\n\r\n[Two]\r\nc=3\r\nd=last\r\n"},
-                      LineEndCase{"Lf", "[One]\na=1\nb=2\n\n[Two]\nc=3\nd=last\n"},
-                      LineEndCase{"Cr", "[One]\ra=1\rb=2\r\r[Two]\rc=3\rd=last\r"},
-                      LineEndCase{"Mixed", "[One]\na=1\r\nb=2\r\r\n[Two]\nc=3\rd=last"},
-                      LineEndCase{"ByteOrderMark",
-                                  "\xEF\xBB\xBF[One]\r\na=1\r\nb=2\r\n[Two]\r\nc=3\r\nd=last"}),
-    ByName());
-
-// Every row is read as an integer and as a boolean; Def marks text that must give the default.
-constexpr int Def = 77;
-
-struct NumberCase
+TEST_F(IniFileTest, IntegersAreDecimalOrHexAndAnythingElseGivesTheDefault)
 {
-    const char* Name;
-    const char* Text;
-    int Expected;
-};
-
-class IniNumberTest : public IniFileTest, public ::testing::WithParamInterface<NumberCase>
-{};
-
-TEST_P(IniNumberTest, ReadIntegerAndBool)
-{
-    Put(std::string("[N]\r\nv=") + GetParam().Text + "\r\n");
-    IniFile ini(FPath);
-    const int expected = GetParam().Expected;
-    EXPECT_EQ(ini.ReadInteger("N", "v", Def), expected);
-    EXPECT_EQ(ini.ReadBool("N", "v", false), expected != Def && expected != 0);
-    EXPECT_EQ(ini.ReadBool("N", "v", true), expected != 0);
+    constexpr int Def = 77; // text that must give the default
+    // clang-format off
+    const struct { const char* Text; int Expected; } rows[] = {
+        {"32000", 32000}, {"-5", -5}, {"+7", 7}, {"  42  ", 42}, {"0010", 10}, {"0x1F", 31}, {"0X10", 16},
+        {"0xaB", 171}, {"0xFFFFFFFF", -1}, {"0x0", 0}, {"0x100000000", Def}, {"0x", Def}, {"0xZZ", Def},
+        {"0x-1", Def}, {"0", 0}, {"2147483647", 2147483647}, {"-2147483648", -2147483647 - 1},
+        {"2147483648", Def}, {"12abc", Def}, {"1 2", Def}, {"+-3", Def}, {"-", Def}, {"", Def},
+        {"1.5", Def}, {"true", Def},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Text);
+        Put(std::string("[N]\r\nv=") + row.Text + "\r\n");
+        IniFile ini(FPath);
+        EXPECT_EQ(ini.ReadInteger("N", "v", Def), row.Expected);
+        EXPECT_EQ(ini.ReadBool("N", "v", false), row.Expected != Def && row.Expected != 0);
+        EXPECT_EQ(ini.ReadBool("N", "v", true), row.Expected != 0);
+    }
 }
-
-// clang-format off
-const NumberCase NumberCases[] = {
-    {"Decimal", "32000", 32000},                  {"Negative", "-5", -5},
-    {"PlusSign", "+7", 7},                        {"BlanksTrimmed", "  42  ", 42},
-    {"LeadingZeros", "0010", 10},                 {"HexLower", "0x1F", 31},
-    {"HexUpperPrefix", "0X10", 16},               {"HexMixedDigits", "0xaB", 171},
-    {"HexFullPatternIsMinusOne", "0xFFFFFFFF", -1}, {"HexZero", "0x0", 0},
-    {"HexBeyond32Bits", "0x100000000", Def},      {"PrefixAlone", "0x", Def},
-    {"PrefixWithBadDigits", "0xZZ", Def},         {"HexWithSign", "0x-1", Def},
-    {"Zero", "0", 0},                             {"Largest", "2147483647", 2147483647},
-    {"Smallest", "-2147483648", -2147483647 - 1}, {"Overflow", "2147483648", Def},
-    {"TrailingLetters", "12abc", Def},            {"InnerBlank", "1 2", Def},
-    {"DoubleSign", "+-3", Def},                   {"SignAlone", "-", Def},
-    {"Empty", "", Def},                           {"Decimals", "1.5", Def},
-    {"Word", "true", Def},
-};
-// clang-format on
-
-INSTANTIATE_TEST_SUITE_P(Texts, IniNumberTest, ::testing::ValuesIn(NumberCases), ByName());
 
 TEST_F(IniFileTest, LongValuesAreCutTo1023Characters)
 {
@@ -239,14 +169,15 @@ TEST_F(IniFileTest, SectionListsInFileOrderEachKeyOnce)
         "[M]\r\nm=1\r\n[Empty]\r\n\r\n[l]\r\nlate=1\r\n");
     IniFile ini(FPath);
 
-    EXPECT_EQ(ini.ReadSection("l"), (std::vector<std::string>{"2", "0", "1", "K", "E"}));
-    EXPECT_EQ(ini.ReadSectionValues("L"), (std::vector<std::string>{"2=b", "0=a", "1=q", "K=upper", "E="}));
-    EXPECT_TRUE(ini.ReadSection("Empty").empty());
-    EXPECT_TRUE(ini.ReadSectionValues("Nowhere").empty());
-    EXPECT_TRUE(ini.SectionExists("EMPTY"));
-    EXPECT_TRUE(ini.SectionExists("m"));
-    EXPECT_FALSE(ini.SectionExists("Nowhere"));
-    EXPECT_FALSE(ini.SectionExists("E"));
+    EXPECT_EQ(ini.ReadSection("l"), (Lines{"2", "0", "1", "K", "E"}));
+    EXPECT_EQ(ini.ReadSectionValues("L"), (Lines{"2=b", "0=a", "1=q", "K=upper", "E="}));
+    EXPECT_EQ(std::tuple(ini.ReadSection("Empty").size(), ini.ReadSectionValues("Nowhere").size()),
+              std::tuple(0u, 0u));
+    EXPECT_EQ(std::tuple(ini.SectionExists("EMPTY"),
+                         ini.SectionExists("m"),
+                         ini.SectionExists("Nowhere"),
+                         ini.SectionExists("E")),
+              std::tuple(true, true, false, false));
 }
 
 TEST_F(IniFileTest, NothingIsCachedBetweenCalls)
@@ -257,7 +188,7 @@ TEST_F(IniFileTest, NothingIsCachedBetweenCalls)
 
     Put("[A]\r\nk=two\r\nnew=3\r\n");
     EXPECT_EQ(ini.ReadString("A", "k", ""), "two");
-    EXPECT_EQ(ini.ReadSection("A"), (std::vector<std::string>{"k", "new"}));
+    EXPECT_EQ(ini.ReadSection("A"), (Lines{"k", "new"}));
 
     // A write starts from what is on disk now, keeping the other program's change.
     Put("[A]\r\nk=three\r\n[Other]\r\nx=1\r\n");
@@ -267,53 +198,40 @@ TEST_F(IniFileTest, NothingIsCachedBetweenCalls)
 
 // ---- Writing -------------------------------------------------------------------------------
 
-// Each row writes k=v into section A.
-struct WriteCase
+TEST_F(IniFileTest, WriteChangesOnlyWhatItMust)
 {
-    const char* Name;
-    std::string Before;
-    std::string After;
-};
-
-class IniWriteTest : public IniFileTest, public ::testing::WithParamInterface<WriteCase>
-{};
-
-TEST_P(IniWriteTest, ChangesOnlyWhatItMust)
-{
-    Put(GetParam().Before);
-    IniFile(FPath).WriteString("A", "k", "v");
-    EXPECT_EQ(Bytes(), GetParam().After);
-    EXPECT_EQ(Names(), std::vector<std::string>{"TXDef.CFG"}) << "no temp file may stay behind";
+    // Each row writes k=v into section A.
+    // clang-format off
+    const struct { const char* Name; std::string Before, After; } rows[] = {
+        {"ReplaceInPlaceKeepsOtherBytesAndLineEnds", "; settings\n[A]\nx=old\n  k = 1 \n\n[B]\nk=5\n",
+         "; settings\n[A]\nx=old\nk=v\n\n[B]\nk=5\n"},
+        {"ReplaceKeepsKeySpelling", "[a]\r\nK=1\r\n", "[a]\r\nK=v\r\n"},
+        {"ReplaceFirstOfDuplicates", "[A]\r\nk=1\r\nk=2\r\n[a]\r\nk=3\r\n", "[A]\r\nk=v\r\nk=2\r\n[a]\r\nk=3\r\n"},
+        {"ReplaceLastLineWithoutLineEnd", "[A]\r\nk=1", "[A]\r\nk=v"},
+        {"NewKeyAfterLastKeyBeforeCommentAndBlank",
+         "[A]\r\nx=1\r\nnote without equals\r\ny=2\r\n; about B\r\n\r\n[B]\r\nb=2\r\n",
+         "[A]\r\nx=1\r\nnote without equals\r\ny=2\r\nk=v\r\n; about B\r\n\r\n[B]\r\nb=2\r\n"},
+        {"NewKeyInFirstOfDuplicateSections", "[A]\r\nx=1\r\n[B]\r\n[A]\r\nk=2\r\n",
+         "[A]\r\nx=1\r\nk=v\r\n[B]\r\n[A]\r\nk=2\r\n"},
+        {"CommentedKeyIsNotReplaced", "[A]\r\n;k=1\r\n", "[A]\r\nk=v\r\n;k=1\r\n"},
+        {"NewKeyInSectionWithoutKeys", "[A]\r\n\r\n[B]\r\n", "[A]\r\nk=v\r\n\r\n[B]\r\n"},
+        {"NewKeyAtEndWithoutLineEnd", "[A]\r\nx=1", "[A]\r\nx=1\r\nk=v\r\n"},
+        {"NewSectionAfterBlankLine", "[B]\r\nx=1\r\n", "[B]\r\nx=1\r\n\r\n[A]\r\nk=v\r\n"},
+        {"NewSectionAfterLastLineWithoutLineEnd", "[B]\r\nx=1", "[B]\r\nx=1\r\n\r\n[A]\r\nk=v\r\n"},
+        {"NewSectionNoSecondBlankLine", "[B]\r\nx=1\r\n\r\n", "[B]\r\nx=1\r\n\r\n[A]\r\nk=v\r\n"},
+        {"NewSectionNotMistakenForPrefix", "[AB]\r\nk=1\r\n", "[AB]\r\nk=1\r\n\r\n[A]\r\nk=v\r\n"},
+        {"EmptyFile", "", "[A]\r\nk=v\r\n"},
+        {"ByteOrderMarkKept", "\xEF\xBB\xBF", "\xEF\xBB\xBF[A]\r\nk=v\r\n"},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        Put(row.Before);
+        IniFile(FPath).WriteString("A", "k", "v");
+        EXPECT_EQ(Bytes(), row.After);
+        EXPECT_EQ(Names(), Lines{"TXDef.CFG"}) << "no temp file may stay behind";
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Files,
-    IniWriteTest,
-    ::testing::Values(
-        WriteCase{"ReplaceInPlaceKeepsOtherBytesAndLineEnds",
-                  "; settings\n[A]\nx=old\n  k = 1 \n\n[B]\nk=5\n",
-                  "; settings\n[A]\nx=old\nk=v\n\n[B]\nk=5\n"},
-        WriteCase{"ReplaceKeepsKeySpelling", "[a]\r\nK=1\r\n", "[a]\r\nK=v\r\n"},
-        WriteCase{"ReplaceFirstOfDuplicates",
-                  "[A]\r\nk=1\r\nk=2\r\n[a]\r\nk=3\r\n",
-                  "[A]\r\nk=v\r\nk=2\r\n[a]\r\nk=3\r\n"},
-        WriteCase{"ReplaceLastLineWithoutLineEnd", "[A]\r\nk=1", "[A]\r\nk=v"},
-        WriteCase{"NewKeyAfterLastKeyBeforeCommentAndBlank",
-                  "[A]\r\nx=1\r\nnote without equals\r\ny=2\r\n; about B\r\n\r\n[B]\r\nb=2\r\n",
-                  "[A]\r\nx=1\r\nnote without equals\r\ny=2\r\nk=v\r\n; about B\r\n\r\n[B]\r\nb=2\r\n"},
-        WriteCase{"NewKeyInFirstOfDuplicateSections",
-                  "[A]\r\nx=1\r\n[B]\r\n[A]\r\nk=2\r\n",
-                  "[A]\r\nx=1\r\nk=v\r\n[B]\r\n[A]\r\nk=2\r\n"},
-        WriteCase{"CommentedKeyIsNotReplaced", "[A]\r\n;k=1\r\n", "[A]\r\nk=v\r\n;k=1\r\n"},
-        WriteCase{"NewKeyInSectionWithoutKeys", "[A]\r\n\r\n[B]\r\n", "[A]\r\nk=v\r\n\r\n[B]\r\n"},
-        WriteCase{"NewKeyAtEndWithoutLineEnd", "[A]\r\nx=1", "[A]\r\nx=1\r\nk=v\r\n"},
-        WriteCase{"NewSectionAfterBlankLine", "[B]\r\nx=1\r\n", "[B]\r\nx=1\r\n\r\n[A]\r\nk=v\r\n"},
-        WriteCase{"NewSectionAfterLastLineWithoutLineEnd", "[B]\r\nx=1", "[B]\r\nx=1\r\n\r\n[A]\r\nk=v\r\n"},
-        WriteCase{"NewSectionNoSecondBlankLine", "[B]\r\nx=1\r\n\r\n", "[B]\r\nx=1\r\n\r\n[A]\r\nk=v\r\n"},
-        WriteCase{"NewSectionNotMistakenForPrefix", "[AB]\r\nk=1\r\n", "[AB]\r\nk=1\r\n\r\n[A]\r\nk=v\r\n"},
-        WriteCase{"EmptyFile", "", "[A]\r\nk=v\r\n"},
-        WriteCase{"ByteOrderMarkKept", "\xEF\xBB\xBF", "\xEF\xBB\xBF[A]\r\nk=v\r\n"}),
-    ByName());
 
 TEST_F(IniFileTest, MissingFileIsCreatedAndValuesReadBackAsWritten)
 {
@@ -331,84 +249,51 @@ TEST_F(IniFileTest, MissingFileIsCreatedAndValuesReadBackAsWritten)
     ini.WriteString("Batch File List", "0", path);
     ini.WriteString("Batch File List", "1", utf8);
     EXPECT_EQ(ini.ReadInteger("report options", "logsize", 0), -32000);
-    EXPECT_EQ(ini.ReadSectionValues("Batch File List"), (std::vector<std::string>{"0=" + path, "1=" + utf8}));
+    EXPECT_EQ(ini.ReadSectionValues("Batch File List"), (Lines{"0=" + path, "1=" + utf8}));
 }
 
 TEST_F(IniFileTest, UnchangedValueDoesNotRewriteTheFile)
 {
+    auto inode = [this] {
+        struct stat st = {};
+        return ::stat(FPath.c_str(), &st) == 0 ? st.st_ino : 0;
+    };
     Put("[A]\r\nk=same\r\n");
-    const ino_t before = InodeOf(FPath);
-    IniFile ini(FPath);
+    const ino_t before = inode();
     ScopedFault fault({FaultOp::Rename, EIO, "TXDef.CFG", 0, -1});
-    EXPECT_NO_THROW(ini.WriteString("a", "K", "same"));
-    EXPECT_EQ(InodeOf(FPath), before);
+    EXPECT_NO_THROW(IniFile(FPath).WriteString("a", "K", "same"));
+    EXPECT_EQ(inode(), before);
 }
 
-struct EraseCase
+TEST_F(IniFileTest, EraseSectionRemovesExactlyThatSection)
 {
-    const char* Name;
-    std::string Before;
-    const char* Section;
-    std::string After;
-};
-
-class IniEraseTest : public IniFileTest, public ::testing::WithParamInterface<EraseCase>
-{};
-
-TEST_P(IniEraseTest, RemovesExactlyThatSection)
-{
-    Put(GetParam().Before);
-    IniFile ini(FPath);
-    ini.EraseSection(GetParam().Section);
-    EXPECT_EQ(Bytes(), GetParam().After);
-    EXPECT_FALSE(ini.SectionExists(GetParam().Section));
-}
-
-const std::string ThreeSections = "[A]\r\na=1\r\n\r\n[B]\r\nb=2\r\n; b's note\r\n\r\n[C]\r\nc=3\r\n";
-
-INSTANTIATE_TEST_SUITE_P(
-    Files,
-    IniEraseTest,
-    ::testing::Values(
-        EraseCase{"Middle", ThreeSections, "b", "[A]\r\na=1\r\n\r\n[C]\r\nc=3\r\n"},
-        EraseCase{"First", ThreeSections, "A", "[B]\r\nb=2\r\n; b's note\r\n\r\n[C]\r\nc=3\r\n"},
-        EraseCase{"LastTakesSeparatingBlankLines",
-                  ThreeSections + "\r\n",
-                  "C",
-                  "[A]\r\na=1\r\n\r\n[B]\r\nb=2\r\n; b's note\r\n"},
-        EraseCase{"EveryDuplicate",
-                  "[A]\r\na=1\r\n[B]\r\nb=2\r\n[ a ]\r\na=2\r\n[C]\r\n",
-                  "A",
-                  "[B]\r\nb=2\r\n[C]\r\n"},
-        EraseCase{"NotAPrefixMatch", "[AB]\r\nx=1\r\n[A]\r\ny=2\r\n", "A", "[AB]\r\nx=1\r\n"},
-        EraseCase{"OnlySection", "[A]\r\na=1\r\n", "A", ""},
-        EraseCase{"MissingSectionChangesNothing", ThreeSections, "D", ThreeSections},
-        EraseCase{"LfFileKeepsItsLineEnds", "[A]\na=1\n[B]\nb=2\n", "A", "[B]\nb=2\n"}),
-    ByName());
-
-TEST_F(IniFileTest, ListSectionRewrittenAsAWhole)
-{
-    IniFile(FPath).EraseSection("Exclude File List");
+    const std::string three = "[A]\r\na=1\r\n\r\n[B]\r\nb=2\r\n; b's note\r\n\r\n[C]\r\nc=3\r\n";
+    // clang-format off
+    const struct { const char* Name; std::string Before; const char* Section; std::string After; } rows[] = {
+        {"Middle", three, "b", "[A]\r\na=1\r\n\r\n[C]\r\nc=3\r\n"},
+        {"First", three, "A", "[B]\r\nb=2\r\n; b's note\r\n\r\n[C]\r\nc=3\r\n"},
+        {"LastTakesSeparatingBlankLines", three + "\r\n", "C", "[A]\r\na=1\r\n\r\n[B]\r\nb=2\r\n; b's note\r\n"},
+        {"EveryDuplicate", "[A]\r\na=1\r\n[B]\r\nb=2\r\n[ a ]\r\na=2\r\n[C]\r\n", "A", "[B]\r\nb=2\r\n[C]\r\n"},
+        {"NotAPrefixMatch", "[AB]\r\nx=1\r\n[A]\r\ny=2\r\n", "A", "[AB]\r\nx=1\r\n"},
+        {"OnlySection", "[A]\r\na=1\r\n", "A", ""},
+        {"MissingSectionChangesNothing", three, "D", three},
+        {"LfFileKeepsItsLineEnds", "[A]\na=1\n[B]\nb=2\n", "A", "[B]\nb=2\n"},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        Put(row.Before);
+        IniFile ini(FPath);
+        ini.EraseSection(row.Section);
+        EXPECT_EQ(Bytes(), row.After);
+        EXPECT_FALSE(ini.SectionExists(row.Section));
+    }
+    fs::remove(FPath);
+    IniFile(FPath).EraseSection("A");
     EXPECT_FALSE(fs::exists(FPath)) << "erasing from a missing file creates nothing";
-    Put("[Exclude File List]\r\n0=*.TMP\r\n1=*.BAK\r\n2=_BLANK_\r\n\r\n[Include Filter List]\r\n1=*.*\r\n");
-    IniFile ini(FPath);
-    ini.EraseSection("Exclude File List");
-    ini.WriteString("Exclude File List", "0", "_BLANK_");
-    EXPECT_EQ(ini.ReadSectionValues("exclude file list"), std::vector<std::string>{"0=_BLANK_"});
-    EXPECT_EQ(ini.ReadString("Include Filter List", "1", ""), "*.*");
-    EXPECT_EQ(Bytes(), "[Include Filter List]\r\n1=*.*\r\n\r\n[Exclude File List]\r\n0=_BLANK_\r\n");
 }
 
 // ---- Write failures ------------------------------------------------------------------------
-
-struct WriteFault
-{
-    const char* Name;
-    FaultPlan Fault;
-};
-
-class IniWriteFaultTest : public IniFileTest, public ::testing::WithParamInterface<WriteFault>
-{};
 
 void ExpectWriteError(const std::function<void()>& write, const std::string& path, int error)
 {
@@ -421,36 +306,33 @@ void ExpectWriteError(const std::function<void()>& write, const std::string& pat
     }
 }
 
-TEST_P(IniWriteFaultTest, RaisesAndKeepsTheOldBytes)
+TEST_F(IniFileTest, AFailedStepRaisesAndKeepsTheOldBytes)
 {
     const std::string old =
         "[Misc Options]\nCompile Date=July 23, 1997\r\n" + std::string(3000, ';') + "\r\n[B]\r\nb=1";
-    Put(old);
-    IniFile ini(FPath);
-    {
-        ScopedFault fault(GetParam().Fault);
-        ExpectWriteError([&] { ini.WriteString("Misc Options", "Compile Date", "changed"); },
-                         FPath,
-                         GetParam().Fault.Error);
-        ExpectWriteError([&] { ini.WriteInteger("New Section", "n", 1); }, FPath, GetParam().Fault.Error);
-        ExpectWriteError([&] { ini.EraseSection("B"); }, FPath, GetParam().Fault.Error);
-        EXPECT_EQ(Bytes(), old);
-        EXPECT_EQ(Names(), std::vector<std::string>{"TXDef.CFG"});
+    for (const FaultPlan& plan : {FaultPlan{FaultOp::Open, EACCES, "TXDef.CFG", 0, -1},
+                                  FaultPlan{FaultOp::Write, ENOSPC, "TXDef.CFG", 100, -1},
+                                  FaultPlan{FaultOp::Sync, EIO, "TXDef.CFG", 0, -1},
+                                  FaultPlan{FaultOp::Rename, EROFS, "TXDef.CFG", 0, -1},
+                                  FaultPlan{FaultOp::Read, EIO, "TXDef.CFG", 0, -1}}) {
+        SCOPED_TRACE(static_cast<int>(plan.Op));
+        Put(old);
+        IniFile ini(FPath);
+        {
+            ScopedFault fault(plan);
+            ExpectWriteError([&] { ini.WriteString("Misc Options", "Compile Date", "changed"); },
+                             FPath,
+                             plan.Error);
+            ExpectWriteError([&] { ini.WriteInteger("New Section", "n", 1); }, FPath, plan.Error);
+            ExpectWriteError([&] { ini.EraseSection("B"); }, FPath, plan.Error);
+            EXPECT_EQ(Bytes(), old);
+            EXPECT_EQ(Names(), Lines{"TXDef.CFG"});
+        }
+        // The object is not left broken: once the disk recovers, the same write lands.
+        ini.WriteString("Misc Options", "Compile Date", "changed");
+        EXPECT_EQ(ini.ReadString("Misc Options", "Compile Date", ""), "changed");
     }
-    // The object is not left broken: once the disk recovers, the same write lands.
-    ini.WriteString("Misc Options", "Compile Date", "changed");
-    EXPECT_EQ(ini.ReadString("Misc Options", "Compile Date", ""), "changed");
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Faults,
-    IniWriteFaultTest,
-    ::testing::Values(WriteFault{"TempCannotBeCreated", {FaultOp::Open, EACCES, "TXDef.CFG", 0, -1}},
-                      WriteFault{"DiskFullAfterShortWrite", {FaultOp::Write, ENOSPC, "TXDef.CFG", 100, -1}},
-                      WriteFault{"SyncFails", {FaultOp::Sync, EIO, "TXDef.CFG", 0, -1}},
-                      WriteFault{"RenameFails", {FaultOp::Rename, EROFS, "TXDef.CFG", 0, -1}},
-                      WriteFault{"FileCannotBeRead", {FaultOp::Read, EIO, "TXDef.CFG", 0, -1}}),
-    ByName());
 
 TEST_F(IniFileTest, PermissionBitsRefuseWritesAndReads)
 {
@@ -483,7 +365,7 @@ TEST_F(IniFileTest, PermissionBitsRefuseWritesAndReads)
     }
     ASSERT_EQ(chmod(FDir.c_str(), 0700), 0);
     EXPECT_EQ(Bytes(), old);
-    EXPECT_EQ(Names(), std::vector<std::string>{"TXDef.CFG"});
+    EXPECT_EQ(Names(), Lines{"TXDef.CFG"});
 
     ASSERT_EQ(chmod(FPath.c_str(), 0000), 0);
     {
