@@ -194,8 +194,9 @@ private:
 
     bool CreateTarget()
     {
-        // Private while it is written; it gets the source's mode when it is complete.
-        if (SysResult<int> unnamed = CreateUnnamedAt(FTargetDir, FTargetFolder, 0600)) {
+        // An unnamed file cannot be opened by name while it is written: it may have its final
+        // mode from the start. A named one is private until it is complete.
+        if (SysResult<int> unnamed = CreateUnnamedAt(FTargetDir, FTargetFolder, CopyMode())) {
             FTempFd.Adopt(*unnamed);
             FUnnamed = true;
             return true;
@@ -229,13 +230,19 @@ private:
             return Outcome::SourceChanged;
         }
         // Permission bits other than the write bits follow the source (an executable stays one);
-        // read-only is applied last, after the times, from the decided attributes.
-        (void)SetModeOf(FTempFd.Fd(), (FSourceStat.st_mode & 0777) | S_IWUSR);
+        // read-only is applied last, after the times, from the decided attributes. A new file
+        // linked in by its descriptor gets its mode with its attributes, where the umask or a
+        // folder's default permissions have given it another one.
+        if (!FUnnamed || !FAdd) {
+            (void)SetModeOf(FTempFd.Fd(), CopyMode());
+        }
         if (FUnnamed) {
             return Outcome::Done; // the descriptor is what gets linked in
         }
         return FTempFd.Close(FTemp.Path()) ? Outcome::Done : Outcome::WriteFailed;
     }
+
+    mode_t CopyMode() const { return (FSourceStat.st_mode & 0777) | S_IWUSR; }
 
     // The copy is of the file that was decided on only when nothing wrote to the source
     // meanwhile: as listed (when the listing is known) and as opened, and exactly that many
@@ -359,7 +366,7 @@ private:
                 attr &= ~Attr::Archive;
             }
             bool set = FHeld ? (timesKept || StatOf(FTempFd.Fd(), placed))
-                                   && SetNewFileAttr(FTempFd.Fd(), FTargetPath, placed, attr).Ok()
+                                   && SetNewFileAttr(FTempFd.Fd(), FTargetPath, placed, attr, CopyMode()).Ok()
                              : SetFileAttr(FTargetPath, attr).Ok();
             if (!set) {
                 ReportProblem(FCtx, CopyMsg::CouldNotSetAttributes, FTargetPath, LogKind::FileError);

@@ -224,7 +224,8 @@ SysStatus SetFileAttr(const std::string& path, std::uint32_t attr)
     return archive ? SetArchiveOf(path, st) : ResetArchiveOf(path, st);
 }
 
-SysStatus SetNewFileAttr(int fd, const std::string& path, const struct stat& st, std::uint32_t attr)
+SysStatus
+SetNewFileAttr(int fd, const std::string& path, const struct stat& st, std::uint32_t attr, mode_t mode)
 {
     if (int fault = CheckFault(FaultOp::SetAttr, path)) {
         return SysFail(fault, "chmod");
@@ -236,11 +237,11 @@ SysStatus SetNewFileAttr(int fd, const std::string& path, const struct stat& st,
             return SysFail(errno, "fsetxattr");
         }
     }
-    if ((attr & Attr::ReadOnly) != 0 && !S_ISLNK(st.st_mode)) {
-        mode_t mode = st.st_mode & 07777 & ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
-        if (::fchmod(fd, mode) != 0) {
-            return SysFail(errno, "fchmod");
-        }
+    if ((attr & Attr::ReadOnly) != 0) {
+        mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
+    }
+    if (!S_ISLNK(st.st_mode) && (st.st_mode & 07777) != mode && ::fchmod(fd, mode) != 0) {
+        return SysFail(errno, "fchmod");
     }
     return SysOk();
 }

@@ -42,9 +42,11 @@ SysResult<std::uint32_t> GetFileAttr(const std::string& path); // fails: ENOENT,
 // mode is left alone (Linux has no lchmod). Consults FaultOp::SetAttr.
 SysStatus SetFileAttr(const std::string& path, std::uint32_t attr);
 // The same for a file this program has just created and still holds open (`fd`, whose fstat is
-// `st`; `path` names it for the hook): it has no archive mark yet and is writable, so nothing
-// needs to be read first and the common case (archive set, not read-only) costs no call.
-SysStatus SetNewFileAttr(int fd, const std::string& path, const struct stat& st, std::uint32_t attr);
+// `st`; `path` names it for the hook), which is to have `mode` (less every write bit when
+// read-only): it has no archive mark yet, so nothing needs to be read first, and the common case
+// (archive set, not read-only, the mode already right) costs no call.
+SysStatus
+SetNewFileAttr(int fd, const std::string& path, const struct stat& st, std::uint32_t attr, mode_t mode);
 // Clears the archive bit: stores the current mtime in the xattr. Succeeds doing nothing where
 // the bit cannot be kept (no user xattrs on the filesystem; symlinks and other non-regular,
 // non-folder entries). A read-only file owned by us gets its owner write bit for the moment of

@@ -342,7 +342,8 @@ private:
 void LoadConfiguration(ConfigContext& ctx, const std::string& fileName, bool isStartUp)
 {
     Options& opts = ctx.Opts;
-    const IniFile ini(fileName);
+    // One reading of the file per load: a file changed on disk is seen at the next load.
+    const IniFile ini = IniFile::Snapshot(fileName);
     const bool isDefaultFile = fileName == ctx.DefaultConfigPath;
     const std::time_t now = ctx.Now();
 
@@ -386,7 +387,8 @@ void LoadConfiguration(ConfigContext& ctx, const std::string& fileName, bool isS
 RefusedTriggers LoadAutomationOptions(ConfigContext& ctx, const std::string& fileName)
 {
     Options& opts = ctx.Opts;
-    const IniFile ini(fileName);
+    // One reading of the file per load: a file changed on disk is seen at the next load.
+    const IniFile ini = IniFile::Snapshot(fileName);
     if (fileName == ctx.DefaultConfigPath) {
         opts.ShowBottomMenu = ChoiceIndex(ReadNumber(ini, KeyOf(&Options::ShowBottomMenu)), 5);
         opts.ShowTopMenu = ChoiceIndex(ReadNumber(ini, KeyOf(&Options::ShowTopMenu)), 3);

@@ -490,14 +490,26 @@ bool IniFile::SectionExists(std::string_view section) const
     return ForEachKeyOf(content, section, [](std::string_view, std::string_view) { return false; });
 }
 
+IniFile IniFile::Snapshot(std::string fileName)
+{
+    IniFile ini(std::move(fileName));
+    ini.FContent = ini.Load();
+    return ini;
+}
+
 std::string IniFile::Load() const
 {
+    if (FContent) {
+        return *FContent;
+    }
     SysResult<std::string> content = ReadWholeFile(FFileName);
     return content.Ok() ? std::move(content.Value()) : std::string();
 }
 
 std::string IniFile::LoadForUpdate() const
 {
+    // Even a snapshot's write starts from the file as it is now: another program's change since
+    // is kept, not undone.
     SysResult<std::string> content = ReadWholeFile(FFileName);
     if (content.Ok()) {
         return std::move(content.Value());
@@ -510,6 +522,9 @@ std::string IniFile::LoadForUpdate() const
 
 void IniFile::Store(const std::string& oldContent, const std::string& newContent)
 {
+    if (FContent) {
+        FContent = newContent;
+    }
     if (newContent == oldContent) {
         return;
     }

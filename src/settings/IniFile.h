@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -29,6 +30,9 @@ class IniFile
 {
 public:
     explicit IniFile(std::string fileName);
+    // The file as it is now, read once: every later read answers from that content, so a load
+    // of many keys opens the file once. Writes still go to the file, and into the content.
+    static IniFile Snapshot(std::string fileName);
 
     const std::string& FileName() const { return FFileName; }
 
@@ -60,6 +64,7 @@ private:
     void Store(const std::string& oldContent, const std::string& newContent);
 
     std::string FFileName;
+    std::optional<std::string> FContent; // a snapshot's content
 };
 
 } // namespace Tandemix

@@ -160,6 +160,43 @@ TEST_F(CopyOneFileTest, ModeReadOnlyAndArchiveBitFollowTheSource)
     EXPECT_EQ(AttrOf(kept) & Attr::Archive, Attr::Archive);
 }
 
+// A new file gets its mode when it is created; a umask that strips bits from it, or a mode only
+// a change can give, must still leave exactly the source's mode behind.
+TEST_F(CopyOneFileTest, ModesFollowTheSourceWhateverTheUmask)
+{
+    const mode_t saved = ::umask(077);
+    for (mode_t mode : {0664u, 0755u, 0600u, 0640u}) {
+        std::string name = "m" + std::to_string(mode);
+        Tree.AddFile("src/" + name, 10, {}, mode);
+        EXPECT_EQ(Copy(Request(name, 10)), 0);
+        EXPECT_EQ(LStat(Dst + "/" + name).st_mode & 07777, mode) << name;
+    }
+    Tree.AddFile("src/ro", 10, {}, 0644);
+    EXPECT_EQ(Copy(Request("ro", 10, Attr::ReadOnly | Attr::Archive)), 0);
+    EXPECT_EQ(LStat(Dst + "/ro").st_mode & 07777, 0444u);
+    ::umask(saved);
+}
+
+// A folder's copies share the folders held open for them: the target folder stays the one
+// opened, even when a link takes its path between two copies, so nothing goes through the link.
+TEST_F(CopyOneFileTest, HeldFoldersAreNeverLeftForALinkThatTookTheirPlace)
+{
+    Tree.AddFile("src/a.txt", 10);
+    Tree.AddFile("src/b.txt", 20);
+    Tree.AddFolder("elsewhere");
+    CopyFolders folders;
+    CopyRequest first = Request("a.txt", 10);
+    first.Folders = &folders;
+    EXPECT_EQ(Copy(first), 0);
+    ASSERT_EQ(::rename(Dst.c_str(), (Dst + ".moved").c_str()), 0);
+    Tree.AddSymlink("dst", "elsewhere");
+    CopyRequest second = Request("b.txt", 20);
+    second.Folders = &folders;
+    EXPECT_EQ(Copy(second), 0);
+    EXPECT_EQ(Tree.ReadFile("dst.moved/b.txt"), TempTree::Pattern(20));
+    EXPECT_FALSE(Tree.Exists("elsewhere/b.txt"));
+}
+
 TEST_F(CopyOneFileTest, LinksAreCopiedAsLinksAndAnUpdateWritesToItsTwin)
 {
     Tree.AddFile("elsewhere/big", 2 * MiB);

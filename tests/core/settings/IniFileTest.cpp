@@ -194,6 +194,18 @@ TEST_F(IniFileTest, NothingIsCachedBetweenCalls)
     Put("[A]\r\nk=three\r\n[Other]\r\nx=1\r\n");
     ini.WriteString("A", "w", "4");
     EXPECT_EQ(Bytes(), "[A]\r\nk=three\r\nw=4\r\n[Other]\r\nx=1\r\n");
+
+    // A snapshot is one reading for a whole load; the next snapshot sees what changed since. A
+    // snapshot's write starts from the file as it is, like any write, and its reads follow.
+    IniFile snapshot = IniFile::Snapshot(FPath);
+    Put("[A]\r\nk=later\r\n");
+    EXPECT_EQ(snapshot.ReadString("A", "k", ""), "three");
+    EXPECT_EQ(snapshot.ReadSection("Other"), (Lines{"x"}));
+    EXPECT_EQ(IniFile::Snapshot(FPath).ReadString("A", "k", ""), "later");
+    snapshot.WriteInteger("A", "n", 5);
+    EXPECT_EQ(snapshot.ReadString("A", "k", "") + snapshot.ReadString("A", "n", ""), "later5");
+    EXPECT_EQ(Bytes(), "[A]\r\nk=later\r\nn=5\r\n");
+    EXPECT_EQ(IniFile::Snapshot(Tree.Path("missing.CFG")).ReadString("A", "k", "def"), "def");
 }
 
 // ---- Writing -------------------------------------------------------------------------------
