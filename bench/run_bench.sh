@@ -1,30 +1,36 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
 #
-# Times unattended runs of the program (`tandemix SRC DST AUTORUN`, no display) side by side
-# with `cp -a`, `cp -au`, `rsync -a` and a `find` walk of both trees, on generated trees, and
-# prints ratios. Page cache warm (one untimed run first), median of RUNS timed runs. Quote the
-# ratios, not the seconds: the machine is shared and noisy.
+# Times unattended runs of the program (`tandemix SRC DST AUTORUN`, no display, log and report
+# lists on as by default) side by side with `cp -a`, `cp -au`, `rsync -a` and a `find` walk of
+# both trees, on generated trees and on a real one, and prints ratios. Page cache warm (one
+# untimed run first), median of RUNS timed runs, the tools taking turns within each round so that
+# a busy moment of the machine falls on all of them alike. Quote the ratios, not the seconds.
 #
-#   bench/run_bench.sh [small|mixed|large|all]     default: all
+#   bench/run_bench.sh [small|small16|mixed|large|real|all]     default: all
 #
 # Trees:
-#   small  20,000 small files in a deep tree (initial copy, no-op resync, 1% incremental)
-#   mixed  5,000 files of mixed sizes (initial copy, no-op resync)
-#   large  a few files of hundreds of MiB (initial copy)
+#   small    20,000 files of 0-4 KiB, 10 a folder, folders nested 6 deep
+#   small16  20,000 files of 0-16 KiB, 40 a folder, 500 folders in 4 levels
+#   mixed    5,000 files, sizes lognormal around 21 KiB, a few of 20-50 MiB
+#   large    LARGE_COUNT files of LARGE_MIB MiB; the incremental run replaces one and adds one
+#   real     a copy of REAL_TREE (default /usr/share): links, odd modes, many folders
+# Each tree: the initial copy against cp -a and rsync -a, the no-op resync against a find walk
+# and rsync -a, and (but for real) an incremental run against cp -au.
 #
 # Environment: BENCH_DIR (default $TMPDIR or /tmp), RUNS (default 3), TANDEMIX (the program,
-# default build/tandemix), LARGE_MIB (default 300), LARGE_COUNT (default 3).
+# default build/tandemix), LARGE_MIB (default 256), LARGE_COUNT (default 4), REAL_TREE.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 exe=${TANDEMIX:-$root/build/tandemix}
 runs=${RUNS:-3}
 which=${1:-all}
-large_mib=${LARGE_MIB:-300}
-large_count=${LARGE_COUNT:-3}
+large_mib=${LARGE_MIB:-256}
+large_count=${LARGE_COUNT:-4}
+real_tree=${REAL_TREE:-/usr/share}
 
-for tool in rsync python3; do
+for tool in rsync python3 bc; do
     if ! command -v "$tool" >/dev/null; then
         echo "run_bench: $tool is needed for the comparison (apt-get install $tool)" >&2
         exit 2
@@ -66,16 +72,36 @@ while n < 20000:
 PY
 }
 
-gen_mixed() { # 5,000 files: most small, some of a few MiB
+gen_small16() { # 20,000 files of 0-16 KiB, 40 a folder, 500 folders in 4 levels
     python3 - "$1" <<'PY'
 import os, random, sys
+random.seed(5)
+root, n = sys.argv[1], 0
+for a in range(5):
+    for b in range(5):
+        for c in range(5):
+            for d in range(4):
+                folder = os.path.join(root, f"a{a}", f"b{b}", f"c{c}", f"d{d}")
+                os.makedirs(folder, exist_ok=True)
+                for _ in range(40):
+                    with open(os.path.join(folder, f"f{n:05d}.dat"), "wb") as f:
+                        f.write(os.urandom(random.randint(0, 16384)))
+                    n += 1
+PY
+}
+
+gen_mixed() { # 5,000 files, lognormal sizes around 21 KiB, five of 20-50 MiB
+    python3 - "$1" <<'PY'
+import math, os, random, sys
 random.seed(11)
 root = sys.argv[1]
 for i in range(5000):
     folder = os.path.join(root, f"g{i // 100:03d}")
     os.makedirs(folder, exist_ok=True)
-    r = random.random()
-    size = random.randint(0, 16384) if r < 0.8 else (random.randint(16384, 1 << 20) if r < 0.98 else random.randint(1 << 20, 8 << 20))
+    if i % 1000 == 999:
+        size = random.randint(20 << 20, 50 << 20)
+    else:
+        size = min(int(random.lognormvariate(math.log(21 * 1024), 1.2)), 8 << 20)
     with open(os.path.join(folder, f"m{i:05d}.bin"), "wb") as f:
         f.write(os.urandom(size))
 PY
@@ -86,6 +112,15 @@ gen_large() {
     for i in $(seq 1 "$large_count"); do
         head -c $((large_mib * 1024 * 1024)) /dev/urandom >"$1/big$i.bin"
     done
+}
+
+gen_real() { cp -a "$real_tree/." "$1/"; }
+
+# The large tree's change: one file replaced by new content, one added, both newer.
+change_large() {
+    head -c $((large_mib * 1024 * 1024)) /dev/urandom >"$1/big1.bin"
+    head -c $((large_mib * 1024 * 1024)) /dev/urandom >"$1/added.bin"
+    touch -d '+1 hour' "$1/big1.bin" "$1/added.bin"
 }
 
 # Changes 1% of the files, adds 1% and deletes 1%, with times one hour later.
@@ -115,24 +150,34 @@ PY
 }
 
 # ---- Timing ---------------------------------------------------------------------------------------
-# median of `runs` runs of: prepare (untimed) then command (timed)
-median_time() {
+# race PREPARE CMD1 CMD2 ...: times each command RUNS times, the commands taking turns within
+# each round, each timed run after its own untimed PREPARE (all strings, run with eval). Leaves
+# each command's median in the array `medians`.
+race() {
     local prepare="$1"
     shift
-    local times=()
-    eval "$prepare"
-    "$@" >/dev/null 2>&1 || true # warm-up
-    for _ in $(seq 1 "$runs"); do
+    local cmds=("$@") k round t0 t1
+    local -a times
+    for k in "${!cmds[@]}"; do # warm-up
         eval "$prepare"
-        # Let the preparation's writes reach the disk first, so no command pays for another's.
-        sync
-        local t0 t1
-        t0=$(date +%s.%N)
-        "$@" >/dev/null 2>&1 || { echo "run_bench: failed: $*" >&2; exit 1; }
-        t1=$(date +%s.%N)
-        times+=("$(echo "$t1 - $t0" | bc -l)")
+        eval "${cmds[$k]}" >/dev/null 2>&1 || true
+        times[k]=""
     done
-    printf '%s\n' "${times[@]}" | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'
+    for round in $(seq 1 "$runs"); do
+        for k in "${!cmds[@]}"; do
+            eval "$prepare"
+            sync # the preparation's writes are not the next command's to pay for
+            t0=$(date +%s.%N)
+            eval "${cmds[$k]}" >/dev/null 2>&1 || { echo "run_bench: failed: ${cmds[$k]}" >&2; exit 1; }
+            t1=$(date +%s.%N)
+            times[k]+="$(echo "$t1 - $t0" | bc -l) "
+        done
+    done
+    medians=()
+    for k in "${!cmds[@]}"; do
+        # shellcheck disable=SC2086
+        medians+=("$(printf '%s\n' ${times[k]} | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')")
+    done
 }
 
 ratio() { echo "scale=2; $1 / $2" | bc -l; }
@@ -140,57 +185,60 @@ ratio() { echo "scale=2; $1 / $2" | bc -l; }
 tx() { "$exe" "$1" "$2" AUTORUN; }
 find_walk() { find "$1" "$2" -printf '%s %T@ %m %p\n' >/dev/null; }
 
-report() { printf '%-28s %8.3fs  %s\n' "$1" "$2" "$3"; }
+report() { printf '%-26s %8.3fs  %s\n' "$1" "$2" "$3"; }
 
 bench_tree() {
-    local name="$1" gen="$2" incremental="$3"
-    local src="$work/$name-src" dst="$work/$name-dst"
+    local name="$1" gen="$2" change="$3"
+    # Both folders end in the same name, so the run fills the target itself rather than a new
+    # folder of the source's name inside it.
+    local src="$work/$name/src/tree" dst="$work/$name/dst/tree"
     echo "== $name"
+    mkdir -p "$src" "$(dirname "$dst")"
     "$gen" "$src"
+    echo "   $(find "$src" | wc -l) entries, $(du -sh "$src" | cut -f1)"
+    local empty="rm -rf '$dst'; mkdir -p '$dst'"
 
-    local t_tx t_cp t_rsync
-    t_tx=$(median_time "rm -rf '$dst'; mkdir -p '$dst'" tx "$src" "$dst")
-    t_cp=$(median_time "rm -rf '$dst'; mkdir -p '$dst'" cp -a "$src/." "$dst/")
-    t_rsync=$(median_time "rm -rf '$dst'; mkdir -p '$dst'" rsync -a "$src/" "$dst/")
-    report "initial: tandemix" "$t_tx" "$(ratio "$t_tx" "$t_cp")x cp -a  (mark 1.2)"
-    report "initial: cp -a" "$t_cp" ""
-    report "initial: rsync -a" "$t_rsync" "$(ratio "$t_cp" "$t_rsync")x (cp -a / rsync)"
+    race "$empty" "tx '$src' '$dst'" "cp -a '$src/.' '$dst/'" "rsync -a '$src/' '$dst/'"
+    report "initial: tandemix" "${medians[0]}" \
+        "$(ratio "${medians[0]}" "${medians[1]}")x cp -a, $(ratio "${medians[0]}" "${medians[2]}")x rsync -a"
+    report "initial: cp -a" "${medians[1]}" ""
+    report "initial: rsync -a" "${medians[2]}" ""
 
-    # No-op resync: the target is complete.
-    rm -rf "$dst"; mkdir -p "$dst"; cp -a "$src/." "$dst/"
-    local n_tx n_find n_rsync
-    n_tx=$(median_time ":" tx "$src" "$dst")
-    n_find=$(median_time ":" find_walk "$src" "$dst")
-    n_rsync=$(median_time ":" rsync -a "$src/" "$dst/")
-    report "no-op: tandemix" "$n_tx" "$(ratio "$n_tx" "$n_find")x find walk  (mark 1.3)"
-    report "no-op: find walk" "$n_find" "$(ratio "$n_find" "$n_rsync")x rsync no-op"
-    report "no-op: rsync -a" "$n_rsync" ""
+    rm -rf "$dst"
+    mkdir -p "$dst"
+    cp -a "$src/." "$dst/"
+    race ":" "tx '$src' '$dst'" "find_walk '$src' '$dst'" "rsync -a '$src/' '$dst/'"
+    report "no-op: tandemix" "${medians[0]}" \
+        "$(ratio "${medians[0]}" "${medians[1]}")x find walk, $(ratio "${medians[0]}" "${medians[2]}")x rsync -a"
+    report "no-op: find walk" "${medians[1]}" ""
+    report "no-op: rsync -a" "${medians[2]}" ""
 
-    if [ "$incremental" = yes ]; then
-        local pristine="$work/$name-pristine"
-        rm -rf "$pristine"; cp -a "$dst" "$pristine"
-        change_one_percent "$src"
-        local reset="rm -rf '$dst'; cp -a '$pristine' '$dst'"
-        local i_tx i_cpu
-        i_tx=$(median_time "$reset" tx "$src" "$dst")
-        i_cpu=$(median_time "$reset" cp -au "$src/." "$dst/")
-        report "1% change: tandemix" "$i_tx" "$(ratio "$i_tx" "$i_cpu")x cp -au  (mark 1.2)"
-        report "1% change: cp -au" "$i_cpu" ""
+    if [ -n "$change" ]; then
+        local pristine="$work/$name/pristine"
+        cp -a "$dst" "$pristine"
+        "$change" "$src"
+        race "rm -rf '$dst'; cp -a '$pristine' '$dst'" "tx '$src' '$dst'" "cp -au '$src/.' '$dst/'"
+        report "incremental: tandemix" "${medians[0]}" "$(ratio "${medians[0]}" "${medians[1]}")x cp -au"
+        report "incremental: cp -au" "${medians[1]}" ""
     fi
-    rm -rf "$src" "$dst" "$work/$name-pristine"
+    rm -rf "${work:?}/$name"
 }
 
 case "$which" in
-small) bench_tree small gen_small yes ;;
-mixed) bench_tree mixed gen_mixed no ;;
-large) bench_tree large gen_large no ;;
+small) bench_tree small gen_small change_one_percent ;;
+small16) bench_tree small16 gen_small16 change_one_percent ;;
+mixed) bench_tree mixed gen_mixed change_one_percent ;;
+large) bench_tree large gen_large change_large ;;
+real) bench_tree real gen_real "" ;;
 all)
-    bench_tree small gen_small yes
-    bench_tree mixed gen_mixed no
-    bench_tree large gen_large no
+    bench_tree small gen_small change_one_percent
+    bench_tree small16 gen_small16 change_one_percent
+    bench_tree mixed gen_mixed change_one_percent
+    bench_tree large gen_large change_large
+    bench_tree real gen_real ""
     ;;
 *)
-    echo "usage: $0 [small|mixed|large|all]" >&2
+    echo "usage: $0 [small|small16|mixed|large|real|all]" >&2
     exit 2
     ;;
 esac

@@ -10,6 +10,7 @@
 #include "platform/AsciiText.h"
 #include "platform/Attributes.h"
 #include "platform/DateText.h"
+#include "platform/FileIo.h"
 #include "platform/FileOps.h"
 #include "platform/FileTimes.h"
 #include "platform/PathText.h"
@@ -375,12 +376,23 @@ void ReportSizeDiscrepancy(RunContext& ctx,
     }
 }
 
+// The folders of the pair being decided, each with its trailing separator.
+struct PairFolders
+{
+    std::string Source;
+    std::string Target;
+    // Withdraw from the unmatched list only what the listing filed there (and only when the
+    // list is kept at all): a withdrawal of a line that is not there still lowers its total.
+    bool WithdrawUnmatched = false;
+    // Held while the pair is decided: the archive marks of its files are read inside it.
+    FolderHandle SourceFolder{};
+};
+
 void AppendRow(RunContext& ctx,
                const TFileData& source,
                const TFileData* target,
                std::string_view reason,
-               const std::string& sourceFolder,
-               const std::string& targetFolder)
+               PairFolders& folders)
 {
     EngineState& engine = ctx.Engine;
     engine.DecidedBytes += source.FileSize;
@@ -398,14 +410,17 @@ void AppendRow(RunContext& ctx,
         listed.st_mode = source.IsLink ? S_IFLNK : S_IFREG;
         listed.st_mtim = source.MTime;
         std::uint32_t attr = LettersToAttr(source.AttrLetters) & ~(Attr::Archive | Attr::Normal);
-        if (ArchiveFlagSet(AddTrailingBackslash(source.FolderPath) + source.FileName, listed)) {
+        int folder = folders.SourceFolder.For(source.FolderPath);
+        std::string prefix = AddTrailingBackslash(source.FolderPath);
+        if (folder >= 0 ? ArchiveFlagSetAt(folder, source.FileName.c_str(), prefix, listed)
+                        : ArchiveFlagSet(prefix + source.FileName, listed)) {
             attr |= Attr::Archive;
         }
         row.AttrLetters = AttrToLetters(attr == 0 ? Attr::Normal : attr);
     }
     row.Reason = reason;
-    row.SourceFolder = sourceFolder;
-    row.TargetFolder = targetFolder;
+    row.SourceFolder = folders.Source;
+    row.TargetFolder = folders.Target;
     row.PackedTime = source.FileTime;
     row.CompressedSize = source.CompressedSize;
     row.IsLink = source.IsLink;
@@ -443,22 +458,12 @@ std::optional<std::string> ArchiveKey(const RunContext& ctx)
     return std::nullopt;
 }
 
-// The folders of the pair being decided, each with its trailing separator.
-struct PairFolders
-{
-    std::string Source;
-    std::string Target;
-    // Withdraw from the unmatched list only what the listing filed there (and only when the
-    // list is kept at all): a withdrawal of a line that is not there still lowers its total.
-    bool WithdrawUnmatched = false;
-};
-
 // Finds the source file's twin, takes it and files the decision.
-void MatchOne(RunContext& ctx, TargetIndex& index, const TFileData& source, const PairFolders& folders)
+void MatchOne(RunContext& ctx, TargetIndex& index, const TFileData& source, PairFolders& folders)
 {
     std::uint32_t position = index.Find(source.FileName);
     if (position == TargetIndex::None) {
-        AppendRow(ctx, source, nullptr, Msg::NoMatch, folders.Source, folders.Target);
+        AppendRow(ctx, source, nullptr, Msg::NoMatch, folders);
         return;
     }
     const TFileData& target = index.At(position);
@@ -481,10 +486,10 @@ void MatchOne(RunContext& ctx, TargetIndex& index, const TFileData& source, cons
     case Outcome::Unchanged:
         break;
     case Outcome::Update:
-        AppendRow(ctx, source, &target, Msg::OlderFile, folders.Source, folders.Target);
+        AppendRow(ctx, source, &target, Msg::OlderFile, folders);
         break;
     case Outcome::ForcedUpdate:
-        AppendRow(ctx, source, &target, Msg::ForcedUpdate, folders.Source, folders.Target);
+        AppendRow(ctx, source, &target, Msg::ForcedUpdate, folders);
         break;
     case Outcome::SizeDiscrepancy:
         ReportSizeDiscrepancy(ctx, source, target, folders.Source, folders.Target);
@@ -502,9 +507,9 @@ void MatchAndDecide(RunContext& ctx, bool selectedOnly)
     std::vector<TFileData>& targets = engine.Target.Files;
 
     ClearDecision(engine);
-    const PairFolders folders{AddTrailingBackslash(engine.Source.Folder),
-                              AddTrailingBackslash(engine.Target.Folder),
-                              ReportsUnmatchedFiles(ctx)};
+    PairFolders folders{AddTrailingBackslash(engine.Source.Folder),
+                        AddTrailingBackslash(engine.Target.Folder),
+                        ReportsUnmatchedFiles(ctx)};
     const bool syncActive = ctx.State.SyncActive;
     const std::optional<std::string> archiveKey = ArchiveKey(ctx);
     auto isArchive = [&](const TFileData& file) {
