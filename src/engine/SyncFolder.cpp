@@ -155,7 +155,6 @@ int FinishRows(RunContext& ctx, int result)
     if (ctx.Opts.UseCompression) {
         HooksOf(ctx).FinishArchiveSide(ctx);
     }
-    ctx.Report.FlushLog();
     // The counted-down estimate gives way to the disk's own figure once per folder.
     if (!ctx.Engine.PreReportRun) {
         UpdateFreeSpace(ctx, Side::Target, ctx.Engine.Target.Folder);
@@ -251,6 +250,7 @@ int SyncFolder(RunContext& ctx, RunSender sender)
     engine.Delta.CurrentRow = -1;
     engine.FileGauge = 0;
     engine.DirGauge = 0;
+    ctx.Report.FlushLog(); // the folder's lines are on disk before the next folder starts
     return result;
 }
 

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
 
 namespace Tandemix {
 
@@ -41,52 +42,59 @@ const DirEntry& SpecialEntry(DirEntry& entry, const char* name)
     return entry;
 }
 
-class DirHandle
+// A folder's entries read straight from the kernel in 32 KiB batches: opendir's stream would
+// cost two more calls per folder (fdopendir's checks of the descriptor), which on a tree of small
+// folders is a tenth of a no-op run.
+class FolderStream
 {
 public:
-    explicit DirHandle(DIR* dir)
-        : FDir(dir)
-    {}
-    ~DirHandle()
+    FolderStream() = default;
+    ~FolderStream()
     {
-        if (FDir != nullptr) {
-            ::closedir(FDir);
+        if (FFd >= 0) {
+            ::close(FFd);
         }
     }
-    DirHandle(const DirHandle&) = delete;
-    DirHandle& operator=(const DirHandle&) = delete;
-    DIR* Get() const { return FDir; }
-    void Reset(DIR* dir)
+    FolderStream(const FolderStream&) = delete;
+    FolderStream& operator=(const FolderStream&) = delete;
+
+    // Opens the folder; the descriptor is the folder's, for *at() calls.
+    SysResult<int> Open(const std::string& folder)
     {
-        if (FDir != nullptr) {
-            ::closedir(FDir);
+        if (int fault = CheckFault(FaultOp::Open, folder)) {
+            return SysResult<int>::Failure(fault, "opendir");
         }
-        FDir = dir;
+        FFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (FFd < 0) {
+            return SysResult<int>::Failure(errno, "opendir");
+        }
+        return FFd;
+    }
+
+    // The next entry, or nullptr at the end (`error` 0) or on a failure (`error` set).
+    const struct dirent64* Next(int& error)
+    {
+        error = 0;
+        if (FAt >= FFilled) {
+            ssize_t got = ::getdents64(FFd, FBuffer, sizeof FBuffer);
+            if (got <= 0) {
+                error = got < 0 ? errno : 0;
+                return nullptr;
+            }
+            FFilled = static_cast<std::size_t>(got);
+            FAt = 0;
+        }
+        const auto* entry = reinterpret_cast<const struct dirent64*>(FBuffer + FAt);
+        FAt += entry->d_reclen;
+        return entry;
     }
 
 private:
-    DIR* FDir;
+    int FFd = -1;
+    alignas(struct dirent64) char FBuffer[32 * 1024];
+    std::size_t FFilled = 0;
+    std::size_t FAt = 0;
 };
-
-// Opens a folder for reading its entries; the descriptor is the folder's, for *at() calls.
-SysResult<int> OpenFolder(const std::string& folder, DirHandle& dir)
-{
-    if (int fault = CheckFault(FaultOp::Open, folder)) {
-        return SysResult<int>::Failure(fault, "opendir");
-    }
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return SysResult<int>::Failure(errno, "opendir");
-    }
-    DIR* stream = ::fdopendir(fd);
-    if (stream == nullptr) {
-        int error = errno;
-        ::close(fd);
-        return SysResult<int>::Failure(error, "fdopendir");
-    }
-    dir.Reset(stream);
-    return fd;
-}
 
 } // namespace
 
@@ -94,8 +102,8 @@ SysStatus ForEachEntry(const std::string& folder,
                        const std::function<bool(const DirEntry&)>& visit,
                        EntryOptions options)
 {
-    DirHandle dir(nullptr);
-    SysResult<int> opened = OpenFolder(folder, dir);
+    auto dir = std::make_unique<FolderStream>();
+    SysResult<int> opened = dir->Open(folder);
     if (!opened) {
         return SysFail(opened.Error(), opened.Call());
     }
@@ -106,13 +114,10 @@ SysStatus ForEachEntry(const std::string& folder,
     }
     DirEntry entry;
     for (;;) {
-        errno = 0;
-        dirent* item = ::readdir(dir.Get());
+        int error = 0;
+        const struct dirent64* item = dir->Next(error);
         if (item == nullptr) {
-            if (errno != 0) {
-                return SysFail(errno, "readdir");
-            }
-            return SysOk();
+            return error != 0 ? SysFail(error, "readdir") : SysOk();
         }
         if (IsDotOrDotDot(item->d_name)) {
             continue;
@@ -164,18 +169,18 @@ ForEachEntry(const std::string& folder, const std::function<bool(const DirEntry&
 
 SysStatus ForEachSubFolder(const std::string& folder, const std::function<bool(const std::string&)>& visit)
 {
-    DirHandle dir(nullptr);
-    SysResult<int> opened = OpenFolder(folder, dir);
+    auto dir = std::make_unique<FolderStream>();
+    SysResult<int> opened = dir->Open(folder);
     if (!opened) {
         return SysFail(opened.Error(), opened.Call());
     }
     int fd = opened.Value();
     std::string name;
     for (;;) {
-        errno = 0;
-        dirent* item = ::readdir(dir.Get());
+        int error = 0;
+        const struct dirent64* item = dir->Next(error);
         if (item == nullptr) {
-            return errno != 0 ? SysFail(errno, "readdir") : SysOk();
+            return error != 0 ? SysFail(error, "readdir") : SysOk();
         }
         if (IsDotOrDotDot(item->d_name)) {
             continue;

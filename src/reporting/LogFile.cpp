@@ -91,8 +91,12 @@ void LogFile::WriteLogFile(std::string_view text,
         if (!settings.UseLogFile && kind != LogKind::AppError) {
             return;
         }
-        if (kind != LogKind::AddedFile && kind != LogKind::UpdatedFile) {
-            Flush(); // the lines keep their order
+        // Problems and the log's own opening and closing go out at once, the held lines first
+        // so that the order stays.
+        const bool held = kind == LogKind::AddedFile || kind == LogKind::UpdatedFile
+                          || kind == LogKind::Summary || kind == LogKind::FolderCreated;
+        if (!held) {
+            Flush();
         }
         switch (kind) {
         case LogKind::OpenSyncLog:
@@ -126,8 +130,13 @@ void LogFile::WriteLogFile(std::string_view text,
             }
             break;
         case LogKind::FolderCreated:
-            if (settings.ReportDirectoryCreation) {
-                WriteLine(text);
+            if (settings.ReportDirectoryCreation && FFd >= 0) {
+                HoldLine(text);
+            }
+            break;
+        case LogKind::Summary:
+            if (FFd >= 0) {
+                HoldLine(text);
             }
             break;
         case LogKind::AppError:

@@ -69,10 +69,10 @@ public:
     // run itself goes on. Set by whoever can show it.
     std::function<void(const std::string&)> OnWriteFailure;
 
-    // Writes out the file lines held back. The lines of added and updated files (one per copied
-    // file) are collected and written together: before any line of another kind, when 64 KiB
-    // have gathered, here, and when the log is closed. A program killed outright loses at most
-    // those, never a line before them.
+    // Writes out the lines held back. The lines of files and folders (several per folder) are
+    // collected and written together: before a problem's line, when 64 KiB have gathered, here
+    // (at each folder's end and before a question), and when the log is closed. A program killed
+    // outright loses at most those, never a line before them.
     void Flush() noexcept;
 
     // 1 while the sync log or the pre-sync report log is open, else 0.

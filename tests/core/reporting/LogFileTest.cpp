@@ -275,6 +275,7 @@ TEST_F(LogFileTest, FullDiskLosesTheLineAndTheRunGoesOn)
             ScopedFault full({FaultOp::Write, ENOSPC, "Tandemix.Log"});
             Request("lost line", LogKind::Summary);
             Request("  Added: x", LogKind::AddedFile, NotesRow);
+            Log.Flush();
             EXPECT_EQ(Log.LogOpenFlag(), 1); // one lost line does not end the log
         }
         Request("kept line", LogKind::Summary);
@@ -301,24 +302,28 @@ TEST_F(LogFileTest, FullDiskLosesTheLineAndTheRunGoesOn)
     EXPECT_EQ(Home.Read("Tandemix.Log").find("after close"), std::string::npos);
 }
 
-// One write per copied file would cost as much as the copy of a small file: the file lines are
-// held back, but never reordered, never held past a line of another kind or the close, never
-// without bound, and a write that fails when they go out is still told.
-TEST_F(LogFileTest, FileLinesAreHeldBackInOrderUntilTheNextOtherLineAFlushOrTheClose)
+// One write per copied file would cost as much as the copy of a small file: the lines of files
+// and folders are held back, but never reordered, never held past a problem's line or the close,
+// never without bound, and a write that fails when they go out is still told.
+TEST_F(LogFileTest, LinesAreHeldBackInOrderUntilAProblemAFlushOrTheClose)
 {
     std::vector<std::string> notices;
     Log.OnWriteFailure = [&notices](const std::string& text) {
         notices.push_back(text);
     };
     Request("", LogKind::OpenSyncLog);
+    Request("From: /NEXT/", LogKind::Summary);
     Request("  Added: a", LogKind::AddedFile, NotesRow);
     Request("Updated: b", LogKind::UpdatedFile, NotesRow);
-    EXPECT_EQ(Home.Read("Tandemix.Log").find("Added: a"), std::string::npos);
-    Request("From: /NEXT/", LogKind::Summary);
+    Request("Creating Folder: /c", LogKind::FolderCreated);
+    EXPECT_EQ(Home.Read("Tandemix.Log").find("From: /NEXT/"), std::string::npos);
+    Request("Could Not Read File: /d", LogKind::FileError);
     std::string log = Home.Read("Tandemix.Log");
-    ASSERT_NE(log.find("Updated: b"), std::string::npos) << log;
+    ASSERT_NE(log.find("Could Not Read File: /d"), std::string::npos) << log;
+    EXPECT_LT(log.find("From: /NEXT/"), log.find("Added: a"));
     EXPECT_LT(log.find("Added: a"), log.find("Updated: b"));
-    EXPECT_LT(log.find("Updated: b"), log.find("From: /NEXT/"));
+    EXPECT_LT(log.find("Updated: b"), log.find("Creating Folder: /c"));
+    EXPECT_LT(log.find("Creating Folder: /c"), log.find("Could Not Read File: /d"));
 
     const std::size_t before = log.size();
     for (int i = 0; i < 2000; ++i) {
