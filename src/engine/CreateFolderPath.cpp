@@ -7,6 +7,8 @@
 #include "platform/Mounts.h"
 #include "platform/PathText.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <string_view>
@@ -58,12 +60,17 @@ std::string LinkBelowRoot(const RunContext& ctx, const std::string& folder)
     if (!folder.starts_with(base) || folder.size() == base.size()) {
         return {};
     }
+    // One lstat a level tells both: a link is the answer, anything but a folder ends the way.
+    struct stat st;
     for (std::size_t slash = folder.find('/', base.size());; slash = folder.find('/', slash + 1)) {
         std::string level = folder.substr(0, slash);
-        if (IsLink(level)) {
+        if (!StatEntry(level, st)) {
+            return {};
+        }
+        if (S_ISLNK(st.st_mode)) {
             return level;
         }
-        if (slash == std::string::npos || !FolderExists(level)) {
+        if (slash == std::string::npos || !S_ISDIR(st.st_mode)) {
             return {};
         }
     }
