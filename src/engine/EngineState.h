@@ -12,6 +12,7 @@
 
 namespace Tandemix {
 
+class FolderPrefetch;
 class LaterHooks;
 
 enum class Side : int
@@ -80,6 +81,8 @@ struct EngineState
     std::string ExcludeListText; // the exclusion text ExcludeList was built from
     std::int64_t TargetFreeSpace = 0; // -1: cannot be known
     bool TargetFreeSpaceCounted = false; // counted down from copies since the disk was last asked
+    // While a run walks its folders: reads each pair's target folder while the source is listed.
+    FolderPrefetch* Prefetch = nullptr;
     std::string RemainingTargetSpace;
     int TotalFileCount = 0; // source files seen during a run
     int TotalFilesCheckedValue = 0; // source files examined by the decision during a run

@@ -12,12 +12,14 @@
 #include "platform/DirReader.h"
 #include "platform/FileOps.h"
 #include "platform/FileTimes.h"
+#include "platform/FolderPrefetch.h"
 #include "platform/WallClock.h"
 #include "platform/Wildcard.h"
 
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -64,10 +66,7 @@ public:
                        && !ctx.Engine.ArchiveBeingWritten.empty();
         FKeepTwins = target;
         FReportSpecial = !target && ctx.State.SyncActive;
-        // The archive flag costs a system call per file. Only the "Normal File" and "Archive
-        // File" filters need it for every file (a file whose flag was reset is a normal file);
-        // the files a run will copy get theirs when they are decided.
-        FWithArchive = (!ctx.Opts.CheckArchive || !ctx.Opts.CheckNormal) && !ctx.Opts.ReplicateBypass();
+        FOptions = ListingEntryOptions(ctx, side);
     }
 
     // Reads the folder once and applies every mask in order. Entries a later mask may find are
@@ -81,32 +80,39 @@ public:
         bool abandoned = false;
         std::vector<std::pair<DirEntry, std::size_t>> later; // with the first mask it matches
         std::string previous;
-        SysStatus status = ForEachEntry(
-            FFolder,
-            [&](const DirEntry& entry) {
-                std::size_t first = FirstMask(masks, entry.Name);
-                if (entry.IsSpecial) {
-                    Special(entry, first < masks.size());
-                    return true;
-                }
-                if (first == masks.size()) {
-                    KeepTwin(entry);
-                    return true;
-                }
-                if (first == 0 && firstOpen && !Found(entry, previous, true)) {
-                    firstOpen = false;
-                    // A stop that stays in force would end every later search at its first entry.
-                    if (masks.size() == 1 || FCtx.State.OperationState != 0) {
-                        abandoned = true;
-                        return false;
-                    }
-                }
-                if (masks.size() > 1 && (first > 0 || FirstMask(masks, entry.Name, 1) < masks.size())) {
-                    later.emplace_back(entry, first);
-                }
+        auto visit = [&](const DirEntry& entry) {
+            std::size_t first = FirstMask(masks, entry.Name);
+            if (entry.IsSpecial) {
+                Special(entry, first < masks.size());
                 return true;
-            },
-            EntryOptions{FWithArchive, FKeepTwins || FReportSpecial});
+            }
+            if (first == masks.size()) {
+                KeepTwin(entry);
+                return true;
+            }
+            if (first == 0 && firstOpen && !Found(entry, previous, true)) {
+                firstOpen = false;
+                // A stop that stays in force would end every later search at its first entry.
+                if (masks.size() == 1 || FCtx.State.OperationState != 0) {
+                    abandoned = true;
+                    return false;
+                }
+            }
+            if (masks.size() > 1 && (first > 0 || FirstMask(masks, entry.Name, 1) < masks.size())) {
+                later.emplace_back(entry, first);
+            }
+            return true;
+        };
+        SysStatus status = SysOk();
+        if (std::optional<std::vector<DirEntry>> read = Prefetched()) {
+            for (const DirEntry& entry : *read) {
+                if (!visit(entry)) {
+                    break;
+                }
+            }
+        } else {
+            status = ForEachEntry(FFolder, visit, FOptions);
+        }
         if (!status) {
             return Failed(status);
         }
@@ -122,6 +128,16 @@ public:
     }
 
 private:
+    // What a worker read of this folder already holds, when the run had it read meanwhile.
+    std::optional<std::vector<DirEntry>> Prefetched()
+    {
+        FolderPrefetch* prefetch = FCtx.Engine.Prefetch;
+        if (prefetch == nullptr || FSide != Side::Target) {
+            return std::nullopt;
+        }
+        return prefetch->Take(FFolder, FOptions, [this] { FCtx.Hst.ProcessMessages(); });
+    }
+
     // The first of the masks from `from` on that matches the name; masks.size() for none.
     static std::size_t
     FirstMask(const std::vector<std::string>& masks, std::string_view name, std::size_t from = 0)
@@ -181,7 +197,7 @@ private:
                           FSide,
                           {{entry.Name, entry.Attr, *packed, entry.Size}, -1, entry.IsLink})) {
             FListing.ByteTotal += entry.Size;
-            FListing.Files.back().ArchiveKnown = FWithArchive;
+            FListing.Files.back().ArchiveKnown = FOptions.WithArchive;
             FListing.Files.back().MTime = entry.MTime;
         } else if (firstFind) {
             KeepTwin(entry);
@@ -207,7 +223,7 @@ private:
         twin.AttrLetters = AttrToLetters(entry.Attr);
         twin.FolderPath = FFolder;
         twin.IsLink = entry.IsLink;
-        twin.ArchiveKnown = FWithArchive;
+        twin.ArchiveKnown = FOptions.WithArchive;
     }
 
     // A fifo, socket or device. In the target it blocks a copy of a source file of its name;
@@ -266,7 +282,7 @@ private:
     const std::string& FFolder;
     bool FReportFolders = false;
     bool FCountForRun = false;
-    bool FWithArchive = true;
+    EntryOptions FOptions;
     bool FSkipArchive = false;
     bool FKeepTwins = false;
     bool FReportSpecial = false;
@@ -274,6 +290,15 @@ private:
 };
 
 } // namespace
+
+EntryOptions ListingEntryOptions(const RunContext& ctx, Side side)
+{
+    // The archive flag costs a system call per file. Only the "Normal File" and "Archive File"
+    // filters need it for every file (a file whose flag was reset is a normal file); the files a
+    // run will copy get theirs when they are decided. The target keeps its specials as twins.
+    bool withArchive = (!ctx.Opts.CheckArchive || !ctx.Opts.CheckNormal) && !ctx.Opts.ReplicateBypass();
+    return EntryOptions{withArchive, side == Side::Target || ctx.State.SyncActive};
+}
 
 SideListing& ListingOf(EngineState& engine, Side side)
 {

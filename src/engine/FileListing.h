@@ -4,6 +4,7 @@
 #include "engine/EngineState.h"
 #include "engine/FileFilters.h"
 #include "engine/RunContext.h"
+#include "platform/DirReader.h"
 #include "platform/Mounts.h"
 
 #include <cstdint>
@@ -31,6 +32,9 @@ SideListing& ListingOf(EngineState& engine, Side side);
 // sub-folders are filed as unmatched. Updates the counts, the byte total and the free space.
 // Polls for a stop at every entry found. UI thread only.
 ListingOutcome BuildFileListing(RunContext& ctx, Side side);
+
+// How a listing of the side reads its folder now: a read done ahead of it must match.
+EntryOptions ListingEntryOptions(const RunContext& ctx, Side side);
 
 // Lists the source, then the target, pumping the host's events between; shows "Ready".
 void RefreshFileListings(RunContext& ctx);

@@ -14,7 +14,9 @@
 #include "engine/SyncFolder.h"
 #include "platform/AsciiText.h"
 #include "platform/DirReader.h"
+#include "platform/FaultHook.h"
 #include "platform/FileOps.h"
+#include "platform/FolderPrefetch.h"
 #include "platform/PathText.h"
 
 #include <cerrno>
@@ -127,6 +129,11 @@ PairResult WalkPair(RunContext& ctx, const FolderPair& pair, int& result, RunSen
     }
 
     engine.Source.Folder = pair.Source;
+    // The target is read meanwhile, on the worker; an injected fault must meet the reads in the
+    // order the program makes them, so a test's fault turns this off.
+    if (engine.Prefetch != nullptr && !AnyFaultArmed()) {
+        engine.Prefetch->Start(AddTrailingBackslash(pair.Target), ListingEntryOptions(ctx, Side::Target));
+    }
     ListingOutcome source = BuildFileListing(ctx, Side::Source);
     engine.Target.Files.clear();
     WithdrawUnmatchedFolder(ctx, pair.Source);
@@ -321,6 +328,13 @@ int WalkFolderQueue(RunContext& ctx, RunSender sender)
     std::deque<FolderPair>& queue = engine.FolderQueue;
     ctx.State.SyncActive = true;
     int result = 0;
+    FolderPrefetch prefetch;
+    struct PrefetchFor
+    {
+        EngineState& Engine;
+        ~PrefetchFor() { Engine.Prefetch = nullptr; }
+    } during{engine};
+    engine.Prefetch = &prefetch;
 
     while (!queue.empty()) {
         if (ctx.State.CheckForStop() > 0) {

@@ -3,6 +3,7 @@
 
 #include "platform/Attributes.h"
 #include "platform/FaultHook.h"
+#include "platform/FolderPrefetch.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>
@@ -101,6 +102,50 @@ TEST_F(DirReaderTest, ListsFilesFoldersLinksAndDotFiles)
     const DirEntry& sub = listing.at("sub");
     EXPECT_EQ(std::tuple(sub.IsDir, sub.Size, sub.MTime.tv_sec), std::tuple(true, 0, 1500000000));
     EXPECT_EQ(sub.Attr & Attr::Directory, Attr::Directory);
+}
+
+// A read on the worker must give what the caller's own read gives, entry for entry and in the
+// folder's order, and nothing at all where it was not asked in exactly that way or failed.
+TEST_F(DirReaderTest, ReadAheadGivesTheFoldersOwnListingOrNothing)
+{
+    for (int i = 0; i < 300; ++i) {
+        Tree.AddFile("many/f" + std::to_string(i), i);
+    }
+    Tree.AddSymlink("many/link", "f1");
+    Tree.AddFolder("many/sub");
+    ASSERT_EQ(::mkfifo(Tree.Path("many/fifo").c_str(), 0600), 0);
+    const std::string folder = Tree.Path("many") + "/";
+    const EntryOptions options{false, true};
+    std::vector<DirEntry> own;
+    ASSERT_TRUE(ForEachEntry(
+        folder,
+        [&own](const DirEntry& e) {
+            own.push_back(e);
+            return true;
+        },
+        options));
+
+    FolderPrefetch prefetch;
+    int pumps = 0;
+    prefetch.Start(folder, options);
+    std::optional<std::vector<DirEntry>> read = prefetch.Take(folder, options, [&pumps] { ++pumps; });
+    ASSERT_TRUE(read.has_value());
+    ASSERT_EQ(read->size(), own.size());
+    for (std::size_t i = 0; i < own.size(); ++i) {
+        const DirEntry& a = (*read)[i];
+        const DirEntry& b = own[i];
+        EXPECT_EQ(std::tuple(a.Name, a.IsDir, a.IsLink, a.IsSpecial, a.Size, a.MTime.tv_nsec, a.Attr),
+                  std::tuple(b.Name, b.IsDir, b.IsLink, b.IsSpecial, b.Size, b.MTime.tv_nsec, b.Attr));
+    }
+    EXPECT_FALSE(prefetch.Take(folder, options, {}).has_value()) << "taken once only";
+
+    prefetch.Start(folder, options);
+    EXPECT_FALSE(prefetch.Take(Tree.Path("other/"), options, {}).has_value());
+    EXPECT_FALSE(prefetch.Take(folder, EntryOptions{true, true}, {}).has_value());
+    EXPECT_TRUE(prefetch.Take(folder, options, {}).has_value()) << "a mismatch leaves the read alone";
+    prefetch.Start(Tree.Path("missing/"), options);
+    EXPECT_FALSE(prefetch.Take(Tree.Path("missing/"), options, {}).has_value());
+    prefetch.Start(folder, options); // dropped unread when the object ends
 }
 
 TEST_F(DirReaderTest, SubFoldersAreFoldersOnlyHiddenIncludedLinksNever)
