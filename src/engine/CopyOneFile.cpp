@@ -402,7 +402,7 @@ private:
         }
         FHeld = false;
         if (!FTempFd.Close(FTargetPath)) {
-            (void)DeleteFile(FTargetPath);
+            (void)DeleteFileAt(FTargetDir, FTargetName, FTargetPath); // linked by us a moment ago
             return Outcome::WriteFailed;
         }
         return Outcome::Done;

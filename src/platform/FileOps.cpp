@@ -223,10 +223,15 @@ SysStatus RemoveFolder(const std::string& path)
 
 SysStatus DeleteFile(const std::string& path)
 {
+    return DeleteFileAt(AT_FDCWD, path, path);
+}
+
+SysStatus DeleteFileAt(int folderFd, const std::string& name, const std::string& path)
+{
     if (int fault = CheckFault(FaultOp::Unlink, path)) {
         return SysFail(fault, "unlink");
     }
-    if (::unlink(path.c_str()) != 0) {
+    if (::unlinkat(folderFd, name.c_str(), 0) != 0) {
         return SysFail(errno, "unlink");
     }
     return SysOk();

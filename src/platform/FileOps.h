@@ -26,6 +26,8 @@ SysStatus MakeSymlink(const std::string& text, const std::string& path);
 SysStatus CreateFolder(const std::string& path); // mode 0777 less umask; fails: EEXIST, ENOENT
 SysStatus RemoveFolder(const std::string& path); // empty folders only; fails: ENOTEMPTY
 SysStatus DeleteFile(const std::string& path); // a link is removed, not its target
+// `name` inside the open folder `folderFd` (AT_FDCWD: a path); `path` names it for the hook.
+SysStatus DeleteFileAt(int folderFd, const std::string& name, const std::string& path);
 // Fails with EEXIST when `to` exists, leaving both alone. Across filesystems a file or link is
 // copied (data, mode and times) and then deleted; a folder cannot be moved there (EXDEV).
 SysStatus MoveFile(const std::string& from, const std::string& to);
