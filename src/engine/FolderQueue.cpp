@@ -21,6 +21,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -328,13 +329,17 @@ int WalkFolderQueue(RunContext& ctx, RunSender sender)
     std::deque<FolderPair>& queue = engine.FolderQueue;
     ctx.State.SyncActive = true;
     int result = 0;
-    FolderPrefetch prefetch;
+    // A worker pays for itself from the second pair on; a single folder is read as it comes.
+    std::optional<FolderPrefetch> prefetch;
+    if (queue.size() > 1) {
+        prefetch.emplace();
+    }
     struct PrefetchFor
     {
         EngineState& Engine;
         ~PrefetchFor() { Engine.Prefetch = nullptr; }
     } during{engine};
-    engine.Prefetch = &prefetch;
+    engine.Prefetch = prefetch ? &*prefetch : nullptr;
 
     while (!queue.empty()) {
         if (ctx.State.CheckForStop() > 0) {
