@@ -469,6 +469,10 @@ TEST_F(FileIoTest, CloseAndRename)
     ASSERT_TRUE(RenameOver(path, target).Ok());
     EXPECT_EQ(Tree.ReadFile("b"), "new");
     EXPECT_FALSE(Tree.Exists("a"));
+    // The kernel's own refusal is told too, not only an injected one.
+    EXPECT_EQ(RenameOver(path, target).Error(), ENOENT);
+    EXPECT_EQ(RenameOver(target, Tree.Path("no/such/folder/b")).Error(), ENOENT);
+    EXPECT_EQ(Tree.ReadFile("b"), "new");
 }
 
 // ---- Whole files replaced at once ---------------------------------------------------------

@@ -144,6 +144,15 @@ TEST_F(LogFileTest, ColumnsOfADisabledCheckBoxNeverCount)
     settings = LogSettingsFrom(options);
     EXPECT_TRUE(settings.SizeColumn && settings.TimeColumn);
     EXPECT_FALSE(settings.DateColumn);
+    // Each switch is read from its own box.
+    options.ReportAddedFilesCheck = false;
+    options.ReportFileErrorsCheck = false;
+    settings = LogSettingsFrom(options);
+    EXPECT_EQ(std::tuple(settings.ReportAddedFiles,
+                         settings.ReportUpdateFiles,
+                         settings.ReportFileErrors,
+                         settings.ReportAppErrors),
+              std::tuple(false, true, false, true));
 }
 
 TEST_F(LogFileTest, EachKindFollowsItsOwnSwitch)
