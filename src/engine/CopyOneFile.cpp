@@ -400,7 +400,6 @@ private:
         if (!FHeld) {
             return Outcome::Done;
         }
-        FHeld = false;
         if (!FTempFd.Close(FTargetPath)) {
             (void)DeleteFileAt(FTargetDir, FTargetName, FTargetPath); // linked by us a moment ago
             return Outcome::WriteFailed;
