@@ -36,6 +36,7 @@ public:
     std::vector<std::string> ElapsedTexts;
     std::vector<bool> ControlsEnabled;
     int PumpCount = 0;
+    int RunsFinished = 0; // the end of a run, told once per run (the window relists its panes)
     bool StopEnabled = false;
     bool ElapsedTimerRunning = false;
     CursorShape Cursor = CursorShape::Default;
@@ -48,6 +49,7 @@ public:
     void SetElapsedTimerRunning(bool running) noexcept override { ElapsedTimerRunning = running; }
     void ShowElapsed(std::string_view text) noexcept override { ElapsedTexts.emplace_back(text); }
     void ProcessMessages() override;
+    void RunFinished() noexcept override { ++RunsFinished; }
     DialogResult Ask(std::string_view text, DialogButtons buttons) override;
 
     std::string LastStatus() const { return Statuses.empty() ? std::string() : Statuses.back(); }

@@ -194,9 +194,10 @@ TEST_F(RunDriverTest, TotalsLogAndReportsMatchTheTree)
     Tree.AddFile("src/sub/u2.txt", 16, New);
     Tree.AddFile("dst/sub/u2.txt", 1, Old);
     Opts.ExcludeString = "BAK";
-    Opts.MaxFileSize = "5000";
-    Opts.MinFileSize = "0100"; // no limit, as its leading "0" says: the trailer must not show one
+    Opts.MaxFileSize = "0100"; // no limit, as its leading "0" says: the trailer must not show one
+    Opts.MinFileSize = "10"; // every file is larger: none left out, and the trailer says so
     EXPECT_EQ(Run(), RunOutcome::Completed);
+    EXPECT_EQ(Host.RunsFinished, 1);
 
     const RunTotals& t = Engine.Totals;
     EXPECT_EQ(std::tie(t.TotFilesAdded,
@@ -219,7 +220,7 @@ TEST_F(RunDriverTest, TotalsLogAndReportsMatchTheTree)
                      "     " + SetSyncDateLabel(range, std::time(nullptr)).UseFileDatesLabel,
                      "   File Filters: *.*",
                      "File Exclusions: BAK",
-                     "Exclude Files >  5000",
+                     "Exclude Files <  10",
                      "     2 Files updated.",
                      "     3 Files added.",
                      "     6 Files checked."};
