@@ -44,29 +44,13 @@ bool LeapYear(int year)
 bool FieldsOf(std::uint32_t packed, std::tm& tm)
 {
     static constexpr int DaysIn[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    std::uint32_t date = packed >> 16;
-    std::uint32_t time = packed & 0xFFFF;
-    int year = static_cast<int>(date >> 9) + 1980;
-    int month = static_cast<int>((date >> 5) & 0x0F);
-    int day = static_cast<int>(date & 0x1F);
-    int hour = static_cast<int>(time >> 11);
-    int minute = static_cast<int>((time >> 5) & 0x3F);
-    int second = static_cast<int>(time & 0x1F) * 2;
-    if (month < 1 || month > 12 || day < 1 || hour > 23 || minute > 59 || second > 59) {
+    tm = PackedFields(packed);
+    if (tm.tm_mon < 0 || tm.tm_mon > 11 || tm.tm_mday < 1 || tm.tm_hour > 23 || tm.tm_min > 59
+        || tm.tm_sec > 59) {
         return false;
     }
-    int days = DaysIn[month - 1] + (month == 2 && LeapYear(year) ? 1 : 0);
-    if (day > days) {
-        return false;
-    }
-    tm = std::tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    return true;
+    int year = tm.tm_year + 1900;
+    return tm.tm_mday <= DaysIn[tm.tm_mon] + (tm.tm_mon == 1 && LeapYear(year) ? 1 : 0);
 }
 
 } // namespace

@@ -167,6 +167,22 @@ ForEachEntry(const std::string& folder, const std::function<bool(const DirEntry&
     return ForEachEntry(folder, visit, EntryOptions{withArchive, false});
 }
 
+SysResult<std::vector<DirEntry>> ReadFolderEntries(const std::string& folder, EntryOptions options)
+{
+    std::vector<DirEntry> entries;
+    SysStatus status = ForEachEntry(
+        folder,
+        [&entries](const DirEntry& entry) {
+            entries.push_back(entry);
+            return true;
+        },
+        options);
+    if (!status) {
+        return SysResult<std::vector<DirEntry>>::Failure(status.Error(), status.Call());
+    }
+    return entries;
+}
+
 SysStatus ForEachSubFolder(const std::string& folder, const std::function<bool(const std::string&)>& visit)
 {
     auto dir = std::make_unique<FolderStream>();

@@ -46,6 +46,8 @@ SysStatus ForEachEntry(const std::string& folder,
 SysStatus ForEachEntry(const std::string& folder,
                        const std::function<bool(const DirEntry&)>& visit,
                        bool withArchive = true);
+// ForEachEntry's entries in the folder's order, or its failure.
+SysResult<std::vector<DirEntry>> ReadFolderEntries(const std::string& folder, EntryOptions options);
 // The names of the sub-folders only (hidden ones included, links never), read without a stat
 // per entry where the filesystem records entry types: walking a tree for its folders costs one
 // readdir per folder, not one stat per file.

@@ -70,6 +70,12 @@ bool IsBefore1980(std::time_t t)
 
 std::time_t UnpackFileTime(std::uint32_t packed)
 {
+    std::tm tm = PackedFields(packed);
+    return std::mktime(&tm);
+}
+
+std::tm PackedFields(std::uint32_t packed)
+{
     std::uint32_t date = packed >> 16;
     std::uint32_t time = packed & 0xFFFF;
     std::tm tm{};
@@ -80,7 +86,7 @@ std::time_t UnpackFileTime(std::uint32_t packed)
     tm.tm_min = static_cast<int>((time >> 5) & 0x3F);
     tm.tm_sec = static_cast<int>(time & 0x1F) * 2;
     tm.tm_isdst = -1;
-    return std::mktime(&tm);
+    return tm;
 }
 
 namespace {

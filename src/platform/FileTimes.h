@@ -21,6 +21,8 @@ inline constexpr std::uint32_t PackedTimeFloor = 2162688; // 1980-01-01 00:00:00
 SysResult<std::uint32_t> PackFileTime(std::time_t t);
 bool IsBefore1980(std::time_t t); // local time
 std::time_t UnpackFileTime(std::uint32_t packed); // local time, daylight saving found by mktime
+// The packed fields as they stand, not normalised (tm_isdst -1): month 13 stays 13.
+std::tm PackedFields(std::uint32_t packed);
 
 // Gives the entry (a symlink itself, not its target) both times, then reads them back: a
 // filesystem that stores something else (2 s or more away, as FUSE FAT drives do with an

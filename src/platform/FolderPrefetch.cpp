@@ -78,17 +78,12 @@ void FolderPrefetch::Work()
         std::string folder = FJob->Folder;
         EntryOptions options = FJob->Options;
         hold.unlock();
-        std::vector<DirEntry> entries;
-        SysStatus read = ForEachEntry(
-            folder,
-            [&entries](const DirEntry& entry) {
-                entries.push_back(entry);
-                return true;
-            },
-            options);
+        SysResult<std::vector<DirEntry>> read = ReadFolderEntries(folder, options);
         hold.lock();
-        FJob->Entries = std::move(entries);
         FJob->Ok = read.Ok();
+        if (read) {
+            FJob->Entries = std::move(read.Value());
+        }
         FJob->Done = true;
         FDone.notify_all();
     }

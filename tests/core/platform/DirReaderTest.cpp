@@ -30,18 +30,7 @@ namespace {
 
 SysResult<std::vector<DirEntry>> ReadFolder(const std::string& folder, bool withArchive = true)
 {
-    std::vector<DirEntry> entries;
-    SysStatus status = ForEachEntry(
-        folder,
-        [&entries](const DirEntry& entry) {
-            entries.push_back(entry);
-            return true;
-        },
-        withArchive);
-    if (!status) {
-        return SysResult<std::vector<DirEntry>>::Failure(status.Error(), status.Call());
-    }
-    return entries;
+    return ReadFolderEntries(folder, EntryOptions{withArchive, false});
 }
 
 class DirReaderTest : public testing::Test
@@ -116,19 +105,13 @@ TEST_F(DirReaderTest, ReadAheadGivesTheFoldersOwnListingOrNothing)
     ASSERT_EQ(::mkfifo(Tree.Path("many/fifo").c_str(), 0600), 0);
     const std::string folder = Tree.Path("many") + "/";
     const EntryOptions options{false, true};
-    std::vector<DirEntry> own;
-    ASSERT_TRUE(ForEachEntry(
-        folder,
-        [&own](const DirEntry& e) {
-            own.push_back(e);
-            return true;
-        },
-        options));
+    SysResult<std::vector<DirEntry>> listed = ReadFolderEntries(folder, options);
+    ASSERT_TRUE(listed.Ok());
+    const std::vector<DirEntry>& own = *listed;
 
     FolderPrefetch prefetch;
-    int pumps = 0;
     prefetch.Start(folder, options);
-    std::optional<std::vector<DirEntry>> read = prefetch.Take(folder, options, [&pumps] { ++pumps; });
+    std::optional<std::vector<DirEntry>> read = prefetch.Take(folder, options, {});
     ASSERT_TRUE(read.has_value());
     ASSERT_EQ(read->size(), own.size());
     for (std::size_t i = 0; i < own.size(); ++i) {
