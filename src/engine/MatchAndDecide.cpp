@@ -5,6 +5,7 @@
 #include "engine/DecideMessages.h"
 #include "engine/FileHelpers.h"
 #include "engine/FileListing.h"
+#include "engine/FolderQueue.h"
 #include "engine/ListingMessages.h"
 #include "engine/ShowError.h"
 #include "platform/AsciiText.h"
@@ -562,7 +563,22 @@ void MatchAndDecide(RunContext& ctx, bool selectedOnly)
 
 void UpdateButtonClick(RunContext& ctx)
 {
-    MatchAndDecide(ctx, false);
+    // The preview decides against the folder a run would write into: with "Create Source
+    // Folder in Target" that is the sub-folder named after the source, not yet there perhaps
+    // (then every file is an add). Nothing is created for a preview.
+    SideListing& target = ctx.Engine.Target;
+    std::optional<std::string> inside;
+    if (ctx.Opts.CreateSubFolderOption) {
+        inside = SubFolderTarget(ctx.Engine.Source.Folder, target.Folder);
+    }
+    if (inside) {
+        std::string shown = std::exchange(target.Folder, *inside);
+        (void)BuildFileListing(ctx, Side::Target);
+        MatchAndDecide(ctx, false);
+        target.Folder = std::move(shown);
+    } else {
+        MatchAndDecide(ctx, false);
+    }
     BuildFileListing(ctx, Side::Source);
     BuildFileListing(ctx, Side::Target);
 }
@@ -574,6 +590,8 @@ void ClearDeltaButtonClick(RunContext& ctx)
     engine.Delta.AddByteValue = 0;
     engine.Delta.UpdateByteValue = 0;
     engine.Delta.DeltaCount = 0;
+    engine.Totals.CurrentFileNo = 0;
+    engine.Totals.DirFileCount = 0;
     engine.FileGauge = 0;
     engine.DirGauge = 0;
 }

@@ -18,8 +18,8 @@ namespace Tandemix {
 // selectedOnly: only the source files marked Selected take part (drag-and-drop of a selection).
 void MatchAndDecide(RunContext& ctx, bool selectedOnly);
 
-// "Update List": previews the decisions for the folders on screen, then lists both folders
-// again so the panes show them once more.
+// "Update List": previews the decisions for the folders on screen (the target as a run would
+// write into it), then lists both folders again so the panes show them once more.
 void UpdateButtonClick(RunContext& ctx);
 
 // Empties the decision grid and zeroes its totals and the gauges.

@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/Mounts.h"
 
+#include "platform/FileOps.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <climits>
@@ -221,6 +224,47 @@ bool IsNetworkPath(const std::string& path)
     std::vector<MountInfo> mounts = ListMounts();
     const MountInfo* mount = FindMount(mounts, LongestMountPrefix(mounts, ResolveExisting(path)));
     return mount != nullptr && IsNetworkFileSystem(mount->FsType);
+}
+
+bool IsSyncableMount(const MountInfo& mount)
+{
+    if (IsNetworkFileSystem(mount.FsType)) {
+        return true; // the desktop's own shares live under /run/user, so before the path rule
+    }
+    static constexpr std::string_view KernelFolders[] = {"/proc", "/sys", "/dev", "/run", "/snap", "/etc"};
+    static constexpr std::string_view RemovableUnderRun = "/run/media";
+    for (std::string_view folder : KernelFolders) {
+        if (HoldsPath(folder, mount.MountPoint) && !HoldsPath(RemovableUnderRun, mount.MountPoint)) {
+            return false;
+        }
+    }
+    // Packaged images are mounted from loop devices too, and nobody writes into them.
+    static constexpr std::string_view Images[] = {"squashfs", "erofs", "cramfs"};
+    if (std::find(std::begin(Images), std::end(Images), mount.FsType) != std::end(Images)) {
+        return false;
+    }
+    // Disks have a device source; btrfs and zfs name a subvolume or a dataset instead.
+    return mount.Source.starts_with("/dev/") || mount.FsType == "zfs" || mount.FsType == "btrfs";
+}
+
+std::vector<std::string> SyncableRoots(const std::vector<MountInfo>& mounts, const std::string& home)
+{
+    std::vector<std::string> roots{"/"};
+    auto add = [&roots](const std::string& folder) {
+        if (std::find(roots.begin(), roots.end(), folder) == roots.end()) {
+            roots.push_back(folder);
+        }
+    };
+    if (!home.empty() && home != "/") {
+        add(home);
+    }
+    for (const MountInfo& mount : mounts) {
+        // A file mounted over a file (a container's /etc/hosts) is no place to synchronise.
+        if (IsSyncableMount(mount) && FolderExists(mount.MountPoint)) {
+            add(mount.MountPoint);
+        }
+    }
+    return roots;
 }
 
 } // namespace Tandemix

@@ -29,6 +29,13 @@ std::string LongestMountPrefix(const std::vector<MountInfo>& mounts, std::string
 std::string MountPointOf(const std::string& path);
 bool IsMountPoint(const std::string& path);
 bool IsNetworkFileSystem(std::string_view fsType);
+// Whether a mount holds files a user keeps: a disk or removable medium (a block device not
+// under the kernel's own folders, read-only images such as squashfs aside) or a network share.
+// Memory file systems, the kernel's bookkeeping and container plumbing are not.
+bool IsSyncableMount(const MountInfo& mount);
+// The places to offer as drives, each once: "/", the home folder (when given), then every
+// syncable mount of `mounts` that is a folder, in mount order.
+std::vector<std::string> SyncableRoots(const std::vector<MountInfo>& mounts, const std::string& home);
 bool IsNetworkPath(const std::string& path);
 
 } // namespace Tandemix

@@ -221,7 +221,11 @@ void LoadRecoveryFolder(Options& opts, const std::string& folder)
 // writer decides which file a configured name means (never one outside the program folder).
 void DeleteOversizedLogs(const ConfigContext& ctx)
 {
-    TrimLogsAtLoad(ctx.ProgramFolder, ctx.Opts);
+    for (const TrimmedLog& log : TrimLogsAtLoad(ctx.ProgramFolder, ctx.Opts)) {
+        if (ctx.LogTrimmed) {
+            ctx.LogTrimmed(log);
+        }
+    }
 }
 
 void LoadLists(ConfigContext& ctx, const IniFile& ini)

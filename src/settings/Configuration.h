@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/WallClock.h"
+#include "settings/LogNames.h"
 #include "settings/Options.h"
 #include "settings/PasswordFile.h"
 
@@ -36,6 +37,8 @@ struct ConfigContext
     // Called during a load with entry 0 of the batch-file list: when a batch list is open, it is
     // reopened from that file and its row 1 applied; the result tells whether that happened.
     std::function<bool(const std::string& batchFile)> ReopenBatchList{};
+    // Called for each log a load deleted for its size: a log that vanishes must be explained.
+    std::function<void(const TrimmedLog& log)> LogTrimmed{};
     // Called after a load replaced the exclusion text, to rebuild the exclusion list from it.
     std::function<void()> ExcludeStringChanged{};
     // Today's date for the date range.

@@ -5,6 +5,7 @@
 #include "platform/FileOps.h"
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace Tandemix {
@@ -32,17 +33,18 @@ std::string LogNameToOpen(std::string_view configured, std::string_view defaultN
     return name;
 }
 
-void TrimLogsAtLoad(const std::string& programFolder, const Options& options)
+std::vector<TrimmedLog> TrimLogsAtLoad(const std::string& programFolder, const Options& options)
 {
+    std::vector<TrimmedLog> trimmed;
     if (options.LogSize <= 0) {
-        return;
+        return trimmed;
     }
     std::string folder = AddTrailingBackslash(programFolder);
     // The names the next run will open, so the file trimmed is the file that run writes.
     std::string names[] = {LogNameToOpen(options.LogFileName, LogMsg::DefaultSyncLogName),
                            LogNameToOpen(options.PreReportFileName, LogMsg::DefaultPreSyncLogName)};
     auto limit = static_cast<std::int64_t>(options.LogSize);
-    std::vector<std::string> oversized;
+    std::vector<TrimmedLog> oversized;
     (void)ForEachEntry(
         folder,
         [&](const DirEntry& entry) {
@@ -51,16 +53,19 @@ void TrimLogsAtLoad(const std::string& programFolder, const Options& options)
             }
             for (const std::string& name : names) {
                 if (entry.Name == name) {
-                    oversized.push_back(entry.Name);
+                    oversized.push_back({entry.Name, entry.Size});
                     break;
                 }
             }
             return true;
         },
         false);
-    for (const std::string& name : oversized) {
-        (void)DeleteFile(folder + name);
+    for (TrimmedLog& log : oversized) {
+        if (DeleteFile(folder + log.Name).Ok()) {
+            trimmed.push_back(std::move(log));
+        }
     }
+    return trimmed;
 }
 
 } // namespace Tandemix

@@ -3,8 +3,10 @@
 
 #include "settings/Options.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Which files of the program folder the configured log names stand for. Settings own the rule,
 // so that loading a configuration can trim exactly the files the next run will write.
@@ -25,9 +27,17 @@ std::string SafeLogName(std::string_view configured, std::string_view defaultNam
 // The name a run opens: the safe name with its extension replaced by ".Log" (or ".Log" added).
 std::string LogNameToOpen(std::string_view configured, std::string_view defaultName);
 
+// A log deleted for its size, so that the user can be told where it went.
+struct TrimmedLog
+{
+    std::string Name; // bare file name in the program folder
+    std::int64_t Size = 0; // bytes it had grown to
+};
+
 // Deletes the sync log and the pre-sync report log when they have grown past LogSize bytes
 // (a file of exactly LogSize stays; LogSize 0 or less keeps everything). Run whenever a
-// configuration is loaded; a run never trims. The error log is never touched.
-void TrimLogsAtLoad(const std::string& programFolder, const Options& options);
+// configuration is loaded; a run never trims. The error log is never touched. Returns the logs
+// it deleted.
+std::vector<TrimmedLog> TrimLogsAtLoad(const std::string& programFolder, const Options& options);
 
 } // namespace Tandemix

@@ -2,8 +2,12 @@
 // The main window frame driven as a user drives it, with questions answered by a script.
 #include "engine/BusySection.h"
 #include "engine/ui/FileOptionsPage.h"
+#include "filemanager/ui/FolderPanes.h"
+#include "reporting/ui/ReportListsView.h"
+#include "reporting/ui/ReportingPage.h"
 #include "ui/support/WindowRig.h"
 
+#include <algorithm>
 #include <filesystem>
 
 using namespace Tandemix;
@@ -36,6 +40,65 @@ private slots:
         form = R->Open();
         QVERIFY(form->mnuCustom1->isVisible());
         QCOMPARE(form->mnuCustom1->text(), QStringLiteral("Site Notes"));
+    }
+
+    void captionsAreTheirOwnAndALogTrimmedAtStartIsTold()
+    {
+        // An application display name would be appended by the platform to every caption.
+        R->Home.Write("TXDef.CFG", "[Report Options]\r\nLogSize=100\r\n");
+        R->Home.Write("Tandemix.Log", std::string(500, 'x'));
+        TMainSyncForm* form = R->Open();
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QGuiApplication::applicationName());
+        QCOMPARE(form->windowTitle(), QStringLiteral("Tandemix v4.0.2 for Win95/NT"));
+        QCOMPARE(form->Reports->ReportForm()->windowTitle(),
+                 QStringLiteral("Tandemix - Expanded Reporting Screen"));
+        QVERIFY2(form->StatusPanel->text().startsWith(QStringLiteral("Tandemix.Log had grown to 500 bytes")),
+                 qPrintable(form->StatusPanel->text()));
+        QVERIFY(!std::filesystem::exists(R->Home.Path("Tandemix.Log")));
+    }
+
+    // The commonest laptop screens hold the whole window with the options shown, whatever
+    // size the window had before; every control of the status line stays reachable.
+    void fitsLaptopScreensWithTheOptionsExpanded()
+    {
+        TMainSyncForm* form = R->Open();
+        form->ShowOptionsButtonClick(form->ShowOptionsButton);
+        QVERIFY(form->Notebook2->isVisible());
+        const int titleBar = 40;
+        for (QRect room : {QRect(0, 0, 1280, 800), QRect(0, 0, 1366, 768), QRect(0, 0, 1280, 720)}) {
+            form->setGeometry(200, 300, 1900, 1300); // as a bigger screen left it
+            form->FitOnScreen(room);
+            QApplication::processEvents();
+            QVERIFY2(form->minimumSizeHint().height() + titleBar <= room.height(),
+                     qPrintable(QString::number(form->minimumSizeHint().height())));
+            QVERIFY(form->minimumSizeHint().width() <= room.width());
+            QVERIFY(room.contains(form->geometry()));
+            for (QWidget* control : std::initializer_list<QWidget*>{form->TabSet1,
+                                                                    form->ShowOptionsButton,
+                                                                    form->StatusPanel,
+                                                                    form->StopButton,
+                                                                    form->SkipFileButton,
+                                                                    form->CloseButton,
+                                                                    form->TabSet2}) {
+                QRect where(control->mapTo(form, QPoint()), control->size());
+                QVERIFY2(form->rect().contains(where) && control->height() > 0,
+                         qPrintable(control->objectName()));
+            }
+        }
+        // A wide screen's room goes to the folder trees, not to edits stretched across it.
+        form->resize(1900, 1040);
+        QApplication::processEvents();
+        QTreeView* tree = form->Panes->Pane(Side::Source).DirectoryListBox;
+        QVERIFY(tree->height() >= 10 * tree->fontMetrics().height());
+        QVERIFY(form->FileOptions->TodayFrom->width() < 200);
+        QVERIFY(form->FileOptions->MaxFileSize->width() < 300);
+        const auto labels = form->FileOptions->findChildren<QLabel*>();
+        auto days = std::find_if(labels.begin(), labels.end(), [](QLabel* label) {
+            return label->text() == QStringLiteral("days");
+        });
+        QVERIFY(days != labels.end());
+        QLineEdit* count = form->FileOptions->PastDaysCount;
+        QVERIFY((*days)->mapTo(form, QPoint()).x() - count->mapTo(form, QPoint(count->width(), 0)).x() < 20);
     }
 
     void stopAsksAtThePoll()

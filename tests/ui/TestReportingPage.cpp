@@ -299,24 +299,46 @@ private slots:
         R->State.SyncActive = false;
     }
 
+    void aLogTrimmedAtLoadIsExplainedUntilARunWritesItAgain()
+    {
+        const std::string note = R->Page.NoteLogTrimmed({"Tandemix.Log", 123456});
+        QVERIFY2(note.starts_with("Tandemix.Log had grown to 123456 bytes"), note.c_str());
+        QCOMPARE(R->Page.ViewLog->toolTip(), QString::fromStdString(note));
+        QVERIFY(R->Page.ViewPreLog->toolTip().isEmpty());
+        R->Script.QueueAnswer(DialogResult::Ok);
+        R->Page.ViewLog->click();
+        QCOMPARE(R->Script.Questions.size(), std::size_t{1});
+        QCOMPARE(R->Script.Questions.front().Text, note);
+
+        R->Home.Write("Tandemix.Log", "\r\n=====\r\n"); // the next run's log
+        R->Page.ShowLogNames();
+        QVERIFY(R->Page.ViewLog->toolTip().isEmpty());
+    }
+
     void viewingALog_data()
     {
         QTest::addColumn<bool>("preSync");
         QTest::addColumn<bool>("logExists");
         QTest::addColumn<bool>("viewerInstalled");
+        QTest::addColumn<QString>("editor"); // EDITOR, with no terminal program to run it in
         QTest::addColumn<QString>("question"); // empty: none asked
         const QString noLog = QStringLiteral("There is no log file yet: ");
-        QTest::newRow("no log yet") << false << false << true << noLog;
-        QTest::newRow("log shown") << false << true << true << QString();
-        QTest::newRow("pre-sync log shown") << true << true << true << QString();
+        QTest::newRow("no log yet") << false << false << true << QString() << noLog;
+        QTest::newRow("log shown") << false << true << true << QString() << QString();
+        QTest::newRow("pre-sync log shown") << true << true << true << QString() << QString();
         QTest::newRow("nothing can show it")
-            << false << true << false << QStringLiteral("Nothing on this computer can show the log file");
+            << false << true << false << QString()
+            << QStringLiteral("Nothing on this computer can show the log file");
+        QTest::newRow("an editor but no terminal")
+            << false << true << false << QStringLiteral("vi")
+            << QStringLiteral("The editor named in VISUAL or EDITOR needs a terminal");
     }
     void viewingALog()
     {
         QFETCH(bool, preSync);
         QFETCH(bool, logExists);
         QFETCH(bool, viewerInstalled);
+        QFETCH(QString, editor);
         QFETCH(QString, question);
         // The only viewer on offer writes down which file it was asked to show.
         const std::string bin = R->Home.Path("bin");
@@ -328,7 +350,9 @@ private slots:
         }
         ScopedEnv path("PATH", bin);
         ScopedEnv visual("VISUAL", std::nullopt);
-        ScopedEnv editor("EDITOR", std::nullopt);
+        ScopedEnv editorVariable("EDITOR",
+                                 editor.isEmpty() ? std::nullopt
+                                                  : std::optional<std::string>(editor.toStdString()));
         const char* logName = preSync ? "PreSync.Log" : "Tandemix.Log";
         const std::string log = R->Home.Path(logName);
         if (logExists) {

@@ -48,6 +48,10 @@ private slots:
     void preReportChangesNothingThenSyncCopiesLockingTheControls()
     {
         PickFolders();
+        // The run page knows the target's free space as soon as the target is listed.
+        QCOMPARE(Form->SyncPage->RemainingTargetSpace->text(),
+                 Form->Panes->Pane(Side::Target).DriveSpaceValue->text());
+        QVERIFY(!Form->SyncPage->RemainingTargetSpace->text().isEmpty());
         Form->SyncPage->PreReportButton->click();
         QVERIFY(!Tree->Exists("backup/work/new.txt"));
         QVERIFY(!Tree->Exists("backup/work/docs"));
@@ -74,6 +78,7 @@ private slots:
         QCOMPARE(Form->SyncPage->TotFilesAdded->text(), QStringLiteral("2"));
         QCOMPARE(Form->SyncPage->SyncOptAdd->text(), QStringLiteral("Added:"));
         QCOMPARE(Form->StatusPanel->text(), QStringLiteral("Done!"));
+        QCOMPARE(Form->SyncPage->CurrentFileNo->text(), QStringLiteral("0")); // a run ends at row 0
         QVERIFY(Form->SyncPage->SyncButton->isEnabled() && Form->TargetDelta->UpdateButton->isEnabled());
         QVERIFY(!Form->StopButton->isEnabled() && !Form->SkipFileButton->isEnabled());
         QVERIFY(std::filesystem::exists(R->Home.Path("Tandemix.Log")));

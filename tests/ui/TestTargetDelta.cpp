@@ -2,6 +2,7 @@
 // Picking two folders, setting a filter and pressing "Update List" shows exactly what a run
 // would add or update.
 #include "engine/ui/FileOptionsPage.h"
+#include "engine/ui/SynchronizePage.h"
 #include "engine/ui/TargetDeltaPage.h"
 #include "filemanager/ui/FolderPanes.h"
 #include "ui/support/WindowRig.h"
@@ -58,9 +59,11 @@ private slots:
         QCOMPARE(Form->Panes->Pane(Side::Target).FileList->count(), 3);
         Form->ShowOptionsButtonClick(Form->ShowOptionsButton);
         Form->FileOptions->ExcludeString->setEditText(QStringLiteral("bak"));
-        // Enter in the exclusion box lists both folders again with the new filter.
-        QTest::keyClick(Form->FileOptions->ExcludeString->lineEdit(), Qt::Key_Return);
+        // Enter in the exclusion box lists both folders again with the new filter. The key goes
+        // to the combo box, which holds the focus, as a keyboard's key does.
+        QTest::keyClick(Form->FileOptions->ExcludeString, Qt::Key_Return);
         QCOMPARE(Form->Panes->Pane(Side::Source).FileList->count(), 3);
+        Form->SyncPage->CreateSubFolder->setChecked(false); // compare with dst itself
         Form->TargetDelta1->trigger();
         QCOMPARE(Form->Notebook2->currentWidget(), static_cast<QWidget*>(Form->TargetDelta));
 
@@ -81,6 +84,19 @@ private slots:
         Form->TargetDelta->ClearDeltaButton->click();
         QCOMPARE(Form->TargetDelta->DeltaCount->text(), QStringLiteral("0"));
         QCOMPARE(Form->TargetDelta->TargetDeltaGrid->rowCount(), 1); // one empty row stays
+
+        // With "Create Source Folder in Target" a run writes into dst/src, which is not there
+        // yet: the preview says that every file is added, and makes nothing.
+        Form->SyncPage->CreateSubFolder->setChecked(true);
+        Form->TargetDelta->UpdateButton->click();
+        names = Column(0);
+        names.sort();
+        QCOMPARE(names,
+                 (QStringList{QStringLiteral("changed.doc"),
+                              QStringLiteral("new.txt"),
+                              QStringLiteral("same.txt")}));
+        QVERIFY(!Tree->Exists("dst/src"));
+        QCOMPARE(Form->Panes->Pane(Side::Target).FileList->count(), 3); // the pane still shows dst
     }
 
     void attributeSwitchLeavesHiddenFilesOut()

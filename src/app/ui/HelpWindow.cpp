@@ -4,6 +4,7 @@
 #include "app/ui/PageTabs.h"
 #include "app/ui/UiText.h"
 
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTextBrowser>
@@ -26,15 +27,12 @@ QString GuideAnchorFor(int helpContext)
         int Context;
         const char* Anchor;
     };
+    // The pages that are built; help on any other page opens the guide at its start.
     static const Topic topics[] = {
         {UpperHelpContexts[0], "folder-selection"},
         {UpperHelpContexts[1], "synchronize"},
-        {UpperHelpContexts[2], "build-batch-lists"},
         {LowerHelpContexts[0], "file-options"},
-        {LowerHelpContexts[1], "compression"},
         {LowerHelpContexts[2], "reporting"},
-        {LowerHelpContexts[3], "run-batch-lists"},
-        {LowerHelpContexts[4], "pro-options"},
         {TargetDeltaHelpContext, "target-delta"},
     };
     for (const Topic& topic : topics) {
@@ -76,6 +74,16 @@ void HelpWindow::ShowTopic(int helpContext)
     show();
     raise();
     activateWindow();
+}
+
+void HelpWindow::keyPressEvent(QKeyEvent* event)
+{
+    // Escape closes it as it closes a dialog; the browser passes the key on.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 } // namespace Tandemix

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QWidget>
 
+class QKeyEvent;
 class QTextBrowser;
 
 namespace Tandemix {
@@ -28,6 +29,9 @@ public:
     void ShowTopic(int helpContext);
 
     QTextBrowser* Browser = nullptr;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 } // namespace Tandemix

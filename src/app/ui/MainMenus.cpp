@@ -160,7 +160,8 @@ void TMainSyncForm::BuildFileMenu()
 
 void TMainSyncForm::BuildOptionsMenu()
 {
-    OptionsMenu = menuBar()->addMenu(UiText("&Options"));
+    // Alt+O belongs to the Options button, which it names; the menu opens with Alt+P.
+    OptionsMenu = menuBar()->addMenu(UiText("O&ptions"));
     // Ctrl+E belongs to "Expand Options", which comes first; the key is only shown here.
     DisplayMessages = CheckItem(OptionsMenu, "&Display Errors During Operation\tCtrl+E");
     ShowHints1 = CheckItem(OptionsMenu, "Show &Hints");
@@ -323,6 +324,7 @@ void TMainSyncForm::LoadDefaultSettings1Click()
     (void)Tandemix::LoadSettings(config, FDefaultConfigPath, SettingsLoad::DefaultSettings);
     ShowOptionsInWindow();
     RefreshFileListings();
+    ShowLoadStatus();
 }
 
 void TMainSyncForm::SaveDefaultData1Click()
@@ -343,6 +345,7 @@ void TMainSyncForm::LoadSettings1Click()
     }
     ShowOptionsInWindow();
     RefreshFileListings();
+    ShowLoadStatus();
 }
 
 void TMainSyncForm::SaveSettings1Click()

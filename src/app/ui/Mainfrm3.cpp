@@ -86,8 +86,8 @@ void TMainSyncForm::FormCreate()
     Timer2->setInterval(1000);
     connect(Timer2, &QTimer::timeout, this, [this] { FState.Timer2Timer(); });
 
+    // No application display name: the platform would append it to every window's caption.
     setWindowTitle(UiText(AppCaption));
-    QApplication::setApplicationDisplayName(UiText(AppCaption));
 
     if (TabSet1->count() == 0) {
         for (const char* tab : UpperTabs) {
@@ -100,6 +100,8 @@ void TMainSyncForm::FormCreate()
         }
     }
 
+    // Sized once the tabs are in: the layout's minimum counts them.
+    SizeForScreen();
     FState.SourceFileListTag = 1;
     LoadConfiguration(FDefaultConfigPath);
 
@@ -136,6 +138,16 @@ void TMainSyncForm::FormShow()
         FOptions.CheckNormal = true;
     }
     FState.StatusMsg(Msg::Ready);
+    ShowLoadStatus();
+}
+
+void TMainSyncForm::ShowLoadStatus()
+{
+    // A log that vanished at a load is explained where the user looks first.
+    if (!FLogTrimNote.empty()) {
+        FState.StatusMsg(FLogTrimNote);
+        FLogTrimNote.clear();
+    }
 }
 
 void TMainSyncForm::showEvent(QShowEvent* event)
@@ -192,6 +204,9 @@ ConfigContext TMainSyncForm::MakeConfigContext()
     config.DefaultConfigPath = FDefaultConfigPath;
     config.SourceFolder = FEngine.Source.Folder;
     config.TargetFolder = FEngine.Target.Folder;
+    config.LogTrimmed = [this](const TrimmedLog& log) {
+        FLogTrimNote += (FLogTrimNote.empty() ? "" : " ") + Reports->NoteLogTrimmed(log);
+    };
     config.ExcludeStringChanged = [this] {
         UpdateExcludeList(FContext, false);
     };
@@ -325,6 +340,10 @@ void TMainSyncForm::ClearDeltaButtonClick()
 void TMainSyncForm::ShowListing(Side side)
 {
     Panes->ShowListing(side, ListingOf(FEngine, side), FOptions.SortFileLists);
+    if (side == Side::Target) {
+        // The run page shows the target's free space as soon as the target is known.
+        SyncPage->RemainingTargetSpace->setText(UiText(FEngine.RemainingTargetSpace));
+    }
 }
 
 void TMainSyncForm::ShowDeltaGrid()
@@ -417,8 +436,6 @@ void TMainSyncForm::BuildLayout()
     column->addWidget(TabSet2);
     column->addWidget(BuildMessagePanel());
     setCentralWidget(central);
-    // Tall enough that the file panes stay usable with the options hidden.
-    resize(900, 800);
 
     for (QWidget* aimed : std::initializer_list<QWidget*>{StopButton,
                                                           SkipFileButton,
@@ -459,6 +476,8 @@ QWidget* TMainSyncForm::BuildMessagePanel()
     StatusPanel->setObjectName(QStringLiteral("StatusPanel"));
     StatusPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     StatusPanel->setMinimumWidth(300);
+    // A long message (a deep folder's name) is cut, never widens the window past the screen.
+    StatusPanel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     ElapsedTime = new QLabel(UiText("0:00:00"), MsgPanel);
     ElapsedTime->setObjectName(QStringLiteral("ElapsedTime"));
     ElapsedTime->setFrameStyle(QFrame::Panel | QFrame::Sunken);

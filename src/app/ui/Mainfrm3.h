@@ -24,6 +24,8 @@ class QLabel;
 class QMenu;
 class QPoint;
 class QPushButton;
+class QRect;
+class QSize;
 class QStackedWidget;
 class QTabBar;
 class QTimer;
@@ -113,6 +115,11 @@ public:
     void ShowListing(Side side);
     void ShowDeltaGrid();
     void TargetDelta1Click();
+
+    // Keeps the window inside `room` (a screen's free area): shrunk to it, no further than the
+    // window's minimum, and moved back from any edge it passed.
+    void FitOnScreen(const QRect& room);
+    void FitOnScreen(const QRect& room, QSize wanted);
 
     // Enables or disables the controls that must not change during a run.
     void ApplyControlsEnabled(bool enable);
@@ -221,6 +228,9 @@ private:
     std::array<QAction*, 4> RecentFolderItems() const;
     void ConnectPageTabs();
     void ResizeOptionsArea(bool expanded);
+    void SizeForScreen();
+    QRect ScreenRoom() const;
+    int FrameExtraHeight() const;
     void BuildLayout();
     QWidget* BuildMessagePanel();
     void FormClose();
@@ -229,6 +239,7 @@ private:
     void LoadConfiguration(const std::string& fileName);
     void SaveConfiguration(const std::string& fileName);
     ConfigContext MakeConfigContext();
+    void ShowLoadStatus();
     void ShowOptionsInWindow();
 
     std::string FProgramFolder;
@@ -249,6 +260,7 @@ private:
     bool FShown = false;
     bool FClosing = false;
     long long FLastProgressMs = 0;
+    std::string FLogTrimNote; // what the last load deleted, for the status line
 };
 
 } // namespace Tandemix

@@ -253,20 +253,71 @@ void TMainSyncForm::ResizeOptionsArea(bool expanded)
     centralWidget()->updateGeometry();
     layout()->invalidate();
     layout()->activate();
+    const QRect room = ScreenRoom();
+    const int tallest = room.isEmpty() ? QWIDGETSIZE_MAX : room.height() - FrameExtraHeight();
+    // A shown window's size follows a resize only once the window manager has agreed, so the
+    // new height is worked out here and handed on, never read back.
+    int newHeight = 0;
     if (expanded) {
-        resize(width(), std::max(FCollapsedHeight + lowerHeight, minimumSizeHint().height()));
-        FExpandedHeight = height();
-        // Grown below the screen's edge: move up so the options can be reached.
-        if (QScreen* display = screen()) {
-            const int screenHeight = display->geometry().height();
-            if (frameGeometry().bottom() > screenHeight) {
-                move(x(), std::max(0, screenHeight - frameGeometry().height() - 25));
-            }
-        }
+        // The options take their natural height when the screen has it; on a laptop screen the
+        // file pages give up rows instead, so the status line and its buttons stay on screen.
+        newHeight = std::max(std::min(FCollapsedHeight + lowerHeight, tallest), minimumSizeHint().height());
+        FExpandedHeight = newHeight;
     } else {
         FCollapsedHeight = std::max(minimumSizeHint().height(), FExpandedHeight - grown);
-        resize(width(), FCollapsedHeight);
+        newHeight = std::min(FCollapsedHeight, std::max(tallest, minimumSizeHint().height()));
     }
+    FitOnScreen(room, QSize(width(), newHeight));
+}
+
+QRect TMainSyncForm::ScreenRoom() const
+{
+    QScreen* display = screen();
+    return display != nullptr ? display->availableGeometry() : QRect();
+}
+
+int TMainSyncForm::FrameExtraHeight() const
+{
+    // Before the window manager has framed the window, count on a title bar's height.
+    const int extra = frameGeometry().height() - height();
+    return extra > 0 ? extra : 2 * fontMetrics().height() + 4;
+}
+
+void TMainSyncForm::FitOnScreen(const QRect& room)
+{
+    FitOnScreen(room, size());
+}
+
+void TMainSyncForm::FitOnScreen(const QRect& room, QSize wanted)
+{
+    if (room.isEmpty()) {
+        resize(wanted);
+        return;
+    }
+    const int extraHeight = FrameExtraHeight();
+    const int extraWidth = std::max(0, frameGeometry().width() - width());
+    const QSize least = minimumSizeHint();
+    const QSize fitted(std::max(least.width(), std::min(wanted.width(), room.width() - extraWidth)),
+                       std::max(least.height(), std::min(wanted.height(), room.height() - extraHeight)));
+    // Grown past an edge of the screen: moved back so that every control can be reached.
+    const int right = std::max(room.left(), room.right() + 1 - fitted.width() - extraWidth);
+    const int bottom = std::max(room.top(), room.bottom() + 1 - fitted.height() - extraHeight);
+    resize(fitted);
+    move(std::clamp(x(), room.left(), right), std::clamp(y(), room.top(), bottom));
+}
+
+void TMainSyncForm::SizeForScreen()
+{
+    // Three quarters of the screen's width, and its height (up to a point) for the window with
+    // its options shown: collapsing them at start-up takes their height off again.
+    const QRect room = ScreenRoom();
+    if (room.isEmpty()) {
+        resize(960, 560);
+        return;
+    }
+    FitOnScreen(room,
+                QSize(std::clamp(room.width() * 3 / 4, 900, 1500),
+                      std::min(room.height() - FrameExtraHeight(), 900)));
 }
 
 } // namespace Tandemix

@@ -10,13 +10,13 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QVBoxLayout>
 
 namespace Tandemix {
 
@@ -49,9 +49,16 @@ QWidget* FileOptionsPage::BuildMasks()
     grid->addWidget(IncludeString, 0, 1);
     grid->addWidget(new QLabel(UiText("Exclude:"), box), 1, 0);
     grid->addWidget(ExcludeString, 1, 1);
+    grid->setColumnStretch(1, 1); // the boxes take the width, their captions stay beside them
 
-    IncludeString->lineEdit()->installEventFilter(this);
-    ExcludeString->lineEdit()->installEventFilter(this);
+    // An editable combo keeps the focus itself and hands keys to its line edit directly, past
+    // any filter on the edit: Delete is caught on the combo, Enter by the edit's own signal.
+    for (QComboBox* masks : {IncludeString, ExcludeString}) {
+        masks->installEventFilter(this);
+        connect(masks->lineEdit(), &QLineEdit::returnPressed, this, [this, masks] {
+            HistoryKey(masks, Qt::Key_Return);
+        });
+    }
     connect(IncludeString, &QComboBox::editTextChanged, this, [this](const QString& text) {
         if (!FShowing) {
             FCtx.Opts.IncludeString = CoreText(text);
@@ -83,11 +90,13 @@ QWidget* FileOptionsPage::BuildMasks()
 QWidget* FileOptionsPage::BuildAttributes()
 {
     auto* box = new QGroupBox(UiText("Attributes"), this);
-    auto* column = new QVBoxLayout(box);
+    auto* grid = new QGridLayout(box);
+    int placed = 0;
     auto make = [&](QCheckBox*& check, const char* name, const char* caption) {
         check = new QCheckBox(UiText(caption), box);
         check->setObjectName(QString::fromUtf8(name));
-        column->addWidget(check);
+        grid->addWidget(check, placed % 3, placed / 3); // two columns save the height of two rows
+        ++placed;
         connect(check, &QCheckBox::toggled, this, [this] {
             if (!FShowing) {
                 CheckArchiveClick();
@@ -116,9 +125,19 @@ QWidget* FileOptionsPage::BuildSizes()
     grid->addWidget(new QLabel(UiText(">"), box), 1, 0);
     grid->addWidget(MaxFileSize, 1, 1);
     grid->addWidget(new QLabel(UiText("bytes"), box), 1, 2);
+    // Room for any size in bytes and no more; a wide screen's extra width stays beside them.
+    const int digits = MinFileSize->fontMetrics().horizontalAdvance(QStringLiteral("9999999999999999"));
+    MinFileSize->setMaximumWidth(digits);
+    MaxFileSize->setMaximumWidth(digits);
+    grid->setColumnStretch(3, 1);
     for (QLineEdit* edit : {MinFileSize, MaxFileSize}) {
         connect(edit, &QLineEdit::editingFinished, this, [this, edit] { SizeEdited(edit); });
-        connect(edit, &QLineEdit::returnPressed, this, [this] { emit ListingsNeeded(); });
+        // Enter comes before the edit counts as finished: the new limit is taken first, or the
+        // listing would still use the old one.
+        connect(edit, &QLineEdit::returnPressed, this, [this, edit] {
+            SizeEdited(edit);
+            emit ListingsNeeded();
+        });
     }
     return box;
 }
@@ -155,17 +174,23 @@ QWidget* FileOptionsPage::BuildDates()
 
     grid->addWidget(UseDatesAll, 0, 0, 1, 3);
     grid->addWidget(UseDatesNoDays, 1, 0);
-    grid->addWidget(PastDaysCount, 1, 1);
-    grid->addWidget(new QLabel(UiText("days"), box), 1, 2);
+    auto* days = new QHBoxLayout;
+    days->addWidget(PastDaysCount);
+    days->addWidget(new QLabel(UiText("days"), box));
+    days->addStretch(1);
+    grid->addLayout(days, 1, 1, 1, 2);
     grid->addWidget(UseDatesFromTo, 2, 0);
     grid->addWidget(UseDateFrom, 2, 1);
     grid->addWidget(new QLabel(UiText("To:"), box), 3, 0, Qt::AlignRight);
     grid->addWidget(UseDateTo, 3, 1);
     grid->addWidget(TodayFrom, 3, 2);
-    grid->addWidget(DateFromLabel, 4, 0, 1, 3);
-    grid->addWidget(DateToLabel, 5, 0, 1, 3);
-    grid->addWidget(UseFileDatesLabel, 6, 0, 1, 3);
-    grid->setRowStretch(7, 1);
+    grid->addWidget(DateFromLabel, 4, 0);
+    grid->addWidget(DateToLabel, 4, 1, 1, 2);
+    grid->addWidget(UseFileDatesLabel, 5, 0, 1, 3);
+    grid->setRowStretch(6, 1);
+    // Each box keeps its width beside its label; a wide window's room goes to the empty column.
+    TodayFrom->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
+    grid->setColumnStretch(3, 1);
 
     connect(UseDatesAll, &QRadioButton::clicked, this, [this] {
         ShowDateLabels(UseDatesAllClick(FCtx.Opts, Now()));
@@ -315,10 +340,8 @@ bool FileOptionsPage::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
-        if (watched == IncludeString->lineEdit()) {
-            HistoryKey(IncludeString, key->key());
-        } else if (watched == ExcludeString->lineEdit()) {
-            HistoryKey(ExcludeString, key->key());
+        if (key->key() == Qt::Key_Delete && (watched == IncludeString || watched == ExcludeString)) {
+            HistoryKey(static_cast<QComboBox*>(watched), Qt::Key_Delete);
         }
     }
     return QWidget::eventFilter(watched, event);

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -53,18 +54,22 @@ SynchronizePage::SynchronizePage(RunContext& ctx, QWidget* parent)
     PreReportButton->setObjectName(QStringLiteral("PreReportButton"));
     buttons->addWidget(SyncButton);
     buttons->addWidget(PreReportButton);
-    buttons->addStretch(1);
-    column->addLayout(buttons);
 
     auto* folders = new QGridLayout;
     SyncSource = Value("SyncSource", this, "");
     SyncTarget = Value("SyncTarget", this, "");
+    for (QLabel* folder : {SyncSource, SyncTarget}) {
+        folder->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    }
     folders->addWidget(new QLabel(UiText("Source:"), this), 0, 0);
     folders->addWidget(SyncSource, 0, 1);
     folders->addWidget(new QLabel(UiText("Target:"), this), 1, 0);
     folders->addWidget(SyncTarget, 1, 1);
     folders->setColumnStretch(1, 1);
-    column->addLayout(folders);
+    // The folders beside the buttons rather than under them: the rows go to the progress.
+    buttons->addSpacing(12);
+    buttons->addLayout(folders, 1);
+    column->addLayout(buttons);
 
     auto* row = new QHBoxLayout;
     row->addWidget(BuildOptions());
@@ -79,11 +84,14 @@ SynchronizePage::SynchronizePage(RunContext& ctx, QWidget* parent)
 QWidget* SynchronizePage::BuildOptions()
 {
     auto* box = new QGroupBox(UiText("Run Options"), this);
-    auto* column = new QVBoxLayout(box);
+    // Two columns: a laptop screen has no height to spare under the file pages.
+    auto* grid = new QGridLayout(box);
+    int placed = 0;
     auto make = [&](QCheckBox*& check, const char* name, const char* caption, bool Options::*field) {
         check = new QCheckBox(UiText(caption), box);
         check->setObjectName(QString::fromUtf8(name));
-        column->addWidget(check);
+        grid->addWidget(check, placed % 4, placed / 4);
+        ++placed;
         connect(check, &QCheckBox::toggled, this, [this, field](bool on) {
             if (FShowing) {
                 return;
@@ -105,7 +113,7 @@ QWidget* SynchronizePage::BuildOptions()
     make(AlwaysOverWrite, "AlwaysOverWrite", "Always Overwrite", &Options::AlwaysOverWrite);
     make(IgnoreTargetSpace, "IgnoreTargetSpace", "Ignore Target Space", &Options::IgnoreTargetSpace);
     make(CheckResetArchive, "CheckResetArchive", "Reset Archive Attribute", &Options::CheckResetArchive);
-    column->addStretch(1);
+    grid->setRowStretch(4, 1);
     connect(IncludeSubFolderOption, &QCheckBox::toggled, this, [this] {
         EnableRunControls(SyncButton->isEnabled());
     });
@@ -128,6 +136,8 @@ QWidget* SynchronizePage::BuildProgress()
     TotFileSize = Value("TotFileSize", box);
     PreFolderCount = Value("PreFolderCount", box);
     CurrentFileName = Value("CurrentFileName", box, "none");
+    // A long name is cut at the box's edge instead of widening the window.
+    CurrentFileName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     ActiveFileSize = Value("ActiveFileSize", box);
     CurrentFileNo = Value("CurrentFileNo", box);
     DirFileCount = Value("DirFileCount", box);
@@ -136,33 +146,47 @@ QWidget* SynchronizePage::BuildProgress()
     DirGauge = Gauge("DirGauge", box);
     FileGauge = Gauge("FileGauge", box);
 
+    // Counters three to a row, each caption beside its value; the current file across the box,
+    // its name being the longest text; the gauges under them.
     int r = 0;
-    auto line = [&](const QString& caption, QWidget* left, const QString& caption2, QWidget* right) {
-        grid->addWidget(new QLabel(caption, box), r, 0);
-        grid->addWidget(left, r, 1);
-        grid->addWidget(new QLabel(caption2, box), r, 2);
-        grid->addWidget(right, r, 3);
-        ++r;
+    auto put = [&](QWidget* caption, QWidget* value, int pair) {
+        grid->addWidget(caption, r, 2 * pair);
+        grid->addWidget(value, r, 2 * pair + 1);
     };
-    grid->addWidget(SyncOptAdd, r, 0);
-    grid->addWidget(TotFilesAdded, r, 1);
-    grid->addWidget(SyncOptUpdate, r, 2);
-    grid->addWidget(TotFilesUpdated, r, 3);
+    auto label = [box](const char* text) {
+        return new QLabel(UiText(text), box);
+    };
+    put(SyncOptAdd, TotFilesAdded, 0);
+    put(SyncOptUpdate, TotFilesUpdated, 1);
+    put(label("Checked:"), TotalFilesCheckedValue, 2);
     ++r;
-    line(UiText("Checked:"), TotalFilesCheckedValue, UiText("Seen:"), TotalFileCount);
-    line(UiText("Folders:"), TotDirCount, UiText("Bytes listed:"), TotFileSize);
-    line(UiText("Folders to do:"), PreFolderCount, UiText("Target free:"), RemainingTargetSpace);
-    line(UiText("File:"), CurrentFileName, UiText("Size:"), ActiveFileSize);
-    line(UiText("Row:"), CurrentFileNo, UiText("of:"), DirFileCount);
-    grid->addWidget(new QLabel(UiText("Folders"), box), r, 0);
-    grid->addWidget(FolderGauge, r++, 1, 1, 3);
-    grid->addWidget(new QLabel(UiText("Folder"), box), r, 0);
-    grid->addWidget(DirGauge, r++, 1, 1, 3);
-    grid->addWidget(new QLabel(UiText("File"), box), r, 0);
-    grid->addWidget(FileGauge, r++, 1, 1, 3);
+    put(label("Seen:"), TotalFileCount, 0);
+    put(label("Folders:"), TotDirCount, 1);
+    put(label("Bytes listed:"), TotFileSize, 2);
+    ++r;
+    put(label("Folders to do:"), PreFolderCount, 0);
+    put(label("Target free:"), RemainingTargetSpace, 1);
+    auto* rowOf = new QHBoxLayout;
+    rowOf->addWidget(CurrentFileNo);
+    rowOf->addWidget(label("of:"));
+    rowOf->addWidget(DirFileCount, 1);
+    grid->addWidget(label("Row:"), r, 4);
+    grid->addLayout(rowOf, r, 5);
+    ++r;
+    grid->addWidget(label("File:"), r, 0);
+    grid->addWidget(CurrentFileName, r, 1, 1, 3);
+    put(label("Size:"), ActiveFileSize, 2);
+    ++r;
+    grid->addWidget(label("Folders"), r, 0);
+    grid->addWidget(FolderGauge, r++, 1, 1, 5);
+    grid->addWidget(label("Folder"), r, 0);
+    grid->addWidget(DirGauge, r++, 1, 1, 5);
+    grid->addWidget(label("File"), r, 0);
+    grid->addWidget(FileGauge, r++, 1, 1, 5);
     grid->setRowStretch(r, 1);
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(3, 1);
+    for (int value : {1, 3, 5}) {
+        grid->setColumnStretch(value, 1);
+    }
     return box;
 }
 

@@ -6,29 +6,20 @@
 #include "platform/Mounts.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QSplitter>
 #include <QTreeView>
 
 #include <algorithm>
-#include <string_view>
 
 namespace Tandemix {
 
 namespace {
-
-// Kernel and container bookkeeping mounts are no place to keep files in step.
-bool IsUserVisibleMount(const MountInfo& mount)
-{
-    static const std::string_view pseudo[] = {
-        "proc",    "sysfs",       "cgroup",     "cgroup2", "devpts",   "mqueue",  "debugfs",
-        "tracefs", "securityfs",  "pstore",     "bpf",     "configfs", "fusectl", "hugetlbfs",
-        "autofs",  "binfmt_misc", "rpc_pipefs", "nsfs",    "efivarfs", "devtmpfs"};
-    return std::find(std::begin(pseudo), std::end(pseudo), mount.FsType) == std::end(pseudo);
-}
 
 QLabel* Figure(const QString& name, QWidget* parent)
 {
@@ -61,6 +52,8 @@ QWidget* FolderPanes::BuildSide(Side side)
     pane.FolderLabel = new QLabel(box);
     pane.FolderLabel->setObjectName(source ? QStringLiteral("SyncSource") : QStringLiteral("SyncTarget"));
     pane.FolderLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A deep folder's path is cut at the pane's edge instead of widening the window.
+    pane.FolderLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     pane.DriveBox = new QComboBox(box);
     pane.DriveBox->setObjectName(source ? QStringLiteral("SourceDriveBox")
                                         : QStringLiteral("TargetDriveBox"));
@@ -97,8 +90,17 @@ QWidget* FolderPanes::BuildSide(Side side)
     grid->addWidget(new QLabel(source ? UiText("Source:") : UiText("Target:"), box), 0, 0);
     grid->addWidget(pane.FolderLabel, 0, 1, 1, 3);
     grid->addWidget(pane.DriveBox, 1, 0, 1, 4);
-    grid->addWidget(pane.DirectoryListBox, 2, 0, 1, 4);
-    grid->addWidget(pane.FileList, 3, 0, 1, 4);
+    // The user shares the height between folders and files; both start with half of it.
+    auto* split = new QSplitter(Qt::Vertical, box);
+    split->setObjectName(source ? QStringLiteral("SourceSplitter") : QStringLiteral("TargetSplitter"));
+    split->setChildrenCollapsible(false);
+    split->addWidget(pane.DirectoryListBox);
+    split->addWidget(pane.FileList);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 1);
+    pane.DirectoryListBox->setMinimumHeight(pane.DirectoryListBox->fontMetrics().height() * 3);
+    pane.FileList->setMinimumHeight(pane.FileList->fontMetrics().height() * 3);
+    grid->addWidget(split, 2, 0, 1, 4);
     grid->addWidget(pane.PathLabel, 4, 0, 1, 4);
     grid->addWidget(new QLabel(UiText("Files:"), box), 5, 0);
     grid->addWidget(pane.FileCount, 5, 1);
@@ -106,29 +108,29 @@ QWidget* FolderPanes::BuildSide(Side side)
     grid->addWidget(pane.DirSize, 5, 3);
     grid->addWidget(new QLabel(UiText("Free:"), box), 6, 0);
     grid->addWidget(pane.DriveSpaceValue, 6, 1, 1, 3);
-    grid->setRowStretch(2, 2);
-    grid->setRowStretch(3, 3);
+    grid->setRowStretch(2, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
 
-    connect(pane.DirectoryListBox, &QTreeView::clicked, this, [this, side] { OnTreeClicked(side); });
-    connect(pane.DirectoryListBox, &QTreeView::activated, this, [this, side] { OnTreeClicked(side); });
+    // The highlighted folder is the folder in use, however the highlight moved there: a click,
+    // the arrow keys, a right click, a typed name.
+    connect(pane.DirectoryListBox->selectionModel(),
+            &QItemSelectionModel::currentChanged,
+            this,
+            [this, side] { OnTreeClicked(side); });
     connect(pane.DriveBox, &QComboBox::activated, this, [this, side] { OnDriveChosen(side); });
     return box;
 }
 
 void FolderPanes::RefreshDriveBoxes()
 {
-    std::vector<MountInfo> mounts = ListMounts();
+    const std::vector<std::string> roots = SyncableRoots(ListMounts(), CoreText(QDir::homePath()));
     for (Side side : {Side::Source, Side::Target}) {
         QComboBox* box = Pane(side).DriveBox;
         QString current = box->currentText();
         box->clear();
-        for (const MountInfo& mount : mounts) {
-            if (IsUserVisibleMount(mount) && box->findText(UiText(mount.MountPoint)) < 0) {
-                box->addItem(UiText(mount.MountPoint));
-            }
-        }
-        if (box->findText(QStringLiteral("/")) < 0) {
-            box->insertItem(0, QStringLiteral("/"));
+        for (const std::string& root : roots) {
+            box->addItem(UiText(root));
         }
         int index = box->findText(current);
         box->setCurrentIndex(index >= 0 ? index : 0);
@@ -166,7 +168,12 @@ void FolderPanes::PointTreeAt(Side side, const std::string& folder)
         pane.DirectoryListBox->scrollTo(index);
         pane.DirectoryListBox->expand(index);
     }
-    int drive = pane.DriveBox->findText(UiText(MountPointOf(folder)));
+    // The entry nearest the folder: the home folder for a folder in it, though no mount.
+    std::vector<MountInfo> entries;
+    for (int item = 0; item < pane.DriveBox->count(); ++item) {
+        entries.push_back({CoreText(pane.DriveBox->itemText(item)), {}, {}});
+    }
+    int drive = pane.DriveBox->findText(UiText(LongestMountPrefix(entries, folder)));
     if (drive >= 0) {
         pane.DriveBox->setCurrentIndex(drive);
     }

@@ -21,6 +21,7 @@
 #include <cerrno>
 #include <string_view>
 #include <system_error>
+#include <utility>
 
 namespace Tandemix {
 
@@ -32,6 +33,13 @@ constexpr std::string_view HideCaption = "Hide &Reports";
 constexpr std::string_view NoLogYet = "There is no log file yet: ";
 constexpr std::string_view NoViewer =
     "Nothing on this computer can show the log file: install xdg-open, or set VISUAL or EDITOR.\n";
+constexpr std::string_view NoTerminal =
+    "The editor named in VISUAL or EDITOR needs a terminal to run in, and no terminal program "
+    "(x-terminal-emulator) is installed: install one, or install xdg-open.\n";
+constexpr std::string_view TrimmedBefore = " had grown to ";
+constexpr std::string_view TrimmedAfter =
+    " bytes, past the size limit, and was deleted when the settings were loaded. The next run "
+    "starts it afresh.";
 constexpr std::string_view CannotShow = "The log file cannot be shown (";
 
 // Nine digits hold any limit a log needs and still fit the option.
@@ -49,10 +57,11 @@ ReportingPage::ReportingPage(RunContext& ctx,
 {
     setObjectName(QStringLiteral("Reporting"));
     auto* grid = new QGridLayout(this);
+    // Side by side: the three groups together are no taller than the tallest of them.
     grid->addWidget(BuildLogFiles(), 0, 0);
-    grid->addWidget(BuildInclude(), 0, 1, 2, 1);
-    grid->addWidget(BuildReportLists(), 1, 0);
-    grid->setRowStretch(2, 1);
+    grid->addWidget(BuildInclude(), 0, 1);
+    grid->addWidget(BuildReportLists(), 0, 2);
+    grid->setRowStretch(1, 1);
     grid->setColumnStretch(0, 1);
 
     FReportForm = new TReportForm1(lists, this);
@@ -148,7 +157,7 @@ QWidget* ReportingPage::BuildInclude()
     ReportIncludeOptions = new QGroupBox(UiText("Include"), this);
     ReportIncludeOptions->setObjectName(QStringLiteral("ReportIncludeOptions"));
     QGroupBox* box = ReportIncludeOptions;
-    auto* column = new QVBoxLayout(box);
+    auto* grid = new QGridLayout(box);
     ReportUpdateFilesCheck =
         MakeCheck(box, "ReportUpdateFilesCheck", "Updated Files", &Options::ReportUpdateFilesCheck);
     ReportAddedFilesCheck =
@@ -166,18 +175,22 @@ QWidget* ReportingPage::BuildInclude()
                                              "ReportDirectoryCreationCheck",
                                              "Folder Creation",
                                              &Options::ReportDirectoryCreationCheck);
+    // Two columns, what a log line holds beside what it is about: a laptop screen has no
+    // height for nine rows under the file pages.
+    int row = 0;
     for (QCheckBox* check : {ReportUpdateFilesCheck,
                              ReportAddedFilesCheck,
                              ReportFileErrorsCheck,
                              ReportAppErrorsCheck,
-                             ReportFileSizeCheck,
-                             ReportFileDateCheck,
-                             ReportFileTimeCheck,
-                             ReportEmptyFoldersCheck,
-                             ReportDirectoryCreationCheck}) {
-        column->addWidget(check);
+                             ReportEmptyFoldersCheck}) {
+        grid->addWidget(check, row++, 0);
     }
-    column->addStretch(1);
+    row = 0;
+    for (QCheckBox* check :
+         {ReportDirectoryCreationCheck, ReportFileSizeCheck, ReportFileDateCheck, ReportFileTimeCheck}) {
+        grid->addWidget(check, row++, 1);
+    }
+    grid->setRowStretch(5, 1);
     return box;
 }
 
@@ -239,6 +252,38 @@ void ReportingPage::ShowLogNames()
 {
     LogFileName->setText(UiText(FCtx.Opts.LogFileName));
     PreReportFileName->setText(UiText(FCtx.Opts.PreReportFileName));
+    ShowTrimNotes();
+}
+
+std::string ReportingPage::NoteLogTrimmed(const TrimmedLog& log)
+{
+    std::string note =
+        log.Name + std::string(TrimmedBefore) + std::to_string(log.Size) + std::string(TrimmedAfter);
+    FTrimNotes[log.Name] = note;
+    ShowTrimNotes();
+    return note;
+}
+
+const std::string* ReportingPage::TrimNoteFor(const QPushButton* button) const
+{
+    // The file a run writes, which is the file a load trims.
+    const Options& opts = FCtx.Opts;
+    std::string name = button == ViewLog
+                           ? LogNameToOpen(opts.LogFileName, LogMsg::DefaultSyncLogName)
+                           : LogNameToOpen(opts.PreReportFileName, LogMsg::DefaultPreSyncLogName);
+    auto note = FTrimNotes.find(name);
+    return note != FTrimNotes.end() ? &note->second : nullptr;
+}
+
+void ReportingPage::ShowTrimNotes()
+{
+    // A note holds only while its log is missing; once a run writes it again it is a log again.
+    const std::string folder = AddTrailingBackslash(FProgramFolder);
+    std::erase_if(FTrimNotes, [&folder](const auto& note) { return FileExists(folder + note.first); });
+    for (QPushButton* button : {ViewLog, ViewPreLog}) {
+        const std::string* note = TrimNoteFor(button);
+        button->setToolTip(note != nullptr ? UiText(*note) : QString());
+    }
 }
 
 void ReportingPage::UseLogFileCheckClick()
@@ -348,19 +393,21 @@ bool ReportingPage::JumpToReport(ReportCategory category)
 
 void ReportingPage::ViewLogClick()
 {
-    ShowLogFile(ViewLogPath(FProgramFolder, FCtx.Opts));
+    ShowLogFile(ViewLogPath(FProgramFolder, FCtx.Opts), ViewLog);
 }
 
 void ReportingPage::ViewPreLogClick()
 {
-    ShowLogFile(ViewPreLogPath(FProgramFolder, FCtx.Opts));
+    ShowLogFile(ViewPreLogPath(FProgramFolder, FCtx.Opts), ViewPreLog);
 }
 
-void ReportingPage::ShowLogFile(const std::string& path)
+void ReportingPage::ShowLogFile(const std::string& path, const QPushButton* button)
 {
     // A desktop opener handed a missing file may fail without a word; say it here instead.
+    ShowTrimNotes();
     if (!FileExists(path)) {
-        FCtx.Hst.Ask(std::string(NoLogYet) + path, DialogButtons::Ok);
+        const std::string* note = TrimNoteFor(button);
+        FCtx.Hst.Ask(note != nullptr ? *note : std::string(NoLogYet) + path, DialogButtons::Ok);
         return;
     }
     SysStatus shown = ViewerStartsFile(path) ? LaunchFile(path) : OpenInViewer(path);
@@ -368,7 +415,9 @@ void ReportingPage::ShowLogFile(const std::string& path)
         return;
     }
     if (shown.Error() == ENOENT) {
-        FCtx.Hst.Ask(std::string(NoViewer) + path, DialogButtons::Ok);
+        // Say what is really missing: with an editor named, only the terminal to run it in.
+        bool terminal = std::string_view(shown.Call()) == "x-terminal-emulator";
+        FCtx.Hst.Ask(std::string(terminal ? NoTerminal : NoViewer) + path, DialogButtons::Ok);
     } else {
         FCtx.Hst.Ask(std::string(CannotShow) + std::generic_category().message(shown.Error()) + "): " + path,
                      DialogButtons::Ok);

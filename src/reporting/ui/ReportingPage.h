@@ -3,9 +3,11 @@
 
 #include "engine/Reporter.h"
 #include "engine/RunContext.h"
+#include "settings/LogNames.h"
 
 #include <QWidget>
 
+#include <map>
 #include <string>
 
 class QCheckBox;
@@ -38,6 +40,9 @@ public:
     // Shows the log names as a run left them (it gives them their ".Log" extension); the report
     // window stays as it is.
     void ShowLogNames();
+    // A load deleted this log for its size: the View button's hint and its click say so until a
+    // run writes the log again. Returns the sentence, for the status line.
+    std::string NoteLogTrimmed(const TrimmedLog& log);
     // Applies the enabling rules without touching the report window: call after "Delete
     // Unmatched" changed, which locks reporting on.
     void EnableReportControls();
@@ -93,14 +98,17 @@ private:
     QWidget* BuildReportLists();
     QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* caption, bool Options::*field);
     void EnableLogControls();
-    void ShowLogFile(const std::string& path);
+    void ShowLogFile(const std::string& path, const QPushButton* button);
     void ReportFormClosed();
+    void ShowTrimNotes();
+    const std::string* TrimNoteFor(const QPushButton* button) const;
 
     RunContext& FCtx;
     std::string FProgramFolder;
     TReportForm1* FReportForm = nullptr;
     bool FShowing = false;
     bool FRunControlsEnabled = true;
+    std::map<std::string, std::string> FTrimNotes; // log file name -> why it is not there
 };
 
 } // namespace Tandemix

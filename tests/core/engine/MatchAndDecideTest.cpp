@@ -210,10 +210,13 @@ TEST_F(MatchAndDecideTest, AnAddRowCarriesEveryColumnOnAFreshGridThatClearDeltaE
     EXPECT_EQ(std::tie(Engine.FileGauge, Engine.DirGauge), std::make_tuple(0, 0));
     Engine.FileGauge = 40;
     Engine.DirGauge = 60;
+    Engine.Totals.CurrentFileNo = 2850; // where a stopped run left the row counter
+    Engine.Totals.DirFileCount = 3000;
     ClearDeltaButtonClick(Ctx);
     EXPECT_TRUE(d.Rows.empty());
     EXPECT_EQ(std::tie(d.AddByteValue, d.UpdateByteValue, d.DeltaCount, Engine.FileGauge, Engine.DirGauge),
               std::make_tuple(0, 0, 0, 0, 0));
+    EXPECT_EQ(std::tie(Engine.Totals.CurrentFileNo, Engine.Totals.DirFileCount), std::make_tuple(0, 0));
 }
 
 TEST_F(MatchAndDecideTest, SizesBeyondFourGigabytesAreCountedAndComparedWholeAndDiscrepanciesSaidInThreeLines)
@@ -461,7 +464,7 @@ TEST_F(MatchAndDecideTest, SelectedOnlyDecidesTheSelectionAndDropsTheRest)
 
 // ---- Update List -------------------------------------------------------------------------------
 
-TEST_F(MatchAndDecideTest, UpdateListPreviewsTheDecisionsAndShowsBothFoldersAgain)
+TEST_F(MatchAndDecideTest, UpdateListPreviewsTheFolderARunWritesIntoAndShowsBothFoldersAgain)
 {
     TempTree tree;
     const std::time_t when = 1'600'000'000;
@@ -471,21 +474,44 @@ TEST_F(MatchAndDecideTest, UpdateListPreviewsTheDecisionsAndShowsBothFoldersAgai
     tree.AddFile("dst/same.txt", 7, when);
     tree.AddFile("dst/newer.txt", 3, when);
     tree.AddFile("dst/old.txt", 9, when);
-    Engine.Source.Folder = tree.Path("src");
-    Engine.Target.Folder = tree.Path("dst");
-    BuildFileListing(Ctx, Side::Source);
-    BuildFileListing(Ctx, Side::Target);
-    UpdateButtonClick(Ctx);
-    EXPECT_EQ(RowTexts(&DeltaRow::Reason, true),
-              (NameTexts{{"new.txt", Msg::NoMatch}, {"newer.txt", Msg::OlderFile}}));
-    for (const DeltaRow& row : Engine.Delta.Rows) {
-        EXPECT_EQ(row.SourceFolder + row.TargetFolder, tree.Path("src") + "/" + tree.Path("dst") + "/");
+    // With "Create Source Folder in Target" a run writes into dst/src, which holds only one of
+    // the files: the preview must say what that run does, not compare with dst.
+    tree.AddFile("dst/src/same.txt", 7, when);
+    const struct
+    {
+        bool SubFolder;
+        NameTexts Rows;
+        const char* Into;
+        std::int64_t Adds, Updates;
+    } cases[] = {{false, {{"new.txt", Msg::NoMatch}, {"newer.txt", Msg::OlderFile}}, "dst", 5, 3},
+                 {true, {{"new.txt", Msg::NoMatch}, {"newer.txt", Msg::NoMatch}}, "dst/src", 8, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Into);
+        Opts.CreateSubFolderOption = c.SubFolder;
+        Engine.Source.Folder = tree.Path("src");
+        Engine.Target.Folder = tree.Path("dst");
+        BuildFileListing(Ctx, Side::Source);
+        BuildFileListing(Ctx, Side::Target);
+        UpdateButtonClick(Ctx);
+        EXPECT_EQ(RowTexts(&DeltaRow::Reason, true), c.Rows);
+        for (const DeltaRow& row : Engine.Delta.Rows) {
+            EXPECT_EQ(row.SourceFolder + row.TargetFolder, tree.Path("src") + "/" + tree.Path(c.Into) + "/");
+        }
+        EXPECT_EQ(std::tie(Engine.Delta.AddByteValue, Engine.Delta.UpdateByteValue),
+                  std::make_tuple(c.Adds, c.Updates));
+        EXPECT_EQ(Engine.Target.Folder, tree.Path("dst"));
+        EXPECT_EQ(Names(Engine.Source.Files, true),
+                  (std::vector<std::string>{"new.txt", "newer.txt", "same.txt"}));
+        EXPECT_EQ(Names(Engine.Target.Files, true),
+                  (std::vector<std::string>{"newer.txt", "old.txt", "same.txt"}));
     }
-    EXPECT_EQ(std::tie(Engine.Delta.AddByteValue, Engine.Delta.UpdateByteValue), std::make_tuple(5, 3));
-    EXPECT_EQ(Names(Engine.Source.Files, true),
-              (std::vector<std::string>{"new.txt", "newer.txt", "same.txt"}));
-    EXPECT_EQ(Names(Engine.Target.Files, true),
-              (std::vector<std::string>{"newer.txt", "old.txt", "same.txt"}));
+    // A sub-folder not made yet is previewed as empty, and a preview makes nothing.
+    TempTree::RemoveAll(tree.Path("dst/src"));
+    UpdateButtonClick(Ctx);
+    EXPECT_EQ(
+        RowTexts(&DeltaRow::Reason, true),
+        (NameTexts{{"new.txt", Msg::NoMatch}, {"newer.txt", Msg::NoMatch}, {"same.txt", Msg::NoMatch}}));
+    EXPECT_FALSE(tree.Exists("dst/src"));
 }
 
 // The listing skips the archive flag unless a filter needs it; the rows a run will copy must

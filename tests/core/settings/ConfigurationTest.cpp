@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <ctime>
 #include <filesystem>
@@ -222,7 +223,16 @@ TEST_F(ConfigurationTest, BothLogsAreDeletedOnlyWhenLongerThanTheLimit)
         for (const char* name : never) {
             Home.Write(name, std::string(row.LogBytes + 10, 'z'));
         }
+        std::vector<std::string> told;
+        Ctx.LogTrimmed = [&told](const TrimmedLog& log) {
+            told.push_back(log.Name + " " + std::to_string(log.Size));
+        };
         LoadConfiguration(Ctx, DefaultPath, true);
+        // Each deletion is told with the size the log had reached, so the window can explain it.
+        const std::string size = std::to_string(row.LogBytes);
+        std::sort(told.begin(), told.end()); // the folder's order
+        const std::vector<std::string> expected{"Pre.Log " + size, "my run.Log " + size};
+        EXPECT_EQ(told, row.Deleted ? expected : std::vector<std::string>());
         EXPECT_EQ(fs::exists(Home.Path("my run.Log")), !row.Deleted);
         EXPECT_EQ(fs::exists(Home.Path("Pre.Log")), !row.Deleted);
         for (const char* name : never) {
