@@ -61,6 +61,10 @@ int RunUnattended(int argc, char** argv)
     ConfigContext config = ConfigContextOf(options, state);
     config.ProgramFolder = programFolder;
     config.DefaultConfigPath = PrepareDefaultConfig(programFolder);
+    // A log that vanished is said where a script's output goes.
+    config.LogTrimmed = [](const TrimmedLog& log) {
+        std::fprintf(stderr, "tandemix: %s\n", TrimmedLogNote(log).c_str());
+    };
     state.SourceFileListTag = 1;
     LoadConfiguration(config, config.DefaultConfigPath, true);
     PrepareTempFolder(TempFolderFor(programFolder), state, options);

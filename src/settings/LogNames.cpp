@@ -68,4 +68,10 @@ std::vector<TrimmedLog> TrimLogsAtLoad(const std::string& programFolder, const O
     return trimmed;
 }
 
+std::string TrimmedLogNote(const TrimmedLog& log)
+{
+    return log.Name + std::string(LogMsg::TrimmedBefore) + std::to_string(log.Size)
+           + std::string(LogMsg::TrimmedAfter);
+}
+
 } // namespace Tandemix

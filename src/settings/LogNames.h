@@ -16,6 +16,10 @@ inline constexpr std::string_view DefaultSyncLogName = "Tandemix.Log";
 inline constexpr std::string_view DefaultPreSyncLogName = "PreSync.Log";
 inline constexpr std::string_view ErrorLogName = "TXError.LOG";
 inline constexpr std::string_view LogExtension = ".Log";
+inline constexpr std::string_view TrimmedBefore = " had grown to ";
+inline constexpr std::string_view TrimmedAfter =
+    " bytes, past the size limit, and was deleted when the settings were loaded. The next run "
+    "starts it afresh.";
 
 } // namespace Tandemix::LogMsg
 
@@ -39,5 +43,7 @@ struct TrimmedLog
 // configuration is loaded; a run never trims. The error log is never touched. Returns the logs
 // it deleted.
 std::vector<TrimmedLog> TrimLogsAtLoad(const std::string& programFolder, const Options& options);
+// The sentence that tells the user where a trimmed log went.
+std::string TrimmedLogNote(const TrimmedLog& log);
 
 } // namespace Tandemix

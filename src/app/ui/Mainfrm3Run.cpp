@@ -175,6 +175,7 @@ bool TMainSyncForm::HandleCommandLine(const std::vector<std::string>& args, int&
         }
         return true;
     }
+    ShowLoadStatus(); // "-C" may have loaded a file that trimmed a log
     return false;
 }
 

@@ -17,6 +17,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopedValueRollback>
 
 namespace Tandemix {
 
@@ -280,6 +281,10 @@ void FileOptionsPage::CheckArchiveClick()
 
 void FileOptionsPage::SizeEdited(QLineEdit* edit)
 {
+    if (FCheckingSize) {
+        return;
+    }
+    QScopedValueRollback checking(FCheckingSize, true);
     SizeEdit which = edit == MinFileSize ? SizeEdit::Min : SizeEdit::Max;
     SizeEditOutcome outcome = MaxFileSizeChange(FCtx, which, CoreText(edit->text()));
     if (!outcome.Warning.empty()) {

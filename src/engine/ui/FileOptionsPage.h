@@ -80,6 +80,7 @@ private:
     RunContext& FCtx;
     bool FShowing = false;
     bool FExcludeDroppedDown = false;
+    bool FCheckingSize = false; // a warning's dialog takes the focus, which finishes the edit again
 };
 
 } // namespace Tandemix

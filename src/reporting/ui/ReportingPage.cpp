@@ -36,10 +36,6 @@ constexpr std::string_view NoViewer =
 constexpr std::string_view NoTerminal =
     "The editor named in VISUAL or EDITOR needs a terminal to run in, and no terminal program "
     "(x-terminal-emulator) is installed: install one, or install xdg-open.\n";
-constexpr std::string_view TrimmedBefore = " had grown to ";
-constexpr std::string_view TrimmedAfter =
-    " bytes, past the size limit, and was deleted when the settings were loaded. The next run "
-    "starts it afresh.";
 constexpr std::string_view CannotShow = "The log file cannot be shown (";
 
 // Nine digits hold any limit a log needs and still fit the option.
@@ -257,8 +253,7 @@ void ReportingPage::ShowLogNames()
 
 std::string ReportingPage::NoteLogTrimmed(const TrimmedLog& log)
 {
-    std::string note =
-        log.Name + std::string(TrimmedBefore) + std::to_string(log.Size) + std::string(TrimmedAfter);
+    std::string note = TrimmedLogNote(log);
     FTrimNotes[log.Name] = note;
     ShowTrimNotes();
     return note;
