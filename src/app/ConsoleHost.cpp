@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ConsoleHost.h"
 
+#include "automation/DelayCountdown.h"
 #include "engine/EngineState.h"
+#include "unmatched/UnmatchedMessages.h"
 
 #include <unistd.h>
 
@@ -91,6 +93,30 @@ DialogResult ConsoleHost::Ask(std::string_view text, DialogButtons buttons)
     std::fprintf(FOut, "tandemix: %s\n", shown.c_str());
     std::fflush(FOut);
     return answer;
+}
+
+CountdownAnswer ConsoleHost::DeletionCountdown(int seconds, std::size_t entries)
+{
+    EndStatusLine();
+    auto text = [entries](int secCount) {
+        return std::to_string(entries) + " " + std::string(UnmatchedMsg::CountdownFirst) + " "
+               + std::string(UnmatchedMsg::CountdownSecond) + " " + std::to_string(secCount) + " "
+               + std::string(UnmatchedMsg::CountdownThird);
+    };
+    // Said once where nobody watches a terminal: a collected log tells why the run waited.
+    if (!FTerminal) {
+        std::fprintf(FOut, "tandemix: %s\n", text(seconds).c_str());
+        std::fflush(FOut);
+    }
+    ConsoleCountdownIo io;
+    io.Out = FOut;
+    io.ShowCount = FTerminal;
+    io.Text = text;
+    io.Interrupted = [] {
+        return InterruptRequested();
+    };
+    return RunConsoleCountdown(seconds, io) == DelayResult::Continue ? CountdownAnswer::Delete
+                                                                     : CountdownAnswer::Cancel;
 }
 
 void ConsoleHost::ShowRunProgress(const EngineState& engine) noexcept

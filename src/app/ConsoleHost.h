@@ -32,6 +32,9 @@ public:
     void ShowElapsed(std::string_view) noexcept override {}
     void ProcessMessages() override;
     DialogResult Ask(std::string_view text, DialogButtons buttons) override;
+    bool CanAsk() const noexcept override { return false; }
+    // Counts down on the terminal; SIGINT or SIGTERM meanwhile cancels the deletion.
+    CountdownAnswer DeletionCountdown(int seconds, std::size_t entries) override;
     void ShowRunProgress(const EngineState& engine) noexcept override;
 
     // True once SIGINT or SIGTERM arrived; the caller turns it into a stop request.

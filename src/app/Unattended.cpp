@@ -13,6 +13,7 @@
 #include "reporting/ProgramReporter.h"
 #include "settings/Configuration.h"
 #include "settings/Options.h"
+#include "unmatched/UnmatchedHooks.h"
 
 #include <unistd.h>
 
@@ -55,6 +56,8 @@ int RunUnattended(int argc, char** argv)
     std::string programFolder = ProgramFolder();
     EngineState engine;
     ProgramReporter reporter(options, state, engine, programFolder);
+    UnmatchedHooks hooks(reporter.Lists());
+    engine.Hooks = &hooks;
     RunContext ctx{options, state, host, reporter, engine};
     host.Progress = &engine;
 

@@ -62,7 +62,8 @@ DelayResult RunConsoleCountdown(int seconds, const ConsoleCountdownIo& io)
     bool lineOpen = false;
     while (!countdown.Finished()) {
         if (io.ShowCount && io.Out != nullptr) {
-            std::fprintf(io.Out, "\r\033[K%s", CountdownText(countdown.SecCount()).c_str());
+            std::string text = io.Text ? io.Text(countdown.SecCount()) : CountdownText(countdown.SecCount());
+            std::fprintf(io.Out, "\r\033[K%s", text.c_str());
             std::fflush(io.Out);
             lineOpen = true;
         }

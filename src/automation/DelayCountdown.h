@@ -53,6 +53,8 @@ struct ConsoleCountdownIo
     bool ShowCount = false;
     // SIGINT or SIGTERM arrived: the only way to stop a countdown nobody is watching.
     std::function<bool()> Interrupted;
+    // The line shown for the seconds left; CountdownText when empty.
+    std::function<std::string(int secCount)> Text;
     // Waits the given time; the real clock when empty.
     std::function<void(std::chrono::milliseconds)> Sleep;
 };

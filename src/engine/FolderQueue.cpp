@@ -114,6 +114,8 @@ PairResult WalkPair(RunContext& ctx, const FolderPair& pair, int& result, RunSen
 
     if (pair.Top) {
         engine.Folders.TargetRoot = pair.TargetRoot;
+        engine.Folders.SourceRoot = pair.Source;
+        engine.Folders.TargetFilesListed = 0;
     }
     if (!FolderExists(pair.Source)) {
         // Gone since it was counted: its files were not synchronised, and the user must hear
@@ -175,6 +177,7 @@ PairResult WalkPair(RunContext& ctx, const FolderPair& pair, int& result, RunSen
         return PairResult::Skipped;
     }
 
+    engine.Folders.TargetFilesListed += static_cast<std::int64_t>(engine.Target.Files.size());
     totals.TotDirCount += 1;
     totals.FoldersSynced += 1;
     totals.TotFileCount += static_cast<int>(engine.Source.Files.size());

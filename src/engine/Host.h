@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -31,6 +32,14 @@ enum class DialogResult : int
     Ignore = 5,
     Yes = 6,
     No = 7,
+};
+
+// How the countdown before unmatched items are deleted ended.
+enum class CountdownAnswer
+{
+    Delete, // "Continue", or the time ran out
+    Cancel, // nothing is deleted
+    Manual, // the run stops; the user deletes from the list by hand
 };
 
 enum class CursorShape
@@ -66,6 +75,15 @@ public:
 
     // ---- Questions -------------------------------------------------------------------------
     virtual DialogResult Ask(std::string_view text, DialogButtons buttons) = 0;
+    // Whether somebody is there to answer: a run nobody watches refuses what it would ask about.
+    virtual bool CanAsk() const noexcept { return true; }
+    // Counts `seconds` down before `entries` unmatched items are deleted.
+    virtual CountdownAnswer DeletionCountdown(int /*seconds*/, std::size_t /*entries*/)
+    {
+        return CountdownAnswer::Delete;
+    }
+    // "Manually Delete From List": shows the unmatched list with every entry selected.
+    virtual void ShowUnmatchedSelected() noexcept {}
 
     // ---- Run progress ----------------------------------------------------------------------
     // The run's counters, gauges and current file changed (engine.Totals, FileGauge, DirGauge,

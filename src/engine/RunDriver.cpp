@@ -92,7 +92,8 @@ RunOutcome OutcomeOf(const RunContext& ctx, int result)
     if (ctx.State.OperationState > 0) {
         return RunOutcome::Stopped;
     }
-    if (result != 0 || totals.FilesNotCopied > 0 || totals.FoldersNotSynced > 0) {
+    if (result != 0 || totals.FilesNotCopied > 0 || totals.FoldersNotSynced > 0
+        || totals.ItemsNotDeleted > 0) {
         return RunOutcome::Failed;
     }
     return RunOutcome::Completed;

@@ -74,6 +74,7 @@ struct RunTotals
     // Why a run is Failed rather than Completed.
     int FilesNotCopied = 0; // unreadable source, unwritable target, no room
     int FoldersNotSynced = 0; // missing top source, unreadable folder, target not creatable
+    int ItemsNotDeleted = 0; // unmatched items a guard held back or that could not be deleted
     RunOutcome Outcome = RunOutcome::Completed; // of the last run, once it has ended
     bool FileTimeNotKeptReported = false; // a target's lost file times are reported once a run
     RunRefusal Refused = RunRefusal::None; // of the last request to run
@@ -94,6 +95,10 @@ struct RunFolders
     // The target the user named for the pair being walked. Below it the run enters no link:
     // a linked folder there would take the copies somewhere the user never named.
     std::string TargetRoot{};
+    // The source the user named for the pair being walked, and the target files its walk
+    // listed: what the deletion of its unmatched items is weighed against.
+    std::string SourceRoot{};
+    std::int64_t TargetFilesListed = 0;
     std::vector<CreatedFolder> Created; // in creation order, parents first
     // A report run's folders it said it would create: listed once, taken as made thereafter.
     std::vector<std::string> WouldCreate;

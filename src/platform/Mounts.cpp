@@ -267,4 +267,46 @@ std::vector<std::string> SyncableRoots(const std::vector<MountInfo>& mounts, con
     return roots;
 }
 
+bool IsUnmountedMountPoint(const std::string& path,
+                           std::string_view fstab,
+                           const std::vector<MountInfo>& mounts)
+{
+    while (!fstab.empty()) {
+        std::size_t end = fstab.find('\n');
+        std::string_view line = fstab.substr(0, end);
+        fstab.remove_prefix(end == std::string_view::npos ? fstab.size() : end + 1);
+        // "source mount-point type options..."; comments, swap and short lines name no folder.
+        std::vector<std::string_view> fields;
+        for (std::size_t at = 0; at < line.size();) {
+            std::size_t start = line.find_first_not_of(" \t", at);
+            if (start == std::string_view::npos) {
+                break;
+            }
+            std::size_t stop = line.find_first_of(" \t", start);
+            fields.push_back(line.substr(start, stop - start));
+            at = stop == std::string_view::npos ? line.size() : stop;
+        }
+        if (fields.size() < 3 || fields[0].starts_with('#') || fields[2] == "swap") {
+            continue;
+        }
+        const std::string point = Unescape(fields[1]);
+        if (point == "/" || point.front() != '/' || !HoldsPath(point, path)) {
+            continue;
+        }
+        auto mounted = std::find_if(mounts.begin(), mounts.end(), [&point](const MountInfo& mount) {
+            return mount.MountPoint == point;
+        });
+        if (mounted == mounts.end()) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool IsUnmountedMountPoint(const std::string& path)
+{
+    std::string resolved = ResolveExisting(path);
+    return IsUnmountedMountPoint(resolved, ReadProcFile("/etc/fstab"), ListMounts());
+}
+
 } // namespace Tandemix

@@ -33,6 +33,12 @@ bool IsNetworkFileSystem(std::string_view fsType);
 // under the kernel's own folders, read-only images such as squashfs aside) or a network share.
 // Memory file systems, the kernel's bookkeeping and container plumbing are not.
 bool IsSyncableMount(const MountInfo& mount);
+// Mount points of the system's table (/etc/fstab text) that hold `path` (or are it) but have no
+// file system mounted: their folder is the empty mount-point folder, not the drive.
+bool IsUnmountedMountPoint(const std::string& path,
+                           std::string_view fstab,
+                           const std::vector<MountInfo>& mounts);
+bool IsUnmountedMountPoint(const std::string& path);
 // The places to offer as drives, each once: "/", the home folder (when given), then every
 // syncable mount of `mounts` that is a folder, in mount order.
 std::vector<std::string> SyncableRoots(const std::vector<MountInfo>& mounts, const std::string& home);

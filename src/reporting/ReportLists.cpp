@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "reporting/ReportLists.h"
 
+#include "engine/ListingMessages.h"
+
 #include <charconv>
 
 namespace Tandemix {
@@ -105,6 +107,7 @@ void ReportLists::AddReportEntry(const ReportEntry& entry, const ReportSwitches&
         // is gone already, exactly as much as the entry it withdraws once added.
         if (unmatched) {
             list.RemoveLine(line);
+            ForgetUnmatchedLine(line);
             FTotals[index] -= bytes;
             FCounts[index] = static_cast<std::int64_t>(list.Count());
             return;
@@ -119,6 +122,15 @@ void ReportLists::AddReportEntry(const ReportEntry& entry, const ReportSwitches&
         row = FUnMatchedCounter < list.Count() ? FUnMatchedCounter : list.Count();
         ++FUnMatchedCounter;
     }
+    if (unmatched) {
+        FUnmatchedItems.try_emplace(line,
+                                    UnmatchedItem{std::string(entry.Name),
+                                                  std::string(entry.Path),
+                                                  std::string(entry.SizeText),
+                                                  std::string(entry.Detail),
+                                                  entry.Kind == Msg::ReportUnMatchedFolder,
+                                                  line});
+    }
     list.Insert(row, std::move(line));
     FTotals[index] += bytes;
     FCounts[index] = static_cast<std::int64_t>(list.Count());
@@ -132,6 +144,7 @@ void ReportLists::ClearReports()
     FCounts.fill(0);
     FTotals.fill(0);
     FUnMatchedCounter = 0;
+    FUnmatchedItems.clear();
 }
 
 void ReportLists::AddMessage(std::string_view text)
@@ -183,6 +196,40 @@ void ReportLists::ClearUnMatched()
     FCounts[index] = 0;
     FTotals[index] = 0;
     FUnMatchedCounter = 0;
+    FUnmatchedItems.clear();
+}
+
+std::vector<UnmatchedItem> ReportLists::UnmatchedItems() const
+{
+    std::vector<UnmatchedItem> items;
+    const ReportList& list = FLists[Index(ReportCategory::UnMatched)];
+    items.reserve(list.Count());
+    for (std::size_t row = 0; row < list.Count(); ++row) {
+        // A line this run did not file (one loaded from a report file) is nothing to act on.
+        auto item = FUnmatchedItems.find(list.At(row));
+        if (item != FUnmatchedItems.end()) {
+            items.push_back(item->second);
+        }
+    }
+    return items;
+}
+
+void ReportLists::RemoveUnmatched(const UnmatchedItem& item)
+{
+    std::size_t index = Index(ReportCategory::UnMatched);
+    if (FLists[index].RemoveLine(item.Line)) {
+        FTotals[index] -= BytesOf(item.SizeText);
+        FCounts[index] = static_cast<std::int64_t>(FLists[index].Count());
+    }
+    ForgetUnmatchedLine(item.Line);
+}
+
+void ReportLists::ForgetUnmatchedLine(const std::string& line)
+{
+    // The same line may stand twice (a file seen by two listings); its item goes with the last.
+    if (!FLists[Index(ReportCategory::UnMatched)].Contains(line)) {
+        FUnmatchedItems.erase(line);
+    }
 }
 
 } // namespace Tandemix

@@ -9,10 +9,24 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 namespace Tandemix {
 
 inline constexpr std::size_t ReportCategoryCount = 6;
+
+// An entry of the unmatched list as the run filed it: what the deletion acts on. Kept beside its
+// line, so a name holding a TAB or trailing blanks is never read back out of the text.
+struct UnmatchedItem
+{
+    std::string Name;
+    std::string Folder; // with its trailing '/'
+    std::string SizeText;
+    std::string Detail;
+    bool IsFolder = false;
+    std::string Line; // the list's line for it
+};
 
 // The switches read at the moment a line is filed.
 struct ReportSwitches
@@ -44,6 +58,10 @@ public:
     std::int64_t Count(ReportCategory category) const { return FCounts[Index(category)]; }
     std::int64_t Total(ReportCategory category) const { return FTotals[Index(category)]; }
     std::size_t UnMatchedCounter() const { return FUnMatchedCounter; }
+    // The unmatched entries a run filed that are still listed, in list order.
+    std::vector<UnmatchedItem> UnmatchedItems() const;
+    // Takes one entry out of the unmatched list (it was deleted, or the user removed it).
+    void RemoveUnmatched(const UnmatchedItem& item);
 
 private:
     static std::size_t Index(ReportCategory category) { return static_cast<std::size_t>(category); }
@@ -54,6 +72,8 @@ private:
     std::array<std::int64_t, ReportCategoryCount> FTotals{};
     // Where the next unmatched file of the folder being listed goes.
     std::size_t FUnMatchedCounter = 0;
+    std::unordered_map<std::string, UnmatchedItem> FUnmatchedItems; // by line
+    void ForgetUnmatchedLine(const std::string& line);
 };
 
 // The line filed for an entry: name in a 28-character column, then TAB-separated size (8),

@@ -125,6 +125,7 @@ inline const ConfigKey ConfigKeys[] = {
      &Options::DeleteUnmatchedWarningDelay,
      KeyLoad::AfterLists},
     {FileSection, "ReplicateFolders", "0", &Options::ReplicateFolders, KeyLoad::Own},
+    {FileSection, "MassDeletionGuard", "1", &Options::MassDeletionGuard},
 
     {{}, {}, {}, Derived::Lists, KeyLoad::Own},
 

@@ -96,6 +96,9 @@ struct Options
     std::string RecoverDelFilesFolder; // with its trailing '/' when not empty
     int DeleteUnmatchedWarningDelay = 10; // seconds of the countdown; 0 or less: none
     bool DeleteUnMatchPriorToSync = false; // "Pre-Delete": a first pass only deletes
+    // A deletion of more than half of a pair's target files (and at least ten) is asked about
+    // in the window and refused unattended.
+    bool MassDeletionGuard = true;
 
     // ---- Compression -------------------------------------------------------------------------
     int CompressExpand = 0; // 0 compress the target, 1 expand the source

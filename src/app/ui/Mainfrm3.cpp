@@ -59,6 +59,7 @@ TMainSyncForm::TMainSyncForm(const std::string& programFolder, QWidget* parent)
     , FContext{FOptions, FState, FHost, FReporter, FEngine}
 {
     setObjectName(QStringLiteral("MainSyncForm"));
+    FEngine.Hooks = &FHooks;
     ChooseSettingsFile = [this](bool save) {
         return ChooseSettingsFileInDialog(this, UiText(FProgramFolder), save);
     };

@@ -10,6 +10,7 @@
 #include "reporting/ProgramReporter.h"
 #include "settings/Configuration.h"
 #include "settings/Options.h"
+#include "unmatched/UnmatchedHooks.h"
 
 #include <QMainWindow>
 
@@ -250,6 +251,7 @@ private:
     RunState FState;
     EngineState FEngine;
     ProgramReporter FReporter;
+    UnmatchedHooks FHooks{FReporter.Lists()};
     RunContext FContext;
     std::unique_ptr<TfrmCustomText> FCustomText;
     HintDisplay* FHints = nullptr;

@@ -1,0 +1,256 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Whole runs with "Delete Unmatched" over real folders: what goes, what stays, and every guard
+// that keeps a run from deleting what the user still has.
+#include "unmatched/DeleteUnmatched.h"
+
+#include "engine/RunDriver.h"
+#include "platform/FaultHook.h"
+#include "platform/Mounts.h"
+#include "reporting/ProgramReporter.h"
+#include "support/ScriptedHost.h"
+#include "support/TempHome.h"
+#include "support/TempTree.h"
+#include "unmatched/UnmatchedHooks.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace Tandemix {
+namespace {
+
+class CountdownHost : public ::Tandemix::Test::ScriptedHost
+{
+public:
+    CountdownAnswer Answer = CountdownAnswer::Delete;
+    std::vector<std::pair<int, std::size_t>> Countdowns;
+    bool Watched = true;
+    int ShownSelected = 0;
+
+    CountdownAnswer DeletionCountdown(int seconds, std::size_t entries) override
+    {
+        Countdowns.emplace_back(seconds, entries);
+        return Answer;
+    }
+    bool CanAsk() const noexcept override { return Watched; }
+    void ShowUnmatchedSelected() noexcept override { ++ShownSelected; }
+};
+
+class DeleteUnmatchedTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Engine.Source.Folder = Src;
+        Engine.Target.Folder = Dst;
+        Engine.Hooks = &Hooks;
+        Opts.CreateSubFolderOption = false;
+        Opts.DeleteUnmatched = true;
+        Opts.UseReportForm = true;
+        Opts.ListUnMatchedFiles = true;
+        Opts.DeleteUnmatchedWarningDelay = 0;
+        Opts.DisplayMessages = false;
+    }
+
+    RunOutcome Run(RunSender sender = RunSender::SyncButton) { return SyncButtonClick(Ctx, sender); }
+    bool Has(const std::string& rel) const { return Tree.Exists(rel); }
+    std::vector<std::string> Lines(ReportCategory category) const
+    {
+        return Reporter.Lists().List(category).Lines();
+    }
+    bool MessageSays(std::string_view text) const
+    {
+        std::vector<std::string> messages = Lines(ReportCategory::Messages);
+        return std::any_of(messages.begin(), messages.end(), [text](const std::string& line) {
+            return line.find(text) != std::string::npos;
+        });
+    }
+    void TargetFiles(int count)
+    {
+        for (int n = 0; n < count; ++n) {
+            Tree.AddFile("dst/extra" + std::to_string(n) + ".txt", "x");
+        }
+    }
+
+    ::Tandemix::Test::TempHome Home;
+    TempTree Tree;
+    std::string Src = Tree.AddFolder("src");
+    std::string Dst = Tree.AddFolder("dst");
+    CountdownHost Host;
+    Options Opts;
+    RunState State{Host, Opts};
+    EngineState Engine;
+    ProgramReporter Reporter{Opts, State, Engine, Home.Folder()};
+    UnmatchedHooks Hooks{Reporter.Lists()};
+    RunContext Ctx{Opts, State, Host, Reporter, Engine};
+};
+
+TEST_F(DeleteUnmatchedTest, WhatTheSourceLacksGoesAsItIsAndLinksNeverLeadOut)
+{
+    Tree.AddFile("src/keep.txt", "k", 1'600'000'000);
+    Tree.AddFile("src/sub/kept.txt", "k", 1'600'000'000);
+    Tree.AddFile("dst/keep.txt", "k", 1'600'000'000);
+    Tree.AddFile("dst/sub/kept.txt", "k", 1'600'000'000);
+    Tree.AddFile("dst/sub/stale.txt", "s");
+    Tree.AddFile("dst/locked.txt", "r", {}, 0444);
+    Tree.AddFile("dst/.hidden", "h");
+    Tree.AddFile("dst/old/deep/er.txt", "o");
+    Tree.AddFile("elsewhere/precious.txt", "p");
+    Tree.AddSymlink("dst/link-to-file", Tree.Path("elsewhere/precious.txt"));
+    Tree.AddSymlink("dst/linked-folder", Tree.Path("elsewhere"));
+
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+    for (const char* gone :
+         {"dst/sub/stale.txt", "dst/locked.txt", "dst/.hidden", "dst/old", "dst/link-to-file"}) {
+        EXPECT_FALSE(Has(gone)) << gone;
+    }
+    for (const char* kept : {"dst/keep.txt", "dst/sub/kept.txt", "elsewhere/precious.txt"}) {
+        EXPECT_TRUE(Has(kept)) << kept;
+    }
+    // A link to a folder lists as a file: it goes as a link, and what it pointed at stays whole.
+    EXPECT_FALSE(Has("dst/linked-folder"));
+    EXPECT_TRUE(Has("elsewhere/precious.txt"));
+    EXPECT_TRUE(Lines(ReportCategory::UnMatched).empty());
+    std::vector<std::string> deleted = Lines(ReportCategory::Deletions);
+    EXPECT_TRUE(std::any_of(deleted.begin(), deleted.end(), [](const std::string& line) {
+        return line.starts_with("er.txt");
+    })) << "the files inside a deleted folder are filed one by one";
+    EXPECT_TRUE(Host.Countdowns.empty()); // delay 0: no countdown
+}
+
+TEST_F(DeleteUnmatchedTest, TheCountdownDecidesAndAReportOrAStoppedRunDeletesNothing)
+{
+    Tree.AddFile("src/a.txt", "a");
+    Tree.AddFile("dst/a.txt", "a");
+    Tree.AddFile("dst/stale.txt", "s");
+    Opts.DeleteUnmatchedWarningDelay = 10;
+
+    Host.Answer = CountdownAnswer::Cancel;
+    Run();
+    EXPECT_TRUE(Has("dst/stale.txt"));
+    ASSERT_EQ(Host.Countdowns.size(), 1u);
+    EXPECT_EQ(Host.Countdowns[0], std::make_pair(10, std::size_t{1}));
+    EXPECT_EQ(Lines(ReportCategory::UnMatched).size(), 1u); // Cancel leaves the list as it was
+
+    Host.Answer = CountdownAnswer::Manual;
+    Run();
+    EXPECT_TRUE(Has("dst/stale.txt"));
+    EXPECT_EQ(Host.ShownSelected, 1);
+
+    Run(RunSender::PreReportButton);
+    EXPECT_TRUE(Has("dst/stale.txt"));
+    EXPECT_EQ(Host.Countdowns.size(), 2u); // a pre-sync report never gets as far as asking
+
+    Host.Answer = CountdownAnswer::Delete;
+    Run();
+    EXPECT_FALSE(Has("dst/stale.txt"));
+}
+
+TEST_F(DeleteUnmatchedTest, GuardsHoldTheDeletionBackUnlessTheUserInsists)
+{
+    const struct
+    {
+        const char* Case;
+        bool Watched;
+        DialogResult Answer;
+        bool Deleted;
+    } cases[] = {{"unattended", false, DialogResult::None, false},
+                 {"the user says no", true, DialogResult::No, false},
+                 {"the user insists", true, DialogResult::Yes, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Case);
+        // More than half of the target's files and at least ten.
+        Tree.AddFile("src/one.txt", "1");
+        Tree.AddFile("dst/one.txt", "1");
+        TargetFiles(12);
+        Host.Watched = c.Watched;
+        if (c.Answer != DialogResult::None) {
+            Host.QueueAnswer(c.Answer);
+        }
+        RunOutcome outcome = Run();
+        EXPECT_EQ(Has("dst/extra0.txt"), !c.Deleted);
+        EXPECT_EQ(outcome, c.Deleted ? RunOutcome::Completed : RunOutcome::Failed);
+        if (!c.Deleted) {
+            EXPECT_TRUE(MessageSays("more than half of the target's files: 12 files of 13"));
+        }
+    }
+    // Switched off by whoever means it.
+    TargetFiles(12);
+    Opts.MassDeletionGuard = false;
+    Host.Watched = false;
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+    EXPECT_FALSE(Has("dst/extra0.txt"));
+}
+
+TEST_F(DeleteUnmatchedTest, AnEmptySourceIsAnUnmountedDriveAndDeletesNothing)
+{
+    Tree.AddFile("dst/a.txt", "a");
+    Opts.MassDeletionGuard = false; // the empty source is held back for its own reason
+    Host.Watched = false;
+    EXPECT_EQ(Run(), RunOutcome::Failed);
+    EXPECT_TRUE(Has("dst/a.txt"));
+    EXPECT_TRUE(MessageSays("the source folder is empty while the target is not"));
+}
+
+TEST_F(DeleteUnmatchedTest, ASourceFolderThatCouldNotBeReadProtectsItsTargetTree)
+{
+    Tree.AddFile("src/a.txt", "a");
+    Tree.AddFile("src/locked/inside.txt", "i");
+    Tree.AddFile("dst/a.txt", "a");
+    Tree.AddFile("dst/locked/inside.txt", "i");
+    Tree.AddFile("dst/locked/only-in-target.txt", "t");
+    Tree.AddFile("dst/locked/deeper/more.txt", "m");
+    Opts.MassDeletionGuard = false;
+    ScopedFault unreadable({.Op = FaultOp::Open, .Error = EACCES, .PathContains = "src/locked"});
+    Run();
+    EXPECT_TRUE(Has("dst/locked/only-in-target.txt"));
+    EXPECT_TRUE(Has("dst/locked/deeper/more.txt"));
+}
+
+TEST_F(DeleteUnmatchedTest, TheRecoveryFolderKeepsEveryFileAndIsNeverDeleted)
+{
+    Tree.AddFile("src/a.txt", "a");
+    Tree.AddFile("dst/a.txt", "a");
+    Tree.AddFile("dst/report.txt", "first");
+    Tree.AddFile("dst/old/report.txt", "second");
+    Tree.AddFolder("dst/Recovered");
+    Opts.RecoverDelFilesFolder = Tree.Path("dst/Recovered") + "/";
+    Opts.MassDeletionGuard = false;
+    Run();
+    EXPECT_FALSE(Has("dst/report.txt"));
+    EXPECT_FALSE(Has("dst/old"));
+    // The same bare name twice: the second is kept under a name of its own, nothing overwritten.
+    std::string one = Tree.ReadFile("dst/Recovered/report.txt");
+    std::string two = Tree.ReadFile("dst/Recovered/report (2).txt");
+    EXPECT_EQ(std::set<std::string>({one, two}), std::set<std::string>({"first", "second"}));
+
+    // And across runs: a third one never replaces either.
+    Tree.AddFile("dst/report.txt", "third");
+    Run();
+    EXPECT_EQ(Tree.ReadFile("dst/Recovered/report (3).txt"), "third");
+    EXPECT_TRUE(Has("dst/Recovered/report.txt"));
+}
+
+TEST(UnmountedMountPointTest, AFolderOfTheSystemTableWithNothingMountedIsNoSource)
+{
+    const std::string fstab = "# static table\n"
+                              "UUID=1 / ext4 defaults 0 1\n"
+                              "UUID=2 none swap sw 0 0\n"
+                              "/dev/sdb1 /mnt/backup\\040disk ext4 noauto 0 2\n"
+                              "server:/export /srv/share nfs4 defaults 0 0\n";
+    const std::vector<MountInfo> mounted = {{"/", "ext4", "/dev/sda1"},
+                                            {"/srv/share", "nfs4", "server:/export"}};
+    EXPECT_TRUE(IsUnmountedMountPoint("/mnt/backup disk", fstab, mounted));
+    EXPECT_TRUE(IsUnmountedMountPoint("/mnt/backup disk/photos", fstab, mounted));
+    EXPECT_FALSE(IsUnmountedMountPoint("/mnt/backup", fstab, mounted));
+    EXPECT_FALSE(IsUnmountedMountPoint("/srv/share/docs", fstab, mounted));
+    EXPECT_FALSE(IsUnmountedMountPoint("/home/ann", fstab, mounted)); // "/" never counts
+}
+
+} // namespace
+} // namespace Tandemix
