@@ -224,6 +224,7 @@ std::string HoldText(DeletionHold hold, const RunContext& ctx, const DeletionPla
 bool OverruledByUser(RunContext& ctx, const std::string& text)
 {
     if (!ctx.Hst.CanAsk()) {
+        (void)ctx.Hst.Ask(text, DialogButtons::Ok); // where a script's output goes
         return false;
     }
     return ctx.Hst.Ask(text + std::string(UnmatchedMsg::AskAnyway), DialogButtons::YesNo)

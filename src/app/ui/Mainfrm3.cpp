@@ -21,6 +21,7 @@
 #include "platform/FileOps.h"
 #include "reporting/ui/ReportingPage.h"
 #include "settings/Configuration.h"
+#include "unmatched/ui/UnmatchedOptions.h"
 
 #include <QAction>
 #include <QApplication>
@@ -260,6 +261,8 @@ void TMainSyncForm::ShowOptionsInWindow()
     ShowOptionsButtonClick(this);
     ShowRecentFolders();
     FileOptions->ShowOptions();
+    Unmatched->ShowOptions();
+    FileOptions->SetFiltersEnabled(!FOptions.ReplicateBypass());
     if (SyncPage != nullptr) {
         SyncPage->ShowOptions();
     }
@@ -420,6 +423,16 @@ void TMainSyncForm::BuildLayout()
     TargetDelta = new TargetDeltaPage(Notebook2);
     Notebook2->addWidget(TargetDelta);
     connect(FileOptions, &FileOptionsPage::ListingsNeeded, this, [this] { RefreshFileListings(); });
+    Unmatched = new UnmatchedOptions(FContext, FileOptions);
+    FileOptions->AddOptionGroup(Unmatched);
+    SyncPage->AddRunOption(Unmatched->SyncOptReplicate);
+    connect(Unmatched, &UnmatchedOptions::ReportingChanged, this, [this] {
+        Reports->ShowOptions();
+        Reports->EnableReportControls();
+    });
+    connect(Unmatched, &UnmatchedOptions::FiltersBypassed, this, [this](bool bypassed) {
+        FileOptions->SetFiltersEnabled(!bypassed);
+    });
     connect(TargetDelta->UpdateButton, &QPushButton::clicked, this, [this] { UpdateButtonClick(); });
     connect(TargetDelta->ClearDeltaButton, &QPushButton::clicked, this, [this] { ClearDeltaButtonClick(); });
     TabSet2 = new QTabBar(central);

@@ -39,6 +39,7 @@ class FolderPanes;
 class SynchronizePage;
 class ReportingPage;
 class TargetDeltaPage;
+class UnmatchedOptions;
 class HelpWindow;
 class HintDisplay;
 class TfrmCustomText;
@@ -138,6 +139,8 @@ public:
     void FollowSkipButton();
     // Right button on the status line or a counter: the report list behind it.
     void JumpToReportFrom(QWidget* label);
+    // "Manually Delete From List": the report window on the unmatched list, every entry selected.
+    void ShowUnmatchedSelected();
     void WireReporting();
     ProgramReporter& Reporting() { return FReporter; }
     // The command line's words, for "-A" (no closing beeps).
@@ -163,6 +166,7 @@ public:
     TargetDeltaPage* TargetDelta = nullptr;
     SynchronizePage* SyncPage = nullptr;
     ReportingPage* Reports = nullptr;
+    UnmatchedOptions* Unmatched = nullptr;
 
     QMenu* FileMenu = nullptr;
     QMenu* ViewMenu = nullptr;

@@ -13,12 +13,16 @@
 #include "engine/ui/SynchronizePage.h"
 #include "engine/ui/TargetDeltaPage.h"
 #include "filemanager/ui/FolderPanes.h"
+#include "reporting/ui/ReportListsView.h"
 #include "reporting/ui/ReportingPage.h"
+#include "unmatched/ui/UnmatchedOptions.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QListView>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
@@ -73,6 +77,7 @@ void TMainSyncForm::ApplyControlsEnabled(bool enable)
         }
     }
     FileOptions->setEnabled(enable);
+    Unmatched->SyncOptReplicate->setEnabled(enable);
     SyncPage->EnableRunControls(enable);
     Reports->EnableRunControls(enable);
 }
@@ -149,6 +154,13 @@ void TMainSyncForm::JumpToReportFrom(QWidget* label)
     } else if (label == SyncPage->TotFilesUpdated
                && SyncPage->TotFilesUpdated->text() != QStringLiteral("0")) {
         Reports->JumpToReport(ReportCategory::Updated);
+    }
+}
+
+void TMainSyncForm::ShowUnmatchedSelected()
+{
+    if (Reports->JumpToReport(ReportCategory::UnMatched)) {
+        Reports->ReportForm()->List(ReportCategory::UnMatched)->selectAll();
     }
 }
 

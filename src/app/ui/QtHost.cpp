@@ -2,6 +2,7 @@
 #include "app/ui/QtHost.h"
 
 #include "app/ui/Mainfrm3.h"
+#include "unmatched/ui/FileDelTimer.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -101,6 +102,20 @@ void QtHost::ShowRunProgress(const EngineState& engine) noexcept
 void QtHost::RunFinished() noexcept
 {
     FForm.RunFinished();
+}
+
+CountdownAnswer QtHost::DeletionCountdown(int seconds, std::size_t entries)
+{
+    if (FQuestions != nullptr) {
+        return FQuestions->DeletionCountdown(seconds, entries);
+    }
+    TFileDelTimer countdown(seconds, entries, !FForm.Opts().RunBatchList, &FForm);
+    return countdown.Run();
+}
+
+void QtHost::ShowUnmatchedSelected() noexcept
+{
+    FForm.ShowUnmatchedSelected();
 }
 
 DialogResult QtHost::Ask(std::string_view text, DialogButtons buttons)

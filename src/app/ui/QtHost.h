@@ -28,6 +28,8 @@ public:
     DialogResult Ask(std::string_view text, DialogButtons buttons) override;
     void ShowRunProgress(const EngineState& engine) noexcept override;
     void RunFinished() noexcept override;
+    CountdownAnswer DeletionCountdown(int seconds, std::size_t entries) override;
+    void ShowUnmatchedSelected() noexcept override;
 
 private:
     TMainSyncForm& FForm;

@@ -27,10 +27,11 @@ FileOptionsPage::FileOptionsPage(RunContext& ctx, QWidget* parent)
 {
     setObjectName(QStringLiteral("File Options"));
     auto* grid = new QGridLayout(this);
-    grid->addWidget(BuildMasks(), 0, 0, 1, 2);
-    grid->addWidget(BuildAttributes(), 1, 0);
-    grid->addWidget(BuildSizes(), 1, 1);
-    grid->addWidget(BuildDates(), 0, 2, 2, 1);
+    FFilterGroups = {BuildMasks(), BuildAttributes(), BuildSizes(), BuildDates()};
+    grid->addWidget(FFilterGroups[0], 0, 0, 1, 2);
+    grid->addWidget(FFilterGroups[1], 1, 0);
+    grid->addWidget(FFilterGroups[2], 1, 1);
+    grid->addWidget(FFilterGroups[3], 0, 2, 2, 1);
     ShowOptions();
 }
 
@@ -250,6 +251,18 @@ void FileOptionsPage::ShowOptions()
     ShowDateLabels(SetSyncDateLabel(FCtx.Opts, Now()));
     EnableDateControls();
     FShowing = false;
+}
+
+void FileOptionsPage::AddOptionGroup(QWidget* group)
+{
+    static_cast<QGridLayout*>(layout())->addWidget(group, 0, 3, 2, 1);
+}
+
+void FileOptionsPage::SetFiltersEnabled(bool enabled)
+{
+    for (QWidget* group : FFilterGroups) {
+        group->setEnabled(enabled);
+    }
 }
 
 void FileOptionsPage::ShowDateLabels(const DateLabels& labels)

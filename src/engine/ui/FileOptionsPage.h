@@ -7,6 +7,7 @@
 
 #include <ctime>
 #include <functional>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -36,6 +37,10 @@ public:
 
     // Shows the options as they are now (after a configuration load or a batch row).
     void ShowOptions();
+    // A group of another subsystem's options, placed beside the filters.
+    void AddOptionGroup(QWidget* group);
+    // The filters are ignored (replication): their controls are off meanwhile.
+    void SetFiltersEnabled(bool enabled);
     // Tests pin "today"; the window uses the real clock.
 
     QComboBox* IncludeString = nullptr;
@@ -78,6 +83,7 @@ private:
     void ShowHistory(QComboBox* box, const SelectableList& history, const std::string& text);
 
     RunContext& FCtx;
+    std::vector<QWidget*> FFilterGroups;
     bool FShowing = false;
     bool FExcludeDroppedDown = false;
     bool FCheckingSize = false; // a warning's dialog takes the focus, which finishes the edit again

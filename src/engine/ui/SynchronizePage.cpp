@@ -85,13 +85,11 @@ QWidget* SynchronizePage::BuildOptions()
 {
     auto* box = new QGroupBox(UiText("Run Options"), this);
     // Two columns: a laptop screen has no height to spare under the file pages.
-    auto* grid = new QGridLayout(box);
-    int placed = 0;
+    FOptionGrid = new QGridLayout(box);
     auto make = [&](QCheckBox*& check, const char* name, const char* caption, bool Options::*field) {
         check = new QCheckBox(UiText(caption), box);
         check->setObjectName(QString::fromUtf8(name));
-        grid->addWidget(check, placed % 4, placed / 4);
-        ++placed;
+        AddRunOption(check);
         connect(check, &QCheckBox::toggled, this, [this, field](bool on) {
             if (FShowing) {
                 return;
@@ -113,7 +111,7 @@ QWidget* SynchronizePage::BuildOptions()
     make(AlwaysOverWrite, "AlwaysOverWrite", "Always Overwrite", &Options::AlwaysOverWrite);
     make(IgnoreTargetSpace, "IgnoreTargetSpace", "Ignore Target Space", &Options::IgnoreTargetSpace);
     make(CheckResetArchive, "CheckResetArchive", "Reset Archive Attribute", &Options::CheckResetArchive);
-    grid->setRowStretch(4, 1);
+    FOptionGrid->setRowStretch(4, 1);
     connect(IncludeSubFolderOption, &QCheckBox::toggled, this, [this] {
         EnableRunControls(SyncButton->isEnabled());
     });
@@ -188,6 +186,12 @@ QWidget* SynchronizePage::BuildProgress()
         grid->setColumnStretch(value, 1);
     }
     return box;
+}
+
+void SynchronizePage::AddRunOption(QCheckBox* check)
+{
+    FOptionGrid->addWidget(check, FOptionsPlaced % 4, FOptionsPlaced / 4);
+    ++FOptionsPlaced;
 }
 
 void SynchronizePage::ShowOptions()

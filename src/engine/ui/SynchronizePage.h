@@ -6,6 +6,7 @@
 #include <QWidget>
 
 class QCheckBox;
+class QGridLayout;
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -22,6 +23,8 @@ public:
     SynchronizePage(RunContext& ctx, QWidget* parent = nullptr);
 
     void ShowOptions();
+    // A run option of another subsystem, shown with the others.
+    void AddRunOption(QCheckBox* check);
     // Repaints the counters from the engine's state; cheap enough to call per file, because
     // the window throttles it.
     void ShowProgress(const EngineState& engine);
@@ -71,6 +74,8 @@ private:
 
     RunContext& FCtx;
     bool FShowing = false;
+    QGridLayout* FOptionGrid = nullptr;
+    int FOptionsPlaced = 0;
 };
 
 } // namespace Tandemix

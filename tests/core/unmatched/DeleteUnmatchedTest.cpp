@@ -3,9 +3,12 @@
 // that keeps a run from deleting what the user still has.
 #include "unmatched/DeleteUnmatched.h"
 
+#include "engine/DateFilter.h"
+#include "engine/FileFilters.h"
 #include "engine/RunDriver.h"
 #include "platform/FaultHook.h"
 #include "platform/Mounts.h"
+#include "platform/WallClock.h"
 #include "reporting/ProgramReporter.h"
 #include "support/ScriptedHost.h"
 #include "support/TempHome.h"
@@ -234,6 +237,39 @@ TEST_F(DeleteUnmatchedTest, TheRecoveryFolderKeepsEveryFileAndIsNeverDeleted)
     Run();
     EXPECT_EQ(Tree.ReadFile("dst/Recovered/report (3).txt"), "third");
     EXPECT_TRUE(Has("dst/Recovered/report.txt"));
+}
+
+TEST_F(DeleteUnmatchedTest, ReplicationCopiesWhatEveryFilterWouldLeaveOutAndMirrorsTheSource)
+{
+    Tree.AddFile(".profile", "not part of it");
+    Tree.AddFile("src/.hidden", "h");
+    Tree.AddFile("src/ancient.txt", "a", 315'600'000); // 1980, outside the range below
+    Tree.AddFile("src/notes.bak", "b");
+    Tree.AddFile("src/sub/deep.doc", "d");
+    Tree.AddFile("dst/only-here.txt", "o");
+    Tree.AddFile("dst/gone/x.txt", "x");
+    Opts.CheckHidden = false;
+    Opts.IncludeString = "*.*";
+    Opts.ExcludeString = "bak";
+    UpdateExcludeList(Ctx, true);
+    Opts.PastDaysCount = "1";
+    UseDatesNoDaysClick(Opts, Now());
+    // The filters hold without replication...
+    Opts.DeleteUnmatched = false;
+    Run();
+    EXPECT_FALSE(Has("dst/.hidden") || Has("dst/ancient.txt") || Has("dst/notes.bak"));
+    EXPECT_TRUE(Has("dst/only-here.txt"));
+    // ...and replication ignores every one of them.
+    Opts.DeleteUnmatched = true;
+    Opts.ReplicateFolders = true;
+    Reporter.ClearReports();
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+    for (const char* copied : {"dst/.hidden", "dst/ancient.txt", "dst/notes.bak", "dst/sub/deep.doc"}) {
+        EXPECT_TRUE(Has(copied)) << copied;
+    }
+    EXPECT_FALSE(Has("dst/only-here.txt"));
+    EXPECT_FALSE(Has("dst/gone"));
+    EXPECT_TRUE(Lines(ReportCategory::Excluded).empty());
 }
 
 TEST(UnmountedMountPointTest, AFolderOfTheSystemTableWithNothingMountedIsNoSource)

@@ -1,0 +1,114 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "unmatched/ui/UnmatchedOptions.h"
+
+#include "app/ui/UiText.h"
+#include "settings/OptionRules.h"
+#include "unmatched/ui/ReplicateForm.h"
+
+#include <QCheckBox>
+#include <QVBoxLayout>
+
+namespace Tandemix {
+
+UnmatchedOptions::UnmatchedOptions(RunContext& ctx, QWidget* parent)
+    : QGroupBox(UiText("Unmatched Items"), parent)
+    , FCtx(ctx)
+{
+    setObjectName(QStringLiteral("UnmatchedOptions"));
+    auto* column = new QVBoxLayout(this);
+    DeleteUnmatched = new QCheckBox(UiText("Delete Unmatched"), this);
+    DeleteUnmatched->setObjectName(QStringLiteral("DeleteUnmatched"));
+    DeleteUnmatched->setToolTip(UiText("Delete target files with no matching source file"));
+    ReplicateFolders = new QCheckBox(UiText("Replicate Folders"), this);
+    ReplicateFolders->setObjectName(QStringLiteral("ReplicateFolders"));
+    ReplicateFolders->setToolTip(UiText("Replicate target files/folders with source folder"));
+    MassDeletionGuard = new QCheckBox(UiText("Guard Against Mass Deletion"), this);
+    MassDeletionGuard->setObjectName(QStringLiteral("MassDeletionGuard"));
+    MassDeletionGuard->setToolTip(
+        UiText("Ask before deleting more than half of a target's files (refused when unattended)"));
+    SyncOptReplicate = new QCheckBox(UiText("Replicate Folders"));
+    SyncOptReplicate->setObjectName(QStringLiteral("SyncOptReplicate"));
+    SyncOptReplicate->setToolTip(UiText("Replicate source files/folders in target folder"));
+    column->addWidget(DeleteUnmatched);
+    column->addWidget(ReplicateFolders);
+    column->addWidget(MassDeletionGuard);
+    column->addStretch(1);
+
+    ConfirmDeletion = [this] {
+        TReplicateForm form(window());
+        return form.Run();
+    };
+    connect(DeleteUnmatched, &QCheckBox::clicked, this, [this] { DeleteUnmatchedClick(); });
+    connect(ReplicateFolders, &QCheckBox::clicked, this, [this] { ReplicateFoldersClick(); });
+    connect(SyncOptReplicate, &QCheckBox::clicked, this, [this](bool on) {
+        ReplicateFolders->setChecked(on);
+        ReplicateFoldersClick();
+    });
+    connect(MassDeletionGuard, &QCheckBox::toggled, this, [this](bool on) {
+        if (!FShowing) {
+            FCtx.Opts.MassDeletionGuard = on;
+            emit OptionChanged();
+        }
+    });
+    ShowOptions();
+}
+
+void UnmatchedOptions::ShowOptions()
+{
+    FShowing = true;
+    const Options& opts = FCtx.Opts;
+    DeleteUnmatched->setChecked(opts.DeleteUnmatched);
+    ReplicateFolders->setChecked(opts.ReplicateFolders);
+    SyncOptReplicate->setChecked(opts.ReplicateFolders);
+    MassDeletionGuard->setChecked(opts.MassDeletionGuard);
+    FShowing = false;
+}
+
+bool UnmatchedOptions::Confirmed()
+{
+    // A batch row switches deletion on without asking: its rows were confirmed when written.
+    if (FCtx.Opts.RunBatchList) {
+        return true;
+    }
+    std::optional<int> delay = ConfirmDeletion ? ConfirmDeletion() : std::nullopt;
+    if (!delay) {
+        SetDeleteUnmatched(FCtx.Opts, false);
+        ShowOptions();
+        SyncOptReplicate->setEnabled(false);
+        return false;
+    }
+    FCtx.Opts.DeleteUnmatchedWarningDelay = *delay;
+    return true;
+}
+
+void UnmatchedOptions::DeleteUnmatchedClick()
+{
+    bool on = DeleteUnmatched->isChecked();
+    if (on && !Confirmed()) {
+        emit ReportingChanged();
+        return;
+    }
+    SetDeleteUnmatched(FCtx.Opts, on);
+    SyncOptReplicate->setEnabled(true);
+    ShowOptions();
+    emit FiltersBypassed(FCtx.Opts.ReplicateBypass());
+    emit ReportingChanged();
+    emit OptionChanged();
+}
+
+void UnmatchedOptions::ReplicateFoldersClick()
+{
+    bool on = ReplicateFolders->isChecked();
+    if (on && !FCtx.Opts.DeleteUnmatched && !Confirmed()) {
+        emit ReportingChanged();
+        return;
+    }
+    SetReplicateFolders(FCtx.Opts, on);
+    SyncOptReplicate->setEnabled(true);
+    ShowOptions();
+    emit FiltersBypassed(FCtx.Opts.ReplicateBypass());
+    emit ReportingChanged();
+    emit OptionChanged();
+}
+
+} // namespace Tandemix

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# "Delete Unmatched" unattended, as a cron job meets it: what the source lacks goes, an interrupt
+# during the countdown deletes nothing, and an empty source (an unmounted drive) deletes nothing.
+source "$(dirname "$0")/common.bash"
+cfg="$TANDEMIX_HOME/TXDef.CFG"
+
+settings "$cfg" DeleteUnmatched=1 DeleteUnmatchedWarningDelay=0
+pair
+put "$src/a.txt" same 2020-01-01
+put "$dst/a.txt" same 2020-01-01
+put "$dst/stale.txt" 'only in the target'
+put "$dst/old/inside.txt" 'a folder the source lacks'
+expect 0 "delete" "$src" "$dst" AUTORUN
+check "delete: what the source lacks is gone" test ! -e "$dst/stale.txt" -a ! -e "$dst/old"
+check "delete: the matched file stays" test -e "$dst/a.txt"
+
+# SIGTERM during the countdown: nothing is deleted and the run says it was stopped.
+settings "$cfg" DeleteUnmatched=1 DeleteUnmatchedWarningDelay=30
+put "$dst/stale.txt" 'only in the target'
+set +e
+"$exe" "$src" "$dst" AUTORUN </dev/null >"$work/out" 2>&1 &
+pid=$!
+for _ in $(seq 50); do
+    grep -q 'will be deleted in' "$work/out" && break
+    sleep 0.1
+done
+kill -TERM "$pid"
+wait "$pid"
+status=$?
+set -e
+check "countdown: it was shown" grep -q 'will be deleted in 30 seconds' "$work/out"
+check "countdown: SIGTERM deletes nothing" test -e "$dst/stale.txt"
+check "countdown: the run ends as stopped" test "$status" -eq 3
+
+# An empty source folder beside a full target is how an unmounted drive looks: refused.
+settings "$cfg" DeleteUnmatched=1 DeleteUnmatchedWarningDelay=0
+pair
+put "$dst/photo.jpg" 'the only copy left'
+expect 1 "empty source" "$src" "$dst" AUTORUN
+check "empty source: nothing deleted" test -e "$dst/photo.jpg"
+check "empty source: the reason is printed" grep -q 'source folder is empty' "$work/out"
+
+finish
