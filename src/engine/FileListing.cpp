@@ -15,6 +15,7 @@
 #include "platform/FolderPrefetch.h"
 #include "platform/WallClock.h"
 #include "platform/Wildcard.h"
+#include "settings/OptionRules.h"
 
 #include <cerrno>
 #include <cstring>
@@ -165,7 +166,8 @@ private:
             return true;
         }
         if (entry.IsDir) {
-            if (FReportFolders) {
+            // The recovery folder keeps what earlier deletions took: never a candidate itself.
+            if (FReportFolders && !IsRecoveryFolder(FCtx.Opts, FFolder + entry.Name)) {
                 FCtx.Report.AddReportEntry({.Name = entry.Name,
                                             .Path = FFolder,
                                             .SizeText = "0",

@@ -18,6 +18,7 @@
 #include "platform/FileOps.h"
 #include "platform/FolderPrefetch.h"
 #include "platform/PathText.h"
+#include "settings/OptionRules.h"
 
 #include <cerrno>
 #include <cstring>
@@ -293,8 +294,11 @@ int EnqueueFolderTree(RunContext& ctx, const std::string& source, const std::str
                 stopped = true;
                 return false;
             }
-            // Links are never folders here, so a link to a folder is not followed.
-            subFolders.push_back(name);
+            // Links are never folders here, so a link to a folder is not followed. The recovery
+            // folder is never walked: what deletions kept there would be copied back.
+            if (!IsRecoveryFolder(ctx.Opts, AddTrailingBackslash(from) + name)) {
+                subFolders.push_back(name);
+            }
             return true;
         });
         if (stopped) {

@@ -82,6 +82,19 @@ void SetReplicateFolders(Options& opts, bool on)
     }
 }
 
+bool IsRecoveryFolder(const Options& opts, std::string_view folder)
+{
+    const std::string& recovery = opts.RecoverDelFilesFolder;
+    if (recovery.empty() || folder.empty()) {
+        return false;
+    }
+    std::string_view bare = std::string_view(recovery).substr(0, recovery.size() - (recovery.back() == '/'));
+    while (folder.size() > 1 && folder.back() == '/') {
+        folder.remove_suffix(1);
+    }
+    return folder == bare;
+}
+
 bool SetRunSyncSched(Options& opts, bool on)
 {
     if (!on) {

@@ -26,6 +26,10 @@ void SetDeleteUnmatched(Options& opts, bool on);
 // off leaves deletion as it is.
 void SetReplicateFolders(Options& opts, bool on);
 
+// Whether `folder` is the recovery folder of deleted files: wherever it lies, inside a source or
+// a target, it is never listed, walked, matched or deleted.
+bool IsRecoveryFolder(const Options& opts, std::string_view folder);
+
 // The schedule and the source polling exclude each other: arming one disarms the other. The
 // interval text (RunSyncEveryMin, PoleSecs) must be a whole number of at least 1; otherwise the
 // trigger stays off, its text becomes "0" and the result is false, so that the caller can tell

@@ -227,6 +227,7 @@ TEST_F(DeleteUnmatchedTest, TheRecoveryFolderKeepsEveryFileAndIsNeverDeleted)
     Run();
     EXPECT_FALSE(Has("dst/report.txt"));
     EXPECT_FALSE(Has("dst/old"));
+    EXPECT_TRUE(Lines(ReportCategory::UnMatched).empty()); // the recovery folder is no candidate
     // The same bare name twice: the second is kept under a name of its own, nothing overwritten.
     std::string one = Tree.ReadFile("dst/Recovered/report.txt");
     std::string two = Tree.ReadFile("dst/Recovered/report (2).txt");
@@ -237,6 +238,12 @@ TEST_F(DeleteUnmatchedTest, TheRecoveryFolderKeepsEveryFileAndIsNeverDeleted)
     Run();
     EXPECT_EQ(Tree.ReadFile("dst/Recovered/report (3).txt"), "third");
     EXPECT_TRUE(Has("dst/Recovered/report.txt"));
+
+    // Inside the source it is never walked, so what it keeps is not copied back to the target.
+    Tree.AddFile("src/Kept/earlier.txt", "e");
+    Opts.RecoverDelFilesFolder = Tree.Path("src/Kept") + "/";
+    Run();
+    EXPECT_FALSE(Has("dst/Kept"));
 }
 
 TEST_F(DeleteUnmatchedTest, ReplicationCopiesWhatEveryFilterWouldLeaveOutAndMirrorsTheSource)
