@@ -16,6 +16,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace Tandemix {
@@ -23,6 +24,53 @@ namespace Tandemix {
 namespace {
 
 constexpr std::size_t CopyChunkSize = 1024 * 1024;
+
+// Reads both files back and compares them byte for byte: before an original is deleted, the
+// copy must be known to hold it.
+SysStatus CheckSameContents(const std::string& a, const std::string& b)
+{
+    SysResult<int> first = OpenForRead(a);
+    if (!first) {
+        return SysFail(first.Error(), first.Call());
+    }
+    SysResult<int> second = OpenForRead(b);
+    if (!second) {
+        ::close(*first);
+        return SysFail(second.Error(), second.Call());
+    }
+    std::vector<char> left(64 * 1024);
+    std::vector<char> right(left.size());
+    SysStatus result = SysOk();
+    for (;;) {
+        ssize_t got = ::read(*first, left.data(), left.size());
+        if (got < 0) {
+            result = SysFail(errno, "read");
+            break;
+        }
+        std::size_t have = 0;
+        while (have < static_cast<std::size_t>(got)) {
+            ssize_t more = ::read(*second, right.data() + have, static_cast<std::size_t>(got) - have);
+            if (more <= 0) {
+                break;
+            }
+            have += static_cast<std::size_t>(more);
+        }
+        if (have != static_cast<std::size_t>(got) || std::memcmp(left.data(), right.data(), have) != 0) {
+            result = SysFail(EIO, "compare");
+            break;
+        }
+        if (got == 0) {
+            char extra;
+            if (::read(*second, &extra, 1) != 0) {
+                result = SysFail(EIO, "compare");
+            }
+            break;
+        }
+    }
+    ::close(*first);
+    ::close(*second);
+    return result;
+}
 
 // Across filesystems a file is copied with its mode and times, a link is made anew.
 SysStatus MoveAcross(const std::string& from, const std::string& to)
@@ -48,6 +96,10 @@ SysStatus MoveAcross(const std::string& from, const std::string& to)
         SysStatus copied = CopyFileNoReplace(from, to);
         if (!copied) {
             return copied;
+        }
+        if (SysStatus same = CheckSameContents(from, to); !same) {
+            ::unlink(to.c_str()); // the original stays: a copy that differs is no copy
+            return same;
         }
         // The data arrived intact; a time the target cannot store does not undo the move.
         (void)SetFileTimes(to, st.st_atim, st.st_mtim);

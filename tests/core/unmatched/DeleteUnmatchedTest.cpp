@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <set>
@@ -277,6 +278,36 @@ TEST_F(DeleteUnmatchedTest, ReplicationCopiesWhatEveryFilterWouldLeaveOutAndMirr
     EXPECT_FALSE(Has("dst/only-here.txt"));
     EXPECT_FALSE(Has("dst/gone"));
     EXPECT_TRUE(Lines(ReportCategory::Excluded).empty());
+}
+
+TEST_F(DeleteUnmatchedTest, ARecoveryFolderOnAnotherFileSystemKeepsTheOriginalUntilItsCopyIsWhole)
+{
+    char shm[] = "/dev/shm/tandemix-recovery-XXXXXX";
+    struct stat here, there;
+    if (::mkdtemp(shm) == nullptr || ::stat(shm, &there) != 0 || ::stat(Dst.c_str(), &here) != 0
+        || here.st_dev == there.st_dev) {
+        GTEST_SKIP() << "no second file system in /dev/shm to recover into";
+    }
+    const std::string recovery = std::string(shm) + "/";
+    Tree.AddFile("src/a.txt", "a");
+    Tree.AddFile("dst/a.txt", "a");
+    Tree.AddFile("dst/big.bin", 300'000);
+    Tree.AddFile("dst/small.txt", "s");
+    Opts.RecoverDelFilesFolder = recovery;
+    {
+        // The recovery file system fills up in the middle of the copy.
+        ScopedFault full(
+            {.Op = FaultOp::Write, .Error = ENOSPC, .PathContains = "big.bin", .AfterBytes = 1000});
+        Run();
+    }
+    EXPECT_EQ(Tree.ReadFile("dst/big.bin"), TempTree::Pattern(300'000));
+    EXPECT_FALSE(Has("dst/small.txt"));
+    EXPECT_EQ(::access((recovery + "big.bin").c_str(), F_OK), -1);
+    EXPECT_EQ(::access((recovery + "small.txt").c_str(), F_OK), 0);
+    EXPECT_TRUE(MessageSays("Could Not Move To Recovery Folder:"));
+    Run(); // room again: now it moves, whole
+    EXPECT_FALSE(Has("dst/big.bin"));
+    TempTree::RemoveAll(shm);
 }
 
 TEST(UnmountedMountPointTest, AFolderOfTheSystemTableWithNothingMountedIsNoSource)
