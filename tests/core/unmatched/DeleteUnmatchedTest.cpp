@@ -86,6 +86,7 @@ protected:
     std::string Src = Tree.AddFolder("src");
     std::string Dst = Tree.AddFolder("dst");
     CountdownHost Host;
+    RunState::Clock::time_point Ticks = RunState::Clock::time_point{} + std::chrono::hours(1);
     Options Opts;
     RunState State{Host, Opts};
     EngineState Engine;
@@ -153,6 +154,30 @@ TEST_F(DeleteUnmatchedTest, TheCountdownDecidesAndAReportOrAStoppedRunDeletesNot
     Host.Answer = CountdownAnswer::Delete;
     Run();
     EXPECT_FALSE(Has("dst/stale.txt"));
+}
+
+TEST_F(DeleteUnmatchedTest, APreDeletingRunDeletesFirstAndAStoppedRunDeletesNothing)
+{
+    Tree.AddFile("src/a.txt", "a");
+    Tree.AddFile("src/new.txt", "n");
+    Tree.AddFile("dst/a.txt", "a");
+    Tree.AddFile("dst/stale.txt", "s");
+    Opts.DeleteUnMatchPriorToSync = true;
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+    EXPECT_FALSE(Has("dst/stale.txt"));
+    EXPECT_TRUE(Has("dst/new.txt"));
+    EXPECT_TRUE(Opts.DeleteUnMatchPriorToSync); // the option stays on for the next run
+
+    // Stopped in the middle: what looks unmatched may not be, so nothing goes.
+    Opts.DeleteUnMatchPriorToSync = false;
+    Tree.AddFile("dst/stale.txt", "s");
+    Tree.AddFile("src/sub/later.txt", "l");
+    State.SetClock([this] { return Ticks += std::chrono::seconds(1); }); // every poll pumps
+    Host.QueueAnswer(DialogResult::Yes); // "stop?"
+    Host.OnNextPump([this] { State.StopButtonClick(); });
+    EXPECT_EQ(Run(), RunOutcome::Stopped);
+    EXPECT_TRUE(Has("dst/stale.txt"));
+    EXPECT_TRUE(Lines(ReportCategory::UnMatched).empty());
 }
 
 TEST_F(DeleteUnmatchedTest, GuardsHoldTheDeletionBackUnlessTheUserInsists)
