@@ -40,6 +40,24 @@ expect 1 "empty source" "$src" "$dst" AUTORUN
 check "empty source: nothing deleted" test -e "$dst/photo.jpg"
 check "empty source: the reason is printed" grep -q 'source folder is empty' "$work/out"
 
+# A source sub-folder the run may not read protects its whole target sub-tree.
+if command -v setpriv >/dev/null && [ "$(id -u)" -eq 0 ]; then
+    settings "$cfg" DeleteUnmatched=1 DeleteUnmatchedWarningDelay=0 MassDeletionGuard=0
+    pair
+    put "$src/a.txt" a
+    put "$src/private/mine.txt" mine
+    put "$dst/a.txt" a
+    put "$dst/private/mine.txt" mine
+    put "$dst/private/only-copy.txt" 'not in the source any more, or was it?'
+    chmod 000 "$src/private"
+    exe=setpriv expect 1 "unreadable folder" \
+        --bounding-set=-dac_override,-dac_read_search --inh-caps=-all "$exe" "$src" "$dst" AUTORUN
+    chmod 755 "$src/private"
+    check "unreadable folder: its target twin keeps everything" test -e "$dst/private/only-copy.txt"
+else
+    echo "skipped: unreadable-folder case needs root and setpriv to drop the permission override"
+fi
+
 # Replication makes the target a copy of a random tree, whatever the filters say.
 settings "$cfg" DeleteUnmatched=1 ReplicateFolders=1 DeleteUnmatchedWarningDelay=0 \
     IncludeString='*.doc' CheckHidden=0 '[Exclude File List]' '0=.bak;'
