@@ -23,11 +23,18 @@ TFileDelTimer::TFileDelTimer(int seconds, std::size_t entries, bool manualAllowe
     Label5->setObjectName(QStringLiteral("Label5"));
     Label4 = new QLabel(QString::number(seconds), this);
     Label4->setObjectName(QStringLiteral("Label4"));
-    grid->addWidget(Label5, 0, 0, Qt::AlignRight);
-    grid->addWidget(new QLabel(UiText(UnmatchedMsg::CountdownFirst), this), 0, 1, 1, 2);
-    grid->addWidget(new QLabel(UiText(UnmatchedMsg::CountdownSecond), this), 1, 1);
-    grid->addWidget(Label4, 1, 0, Qt::AlignRight);
-    grid->addWidget(new QLabel(UiText(UnmatchedMsg::CountdownThird), this), 1, 2);
+    // "12 UnMatched file(s) and/or folder(s) in / target will be deleted in 9 seconds!"
+    auto* first = new QHBoxLayout;
+    first->addWidget(Label5);
+    first->addWidget(new QLabel(UiText(UnmatchedMsg::CountdownFirst), this));
+    first->addStretch(1);
+    auto* second = new QHBoxLayout;
+    second->addWidget(new QLabel(UiText(UnmatchedMsg::CountdownSecond), this));
+    second->addWidget(Label4);
+    second->addWidget(new QLabel(UiText(UnmatchedMsg::CountdownThird), this));
+    second->addStretch(1);
+    grid->addLayout(first, 0, 0, 1, 3);
+    grid->addLayout(second, 1, 0, 1, 3);
 
     ManualDeleteUnMatched = new QPushButton(UiText("Manually Delete From List"), this);
     ManualDeleteUnMatched->setObjectName(QStringLiteral("ManualDeleteUnMatched"));
