@@ -84,31 +84,26 @@ bool UnmatchedOptions::Confirmed()
 void UnmatchedOptions::DeleteUnmatchedClick()
 {
     bool on = DeleteUnmatched->isChecked();
-    if (on && !Confirmed()) {
-        emit ReportingChanged();
-        return;
-    }
-    SetDeleteUnmatched(FCtx.Opts, on);
-    SyncOptReplicate->setEnabled(true);
-    ShowOptions();
-    emit FiltersBypassed(FCtx.Opts.ReplicateBypass());
-    emit ReportingChanged();
-    emit OptionChanged();
+    Apply(on && !Confirmed(), [this, on] { SetDeleteUnmatched(FCtx.Opts, on); });
 }
 
 void UnmatchedOptions::ReplicateFoldersClick()
 {
     bool on = ReplicateFolders->isChecked();
-    if (on && !FCtx.Opts.DeleteUnmatched && !Confirmed()) {
-        emit ReportingChanged();
-        return;
+    Apply(on && !FCtx.Opts.DeleteUnmatched && !Confirmed(),
+          [this, on] { SetReplicateFolders(FCtx.Opts, on); });
+}
+
+void UnmatchedOptions::Apply(bool cancelled, const std::function<void()>& change)
+{
+    if (!cancelled) {
+        change();
+        SyncOptReplicate->setEnabled(true);
+        ShowOptions();
+        emit FiltersBypassed(FCtx.Opts.ReplicateBypass());
+        emit OptionChanged();
     }
-    SetReplicateFolders(FCtx.Opts, on);
-    SyncOptReplicate->setEnabled(true);
-    ShowOptions();
-    emit FiltersBypassed(FCtx.Opts.ReplicateBypass());
     emit ReportingChanged();
-    emit OptionChanged();
 }
 
 } // namespace Tandemix

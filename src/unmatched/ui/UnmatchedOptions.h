@@ -45,6 +45,8 @@ signals:
 
 private:
     bool Confirmed();
+    // A cancelled confirmation changes nothing more; otherwise the change and its consequences.
+    void Apply(bool cancelled, const std::function<void()>& change);
 
     RunContext& FCtx;
     bool FShowing = false;
