@@ -21,6 +21,9 @@ constexpr std::string_view PrintedText = "Report Printed: ";
 constexpr std::string_view ItemsText = "Total Number of Items: ";
 constexpr std::string_view SizeText = "Total Size of Files: ";
 
+constexpr std::string_view PageCaptions[] =
+    {"Added", "Updated", "Excluded", "UnMatched", "Messages", "Deletions"};
+
 // Blanks and control characters count as padding, as they do in every filed line.
 std::string_view Trimmed(std::string_view text)
 {
@@ -83,6 +86,22 @@ std::vector<std::string> SplitLines(std::string_view content)
 }
 
 } // namespace
+
+std::string_view ReportPageCaption(ReportCategory category)
+{
+    auto index = static_cast<std::size_t>(category);
+    return index < std::size(PageCaptions) ? PageCaptions[index] : std::string_view();
+}
+
+std::optional<ReportCategory> ReportPageNamed(std::string_view caption)
+{
+    for (std::size_t index = 0; index < std::size(PageCaptions); ++index) {
+        if (PageCaptions[index] == caption) {
+            return static_cast<ReportCategory>(index);
+        }
+    }
+    return std::nullopt;
+}
 
 std::string ReportHeaderLine(const ReportFileHeader& header)
 {

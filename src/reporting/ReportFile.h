@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "engine/Reporter.h"
 #include "platform/SysResult.h"
 
 #include <cstdint>
@@ -14,6 +15,11 @@ namespace Tandemix {
 class ReportList;
 
 inline constexpr std::string_view ReportFileExtension = ".TXR";
+
+// The caption of a list's page, which is also how its report file names it.
+std::string_view ReportPageCaption(ReportCategory category);
+// The list a report file's page caption names; nothing for any other text.
+std::optional<ReportCategory> ReportPageNamed(std::string_view caption);
 
 // The first line of a report file: which page the list came from and the figures shown beside
 // it when it was saved.
