@@ -5,6 +5,7 @@
 #include "platform/AtomicFile.h"
 #include "reporting/ReportList.h"
 
+#include <algorithm>
 #include <charconv>
 
 namespace Tandemix {
@@ -145,7 +146,11 @@ std::optional<ReportFileHeader> ParseReportHeader(std::string_view line)
 
 std::string GetTabField(std::string_view line, int n)
 {
-    if (n < 1 || static_cast<std::size_t>(n) > line.size()) {
+    // The line's length in characters, as it is shown.
+    auto characters = std::count_if(line.begin(), line.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    });
+    if (n < 1 || n > characters) {
         return {};
     }
     std::size_t start = 0;

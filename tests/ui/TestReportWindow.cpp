@@ -5,7 +5,6 @@
 #include "engine/RunContext.h"
 #include "engine/RunState.h"
 #include "reporting/ProgramReporter.h"
-#include "reporting/ReportFile.h"
 #include "reporting/ui/ReportListsView.h"
 #include "reporting/ui/ReportingPage.h"
 #include "support/ScriptedHost.h"
@@ -193,8 +192,8 @@ private slots:
         const bool offered[] = {true, true, false, true, false, false};
         for (int page = 0; page < 6; ++page) {
             R->Form.ShowPage(static_cast<ReportCategory>(page));
-            QVERIFY2(R->Form.Delete1->isEnabled() == offered[page], qPrintable(QString::number(page)));
-            QVERIFY2(R->Form.Delete2->isEnabled() == offered[page], qPrintable(QString::number(page)));
+            QCOMPARE(std::pair(R->Form.Delete1->isEnabled(), R->Form.Delete2->isEnabled()),
+                     std::pair(offered[page], offered[page]));
         }
         QVERIFY(R->Script.Questions.empty());
 
