@@ -72,6 +72,14 @@ void ReportList::Clear()
     ++FRevision;
 }
 
+void ReportList::Assign(std::vector<std::string> lines)
+{
+    Clear();
+    for (std::string& line : lines) {
+        Append(std::move(line));
+    }
+}
+
 std::vector<std::string> ReportList::Lines() const
 {
     std::vector<std::string> lines;

@@ -38,6 +38,8 @@ public:
     bool RemoveLine(std::string_view line);
     void RemoveAt(std::size_t row);
     void Clear();
+    // The list holds exactly these lines from now on, in this order.
+    void Assign(std::vector<std::string> lines);
 
     std::vector<std::string> Lines() const;
     // Grows with every change, so a view can tell cheaply whether to repaint.

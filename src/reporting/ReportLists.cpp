@@ -199,6 +199,26 @@ void ReportLists::ClearUnMatched()
     FUnmatchedItems.clear();
 }
 
+void ReportLists::ClearList(ReportCategory category)
+{
+    if (category == ReportCategory::UnMatched) {
+        ClearUnMatched();
+        return;
+    }
+    FLists[Index(category)].Clear();
+    FCounts[Index(category)] = 0;
+    FTotals[Index(category)] = 0;
+}
+
+void ReportLists::ReplaceLines(ReportCategory category, std::vector<std::string> lines)
+{
+    if (category == ReportCategory::UnMatched) {
+        FUnMatchedCounter = 0;
+        FUnmatchedItems.clear();
+    }
+    FLists[Index(category)].Assign(std::move(lines));
+}
+
 std::vector<UnmatchedItem> ReportLists::UnmatchedItems() const
 {
     std::vector<UnmatchedItem> items;

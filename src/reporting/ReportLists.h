@@ -50,6 +50,14 @@ public:
     void ClearReports();
     // Empties the UnMatched list alone: a run that did not see every folder lists none.
     void ClearUnMatched();
+    // Empties one list; its count and total become 0.
+    void ClearList(ReportCategory category);
+    // Puts `lines` in place of a list's lines (a report file loaded into it). The count and total
+    // stay as they were until set: the file says what they were when it was saved. Loaded
+    // unmatched lines are no entries a run filed, so nothing is ever deleted on their strength.
+    void ReplaceLines(ReportCategory category, std::vector<std::string> lines);
+    void SetCount(ReportCategory category, std::int64_t count) { FCounts[Index(category)] = count; }
+    void SetTotal(ReportCategory category, std::int64_t total) { FTotals[Index(category)] = total; }
 
     const ReportList& List(ReportCategory category) const { return FLists[Index(category)]; }
     ReportList& List(ReportCategory category) { return FLists[Index(category)]; }

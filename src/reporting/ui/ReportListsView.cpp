@@ -2,6 +2,7 @@
 #include "reporting/ui/ReportListsView.h"
 
 #include "app/ui/UiText.h"
+#include "reporting/ReportFile.h"
 
 #include <QAbstractListModel>
 #include <QApplication>
@@ -11,6 +12,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListView>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
 #include <QScrollBar>
@@ -89,19 +92,18 @@ constexpr int ColumnGap = 2;
 struct PageNames
 {
     ReportCategory Category;
-    const char* Caption;
     const char* ListName;
     const char* CountName;
     const char* TotalName;
 };
 
 constexpr PageNames Pages[] = {
-    {ReportCategory::Added, "Added", "MemoAdded", "AddedItemCount", "AddedFileSizeTotal"},
-    {ReportCategory::Updated, "Updated", "MemoUpdated", "UpdatedItemCount", "UpdatedFileSizeTotal"},
-    {ReportCategory::Excluded, "Excluded", "MemoExcluded", "ExcludedItemCount", "ExcludedFileSizeTotal"},
-    {ReportCategory::UnMatched, "UnMatched", "MemoUnMatched", "UnMatchedItemCount", "UnMatchedFileSizeTotal"},
-    {ReportCategory::Messages, "Messages", "MemoMessages", "MessagesItemCount", "MessagesFileSizeTotal"},
-    {ReportCategory::Deletions, "Deletions", "MemoDeletion", "DeletionItemCount", "DeletionFileSizeTotal"},
+    {ReportCategory::Added, "MemoAdded", "AddedItemCount", "AddedFileSizeTotal"},
+    {ReportCategory::Updated, "MemoUpdated", "UpdatedItemCount", "UpdatedFileSizeTotal"},
+    {ReportCategory::Excluded, "MemoExcluded", "ExcludedItemCount", "ExcludedFileSizeTotal"},
+    {ReportCategory::UnMatched, "MemoUnMatched", "UnMatchedItemCount", "UnMatchedFileSizeTotal"},
+    {ReportCategory::Messages, "MemoMessages", "MessagesItemCount", "MessagesFileSizeTotal"},
+    {ReportCategory::Deletions, "MemoDeletion", "DeletionItemCount", "DeletionFileSizeTotal"},
 };
 
 // Widths in characters of the padded fields of a filed line, in order; the last field (the
@@ -188,9 +190,11 @@ QLabel* Value(const char* name, QWidget* parent)
 
 } // namespace
 
-TReportForm1::TReportForm1(const ReportLists& lists, QWidget* parent)
+TReportForm1::TReportForm1(RunContext& ctx, ReportLists& lists, std::string programFolder, QWidget* parent)
     : QWidget(parent, Qt::Window)
+    , FCtx(ctx)
     , FLists(lists)
+    , FProgramFolder(std::move(programFolder))
 {
     setObjectName(QStringLiteral("TReportForm1"));
     setWindowTitle(UiText("Tandemix - Expanded Reporting Screen"));
@@ -198,7 +202,7 @@ TReportForm1::TReportForm1(const ReportLists& lists, QWidget* parent)
     TabbedNotebook1 = new QTabWidget(this);
     TabbedNotebook1->setObjectName(QStringLiteral("TabbedNotebook1"));
     for (const PageNames& page : Pages) {
-        TabbedNotebook1->addTab(BuildPage(page.Category), UiText(page.Caption));
+        TabbedNotebook1->addTab(BuildPage(page.Category), UiText(ReportPageCaption(page.Category)));
     }
     column->addWidget(TabbedNotebook1, 1);
 
@@ -208,7 +212,7 @@ TReportForm1::TReportForm1(const ReportLists& lists, QWidget* parent)
     buttons->addStretch(1);
     buttons->addWidget(Button1);
     column->addLayout(buttons);
-    connect(Button1, &QPushButton::clicked, this, &QWidget::close);
+    connect(Button1, &QPushButton::clicked, this, &TReportForm1::Close1Click);
 
     MemoAdded = List(ReportCategory::Added);
     MemoUpdated = List(ReportCategory::Updated);
@@ -216,12 +220,69 @@ TReportForm1::TReportForm1(const ReportLists& lists, QWidget* parent)
     MemoUnMatched = List(ReportCategory::UnMatched);
     MemoMessages = List(ReportCategory::Messages);
     MemoDeletion = List(ReportCategory::Deletions);
+    BuildMenus();
+    column->setMenuBar(MainMenu1);
+    connect(TabbedNotebook1, &QTabWidget::currentChanged, this, &TReportForm1::TabbedNotebook1Change);
+    TabbedNotebook1Change(TabbedNotebook1->currentIndex());
+    InstallDialogs();
 
     FRefreshTimer = new QTimer(this);
     FRefreshTimer->setInterval(RefreshIntervalMs);
     connect(FRefreshTimer, &QTimer::timeout, this, &TReportForm1::Refresh);
     resize(760, 420);
     Refresh();
+}
+
+QAction* TReportForm1::AddCommand(QWidget* menu,
+                                  const char* name,
+                                  const char* caption,
+                                  void (TReportForm1::*handler)())
+{
+    auto* action = new QAction(UiText(caption), this);
+    action->setObjectName(QString::fromUtf8(name));
+    connect(action, &QAction::triggered, this, handler);
+    menu->addAction(action);
+    return action;
+}
+
+void TReportForm1::BuildMenus()
+{
+    MainMenu1 = new QMenuBar(this);
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    QMenu* file = MainMenu1->addMenu(UiText("&File"));
+    LoadReport1 = AddCommand(file, "LoadReport1", "&Load Report", &TReportForm1::LoadReport1Click);
+    SaveAs1 = AddCommand(file, "SaveAs1", "&Save Report", &TReportForm1::SaveAs1Click);
+    Print1 = AddCommand(file, "Print1", "&Print Current List", &TReportForm1::Print1Click);
+    file->addSeparator();
+    Close1 = AddCommand(file, "Close1", "&Close", &TReportForm1::Close1Click);
+    // Not on the menu (a hidden item's key would not work either): the key alone is the command.
+    Hide1 = AddCommand(this, "Hide1", "Focus on TX", &TReportForm1::Hide1Click);
+    Hide1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+
+    QMenu* edit = MainMenu1->addMenu(UiText("&Edit"));
+    Copy1 = AddCommand(edit, "Copy1", "&Copy", &TReportForm1::Copy1Click);
+    Copy1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_C));
+    Delete1 = AddCommand(edit, "Delete1", "&Delete", &TReportForm1::Delete1Click);
+    Delete1->setShortcut(QKeySequence(Qt::Key_Delete));
+    SelectAll1 = AddCommand(edit, "SelectAll1", "&Select All", &TReportForm1::SelectAll1Click);
+    UnSelectAll1 = AddCommand(edit, "UnSelectAll1", "&UnSelect All", &TReportForm1::UnSelectAll1Click);
+    ClearList1 = AddCommand(edit, "ClearList1", "Clear &List", &TReportForm1::ClearList1Click);
+
+    QMenu* view = MainMenu1->addMenu(UiText("&View"));
+    Font1 = AddCommand(view, "Font1", "&Font", &TReportForm1::Font1Click);
+
+    // The pop-up menu of every list: the same commands, without keys (the menu bar has them).
+    auto* popup = new QMenu(this);
+    popup->setObjectName(QStringLiteral("PopupMenu1"));
+    Copy2 = AddCommand(popup, "Copy2", "Copy", &TReportForm1::Copy1Click);
+    Delete2 = AddCommand(popup, "Delete2", "Delete", &TReportForm1::Delete1Click);
+    SelectAll2 = AddCommand(popup, "SelectAll2", "Select All", &TReportForm1::SelectAll1Click);
+    UnSelectAll2 = AddCommand(popup, "UnSelectAll2", "UnSelect All", &TReportForm1::UnSelectAll1Click);
+    ClearList2 = AddCommand(popup, "ClearList2", "Clear List", &TReportForm1::ClearList1Click);
+    for (QListView* list : FViews) {
+        list->setContextMenuPolicy(Qt::ActionsContextMenu);
+        list->addActions(popup->actions());
+    }
 }
 
 QWidget* TReportForm1::BuildPage(ReportCategory category)

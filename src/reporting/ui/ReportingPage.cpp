@@ -60,7 +60,7 @@ ReportingPage::ReportingPage(RunContext& ctx,
     grid->setRowStretch(1, 1);
     grid->setColumnStretch(0, 1);
 
-    FReportForm = new TReportForm1(lists, this);
+    FReportForm = new TReportForm1(ctx, lists, programFolder, this);
     FReportForm->hide();
     connect(FReportForm, &TReportForm1::Closed, this, &ReportingPage::ReportFormClosed);
     ShowOptions();

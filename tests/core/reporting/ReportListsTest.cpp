@@ -230,6 +230,28 @@ TEST_F(ReportListsTest, MessagesFiledOnceDashLinesUncountedSizeTextNotANumberAdd
     EXPECT_EQ(Lists.Count(Messages), 1);
 }
 
+// A loaded file replaces one list's lines and leaves its figures to the caller; lines it holds
+// are never taken for entries the run filed, even when the text is the same.
+TEST_F(ReportListsTest, ReplacedLinesAreNoFiledEntriesAndClearingOneListLeavesTheOthers)
+{
+    File("d.txt", "10", "UnMatched Files", UnMatched);
+    File("a.txt", "7", "Add", Added);
+    const std::string filed = Lists.List(UnMatched).At(0);
+    Lists.ReplaceLines(UnMatched, {"loaded", filed});
+    EXPECT_EQ(Lists.List(UnMatched).Lines(), (Names{"loaded", filed}));
+    EXPECT_TRUE(Lists.UnmatchedItems().empty());
+    EXPECT_EQ(Tally(UnMatched), std::tuple(2u, 1, 10));
+    Lists.SetCount(UnMatched, 40);
+    Lists.SetTotal(UnMatched, 4096);
+    EXPECT_EQ(Tally(UnMatched), std::tuple(2u, 40, 4096));
+
+    for (ReportCategory category : {UnMatched, Added}) {
+        Lists.ClearList(category);
+        EXPECT_EQ(Tally(category), std::tuple(0u, 0, 0));
+    }
+    EXPECT_TRUE(Lists.UnmatchedItems().empty());
+}
+
 // The list against a plain vector doing the same things the slow way: random inserts (past the
 // end appends), removals by line and by row, with many identical lines so that "the first of
 // them" matters, and prefixes of other lines ("line1", "line10") so that only whole lines match.

@@ -1,0 +1,246 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The report window's commands, driven through its menus as a user drives them, with the file,
+// print and font dialogs answered by the test and its questions by the scripted host.
+#include "engine/EngineState.h"
+#include "engine/RunContext.h"
+#include "engine/RunState.h"
+#include "reporting/ProgramReporter.h"
+#include "reporting/ui/ReportListsView.h"
+#include "reporting/ui/ReportingPage.h"
+#include "support/ScriptedHost.h"
+#include "support/TempHome.h"
+#include "support/TempTree.h"
+
+#include <QPrinter>
+#include <QtTest>
+#include <QtWidgets>
+
+#include <memory>
+
+using namespace Tandemix;
+
+namespace {
+
+struct Rig
+{
+    Test::TempHome Home;
+    TempTree Tree;
+    Test::ScriptedHost Script;
+    Options Opts;
+    RunState State{Script, Opts};
+    EngineState Engine;
+    ProgramReporter Reporter{Opts, State, Engine, Home.Folder()};
+    RunContext Ctx{Opts, State, Script, Reporter, Engine};
+    ReportingPage Page{Ctx, Reporter.Lists(), Home.Folder()};
+    TReportForm1& Form = *Page.ReportForm();
+    int DialogsShown = 0;
+
+    Rig()
+    {
+        Opts.ListUnMatchedFiles = true;
+        Form.ChooseFont = [this](const QFont&) {
+            ++DialogsShown;
+            return std::optional<QFont>(QFont(QStringLiteral("Monospace"), 15));
+        };
+    }
+
+    // Lines as a run files them, newest on top.
+    void File(std::initializer_list<const char*> names, ReportCategory category)
+    {
+        State.SyncActive = true;
+        for (const char* name : names) {
+            Reporter.AddReportEntry({name, "/data/docs/", "100", "7/22/97 10:01:44 AM", "Add", category});
+        }
+        State.SyncActive = false;
+        Form.Refresh();
+    }
+    // The file dialogs answer `path`, counting how often they were asked.
+    void ChooseFile(const std::string& path)
+    {
+        Form.ChooseReportFile = [this, path](bool, const QString&) {
+            ++DialogsShown;
+            return QString::fromStdString(path);
+        };
+    }
+    QStringList Rows(ReportCategory category) const
+    {
+        QStringList rows;
+        QAbstractItemModel* model = Form.List(category)->model();
+        for (int row = 0; row < model->rowCount(); ++row) {
+            rows << model->index(row, 0).data().toString();
+        }
+        return rows;
+    }
+    QString Figures(ReportCategory category) const
+    {
+        return Form.ItemCount(category)->text() + QLatin1Char('/') + Form.FileSizeTotal(category)->text();
+    }
+};
+
+} // namespace
+
+class TestReportWindow : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Rig> R;
+
+private slots:
+    void init() { R = std::make_unique<Rig>(); }
+    void cleanup()
+    {
+        QVERIFY(R->Script.Unexpected.empty());
+        R.reset();
+    }
+
+    void aSavedListLoadsBackOnItsOwnPageAndReplacesOnlyWhenTheUserSaysYes()
+    {
+        using enum ReportCategory;
+        R->File({"a.txt", "b.txt"}, Updated);
+        R->File({"kept.txt"}, UnMatched);
+        const QStringList saved = R->Rows(Updated);
+        R->Form.SetCompressed(Updated, true);
+        R->Form.ShowPage(Updated);
+        R->ChooseFile(R->Tree.Path("Updated.TXR"));
+        R->Form.SaveAs1->trigger();
+        R->Form.ClearList1->trigger();
+        R->File({"other.txt"}, Updated);
+        R->Form.SetCompressed(Updated, false);
+
+        // The file names its page: the window goes there, asks, and a No changes nothing.
+        R->Form.ShowPage(Added);
+        R->Script.QueueAnswer(DialogResult::No);
+        R->Form.LoadReport1->trigger();
+        QCOMPARE(R->Form.CurrentPage(), Updated);
+        QCOMPARE(R->Script.Questions.back().Text,
+                 "Are you sure you want to replace the Updated report listing?");
+        QCOMPARE(R->Rows(Updated), QStringList{R->Rows(Updated).front()});
+        QVERIFY(R->Rows(Updated).front().startsWith(QStringLiteral("other.txt")));
+        QCOMPARE(R->Figures(Updated), QStringLiteral("1/100"));
+        QVERIFY(!R->Form.Compressed(Updated));
+
+        R->Script.QueueAnswer(DialogResult::Yes);
+        R->Form.LoadReport1->trigger();
+        QCOMPARE(R->Rows(Updated), saved);
+        QCOMPARE(R->Figures(Updated), QStringLiteral("2/200"));
+        QVERIFY(R->Form.Compressed(Updated));
+        QCOMPARE(R->Form.ItemCount(Updated)->palette().color(QPalette::WindowText), QColor(Qt::red));
+
+        // A file that cannot be read is said, and the list keeps its lines.
+        R->ChooseFile(R->Tree.Path("missing.TXR"));
+        R->Script.QueueAnswer(DialogResult::Ok);
+        R->Form.LoadReport1->trigger();
+        QCOMPARE(R->Script.Questions.back().Text, "File Load Error: " + R->Tree.Path("missing.TXR") + "!");
+        QCOMPARE(R->Rows(Updated), saved);
+
+        // An unmatched list loads without the warning meant for a user's visit to its page.
+        R->Opts.ListUnMatchedFiles = false;
+        R->Tree.AddFile("u.TXR", std::string_view("UnMatched\td\t1\t5\t\r\nloaded\r\n"));
+        R->ChooseFile(R->Tree.Path("u.TXR"));
+        R->Script.QueueAnswer(DialogResult::Yes);
+        R->Form.LoadReport1->trigger();
+        QCOMPARE(R->Rows(UnMatched), QStringList{QStringLiteral("loaded")});
+        QCOMPARE(R->Figures(UnMatched), QStringLiteral("1/5"));
+        QVERIFY(R->Reporter.Lists().UnmatchedItems().empty());
+    }
+
+    void copyWithNothingSelectedCopiesAllAndLeavesNothingSelected()
+    {
+        R->File({"a.txt", "b.txt", "c.txt"}, ReportCategory::Added);
+        QListView* list = R->Form.MemoAdded;
+        const QStringList rows = R->Rows(ReportCategory::Added);
+        R->Form.Copy1->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->text(), rows.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+        QVERIFY(!list->selectionModel()->hasSelection());
+
+        // A part of the list is copied in list order, and stays selected.
+        list->selectionModel()->select(list->model()->index(2, 0), QItemSelectionModel::Select);
+        list->selectionModel()->select(list->model()->index(0, 0), QItemSelectionModel::Select);
+        R->Form.Copy2->trigger();
+        QCOMPARE(R->Form.Memo1, (QStringList{rows[0], rows[2]}));
+        QCOMPARE(list->selectionModel()->selectedRows().size(), 2);
+        R->Form.UnSelectAll1->trigger();
+        QVERIFY(!list->selectionModel()->hasSelection());
+    }
+
+    void printingAnEmptyListPrintsItsThreeHeaderLines()
+    {
+        const std::string pdf = R->Tree.Path("list.pdf");
+        bool print = false;
+        R->Form.ChoosePrinter = [&](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(QString::fromStdString(pdf));
+            return print;
+        };
+        R->Form.ShowPage(ReportCategory::Deletions);
+        R->Form.Print1->trigger(); // cancelled
+        QVERIFY(!R->Tree.Exists("list.pdf"));
+        QVERIFY(R->Form.Memo1.isEmpty());
+
+        print = true;
+        R->Form.Print1->trigger();
+        QCOMPARE(R->Form.Memo1.size(), 3);
+        QVERIFY(R->Form.Memo1[0].startsWith(QStringLiteral("List Name: Deletions\t\tReport Printed: ")));
+        QCOMPARE(R->Form.Memo1[1], QStringLiteral("Total Number of Items: 0\tTotal Size of Files: 0 bytes"));
+        QCOMPARE(R->Form.Memo1[2], QString(80, QLatin1Char('-')));
+        QVERIFY(R->Tree.ReadFile("list.pdf").starts_with("%PDF"));
+    }
+
+    void deleteIsOfferedOnlyWhereLinesNameFilesAndTheUnMatchedPageWarnsWhenNotListed()
+    {
+        const bool offered[] = {true, true, false, true, false, false};
+        for (int page = 0; page < 6; ++page) {
+            R->Form.ShowPage(static_cast<ReportCategory>(page));
+            QCOMPARE(std::pair(R->Form.Delete1->isEnabled(), R->Form.Delete2->isEnabled()),
+                     std::pair(offered[page], offered[page]));
+        }
+        QVERIFY(R->Script.Questions.empty());
+
+        R->Opts.ListUnMatchedFiles = false;
+        R->Script.QueueAnswer(DialogResult::Ok);
+        R->Form.TabbedNotebook1->setCurrentIndex(3);
+        QCOMPARE(R->Script.Questions.size(), 1u);
+        QVERIFY(
+            R->Script.Questions[0].Text.starts_with("You must enable the \"List UnMatched Target Files\""));
+        QCOMPARE(R->Form.CurrentPage(), ReportCategory::UnMatched);
+    }
+
+    void noListCommandDoesAnythingWhileARunIsActive()
+    {
+        R->File({"a.txt"}, ReportCategory::Added);
+        R->ChooseFile(R->Tree.Path("Added.TXR"));
+        R->Form.ChoosePrinter = [this](QPrinter&) {
+            return ++R->DialogsShown, false;
+        };
+        QGuiApplication::clipboard()->setText(QStringLiteral("untouched"));
+        const QFont font = R->Form.MemoAdded->font();
+
+        R->State.SyncActive = true;
+        for (QAction* command : {R->Form.LoadReport1,
+                                 R->Form.SaveAs1,
+                                 R->Form.Print1,
+                                 R->Form.Copy1,
+                                 R->Form.Copy2,
+                                 R->Form.ClearList1,
+                                 R->Form.ClearList2,
+                                 R->Form.Font1}) {
+            command->trigger();
+        }
+        QCOMPARE(R->DialogsShown, 0);
+        QCOMPARE(R->Rows(ReportCategory::Added).size(), 1);
+        QCOMPARE(R->Figures(ReportCategory::Added), QStringLiteral("1/100"));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("untouched"));
+        QCOMPARE(R->Form.MemoAdded->font(), font);
+
+        // Once the run is over the same commands work.
+        R->State.SyncActive = false;
+        R->Form.Font1->trigger();
+        QCOMPARE(R->Form.MemoDeletion->font().pointSize(), 15);
+        R->Form.ClearList1->trigger();
+        QCOMPARE(R->Figures(ReportCategory::Added), QStringLiteral("0/0"));
+    }
+};
+
+QTEST_MAIN(TestReportWindow)
+#include "TestReportWindow.moc"
