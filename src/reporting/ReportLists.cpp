@@ -234,14 +234,25 @@ std::vector<UnmatchedItem> ReportLists::UnmatchedItems() const
     return items;
 }
 
-void ReportLists::RemoveUnmatched(const UnmatchedItem& item)
+void ReportLists::RemoveListed(ReportCategory category, const UnmatchedItem& item)
 {
-    std::size_t index = Index(ReportCategory::UnMatched);
+    if (!IsValid(category)) {
+        return;
+    }
+    std::size_t index = Index(category);
     if (FLists[index].RemoveLine(item.Line)) {
         FTotals[index] -= BytesOf(item.SizeText);
         FCounts[index] = static_cast<std::int64_t>(FLists[index].Count());
     }
-    ForgetUnmatchedLine(item.Line);
+    if (category == ReportCategory::UnMatched) {
+        ForgetUnmatchedLine(item.Line);
+    }
+}
+
+const UnmatchedItem* ReportLists::UnmatchedRecord(const std::string& line) const
+{
+    auto item = FUnmatchedItems.find(line);
+    return item != FUnmatchedItems.end() ? &item->second : nullptr;
 }
 
 void ReportLists::ForgetUnmatchedLine(const std::string& line)

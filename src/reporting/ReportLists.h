@@ -69,7 +69,11 @@ public:
     // The unmatched entries a run filed that are still listed, in list order.
     std::vector<UnmatchedItem> UnmatchedItems() const;
     // Takes one entry out of the unmatched list (it was deleted, or the user removed it).
-    void RemoveUnmatched(const UnmatchedItem& item);
+    void RemoveUnmatched(const UnmatchedItem& item) { RemoveListed(ReportCategory::UnMatched, item); }
+    // Takes the line of an entry out of a list, its size off the list's total.
+    void RemoveListed(ReportCategory category, const UnmatchedItem& item);
+    // The run's own record of an unmatched line; nothing for a line it did not file.
+    const UnmatchedItem* UnmatchedRecord(const std::string& line) const;
 
 private:
     static std::size_t Index(ReportCategory category) { return static_cast<std::size_t>(category); }

@@ -8,10 +8,12 @@
 #include "platform/FileTimes.h"
 #include "platform/Mounts.h"
 #include "platform/PathText.h"
+#include "reporting/ReportFile.h"
 #include "unmatched/UnmatchedMessages.h"
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string_view>
 #include <system_error>
@@ -302,17 +304,56 @@ bool DeleteUnmatchedFiles(RunContext& ctx, ReportLists& lists, RunSender sender)
             return false;
         }
     }
-    (void)DeleteUnmatchedItems(ctx, lists, plan.Items);
+    (void)DeleteListedItems(ctx, lists, ReportCategory::UnMatched, plan.Items, ctx.Engine.Folders.TargetRoot);
     return true;
 }
 
-std::size_t DeleteUnmatchedItems(RunContext& ctx, ReportLists& lists, const std::vector<UnmatchedItem>& items)
+std::optional<std::vector<UnmatchedItem>>
+ItemsOfLines(const ReportLists& lists, ReportCategory category, const std::vector<std::string>& lines)
+{
+    std::vector<UnmatchedItem> items;
+    for (const std::string& line : lines) {
+        if (category == ReportCategory::UnMatched) {
+            if (const UnmatchedItem* record = lists.UnmatchedRecord(line)) {
+                items.push_back(*record);
+                continue;
+            }
+        }
+        // name, size, detail, folder: exactly three TABs, a size that is a number, a folder
+        // that is a whole path. Anything else is a line whose fields cannot be trusted.
+        if (std::count(line.begin(), line.end(), '\t') != 3) {
+            return std::nullopt;
+        }
+        UnmatchedItem item{.Name = GetTabField(line, 1),
+                           .Folder = GetTabField(line, 4),
+                           .SizeText = GetTabField(line, 2),
+                           .Detail = GetTabField(line, 3),
+                           .IsFolder = line.find(UnmatchedMsg::FolderDeletedDetail) != std::string::npos,
+                           .Line = line};
+        bool sized =
+            !item.SizeText.empty() && std::all_of(item.SizeText.begin(), item.SizeText.end(), [](char c) {
+                return c >= '0' && c <= '9';
+            });
+        if (item.Name.empty() || item.Name.find('/') != std::string::npos || !sized
+            || !item.Folder.starts_with('/') || !item.Folder.ends_with('/')) {
+            return std::nullopt;
+        }
+        items.push_back(std::move(item));
+    }
+    return items;
+}
+
+std::size_t DeleteListedItems(RunContext& ctx,
+                              ReportLists& lists,
+                              ReportCategory category,
+                              const std::vector<UnmatchedItem>& items,
+                              const std::string& targetRoot)
 {
     // Deletion goes on while the run is still active (a stop ends it), so its lines are filed.
     bool active = ctx.State.SyncActive;
     ctx.State.SyncActive = true;
     const std::string recovery = RecoveryInForce(ctx.Opts);
-    const std::string& root = ctx.Engine.Folders.TargetRoot;
+    const std::string& root = targetRoot;
     std::size_t kept = 0;
     for (const UnmatchedItem& item : items) {
         if (ctx.State.CheckForStop() > 0) {
@@ -322,7 +363,7 @@ std::size_t DeleteUnmatchedItems(RunContext& ctx, ReportLists& lists, const std:
         std::string path = item.Folder + item.Name;
         bool gone = false;
         struct stat st;
-        if (!root.empty() && !ReachableWithoutLinks(root, path)) {
+        if (root.empty() || !ReachableWithoutLinks(root, path)) {
             Fail(ctx, UnmatchedMsg::HeldOutsideTarget, path, 0);
         } else if (!StatEntry(path, st)) {
             gone = true; // nothing there any more: nothing to delete
@@ -344,7 +385,7 @@ std::size_t DeleteUnmatchedItems(RunContext& ctx, ReportLists& lists, const std:
             Fail(ctx, UnmatchedMsg::CouldNotDeleteFile, path, S_ISDIR(st.st_mode) ? EISDIR : ENOTDIR);
         }
         if (gone) {
-            lists.RemoveUnmatched(item);
+            lists.RemoveListed(category, item);
         } else {
             kept += 1;
         }

@@ -6,6 +6,7 @@
 #include "reporting/ReportLists.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -41,10 +42,20 @@ DeletionHold HoldFor(const RunContext& ctx, const DeletionPlan& plan);
 // into the recovery folder when one is set. False only when the user cancelled.
 bool DeleteUnmatchedFiles(RunContext& ctx, ReportLists& lists, RunSender sender);
 
-// Deletes the given entries of the unmatched list now (the report window's Delete, the end of a
-// run): deleted entries leave the list, an entry that could not be deleted stays. Returns the
-// number of entries that stay.
-std::size_t
-DeleteUnmatchedItems(RunContext& ctx, ReportLists& lists, const std::vector<UnmatchedItem>& items);
+// Deletes the given entries of a list now (the end of a run, the report window's Delete):
+// deleted entries leave the list, an entry that could not be deleted stays. Nothing outside
+// `targetRoot`, or below a link inside it, is touched. Returns the number of entries that stay.
+std::size_t DeleteListedItems(RunContext& ctx,
+                              ReportLists& lists,
+                              ReportCategory category,
+                              const std::vector<UnmatchedItem>& items,
+                              const std::string& targetRoot);
+
+// The entries that report lines name: the run's own record for an unmatched line, otherwise the
+// line read back field by field (name, size, detail, folder; "---" marks a folder). Nothing at
+// all when one line cannot be read back whole (a name holding a TAB, a damaged line): a
+// selection is never half acted on.
+std::optional<std::vector<UnmatchedItem>>
+ItemsOfLines(const ReportLists& lists, ReportCategory category, const std::vector<std::string>& lines);
 
 } // namespace Tandemix

@@ -206,6 +206,60 @@ private slots:
         QCOMPARE(R->Form.CurrentPage(), ReportCategory::UnMatched);
     }
 
+    // Delete takes the files the selected lines name from the target, and only from there; a
+    // selection holding a line that cannot be read back whole deletes nothing at all.
+    void deleteTakesTheSelectedFilesFromTheTargetAndNeverActsOnHalfASelection()
+    {
+        const std::string target = R->Tree.AddFolder("dst");
+        R->Tree.AddFile("dst/copied.txt", "c");
+        R->Tree.AddFile("dst/kept.txt", "k");
+        R->Tree.AddFile("elsewhere/other.txt", "o");
+        R->Engine.Target.Folder = target;
+        R->State.SyncActive = true;
+        const std::string elsewhere = R->Tree.Path("elsewhere") + "/";
+        for (auto [name, folder] : {std::pair{"copied.txt", target + "/"},
+                                    std::pair{"kept.txt", target + "/"},
+                                    std::pair{"other.txt", elsewhere}}) {
+            R->Reporter.AddReportEntry(
+                {name, folder, "1", "7/22/97 10:01:44 AM", "Add", ReportCategory::Added});
+        }
+        R->State.SyncActive = false;
+        R->Form.ShowPage(ReportCategory::Added);
+        R->Form.Refresh();
+        QListView* list = R->Form.List(ReportCategory::Added);
+        auto select = [&](const QString& name) {
+            for (int row = 0; row < list->model()->rowCount(); ++row) {
+                if (list->model()->index(row, 0).data().toString().startsWith(name)) {
+                    list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::Select);
+                }
+            }
+        };
+        select(QStringLiteral("copied.txt"));
+        select(QStringLiteral("other.txt"));
+        R->Script.QueueAnswer(DialogResult::Yes);
+        R->Script.QueueAnswer(DialogResult::Ok); // "lies outside the target"
+        R->Form.Delete1->trigger();
+        QVERIFY(!R->Tree.Exists("dst/copied.txt"));
+        QVERIFY(R->Tree.Exists("dst/kept.txt"));
+        QVERIFY(R->Tree.Exists("elsewhere/other.txt")); // outside the target on screen
+        QCOMPARE(R->Rows(ReportCategory::Added).size(), 2);
+
+        // A name holding a TAB: its fields shift, so the whole selection stays.
+        R->State.SyncActive = true;
+        R->Reporter.AddReportEntry(
+            {"odd\tname.txt", target + "/", "1", "7/22/97 10:01:44 AM", "Add", ReportCategory::Added});
+        R->State.SyncActive = false;
+        R->Form.Refresh();
+        list->clearSelection();
+        select(QStringLiteral("kept.txt"));
+        select(QStringLiteral("odd"));
+        R->Script.QueueAnswer(DialogResult::Yes);
+        R->Script.QueueAnswer(DialogResult::Ok);
+        R->Form.Delete1->trigger();
+        QVERIFY(R->Tree.Exists("dst/kept.txt"));
+        QVERIFY(R->Script.Questions.back().Text.starts_with("Nothing was deleted"));
+    }
+
     void noListCommandDoesAnythingWhileARunIsActive()
     {
         R->File({"a.txt"}, ReportCategory::Added);

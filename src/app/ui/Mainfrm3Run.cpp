@@ -134,6 +134,7 @@ void TMainSyncForm::WireReporting()
         Reports->DisplayReportFormButtonClick();
     });
     connect(Reports, &ReportingPage::ReportFormShownChanged, DisplayReportingForm1, &QAction::setChecked);
+    connect(Reports->ReportForm(), &TReportForm1::FilesDeleted, this, [this] { RefreshFileListings(); });
     connect(Reports, &ReportingPage::ReportFormAvailable, DisplayReportingForm1, &QAction::setEnabled);
     for (QWidget* label : {static_cast<QWidget*>(StatusPanel),
                            static_cast<QWidget*>(SyncPage->TotFilesAdded),

@@ -2,11 +2,13 @@
 // The report window's commands on its lists.
 #include "app/ui/UiText.h"
 #include "engine/FileHelpers.h"
+#include "engine/Messages.h"
 #include "platform/DateText.h"
 #include "platform/FileOps.h"
 #include "platform/WallClock.h"
 #include "reporting/ReportFile.h"
 #include "reporting/ui/ReportListsView.h"
+#include "unmatched/DeleteUnmatched.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -32,6 +34,11 @@ namespace {
 constexpr std::string_view ReportFilter = "Tandemix Report Files (*.TXR)";
 constexpr std::string_view ReportSuffix = "TXR";
 constexpr std::string_view FileLoadError = "File Load Error: ";
+constexpr std::string_view DeleteQuestion = "Are you sure you want to delete ";
+constexpr std::string_view DeleteQuestionEnd = " file(s) and/or folder(s)?";
+constexpr std::string_view DamagedLines =
+    "Nothing was deleted: a selected line does not name its file in a form that can be read back "
+    "(a damaged line, or a name holding a TAB).";
 constexpr std::string_view ReplaceQuestion = "Are you sure you want to replace the ";
 constexpr std::string_view ReplaceQuestionEnd = " report listing?";
 constexpr std::string_view CannotSaveReport = "Could Not Write Report File: ";
@@ -278,7 +285,42 @@ void TReportForm1::Copy1Click()
     }
 }
 
-void TReportForm1::Delete1Click() {}
+void TReportForm1::Delete1Click()
+{
+    ReportCategory page = CurrentPage();
+    bool deletable =
+        page == ReportCategory::Added || page == ReportCategory::Updated || page == ReportCategory::UnMatched;
+    if (ListsBusy() || !deletable) {
+        return;
+    }
+    Refresh();
+    const ReportList& list = FLists.List(page);
+    std::vector<std::string> lines;
+    for (std::size_t row : SelectedRows(ActiveList())) {
+        if (row < list.Count()) {
+            lines.push_back(list.At(row));
+        }
+    }
+    if (lines.empty()) {
+        return;
+    }
+    std::string question =
+        std::string(DeleteQuestion) + std::to_string(lines.size()) + std::string(DeleteQuestionEnd);
+    if (FCtx.Hst.Ask(question, DialogButtons::YesNo) != DialogResult::Yes) {
+        return;
+    }
+    std::optional<std::vector<UnmatchedItem>> items = ItemsOfLines(FLists, page, lines);
+    if (!items) {
+        Tell(std::string(DamagedLines));
+        return;
+    }
+    // Only inside the target on screen: a list loaded from a report file may name any folder.
+    (void)DeleteListedItems(FCtx, FLists, page, *items, AddTrailingBackslash(FCtx.Engine.Target.Folder));
+    Refresh();
+    ActiveList()->clearSelection();
+    FCtx.State.StatusMsg(Msg::Ready);
+    emit FilesDeleted();
+}
 
 void TReportForm1::SelectAll1Click()
 {

@@ -115,6 +115,8 @@ signals:
     // The user closed the window (its Close button or the close box); whoever shows it puts
     // its own controls back to "not shown".
     void Closed();
+    // The Delete command took files from disk: the window's panes list them again.
+    void FilesDeleted();
 
 protected:
     void showEvent(QShowEvent* event) override;

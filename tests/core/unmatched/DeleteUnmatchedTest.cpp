@@ -335,6 +335,29 @@ TEST_F(DeleteUnmatchedTest, ARecoveryFolderOnAnotherFileSystemKeepsTheOriginalUn
     TempTree::RemoveAll(shm);
 }
 
+// Lines of a loaded report file are read back field by field; one that cannot be read whole
+// stops the whole selection.
+TEST(ItemsOfLinesTest, OnlyLinesThatReadBackWholeNameTheirFile)
+{
+    ReportLists lists;
+    const std::string good = "report.doc                  \t     100\t7/22/97 10:01:44 AM \t/data/docs/";
+    const std::string folder = "old                         \t       0\tFolder------------- \t/data/";
+    std::optional<std::vector<UnmatchedItem>> read =
+        ItemsOfLines(lists, ReportCategory::UnMatched, {good, folder});
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ((*read)[0].Folder + (*read)[0].Name, "/data/docs/report.doc");
+    EXPECT_EQ((*read)[0].SizeText, "100");
+    EXPECT_FALSE((*read)[0].IsFolder);
+    EXPECT_TRUE((*read)[1].IsFolder);
+    for (const std::string& damaged : {std::string("odd\tname.doc\t1\tdate\t/data/"),
+                                       std::string("report.doc\tmany\tdate\t/data/"),
+                                       std::string("report.doc\t1\tdate\tdata/"),
+                                       std::string("sub/report.doc\t1\tdate\t/data/"),
+                                       std::string("report.doc\t1\t/data/")}) {
+        EXPECT_FALSE(ItemsOfLines(lists, ReportCategory::Added, {good, damaged}).has_value()) << damaged;
+    }
+}
+
 TEST(UnmountedMountPointTest, AFolderOfTheSystemTableWithNothingMountedIsNoSource)
 {
     const std::string fstab = "# static table\n"
