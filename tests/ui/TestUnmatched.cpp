@@ -65,6 +65,19 @@ private slots:
         QVERIFY(!Form->Opts().DeleteUnmatched && !Form->Opts().ReplicateFolders);
     }
 
+    void preDeletingSaysItRunsTwiceAndNeedsDeletion()
+    {
+        UnmatchedOptions* u = Form->Unmatched;
+        R->Script.QueueAnswer(DialogResult::Ok);
+        u->DeleteUnMatchPriorToSync->click();
+        QVERIFY(R->Script.Questions.at(0).Text.starts_with(
+            "Note!  This option will run the sync operation twice."));
+        QCOMPARE(Confirmations, 1);
+        QVERIFY(Form->Opts().DeleteUnMatchPriorToSync && Form->Opts().DeleteUnmatched);
+        u->DeleteUnmatched->click(); // off: the deleting pass goes with it
+        QVERIFY(!u->DeleteUnMatchPriorToSync->isChecked() && !Form->Opts().DeleteUnMatchPriorToSync);
+    }
+
     void theNoticeProposesTenAndTakesOnlyAWholeNumber()
     {
         TReplicateForm form;

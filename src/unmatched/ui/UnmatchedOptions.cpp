@@ -10,6 +10,14 @@
 
 namespace Tandemix {
 
+namespace {
+
+constexpr std::string_view TwoPassNote = "Note!  This option will run the sync operation twice. \n\n"
+                                         "Once without copying files, then again copying\n"
+                                         "them, after UnMatched Target Files have been deleted.";
+
+} // namespace
+
 UnmatchedOptions::UnmatchedOptions(RunContext& ctx, QWidget* parent)
     : QGroupBox(UiText("Unmatched Items"), parent)
     , FCtx(ctx)
@@ -26,11 +34,16 @@ UnmatchedOptions::UnmatchedOptions(RunContext& ctx, QWidget* parent)
     MassDeletionGuard->setObjectName(QStringLiteral("MassDeletionGuard"));
     MassDeletionGuard->setToolTip(
         UiText("Ask before deleting more than half of a target's files (refused when unattended)"));
+    DeleteUnMatchPriorToSync = new QCheckBox(UiText("Delete Unmatched Files Prior to Sync"), this);
+    DeleteUnMatchPriorToSync->setObjectName(QStringLiteral("DeleteUnMatchPriorToSync"));
+    DeleteUnMatchPriorToSync->setToolTip(
+        UiText("Pre-process sync files to delete unmatched target files prior to normal sync operation"));
     SyncOptReplicate = new QCheckBox(UiText("Replicate Folders"));
     SyncOptReplicate->setObjectName(QStringLiteral("SyncOptReplicate"));
     SyncOptReplicate->setToolTip(UiText("Replicate source files/folders in target folder"));
     column->addWidget(DeleteUnmatched);
     column->addWidget(ReplicateFolders);
+    column->addWidget(DeleteUnMatchPriorToSync);
     column->addWidget(MassDeletionGuard);
     column->addStretch(1);
 
@@ -44,6 +57,7 @@ UnmatchedOptions::UnmatchedOptions(RunContext& ctx, QWidget* parent)
         ReplicateFolders->setChecked(on);
         ReplicateFoldersClick();
     });
+    connect(DeleteUnMatchPriorToSync, &QCheckBox::clicked, this, [this] { DeleteUnMatchPriorToSyncClick(); });
     connect(MassDeletionGuard, &QCheckBox::toggled, this, [this](bool on) {
         if (!FShowing) {
             FCtx.Opts.MassDeletionGuard = on;
@@ -61,6 +75,7 @@ void UnmatchedOptions::ShowOptions()
     ReplicateFolders->setChecked(opts.ReplicateFolders);
     SyncOptReplicate->setChecked(opts.ReplicateFolders);
     MassDeletionGuard->setChecked(opts.MassDeletionGuard);
+    DeleteUnMatchPriorToSync->setChecked(opts.DeleteUnMatchPriorToSync);
     FShowing = false;
 }
 
@@ -92,6 +107,23 @@ void UnmatchedOptions::ReplicateFoldersClick()
     bool on = ReplicateFolders->isChecked();
     Apply(on && !FCtx.Opts.DeleteUnmatched && !Confirmed(),
           [this, on] { SetReplicateFolders(FCtx.Opts, on); });
+}
+
+void UnmatchedOptions::DeleteUnMatchPriorToSyncClick()
+{
+    bool on = DeleteUnMatchPriorToSync->isChecked();
+    if (on) {
+        (void)FCtx.Hst.Ask(TwoPassNote, DialogButtons::Ok);
+        if (!FCtx.Opts.DeleteUnmatched) {
+            // The first pass exists to delete: without deletion it would be a run for nothing.
+            if (!Confirmed()) {
+                emit ReportingChanged();
+                return;
+            }
+            SetDeleteUnmatched(FCtx.Opts, true);
+        }
+    }
+    Apply(false, [this, on] { FCtx.Opts.DeleteUnMatchPriorToSync = on; });
 }
 
 void UnmatchedOptions::Apply(bool cancelled, const std::function<void()>& change)

@@ -27,10 +27,12 @@ public:
     // The click handlers, as the check boxes run them.
     void DeleteUnmatchedClick();
     void ReplicateFoldersClick();
+    void DeleteUnMatchPriorToSyncClick();
 
     QCheckBox* DeleteUnmatched = nullptr;
     QCheckBox* ReplicateFolders = nullptr;
     QCheckBox* MassDeletionGuard = nullptr;
+    QCheckBox* DeleteUnMatchPriorToSync = nullptr;
     QCheckBox* SyncOptReplicate = nullptr; // shown on the Synchronize page
     // The confirmation: the delay typed, or nothing when cancelled. "Replicate Notice" unless a
     // test puts its own answer here.
