@@ -295,8 +295,10 @@ int EnqueueFolderTree(RunContext& ctx, const std::string& source, const std::str
                 return false;
             }
             // Links are never folders here, so a link to a folder is not followed. The recovery
-            // folder is never walked: what deletions kept there would be copied back.
-            if (!IsRecoveryFolder(ctx.Opts, AddTrailingBackslash(from) + name)) {
+            // folder is never walked, on either side: what deletions kept there would be copied
+            // back, or a source folder of its name copied into it.
+            if (!IsRecoveryFolder(ctx.Opts, AddTrailingBackslash(from) + name)
+                && !IsRecoveryFolder(ctx.Opts, AddTrailingBackslash(to) + name)) {
                 subFolders.push_back(name);
             }
             return true;

@@ -48,11 +48,13 @@ private slots:
                 && !Form->Reports->ListUnMatchedFiles->isEnabled());
         QVERIFY(!Form->Reports->UseReportForm->isEnabled());
         QVERIFY(!Form->FileOptions->CheckHidden->isEnabled()); // replication ignores the filters
+        QVERIFY(!Form->SyncPage->AddFilesOption->isEnabled() && Form->SyncPage->SyncButton->isEnabled());
 
         u->DeleteUnmatched->click(); // off again: replication goes with it
         QVERIFY(!u->ReplicateFolders->isChecked() && !u->SyncOptReplicate->isChecked());
         QVERIFY(Form->Reports->UseReportForm->isEnabled());
         QVERIFY(Form->FileOptions->CheckHidden->isEnabled());
+        QVERIFY(Form->SyncPage->AddFilesOption->isEnabled());
     }
 
     void cancellingTheNoticeLeavesEverythingOff()

@@ -432,6 +432,7 @@ void TMainSyncForm::BuildLayout()
     });
     connect(Unmatched, &UnmatchedOptions::FiltersBypassed, this, [this](bool bypassed) {
         FileOptions->SetFiltersEnabled(!bypassed);
+        SyncPage->EnableRunControls(!StopButton->isEnabled());
     });
     connect(TargetDelta->UpdateButton, &QPushButton::clicked, this, [this] { UpdateButtonClick(); });
     connect(TargetDelta->ClearDeltaButton, &QPushButton::clicked, this, [this] { ClearDeltaButtonClick(); });

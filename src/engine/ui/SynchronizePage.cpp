@@ -227,10 +227,10 @@ void SynchronizePage::SetReportCaptions(bool preReport)
 
 void SynchronizePage::EnableRunControls(bool enable)
 {
-    for (QWidget* control : {static_cast<QWidget*>(IncludeSubFolderOption),
-                             static_cast<QWidget*>(AddFilesOption),
-                             static_cast<QWidget*>(UpdateFilesOption)}) {
-        control->setEnabled(enable);
+    IncludeSubFolderOption->setEnabled(enable);
+    // Replication keeps the add and update switches as they are: a replica takes both.
+    for (QCheckBox* control : {AddFilesOption, UpdateFilesOption}) {
+        control->setEnabled(enable && !FCtx.Opts.ReplicateBypass());
     }
     CreateSubFolder->setEnabled(enable && IncludeSubFolderOption->isEnabled());
     if (enable) {

@@ -265,6 +265,11 @@ TEST_F(DeleteUnmatchedTest, TheRecoveryFolderKeepsEveryFileAndIsNeverDeleted)
     EXPECT_EQ(Tree.ReadFile("dst/Recovered/report (3).txt"), "third");
     EXPECT_TRUE(Has("dst/Recovered/report.txt"));
 
+    // A source folder of its name is never copied into it.
+    Tree.AddFile("src/Recovered/new.txt", "n");
+    Run();
+    EXPECT_FALSE(Has("dst/Recovered/new.txt"));
+
     // Inside the source it is never walked, so what it keeps is not copied back to the target.
     Tree.AddFile("src/Kept/earlier.txt", "e");
     Opts.RecoverDelFilesFolder = Tree.Path("src/Kept") + "/";
