@@ -184,7 +184,8 @@ TEST_F(ApplyBatchRowTest, TheAttributeMaskSetsTheFiveFileKinds)
         {"128", true, false, false, false, false},
         {"2049", false, false, true, false, false},
         {"167", true, true, true, true, true},
-        {"6", false, false, false, true, true},
+        {"4", false, false, false, true, false},
+        {"34", false, true, false, false, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Mask);

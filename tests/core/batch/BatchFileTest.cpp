@@ -145,7 +145,7 @@ TEST(BatchFileTest, ADamagedLineIsRefusedWithItsNumberAndTheOtherRowsStillRead)
         {"RelativeFolder",
          LineOf(With(good, BatchCol::Source, "data/b")),
          "the source folder is not a full path"},
-        {"WindowsFolders",
+        {"DriveLetterFolders",
          LineOf(With(With(good, BatchCol::Source, "C:\\a"), BatchCol::Target, "D:\\b")),
          "no folder"},
         {"MegabyteOfJunk", std::string(1 << 20, 'x'), "no folder"},
