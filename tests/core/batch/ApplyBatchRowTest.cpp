@@ -1,0 +1,330 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "batch/ApplyBatchRow.h"
+
+#include "settings/DateRange.h"
+#include "settings/OptionRules.h"
+#include "support/TempTree.h"
+#include "support/TestTables.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace Tandemix {
+namespace {
+
+// The names of the options a row carries (and the ones their rules touch) that differ; a
+// difference anywhere else still fails the whole comparison beside it.
+std::vector<std::string> RowOptionDifferences(const Options& a, const Options& b)
+{
+    std::vector<std::string> names;
+    auto compare = [&](const char* name, auto field) {
+        if (!(a.*field == b.*field)) {
+            names.push_back(name);
+        }
+    };
+#define TANDEMIX_COMPARE(field) compare(#field, &Options::field)
+    TANDEMIX_COMPARE(CheckNormal);
+    TANDEMIX_COMPARE(CheckArchive);
+    TANDEMIX_COMPARE(CheckReadOnly);
+    TANDEMIX_COMPARE(CheckSystem);
+    TANDEMIX_COMPARE(CheckHidden);
+    TANDEMIX_COMPARE(DatesMode);
+    TANDEMIX_COMPARE(UseDateFrom);
+    TANDEMIX_COMPARE(UseDateTo);
+    TANDEMIX_COMPARE(DateFrom);
+    TANDEMIX_COMPARE(DateTo);
+    TANDEMIX_COMPARE(PastDaysCount);
+    TANDEMIX_COMPARE(IncludeString);
+    TANDEMIX_COMPARE(ExcludeString);
+    TANDEMIX_COMPARE(MaxFileSize);
+    TANDEMIX_COMPARE(MinFileSize);
+    TANDEMIX_COMPARE(IncludeSubFolderOption);
+    TANDEMIX_COMPARE(UseCompression);
+    TANDEMIX_COMPARE(UpdateFilesOption);
+    TANDEMIX_COMPARE(AddFilesOption);
+    TANDEMIX_COMPARE(CreateSubFolderOption);
+    TANDEMIX_COMPARE(CheckResetArchive);
+    TANDEMIX_COMPARE(UseLogFile);
+    TANDEMIX_COMPARE(ReportLogOverwrite);
+    TANDEMIX_COMPARE(LogFileName);
+    TANDEMIX_COMPARE(DeleteUnMatchPriorToSync);
+    TANDEMIX_COMPARE(ReplicateFolders);
+    TANDEMIX_COMPARE(DeleteUnmatchedWarningDelay);
+    TANDEMIX_COMPARE(DeleteUnmatched);
+    TANDEMIX_COMPARE(UseReportForm);
+    TANDEMIX_COMPARE(ListUnMatchedFiles);
+    TANDEMIX_COMPARE(CompressExpand);
+    TANDEMIX_COMPARE(CompressionSpeed);
+    TANDEMIX_COMPARE(PassWordName);
+#undef TANDEMIX_COMPARE
+    return names;
+}
+
+#define EXPECT_SAME_OPTIONS(actual, expected)                                                                \
+    do {                                                                                                     \
+        EXPECT_EQ(RowOptionDifferences(actual, expected), std::vector<std::string>{});                       \
+        EXPECT_TRUE((actual) == (expected));                                                                 \
+    } while (false)
+
+// Scrambling is the archive subsystem's; any reversible text stands in for it here.
+class ReversingScrambler : public PasswordScrambler
+{
+public:
+    std::string Scramble(std::string_view text) const override { return {text.rbegin(), text.rend()}; }
+    std::string Unscramble(std::string_view text) const override { return {text.rbegin(), text.rend()}; }
+};
+
+BatchRow RowOf(std::vector<std::string> cells)
+{
+    BatchRow row;
+    std::copy(cells.begin(), cells.end(), row.Cells.begin());
+    return row;
+}
+
+class ApplyBatchRowTest : public ::testing::Test
+{
+protected:
+    TempTree Tree;
+    const std::time_t Now = Tandemix::Test::LocalTime(2024, 7, 1);
+    const std::string Source = Tree.AddFolder("src");
+    const std::string Target = Tree.AddFolder("dst");
+    const ReversingScrambler Scrambler;
+
+    // Options that differ from what the rows below carry wherever they can.
+    Options Window() const
+    {
+        Options opts;
+        opts.IncludeString = "*.window";
+        opts.ExcludeString = "*.bak";
+        opts.LogFileName = "Window.Log";
+        opts.PassWordName = "window";
+        opts.DeleteUnmatchedWarningDelay = 5;
+        opts.CompressExpand = 1;
+        opts.CompressionSpeed = 2;
+        opts.UseReportForm = false;
+        return opts;
+    }
+
+    // Every option set: dates from-to, deletion with replication, compression, a password.
+    BatchRow FullRow() const
+    {
+        return RowOf(
+            {"1",  Source,  ">",     Target, "33", "1", "01/15/24", "06/30/24", "",   "0", "-1",          "0",
+             "-1", "*.txt", "*.tmp", "1000", "10", "0", "-1",       "0",        "-1", "",  "Nightly.Log", "",
+             "-1", "-1",    "30",    "-1",   "0",  "1", "ssap",     "",         "",   ""});
+    }
+};
+
+TEST_F(ApplyBatchRowTest, ARowSetsExactlyTheOptionsItCarries)
+{
+    Options opts = Window();
+    BatchRow row = FullRow();
+    BatchRowResult result = ApplyBatchRow(opts, row, Now, &Scrambler);
+    ASSERT_EQ(result.Outcome, BatchRowOutcome::Applied) << result.Problem;
+    EXPECT_EQ(result.Folders.Source, Source);
+    EXPECT_EQ(result.Folders.Target, Target);
+
+    Options expected = Window();
+    expected.CheckReadOnly = true, expected.CheckArchive = true; // 33
+    expected.CheckNormal = expected.CheckHidden = expected.CheckSystem = false;
+    expected.DatesMode = DateMode::FromTo;
+    expected.UseDateFrom = expected.DateFrom = ParseMaskedDate("01/15/24").value();
+    expected.UseDateTo = expected.DateTo = ParseMaskedDate("06/30/24").value();
+    expected.IncludeSubFolderOption = false;
+    expected.UseCompression = true;
+    expected.UpdateFilesOption = false;
+    expected.AddFilesOption = true;
+    expected.IncludeString = "*.txt";
+    expected.ExcludeString = "*.tmp";
+    expected.MaxFileSize = "1000";
+    expected.MinFileSize = "10";
+    expected.CreateSubFolderOption = false;
+    expected.CheckResetArchive = true;
+    expected.UseLogFile = false;
+    expected.ReportLogOverwrite = true;
+    expected.LogFileName = "Nightly.Log";
+    expected.DeleteUnMatchPriorToSync = true;
+    expected.ReplicateFolders = true;
+    expected.DeleteUnmatchedWarningDelay = 30;
+    expected.DeleteUnmatched = true;
+    expected.UseReportForm = expected.ListUnMatchedFiles = true; // deletion works from that list
+    expected.CompressExpand = 0;
+    expected.CompressionSpeed = 1;
+    expected.PassWordName = "pass";
+    EXPECT_SAME_OPTIONS(opts, expected);
+    EXPECT_EQ(row[BatchCol::RowMarker], "0");
+}
+
+TEST_F(ApplyBatchRowTest, ARowWithoutAnAttributeMaskChangesNothing)
+{
+    Options opts = Window();
+    BatchRow row = FullRow();
+    row[BatchCol::AttributeMask].clear();
+    const BatchRow before = row;
+    BatchRowResult result = ApplyBatchRow(opts, row, Now, &Scrambler);
+    EXPECT_EQ(result.Outcome, BatchRowOutcome::NoOptions);
+    EXPECT_EQ(result.Folders.Target, Target);
+    EXPECT_SAME_OPTIONS(opts, Window());
+    EXPECT_EQ(row, before);
+}
+
+TEST_F(ApplyBatchRowTest, TheAttributeMaskSetsTheFiveFileKinds)
+{
+    struct Case
+    {
+        const char* Mask;
+        bool Normal, Archive, ReadOnly, System, Hidden;
+    };
+    const Case cases[] = {
+        {"2048", true, false, false, false, false}, // the compressed bit alone
+        {"0", true, false, false, false, false},
+        {"128", true, false, false, false, false},
+        {"2049", false, false, true, false, false},
+        {"167", true, true, true, true, true},
+        {"4", false, false, false, true, false},
+        {"34", false, true, false, false, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Mask);
+        Options opts;
+        BatchRow row = RowOf({"1", Source, ">", Target, c.Mask});
+        ASSERT_EQ(ApplyBatchRow(opts, row, Now).Outcome, BatchRowOutcome::Applied);
+        EXPECT_EQ(opts.CheckNormal, c.Normal);
+        EXPECT_EQ(opts.CheckArchive, c.Archive);
+        EXPECT_EQ(opts.CheckReadOnly, c.ReadOnly);
+        EXPECT_EQ(opts.CheckSystem, c.System);
+        EXPECT_EQ(opts.CheckHidden, c.Hidden);
+    }
+}
+
+TEST_F(ApplyBatchRowTest, ADamagedRowOrAPairNoRunMayTakeChangesNothing)
+{
+    struct Case
+    {
+        const char* Name;
+        BatchCol Col;
+        std::string Text;
+        std::string Problem;
+    };
+    const Case cases[] = {
+        {"MaskNotANumber", BatchCol::AttributeMask, "33x", "the attribute mask is not a number"},
+        {"DelayNotANumber", BatchCol::WarningDelay, "", "the deletion warning delay is not a number"},
+        {"NotADate", BatchCol::DateFrom, "  /  /  ", "the from-date is not a date (mm/dd/yy)"},
+        {"LineBreak",
+         BatchCol::IncludeMask,
+         "*.a\n",
+         "the include mask holds a TAB, a line break or a null character"},
+        {"TargetInSource", BatchCol::Target, Tree.Path("src/inner"), "Source and target overlap: "},
+        {"RootTarget", BatchCol::Target, "/", "The filesystem root cannot be synchronised: "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Options opts = Window();
+        BatchRow row = FullRow();
+        row[c.Col] = c.Text;
+        BatchRowResult result = ApplyBatchRow(opts, row, Now, &Scrambler);
+        EXPECT_EQ(result.Outcome, BatchRowOutcome::Refused);
+        EXPECT_TRUE(result.Problem.starts_with(c.Problem)) << result.Problem;
+        EXPECT_SAME_OPTIONS(opts, Window());
+    }
+}
+
+TEST_F(ApplyBatchRowTest, ARowCapturedFromTheOptionsAppliesBackToThem)
+{
+    auto fromTo = [this](Options& o) {
+        o.DatesMode = DateMode::FromTo;
+        UseDateFromChange(o, "02/29/24", Now);
+        UseDateToChange(o, "03/31/24", Now);
+    };
+    auto noDays = [this](Options& o) {
+        o.PastDaysCount = "7";
+        UseDatesNoDaysClick(o, Now);
+        o.CheckNormal = o.CheckHidden = false;
+        o.MaxFileSize = "5000";
+        SetDeleteUnmatched(o, true);
+        o.DeleteUnmatchedWarningDelay = 0;
+    };
+    auto compressed = [this](Options& o) {
+        UseDatesAllClick(o, Now);
+        o.UseCompression = true;
+        o.CompressExpand = 1;
+        o.CompressionSpeed = 2;
+        o.PassWordName = "secret";
+        SetReplicateFolders(o, true);
+        o.IncludeSubFolderOption = o.AddFilesOption = o.UseLogFile = false;
+        o.LogFileName = "Run.txt";
+    };
+    struct Case
+    {
+        const char* Name;
+        std::function<void(Options&)> Set;
+    };
+    const Case cases[] = {{"FromTo", fromTo}, {"NoDays", noDays}, {"Compressed", compressed}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Options captured;
+        c.Set(captured);
+        BatchRow row = NewBatchRow(4, Source, Target, captured, Now, &Scrambler);
+        EXPECT_EQ(BatchRowProblem(row), "");
+        EXPECT_EQ(row[BatchCol::RowNumber], "4");
+        EXPECT_EQ(row[BatchCol::Direction], ">");
+        EXPECT_EQ(row[BatchCol::RowMarker], "2");
+
+        Options applied = Window();
+        // Different from the captured options only where the row carries them.
+        applied.UseReportForm = captured.UseReportForm;
+        applied.DeleteUnmatchedWarningDelay = captured.DeleteUnmatchedWarningDelay;
+        applied.UseDateFrom = captured.UseDateFrom, applied.UseDateTo = captured.UseDateTo;
+        ASSERT_EQ(ApplyBatchRow(applied, row, Now, &Scrambler).Outcome, BatchRowOutcome::Applied);
+        if (c.Name == std::string("Compressed")) {
+            captured.LogFileName = "Run.Log"; // stored with the log extension
+        }
+        EXPECT_SAME_OPTIONS(applied, captured);
+    }
+}
+
+TEST_F(ApplyBatchRowTest, DeletionRulesHoldForRowsFromElsewhere)
+{
+    // Replication or the pre-run deletion without deletion itself: the row deletes nothing.
+    Options opts = Window();
+    BatchRow row = FullRow();
+    row[BatchCol::DeleteUnmatched] = "0";
+    row[BatchCol::WarningDelay] = "99";
+    ASSERT_EQ(ApplyBatchRow(opts, row, Now, &Scrambler).Outcome, BatchRowOutcome::Applied);
+    EXPECT_FALSE(opts.DeleteUnmatched);
+    EXPECT_FALSE(opts.ReplicateFolders);
+    EXPECT_FALSE(opts.DeleteUnMatchPriorToSync);
+    EXPECT_EQ(opts.DeleteUnmatchedWarningDelay, 5); // kept, and the cell shows it
+    EXPECT_EQ(row[BatchCol::WarningDelay], "5");
+
+    // "Any other text reads as off", however much it looks like on.
+    row = FullRow();
+    row[BatchCol::DeleteUnmatched] = "1";
+    ASSERT_EQ(ApplyBatchRow(opts, row, Now, &Scrambler).Outcome, BatchRowOutcome::Applied);
+    EXPECT_FALSE(opts.DeleteUnmatched);
+}
+
+TEST_F(ApplyBatchRowTest, ThePasswordIsStoredScrambledAndAnEmptyCellMeansNone)
+{
+    Options opts = Window();
+    BatchRow row = FullRow();
+    row[BatchCol::Password].clear();
+    ASSERT_EQ(ApplyBatchRow(opts, row, Now, &Scrambler).Outcome, BatchRowOutcome::Applied);
+    EXPECT_EQ(opts.PassWordName, "");
+
+    // Without the scrambling the cell is neither read nor written: never a password in clear.
+    opts.PassWordName = "window";
+    row = FullRow();
+    ASSERT_EQ(ApplyBatchRow(opts, row, Now).Outcome, BatchRowOutcome::Applied);
+    EXPECT_EQ(opts.PassWordName, "window");
+    CaptureBatchRow(row, opts, Now);
+    EXPECT_EQ(row[BatchCol::Password], "ssap");
+    CaptureBatchRow(row, opts, Now, &Scrambler);
+    EXPECT_EQ(row[BatchCol::Password], "wodniw");
+}
+
+} // namespace
+} // namespace Tandemix
