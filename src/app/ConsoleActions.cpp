@@ -17,8 +17,14 @@ ConsoleActions::ConsoleActions(RunContext& ctx)
 
 bool ConsoleActions::OpenBatchFile(const std::string& path)
 {
-    std::fprintf(stderr, "tandemix: batch files cannot run without a display yet: %s\n", path.c_str());
-    return false;
+    if (Batch == nullptr || !Batch->OpenBatchFile(FCtx, path)) {
+        return false;
+    }
+    FCtx.Opts.RunBatchList = true;
+    // Row 1 is shown before the run, as the run page shows it; a row that cannot be applied is
+    // the run's to refuse.
+    (void)Batch->InitiateBatchItem(FCtx, 1);
+    return true;
 }
 
 void ConsoleActions::PointFolders(const std::string& source, const std::string& target)

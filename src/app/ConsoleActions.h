@@ -2,6 +2,7 @@
 #pragma once
 
 #include "automation/CommandLine.h"
+#include "batch/BatchHooks.h"
 #include "engine/RunContext.h"
 
 #include <string>
@@ -15,6 +16,9 @@ class ConsoleActions : public CommandLineActions
 {
 public:
     explicit ConsoleActions(RunContext& ctx);
+
+    // The batch list a batch file on the command line is opened into.
+    BatchHooks* Batch = nullptr;
 
     bool HasWindow() const override { return false; }
     bool OpenBatchFile(const std::string& path) override;

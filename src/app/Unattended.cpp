@@ -5,6 +5,7 @@
 #include "app/ConsoleHost.h"
 #include "app/StartUp.h"
 #include "automation/CommandLine.h"
+#include "batch/BatchHooks.h"
 #include "engine/ConfigLink.h"
 #include "engine/EngineState.h"
 #include "engine/RunContext.h"
@@ -13,7 +14,6 @@
 #include "reporting/ProgramReporter.h"
 #include "settings/Configuration.h"
 #include "settings/Options.h"
-#include "unmatched/UnmatchedHooks.h"
 
 #include <unistd.h>
 
@@ -56,7 +56,7 @@ int RunUnattended(int argc, char** argv)
     std::string programFolder = ProgramFolder();
     EngineState engine;
     ProgramReporter reporter(options, state, engine, programFolder);
-    UnmatchedHooks hooks(reporter.Lists());
+    BatchHooks hooks(reporter.Lists());
     engine.Hooks = &hooks;
     RunContext ctx{options, state, host, reporter, engine};
     host.Progress = &engine;
@@ -82,6 +82,7 @@ int RunUnattended(int argc, char** argv)
     }
 
     ConsoleActions actions(ctx);
+    actions.Batch = &hooks;
     CommandLineResult result = HandleCommandLine(config, state, actions, args);
     if (!result.Problem.empty()) {
         std::fprintf(stderr, "tandemix: %s\n", result.Problem.c_str());

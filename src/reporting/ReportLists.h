@@ -72,6 +72,9 @@ public:
     void RemoveUnmatched(const UnmatchedItem& item) { RemoveListed(ReportCategory::UnMatched, item); }
     // Takes the line of an entry out of a list, its size off the list's total.
     void RemoveListed(ReportCategory category, const UnmatchedItem& item);
+    // The unmatched lines stay listed but are no longer the run's to delete: a batch row's items
+    // that its own settings kept must never fall to a later row's deletion.
+    void ForgetUnmatchedRecords() { FUnmatchedItems.clear(); }
     // The run's own record of an unmatched line; nothing for a line it did not file.
     const UnmatchedItem* UnmatchedRecord(const std::string& line) const;
 

@@ -276,6 +276,19 @@ DeletionHold HoldFor(const RunContext& ctx, const DeletionPlan& plan)
 
 bool DeleteUnmatchedFiles(RunContext& ctx, ReportLists& lists, RunSender sender)
 {
+    // In a batch each row decides for its own items only: what this row leaves is kept for
+    // good, whatever the next row's settings say.
+    struct ForgetAfterBatchRow
+    {
+        RunContext& Ctx;
+        ReportLists& Lists;
+        ~ForgetAfterBatchRow()
+        {
+            if (Ctx.Opts.RunBatchList) {
+                Lists.ForgetUnmatchedRecords();
+            }
+        }
+    } forget{ctx, lists};
     const Options& opts = ctx.Opts;
     if (!opts.DeleteUnmatched || sender == RunSender::PreReportButton) {
         return true;
