@@ -14,8 +14,10 @@
 #include "platform/WallClock.h"
 #include "settings/DateRange.h"
 
+#include <algorithm>
 #include <ctime>
 #include <exception>
+#include <list>
 #include <optional>
 #include <string>
 #include <utility>
@@ -179,6 +181,33 @@ std::string PairProblem(const RunContext& ctx)
     return problem;
 }
 
+// Locks the target of every row of the batch about to run, each folder once: rows may share a
+// target, or name one inside another, and this run must not keep itself out. Returns the target
+// another run holds, or "" when every one is held now.
+std::string LockBatchTargets(RunContext& ctx, std::list<TargetLock>& locks, bool writing)
+{
+    LaterHooks& hooks = HooksOf(ctx);
+    std::vector<std::string> held;
+    for (int row = 1; row <= hooks.BatchRowCount(ctx); ++row) {
+        std::string target = hooks.BatchRow(ctx, row).Target;
+        if (target.empty()) {
+            continue;
+        }
+        std::string folder = AddTrailingBackslash(target);
+        bool covered = std::any_of(held.begin(), held.end(), [&folder](const std::string& other) {
+            return folder.starts_with(other) || other.starts_with(folder);
+        });
+        if (covered) {
+            continue;
+        }
+        if (!locks.emplace_back().Acquire(target, writing)) {
+            return target;
+        }
+        held.push_back(folder);
+    }
+    return {};
+}
+
 RunOutcome Refuse(RunContext& ctx, RunRefusal why, const std::string& text)
 {
     RunTotals& totals = ctx.Engine.Totals;
@@ -208,6 +237,7 @@ RunOutcome SyncButtonClick(RunContext& ctx, RunSender sender)
     engine.Totals.Refused = RunRefusal::None;
     engine.Totals.RefusalText.clear();
     TargetLock lock;
+    std::list<TargetLock> rowLocks;
     if (!ctx.Opts.RunBatchList) {
         if (std::string problem = PairProblem(ctx); !problem.empty()) {
             return Refuse(ctx, RunRefusal::FolderPair, problem);
@@ -216,6 +246,10 @@ RunOutcome SyncButtonClick(RunContext& ctx, RunSender sender)
         if (!lock.Acquire(target, sender != RunSender::PreReportButton)) {
             return Refuse(ctx, RunRefusal::TargetBusy, std::string(RunMsg::TargetBusy) + target);
         }
+    } else if (std::string busy = LockBatchTargets(ctx, rowLocks, sender != RunSender::PreReportButton);
+               !busy.empty()) {
+        // Another run writing into any row's target would meet this batch there.
+        return Refuse(ctx, RunRefusal::TargetBusy, std::string(RunMsg::TargetBusy) + busy);
     }
 
     Options& opts = ctx.Opts;

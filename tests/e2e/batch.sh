@@ -45,4 +45,22 @@ check "damaged batch: the damaged line is named" grep -q 'Line 3 of the batch fi
 check "damaged batch: the good row ran" test -e "$b/d1/later.txt"
 check "damaged batch: nothing deleted for the refused rows" test -e "$b/d2/c.doc"
 
+# Rows may share a target without keeping each other out; another run writing into one of
+# them keeps the whole batch out, before anything is written.
+{
+    printf 'Nightly\r\n'
+    row 1 "$b/s1" "$b/d1" '*.*' 0
+    row 2 "$b/s2" "$b/d1" '*.*' 0
+} >"$TANDEMIX_HOME/JOB.SNC"
+expect 0 "shared target" JOB.SNC AUTORUN
+check "shared target: both rows copied into it" test -e "$b/d1/b.txt" -a -e "$b/d1/a.txt"
+put "$b/s2/new.txt" new
+exec 9<"$b/d1"
+flock -x -n 9
+run JOB.SNC AUTORUN
+exec 9<&-
+check "busy target: the batch is refused" test "$status" -eq 1
+check "busy target: it says so" grep -q 'Another run' "$work/out"
+check "busy target: nothing was copied" test ! -e "$b/d1/new.txt"
+
 finish
