@@ -6,6 +6,7 @@
 #include "batch/BatchMessages.h"
 #include "engine/ShowError.h"
 #include "platform/FileOps.h"
+#include "platform/Mounts.h"
 #include "platform/WallClock.h"
 
 namespace Tandemix {
@@ -61,10 +62,16 @@ int BatchHooks::InitiateBatchItem(RunContext& ctx, int row)
         ctx.Engine.Totals.FoldersNotSynced += 1;
         return 1;
     }
-    for (const std::string& folder : {applied.Folders.Source, applied.Folders.Target}) {
-        if (!FolderExists(folder)) {
+    // The source must be there; a target that is not there yet is made by the run, on a drive
+    // that is. The row's own target is used either way, never the one shown before.
+    const std::string& source = applied.Folders.Source;
+    const std::string& target = applied.Folders.Target;
+    bool targetDrive = FolderExists(target) || FolderExists(MountPointOf(target));
+    for (const std::string* missing :
+         {FolderExists(source) ? nullptr : &source, targetDrive ? nullptr : &target}) {
+        if (missing != nullptr) {
             (void)ShowError(ctx,
-                            ProblemMessageLine(BatchMsg::FolderNotAccessible, folder),
+                            ProblemMessageLine(BatchMsg::FolderNotAccessible, *missing),
                             ErrorCode::LogOnly);
             ctx.Engine.Totals.FoldersNotSynced += 1;
             return 1;

@@ -16,7 +16,7 @@ inline constexpr std::string_view LogExtension = ".Log";
 // ---- File problems, each followed by the path (the label in a 26-character column) ---------
 inline constexpr std::string_view OutputFileNotAccessible = "Output File Not Accessible:";
 inline constexpr std::string_view BatchFileNotAccessible = "Batch File Not Accessible:";
-inline constexpr std::string_view FolderNotAccessible = "Batch Folder Not Accessible:";
+inline constexpr std::string_view FolderNotAccessible = "(Batch) Folder Not Accessible:";
 
 // ---- Rows that cannot be stored, read or applied ---------------------------------------------
 // "Batch row 3 cannot be saved: " + reason.

@@ -11,6 +11,7 @@
 #include "engine/ShowError.h"
 #include "platform/FileOps.h"
 #include "platform/Mounts.h"
+#include "platform/PathText.h"
 #include "platform/WallClock.h"
 #include "settings/DateRange.h"
 
@@ -192,6 +193,11 @@ std::string LockBatchTargets(RunContext& ctx, std::list<TargetLock>& locks, bool
         std::string target = hooks.BatchRow(ctx, row).Target;
         if (target.empty()) {
             continue;
+        }
+        // A target not made yet is guarded at the folder it will be made in, which another
+        // row's target may share.
+        while (!FolderExists(target) && ParentFolder(target) != target && !ParentFolder(target).empty()) {
+            target = std::string(WithoutTrailingSlashes(ParentFolder(target)));
         }
         std::string folder = AddTrailingBackslash(target);
         bool covered = std::any_of(held.begin(), held.end(), [&folder](const std::string& other) {

@@ -119,6 +119,62 @@ private slots:
         QCOMPARE(status, 0);
         QCOMPARE(Tree->ReadFile("backup/work/new.txt"), std::string("new"));
     }
+
+    // A batch file from the command line runs every row with the row's own options.
+    void commandLineRunsABatchFileRowByRow()
+    {
+        Tree->AddFile("two/b.doc", "b");
+        Tree->AddFile("two/c.txt", "c");
+        auto row = [](int n, const std::string& from, const std::string& to, const char* include) {
+            const std::string cells[] = {std::to_string(n),
+                                         from,
+                                         ">",
+                                         to,
+                                         "167",
+                                         "3",
+                                         "",
+                                         "",
+                                         "",
+                                         "0",
+                                         "0",
+                                         "-1",
+                                         "-1",
+                                         include,
+                                         "",
+                                         "0",
+                                         "0",
+                                         "0",
+                                         "0",
+                                         "-1",
+                                         "0",
+                                         "",
+                                         "Tandemix.Log",
+                                         "",
+                                         "0",
+                                         "0",
+                                         "0",
+                                         "0",
+                                         "0",
+                                         "0",
+                                         "",
+                                         "",
+                                         "",
+                                         ""};
+            std::string line;
+            for (const std::string& cell : cells) {
+                line += cell + "\t";
+            }
+            return line + "\r\n";
+        };
+        R->Home.Write("JOB.SNC",
+                      "Nightly\r\n" + row(1, Tree->Path("work"), Tree->Path("one"), "*.*")
+                          + row(2, Tree->Path("two"), Tree->Path("dos"), "*.doc"));
+        int status = -1;
+        QVERIFY(Form->HandleCommandLine({"JOB.SNC", "AUTORUN", "-A"}, status));
+        QCOMPARE(status, 0);
+        QVERIFY(Tree->Exists("one/new.txt"));
+        QVERIFY(Tree->Exists("dos/b.doc") && !Tree->Exists("dos/c.txt"));
+    }
 };
 
 QTEST_MAIN(TestSynchronize)

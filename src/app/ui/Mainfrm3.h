@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/ui/QtHost.h"
+#include "batch/BatchHooks.h"
 #include "engine/EngineState.h"
 #include "engine/Reporter.h"
 #include "engine/RunContext.h"
@@ -10,7 +11,6 @@
 #include "reporting/ProgramReporter.h"
 #include "settings/Configuration.h"
 #include "settings/Options.h"
-#include "unmatched/UnmatchedHooks.h"
 
 #include <QMainWindow>
 
@@ -62,6 +62,7 @@ public:
     QtHost& HostSeam() { return FHost; }
     EngineState& Engine() { return FEngine; }
     RunContext& Context() { return FContext; }
+    BatchHooks& Batch() { return FHooks; }
 
     const std::string& ProgramFolder() const { return FProgramFolder; }
     const std::string& DefaultConfigPath() const { return FDefaultConfigPath; }
@@ -255,7 +256,7 @@ private:
     RunState FState;
     EngineState FEngine;
     ProgramReporter FReporter;
-    UnmatchedHooks FHooks{FReporter.Lists()};
+    BatchHooks FHooks{FReporter.Lists()};
     RunContext FContext;
     std::unique_ptr<TfrmCustomText> FCustomText;
     HintDisplay* FHints = nullptr;

@@ -17,10 +17,18 @@ WindowActions::WindowActions(TMainSyncForm& form)
     : FForm(form)
 {}
 
-bool WindowActions::OpenBatchFile(const std::string& /*path*/)
+bool WindowActions::OpenBatchFile(const std::string& path)
 {
-    // Batch lists come with their own page; until then a batch file cannot be opened.
-    return false;
+    RunContext& ctx = FForm.Context();
+    if (!FForm.Batch().OpenBatchFile(ctx, path)) {
+        return false;
+    }
+    ctx.Opts.RunBatchList = true;
+    // Row 1 is shown before the run starts, its folders in the panes.
+    if (FForm.Batch().InitiateBatchItem(ctx, 1) == 0) {
+        PointFolders(ctx.Engine.Source.Folder, ctx.Engine.Target.Folder);
+    }
+    return true;
 }
 
 void WindowActions::PointFolders(const std::string& source, const std::string& target)
