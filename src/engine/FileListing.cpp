@@ -167,7 +167,9 @@ private:
         }
         if (entry.IsDir) {
             // The recovery folder keeps what earlier deletions took: never a candidate itself.
-            if (FReportFolders && !IsRecoveryFolder(FCtx.Opts, FFolder + entry.Name)) {
+            if (FReportFolders
+                && (FCtx.Opts.RecoverDelFilesFolder.empty()
+                    || !IsRecoveryFolder(FCtx.Opts, FFolder + entry.Name))) {
                 FCtx.Report.AddReportEntry({.Name = entry.Name,
                                             .Path = FFolder,
                                             .SizeText = "0",

@@ -297,8 +297,9 @@ int EnqueueFolderTree(RunContext& ctx, const std::string& source, const std::str
             // Links are never folders here, so a link to a folder is not followed. The recovery
             // folder is never walked, on either side: what deletions kept there would be copied
             // back, or a source folder of its name copied into it.
-            if (!IsRecoveryFolder(ctx.Opts, AddTrailingBackslash(from) + name)
-                && !IsRecoveryFolder(ctx.Opts, AddTrailingBackslash(to) + name)) {
+            if (ctx.Opts.RecoverDelFilesFolder.empty()
+                || (!IsRecoveryFolder(ctx.Opts, AddTrailingBackslash(from) + name)
+                    && !IsRecoveryFolder(ctx.Opts, AddTrailingBackslash(to) + name))) {
                 subFolders.push_back(name);
             }
             return true;

@@ -4,9 +4,9 @@
 #include "engine/FileHelpers.h"
 #include "platform/AtomicFile.h"
 #include "reporting/ReportList.h"
+#include "settings/OptionRules.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace Tandemix {
 
@@ -38,18 +38,6 @@ std::string_view Trimmed(std::string_view text)
         text.remove_suffix(1);
     }
     return text;
-}
-
-std::optional<std::int64_t> WholeNumber(std::string_view text)
-{
-    text = Trimmed(text);
-    std::int64_t value = 0;
-    const char* end = text.data() + text.size();
-    auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end) {
-        return std::nullopt;
-    }
-    return value;
 }
 
 // The fields between TABs, the last one running to the end of the line.
@@ -136,10 +124,10 @@ std::optional<ReportFileHeader> ParseReportHeader(std::string_view line)
         header.SavedAt = Trimmed(fields[1]);
     }
     if (fields.size() > 2) {
-        header.ItemCount = WholeNumber(fields[2]);
+        header.ItemCount = WholeNumber(Trimmed(fields[2]));
     }
     if (fields.size() > 3) {
-        header.ByteTotal = WholeNumber(fields[3]);
+        header.ByteTotal = WholeNumber(Trimmed(fields[3]));
     }
     return header;
 }

@@ -1,15 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The report window's commands, driven through its menus as a user drives them, with the file,
 // print and font dialogs answered by the test and its questions by the scripted host.
-#include "engine/EngineState.h"
-#include "engine/RunContext.h"
-#include "engine/RunState.h"
-#include "reporting/ProgramReporter.h"
 #include "reporting/ui/ReportListsView.h"
-#include "reporting/ui/ReportingPage.h"
-#include "support/ScriptedHost.h"
-#include "support/TempHome.h"
 #include "support/TempTree.h"
+#include "ui/support/ReportingRig.h"
 
 #include <QPrinter>
 #include <QtTest>
@@ -21,17 +15,9 @@ using namespace Tandemix;
 
 namespace {
 
-struct Rig
+struct Rig : Test::ReportingRig
 {
-    Test::TempHome Home;
     TempTree Tree;
-    Test::ScriptedHost Script;
-    Options Opts;
-    RunState State{Script, Opts};
-    EngineState Engine;
-    ProgramReporter Reporter{Opts, State, Engine, Home.Folder()};
-    RunContext Ctx{Opts, State, Script, Reporter, Engine};
-    ReportingPage Page{Ctx, Reporter.Lists(), Home.Folder()};
     TReportForm1& Form = *Page.ReportForm();
     int DialogsShown = 0;
 

@@ -1,16 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The "Reporting" page and the report window, driven as a user drives them, against the real
 // options, configuration loader and reporter.
-#include "engine/EngineState.h"
-#include "engine/RunContext.h"
-#include "engine/RunState.h"
-#include "reporting/ProgramReporter.h"
 #include "reporting/ui/ReportListsView.h"
-#include "reporting/ui/ReportingPage.h"
 #include "settings/OptionRules.h"
-#include "support/ScriptedHost.h"
-#include "support/TempHome.h"
 #include "support/TempTree.h"
+#include "ui/support/ReportingRig.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -23,18 +17,8 @@ using namespace Tandemix;
 
 namespace {
 
-// Everything the page works on, as the main window holds it, in a program folder of its own.
-struct Rig
+struct Rig : Test::ReportingRig
 {
-    Test::TempHome Home;
-    Test::ScriptedHost Script;
-    Options Opts;
-    RunState State{Script, Opts};
-    EngineState Engine;
-    ProgramReporter Reporter{Opts, State, Engine, Home.Folder()};
-    RunContext Ctx{Opts, State, Script, Reporter, Engine};
-    ReportingPage Page{Ctx, Reporter.Lists(), Home.Folder()};
-
     // A line as a run files it: name, folder, size, date, kind.
     void File(const char* name, const char* size, const char* kind, ReportCategory category)
     {
