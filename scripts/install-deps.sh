@@ -11,6 +11,7 @@ packages=(
     clang-format
     xvfb xauth
     attr
+    file
 )
 
 missing=()
