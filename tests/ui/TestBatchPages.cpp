@@ -175,6 +175,9 @@ private slots:
         StandOn(2);
         StandOn(1);
         QVERIFY(Form->Opts() == before);
+        // Nor does a key on it store the options left on screen in it.
+        QTest::keyClick(Build->BuildBatchGrid, Qt::Key_Space);
+        QVERIFY(Cell(1, BatchCol::AttributeMask).empty());
     }
 
     void theDeleteKeyAsksAndMovesTheRowsBelowUp_data()

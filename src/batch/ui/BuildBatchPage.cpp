@@ -133,6 +133,7 @@ void BuildBatchPage::NewBatchFileClick()
     OpenBatchFileEdit->setText(UiText(BatchMsg::DefaultFileName));
     DescriptionEdit->setText(UiText(BatchMsg::DefaultDescription));
     ClearBatchGrid(FGrid);
+    FShownRow = 0;
     ShowGrid();
     UpdateBatchItem->setEnabled(false);
     DeleteBatchItem->setEnabled(false);
@@ -177,6 +178,7 @@ void BuildBatchPage::CaptureBatchRow()
 void BuildBatchPage::DeleteBatchItemClick()
 {
     DeleteBatchGridRow(FGrid);
+    FShownRow = 0;
     ShowGrid();
     DeleteBatchItem->setEnabled(false);
     UpdateBatchItem->setEnabled(false);
@@ -200,11 +202,13 @@ void BuildBatchPage::ApplyBuildRow()
     if (FGrid.HasSource(1)) {
         DeleteBatchItem->setEnabled(true);
     }
+    FShownRow = 0;
     if (FGrid.HasPair(FGrid.Current)) {
         BatchRowResult applied = ApplyBatchRow(FCtx.Opts, FGrid.At(FGrid.Current), Now());
         if (applied.Outcome == BatchRowOutcome::Refused) {
             Tell(applied.Problem);
         } else {
+            FShownRow = applied.Outcome == BatchRowOutcome::Applied ? FGrid.Current : 0;
             emit OptionsApplied();
         }
         UpdateBatchItem->setEnabled(false);
@@ -252,6 +256,7 @@ void BuildBatchPage::BuildBatchGridKeyUp(int key)
         question += BatchMsg::DeleteRowEnd;
         if (FCtx.Hst.Ask(question, DialogButtons::YesNo) == DialogResult::Yes) {
             ShiftRowsUp(FGrid);
+            FShownRow = 0;
             ShowGrid();
             // The row moved up shows its own options; storing the deleted row's options in it
             // would hand them to another pair.
@@ -260,8 +265,11 @@ void BuildBatchPage::BuildBatchGridKeyUp(int key)
         }
         return;
     }
-    // A key on a row of folders stores the options on screen in it, as "Update" does.
-    if (FGrid.HasPair(FGrid.Current) && key != Qt::Key_Tab && key != Qt::Key_Backtab) {
+    // A key on a row of folders stores the options on screen in it, as "Update" does; but only
+    // when they are that row's to begin with, never another row's left on screen because this
+    // one carries none or could not be applied.
+    if (FShownRow == FGrid.Current && FGrid.HasPair(FGrid.Current) && key != Qt::Key_Tab
+        && key != Qt::Key_Backtab) {
         CaptureBatchRow();
     }
 }

@@ -80,6 +80,7 @@ private:
     RunContext& FCtx;
     std::string FProgramFolder;
     BatchGrid FGrid;
+    int FShownRow = 0; // the row whose options the option pages show; 0: none
 };
 
 } // namespace Tandemix
