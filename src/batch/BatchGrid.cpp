@@ -119,4 +119,19 @@ void RenumberBatchGrid(BatchGrid& grid)
     }
 }
 
+void MoveBatchGridRow(BatchGrid& grid, int from, int to)
+{
+    if (!grid.Exists(from) || !grid.Exists(to) || from == to) {
+        return;
+    }
+    auto first = grid.Rows.begin();
+    if (from < to) {
+        std::rotate(first + (from - 1), first + from, first + to);
+    } else {
+        std::rotate(first + (to - 1), first + (from - 1), first + from);
+    }
+    RenumberBatchGrid(grid);
+    grid.Current = to;
+}
+
 } // namespace Tandemix

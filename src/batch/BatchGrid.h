@@ -51,7 +51,11 @@ void DeleteBatchGridRow(BatchGrid& grid);
 // are) and the last row is left empty. The grid keeps its length.
 void ShiftRowsUp(BatchGrid& grid);
 
-// After a row was dragged to another place: column 0 numbers the rows 1 to last again.
+// Column 0 numbers the rows 1 to last again.
 void RenumberBatchGrid(BatchGrid& grid);
+
+// Moves row `from` to the place of row `to` (both existing), the rows between making room, and
+// numbers the rows again; the moved row becomes current.
+void MoveBatchGridRow(BatchGrid& grid, int from, int to);
 
 } // namespace Tandemix

@@ -234,6 +234,21 @@ private slots:
         QCOMPARE(R->Script.Questions.size(), std::size_t(1));
     }
 
+    void ctrlArrowsMoveARowWithItsOptions()
+    {
+        BuildTwoRows();
+        StandOn(2);
+        StandOn(1);
+        const BatchRow first = Build->Grid().At(1);
+        QTest::keyClick(Build->BuildBatchGrid, Qt::Key_Down, Qt::ControlModifier);
+        QCOMPARE(Cell(1, BatchCol::Source), Tree->Path("two"));
+        QCOMPARE(Cell(2, BatchCol::Source), Tree->Path("work"));
+        QCOMPARE(Cell(2, BatchCol::AttributeMask), first[BatchCol::AttributeMask]);
+        QCOMPARE(Cell(2, BatchCol::RowNumber), std::string("2"));
+        QCOMPARE(Build->Grid().Current, 2);
+        QVERIFY(Form->FileOptions->CheckHidden->isChecked()); // still the moved row's options
+    }
+
     void editingModeTogglesTheDirectionAndBrowsesForFolders()
     {
         BuildTwoRows();

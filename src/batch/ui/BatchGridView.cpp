@@ -125,6 +125,18 @@ void BatchGridView::mouseReleaseEvent(QMouseEvent* event)
     }
 }
 
+void BatchGridView::keyPressEvent(QKeyEvent* event)
+{
+    const bool move = event->modifiers() == Qt::ControlModifier
+                      && (event->key() == Qt::Key_Up || event->key() == Qt::Key_Down);
+    if (move && !FEditing) {
+        emit RowMoveWanted(event->key() == Qt::Key_Up ? -1 : 1);
+        event->accept();
+        return;
+    }
+    QTableWidget::keyPressEvent(event);
+}
+
 void BatchGridView::keyReleaseEvent(QKeyEvent* event)
 {
     QTableWidget::keyReleaseEvent(event);

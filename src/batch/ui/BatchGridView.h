@@ -38,9 +38,12 @@ signals:
     // A cell's text typed in editing mode: grid row, column, new text.
     void CellEdited(int row, int column, const QString& text);
     void KeyReleased(int key);
+    // Ctrl+Up or Ctrl+Down: the current row is to move one place up (-1) or down (1).
+    void RowMoveWanted(int step);
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 

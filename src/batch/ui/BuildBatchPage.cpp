@@ -101,6 +101,9 @@ BuildBatchPage::BuildBatchPage(RunContext& ctx, const std::string& programFolder
         }
     });
     connect(BuildBatchGrid, &BatchGridView::KeyReleased, this, [this](int key) { BuildBatchGridKeyUp(key); });
+    connect(BuildBatchGrid, &BatchGridView::RowMoveWanted, this, [this](int step) {
+        BuildBatchGridRowMoved(step);
+    });
     connect(BuildBatchGrid, &BatchGridView::RightButtonReleased, this, [this] { BuildBatchGridMouseUp(); });
     connect(BuildBatchGrid, &QTableWidget::cellDoubleClicked, this, [this](int row, int column) {
         BuildBatchGridDblClick(row + 1, column);
@@ -272,6 +275,24 @@ void BuildBatchPage::BuildBatchGridKeyUp(int key)
         && key != Qt::Key_Backtab) {
         CaptureBatchRow();
     }
+}
+
+void BuildBatchPage::BuildBatchGridRowMoved(int step)
+{
+    const int from = FGrid.Current;
+    const int to = from + step;
+    if (!FGrid.HasSource(from) && !FGrid.HasTarget(from)) {
+        return;
+    }
+    if (!FGrid.Exists(to)) {
+        return;
+    }
+    // The pair moves with its options; what is on screen is still its own.
+    const bool shown = FShownRow == from;
+    MoveBatchGridRow(FGrid, from, to);
+    FShownRow = shown ? to : 0;
+    ShowGrid();
+    NoteOptionChange();
 }
 
 void BuildBatchPage::BuildBatchGridMouseUp()

@@ -42,6 +42,8 @@ public:
     void BuildBatchGridDblClick(int row, int column);
     // Moving from grid row `from` to `to`: the unsaved-changes question for the row left.
     void BuildBatchGridSelectCell(int to, int from);
+    // The current row moved `step` places (Ctrl+Up, Ctrl+Down): the rows are numbered again.
+    void BuildBatchGridRowMoved(int step);
     // An option changed on another page: the current row is out of date.
     void NoteOptionChange();
     // Reads a batch file into the grid; false when it could not be read.

@@ -121,6 +121,20 @@ TEST(BatchGridTest, TheDeleteKeyMovesRowsUpAndKeepsTheLength)
     EXPECT_EQ(grid.At(1)[BatchCol::RowNumber], "1");
 }
 
+TEST(BatchGridTest, AMovedRowTakesItsOptionsAlongAndTheRowsAreNumberedAgain)
+{
+    BatchGrid grid = GridOf("xxxx..", 1);
+    MoveBatchGridRow(grid, 1, 3);
+    EXPECT_EQ(Sources(grid), "2314..");
+    EXPECT_EQ(grid.At(3)[BatchCol::AttributeMask], "1");
+    EXPECT_EQ(grid.Current, 3);
+    MoveBatchGridRow(grid, 4, 1);
+    EXPECT_EQ(Sources(grid), "4231..");
+    for (int row = 1; row <= grid.LastRow(); ++row) {
+        EXPECT_EQ(grid.At(row)[BatchCol::RowNumber], std::to_string(row));
+    }
+}
+
 TEST(BatchGridTest, FillingLeavesAFreshRowAfterTheLastOneRead)
 {
     BatchList list;
