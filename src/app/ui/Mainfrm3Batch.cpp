@@ -185,6 +185,8 @@ bool TMainSyncForm::ReopenBatchList(const std::string& firstEntry)
         return true;
     }
     if (firstEntry.empty() || !RunBatch->RunBatchFile(firstEntry)) {
+        // The grid never goes on showing a list the recent box no longer names.
+        RunBatch->ClearRunGrid();
         return false;
     }
     (void)RunBatch->InitiateBatchItem(1);
