@@ -353,6 +353,34 @@ private slots:
         QVERIFY(!Tree->Exists("dos/b.doc"));
     }
 
+    void loadingSettingsWhileAListIsOpenOpensTheirFirstRecentList()
+    {
+        R->Home.Write("JOB.SNC", BatchText({{Tree->Path("work"), Tree->Path("one"), "*.*"}}));
+        std::string other = BatchText({{Tree->Path("two"), Tree->Path("dos"), "*.doc"}});
+        other.replace(0, std::string("Nightly").size(), "Other");
+        R->Home.Write("OTHER.SNC", other);
+        const std::string recent = "[Misc Options]\r\nCompile Date=July 23, 1997\r\n[Batch File List]\r\n0=";
+        R->Home.Write("other.cfg", recent + R->Home.Path("OTHER.SNC") + "\r\n");
+        R->Home.Write("gone.cfg", recent + R->Home.Path("GONE.SNC") + "\r\n");
+        QVERIFY(Run->RunBatchFile(R->Home.Path("JOB.SNC")));
+        Run->RunBatchList->setChecked(false); // the settings menu is there again
+        std::string chosen = "other.cfg";
+        Form->ChooseSettingsFile = [&](bool) {
+            return QString::fromStdString(R->Home.Path(chosen));
+        };
+        Form->LoadSettings1Click();
+        QCOMPARE(Run->CurrentBatchFile->text(), QStringLiteral("Other"));
+        QCOMPARE(Form->Engine().Source.Folder, Tree->Path("two")); // its row 1 is shown
+        QCOMPARE(Run->BatchFileLoadList->currentText(), QString::fromStdString(R->Home.Path("OTHER.SNC")));
+        // A first recent list that is gone closes the one shown, after saying so.
+        Run->RunBatchList->setChecked(false);
+        chosen = "gone.cfg";
+        R->Script.QueueAnswer(DialogResult::Ok);
+        Form->LoadSettings1Click();
+        QVERIFY(R->Script.Questions.back().Text.find("Batch File Not Accessible:") == 0);
+        QCOMPARE(Run->CurrentBatchFile->text(), QStringLiteral("None"));
+    }
+
     void theSynchronizeButtonSaysWhatAPressWillDo_data()
     {
         QTest::addColumn<bool>("replicate");
