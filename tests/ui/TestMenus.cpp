@@ -408,8 +408,10 @@ private slots:
         // yet has none, rather than a placeholder.
         const QList<int> built{UpperHelpContexts[0],
                                UpperHelpContexts[1],
+                               UpperHelpContexts[2],
                                LowerHelpContexts[0],
                                LowerHelpContexts[2],
+                               LowerHelpContexts[3],
                                TargetDeltaHelpContext};
         QList<int> contexts{TargetDeltaHelpContext};
         contexts << QList<int>(std::begin(UpperHelpContexts), std::end(UpperHelpContexts))
@@ -422,7 +424,7 @@ private slots:
                          qPrintable(anchor));
             }
         }
-        for (const char* hidden : {"pro-options", "compression", "run-batch-lists", "build-batch-lists"}) {
+        for (const char* hidden : {"pro-options", "compression"}) {
             QVERIFY2(!browser->toHtml().contains(QStringLiteral("name=\"%1\"").arg(QLatin1String(hidden))),
                      hidden);
         }

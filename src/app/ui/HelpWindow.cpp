@@ -31,6 +31,8 @@ QString GuideAnchorFor(int helpContext)
     static const Topic topics[] = {
         {UpperHelpContexts[0], "folder-selection"},
         {UpperHelpContexts[1], "synchronize"},
+        {UpperHelpContexts[2], "build-batch-lists"},
+        {LowerHelpContexts[3], "run-batch-lists"},
         {LowerHelpContexts[0], "file-options"},
         {LowerHelpContexts[2], "reporting"},
         {TargetDeltaHelpContext, "target-delta"},

@@ -8,6 +8,8 @@
 #include "app/ui/MainMenus.h"
 #include "app/ui/PageTabs.h"
 #include "app/ui/UiText.h"
+#include "batch/ui/BuildBatchPage.h"
+#include "batch/ui/RunBatchPage.h"
 #include "engine/BusySection.h"
 #include "engine/ConfigLink.h"
 #include "engine/FileFilters.h"
@@ -68,6 +70,7 @@ TMainSyncForm::TMainSyncForm(const std::string& programFolder, QWidget* parent)
     FState.SourceFileListTag = 1;
     BuildMenus();
     BuildLayout();
+    WireBatchPages();
     BuildPopUpMenus();
     WireReporting();
     FHints = new HintDisplay(StatusPanel, this);
@@ -106,6 +109,9 @@ void TMainSyncForm::FormCreate()
     SizeForScreen();
     FState.SourceFileListTag = 1;
     LoadConfiguration(FDefaultConfigPath);
+    // The window starts with no list open for running, whatever the settings remembered.
+    RunBatch->ClearRunGrid();
+    BuildBatch->UpdateBatchItem->setEnabled(false);
 
     FTempFolderPath = TempFolderFor(FProgramFolder);
     PrepareTempFolder(FTempFolderPath, FState, FOptions);
@@ -212,6 +218,9 @@ ConfigContext TMainSyncForm::MakeConfigContext()
     config.ExcludeStringChanged = [this] {
         UpdateExcludeList(FContext, false);
     };
+    config.ReopenBatchList = [this](const std::string& firstEntry) {
+        return ReopenBatchList(firstEntry);
+    };
     return config;
 }
 
@@ -268,6 +277,9 @@ void TMainSyncForm::ShowOptionsInWindow()
     }
     if (Reports != nullptr) {
         Reports->ShowOptions();
+    }
+    if (RunBatch != nullptr) {
+        RunBatch->ShowRecentFiles();
     }
 }
 
@@ -396,7 +408,8 @@ void TMainSyncForm::BuildLayout()
         SyncButtonClick(RunSender::SyncButton);
     });
     connect(SyncPage, &SynchronizePage::PreReportClicked, this, [this] { PreReportButtonClick(); });
-    Notebook1->addWidget(EmptyPage(UpperTabs[2]));
+    BuildBatch = new BuildBatchPage(FContext, FProgramFolder, Notebook1);
+    Notebook1->addWidget(BuildBatch);
     connect(Panes, &FolderPanes::FolderChosen, this, [this](Side side, const QString& folder) {
         DirectoryListBox1Change(side, CoreText(folder));
     });
@@ -416,6 +429,9 @@ void TMainSyncForm::BuildLayout()
         if (page == ReportingTab) {
             Reports = new ReportingPage(FContext, FReporter.Lists(), FProgramFolder, Notebook2);
             Notebook2->addWidget(Reports);
+        } else if (page == RunBatchListsTab) {
+            RunBatch = new RunBatchPage(FContext, FHooks, FProgramFolder, Notebook2);
+            Notebook2->addWidget(RunBatch);
         } else {
             Notebook2->addWidget(EmptyPage(LowerTabs[page]));
         }
@@ -426,6 +442,7 @@ void TMainSyncForm::BuildLayout()
     Unmatched = new UnmatchedOptions(FContext, FileOptions);
     FileOptions->AddOptionGroup(Unmatched);
     SyncPage->AddRunOption(Unmatched->SyncOptReplicate);
+    SyncPage->AddRunOption(RunBatch->RunBatchList);
     connect(Unmatched, &UnmatchedOptions::ReportingChanged, this, [this] {
         Reports->ShowOptions();
         Reports->EnableReportControls();

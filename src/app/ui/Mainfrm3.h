@@ -34,7 +34,9 @@ class QToolButton;
 
 namespace Tandemix {
 
+class BuildBatchPage;
 class FileOptionsPage;
+class RunBatchPage;
 class FolderPanes;
 class SynchronizePage;
 class ReportingPage;
@@ -146,6 +148,20 @@ public:
     ProgramReporter& Reporting() { return FReporter; }
     // The command line's words, for "-A" (no closing beeps).
     std::vector<std::string> CommandWords;
+    // A batch file the command line opened: a "-C" settings file loaded after it must not put
+    // its own recent list's first file in its place.
+    void PinCommandLineBatch(const std::string& path) { FCommandLineBatch = path; }
+
+    // ---- Batch lists ----------------------------------------------------------------------
+    // The "Run Batch List" switch changed, or something it depends on (compression, replication,
+    // a save): the synchronise button's caption and the controls a batch row decides.
+    void RunBatchListClick(QObject* sender = nullptr);
+    // The option controls a batch row (or replication) fixes: enabled only while none does.
+    void EnableOptionControls(bool enable);
+    // The option pages show the options again after a batch row was applied.
+    void ShowAppliedOptions();
+    // "Edit" on the run page: the list's file goes to the build page.
+    void EditBatchClick(const QString& path);
 
     // ---- Controls ------------------------------------------------------------------------
     QTabBar* TabSet1 = nullptr;
@@ -168,6 +184,8 @@ public:
     SynchronizePage* SyncPage = nullptr;
     ReportingPage* Reports = nullptr;
     UnmatchedOptions* Unmatched = nullptr;
+    BuildBatchPage* BuildBatch = nullptr;
+    RunBatchPage* RunBatch = nullptr;
 
     QMenu* FileMenu = nullptr;
     QMenu* ViewMenu = nullptr;
@@ -238,6 +256,9 @@ private:
     QRect ScreenRoom() const;
     int FrameExtraHeight() const;
     void BuildLayout();
+    void WireBatchPages();
+    void BatchRowInitiated(int result);
+    bool ReopenBatchList(const std::string& firstEntry);
     QWidget* BuildMessagePanel();
     void FormClose();
     void FormDestroy();
@@ -268,6 +289,7 @@ private:
     bool FClosing = false;
     long long FLastProgressMs = 0;
     std::string FLogTrimNote; // what the last load deleted, for the status line
+    std::string FCommandLineBatch;
 };
 
 } // namespace Tandemix
