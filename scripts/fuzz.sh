@@ -17,7 +17,9 @@ done
 if [ ${#need[@]} -gt 0 ]; then
     sudo_=()
     [ "$(id -u)" -eq 0 ] || sudo_=(sudo)
-    DEBIAN_FRONTEND=noninteractive "${sudo_[@]}" apt-get install -y -qq --no-install-recommends "${need[@]}"
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo_[@]}" apt-get update -qq
+    "${sudo_[@]}" apt-get install -y -qq --no-install-recommends "${need[@]}"
 fi
 
 if [ ! -f "$build/build.ninja" ]; then
