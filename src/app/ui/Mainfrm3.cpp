@@ -8,6 +8,7 @@
 #include "app/ui/MainMenus.h"
 #include "app/ui/PageTabs.h"
 #include "app/ui/UiText.h"
+#include "automation/ui/ProOptionsPage.h"
 #include "engine/BusySection.h"
 #include "engine/ConfigLink.h"
 #include "engine/FileFilters.h"
@@ -67,6 +68,7 @@ TMainSyncForm::TMainSyncForm(const std::string& programFolder, QWidget* parent)
     // While the window is built no status message may show through.
     FState.SourceFileListTag = 1;
     BuildMenus();
+    BuildAutomation();
     BuildLayout();
     BuildPopUpMenus();
     WireReporting();
@@ -77,6 +79,9 @@ TMainSyncForm::TMainSyncForm(const std::string& programFolder, QWidget* parent)
 
 TMainSyncForm::~TMainSyncForm()
 {
+    // The watcher threads end before the window they hand their changes to.
+    AutomationTimer->stop();
+    FAutomation->Monitor.Shutdown();
     FormDestroy();
 }
 
@@ -220,6 +225,8 @@ void TMainSyncForm::LoadConfiguration(const std::string& fileName)
     ConfigContext config = MakeConfigContext();
     Tandemix::LoadConfiguration(config, fileName, true);
     (void)LoadAutomationOptions(config, fileName);
+    // The schedule and the polling a configuration switches on are armed with it.
+    FAutomation->OptionsLoaded();
     ShowOptionsInWindow();
 }
 
@@ -265,6 +272,9 @@ void TMainSyncForm::ShowOptionsInWindow()
     FileOptions->SetFiltersEnabled(!FOptions.ReplicateBypass());
     if (SyncPage != nullptr) {
         SyncPage->ShowOptions();
+    }
+    if (ProOptions != nullptr) {
+        ProOptions->ShowOptions();
     }
     if (Reports != nullptr) {
         Reports->ShowOptions();
@@ -416,6 +426,9 @@ void TMainSyncForm::BuildLayout()
         if (page == ReportingTab) {
             Reports = new ReportingPage(FContext, FReporter.Lists(), FProgramFolder, Notebook2);
             Notebook2->addWidget(Reports);
+        } else if (page == ProOptionsTab) {
+            ProOptions = new ProOptionsPage(FContext, *FAutomation, Notebook2);
+            Notebook2->addWidget(ProOptions);
         } else {
             Notebook2->addWidget(EmptyPage(LowerTabs[page]));
         }

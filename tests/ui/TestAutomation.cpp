@@ -1,0 +1,143 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The "Pro Options" automation controls, the tray icon and its menu, and the administrator
+// password's entry dialog, driven as a user drives them.
+#include "app/ui/PassWrd1.h"
+#include "app/ui/TrayIcon.h"
+#include "automation/ui/ProOptionsPage.h"
+#include "ui/support/WindowRig.h"
+
+using namespace Tandemix;
+
+class TestAutomation : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Test::WindowRig> R;
+    TMainSyncForm* Form = nullptr;
+
+private slots:
+    void init()
+    {
+        R = std::make_unique<Test::WindowRig>();
+        Form = R->Open();
+    }
+    void cleanup() { R.reset(); }
+
+    void theScheduleAndThePollingExcludeEachOther()
+    {
+        ProOptionsPage* page = Form->ProOptions;
+        page->RunSyncEveryMin->setText(QStringLiteral("90"));
+        page->RunSyncSched->click();
+        QCOMPARE(Form->Auto().SchedRunTimer.Interval, 90LL * 60000);
+        QVERIFY(!page->RunSyncEveryMin->isEnabled());
+
+        page->PoleSecs->setText(QStringLiteral("5"));
+        page->PoleEvery->click();
+        QVERIFY(page->PoleEvery->isChecked() && !page->RunSyncSched->isChecked());
+        QCOMPARE(Form->Auto().CheckDiskSpaceTimer.Interval, 5000LL);
+        QVERIFY(!Form->Auto().SchedRunTimer.Enabled || Form->Auto().SchedRunTimer.Interval == 0);
+        QVERIFY(page->RunSyncEveryMin->isEnabled());
+
+        // A value that is no number: said, and the box stays off with "0".
+        page->PoleEvery->click();
+        page->PoleSecs->setText(QStringLiteral("soon"));
+        page->PoleEvery->click();
+        QVERIFY(!page->PoleEvery->isChecked());
+        QCOMPARE(page->PoleSecs->text(), QStringLiteral("0"));
+        QCOMPARE(R->Script.Questions.back().Text, std::string("Value must be between 1 and 32767."));
+    }
+
+    void aChangeInTheWatchedSourceIsSynchronised()
+    {
+        const std::string source = R->Tree.AddFolder("src");
+        const std::string target = R->Tree.AddFolder("dst");
+        Form->DirectoryListBox1Change(Side::Source, source);
+        Form->DirectoryListBox1Change(Side::Target, target);
+        Form->Opts().CreateSubFolderOption = false;
+        Form->ProOptions->MonitorSourceDriveCheck->click();
+        QTRY_COMPARE_WITH_TIMEOUT(Test::Items(Form->ProOptions->FolderWatch),
+                                  QStringList{QString::fromStdString(source)},
+                                  3000);
+
+        R->Tree.AddFile("src/new.txt", "new");
+        QTRY_VERIFY_WITH_TIMEOUT(R->Tree.Exists("dst/new.txt"), 5000);
+        QVERIFY(Form->ProOptions->FolderQue->count() == 0);
+
+        // Unchecked: the watcher ends, and its folder leaves the list.
+        Form->ProOptions->MonitorSourceDriveCheck->click();
+        QCOMPARE(Form->ProOptions->FolderWatch->count(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(Form->Auto().Monitor.RunningWatchers(), 0, 1000);
+    }
+
+    void theTrayToolTipIsCutTo62Characters()
+    {
+        TTrayIcon tray;
+        tray.SetToolTip(QString(70, QLatin1Char('x')));
+        QCOMPARE(tray.ToolTip(), QString(62, QLatin1Char('x')));
+    }
+
+    void aRightClickWithoutAMenuOnlyCallsItsHandler()
+    {
+        TTrayIcon tray;
+        int clicks = 0;
+        QPoint where;
+        tray.OnClick = [&clicks] {
+            ++clicks;
+        };
+        tray.OnRightClick = [&where](QPoint at) {
+            where = at;
+        };
+        tray.Activated(QSystemTrayIcon::Context, QPoint(7, 9));
+        QCOMPARE(where, QPoint(7, 9));
+        QCOMPARE(clicks, 0);
+    }
+
+    void theTrayMenuOffersShowRunNowAndExit()
+    {
+        QStringList texts;
+        for (QAction* action : Form->TrayPopupMenu1->actions()) {
+            texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        }
+        QCOMPARE(texts, Test::Names({"Show", "Run Now", "-", "Exit"}));
+    }
+
+    void showWithAWrongPasswordLeavesTheWindowHiddenButNotMinimised()
+    {
+        Form->GoToTray();
+        QVERIFY(Form->RunningMinimized && Form->TrayIcon1->Active());
+        Form->hide();
+        int asked = 0;
+        Form->AdminPasswordGate = [&asked] {
+            ++asked;
+            return false;
+        };
+        Form->Show1Click();
+        QCOMPARE(asked, 1);
+        QVERIFY(!Form->isVisible());
+        QVERIFY(!Form->RunningMinimized);
+
+        Form->AdminPasswordGate = [] {
+            return true;
+        };
+        Form->Show1Click();
+        QVERIFY(Form->isVisible());
+        QCOMPARE(Form->x(), Form->Opts().HomeLeft);
+    }
+
+    void theEntryDialogStaysOpenUntilTheRightPassword()
+    {
+        TPasswordDlg dialog("Secret");
+        dialog.show();
+        dialog.Password->setText(QStringLiteral("wrong"));
+        dialog.OKBtn->click();
+        QVERIFY(dialog.isVisible() && dialog.Password->text().isEmpty());
+        dialog.Password->setText(QStringLiteral("SECRET"));
+        dialog.OKBtn->click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(dialog.Password->text().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestAutomation)
+#include "TestAutomation.moc"
