@@ -5,6 +5,13 @@
 
 namespace Tandemix {
 
+namespace AdminMsg {
+inline constexpr std::string_view OldPasswordUnknown =
+    "Sorry, I do not recognize that Old Password.\nPlease try again.";
+inline constexpr std::string_view PasswordFileNotWritten =
+    "The new administrator password holds until the program ends; it could not be kept in ";
+} // namespace AdminMsg
+
 // The service password, accepted in place of the administrator password by both checks.
 inline constexpr std::string_view ServicePassword = "QJ47";
 

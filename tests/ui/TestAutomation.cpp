@@ -137,6 +137,48 @@ private slots:
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         QVERIFY(dialog.Password->text().isEmpty());
     }
+
+    void theChangeDialogWantsTheOldPasswordExactly()
+    {
+        Form->Opts().AdminPassWord = "Secret";
+        std::vector<TMainSyncForm::PasswordChange> answers = {
+            {true, "secret", "New"}, // the entry dialog's letter case is not good enough here
+            {true, "Secret", "New"},
+        };
+        std::size_t asked = 0;
+        Form->AskPasswordChange = [&] {
+            return answers.at(asked++);
+        };
+        std::vector<std::pair<std::string, std::string>> written;
+        Form->WritePasswordFile = [&written](const std::string& archive, const std::string& admin) {
+            written.emplace_back(archive, admin);
+            return true;
+        };
+        Form->ProOptions->SetAdminPW->click();
+        QCOMPARE(asked, std::size_t(2));
+        QCOMPARE(R->Script.Questions.size(), std::size_t(1));
+        QCOMPARE(R->Script.Questions[0].Text,
+                 std::string("Sorry, I do not recognize that Old Password.\nPlease try again."));
+        QCOMPARE(Form->Opts().AdminPassWord, std::string("New"));
+        // With no archive password, the file's first line is empty.
+        QCOMPARE(written.size(), std::size_t(1));
+        QCOMPARE(written[0].first, std::string());
+        QCOMPARE(written[0].second, std::string("New"));
+
+        // Cancel changes nothing, and a file that cannot be written is said.
+        answers = {{false, "", ""}};
+        asked = 0;
+        Form->ProOptions->SetAdminPW->click();
+        QCOMPARE(Form->Opts().AdminPassWord, std::string("New"));
+        answers = {{true, "QJ47", ""}};
+        asked = 0;
+        Form->WritePasswordFile = [](const std::string&, const std::string&) {
+            return false;
+        };
+        Form->ProOptions->SetAdminPW->click();
+        QCOMPARE(Form->Opts().AdminPassWord, std::string());
+        QVERIFY(R->Script.Questions.back().Text.find("Tandemix.PWL") != std::string::npos);
+    }
 };
 
 QTEST_MAIN(TestAutomation)

@@ -429,6 +429,7 @@ void TMainSyncForm::BuildLayout()
         } else if (page == ProOptionsTab) {
             ProOptions = new ProOptionsPage(FContext, *FAutomation, Notebook2);
             Notebook2->addWidget(ProOptions);
+            connect(ProOptions, &ProOptionsPage::SetAdminPWClicked, this, [this] { SetAdminPWClick(); });
         } else {
             Notebook2->addWidget(EmptyPage(LowerTabs[page]));
         }

@@ -164,6 +164,20 @@ public:
     void GoToTray();
     // Asks for the administrator password when one is set; true: go on. Tests put their own.
     std::function<bool()> AdminPasswordGate;
+    // "Set Administrative Password": the change dialog until a recognised old password or
+    // Cancel, then the new password is in force and written to the password file.
+    void SetAdminPWClick();
+    // Shows the change dialog; {accepted, old, new}. The dialog by default; tests script it.
+    struct PasswordChange
+    {
+        bool Accepted = false;
+        std::string Old;
+        std::string New;
+    };
+    std::function<PasswordChange()> AskPasswordChange;
+    // Writes both passwords to the password file; false when it could not be written. Empty
+    // until the password file's writer is installed.
+    std::function<bool(const std::string& archive, const std::string& admin)> WritePasswordFile;
     // Minimised or living in the tray.
     bool RunningMinimized = false;
 

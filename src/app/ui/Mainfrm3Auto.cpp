@@ -2,17 +2,21 @@
 // The main window's side of the automation: the timer that drives it, the hand-over from the
 // monitor threads, the "Pro Options" page it shows on, the tray icon with its menu, and the
 // minimise and restore steps around the tray.
+#include "app/ui/ChgPwd.h"
 #include "app/ui/Mainfrm3.h"
 #include "app/ui/PassWrd1.h"
 #include "app/ui/TrayIcon.h"
 #include "app/ui/UiText.h"
 #include "automation/ui/ProOptionsPage.h"
+#include "settings/AdminPassword.h"
+#include "settings/PasswordFile.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QScreen>
 #include <QStyle>
@@ -113,6 +117,35 @@ void TMainSyncForm::BuildAutomation()
         TPasswordDlg dialog(FOptions.AdminPassWord, this);
         return dialog.exec() == QDialog::Accepted;
     };
+    AskPasswordChange = [this] {
+        TPassWordCheckForm dialog(this);
+        PasswordChange change;
+        change.Accepted = dialog.exec() == QDialog::Accepted;
+        change.Old = dialog.OldPassword->text().toStdString();
+        change.New = dialog.NewPassword->text().toStdString();
+        return change;
+    };
+}
+
+void TMainSyncForm::SetAdminPWClick()
+{
+    for (;;) {
+        PasswordChange change = AskPasswordChange();
+        if (!change.Accepted) {
+            return;
+        }
+        if (OldPasswordAccepted(change.Old, FOptions.AdminPassWord)) {
+            FOptions.AdminPassWord = change.New;
+            break;
+        }
+        FHost.Ask(AdminMsg::OldPasswordUnknown, DialogButtons::Ok);
+    }
+    // In force from now, written or not: the user has just chosen it.
+    if (!WritePasswordFile || !WritePasswordFile(FOptions.PassWordName, FOptions.AdminPassWord)) {
+        FHost.Ask(
+            std::string(AdminMsg::PasswordFileNotWritten).append(FProgramFolder).append(PasswordFileName),
+            DialogButtons::Ok);
+    }
 }
 
 bool TMainSyncForm::Parked() const
