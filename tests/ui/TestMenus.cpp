@@ -410,6 +410,7 @@ private slots:
                                UpperHelpContexts[1],
                                LowerHelpContexts[0],
                                LowerHelpContexts[2],
+                               LowerHelpContexts[4],
                                TargetDeltaHelpContext};
         QList<int> contexts{TargetDeltaHelpContext};
         contexts << QList<int>(std::begin(UpperHelpContexts), std::end(UpperHelpContexts))
@@ -422,7 +423,7 @@ private slots:
                          qPrintable(anchor));
             }
         }
-        for (const char* hidden : {"pro-options", "compression", "run-batch-lists", "build-batch-lists"}) {
+        for (const char* hidden : {"compression", "run-batch-lists", "build-batch-lists"}) {
             QVERIFY2(!browser->toHtml().contains(QStringLiteral("name=\"%1\"").arg(QLatin1String(hidden))),
                      hidden);
         }

@@ -33,6 +33,7 @@ QString GuideAnchorFor(int helpContext)
         {UpperHelpContexts[1], "synchronize"},
         {LowerHelpContexts[0], "file-options"},
         {LowerHelpContexts[2], "reporting"},
+        {LowerHelpContexts[4], "pro-options"},
         {TargetDeltaHelpContext, "target-delta"},
     };
     for (const Topic& topic : topics) {
