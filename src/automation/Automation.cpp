@@ -313,7 +313,9 @@ void Automation::Timer1Timer()
     }
     std::string hint;
     if (SchedRunTimer.Enabled && SchedRunTimer.Interval > 0) {
-        SchedRunTimer.Tag -= Timer1.Interval;
+        // Read from the timer itself rather than counted down per tick: ticks missed while a
+        // run kept the program busy would leave the caption behind the schedule.
+        SchedRunTimer.Tag = SchedRunTimer.Due - Now();
         CountdownText = CountdownCaption(SchedRunTimer.Tag, state.SyncActive);
         hint = std::string(Msg::TrayName).append(CountdownText);
     } else {

@@ -83,6 +83,16 @@ TEST_F(ScheduleTest, NinetyMinuteCountdownFollowsTheClockAndTheTray)
     EXPECT_EQ(Auto.TrayHint, "Tandemix Timer not active.");
 }
 
+TEST_F(ScheduleTest, TheCountdownKeepsUpAfterTicksItMissed)
+{
+    Opts.RunSyncEveryMin = "90";
+    Opts.RunSyncSched = true;
+    Auto.RunSyncSchedClick();
+    Clock += 31 * Minute; // a long run: no tick in between
+    Auto.Pulse();
+    EXPECT_EQ(Auto.CountdownText, " Run in 60 Mins");
+}
+
 TEST_F(ScheduleTest, BatchRowsAreQueuedOnceEachAndRunInOrder)
 {
     Batch.Rows = {{"/s1", "/t1"}, {"/s2", "/t2"}, {"", ""}, {"/s4", "/t4"}};
