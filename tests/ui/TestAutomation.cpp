@@ -125,6 +125,22 @@ private slots:
         QCOMPARE(Form->x(), Form->Opts().HomeLeft);
     }
 
+    void minimisingWithoutTheTrayIconOnlyMarksTheWindow()
+    {
+        Form->showMinimized();
+        QTRY_VERIFY(Form->RunningMinimized);
+        QVERIFY(Form->isVisible()); // still on the taskbar
+        Form->showNormal();
+        QTRY_VERIFY(!Form->RunningMinimized);
+
+        // Exit behind a password that is not given leaves the program running.
+        Form->AdminPasswordGate = [] {
+            return false;
+        };
+        Form->Exit2->trigger();
+        QVERIFY(Form->isVisible());
+    }
+
     void theEntryDialogStaysOpenUntilTheRightPassword()
     {
         TPasswordDlg dialog("Secret");

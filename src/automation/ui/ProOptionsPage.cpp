@@ -113,6 +113,13 @@ ProOptionsPage::ProOptionsPage(RunContext& ctx, Automation& automation, QWidget*
         FAuto.MonitorSourceDriveCheckClick();
         ShowOptions();
     });
+    // Typed values are the options' own at once, so that saving the settings keeps them.
+    connect(RunSyncEveryMin, &QLineEdit::textEdited, this, [this](const QString& text) {
+        FCtx.Opts.RunSyncEveryMin = text.toStdString();
+    });
+    connect(PoleSecs, &QLineEdit::textEdited, this, [this](const QString& text) {
+        FCtx.Opts.PoleSecs = text.toStdString();
+    });
     connect(SetAdminPW, &QPushButton::clicked, this, &ProOptionsPage::SetAdminPWClicked);
     ShowOptions();
 }
