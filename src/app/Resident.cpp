@@ -55,6 +55,12 @@ RunOutcome ConsoleAutomationActions::RunSync()
     return outcome;
 }
 
+void ConsoleAutomationActions::MonitorNote(const std::string& text)
+{
+    std::fprintf(stderr, "tandemix: %s\n", text.c_str());
+    std::fflush(stderr);
+}
+
 int StayResident(RunContext& ctx, Automation& automation, ConsoleAutomationActions& actions)
 {
     std::fprintf(stderr, "%s\n", ResidentLine(ctx.Opts).c_str());

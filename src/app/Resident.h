@@ -16,6 +16,7 @@ public:
     {}
 
     RunOutcome RunSync() override;
+    void MonitorNote(const std::string& text) override;
     // The outcome of the last automatic run that finished (stopped counts over everything).
     RunOutcome LastOutcome = RunOutcome::Completed;
 

@@ -103,6 +103,9 @@ Automation::Automation(RunContext& ctx, AutomationActions& actions, std::functio
     Monitor.BoxChanged = [this] {
         FActions.AutomationChanged();
     };
+    Monitor.Noted = [this](const std::string& text) {
+        FActions.MonitorNote(text);
+    };
     QueCheckTimer.Due = Now() + QueCheckTimer.Interval;
     Timer1.Due = Now() + Timer1.Interval;
 }

@@ -38,6 +38,8 @@ public:
     virtual void RefreshListings() {}
     // A check box or edit of the automation options changed from here.
     virtual void AutomationChanged() {}
+    // A watcher changed how it watches, or stopped by itself (also in the error log).
+    virtual void MonitorNote(const std::string& /*text*/) {}
 };
 
 // The automatic triggers and the one queue processor they feed: the schedule ("Run Sync

@@ -155,6 +155,9 @@ void SourceMonitor::WatchNote(const WatchTicket& /*ticket*/, const std::string& 
     FCtx.Report.WriteLogFile(text, LogKind::AppError);
     FCtx.Report.AddMessage(text);
     FCtx.State.StatusMsg(text);
+    if (Noted) {
+        Noted(text);
+    }
 }
 
 } // namespace Tandemix

@@ -46,6 +46,8 @@ public:
     WatchTiming Timing;
     // The box was unchecked by the last watcher's end: the window shows it.
     std::function<void()> BoxChanged;
+    // A watcher's note, after it went to the error log: a console says it on stderr.
+    std::function<void(const std::string&)> Noted;
 
     bool WatchStarted(const WatchTicket& ticket) override;
     void FolderChanged(const WatchTicket& ticket) override;

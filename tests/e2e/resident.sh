@@ -68,6 +68,7 @@ check "monitor: a burst takes a few runs" test $(($(runs) - before)) -le 3
 # The source goes away while watched: the watcher stops and says so, nothing in the target goes.
 rm -rf "$src"
 check "monitor: the end of the watch is logged" waitfor 5 grep -q 'Stopped Monitoring Source Folder: it is no longer there' "$errlog"
+check "monitor: and said" grep -q 'tandemix: Stopped Monitoring Source Folder' "$work/out"
 sleep 2
 check "monitor: nothing deleted after the source went" test -f "$dst/a.txt" -a -f "$dst/burst1.txt"
 check "monitor: still resident" alive
