@@ -412,6 +412,7 @@ private slots:
                                LowerHelpContexts[0],
                                LowerHelpContexts[2],
                                LowerHelpContexts[3],
+                               LowerHelpContexts[4],
                                TargetDeltaHelpContext};
         QList<int> contexts{TargetDeltaHelpContext};
         contexts << QList<int>(std::begin(UpperHelpContexts), std::end(UpperHelpContexts))
@@ -424,7 +425,7 @@ private slots:
                          qPrintable(anchor));
             }
         }
-        for (const char* hidden : {"pro-options", "compression"}) {
+        for (const char* hidden : {"compression"}) {
             QVERIFY2(!browser->toHtml().contains(QStringLiteral("name=\"%1\"").arg(QLatin1String(hidden))),
                      hidden);
         }

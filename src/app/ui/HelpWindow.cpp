@@ -35,6 +35,7 @@ QString GuideAnchorFor(int helpContext)
         {LowerHelpContexts[3], "run-batch-lists"},
         {LowerHelpContexts[0], "file-options"},
         {LowerHelpContexts[2], "reporting"},
+        {LowerHelpContexts[4], "pro-options"},
         {TargetDeltaHelpContext, "target-delta"},
     };
     for (const Topic& topic : topics) {

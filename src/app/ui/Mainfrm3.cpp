@@ -10,6 +10,7 @@
 #include "app/ui/UiText.h"
 #include "batch/ui/BuildBatchPage.h"
 #include "batch/ui/RunBatchPage.h"
+#include "automation/ui/ProOptionsPage.h"
 #include "engine/BusySection.h"
 #include "engine/ConfigLink.h"
 #include "engine/FileFilters.h"
@@ -69,6 +70,7 @@ TMainSyncForm::TMainSyncForm(const std::string& programFolder, QWidget* parent)
     // While the window is built no status message may show through.
     FState.SourceFileListTag = 1;
     BuildMenus();
+    BuildAutomation();
     BuildLayout();
     WireBatchPages();
     BuildPopUpMenus();
@@ -80,6 +82,9 @@ TMainSyncForm::TMainSyncForm(const std::string& programFolder, QWidget* parent)
 
 TMainSyncForm::~TMainSyncForm()
 {
+    // The watcher threads end before the window they hand their changes to.
+    AutomationTimer->stop();
+    FAutomation->Monitor.Shutdown();
     FormDestroy();
 }
 
@@ -229,6 +234,8 @@ void TMainSyncForm::LoadConfiguration(const std::string& fileName)
     ConfigContext config = MakeConfigContext();
     Tandemix::LoadConfiguration(config, fileName, true);
     (void)LoadAutomationOptions(config, fileName);
+    // The schedule and the polling a configuration switches on are armed with it.
+    FAutomation->OptionsLoaded();
     ShowOptionsInWindow();
 }
 
@@ -274,6 +281,9 @@ void TMainSyncForm::ShowOptionsInWindow()
     FileOptions->SetFiltersEnabled(!FOptions.ReplicateBypass());
     if (SyncPage != nullptr) {
         SyncPage->ShowOptions();
+    }
+    if (ProOptions != nullptr) {
+        ProOptions->ShowOptions();
     }
     if (Reports != nullptr) {
         Reports->ShowOptions();
@@ -432,6 +442,10 @@ void TMainSyncForm::BuildLayout()
         } else if (page == RunBatchListsTab) {
             RunBatch = new RunBatchPage(FContext, FHooks, FProgramFolder, Notebook2);
             Notebook2->addWidget(RunBatch);
+        } else if (page == ProOptionsTab) {
+            ProOptions = new ProOptionsPage(FContext, *FAutomation, Notebook2);
+            Notebook2->addWidget(ProOptions);
+            connect(ProOptions, &ProOptionsPage::SetAdminPWClicked, this, [this] { SetAdminPWClick(); });
         } else {
             Notebook2->addWidget(EmptyPage(LowerTabs[page]));
         }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/ui/QtHost.h"
+#include "automation/Automation.h"
 #include "batch/BatchHooks.h"
 #include "engine/EngineState.h"
 #include "engine/Reporter.h"
@@ -37,6 +38,8 @@ namespace Tandemix {
 class BuildBatchPage;
 class FileOptionsPage;
 class RunBatchPage;
+class ProOptionsPage;
+class TTrayIcon;
 class FolderPanes;
 class SynchronizePage;
 class ReportingPage;
@@ -163,6 +166,37 @@ public:
     // "Edit" on the run page: the list's file goes to the build page.
     void EditBatchClick(const QString& path);
 
+    // ---- Automation and the tray -------------------------------------------------------------
+    Automation& Auto() { return *FAutomation; }
+    // The window was minimised or restored (the window-state changes land here).
+    void FormMinimized();
+    void FormRestored();
+    // The tray menu: behind the administrator password when one is set.
+    void Show1Click();
+    void Exit2Click();
+    void RunNow1Click();
+    // Parks the window off-screen and leaves only the tray icon (the window itself where the
+    // desktop has no notification area).
+    void GoToTray();
+    // Asks for the administrator password when one is set; true: go on. Tests put their own.
+    std::function<bool()> AdminPasswordGate;
+    // "Set Administrative Password": the change dialog until a recognised old password or
+    // Cancel, then the new password is in force and written to the password file.
+    void SetAdminPWClick();
+    // Shows the change dialog; {accepted, old, new}. The dialog by default; tests script it.
+    struct PasswordChange
+    {
+        bool Accepted = false;
+        std::string Old;
+        std::string New;
+    };
+    std::function<PasswordChange()> AskPasswordChange;
+    // Writes both passwords to the password file; false when it could not be written. Empty
+    // until the password file's writer is installed.
+    std::function<bool(const std::string& archive, const std::string& admin)> WritePasswordFile;
+    // Minimised or living in the tray.
+    bool RunningMinimized = false;
+
     // ---- Controls ------------------------------------------------------------------------
     QTabBar* TabSet1 = nullptr;
     QStackedWidget* Notebook1 = nullptr;
@@ -178,6 +212,13 @@ public:
     QPushButton* SkipFileButton = nullptr;
     QPushButton* CloseButton = nullptr;
     QTimer* Timer2 = nullptr;
+    QTimer* AutomationTimer = nullptr; // drives the automation's timers
+    ProOptionsPage* ProOptions = nullptr;
+    TTrayIcon* TrayIcon1 = nullptr;
+    QMenu* TrayPopupMenu1 = nullptr;
+    QAction* Show1 = nullptr;
+    QAction* RunNow1 = nullptr;
+    QAction* Exit2 = nullptr;
     FolderPanes* Panes = nullptr;
     FileOptionsPage* FileOptions = nullptr;
     TargetDeltaPage* TargetDelta = nullptr;
@@ -236,9 +277,12 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void BuildAutomation();
+    bool Parked() const;
     void BuildMenus();
     void BuildFileMenu();
     void BuildViewMenu();
@@ -279,6 +323,11 @@ private:
     ProgramReporter FReporter;
     BatchHooks FHooks{FReporter.Lists()};
     RunContext FContext;
+    // Declared after everything the automation reaches, so that it goes (and its watcher threads
+    // end) before any of that does.
+    std::unique_ptr<AutomationActions> FAutomationActions;
+    std::unique_ptr<Automation> FAutomation;
+    bool FWasMinimized = false;
     std::unique_ptr<TfrmCustomText> FCustomText;
     HintDisplay* FHints = nullptr;
     Side FPopUpSide = Side::Source; // the side the last pop-up menu was opened on

@@ -79,8 +79,32 @@ void WindowActions::BringWindowBack()
 
 void WindowActions::ParkInTray()
 {
-    // Without a tray icon yet, a hidden run stays minimised rather than vanishing.
-    FForm.showMinimized();
+    FForm.GoToTray();
+}
+
+void WindowActions::MonitorSwitched()
+{
+    FForm.Auto().MonitorSourceDriveCheckClick();
+}
+
+void WindowActions::SetQueueCheckInterval(int milliseconds)
+{
+    FForm.Auto().SetQueueCheckInterval(milliseconds);
+}
+
+void WindowActions::ArmPolling(int seconds)
+{
+    FForm.Auto().ArmPolling(seconds);
+}
+
+void WindowActions::ArmSchedule(int minutes)
+{
+    FForm.Auto().ArmSchedule(minutes);
+}
+
+void WindowActions::SetSettleCount(int count)
+{
+    FForm.Auto().SetSettleCount(count);
 }
 
 SyncOutcome WindowActions::RunSync()
@@ -106,6 +130,7 @@ void WindowActions::EndProgram(ExitStatus status)
 
 void WindowActions::OptionsLoaded()
 {
+    FForm.Auto().OptionsLoaded();
     FForm.RefreshFileListings();
 }
 
