@@ -2,6 +2,8 @@
 // The two batch pages: building a list row by row, saving and reading it back, opening it for
 // running and running it from the window, and the synchronise button's caption.
 #include "app/ui/PageTabs.h"
+#include "automation/Automation.h"
+#include "automation/ui/ProOptionsPage.h"
 #include "batch/ApplyBatchRow.h"
 #include "batch/BatchFile.h"
 #include "batch/ui/BatchGridView.h"
@@ -293,8 +295,16 @@ private slots:
         QCOMPARE(Form->Opts().IncludeString, std::string("*.doc"));
         QCOMPARE(Form->Engine().Target.Folder, Tree->Path("dos"));
 
-        // Clear: no list, the switch off, the window's own options back.
+        // Clear: no list, the switch off, the window's own options back, and nothing left
+        // running the list on its own.
+        Form->ProOptions->MonitorSourceDriveCheck->click();
+        Form->ProOptions->RunSyncEveryMin->setText(QStringLiteral("90"));
+        Form->ProOptions->RunSyncSched->click();
+        QTRY_VERIFY_WITH_TIMEOUT(Form->Auto().Monitor.RunningWatchers() > 0, 3000);
         Run->ClearCurrentBatch->click();
+        QVERIFY(!Form->ProOptions->MonitorSourceDriveCheck->isChecked());
+        QVERIFY(!Form->ProOptions->RunSyncSched->isChecked() && !Form->Auto().SchedRunTimer.Enabled);
+        QTRY_COMPARE_WITH_TIMEOUT(Form->Auto().Monitor.RunningWatchers(), 0, 1000);
         QCOMPARE(Run->CurrentBatchFile->text(), QStringLiteral("None"));
         QVERIFY(!Run->RunBatchList->isChecked() && !Run->RunBatchList->isEnabled());
         QCOMPARE(Form->Opts().IncludeString, std::string("*.*"));

@@ -165,6 +165,9 @@ public:
     void ShowAppliedOptions();
     // "Edit" on the run page: the list's file goes to the build page.
     void EditBatchClick(const QString& path);
+    // Unchecks the real-time monitor (ending its watchers) and, with `schedule`, the scheduled
+    // runs, as opening, clearing or editing a batch list does.
+    void SwitchOffAutomaticRuns(bool schedule);
 
     // ---- Automation and the tray -------------------------------------------------------------
     Automation& Auto() { return *FAutomation; }

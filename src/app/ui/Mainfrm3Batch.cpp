@@ -4,6 +4,8 @@
 #include "app/ui/Mainfrm3.h"
 #include "app/ui/PageTabs.h"
 #include "app/ui/UiText.h"
+#include "automation/Automation.h"
+#include "automation/ui/ProOptionsPage.h"
 #include "batch/RecentBatchFiles.h"
 #include "batch/SyncCaption.h"
 #include "batch/ui/BatchGridView.h"
@@ -60,6 +62,9 @@ void TMainSyncForm::WireBatchPages()
     });
     connect(RunBatch, &RunBatchPage::RowInitiated, this, [this](int result) { BatchRowInitiated(result); });
     connect(RunBatch, &RunBatchPage::EditWanted, this, [this](const QString& path) { EditBatchClick(path); });
+    connect(RunBatch, &RunBatchPage::AutomaticRunsOffWanted, this, [this](bool schedule) {
+        SwitchOffAutomaticRuns(schedule);
+    });
     connect(RunBatch, &RunBatchPage::DefaultSettingsWanted, this, [this] {
         LoadConfiguration(FDefaultConfigPath);
         RefreshFileListings();
@@ -161,6 +166,21 @@ void TMainSyncForm::RunBatchListClick(QObject* sender)
     }
 }
 
+void TMainSyncForm::SwitchOffAutomaticRuns(bool schedule)
+{
+    if (FOptions.MonitorSourceDriveCheck) {
+        FOptions.MonitorSourceDriveCheck = false;
+        FAutomation->MonitorSourceDriveCheckClick();
+    }
+    if (schedule && FOptions.RunSyncSched) {
+        FOptions.RunSyncSched = false;
+        FAutomation->RunSyncSchedClick();
+    }
+    if (ProOptions != nullptr) {
+        ProOptions->ShowOptions();
+    }
+}
+
 void TMainSyncForm::EditBatchClick(const QString& path)
 {
     SetTabs1AndMenus(BuildBatchListsTab);
@@ -168,8 +188,7 @@ void TMainSyncForm::EditBatchClick(const QString& path)
     RunBatch->ClearRunGrid();
     RunBatch->EditBatch->setEnabled(false);
     // The list is edited with the window's options free again.
-    FOptions.MonitorSourceDriveCheck = false;
-    FOptions.RunSyncSched = false;
+    SwitchOffAutomaticRuns(true);
     RunBatchListClick(this);
 }
 

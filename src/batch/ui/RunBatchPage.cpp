@@ -166,6 +166,7 @@ void RunBatchPage::ClearRunGrid()
 bool RunBatchPage::RunBatchFile(const std::string& path)
 {
     SetRunBatchList(RunBatchList->isEnabled(), false);
+    emit AutomaticRunsOffWanted(false);
     if (!FileExists(path)) {
         // A recent entry whose file has gone: the user hears why nothing opened.
         (void)ShowError(FCtx, ProblemMessageLine(BatchMsg::BatchFileNotAccessible, path), ErrorCode::Notice);
@@ -219,9 +220,9 @@ void RunBatchPage::ChooseFromList(int index)
 
 void RunBatchPage::ClearCurrentBatchClick()
 {
-    FCtx.Opts.MonitorSourceDriveCheck = false;
+    emit AutomaticRunsOffWanted(false);
     ClearRunGrid();
-    FCtx.Opts.RunSyncSched = false;
+    emit AutomaticRunsOffWanted(true);
     emit DefaultSettingsWanted();
     FCtx.State.StatusMsg(Msg::Ready);
 }

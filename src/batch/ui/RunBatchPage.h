@@ -75,6 +75,9 @@ signals:
     void EditWanted(const QString& path);
     // "Clear": the window's own options come back from the default settings.
     void DefaultSettingsWanted();
+    // Opening or clearing a list ends the real-time monitor (and, for "Clear", the schedule):
+    // neither may go on running a list that is no longer the one shown.
+    void AutomaticRunsOffWanted(bool schedule);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
