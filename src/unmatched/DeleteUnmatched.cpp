@@ -407,4 +407,9 @@ std::size_t DeleteListedItems(RunContext& ctx,
     return kept;
 }
 
+bool DeleteFolderContents(RunContext& ctx, const std::string& folder)
+{
+    return DeleteFolderContents(ctx, folder, RecoveryInForce(ctx.Opts));
+}
+
 } // namespace Tandemix

@@ -17,6 +17,8 @@
 #include "engine/ui/FileOptionsPage.h"
 #include "engine/ui/SynchronizePage.h"
 #include "engine/ui/TargetDeltaPage.h"
+#include "filemanager/ui/DriveCommands.h"
+#include "filemanager/ui/FileManagerCommands.h"
 #include "filemanager/ui/FolderPanes.h"
 #include "platform/FileOps.h"
 #include "reporting/ui/ReportingPage.h"
@@ -69,6 +71,8 @@ TMainSyncForm::TMainSyncForm(const std::string& programFolder, QWidget* parent)
     BuildMenus();
     BuildLayout();
     BuildPopUpMenus();
+    FileManager = new FileManagerCommands(*this);
+    Drives = new DriveCommands(*this);
     WireReporting();
     FHints = new HintDisplay(StatusPanel, this);
     QApplication::instance()->installEventFilter(FHints);
@@ -318,6 +322,12 @@ void TMainSyncForm::DirectoryListBox1Change(Side side, const std::string& folder
     ClearDeltaButtonClick();
 }
 
+void TMainSyncForm::FolderChosenByHand(Side side, const std::string& folder)
+{
+    FOptions.RunBatchList = false; // ResetBatchToggle
+    DirectoryListBox1Change(side, folder);
+}
+
 void TMainSyncForm::RefreshFileListings()
 {
     Tandemix::RefreshFileListings(FContext);
@@ -398,7 +408,7 @@ void TMainSyncForm::BuildLayout()
     connect(SyncPage, &SynchronizePage::PreReportClicked, this, [this] { PreReportButtonClick(); });
     Notebook1->addWidget(EmptyPage(UpperTabs[2]));
     connect(Panes, &FolderPanes::FolderChosen, this, [this](Side side, const QString& folder) {
-        DirectoryListBox1Change(side, CoreText(folder));
+        FolderChosenByHand(side, CoreText(folder));
     });
 
     // A thin rule between the pages and the options; it goes with the options.

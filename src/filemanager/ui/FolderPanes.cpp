@@ -3,6 +3,8 @@
 
 #include "app/ui/UiText.h"
 #include "engine/FileHelpers.h"
+#include "filemanager/NetworkShares.h"
+#include "platform/FileOps.h"
 #include "platform/Mounts.h"
 
 #include <QComboBox>
@@ -124,7 +126,14 @@ QWidget* FolderPanes::BuildSide(Side side)
 
 void FolderPanes::RefreshDriveBoxes()
 {
-    const std::vector<std::string> roots = SyncableRoots(ListMounts(), CoreText(QDir::homePath()));
+    const std::vector<MountInfo> mounts = ListMounts();
+    std::vector<std::string> roots = SyncableRoots(mounts, CoreText(QDir::homePath()));
+    // Each share the desktop mounted is a drive of its own, below the one gvfs mount.
+    for (const std::string& share : MountedShares(mounts)) {
+        if (std::find(roots.begin(), roots.end(), share) == roots.end()) {
+            roots.push_back(share);
+        }
+    }
     for (Side side : {Side::Source, Side::Target}) {
         QComboBox* box = Pane(side).DriveBox;
         QString current = box->currentText();
@@ -167,6 +176,17 @@ void FolderPanes::PointTreeAt(Side side, const std::string& folder)
         pane.DirectoryListBox->setCurrentIndex(index);
         pane.DirectoryListBox->scrollTo(index);
         pane.DirectoryListBox->expand(index);
+    }
+    // A folder on a share is shown by the share's entry, added to both boxes when it is new
+    // (a share reached through the folder browser).
+    SysResult<std::string> resolved = ResolvedPath(folder);
+    std::string root = NetworkRootOf(ListMounts(), resolved ? *resolved : folder);
+    if (!root.empty() && Pane(side).DriveBox->findText(UiText(root)) < 0) {
+        for (Side each : {Side::Source, Side::Target}) {
+            if (Pane(each).DriveBox->findText(UiText(root)) < 0) {
+                Pane(each).DriveBox->addItem(UiText(root));
+            }
+        }
     }
     // The entry nearest the folder: the home folder for a folder in it, though no mount.
     std::vector<MountInfo> entries;
