@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QSplitter>
+#include <QStyle>
 #include <QTreeView>
 
 #include <algorithm>
@@ -129,17 +130,23 @@ void FolderPanes::RefreshDriveBoxes()
     const std::vector<MountInfo> mounts = ListMounts();
     std::vector<std::string> roots = SyncableRoots(mounts, CoreText(QDir::homePath()));
     // Each share the desktop mounted is a drive of its own, below the one gvfs mount.
-    for (const std::string& share : MountedShares(mounts)) {
+    const std::vector<std::string> shares = MountedShares(mounts);
+    for (const std::string& share : shares) {
         if (std::find(roots.begin(), roots.end(), share) == roots.end()) {
             roots.push_back(share);
         }
     }
+    const QIcon network = style()->standardIcon(QStyle::SP_DriveNetIcon);
     for (Side side : {Side::Source, Side::Target}) {
         QComboBox* box = Pane(side).DriveBox;
         QString current = box->currentText();
         box->clear();
         for (const std::string& root : roots) {
-            box->addItem(UiText(root));
+            if (std::find(shares.begin(), shares.end(), root) != shares.end()) {
+                box->addItem(network, UiText(root));
+            } else {
+                box->addItem(UiText(root));
+            }
         }
         int index = box->findText(current);
         box->setCurrentIndex(index >= 0 ? index : 0);
@@ -184,7 +191,7 @@ void FolderPanes::PointTreeAt(Side side, const std::string& folder)
     if (!root.empty() && Pane(side).DriveBox->findText(UiText(root)) < 0) {
         for (Side each : {Side::Source, Side::Target}) {
             if (Pane(each).DriveBox->findText(UiText(root)) < 0) {
-                Pane(each).DriveBox->addItem(UiText(root));
+                Pane(each).DriveBox->addItem(style()->standardIcon(QStyle::SP_DriveNetIcon), UiText(root));
             }
         }
     }
