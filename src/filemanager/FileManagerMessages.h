@@ -71,4 +71,21 @@ inline constexpr std::string_view GioTimedOut = "gio did not answer within a min
 inline constexpr std::string_view NoShareMapped = "No network drive is mapped.";
 inline constexpr int GioTimeoutMs = 60000;
 
+// ---- Drag-and-drop --------------------------------------------------------------------------
+inline constexpr std::string_view ModeSynchronize = "Synchronize";
+inline constexpr std::string_view ModeCompress = "COMPRESS";
+inline constexpr std::string_view ModeExpand = "EXPAND";
+inline constexpr std::string_view DisableDeleteUnmatched =
+    "Please disable the \"Delete Unmatched\" feature prior to drag-drop operation";
+inline constexpr std::string_view CompressedToCompressed =
+    "You cannot synchronize compressed data to compressed data.\n\nUncheck \"View Compressed\" for source "
+    "or target files then try again.";
+inline constexpr std::string_view SureTo = "Are you sure you want to ";
+inline constexpr std::string_view DropFolder = " folder ";
+inline constexpr std::string_view DropTo = " To ";
+inline constexpr std::string_view DropSourceFile = " Source file: ";
+inline constexpr std::string_view DropThe = " the ";
+inline constexpr std::string_view DropSelectedFiles = " selected Source files?";
+inline constexpr std::size_t DropQuestionLength = 255;
+
 } // namespace Tandemix::FileManagerMsg

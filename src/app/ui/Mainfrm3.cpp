@@ -20,6 +20,7 @@
 #include "filemanager/ui/DriveCommands.h"
 #include "filemanager/ui/FileManagerCommands.h"
 #include "filemanager/ui/FolderPanes.h"
+#include "filemanager/ui/PaneDragDrop.h"
 #include "platform/FileOps.h"
 #include "reporting/ui/ReportingPage.h"
 #include "settings/Configuration.h"
@@ -73,6 +74,7 @@ TMainSyncForm::TMainSyncForm(const std::string& programFolder, QWidget* parent)
     BuildPopUpMenus();
     FileManager = new FileManagerCommands(*this);
     Drives = new DriveCommands(*this);
+    DragDrop = new PaneDragDrop(*this);
     WireReporting();
     FHints = new HintDisplay(StatusPanel, this);
     QApplication::instance()->installEventFilter(FHints);

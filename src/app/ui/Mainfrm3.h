@@ -37,6 +37,7 @@ namespace Tandemix {
 class DriveCommands;
 class FileManagerCommands;
 class FileOptionsPage;
+class PaneDragDrop;
 class FolderPanes;
 class SynchronizePage;
 class ReportingPage;
@@ -222,6 +223,7 @@ public:
     Side PopUpSide() const { return FPopUpSide; }
     FileManagerCommands* FileManager = nullptr; // the panes' file and folder commands
     DriveCommands* Drives = nullptr; // the drive boxes' commands and network shares
+    PaneDragDrop* DragDrop = nullptr; // files and folders dropped onto the target pane
     HelpWindow* HelpForm = nullptr; // created when help is first asked for
 
 protected:
