@@ -5,6 +5,7 @@
 #include "app/ui/UiText.h"
 #include "automation/CommandLine.h"
 #include "engine/FileListing.h"
+#include "engine/ui/SynchronizePage.h"
 #include "filemanager/ui/FolderPanes.h"
 #include "platform/PathText.h"
 
@@ -102,6 +103,7 @@ void PaneDragDrop::TargetFileListDragDrop(const QMimeData* data)
     }
     RunContext& ctx = FForm.Context();
     if (data->hasFormat(MimeType()) && QString::fromUtf8(data->data(MimeType())) == Folder) {
+        FForm.SyncPage->SetReportCaptions(false); // an ordinary run, whatever ran before
         if (Tandemix::TargetFolderDrop(ctx, ctx.Engine.Source.Folder, PanesNow(), &Hooks)) {
             FForm.ShowRunProgress(FForm.Engine());
         }
