@@ -21,6 +21,20 @@ private:
     std::vector<std::string> GioInputs;
     SysResult<ProgramRun> GioAnswer = ProgramRun{0, false, {}};
 
+    // The desktop's shares, as a gvfs mount on a folder of the test's tree.
+    void FakeGvfs(bool refresh = true)
+    {
+        R->Tree.AddFile("gvfs/smb-share:server=nas,share=b/docs/plan.txt", "p");
+        const std::string gvfs = R->Tree.Path("gvfs");
+        Form->Panes->Mounts = [gvfs] {
+            return std::vector<MountInfo>{{"/", "ext4", "/dev/sda1"},
+                                          {gvfs, "fuse.gvfsd-fuse", "gvfsd-fuse"}};
+        };
+        if (refresh) {
+            Drives->RefreshDriveList1->trigger();
+        }
+    }
+
 private slots:
     void init()
     {
@@ -121,15 +135,43 @@ private slots:
         QCOMPARE(Form->Engine().Source.Folder, R->Tree.Path("dst"));
     }
 
-    void disconnectNamesAGvfsShareByItsLocation()
+    void aFolderOnAShareIsShownByTheSharesEntry()
     {
-        if (!MountedShares(ListMounts()).empty()) {
-            QSKIP("this machine has network shares mounted");
-        }
+        // Mounted since the boxes were filled: the share's entry is added to both when first seen.
+        FakeGvfs(false);
+        const QString share = QString::fromStdString(R->Tree.Path("gvfs/smb-share:server=nas,share=b"));
+        QCOMPARE(Form->Panes->Pane(Side::Target).DriveBox->findText(share), -1);
+        Drives->BrowseFolder = [this](const QString&, const QString&) {
+            return std::optional<QString>(
+                QString::fromStdString(R->Tree.Path("gvfs/smb-share:server=nas,share=b/docs")));
+        };
+        Drives->SelectAlternateDriveFolder1Click(Side::Source);
+        QCOMPARE(Form->Panes->Pane(Side::Source).DriveBox->currentText(), share);
+        QVERIFY(Form->Panes->Pane(Side::Target).DriveBox->findText(share) >= 0);
+        QCOMPARE(Test::Items(Form->Panes->Pane(Side::Source).FileList), Test::Names({"plan.txt"}));
+    }
+
+    void disconnectNamesADesktopShareByItsLocation()
+    {
+        FakeGvfs();
+        QStringList offered;
+        Drives->ChooseShare = [&offered](const QStringList& shares) {
+            offered = shares;
+            return std::optional<QString>(shares.front());
+        };
+        Drives->DisconnectNetworkDrive1->trigger();
+        QCOMPARE(offered,
+                 QStringList{QString::fromStdString(R->Tree.Path("gvfs/smb-share:server=nas,share=b"))});
+        QCOMPARE(GioCalls.size(), size_t(1));
+        QCOMPARE(GioCalls[0], (std::vector<std::string>{"gio", "mount", "-u", "--", "smb://nas/b"}));
+
+        Form->Panes->Mounts = [] {
+            return std::vector<MountInfo>{{"/", "ext4", "/dev/sda1"}};
+        };
         R->Script.QueueAnswer(DialogResult::Ok);
         Drives->DisconnectNetworkDrive1->trigger();
         QCOMPARE(R->Script.Questions.back().Text, std::string("No network drive is mapped."));
-        QVERIFY(GioCalls.empty());
+        QCOMPARE(GioCalls.size(), size_t(1));
     }
 };
 

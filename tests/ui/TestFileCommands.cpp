@@ -147,9 +147,15 @@ private slots:
         QCOMPARE(Form->Engine().Target.Folder, R->Tree.Path("dst"));
         QCOMPARE(Test::Items(List(Side::Target)).size(), 2);
 
-        // A drive is never deleted: no question, nothing changes.
+        // A drive is never deleted nor renamed: no question, nothing changes.
         Form->DirectoryListBox1Change(Side::Target, "/");
+        RightClick(Form->Panes->Pane(Side::Target).DirectoryListBox);
+        QVERIFY(!Commands->DeleteDirectory1->isEnabled() && !Commands->RenameDirectory1->isEnabled());
+        Form->DirPopUpMenu1->hide();
         Commands->DeleteDirectory1->trigger();
+        caption.clear();
+        Commands->RenameDirectory1->trigger();
+        QVERIFY(caption.isEmpty());
         QCOMPARE(R->Script.Questions.size(), size_t(1));
     }
 

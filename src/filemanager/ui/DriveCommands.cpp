@@ -135,7 +135,7 @@ void DriveCommands::MapNetworkDrive1Click()
 void DriveCommands::DisconnectNetworkDrive1Click()
 {
     QStringList shares;
-    for (const std::string& share : MountedShares(ListMounts())) {
+    for (const std::string& share : MountedShares(FForm.Panes->Mounts())) {
         shares << UiText(share);
     }
     if (shares.isEmpty()) {

@@ -133,8 +133,10 @@ void FileManagerCommands::PrepareFolderMenu(Side side)
     DeleteDirectory1->setText(
         MenuCaption(std::string(M::DeleteFolderNamed) + std::string(LastComponent(folder))));
     bool usable = !folder.empty() && !FForm.State().SyncActive;
-    DeleteDirectory1->setEnabled(usable);
-    RenameDirectory1->setEnabled(usable);
+    // A drive (the root, the home folder, a mount point) is neither renamed nor deleted here.
+    bool drive = usable && IsDriveRoot(folder, CoreText(QDir::homePath()));
+    DeleteDirectory1->setEnabled(usable && !drive);
+    RenameDirectory1->setEnabled(usable && !drive);
     CreateDirectory1->setEnabled(usable);
 }
 
@@ -215,7 +217,7 @@ void FileManagerCommands::RenameDirectory1Click(Side side)
 {
     std::string folder(WithoutTrailingSlashes(TreeFolder(FForm, side)));
     std::string oldName(LastComponent(folder));
-    if (oldName.empty() || FForm.State().SyncActive) {
+    if (oldName.empty() || FForm.State().SyncActive || IsDriveRoot(folder, CoreText(QDir::homePath()))) {
         return;
     }
     std::string base(ParentFolder(folder));

@@ -37,6 +37,9 @@ FolderPanes::FolderPanes(QWidget* parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("Folder Selection"));
+    Mounts = [] {
+        return ListMounts();
+    };
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(2, 2, 2, 2);
     row->addWidget(BuildSide(Side::Source));
@@ -127,7 +130,7 @@ QWidget* FolderPanes::BuildSide(Side side)
 
 void FolderPanes::RefreshDriveBoxes()
 {
-    const std::vector<MountInfo> mounts = ListMounts();
+    const std::vector<MountInfo> mounts = Mounts();
     std::vector<std::string> roots = SyncableRoots(mounts, CoreText(QDir::homePath()));
     // Each share the desktop mounted is a drive of its own, below the one gvfs mount.
     const std::vector<std::string> shares = MountedShares(mounts);
@@ -187,7 +190,7 @@ void FolderPanes::PointTreeAt(Side side, const std::string& folder)
     // A folder on a share is shown by the share's entry, added to both boxes when it is new
     // (a share reached through the folder browser).
     SysResult<std::string> resolved = ResolvedPath(folder);
-    std::string root = NetworkRootOf(ListMounts(), resolved ? *resolved : folder);
+    std::string root = NetworkRootOf(Mounts(), resolved ? *resolved : folder);
     if (!root.empty() && Pane(side).DriveBox->findText(UiText(root)) < 0) {
         for (Side each : {Side::Source, Side::Target}) {
             if (Pane(each).DriveBox->findText(UiText(root)) < 0) {
