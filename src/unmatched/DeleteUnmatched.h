@@ -61,7 +61,8 @@ ItemsOfLines(const ReportLists& lists, ReportCategory category, const std::vecto
 // Empties a folder depth first, as a deletion of unmatched folders does: files go to the
 // recovery folder when one is set (and the recovery folder itself is kept), every deletion is
 // filed, a link is deleted as a link and never entered. Each failure is reported; the rest goes
-// on. True when nothing stayed.
+// on. The recovery folder itself, or a folder in it, is emptied by erasing. True when nothing
+// stayed.
 bool DeleteFolderContents(RunContext& ctx, const std::string& folder);
 
 } // namespace Tandemix

@@ -104,6 +104,20 @@ TEST_F(DeleteLocalDirTest, FilesGoToTheRecoveryFolderWhenOneIsSet)
     EXPECT_EQ(Tree.ReadFile("recovery/b.txt"), "b");
 }
 
+TEST_F(DeleteLocalDirTest, TheRecoveryFolderItselfIsEmptiedByErasing)
+{
+    Tree.AddFile("recovery/kept/old.txt", "old");
+    Tree.AddFile("recovery/older.txt", "older");
+    Opts.RecoverDelFilesFolder = Tree.Path("recovery") + "/";
+    Host.QueueAnswer(DialogResult::Yes);
+    EXPECT_EQ(DeleteLocalDir(Ctx, Tree.Path("recovery/kept"), ""), FolderDeletion::Deleted);
+    EXPECT_FALSE(Tree.Exists("recovery/kept"));
+    EXPECT_FALSE(Tree.Exists("recovery/old.txt"));
+    Host.QueueAnswer(DialogResult::Yes);
+    EXPECT_EQ(DeleteLocalDir(Ctx, Tree.Path("recovery"), ""), FolderDeletion::Deleted);
+    EXPECT_FALSE(Tree.Exists("recovery"));
+}
+
 TEST_F(DeleteLocalDirTest, AFolderThatCannotBeRemovedIsReportedAndTheDeletedFilesStayDeleted)
 {
     Opts.DisplayMessages = false;
