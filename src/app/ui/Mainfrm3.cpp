@@ -20,7 +20,10 @@
 #include "engine/ui/FileOptionsPage.h"
 #include "engine/ui/SynchronizePage.h"
 #include "engine/ui/TargetDeltaPage.h"
+#include "filemanager/ui/DriveCommands.h"
+#include "filemanager/ui/FileManagerCommands.h"
 #include "filemanager/ui/FolderPanes.h"
+#include "filemanager/ui/PaneDragDrop.h"
 #include "platform/FileOps.h"
 #include "reporting/ui/ReportingPage.h"
 #include "settings/Configuration.h"
@@ -74,6 +77,9 @@ TMainSyncForm::TMainSyncForm(const std::string& programFolder, QWidget* parent)
     BuildLayout();
     WireBatchPages();
     BuildPopUpMenus();
+    FileManager = new FileManagerCommands(*this);
+    Drives = new DriveCommands(*this);
+    DragDrop = new PaneDragDrop(*this);
     WireReporting();
     FHints = new HintDisplay(StatusPanel, this);
     QApplication::instance()->installEventFilter(FHints);
@@ -340,6 +346,12 @@ void TMainSyncForm::DirectoryListBox1Change(Side side, const std::string& folder
     ClearDeltaButtonClick();
 }
 
+void TMainSyncForm::FolderChosenByHand(Side side, const std::string& folder)
+{
+    FOptions.RunBatchList = false; // ResetBatchToggle
+    DirectoryListBox1Change(side, folder);
+}
+
 void TMainSyncForm::RefreshFileListings()
 {
     Tandemix::RefreshFileListings(FContext);
@@ -421,7 +433,7 @@ void TMainSyncForm::BuildLayout()
     BuildBatch = new BuildBatchPage(FContext, FProgramFolder, Notebook1);
     Notebook1->addWidget(BuildBatch);
     connect(Panes, &FolderPanes::FolderChosen, this, [this](Side side, const QString& folder) {
-        DirectoryListBox1Change(side, CoreText(folder));
+        FolderChosenByHand(side, CoreText(folder));
     });
 
     // A thin rule between the pages and the options; it goes with the options.

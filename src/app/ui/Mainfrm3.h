@@ -36,9 +36,12 @@ class QToolButton;
 namespace Tandemix {
 
 class BuildBatchPage;
+class DriveCommands;
+class FileManagerCommands;
 class FileOptionsPage;
-class RunBatchPage;
+class PaneDragDrop;
 class ProOptionsPage;
+class RunBatchPage;
 class TTrayIcon;
 class FolderPanes;
 class SynchronizePage;
@@ -117,6 +120,9 @@ public:
     // ---- Folders, listings and the decision list --------------------------------------------
     // A folder chosen in a tree (or given by a batch row, a recent pair, the command line).
     void DirectoryListBox1Change(Side side, const std::string& folder);
+    // A folder the user chose by hand (a tree, a drive box, the folder browser): a batch-list
+    // run is switched off, then the side is listed.
+    void FolderChosenByHand(Side side, const std::string& folder);
     void RefreshFileListings();
     void UpdateButtonClick();
     void ClearDeltaButtonClick();
@@ -275,6 +281,11 @@ public:
     QMenu* FilePopUpMenu1 = nullptr;
     QMenu* DirPopUpMenu1 = nullptr;
     QMenu* DriveRefreshMenu = nullptr;
+    // The side the last pop-up menu was opened on.
+    Side PopUpSide() const { return FPopUpSide; }
+    FileManagerCommands* FileManager = nullptr; // the panes' file and folder commands
+    DriveCommands* Drives = nullptr; // the drive boxes' commands and network shares
+    PaneDragDrop* DragDrop = nullptr; // files and folders dropped onto the target pane
     HelpWindow* HelpForm = nullptr; // created when help is first asked for
 
 protected:
