@@ -6,7 +6,7 @@ target_compile_options(tandemix_cfg INTERFACE
 # Hardening of everything we ship: fortified libc calls (they need optimisation), stack
 # protection, position-independent executables and full RELRO.
 target_compile_options(tandemix_cfg INTERFACE -fstack-protector-strong)
-if(NOT TANDEMIX_SANITIZE AND NOT TANDEMIX_FUZZ)
+if(NOT TANDEMIX_SANITIZE AND NOT TANDEMIX_FUZZ AND NOT TANDEMIX_TSAN)
     # The sanitizers check every access themselves and do not combine with fortified calls.
     target_compile_options(tandemix_cfg INTERFACE
         "$<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=3>")
@@ -24,4 +24,8 @@ if(TANDEMIX_FUZZ)
     target_compile_options(tandemix_cfg INTERFACE
         -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
     target_link_options(tandemix_cfg INTERFACE -fsanitize=address,undefined)
+endif()
+if(TANDEMIX_TSAN)
+    target_compile_options(tandemix_cfg INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(tandemix_cfg INTERFACE -fsanitize=thread)
 endif()

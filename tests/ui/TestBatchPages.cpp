@@ -251,6 +251,19 @@ private slots:
         QVERIFY(Form->FileOptions->CheckHidden->isChecked()); // still the moved row's options
     }
 
+    void swapOnTheBuildPageExchangesTheCurrentRowsFoldersOnly()
+    {
+        BuildTwoRows();
+        Form->TabSet1->setCurrentIndex(BuildBatchListsTab);
+        StandOn(2);
+        Form->SwapSourceandTarget1->trigger();
+        QCOMPARE(Cell(2, BatchCol::Source), Tree->Path("dos"));
+        QCOMPARE(Cell(2, BatchCol::Target), Tree->Path("two"));
+        QCOMPARE(Cell(1, BatchCol::Source), Tree->Path("work"));
+        QCOMPARE(Form->Engine().Source.Folder, Tree->Path("two")); // the panes keep their folders
+        QVERIFY(!Form->Opts().RunBatchList);
+    }
+
     void editingModeTogglesTheDirectionAndBrowsesForFolders()
     {
         BuildTwoRows();

@@ -4,7 +4,9 @@
 #include "app/ui/MainMenus.h"
 
 #include "app/ui/Mainfrm3.h"
+#include "app/ui/PageTabs.h"
 #include "app/ui/UiText.h"
+#include "batch/ui/BuildBatchPage.h"
 #include "batch/ui/RunBatchPage.h"
 #include "engine/BusySection.h"
 #include "engine/FileListing.h"
@@ -422,6 +424,15 @@ void TMainSyncForm::SortFileLists1Click()
 
 void TMainSyncForm::SwapSourceandTarget1Click()
 {
+    if (TabSet1->currentIndex() == BuildBatchListsTab) {
+        // On the batch-building page the swap is the current row's.
+        Panes->ClearFileList(Side::Source);
+        Panes->ClearFileList(Side::Target);
+        BuildBatch->SwapCurrentRowFolders();
+        FOptions.RunBatchList = false;
+        RunBatch->FollowRunBatchList();
+        return;
+    }
     const std::string oldSource = FEngine.Source.Folder;
     const std::string oldTarget = FEngine.Target.Folder;
     if (oldSource.empty() || oldTarget.empty()) {

@@ -337,6 +337,16 @@ void BuildBatchPage::CellEdited(int row, int column, const QString& text)
     NoteOptionChange();
 }
 
+void BuildBatchPage::SwapCurrentRowFolders()
+{
+    if (!FGrid.Exists(FGrid.Current)) {
+        return;
+    }
+    std::swap(FGrid.At(FGrid.Current)[BatchCol::Source], FGrid.At(FGrid.Current)[BatchCol::Target]);
+    ShowGrid();
+    NoteOptionChange();
+}
+
 bool BuildBatchPage::SetFolderCell(int row, BatchCol col, const std::string& folder)
 {
     BatchRow changed = FGrid.At(row);

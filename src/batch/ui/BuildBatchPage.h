@@ -46,6 +46,8 @@ public:
     void BuildBatchGridRowMoved(int step);
     // An option changed on another page: the current row is out of date.
     void NoteOptionChange();
+    // "Swap Source and Target" on this page: the current row's two folders change places.
+    void SwapCurrentRowFolders();
     // Reads a batch file into the grid; false when it could not be read.
     bool ReadBatchFile(const std::string& path);
 
