@@ -3,6 +3,7 @@
 
 #include "app/ui/QtHost.h"
 #include "batch/BatchHooks.h"
+#include "compression/CompressedSync.h"
 #include "engine/EngineState.h"
 #include "engine/Reporter.h"
 #include "engine/RunContext.h"
@@ -256,7 +257,7 @@ private:
     RunState FState;
     EngineState FEngine;
     ProgramReporter FReporter;
-    BatchHooks FHooks{FReporter.Lists()};
+    CompressionHooks FHooks{FReporter.Lists()};
     RunContext FContext;
     std::unique_ptr<TfrmCustomText> FCustomText;
     HintDisplay* FHints = nullptr;
