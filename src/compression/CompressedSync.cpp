@@ -10,6 +10,7 @@
 #include "engine/ShowError.h"
 #include "platform/FileIo.h"
 #include "platform/FileOps.h"
+#include "platform/FileTimes.h"
 #include "platform/PathText.h"
 
 #include <sys/stat.h>
@@ -155,6 +156,10 @@ void CompressionHooks::BindEvents()
         FoundFile file{{name, AttributesOf(stats.Attributes), stats.DosDateTime, stats.Size},
                        stats.CompressedSize};
         if (AddFileRecord(*FCtx, folder, side, file)) {
+            // Entries keep the packed time only: the decision compares that against the file's.
+            TFileData& record = ListingOf(FCtx->Engine, side).Files.back();
+            record.MTime = timespec{UnpackFileTime(stats.DosDateTime), 0};
+            record.ArchiveName = zip.ZipFileName;
             ArchiveBytesListed += stats.Size;
         }
         if (FCtx->State.CheckForStop() > 0) {
