@@ -86,6 +86,7 @@ std::string CompressedFolderName(const std::string& folder, const std::string& c
 
 CompressionHooks::CompressionHooks(ReportLists& lists)
     : BatchHooks(lists)
+    , FLists(lists)
 {
     BindEvents();
 }

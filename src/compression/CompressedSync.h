@@ -36,6 +36,9 @@ public:
     // ExtractDirectory. The library's result (0 done).
     int CompressOrExpand(RunContext& ctx, int mode);
 
+    // The report lists the run files into (the archive commands delete through them).
+    ReportLists& Lists() { return FLists; }
+
     std::int64_t ArchiveBytesListed = 0;
     std::int64_t ZipBytesDone = 0;
 
@@ -44,6 +47,7 @@ private:
     void BindEvents();
     void FileStarted(const TZlFileStats& stats, std::string_view caption, std::string_view status);
 
+    ReportLists& FLists;
     RunContext* FCtx = nullptr; // the context of the operation that is running, if any
     bool FExpanding = false;
 };

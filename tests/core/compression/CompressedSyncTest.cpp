@@ -3,6 +3,7 @@
 // back with python3's zipfile.
 #include "compression/CompressedSync.h"
 
+#include "compression/ArchiveCommands.h"
 #include "core/engine/RunFixture.h"
 #include "engine/FileListing.h"
 #include "reporting/ReportLists.h"
@@ -200,6 +201,82 @@ TEST_F(CompressedSyncTest, EncryptedRunNeedsThePasswordToComeBack)
     Opts.PassWordName = "open sesame";
     EXPECT_EQ(Run(), RunOutcome::Completed);
     EXPECT_EQ(Tree.ReadFile("out/a.txt"), "alpha");
+}
+
+} // namespace
+} // namespace Tandemix
+
+namespace Tandemix {
+namespace {
+
+class ArchiveCommandsTest : public CompressedSyncTest
+{
+protected:
+    void SetUp() override
+    {
+        CompressedSyncTest::SetUp();
+        Opts.UseCompression = false; // the commands work with or without it
+        Opts.IncludeSubFolderOption = true;
+        Engine.Target.Folder = Dst;
+        Tree.AddFile("dst/a.txt", "alpha", Old);
+        Tree.AddFile("dst/sub/b.txt", "bravo", Old);
+    }
+
+    std::string LastQuestion() const { return Host.Questions.empty() ? "" : Host.Questions.back().Text; }
+};
+
+TEST_F(ArchiveCommandsTest, CompressGivesEveryFolderItsOwnArchiveAndConsolidateRemovesWhatItHolds)
+{
+    Host.QueueAnswer(DialogResult::Yes);
+    CompressFolder1Click(Ctx, Zip, Side::Target, false);
+    EXPECT_EQ(LastQuestion(), "Are you sure you want to Compress " + Dst + " and all of the sub-folders?");
+    EXPECT_EQ(EntriesOf(Dst + "/dst.ZIP"), "a.txt");
+    EXPECT_EQ(EntriesOf(Dst + "/sub/sub.ZIP"), "b.txt");
+    EXPECT_TRUE(Exists(D("a.txt")));
+    EXPECT_TRUE(Engine.Target.ViewCompressed); // the pane shows the archive afterwards
+    EXPECT_EQ(Engine.Target.Folder, Dst);
+
+    // Compressed again with consolidation: the archive is not put into itself, and the files it
+    // holds leave the folders.
+    Opts.IncludeSubFolderOption = false;
+    Host.QueueAnswer(DialogResult::Yes);
+    CompressFolder1Click(Ctx, Zip, Side::Target, true);
+    EXPECT_EQ(LastQuestion(), "Are you sure you want to Consolidate " + Dst + "?");
+    EXPECT_EQ(EntriesOf(Dst + "/dst.ZIP"), "a.txt");
+    EXPECT_FALSE(Exists(D("a.txt")));
+    EXPECT_TRUE(Exists(D("sub/b.txt"))) << "sub-folders were not asked for";
+}
+
+TEST_F(ArchiveCommandsTest, ConsolidateKeepsEveryFileWhenTheArchiveCannotBeWritten)
+{
+    Tree.AddFile("dst/dst.ZIP", "damaged");
+    Opts.IncludeSubFolderOption = false;
+    Host.QueueAnswer(DialogResult::Yes);
+    CompressFolder1Click(Ctx, Zip, Side::Target, true);
+    EXPECT_TRUE(Exists(D("a.txt")));
+    EXPECT_EQ(Tree.ReadFile("dst/dst.ZIP"), "damaged");
+}
+
+TEST_F(ArchiveCommandsTest, ExpandTakesEachSubFoldersArchiveIntoThatSubFolder)
+{
+    Host.QueueAnswer(DialogResult::Yes);
+    CompressFolder1Click(Ctx, Zip, Side::Target, false);
+    ::unlink(D("a.txt").c_str());
+    ::unlink(D("sub/b.txt").c_str());
+
+    Host.QueueAnswer(DialogResult::No);
+    ExpandFolder1Click(Ctx, Zip, Side::Target);
+    EXPECT_FALSE(Exists(D("a.txt")));
+
+    Host.QueueAnswer(DialogResult::Yes);
+    ExpandFolder1Click(Ctx, Zip, Side::Target);
+    EXPECT_EQ(LastQuestion(),
+              "Are you sure you want to Expand the compressed folder: " + Dst
+                  + " and all of the sub-folders?");
+    EXPECT_EQ(ReadDst("a.txt"), "alpha");
+    EXPECT_EQ(ReadDst("sub/b.txt"), "bravo");
+    EXPECT_FALSE(Exists(D("b.txt")));
+    EXPECT_FALSE(Engine.Target.ViewCompressed);
 }
 
 } // namespace
