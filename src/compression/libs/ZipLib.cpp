@@ -24,7 +24,7 @@ namespace Tandemix::ZipLib {
 
 namespace {
 
-// Archives are encrypted with AES-256 (WinZip's method): current unpackers read it, and the
+// Archives are encrypted with AES-256 (the zip format's AES extension): current unpackers read it, and the
 // old PKWARE method is too weak to protect anything.
 constexpr zip_uint16_t EncryptionMethod = ZIP_EM_AES_256;
 
