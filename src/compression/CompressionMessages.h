@@ -36,4 +36,9 @@ inline constexpr std::string_view AndSubFolders = " and all of the sub-folders?"
 inline constexpr std::string_view QuestionMark = "?";
 inline constexpr std::string_view ExpandQuestion = "Are you sure you want to Expand the compressed folder: ";
 
+// The archive password.
+inline constexpr std::string_view WrongOldPassword =
+    "Sorry, I do not recognize that Old Password.\nPlease try again.";
+inline constexpr std::string_view PasswordNotSaved = "The password file could not be written: ";
+
 } // namespace Tandemix::ZipMsg

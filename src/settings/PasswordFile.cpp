@@ -109,4 +109,16 @@ int WritePasswordFile(const std::string& programFolder, const std::string& archi
     return written.Ok() ? 0 : written.Error();
 }
 
+bool ChangeArchivePassword(Options& opts, const std::string& oldPassword, const std::string& newPassword)
+{
+    if (oldPassword != opts.PassWordName) {
+        return false;
+    }
+    if (newPassword != opts.PassWordName) {
+        opts.PassWordName = newPassword;
+        opts.SavePasswordEnabled = true;
+    }
+    return true;
+}
+
 } // namespace Tandemix

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "settings/Options.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,6 +49,11 @@ std::string UnscrambleText(std::string_view text);
 // are escaped, so the two-line file always reads back. LineToScrambled undoes it.
 std::string ScrambledToLine(std::string_view scrambled);
 std::string LineToScrambled(std::string_view line);
+
+// The "Change Password" rule: the old password must match the current archive password exactly
+// (an empty one is matched by an empty entry). A new password that differs changes it and
+// enables Save Password; the same one changes nothing. False when the old one does not match.
+bool ChangeArchivePassword(Options& opts, const std::string& oldPassword, const std::string& newPassword);
 
 // A store that never has a password file: both passwords stay as they are.
 class NoPasswordStore : public PasswordStore

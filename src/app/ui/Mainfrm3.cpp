@@ -8,6 +8,7 @@
 #include "app/ui/MainMenus.h"
 #include "app/ui/PageTabs.h"
 #include "app/ui/UiText.h"
+#include "compression/ui/CompressionPage.h"
 #include "engine/BusySection.h"
 #include "engine/ConfigLink.h"
 #include "engine/FileFilters.h"
@@ -269,6 +270,9 @@ void TMainSyncForm::ShowOptionsInWindow()
     if (Reports != nullptr) {
         Reports->ShowOptions();
     }
+    if (CompressionOptions != nullptr) {
+        CompressionOptions->ShowOptions();
+    }
 }
 
 void TMainSyncForm::mnuCustom1Click()
@@ -416,6 +420,12 @@ void TMainSyncForm::BuildLayout()
         if (page == ReportingTab) {
             Reports = new ReportingPage(FContext, FReporter.Lists(), FProgramFolder, Notebook2);
             Notebook2->addWidget(Reports);
+        } else if (page == CompressionTab) {
+            CompressionOptions = new CompressionPage(FContext, FProgramFolder, Notebook2);
+            Notebook2->addWidget(CompressionOptions);
+            connect(CompressionOptions, &CompressionPage::ListingsNeeded, this, [this] {
+                RefreshFileListings();
+            });
         } else {
             Notebook2->addWidget(EmptyPage(LowerTabs[page]));
         }

@@ -39,6 +39,7 @@ class FileOptionsPage;
 class FolderPanes;
 class SynchronizePage;
 class ReportingPage;
+class CompressionPage;
 class TargetDeltaPage;
 class UnmatchedOptions;
 class HelpWindow;
@@ -168,6 +169,7 @@ public:
     TargetDeltaPage* TargetDelta = nullptr;
     SynchronizePage* SyncPage = nullptr;
     ReportingPage* Reports = nullptr;
+    CompressionPage* CompressionOptions = nullptr;
     UnmatchedOptions* Unmatched = nullptr;
 
     QMenu* FileMenu = nullptr;

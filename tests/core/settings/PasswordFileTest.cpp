@@ -116,3 +116,29 @@ TEST_F(PasswordFileTest, MissingFileAndOneLineFile)
 
 } // namespace
 } // namespace Tandemix
+
+namespace Tandemix {
+namespace {
+
+TEST(ChangeArchivePassword, OldPasswordMustMatchExactlyAndTheSameNewOneChangesNothing)
+{
+    Options opts;
+    opts.PassWordName = "Secret";
+    EXPECT_FALSE(ChangeArchivePassword(opts, "secret", "other"));
+    EXPECT_EQ(opts.PassWordName, "Secret");
+    EXPECT_FALSE(opts.SavePasswordEnabled);
+
+    EXPECT_TRUE(ChangeArchivePassword(opts, "Secret", "Secret"));
+    EXPECT_FALSE(opts.SavePasswordEnabled);
+
+    EXPECT_TRUE(ChangeArchivePassword(opts, "Secret", "new one"));
+    EXPECT_EQ(opts.PassWordName, "new one");
+    EXPECT_TRUE(opts.SavePasswordEnabled);
+
+    Options empty;
+    EXPECT_TRUE(ChangeArchivePassword(empty, "", "first"));
+    EXPECT_EQ(empty.PassWordName, "first");
+}
+
+} // namespace
+} // namespace Tandemix
