@@ -409,6 +409,7 @@ private slots:
         const QList<int> built{UpperHelpContexts[0],
                                UpperHelpContexts[1],
                                LowerHelpContexts[0],
+                               LowerHelpContexts[1],
                                LowerHelpContexts[2],
                                TargetDeltaHelpContext};
         QList<int> contexts{TargetDeltaHelpContext};
@@ -422,7 +423,7 @@ private slots:
                          qPrintable(anchor));
             }
         }
-        for (const char* hidden : {"pro-options", "compression", "run-batch-lists", "build-batch-lists"}) {
+        for (const char* hidden : {"pro-options", "run-batch-lists", "build-batch-lists"}) {
             QVERIFY2(!browser->toHtml().contains(QStringLiteral("name=\"%1\"").arg(QLatin1String(hidden))),
                      hidden);
         }

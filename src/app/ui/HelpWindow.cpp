@@ -32,6 +32,7 @@ QString GuideAnchorFor(int helpContext)
         {UpperHelpContexts[0], "folder-selection"},
         {UpperHelpContexts[1], "synchronize"},
         {LowerHelpContexts[0], "file-options"},
+        {LowerHelpContexts[1], "compression"},
         {LowerHelpContexts[2], "reporting"},
         {TargetDeltaHelpContext, "target-delta"},
     };

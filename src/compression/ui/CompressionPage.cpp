@@ -52,7 +52,7 @@ CompressionPage::CompressionPage(RunContext& ctx, const std::string& programFold
     , FCtx(ctx)
     , FProgramFolder(programFolder)
 {
-    setObjectName(QStringLiteral("CompressionPage"));
+    setObjectName(QStringLiteral("Compression"));
     UseCompression = new QCheckBox(UiText("Use Compression"), this);
     UseCompression->setObjectName(QStringLiteral("UseCompression"));
     CompressExpand = RadioGroup(this,
