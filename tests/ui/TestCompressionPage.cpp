@@ -84,6 +84,24 @@ private slots:
         QCOMPARE(rig.Opts.CompressedExt, std::string(".zip"));
     }
 
+    void SyncPageBoxMirrorsTheOptionAndItsRightClickFlipsTheDirectionOnlyWhenOn()
+    {
+        Rig rig;
+        rig.Page.SyncOptUseCompressionMouseUp();
+        QCOMPARE(rig.Opts.CompressExpand, 0);
+        rig.Page.SyncOptUseCompression->click();
+        QVERIFY(rig.Opts.UseCompression);
+        QVERIFY(rig.Page.UseCompression->isChecked());
+        QVERIFY(rig.Page.ChgPassWordButton->isEnabled());
+        emit rig.Page.SyncOptUseCompression->customContextMenuRequested(QPoint(1, 1));
+        QCOMPARE(rig.Opts.CompressExpand, 1);
+        QVERIFY(rig.Page.findChild<QRadioButton*>(QStringLiteral("CompressExpand1"))->isChecked());
+        rig.Page.SyncOptUseCompressionMouseUp();
+        QCOMPARE(rig.Opts.CompressExpand, 0);
+        rig.Page.UseCompression->click();
+        QVERIFY(!rig.Page.SyncOptUseCompression->isChecked());
+    }
+
     void ChangePasswordAsksAgainUntilTheOldOneMatchesThenSaveWritesTheFile()
     {
         Rig rig;

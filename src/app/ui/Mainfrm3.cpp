@@ -436,6 +436,7 @@ void TMainSyncForm::BuildLayout()
     Unmatched = new UnmatchedOptions(FContext, FileOptions);
     FileOptions->AddOptionGroup(Unmatched);
     SyncPage->AddRunOption(Unmatched->SyncOptReplicate);
+    SyncPage->AddRunOption(CompressionOptions->SyncOptUseCompression);
     connect(Unmatched, &UnmatchedOptions::ReportingChanged, this, [this] {
         Reports->ShowOptions();
         Reports->EnableReportControls();

@@ -55,6 +55,9 @@ CompressionPage::CompressionPage(RunContext& ctx, const std::string& programFold
     setObjectName(QStringLiteral("Compression"));
     UseCompression = new QCheckBox(UiText("Use Compression"), this);
     UseCompression->setObjectName(QStringLiteral("UseCompression"));
+    SyncOptUseCompression = new QCheckBox(UiText("Use Compression"), this); // moves to its page
+    SyncOptUseCompression->setObjectName(QStringLiteral("SyncOptUseCompression"));
+    SyncOptUseCompression->setContextMenuPolicy(Qt::CustomContextMenu);
     CompressExpand = RadioGroup(this,
                                 "CompressExpand",
                                 "Compress/Expand",
@@ -100,6 +103,10 @@ CompressionPage::CompressionPage(RunContext& ctx, const std::string& programFold
     grid->setRowStretch(3, 1);
 
     connect(UseCompression, &QCheckBox::clicked, this, [this] { UseCompressionClick(); });
+    connect(SyncOptUseCompression, &QCheckBox::clicked, this, [this] { SyncOptUseCompressionClick(); });
+    connect(SyncOptUseCompression, &QWidget::customContextMenuRequested, this, [this] {
+        SyncOptUseCompressionMouseUp();
+    });
     connect(FDirection, &QButtonGroup::idClicked, this, [this](int id) { FCtx.Opts.CompressExpand = id; });
     connect(FSpeed, &QButtonGroup::idClicked, this, [this](int id) { FCtx.Opts.CompressionSpeed = id; });
     connect(CompressedFileExt, &QLineEdit::textEdited, this, [this](const QString& text) {
@@ -116,6 +123,7 @@ void CompressionPage::ShowOptions()
     QScopedValueRollback<bool> showing(FShowing, true);
     const Options& opts = FCtx.Opts;
     UseCompression->setChecked(opts.UseCompression);
+    SyncOptUseCompression->setChecked(opts.UseCompression);
     if (QAbstractButton* direction = FDirection->button(opts.CompressExpand)) {
         direction->setChecked(true);
     }
@@ -145,7 +153,25 @@ void CompressionPage::EnableDependents()
 void CompressionPage::UseCompressionClick()
 {
     FCtx.Opts.UseCompression = UseCompression->isChecked();
+    SyncOptUseCompression->setChecked(FCtx.Opts.UseCompression);
     EnableDependents();
+}
+
+void CompressionPage::SyncOptUseCompressionClick()
+{
+    UseCompression->setChecked(SyncOptUseCompression->isChecked());
+    UseCompressionClick();
+}
+
+void CompressionPage::SyncOptUseCompressionMouseUp()
+{
+    if (!FCtx.Opts.UseCompression) {
+        return;
+    }
+    FCtx.Opts.CompressExpand = FCtx.Opts.CompressExpand == 0 ? 1 : 0;
+    if (QAbstractButton* direction = FDirection->button(FCtx.Opts.CompressExpand)) {
+        direction->setChecked(true);
+    }
 }
 
 void CompressionPage::ChgPassWordButtonClick()

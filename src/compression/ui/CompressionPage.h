@@ -33,10 +33,15 @@ public:
     void ShowOptions();
 
     void UseCompressionClick();
+    // The same option on the synchronisation page; a right click on it flips the direction while
+    // compression is on.
+    void SyncOptUseCompressionClick();
+    void SyncOptUseCompressionMouseUp();
     void ChgPassWordButtonClick();
     void SavePasswordClick();
 
     QCheckBox* UseCompression = nullptr;
+    QCheckBox* SyncOptUseCompression = nullptr; // shown on the synchronisation page
     QGroupBox* CompressExpand = nullptr;
     QGroupBox* CompressionSpeed = nullptr;
     QLabel* CompressedFileExtLabel = nullptr;
