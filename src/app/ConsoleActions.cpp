@@ -51,6 +51,48 @@ SyncOutcome ConsoleActions::RunSync()
     return SyncOutcomeOf(SyncButtonClick(FCtx, RunSender::Automation));
 }
 
+void ConsoleActions::MonitorSwitched()
+{
+    if (Auto != nullptr) {
+        Auto->MonitorSourceDriveCheckClick();
+    }
+}
+
+void ConsoleActions::SetQueueCheckInterval(int milliseconds)
+{
+    if (Auto != nullptr) {
+        Auto->SetQueueCheckInterval(milliseconds);
+    }
+}
+
+void ConsoleActions::OptionsLoaded()
+{
+    if (Auto != nullptr) {
+        Auto->OptionsLoaded();
+    }
+}
+
+void ConsoleActions::ArmPolling(int seconds)
+{
+    if (Auto != nullptr) {
+        Auto->ArmPolling(seconds);
+    }
+}
+
+void ConsoleActions::ArmSchedule(int minutes)
+{
+    if (Auto != nullptr) {
+        Auto->ArmSchedule(minutes);
+    }
+}
+
+void ConsoleActions::SetSettleCount(int count)
+{
+    if (Auto != nullptr) {
+        Auto->SetSettleCount(count);
+    }
+}
+
 void ConsoleActions::EndProgram(ExitStatus status)
 {
     FEnd = {true, status};

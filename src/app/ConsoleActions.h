@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "automation/Automation.h"
 #include "automation/CommandLine.h"
 #include "batch/BatchHooks.h"
 #include "engine/RunContext.h"
@@ -11,7 +12,7 @@ namespace Tandemix {
 
 // What the command line asks of a program without a display: folders go straight to the engine,
 // the countdown counts on stderr, and nothing ever waits for a window. Staying resident needs
-// the window's timers, so a console run reports that it cannot and ends.
+// the timers, which the automation owns here as it does in the window.
 class ConsoleActions : public CommandLineActions
 {
 public:
@@ -19,6 +20,8 @@ public:
 
     // The batch list a batch file on the command line is opened into.
     BatchHooks* Batch = nullptr;
+    // The schedule, polling and monitor the switches arm.
+    Automation* Auto = nullptr;
 
     bool HasWindow() const override { return false; }
     bool OpenBatchFile(const std::string& path) override;
@@ -29,14 +32,14 @@ public:
     void BringWindowBack() override {}
     void ParkInTray() override {}
     SyncOutcome RunSync() override;
-    void MonitorSwitched() override {}
-    void SetQueueCheckInterval(int) override {}
+    void MonitorSwitched() override;
+    void SetQueueCheckInterval(int milliseconds) override;
     void ListEmptySides() override {}
     void EndProgram(ExitStatus status) override;
-    void OptionsLoaded() override {}
-    void ArmPolling(int) override {}
-    void ArmSchedule(int) override {}
-    void SetSettleCount(int) override {}
+    void OptionsLoaded() override;
+    void ArmPolling(int seconds) override;
+    void ArmSchedule(int minutes) override;
+    void SetSettleCount(int count) override;
 
     bool Ended() const { return FEnd.Ended; }
     ExitStatus Status() const { return FEnd.Status; }

@@ -3,6 +3,7 @@
 
 #include "app/ConsoleActions.h"
 #include "app/ConsoleHost.h"
+#include "app/Resident.h"
 #include "app/StartUp.h"
 #include "automation/CommandLine.h"
 #include "batch/BatchHooks.h"
@@ -82,8 +83,11 @@ int RunUnattended(int argc, char** argv)
         return static_cast<int>(ExitStatus::NothingToRun);
     }
 
+    ConsoleAutomationActions automationActions(ctx);
+    Automation automation(ctx, automationActions);
     ConsoleActions actions(ctx);
     actions.Batch = &hooks;
+    actions.Auto = &automation;
     CommandLineResult result = HandleCommandLine(config, state, actions, args);
     if (!result.Problem.empty()) {
         std::fprintf(stderr, "tandemix: %s\n", result.Problem.c_str());
@@ -97,13 +101,11 @@ int RunUnattended(int argc, char** argv)
         return static_cast<int>(totals.Refused == RunRefusal::FolderPair ? ExitStatus::NothingToRun
                                                                          : ExitStatus::Failed);
     }
-    if (result.StaysResident) {
-        std::fprintf(stderr,
-                     "tandemix: repeating runs (-S, -R) need the window; without a display, "
-                     "start the program from cron or a systemd timer instead.\n");
-    }
     if (result.Ran && isatty(fileno(stderr)) != 0) {
         PrintSummary(engine, status);
+    }
+    if (result.StaysResident && !actions.Ended()) {
+        return StayResident(ctx, automation, automationActions);
     }
     return static_cast<int>(status);
 }

@@ -12,12 +12,8 @@ namespace Tandemix {
 
 int RunWindowModule(int argc, char** argv)
 {
-    std::string exe = ExecutablePath();
-    std::string folder = exe.substr(0, exe.find_last_of('/') + 1);
-    const std::string candidates[] = {folder + WindowModuleName,
-                                      folder + "../lib/tandemix/" + WindowModuleName};
     std::string errors;
-    for (const std::string& path : candidates) {
+    for (const std::string& path : ModuleCandidates(WindowModuleName)) {
         void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (module == nullptr) {
             const char* why = ::dlerror();

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Program entry. With a display the window opens; without one (cron, ssh) the same engine runs
 // through the console host and Qt's GUI is never initialised.
+#include "app/CommandHelp.h"
 #include "app/Unattended.h"
 #include "app/WindowModule.h"
 
@@ -24,6 +25,9 @@ bool HasDisplay()
 int main(int argc, char** argv)
 {
     try {
+        if (Tandemix::AnswerInfoRequest(argc, argv, stdout)) {
+            return std::fflush(stdout) == 0 ? 0 : 1;
+        }
         if (HasDisplay()) {
             return Tandemix::RunWindowModule(argc, argv);
         }

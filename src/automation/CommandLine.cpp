@@ -176,6 +176,19 @@ ExitStatus StatusOf(SyncOutcome outcome)
     return ExitStatus::Failed;
 }
 
+// The switch words as the loose search sees them: a "-C:" argument is only its switch. The file
+// it names is the user's own words: "-C:/jobs/a-rather-long-name.cfg" must not read as "-R"
+// (which keeps the program resident) or a name with "min" in it as MIN.
+std::vector<std::string> WordsToMatch(std::vector<std::string> words)
+{
+    for (std::string& word : words) {
+        if (word.size() > 3 && UpperAscii(std::string_view(word).substr(0, 3)) == "-C:") {
+            word.resize(3);
+        }
+    }
+    return words;
+}
+
 // The command line's steps for one call, so each step reads as the list it is.
 class CommandLineRun
 {
@@ -189,12 +202,13 @@ public:
         , FActions(actions)
         , FArgs(args)
         , FSwitches(SwitchWords(args))
+        , FMatched(WordsToMatch(FSwitches))
     {}
 
     CommandLineResult Run();
 
 private:
-    int Find(std::string_view word) const { return FindParam(FSwitches, word); }
+    int Find(std::string_view word) const { return FindParam(FMatched, word); }
     const std::string& ArgAt(int position) const { return FSwitches[static_cast<std::size_t>(position - 1)]; }
     // False when a "-C" settings file could not be loaded (FResult.Problem says why).
     bool ApplySwitchIfPresent(std::string_view word);
@@ -210,6 +224,7 @@ private:
     CommandLineActions& FActions;
     const std::vector<std::string>& FArgs;
     std::vector<std::string> FSwitches;
+    std::vector<std::string> FMatched; // FSwitches as the search sees them
     CommandLineResult FResult;
     int FWarningDelay = 0;
 };

@@ -108,15 +108,20 @@ std::string CheckBatchListForSaving(const BatchList& list)
         return std::string(BatchMsg::DescriptionNotSaved);
     }
     for (std::size_t i = 0; i < list.Rows.size(); ++i) {
-        const BatchRow& row = list.Rows[i];
-        if (!HasFolder(row)) {
-            continue;
-        }
-        if (std::string reason = BatchRowProblem(row); !reason.empty()) {
-            return RowNotSavedText(i + 1, reason);
+        if (std::string problem = BatchRowSaveProblem(list.Rows[i], i + 1); !problem.empty()) {
+            return problem;
         }
     }
     return {};
+}
+
+std::string BatchRowSaveProblem(const BatchRow& row, std::size_t position)
+{
+    if (!HasFolder(row)) {
+        return {};
+    }
+    std::string reason = BatchRowProblem(row);
+    return reason.empty() ? reason : RowNotSavedText(position, reason);
 }
 
 BatchSaveResult WriteBatchFile(const std::string& path, const BatchList& list)

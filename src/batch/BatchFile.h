@@ -39,6 +39,10 @@ std::string BatchFileText(const BatchList& list);
 // without a folder are dropped by a save, so they are not checked.
 std::string CheckBatchListForSaving(const BatchList& list);
 
+// Why the row cannot be stored, as "Batch row <position> cannot be saved: " and the reason;
+// empty when it can (or when it names no folder, which a save drops).
+std::string BatchRowSaveProblem(const BatchRow& row, std::size_t position);
+
 struct BatchSaveResult
 {
     std::string Problem; // empty when the file was written; otherwise the text to show

@@ -11,12 +11,12 @@
 
 namespace Tandemix {
 
-bool BatchHooks::OpenBatchFile(RunContext& ctx, const std::string& path)
+std::optional<BatchList> OpenBatchList(RunContext& ctx, const std::string& path)
 {
     SysResult<BatchFileContent> read = ReadBatchFile(path);
     if (!read) {
         (void)ShowError(ctx, ProblemMessageLine(BatchMsg::BatchFileNotAccessible, path), ErrorCode::Notice);
-        return false;
+        return std::nullopt;
     }
     // A refused line is left out whole, never half applied; the user hears which one and why.
     for (const RefusedBatchLine& refused : read->Refused) {
@@ -25,9 +25,23 @@ bool BatchHooks::OpenBatchFile(RunContext& ctx, const std::string& path)
             (void)ctx.Hst.Ask(RefusedLineText(refused), DialogButtons::Ok); // where a script's output goes
         }
     }
-    FList = std::move(read.Value().List);
-    FCurrentRow = 0;
+    return std::move(read.Value().List);
+}
+
+bool BatchHooks::OpenBatchFile(RunContext& ctx, const std::string& path)
+{
+    std::optional<BatchList> list = OpenBatchList(ctx, path);
+    if (!list) {
+        return false;
+    }
+    SetList(std::move(*list));
     return true;
+}
+
+void BatchHooks::SetList(BatchList list)
+{
+    FList = std::move(list);
+    FCurrentRow = 0;
 }
 
 int BatchHooks::BatchRowCount(RunContext& /*ctx*/)

@@ -60,4 +60,28 @@ inline constexpr std::string_view CellCompressionSpeed = "the compression speed"
 inline constexpr std::string_view CellPassword = "the archive password";
 inline constexpr std::string_view CellOther = "column ";
 
+// ---- The synchronise button, by what a press will do -------------------------------------------
+inline constexpr std::string_view SyncBatchCaption = "&Synchronize Batch List";
+inline constexpr std::string_view SynchronizeCaption = "Synchronize &Source to Target";
+inline constexpr std::string_view CompressCaption = "Compress &Source to Target";
+inline constexpr std::string_view ExpandCaption = "Expand &Source to Target";
+inline constexpr std::string_view ReplicateCaption = "Replicate &Source to Target";
+inline constexpr std::string_view CompressReplicateCaption = "Compress/Replicate &Source to Target";
+inline constexpr std::string_view ExpandReplicateCaption = "Expand/Replicate &Source to Target";
+
+// ---- The batch pages ---------------------------------------------------------------------------
+inline constexpr std::string_view SourceHeader = "Source Folder";
+inline constexpr std::string_view TargetHeader = "Target Folder";
+inline constexpr std::string_view NoListOpen = "None";
+inline constexpr std::string_view UnsavedRow =
+    "Changes have not been saved for current row.\n\nDo you want to save them now?";
+inline constexpr std::string_view DeleteRowStart = "Are you sure you want to delete Row: ";
+inline constexpr std::string_view DeleteRowEnd = "?";
+inline constexpr std::string_view ConfiguringBatch = "Configuring batch settings...";
+inline constexpr std::string_view SourceFolderChange = "Source Folder Change";
+inline constexpr std::string_view TargetFolderChange = "Target Folder Change";
+inline constexpr std::string_view FileFilter = "Tandemix Batch Files (*.SNC)";
+inline constexpr std::string_view RunBatchListCaption = "Run Batch List";
+inline constexpr std::string_view RunBatchListHint = "Process all folders in current batch listing";
+
 } // namespace Tandemix::BatchMsg

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "compression/ZipArch32.h"
 
+#include "platform/FileOps.h"
 #include "platform/ProgramFolder.h"
 
 #include <dlfcn.h>
@@ -125,10 +126,11 @@ std::string& SharedText()
 TZipArchiver::TZipArchiver()
 {
     SharedText().clear();
-    std::string exe = ExecutablePath();
-    std::string folder = exe.substr(0, exe.find_last_of('/') + 1);
-    if (!folder.empty()) {
-        LibraryFolders = {folder, folder + "../lib/tandemix/"};
+    // Where the window module is looked for: beside the executable, then the install's folder.
+    for (const std::string& candidate : ModuleCandidates("")) {
+        if (!candidate.empty()) {
+            LibraryFolders.push_back(AddTrailingBackslash(candidate));
+        }
     }
 }
 

@@ -142,7 +142,7 @@ public:
     std::uint32_t EntryCount = 0;
     TZlFileStats LastFileStats;
     // Where the libraries are looked for, each with a trailing '/': beside the executable and
-    // in the install's lib/tandemix folder.
+    // in the install's module folder.
     std::vector<std::string> LibraryFolders;
 
     // ---- Operations: the library's result, or 240 / 130 ----------------------------------

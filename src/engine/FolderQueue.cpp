@@ -285,7 +285,9 @@ int EnqueueFolderTree(RunContext& ctx, const std::string& source, const std::str
     int count = 0;
     bool top = true;
     while (!pending.empty()) {
-        auto [from, to] = std::move(pending.back());
+        // Named variables, not a structured binding: the lambda below captures them.
+        std::string from = std::move(pending.back().first);
+        std::string to = std::move(pending.back().second);
         pending.pop_back();
         subFolders.clear();
         bool stopped = false;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "engine/HandOver.h"
+
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -93,6 +95,14 @@ public:
     // returns the batch grid to its first row), beeps and retitles itself. Unmatched items
     // are not reported while this runs.
     virtual void RunFinished() noexcept {}
+
+    // ---- Hand-over from monitor threads -------------------------------------------------------
+    // The one member a worker thread may use: it posts here and waits until the UI thread, at
+    // its next pump (ProcessMessages, a timer tick, the console's wait), has run the piece.
+    HandOverQueue& HandOvers() noexcept { return FHandOvers; }
+
+private:
+    HandOverQueue FHandOvers;
 };
 
 } // namespace Tandemix

@@ -79,6 +79,8 @@ void RunState::PumpMessages(bool force)
     if (force || now - FLastPump >= PumpInterval) {
         FLastPump = now;
         FHost.ProcessMessages();
+        // Changes a monitor thread saw during a long operation are queued while it goes on.
+        FHost.HandOvers().RunPending();
     }
 }
 

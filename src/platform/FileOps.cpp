@@ -174,8 +174,8 @@ SysStatus RemoveTreeAt(int parentFd, const std::string& name, const std::string&
     mode_t needed = S_IRWXU;
     if ((st.st_mode & needed) != needed) {
         // Read-only folders are emptied like any other; without these bits even root could not
-        // list one after dropping its capabilities.
-        ::fchmodat(parentFd, name.c_str(), (st.st_mode & 07777) | needed, 0);
+        // list one after dropping its capabilities. A refusal shows at the open below.
+        [[maybe_unused]] int changed = ::fchmodat(parentFd, name.c_str(), (st.st_mode & 07777) | needed, 0);
     }
     int fd = ::openat(parentFd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {

@@ -2,12 +2,15 @@
 #include "platform/Launch.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <pthread.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <string_view>
@@ -181,6 +184,122 @@ SysStatus OpenInViewer(const std::string& path)
     args.insert(args.end(), command.begin(), command.end());
     args.push_back(AsArgument(path));
     return SpawnDetached(terminal, args);
+}
+
+SysResult<ProgramRun>
+RunAndWait(const std::vector<std::string>& argv, const std::string& input, int timeoutMs)
+{
+    if (argv.empty()) {
+        return SysResult<ProgramRun>::Failure(EINVAL, "execve");
+    }
+    std::string program = argv[0].find('/') != std::string::npos ? argv[0] : FindInPath(argv[0]);
+    if (program.empty() || !IsExecutableFile(program)) {
+        return SysResult<ProgramRun>::Failure(ENOENT, "execve");
+    }
+    std::vector<char*> args;
+    for (const std::string& arg : argv) {
+        args.push_back(const_cast<char*>(arg.c_str()));
+    }
+    args.push_back(nullptr);
+    char** envp = environ;
+    int in[2];
+    int out[2];
+    if (::pipe2(in, O_CLOEXEC) != 0) {
+        return SysResult<ProgramRun>::Failure(errno, "pipe2");
+    }
+    if (::pipe2(out, O_CLOEXEC) != 0) {
+        int error = errno;
+        ::close(in[0]);
+        ::close(in[1]);
+        return SysResult<ProgramRun>::Failure(error, "pipe2");
+    }
+    pid_t child = ::fork();
+    if (child < 0) {
+        int error = errno;
+        for (int fd : {in[0], in[1], out[0], out[1]}) {
+            ::close(fd);
+        }
+        return SysResult<ProgramRun>::Failure(error, "fork");
+    }
+    if (child == 0) {
+        // Only async-signal-safe calls until exec.
+        ::dup2(in[0], 0);
+        ::dup2(out[1], 1);
+        ::dup2(out[1], 2);
+        ::setpgid(0, 0);
+        for (int sig = 1; sig < NSIG; ++sig) {
+            ::signal(sig, SIG_DFL);
+        }
+        sigset_t none;
+        ::sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        ::execve(program.c_str(), args.data(), envp);
+        ::_exit(127);
+    }
+    ::close(in[0]);
+    ::close(out[1]);
+    // The answers are small: written at once, then end of input, so a question asked again
+    // reads nothing rather than waiting.
+    // A program that ends without reading must not end us: SIGPIPE is held back for the write
+    // and a pending one taken away again.
+    sigset_t pipeSignal;
+    sigset_t before;
+    ::sigemptyset(&pipeSignal);
+    ::sigaddset(&pipeSignal, SIGPIPE);
+    ::pthread_sigmask(SIG_BLOCK, &pipeSignal, &before);
+    std::size_t written = 0;
+    while (written < input.size()) {
+        ssize_t n = ::write(in[1], input.data() + written, input.size() - written);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break;
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    ::close(in[1]);
+    timespec now{0, 0};
+    while (::sigtimedwait(&pipeSignal, nullptr, &now) > 0) {
+    }
+    ::pthread_sigmask(SIG_SETMASK, &before, nullptr);
+    ProgramRun run;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline
+                                                                          - std::chrono::steady_clock::now());
+        if (left.count() <= 0) {
+            run.TimedOut = true;
+            ::kill(-child, SIGKILL);
+            ::kill(child, SIGKILL);
+            break;
+        }
+        pollfd wait{out[0], POLLIN, 0};
+        int ready = ::poll(&wait, 1, static_cast<int>(left.count()));
+        if (ready < 0 && errno == EINTR) {
+            continue;
+        }
+        if (ready <= 0) {
+            continue;
+        }
+        char buffer[4096];
+        ssize_t n = ::read(out[0], buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break; // every writer has gone
+        }
+        if (run.Output.size() < 65536) {
+            run.Output.append(buffer, static_cast<std::size_t>(n));
+        }
+    }
+    ::close(out[0]);
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    run.ExitStatus = !run.TimedOut && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
 }
 
 } // namespace Tandemix

@@ -119,4 +119,14 @@ std::string ProgramFolder()
     return ProgramFolderFor(exeFolder);
 }
 
+std::vector<std::string> ModuleCandidates(std::string_view name)
+{
+#ifndef TANDEMIX_MODULE_DIR
+#define TANDEMIX_MODULE_DIR "../lib/tandemix"
+#endif
+    std::string exe = ExecutablePath();
+    std::string folder = exe.substr(0, exe.find_last_of('/') + 1);
+    return {folder + std::string(name), folder + TANDEMIX_MODULE_DIR "/" + std::string(name)};
+}
+
 } // namespace Tandemix

@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace Tandemix {
 
@@ -17,5 +18,9 @@ std::string ProgramFolderFor(const std::string& exeFolder);
 std::string ExecutablePath(); // /proc/self/exe; empty when unreadable
 // /usr, /bin, /sbin, /lib, /lib64, /opt, /snap or anything under them.
 bool IsSystemFolder(std::string_view folder);
+// Where a module of ours (the window, the zip libraries) may be, most likely first: beside the
+// executable (a build folder, a portable copy), then the installed layout's private library
+// folder, found relative to the executable so that an unpacked package works where it lies.
+std::vector<std::string> ModuleCandidates(std::string_view name);
 
 } // namespace Tandemix

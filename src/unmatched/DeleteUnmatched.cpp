@@ -407,4 +407,15 @@ std::size_t DeleteListedItems(RunContext& ctx,
     return kept;
 }
 
+bool DeleteFolderContents(RunContext& ctx, const std::string& folder)
+{
+    std::string recovery = RecoveryInForce(ctx.Opts);
+    // Emptying the recovery folder itself (or a folder in it) means erasing: a move would only
+    // give its files new names beside the old ones.
+    if (!recovery.empty() && (AddTrailingBackslash(folder) == recovery || Below(recovery, folder))) {
+        recovery.clear();
+    }
+    return DeleteFolderContents(ctx, folder, recovery);
+}
+
 } // namespace Tandemix

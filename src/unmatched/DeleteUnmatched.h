@@ -58,4 +58,11 @@ std::size_t DeleteListedItems(RunContext& ctx,
 std::optional<std::vector<UnmatchedItem>>
 ItemsOfLines(const ReportLists& lists, ReportCategory category, const std::vector<std::string>& lines);
 
+// Empties a folder depth first, as a deletion of unmatched folders does: files go to the
+// recovery folder when one is set (and the recovery folder itself is kept), every deletion is
+// filed, a link is deleted as a link and never entered. Each failure is reported; the rest goes
+// on. The recovery folder itself, or a folder in it, is emptied by erasing. True when nothing
+// stayed.
+bool DeleteFolderContents(RunContext& ctx, const std::string& folder);
+
 } // namespace Tandemix

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The "Compression" page and its password dialog, driven as a user drives them.
-#include "compression/ui/ChgPwd.h"
+#include "app/ui/ChgPwd.h"
 #include "compression/ui/CompressionPage.h"
 #include "settings/PasswordFile.h"
 #include "support/CoreBundle.h"

@@ -31,9 +31,12 @@ QString GuideAnchorFor(int helpContext)
     static const Topic topics[] = {
         {UpperHelpContexts[0], "folder-selection"},
         {UpperHelpContexts[1], "synchronize"},
+        {UpperHelpContexts[2], "build-batch-lists"},
+        {LowerHelpContexts[3], "run-batch-lists"},
         {LowerHelpContexts[0], "file-options"},
         {LowerHelpContexts[1], "compression"},
         {LowerHelpContexts[2], "reporting"},
+        {LowerHelpContexts[4], "pro-options"},
         {TargetDeltaHelpContext, "target-delta"},
     };
     for (const Topic& topic : topics) {

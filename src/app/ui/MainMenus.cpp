@@ -5,6 +5,7 @@
 
 #include "app/ui/Mainfrm3.h"
 #include "app/ui/UiText.h"
+#include "batch/ui/RunBatchPage.h"
 #include "engine/BusySection.h"
 #include "engine/FileListing.h"
 #include "engine/Messages.h"
@@ -432,6 +433,7 @@ void TMainSyncForm::SwapSourceandTarget1Click()
     DirectoryListBox1Change(Side::Target, oldSource);
     // The pair on screen is now the user's own, no longer a batch row's.
     FOptions.RunBatchList = false;
+    RunBatch->FollowRunBatchList();
 }
 
 } // namespace Tandemix

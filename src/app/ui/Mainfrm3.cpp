@@ -8,6 +8,9 @@
 #include "app/ui/MainMenus.h"
 #include "app/ui/PageTabs.h"
 #include "app/ui/UiText.h"
+#include "automation/ui/ProOptionsPage.h"
+#include "batch/ui/BuildBatchPage.h"
+#include "batch/ui/RunBatchPage.h"
 #include "compression/ui/CompressionPage.h"
 #include "engine/BusySection.h"
 #include "engine/ConfigLink.h"
@@ -18,10 +21,14 @@
 #include "engine/ui/FileOptionsPage.h"
 #include "engine/ui/SynchronizePage.h"
 #include "engine/ui/TargetDeltaPage.h"
+#include "filemanager/ui/DriveCommands.h"
+#include "filemanager/ui/FileManagerCommands.h"
 #include "filemanager/ui/FolderPanes.h"
+#include "filemanager/ui/PaneDragDrop.h"
 #include "platform/FileOps.h"
 #include "reporting/ui/ReportingPage.h"
 #include "settings/Configuration.h"
+#include "settings/PasswordFile.h"
 #include "unmatched/ui/UnmatchedOptions.h"
 
 #include <QAction>
@@ -65,11 +72,20 @@ TMainSyncForm::TMainSyncForm(const std::string& programFolder, QWidget* parent)
     ChooseSettingsFile = [this](bool save) {
         return ChooseSettingsFileInDialog(this, UiText(FProgramFolder), save);
     };
+    WritePasswordFile = [this](const std::string& archive, const std::string& admin) {
+        return ::Tandemix::WritePasswordFile(FProgramFolder, archive, admin) == 0;
+    };
     // While the window is built no status message may show through.
     FState.SourceFileListTag = 1;
     BuildMenus();
+    BuildAutomation();
     BuildLayout();
+    WireBatchPages();
     BuildPopUpMenus();
+    FileManager = new FileManagerCommands(*this);
+    Drives = new DriveCommands(*this);
+    DragDrop = new PaneDragDrop(*this);
+    Archives = WireArchiveMenus(*this);
     WireReporting();
     FHints = new HintDisplay(StatusPanel, this);
     QApplication::instance()->installEventFilter(FHints);
@@ -78,6 +94,9 @@ TMainSyncForm::TMainSyncForm(const std::string& programFolder, QWidget* parent)
 
 TMainSyncForm::~TMainSyncForm()
 {
+    // The watcher threads end before the window they hand their changes to.
+    AutomationTimer->stop();
+    FAutomation->Monitor.Shutdown();
     FormDestroy();
 }
 
@@ -107,6 +126,9 @@ void TMainSyncForm::FormCreate()
     SizeForScreen();
     FState.SourceFileListTag = 1;
     LoadConfiguration(FDefaultConfigPath);
+    // The window starts with no list open for running, whatever the settings remembered.
+    RunBatch->ClearRunGrid();
+    BuildBatch->UpdateBatchItem->setEnabled(false);
 
     FTempFolderPath = TempFolderFor(FProgramFolder);
     PrepareTempFolder(FTempFolderPath, FState, FOptions);
@@ -213,6 +235,9 @@ ConfigContext TMainSyncForm::MakeConfigContext()
     config.ExcludeStringChanged = [this] {
         UpdateExcludeList(FContext, false);
     };
+    config.ReopenBatchList = [this](const std::string& firstEntry) {
+        return ReopenBatchList(firstEntry);
+    };
     return config;
 }
 
@@ -221,6 +246,8 @@ void TMainSyncForm::LoadConfiguration(const std::string& fileName)
     ConfigContext config = MakeConfigContext();
     Tandemix::LoadConfiguration(config, fileName, true);
     (void)LoadAutomationOptions(config, fileName);
+    // The schedule and the polling a configuration switches on are armed with it.
+    FAutomation->OptionsLoaded();
     ShowOptionsInWindow();
 }
 
@@ -267,11 +294,17 @@ void TMainSyncForm::ShowOptionsInWindow()
     if (SyncPage != nullptr) {
         SyncPage->ShowOptions();
     }
+    if (ProOptions != nullptr) {
+        ProOptions->ShowOptions();
+    }
     if (Reports != nullptr) {
         Reports->ShowOptions();
     }
     if (CompressionOptions != nullptr) {
         CompressionOptions->ShowOptions();
+    }
+    if (RunBatch != nullptr) {
+        RunBatch->ShowRecentFiles();
     }
 }
 
@@ -320,6 +353,12 @@ void TMainSyncForm::DirectoryListBox1Change(Side side, const std::string& folder
     FState.StatusMsg(Msg::Ready);
     FHost.ProcessMessages();
     ClearDeltaButtonClick();
+}
+
+void TMainSyncForm::FolderChosenByHand(Side side, const std::string& folder)
+{
+    FOptions.RunBatchList = false; // ResetBatchToggle
+    DirectoryListBox1Change(side, folder);
 }
 
 void TMainSyncForm::RefreshFileListings()
@@ -400,9 +439,10 @@ void TMainSyncForm::BuildLayout()
         SyncButtonClick(RunSender::SyncButton);
     });
     connect(SyncPage, &SynchronizePage::PreReportClicked, this, [this] { PreReportButtonClick(); });
-    Notebook1->addWidget(EmptyPage(UpperTabs[2]));
+    BuildBatch = new BuildBatchPage(FContext, FProgramFolder, Notebook1);
+    Notebook1->addWidget(BuildBatch);
     connect(Panes, &FolderPanes::FolderChosen, this, [this](Side side, const QString& folder) {
-        DirectoryListBox1Change(side, CoreText(folder));
+        FolderChosenByHand(side, CoreText(folder));
     });
 
     // A thin rule between the pages and the options; it goes with the options.
@@ -426,6 +466,13 @@ void TMainSyncForm::BuildLayout()
             connect(CompressionOptions, &CompressionPage::ListingsNeeded, this, [this] {
                 RefreshFileListings();
             });
+        } else if (page == RunBatchListsTab) {
+            RunBatch = new RunBatchPage(FContext, FHooks, FProgramFolder, Notebook2);
+            Notebook2->addWidget(RunBatch);
+        } else if (page == ProOptionsTab) {
+            ProOptions = new ProOptionsPage(FContext, *FAutomation, Notebook2);
+            Notebook2->addWidget(ProOptions);
+            connect(ProOptions, &ProOptionsPage::SetAdminPWClicked, this, [this] { SetAdminPWClick(); });
         } else {
             Notebook2->addWidget(EmptyPage(LowerTabs[page]));
         }
@@ -437,6 +484,7 @@ void TMainSyncForm::BuildLayout()
     FileOptions->AddOptionGroup(Unmatched);
     SyncPage->AddRunOption(Unmatched->SyncOptReplicate);
     SyncPage->AddRunOption(CompressionOptions->SyncOptUseCompression);
+    SyncPage->AddRunOption(RunBatch->RunBatchList);
     connect(Unmatched, &UnmatchedOptions::ReportingChanged, this, [this] {
         Reports->ShowOptions();
         Reports->EnableReportControls();

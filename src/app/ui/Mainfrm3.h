@@ -2,8 +2,10 @@
 #pragma once
 
 #include "app/ui/QtHost.h"
+#include "automation/Automation.h"
 #include "batch/BatchHooks.h"
 #include "compression/CompressedSync.h"
+#include "compression/ui/ArchiveMenus.h"
 #include "engine/EngineState.h"
 #include "engine/Reporter.h"
 #include "engine/RunContext.h"
@@ -35,7 +37,14 @@ class QToolButton;
 
 namespace Tandemix {
 
+class BuildBatchPage;
+class DriveCommands;
+class FileManagerCommands;
 class FileOptionsPage;
+class PaneDragDrop;
+class ProOptionsPage;
+class RunBatchPage;
+class TTrayIcon;
 class FolderPanes;
 class SynchronizePage;
 class ReportingPage;
@@ -65,6 +74,7 @@ public:
     EngineState& Engine() { return FEngine; }
     RunContext& Context() { return FContext; }
     BatchHooks& Batch() { return FHooks; }
+    CompressionHooks& Compression() { return FHooks; }
 
     const std::string& ProgramFolder() const { return FProgramFolder; }
     const std::string& DefaultConfigPath() const { return FDefaultConfigPath; }
@@ -114,6 +124,9 @@ public:
     // ---- Folders, listings and the decision list --------------------------------------------
     // A folder chosen in a tree (or given by a batch row, a recent pair, the command line).
     void DirectoryListBox1Change(Side side, const std::string& folder);
+    // A folder the user chose by hand (a tree, a drive box, the folder browser): a batch-list
+    // run is switched off, then the side is listed.
+    void FolderChosenByHand(Side side, const std::string& folder);
     void RefreshFileListings();
     void UpdateButtonClick();
     void ClearDeltaButtonClick();
@@ -148,6 +161,54 @@ public:
     ProgramReporter& Reporting() { return FReporter; }
     // The command line's words, for "-A" (no closing beeps).
     std::vector<std::string> CommandWords;
+    // A batch file the command line opened: a "-C" settings file loaded after it must not put
+    // its own recent list's first file in its place.
+    void PinCommandLineBatch(const std::string& path) { FCommandLineBatch = path; }
+
+    // ---- Batch lists ----------------------------------------------------------------------
+    // The "Run Batch List" switch changed, or something it depends on (compression, replication,
+    // a save): the synchronise button's caption and the controls a batch row decides.
+    void RunBatchListClick(QObject* sender = nullptr);
+    // The option controls a batch row (or replication) fixes: enabled only while none does.
+    void EnableOptionControls(bool enable);
+    // The option pages show the options again after a batch row was applied.
+    void ShowAppliedOptions();
+    // "Edit" on the run page: the list's file goes to the build page.
+    void EditBatchClick(const QString& path);
+    // Unchecks the real-time monitor (ending its watchers) and, with `schedule`, the scheduled
+    // runs, as opening, clearing or editing a batch list does.
+    void SwitchOffAutomaticRuns(bool schedule);
+
+    // ---- Automation and the tray -------------------------------------------------------------
+    Automation& Auto() { return *FAutomation; }
+    // The window was minimised or restored (the window-state changes land here).
+    void FormMinimized();
+    void FormRestored();
+    // The tray menu: behind the administrator password when one is set.
+    void Show1Click();
+    void Exit2Click();
+    void RunNow1Click();
+    // Parks the window off-screen and leaves only the tray icon (the window itself where the
+    // desktop has no notification area).
+    void GoToTray();
+    // Asks for the administrator password when one is set; true: go on. Tests put their own.
+    std::function<bool()> AdminPasswordGate;
+    // "Set Administrative Password": the change dialog until a recognised old password or
+    // Cancel, then the new password is in force and written to the password file.
+    void SetAdminPWClick();
+    // Shows the change dialog; {accepted, old, new}. The dialog by default; tests script it.
+    struct PasswordChange
+    {
+        bool Accepted = false;
+        std::string Old;
+        std::string New;
+    };
+    std::function<PasswordChange()> AskPasswordChange;
+    // Writes both passwords to the password file; false when it could not be written. Empty
+    // until the password file's writer is installed.
+    std::function<bool(const std::string& archive, const std::string& admin)> WritePasswordFile;
+    // Minimised or living in the tray.
+    bool RunningMinimized = false;
 
     // ---- Controls ------------------------------------------------------------------------
     QTabBar* TabSet1 = nullptr;
@@ -164,6 +225,13 @@ public:
     QPushButton* SkipFileButton = nullptr;
     QPushButton* CloseButton = nullptr;
     QTimer* Timer2 = nullptr;
+    QTimer* AutomationTimer = nullptr; // drives the automation's timers
+    ProOptionsPage* ProOptions = nullptr;
+    TTrayIcon* TrayIcon1 = nullptr;
+    QMenu* TrayPopupMenu1 = nullptr;
+    QAction* Show1 = nullptr;
+    QAction* RunNow1 = nullptr;
+    QAction* Exit2 = nullptr;
     FolderPanes* Panes = nullptr;
     FileOptionsPage* FileOptions = nullptr;
     TargetDeltaPage* TargetDelta = nullptr;
@@ -171,6 +239,8 @@ public:
     ReportingPage* Reports = nullptr;
     CompressionPage* CompressionOptions = nullptr;
     UnmatchedOptions* Unmatched = nullptr;
+    BuildBatchPage* BuildBatch = nullptr;
+    RunBatchPage* RunBatch = nullptr;
 
     QMenu* FileMenu = nullptr;
     QMenu* ViewMenu = nullptr;
@@ -216,14 +286,23 @@ public:
     QMenu* FilePopUpMenu1 = nullptr;
     QMenu* DirPopUpMenu1 = nullptr;
     QMenu* DriveRefreshMenu = nullptr;
+    // The side the last pop-up menu was opened on.
+    Side PopUpSide() const { return FPopUpSide; }
+    FileManagerCommands* FileManager = nullptr; // the panes' file and folder commands
+    DriveCommands* Drives = nullptr; // the drive boxes' commands and network shares
+    PaneDragDrop* DragDrop = nullptr; // files and folders dropped onto the target pane
+    ArchiveMenus Archives; // the pop-up menu's archive commands
     HelpWindow* HelpForm = nullptr; // created when help is first asked for
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void BuildAutomation();
+    bool Parked() const;
     void BuildMenus();
     void BuildFileMenu();
     void BuildViewMenu();
@@ -241,6 +320,9 @@ private:
     QRect ScreenRoom() const;
     int FrameExtraHeight() const;
     void BuildLayout();
+    void WireBatchPages();
+    void BatchRowInitiated(int result);
+    bool ReopenBatchList(const std::string& firstEntry);
     QWidget* BuildMessagePanel();
     void FormClose();
     void FormDestroy();
@@ -261,6 +343,11 @@ private:
     ProgramReporter FReporter;
     CompressionHooks FHooks{FReporter.Lists()};
     RunContext FContext;
+    // Declared after everything the automation reaches, so that it goes (and its watcher threads
+    // end) before any of that does.
+    std::unique_ptr<AutomationActions> FAutomationActions;
+    std::unique_ptr<Automation> FAutomation;
+    bool FWasMinimized = false;
     std::unique_ptr<TfrmCustomText> FCustomText;
     HintDisplay* FHints = nullptr;
     Side FPopUpSide = Side::Source; // the side the last pop-up menu was opened on
@@ -271,6 +358,7 @@ private:
     bool FClosing = false;
     long long FLastProgressMs = 0;
     std::string FLogTrimNote; // what the last load deleted, for the status line
+    std::string FCommandLineBatch;
 };
 
 } // namespace Tandemix

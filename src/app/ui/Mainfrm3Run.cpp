@@ -5,6 +5,8 @@
 #include "app/ui/UiText.h"
 #include "app/ui/WindowActions.h"
 #include "automation/CommandLine.h"
+#include "batch/ui/BatchGridView.h"
+#include "batch/ui/RunBatchPage.h"
 #include "engine/FileListing.h"
 #include "engine/Messages.h"
 #include "engine/RunDriver.h"
@@ -80,6 +82,11 @@ void TMainSyncForm::ApplyControlsEnabled(bool enable)
     Unmatched->SyncOptReplicate->setEnabled(enable);
     SyncPage->EnableRunControls(enable);
     Reports->EnableRunControls(enable);
+    RunBatch->EnableRunControls(enable);
+    if (enable && RunBatch->RunBatchList->isChecked()) {
+        // A list open for running keeps the rows' options locked after the run.
+        RunBatchListClick(Unmatched->ReplicateFolders);
+    }
 }
 
 void TMainSyncForm::FollowSkipButton()
@@ -103,6 +110,9 @@ void TMainSyncForm::ShowRunProgress(const EngineState& engine)
     SyncPage->ShowProgress(engine);
     SyncPage->SyncSource->setText(UiText(engine.Source.Folder));
     SyncPage->SyncTarget->setText(UiText(engine.Target.Folder));
+    if (FOptions.RunBatchList) {
+        RunBatch->BatchSyncGrid->StandOn(FHooks.BatchCurrentRow(FContext));
+    }
     FollowSkipButton();
 }
 
@@ -118,6 +128,10 @@ void TMainSyncForm::RunFinished()
         Tandemix::RefreshFileListings(FContext);
         ShowListing(Side::Source);
         ShowListing(Side::Target);
+    } else {
+        // The last row's options are in force now, and the grid is back on row 1.
+        RunBatch->ShowGrid();
+        ShowAppliedOptions();
     }
     ShowDeltaGrid();
     if (FindParam(SwitchWords(CommandWords), "-A") < 1) {
@@ -177,6 +191,7 @@ bool TMainSyncForm::HandleCommandLine(const std::vector<std::string>& args, int&
         std::fprintf(stderr, "tandemix: %s\n", result.Problem.c_str());
     }
     if (actions.Ended()) {
+        FCommandLineBatch.clear();
         exitStatus = static_cast<int>(actions.Status());
         const RunTotals& totals = FEngine.Totals;
         if (result.Ran && totals.Refused != RunRefusal::None) {
@@ -188,6 +203,7 @@ bool TMainSyncForm::HandleCommandLine(const std::vector<std::string>& args, int&
         }
         return true;
     }
+    FCommandLineBatch.clear();
     ShowLoadStatus(); // "-C" may have loaded a file that trimmed a log
     return false;
 }

@@ -6,6 +6,7 @@
 #include "app/ui/MainMenus.h"
 #include "app/ui/Mainfrm3.h"
 #include "app/ui/UiText.h"
+#include "batch/ui/RunBatchPage.h"
 
 #include <QAction>
 #include <QLayout>
@@ -191,6 +192,7 @@ void TMainSyncForm::TabSet1Change(int newTab)
     SortFileLists1->setEnabled(newTab == 0);
     if (newTab == BuildBatchListsTab) {
         FOptions.RunBatchList = false;
+        RunBatch->FollowRunBatchList();
     }
     FOptions.ShowTopMenu = newTab;
 }

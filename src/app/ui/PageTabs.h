@@ -32,6 +32,8 @@ inline constexpr int TargetDeltaHelpContext = 16;
 inline constexpr int CompressionTab = 1;
 // The lower tab of the log and report options.
 inline constexpr int ReportingTab = 2;
+// The lower tab of the batch runner.
+inline constexpr int RunBatchListsTab = 3;
 // The lower tab of "Pro Options", which the hidden "Dial-Up Service" item selects too.
 inline constexpr int ProOptionsTab = 4;
 // Choosing this upper page opens the batch editor, which works on its own rows instead of the

@@ -166,4 +166,19 @@ DialogResult QtHost::Ask(std::string_view text, DialogButtons buttons)
     }
 }
 
+void QtHost::Inform(std::string_view text, int offsetX, int offsetY)
+{
+    if (FQuestions != nullptr) {
+        (void)FQuestions->Ask(text, DialogButtons::Ok);
+        return;
+    }
+    QString shown = Text(text);
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox box(QMessageBox::Information, FForm.windowTitle(), shown, QMessageBox::Ok, &FForm);
+    box.adjustSize();
+    QPoint centre = FForm.geometry().center() + QPoint(offsetX, offsetY);
+    box.move(centre - QPoint(box.width() / 2, box.height() / 2));
+    box.exec();
+}
+
 } // namespace Tandemix

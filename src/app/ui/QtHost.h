@@ -26,6 +26,9 @@ public:
     void ShowElapsed(std::string_view text) noexcept override;
     void ProcessMessages() override;
     DialogResult Ask(std::string_view text, DialogButtons buttons) override;
+    // An information box (OK) centred on the window, its centre `offsetX`, `offsetY` from the
+    // window's centre; LF or CR separate the lines.
+    void Inform(std::string_view text, int offsetX = 0, int offsetY = 0);
     void ShowRunProgress(const EngineState& engine) noexcept override;
     void RunFinished() noexcept override;
     CountdownAnswer DeletionCountdown(int seconds, std::size_t entries) override;

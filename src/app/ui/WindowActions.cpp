@@ -3,6 +3,7 @@
 
 #include "app/ui/Mainfrm3.h"
 #include "automation/ui/DelTimer.h"
+#include "batch/ui/RunBatchPage.h"
 #include "engine/FileListing.h"
 #include "engine/RunDriver.h"
 #include "platform/FileOps.h"
@@ -19,15 +20,13 @@ WindowActions::WindowActions(TMainSyncForm& form)
 
 bool WindowActions::OpenBatchFile(const std::string& path)
 {
-    RunContext& ctx = FForm.Context();
-    if (!FForm.Batch().OpenBatchFile(ctx, path)) {
+    FForm.PinCommandLineBatch(path);
+    if (!FForm.RunBatch->RunBatchFile(path)) {
         return false;
     }
-    ctx.Opts.RunBatchList = true;
-    // Row 1 is shown before the run starts, its folders in the panes.
-    if (FForm.Batch().InitiateBatchItem(ctx, 1) == 0) {
-        PointFolders(ctx.Engine.Source.Folder, ctx.Engine.Target.Folder);
-    }
+    // Row 1 is shown before the run starts, its folders in the panes; a row that cannot be
+    // applied is the run's to refuse.
+    (void)FForm.RunBatch->InitiateBatchItem(1);
     return true;
 }
 
@@ -80,8 +79,32 @@ void WindowActions::BringWindowBack()
 
 void WindowActions::ParkInTray()
 {
-    // Without a tray icon yet, a hidden run stays minimised rather than vanishing.
-    FForm.showMinimized();
+    FForm.GoToTray();
+}
+
+void WindowActions::MonitorSwitched()
+{
+    FForm.Auto().MonitorSourceDriveCheckClick();
+}
+
+void WindowActions::SetQueueCheckInterval(int milliseconds)
+{
+    FForm.Auto().SetQueueCheckInterval(milliseconds);
+}
+
+void WindowActions::ArmPolling(int seconds)
+{
+    FForm.Auto().ArmPolling(seconds);
+}
+
+void WindowActions::ArmSchedule(int minutes)
+{
+    FForm.Auto().ArmSchedule(minutes);
+}
+
+void WindowActions::SetSettleCount(int count)
+{
+    FForm.Auto().SetSettleCount(count);
 }
 
 SyncOutcome WindowActions::RunSync()
@@ -107,6 +130,7 @@ void WindowActions::EndProgram(ExitStatus status)
 
 void WindowActions::OptionsLoaded()
 {
+    FForm.Auto().OptionsLoaded();
     FForm.RefreshFileListings();
 }
 

@@ -23,14 +23,14 @@ public:
     void BringWindowBack() override;
     void ParkInTray() override;
     SyncOutcome RunSync() override;
-    void MonitorSwitched() override {}
-    void SetQueueCheckInterval(int) override {}
+    void MonitorSwitched() override;
+    void SetQueueCheckInterval(int milliseconds) override;
     void ListEmptySides() override;
     void EndProgram(ExitStatus status) override;
     void OptionsLoaded() override;
-    void ArmPolling(int) override {}
-    void ArmSchedule(int) override {}
-    void SetSettleCount(int) override {}
+    void ArmPolling(int seconds) override;
+    void ArmSchedule(int minutes) override;
+    void SetSettleCount(int count) override;
 
     bool Ended() const { return FEnd.Ended; }
     ExitStatus Status() const { return FEnd.Status; }

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "compression/ui/CompressionPage.h"
 
+#include "app/ui/ChgPwd.h"
 #include "app/ui/UiText.h"
 #include "compression/CompressionMessages.h"
-#include "compression/ui/ChgPwd.h"
 #include "settings/OptionRules.h"
 #include "settings/PasswordFile.h"
 
@@ -180,12 +180,11 @@ void CompressionPage::ChgPassWordButtonClick()
         PassWordCheckForm = new TPassWordCheckForm(this);
     }
     for (;;) {
-        if (PassWordCheckForm->ShowModal() != 1) {
+        if (PassWordCheckForm->exec() != QDialog::Accepted) {
             return;
         }
         std::string oldPassword = CoreText(PassWordCheckForm->OldPassword->text());
         std::string newPassword = CoreText(PassWordCheckForm->NewPassword->text());
-        PassWordCheckForm->Clear();
         if (ChangeArchivePassword(FCtx.Opts, oldPassword, newPassword)) {
             PassWordName->setText(UiText(FCtx.Opts.PassWordName));
             SavePassword->setEnabled(FCtx.Opts.SavePasswordEnabled);

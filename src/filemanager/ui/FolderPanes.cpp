@@ -3,6 +3,8 @@
 
 #include "app/ui/UiText.h"
 #include "engine/FileHelpers.h"
+#include "filemanager/NetworkShares.h"
+#include "platform/FileOps.h"
 #include "platform/Mounts.h"
 
 #include <QComboBox>
@@ -13,6 +15,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QSplitter>
+#include <QStyle>
 #include <QTreeView>
 
 #include <algorithm>
@@ -34,6 +37,9 @@ FolderPanes::FolderPanes(QWidget* parent)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("Folder Selection"));
+    Mounts = [] {
+        return ListMounts();
+    };
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(2, 2, 2, 2);
     row->addWidget(BuildSide(Side::Source));
@@ -124,13 +130,26 @@ QWidget* FolderPanes::BuildSide(Side side)
 
 void FolderPanes::RefreshDriveBoxes()
 {
-    const std::vector<std::string> roots = SyncableRoots(ListMounts(), CoreText(QDir::homePath()));
+    const std::vector<MountInfo> mounts = Mounts();
+    std::vector<std::string> roots = SyncableRoots(mounts, CoreText(QDir::homePath()));
+    // Each share the desktop mounted is a drive of its own, below the one gvfs mount.
+    const std::vector<std::string> shares = MountedShares(mounts);
+    for (const std::string& share : shares) {
+        if (std::find(roots.begin(), roots.end(), share) == roots.end()) {
+            roots.push_back(share);
+        }
+    }
+    const QIcon network = style()->standardIcon(QStyle::SP_DriveNetIcon);
     for (Side side : {Side::Source, Side::Target}) {
         QComboBox* box = Pane(side).DriveBox;
         QString current = box->currentText();
         box->clear();
         for (const std::string& root : roots) {
-            box->addItem(UiText(root));
+            if (std::find(shares.begin(), shares.end(), root) != shares.end()) {
+                box->addItem(network, UiText(root));
+            } else {
+                box->addItem(UiText(root));
+            }
         }
         int index = box->findText(current);
         box->setCurrentIndex(index >= 0 ? index : 0);
@@ -167,6 +186,17 @@ void FolderPanes::PointTreeAt(Side side, const std::string& folder)
         pane.DirectoryListBox->setCurrentIndex(index);
         pane.DirectoryListBox->scrollTo(index);
         pane.DirectoryListBox->expand(index);
+    }
+    // A folder on a share is shown by the share's entry, added to both boxes when it is new
+    // (a share reached through the folder browser).
+    SysResult<std::string> resolved = ResolvedPath(folder);
+    std::string root = NetworkRootOf(Mounts(), resolved ? *resolved : folder);
+    if (!root.empty() && Pane(side).DriveBox->findText(UiText(root)) < 0) {
+        for (Side each : {Side::Source, Side::Target}) {
+            if (Pane(each).DriveBox->findText(UiText(root)) < 0) {
+                Pane(each).DriveBox->addItem(style()->standardIcon(QStyle::SP_DriveNetIcon), UiText(root));
+            }
+        }
     }
     // The entry nearest the folder: the home folder for a folder in it, though no mount.
     std::vector<MountInfo> entries;

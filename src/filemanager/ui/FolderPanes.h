@@ -2,10 +2,13 @@
 #pragma once
 
 #include "engine/EngineState.h"
+#include "platform/Mounts.h"
 
 #include <QWidget>
 
+#include <functional>
 #include <string>
+#include <vector>
 
 class QComboBox;
 class QFileSystemModel;
@@ -45,6 +48,9 @@ public:
     void ShowListing(Side side, const SideListing& listing, bool sorted);
     void ClearFileList(Side side);
     void RefreshDriveBoxes();
+
+    // The mounts the drive boxes are built from: this process's view; tests put their own here.
+    std::function<std::vector<MountInfo>()> Mounts;
 
 signals:
     void FolderChosen(Tandemix::Side side, const QString& folder);

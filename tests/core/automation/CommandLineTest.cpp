@@ -467,6 +467,16 @@ TEST_F(HandleCommandLineTest, ScheduleOrMonitorAfterAutorunStaysResident)
     EXPECT_TRUE(Actions.Called("SetQueueCheckInterval 1000")); // not a number: one second
 }
 
+TEST_F(HandleCommandLineTest, TheSettingsFilesNameIsNoSwitch)
+{
+    // "-R" in "a-rather", "MIN" in "admin", "-S" nowhere: only the switch "-C:" itself counts.
+    const std::string file = Work->AddFile("a-rather-admin-job.cfg", ConfigText(true, ""));
+    Fresh(false, true);
+    CommandLineResult result = Handle({Source, Target, "-C:" + file});
+    EXPECT_TRUE(result.Ran && result.EndProgram);
+    EXPECT_FALSE(result.StaysResident || Actions.Called("Monitor on") || Actions.Called("ParkInTray"));
+}
+
 TEST_F(HandleCommandLineTest, BatchFileNameIsTakenInTheProgramFolder)
 {
     for (const char* name : {"JOB.SNC", "job.snc"}) {

@@ -175,3 +175,43 @@ TEST_F(LaunchTest, FailuresAreReported)
 
 } // namespace
 } // namespace Tandemix
+
+namespace Tandemix {
+namespace {
+
+// A program run to its end: its input given, its output and status taken back, its time bounded.
+TEST(RunAndWaitTest, InputOutputStatusAndTimeout)
+{
+    TempTree tree;
+    const std::string program = tree.AddFile("answer.sh",
+                                             "#!/bin/sh\nread first\nread second\n"
+                                             "echo \"got $first/$second\"\necho \"args $#:$1\" >&2\nexit 3\n",
+                                             {},
+                                             0755);
+    SysResult<ProgramRun> run = RunAndWait({program, "--x y"}, "one\ntwo\n", 10000);
+    ASSERT_TRUE(run);
+    EXPECT_EQ(run->ExitStatus, 3);
+    EXPECT_FALSE(run->TimedOut);
+    EXPECT_EQ(run->Output, "got one/two\nargs 1:--x y\n");
+
+    // A program that never ends is killed when the time is up, and its children with it.
+    const std::string sleeper = tree.AddFile("sleeper.sh", "#!/bin/sh\nsleep 30 &\nsleep 30\n", {}, 0755);
+    auto start = std::chrono::steady_clock::now();
+    run = RunAndWait({sleeper}, "", 200);
+    ASSERT_TRUE(run);
+    EXPECT_TRUE(run->TimedOut);
+    EXPECT_EQ(run->ExitStatus, -1);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+
+    // A program that does not read its input is no danger to us.
+    const std::string deaf = tree.AddFile("deaf.sh", "#!/bin/sh\nexit 0\n", {}, 0755);
+    run = RunAndWait({deaf}, std::string(1 << 20, 'x'), 10000);
+    ASSERT_TRUE(run);
+    EXPECT_EQ(run->ExitStatus, 0);
+
+    EXPECT_EQ(RunAndWait({"no-such-program-here"}, "", 1000).Error(), ENOENT);
+    EXPECT_EQ(RunAndWait({}, "", 1000).Error(), EINVAL);
+}
+
+} // namespace
+} // namespace Tandemix

@@ -4,11 +4,11 @@
 #include <QDialog>
 
 class QLineEdit;
+class QPushButton;
 
 namespace Tandemix {
 
-// "Password Change": the old and the new archive password, typed in plain text. Closes with 1
-// for Ok and 2 for Cancel. UI thread only.
+// The password change dialog: the old password and the new one. Showing it empties both.
 class TPassWordCheckForm : public QDialog
 {
     Q_OBJECT
@@ -16,12 +16,13 @@ class TPassWordCheckForm : public QDialog
 public:
     explicit TPassWordCheckForm(QWidget* parent = nullptr);
 
-    // Empties both edits and shows the dialog modally; its result.
-    int ShowModal();
-    void Clear();
-
     QLineEdit* OldPassword = nullptr;
     QLineEdit* NewPassword = nullptr;
+    QPushButton* OkButton = nullptr;
+    QPushButton* CancelButton = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
 };
 
 } // namespace Tandemix

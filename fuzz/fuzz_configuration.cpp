@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The INI object and the configuration load on any file a user or another program may leave:
+// every read, a write into it (the rewrite keeps what it does not change), and a whole load.
+#include "FuzzInput.h"
+#include "settings/Configuration.h"
+#include "settings/IniFile.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    using namespace Tandemix;
+    std::string path = Fuzz::AsFile(Fuzz::Text(data, size), "TXDef.CFG");
+    IniFile snapshot = IniFile::Snapshot(path);
+    for (const char* section : {"Misc Options", "File Options", "Batch File List", "Include Masks"}) {
+        for (const std::string& entry : snapshot.ReadSectionValues(section)) {
+            Fuzz::Require(entry.find('=') != std::string::npos);
+        }
+        Fuzz::Require(snapshot.ReadString(section, "Compile Date", "").size() <= 1023);
+        (void)snapshot.ReadInteger(section, "LogFileMaxSize", 7);
+    }
+    IniFile file(path);
+    try {
+        file.WriteString("Misc Options", "Fuzz", "value");
+        Fuzz::Require(file.ReadString("Misc Options", "Fuzz", "") == "value");
+    } catch (const IniWriteError&) {
+    }
+
+    Options opts;
+    int marker = 0;
+    ConfigContext ctx{.Opts = opts,
+                      .LoadingMarker = marker,
+                      .ProgramFolder = Fuzz::ScratchFolder(),
+                      .DefaultConfigPath = path};
+    LoadConfiguration(ctx, path, true);
+    Fuzz::Require(marker == 0);
+    return 0;
+}

@@ -1,0 +1,159 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "batch/BatchGrid.h"
+
+#include "support/TestTables.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace Tandemix {
+namespace {
+
+using Test::ByName;
+
+// A grid of `rows` data rows whose sources are given by `filled` ("x" a pair, "." empty), as
+// the grid numbers them, standing on `current`.
+BatchGrid GridOf(std::string_view filled, int current)
+{
+    BatchGrid grid;
+    ClearBatchGrid(grid);
+    grid.Rows.resize(filled.size());
+    RenumberBatchGrid(grid);
+    for (std::size_t i = 0; i < filled.size(); ++i) {
+        if (filled[i] == 'x') {
+            grid.Rows[i][BatchCol::Source] = "/s" + std::to_string(i + 1);
+            grid.Rows[i][BatchCol::Target] = "/t" + std::to_string(i + 1);
+            grid.Rows[i][BatchCol::AttributeMask] = std::to_string(i + 1);
+        }
+    }
+    grid.Current = current;
+    return grid;
+}
+
+// The grid's sources as "1" for the row that held /s1 and so on, "." for an empty row.
+std::string Sources(const BatchGrid& grid)
+{
+    std::string text;
+    for (const BatchRow& row : grid.Rows) {
+        const std::string& source = row[BatchCol::Source];
+        text += source.empty() ? "." : source.substr(2);
+    }
+    return text;
+}
+
+struct AddCase
+{
+    const char* Name;
+    const char* Filled;
+    int Current;
+    int Row; // where the new pair goes
+    std::size_t Rows; // the grid's length afterwards
+};
+
+class RowForNewPairTest : public ::testing::TestWithParam<AddCase>
+{};
+
+TEST_P(RowForNewPairTest, TakesTheRowAfterTheLastPairAndKeepsAFreeRowBelow)
+{
+    const AddCase& c = GetParam();
+    BatchGrid grid = GridOf(c.Filled, c.Current);
+    EXPECT_EQ(RowForNewPair(grid), c.Row);
+    EXPECT_EQ(grid.Rows.size(), c.Rows);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases,
+                         RowForNewPairTest,
+                         ::testing::Values(AddCase{"EmptyGrid", "......", 1, 1, 6},
+                                           AddCase{"OnAPairGoesAfterTheLastPair", "xx....", 1, 3, 6},
+                                           AddCase{"AGapIsNotFilledFromAbove", "x.x...", 1, 4, 6},
+                                           AddCase{"AnEmptyCurrentRowIsTaken", "xx....", 5, 5, 6},
+                                           AddCase{"TheLastFreeRowGetsOneBelow", "xxxxx.", 1, 6, 7},
+                                           AddCase{"AFullGridGrows", "xxxxxx", 2, 7, 8}),
+                         ByName());
+
+struct DeleteCase
+{
+    const char* Name;
+    const char* Filled;
+    int Current;
+    const char* After; // the sources afterwards
+    int CurrentAfter;
+};
+
+class DeleteBatchGridRowTest : public ::testing::TestWithParam<DeleteCase>
+{};
+
+TEST_P(DeleteBatchGridRowTest, MovesTheRowsBelowUpAndShortensALongGrid)
+{
+    const DeleteCase& c = GetParam();
+    BatchGrid grid = GridOf(c.Filled, c.Current);
+    DeleteBatchGridRow(grid);
+    EXPECT_EQ(Sources(grid), c.After);
+    EXPECT_EQ(grid.Current, c.CurrentAfter);
+    // Row numbers belong to the places.
+    for (int row = 1; row <= grid.LastRow(); ++row) {
+        EXPECT_EQ(grid.At(row)[BatchCol::RowNumber], std::to_string(row));
+    }
+    // The options went with their pair.
+    if (grid.HasSource(c.CurrentAfter)) {
+        EXPECT_EQ(grid.At(c.CurrentAfter)[BatchCol::AttributeMask],
+                  grid.At(c.CurrentAfter)[BatchCol::Source].substr(2));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases,
+                         DeleteBatchGridRowTest,
+                         ::testing::Values(DeleteCase{"MiddleRow", "xxx...", 2, "13....", 2},
+                                           DeleteCase{"LastPairMovesUp", "xxx...", 3, "12....", 2},
+                                           DeleteCase{"FirstRowStays", "xx....", 1, "2.....", 1},
+                                           DeleteCase{"NoRowEmptiesRowOne", "xx....", 0, ".2....", 0},
+                                           DeleteCase{"LongGridDropsItsLastRow", "xxxxxxxx", 3, "1245678", 2},
+                                           DeleteCase{"LongGridOnItsLastRow", "xxxxxxxx", 8, "1234567", 7}),
+                         ByName());
+
+TEST(BatchGridTest, TheDeleteKeyMovesRowsUpAndKeepsTheLength)
+{
+    BatchGrid grid = GridOf("xxx...", 1);
+    ShiftRowsUp(grid);
+    EXPECT_EQ(Sources(grid), "23....");
+    EXPECT_EQ(grid.At(1)[BatchCol::AttributeMask], "2");
+    EXPECT_EQ(grid.At(1)[BatchCol::RowNumber], "1");
+}
+
+TEST(BatchGridTest, AMovedRowTakesItsOptionsAlongAndTheRowsAreNumberedAgain)
+{
+    BatchGrid grid = GridOf("xxxx..", 1);
+    MoveBatchGridRow(grid, 1, 3);
+    EXPECT_EQ(Sources(grid), "2314..");
+    EXPECT_EQ(grid.At(3)[BatchCol::AttributeMask], "1");
+    EXPECT_EQ(grid.Current, 3);
+    MoveBatchGridRow(grid, 4, 1);
+    EXPECT_EQ(Sources(grid), "4231..");
+    for (int row = 1; row <= grid.LastRow(); ++row) {
+        EXPECT_EQ(grid.At(row)[BatchCol::RowNumber], std::to_string(row));
+    }
+}
+
+TEST(BatchGridTest, FillingLeavesAFreshRowAfterTheLastOneRead)
+{
+    BatchList list;
+    for (int i = 1; i <= 6; ++i) {
+        BatchRow row;
+        row[BatchCol::RowNumber] = "9";
+        row[BatchCol::Source] = "/s" + std::to_string(i);
+        list.Rows.push_back(row);
+    }
+    BatchGrid grid = GridOf("x", 1);
+    FillBatchGrid(grid, list);
+    EXPECT_EQ(Sources(grid), "123456.");
+    EXPECT_EQ(grid.At(1)[BatchCol::RowNumber], "9"); // as the file wrote it
+    EXPECT_EQ(grid.Current, 1);
+    list.Rows.resize(2);
+    FillBatchGrid(grid, list);
+    EXPECT_EQ(Sources(grid), "12....");
+    EXPECT_EQ(grid.At(5)[BatchCol::RowNumber], "5");
+}
+
+} // namespace
+} // namespace Tandemix

@@ -1,0 +1,288 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Drag-and-drop onto the target pane: the mode table, the questions, and the selected-files run
+// (only the files dropped, never a sub-folder, its log like a run's, the settings back after).
+#include "filemanager/DropCopy.h"
+
+#include "engine/RunMessages.h"
+#include "support/CoreBundle.h"
+#include "support/TempTree.h"
+#include "support/TestTables.h"
+
+#include <gtest/gtest.h>
+
+// Table rows name only the fields that matter to them.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace Tandemix {
+namespace {
+
+using Test::PrintTo;
+
+struct ModeRow
+{
+    std::string Name;
+    DropPanes Panes;
+    std::string Mode;
+    bool UseCompression;
+    int CompressExpand;
+    std::optional<bool> SourceView;
+    std::optional<bool> TargetView;
+    bool Red = false;
+};
+
+// Panes: source archive, target archive, source view checked/enabled, target view
+// checked/enabled, compression on, compress (0) or expand (1).
+const ModeRow ModeRows[] = {
+    {"ArchiveOntoArchiveIsRefused", {true, true}, "", false, 0, {}, {}},
+    {"ArchiveOntoFolderExpands",
+     {true, false, false, false, false, false, false, 0},
+     "EXPAND",
+     true,
+     1,
+     true,
+     {}},
+    {"FolderOntoArchiveCompresses",
+     {false, true, false, false, false, false, false, 1},
+     "COMPRESS",
+     true,
+     0,
+     {},
+     true},
+    {"SourceViewCheckedExpands",
+     {false, false, true, true, true, true, false, 0},
+     "EXPAND",
+     true,
+     1,
+     {},
+     false},
+    {"SourceViewCheckedButDisabledDoesNotCount",
+     {false, false, true, false},
+     "Synchronize",
+     false,
+     0,
+     {},
+     {}},
+    {"TargetViewCheckedCompresses",
+     {false, false, false, false, true, true, false, 1},
+     "COMPRESS",
+     true,
+     0,
+     false,
+     {}},
+    {"CompressWithoutTargetViewCompresses",
+     {false, false, false, false, false, false, true, 0},
+     "COMPRESS",
+     true,
+     0,
+     {},
+     true},
+    {"TargetViewOfferedButUnchecked",
+     {false, false, false, false, false, true, true, 0},
+     "Synchronize",
+     false,
+     0,
+     {},
+     {}},
+    {"SourceViewOfferedButUnchecked",
+     {false, false, false, true, false, false, true, 1},
+     "Synchronize",
+     false,
+     1,
+     {},
+     {}},
+    {"ExpandSelected", {false, false, false, false, false, false, true, 1}, "EXPAND", true, 1, true, {}},
+    {"NothingCompressedSynchronizes", {}, "Synchronize", false, 0, {}, {}},
+};
+
+class ChooseDropModeTest : public ::testing::TestWithParam<ModeRow>
+{};
+
+TEST_P(ChooseDropModeTest, TheFirstMatchingRuleWins)
+{
+    const ModeRow& row = GetParam();
+    DropMode mode = ChooseDropMode(row.Panes);
+    EXPECT_EQ(mode.Mode, row.Mode);
+    if (!row.Mode.empty()) {
+        EXPECT_EQ(mode.UseCompression, row.UseCompression);
+        EXPECT_EQ(mode.CompressExpand, row.CompressExpand);
+        EXPECT_EQ(mode.SourceViewCompressed, row.SourceView);
+        EXPECT_EQ(mode.TargetViewCompressed, row.TargetView);
+        EXPECT_EQ(mode.TargetPaneRed, row.Red);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ChooseDropModeTest, ::testing::ValuesIn(ModeRows), Test::ByName{});
+
+TEST(DropQuestionsTest, OneFileByNameSeveralByCountAFolderWithBothFolders)
+{
+    EXPECT_EQ(DropFilesQuestion("Synchronize", 1, "report.doc"),
+              "Are you sure you want to Synchronize Source file: report.doc?");
+    EXPECT_EQ(DropFilesQuestion("COMPRESS", 3, "report.doc"),
+              "Are you sure you want to COMPRESS the 3 selected Source files?");
+    std::string longName(300, 'x');
+    std::string cut = DropFilesQuestion("Synchronize", 1, longName);
+    EXPECT_EQ(cut.size(), 255u);
+    EXPECT_TRUE(cut.starts_with("Are you sure you want to Synchronize Source file: xxx"));
+    EXPECT_EQ(DropFolderQuestion("EXPAND", "/data/a", "/backup"),
+              "Are you sure you want to EXPAND folder /data/a To /backup?");
+}
+
+class DropSelectedFilesTest : public ::testing::Test, protected Test::CoreBundle
+{
+protected:
+    void SetUp() override
+    {
+        Tree.AddFile("src/a.txt", "aaa", ::Tandemix::Test::LocalTime(2020, 1, 1));
+        Tree.AddFile("src/b.txt", "new b", ::Tandemix::Test::LocalTime(2020, 1, 2));
+        Tree.AddFile("src/c.txt", "ccc", ::Tandemix::Test::LocalTime(2020, 1, 3));
+        Tree.AddFile("src/sub/d.txt", "ddd");
+        Tree.AddFile("dst/b.txt", "old b", ::Tandemix::Test::LocalTime(2019, 1, 1));
+        Engine.Source.Folder = Tree.Path("src");
+        Engine.Target.Folder = Tree.Path("dst");
+        Opts.IncludeSubFolderOption = true;
+        Opts.CreateSubFolderOption = true;
+    }
+    FileDrop Drop(std::vector<std::string> names)
+    {
+        FileDrop drop;
+        drop.Current = names.empty() ? std::string() : names.front();
+        drop.Selected = std::move(names);
+        return drop;
+    }
+    bool Logged(LogKind kind, const std::string& part) const
+    {
+        return std::any_of(Report.Logs.begin(), Report.Logs.end(), [&](const auto& line) {
+            return line.Kind == kind && line.Text.find(part) != std::string::npos;
+        });
+    }
+
+    TempTree Tree;
+};
+
+TEST_F(DropSelectedFilesTest, OnlyTheDroppedFilesGoAndNoSubFolderWhateverTheOptionSays)
+{
+    Host.QueueAnswer(DialogResult::Yes);
+    EXPECT_TRUE(TargetFileListDragDrop(Ctx, Drop({"a.txt", "b.txt", "sub"})));
+    ASSERT_EQ(Host.Questions.size(), 1u);
+    EXPECT_EQ(Host.Questions[0].Text, "Are you sure you want to Synchronize the 3 selected Source files?");
+    EXPECT_EQ(Tree.ReadFile("dst/a.txt"), "aaa");
+    EXPECT_EQ(Tree.ReadFile("dst/b.txt"), "new b");
+    EXPECT_FALSE(Tree.Exists("dst/c.txt"));
+    EXPECT_FALSE(Tree.Exists("dst/sub"));
+    EXPECT_FALSE(Tree.Exists("dst/src"));
+    EXPECT_TRUE(Opts.IncludeSubFolderOption);
+    EXPECT_TRUE(Opts.CreateSubFolderOption);
+    EXPECT_EQ(Host.ControlsEnabled, (std::vector<bool>{false, true}));
+    EXPECT_FALSE(Host.ElapsedTimerRunning);
+    EXPECT_EQ(State.BusyCount, 0);
+    EXPECT_FALSE(State.SyncActive);
+    EXPECT_EQ(Host.LastStatus(), "Ready");
+    // The panes show the result.
+    EXPECT_EQ(Engine.Target.Files.size(), 2u);
+}
+
+TEST_F(DropSelectedFilesTest, TheLogHasItsHeaderItsLinesAndItsSummary)
+{
+    Host.QueueAnswer(DialogResult::Yes);
+    ASSERT_TRUE(TargetFileListDragDrop(Ctx, Drop({"a.txt", "b.txt"})));
+    ASSERT_FALSE(Report.Logs.empty());
+    EXPECT_EQ(Report.Logs.front().Kind, LogKind::OpenSyncLog);
+    EXPECT_EQ(Report.Logs.back().Kind, LogKind::CloseSyncLog);
+    EXPECT_TRUE(Logged(LogKind::AddedFile, "a.txt"));
+    EXPECT_TRUE(Logged(LogKind::UpdatedFile, "b.txt"));
+    EXPECT_TRUE(Logged(LogKind::Summary, Tree.Path("src")) || Logged(LogKind::Summary, "SRC"));
+    std::vector<std::string> summary;
+    for (const auto& line : Report.Logs) {
+        if (line.Kind == LogKind::Summary) {
+            summary.push_back(line.Text);
+        }
+    }
+    ASSERT_GE(summary.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(summary.end() - 4, summary.end()),
+              (std::vector<std::string>{std::string(55, '-'),
+                                        "     1 Files updated.",
+                                        "     1 Files added.",
+                                        "     2 Files checked."}));
+}
+
+TEST_F(DropSelectedFilesTest, OneFileIsAskedAboutByName)
+{
+    Host.QueueAnswer(DialogResult::Yes);
+    ASSERT_TRUE(TargetFileListDragDrop(Ctx, Drop({"c.txt"})));
+    EXPECT_EQ(Host.Questions[0].Text, "Are you sure you want to Synchronize Source file: c.txt?");
+    EXPECT_EQ(Tree.ReadFile("dst/c.txt"), "ccc");
+    EXPECT_FALSE(Tree.Exists("dst/a.txt"));
+}
+
+TEST_F(DropSelectedFilesTest, DeleteUnmatchedRefusesEveryDropBeforeAnyQuestion)
+{
+    Opts.DeleteUnmatched = true;
+    Host.QueueAnswer(DialogResult::Ok);
+    EXPECT_FALSE(TargetFileListDragDrop(Ctx, Drop({"a.txt"})));
+    Host.QueueAnswer(DialogResult::Ok);
+    EXPECT_FALSE(TargetFolderDrop(Ctx, Tree.Path("src"), {}, nullptr));
+    ASSERT_EQ(Host.Questions.size(), 2u);
+    for (const auto& question : Host.Questions) {
+        EXPECT_EQ(question.Text,
+                  "Please disable the \"Delete Unmatched\" feature prior to drag-drop operation");
+    }
+    EXPECT_FALSE(Tree.Exists("dst/a.txt"));
+}
+
+TEST_F(DropSelectedFilesTest, ADropWhileAnotherOperationRunsIsIgnoredSilently)
+{
+    State.BusyCount = 1;
+    EXPECT_FALSE(TargetFileListDragDrop(Ctx, Drop({"a.txt"})));
+    State.BusyCount = 0;
+    EXPECT_TRUE(Host.Questions.empty());
+    EXPECT_FALSE(Tree.Exists("dst/a.txt"));
+}
+
+TEST_F(DropSelectedFilesTest, NoOrARefusalPutsTheCompressionSettingsBack)
+{
+    Opts.UseCompression = true;
+    Opts.CompressExpand = 1;
+    std::vector<int> cleared;
+    DropHooks hooks{[&cleared] {
+        cleared.push_back(1);
+    }};
+    FileDrop drop = Drop({"a.txt"});
+    drop.Hooks = &hooks;
+    drop.Panes.UseCompression = true;
+    drop.Panes.CompressExpand = 1;
+    Host.QueueAnswer(DialogResult::No);
+    EXPECT_FALSE(TargetFileListDragDrop(Ctx, drop));
+    EXPECT_EQ(Host.Questions.back().Text, "Are you sure you want to EXPAND Source file: a.txt?");
+    EXPECT_EQ(cleared.size(), 1u); // a compressed drop starts with an empty list of files
+    EXPECT_TRUE(Opts.UseCompression);
+    EXPECT_EQ(Opts.CompressExpand, 1);
+
+    Opts.UseCompression = false;
+    drop.Panes = DropPanes{.SourceArchiveView = true, .TargetArchiveView = true};
+    Host.QueueAnswer(DialogResult::Ok);
+    EXPECT_FALSE(TargetFileListDragDrop(Ctx, drop));
+    EXPECT_TRUE(
+        Host.Questions.back().Text.starts_with("You cannot synchronize compressed data to compressed data."));
+    EXPECT_FALSE(Opts.UseCompression);
+    EXPECT_FALSE(Tree.Exists("dst/a.txt"));
+    EXPECT_EQ(Host.UnusedAnswers(), 0u);
+}
+
+TEST_F(DropSelectedFilesTest, AFolderDropRunsThatFolderWithItsSubFolders)
+{
+    Opts.CreateSubFolderOption = false;
+    Host.QueueAnswer(DialogResult::Yes);
+    EXPECT_TRUE(TargetFolderDrop(Ctx, Tree.Path("src"), {}, nullptr));
+    EXPECT_EQ(Host.Questions[0].Text,
+              "Are you sure you want to Synchronize folder " + Tree.Path("src") + " To " + Tree.Path("dst")
+                  + "?");
+    EXPECT_EQ(Tree.ReadFile("dst/c.txt"), "ccc");
+    EXPECT_EQ(Tree.ReadFile("dst/sub/d.txt"), "ddd");
+}
+
+} // namespace
+} // namespace Tandemix

@@ -1,0 +1,242 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The panes' file commands: the menu a right click prepares, deleting one or many files, and a
+// file's details.
+#include "filemanager/FileCommands.h"
+
+#include "platform/FaultHook.h"
+#include "support/CoreBundle.h"
+#include "support/TempTree.h"
+#include "support/TestTables.h"
+
+#include <gtest/gtest.h>
+
+// Table rows name only the fields that matter to them.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+namespace Tandemix {
+namespace {
+
+using Test::PrintTo;
+
+struct MenuRow
+{
+    std::string Name;
+    PaneState Pane;
+    std::string OpenCaption;
+    bool OpenEnabled;
+    std::string DeleteCaption;
+    bool DeleteEnabled;
+    bool Details;
+};
+
+// 80 characters, the last of them two bytes long each: a cut counts characters.
+const std::string LongName = std::string(70, 'n') + "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9.txt";
+
+const MenuRow MenuRows[] = {
+    {"OneProgram",
+     {3, 1, true, "setup.exe"},
+     "Launch: setup.exe",
+     true,
+     "Delete File: setup.exe",
+     true,
+     true},
+    {"BatchInCapitals", {3, 1, true, "RUN.BAT"}, "Launch: RUN.BAT", true, "Delete File: RUN.BAT", true, true},
+    {"ExeInsideTheName",
+     {1, 0, true, "a.exe.txt"},
+     "Launch: a.exe.txt",
+     true,
+     "Delete File: a.exe.txt",
+     true,
+     true},
+    {"ScriptIsViewed",
+     {2, 1, true, "backup.sh"},
+     "View: backup.sh",
+     true,
+     "Delete File: backup.sh",
+     true,
+     true},
+    {"FourSelected", {9, 4, true, "notes.txt"}, "View: notes.txt", false, "Delete 4 Files", true, false},
+    {"TwoSelected", {2, 2, true, "setup.exe"}, "Launch: setup.exe", false, "Delete 2 Files", true, false},
+    {"EmptyPane", {0, 0, false, ""}, "Open File", false, "Delete File", false, false},
+    {"NoCurrentItem", {5, 0, false, ""}, "Open File", false, "Delete File", false, false},
+    {"LongNameCut",
+     {1, 1, true, LongName},
+     "View: " + std::string(70, 'n') + "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9",
+     true,
+     "Delete File: " + std::string(70, 'n') + "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9",
+     true,
+     true},
+};
+
+class PrepareFileMenuTest : public ::testing::TestWithParam<MenuRow>
+{};
+
+TEST_P(PrepareFileMenuTest, CaptionsAndEnabledItemsFollowThePane)
+{
+    const MenuRow& row = GetParam();
+    FileMenuState menu = PrepareFileMenu(row.Pane);
+    EXPECT_EQ(menu.OpenFile1.Caption, row.OpenCaption);
+    EXPECT_EQ(menu.OpenFile1.Enabled, row.OpenEnabled);
+    EXPECT_EQ(menu.DeleteFile1.Caption, row.DeleteCaption);
+    EXPECT_EQ(menu.DeleteFile1.Enabled, row.DeleteEnabled);
+    EXPECT_EQ(menu.ShowFileDetails1, row.Details);
+    EXPECT_FALSE(menu.ExpandFolder1);
+    PaneState archived = row.Pane;
+    archived.ViewCompressedEnabled = true;
+    EXPECT_TRUE(PrepareFileMenu(archived).ExpandFolder1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, PrepareFileMenuTest, ::testing::ValuesIn(MenuRows), Test::ByName{});
+
+class DeleteMultipleFilesTest : public ::testing::Test, protected Test::CoreBundle
+{
+protected:
+    FileDeletion Request(std::vector<std::string> names)
+    {
+        FileDeletion request;
+        request.PaneSide = Side::Target;
+        request.Folder = Tree.Path("t");
+        request.Current = names.empty() ? std::string() : names.front();
+        request.Selected = std::move(names);
+        request.PaneCount = static_cast<int>(request.Selected.size());
+        return request;
+    }
+    std::vector<std::string> DeletedNames() const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : Report.EntriesIn(ReportCategory::Deletions)) {
+            EXPECT_EQ(entry.Kind, "File Deleted");
+            EXPECT_EQ(entry.Path, Tree.Path("t") + "/");
+            names.push_back(entry.Name);
+        }
+        return names;
+    }
+
+    TempTree Tree;
+};
+
+TEST_F(DeleteMultipleFilesTest, OneReadOnlyFileGoesAfterTheOneQuestion)
+{
+    Tree.AddFile("t/Locked.txt", "abc", ::Tandemix::Test::LocalTime(2001, 2, 3, 4, 5, 6), 0444);
+    Host.QueueAnswer(DialogResult::Yes);
+    EXPECT_EQ(DeleteMultipleFiles(Ctx, Request({"Locked.txt"})), 1);
+    ASSERT_EQ(Host.Questions.size(), 1u);
+    EXPECT_EQ(Host.Questions[0].Text, "Are you sure you want to delete \n\tFile: LOCKED.TXT\n\tAttr: ar");
+    EXPECT_EQ(Host.Questions[0].Buttons, DialogButtons::YesNo);
+    EXPECT_FALSE(Tree.Exists("t/Locked.txt"));
+    EXPECT_EQ(DeletedNames(), std::vector<std::string>{"Locked.txt"});
+    auto entry = Report.EntriesIn(ReportCategory::Deletions).front();
+    EXPECT_EQ(entry.SizeText, "3");
+    EXPECT_EQ(entry.Detail, "2/3/01 4:05:06 AM");
+    // The controls are locked for the walk and given back after it.
+    EXPECT_EQ(Host.ControlsEnabled, (std::vector<bool>{false, true}));
+    EXPECT_FALSE(State.SyncActive);
+    EXPECT_EQ(State.BusyCount, 0);
+}
+
+TEST_F(DeleteMultipleFilesTest, NoKeepsEveryFile)
+{
+    Tree.AddFile("t/a.txt", "1");
+    Tree.AddFile("t/b.txt", "2");
+    Host.QueueAnswer(DialogResult::No);
+    EXPECT_EQ(DeleteMultipleFiles(Ctx, Request({"a.txt", "b.txt"})), -1);
+    ASSERT_EQ(Host.Questions.size(), 1u);
+    EXPECT_EQ(Host.Questions[0].Text, "Are you sure you want to delete these 2 files?");
+    EXPECT_TRUE(Tree.Exists("t/a.txt") && Tree.Exists("t/b.txt"));
+    EXPECT_TRUE(Host.ControlsEnabled.empty());
+}
+
+TEST_F(DeleteMultipleFilesTest, AFileThatCannotGoIsReportedAndTheOthersStillGo)
+{
+    for (const char* name : {"t/a.txt", "t/b.txt", "t/c.txt"}) {
+        Tree.AddFile(name, "x");
+    }
+    Host.QueueAnswer(DialogResult::Yes);
+    Host.QueueAnswer(DialogResult::Ok);
+    ScopedFault fault({.Op = FaultOp::Unlink, .Error = EACCES, .PathContains = "/b.txt"});
+    EXPECT_EQ(DeleteMultipleFiles(Ctx, Request({"a.txt", "b.txt", "c.txt"})), 2);
+    EXPECT_EQ(DeletedNames(), (std::vector<std::string>{"a.txt", "c.txt"}));
+    EXPECT_TRUE(Tree.Exists("t/b.txt"));
+    ASSERT_EQ(Host.Questions.size(), 2u);
+    EXPECT_EQ(Host.Questions[1].Text.rfind("Could not Delete File:    " + Tree.Path("t/b.txt"), 0), 0u)
+        << Host.Questions[1].Text;
+    EXPECT_EQ(Host.UnusedAnswers(), 0u);
+}
+
+TEST_F(DeleteMultipleFilesTest, ALinkGoesAsALinkAndWithoutAskingWhenTheCallerSaysSo)
+{
+    Tree.AddFile("elsewhere/keep.txt", "keep");
+    Tree.AddSymlink("t/link.txt", Tree.Path("elsewhere/keep.txt"));
+    FileDeletion request = Request({"link.txt"});
+    request.Ask = false;
+    EXPECT_EQ(DeleteMultipleFiles(Ctx, request), 1);
+    EXPECT_TRUE(Host.Questions.empty());
+    EXPECT_FALSE(Tree.Exists("t/link.txt"));
+    EXPECT_EQ(Tree.ReadFile("elsewhere/keep.txt"), "keep");
+}
+
+TEST_F(DeleteMultipleFilesTest, AStopEndsTheWalk)
+{
+    Tree.AddFile("t/a.txt", "1");
+    Tree.AddFile("t/b.txt", "2");
+    PumpEveryPoll();
+    Host.QueueAnswer(DialogResult::Yes);
+    Host.OnNextPump([this] { State.OperationState = 1; });
+    Host.QueueAnswer(DialogResult::Yes); // "terminate the current operation?"
+    EXPECT_EQ(DeleteMultipleFiles(Ctx, Request({"a.txt", "b.txt"})), 0);
+    EXPECT_TRUE(Tree.Exists("t/a.txt") && Tree.Exists("t/b.txt"));
+}
+
+TEST_F(DeleteMultipleFilesTest, AnArchiveViewHandsItsEntriesToTheArchiveAndAllSelectedTakesTheArchive)
+{
+    std::vector<std::string> handed;
+    bool wholeArchive = false;
+    ArchiveViewHooks hooks{[&](Side, const std::vector<std::string>& entries, bool all) {
+        handed = entries;
+        wholeArchive = all;
+        return true;
+    }};
+    FileDeletion request = Request({"a.txt", "b.txt"});
+    request.ArchiveView = true;
+    request.Archive = &hooks;
+    Host.QueueAnswer(DialogResult::Yes);
+    EXPECT_EQ(DeleteMultipleFiles(Ctx, request), 2);
+    EXPECT_EQ(handed, (std::vector<std::string>{"a.txt", "b.txt"}));
+    EXPECT_TRUE(wholeArchive);
+
+    request.PaneCount = 5;
+    Host.QueueAnswer(DialogResult::Yes);
+    EXPECT_EQ(DeleteMultipleFiles(Ctx, request), 2);
+    EXPECT_FALSE(wholeArchive);
+
+    // Without the compression component nothing is deleted, and the user is told.
+    request.Archive = nullptr;
+    Host.QueueAnswer(DialogResult::Yes);
+    Host.QueueAnswer(DialogResult::Ok);
+    EXPECT_EQ(DeleteMultipleFiles(Ctx, request), 0);
+    EXPECT_TRUE(Report.EntriesIn(ReportCategory::Deletions).empty());
+}
+
+TEST(FileDetailsTextTest, LinesAreSeparatedByCrAndTheCompressedSizeShowsOnlyWhenThere)
+{
+    TFileData file;
+    file.FileName = "report.doc";
+    file.FileSize = 2048;
+    file.FileTime = (((2001 - 1980) << 9 | 2 << 5 | 3) << 16) | (14 << 11 | 5 << 5 | 3);
+    file.AttrLetters = "arhsdv0123456789";
+    std::string expected = "Detail File Information:             \r" + std::string(61, '-')
+                           + "\rName: \treport.doc\rSize: \t2.00 KB\rDate: \t2/3/01\rTime: \t2:05:06 PM"
+                             "\rAttr: \tarhsdv0123456";
+    EXPECT_EQ(FileDetailsText(file), expected);
+    file.CompressedSize = 0;
+    EXPECT_EQ(FileDetailsText(file), expected);
+    file.CompressedSize = 1024;
+    EXPECT_EQ(FileDetailsText(file), expected + "\r\rCompressed Size: 1.00 KB");
+}
+
+} // namespace
+} // namespace Tandemix

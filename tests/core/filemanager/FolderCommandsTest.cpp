@@ -1,0 +1,196 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The folder trees' commands: delete a folder (never a drive, never outside it), rename one,
+// make the one chosen in "Create Folder".
+#include "filemanager/FolderCommands.h"
+
+#include "platform/FaultHook.h"
+#include "support/CoreBundle.h"
+#include "support/TempTree.h"
+#include "support/TestTables.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+namespace Tandemix {
+namespace {
+
+using Test::PrintTo;
+
+class DeleteLocalDirTest : public ::testing::Test, protected Test::CoreBundle
+{
+protected:
+    void SetUp() override
+    {
+        Tree.AddFile("outside/keep.txt", "keep");
+        Tree.AddFile("doomed/a.txt", "aa");
+        Tree.AddFile("doomed/sub/b.txt", "b", {}, 0444);
+        Tree.AddFolder("doomed/sub/locked", 0555);
+        Tree.AddSymlink("doomed/sub/out", Tree.Path("outside"));
+        Tree.AddSymlink("doomed/file-link", Tree.Path("outside/keep.txt"));
+        Engine.Source.Folder = Tree.Path("doomed");
+        Engine.Target.Folder = Tree.Path("outside");
+    }
+    std::vector<std::string> Filed(ReportCategory category) const
+    {
+        std::vector<std::string> names;
+        for (const auto& entry : Report.EntriesIn(category)) {
+            names.push_back(entry.Kind + " " + entry.Path + entry.Name);
+        }
+        return names;
+    }
+
+    TempTree Tree;
+};
+
+TEST_F(DeleteLocalDirTest, DrivesAreNeverDeletedNorAskedAbout)
+{
+    for (const std::string& root :
+         {std::string("/"), std::string("/proc"), Tree.Path("home"), Tree.Path("home/")}) {
+        Tree.AddFolder("home");
+        EXPECT_EQ(DeleteLocalDir(Ctx, root, Tree.Path("home")), FolderDeletion::NotAllowed) << root;
+    }
+    EXPECT_TRUE(Host.Questions.empty());
+    EXPECT_TRUE(Tree.Exists("home"));
+}
+
+TEST_F(DeleteLocalDirTest, YesDeletesTheWholeTreeAndNothingALinkPointsAt)
+{
+    Host.QueueAnswer(DialogResult::Yes);
+    EXPECT_EQ(DeleteLocalDir(Ctx, Tree.Path("doomed"), "/nowhere"), FolderDeletion::Deleted);
+    ASSERT_EQ(Host.Questions.size(), 1u);
+    EXPECT_EQ(Host.Questions[0].Text,
+              "Are you sure you want to delete:\nFolder: " + Tree.Path("doomed")
+                  + "\nand all of its contents?");
+    EXPECT_FALSE(Tree.Exists("doomed"));
+    EXPECT_EQ(Tree.ReadFile("outside/keep.txt"), "keep");
+    std::vector<std::string> filed = Filed(ReportCategory::Deletions);
+    const std::string doomed = Tree.Path("doomed") + "/";
+    for (const std::string& expected : {"File Deleted " + doomed + "a.txt",
+                                        "File Deleted " + doomed + "sub/b.txt",
+                                        "Folder Deleted " + doomed + "sub/locked",
+                                        "Folder Deleted " + doomed + "sub"}) {
+        EXPECT_NE(std::find(filed.begin(), filed.end(), expected), filed.end()) << expected;
+    }
+    EXPECT_EQ(Host.ControlsEnabled, (std::vector<bool>{false, true}));
+    EXPECT_FALSE(State.SyncActive);
+    EXPECT_EQ(State.BusyCount, 0);
+}
+
+TEST_F(DeleteLocalDirTest, NoKeepsEverything)
+{
+    Host.QueueAnswer(DialogResult::No);
+    EXPECT_EQ(DeleteLocalDir(Ctx, Tree.Path("doomed"), ""), FolderDeletion::Declined);
+    EXPECT_TRUE(Tree.Exists("doomed/sub/b.txt"));
+}
+
+TEST_F(DeleteLocalDirTest, ALinkAmongTheFoldersGoesAsALink)
+{
+    Tree.AddSymlink("linked", Tree.Path("outside"));
+    Host.QueueAnswer(DialogResult::Yes);
+    EXPECT_EQ(DeleteLocalDir(Ctx, Tree.Path("linked"), ""), FolderDeletion::Deleted);
+    EXPECT_FALSE(Tree.Exists("linked"));
+    EXPECT_EQ(Tree.ReadFile("outside/keep.txt"), "keep");
+}
+
+TEST_F(DeleteLocalDirTest, FilesGoToTheRecoveryFolderWhenOneIsSet)
+{
+    Opts.RecoverDelFilesFolder = Tree.AddFolder("recovery") + "/";
+    Host.QueueAnswer(DialogResult::Yes);
+    EXPECT_EQ(DeleteLocalDir(Ctx, Tree.Path("doomed"), ""), FolderDeletion::Deleted);
+    EXPECT_EQ(Tree.ReadFile("recovery/a.txt"), "aa");
+    EXPECT_EQ(Tree.ReadFile("recovery/b.txt"), "b");
+}
+
+TEST_F(DeleteLocalDirTest, TheRecoveryFolderItselfIsEmptiedByErasing)
+{
+    Tree.AddFile("recovery/kept/old.txt", "old");
+    Tree.AddFile("recovery/older.txt", "older");
+    Opts.RecoverDelFilesFolder = Tree.Path("recovery") + "/";
+    Host.QueueAnswer(DialogResult::Yes);
+    EXPECT_EQ(DeleteLocalDir(Ctx, Tree.Path("recovery/kept"), ""), FolderDeletion::Deleted);
+    EXPECT_FALSE(Tree.Exists("recovery/kept"));
+    EXPECT_FALSE(Tree.Exists("recovery/old.txt"));
+    Host.QueueAnswer(DialogResult::Yes);
+    EXPECT_EQ(DeleteLocalDir(Ctx, Tree.Path("recovery"), ""), FolderDeletion::Deleted);
+    EXPECT_FALSE(Tree.Exists("recovery"));
+}
+
+TEST_F(DeleteLocalDirTest, AFolderThatCannotBeRemovedIsReportedAndTheDeletedFilesStayDeleted)
+{
+    Opts.DisplayMessages = false;
+    Host.QueueAnswer(DialogResult::Yes);
+    ScopedFault fault({.Op = FaultOp::RemoveFolder, .Error = EBUSY, .PathContains = "doomed"});
+    EXPECT_EQ(DeleteLocalDir(Ctx, Tree.Path("doomed"), ""), FolderDeletion::Failed);
+    EXPECT_TRUE(Tree.Exists("doomed"));
+    EXPECT_FALSE(Tree.Exists("doomed/a.txt"));
+    EXPECT_FALSE(Messages().empty());
+}
+
+struct RenameRow
+{
+    std::string Name;
+    std::string NewName;
+    FolderRename Result;
+    std::vector<std::string> Present; // entries below the tree afterwards
+    std::vector<std::string> Absent;
+    bool ErrorShown;
+};
+
+const RenameRow RenameRows[] = {
+    {"SameName", "Photos", FolderRename::Unchanged, {"Photos/p.jpg"}, {}, false},
+    {"Empty", "", FolderRename::Unchanged, {"Photos/p.jpg"}, {}, false},
+    {"NewName", "Pictures", FolderRename::Renamed, {"Pictures/p.jpg"}, {"Photos"}, false},
+    {"CaseOnlyIsARealRename", "photos", FolderRename::Renamed, {"photos/p.jpg"}, {"Photos"}, false},
+    {"TakenNameIsLeftAlone", "Music", FolderRename::Unchanged, {"Photos/p.jpg", "Music/m.mp3"}, {}, false},
+    {"SlashWouldMoveIt", "Music/Photos", FolderRename::Failed, {"Photos/p.jpg"}, {"Music/Photos"}, true},
+    {"DotDot", "..", FolderRename::Failed, {"Photos/p.jpg"}, {}, true},
+};
+
+class RenameDirectoryTest : public ::testing::TestWithParam<RenameRow>, protected Test::CoreBundle
+{
+protected:
+    TempTree Tree;
+};
+
+TEST_P(RenameDirectoryTest, RenamesOnlyToAFreeNameInTheSameFolder)
+{
+    const RenameRow& row = GetParam();
+    Tree.AddFile("Photos/p.jpg", "p");
+    Tree.AddFile("Music/m.mp3", "m");
+    if (row.ErrorShown) {
+        Host.QueueAnswer(DialogResult::Ok);
+    }
+    EXPECT_EQ(RenameDirectory(Ctx, Tree.Root(), "Photos", row.NewName), row.Result);
+    for (const std::string& entry : row.Present) {
+        EXPECT_TRUE(Tree.Exists(entry)) << entry;
+    }
+    for (const std::string& entry : row.Absent) {
+        EXPECT_FALSE(Tree.Exists(entry)) << entry;
+    }
+    EXPECT_EQ(Host.Questions.size(), row.ErrorShown ? 1u : 0u);
+    if (row.ErrorShown) {
+        EXPECT_EQ(Host.Questions[0].Text, "Error renaming directory!");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, RenameDirectoryTest, ::testing::ValuesIn(RenameRows), Test::ByName{});
+
+TEST(CreateChosenFolderTest, MakesTheMissingLevelsAndReportsWhatCannotBeMade)
+{
+    ::Tandemix::Test::CoreBundle core;
+    TempTree tree;
+    tree.AddFile("file", "x");
+    EXPECT_TRUE(CreateChosenFolder(core.Ctx, tree.Path("new/deeper/deepest")));
+    EXPECT_TRUE(tree.Exists("new/deeper/deepest"));
+    EXPECT_TRUE(CreateChosenFolder(core.Ctx, tree.Path("new")));
+    core.Opts.DisplayMessages = false;
+    EXPECT_FALSE(CreateChosenFolder(core.Ctx, tree.Path("file/inside")));
+    ASSERT_EQ(core.Messages().size(), 1u);
+    EXPECT_EQ(core.Messages()[0].rfind("Could not create folder: " + tree.Path("file/inside"), 0), 0u);
+}
+
+} // namespace
+} // namespace Tandemix

@@ -1,0 +1,437 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The two batch pages: building a list row by row, saving and reading it back, opening it for
+// running and running it from the window, and the synchronise button's caption.
+#include "app/ui/PageTabs.h"
+#include "automation/Automation.h"
+#include "automation/ui/ProOptionsPage.h"
+#include "batch/ApplyBatchRow.h"
+#include "batch/BatchFile.h"
+#include "batch/ui/BatchGridView.h"
+#include "batch/ui/BuildBatchPage.h"
+#include "batch/ui/RunBatchPage.h"
+#include "engine/ui/FileOptionsPage.h"
+#include "engine/ui/SynchronizePage.h"
+#include "platform/WallClock.h"
+#include "ui/support/WindowRig.h"
+#include "unmatched/ui/UnmatchedOptions.h"
+
+using namespace Tandemix;
+
+namespace {
+
+// A batch file's text with one row per pair, each with the default options but its include mask.
+std::string BatchText(const std::vector<std::array<std::string, 3>>& pairs)
+{
+    BatchList list;
+    list.Description = "Nightly";
+    int number = 0;
+    for (const auto& [source, target, include] : pairs) {
+        Options opts;
+        opts.IncludeString = include;
+        opts.CreateSubFolderOption = false;
+        list.Rows.push_back(NewBatchRow(++number, source, target, opts, Now()));
+    }
+    return BatchFileText(list);
+}
+
+} // namespace
+
+class TestBatchPages : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Test::WindowRig> R;
+    TempTree* Tree = nullptr;
+    TMainSyncForm* Form = nullptr;
+    BuildBatchPage* Build = nullptr;
+    RunBatchPage* Run = nullptr;
+
+    void PickFolders(const char* source, const char* target)
+    {
+        Form->DirectoryListBox1Change(Side::Source, Tree->Path(source));
+        Form->DirectoryListBox1Change(Side::Target, Tree->Path(target));
+    }
+    // Two rows built from the window: work -> one with every attribute, two -> dos without hidden files.
+    void BuildTwoRows()
+    {
+        PickFolders("work", "one");
+        Build->AddBatchItemClick();
+        PickFolders("two", "dos");
+        Form->FileOptions->CheckHidden->click();
+        Build->AddBatchItemClick();
+    }
+    void StandOn(int row) { Build->BuildBatchGrid->setCurrentCell(row - 1, 1); }
+    std::string Cell(int row, BatchCol col) const { return Build->Grid().At(row)[col]; }
+
+private slots:
+    void init()
+    {
+        R = std::make_unique<Test::WindowRig>();
+        Tree = &R->Tree;
+        Tree->AddFile("work/a.txt", "a");
+        Tree->AddFile("two/b.doc", "b");
+        Tree->AddFile("two/c.txt", "c");
+        Tree->AddFolder("one");
+        Tree->AddFolder("dos");
+        Form = R->Open();
+        Form->CommandWords = {"-A"}; // no beeps in tests
+        Build = Form->BuildBatch;
+        Run = Form->RunBatch;
+    }
+    void cleanup()
+    {
+        QVERIFY(R->Script.Unexpected.empty());
+        QCOMPARE(R->Script.UnusedAnswers(), std::size_t(0));
+        R.reset();
+    }
+
+    void addNumbersRowsWithTheirOwnOptionsAndSaveReadsBackTheSameCells()
+    {
+        QCOMPARE(Build->BuildBatchGrid->columnCount(), 34);
+        QCOMPARE(Build->BuildBatchGrid->rowCount(), 6);
+        BuildTwoRows();
+        QCOMPARE(Cell(1, BatchCol::Source), Tree->Path("work"));
+        QCOMPARE(Cell(2, BatchCol::Target), Tree->Path("dos"));
+        QCOMPARE(Cell(2, BatchCol::RowNumber), std::string("2"));
+        QCOMPARE(Cell(2, BatchCol::Direction), std::string(">"));
+        QVERIFY(Cell(1, BatchCol::AttributeMask) != Cell(2, BatchCol::AttributeMask));
+        const std::vector<BatchRow> built = Build->Grid().Rows;
+
+        const std::string path = R->Home.Path("Lists.SNC");
+        Build->DescriptionEdit->setText(QStringLiteral("Two pairs"));
+        QString proposed;
+        Build->ChooseBatchFile = [&](bool save, const QString& offered) {
+            proposed = offered;
+            return save || !proposed.isEmpty() ? QString::fromStdString(path) : QString();
+        };
+        Build->SaveBatchFileClick();
+        QCOMPARE(proposed, QString::fromStdString(R->Home.Path("NewBatch.SNC")));
+        QCOMPARE(Build->OpenBatchFileEdit->text(), QStringLiteral("Lists.SNC"));
+
+        Build->NewBatchFileClick();
+        QCOMPARE(Build->Grid().At(1), BatchRow{{"1"}});
+        Build->OpenBatchFileClick();
+        QCOMPARE(Build->DescriptionEdit->text(), QStringLiteral("Two pairs"));
+        for (int row = 1; row <= 2; ++row) {
+            QCOMPARE(Build->Grid().At(row), built[static_cast<std::size_t>(row - 1)]);
+        }
+        for (BatchCol unused :
+             {static_cast<BatchCol>(21), static_cast<BatchCol>(23), static_cast<BatchCol>(31)}) {
+            QVERIFY(Cell(1, unused).empty());
+        }
+        // A click on a row puts its options on the option pages.
+        StandOn(2);
+        QVERIFY(!Form->FileOptions->CheckHidden->isChecked());
+        StandOn(1);
+        QVERIFY(Form->FileOptions->CheckHidden->isChecked());
+    }
+
+    void aListWhoseOnlyRowNamesNoFolderSavesItsDescriptionAlone()
+    {
+        // A row whose folders were emptied keeps its options, dates with their slashes.
+        Form->FileOptions->UseDatesFromTo->click();
+        PickFolders("work", "one");
+        Build->AddBatchItemClick();
+        QCOMPARE(Cell(1, BatchCol::DateMode), std::string("1"));
+        QVERIFY(Cell(1, BatchCol::DateFrom).find('/') != std::string::npos);
+        Build->BuildBatchGridMouseUp();
+        for (int column : {1, 3}) {
+            Build->BuildBatchGrid->item(0, column)->setText(QString());
+        }
+        QVERIFY(Cell(1, BatchCol::Source).empty() && Cell(1, BatchCol::Target).empty());
+        const std::string path = R->Home.Path("Empty.SNC");
+        Build->ChooseBatchFile = [&](bool, const QString&) {
+            return QString::fromStdString(path);
+        };
+        Build->SaveBatchFileClick();
+        QCOMPARE(R->Home.Read("Empty.SNC"), std::string("Batch Directory Synchronization\r\n"));
+    }
+
+    void aFolderWithATabInItsNameIsRefusedWhenAdded()
+    {
+        Tree->AddFolder("tab\there");
+        PickFolders("work", "tab\there");
+        R->Script.QueueAnswer(DialogResult::Ok);
+        Build->AddBatchItemClick();
+        QCOMPARE(R->Script.Questions.size(), std::size_t(1));
+        QVERIFY(
+            QString::fromStdString(R->Script.Questions[0].Text)
+                .startsWith(QStringLiteral("Batch row 1 cannot be saved: the target folder holds a TAB")));
+        QVERIFY(Cell(1, BatchCol::Source).empty());
+    }
+
+    void aRowWithoutAttributeMaskChangesNoOption()
+    {
+        BatchList list;
+        BatchRow row;
+        row[BatchCol::RowNumber] = "1";
+        row[BatchCol::Source] = Tree->Path("work");
+        row[BatchCol::Target] = Tree->Path("one");
+        list.Rows.push_back(row);
+        R->Home.Write("Bare.SNC", BatchFileText(list));
+        QVERIFY(Build->ReadBatchFile(R->Home.Path("Bare.SNC")));
+        Form->Opts().IncludeString = "*.keep";
+        Form->Opts().CheckHidden = false;
+        const Options before = Form->Opts();
+        StandOn(2);
+        StandOn(1);
+        QVERIFY(Form->Opts() == before);
+        // Nor does a key on it store the options left on screen in it.
+        QTest::keyClick(Build->BuildBatchGrid, Qt::Key_Space);
+        QVERIFY(Cell(1, BatchCol::AttributeMask).empty());
+    }
+
+    void theDeleteKeyAsksAndMovesTheRowsBelowUp_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("Yes") << true;
+        QTest::newRow("No") << false;
+    }
+    void theDeleteKeyAsksAndMovesTheRowsBelowUp()
+    {
+        QFETCH(bool, yes);
+        BuildTwoRows();
+        const BatchRow second = Build->Grid().At(2);
+        StandOn(1);
+        R->Script.QueueAnswer(yes ? DialogResult::Yes : DialogResult::No);
+        QTest::keyClick(Build->BuildBatchGrid, Qt::Key_Delete);
+        QCOMPARE(R->Script.Questions.back().Text, std::string("Are you sure you want to delete Row: 1?"));
+        QCOMPARE(Cell(1, BatchCol::Source), Tree->Path(yes ? "two" : "work"));
+        if (yes) {
+            // The row moved up keeps its own options (not the deleted row's) and takes the
+            // place's number; showing it writes the delay in force into its delay cell.
+            BatchRow expected = second;
+            expected[BatchCol::RowNumber] = "1";
+            expected[BatchCol::WarningDelay] = Cell(1, BatchCol::WarningDelay);
+            QCOMPARE(Build->Grid().At(1), expected);
+            QVERIFY(Cell(2, BatchCol::Source).empty());
+            QCOMPARE(Cell(2, BatchCol::RowNumber), std::string("2"));
+        }
+    }
+
+    void leavingAChangedRowAsksWhetherToStoreTheChanges_data()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("Yes") << true;
+        QTest::newRow("No") << false;
+    }
+    void leavingAChangedRowAsksWhetherToStoreTheChanges()
+    {
+        QFETCH(bool, yes);
+        BuildTwoRows();
+        StandOn(1);
+        const std::string mask = Cell(1, BatchCol::AttributeMask);
+        Form->FileOptions->CheckSystem->click();
+        QVERIFY(Build->UpdateBatchItem->isEnabled());
+        R->Script.QueueAnswer(yes ? DialogResult::Yes : DialogResult::No);
+        StandOn(2);
+        QCOMPARE(
+            R->Script.Questions.back().Text,
+            std::string("Changes have not been saved for current row.\n\nDo you want to save them now?"));
+        QCOMPARE(Cell(1, BatchCol::AttributeMask) == mask, !yes);
+        QVERIFY(!Build->UpdateBatchItem->isEnabled());
+        // No change, no question.
+        StandOn(1);
+        QCOMPARE(R->Script.Questions.size(), std::size_t(1));
+    }
+
+    void ctrlArrowsMoveARowWithItsOptions()
+    {
+        BuildTwoRows();
+        StandOn(2);
+        StandOn(1);
+        const BatchRow first = Build->Grid().At(1);
+        QTest::keyClick(Build->BuildBatchGrid, Qt::Key_Down, Qt::ControlModifier);
+        QCOMPARE(Cell(1, BatchCol::Source), Tree->Path("two"));
+        QCOMPARE(Cell(2, BatchCol::Source), Tree->Path("work"));
+        QCOMPARE(Cell(2, BatchCol::AttributeMask), first[BatchCol::AttributeMask]);
+        QCOMPARE(Cell(2, BatchCol::RowNumber), std::string("2"));
+        QCOMPARE(Build->Grid().Current, 2);
+        QVERIFY(Form->FileOptions->CheckHidden->isChecked()); // still the moved row's options
+    }
+
+    void editingModeTogglesTheDirectionAndBrowsesForFolders()
+    {
+        BuildTwoRows();
+        Build->BuildBatchGridMouseUp();
+        Build->BuildBatchGridDblClick(1, static_cast<int>(BatchCol::Direction));
+        QCOMPARE(Cell(1, BatchCol::Direction), std::string("<"));
+        QCOMPARE(Build->BuildBatchGrid->horizontalHeaderItem(1)->text(), QStringLiteral("Target Folder"));
+        QString title;
+        Build->ChooseFolder = [&](const QString& caption, const QString&) {
+            title = caption;
+            return QString::fromStdString(Tree->Path("dos"));
+        };
+        Build->BuildBatchGridDblClick(2, static_cast<int>(BatchCol::Source));
+        QCOMPARE(title, QStringLiteral("Source Folder Change"));
+        QCOMPARE(Cell(2, BatchCol::Source), Tree->Path("dos"));
+        // Outside editing mode a double click does nothing.
+        Build->BuildBatchGrid->SetEditingMode(false);
+        Build->BuildBatchGridDblClick(1, static_cast<int>(BatchCol::Direction));
+        QCOMPARE(Cell(1, BatchCol::Direction), std::string("<"));
+    }
+
+    void openingForRunningLocksTheOptionsAndClickingARowShowsIt()
+    {
+        R->Home.Write("JOB.SNC",
+                      BatchText({{Tree->Path("work"), Tree->Path("one"), "*.*"},
+                                 {Tree->Path("two"), Tree->Path("dos"), "*.doc"}}));
+        QVERIFY(Run->RunBatchFile(R->Home.Path("JOB.SNC")));
+        QCOMPARE(Run->CurrentBatchFile->text(), QStringLiteral("Nightly"));
+        QCOMPARE(Run->BatchFileLoadList->currentText(), QString::fromStdString(R->Home.Path("JOB.SNC")));
+        QVERIFY(Run->RunBatchList->isChecked() && Run->RunBatchList->isEnabled());
+        QCOMPARE(Form->SyncPage->SyncButton->text(), QStringLiteral("&Synchronize Batch List"));
+        QVERIFY(!Form->FileOptions->IncludeString->isEnabled());
+        QVERIFY(!Form->LoadSettings1->isEnabled() && !Form->Unmatched->DeleteUnmatched->isEnabled());
+        QCOMPARE(Form->Engine().Source.Folder, Tree->Path("work"));
+
+        // The row already shown is not applied again; another row is.
+        QSignalSpy initiated(Run, &RunBatchPage::RowInitiated);
+        Run->BatchSyncGridClick(1);
+        QCOMPARE(initiated.count(), 0);
+        Run->BatchSyncGridClick(2);
+        QCOMPARE(initiated.count(), 1);
+        QCOMPARE(Form->Opts().IncludeString, std::string("*.doc"));
+        QCOMPARE(Form->Engine().Target.Folder, Tree->Path("dos"));
+
+        // Clear: no list, the switch off, the window's own options back, and nothing left
+        // running the list on its own.
+        Form->ProOptions->MonitorSourceDriveCheck->click();
+        Form->ProOptions->RunSyncEveryMin->setText(QStringLiteral("90"));
+        Form->ProOptions->RunSyncSched->click();
+        QTRY_VERIFY_WITH_TIMEOUT(Form->Auto().Monitor.RunningWatchers() > 0, 3000);
+        Run->ClearCurrentBatch->click();
+        QVERIFY(!Form->ProOptions->MonitorSourceDriveCheck->isChecked());
+        QVERIFY(!Form->ProOptions->RunSyncSched->isChecked() && !Form->Auto().SchedRunTimer.Enabled);
+        QTRY_COMPARE_WITH_TIMEOUT(Form->Auto().Monitor.RunningWatchers(), 0, 1000);
+        QCOMPARE(Run->CurrentBatchFile->text(), QStringLiteral("None"));
+        QVERIFY(!Run->RunBatchList->isChecked() && !Run->RunBatchList->isEnabled());
+        QCOMPARE(Form->Opts().IncludeString, std::string("*.*"));
+        QVERIFY(Form->FileOptions->IncludeString->isEnabled() && Form->LoadSettings1->isEnabled());
+        QCOMPARE(Form->SyncPage->SyncButton->text(), QStringLiteral("Synchronize &Source to Target"));
+    }
+
+    void aListWhoseThirdRowHasNoTargetRunsTheFirstTwoRows()
+    {
+        Tree->AddFile("three/d.txt", "d");
+        Tree->AddFile("four/e.txt", "e");
+        R->Home.Write("JOB.SNC",
+                      BatchText({{Tree->Path("work"), Tree->Path("one"), "*.*"},
+                                 {Tree->Path("two"), Tree->Path("dos"), "*.doc"},
+                                 {Tree->Path("three"), "", "*.*"},
+                                 {Tree->Path("four"), Tree->Path("cuatro"), "*.*"}}));
+        QVERIFY(Run->RunBatchFile(R->Home.Path("JOB.SNC")));
+        QSignalSpy initiated(Run, &RunBatchPage::RowInitiated);
+        Form->SyncPage->SyncButton->click();
+        QCOMPARE(initiated.count(), 0); // row 1 was shown already: the run starts on it
+        QVERIFY(Tree->Exists("one/a.txt"));
+        QVERIFY(Tree->Exists("dos/b.doc") && !Tree->Exists("dos/c.txt"));
+        QVERIFY(!Tree->Exists("cuatro"));
+        QCOMPARE(Run->BatchSyncGrid->CurrentGridRow(), 1);
+        QVERIFY(Run->RunBatchList->isChecked() && !Form->FileOptions->IncludeString->isEnabled());
+    }
+
+    void editMovesTheOpenListToTheBuildPage()
+    {
+        R->Home.Write("JOB.SNC", BatchText({{Tree->Path("work"), Tree->Path("one"), "*.txt"}}));
+        QVERIFY(Run->RunBatchFile(R->Home.Path("JOB.SNC")));
+        Run->EditBatch->click();
+        QCOMPARE(Form->TabSet1->currentIndex(), BuildBatchListsTab);
+        QCOMPARE(Cell(1, BatchCol::IncludeMask), std::string("*.txt"));
+        QCOMPARE(Build->OpenBatchFileEdit->text(), QStringLiteral("JOB.SNC"));
+        QCOMPARE(Run->CurrentBatchFile->text(), QStringLiteral("None"));
+        QVERIFY(!Run->EditBatch->isEnabled() && !Form->Opts().RunBatchList);
+        QVERIFY(Form->FileOptions->IncludeString->isEnabled());
+        // Delete in the recent list forgets the file.
+        Run->BatchFileLoadList->setCurrentIndex(0);
+        QTest::keyClick(Run->BatchFileLoadList, Qt::Key_Delete);
+        QCOMPARE(Form->Opts().BatchFileLoadList.Items, std::vector<std::string>{""});
+    }
+
+    void aSettingsFileOnTheCommandLineKeepsTheBatchFileItNamesToRun()
+    {
+        R->Home.Write("JOB.SNC", BatchText({{Tree->Path("work"), Tree->Path("one"), "*.*"}}));
+        R->Home.Write("OTHER.SNC", BatchText({{Tree->Path("two"), Tree->Path("dos"), "*.*"}}));
+        R->Home.Write("night.cfg",
+                      "[Misc Options]\r\nCompile Date=July 23, 1997\r\n[Batch File List]\r\n0="
+                          + R->Home.Path("OTHER.SNC") + "\r\n");
+        int status = -1;
+        QVERIFY(Form->HandleCommandLine({"JOB.SNC", "-C:night.cfg", "-A"}, status));
+        QCOMPARE(status, 0);
+        QVERIFY(Tree->Exists("one/a.txt"));
+        QVERIFY(!Tree->Exists("dos/b.doc"));
+    }
+
+    void loadingSettingsWhileAListIsOpenOpensTheirFirstRecentList()
+    {
+        R->Home.Write("JOB.SNC", BatchText({{Tree->Path("work"), Tree->Path("one"), "*.*"}}));
+        std::string other = BatchText({{Tree->Path("two"), Tree->Path("dos"), "*.doc"}});
+        other.replace(0, std::string("Nightly").size(), "Other");
+        R->Home.Write("OTHER.SNC", other);
+        const std::string recent = "[Misc Options]\r\nCompile Date=July 23, 1997\r\n[Batch File List]\r\n0=";
+        R->Home.Write("other.cfg", recent + R->Home.Path("OTHER.SNC") + "\r\n");
+        R->Home.Write("gone.cfg", recent + R->Home.Path("GONE.SNC") + "\r\n");
+        QVERIFY(Run->RunBatchFile(R->Home.Path("JOB.SNC")));
+        Run->RunBatchList->setChecked(false); // the settings menu is there again
+        std::string chosen = "other.cfg";
+        Form->ChooseSettingsFile = [&](bool) {
+            return QString::fromStdString(R->Home.Path(chosen));
+        };
+        Form->LoadSettings1Click();
+        QCOMPARE(Run->CurrentBatchFile->text(), QStringLiteral("Other"));
+        QCOMPARE(Form->Engine().Source.Folder, Tree->Path("two")); // its row 1 is shown
+        QCOMPARE(Run->BatchFileLoadList->currentText(), QString::fromStdString(R->Home.Path("OTHER.SNC")));
+        // A first recent list that is gone closes the one shown, after saying so.
+        Run->RunBatchList->setChecked(false);
+        chosen = "gone.cfg";
+        R->Script.QueueAnswer(DialogResult::Ok);
+        Form->LoadSettings1Click();
+        QVERIFY(R->Script.Questions.back().Text.find("Batch File Not Accessible:") == 0);
+        QCOMPARE(Run->CurrentBatchFile->text(), QStringLiteral("None"));
+    }
+
+    void theSynchronizeButtonSaysWhatAPressWillDo_data()
+    {
+        QTest::addColumn<bool>("replicate");
+        QTest::addColumn<bool>("compression");
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<bool>("sourceRed");
+        QTest::addColumn<bool>("targetRed");
+        QTest::newRow("plain") << false << false << 1 << "Synchronize &Source to Target" << false << false;
+        QTest::newRow("compress") << false << true << 0 << "Compress &Source to Target" << false << true;
+        QTest::newRow("expand") << false << true << 1 << "Expand &Source to Target" << true << false;
+        QTest::newRow("replicate") << true << false << 0 << "Replicate &Source to Target" << false << false;
+        QTest::newRow("compress, replicate")
+            << true << true << 0 << "Compress/Replicate &Source to Target" << false << true;
+        QTest::newRow("expand, replicate")
+            << true << true << 1 << "Expand/Replicate &Source to Target" << true << false;
+    }
+    void theSynchronizeButtonSaysWhatAPressWillDo()
+    {
+        QFETCH(bool, replicate);
+        QFETCH(bool, compression);
+        QFETCH(int, item);
+        QFETCH(QString, caption);
+        QFETCH(bool, sourceRed);
+        QFETCH(bool, targetRed);
+        Options& opts = Form->Opts();
+        opts.DeleteUnmatched = replicate;
+        opts.ReplicateFolders = replicate;
+        opts.UseCompression = compression;
+        opts.CompressExpand = item;
+        Form->RunBatchListClick();
+        QCOMPARE(Form->SyncPage->SyncButton->text(), caption);
+        const QColor red(Qt::red);
+        QCOMPARE(Form->SyncPage->SyncSource->palette().color(QPalette::WindowText) == red, sourceRed);
+        QCOMPARE(Form->SyncPage->SyncTarget->palette().color(QPalette::WindowText) == red, targetRed);
+        // A list checked but not runnable leaves the caption as it is.
+        Run->SetRunBatchList(false, true);
+        QCOMPARE(Form->SyncPage->SyncButton->text(), caption);
+        Run->SetRunBatchList(false, false);
+    }
+};
+
+QTEST_MAIN(TestBatchPages)
+#include "TestBatchPages.moc"
