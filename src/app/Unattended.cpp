@@ -7,6 +7,7 @@
 #include "app/StartUp.h"
 #include "automation/CommandLine.h"
 #include "batch/BatchHooks.h"
+#include "compression/CompressedSync.h"
 #include "engine/ConfigLink.h"
 #include "engine/EngineState.h"
 #include "engine/RunContext.h"
@@ -57,7 +58,7 @@ int RunUnattended(int argc, char** argv)
     std::string programFolder = ProgramFolder();
     EngineState engine;
     ProgramReporter reporter(options, state, engine, programFolder);
-    BatchHooks hooks(reporter.Lists());
+    CompressionHooks hooks(reporter.Lists());
     engine.Hooks = &hooks;
     RunContext ctx{options, state, host, reporter, engine};
     host.Progress = &engine;

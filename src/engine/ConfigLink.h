@@ -3,6 +3,7 @@
 
 #include "engine/RunState.h"
 #include "settings/Configuration.h"
+#include "settings/PasswordFile.h"
 
 #include <string_view>
 
@@ -12,11 +13,13 @@ namespace Tandemix {
 // option handlers and status messages read, and its messages go to the host's question box.
 inline ConfigContext ConfigContextOf(Options& opts, RunState& state)
 {
-    return ConfigContext{.Opts = opts,
-                         .LoadingMarker = state.SourceFileListTag,
-                         .Tell = [&state](std::string_view message) {
-                             state.GetHost().Ask(message, DialogButtons::Ok);
-                         }};
+    // Stateless: one store serves every load.
+    static FilePasswordStore passwords;
+    return ConfigContext{
+        .Opts = opts,
+        .LoadingMarker = state.SourceFileListTag,
+        .Tell = [&state](std::string_view message) { state.GetHost().Ask(message, DialogButtons::Ok); },
+        .Passwords = &passwords};
 }
 
 } // namespace Tandemix

@@ -29,7 +29,8 @@ struct SideListing
     int FileCount = 0; // files listed (SourceFileCount / TargetFileCount)
     std::int64_t ByteTotal = 0; // SDirSize / TDirSize
     std::string FreeSpaceText; // SDriveSpaceValue / TDriveSpaceValue
-    bool ViewCompressedEnabled = false;
+    bool ViewCompressedEnabled = false; // the folder has an archive to show
+    bool ViewCompressed = false; // the archive is shown in place of the folder
     // Target side only. The filters choose which target files are shown, counted and can be
     // unmatched, not which twins a source file has: the files they left out are kept here
     // (never shown, counted or unmatched), so that a source file is still decided against its
@@ -93,6 +94,7 @@ struct EngineState
     std::vector<std::string> DirDelList; // folders created during the run
     bool PreReportRun = false; // a report-only run: nothing on disk changes
     std::string ArchiveBeingWritten; // full path of the archive the run writes, if any
+    std::string CompressionMessage; // what the zip work is doing; empty: nothing to show
     bool LastBatchRow = true; // for the disk-full question of a batch
     // ---- The run driver's state --------------------------------------------------------
     RunTotals Totals; // counters and gauges of the run

@@ -3,6 +3,7 @@
 
 #include "engine/FileFilters.h"
 #include "engine/FileHelpers.h"
+#include "engine/LaterHooks.h"
 #include "engine/ListingMessages.h"
 #include "engine/Messages.h"
 #include "engine/ShowError.h"
@@ -473,10 +474,10 @@ void CountDownTargetSpace(RunContext& ctx, std::int64_t bytes)
     ctx.Engine.RemainingTargetSpace = ctx.Engine.Target.FreeSpaceText;
 }
 
-bool ListCompressedView(RunContext& ctx, Side side, const std::string& /*folder*/)
+bool ListCompressedView(RunContext& ctx, Side side, const std::string& folder)
 {
     ListingOf(ctx.Engine, side).ViewCompressedEnabled = false;
-    return false;
+    return HooksOf(ctx).ListArchiveView(ctx, side, folder);
 }
 
 } // namespace Tandemix

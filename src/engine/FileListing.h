@@ -83,8 +83,7 @@ void UpdateFreeSpace(RunContext& ctx,
 void CountDownTargetSpace(RunContext& ctx, std::int64_t bytes);
 
 // The compressed view of a folder: lists the folder's archive instead of the folder when the
-// side's compressed view is chosen. Archives are not readable yet: always false, and the
-// side's compressed view stays unavailable.
+// side's compressed view is chosen (through the run's hooks; without them, never).
 bool ListCompressedView(RunContext& ctx, Side side, const std::string& folder);
 
 } // namespace Tandemix

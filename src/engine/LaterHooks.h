@@ -42,6 +42,13 @@ public:
     virtual void ReturnToFirstBatchRow(RunContext& /*ctx*/) {}
 
     // ---- Compressed synchronisation ------------------------------------------------------
+    // Lists the side's archive in place of its folder when the side's compressed view is on
+    // (during a compressed run: the side the run reads or writes the archive on). True when the
+    // archive took the folder's place; the folder is then not listed.
+    virtual bool ListArchiveView(RunContext& /*ctx*/, Side /*side*/, const std::string& /*folder*/)
+    {
+        return false;
+    }
     // Readies the archive side of the folder pair about to be decided.
     virtual void PrepareArchiveSide(RunContext& /*ctx*/) {}
     // Puts one decided file into, or takes it out of, the folder's archive. A CopyResult number:

@@ -383,7 +383,8 @@ void TempEntryGone()
     }
 }
 
-SysStatus WriteFileAtomically(const std::string& path, std::string_view content)
+SysStatus
+WriteFileAtomically(const std::string& path, std::string_view content, std::optional<mode_t> exactMode)
 {
     const std::string target = ResolveTarget(path);
 
@@ -402,7 +403,7 @@ SysStatus WriteFileAtomically(const std::string& path, std::string_view content)
     // Created with at most the old bits, so that a private file is never readable by others
     // for a moment, nor for good when the filesystem refuses the exact mode below.
     TempFile temp;
-    mode_t createMode = haveOld ? (old.st_mode & 0666) : 0666;
+    mode_t createMode = exactMode ? *exactMode : haveOld ? (old.st_mode & 0666) : 0666;
     if (SysStatus created = CreateTemp(target, createMode, temp); !created) {
         return created;
     }
@@ -415,7 +416,7 @@ SysStatus WriteFileAtomically(const std::string& path, std::string_view content)
         if (otherOwner && fchown(temp.Fd(), old.st_uid, old.st_gid) != 0) {
             // Stays ours, as with any editor that saves by replacing the file.
         }
-        if (fchmod(temp.Fd(), old.st_mode & 07777) != 0) {
+        if (fchmod(temp.Fd(), exactMode ? *exactMode : old.st_mode & 07777) != 0) {
             // The creation mode above already keeps the bits no wider than before.
         }
     }

@@ -6,6 +6,7 @@
 #include <sys/types.h>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -78,7 +79,11 @@ private:
 // is removed and the old file is untouched. Consults FaultOp::Open (temp create), Write
 // (CheckWriteFault may shorten a write), Sync and Rename (with `path`).
 // fails: ENOENT (no folder), EACCES, EROFS, ENOSPC, EDQUOT, EIO
-SysStatus WriteFileAtomically(const std::string& path, std::string_view content);
+// With `exactMode` the file gets exactly those bits, old file or not (a private file that was
+// once readable by others is made private again).
+SysStatus WriteFileAtomically(const std::string& path,
+                              std::string_view content,
+                              std::optional<mode_t> exactMode = std::nullopt);
 
 // The whole content of a file. Consults FaultOp::Read.
 // fails: ENOENT when missing, EACCES, EISDIR, EIO

@@ -34,6 +34,7 @@ QString GuideAnchorFor(int helpContext)
         {UpperHelpContexts[2], "build-batch-lists"},
         {LowerHelpContexts[3], "run-batch-lists"},
         {LowerHelpContexts[0], "file-options"},
+        {LowerHelpContexts[1], "compression"},
         {LowerHelpContexts[2], "reporting"},
         {LowerHelpContexts[4], "pro-options"},
         {TargetDeltaHelpContext, "target-delta"},

@@ -11,6 +11,7 @@
 #include "automation/ui/ProOptionsPage.h"
 #include "batch/ui/BuildBatchPage.h"
 #include "batch/ui/RunBatchPage.h"
+#include "compression/ui/CompressionPage.h"
 #include "engine/BusySection.h"
 #include "engine/ConfigLink.h"
 #include "engine/FileFilters.h"
@@ -27,6 +28,7 @@
 #include "platform/FileOps.h"
 #include "reporting/ui/ReportingPage.h"
 #include "settings/Configuration.h"
+#include "settings/PasswordFile.h"
 #include "unmatched/ui/UnmatchedOptions.h"
 
 #include <QAction>
@@ -70,6 +72,9 @@ TMainSyncForm::TMainSyncForm(const std::string& programFolder, QWidget* parent)
     ChooseSettingsFile = [this](bool save) {
         return ChooseSettingsFileInDialog(this, UiText(FProgramFolder), save);
     };
+    WritePasswordFile = [this](const std::string& archive, const std::string& admin) {
+        return ::Tandemix::WritePasswordFile(FProgramFolder, archive, admin) == 0;
+    };
     // While the window is built no status message may show through.
     FState.SourceFileListTag = 1;
     BuildMenus();
@@ -80,6 +85,7 @@ TMainSyncForm::TMainSyncForm(const std::string& programFolder, QWidget* parent)
     FileManager = new FileManagerCommands(*this);
     Drives = new DriveCommands(*this);
     DragDrop = new PaneDragDrop(*this);
+    Archives = WireArchiveMenus(*this);
     WireReporting();
     FHints = new HintDisplay(StatusPanel, this);
     QApplication::instance()->installEventFilter(FHints);
@@ -294,6 +300,9 @@ void TMainSyncForm::ShowOptionsInWindow()
     if (Reports != nullptr) {
         Reports->ShowOptions();
     }
+    if (CompressionOptions != nullptr) {
+        CompressionOptions->ShowOptions();
+    }
     if (RunBatch != nullptr) {
         RunBatch->ShowRecentFiles();
     }
@@ -451,6 +460,12 @@ void TMainSyncForm::BuildLayout()
         if (page == ReportingTab) {
             Reports = new ReportingPage(FContext, FReporter.Lists(), FProgramFolder, Notebook2);
             Notebook2->addWidget(Reports);
+        } else if (page == CompressionTab) {
+            CompressionOptions = new CompressionPage(FContext, FProgramFolder, Notebook2);
+            Notebook2->addWidget(CompressionOptions);
+            connect(CompressionOptions, &CompressionPage::ListingsNeeded, this, [this] {
+                RefreshFileListings();
+            });
         } else if (page == RunBatchListsTab) {
             RunBatch = new RunBatchPage(FContext, FHooks, FProgramFolder, Notebook2);
             Notebook2->addWidget(RunBatch);
@@ -468,6 +483,7 @@ void TMainSyncForm::BuildLayout()
     Unmatched = new UnmatchedOptions(FContext, FileOptions);
     FileOptions->AddOptionGroup(Unmatched);
     SyncPage->AddRunOption(Unmatched->SyncOptReplicate);
+    SyncPage->AddRunOption(CompressionOptions->SyncOptUseCompression);
     SyncPage->AddRunOption(RunBatch->RunBatchList);
     connect(Unmatched, &UnmatchedOptions::ReportingChanged, this, [this] {
         Reports->ShowOptions();

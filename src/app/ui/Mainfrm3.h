@@ -4,6 +4,8 @@
 #include "app/ui/QtHost.h"
 #include "automation/Automation.h"
 #include "batch/BatchHooks.h"
+#include "compression/CompressedSync.h"
+#include "compression/ui/ArchiveMenus.h"
 #include "engine/EngineState.h"
 #include "engine/Reporter.h"
 #include "engine/RunContext.h"
@@ -46,6 +48,7 @@ class TTrayIcon;
 class FolderPanes;
 class SynchronizePage;
 class ReportingPage;
+class CompressionPage;
 class TargetDeltaPage;
 class UnmatchedOptions;
 class HelpWindow;
@@ -71,6 +74,7 @@ public:
     EngineState& Engine() { return FEngine; }
     RunContext& Context() { return FContext; }
     BatchHooks& Batch() { return FHooks; }
+    CompressionHooks& Compression() { return FHooks; }
 
     const std::string& ProgramFolder() const { return FProgramFolder; }
     const std::string& DefaultConfigPath() const { return FDefaultConfigPath; }
@@ -233,6 +237,7 @@ public:
     TargetDeltaPage* TargetDelta = nullptr;
     SynchronizePage* SyncPage = nullptr;
     ReportingPage* Reports = nullptr;
+    CompressionPage* CompressionOptions = nullptr;
     UnmatchedOptions* Unmatched = nullptr;
     BuildBatchPage* BuildBatch = nullptr;
     RunBatchPage* RunBatch = nullptr;
@@ -286,6 +291,7 @@ public:
     FileManagerCommands* FileManager = nullptr; // the panes' file and folder commands
     DriveCommands* Drives = nullptr; // the drive boxes' commands and network shares
     PaneDragDrop* DragDrop = nullptr; // files and folders dropped onto the target pane
+    ArchiveMenus Archives; // the pop-up menu's archive commands
     HelpWindow* HelpForm = nullptr; // created when help is first asked for
 
 protected:
@@ -335,7 +341,7 @@ private:
     RunState FState;
     EngineState FEngine;
     ProgramReporter FReporter;
-    BatchHooks FHooks{FReporter.Lists()};
+    CompressionHooks FHooks{FReporter.Lists()};
     RunContext FContext;
     // Declared after everything the automation reaches, so that it goes (and its watcher threads
     // end) before any of that does.

@@ -28,6 +28,8 @@ inline constexpr int UpperHelpContexts[UpperPageCount] = {4, 5, 6};
 inline constexpr int LowerHelpContexts[LowerTabCount] = {7, 10, 8, 9, 15};
 inline constexpr int TargetDeltaHelpContext = 16;
 
+// The lower tab of the compression options.
+inline constexpr int CompressionTab = 1;
 // The lower tab of the log and report options.
 inline constexpr int ReportingTab = 2;
 // The lower tab of the batch runner.

@@ -1,0 +1,283 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Compressed runs end to end through the engine with the real zip libraries; archives are read
+// back with python3's zipfile.
+#include "compression/CompressedSync.h"
+
+#include "compression/ArchiveCommands.h"
+#include "core/engine/RunFixture.h"
+#include "engine/FileListing.h"
+#include "reporting/ReportLists.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+
+namespace Tandemix {
+namespace {
+
+using Test::ByName;
+using Test::PrintTo;
+
+struct NameRow
+{
+    std::string Name;
+    std::string Folder;
+    std::string Ext;
+    std::string Expected;
+};
+
+class CompressedFolderNameTest : public ::testing::TestWithParam<NameRow>
+{};
+
+TEST_P(CompressedFolderNameTest, ArchiveLiesInItsFolderNamedAfterIt)
+{
+    EXPECT_EQ(CompressedFolderName(GetParam().Folder, GetParam().Ext), GetParam().Expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CompressedSync,
+    CompressedFolderNameTest,
+    ::testing::Values(NameRow{"Plain", "/work/Docs", ".ZIP", "/work/Docs/Docs.ZIP"},
+                      NameRow{"TrailingSlash", "/work/Docs/", ".zip", "/work/Docs/Docs.zip"},
+                      NameRow{"ShortExtension", "/a", ".Z", "/a/a.Z"},
+                      NameRow{"Root", "/", ".ZIP", "/ROOT_.ZIP"}),
+    ByName{});
+
+// Entry names, sorted, one a line, as python's zipfile reads them; empty when there is none.
+std::string EntriesOf(const std::string& archive)
+{
+    std::string command = "python3 -c 'import sys, zipfile\n"
+                          "print(\" \".join(sorted(zipfile.ZipFile(sys.argv[1]).namelist())))' '"
+                          + archive + "' 2>/dev/null";
+    std::string out;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    std::array<char, 1024> buffer{};
+    while (pipe != nullptr && std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) {
+        out += buffer.data();
+    }
+    if (pipe != nullptr) {
+        ::pclose(pipe);
+    }
+    if (!out.empty() && out.back() == '\n') {
+        out.pop_back();
+    }
+    return out;
+}
+
+class CompressedSyncTest : public Test::RunFixture
+{
+protected:
+    void SetUp() override
+    {
+        RunFixture::SetUp();
+        Zip.ZipControl.LibraryFolders = {TANDEMIX_ZIPLIBS_DIR};
+        Engine.Hooks = &Zip;
+        Opts.UseCompression = true;
+    }
+
+    std::string Archive() const { return Dst + "/dst.ZIP"; }
+
+    ReportLists Lists;
+    CompressionHooks Zip{Lists};
+};
+
+TEST_F(CompressedSyncTest, CompressRunPutsDecidedFilesIntoTheTargetArchiveOnly)
+{
+    Tree.AddFile("src/a.txt", "alpha", Old);
+    Tree.AddFile("src/b.txt", "bravo", Old);
+    // A source file named like the target's archive is not put into it.
+    Tree.AddFile("src/dst.ZIP", "not an archive", Old);
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+    EXPECT_EQ(EntriesOf(Archive()), "a.txt b.txt");
+    EXPECT_FALSE(Exists(D("a.txt")));
+    EXPECT_EQ(Engine.Totals.TotFilesAdded, 2);
+    EXPECT_TRUE(Zip.ZipControl.FilesToProcess.empty());
+
+    // Nothing changed: the archive is left as it is.
+    std::string before = Tree.ReadFile("dst/dst.ZIP");
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+    EXPECT_EQ(Engine.Totals.TotFilesAdded + Engine.Totals.TotFilesUpdated, 0);
+    EXPECT_EQ(Tree.ReadFile("dst/dst.ZIP"), before);
+
+    // A newer source file replaces its entry.
+    Tree.AddFile("src/b.txt", "bravo two", New);
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+    EXPECT_EQ(Engine.Totals.TotFilesUpdated, 1);
+}
+
+TEST_F(CompressedSyncTest, ExpandRunTakesOnlyDecidedEntriesOut)
+{
+    Tree.AddFile("src/a.txt", "alpha", Old);
+    Tree.AddFile("src/b.txt", "bravo", Old);
+    ASSERT_EQ(Run(), RunOutcome::Completed);
+
+    // Now the archive's folder is the source of an expanding run into a plain folder, where
+    // a.txt is newer than its entry and must stay.
+    std::string out = Tree.AddFolder("out");
+    Tree.AddFile("out/a.txt", "newer here", New);
+    Opts.CompressExpand = 1;
+    Engine.Source.Folder = Dst;
+    Engine.Target.Folder = out;
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+    EXPECT_EQ(Tree.ReadFile("out/a.txt"), "newer here");
+    EXPECT_EQ(Tree.ReadFile("out/b.txt"), "bravo");
+    EXPECT_EQ(Engine.Totals.TotFilesAdded, 1);
+
+    // Nothing decided: nothing is extracted at all (an empty list would mean every entry).
+    Tree.AddFile("out/b.txt", "changed here", New);
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+    EXPECT_EQ(Tree.ReadFile("out/b.txt"), "changed here");
+}
+
+TEST_F(CompressedSyncTest, ArchiveThatCannotBeWrittenFailsTheRunAndSaysWhy)
+{
+    Tree.AddFile("src/a.txt", "alpha", Old);
+    Tree.AddFile("dst/dst.ZIP", "this is no zip archive at all");
+    EXPECT_EQ(Run(), RunOutcome::Failed);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_NE(Messages()[0].find("Could Not Write Archive:"), std::string::npos) << Messages()[0];
+    EXPECT_NE(Messages()[0].find("damaged"), std::string::npos) << Messages()[0];
+    EXPECT_EQ(Tree.ReadFile("dst/dst.ZIP"), "this is no zip archive at all");
+}
+
+TEST_F(CompressedSyncTest, MissingLibrariesFailTheRun)
+{
+    Tree.AddFile("src/a.txt", "alpha", Old);
+    Zip.ZipControl.LibraryFolders = {Tree.Path() + "/"};
+    EXPECT_EQ(Run(), RunOutcome::Failed);
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_NE(Messages()[0].find("could not be loaded"), std::string::npos);
+}
+
+TEST_F(CompressedSyncTest, ArchiveViewListsEntriesThroughEveryIncludeMaskInOrder)
+{
+    Tree.AddFile("src/a.txt", "alpha", Old);
+    Tree.AddFile("src/b.log", "bravo", Old);
+    Tree.AddFile("src/c.dat", "charlie", Old);
+    ASSERT_EQ(Run(), RunOutcome::Completed);
+    Opts.UseCompression = false;
+    Engine.Target.ViewCompressed = true;
+    Opts.IncludeString = "*.log;*.txt";
+    BuildFileListing(Ctx, Side::Target);
+    std::vector<std::string> names;
+    for (const TFileData& file : Engine.Target.Files) {
+        names.push_back(file.FileName);
+        EXPECT_GT(file.CompressedSize, 0);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"b.log", "a.txt"}));
+    EXPECT_TRUE(Engine.Target.ViewCompressedEnabled);
+    EXPECT_EQ(Engine.Target.ByteTotal, 10);
+
+    // Unchecked, the folder itself is listed again: only the archive lies there.
+    Engine.Target.ViewCompressed = false;
+    Opts.IncludeString = "*.*";
+    BuildFileListing(Ctx, Side::Target);
+    ASSERT_EQ(Engine.Target.Files.size(), 1u);
+    EXPECT_EQ(Engine.Target.Files[0].FileName, "dst.ZIP");
+}
+
+TEST_F(CompressedSyncTest, EncryptedRunNeedsThePasswordToComeBack)
+{
+    Tree.AddFile("src/a.txt", "alpha", Old);
+    Opts.PassWordName = "open sesame";
+    ASSERT_EQ(Run(), RunOutcome::Completed);
+    EXPECT_EQ(Tree.ReadFile("dst/dst.ZIP").find("alpha"), std::string::npos);
+
+    std::string out = Tree.AddFolder("out");
+    Opts.CompressExpand = 1;
+    Engine.Source.Folder = Dst;
+    Engine.Target.Folder = out;
+    Opts.PassWordName.clear();
+    Opts.DisplayMessages = false; // the password question answers itself with Ignore
+    EXPECT_EQ(Run(), RunOutcome::Failed);
+    EXPECT_FALSE(Exists(out + "/a.txt"));
+    std::vector<std::string> texts = Messages();
+    EXPECT_NE(
+        std::find(texts.begin(), texts.end(), "File (a.txt) cannot be accessed.  Password is incorrect!"),
+        texts.end());
+
+    Opts.PassWordName = "open sesame";
+    EXPECT_EQ(Run(), RunOutcome::Completed);
+    EXPECT_EQ(Tree.ReadFile("out/a.txt"), "alpha");
+}
+
+} // namespace
+} // namespace Tandemix
+
+namespace Tandemix {
+namespace {
+
+class ArchiveCommandsTest : public CompressedSyncTest
+{
+protected:
+    void SetUp() override
+    {
+        CompressedSyncTest::SetUp();
+        Opts.UseCompression = false; // the commands work with or without it
+        Opts.IncludeSubFolderOption = true;
+        Engine.Target.Folder = Dst;
+        Tree.AddFile("dst/a.txt", "alpha", Old);
+        Tree.AddFile("dst/sub/b.txt", "bravo", Old);
+    }
+
+    std::string LastQuestion() const { return Host.Questions.empty() ? "" : Host.Questions.back().Text; }
+};
+
+TEST_F(ArchiveCommandsTest, CompressGivesEveryFolderItsOwnArchiveAndConsolidateRemovesWhatItHolds)
+{
+    Host.QueueAnswer(DialogResult::Yes);
+    CompressFolder1Click(Ctx, Zip, Side::Target, false);
+    EXPECT_EQ(LastQuestion(), "Are you sure you want to Compress " + Dst + " and all of the sub-folders?");
+    EXPECT_EQ(EntriesOf(Dst + "/dst.ZIP"), "a.txt");
+    EXPECT_EQ(EntriesOf(Dst + "/sub/sub.ZIP"), "b.txt");
+    EXPECT_TRUE(Exists(D("a.txt")));
+    EXPECT_TRUE(Engine.Target.ViewCompressed); // the pane shows the archive afterwards
+    EXPECT_EQ(Engine.Target.Folder, Dst);
+
+    // Compressed again with consolidation: the archive is not put into itself, and the files it
+    // holds leave the folders.
+    Opts.IncludeSubFolderOption = false;
+    Host.QueueAnswer(DialogResult::Yes);
+    CompressFolder1Click(Ctx, Zip, Side::Target, true);
+    EXPECT_EQ(LastQuestion(), "Are you sure you want to Consolidate " + Dst + "?");
+    EXPECT_EQ(EntriesOf(Dst + "/dst.ZIP"), "a.txt");
+    EXPECT_FALSE(Exists(D("a.txt")));
+    EXPECT_TRUE(Exists(D("sub/b.txt"))) << "sub-folders were not asked for";
+}
+
+TEST_F(ArchiveCommandsTest, ConsolidateKeepsEveryFileWhenTheArchiveCannotBeWritten)
+{
+    Tree.AddFile("dst/dst.ZIP", "damaged");
+    Opts.IncludeSubFolderOption = false;
+    Host.QueueAnswer(DialogResult::Yes);
+    CompressFolder1Click(Ctx, Zip, Side::Target, true);
+    EXPECT_TRUE(Exists(D("a.txt")));
+    EXPECT_EQ(Tree.ReadFile("dst/dst.ZIP"), "damaged");
+}
+
+TEST_F(ArchiveCommandsTest, ExpandTakesEachSubFoldersArchiveIntoThatSubFolder)
+{
+    Host.QueueAnswer(DialogResult::Yes);
+    CompressFolder1Click(Ctx, Zip, Side::Target, false);
+    ::unlink(D("a.txt").c_str());
+    ::unlink(D("sub/b.txt").c_str());
+
+    Host.QueueAnswer(DialogResult::No);
+    ExpandFolder1Click(Ctx, Zip, Side::Target);
+    EXPECT_FALSE(Exists(D("a.txt")));
+
+    Host.QueueAnswer(DialogResult::Yes);
+    ExpandFolder1Click(Ctx, Zip, Side::Target);
+    EXPECT_EQ(LastQuestion(),
+              "Are you sure you want to Expand the compressed folder: " + Dst
+                  + " and all of the sub-folders?");
+    EXPECT_EQ(ReadDst("a.txt"), "alpha");
+    EXPECT_EQ(ReadDst("sub/b.txt"), "bravo");
+    EXPECT_FALSE(Exists(D("b.txt")));
+    EXPECT_FALSE(Engine.Target.ViewCompressed);
+}
+
+} // namespace
+} // namespace Tandemix

@@ -1,0 +1,414 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "compression/ZipArch32.h"
+#include "standin/ZipStandIn.h"
+#include "support/TempTree.h"
+#include "support/TestTables.h"
+
+#include <gtest/gtest.h>
+
+#include <dlfcn.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace Tandemix {
+namespace {
+
+using Args = std::vector<std::string>;
+using Test::ByName;
+using Test::PrintTo;
+
+// The stand-in's record, reached through the handle the component itself loaded (dlopen of the
+// same path gives the same library).
+StandInState& Record(const char* libraryName)
+{
+    std::string path = std::string(TANDEMIX_STANDIN_DIR) + libraryName;
+    void* handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    EXPECT_NE(handle, nullptr) << ::dlerror();
+    auto record = reinterpret_cast<void* (*)()>(::dlsym(handle, "StandInRecord"));
+    return *static_cast<StandInState*>(record());
+}
+
+class TZipArchiverTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Zip.LibraryFolders = {TANDEMIX_STANDIN_DIR};
+        for (const char* name : {ZipAbi::ZipLibraryName, ZipAbi::UnzipLibraryName}) {
+            Record(name) = StandInState{};
+        }
+    }
+
+    Args LastCall(const char* libraryName)
+    {
+        StandInState& record = Record(libraryName);
+        EXPECT_FALSE(record.Calls.empty());
+        return record.Calls.empty() ? Args{} : record.Calls.back();
+    }
+
+    TZipArchiver Zip;
+};
+
+// ---- Argument lists ----------------------------------------------------------------------
+
+struct ArgRow
+{
+    std::string Name;
+    std::function<void(TZipArchiver&)> Set;
+    std::function<int(TZipArchiver&)> Run;
+    const char* Library;
+    Args Expected; // after the entry name
+};
+
+class ArgumentListTest : public TZipArchiverTest, public ::testing::WithParamInterface<ArgRow>
+{};
+
+TEST_P(ArgumentListTest, LibraryGetsTheListInOrder)
+{
+    const ArgRow& row = GetParam();
+    row.Set(Zip);
+    EXPECT_EQ(row.Run(Zip), 0);
+    Args expected{row.Library == ZipAbi::ZipLibraryName ? "ziplib" : "unzlib"};
+    expected.insert(expected.end(), row.Expected.begin(), row.Expected.end());
+    EXPECT_EQ(LastCall(row.Library), expected);
+    EXPECT_TRUE(Zip.FilesToProcess.empty());
+}
+
+int AddPlain(TZipArchiver& z)
+{
+    return z.Add(TZlAddMode::zamAdd);
+}
+
+const char* const ZipLib = ZipAbi::ZipLibraryName;
+const char* const UnzLib = ZipAbi::UnzipLibraryName;
+
+INSTANTIATE_TEST_SUITE_P(
+    TZipArchiver,
+    ArgumentListTest,
+    ::testing::Values(ArgRow{"AddDefaultsEmptyListStillNamesArchive",
+                             [](TZipArchiver& z) { z.ZipFileName = "/t/a.zip"; },
+                             AddPlain,
+                             ZipLib,
+                             {"", "-6", "-n", ".ZIP;.LZH;.ARC;.ARJ;.ZOO", "-t", "010180", "/t/a.zip"}},
+                      ArgRow{"AddEverySwitchInOrder",
+                             [](TZipArchiver& z) {
+                                 z.Password = "pw";
+                                 z.Compression = 9;
+                                 z.MoveFiles = true;
+                                 z.IncludeHiddenFiles = true;
+                                 z.IncludeDirectoryEntries = true;
+                                 z.IncludeVolumeLabel = true;
+                                 z.Recurse = true;
+                                 z.UseTempFile = false;
+                                 z.TempPath = "/tmp/x";
+                                 z.ClearDisks = true;
+                                 z.ZipFileName = "a.zip";
+                                 z.FilesToProcess = {"f1", ">*.c", "<*.o", "f2", ">*.h"};
+                             },
+                             AddPlain,
+                             ZipLib,
+                             {"pw",
+                              "-e",
+                              "-9",
+                              "-m",
+                              "-S",
+                              "-D",
+                              "-$",
+                              "-r",
+                              "-g",
+                              "-b",
+                              "/tmp/x",
+                              "-n",
+                              ".ZIP;.LZH;.ARC;.ARJ;.ZOO",
+                              "-&",
+                              "-t",
+                              "010180",
+                              "a.zip",
+                              "f1",
+                              "f2",
+                              "-i",
+                              "*.c",
+                              "*.h",
+                              "-x",
+                              "*.o"}},
+                      ArgRow{"FreshenDropsHiddenDirectoriesAndVolume",
+                             [](TZipArchiver& z) {
+                                 z.Compression = 0;
+                                 z.IncludeHiddenFiles = true;
+                                 z.IncludeDirectoryEntries = true;
+                                 z.IncludeVolumeLabel = true;
+                                 z.UsePaths = false;
+                                 z.StoredExtensions.clear();
+                                 z.ZipFileName = "a.zip";
+                             },
+                             [](TZipArchiver& z) { return z.Add(TZlAddMode::zamFreshen); },
+                             ZipLib,
+                             {"", "-f", "-0", "-j", "-t", "010180", "a.zip"}},
+                      ArgRow{"UpdateKeepsHiddenButNotVolume",
+                             [](TZipArchiver& z) {
+                                 z.IncludeHiddenFiles = true;
+                                 z.IncludeVolumeLabel = true;
+                                 z.IncludeDirectoryEntries = true;
+                                 z.UsePaths = false; // directory entries only go with paths
+                                 z.StoredExtensions.clear();
+                                 z.ZipFileName = "a.zip";
+                             },
+                             [](TZipArchiver& z) { return z.Add(TZlAddMode::zamUpdate); },
+                             ZipLib,
+                             {"", "-u", "-6", "-S", "-j", "-t", "010180", "a.zip"}},
+                      ArgRow{"MasksWithoutPlainItemAreDropped",
+                             [](TZipArchiver& z) {
+                                 z.StoredExtensions.clear();
+                                 z.ZipFileName = "a.zip";
+                                 z.FilesToProcess = {">*.c", "<*.o"};
+                             },
+                             AddPlain,
+                             ZipLib,
+                             {"", "-6", "-t", "010180", "a.zip"}},
+                      ArgRow{"AnEmptyItemIsAPlainItem",
+                             [](TZipArchiver& z) {
+                                 z.StoredExtensions.clear();
+                                 z.ZipFileName = "a.zip";
+                                 z.FilesToProcess = {"", "<*.o"};
+                             },
+                             AddPlain,
+                             ZipLib,
+                             {"", "-6", "-t", "010180", "a.zip", "", "-x", "*.o"}},
+                      ArgRow{"TheDateAfterTFollowsFromDate",
+                             [](TZipArchiver& z) {
+                                 z.FromMonth = 12;
+                                 z.FromDay = 31;
+                                 z.FromYear = 2003;
+                                 z.StoredExtensions.clear();
+                                 z.ZipFileName = "a.zip";
+                             },
+                             AddPlain,
+                             ZipLib,
+                             {"", "-6", "-t", "123103", "a.zip"}},
+                      ArgRow{"DeleteWithTempFolderAndMasks",
+                             [](TZipArchiver& z) {
+                                 z.Password = "pw";
+                                 z.TempPath = "/tmp/x";
+                                 z.ZipFileName = "a.zip";
+                                 z.FilesToProcess = {"gone.txt", ">*.txt"};
+                             },
+                             [](TZipArchiver& z) { return z.Delete(); },
+                             ZipLib,
+                             {"pw", "-d", "-b", "/tmp/x", "a.zip", "gone.txt", "-i", "*.txt"}},
+                      ArgRow{"ExtractIncludeSignIsPlainAndFolderComesLast",
+                             [](TZipArchiver& z) {
+                                 z.UsePaths = false;
+                                 z.Overwrite = TZlOverwrite::zowAlways;
+                                 z.ZipFileName = "a.zip";
+                                 z.ExtractDirectory = "/t/out";
+                                 z.FilesToProcess = {">x.c", "<*.o", "y.c"};
+                             },
+                             [](TZipArchiver& z) { return z.Extract(TZlAddMode::zamAdd); },
+                             UnzLib,
+                             {"", "-j", "-o", "a.zip", ">x.c", "y.c", "-x", "*.o", "-d", "/t/out"}},
+                      ArgRow{"ExtractUpdateNeverOverwrite",
+                             [](TZipArchiver& z) {
+                                 z.Overwrite = TZlOverwrite::zowNever;
+                                 z.ZipFileName = "a.zip";
+                             },
+                             [](TZipArchiver& z) { return z.Extract(TZlAddMode::zamUpdate); },
+                             UnzLib,
+                             {"", "-u", "-n", "a.zip"}},
+                      ArgRow{"ListWithMultidisk",
+                             [](TZipArchiver& z) {
+                                 z.Password = "pw";
+                                 z.MultidiskMode = true;
+                                 z.ZipFileName = "a.zip";
+                                 z.FilesToProcess = {"*.txt", "<b*"};
+                             },
+                             [](TZipArchiver& z) { return z.List(); },
+                             UnzLib,
+                             {"pw", "-v", "-!", "a.zip", "*.txt", "-x", "b*"}},
+                      ArgRow{"MultidiskAddWritesWithoutTempFile",
+                             [](TZipArchiver& z) {
+                                 z.MultidiskMode = true;
+                                 z.StoredExtensions.clear();
+                                 z.ZipFileName = "a.zip";
+                             },
+                             AddPlain,
+                             ZipLib,
+                             {"", "-6", "-g", "-!", "-t", "010180", "a.zip"}}),
+    ByName{});
+
+struct RefusedRow
+{
+    std::string Name;
+    std::function<int(TZipArchiver&)> Run;
+};
+
+class MultidiskRefusalTest : public TZipArchiverTest, public ::testing::WithParamInterface<RefusedRow>
+{};
+
+TEST_P(MultidiskRefusalTest, RefusedWithoutCallingTheLibrary)
+{
+    Zip.MultidiskMode = true;
+    Zip.FilesToProcess = {"a"};
+    EXPECT_EQ(GetParam().Run(Zip), 130);
+    EXPECT_TRUE(Record(ZipLib).Calls.empty());
+    EXPECT_TRUE(Record(UnzLib).Calls.empty());
+    EXPECT_TRUE(Zip.FilesToProcess.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(TZipArchiver,
+                         MultidiskRefusalTest,
+                         ::testing::Values(RefusedRow{"Freshen",
+                                                      [](TZipArchiver& z) {
+                                                          return z.Add(TZlAddMode::zamFreshen);
+                                                      }},
+                                           RefusedRow{"Update",
+                                                      [](TZipArchiver& z) {
+                                                          return z.Add(TZlAddMode::zamUpdate);
+                                                      }},
+                                           RefusedRow{"Delete",
+                                                      [](TZipArchiver& z) {
+                                                          return z.Delete();
+                                                      }},
+                                           RefusedRow{"ExtractFreshen",
+                                                      [](TZipArchiver& z) {
+                                                          return z.Extract(TZlAddMode::zamFreshen);
+                                                      }},
+                                           RefusedRow{"ExtractUpdate",
+                                                      [](TZipArchiver& z) {
+                                                          return z.Extract(TZlAddMode::zamUpdate);
+                                                      }}),
+                         ByName{});
+
+// ---- Loading ------------------------------------------------------------------------------
+
+TEST_F(TZipArchiverTest, FailedLoadGives240AndIsRetriedByTheNextOperation)
+{
+    TempTree tree;
+    Zip.LibraryFolders = {tree.Path() + "/"};
+    Zip.FilesToProcess = {"a"};
+    EXPECT_EQ(Zip.Add(TZlAddMode::zamAdd), 240);
+    EXPECT_TRUE(Zip.FilesToProcess.empty());
+    EXPECT_EQ(Zip.List(), 240);
+    EXPECT_EQ(Zip.CountFiles(), 0u);
+
+    // A library put in place afterwards is found by the next operation.
+    std::filesystem::copy_file(std::string(TANDEMIX_STANDIN_DIR) + ZipLib, tree.Path(ZipLib));
+    Zip.ZipFileName = "a.zip";
+    EXPECT_EQ(Zip.Add(TZlAddMode::zamAdd), 0);
+}
+
+TEST_F(TZipArchiverTest, LibraryWithoutTheEntryPointCountsAsMissing)
+{
+    TempTree tree;
+    // A shared object of that name that exports no entry point is released and refused.
+    std::filesystem::copy_file(std::string(TANDEMIX_STANDIN_DIR) + "libnoentry.so", tree.Path(ZipLib));
+    Zip.LibraryFolders = {tree.Path() + "/"};
+    EXPECT_EQ(Zip.Delete(), 240);
+}
+
+TEST_F(TZipArchiverTest, ResultIsTheLowSixteenBitsOfTheAnswer)
+{
+    Record(UnzLib).Result = 0x00070055;
+    EXPECT_EQ(Zip.List(), 0x55);
+}
+
+// ---- Callback messages --------------------------------------------------------------------
+
+TEST_F(TZipArchiverTest, CountAnswersEntryCountOnlyWhenTheLibrarySucceeds)
+{
+    Zip.ZipFileName = "/t/a.zip";
+    Record(UnzLib).Script = ScriptCount;
+    EXPECT_EQ(Zip.CountFiles(), 7u);
+    EXPECT_EQ(LastCall(UnzLib), (Args{"unzlib", "count", "/t/a.zip", "0"}));
+
+    Zip.MultidiskMode = true;
+    Record(UnzLib).Result = 9;
+    EXPECT_EQ(Zip.CountFiles(), 0u);
+    EXPECT_EQ(LastCall(UnzLib), (Args{"unzlib", "count", "/t/a.zip", "1234567890"}));
+}
+
+TEST_F(TZipArchiverTest, PasswordQueryIsAnsweredFromThePasswordCutTo80)
+{
+    Record(UnzLib).Script = ScriptPasswordQuery;
+    bool asked = false;
+    Zip.OnPwdQuery = [&](TZipArchiver&, TZlPwdQuery&) {
+        asked = true;
+    };
+    Zip.Password = std::string(100, 'p');
+    Zip.List();
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(Record(UnzLib).ReplyText, std::string(80, 'p'));
+    EXPECT_EQ(Record(UnzLib).ReplyAction, 2);
+}
+
+TEST_F(TZipArchiverTest, PasswordQueryWithoutPasswordAsksTheHandler)
+{
+    Record(UnzLib).Script = ScriptPasswordQuery;
+    TZlPwdQuery seen;
+    Zip.OnPwdQuery = [&](TZipArchiver&, TZlPwdQuery& query) {
+        seen = query;
+        query.Password = "typed";
+        query.Action = 3;
+    };
+    Zip.List();
+    EXPECT_EQ(seen.FileName, "/some/where/file.txt");
+    EXPECT_EQ(seen.Password, "");
+    EXPECT_EQ(seen.Action, 9);
+    EXPECT_EQ(Record(UnzLib).ReplyText, "typed");
+    EXPECT_EQ(Record(UnzLib).ReplyAction, 3);
+}
+
+TEST_F(TZipArchiverTest, ListingEventsCarryTheEntryAndAbortIsAnsweredAfterEachMessage)
+{
+    Record(UnzLib).Script = ScriptListTwo;
+    std::vector<TZlFileStats> seen;
+    Zip.OnListing = [&](TZipArchiver& z, const TZlFileStats& stats) {
+        seen.push_back(stats);
+        z.Abort = true; // a stop request during the first entry
+    };
+    Zip.List();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].FileName, "first.txt");
+    EXPECT_EQ(seen[0].Size, 5'000'000'000);
+    EXPECT_EQ(seen[0].CompressedSize, 1234);
+    EXPECT_TRUE(seen[0].Attributes.ReadOnly);
+    EXPECT_TRUE(seen[0].Attributes.Archive);
+    EXPECT_FALSE(seen[0].Attributes.Hidden);
+    EXPECT_EQ(seen[0].DosDateTime, 0x5A211234u);
+    EXPECT_EQ(seen[0].PercentDone(), 100);
+    EXPECT_EQ(seen[0].Comment, "a comment"); // its length byte, not the text's end
+    EXPECT_EQ(Record(UnzLib).Answers, (std::vector<std::uint32_t>{1, 1}));
+    EXPECT_FALSE(Zip.Abort); // cleared after the call
+}
+
+TEST_F(TZipArchiverTest, HandlerThatThrowsEndsTheOperationInsteadOfUnwindingThroughTheLibrary)
+{
+    Record(UnzLib).Script = ScriptListTwo;
+    Zip.OnListing = [](TZipArchiver&, const TZlFileStats&) {
+        throw std::runtime_error("full");
+    };
+    Zip.List();
+    EXPECT_EQ(Record(UnzLib).Answers, (std::vector<std::uint32_t>{1, 1}));
+}
+
+TEST_F(TZipArchiverTest, SharedTextKeepsAtMost255CharactersAndReadsBack)
+{
+    Record(ZipLib).Script = ScriptSharedText;
+    Zip.Delete();
+    EXPECT_EQ(SharedText(), std::string(255, 'q'));
+    EXPECT_EQ(Record(ZipLib).ReplyText, std::string(255, 'q'));
+    EXPECT_EQ(Record(ZipLib).ReplyAction, 1);
+    TZipArchiver another;
+    EXPECT_EQ(SharedText(), "");
+}
+
+TEST_F(TZipArchiverTest, UnknownMessageIsAnsweredWithTheAbortFlag)
+{
+    Record(UnzLib).Script = ScriptUnknownMessage;
+    Zip.List();
+    EXPECT_EQ(Record(UnzLib).Answers, (std::vector<std::uint32_t>{0}));
+}
+
+} // namespace
+} // namespace Tandemix

@@ -1,0 +1,423 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The two zip libraries driven through the zip component, with every archive they write read
+// back by independent unpackers (python3's zipfile, 7z for encrypted archives) and every
+// hostile archive made by python3 outside our code.
+#include "compression/ZipArch32.h"
+#include "support/TempTree.h"
+#include "support/TestTables.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace Tandemix {
+namespace {
+
+using Test::ByName;
+using Test::PrintTo;
+
+// Runs python3 with `script` and `args`; its standard output, and the exit code in `status`.
+std::string Python(const std::string& script, const std::vector<std::string>& args, int* status = nullptr)
+{
+    TempTree scratch;
+    std::string file = scratch.AddFile("s.py", script);
+    std::string command = "python3 '" + file + "'";
+    for (const std::string& arg : args) {
+        command += " '" + arg + "'";
+    }
+    std::string out;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    std::array<char, 4096> buffer{};
+    while (pipe != nullptr && std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) {
+        out += buffer.data();
+    }
+    int rc = pipe != nullptr ? ::pclose(pipe) : -1;
+    if (status != nullptr) {
+        *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    }
+    return out;
+}
+
+// Entry names with method and size, one a line, as python's zipfile reads them.
+const char* const ListScript = R"(import sys, zipfile
+with zipfile.ZipFile(sys.argv[1]) as z:
+    for i in z.infolist():
+        print(i.filename, i.compress_type, i.file_size, 'E' if i.flag_bits & 1 else '-')
+)";
+
+const char* const ReadScript = R"(import sys, zipfile
+with zipfile.ZipFile(sys.argv[1]) as z:
+    sys.stdout.write(z.read(sys.argv[2]).decode())
+)";
+
+// A hostile archive: entry name, content, and a mode when it should claim to be a link.
+const char* const HostileScript = R"(import sys, zipfile
+name, kind = sys.argv[2], sys.argv[3]
+with zipfile.ZipFile(sys.argv[1], 'w') as z:
+    z.writestr('innocent.txt', 'fine')
+    info = zipfile.ZipInfo(name)
+    if kind == 'link':
+        info.create_system = 3
+        info.external_attr = (0o120777 << 16)
+    z.writestr(info, '/etc/passwd' if kind == 'link' else 'evil')
+)";
+
+// An archive whose one entry claims a huge size in both headers.
+const char* const BombScript = R"(import sys, zipfile, struct
+with zipfile.ZipFile(sys.argv[1], 'w', zipfile.ZIP_DEFLATED) as z:
+    z.writestr('bomb.bin', b'\0' * 100000)
+data = bytearray(open(sys.argv[1], 'rb').read())
+huge = 0xFFFFFFF0
+local = data.find(b'PK\x03\x04')
+struct.pack_into('<I', data, local + 22, huge)
+central = data.find(b'PK\x01\x02')
+struct.pack_into('<I', data, central + 24, huge)
+open(sys.argv[1], 'wb').write(data)
+)";
+
+class ZipLibrariesTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        Zip.LibraryFolders = {TANDEMIX_ZIPLIBS_DIR};
+        Zip.UsePaths = false;
+        Src = Tree.AddFolder("src") + "/";
+        Out = Tree.AddFolder("out") + "/";
+        Archive = Tree.Path("arc.zip");
+        Zip.ZipFileName = Archive;
+    }
+
+    int AddFiles(const std::vector<std::string>& names, TZlAddMode mode = TZlAddMode::zamAdd)
+    {
+        for (const std::string& name : names) {
+            Zip.FilesToProcess.push_back(Src + name);
+        }
+        return Zip.Add(mode);
+    }
+
+    int ExtractAll()
+    {
+        Zip.ExtractDirectory = Out;
+        return Zip.Extract(TZlAddMode::zamAdd);
+    }
+
+    std::string Listed() { return Python(ListScript, {Archive}); }
+
+    std::vector<std::string> OutNames()
+    {
+        std::vector<std::string> names;
+        for (const char* name : {"innocent.txt", "a.txt", "evil", "x", "b", "bomb.bin", "passwd"}) {
+            if (Tree.Exists(std::string("out/") + name)) {
+                names.emplace_back(name);
+            }
+        }
+        return names;
+    }
+
+    TempTree Tree;
+    TZipArchiver Zip;
+    std::string Src;
+    std::string Out;
+    std::string Archive;
+};
+
+TEST_F(ZipLibrariesTest, AddStoresFlatNamesLevelsStoredExtensionsAndSkipsHiddenFiles)
+{
+    Tree.AddFile("src/a.txt", std::string(5000, 'a'));
+    Tree.AddFile("src/inner.ZIP", std::string(5000, 'z'));
+    Tree.AddFile("src/.hidden", "h");
+    Zip.Compression = 9;
+    EXPECT_EQ(AddFiles({"a.txt", "inner.ZIP", ".hidden"}), 0);
+    EXPECT_EQ(Listed(), "a.txt 8 5000 -\ninner.ZIP 0 5000 -\n");
+    EXPECT_EQ(Python(ReadScript, {Archive, "a.txt"}), std::string(5000, 'a'));
+    EXPECT_TRUE(Zip.FilesToProcess.empty());
+
+    Zip.IncludeHiddenFiles = true;
+    Zip.Compression = 0;
+    EXPECT_EQ(AddFiles({".hidden"}), 0);
+    EXPECT_EQ(Listed(), "a.txt 8 5000 -\ninner.ZIP 0 5000 -\n.hidden 0 1 -\n");
+}
+
+TEST_F(ZipLibrariesTest, MasksSelectWhatIsAdded)
+{
+    Tree.AddFile("src/a.txt", "a");
+    Tree.AddFile("src/b.txt", "b");
+    Tree.AddFile("src/c.log", "c");
+    Zip.FilesToProcess = {Src + "*", ">*.txt", "<b*"};
+    EXPECT_EQ(Zip.Add(TZlAddMode::zamAdd), 0);
+    EXPECT_EQ(Listed(), "a.txt 8 1 -\n");
+}
+
+TEST_F(ZipLibrariesTest, FreshenAndUpdateReplaceOnlyOlderEntries)
+{
+    std::time_t old = Tandemix::Test::LocalTime(2020, 1, 1);
+    Tree.AddFile("src/a.txt", "old a", old);
+    Tree.AddFile("src/b.txt", "old b", old);
+    ASSERT_EQ(AddFiles({"a.txt", "b.txt"}), 0);
+    Tree.AddFile("src/a.txt", "new a", old + 3600);
+    Tree.AddFile("src/b.txt", "same b", old); // changed, but not newer: kept
+    Tree.AddFile("src/c.txt", "new c", old);
+
+    EXPECT_EQ(AddFiles({"a.txt", "b.txt", "c.txt"}, TZlAddMode::zamFreshen), 0);
+    EXPECT_EQ(Python(ReadScript, {Archive, "a.txt"}), "new a");
+    EXPECT_EQ(Python(ReadScript, {Archive, "b.txt"}), "old b");
+    EXPECT_EQ(Listed().find("c.txt"), std::string::npos);
+
+    EXPECT_EQ(AddFiles({"b.txt", "c.txt"}, TZlAddMode::zamUpdate), 0);
+    EXPECT_EQ(Python(ReadScript, {Archive, "b.txt"}), "old b");
+    EXPECT_EQ(Python(ReadScript, {Archive, "c.txt"}), "new c");
+}
+
+TEST_F(ZipLibrariesTest, ListAndCountReportEveryEntryWithItsDetails)
+{
+    std::time_t when = Tandemix::Test::LocalTime(2021, 6, 15, 10, 30, 20);
+    Tree.AddFile("src/a.txt", std::string(3000, 'a'), when, 0444);
+    Tree.AddFile("src/b.txt", "b", when);
+    ASSERT_EQ(AddFiles({"a.txt", "b.txt"}), 0);
+
+    EXPECT_EQ(Zip.CountFiles(), 2u);
+    std::vector<TZlFileStats> seen;
+    Zip.OnListing = [&](TZipArchiver&, const TZlFileStats& stats) {
+        seen.push_back(stats);
+    };
+    EXPECT_EQ(Zip.List(), 0);
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].FileName, "a.txt");
+    EXPECT_EQ(seen[0].Size, 3000);
+    EXPECT_LT(seen[0].CompressedSize, 3000);
+    EXPECT_TRUE(seen[0].Attributes.ReadOnly);
+    EXPECT_FALSE(seen[1].Attributes.ReadOnly);
+    // 2021-06-15 10:30:20 packed: date (41<<9 | 6<<5 | 15), time (10<<11 | 30<<5 | 10).
+    EXPECT_EQ(seen[0].DosDateTime, ((41u << 9 | 6u << 5 | 15u) << 16) | (10u << 11 | 30u << 5 | 10u));
+
+    Zip.FilesToProcess = {"b*"};
+    seen.clear();
+    Zip.List();
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].FileName, "b.txt");
+
+    Zip.ZipFileName = Tree.Path("none.zip");
+    EXPECT_EQ(Zip.CountFiles(), 0u);
+}
+
+TEST_F(ZipLibrariesTest, ExtractHonoursOverwriteModesAndKeepsTimesAndModes)
+{
+    std::time_t when = Tandemix::Test::LocalTime(2019, 3, 4, 5, 6, 8);
+    Tree.AddFile("src/a.txt", "archived", when, 0640);
+    ASSERT_EQ(AddFiles({"a.txt"}), 0);
+    Tree.AddFile("out/a.txt", "already there");
+
+    Zip.Overwrite = TZlOverwrite::zowNever;
+    EXPECT_EQ(ExtractAll(), 0);
+    EXPECT_EQ(Tree.ReadFile("out/a.txt"), "already there");
+
+    Zip.Overwrite = TZlOverwrite::zowAsk; // nobody answers: the file stays
+    EXPECT_EQ(ExtractAll(), 0);
+    EXPECT_EQ(Tree.ReadFile("out/a.txt"), "already there");
+
+    Zip.Overwrite = TZlOverwrite::zowAlways;
+    EXPECT_EQ(ExtractAll(), 0);
+    EXPECT_EQ(Tree.ReadFile("out/a.txt"), "archived");
+    struct stat st
+    {};
+    ASSERT_EQ(::stat(Tree.Path("out/a.txt").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtime, when);
+    EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST_F(ZipLibrariesTest, EncryptedArchiveOpensWithThePasswordOnly)
+{
+    Tree.AddFile("src/a.txt", "secret content");
+    Zip.Password = "Pa55 word";
+    ASSERT_EQ(AddFiles({"a.txt"}), 0);
+    EXPECT_EQ(Listed(), "a.txt 99 14 E\n"); // 99: the AES method's marker
+    EXPECT_EQ(Tree.ReadFile("arc.zip").find("Pa55 word"), std::string::npos);
+
+    EXPECT_EQ(RunProgram({"7z", "t", "-pPa55 word", Archive}), 0);
+    EXPECT_NE(RunProgram({"7z", "t", "-pwrong", Archive}), 0);
+
+    Zip.Password = "wrong";
+    Zip.Overwrite = TZlOverwrite::zowAlways;
+    EXPECT_EQ(ExtractAll(), ZipAbi::BadPassword);
+    EXPECT_FALSE(Tree.Exists("out/a.txt"));
+    EXPECT_EQ(SharedText().find("wrong"), std::string::npos);
+
+    // No password: the caller is asked, and its answer opens the entry.
+    Zip.Password.clear();
+    Zip.OnPwdQuery = [](TZipArchiver&, TZlPwdQuery& query) {
+        query.Password = "Pa55 word";
+    };
+    EXPECT_EQ(ExtractAll(), 0);
+    EXPECT_EQ(Tree.ReadFile("out/a.txt"), "secret content");
+}
+
+TEST_F(ZipLibrariesTest, DeletingEveryEntryLeavesAnEmptyArchive)
+{
+    Tree.AddFile("src/a.txt", "a");
+    Tree.AddFile("src/b.txt", "b");
+    ASSERT_EQ(AddFiles({"a.txt", "b.txt"}), 0);
+    std::vector<std::string> deleted;
+    Zip.OnDeleting = [&](TZipArchiver&, const std::string& name) {
+        deleted.push_back(name);
+    };
+    Zip.FilesToProcess = {"a.txt"};
+    EXPECT_EQ(Zip.Delete(), 0);
+    EXPECT_EQ(Listed(), "b.txt 8 1 -\n");
+    Zip.FilesToProcess = {"b.txt"};
+    EXPECT_EQ(Zip.Delete(), 0);
+    EXPECT_EQ(deleted, (std::vector<std::string>{"a.txt", "b.txt"}));
+    ASSERT_TRUE(Tree.Exists("arc.zip"));
+    EXPECT_EQ(Listed(), "");
+}
+
+struct HostileRow
+{
+    std::string Name;
+    std::string EntryName;
+    std::string Kind;
+};
+
+class HostileArchiveTest : public ZipLibrariesTest, public ::testing::WithParamInterface<HostileRow>
+{};
+
+TEST_P(HostileArchiveTest, RefusedWholeBeforeAnythingIsWritten)
+{
+    Python(HostileScript, {Archive, GetParam().EntryName, GetParam().Kind});
+    Zip.Overwrite = TZlOverwrite::zowAlways;
+    EXPECT_EQ(ExtractAll(), ZipAbi::HostileArchive);
+    EXPECT_TRUE(OutNames().empty());
+    EXPECT_FALSE(Tree.Exists("evil"));
+    EXPECT_NE(SharedText().find("refused"), std::string::npos) << SharedText();
+}
+
+INSTANTIATE_TEST_SUITE_P(ZipLibraries,
+                         HostileArchiveTest,
+                         ::testing::Values(HostileRow{"DotDot", "../evil", "file"},
+                                           HostileRow{"DeepDotDot", "x/../../evil", "file"},
+                                           HostileRow{"Absolute", "/tmp/evil", "file"},
+                                           HostileRow{"Backslash", "a\\..\\evil", "file"},
+                                           HostileRow{"Drive", "C:/evil", "file"},
+                                           HostileRow{"Symlink", "passwd", "link"}),
+                         ByName{});
+
+TEST_F(ZipLibrariesTest, DamagedArchiveIsReportedAndNothingIsWrittenOrChanged)
+{
+    Tree.AddFile("src/a.txt", std::string(20000, 'a'));
+    Tree.AddFile("src/b.txt", "b");
+    ASSERT_EQ(AddFiles({"a.txt"}), 0);
+    std::string whole = Tree.ReadFile("arc.zip");
+    std::string damaged = whole.substr(0, whole.size() - 30);
+    std::ofstream(Archive, std::ios::binary | std::ios::trunc) << damaged;
+
+    EXPECT_EQ(ExtractAll(), ZipAbi::ArchiveDamaged);
+    EXPECT_TRUE(OutNames().empty());
+    EXPECT_NE(SharedText().find("damaged"), std::string::npos);
+    EXPECT_EQ(AddFiles({"b.txt"}), ZipAbi::ArchiveDamaged);
+    EXPECT_EQ(Tree.ReadFile("arc.zip"), damaged);
+}
+
+TEST_F(ZipLibrariesTest, EntryClaimingMoreThanTheDiskHoldsIsRefused)
+{
+    Python(BombScript, {Archive});
+    Zip.Overwrite = TZlOverwrite::zowAlways;
+    int status = RunOnSmallDisk(Out, "2m", [&] {
+        return ExtractAll() == ZipAbi::TooBig && OutNames().empty() ? 0 : 1;
+    });
+    if (status == NoMountNamespace) {
+        GTEST_SKIP() << "no private mount namespace here";
+    }
+    EXPECT_EQ(status, 0);
+}
+
+TEST_F(ZipLibrariesTest, FullDiskLeavesTheOldArchiveIntact)
+{
+    std::string small = Tree.AddFolder("small");
+    int status = RunOnSmallDisk(small, "1m", [&] {
+        Tree.AddFile("small/first.txt", "first");
+        Zip.ZipFileName = small + "/arc.zip";
+        Zip.FilesToProcess = {small + "/first.txt"};
+        if (Zip.Add(TZlAddMode::zamAdd) != 0) {
+            return 70;
+        }
+        std::string before = Tree.ReadFile("small/arc.zip");
+        // Random bytes do not compress: the new archive cannot fit beside the old one.
+        std::string noise;
+        unsigned state = 12345;
+        for (int i = 0; i < 1100 * 1024; ++i) {
+            state = state * 1103515245u + 12345u;
+            noise.push_back(static_cast<char>(state >> 16));
+        }
+        Tree.AddFile("src/big.bin", noise);
+        Zip.FilesToProcess = {Src + "big.bin"};
+        int result = Zip.Add(TZlAddMode::zamAdd);
+        if (result != ZipAbi::WriteFailed) {
+            return 100 + result;
+        }
+        if (Tree.ReadFile("small/arc.zip") != before) {
+            return 2;
+        }
+        // Nothing is left beside it either: the half-written new archive is gone.
+        std::vector<std::string> left;
+        for (const auto& entry : std::filesystem::directory_iterator(small)) {
+            left.push_back(entry.path().filename().string());
+        }
+        std::sort(left.begin(), left.end());
+        return left == std::vector<std::string>{"arc.zip", "first.txt"} ? 0 : 3;
+    });
+    if (status == NoMountNamespace) {
+        GTEST_SKIP() << "no private mount namespace here";
+    }
+    EXPECT_EQ(status, 0);
+}
+
+TEST_F(ZipLibrariesTest, KilledWhileWritingLeavesTheOldArchiveIntact)
+{
+    Tree.AddFile("src/first.txt", "first");
+    ASSERT_EQ(AddFiles({"first.txt"}), 0);
+    std::string before = Tree.ReadFile("arc.zip");
+    Tree.AddFile("src/big.bin", 8 * 1024 * 1024);
+    ::fflush(nullptr);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        // Killed in the middle of writing the new archive, as a crash or a power cut would.
+        Zip.OnStatus = [](TZipArchiver&, const TZlFileStats& stats) {
+            if (stats.PercentDone() > 0) {
+                ::kill(::getpid(), SIGKILL);
+            }
+        };
+        AddFiles({"big.bin"});
+        ::_exit(3); // not killed: the test cannot show anything
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the child was not killed while writing";
+    EXPECT_EQ(Tree.ReadFile("arc.zip"), before);
+    EXPECT_EQ(Listed(), "first.txt 8 5 -\n");
+}
+
+TEST_F(ZipLibrariesTest, StopDuringAddWritesNothing)
+{
+    Tree.AddFile("src/a.txt", "a");
+    Tree.AddFile("src/b.txt", "b");
+    Zip.OnAdding = [](TZipArchiver& z, const TZlFileStats&) {
+        z.Abort = true;
+    };
+    EXPECT_EQ(AddFiles({"a.txt", "b.txt"}), ZipAbi::Aborted);
+    EXPECT_FALSE(Tree.Exists("arc.zip"));
+}
+
+} // namespace
+} // namespace Tandemix

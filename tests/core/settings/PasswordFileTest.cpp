@@ -1,0 +1,144 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "settings/PasswordFile.h"
+
+#include "support/TempTree.h"
+#include "support/TestTables.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <string>
+
+namespace Tandemix {
+namespace {
+
+using Test::ByName;
+using Test::PrintTo;
+
+struct TextRow
+{
+    std::string Name;
+    std::string Text;
+};
+
+class ScrambleTextTest : public ::testing::TestWithParam<TextRow>
+{};
+
+TEST_P(ScrambleTextTest, RoundTripKeepsLengthAndText)
+{
+    const std::string& text = GetParam().Text;
+    std::string scrambled = ScrambleText(text);
+    EXPECT_EQ(scrambled.size(), text.size());
+    EXPECT_EQ(UnscrambleText(scrambled), text);
+    if (text.size() > 2) {
+        EXPECT_NE(scrambled, text);
+    }
+}
+
+std::string EveryByte()
+{
+    std::string all;
+    for (int i = 0; i < 256; ++i) {
+        all.push_back(static_cast<char>(i));
+    }
+    return all;
+}
+
+INSTANTIATE_TEST_SUITE_P(PasswordFile,
+                         ScrambleTextTest,
+                         ::testing::Values(TextRow{"Empty", ""},
+                                           TextRow{"Plain", "Open Sesame 42"},
+                                           TextRow{"AboveAscii", "Grüße, 密码 \xff\xfe"},
+                                           TextRow{"EveryByte", EveryByte()},
+                                           TextRow{"Long", std::string(500, 'x')}),
+                         ByName{});
+
+TEST(ScrambleText, TextsDifferingInTheLastCharacterDifferOnlyThere)
+{
+    std::string a = ScrambleText("password1");
+    std::string b = ScrambleText("password2");
+    EXPECT_EQ(a.substr(0, 8), b.substr(0, 8));
+    EXPECT_NE(a[8], b[8]);
+}
+
+class PasswordFileTest : public ::testing::Test
+{
+protected:
+    std::string Folder() { return Tree.Path() + "/"; }
+    TempTree Tree;
+    FilePasswordStore Store;
+};
+
+// Passwords whose scrambled form holds CR, LF or the escape byte must still read back: found
+// by scrambling candidates until each kind turns up.
+TEST_F(PasswordFileTest, PasswordsWhoseScrambledFormHoldsLineEndsReadBack)
+{
+    for (char wanted : {'\r', '\n', '\x10'}) {
+        std::string found;
+        for (int c = 0; c < 256 && found.empty(); ++c) {
+            std::string candidate = std::string("ab") + static_cast<char>(c);
+            if (ScrambleText(candidate)[2] == wanted) {
+                found = candidate;
+            }
+        }
+        ASSERT_FALSE(found.empty());
+        ASSERT_EQ(WritePasswordFile(Folder(), found, found + "x"), 0);
+        auto read = Store.ReadPasswords(Folder());
+        ASSERT_TRUE(read.has_value());
+        EXPECT_EQ(read->first, found);
+        EXPECT_EQ(read->second, found + "x");
+    }
+}
+
+TEST_F(PasswordFileTest, EmptyArchivePasswordStillWritesTwoLinesAndTheFileIsPrivate)
+{
+    Tree.AddFile(PasswordFileName, "old", {}, 0644);
+    ASSERT_EQ(WritePasswordFile(Folder(), "", "admin"), 0);
+    std::string content = Tree.ReadFile(PasswordFileName);
+    EXPECT_EQ(content, "\r\n" + ScrambledToLine(ScrambleText("admin")) + "\r\n");
+    struct stat st
+    {};
+    ASSERT_EQ(::stat(Tree.Path(PasswordFileName).c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST_F(PasswordFileTest, MissingFileAndOneLineFile)
+{
+    EXPECT_FALSE(Store.ReadPasswords(Folder()).has_value());
+    Tree.AddFile(PasswordFileName, ScrambledToLine(ScrambleText("only")) + "\r\n");
+    auto read = Store.ReadPasswords(Folder());
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->first, "only");
+    EXPECT_EQ(read->second, "");
+}
+
+} // namespace
+} // namespace Tandemix
+
+namespace Tandemix {
+namespace {
+
+TEST(ChangeArchivePassword, OldPasswordMustMatchExactlyAndTheSameNewOneChangesNothing)
+{
+    Options opts;
+    opts.PassWordName = "Secret";
+    EXPECT_FALSE(ChangeArchivePassword(opts, "secret", "other"));
+    EXPECT_EQ(opts.PassWordName, "Secret");
+    EXPECT_FALSE(opts.SavePasswordEnabled);
+
+    EXPECT_TRUE(ChangeArchivePassword(opts, "Secret", "Secret"));
+    EXPECT_FALSE(opts.SavePasswordEnabled);
+
+    EXPECT_TRUE(ChangeArchivePassword(opts, "Secret", "new one"));
+    EXPECT_EQ(opts.PassWordName, "new one");
+    EXPECT_TRUE(opts.SavePasswordEnabled);
+
+    Options empty;
+    EXPECT_TRUE(ChangeArchivePassword(empty, "", "first"));
+    EXPECT_EQ(empty.PassWordName, "first");
+}
+
+} // namespace
+} // namespace Tandemix
