@@ -28,6 +28,7 @@ installed_layout() {
     local root="$1"
     check "$root: program" test -x "$root/bin/tandemix"
     check "$root: window module" compgen -G "$root/lib*/tandemix/libtandemix_gui.so" >/dev/null
+    check "$root: zip libraries" compgen -G "$root/lib*/tandemix/libtandemix_unzlib.so" >/dev/null
     check "$root: desktop entry" grep -q "^Categories=Utility;FileTools;" "$root/share/applications/tandemix.desktop"
     check "$root: icon" test -s "$root/share/icons/hicolor/scalable/apps/tandemix.svg"
     check "$root: metainfo" test -s "$root/share/metainfo/io.github.tandemix.Tandemix.metainfo.xml"
@@ -46,6 +47,7 @@ check "a .deb is made" test -n "$deb"
 if [ -n "$deb" ]; then
     depends=$(dpkg-deb -f "$deb" Depends)
     check "the package depends on the toolkit it links: $depends" grep -q "libqt6widgets6" <<<"$depends"
+    check "the package depends on libzip: $depends" grep -q "libzip4" <<<"$depends"
     dpkg-deb -x "$deb" "$work/root"
     installed_layout "$work/root/usr"
 fi

@@ -58,10 +58,11 @@ private slots:
         Form->ProOptions->MonitorSourceDriveCheck->click();
         QTRY_COMPARE_WITH_TIMEOUT(Test::Items(Form->ProOptions->FolderWatch),
                                   QStringList{QString::fromStdString(source)},
-                                  3000);
+                                  10000);
 
         R->Tree.AddFile("src/new.txt", "new");
-        QTRY_VERIFY_WITH_TIMEOUT(R->Tree.Exists("dst/new.txt"), 5000);
+        // Generous: the watcher, the queue and the run all wait for a loaded machine.
+        QTRY_VERIFY_WITH_TIMEOUT(R->Tree.Exists("dst/new.txt"), 15000);
         QVERIFY(Form->ProOptions->FolderQue->count() == 0);
 
         // Unchecked: the watcher ends, and its folder leaves the list.

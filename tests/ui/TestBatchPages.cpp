@@ -313,7 +313,7 @@ private slots:
         Form->ProOptions->MonitorSourceDriveCheck->click();
         Form->ProOptions->RunSyncEveryMin->setText(QStringLiteral("90"));
         Form->ProOptions->RunSyncSched->click();
-        QTRY_VERIFY_WITH_TIMEOUT(Form->Auto().Monitor.RunningWatchers() > 0, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(Form->Auto().Monitor.RunningWatchers() > 0, 10000);
         Run->ClearCurrentBatch->click();
         QVERIFY(!Form->ProOptions->MonitorSourceDriveCheck->isChecked());
         QVERIFY(!Form->ProOptions->RunSyncSched->isChecked() && !Form->Auto().SchedRunTimer.Enabled);
