@@ -9,19 +9,6 @@
 
 using namespace Tandemix;
 
-namespace {
-
-void RightClick(QWidget* control)
-{
-    auto* scrolled = qobject_cast<QAbstractScrollArea*>(control);
-    QWidget* target = scrolled != nullptr ? scrolled->viewport() : control;
-    QPoint position(5, 5);
-    QContextMenuEvent event(QContextMenuEvent::Mouse, position, target->mapToGlobal(position));
-    QApplication::sendEvent(target, &event);
-}
-
-} // namespace
-
 class TestArchiveMenus : public QObject
 {
     Q_OBJECT
@@ -38,7 +25,7 @@ private slots:
         form->DirectoryListBox1Change(Side::Target, rig.Tree.Path("dst"));
         QListWidget* list = form->Panes->Pane(Side::Target).FileList;
 
-        RightClick(list);
+        Test::RightClick(list);
         QVERIFY(form->FilePopUpMenu1->isVisible());
         QVERIFY(!form->Archives.ExpandFolder1->isEnabled()); // no archive yet
         form->FilePopUpMenu1->hide();
@@ -50,7 +37,7 @@ private slots:
                  QStringLiteral("Are you sure you want to Compress ")
                      + QString::fromStdString(rig.Tree.Path("dst")) + QStringLiteral("?"));
 
-        RightClick(list);
+        Test::RightClick(list);
         QVERIFY(form->Archives.ExpandFolder1->isEnabled());
         form->FilePopUpMenu1->hide();
 

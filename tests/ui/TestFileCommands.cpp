@@ -9,15 +9,6 @@ using namespace Tandemix;
 
 namespace {
 
-void RightClick(QWidget* control)
-{
-    auto* scrolled = qobject_cast<QAbstractScrollArea*>(control);
-    QWidget* target = scrolled != nullptr ? scrolled->viewport() : control;
-    QPoint position(5, 5);
-    QContextMenuEvent event(QContextMenuEvent::Mouse, position, target->mapToGlobal(position));
-    QApplication::sendEvent(target, &event);
-}
-
 void Select(QListWidget* list, const QStringList& names)
 {
     list->clearSelection();
@@ -65,7 +56,7 @@ private slots:
     void theRightClickNamesTheFileOrCountsTheSelection()
     {
         Select(List(Side::Source), {QStringLiteral("setup.exe")});
-        RightClick(List(Side::Source));
+        Test::RightClick(List(Side::Source));
         QVERIFY(Form->FilePopUpMenu1->isVisible());
         QCOMPARE(Commands->OpenFile1->text(), QStringLiteral("Launch: setup.exe"));
         QCOMPARE(Commands->DeleteFile1->text(), QStringLiteral("Delete File: setup.exe"));
@@ -73,14 +64,14 @@ private slots:
         Form->FilePopUpMenu1->hide();
 
         Select(List(Side::Source), Test::Names({"setup.exe", "a.txt", "b.txt", "c.txt"}));
-        RightClick(List(Side::Source));
+        Test::RightClick(List(Side::Source));
         QCOMPARE(Commands->DeleteFile1->text(), QStringLiteral("Delete 4 Files"));
         QVERIFY(!Commands->ShowFileDetails1->isEnabled() && !Commands->OpenFile1->isEnabled());
         Form->FilePopUpMenu1->hide();
 
         // The menu acts on the pane it was opened on.
         Select(List(Side::Target), {QStringLiteral("old.txt")});
-        RightClick(List(Side::Target));
+        Test::RightClick(List(Side::Target));
         QCOMPARE(Commands->OpenFile1->text(), QStringLiteral("View: old.txt"));
         QCOMPARE(Form->PopUpSide(), Side::Target);
         Form->FilePopUpMenu1->hide();
@@ -89,7 +80,7 @@ private slots:
     void deleteFromTheMenuAndWithTheDeleteKey()
     {
         Select(List(Side::Target), {QStringLiteral("locked.txt")});
-        RightClick(List(Side::Target));
+        Test::RightClick(List(Side::Target));
         Form->FilePopUpMenu1->hide();
         R->Script.QueueAnswer(DialogResult::Yes);
         Commands->DeleteFile1->trigger();
@@ -116,7 +107,7 @@ private slots:
             shown = text;
         };
         Select(List(Side::Target), {QStringLiteral("old.txt")});
-        RightClick(List(Side::Target));
+        Test::RightClick(List(Side::Target));
         Form->FilePopUpMenu1->hide();
         Commands->ShowFileDetails1->trigger();
         QVERIFY(shown.startsWith(QStringLiteral("Detail File Information:")));
@@ -126,7 +117,7 @@ private slots:
     void foldersAreRenamedAndDeletedFromTheTree()
     {
         Form->DirectoryListBox1Change(Side::Target, R->Tree.Path("dst/Photos"));
-        RightClick(Form->Panes->Pane(Side::Target).DirectoryListBox);
+        Test::RightClick(Form->Panes->Pane(Side::Target).DirectoryListBox);
         QVERIFY(Form->DirPopUpMenu1->isVisible());
         QCOMPARE(Commands->DeleteDirectory1->text(), QStringLiteral("Delete: Photos"));
         Form->DirPopUpMenu1->hide();
@@ -149,7 +140,7 @@ private slots:
 
         // A drive is never deleted nor renamed: no question, nothing changes.
         Form->DirectoryListBox1Change(Side::Target, "/");
-        RightClick(Form->Panes->Pane(Side::Target).DirectoryListBox);
+        Test::RightClick(Form->Panes->Pane(Side::Target).DirectoryListBox);
         QVERIFY(!Commands->DeleteDirectory1->isEnabled() && !Commands->RenameDirectory1->isEnabled());
         Form->DirPopUpMenu1->hide();
         Commands->DeleteDirectory1->trigger();
@@ -165,7 +156,7 @@ private slots:
         Commands->ChooseFolder = [&wanted](const QString&, const QString&) {
             return std::optional<QString>(wanted);
         };
-        RightClick(Form->Panes->Pane(Side::Target).DirectoryListBox);
+        Test::RightClick(Form->Panes->Pane(Side::Target).DirectoryListBox);
         Form->DirPopUpMenu1->hide();
         Commands->CreateDirectory1->trigger();
         QVERIFY(R->Tree.Exists("dst/new/inner"));

@@ -34,16 +34,6 @@ constexpr PageItem PageItems[] = {{"Synchronization1", true, 1, "Synchronize", "
                                   {"AdvOptions1", false, 4, "Pro Options", "AdvOptions1", 15},
                                   {"DialUpService1", false, 4, "Pro Options", "AdvOptions1", 15}};
 
-// A right-click as the platform delivers it: to the viewport of a list or tree.
-void RightClick(QWidget* control)
-{
-    auto* scrolled = qobject_cast<QAbstractScrollArea*>(control);
-    QWidget* target = scrolled != nullptr ? scrolled->viewport() : control;
-    QPoint position(5, 5);
-    QContextMenuEvent event(QContextMenuEvent::Mouse, position, target->mapToGlobal(position));
-    QApplication::sendEvent(target, &event);
-}
-
 } // namespace
 
 class TestMenus : public QObject
@@ -371,7 +361,7 @@ private slots:
         R->Home.Write("data/b.txt", "x");
         R->Home.Write("backup/b.txt", "x");
 
-        RightClick(form->Panes->Pane(Side::Target).FileList);
+        Test::RightClick(form->Panes->Pane(Side::Target).FileList);
         form->FilePopUpMenu1->actions().front()->trigger();
         form->FilePopUpMenu1->hide();
         QCOMPARE(form->Panes->Pane(Side::Target).FileList->count(), 2);
@@ -385,7 +375,7 @@ private slots:
         for (bool enabled : {true, false}) {
             QCOMPARE(form->Opts().MenuAutoPopup, enabled); // on unless the settings say otherwise
             for (const auto& [control, menu] : controls) {
-                RightClick(control);
+                Test::RightClick(control);
                 QVERIFY2(menu->isVisible() == enabled, qPrintable(menu->objectName()));
                 menu->hide();
             }

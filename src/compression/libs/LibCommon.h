@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <ctime>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,21 @@ struct ArchiveHolder
         }
     }
 };
+
+// The body of both libraries' entry points: the interface version is checked, and no exception
+// ever unwinds into the caller's frames (`failed` is answered instead).
+template <class Body>
+std::uint32_t GuardedEntry(std::uint32_t version, std::uint32_t failed, Body&& body)
+{
+    if (version != ZipAbi::Version) {
+        return ZipAbi::BadArguments;
+    }
+    try {
+        return body();
+    } catch (const std::exception&) {
+        return failed;
+    }
+}
 
 // Turns the library's argument array into strings.
 std::vector<std::string> ArgumentsOf(std::intptr_t count, void* arguments);

@@ -391,14 +391,8 @@ extern "C" __attribute__((visibility("default"))) std::uint32_t unzlib(std::uint
                                                                        void* component)
 {
     using namespace Tandemix;
-    if (version != ZipAbi::Version) {
-        return ZipAbi::BadArguments;
-    }
-    try {
+    return ZipLib::GuardedEntry(version, ZipAbi::ReadFailed, [&] {
         ZipLib::CallerLink link(callback, component);
         return ZipLib::Run(count, arguments, link);
-    } catch (const std::exception&) {
-        // Nothing may unwind into the caller's frames.
-        return ZipAbi::ReadFailed;
-    }
+    });
 }

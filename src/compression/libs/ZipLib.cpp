@@ -378,13 +378,8 @@ extern "C" __attribute__((visibility("default"))) std::uint32_t ziplib(std::uint
                                                                        void* component)
 {
     using namespace Tandemix;
-    if (version != ZipAbi::Version) {
-        return ZipAbi::BadArguments;
-    }
-    try {
+    return ZipLib::GuardedEntry(version, ZipAbi::WriteFailed, [&] {
         ZipLib::CallerLink link(callback, component);
         return ZipLib::Run(count, arguments, link);
-    } catch (const std::exception&) {
-        return ZipAbi::WriteFailed;
-    }
+    });
 }

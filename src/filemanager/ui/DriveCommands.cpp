@@ -8,6 +8,7 @@
 #include "filemanager/ui/BrowseDr.h"
 #include "filemanager/ui/FolderPanes.h"
 #include "filemanager/ui/MapNetworkDrive.h"
+#include "filemanager/ui/MenuItem.h"
 #include "platform/Mounts.h"
 #include "platform/PathText.h"
 
@@ -23,14 +24,6 @@ namespace Tandemix {
 namespace {
 
 namespace M = FileManagerMsg;
-
-QAction* Item(QMenu* menu, const char* name, std::string_view caption, QObject* owner)
-{
-    auto* item = new QAction(UiText(caption), owner);
-    item->setObjectName(UiText(name));
-    menu->addAction(item);
-    return item;
-}
 
 } // namespace
 
@@ -62,11 +55,11 @@ DriveCommands::DriveCommands(TMainSyncForm& form)
 
     QMenu* menu = FForm.DriveRefreshMenu;
     menu->addSeparator();
-    RefreshDriveList1 = Item(menu, "RefreshDriveList1", M::RefreshDriveList, this);
-    SelectAlternateDriveFolder1 = Item(menu, "SelectAlternateDriveFolder1", M::SelectAlternate, this);
+    RefreshDriveList1 = MenuItem(menu, "RefreshDriveList1", M::RefreshDriveList, this);
+    SelectAlternateDriveFolder1 = MenuItem(menu, "SelectAlternateDriveFolder1", M::SelectAlternate, this);
     menu->addSeparator();
-    MapNetworkDrive1 = Item(menu, "MapNetworkDrive1", M::MapNetworkDrive, this);
-    DisconnectNetworkDrive1 = Item(menu, "DisconnectNetworkDrive1", M::DisconnectNetworkDrive, this);
+    MapNetworkDrive1 = MenuItem(menu, "MapNetworkDrive1", M::MapNetworkDrive, this);
+    DisconnectNetworkDrive1 = MenuItem(menu, "DisconnectNetworkDrive1", M::DisconnectNetworkDrive, this);
     connect(RefreshDriveList1, &QAction::triggered, this, [this] { RefreshDriveList1Click(); });
     connect(SelectAlternateDriveFolder1, &QAction::triggered, this, [this] {
         SelectAlternateDriveFolder1Click(FForm.PopUpSide());

@@ -9,6 +9,7 @@
 #include "filemanager/FolderCommands.h"
 #include "filemanager/ui/BrowseDr.h"
 #include "filemanager/ui/FolderPanes.h"
+#include "filemanager/ui/MenuItem.h"
 #include "platform/FileOps.h"
 #include "platform/PathText.h"
 
@@ -26,14 +27,6 @@ namespace Tandemix {
 namespace {
 
 namespace M = FileManagerMsg;
-
-QAction* Item(QMenu* menu, const char* name, std::string_view caption, QObject* owner)
-{
-    auto* item = new QAction(UiText(caption), owner);
-    item->setObjectName(UiText(name));
-    menu->addAction(item);
-    return item;
-}
 
 // The highlighted folder of a tree is always the side's folder.
 std::string TreeFolder(TMainSyncForm& form, Side side)
@@ -76,15 +69,15 @@ FileManagerCommands::FileManagerCommands(TMainSyncForm& form)
 
     QMenu* files = FForm.FilePopUpMenu1;
     files->addSeparator();
-    OpenFile1 = Item(files, "OpenFile1", M::OpenFile, this);
-    RenameFile1 = Item(files, "RenameFile1", "Rename File", this);
-    DeleteFile1 = Item(files, "DeleteFile1", M::DeleteFile, this);
-    ShowFileDetails1 = Item(files, "ShowFileDetails1", "Show File Details", this);
+    OpenFile1 = MenuItem(files, "OpenFile1", M::OpenFile, this);
+    RenameFile1 = MenuItem(files, "RenameFile1", "Rename File", this);
+    DeleteFile1 = MenuItem(files, "DeleteFile1", M::DeleteFile, this);
+    ShowFileDetails1 = MenuItem(files, "ShowFileDetails1", "Show File Details", this);
     QMenu* folders = FForm.DirPopUpMenu1;
     folders->addSeparator();
-    CreateDirectory1 = Item(folders, "CreateDirectory1", "Create Folder", this);
-    RenameDirectory1 = Item(folders, "RenameDirectory1", "Rename Folder", this);
-    DeleteDirectory1 = Item(folders, "DeleteDirectory1", "Delete Folder", this);
+    CreateDirectory1 = MenuItem(folders, "CreateDirectory1", "Create Folder", this);
+    RenameDirectory1 = MenuItem(folders, "RenameDirectory1", "Rename Folder", this);
+    DeleteDirectory1 = MenuItem(folders, "DeleteDirectory1", "Delete Folder", this);
 
     connect(files, &QMenu::aboutToShow, this, [this] { PrepareFileMenu(MenuSide()); });
     connect(folders, &QMenu::aboutToShow, this, [this] { PrepareFolderMenu(MenuSide()); });

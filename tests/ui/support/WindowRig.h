@@ -24,6 +24,16 @@ inline QStringList Names(std::initializer_list<const char*> names)
     return list;
 }
 
+// A right-click as the platform delivers it: to the viewport of a list or tree.
+inline void RightClick(QWidget* control)
+{
+    auto* scrolled = qobject_cast<QAbstractScrollArea*>(control);
+    QWidget* target = scrolled != nullptr ? scrolled->viewport() : control;
+    QPoint position(5, 5);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, position, target->mapToGlobal(position));
+    QApplication::sendEvent(target, &event);
+}
+
 inline QStringList Items(const QListWidget* list)
 {
     QStringList names;
