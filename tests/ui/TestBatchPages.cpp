@@ -478,6 +478,24 @@ private slots:
         QVERIFY(!Form->CompressionOptions->CompressExpand->isEnabled());
     }
 
+    void aRowShownOnTheBuildPageShowsItsCompressionToo()
+    {
+        CompressionPage* page = Form->CompressionOptions;
+        page->UseCompression->click();
+        PickFolders("work", "one");
+        Build->AddBatchItemClick();
+        page->UseCompression->click();
+        PickFolders("two", "dos");
+        Build->AddBatchItemClick();
+        StandOn(1);
+        QVERIFY(Form->Opts().UseCompression);
+        QVERIFY(page->UseCompression->isChecked() && page->SyncOptUseCompression->isChecked());
+        QCOMPARE(Form->SyncPage->SyncButton->text(), QStringLiteral("Compress &Source to Target"));
+        StandOn(2);
+        QVERIFY(!page->UseCompression->isChecked());
+        QCOMPARE(Form->SyncPage->SyncButton->text(), QStringLiteral("Synchronize &Source to Target"));
+    }
+
     void eachCompressionControlMarksTheBuiltRowAsChanged_data()
     {
         QTest::addColumn<QString>("control");

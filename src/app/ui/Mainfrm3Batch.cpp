@@ -163,7 +163,9 @@ void TMainSyncForm::RunBatchListClick(QObject* sender)
         SyncPage->SyncButton->setText(UiText(look->Caption));
         Colour(SyncPage->SyncSource, look->Source);
         Colour(SyncPage->SyncTarget, look->Target);
-        CompressionOptions->ShowIndicator(look->CompressionShown);
+        // With a batch list the indicator shows the compression of the row in force, which the
+        // caption no longer says.
+        CompressionOptions->ShowIndicator(checked ? FOptions.UseCompression : look->CompressionShown);
     }
     if (checked) {
         return;
