@@ -3,11 +3,25 @@
 // "Expand Compressed Folder" offered once it has an archive, and delete entries from the archive
 // a pane shows.
 #include "compression/ui/ArchiveMenus.h"
+#include "compression/ui/CompressionPage.h"
+#include "engine/ui/SynchronizePage.h"
 #include "filemanager/ui/FileManagerCommands.h"
 #include "filemanager/ui/FolderPanes.h"
 #include "ui/support/WindowRig.h"
 
 using namespace Tandemix;
+
+namespace {
+
+// The names a pane lists, in name order: the order entries come in is the file system's.
+QStringList Listed(const SidePane& pane)
+{
+    QStringList names = Test::Items(pane.FileList);
+    names.sort();
+    return names;
+}
+
+} // namespace
 
 class TestArchiveMenus : public QObject
 {
@@ -46,6 +60,115 @@ private slots:
         QVERIFY(form->FileManager->Archive.DeleteEntries(Side::Target, {"a.txt"}, false));
         QCOMPARE(form->Compression().ZipControl.CountFiles(), 1u);
         QVERIFY(rig.Tree.Exists("dst/a.txt")); // the file in the folder is not the entry
+        QVERIFY(rig.Script.Unexpected.empty());
+    }
+
+    void viewCompressedShowsTheArchiveInRedAndSwapCarriesItWithTheFolder()
+    {
+        Test::WindowRig rig;
+        rig.Tree.AddFile("src/s.txt", "source");
+        rig.Tree.AddFile("dst/a.txt", "alpha");
+        rig.Tree.AddFile("dst/b.txt", "bravo");
+        TMainSyncForm* form = rig.Open();
+        form->Compression().ZipControl.LibraryFolders = {TANDEMIX_ZIPLIBS_DIR};
+        form->Context().Opts.IncludeSubFolderOption = false;
+        form->DirectoryListBox1Change(Side::Source, rig.Tree.Path("src"));
+        form->DirectoryListBox1Change(Side::Target, rig.Tree.Path("dst"));
+        SidePane& source = form->Panes->Pane(Side::Source);
+        SidePane& target = form->Panes->Pane(Side::Target);
+        const QColor red(Qt::red);
+        auto shownRed = [&](SidePane& pane) {
+            bool list = pane.FileList->palette().color(QPalette::Text) == red;
+            bool count = pane.FileCount->palette().color(QPalette::WindowText) == red;
+            bool size = pane.DirSize->palette().color(QPalette::WindowText) == red;
+            if (list != count || list != size) {
+                qWarning("the list and its figures disagree about their colour");
+                return !list; // neither answer the caller expects
+            }
+            return list;
+        };
+        QVERIFY(!target.ViewCompressed->isEnabled()); // no archive yet
+        QVERIFY(!shownRed(target));
+
+        rig.Tree.AddFile("dst/dst.ZIP.txt", "not the archive"); // listed beside it, never in it
+        form->DirectoryListBox1Change(Side::Target, rig.Tree.Path("dst"));
+        Test::RightClick(target.FileList); // the target's menu
+        form->FilePopUpMenu1->hide();
+        rig.Script.QueueAnswer(DialogResult::Yes);
+        form->Archives.CompressFolder1->trigger();
+        QVERIFY(rig.Tree.Exists("dst/dst.ZIP"));
+        // The command leaves the archive shown: its box checked, the entries in red.
+        QVERIFY(target.ViewCompressed->isEnabled());
+        QVERIFY(target.ViewCompressed->isChecked());
+        QVERIFY(shownRed(target));
+        QCOMPARE(Listed(target), Test::Names({"a.txt", "b.txt", "dst.ZIP.txt"}));
+        QVERIFY(form->SyncPage->CompressionMessage->isHidden());
+
+        // Unchecked by the user: the folder's own files, in the usual colour.
+        target.ViewCompressed->click();
+        QVERIFY(!form->Engine().Target.ViewCompressed);
+        QCOMPARE(Listed(target), Test::Names({"a.txt", "b.txt", "dst.ZIP", "dst.ZIP.txt"}));
+        QCOMPARE(target.FileCount->text(), QStringLiteral("4"));
+        QVERIFY(!shownRed(target));
+        target.ViewCompressed->click();
+        QCOMPARE(target.FileCount->text(), QStringLiteral("3"));
+        QVERIFY(shownRed(target));
+        QCOMPARE(form->StatusPanel->text(), QStringLiteral("Ready"));
+
+        // Swap: the archive view goes with its folder to the other side.
+        form->SwapSourceandTarget1Click();
+        QCOMPARE(form->Engine().Source.Folder, rig.Tree.Path("dst"));
+        QVERIFY(source.ViewCompressed->isEnabled());
+        QVERIFY(source.ViewCompressed->isChecked());
+        QVERIFY(shownRed(source));
+        QCOMPARE(Listed(source), Test::Names({"a.txt", "b.txt", "dst.ZIP.txt"}));
+        QVERIFY(!target.ViewCompressed->isEnabled());
+        QVERIFY(!target.ViewCompressed->isChecked());
+        QVERIFY(!shownRed(target));
+        QCOMPARE(Listed(target), Test::Names({"s.txt"}));
+        // And back, unchecked this time on the source side first.
+        source.ViewCompressed->click();
+        form->SwapSourceandTarget1Click();
+        QVERIFY(!target.ViewCompressed->isChecked());
+        QVERIFY(target.ViewCompressed->isEnabled());
+        QCOMPARE(Listed(target), Test::Names({"a.txt", "b.txt", "dst.ZIP", "dst.ZIP.txt"}));
+        QVERIFY(rig.Script.Unexpected.empty());
+    }
+
+    void aCompressedRunWritesTheTargetsArchiveAndShowsItThenHidesItsMessage()
+    {
+        Test::WindowRig rig;
+        rig.Tree.AddFile("src/one.txt", "one");
+        rig.Tree.AddFile("src/two.txt", "two");
+        rig.Tree.AddFolder("dst");
+        TMainSyncForm* form = rig.Open();
+        form->CommandWords = {"-A"}; // no beeps in tests
+        form->Compression().ZipControl.LibraryFolders = {TANDEMIX_ZIPLIBS_DIR};
+        form->Context().Opts.IncludeSubFolderOption = false;
+        form->Context().Opts.CreateSubFolderOption = false;
+        form->DirectoryListBox1Change(Side::Source, rig.Tree.Path("src"));
+        form->DirectoryListBox1Change(Side::Target, rig.Tree.Path("dst"));
+        form->CompressionOptions->SyncOptUseCompression->click();
+        QCOMPARE(form->SyncPage->SyncButton->text(), QStringLiteral("Compress &Source to Target"));
+
+        // The message shows while the zip work goes on and goes with it.
+        EngineState working;
+        working.CompressionMessage = "Writing";
+        form->SyncPage->ShowProgress(working);
+        QVERIFY(!form->SyncPage->CompressionMessage->isHidden());
+        QCOMPARE(form->SyncPage->CompressionMessage->text(), QStringLiteral("Writing"));
+
+        form->SyncPage->SyncButton->click();
+        QVERIFY(rig.Tree.Exists("dst/dst.ZIP"));
+        QVERIFY(!rig.Tree.Exists("dst/one.txt")); // into the archive, not beside it
+        QVERIFY(form->SyncPage->CompressionMessage->isHidden());
+        QCOMPARE(form->SyncPage->TotFilesAdded->text(), QStringLiteral("2"));
+        SidePane& target = form->Panes->Pane(Side::Target);
+        QVERIFY(target.ViewCompressed->isChecked());
+        QVERIFY(target.ViewCompressed->isEnabled());
+        QCOMPARE(target.FileList->palette().color(QPalette::Text), QColor(Qt::red));
+        QCOMPARE(Listed(target), Test::Names({"one.txt", "two.txt"}));
+        QVERIFY(!form->Panes->Pane(Side::Source).ViewCompressed->isChecked());
         QVERIFY(rig.Script.Unexpected.empty());
     }
 };

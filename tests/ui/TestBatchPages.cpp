@@ -9,8 +9,10 @@
 #include "batch/ui/BatchGridView.h"
 #include "batch/ui/BuildBatchPage.h"
 #include "batch/ui/RunBatchPage.h"
+#include "compression/ui/CompressionPage.h"
 #include "engine/ui/FileOptionsPage.h"
 #include "engine/ui/SynchronizePage.h"
+#include "filemanager/ui/FolderPanes.h"
 #include "platform/WallClock.h"
 #include "ui/support/WindowRig.h"
 #include "unmatched/ui/UnmatchedOptions.h"
@@ -443,6 +445,127 @@ private slots:
         Run->SetRunBatchList(false, true);
         QCOMPARE(Form->SyncPage->SyncButton->text(), caption);
         Run->SetRunBatchList(false, false);
+    }
+
+    void switchingCompressionOnWithItemOneSaysExpandWithTheSourceInRed()
+    {
+        PickFolders("work", "one");
+        Form->Opts().CompressExpand = 1;
+        Form->CompressionOptions->ShowOptions();
+        Form->CompressionOptions->UseCompression->click();
+        QCOMPARE(Form->SyncPage->SyncButton->text(), QStringLiteral("Expand &Source to Target"));
+        const QColor red(Qt::red);
+        QCOMPARE(Form->SyncPage->SyncSource->palette().color(QPalette::WindowText), red);
+        QVERIFY(Form->SyncPage->SyncTarget->palette().color(QPalette::WindowText) != red);
+        // The run page's switch names the direction, in red, and goes back when switched off.
+        QCheckBox* indicator = Form->CompressionOptions->SyncOptUseCompression;
+        QCOMPARE(indicator->text(), QStringLiteral("Expand Source"));
+        QCOMPARE(indicator->palette().color(QPalette::WindowText), red);
+        QVERIFY(Form->CompressionOptions->CompressExpand->isEnabled());
+
+        // The other direction through its radio button.
+        Form->CompressionOptions->findChild<QRadioButton*>(QStringLiteral("CompressExpand0"))->click();
+        QCOMPARE(Form->SyncPage->SyncButton->text(), QStringLiteral("Compress &Source to Target"));
+        QCOMPARE(Form->SyncPage->SyncTarget->palette().color(QPalette::WindowText), red);
+        QVERIFY(Form->SyncPage->SyncSource->palette().color(QPalette::WindowText) != red);
+        QCOMPARE(indicator->text(), QStringLiteral("Compress Target"));
+
+        indicator->click(); // the same switch on the run page
+        QVERIFY(!Form->CompressionOptions->UseCompression->isChecked());
+        QCOMPARE(Form->SyncPage->SyncButton->text(), QStringLiteral("Synchronize &Source to Target"));
+        QCOMPARE(indicator->text(), QStringLiteral("Use Compression"));
+        QVERIFY(indicator->palette().color(QPalette::WindowText) != red);
+        QVERIFY(!Form->CompressionOptions->CompressExpand->isEnabled());
+    }
+
+    void aRowShownOnTheBuildPageShowsItsCompressionToo()
+    {
+        CompressionPage* page = Form->CompressionOptions;
+        page->UseCompression->click();
+        PickFolders("work", "one");
+        Build->AddBatchItemClick();
+        page->UseCompression->click();
+        PickFolders("two", "dos");
+        Build->AddBatchItemClick();
+        StandOn(1);
+        QVERIFY(Form->Opts().UseCompression);
+        QVERIFY(page->UseCompression->isChecked() && page->SyncOptUseCompression->isChecked());
+        QCOMPARE(Form->SyncPage->SyncButton->text(), QStringLiteral("Compress &Source to Target"));
+        StandOn(2);
+        QVERIFY(!page->UseCompression->isChecked());
+        QCOMPARE(Form->SyncPage->SyncButton->text(), QStringLiteral("Synchronize &Source to Target"));
+    }
+
+    void eachCompressionControlMarksTheBuiltRowAsChanged_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::newRow("Use Compression") << "UseCompression";
+        QTest::newRow("its twin on the run page") << "SyncOptUseCompression";
+        QTest::newRow("direction") << "CompressExpand1";
+        QTest::newRow("speed") << "CompressionSpeed2";
+        QTest::newRow("extension") << "CompressedFileExt";
+    }
+    void eachCompressionControlMarksTheBuiltRowAsChanged()
+    {
+        QFETCH(QString, control);
+        // Direction, speed and extension can be changed only while compression is on.
+        if (control != QStringLiteral("UseCompression")
+            && control != QStringLiteral("SyncOptUseCompression")) {
+            Form->Opts().UseCompression = true;
+            Form->CompressionOptions->ShowOptions();
+        }
+        BuildTwoRows();
+        StandOn(1);
+        QVERIFY(!Build->UpdateBatchItem->isEnabled());
+        QWidget* widget = Form->findChild<QWidget*>(control);
+        QVERIFY(widget != nullptr);
+        QVERIFY(widget->isEnabled());
+        if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+            QTest::keyClicks(edit, QStringLiteral("7"));
+        } else {
+            qobject_cast<QAbstractButton*>(widget)->click();
+        }
+        QVERIFY(Build->UpdateBatchItem->isEnabled());
+        R->Script.QueueAnswer(DialogResult::No);
+        StandOn(2);
+    }
+
+    void aBatchRowLocksTheCompressionControlsAndTheArchiveViews()
+    {
+        Form->Opts().UseCompression = true;
+        Form->CompressionOptions->ShowOptions();
+        Form->EnableOptionControls(false);
+        CompressionPage* page = Form->CompressionOptions;
+        for (QWidget* widget : {static_cast<QWidget*>(page->UseCompression),
+                                static_cast<QWidget*>(page->SyncOptUseCompression),
+                                static_cast<QWidget*>(page->CompressExpand),
+                                static_cast<QWidget*>(page->CompressionSpeed),
+                                static_cast<QWidget*>(page->CompressedFileExt),
+                                static_cast<QWidget*>(page->ChgPassWordButton),
+                                Form->Panes->Pane(Side::Source).ViewPanel,
+                                Form->Panes->Pane(Side::Target).ViewPanel}) {
+            QVERIFY2(!widget->isEnabled(), qPrintable(widget->objectName()));
+        }
+        Form->EnableOptionControls(true);
+        QVERIFY(page->CompressExpand->isEnabled());
+        QVERIFY(page->ChgPassWordButton->isEnabled());
+        QVERIFY(Form->Panes->Pane(Side::Target).ViewPanel->isEnabled());
+        // Unlocked, the dependent controls still follow the switch.
+        page->UseCompression->click();
+        QVERIFY(page->UseCompression->isEnabled());
+        QVERIFY(!page->CompressExpand->isEnabled());
+        QVERIFY(!page->PasswordEncrypt->isEnabled());
+
+        // Replication fixes the filters, not compression: its controls stay usable.
+        page->UseCompression->click();
+        Form->Unmatched->ConfirmDeletion = [] {
+            return 3;
+        };
+        Form->Unmatched->SyncOptReplicate->click();
+        QVERIFY(Form->Opts().ReplicateBypass());
+        QCOMPARE(Form->SyncPage->SyncButton->text(), QStringLiteral("Compress/Replicate &Source to Target"));
+        QVERIFY(page->CompressExpand->isEnabled());
+        QVERIFY(page->CompressionSpeed->isEnabled());
     }
 };
 

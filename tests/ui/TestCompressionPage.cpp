@@ -108,6 +108,7 @@ private slots:
         rig.Opts.UseCompression = true;
         rig.Opts.PassWordName = "old";
         rig.Page.ShowOptions();
+        QSignalSpy changed(&rig.Page, &CompressionPage::OptionChanged);
         rig.Host.QueueAnswer(DialogResult::Ok);
         AnswerDialogs(rig.Page,
                       {{QStringLiteral("wrong"), QStringLiteral("x"), true},
@@ -119,6 +120,7 @@ private slots:
         QCOMPARE(rig.Opts.PassWordName, std::string("brand new"));
         QCOMPARE(rig.Page.PassWordName->text(), QStringLiteral("brand new"));
         QVERIFY(rig.Page.SavePassword->isEnabled());
+        QCOMPARE(changed.count(), 1); // the batch row being built now differs
 
         rig.Page.SavePassword->click();
         QVERIFY(!rig.Page.SavePassword->isEnabled());
@@ -133,9 +135,25 @@ private slots:
         Rig rig;
         rig.Opts.PassWordName = "old";
         AnswerDialogs(rig.Page, {{QStringLiteral("old"), QStringLiteral("new"), false}});
+        QSignalSpy changed(&rig.Page, &CompressionPage::OptionChanged);
         rig.Page.ChgPassWordButtonClick();
         QCOMPARE(rig.Opts.PassWordName, std::string("old"));
         QVERIFY(!rig.Opts.SavePasswordEnabled);
+        QCOMPARE(changed.count(), 0);
+    }
+
+    void TheSamePasswordAgainChangesNothing()
+    {
+        Rig rig;
+        rig.Opts.UseCompression = true;
+        rig.Opts.PassWordName = "same";
+        rig.Page.ShowOptions();
+        QSignalSpy changed(&rig.Page, &CompressionPage::OptionChanged);
+        AnswerDialogs(rig.Page, {{QStringLiteral("same"), QStringLiteral("same"), true}});
+        rig.Page.ChgPassWordButtonClick();
+        QCOMPARE(rig.Opts.PassWordName, std::string("same"));
+        QCOMPARE(changed.count(), 0);
+        QVERIFY(!rig.Page.SavePassword->isEnabled());
     }
 };
 

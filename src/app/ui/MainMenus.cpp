@@ -438,8 +438,13 @@ void TMainSyncForm::SwapSourceandTarget1Click()
     if (oldSource.empty() || oldTarget.empty()) {
         return;
     }
+    // Each side's archive view goes with its folder.
+    const bool sourceView = FEngine.Source.ViewCompressed;
+    const bool targetView = FEngine.Target.ViewCompressed;
     Panes->ClearFileList(Side::Source);
     Panes->ClearFileList(Side::Target);
+    FEngine.Source.ViewCompressed = targetView;
+    FEngine.Target.ViewCompressed = sourceView;
     DirectoryListBox1Change(Side::Source, oldTarget);
     DirectoryListBox1Change(Side::Target, oldSource);
     // The pair on screen is now the user's own, no longer a batch row's.

@@ -386,11 +386,35 @@ void TMainSyncForm::ClearDeltaButtonClick()
 
 void TMainSyncForm::ShowListing(Side side)
 {
-    Panes->ShowListing(side, ListingOf(FEngine, side), FOptions.SortFileLists);
+    const SideListing& listing = ListingOf(FEngine, side);
+    // Outside a run an archive is shown only when it exists (its box is usable then); a
+    // compressed run shows the archive of its side even before the archive is written.
+    const bool archiveShown = listing.ViewCompressed && (listing.ViewCompressedEnabled || FState.SyncActive);
+    Panes->ShowListing(side, listing, FOptions.SortFileLists, archiveShown);
     if (side == Side::Target) {
         // The run page shows the target's free space as soon as the target is known.
         SyncPage->RemainingTargetSpace->setText(UiText(FEngine.RemainingTargetSpace));
     }
+}
+
+void TMainSyncForm::ViewCompressedClick(Side side, bool checked)
+{
+    if (FState.SyncActive) {
+        return; // a run decides what each side shows
+    }
+    ListingOf(FEngine, side).ViewCompressed = checked;
+    {
+        BusySection busy(FState);
+        if (checked) {
+            (void)FHooks.ShowArchiveContents(FContext, side);
+        } else {
+            (void)BuildFileListing(FContext, side);
+        }
+    }
+    ShowListing(side);
+    // A decision made against the other listing no longer holds.
+    ClearDeltaButtonClick();
+    FState.StatusMsg(Msg::Ready);
 }
 
 void TMainSyncForm::ShowDeltaGrid()
@@ -443,6 +467,9 @@ void TMainSyncForm::BuildLayout()
     Notebook1->addWidget(BuildBatch);
     connect(Panes, &FolderPanes::FolderChosen, this, [this](Side side, const QString& folder) {
         FolderChosenByHand(side, CoreText(folder));
+    });
+    connect(Panes, &FolderPanes::ViewCompressedClicked, this, [this](Side side, bool checked) {
+        ViewCompressedClick(side, checked);
     });
 
     // A thin rule between the pages and the options; it goes with the options.

@@ -131,6 +131,8 @@ public:
     void UpdateButtonClick();
     void ClearDeltaButtonClick();
     void ShowListing(Side side);
+    // A side's "View Compressed" box: its archive's entries in place of its files, or back.
+    void ViewCompressedClick(Side side, bool checked);
     void ShowDeltaGrid();
     void TargetDelta1Click();
 

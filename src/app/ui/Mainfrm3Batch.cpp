@@ -11,9 +11,11 @@
 #include "batch/ui/BatchGridView.h"
 #include "batch/ui/BuildBatchPage.h"
 #include "batch/ui/RunBatchPage.h"
+#include "compression/ui/CompressionPage.h"
 #include "engine/FileListing.h"
 #include "engine/ui/FileOptionsPage.h"
 #include "engine/ui/SynchronizePage.h"
+#include "filemanager/ui/FolderPanes.h"
 #include "platform/FileOps.h"
 #include "reporting/ui/ReportingPage.h"
 #include "unmatched/ui/UnmatchedOptions.h"
@@ -54,6 +56,10 @@ void TMainSyncForm::WireBatchPages()
     connect(SyncPage, &SynchronizePage::OptionChanged, BuildBatch, noteChange);
     connect(Unmatched, &UnmatchedOptions::OptionChanged, BuildBatch, noteChange);
     connect(Reports, &ReportingPage::OptionChanged, BuildBatch, noteChange);
+    connect(CompressionOptions, &CompressionPage::OptionChanged, BuildBatch, noteChange);
+    connect(CompressionOptions, &CompressionPage::CaptionNeeded, this, [this] {
+        RunBatchListClick(CompressionOptions->UseCompression);
+    });
     connect(Unmatched, &UnmatchedOptions::FiltersBypassed, this, [this] {
         RunBatchListClick(Unmatched->ReplicateFolders);
     });
@@ -80,6 +86,8 @@ void TMainSyncForm::ShowAppliedOptions()
         Unmatched->ShowOptions();
         SyncPage->ShowOptions();
         Reports->ShowOptions();
+        // A row carries its compression too; the page must not go on showing the one before.
+        CompressionOptions->ShowOptions();
     }
     if (!RunBatch->RunBatchList->isChecked()) {
         FileOptions->SetFiltersEnabled(!FOptions.ReplicateBypass());
@@ -110,6 +118,10 @@ void TMainSyncForm::EnableOptionControls(bool enable)
                              SyncPage->AddFilesOption,
                              SyncPage->UpdateFilesOption}) {
         check->setEnabled(enable);
+    }
+    CompressionOptions->SetOptionsEnabled(enable);
+    for (Side side : {Side::Source, Side::Target}) {
+        Panes->Pane(side).ViewPanel->setEnabled(enable);
     }
     if (enable) {
         // The page's own rules (replication keeps adds and updates, sub-folders first) again.
@@ -151,6 +163,9 @@ void TMainSyncForm::RunBatchListClick(QObject* sender)
         SyncPage->SyncButton->setText(UiText(look->Caption));
         Colour(SyncPage->SyncSource, look->Source);
         Colour(SyncPage->SyncTarget, look->Target);
+        // With a batch list the indicator shows the compression of the row in force, which the
+        // caption no longer says.
+        CompressionOptions->ShowIndicator(checked ? FOptions.UseCompression : look->CompressionShown);
     }
     if (checked) {
         return;
@@ -163,6 +178,9 @@ void TMainSyncForm::RunBatchListClick(QObject* sender)
     if (FOptions.ReplicateBypass()) {
         SyncPage->IncludeSubFolderOption->setEnabled(true);
         SyncPage->CreateSubFolder->setEnabled(true);
+        // Replication bypasses the filters, not compression: its direction, speed, extension
+        // and password stay as usable as the switch itself.
+        CompressionOptions->SetOptionsEnabled(true);
     }
 }
 

@@ -32,6 +32,8 @@ ArchiveMenus WireArchiveMenus(TMainSyncForm& form)
     TMainSyncForm* window = &form;
     auto after = [window] {
         window->RefreshFileListings();
+        // The zip work is over: its message goes and the gauges show where it ended.
+        window->ShowRunProgress(window->Engine());
     };
     QObject::connect(menus.CompressFolder1, &QAction::triggered, &form, [window, after] {
         CompressFolder1Click(window->Context(), window->Compression(), window->PopUpSide(), false);

@@ -107,10 +107,18 @@ CompressionPage::CompressionPage(RunContext& ctx, const std::string& programFold
     connect(SyncOptUseCompression, &QWidget::customContextMenuRequested, this, [this] {
         SyncOptUseCompressionMouseUp();
     });
-    connect(FDirection, &QButtonGroup::idClicked, this, [this](int id) { FCtx.Opts.CompressExpand = id; });
-    connect(FSpeed, &QButtonGroup::idClicked, this, [this](int id) { FCtx.Opts.CompressionSpeed = id; });
+    connect(FDirection, &QButtonGroup::idClicked, this, [this](int id) {
+        FCtx.Opts.CompressExpand = id;
+        emit CaptionNeeded();
+        emit OptionChanged();
+    });
+    connect(FSpeed, &QButtonGroup::idClicked, this, [this](int id) {
+        FCtx.Opts.CompressionSpeed = id;
+        emit OptionChanged();
+    });
     connect(CompressedFileExt, &QLineEdit::textEdited, this, [this](const QString& text) {
         SetCompressedFileExt(FCtx.Opts, CoreText(text));
+        emit OptionChanged();
     });
     connect(CompressedFileExt, &QLineEdit::returnPressed, this, &CompressionPage::ListingsNeeded);
     connect(ChgPassWordButton, &QPushButton::clicked, this, [this] { ChgPassWordButtonClick(); });
@@ -135,9 +143,33 @@ void CompressionPage::ShowOptions()
     EnableDependents();
 }
 
+void CompressionPage::SetOptionsEnabled(bool enable)
+{
+    FEnabled = enable;
+    UseCompression->setEnabled(enable);
+    SyncOptUseCompression->setEnabled(enable);
+    EnableDependents();
+}
+
+void CompressionPage::ShowIndicator(bool compressionShown)
+{
+    // The switch names the direction while it is on, so the run page says which side is archived.
+    const int direction = FCtx.Opts.CompressExpand == 1 ? 1 : 0;
+    SyncOptUseCompression->setText(compressionShown ? FDirection->button(direction)->text()
+                                                    : UseCompression->text());
+    QPalette palette = SyncOptUseCompression->parentWidget() != nullptr
+                           ? SyncOptUseCompression->parentWidget()->palette()
+                           : QPalette();
+    if (compressionShown) {
+        palette.setColor(QPalette::WindowText, QColor(Qt::red));
+        palette.setColor(QPalette::ButtonText, QColor(Qt::red));
+    }
+    SyncOptUseCompression->setPalette(palette);
+}
+
 void CompressionPage::EnableDependents()
 {
-    bool on = FCtx.Opts.UseCompression;
+    bool on = FEnabled && FCtx.Opts.UseCompression;
     for (QWidget* widget : {static_cast<QWidget*>(PasswordEncrypt),
                             static_cast<QWidget*>(CompressExpand),
                             static_cast<QWidget*>(CompressionSpeed),
@@ -155,6 +187,8 @@ void CompressionPage::UseCompressionClick()
     FCtx.Opts.UseCompression = UseCompression->isChecked();
     SyncOptUseCompression->setChecked(FCtx.Opts.UseCompression);
     EnableDependents();
+    emit CaptionNeeded();
+    emit OptionChanged();
 }
 
 void CompressionPage::SyncOptUseCompressionClick()
@@ -172,6 +206,8 @@ void CompressionPage::SyncOptUseCompressionMouseUp()
     if (QAbstractButton* direction = FDirection->button(FCtx.Opts.CompressExpand)) {
         direction->setChecked(true);
     }
+    emit CaptionNeeded();
+    emit OptionChanged();
 }
 
 void CompressionPage::ChgPassWordButtonClick()
@@ -186,8 +222,12 @@ void CompressionPage::ChgPassWordButtonClick()
         std::string oldPassword = CoreText(PassWordCheckForm->OldPassword->text());
         std::string newPassword = CoreText(PassWordCheckForm->NewPassword->text());
         if (ChangeArchivePassword(FCtx.Opts, oldPassword, newPassword)) {
+            const bool changed = PassWordName->text() != UiText(FCtx.Opts.PassWordName);
             PassWordName->setText(UiText(FCtx.Opts.PassWordName));
             SavePassword->setEnabled(FCtx.Opts.SavePasswordEnabled);
+            if (changed) {
+                emit OptionChanged();
+            }
             return;
         }
         FCtx.Hst.Ask(ZipMsg::WrongOldPassword, DialogButtons::Ok);

@@ -39,6 +39,11 @@ public:
     void SyncOptUseCompressionMouseUp();
     void ChgPassWordButtonClick();
     void SavePasswordClick();
+    // Enables the controls a batch row (or replication) fixes; the direction, speed, extension
+    // and password follow the switch.
+    void SetOptionsEnabled(bool enable);
+    // The synchronise button's indicator of compression: the direction in red while it is on.
+    void ShowIndicator(bool compressionShown);
 
     QCheckBox* UseCompression = nullptr;
     QCheckBox* SyncOptUseCompression = nullptr; // shown on the synchronisation page
@@ -53,6 +58,10 @@ public:
     TPassWordCheckForm* PassWordCheckForm = nullptr; // made at first use, then kept
 
 signals:
+    // An option changed by the user: the batch row being built is marked as changed.
+    void OptionChanged();
+    // Compression or its direction changed: the synchronise button says what a press will do.
+    void CaptionNeeded();
     // The archive extension was confirmed with Enter: the panes list again.
     void ListingsNeeded();
 
@@ -64,6 +73,7 @@ private:
     QButtonGroup* FDirection = nullptr;
     QButtonGroup* FSpeed = nullptr;
     bool FShowing = false;
+    bool FEnabled = true; // no batch row fixes the options
 };
 
 } // namespace Tandemix

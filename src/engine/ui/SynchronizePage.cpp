@@ -143,6 +143,15 @@ QWidget* SynchronizePage::BuildProgress()
     FolderGauge = Gauge("FolderGauge", box);
     DirGauge = Gauge("DirGauge", box);
     FileGauge = Gauge("FileGauge", box);
+    CompressionMessage = Value("CompressionMessage", box, "");
+    CompressionMessage->setToolTip(UiText("Compression status"));
+    {
+        // The row keeps its place while hidden, so the box does not jump as archives are written.
+        QSizePolicy keep = CompressionMessage->sizePolicy();
+        keep.setRetainSizeWhenHidden(true);
+        CompressionMessage->setSizePolicy(keep);
+    }
+    CompressionMessage->setVisible(false);
 
     // Counters three to a row, each caption beside its value; the current file across the box,
     // its name being the longest text; the gauges under them.
@@ -181,6 +190,7 @@ QWidget* SynchronizePage::BuildProgress()
     grid->addWidget(DirGauge, r++, 1, 1, 5);
     grid->addWidget(label("File"), r, 0);
     grid->addWidget(FileGauge, r++, 1, 1, 5);
+    grid->addWidget(CompressionMessage, r++, 1, 1, 5);
     grid->setRowStretch(r, 1);
     for (int value : {1, 3, 5}) {
         grid->setColumnStretch(value, 1);
@@ -261,6 +271,8 @@ void SynchronizePage::ShowProgress(const EngineState& engine)
     FolderGauge->setValue(t.FolderGauge);
     DirGauge->setValue(engine.DirGauge);
     FileGauge->setValue(engine.FileGauge);
+    CompressionMessage->setText(UiText(engine.CompressionMessage));
+    CompressionMessage->setVisible(!engine.CompressionMessage.empty());
 }
 
 } // namespace Tandemix

@@ -61,6 +61,7 @@ public:
     QProgressBar* FolderGauge = nullptr;
     QProgressBar* DirGauge = nullptr;
     QProgressBar* FileGauge = nullptr;
+    QLabel* CompressionMessage = nullptr; // what the zip work does; shown only while it works
 
 signals:
     void SyncClicked();

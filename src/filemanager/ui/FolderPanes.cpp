@@ -7,6 +7,7 @@
 #include "platform/FileOps.h"
 #include "platform/Mounts.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileSystemModel>
@@ -107,6 +108,19 @@ QWidget* FolderPanes::BuildSide(Side side)
     pane.DirectoryListBox->setMinimumHeight(pane.DirectoryListBox->fontMetrics().height() * 3);
     pane.FileList->setMinimumHeight(pane.FileList->fontMetrics().height() * 3);
     grid->addWidget(split, 2, 0, 1, 4);
+    pane.ViewPanel = new QWidget(box);
+    pane.ViewPanel->setObjectName(source ? QStringLiteral("SourceViewPanel")
+                                         : QStringLiteral("TargetViewPanel"));
+    auto* viewRow = new QHBoxLayout(pane.ViewPanel);
+    viewRow->setContentsMargins(0, 0, 0, 0);
+    pane.ViewCompressed = new QCheckBox(UiText("View Compressed"), pane.ViewPanel);
+    pane.ViewCompressed->setObjectName(source ? QStringLiteral("SourceViewCompressed")
+                                              : QStringLiteral("TargetViewCompressed"));
+    pane.ViewCompressed->setToolTip(UiText("Display compressed folder file contents"));
+    pane.ViewCompressed->setEnabled(false); // until the folder is found to have an archive
+    viewRow->addWidget(pane.ViewCompressed);
+    viewRow->addStretch(1);
+    grid->addWidget(pane.ViewPanel, 3, 0, 1, 4);
     grid->addWidget(pane.PathLabel, 4, 0, 1, 4);
     grid->addWidget(new QLabel(UiText("Files:"), box), 5, 0);
     grid->addWidget(pane.FileCount, 5, 1);
@@ -125,6 +139,9 @@ QWidget* FolderPanes::BuildSide(Side side)
             this,
             [this, side] { OnTreeClicked(side); });
     connect(pane.DriveBox, &QComboBox::activated, this, [this, side] { OnDriveChosen(side); });
+    connect(pane.ViewCompressed, &QCheckBox::clicked, this, [this, side](bool checked) {
+        emit ViewCompressedClicked(side, checked);
+    });
     return box;
 }
 
@@ -216,9 +233,28 @@ void FolderPanes::ClearFileList(Side side)
     Pane(side).FileList->clear();
 }
 
-void FolderPanes::ShowListing(Side side, const SideListing& listing, bool sorted)
+void FolderPanes::ShowArchiveColour(Side side, bool archiveShown)
 {
     SidePane& pane = Pane(side);
+    // Red says the entries are inside an archive, not files of the folder; otherwise the
+    // theme's own colours.
+    QPalette list = pane.FileList->parentWidget()->palette();
+    QPalette figures = pane.FileCount->parentWidget()->palette();
+    if (archiveShown) {
+        list.setColor(QPalette::Text, QColor(Qt::red));
+        figures.setColor(QPalette::WindowText, QColor(Qt::red));
+    }
+    pane.FileList->setPalette(list);
+    pane.FileCount->setPalette(figures);
+    pane.DirSize->setPalette(figures);
+}
+
+void FolderPanes::ShowListing(Side side, const SideListing& listing, bool sorted, bool archiveShown)
+{
+    SidePane& pane = Pane(side);
+    pane.ViewCompressed->setChecked(listing.ViewCompressed);
+    pane.ViewCompressed->setEnabled(listing.ViewCompressedEnabled);
+    ShowArchiveColour(side, archiveShown);
     pane.FileList->setUpdatesEnabled(false);
     pane.FileList->clear();
     QStringList names;

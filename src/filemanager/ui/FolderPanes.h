@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+class QCheckBox;
 class QComboBox;
 class QFileSystemModel;
 class QLabel;
@@ -30,6 +31,10 @@ struct SidePane
     QLabel* FileCount = nullptr;
     QLabel* DirSize = nullptr;
     QLabel* DriveSpaceValue = nullptr;
+    // "View Compressed": the folder's archive in place of its files. The panel is what a batch
+    // row locks; the box itself can be used only while the folder has an archive.
+    QWidget* ViewPanel = nullptr;
+    QCheckBox* ViewCompressed = nullptr; // SourceViewCompressed / TargetViewCompressed
 };
 
 // The folder-selection page: both sides' folder trees and file panes. Choosing a folder emits
@@ -45,7 +50,8 @@ public:
 
     // Points the side's drive box and tree at a folder without emitting FolderChosen.
     void PointTreeAt(Side side, const std::string& folder);
-    void ShowListing(Side side, const SideListing& listing, bool sorted);
+    // `archiveShown`: the list holds the folder's archive entries (shown in red), not its files.
+    void ShowListing(Side side, const SideListing& listing, bool sorted, bool archiveShown = false);
     void ClearFileList(Side side);
     void RefreshDriveBoxes();
 
@@ -54,11 +60,14 @@ public:
 
 signals:
     void FolderChosen(Tandemix::Side side, const QString& folder);
+    // The user checked or unchecked a side's "View Compressed" box.
+    void ViewCompressedClicked(Tandemix::Side side, bool checked);
 
 private:
     QWidget* BuildSide(Side side);
     void OnTreeClicked(Side side);
     void OnDriveChosen(Side side);
+    void ShowArchiveColour(Side side, bool archiveShown);
 
     SidePane FSource;
     SidePane FTarget;
