@@ -6,6 +6,7 @@
 #include "engine/CopyOneFile.h"
 #include "engine/FileHelpers.h"
 #include "engine/FileListing.h"
+#include "engine/ListingMessages.h"
 #include "engine/Messages.h"
 #include "engine/ShowError.h"
 #include "platform/FileIo.h"
@@ -162,6 +163,17 @@ void CompressionHooks::BindEvents()
             record.MTime = timespec{UnpackFileTime(stats.DosDateTime), 0};
             record.ArchiveName = zip.ZipFileName;
             ArchiveBytesListed += stats.Size;
+            if (FFileUnmatched) {
+                // Marked with its archive: deleting it must take the entry, not a file of the
+                // same name beside the archive.
+                FCtx->Report.AddReportEntry({.Name = record.FileName,
+                                             .Path = record.FolderPath,
+                                             .SizeText = std::to_string(record.FileSize),
+                                             .Detail = FileDateTimeText(record.FileTime),
+                                             .Kind = Msg::ReportUnMatchedFiles,
+                                             .Category = ReportCategory::UnMatched,
+                                             .Archive = zip.ZipFileName});
+            }
         }
         if (FCtx->State.CheckForStop() > 0) {
             zip.Abort = true;
@@ -247,13 +259,17 @@ int CompressionHooks::ListArchive(RunContext& ctx, Side side)
     // Counting empties the component's list like every operation does, so the masks are handed
     // over again for the listing itself.
     ZipControl.FilesToProcess = masks;
-    // Archive entries are not files in the folder: none of them may be taken for an unmatched
-    // file and deleted from the disk.
+    // Archive entries are not files in the folder: the listing files none as a plain unmatched
+    // file. Those of the archive a run writes are filed as entries of that archive instead.
+    bool fileUnmatched = side == Side::Target && CompressedRun(ctx) && ArchiveSide(ctx.Opts) == Side::Target
+                         && ReportsUnmatchedFiles(ctx);
     bool suppressed = ctx.State.SuppressUnmatchedReport;
     ctx.State.SuppressUnmatchedReport = true;
     RunContext* outer = FCtx;
     FCtx = &ctx;
+    FFileUnmatched = fileUnmatched;
     ZipControl.List();
+    FFileUnmatched = false;
     FCtx = outer;
     ctx.State.SuppressUnmatchedReport = suppressed;
     if (side == Side::Target && ctx.State.SyncActive) {
@@ -328,6 +344,58 @@ void CompressionHooks::FinishArchiveSide(RunContext& ctx)
         ctx.Report.AddMessage(ProblemMessageLine(label, what));
         engine.Totals.FilesNotCopied += files;
     }
+}
+
+std::optional<std::set<std::string>> CompressionHooks::EntryNames(const std::string& archive)
+{
+    std::set<std::string> names;
+    TZlFileStatsEvent shown = ZipControl.OnListing;
+    ZipControl.OnListing = [&names](TZipArchiver&, const TZlFileStats& stats) {
+        names.insert(NamePart(stats.FileName));
+    };
+    ZipControl.ZipFileName = archive;
+    ZipControl.FilesToProcess.clear();
+    int result = ZipControl.List();
+    ZipControl.OnListing = shown;
+    if (result != ZipAbi::Ok && result != ZipAbi::NothingToDo) {
+        return std::nullopt;
+    }
+    return names;
+}
+
+std::vector<std::string> CompressionHooks::DeleteArchiveEntries(RunContext& ctx,
+                                                                const std::string& archive,
+                                                                const std::vector<std::string>& names)
+{
+    TZipArchiver& zip = ZipControl;
+    zip.ZipFileName = archive;
+    zip.FilesToProcess = names;
+    zip.MultidiskMode = false;
+    zip.Password = ctx.Opts.PassWordName;
+    SharedText().clear();
+    RunContext* outer = FCtx;
+    FCtx = &ctx;
+    int result = zip.Delete();
+    FCtx = outer;
+    zip.Password.clear();
+    if (result != ZipAbi::Ok && result != ZipAbi::NothingToDo && result != ZipAbi::Aborted) {
+        std::string why =
+            result == ZipAbi::LibraryMissing ? std::string(ZipMsg::LibraryMissing) : SharedText();
+        std::string what = archive + " (" + why + ")";
+        ctx.Report.WriteLogFile(ProblemLogLine(ZipMsg::ArchiveFailed, what), LogKind::FileError);
+        ctx.Report.AddMessage(ProblemMessageLine(ZipMsg::ArchiveFailed, what));
+    }
+    // What went is what the archive is seen not to hold any more, whatever the call answered.
+    std::optional<std::set<std::string>> left = EntryNames(archive);
+    std::vector<std::string> gone;
+    if (left) {
+        for (const std::string& name : names) {
+            if (!left->contains(name)) {
+                gone.push_back(name);
+            }
+        }
+    }
+    return gone;
 }
 
 int CompressionHooks::CompressOrExpand(RunContext& ctx, int mode)
