@@ -9,6 +9,7 @@
 #include "engine/ListingMessages.h"
 #include "engine/Messages.h"
 #include "engine/ShowError.h"
+#include "platform/AsciiText.h"
 #include "platform/FileIo.h"
 #include "platform/FileOps.h"
 #include "platform/FileTimes.h"
@@ -346,7 +347,7 @@ void CompressionHooks::FinishArchiveSide(RunContext& ctx)
     }
 }
 
-std::optional<std::set<std::string>> CompressionHooks::EntryNames(const std::string& archive)
+std::optional<std::set<std::string>> CompressionHooks::EntryNames(const std::string& archive, int& result)
 {
     std::set<std::string> names;
     TZlFileStatsEvent shown = ZipControl.OnListing;
@@ -355,7 +356,7 @@ std::optional<std::set<std::string>> CompressionHooks::EntryNames(const std::str
     };
     ZipControl.ZipFileName = archive;
     ZipControl.FilesToProcess.clear();
-    int result = ZipControl.List();
+    result = ZipControl.List();
     ZipControl.OnListing = shown;
     if (result != ZipAbi::Ok && result != ZipAbi::NothingToDo) {
         return std::nullopt;
@@ -367,30 +368,66 @@ std::vector<std::string> CompressionHooks::DeleteArchiveEntries(RunContext& ctx,
                                                                 const std::string& archive,
                                                                 const std::vector<std::string>& names)
 {
+    auto failed = [&](int result) {
+        std::string why =
+            result == ZipAbi::LibraryMissing ? std::string(ZipMsg::LibraryMissing) : SharedText();
+        std::string what = archive + " (" + why + ")";
+        ctx.Report.WriteLogFile(ProblemLogLine(ZipMsg::ArchiveFailed, what), LogKind::FileError);
+        ctx.Report.AddMessage(ProblemMessageLine(ZipMsg::ArchiveFailed, what));
+    };
+    SharedText().clear();
+    int listed = ZipAbi::Ok;
+    std::optional<std::set<std::string>> before = EntryNames(archive, listed);
+    if (!before) {
+        failed(listed);
+        return {};
+    }
+    // Each name is handed over as the entry it stands for: itself, or the one entry that differs
+    // only in case (a line read back is lower case). A name with wildcards that is no entry's,
+    // or one that fits several entries, is never handed over: it would take others along.
+    std::vector<std::string> gone;
+    std::vector<std::pair<std::string, std::string>> handed; // name, the entry it stands for
+    for (const std::string& name : names) {
+        if (before->contains(name)) {
+            handed.emplace_back(name, name);
+            continue;
+        }
+        std::vector<std::string> fits;
+        for (const std::string& entry : *before) {
+            if (EqualsNoCaseAscii(entry, name)) {
+                fits.push_back(entry);
+            }
+        }
+        if (fits.empty() && name.find_first_of("*?") == std::string::npos) {
+            gone.push_back(name); // nothing of that name left: nothing to delete
+        } else if (fits.size() == 1) {
+            handed.emplace_back(name, fits.front());
+        }
+    }
+    if (handed.empty()) {
+        return gone;
+    }
     TZipArchiver& zip = ZipControl;
     zip.ZipFileName = archive;
-    zip.FilesToProcess = names;
+    zip.FilesToProcess.clear();
+    for (const auto& [name, entry] : handed) {
+        zip.FilesToProcess.push_back(entry);
+    }
     zip.MultidiskMode = false;
     zip.Password = ctx.Opts.PassWordName;
-    SharedText().clear();
     RunContext* outer = FCtx;
     FCtx = &ctx;
     int result = zip.Delete();
     FCtx = outer;
     zip.Password.clear();
     if (result != ZipAbi::Ok && result != ZipAbi::NothingToDo && result != ZipAbi::Aborted) {
-        std::string why =
-            result == ZipAbi::LibraryMissing ? std::string(ZipMsg::LibraryMissing) : SharedText();
-        std::string what = archive + " (" + why + ")";
-        ctx.Report.WriteLogFile(ProblemLogLine(ZipMsg::ArchiveFailed, what), LogKind::FileError);
-        ctx.Report.AddMessage(ProblemMessageLine(ZipMsg::ArchiveFailed, what));
+        failed(result);
     }
     // What went is what the archive is seen not to hold any more, whatever the call answered.
-    std::optional<std::set<std::string>> left = EntryNames(archive);
-    std::vector<std::string> gone;
-    if (left) {
-        for (const std::string& name : names) {
-            if (!left->contains(name)) {
+    std::optional<std::set<std::string>> after = EntryNames(archive, listed);
+    if (after) {
+        for (const auto& [name, entry] : handed) {
+            if (!after->contains(entry)) {
                 gone.push_back(name);
             }
         }

@@ -50,8 +50,8 @@ public:
 
 private:
     int ListArchive(RunContext& ctx, Side side);
-    // The names an archive holds; nothing when it cannot be read.
-    std::optional<std::set<std::string>> EntryNames(const std::string& archive);
+    // The names an archive holds; nothing when it cannot be read (`result` says why).
+    std::optional<std::set<std::string>> EntryNames(const std::string& archive, int& result);
     void BindEvents();
     void FileStarted(const TZlFileStats& stats, std::string_view caption, std::string_view status);
 

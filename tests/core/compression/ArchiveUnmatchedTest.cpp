@@ -228,9 +228,13 @@ TEST_F(ArchiveUnmatchedTest, AnEntryThatCannotGoOrLiesElsewhereStaysAndTheArchiv
         entry("gone.txt", other + "/", other + "/other.ZIP"), // outside the target
         entry("gone.txt", Src + "/", Archive()), // the archive does not lie in the line's folder
         entry(">*", Dst + "/", Archive()), // a mask to the component, not a name
+        entry("*.txt", Dst + "/", Archive()), // no entry's name: it would take every entry it fits
+        entry("x.txt", Dst + "/", Dst + "/twins.ZIP"), // fits two entries regardless of case
     };
-    EXPECT_EQ(DeleteListedItems(Ctx, Reporter.Lists(), ReportCategory::UnMatched, items, Dst + "/"), 4u);
+    MakeArchive(Dst + "/twins.ZIP", {"X.txt", "x.TXT"});
+    EXPECT_EQ(DeleteListedItems(Ctx, Reporter.Lists(), ReportCategory::UnMatched, items, Dst + "/"), 6u);
     EXPECT_EQ(EntriesOf(Archive()), "gone.txt keep.txt");
+    EXPECT_EQ(EntriesOf(Dst + "/twins.ZIP"), "X.txt x.TXT");
     EXPECT_TRUE(MessageSays("Could Not Write Archive:"));
     EXPECT_TRUE(MessageSays("Could Not Delete Compressed File:"));
     EXPECT_EQ(EntriesOf(other + "/other.ZIP"), "gone.txt");
