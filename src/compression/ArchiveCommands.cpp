@@ -101,6 +101,7 @@ void ConsolidateFolder(TreeCommand& c, const std::string& folder, const std::vec
                                       std::to_string(file.FileSize),
                                       {},
                                       false,
+                                      {},
                                       {}});
     }
     (void)DeleteListedItems(c.Ctx,

@@ -6,8 +6,10 @@
 #include "engine/CopyOneFile.h"
 #include "engine/FileHelpers.h"
 #include "engine/FileListing.h"
+#include "engine/ListingMessages.h"
 #include "engine/Messages.h"
 #include "engine/ShowError.h"
+#include "platform/AsciiText.h"
 #include "platform/FileIo.h"
 #include "platform/FileOps.h"
 #include "platform/FileTimes.h"
@@ -162,6 +164,17 @@ void CompressionHooks::BindEvents()
             record.MTime = timespec{UnpackFileTime(stats.DosDateTime), 0};
             record.ArchiveName = zip.ZipFileName;
             ArchiveBytesListed += stats.Size;
+            if (FFileUnmatched) {
+                // Marked with its archive: deleting it must take the entry, not a file of the
+                // same name beside the archive.
+                FCtx->Report.AddReportEntry({.Name = record.FileName,
+                                             .Path = record.FolderPath,
+                                             .SizeText = std::to_string(record.FileSize),
+                                             .Detail = FileDateTimeText(record.FileTime),
+                                             .Kind = Msg::ReportUnMatchedFiles,
+                                             .Category = ReportCategory::UnMatched,
+                                             .Archive = zip.ZipFileName});
+            }
         }
         if (FCtx->State.CheckForStop() > 0) {
             zip.Abort = true;
@@ -247,13 +260,17 @@ int CompressionHooks::ListArchive(RunContext& ctx, Side side)
     // Counting empties the component's list like every operation does, so the masks are handed
     // over again for the listing itself.
     ZipControl.FilesToProcess = masks;
-    // Archive entries are not files in the folder: none of them may be taken for an unmatched
-    // file and deleted from the disk.
+    // Archive entries are not files in the folder: the listing files none as a plain unmatched
+    // file. Those of the archive a run writes are filed as entries of that archive instead.
+    bool fileUnmatched = side == Side::Target && CompressedRun(ctx) && ArchiveSide(ctx.Opts) == Side::Target
+                         && ReportsUnmatchedFiles(ctx);
     bool suppressed = ctx.State.SuppressUnmatchedReport;
     ctx.State.SuppressUnmatchedReport = true;
     RunContext* outer = FCtx;
     FCtx = &ctx;
+    FFileUnmatched = fileUnmatched;
     ZipControl.List();
+    FFileUnmatched = false;
     FCtx = outer;
     ctx.State.SuppressUnmatchedReport = suppressed;
     if (side == Side::Target && ctx.State.SyncActive) {
@@ -328,6 +345,94 @@ void CompressionHooks::FinishArchiveSide(RunContext& ctx)
         ctx.Report.AddMessage(ProblemMessageLine(label, what));
         engine.Totals.FilesNotCopied += files;
     }
+}
+
+std::optional<std::set<std::string>> CompressionHooks::EntryNames(const std::string& archive, int& result)
+{
+    std::set<std::string> names;
+    TZlFileStatsEvent shown = ZipControl.OnListing;
+    ZipControl.OnListing = [&names](TZipArchiver&, const TZlFileStats& stats) {
+        names.insert(NamePart(stats.FileName));
+    };
+    ZipControl.ZipFileName = archive;
+    ZipControl.FilesToProcess.clear();
+    result = ZipControl.List();
+    ZipControl.OnListing = shown;
+    if (result != ZipAbi::Ok && result != ZipAbi::NothingToDo) {
+        return std::nullopt;
+    }
+    return names;
+}
+
+std::vector<std::string> CompressionHooks::DeleteArchiveEntries(RunContext& ctx,
+                                                                const std::string& archive,
+                                                                const std::vector<std::string>& names)
+{
+    auto failed = [&](int result) {
+        std::string why =
+            result == ZipAbi::LibraryMissing ? std::string(ZipMsg::LibraryMissing) : SharedText();
+        std::string what = archive + " (" + why + ")";
+        ctx.Report.WriteLogFile(ProblemLogLine(ZipMsg::ArchiveFailed, what), LogKind::FileError);
+        ctx.Report.AddMessage(ProblemMessageLine(ZipMsg::ArchiveFailed, what));
+    };
+    SharedText().clear();
+    int listed = ZipAbi::Ok;
+    std::optional<std::set<std::string>> before = EntryNames(archive, listed);
+    if (!before) {
+        failed(listed);
+        return {};
+    }
+    // Each name is handed over as the entry it stands for: itself, or the one entry that differs
+    // only in case (a line read back is lower case). A name with wildcards that is no entry's,
+    // or one that fits several entries, is never handed over: it would take others along.
+    std::vector<std::string> gone;
+    std::vector<std::pair<std::string, std::string>> handed; // name, the entry it stands for
+    for (const std::string& name : names) {
+        if (before->contains(name)) {
+            handed.emplace_back(name, name);
+            continue;
+        }
+        std::vector<std::string> fits;
+        for (const std::string& entry : *before) {
+            if (EqualsNoCaseAscii(entry, name)) {
+                fits.push_back(entry);
+            }
+        }
+        if (fits.empty() && name.find_first_of("*?") == std::string::npos) {
+            gone.push_back(name); // nothing of that name left: nothing to delete
+        } else if (fits.size() == 1) {
+            handed.emplace_back(name, fits.front());
+        }
+    }
+    if (handed.empty()) {
+        return gone;
+    }
+    TZipArchiver& zip = ZipControl;
+    zip.ZipFileName = archive;
+    zip.FilesToProcess.clear();
+    for (const auto& [name, entry] : handed) {
+        zip.FilesToProcess.push_back(entry);
+    }
+    zip.MultidiskMode = false;
+    zip.Password = ctx.Opts.PassWordName;
+    RunContext* outer = FCtx;
+    FCtx = &ctx;
+    int result = zip.Delete();
+    FCtx = outer;
+    zip.Password.clear();
+    if (result != ZipAbi::Ok && result != ZipAbi::NothingToDo && result != ZipAbi::Aborted) {
+        failed(result);
+    }
+    // What went is what the archive is seen not to hold any more, whatever the call answered.
+    std::optional<std::set<std::string>> after = EntryNames(archive, listed);
+    if (after) {
+        for (const auto& [name, entry] : handed) {
+            if (!after->contains(entry)) {
+                gone.push_back(name);
+            }
+        }
+    }
+    return gone;
 }
 
 int CompressionHooks::CompressOrExpand(RunContext& ctx, int mode)

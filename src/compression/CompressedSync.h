@@ -5,7 +5,10 @@
 #include "compression/ZipArch32.h"
 
 #include <cstdint>
+#include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace Tandemix {
 
@@ -29,6 +32,9 @@ public:
     void PrepareArchiveSide(RunContext& ctx) override;
     int ArchiveFile(RunContext& ctx, const DeltaRow& row) override;
     void FinishArchiveSide(RunContext& ctx) override;
+    std::vector<std::string> DeleteArchiveEntries(RunContext& ctx,
+                                                  const std::string& archive,
+                                                  const std::vector<std::string>& names) override;
 
     // Fills the side's list with its archive's entries; the number listed.
     int ShowArchiveContents(RunContext& ctx, Side side);
@@ -44,12 +50,15 @@ public:
 
 private:
     int ListArchive(RunContext& ctx, Side side);
+    // The names an archive holds; nothing when it cannot be read (`result` says why).
+    std::optional<std::set<std::string>> EntryNames(const std::string& archive, int& result);
     void BindEvents();
     void FileStarted(const TZlFileStats& stats, std::string_view caption, std::string_view status);
 
     ReportLists& FLists;
     RunContext* FCtx = nullptr; // the context of the operation that is running, if any
     bool FExpanding = false;
+    bool FFileUnmatched = false; // the listing files the entries as unmatched target items
 };
 
 } // namespace Tandemix

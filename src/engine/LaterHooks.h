@@ -6,6 +6,7 @@
 #include "engine/RunTotals.h"
 
 #include <string>
+#include <vector>
 
 namespace Tandemix {
 
@@ -56,6 +57,14 @@ public:
     virtual int ArchiveFile(RunContext& /*ctx*/, const DeltaRow& /*row*/) { return 1; }
     // Writes out the folder's archive after its last file.
     virtual void FinishArchiveSide(RunContext& /*ctx*/) {}
+    // Deletes the named entries from an archive (the archive itself stays, emptied or not).
+    // The names the archive is seen not to hold afterwards; none while nothing can delete them.
+    virtual std::vector<std::string> DeleteArchiveEntries(RunContext& /*ctx*/,
+                                                          const std::string& /*archive*/,
+                                                          const std::vector<std::string>& /*names*/)
+    {
+        return {};
+    }
 };
 
 // The hooks installed in the engine, or ones that do nothing when none are.

@@ -42,6 +42,8 @@ struct ReportEntry
     std::string_view Detail{}; // date and time, or a marker such as "Folder-------------"
     std::string_view Kind{}; // "Add", an exclusion reason, a withdrawal, or the message itself
     ReportCategory Category = ReportCategory::Messages;
+    // An unmatched entry inside an archive: the archive's path. Empty for a file on the disk.
+    std::string_view Archive{};
 };
 
 // Where the engine files what it did: the log files and the report lists. The engine never

@@ -129,7 +129,8 @@ void ReportLists::AddReportEntry(const ReportEntry& entry, const ReportSwitches&
                                                   std::string(entry.SizeText),
                                                   std::string(entry.Detail),
                                                   entry.Kind == Msg::ReportUnMatchedFolder,
-                                                  line});
+                                                  line,
+                                                  std::string(entry.Archive)});
     }
     list.Insert(row, std::move(line));
     FTotals[index] += bytes;

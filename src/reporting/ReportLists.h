@@ -26,6 +26,9 @@ struct UnmatchedItem
     std::string Detail;
     bool IsFolder = false;
     std::string Line; // the list's line for it
+    // The archive holding the entry (a compressed run's target); empty for a file on the disk.
+    // Such an entry is deleted from the archive, never a file of its name beside it.
+    std::string Archive{};
 };
 
 // The switches read at the moment a line is filed.

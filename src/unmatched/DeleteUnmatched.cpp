@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "unmatched/DeleteUnmatched.h"
 
+#include "engine/LaterHooks.h"
 #include "engine/ShowError.h"
 #include "platform/DateText.h"
 #include "platform/DirReader.h"
@@ -15,6 +16,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <string_view>
 #include <system_error>
 #include <utility>
@@ -356,6 +358,58 @@ ItemsOfLines(const ReportLists& lists, ReportCategory category, const std::vecto
     return items;
 }
 
+namespace {
+
+// The component takes a leading '<' or '>' for a mask; the library takes a name for itself,
+// one with '/' for a path. Names like that could take other entries along, so they stay.
+bool NameableInArchive(const std::string& name)
+{
+    return !name.empty() && name.find('/') == std::string::npos && name.front() != '<' && name.front() != '>'
+           && name != "-i" && name != "-x";
+}
+
+// An entry of an archive lying in the pair's target, in the folder the line names: the archive
+// is a real file reached without links.
+bool ArchiveInTarget(const std::string& root, const UnmatchedItem& item)
+{
+    struct stat st;
+    return !root.empty() && AddTrailingBackslash(std::string(ParentFolder(item.Archive))) == item.Folder
+           && ReachableWithoutLinks(root, item.Archive) && StatEntry(item.Archive, st) && S_ISREG(st.st_mode);
+}
+
+// Deletes the gathered entries of one archive; those it no longer holds leave the list, each
+// filed as deleted with the archive as its place.
+std::size_t DeleteFromArchive(RunContext& ctx,
+                              ReportLists& lists,
+                              ReportCategory category,
+                              const std::string& archive,
+                              const std::vector<UnmatchedItem>& items)
+{
+    std::vector<std::string> names;
+    for (const UnmatchedItem& item : items) {
+        names.push_back(item.Name);
+    }
+    std::vector<std::string> gone = HooksOf(ctx).DeleteArchiveEntries(ctx, archive, names);
+    std::size_t kept = 0;
+    for (const UnmatchedItem& item : items) {
+        if (std::find(gone.begin(), gone.end(), item.Name) == gone.end()) {
+            Fail(ctx, UnmatchedMsg::CouldNotDeleteEntry, archive + "/" + item.Name, 0);
+            kept += 1;
+            continue;
+        }
+        ctx.Report.AddReportEntry({.Name = item.Name,
+                                   .Path = archive,
+                                   .SizeText = item.SizeText,
+                                   .Detail = item.Detail,
+                                   .Kind = UnmatchedMsg::FileDeleted,
+                                   .Category = ReportCategory::Deletions});
+        lists.RemoveListed(category, item);
+    }
+    return kept;
+}
+
+} // namespace
+
 std::size_t DeleteListedItems(RunContext& ctx,
                               ReportLists& lists,
                               ReportCategory category,
@@ -368,8 +422,32 @@ std::size_t DeleteListedItems(RunContext& ctx,
     const std::string recovery = RecoveryInForce(ctx.Opts);
     const std::string& root = targetRoot;
     std::size_t kept = 0;
+    // Entries of archives, by archive in the order first named: one library call each.
+    std::vector<std::pair<std::string, std::vector<UnmatchedItem>>> archived;
     for (const UnmatchedItem& item : items) {
         if (ctx.State.CheckForStop() > 0) {
+            kept += 1;
+            continue;
+        }
+        if (!item.Archive.empty()) {
+            std::string entry = item.Archive + "/" + item.Name;
+            if (!ArchiveInTarget(root, item)) {
+                Fail(ctx, UnmatchedMsg::HeldOutsideTarget, entry, 0);
+            } else if (!NameableInArchive(item.Name) || item.IsFolder) {
+                Fail(ctx, UnmatchedMsg::HeldArchiveName, entry, 0);
+            } else if (!recovery.empty()) {
+                Fail(ctx, UnmatchedMsg::HeldArchiveRecovery, entry, 0);
+            } else {
+                auto same = std::find_if(archived.begin(), archived.end(), [&](const auto& group) {
+                    return group.first == item.Archive;
+                });
+                if (same == archived.end()) {
+                    archived.emplace_back(item.Archive, std::vector<UnmatchedItem>{});
+                    same = std::prev(archived.end());
+                }
+                same->second.push_back(item);
+                continue;
+            }
             kept += 1;
             continue;
         }
@@ -402,6 +480,9 @@ std::size_t DeleteListedItems(RunContext& ctx,
         } else {
             kept += 1;
         }
+    }
+    for (const auto& [archive, entries] : archived) {
+        kept += DeleteFromArchive(ctx, lists, category, archive, entries);
     }
     ctx.State.SyncActive = active;
     return kept;

@@ -33,6 +33,13 @@ inline constexpr std::string_view HeldSourceNotMounted =
 inline constexpr std::string_view HeldMassDeletion =
     "Unmatched items were not deleted: the deletion would remove more than half of the target's files: ";
 inline constexpr std::string_view HeldOutsideTarget = "Not deleted, it lies outside the target: ";
+// Entries of an archive: kept when they cannot be named to the zip library alone, when a
+// recovery folder is set (an entry cannot be moved there), and when the archive kept them.
+inline constexpr std::string_view HeldArchiveName =
+    "Not deleted, the name cannot be given to the archive alone: ";
+inline constexpr std::string_view HeldArchiveRecovery =
+    "Not deleted, a recovery folder is set and archive entries cannot be moved there: ";
+inline constexpr std::string_view CouldNotDeleteEntry = "Could Not Delete Compressed File:";
 inline constexpr std::string_view AskAnyway = "\n\nDelete them anyway?";
 inline constexpr std::string_view FilesToDelete = " files of ";
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The report window's commands, driven through its menus as a user drives them, with the file,
 // print and font dialogs answered by the test and its questions by the scripted host.
+#include "compression/CompressedSync.h"
 #include "reporting/ui/ReportListsView.h"
 #include "support/TempTree.h"
 #include "ui/support/ReportingRig.h"
@@ -244,6 +245,64 @@ private slots:
         R->Form.Delete1->trigger();
         QVERIFY(R->Tree.Exists("dst/kept.txt"));
         QVERIFY(R->Script.Questions.back().Text.starts_with("Nothing was deleted"));
+    }
+
+    // On a compressed list Delete takes the entries from the folder's archive: the run's own
+    // unmatched entry, and a line of the list read back. Files of those names beside the archive
+    // stay, and so does every other entry.
+    void deleteOnACompressedListTakesTheEntriesFromTheArchiveOnly()
+    {
+        const std::string target = R->Tree.AddFolder("dst");
+        const std::string archive = target + "/dst.zip";
+        QCOMPARE(QProcess::execute(QStringLiteral("python3"),
+                                   {QStringLiteral("-c"),
+                                    QStringLiteral("import sys, zipfile\n"
+                                                   "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+                                                   "    for n in sys.argv[2:]: z.writestr(n, n)\n"),
+                                    QString::fromStdString(archive),
+                                    QStringLiteral("gone.txt"),
+                                    QStringLiteral("Loaded.txt"),
+                                    QStringLiteral("keep.txt")}),
+                 0);
+        R->Tree.AddFile("dst/gone.txt", "plain");
+        R->Tree.AddFile("dst/Loaded.txt", "plain");
+        CompressionHooks zip{R->Reporter.Lists()};
+        zip.ZipControl.LibraryFolders = {TANDEMIX_ZIPLIBS_DIR};
+        R->Engine.Hooks = &zip;
+        R->Engine.Target.Folder = target;
+        R->Opts.CompressedExt = ".zip";
+        R->Opts.UseCompression = true;
+        R->State.SyncActive = true;
+        R->Reporter.AddReportEntry({.Name = "gone.txt",
+                                    .Path = target + "/",
+                                    .SizeText = "8",
+                                    .Detail = "7/22/97 10:01:44 AM",
+                                    .Kind = "UnMatched Files",
+                                    .Category = ReportCategory::UnMatched,
+                                    .Archive = archive});
+        R->Reporter.AddReportEntry(
+            {"Loaded.txt", target + "/", "10", "7/22/97 10:01:44 AM", "Add", ReportCategory::Added});
+        R->State.SyncActive = false;
+        R->Form.SetCompressed(ReportCategory::Added, true);
+
+        for (ReportCategory page : {ReportCategory::UnMatched, ReportCategory::Added}) {
+            R->Form.ShowPage(page);
+            R->Form.Refresh();
+            R->Form.List(page)->selectAll();
+            R->Script.QueueAnswer(DialogResult::Yes);
+            R->Form.Delete1->trigger();
+            QVERIFY(R->Rows(page).isEmpty());
+        }
+        QProcess list;
+        list.start(QStringLiteral("python3"),
+                   {QStringLiteral("-c"),
+                    QStringLiteral("import sys, zipfile\nprint(zipfile.ZipFile(sys.argv[1]).namelist())"),
+                    QString::fromStdString(archive)});
+        QVERIFY(list.waitForFinished());
+        QCOMPARE(QString::fromUtf8(list.readAllStandardOutput()).trimmed(), QStringLiteral("['keep.txt']"));
+        QCOMPARE(R->Tree.ReadFile("dst/gone.txt"), std::string("plain"));
+        QCOMPARE(R->Tree.ReadFile("dst/Loaded.txt"), std::string("plain"));
+        R->Engine.Hooks = nullptr;
     }
 
     void noListCommandDoesAnythingWhileARunIsActive()

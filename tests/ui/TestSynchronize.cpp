@@ -10,6 +10,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <tuple>
 
 using namespace Tandemix;
 
@@ -89,6 +90,24 @@ private slots:
         QCOMPARE(Form->Reports->ReportForm()->CurrentPage(), ReportCategory::Added);
         QCOMPARE(Form->Reports->ReportForm()->List(ReportCategory::Added)->model()->rowCount(), 2);
         QVERIFY(Form->DisplayReportingForm1->isChecked());
+    }
+
+    // A compressing run's lists name archive entries: they show in red, and only then.
+    void aCompressingRunMarksItsListsCompressed()
+    {
+        PickFolders();
+        TReportForm1* reports = Form->Reports->ReportForm();
+        for (auto [compression, direction, marked] :
+             {std::tuple{true, 0, true}, std::tuple{true, 1, false}, std::tuple{false, 0, false}}) {
+            Form->Context().Opts.UseCompression = compression;
+            Form->Context().Opts.CompressExpand = direction;
+            Form->PreReportButtonClick();
+            for (ReportCategory list :
+                 {ReportCategory::Added, ReportCategory::Updated, ReportCategory::UnMatched}) {
+                QCOMPARE(reports->Compressed(list), marked);
+            }
+            QVERIFY(!reports->Compressed(ReportCategory::Deletions));
+        }
     }
 
     void addsSwitchedOffCopyNothingNew()

@@ -35,9 +35,27 @@
 
 namespace Tandemix {
 
+namespace {
+
+// A run that compresses into the target files what went into (or stays unmatched in) its
+// archives: those lists show in red, and their Delete then acts on the archives' entries.
+void MarkCompressedLists(ReportingPage* reports, const Options& opts)
+{
+    if (reports == nullptr || reports->ReportForm() == nullptr) {
+        return;
+    }
+    bool compressing = opts.UseCompression && opts.CompressExpand == 0;
+    for (ReportCategory list : {ReportCategory::Added, ReportCategory::Updated, ReportCategory::UnMatched}) {
+        reports->ReportForm()->SetCompressed(list, compressing);
+    }
+}
+
+} // namespace
+
 RunOutcome TMainSyncForm::SyncButtonClick(RunSender sender)
 {
     SyncPage->SetReportCaptions(sender == RunSender::PreReportButton);
+    MarkCompressedLists(Reports, FContext.Opts);
     RunOutcome outcome = Tandemix::SyncButtonClick(FContext, sender);
     ShowRunProgress(FEngine);
     return outcome;
@@ -46,6 +64,7 @@ RunOutcome TMainSyncForm::SyncButtonClick(RunSender sender)
 RunOutcome TMainSyncForm::PreReportButtonClick()
 {
     SyncPage->SetReportCaptions(true);
+    MarkCompressedLists(Reports, FContext.Opts);
     RunOutcome outcome = Tandemix::PreReportButtonClick(FContext);
     ShowRunProgress(FEngine);
     return outcome;

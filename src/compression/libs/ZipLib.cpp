@@ -7,6 +7,7 @@
 #include "compression/libs/LibCommon.h"
 #include "platform/AsciiText.h"
 #include "platform/AtomicFile.h"
+#include "platform/Wildcard.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -323,6 +324,39 @@ std::uint16_t Add(WriteCall& call)
     return result;
 }
 
+// Which entries a deletion names. A name the archive holds exactly stands for that entry alone,
+// and a name without wildcards for the one entry it names regardless of case: "a.txt" must not
+// take "A.TXT" along, nor an entry literally named "a*b" every name like it. A name that fits
+// several entries only regardless of case names none of them. Wildcards stay masks.
+std::vector<bool> EntriesNamed(const std::vector<std::string>& items, const std::vector<std::string>& names)
+{
+    std::vector<bool> named(names.size(), false);
+    for (const std::string& item : items) {
+        std::string base = BaseName(item);
+        if (base.empty()) {
+            continue;
+        }
+        if (std::find(names.begin(), names.end(), base) != names.end()) {
+            for (std::size_t i = 0; i < names.size(); ++i) {
+                named[i] = named[i] || names[i] == base;
+            }
+            continue;
+        }
+        std::vector<std::size_t> fits;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (!names[i].empty() && MatchesMask(names[i], base)) {
+                fits.push_back(i);
+            }
+        }
+        if (HasWildcard(base) || fits.size() == 1) {
+            for (std::size_t i : fits) {
+                named[i] = true;
+            }
+        }
+    }
+    return named;
+}
+
 std::uint16_t Delete(WriteCall& call)
 {
     const WriteRequest& r = call.Request;
@@ -335,16 +369,19 @@ std::uint16_t Delete(WriteCall& call)
         return ZipAbi::NothingToDo;
     }
     zip_int64_t count = zip_get_num_entries(holder.Archive, 0);
-    zip_int64_t deleted = 0;
+    std::vector<std::string> names(static_cast<std::size_t>(count));
     for (zip_int64_t i = 0; i < count; ++i) {
         const char* raw = zip_get_name(holder.Archive, static_cast<zip_uint64_t>(i), 0);
-        if (raw == nullptr) {
+        names[static_cast<std::size_t>(i)] = raw != nullptr ? BaseName(raw) : std::string();
+    }
+    std::vector<bool> named = EntriesNamed(r.Items, names);
+    zip_int64_t deleted = 0;
+    for (zip_int64_t i = 0; i < count; ++i) {
+        const std::string& base = names[static_cast<std::size_t>(i)];
+        if (!named[static_cast<std::size_t>(i)] || !Selected(base, {}, r.Includes, r.Excludes)) {
             continue;
         }
-        std::string name = raw;
-        if (!Selected(BaseName(name), r.Items, r.Includes, r.Excludes)) {
-            continue;
-        }
+        std::string name = zip_get_name(holder.Archive, static_cast<zip_uint64_t>(i), 0);
         if (call.Link.Send(ZipAbi::MsgDeleting, const_cast<char*>(name.c_str()))) {
             return ZipAbi::Aborted;
         }

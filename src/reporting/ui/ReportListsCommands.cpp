@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The report window's commands on its lists.
 #include "app/ui/UiText.h"
+#include "compression/CompressedSync.h"
 #include "engine/FileHelpers.h"
 #include "engine/Messages.h"
 #include "platform/DateText.h"
@@ -313,6 +314,15 @@ void TReportForm1::Delete1Click()
     if (!items) {
         Tell(std::string(DamagedLines));
         return;
+    }
+    if (Compressed(page)) {
+        // A compressed list names entries of the folders' archives: those go, never a file of
+        // the same name beside the archive.
+        for (UnmatchedItem& item : *items) {
+            if (item.Archive.empty()) {
+                item.Archive = CompressedFolderName(item.Folder, FCtx.Opts.CompressedExt);
+            }
+        }
     }
     // Only inside the target on screen: a list loaded from a report file may name any folder.
     (void)DeleteListedItems(FCtx, FLists, page, *items, AddTrailingBackslash(FCtx.Engine.Target.Folder));

@@ -282,6 +282,50 @@ TEST_F(ZipLibrariesTest, DeletingEveryEntryLeavesAnEmptyArchive)
     EXPECT_EQ(Listed(), "");
 }
 
+// An archive holding each named entry, written outside our code.
+const char* const NamedEntriesScript = R"(import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], 'w') as z:
+    for name in sys.argv[2:]:
+        z.writestr(name, name)
+)";
+
+const char* const NamesScript = R"(import sys, zipfile
+print(' '.join(sorted(zipfile.ZipFile(sys.argv[1]).namelist())))
+)";
+
+struct DeleteRow
+{
+    std::string Name;
+    std::vector<std::string> Entries;
+    std::vector<std::string> Deleted;
+    std::string Left;
+};
+
+class DeleteNamesTest : public ZipLibrariesTest, public ::testing::WithParamInterface<DeleteRow>
+{};
+
+// A name stands for its own entry: a deletion never takes a case twin or a look-alike along.
+TEST_P(DeleteNamesTest, ANameTakesItsOwnEntryAndAMaskEveryEntryItFits)
+{
+    std::vector<std::string> args{Archive};
+    args.insert(args.end(), GetParam().Entries.begin(), GetParam().Entries.end());
+    Python(NamedEntriesScript, args);
+    Zip.FilesToProcess = GetParam().Deleted;
+    Zip.Delete();
+    EXPECT_EQ(Python(NamesScript, {Archive}), GetParam().Left + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ZipLibraries,
+    DeleteNamesTest,
+    ::testing::Values(
+        DeleteRow{"ExactNameLeavesItsCaseTwin", {"a.txt", "A.TXT"}, {"a.txt"}, "A.TXT"},
+        DeleteRow{"LiteralWildcardNameIsThatEntryOnly", {"a*b", "aXb"}, {"a*b"}, "aXb"},
+        DeleteRow{"CaseOnlyNameTakesItsOneEntry", {"Report.TXT", "other"}, {"report.txt"}, "other"},
+        DeleteRow{"CaseOnlyNameFittingSeveralTakesNone", {"X.txt", "x.TXT"}, {"x.txt"}, "X.txt x.TXT"},
+        DeleteRow{"MaskTakesEveryEntryItFits", {"a.log", "B.LOG", "c.txt"}, {"*.log"}, "c.txt"}),
+    ByName{});
+
 struct HostileRow
 {
     std::string Name;

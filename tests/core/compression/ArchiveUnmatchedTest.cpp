@@ -1,0 +1,244 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Compressed runs with "Delete Unmatched": entries of the target's archive that the source
+// lacks leave the archive, and nothing else does — no file beside it, not the archive itself,
+// nothing while a guard holds. Archives are made and read back by python3's zipfile.
+#include "compression/CompressedSync.h"
+#include "engine/RunDriver.h"
+#include "reporting/ProgramReporter.h"
+#include "support/ScriptedHost.h"
+#include "support/TempHome.h"
+#include "support/TempTree.h"
+#include "support/TestTables.h"
+#include "unmatched/DeleteUnmatched.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace Tandemix {
+namespace {
+
+using Test::ByName;
+using Test::PrintTo;
+
+std::string Python(const std::string& script, const std::vector<std::string>& args)
+{
+    std::string command = "python3 -c '" + script + "'";
+    for (const std::string& arg : args) {
+        command += " '" + arg + "'";
+    }
+    std::string out;
+    FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
+    std::array<char, 1024> buffer{};
+    while (pipe != nullptr && std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) {
+        out += buffer.data();
+    }
+    if (pipe != nullptr) {
+        ::pclose(pipe);
+    }
+    if (!out.empty() && out.back() == '\n') {
+        out.pop_back();
+    }
+    return out;
+}
+
+// An archive holding each named entry (its content is its name), dated 2017.
+void MakeArchive(const std::string& archive, const std::vector<std::string>& names)
+{
+    std::vector<std::string> args{archive};
+    args.insert(args.end(), names.begin(), names.end());
+    Python("import sys, zipfile\n"
+           "with zipfile.ZipFile(sys.argv[1], \"w\") as z:\n"
+           "    for n in sys.argv[2:]:\n"
+           "        z.writestr(zipfile.ZipInfo(n, (2017, 7, 14, 2, 40, 0)), n)\n",
+           args);
+}
+
+// The entry names, sorted, separated by blanks; "none" when the archive cannot be read.
+std::string EntriesOf(const std::string& archive)
+{
+    std::string out = Python("import sys, zipfile\n"
+                             "print(\" \".join(sorted(zipfile.ZipFile(sys.argv[1]).namelist())))\n",
+                             {archive});
+    return out;
+}
+
+class ArchiveHost : public ::Tandemix::Test::ScriptedHost
+{
+public:
+    bool Watched = false;
+    bool CanAsk() const noexcept override { return Watched; }
+};
+
+// Public: the table's rows arrange the case on it.
+class ArchiveUnmatchedTest : public ::testing::Test
+{
+public:
+    void SetUp() override
+    {
+        Zip.ZipControl.LibraryFolders = {TANDEMIX_ZIPLIBS_DIR};
+        Engine.Source.Folder = Src;
+        Engine.Target.Folder = Dst;
+        Engine.Hooks = &Zip;
+        Opts.UseCompression = true;
+        Opts.CreateSubFolderOption = false;
+        Opts.DeleteUnmatched = true;
+        Opts.UseReportForm = true;
+        Opts.ListUnMatchedFiles = true;
+        Opts.DeleteUnmatchedWarningDelay = 0;
+        Opts.DisplayMessages = false;
+    }
+
+    std::string Archive() const { return Dst + "/dst.ZIP"; }
+    RunOutcome Run() { return SyncButtonClick(Ctx, RunSender::SyncButton); }
+    bool MessageSays(std::string_view text) const
+    {
+        std::vector<std::string> lines = Reporter.Lists().List(ReportCategory::Messages).Lines();
+        return std::any_of(lines.begin(), lines.end(), [text](const std::string& line) {
+            return line.find(text) != std::string::npos;
+        });
+    }
+
+    ::Tandemix::Test::TempHome Home;
+    TempTree Tree;
+    std::string Src = Tree.AddFolder("src");
+    std::string Dst = Tree.AddFolder("dst");
+    ArchiveHost Host;
+    Options Opts;
+    RunState State{Host, Opts};
+    EngineState Engine;
+    ProgramReporter Reporter{Opts, State, Engine, Home.Folder()};
+    CompressionHooks Zip{Reporter.Lists()};
+    RunContext Ctx{Opts, State, Host, Reporter, Engine};
+};
+
+struct GuardRow
+{
+    std::string Name;
+    std::function<void(ArchiveUnmatchedTest&)> Arrange;
+    std::string EntriesAfter;
+    std::string Message; // what the message list says; empty: nothing in particular
+};
+
+class ArchiveUnmatchedGuardTest : public ArchiveUnmatchedTest, public ::testing::WithParamInterface<GuardRow>
+{};
+
+TEST_P(ArchiveUnmatchedGuardTest, OnlyTheArchivesOwnExtraEntriesGoAndOnlyWhenNoGuardHolds)
+{
+    const GuardRow& row = GetParam();
+    Tree.AddFile("src/keep.txt", "keep.txt", 1'500'000'000);
+    MakeArchive(Archive(), {"keep.txt", "gone.txt"});
+    // A plain file of an unmatched entry's name, beside the archive: no part of the archive.
+    Tree.AddFile("dst/gone.txt", "plain");
+    row.Arrange(*this);
+    Run();
+    EXPECT_EQ(EntriesOf(Archive()), row.EntriesAfter);
+    EXPECT_EQ(Tree.ReadFile("dst/gone.txt"), "plain");
+    if (!row.Message.empty()) {
+        EXPECT_TRUE(MessageSays(row.Message)) << row.Message;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ArchiveUnmatched,
+    ArchiveUnmatchedGuardTest,
+    ::testing::Values(
+        GuardRow{"ExtraEntryGoes", [](ArchiveUnmatchedTest&) {}, "keep.txt", ""},
+        GuardRow{"DeletionOffKeepsIt",
+                 [](ArchiveUnmatchedTest& fix) { fix.Opts.DeleteUnmatched = false; },
+                 "gone.txt keep.txt",
+                 ""},
+        GuardRow{"EmptySourceKeepsIt",
+                 [](ArchiveUnmatchedTest& fix) { std::remove(fix.Tree.Path("src/keep.txt").c_str()); },
+                 "gone.txt keep.txt",
+                 "the source folder is empty while the target is not"},
+        GuardRow{"MassDeletionKeepsThem",
+                 [](ArchiveUnmatchedTest& fix) {
+                     std::vector<std::string> names{"keep.txt", "gone.txt"};
+                     for (int n = 0; n < 11; ++n) {
+                         names.push_back("extra" + std::to_string(n) + ".txt");
+                     }
+                     MakeArchive(fix.Archive(), names);
+                 },
+                 "extra0.txt extra1.txt extra10.txt extra2.txt extra3.txt extra4.txt extra5.txt extra6.txt "
+                 "extra7.txt extra8.txt extra9.txt gone.txt keep.txt",
+                 "more than half of the target's files: 12 files of 13"},
+        GuardRow{"RecoveryFolderKeepsIt",
+                 [](ArchiveUnmatchedTest& fix) {
+                     fix.Opts.RecoverDelFilesFolder = fix.Tree.AddFolder("recovered") + "/";
+                 },
+                 "gone.txt keep.txt",
+                 "a recovery folder is set"}),
+    ByName{});
+
+TEST_F(ArchiveUnmatchedTest, EntriesAreListedAsTheArchivesAndEveryEntryGoneLeavesTheArchiveItself)
+{
+    Tree.AddFile("src/keep.txt", "keep.txt", 1'500'000'000);
+    MakeArchive(Archive(), {"keep.txt", "Gone.txt"});
+    Opts.DeleteUnmatched = false;
+    Run();
+    std::vector<UnmatchedItem> items = Reporter.Lists().UnmatchedItems();
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].Name, "Gone.txt");
+    EXPECT_EQ(items[0].Folder, Dst + "/");
+    EXPECT_EQ(items[0].Archive, Archive());
+    // Listed in the compressed form: lower case.
+    EXPECT_EQ(Reporter.Lists().List(ReportCategory::UnMatched).At(0).find("gone.txt"), 0u);
+
+    // The report window's Delete on every entry: the entries go, the (empty) archive stays.
+    items.push_back(UnmatchedItem{.Name = "keep.txt",
+                                  .Folder = Dst + "/",
+                                  .SizeText = "8",
+                                  .Detail = {},
+                                  .IsFolder = false,
+                                  .Line = "keep.txt",
+                                  .Archive = Archive()});
+    State.SyncActive = false;
+    EXPECT_EQ(DeleteListedItems(Ctx, Reporter.Lists(), ReportCategory::UnMatched, items, Dst + "/"), 0u);
+    EXPECT_TRUE(Tree.Exists("dst/dst.ZIP"));
+    EXPECT_EQ(EntriesOf(Archive()), "");
+    EXPECT_TRUE(Reporter.Lists().UnmatchedItems().empty());
+    EXPECT_EQ(Reporter.Lists().List(ReportCategory::Deletions).Count(), 2u);
+}
+
+TEST_F(ArchiveUnmatchedTest, AnEntryThatCannotGoOrLiesElsewhereStaysAndTheArchiveIsUntouched)
+{
+    Tree.AddFile("src/keep.txt", "keep.txt", 1'500'000'000);
+    MakeArchive(Archive(), {"keep.txt", "gone.txt"});
+    std::string other = Tree.AddFolder("other");
+    MakeArchive(other + "/other.ZIP", {"gone.txt"});
+    auto entry = [&](const std::string& name, const std::string& folder, const std::string& archive) {
+        return UnmatchedItem{.Name = name,
+                             .Folder = folder,
+                             .SizeText = "1",
+                             .Detail = {},
+                             .IsFolder = false,
+                             .Line = name,
+                             .Archive = archive};
+    };
+    Tree.AddFile("dst/broken.ZIP", "no archive at all");
+    std::vector<UnmatchedItem> items{
+        entry("absent.txt", Dst + "/", Archive()), // nothing of that name left: nothing to delete
+        entry("gone.txt", Dst + "/", Dst + "/broken.ZIP"), // the archive cannot be read
+        entry("gone.txt", other + "/", other + "/other.ZIP"), // outside the target
+        entry("gone.txt", Src + "/", Archive()), // the archive does not lie in the line's folder
+        entry(">*", Dst + "/", Archive()), // a mask to the component, not a name
+        entry("*.txt", Dst + "/", Archive()), // no entry's name: it would take every entry it fits
+        entry("x.txt", Dst + "/", Dst + "/twins.ZIP"), // fits two entries regardless of case
+    };
+    MakeArchive(Dst + "/twins.ZIP", {"X.txt", "x.TXT"});
+    EXPECT_EQ(DeleteListedItems(Ctx, Reporter.Lists(), ReportCategory::UnMatched, items, Dst + "/"), 6u);
+    EXPECT_EQ(EntriesOf(Archive()), "gone.txt keep.txt");
+    EXPECT_EQ(EntriesOf(Dst + "/twins.ZIP"), "X.txt x.TXT");
+    EXPECT_TRUE(MessageSays("Could Not Write Archive:"));
+    EXPECT_TRUE(MessageSays("Could Not Delete Compressed File:"));
+    EXPECT_EQ(EntriesOf(other + "/other.ZIP"), "gone.txt");
+}
+
+} // namespace
+} // namespace Tandemix
