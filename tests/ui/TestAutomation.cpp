@@ -4,6 +4,7 @@
 #include "app/ui/PassWrd1.h"
 #include "app/ui/TrayIcon.h"
 #include "automation/ui/ProOptionsPage.h"
+#include "filemanager/ui/FolderPanes.h"
 #include "ui/support/WindowRig.h"
 
 using namespace Tandemix;
@@ -65,8 +66,10 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(R->Tree.Exists("dst/new.txt"), 15000);
         QVERIFY(Form->ProOptions->FolderQue->count() == 0);
 
-        // Unchecked: the watcher ends, and its folder leaves the list.
-        Form->ProOptions->MonitorSourceDriveCheck->click();
+        // Double-clicking a tree while no batch list is open ends the monitoring, as unchecking
+        // does: the watcher ends, and its folder leaves the list.
+        emit Form->Panes->TreeDoubleClicked(Side::Target);
+        QVERIFY(!Form->ProOptions->MonitorSourceDriveCheck->isChecked());
         QCOMPARE(Form->ProOptions->FolderWatch->count(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(Form->Auto().Monitor.RunningWatchers(), 0, 1000);
     }

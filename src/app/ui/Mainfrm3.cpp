@@ -9,6 +9,7 @@
 #include "app/ui/PageTabs.h"
 #include "app/ui/UiText.h"
 #include "automation/ui/ProOptionsPage.h"
+#include "batch/BatchHooks.h"
 #include "batch/ui/BuildBatchPage.h"
 #include "batch/ui/RunBatchPage.h"
 #include "compression/ui/CompressionPage.h"
@@ -470,6 +471,13 @@ void TMainSyncForm::BuildLayout()
     });
     connect(Panes, &FolderPanes::ViewCompressedClicked, this, [this](Side side, bool checked) {
         ViewCompressedClick(side, checked);
+    });
+    // Browsing the trees by hand ends the monitoring of a pair, never of an open batch list's rows.
+    connect(Panes, &FolderPanes::TreeDoubleClicked, this, [this] {
+        const std::vector<BatchRow>& rows = Batch().List().Rows;
+        if (FOptions.MonitorSourceDriveCheck && (rows.empty() || rows.front()[BatchCol::Source].empty())) {
+            SwitchOffAutomaticRuns(false);
+        }
     });
 
     // A thin rule between the pages and the options; it goes with the options.

@@ -139,6 +139,9 @@ QWidget* FolderPanes::BuildSide(Side side)
             this,
             [this, side] { OnTreeClicked(side); });
     connect(pane.DriveBox, &QComboBox::activated, this, [this, side] { OnDriveChosen(side); });
+    connect(pane.DirectoryListBox, &QTreeView::doubleClicked, this, [this, side] {
+        emit TreeDoubleClicked(side);
+    });
     connect(pane.ViewCompressed, &QCheckBox::clicked, this, [this, side](bool checked) {
         emit ViewCompressedClicked(side, checked);
     });

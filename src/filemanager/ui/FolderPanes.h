@@ -62,6 +62,8 @@ signals:
     void FolderChosen(Tandemix::Side side, const QString& folder);
     // The user checked or unchecked a side's "View Compressed" box.
     void ViewCompressedClicked(Tandemix::Side side, bool checked);
+    // A folder of a tree was double-clicked.
+    void TreeDoubleClicked(Tandemix::Side side);
 
 private:
     QWidget* BuildSide(Side side);
