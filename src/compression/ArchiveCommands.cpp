@@ -214,4 +214,31 @@ void ExpandFolder1Click(RunContext& ctx, CompressionHooks& zip, Side side)
     RunTreeCommand(command, Question(ctx, ZipMsg::ExpandQuestion, ListingOf(ctx.Engine, side).Folder), false);
 }
 
+std::string ExtractEntryForViewing(RunContext& ctx,
+                                   CompressionHooks& zip,
+                                   Side side,
+                                   const std::string& entry,
+                                   const std::string& scratchFolder)
+{
+    const std::string scratch = AddTrailingBackslash(scratchFolder);
+    if (FolderExists(scratch)) {
+        // Emptied as the program's own work: the deletions are neither asked about nor listed.
+        const bool wasActive = ctx.State.SyncActive;
+        ctx.State.SyncActive = true;
+        (void)DeleteFolderContents(ctx, scratch);
+        ctx.State.SyncActive = wasActive;
+    } else if (!CreateFolder(scratch)) {
+        return {};
+    }
+    zip.ZipControl.ZipFileName =
+        CompressedFolderName(ListingOf(ctx.Engine, side).Folder, ctx.Opts.CompressedExt);
+    zip.ZipControl.ExtractDirectory = scratch;
+    zip.ZipControl.FilesToProcess = {entry};
+    if (zip.CompressOrExpand(ctx, 2) != 0) {
+        return {};
+    }
+    const std::string path = scratch + entry;
+    return FileExists(path) ? path : std::string();
+}
+
 } // namespace Tandemix

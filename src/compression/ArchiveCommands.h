@@ -14,4 +14,13 @@ namespace Tandemix {
 void CompressFolder1Click(RunContext& ctx, CompressionHooks& zip, Side side, bool consolidate);
 void ExpandFolder1Click(RunContext& ctx, CompressionHooks& zip, Side side);
 
+// "Open File" on a side that shows its archive: the entry is extracted alone into
+// `scratchFolder`, emptied first so that nothing of an earlier entry is opened in its place. The
+// extracted file's path, or empty when it could not be extracted (the component said why).
+std::string ExtractEntryForViewing(RunContext& ctx,
+                                   CompressionHooks& zip,
+                                   Side side,
+                                   const std::string& entry,
+                                   const std::string& scratchFolder);
+
 } // namespace Tandemix

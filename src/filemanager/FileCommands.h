@@ -46,6 +46,9 @@ struct ArchiveViewHooks
     // Deletes the named entries from the side's archive; `all`: every entry was named, so the
     // archive itself goes and the side shows its folder again. False when nothing changed.
     std::function<bool(Side side, const std::vector<std::string>& entries, bool all)> DeleteEntries;
+    // "Open File" on an archive view: extracts the entry alone into an emptied scratch folder and
+    // gives the extracted file's path, or empty when it could not be extracted.
+    std::function<std::string(Side side, const std::string& entry)> ExtractForViewing;
 };
 
 // One delete command of a file pane.

@@ -7,7 +7,11 @@
 #include "engine/ui/SynchronizePage.h"
 #include "filemanager/ui/FileManagerCommands.h"
 #include "filemanager/ui/FolderPanes.h"
+#include "platform/FileOps.h"
 #include "ui/support/WindowRig.h"
+
+#include <fstream>
+#include <iterator>
 
 using namespace Tandemix;
 
@@ -103,6 +107,27 @@ private slots:
         QVERIFY(shownRed(target));
         QCOMPARE(Listed(target), Test::Names({"a.txt", "b.txt", "dst.ZIP.txt"}));
         QVERIFY(form->SyncPage->CompressionMessage->isHidden());
+
+        // "Open File" on an entry opens a copy extracted alone into the scratch folder, which
+        // holds nothing else (no viewer is found on this PATH, so nothing starts).
+        {
+            ScopedEnv noViewer("PATH", rig.Tree.AddFolder("no-programs"));
+            const std::string scratch = AddTrailingBackslash(form->TempFolderPath());
+            std::ofstream(scratch + "stale.txt") << "an earlier entry";
+            QListWidgetItem* entry =
+                target.FileList->findItems(QStringLiteral("b.txt"), Qt::MatchExactly).front();
+            target.FileList->setCurrentItem(entry);
+            Test::RightClick(target.FileList);
+            form->FilePopUpMenu1->hide();
+            target.FileList->setCurrentItem(entry);
+            QVERIFY(form->FileManager->OpenFile1->isEnabled());
+            form->FileManager->OpenFile1->trigger();
+            std::ifstream extracted(scratch + "b.txt");
+            const std::string content{std::istreambuf_iterator<char>(extracted),
+                                      std::istreambuf_iterator<char>()};
+            QCOMPARE(QString::fromStdString(content), QStringLiteral("bravo"));
+            QVERIFY(!FileExists(scratch + "stale.txt"));
+        }
 
         // Unchecked by the user: the folder's own files, in the usual colour.
         target.ViewCompressed->click();

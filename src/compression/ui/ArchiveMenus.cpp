@@ -55,6 +55,13 @@ ArchiveMenus WireArchiveMenus(TMainSyncForm& form)
     });
 
     if (form.FileManager != nullptr) {
+        form.FileManager->Archive.ExtractForViewing = [window](Side side, const std::string& entry) {
+            return ExtractEntryForViewing(window->Context(),
+                                          window->Compression(),
+                                          side,
+                                          entry,
+                                          window->TempFolderPath());
+        };
         form.FileManager->Archive.DeleteEntries =
             [window](Side side, const std::vector<std::string>& entries, bool all) {
                 RunContext& ctx = window->Context();

@@ -5,6 +5,7 @@
 #include "app/ui/Mainfrm3.h"
 #include "app/ui/UiText.h"
 #include "engine/FileListing.h"
+#include "engine/Messages.h"
 #include "filemanager/FileManagerMessages.h"
 #include "filemanager/FolderCommands.h"
 #include "filemanager/ui/BrowseDr.h"
@@ -138,6 +139,15 @@ void FileManagerCommands::OpenFile1Click(Side side)
     QListWidget* list = FileList(side);
     QListWidgetItem* current = list->currentItem();
     std::string name = list->count() > 0 && current != nullptr ? CoreText(current->text()) : std::string();
+    if (!name.empty() && ListingOf(FForm.Engine(), side).ViewCompressed && Archive.ExtractForViewing) {
+        // An archive view lists entries, not files: the entry is opened from a copy of its own.
+        const std::string extracted = Archive.ExtractForViewing(side, name);
+        if (!extracted.empty()) {
+            OpenPaneFile(FForm.Context(), extracted.substr(0, extracted.rfind('/') + 1), name);
+        }
+        FForm.Context().State.StatusMsg(Msg::Ready);
+        return;
+    }
     OpenPaneFile(FForm.Context(), ListingOf(FForm.Engine(), side).Folder, name);
 }
 
