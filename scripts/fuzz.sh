@@ -2,7 +2,9 @@
 # Builds the fuzz targets with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer)
 # and runs each on its seeds.
 #   scripts/fuzz.sh smoke            a few seconds per target (CI)
-#   scripts/fuzz.sh long [RUNS]      RUNS executions per target (default ten million)
+#   scripts/fuzz.sh long [RUNS] [TARGET...]
+#                                    RUNS executions per target (default ten million), on every
+#                                    target or on those named (batch_file, configuration, ...)
 # A crash leaves its input in build-fuzz/findings/; make it a regular test once fixed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,9 +29,15 @@ if [ ! -f "$build/build.ninja" ]; then
         -DTANDEMIX_FUZZ=ON -DTANDEMIX_TESTS=OFF -DTANDEMIX_WERROR=OFF >/dev/null
 fi
 targets=()
-for src in fuzz/fuzz_*.cpp; do
-    targets+=("$(basename "$src" .cpp)")
-done
+if [ $# -gt 2 ]; then
+    for name in "${@:3}"; do
+        targets+=("fuzz_$name")
+    done
+else
+    for src in fuzz/fuzz_*.cpp; do
+        targets+=("$(basename "$src" .cpp)")
+    done
+fi
 cmake --build "$build" --target "${targets[@]}"
 
 mkdir -p "$build/findings" "$build/corpus"
