@@ -264,14 +264,10 @@ TEST_F(ApplyConfigSwitchTest, TriggerSwitchArmsItsTimerAndDisarmsTheOther)
 
 TEST_F(ApplyConfigSwitchTest, ConfigFileLoadsOnlyWithACompileDateAndAUsableName)
 {
-    struct Row
-    {
-        std::string Name; // in the program folder, or a full path
-        bool Dated;
-        std::string Switch;
-        bool Loaded;
-        bool Refused; // names a file that is no settings file: the caller must not run
-    };
+    // Name: in the program folder, or a full path; Refused: no settings file, so the caller must not run.
+    // clang-format off
+    struct Row { std::string Name; bool Dated; std::string Switch; bool Loaded, Refused; };
+    // clang-format on
     const std::string longName = std::string(50, 'n') + "TAIL";
     const std::string elsewhere = Work->Path("elsewhere.cfg");
     // Mixed case on purpose: the switch is read upper-cased, the file name must not be.
