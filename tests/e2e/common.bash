@@ -8,6 +8,7 @@ export TANDEMIX_HOME="$work/home"
 mkdir -p "$TANDEMIX_HOME"
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 log="$TANDEMIX_HOME/Tandemix.Log"
+cfg="$TANDEMIX_HOME/TXDef.CFG"
 : >"$work/out"
 passed=0
 failed=0
@@ -58,6 +59,67 @@ pair() { # pair: fresh empty $src and $dst
     rm -rf "$work/src" "$work/dst"
     mkdir -p "$work/src" "$work/dst"
     src="$work/src" dst="$work/dst"
+}
+
+start() { # start ARGS...: the program in the background, its pid in $pid
+    "$exe" "$@" </dev/null >"$work/out" 2>&1 &
+    pid=$!
+}
+
+waitfor() { # waitfor SECONDS CONDITION...: true once CONDITION holds
+    local tries=$(($1 * 20))
+    shift
+    for _ in $(seq "$tries"); do
+        if "$@"; then return 0; fi
+        sleep 0.05
+    done
+    return 1
+}
+
+alive() { kill -0 "$pid" 2>/dev/null; }
+
+stop() { # stop: SIGTERM, then the exit status in $status (124 when it did not end in 5 s)
+    kill -TERM "$pid" 2>/dev/null || true
+    if waitfor 5 eval '! alive'; then
+        status=0
+        wait "$pid" || status=$?
+    else
+        kill -KILL "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+        status=124
+    fi
+}
+
+catch_copy() { # catch_copy DIR: caught=1 once $pid holds a temporary file in DIR, named or not
+    caught=                    # (one without a name only the program's open files show)
+    for _ in $(seq 2000); do
+        if ls -l "/proc/$pid/fd" 2>/dev/null | grep -q "$1/.*(deleted)" \
+            || [ -n "$(find "$1" -name '*.txpart' 2>/dev/null)" ]; then
+            caught=1
+            return
+        fi
+        sleep 0.005
+    done
+}
+
+stopped_copy() { # stopped_copy NAME DIR FILE: the copy caught into DIR and stopped ended as it should
+    if [ -z "$caught" ]; then
+        echo "skipped: $1: the copy finished before its temporary file could be seen"
+        return
+    fi
+    check "$1: a stopped run exits 3" test "$status" -eq 3
+    check "$1: old target intact" grep -q 'previous version' "$3"
+    check "$1: no partial file" test -z "$(find "$2" -name '*.txpart')"
+    check "$1: log says stopped" grep -q 'Synchronization Stopped: ' "$log"
+}
+
+can_drop_override() { # root with setpriv: a run may be denied the permission override
+    command -v setpriv >/dev/null && [ "$(id -u)" -eq 0 ]
+}
+
+unprivileged() { # unprivileged STATUS NAME ARGS...: expect, run without the permission override
+    # "$exe" in the arguments is still the program while setpriv is run in its place.
+    exe=setpriv expect "$1" "$2" --bounding-set=-dac_override,-dac_read_search --inh-caps=-all "$exe" "${@:3}"
 }
 
 finish() {

@@ -2,37 +2,9 @@
 # Staying resident without a display: "-S" repeats on a schedule, "-R" runs when the source
 # changes; SIGTERM ends either cleanly, and a source that goes away never starts a deleting run.
 source "$(dirname "$0")/common.bash"
-cfg="$TANDEMIX_HOME/TXDef.CFG"
 errlog="$TANDEMIX_HOME/TXError.LOG"
 
-start() { # start ARGS...: the program in the background, its pid in $pid
-    "$exe" "$@" </dev/null >"$work/out" 2>&1 &
-    pid=$!
-}
-
-waitfor() { # waitfor SECONDS CONDITION...: true once CONDITION holds
-    local tries=$(($1 * 20))
-    shift
-    for _ in $(seq "$tries"); do
-        if "$@"; then return 0; fi
-        sleep 0.05
-    done
-    return 1
-}
-
-alive() { kill -0 "$pid" 2>/dev/null; }
 runs() { grep -c 'Synchronization Completed: ' "$log" 2>/dev/null || true; }
-stop() { # stop: SIGTERM, then the exit status in $status (124 when it did not end in 5 s)
-    kill -TERM "$pid" 2>/dev/null || true
-    if waitfor 5 eval '! alive'; then
-        status=0
-        wait "$pid" || status=$?
-    else
-        kill -KILL "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-        status=124
-    fi
-}
 
 # The schedule: the first run at once, then resident until SIGTERM.
 settings "$cfg"
@@ -85,23 +57,8 @@ sleep 1.5
 # Written beside the source and moved in: one change, and a file that stays as it is.
 head -c $((300 * 1024 * 1024)) /dev/zero >"$work/large.bin"
 mv "$work/large.bin" "$src/large.bin"
-caught=
-for _ in $(seq 2000); do
-    if ls -l "/proc/$pid/fd" 2>/dev/null | grep -q "$dst/.*(deleted)" \
-        || [ -n "$(find "$dst" -name '*.txpart' 2>/dev/null)" ]; then
-        caught=1
-        break
-    fi
-    sleep 0.005
-done
+catch_copy "$dst"
 stop
-if [ -z "$caught" ]; then
-    echo "skipped: the copy finished before its temporary file could be seen"
-else
-    check "copy: a stopped resident run exits 3" test "$status" -eq 3
-    check "copy: old target intact" grep -q 'previous version' "$dst/large.bin"
-    check "copy: no partial file" test -z "$(find "$dst" -name '*.txpart')"
-    check "copy: log says stopped" grep -q 'Synchronization Stopped: ' "$log"
-fi
+stopped_copy "copy" "$dst" "$dst/large.bin"
 
 finish

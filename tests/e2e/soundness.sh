@@ -4,7 +4,6 @@
 # like the copy's temporary files, a fifo in the source, a private folder, a negative size limit.
 # Each case is what a user would try; each checks that nothing was lost or exposed.
 source "$(dirname "$0")/common.bash"
-cfg="$TANDEMIX_HOME/TXDef.CFG"
 
 # A size filter must not hide a newer target twin from the decision.
 settings "$cfg" MaxFileSize=100

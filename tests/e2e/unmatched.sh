@@ -2,7 +2,6 @@
 # "Delete Unmatched" unattended, as a cron job meets it: what the source lacks goes, an interrupt
 # during the countdown deletes nothing, and an empty source (an unmounted drive) deletes nothing.
 source "$(dirname "$0")/common.bash"
-cfg="$TANDEMIX_HOME/TXDef.CFG"
 
 settings "$cfg" DeleteUnmatched=1 DeleteUnmatchedWarningDelay=0
 pair
@@ -17,17 +16,9 @@ check "delete: the matched file stays" test -e "$dst/a.txt"
 # SIGTERM during the countdown: nothing is deleted and the run says it was stopped.
 settings "$cfg" DeleteUnmatched=1 DeleteUnmatchedWarningDelay=30
 put "$dst/stale.txt" 'only in the target'
-set +e
-"$exe" "$src" "$dst" AUTORUN </dev/null >"$work/out" 2>&1 &
-pid=$!
-for _ in $(seq 50); do
-    grep -q 'will be deleted in' "$work/out" && break
-    sleep 0.1
-done
-kill -TERM "$pid"
-wait "$pid"
-status=$?
-set -e
+start "$src" "$dst" AUTORUN
+waitfor 5 grep -q 'will be deleted in' "$work/out" || true
+stop
 check "countdown: it was shown" grep -q 'will be deleted in 30 seconds' "$work/out"
 check "countdown: SIGTERM deletes nothing" test -e "$dst/stale.txt"
 check "countdown: the run ends as stopped" test "$status" -eq 3
@@ -41,7 +32,7 @@ check "empty source: nothing deleted" test -e "$dst/photo.jpg"
 check "empty source: the reason is printed" grep -q 'source folder is empty' "$work/out"
 
 # A source sub-folder the run may not read protects its whole target sub-tree.
-if command -v setpriv >/dev/null && [ "$(id -u)" -eq 0 ]; then
+if can_drop_override; then
     settings "$cfg" DeleteUnmatched=1 DeleteUnmatchedWarningDelay=0 MassDeletionGuard=0
     pair
     put "$src/a.txt" a
@@ -50,8 +41,7 @@ if command -v setpriv >/dev/null && [ "$(id -u)" -eq 0 ]; then
     put "$dst/private/mine.txt" mine
     put "$dst/private/only-copy.txt" 'not in the source any more, or was it?'
     chmod 000 "$src/private"
-    exe=setpriv expect 1 "unreadable folder" \
-        --bounding-set=-dac_override,-dac_read_search --inh-caps=-all "$exe" "$src" "$dst" AUTORUN
+    unprivileged 1 "unreadable folder" "$src" "$dst" AUTORUN
     chmod 755 "$src/private"
     check "unreadable folder: its target twin keeps everything" test -e "$dst/private/only-copy.txt"
 else

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/StartUp.h"
 
-#include "support/ScriptedHost.h"
+#include "support/CoreBundle.h"
 #include "support/TempHome.h"
 
 #include <gtest/gtest.h>
@@ -16,13 +16,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class StartUpTest : public ::testing::Test
+class StartUpTest : public ::testing::Test, public Test::CoreBundle
 {
 protected:
     Tandemix::Test::TempHome Home;
-    Tandemix::Test::ScriptedHost Host;
-    Options Opts;
-    RunState State{Host, Opts};
 };
 
 TEST_F(StartUpTest, FirstStartCopiesThePreviousConfigurationButNeverOverwrites)

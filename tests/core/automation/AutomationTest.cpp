@@ -2,7 +2,6 @@
 #include "AutomationFixture.h"
 #include "automation/AutomationMessages.h"
 #include "support/TempTree.h"
-#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -13,43 +12,30 @@ namespace Tandemix {
 namespace {
 
 using Test::AutomationFixture;
-using Test::ByName;
-using Test::PrintTo;
 using Strings = std::vector<std::string>;
 
 constexpr long long Minute = 60000;
 
-struct CaptionCase
+TEST(CountdownCaptionTest, ReadsAsTheTimeLeft)
 {
-    std::string Name;
-    long long MsLeft;
-    bool Running;
-    std::string Expected;
-};
-
-class CountdownCaptionTest : public ::testing::TestWithParam<CaptionCase>
-{};
-
-TEST_P(CountdownCaptionTest, ReadsAsTheTimeLeft)
-{
-    EXPECT_EQ(CountdownCaption(GetParam().MsLeft, GetParam().Running), GetParam().Expected);
+    // clang-format off
+    const struct { const char* Name; long long MsLeft; bool Running; std::string Expected; } rows[] = {
+        {"NinetyMinutesLessATick",   90 * Minute - 1000, false, " Run in 1 Hrs"},
+        {"ExactlySixtyMinutes",      60 * Minute,        false, " Run in 61 Mins"},
+        {"AfterThirtyOneMinutes",    59 * Minute,        false, " Run in 60 Mins"},
+        {"HalfAMinute",              Minute / 2,         false, " Run in approx. 30 Secs"},
+        {"JustOverAMinute",          Minute + 600,       false, " Run in approx. 60 Secs"},
+        {"TwoAndAHalfHoursToEven",   150 * Minute,       false, " Run in 2 Hrs"},
+        {"ThreeAndAHalfHoursToEven", 210 * Minute,       false, " Run in 4 Hrs"},
+        {"TimeUp",                   0,                  false, ""},
+        {"Overdue",                  -5000,              false, ""},
+        {"WhileARunGoesOn",          30 * Minute,        true,  " Running"},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        EXPECT_EQ(CountdownCaption(row.MsLeft, row.Running), row.Expected) << row.Name;
+    }
 }
-
-// clang-format off
-const CaptionCase CaptionCases[] = {
-    {"NinetyMinutesLessATick",   90 * Minute - 1000, false, " Run in 1 Hrs"},
-    {"ExactlySixtyMinutes",      60 * Minute,        false, " Run in 61 Mins"},
-    {"AfterThirtyOneMinutes",    59 * Minute,        false, " Run in 60 Mins"},
-    {"HalfAMinute",              Minute / 2,         false, " Run in approx. 30 Secs"},
-    {"JustOverAMinute",          Minute + 600,       false, " Run in approx. 60 Secs"},
-    {"TwoAndAHalfHoursToEven",   150 * Minute,       false, " Run in 2 Hrs"},
-    {"ThreeAndAHalfHoursToEven", 210 * Minute,       false, " Run in 4 Hrs"},
-    {"TimeUp",                   0,                  false, ""},
-    {"Overdue",                  -5000,              false, ""},
-    {"WhileARunGoesOn",          30 * Minute,        true,  " Running"},
-};
-// clang-format on
-INSTANTIATE_TEST_SUITE_P(Countdown, CountdownCaptionTest, ::testing::ValuesIn(CaptionCases), ByName{});
 
 using ScheduleTest = AutomationFixture;
 
@@ -152,46 +138,35 @@ TEST_F(ScheduleTest, PollingSwitchedToTheScheduleLeavesOnlyTheSchedule)
     EXPECT_FALSE(Auto.SchedRunTimer.Enabled && Auto.SchedRunTimer.Interval > 0);
 }
 
-struct BadValueCase
+TEST_F(ScheduleTest, BadValueLeavesTheTriggerOffWithTextZero)
 {
-    std::string Name;
-    bool Schedule;
-    std::string Text;
-    int LoadingMarker;
-    bool Asks;
-};
+    // clang-format off
+    const struct { const char* Name; bool Schedule; std::string Text; int LoadingMarker; bool Asks; } rows[] = {
+        {"ScheduleZero",         true,  "0",   0, true},
+        {"ScheduleNotANumber",   true,  "abc", 0, true},
+        {"ScheduleNegative",     true,  "-4",  0, true},
+        {"PollingEmpty",         false, "",    0, true},
+        {"PollingWhileLoading",  false, "x",   1, false},
+        {"ScheduleWhileLoading", true,  "0",   1, false},
+    };
+    // clang-format on
+    for (const auto& c : rows) {
+        SCOPED_TRACE(c.Name);
+        Host.Questions.clear();
+        State.SourceFileListTag = c.LoadingMarker;
+        (c.Schedule ? Opts.RunSyncEveryMin : Opts.PoleSecs) = c.Text;
+        (c.Schedule ? Opts.RunSyncSched : Opts.PoleEvery) = true;
+        c.Schedule ? Auto.RunSyncSchedClick() : Auto.PoleEveryClick();
 
-class BadValueTest : public AutomationFixture, public ::testing::WithParamInterface<BadValueCase>
-{};
-
-TEST_P(BadValueTest, LeavesTheTriggerOffWithTextZero)
-{
-    const BadValueCase& c = GetParam();
-    State.SourceFileListTag = c.LoadingMarker;
-    (c.Schedule ? Opts.RunSyncEveryMin : Opts.PoleSecs) = c.Text;
-    (c.Schedule ? Opts.RunSyncSched : Opts.PoleEvery) = true;
-    c.Schedule ? Auto.RunSyncSchedClick() : Auto.PoleEveryClick();
-
-    EXPECT_FALSE(c.Schedule ? Opts.RunSyncSched : Opts.PoleEvery);
-    EXPECT_EQ(c.Schedule ? Opts.RunSyncEveryMin : Opts.PoleSecs, "0");
-    EXPECT_FALSE(Auto.SchedRunTimer.Enabled || Auto.CheckDiskSpaceTimer.Enabled);
-    ASSERT_EQ(Host.Questions.size(), c.Asks ? 1U : 0U);
-    if (c.Asks) {
-        EXPECT_EQ(Host.Questions[0].Text, "Value must be between 1 and 32767.");
+        EXPECT_FALSE(c.Schedule ? Opts.RunSyncSched : Opts.PoleEvery);
+        EXPECT_EQ(c.Schedule ? Opts.RunSyncEveryMin : Opts.PoleSecs, "0");
+        EXPECT_FALSE(Auto.SchedRunTimer.Enabled || Auto.CheckDiskSpaceTimer.Enabled);
+        ASSERT_EQ(Host.Questions.size(), c.Asks ? 1U : 0U);
+        if (c.Asks) {
+            EXPECT_EQ(Host.Questions[0].Text, "Value must be between 1 and 32767.");
+        }
     }
 }
-
-// clang-format off
-const BadValueCase BadValueCases[] = {
-    {"ScheduleZero",         true,  "0",   0, true},
-    {"ScheduleNotANumber",   true,  "abc", 0, true},
-    {"ScheduleNegative",     true,  "-4",  0, true},
-    {"PollingEmpty",         false, "",    0, true},
-    {"PollingWhileLoading",  false, "x",   1, false},
-    {"ScheduleWhileLoading", true,  "0",   1, false},
-};
-// clang-format on
-INSTANTIATE_TEST_SUITE_P(Values, BadValueTest, ::testing::ValuesIn(BadValueCases), ByName{});
 
 using QueueTest = AutomationFixture;
 

@@ -6,7 +6,6 @@
 #include "support/ScriptedHost.h"
 #include "support/TempHome.h"
 #include "support/TempTree.h"
-#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -19,55 +18,41 @@ namespace Tandemix {
 namespace {
 
 using Args = std::vector<std::string>;
-using Test::ByName;
-using Test::PrintTo;
 
-struct FindCase
+TEST(FindParamTest, FindsTheFirstMatchingArgument)
 {
-    std::string Name;
-    Args Arguments;
-    const char* Word;
-    int Expected;
-};
-
-class FindParamTest : public ::testing::TestWithParam<FindCase>
-{};
-
-TEST_P(FindParamTest, FindsTheFirstMatchingArgument)
-{
-    EXPECT_EQ(FindParam(GetParam().Arguments, GetParam().Word), GetParam().Expected);
+    // clang-format off
+    const struct { const char* Name; Args Arguments; const char* Word; int Expected; } rows[] = {
+        {"WordItself",                          {"/a", "/b", "AUTORUN"},        "AUTORUN", 3},
+        {"LowerCaseArgument",                   {"/a", "/b", "autorun"},        "AUTORUN", 3},
+        {"LowerCaseWord",                       {"/a", "/b", "AUTORUN"},        "autorun", 3},
+        {"DashAFindsAutorun",                   {"/a", "-A"},                   "AUTORUN", 2},
+        {"DashSecondLetterFindsAutorun",        {"/a", "-U"},                   "AUTORUN", 2},
+        {"FolderContainingMinCountsAsMin",      {"/data/Admin", "/b", "AUTORUN"}, "MIN",   1},
+        {"DashICountsAsMin",                    {"/a", "/b", "AUTORUN", "-I"},  "MIN",     4},
+        {"DashMCountsAsMin",                    {"/a", "-M"},                   "MIN",     2},
+        {"DelayWithSeconds",                    {"/a", "/b", "-D10"},           "-D",      3},
+        {"DelayParkedOffScreen",                {"/a", "-DH10"},                "-D",      2},
+        {"NumberAfterFirstCharacterCountsForS", {"/a", "X30"},                  "-S",      2},
+        {"NumberAfterFirstCharacterCountsForD", {"/a", "X30"},                  "-D",      2},
+        {"SignedNumberCountsForS",              {"/a", "--5"},                  "-S",      2},
+        {"FirstOfTwoMatches",                   {"-A", "AUTORUN"},              "AUTORUN", 1},
+        {"EmptyArgumentIsSkipped",              {"", "AUTORUN"},                "AUTORUN", 2},
+        {"NumberDoesNotCountForOtherWords",     {"/a", "X30"},                  "-R",      -1},
+        {"IncompleteNumberDoesNotCount",        {"/a", "X30Y"},                 "-S",      -1},
+        {"DoubleDashIsNotALetterSwitch",        {"--help"},                     "-C",      -1},
+        {"OtherSwitchLetter",                   {"/a", "-S30"},                 "-D",      -1},
+        {"DelayIsNotMin",                       {"/a", "-D10"},                 "MIN",     -1},
+        {"IgnoreIsNotOverwrite",                {"/a", "-I"},                   "-)",      -1},
+        {"PlainFolders",                        {"/a", "/b"},                   "AUTORUN", -1},
+        {"NoArguments",                         {},                             "AUTORUN", -1},
+        {"EmptyWordIsAnError",                  {"AUTORUN"},                    "",        -1},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        EXPECT_EQ(FindParam(row.Arguments, row.Word), row.Expected) << row.Name;
+    }
 }
-
-// clang-format off
-const FindCase FindCases[] = {
-    {"WordItself",                          {"/a", "/b", "AUTORUN"},        "AUTORUN", 3},
-    {"LowerCaseArgument",                   {"/a", "/b", "autorun"},        "AUTORUN", 3},
-    {"LowerCaseWord",                       {"/a", "/b", "AUTORUN"},        "autorun", 3},
-    {"DashAFindsAutorun",                   {"/a", "-A"},                   "AUTORUN", 2},
-    {"DashSecondLetterFindsAutorun",        {"/a", "-U"},                   "AUTORUN", 2},
-    {"FolderContainingMinCountsAsMin",      {"/data/Admin", "/b", "AUTORUN"}, "MIN",   1},
-    {"DashICountsAsMin",                    {"/a", "/b", "AUTORUN", "-I"},  "MIN",     4},
-    {"DashMCountsAsMin",                    {"/a", "-M"},                   "MIN",     2},
-    {"DelayWithSeconds",                    {"/a", "/b", "-D10"},           "-D",      3},
-    {"DelayParkedOffScreen",                {"/a", "-DH10"},                "-D",      2},
-    {"NumberAfterFirstCharacterCountsForS", {"/a", "X30"},                  "-S",      2},
-    {"NumberAfterFirstCharacterCountsForD", {"/a", "X30"},                  "-D",      2},
-    {"SignedNumberCountsForS",              {"/a", "--5"},                  "-S",      2},
-    {"FirstOfTwoMatches",                   {"-A", "AUTORUN"},              "AUTORUN", 1},
-    {"EmptyArgumentIsSkipped",              {"", "AUTORUN"},                "AUTORUN", 2},
-    {"NumberDoesNotCountForOtherWords",     {"/a", "X30"},                  "-R",      -1},
-    {"IncompleteNumberDoesNotCount",        {"/a", "X30Y"},                 "-S",      -1},
-    {"DoubleDashIsNotALetterSwitch",        {"--help"},                     "-C",      -1},
-    {"OtherSwitchLetter",                   {"/a", "-S30"},                 "-D",      -1},
-    {"DelayIsNotMin",                       {"/a", "-D10"},                 "MIN",     -1},
-    {"IgnoreIsNotOverwrite",                {"/a", "-I"},                   "-)",      -1},
-    {"PlainFolders",                        {"/a", "/b"},                   "AUTORUN", -1},
-    {"NoArguments",                         {},                             "AUTORUN", -1},
-    {"EmptyWordIsAnError",                  {"AUTORUN"},                    "",        -1},
-};
-// clang-format on
-
-INSTANTIATE_TEST_SUITE_P(Matching, FindParamTest, ::testing::ValuesIn(FindCases), ByName());
 
 // Folder names are the user's words: letters in them never act as switches.
 TEST(SwitchWordsTest, FolderArgumentsCarryNoSwitches)
@@ -103,7 +88,7 @@ TEST(ExpandHomeTest, TildeMeansTheHomeFolder)
 class RecordingActions : public CommandLineActions
 {
 public:
-    // Pointers, so that a test can start over with a fresh record by assignment.
+    // Pointers, so that a fresh record can be assigned.
     RecordingActions(const Options& opts, RunState& state, bool window = true)
         : Window(window)
         , FOpts(&opts)
@@ -232,8 +217,7 @@ protected:
                       .ProgramFolder = Home.Folder(),
                       .DefaultConfigPath = Home.Path("TXDef.CFG")};
     RecordingActions Actions{Opts, State};
-    std::string Source;
-    std::string Target;
+    std::string Source, Target;
 };
 
 using ApplyConfigSwitchTest = CommandLineFixture;
@@ -253,54 +237,37 @@ TEST_F(ApplyConfigSwitchTest, OnlyOneToTwentyFourSetTheSettleCount)
 
 // The schedule (-S minutes) and polling (-P seconds) exclude each other: arming one disarms the
 // other, which was on before; a zero arms nothing and leaves the other alone.
-struct TriggerCase
+TEST_F(ApplyConfigSwitchTest, TriggerSwitchArmsItsTimerAndDisarmsTheOther)
 {
-    std::string Name;
-    const char* Switch;
-    bool Options::*On;
-    std::string Options::*Text;
-    bool Options::*Other;
-    bool Armed;
-    Args Calls;
-};
-
-class TriggerSwitchTest : public CommandLineFixture, public ::testing::WithParamInterface<TriggerCase>
-{};
-
-TEST_P(TriggerSwitchTest, ArmsItsTimerAndDisarmsTheOther)
-{
-    const TriggerCase& row = GetParam();
-    Opts.PoleSecs = "20";
-    Opts.RunSyncEveryMin = "5";
-    Opts.*row.Other = true;
-    EXPECT_TRUE(ApplyConfigSwitch(Cfg, Actions, row.Switch));
-    EXPECT_EQ(Opts.*row.On, row.Armed);
-    EXPECT_EQ(Opts.*row.Other, !row.Armed);
-    EXPECT_EQ(Opts.*row.Text, row.Armed ? std::string(row.Switch + 2) : "0");
-    EXPECT_EQ(Actions.Calls, row.Calls);
+    using O = Options;
+    // clang-format off
+    const struct { const char* Switch; bool O::*On; std::string O::*Text; bool O::*Other; bool Armed; Args Calls; } rows[] = {
+        {"-S30", &O::RunSyncSched, &O::RunSyncEveryMin, &O::PoleEvery,    true,  {"ArmSchedule 30", "ArmPolling 0"}},
+        {"-P15", &O::PoleEvery,    &O::PoleSecs,        &O::RunSyncSched, true,  {"ArmPolling 15", "ArmSchedule 0"}},
+        {"-S0",  &O::RunSyncSched, &O::RunSyncEveryMin, &O::PoleEvery,    false, {"ArmSchedule 0"}},
+        {"-P0",  &O::PoleEvery,    &O::PoleSecs,        &O::RunSyncSched, false, {"ArmPolling 0"}},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Switch);
+        Fresh(true, true);
+        Opts.PoleSecs = "20";
+        Opts.RunSyncEveryMin = "5";
+        Opts.*row.Other = true;
+        EXPECT_TRUE(ApplyConfigSwitch(Cfg, Actions, row.Switch));
+        EXPECT_EQ(Opts.*row.On, row.Armed);
+        EXPECT_EQ(Opts.*row.Other, !row.Armed);
+        EXPECT_EQ(Opts.*row.Text, row.Armed ? std::string(row.Switch + 2) : "0");
+        EXPECT_EQ(Actions.Calls, row.Calls);
+    }
 }
-
-// clang-format off
-const TriggerCase TriggerCases[] = {
-    {"Schedule",    "-S30", &Options::RunSyncSched, &Options::RunSyncEveryMin, &Options::PoleEvery,    true,  {"ArmSchedule 30", "ArmPolling 0"}},
-    {"Polling",     "-P15", &Options::PoleEvery,    &Options::PoleSecs,        &Options::RunSyncSched, true,  {"ArmPolling 15", "ArmSchedule 0"}},
-    {"ZeroMinutes", "-S0",  &Options::RunSyncSched, &Options::RunSyncEveryMin, &Options::PoleEvery,    false, {"ArmSchedule 0"}},
-    {"ZeroSeconds", "-P0",  &Options::PoleEvery,    &Options::PoleSecs,        &Options::RunSyncSched, false, {"ArmPolling 0"}},
-};
-// clang-format on
-
-INSTANTIATE_TEST_SUITE_P(Switches, TriggerSwitchTest, ::testing::ValuesIn(TriggerCases), ByName());
 
 TEST_F(ApplyConfigSwitchTest, ConfigFileLoadsOnlyWithACompileDateAndAUsableName)
 {
-    struct Row
-    {
-        std::string Name; // in the program folder, or a full path
-        bool Dated;
-        std::string Switch;
-        bool Loaded;
-        bool Refused; // names a file that is no settings file: the caller must not run
-    };
+    // Name: in the program folder, or a full path; Refused: no settings file, so the caller must not run.
+    // clang-format off
+    struct Row { std::string Name; bool Dated; std::string Switch; bool Loaded, Refused; };
+    // clang-format on
     const std::string longName = std::string(50, 'n') + "TAIL";
     const std::string elsewhere = Work->Path("elsewhere.cfg");
     // Mixed case on purpose: the switch is read upper-cased, the file name must not be.
@@ -364,55 +331,40 @@ TEST_F(HandleCommandLineTest, WithoutARunnablePairTheWindowShowsAndAConsoleEnds)
 }
 
 // One run from a folder pair, with or without a window, and one more switch on the line.
-struct OutcomeCase
+TEST_F(HandleCommandLineTest, FolderPairRunsOnceWithItsSwitchesAndEndsWithTheRunsStatus)
 {
-    std::string Name;
-    bool Window;
-    SyncOutcome Outcome;
-    ExitStatus Status;
-    const char* Switch;
-    bool AlwaysOverWrite;
-    bool IgnoreTargetSpace;
-    bool Tray;
-};
-
-class RunOutcomeTest : public CommandLineFixture, public ::testing::WithParamInterface<OutcomeCase>
-{};
-
-TEST_P(RunOutcomeTest, FolderPairRunsOnceWithItsSwitchesAndEndsWithTheRunsStatus)
-{
-    const OutcomeCase& row = GetParam();
-    Fresh(row.Window);
-    Actions.Outcome = row.Outcome;
-    CommandLineResult result = Handle({Source, Target, "AUTORUN", row.Switch});
-    EXPECT_TRUE(result.Ran && result.EndProgram);
-    EXPECT_EQ(Actions.Count("RunSync"), 1);
-    EXPECT_EQ(result.Status, row.Status);
-    // The program ends at once: nothing after the run, in particular no settings saved.
-    EXPECT_EQ(Actions.Calls.back(), "EndProgram " + std::to_string(static_cast<int>(row.Status)));
-    ASSERT_TRUE(Actions.OptionsAtRun);
-    EXPECT_FALSE(Actions.OptionsAtRun->DisplayMessages || Actions.OptionsAtRun->SaveSettingsOnExit);
-    EXPECT_EQ(Actions.MarkerAtRun, 0);
-    EXPECT_EQ(Actions.OptionsAtRun->AlwaysOverWrite, row.AlwaysOverWrite);
-    EXPECT_EQ(Actions.OptionsAtRun->IgnoreTargetSpace, row.IgnoreTargetSpace);
-    EXPECT_EQ(Actions.Called("ParkInTray"), row.Tray);
+    using enum SyncOutcome;
+    using S = ExitStatus;
+    // clang-format off
+    const struct { const char* Name; bool Window; SyncOutcome Outcome; S Status; const char* Switch; bool AlwaysOverWrite, IgnoreTargetSpace, Tray; } rows[] = {
+        {"WindowCompleted",             true,  Completed, S::Completed, "-A",  false, false, false},
+        {"WindowFailed",                true,  Failed,    S::Failed,    "-A",  false, false, false},
+        {"ConsoleCompleted",            false, Completed, S::Completed, "-A",  false, false, false},
+        {"ConsoleFailed",               false, Failed,    S::Failed,    "-A",  false, false, false},
+        {"ParenOverwrites",             true,  Completed, S::Completed, "-)",  true,  false, false},
+        {"OOverwrites",                 true,  Completed, S::Completed, "-O",  true,  false, false},
+        {"IIgnoresSpaceAndCountsAsMin", true,  Completed, S::Completed, "-I",  false, true,  true},
+        {"MinParksInTheTray",           true,  Completed, S::Completed, "MIN", false, false, true},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Name);
+        Fresh(row.Window, true);
+        Actions.Outcome = row.Outcome;
+        CommandLineResult result = Handle({Source, Target, "AUTORUN", row.Switch});
+        EXPECT_TRUE(result.Ran && result.EndProgram);
+        EXPECT_EQ(Actions.Count("RunSync"), 1);
+        EXPECT_EQ(result.Status, row.Status);
+        // The program ends at once: nothing after the run, in particular no settings saved.
+        EXPECT_EQ(Actions.Calls.back(), "EndProgram " + std::to_string(static_cast<int>(row.Status)));
+        ASSERT_TRUE(Actions.OptionsAtRun);
+        EXPECT_FALSE(Actions.OptionsAtRun->DisplayMessages || Actions.OptionsAtRun->SaveSettingsOnExit);
+        EXPECT_EQ(Actions.MarkerAtRun, 0);
+        EXPECT_EQ(Actions.OptionsAtRun->AlwaysOverWrite, row.AlwaysOverWrite);
+        EXPECT_EQ(Actions.OptionsAtRun->IgnoreTargetSpace, row.IgnoreTargetSpace);
+        EXPECT_EQ(Actions.Called("ParkInTray"), row.Tray);
+    }
 }
-
-using enum SyncOutcome;
-// clang-format off
-const OutcomeCase OutcomeCases[] = {
-    {"WindowCompleted",  true,  Completed, ExitStatus::Completed, "-A",  false, false, false},
-    {"WindowFailed",     true,  Failed,    ExitStatus::Failed,    "-A",  false, false, false},
-    {"ConsoleCompleted", false, Completed, ExitStatus::Completed, "-A",  false, false, false},
-    {"ConsoleFailed",    false, Failed,    ExitStatus::Failed,    "-A",  false, false, false},
-    {"ParenOverwrites",  true,  Completed, ExitStatus::Completed, "-)",  true,  false, false},
-    {"OOverwrites",      true,  Completed, ExitStatus::Completed, "-O",  true,  false, false},
-    {"IIgnoresSpaceAndCountsAsMin", true, Completed, ExitStatus::Completed, "-I", false, true, true},
-    {"MinParksInTheTray", true, Completed, ExitStatus::Completed, "MIN", false, false, true},
-};
-// clang-format on
-
-INSTANTIATE_TEST_SUITE_P(Outcomes, RunOutcomeTest, ::testing::ValuesIn(OutcomeCases), ByName());
 
 TEST_F(HandleCommandLineTest, AutomaticRunFollowsItsStepsInOrder)
 {

@@ -47,20 +47,18 @@ protected:
     }
     std::size_t MessagesStartingWith(std::string_view text) const
     {
-        Strings all = Messages();
         return static_cast<std::size_t>(
-            std::count_if(all.begin(), all.end(), [&](const std::string& m) { return m.starts_with(text); }));
+            std::ranges::count_if(Messages(), [&](auto& m) { return m.starts_with(text); }));
     }
 
     TempTree Tree;
 };
 
+// Where: relative to the watched folder; a trailing '/' makes a folder after the start.
 struct ChangeCase
 {
-    std::string Name;
-    bool SubFolders;
-    std::string Where; // relative to the watched folder
-    bool Reported;
+    std::string Name, Where;
+    bool SubFolders, Reported;
 };
 
 class WatchedChangeTest : public WatcherTest, public ::testing::WithParamInterface<ChangeCase>
@@ -96,12 +94,12 @@ TEST_P(WatchedChangeTest, QueuesTheWindowsPairForWhatItWatches)
 
 // clang-format off
 const ChangeCase ChangeCases[] = {
-    {"FileInTheFolder",                   false, "new.txt",              true},
-    {"FileInASubFolderWithSubFoldersOff", false, "sub/new.txt",          false},
-    {"FileDeeperWithSubFoldersOff",       false, "sub/deeper/new.txt",   false},
-    {"FileInASubFolderWithSubFoldersOn",  true,  "sub/new.txt",          true},
-    {"FileDeeperWithSubFoldersOn",        true,  "sub/deeper/new.txt",   true},
-    {"FileInAFolderMadeAfterTheStart",    true,  "sub/made/",            true},
+    {"FileInTheFolder",                   "new.txt",            false, true},
+    {"FileInASubFolderWithSubFoldersOff", "sub/new.txt",        false, false},
+    {"FileDeeperWithSubFoldersOff",       "sub/deeper/new.txt", false, false},
+    {"FileInASubFolderWithSubFoldersOn",  "sub/new.txt",        true,  true},
+    {"FileDeeperWithSubFoldersOn",        "sub/deeper/new.txt", true,  true},
+    {"FileInAFolderMadeAfterTheStart",    "sub/made/",          true,  true},
 };
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(Changes, WatchedChangeTest, ::testing::ValuesIn(ChangeCases), ByName{});

@@ -5,7 +5,7 @@
 #include "platform/FaultHook.h"
 #include "platform/WallClock.h"
 #include "reporting/ProgramReporter.h"
-#include "support/ScriptedHost.h"
+#include "support/CoreBundle.h"
 #include "support/TempHome.h"
 #include "support/TestTables.h"
 
@@ -41,6 +41,12 @@ const LogRunView NotesRow{false, "1234", "7/22/97", "10:01:44 AM"};
 class LogFileTest : public testing::Test
 {
 protected:
+    LogFileTest()
+    {
+        Log.OnWriteFailure = [this](const std::string& text) {
+            Notices.push_back(text);
+        };
+    }
     void Request(std::string_view text, LogKind kind, const LogRunView& run = {})
     {
         Log.WriteLogFile(text, kind, Settings, run);
@@ -58,6 +64,7 @@ protected:
     LogSettings Settings;
     ScopedClock Clock{FixedNow};
     LogFile Log{Home.Folder()};
+    std::vector<std::string> Notices;
 };
 
 TEST_F(LogFileTest, OneRunIsLaidOutByteForByte)
@@ -133,25 +140,22 @@ TEST_F(LogFileTest, AddedAndUpdatedLinesCarryTheChosenColumns)
     }
 }
 
-TEST_F(LogFileTest, ColumnsOfADisabledCheckBoxNeverCount)
+TEST(LogSettingsTest, ColumnsOfADisabledCheckBoxNeverCountAndEachSwitchIsReadFromItsOwnBox)
 {
-    Options options;
-    options.UseLogFile = false;
-    LogSettings settings = LogSettingsFrom(options);
-    EXPECT_FALSE(settings.SizeColumn || settings.DateColumn || settings.TimeColumn);
-    options.UseLogFile = true;
-    options.ReportFileDateCheck = false;
-    settings = LogSettingsFrom(options);
-    EXPECT_TRUE(settings.SizeColumn && settings.TimeColumn);
-    EXPECT_FALSE(settings.DateColumn);
-    // Each switch is read from its own box.
-    options.ReportAddedFilesCheck = false;
-    options.ReportFileErrorsCheck = false;
-    settings = LogSettingsFrom(options);
-    EXPECT_EQ(std::tuple(settings.ReportAddedFiles,
-                         settings.ReportUpdateFiles,
-                         settings.ReportFileErrors,
-                         settings.ReportAppErrors),
+    Options o;
+    o.UseLogFile = false;
+    auto columns = [&o] {
+        LogSettings s = LogSettingsFrom(o);
+        return std::tuple(s.SizeColumn, s.DateColumn, s.TimeColumn);
+    };
+    EXPECT_EQ(columns(), std::tuple(false, false, false));
+    o.UseLogFile = true;
+    o.ReportFileDateCheck = false;
+    EXPECT_EQ(columns(), std::tuple(true, false, true));
+    o.ReportAddedFilesCheck = false;
+    o.ReportFileErrorsCheck = false;
+    LogSettings s = LogSettingsFrom(o);
+    EXPECT_EQ(std::tuple(s.ReportAddedFiles, s.ReportUpdateFiles, s.ReportFileErrors, s.ReportAppErrors),
               std::tuple(false, true, false, true));
 }
 
@@ -274,10 +278,6 @@ TEST_F(LogFileTest, ConfiguredNameIsOpenedInTheProgramFolder)
 
 TEST_F(LogFileTest, FullDiskLosesTheLineAndTheRunGoesOn)
 {
-    std::vector<std::string> notices;
-    Log.OnWriteFailure = [&notices](const std::string& text) {
-        notices.push_back(text);
-    };
     for (int run = 1; run <= 2; ++run) {
         Request("", LogKind::OpenSyncLog);
         {
@@ -290,9 +290,9 @@ TEST_F(LogFileTest, FullDiskLosesTheLineAndTheRunGoesOn)
         Request("kept line", LogKind::Summary);
         Request("", LogKind::CloseSyncLog);
         // Said once per run, however many lines were lost.
-        ASSERT_EQ(notices.size(), static_cast<std::size_t>(run));
-        EXPECT_TRUE(notices.back().starts_with(LogMsg::CannotWriteLog)) << notices.back();
-        EXPECT_NE(notices.back().find("Tandemix.Log"), std::string::npos);
+        ASSERT_EQ(Notices.size(), static_cast<std::size_t>(run));
+        EXPECT_TRUE(Notices.back().starts_with(LogMsg::CannotWriteLog)) << Notices.back();
+        EXPECT_NE(Notices.back().find("Tandemix.Log"), std::string::npos);
     }
 
     std::string log = Home.Read("Tandemix.Log");
@@ -316,10 +316,6 @@ TEST_F(LogFileTest, FullDiskLosesTheLineAndTheRunGoesOn)
 // never without bound, and a write that fails when they go out is still told.
 TEST_F(LogFileTest, LinesAreHeldBackInOrderUntilAProblemAFlushOrTheClose)
 {
-    std::vector<std::string> notices;
-    Log.OnWriteFailure = [&notices](const std::string& text) {
-        notices.push_back(text);
-    };
     Request("", LogKind::OpenSyncLog);
     Request("From: /NEXT/", LogKind::Summary);
     Request("  Added: a", LogKind::AddedFile, NotesRow);
@@ -328,11 +324,11 @@ TEST_F(LogFileTest, LinesAreHeldBackInOrderUntilAProblemAFlushOrTheClose)
     EXPECT_EQ(Home.Read("Tandemix.Log").find("From: /NEXT/"), std::string::npos);
     Request("Could Not Read File: /d", LogKind::FileError);
     std::string log = Home.Read("Tandemix.Log");
-    ASSERT_NE(log.find("Could Not Read File: /d"), std::string::npos) << log;
-    EXPECT_LT(log.find("From: /NEXT/"), log.find("Added: a"));
-    EXPECT_LT(log.find("Added: a"), log.find("Updated: b"));
-    EXPECT_LT(log.find("Updated: b"), log.find("Creating Folder: /c"));
-    EXPECT_LT(log.find("Creating Folder: /c"), log.find("Could Not Read File: /d"));
+    std::size_t at = 0;
+    for (const char* line :
+         {"From: /NEXT/", "Added: a", "Updated: b", "Creating Folder: /c", "Could Not Read File: /d"}) {
+        ASSERT_NE(at = log.find(line, at), std::string::npos) << line << " in order in\n" << log;
+    }
 
     const std::size_t before = log.size();
     for (int i = 0; i < 2000; ++i) {
@@ -348,7 +344,7 @@ TEST_F(LogFileTest, LinesAreHeldBackInOrderUntilAProblemAFlushOrTheClose)
         ScopedFault full({FaultOp::Write, ENOSPC, "Tandemix.Log"});
         Log.Flush();
     }
-    EXPECT_EQ(notices.size(), 1u);
+    EXPECT_EQ(Notices.size(), 1u);
     Request("  Added: last", LogKind::AddedFile, NotesRow);
     Request("", LogKind::CloseSyncLog);
     log = Home.Read("Tandemix.Log");
@@ -382,20 +378,7 @@ TEST_F(LogFileTest, LogThatCannotBeOpenedStaysSilentButErrorsAreStillKept)
 
 // ---- What the program's reporter passes on -------------------------------------------------
 
-using Test::ScriptedHost;
-
-DeltaRow Decided(const std::string& name, std::int64_t size, const std::string& date, const std::string& time)
-{
-    DeltaRow row;
-    row.FileName = name;
-    row.Size = size;
-    row.DateText = date;
-    row.TimeText = time;
-    row.Reason = "No Match";
-    return row;
-}
-
-class ProgramReporterTest : public testing::Test
+class ProgramReporterTest : public testing::Test, public Test::CoreBundle
 {
 protected:
     std::string LogText() const { return Home.Read("Tandemix.Log"); }
@@ -412,10 +395,6 @@ protected:
     }
 
     Tandemix::Test::TempHome Home;
-    ScriptedHost Host;
-    Options Opts;
-    RunState State{Host, Opts};
-    EngineState Engine;
     ScopedClock Clock{FixedNow};
     ProgramReporter Program{Opts, State, Engine, Home.Folder()};
     Reporter& Seam = Program; // what the engine sees
@@ -423,8 +402,12 @@ protected:
 
 TEST_F(ProgramReporterTest, LogTakesTheRunsRowTheOptionsOfTheMomentAndTheStopRequest)
 {
-    Engine.Delta.Rows.push_back(Decided("a.txt", 1, "1/1/97", "1:00:00 AM"));
-    Engine.Delta.Rows.push_back(Decided("notes.txt", 1234, "7/22/97", "10:01:44 AM"));
+    for (auto [name, size, date, time] :
+         {std::tuple{"a.txt", 1, "1/1/97", "1:00:00 AM"}, {"notes.txt", 1234, "7/22/97", "10:01:44 AM"}}) {
+        DeltaRow& row = Engine.Delta.Rows.emplace_back();
+        std::tie(row.FileName, row.Size, row.DateText, row.TimeText, row.Reason) =
+            std::tuple(name, size, date, time, "No Match");
+    }
     Seam.WriteLogFile("", LogKind::OpenSyncLog);
     Engine.Delta.CurrentRow = 1;
     Seam.WriteLogFile("  Added: notes.txt ", LogKind::AddedFile);

@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace Tandemix {
@@ -37,29 +38,19 @@ TEST(ReportFileTest, SavedListsComeBackWithTheirLinesFiguresAndMark)
                          "line\nbreak.txt\t 1\t x\t/d/",
                          "",
                          "  Grüße.txt  "};
-    struct Case
-    {
-        const char* Page;
-        bool Compressed;
-        std::int64_t Count;
-        std::int64_t Total;
-    };
-    for (const Case& c :
-         {Case{"Added", false, 5, 40960}, Case{"UnMatched", true, 3, -7}, Case{"Messages", false, 0, 0}}) {
-        SCOPED_TRACE(c.Page);
-        std::string path = tree.Path(std::string(c.Page) + ".TXR");
-        ReportFileHeader header{c.Compressed, c.Page, DateTimeText(Now()), c.Count, c.Total};
-        ASSERT_TRUE(WriteReportFile(path, header, ListOf(lines)).Ok());
+    for (auto [page, compressed, count, total] :
+         {std::tuple{"Added", false, 5, 40960}, {"UnMatched", true, 3, -7}, {"Messages", false, 0, 0}}) {
+        SCOPED_TRACE(page);
+        std::string path = tree.Path(std::string(page) + ".TXR");
+        ASSERT_TRUE(
+            WriteReportFile(path, {compressed, page, DateTimeText(Now()), count, total}, ListOf(lines)).Ok());
 
         SysResult<ReportFileContent> read = ReadReportFile(path);
-        ASSERT_TRUE(read.Ok());
+        ASSERT_TRUE(read.Ok() && read->Header.has_value());
         EXPECT_EQ(read->Lines, lines);
-        ASSERT_TRUE(read->Header.has_value());
-        EXPECT_EQ(read->Header->Page, c.Page);
-        EXPECT_EQ(read->Header->Compressed, c.Compressed);
-        EXPECT_EQ(read->Header->SavedAt, DateTimeText(884000000));
-        EXPECT_EQ(read->Header->ItemCount, c.Count);
-        EXPECT_EQ(read->Header->ByteTotal, c.Total);
+        const ReportFileHeader& h = *read->Header;
+        EXPECT_EQ(std::tuple(h.Page, h.Compressed, h.SavedAt, h.ItemCount, h.ByteTotal),
+                  std::tuple(page, compressed, DateTimeText(884000000), count, total));
     }
     // What other programs see: the header's shape and CR LF after every line.
     EXPECT_TRUE(tree.ReadFile("Added.TXR")
@@ -71,20 +62,16 @@ TEST(ReportFileTest, SavedListsComeBackWithTheirLinesFiguresAndMark)
 TEST(ReportFileTest, FilesWithoutAHeaderOrFromElsewhereLoadTheirLines)
 {
     TempTree tree;
-    struct Case
-    {
-        const char* Content;
-        bool Header;
-        Lines Expected;
-    };
-    const Case cases[] = {
+    // clang-format off
+    const struct { const char* Content; bool Header; Lines Expected; } cases[] = {
         {"\r\nline one\r\nline two\r\n", false, {"line one", "line two"}},
         {"", false, {}},
         // Written elsewhere with LF alone, one line keeping a stray CR, no final line end.
         {"Added\tx\t2\t3\t\nline one\r\nline two", true, {"line one", "line two"}},
         {"Updated\t\t1\t1\t\r\nno line end", true, {"no line end"}},
     };
-    for (const Case& c : cases) {
+    // clang-format on
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.Content);
         std::string path = tree.AddFile("in.TXR", std::string_view(c.Content));
         SysResult<ReportFileContent> read = ReadReportFile(path);
@@ -97,15 +84,8 @@ TEST(ReportFileTest, FilesWithoutAHeaderOrFromElsewhereLoadTheirLines)
 TEST(ReportFileTest, DamagedHeadersNeverPutOneFieldInAnothersPlace)
 {
     using Count = std::optional<std::int64_t>;
-    struct Case
-    {
-        const char* Line;
-        const char* Page;
-        bool Compressed;
-        Count Items;
-        Count Bytes;
-    };
-    const Case cases[] = {
+    // clang-format off
+    const struct { const char* Line; std::string Page; bool Compressed; Count Items, Bytes; } cases[] = {
         {">Added\t1/5/98 9:05:03 AM\t12\t40960\t", "Added", true, 12, 40960},
         {" Updated \t d \t 12 \t 40960 ", "Updated", false, 12, 40960},
         // Cut short: the date is no count, whatever stands last.
@@ -116,27 +96,21 @@ TEST(ReportFileTest, DamagedHeadersNeverPutOneFieldInAnothersPlace)
         {"Added\td\t99999999999999999999\t1\t", "Added", false, std::nullopt, 1},
         {">", "", true, std::nullopt, std::nullopt},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Line);
-        std::optional<ReportFileHeader> header = ParseReportHeader(c.Line);
-        ASSERT_TRUE(header.has_value());
-        EXPECT_EQ(header->Page, c.Page);
-        EXPECT_EQ(header->Compressed, c.Compressed);
-        EXPECT_EQ(header->ItemCount, c.Items);
-        EXPECT_EQ(header->ByteTotal, c.Bytes);
+    // clang-format on
+    for (const auto& c : cases) {
+        std::optional<ReportFileHeader> h = ParseReportHeader(c.Line);
+        ASSERT_TRUE(h.has_value()) << c.Line;
+        EXPECT_EQ(std::tuple(h->Page, h->Compressed, h->ItemCount, h->ByteTotal),
+                  std::tuple(c.Page, c.Compressed, c.Items, c.Bytes))
+            << c.Line;
     }
     EXPECT_FALSE(ParseReportHeader("").has_value());
 }
 
 TEST(ReportFileTest, GetTabFieldAnswersEachFieldTrimmedAndTheLastForFewerTabs)
 {
-    struct Case
-    {
-        const char* Line;
-        int N;
-        const char* Field;
-    };
-    const Case cases[] = {
+    // clang-format off
+    const struct { const char* Line; int N; const char* Field; } cases[] = {
         {"  a \tb\t\tc", 1, "a"},
         {"  a \tb\t\tc", 2, "b"},
         {"  a \tb\t\tc", 3, ""},
@@ -151,7 +125,8 @@ TEST(ReportFileTest, GetTabFieldAnswersEachFieldTrimmedAndTheLastForFewerTabs)
         {"\x01x\r\t\x7fy ", 1, "x"},
         {"a\t", 2, ""},
     };
-    for (const Case& c : cases) {
+    // clang-format on
+    for (const auto& c : cases) {
         EXPECT_EQ(GetTabField(c.Line, c.N), c.Field) << '"' << c.Line << "\" field " << c.N;
     }
 }

@@ -80,19 +80,14 @@ TEST_F(ReportListsTest, LinesHaveTheirColumns)
 
 TEST_F(ReportListsTest, OnlyTheAllowedListsAreFiled)
 {
-    const struct
-    {
-        const char* Name;
-        ReportSwitches Switches;
-        std::vector<ReportCategory> Filed;
-    } rows[] = {
-        {"DuringARunAllSix", DuringRun, {Added, Updated, Excluded, UnMatched, Messages, Deletions}},
-        {"ReportingOffOnlyMessages", {true, false, true, false}, {Messages}},
-        {"OutsideARunOnlyMessages", {false, true, true, false}, {Messages}},
-        {"UnmatchedNeedTheirOwnSwitch",
-         {true, true, false, false},
-         {Added, Updated, Excluded, Messages, Deletions}},
+    // clang-format off
+    const struct { const char* Name; ReportSwitches Switches; std::vector<ReportCategory> Filed; } rows[] = {
+        {"DuringARunAllSix",            DuringRun,                  {Added, Updated, Excluded, UnMatched, Messages, Deletions}},
+        {"ReportingOffOnlyMessages",    {true, false, true, false}, {Messages}},
+        {"OutsideARunOnlyMessages",     {false, true, true, false}, {Messages}},
+        {"UnmatchedNeedTheirOwnSwitch", {true, true, false, false}, {Added, Updated, Excluded, Messages, Deletions}},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Name);
         Lists = ReportLists{};
