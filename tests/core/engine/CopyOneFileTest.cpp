@@ -8,6 +8,7 @@
 #include "platform/FaultHook.h"
 #include "platform/Mounts.h"
 #include "support/CoreBundle.h"
+#include "support/FileChecks.h"
 #include "support/TempTree.h"
 #include "support/TestTables.h"
 
@@ -24,24 +25,13 @@ namespace Tandemix {
 namespace {
 
 using Test::ByName;
+using Test::LStat;
 using Test::PrintTo;
+using Test::SameTime;
 using Test::TempNamesIn;
 
 constexpr std::int64_t MiB = 1024 * 1024;
 constexpr std::int64_t GiB = 1024 * MiB;
-
-struct stat LStat(const std::string& path)
-{
-    struct stat st
-    {};
-    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
-    return st;
-}
-
-bool SameTime(const timespec& a, const timespec& b)
-{
-    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
-}
 
 class CopyOneFileTest : public ::testing::Test, public Test::CoreBundle
 {

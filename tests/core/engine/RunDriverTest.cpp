@@ -10,6 +10,7 @@
 #include "engine/ShowError.h"
 #include "platform/FaultHook.h"
 #include "platform/FileTimes.h"
+#include "support/FileChecks.h"
 
 #include <cerrno>
 #include <stdexcept>
@@ -18,6 +19,7 @@ namespace Tandemix {
 namespace {
 
 using Test::Items;
+using Test::LStat;
 using Test::TempNamesIn;
 using Strings = std::vector<std::string>;
 
@@ -267,8 +269,7 @@ TEST_F(RunDriverTest, EmptyFilesAreCopiedLikeAnyOther)
     EXPECT_NE(std::find(gauges.begin(), gauges.end(), 50), gauges.end());
     EXPECT_EQ(*std::max_element(gauges.begin(), gauges.end()), 100);
     EXPECT_TRUE(Exists(D("e1")));
-    struct stat st = {};
-    EXPECT_TRUE(::lstat(D("e2").c_str(), &st) == 0 && st.st_mtime == New);
+    EXPECT_EQ(LStat(D("e2")).st_mtime, New);
     EXPECT_EQ(std::tie(Engine.Totals.TotFilesAdded, Engine.Totals.TotFilesUpdated), std::make_tuple(1, 1));
 }
 

@@ -1,20 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/PasswordFile.h"
 
+#include "support/FileChecks.h"
 #include "support/TempTree.h"
 #include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
-#include <fstream>
+#include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 
 namespace Tandemix {
 namespace {
 
 using Test::ByName;
+using Test::ModeOf;
 using Test::PrintTo;
 
 struct TextRow
@@ -85,10 +87,7 @@ TEST_F(PasswordFileTest, PasswordsWhoseScrambledFormHoldsLineEndsReadBack)
         }
         ASSERT_FALSE(found.empty());
         ASSERT_EQ(WritePasswordFile(Folder(), found, found + "x"), 0);
-        auto read = Store.ReadPasswords(Folder());
-        ASSERT_TRUE(read.has_value());
-        EXPECT_EQ(read->first, found);
-        EXPECT_EQ(read->second, found + "x");
+        EXPECT_EQ(Store.ReadPasswords(Folder()), std::optional(std::pair(found, found + "x")));
     }
 }
 
@@ -96,44 +95,30 @@ TEST_F(PasswordFileTest, EmptyArchivePasswordStillWritesTwoLinesAndTheFileIsPriv
 {
     Tree.AddFile(PasswordFileName, "old", {}, 0644);
     ASSERT_EQ(WritePasswordFile(Folder(), "", "admin"), 0);
-    std::string content = Tree.ReadFile(PasswordFileName);
-    EXPECT_EQ(content, "\r\n" + ScrambledToLine(ScrambleText("admin")) + "\r\n");
-    struct stat st
-    {};
-    ASSERT_EQ(::stat(Tree.Path(PasswordFileName).c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(Tree.ReadFile(PasswordFileName), "\r\n" + ScrambledToLine(ScrambleText("admin")) + "\r\n");
+    EXPECT_EQ(ModeOf(Tree.Path(PasswordFileName)), 0600u);
 }
 
 TEST_F(PasswordFileTest, MissingFileAndOneLineFile)
 {
     EXPECT_FALSE(Store.ReadPasswords(Folder()).has_value());
     Tree.AddFile(PasswordFileName, ScrambledToLine(ScrambleText("only")) + "\r\n");
-    auto read = Store.ReadPasswords(Folder());
-    ASSERT_TRUE(read.has_value());
-    EXPECT_EQ(read->first, "only");
-    EXPECT_EQ(read->second, "");
+    EXPECT_EQ(Store.ReadPasswords(Folder()), std::optional(std::pair<std::string, std::string>("only", "")));
 }
-
-} // namespace
-} // namespace Tandemix
-
-namespace Tandemix {
-namespace {
 
 TEST(ChangeArchivePassword, OldPasswordMustMatchExactlyAndTheSameNewOneChangesNothing)
 {
     Options opts;
     opts.PassWordName = "Secret";
+    auto state = [&opts] {
+        return std::tuple(opts.PassWordName, opts.SavePasswordEnabled);
+    };
     EXPECT_FALSE(ChangeArchivePassword(opts, "secret", "other"));
-    EXPECT_EQ(opts.PassWordName, "Secret");
-    EXPECT_FALSE(opts.SavePasswordEnabled);
-
+    EXPECT_EQ(state(), std::tuple("Secret", false));
     EXPECT_TRUE(ChangeArchivePassword(opts, "Secret", "Secret"));
-    EXPECT_FALSE(opts.SavePasswordEnabled);
-
+    EXPECT_EQ(state(), std::tuple("Secret", false));
     EXPECT_TRUE(ChangeArchivePassword(opts, "Secret", "new one"));
-    EXPECT_EQ(opts.PassWordName, "new one");
-    EXPECT_TRUE(opts.SavePasswordEnabled);
+    EXPECT_EQ(state(), std::tuple("new one", true));
 
     Options empty;
     EXPECT_TRUE(ChangeArchivePassword(empty, "", "first"));
