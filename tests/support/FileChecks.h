@@ -2,10 +2,12 @@
 #pragma once
 
 #include "platform/Attributes.h"
+#include "support/TempTree.h"
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -27,6 +29,14 @@ inline struct stat LStat(const std::string& path)
 inline mode_t ModeOf(const std::string& path)
 {
     return LStat(path).st_mode & 07777;
+}
+
+// What the link at `path` points at; empty (and a test failure) when it is no link.
+inline std::string LinkTarget(const std::string& path)
+{
+    char text[4096] = {};
+    EXPECT_GT(::readlink(path.c_str(), text, sizeof text - 1), 0) << path;
+    return text;
 }
 
 inline bool SameTime(const timespec& a, const timespec& b)
@@ -60,5 +70,12 @@ inline bool ArchiveFlagResets(const std::string& path)
     EXPECT_TRUE(ResetArchive(path).Ok()) << path;
     return !ArchiveFlagSet(path, LStat(path));
 }
+
+// A fresh temporary tree for each test and nothing else.
+class TreeFixture : public ::testing::Test
+{
+protected:
+    TempTree Tree;
+};
 
 } // namespace Tandemix::Test

@@ -75,11 +75,7 @@ TEST(PackedTimeLimitsTest, OrdersUnsignedAndRefusesWhatItCannotHold)
     EXPECT_STREQ(late.Call(), "PackFileTime");
 }
 
-class SetFileTimesTest : public testing::Test
-{
-protected:
-    TempTree Tree;
-};
+using SetFileTimesTest = Test::TreeFixture;
 
 TEST_F(SetFileTimesTest, StoresBothTimesToTheNanosecondOnTheLinkItselfOrSaysWhyNot)
 {
