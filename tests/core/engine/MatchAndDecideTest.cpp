@@ -415,7 +415,6 @@ TEST_F(MatchAndDecideTest, ARunCountsCheckedFilesAndSkipsItsOwnArchiveOnlyWhenCo
 
 TEST_F(MatchAndDecideTest, AStopKeepsTheRowsSoFarAndTheUndecidedFiles)
 {
-    // Every poll pumps, so the click below is seen at the very next poll.
     PumpEveryPoll();
     AddTarget("keep.txt", 1, Mar2004);
     AddTarget("s1", 1, Jan1998);

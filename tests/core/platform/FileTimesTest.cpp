@@ -136,7 +136,6 @@ TEST_F(SetFileTimesTest, FilesystemThatCannotStoreTheTimeIsReported)
     EXPECT_EQ(code, 0) << "10 create, 11 lost nanoseconds reported, 12 clamped date not reported";
 }
 
-// US forms in local time.
 TEST(DateTextTest, UsFormsInLocalTime)
 {
     // clang-format off
