@@ -8,6 +8,7 @@
 #include "platform/FaultHook.h"
 #include "platform/Mounts.h"
 #include "support/CoreBundle.h"
+#include "support/FileChecks.h"
 #include "support/TempTree.h"
 #include "support/TestTables.h"
 
@@ -24,24 +25,14 @@ namespace Tandemix {
 namespace {
 
 using Test::ByName;
+using Test::LinkTarget;
+using Test::LStat;
 using Test::PrintTo;
+using Test::SameTime;
 using Test::TempNamesIn;
 
 constexpr std::int64_t MiB = 1024 * 1024;
 constexpr std::int64_t GiB = 1024 * MiB;
-
-struct stat LStat(const std::string& path)
-{
-    struct stat st
-    {};
-    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
-    return st;
-}
-
-bool SameTime(const timespec& a, const timespec& b)
-{
-    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
-}
 
 class CopyOneFileTest : public ::testing::Test, public Test::CoreBundle
 {
@@ -84,8 +75,8 @@ public:
                        const std::string& note = {})
     {
         ASSERT_EQ(Report.Logs.size(), 1u);
-        EXPECT_EQ(Report.Logs[0].Text, ProblemLogLine(label, path) + note);
-        EXPECT_EQ(Report.Logs[0].Kind, kind);
+        EXPECT_EQ(std::tie(Report.Logs[0].Text, Report.Logs[0].Kind),
+                  std::tuple(ProblemLogLine(label, path) + note, kind));
         EXPECT_EQ(Messages(), std::vector<std::string>{ProblemMessageLine(label, path) + note});
     }
     void ExpectNoTempLeft() { EXPECT_EQ(TempNamesIn(Dst), std::vector<std::string>{}); }
@@ -221,9 +212,7 @@ TEST_F(CopyOneFileTest, LinksAreCopiedAsLinksAndAnUpdateWritesToItsTwin)
     EXPECT_EQ(Copy(Request("f.bin", 100)), 0);
     struct stat st = LStat(Dst + "/ln");
     ASSERT_TRUE(S_ISLNK(st.st_mode));
-    char text[64] = {};
-    ASSERT_GT(::readlink((Dst + "/ln").c_str(), text, sizeof text - 1), 0);
-    EXPECT_STREQ(text, "../elsewhere/big");
+    EXPECT_EQ(LinkTarget(Dst + "/ln"), "../elsewhere/big");
     EXPECT_TRUE(SameTime(st.st_mtim, timespec{1234567890, 500}));
     EXPECT_TRUE(S_ISLNK(LStat(Dst + "/dangling").st_mode));
     EXPECT_EQ(Target("report.txt"), TempTree::Pattern(4000));
@@ -471,8 +460,8 @@ TEST_P(CopyOneFileSpace, RefusesACopyThatWouldNotFitBeforeWritingAnything)
         EXPECT_NE(Host.Questions[0].Text.find(message), std::string::npos) << Host.Questions[0].Text;
     }
     ASSERT_EQ(Report.Logs.size(), 1u);
-    EXPECT_EQ(Report.Logs[0].Text, std::string(CopyMsg::DiskFullLog) + message);
-    EXPECT_EQ(Report.Logs[0].Kind, LogKind::FileError);
+    EXPECT_EQ(std::tie(Report.Logs[0].Text, Report.Logs[0].Kind),
+              std::tuple(std::string(CopyMsg::DiskFullLog) + message, LogKind::FileError));
     EXPECT_EQ(Messages(), std::vector<std::string>{message});
 }
 

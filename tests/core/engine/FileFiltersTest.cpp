@@ -8,22 +8,15 @@
 #include "platform/Attributes.h"
 #include "platform/FileTimes.h"
 #include "support/CoreBundle.h"
+#include "support/FileChecks.h"
 #include "support/TestTables.h"
 
 namespace Tandemix {
 namespace {
 
 using Test::LocalTime;
+using Test::Packed;
 using Test::RecordingReporter;
-
-std::uint32_t Packed(int year, int month, int day, int hour = 0, int minute = 0, int second = 0)
-{
-    return (static_cast<std::uint32_t>(year - 1980) << 9 | static_cast<std::uint32_t>(month) << 5
-            | static_cast<std::uint32_t>(day))
-               << 16
-           | static_cast<std::uint32_t>(hour) << 11 | static_cast<std::uint32_t>(minute) << 5
-           | static_cast<std::uint32_t>(second / 2);
-}
 
 // A fixed "now" for everything that depends on today: 14 March 2025, mid-afternoon.
 const std::time_t Now = LocalTime(2025, 3, 14, 15, 30);

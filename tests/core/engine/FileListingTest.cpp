@@ -10,6 +10,7 @@
 #include "platform/FaultHook.h"
 #include "platform/FileTimes.h"
 #include "support/CoreBundle.h"
+#include "support/FileChecks.h"
 #include "support/TempTree.h"
 #include "support/TestTables.h"
 
@@ -22,7 +23,9 @@
 namespace Tandemix {
 namespace {
 
+using Test::ArchiveFlagResets;
 using Test::LocalTime;
+using Test::LStat;
 using Test::PrintTo;
 using Test::RecordingReporter;
 using Names = std::vector<std::string>;
@@ -185,9 +188,7 @@ TEST_F(FileListingTest, FileFrom1979IsListedAs1980AndOneBeyondAPackedTimeIsSkipp
     Report.Logs.clear();
     std::string path = Src.AddFile("future.txt", 1, LocalTime(2110, 1, 1));
     Src.AddFile("now.txt", 1);
-    struct stat st;
-    ASSERT_EQ(::lstat(path.c_str(), &st), 0);
-    if (st.st_mtime != LocalTime(2110, 1, 1)) {
+    if (LStat(path).st_mtime != LocalTime(2110, 1, 1)) {
         GTEST_SKIP() << "this filesystem cannot store a date in 2110";
     }
     BuildFileListing(Ctx, Side::Source);
@@ -200,11 +201,7 @@ TEST_F(FileListingTest, FileFrom1979IsListedAs1980AndOneBeyondAPackedTimeIsSkipp
 TEST_F(FileListingTest, NormalAndArchiveSwitchesBothReadTheArchiveFlag)
 {
     Src.AddFile("changed.txt", 4);
-    std::string backedUp = Src.AddFile("backed-up.txt", 4);
-    struct stat st;
-    ASSERT_TRUE(ResetArchive(backedUp).Ok());
-    ASSERT_EQ(::lstat(backedUp.c_str(), &st), 0);
-    if (ArchiveFlagSet(backedUp, st)) {
+    if (!ArchiveFlagResets(Src.AddFile("backed-up.txt", 4))) {
         GTEST_SKIP() << "this filesystem keeps no user extended attributes";
     }
     // clang-format off

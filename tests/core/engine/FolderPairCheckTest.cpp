@@ -91,47 +91,40 @@ INSTANTIATE_TEST_SUITE_P(
         PairCase{"SubFolderInsideTarget", "src", "dst", true, {}}),
     Test::ByName{});
 
-// Held: the target of the run going on; it writes unless it is a report run.
-// clang-format off
-struct LockCase { const char* Name; const char* Held; bool HeldWrites; const char* Wanted; bool WantedWrites;
-                  bool Granted; };
-// clang-format on
-
-class TargetLockTest : public RunFixture, public ::testing::WithParamInterface<LockCase>
-{};
-
-TEST_P(TargetLockTest, ARunKeepsOtherRunsOutOfItsTargetTree)
+TEST_F(FolderPairTest, ARunKeepsOtherRunsOutOfItsTargetTree)
 {
-    const LockCase& c = GetParam();
     Tree.AddFolder("dst/a/deep");
     Tree.AddFolder("dst/b");
     Tree.AddSymlink("dstlink", "dst");
-    TargetLock held;
-    ASSERT_TRUE(held.Acquire(Tree.Path(c.Held), c.HeldWrites));
-
-    // A second lock in the same process is a second open description: it meets the first as a
-    // run of another process would.
-    TargetLock wanted;
-    EXPECT_EQ(wanted.Acquire(Tree.Path(c.Wanted), c.WantedWrites), c.Granted);
-    if (!c.Granted) {
-        held.Release();
-        EXPECT_TRUE(wanted.Acquire(Tree.Path(c.Wanted), c.WantedWrites)) << "free once the other run ends";
+    // Held: the target of the run going on; it writes unless it is a report run.
+    // clang-format off
+    const struct { const char* Name; const char* Held; bool HeldWrites; const char* Wanted; bool WantedWrites;
+                   bool Granted; } rows[] = {
+        {"SameTarget",             "dst",   true,  "dst",        true,  false},
+        {"SameTargetThroughALink", "dst",   true,  "dstlink",    true,  false},
+        {"InsideARunsTarget",      "dst",   true,  "dst/a/deep", true,  false},
+        {"AroundARunsTarget",      "dst/a", true,  "dst",        true,  false},
+        {"NotYetMadeInside",       "dst",   true,  "dst/a/new",  true,  false},
+        {"ReportDuringARun",       "dst",   true,  "dst",        false, false},
+        {"RunDuringAReport",       "dst",   false, "dst",        true,  false},
+        {"TwoReports",             "dst",   false, "dst",        false, true},
+        {"SiblingTargets",         "dst/a", true,  "dst/b",      true,  true}};
+    // clang-format on
+    for (const auto& c : rows) {
+        SCOPED_TRACE(c.Name);
+        TargetLock held;
+        ASSERT_TRUE(held.Acquire(Tree.Path(c.Held), c.HeldWrites));
+        // A second lock in the same process is a second open description: it meets the first as
+        // a run of another process would.
+        TargetLock wanted;
+        EXPECT_EQ(wanted.Acquire(Tree.Path(c.Wanted), c.WantedWrites), c.Granted);
+        if (!c.Granted) {
+            held.Release();
+            EXPECT_TRUE(wanted.Acquire(Tree.Path(c.Wanted), c.WantedWrites))
+                << "free once the other run ends";
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Table,
-    TargetLockTest,
-    ::testing::Values(LockCase{"SameTarget", "dst", true, "dst", true, false},
-                      LockCase{"SameTargetThroughALink", "dst", true, "dstlink", true, false},
-                      LockCase{"InsideARunsTarget", "dst", true, "dst/a/deep", true, false},
-                      LockCase{"AroundARunsTarget", "dst/a", true, "dst", true, false},
-                      LockCase{"NotYetMadeInside", "dst", true, "dst/a/new", true, false},
-                      LockCase{"ReportDuringARun", "dst", true, "dst", false, false},
-                      LockCase{"RunDuringAReport", "dst", false, "dst", true, false},
-                      LockCase{"TwoReports", "dst", false, "dst", false, true},
-                      LockCase{"SiblingTargets", "dst/a", true, "dst/b", true, true}),
-    Test::ByName{});
 
 TEST_F(FolderPairTest, ARunIntoATargetAnotherRunWritesToIsRefusedBeforeItsLogOpens)
 {

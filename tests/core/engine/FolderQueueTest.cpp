@@ -6,6 +6,7 @@
 #include "engine/ListingMessages.h"
 #include "engine/RunMessages.h"
 #include "platform/FaultHook.h"
+#include "support/FileChecks.h"
 
 #include <cerrno>
 #include <map>
@@ -14,6 +15,7 @@
 namespace Tandemix {
 namespace {
 
+using Test::ModeOf;
 using Test::RunFixture;
 
 class FolderQueueTest : public RunFixture
@@ -170,17 +172,14 @@ TEST_F(FolderQueueTest, AFolderMadeByTheRunGetsItsSourceFoldersPermissions)
     Tree.AddFile("src/kept/k.txt", 10, New);
     ::chmod(S("kept").c_str(), 0700);
     Tree.AddFolder("dst/kept", 0755);
-    auto mode = [](const std::string& path) {
-        return Mode(path) & 07777;
-    };
     EXPECT_EQ(Run(), RunOutcome::Completed);
 
-    EXPECT_EQ(mode(D("private")), 0700u) << "what only its owner could read stays so";
-    EXPECT_EQ(mode(D("ro")), 0555u);
-    EXPECT_EQ(mode(D("ro/inner")), 0750u);
+    EXPECT_EQ(ModeOf(D("private")), 0700u) << "what only its owner could read stays so";
+    EXPECT_EQ(ModeOf(D("ro")), 0555u);
+    EXPECT_EQ(ModeOf(D("ro/inner")), 0750u);
     EXPECT_EQ(ReadDst("ro/r.txt"), Tree.Pattern(10)) << "a read-only folder is filled first";
     EXPECT_EQ(ReadDst("ro/inner/i.txt"), Tree.Pattern(10));
-    EXPECT_EQ(mode(D("kept")), 0755u) << "a folder that was there is left as it is";
+    EXPECT_EQ(ModeOf(D("kept")), 0755u) << "a folder that was there is left as it is";
     ::chmod(D("ro").c_str(), 0755);
     ::chmod(S("ro").c_str(), 0755);
 }

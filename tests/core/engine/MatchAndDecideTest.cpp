@@ -6,6 +6,7 @@
 #include "platform/Attributes.h"
 #include "platform/FileTimes.h"
 #include "support/CoreBundle.h"
+#include "support/FileChecks.h"
 #include "support/TempTree.h"
 #include "support/TestTables.h"
 
@@ -17,14 +18,9 @@
 namespace Tandemix {
 namespace {
 
+using Test::ArchiveFlagResets;
 using Test::ByName;
-
-constexpr std::uint32_t Packed(int year, int month, int day, int hour, int minute, int second)
-{
-    return static_cast<std::uint32_t>(year - 1980) << 25 | static_cast<std::uint32_t>(month) << 21
-           | static_cast<std::uint32_t>(day) << 16 | static_cast<std::uint32_t>(hour) << 11
-           | static_cast<std::uint32_t>(minute) << 5 | static_cast<std::uint32_t>(second / 2);
-}
+using Test::Packed;
 
 constexpr std::uint32_t Jan1998 = Packed(1998, 1, 5, 9, 5, 4); // "1/5/98 9:05:04 AM"
 constexpr std::uint32_t Mar2004 = Packed(2004, 3, 1, 12, 0, 0);
@@ -419,7 +415,6 @@ TEST_F(MatchAndDecideTest, ARunCountsCheckedFilesAndSkipsItsOwnArchiveOnlyWhenCo
 
 TEST_F(MatchAndDecideTest, AStopKeepsTheRowsSoFarAndTheUndecidedFiles)
 {
-    // Every poll pumps, so the click below is seen at the very next poll.
     PumpEveryPoll();
     AddTarget("keep.txt", 1, Mar2004);
     AddTarget("s1", 1, Jan1998);
@@ -522,10 +517,7 @@ TEST_F(MatchAndDecideTest, DecidedRowsCarryTheFilesOwnArchiveFlag)
     tree.AddFile("src/backed-up.txt", 4, 1'600'000'000);
     tree.AddFile("src/changed.txt", 6, 1'600'000'000);
     tree.AddFolder("dst");
-    struct stat st;
-    ASSERT_TRUE(ResetArchive(tree.Path("src/backed-up.txt")).Ok());
-    ASSERT_EQ(::lstat(tree.Path("src/backed-up.txt").c_str(), &st), 0);
-    if (ArchiveFlagSet(tree.Path("src/backed-up.txt"), st)) {
+    if (!ArchiveFlagResets(tree.Path("src/backed-up.txt"))) {
         GTEST_SKIP() << "this filesystem keeps no user extended attributes";
     }
     Engine.Source.Folder = tree.Path("src");

@@ -34,8 +34,8 @@ TEST_F(RunStateTest, RefusedStopLetsTheRunGoOnAndALaterStopAsksAgain)
     EXPECT_TRUE(State.BusyCount == 1 && Host.StopEnabled && State.OperationState == 0);
     EXPECT_EQ(Host.Cursor, CursorShape::Busy);
     ASSERT_EQ(Host.Questions.size(), 1u);
-    EXPECT_EQ(Host.Questions[0].Text, Msg::ConfirmStop);
-    EXPECT_EQ(Host.Questions[0].Buttons, DialogButtons::YesNo);
+    EXPECT_EQ(std::tie(Host.Questions[0].Text, Host.Questions[0].Buttons),
+              std::make_tuple(Msg::ConfirmStop, DialogButtons::YesNo));
     EXPECT_EQ(State.CheckForStop(), 0); // no new question without a new click
     EXPECT_EQ(Host.Questions.size(), 1u);
     Host.QueueAnswer(DialogResult::No);
@@ -79,9 +79,8 @@ TEST_F(RunStateTest, ZipAbortStopsWithoutAskingAndResets)
     State.OperationState = 25;
     Host.Cursor = CursorShape::Busy;
     EXPECT_EQ(State.CheckForStop(), 1);
-    EXPECT_EQ(Host.Cursor, CursorShape::Default);
-    EXPECT_EQ(std::tie(State.OperationState, State.BusyCount, State.ZipAbortFlag),
-              std::make_tuple(0, 0, true));
+    EXPECT_EQ(std::tie(Host.Cursor, State.OperationState, State.BusyCount, State.ZipAbortFlag),
+              std::make_tuple(CursorShape::Default, 0, 0, true));
     EXPECT_TRUE(Host.Questions.empty());
     EXPECT_EQ(State.StatusText(), Msg::Stopping);
 }
@@ -115,8 +114,8 @@ TEST_F(RunStateTest, ReadyFromAnInnerRoutineDoesNotReplaceTheRunStatus)
     State.SyncActive = false;
     Host.Cursor = CursorShape::Busy;
     State.StatusMsg(Msg::Ready);
-    EXPECT_EQ(State.StatusText(), Msg::Ready);
-    EXPECT_EQ(Host.Cursor, CursorShape::Default) << "Ready restores the default cursor";
+    EXPECT_EQ(std::tuple(State.StatusText(), Host.Cursor), std::tuple(Msg::Ready, CursorShape::Default))
+        << "Ready restores the default cursor";
 }
 
 TEST_F(RunStateTest, StatusIsIgnoredWhileAConfigurationIsReadAndNotRepeated)
@@ -134,17 +133,15 @@ TEST_F(RunStateTest, NestedBusySectionsKeepStopEnabledUntilTheOutermostEnds)
 {
     {
         BusySection outer(State);
-        EXPECT_TRUE(Host.StopEnabled);
-        EXPECT_EQ(Host.Cursor, CursorShape::Busy);
+        EXPECT_EQ(std::tuple(Host.StopEnabled, Host.Cursor), std::tuple(true, CursorShape::Busy));
         {
             BusySection inner(State);
             EXPECT_EQ(State.BusyCount, 2);
         }
-        EXPECT_EQ(State.BusyCount, 1);
-        EXPECT_TRUE(Host.StopEnabled);
+        EXPECT_EQ(std::tuple(State.BusyCount, Host.StopEnabled), std::tuple(1, true));
     }
-    EXPECT_TRUE(State.BusyCount == 0 && !Host.StopEnabled);
-    EXPECT_EQ(Host.Cursor, CursorShape::Default);
+    EXPECT_EQ(std::tuple(State.BusyCount, Host.StopEnabled, Host.Cursor),
+              std::tuple(0, false, CursorShape::Default));
 
     // Leaving more often than entering never drives the count below zero.
     State.SetCursor(0);
@@ -160,8 +157,7 @@ TEST_F(RunStateTest, NestedBusySectionsKeepStopEnabledUntilTheOutermostEnds)
 TEST_F(RunStateTest, ElapsedTimeIsShownAsHoursMinutesSeconds)
 {
     State.StartTimingEvent();
-    EXPECT_TRUE(Host.ElapsedTimerRunning);
-    EXPECT_EQ(Host.ElapsedTexts.back(), "0:00:00");
+    EXPECT_EQ(std::tuple(Host.ElapsedTimerRunning, Host.ElapsedTexts.back()), std::tuple(true, "0:00:00"));
     Advance(std::chrono::seconds(3723));
     State.Timer2Timer();
     EXPECT_EQ(Host.ElapsedTexts.back(), "1:02:03");

@@ -96,8 +96,8 @@ TEST_P(ShowErrorTable, AsksOrAnswersByItselfAndFilesTheMessage)
     if (asks) {
         EXPECT_EQ(result, static_cast<int>(row.Scripted));
         ASSERT_EQ(Host.Questions.size(), 1u);
-        EXPECT_EQ(Host.Questions[0].Text, *row.Question);
-        EXPECT_EQ(Host.Questions[0].Buttons, row.Buttons);
+        EXPECT_EQ(std::tie(Host.Questions[0].Text, Host.Questions[0].Buttons),
+                  std::tie(*row.Question, row.Buttons));
         EXPECT_EQ(Host.CursorsAtQuestion, std::vector<CursorShape>{CursorShape::Arrow});
     } else {
         EXPECT_EQ(result, static_cast<int>(row.Question ? row.Silent : DialogResult::Ok));
@@ -113,8 +113,8 @@ TEST_P(ShowErrorTable, AsksOrAnswersByItselfAndFilesTheMessage)
     EXPECT_EQ(Host.UnusedAnswers(), 0u);
     if (row.Log) {
         ASSERT_EQ(Report.Logs.size(), 1u);
-        EXPECT_EQ(Report.Logs[0].Text, *row.Log);
-        EXPECT_EQ(Report.Logs[0].Kind, LogKind::FileError);
+        EXPECT_EQ(std::tie(Report.Logs[0].Text, Report.Logs[0].Kind),
+                  std::make_tuple(*row.Log, LogKind::FileError));
     } else {
         EXPECT_TRUE(Report.Logs.empty());
     }

@@ -4,6 +4,7 @@
 #include "platform/Attributes.h"
 #include "platform/FaultHook.h"
 #include "platform/FolderPrefetch.h"
+#include "support/FileChecks.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>
@@ -271,12 +272,7 @@ TEST(AttrFromStatTest, MapsModeAndName)
     }
 }
 
-mode_t ModeOf(const std::string& path)
-{
-    struct stat st = {};
-    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
-    return st.st_mode & 07777;
-}
+using Test::ModeOf;
 
 std::uint32_t AttrOf(const std::string& path)
 {

@@ -5,6 +5,7 @@
 #include "platform/FaultHook.h"
 #include "platform/FileIo.h"
 #include "platform/PathText.h"
+#include "support/FileChecks.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>
@@ -72,29 +73,14 @@ int RunWithSyscallRefused(long nr, int error, const std::function<int()>& body)
 }
 
 constexpr std::size_t MiB = 1024 * 1024;
-
-struct stat Lstat(const std::string& path)
-{
-    struct stat st = {};
-    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
-    return st;
-}
+using Test::LinkTarget;
+using Test::LStat;
 
 class FileOpsTest : public testing::Test
 {
 protected:
-    mode_t ModeOf(std::string_view rel) const { return Lstat(Tree.Path(rel)).st_mode & 07777; }
-
-    std::vector<std::string> Names() const
-    {
-        std::vector<std::string> names;
-        for (const std::filesystem::directory_entry& entry :
-             std::filesystem::directory_iterator(Tree.Root())) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    mode_t ModeOf(std::string_view rel) const { return Tandemix::Test::ModeOf(Tree.Path(rel)); }
+    std::vector<std::string> Names() const { return Tandemix::Test::SortedNamesIn(Tree.Root()); }
 
     int Open(const SysResult<int>& fd)
     {
@@ -211,7 +197,7 @@ TEST_F(FileOpsTest, MoveFileMovesFilesFoldersAndLinks)
     ASSERT_TRUE(MoveFile(Tree.Path("from"), Tree.Path("to")).Ok());
     EXPECT_FALSE(Tree.Exists("from"));
     EXPECT_EQ(Tree.ReadFile("to"), "data");
-    EXPECT_EQ(Lstat(Tree.Path("to")).st_mtim.tv_sec, 1234567890);
+    EXPECT_EQ(LStat(Tree.Path("to")).st_mtim.tv_sec, 1234567890);
 
     Tree.AddFile("dir/inner", "x");
     ASSERT_TRUE(MoveFile(Tree.Path("dir"), Tree.Path("moved")).Ok());
@@ -219,7 +205,7 @@ TEST_F(FileOpsTest, MoveFileMovesFilesFoldersAndLinks)
 
     Tree.AddSymlink("link", "moved/inner");
     ASSERT_TRUE(MoveFile(Tree.Path("link"), Tree.Path("link2")).Ok());
-    EXPECT_TRUE(S_ISLNK(Lstat(Tree.Path("link2")).st_mode));
+    EXPECT_TRUE(S_ISLNK(LStat(Tree.Path("link2")).st_mode));
 
     ScopedFault fault({FaultOp::Rename, EIO, "to"});
     EXPECT_EQ(MoveFile(Tree.Path("to"), Tree.Path("elsewhere")).Error(), EIO);
@@ -240,13 +226,13 @@ TEST_F(FileOpsTest, MoveAcrossFilesystemsCopiesWithModeAndTimesMakesLinksAnewRef
         std::string Path;
         ~Cleanup() { TempTree::RemoveAll(Path); }
     } cleanup{other};
-    if (Lstat(other).st_dev == Lstat(Tree.Root()).st_dev) {
+    if (LStat(other).st_dev == LStat(Tree.Root()).st_dev) {
         GTEST_SKIP() << "/dev/shm is on the same filesystem as the temporary folder";
     }
     std::string from = Tree.AddFile("from", 300000, TreeTime(timespec{1234567890, 500}), 0640);
     ASSERT_TRUE(MoveFile(from, other + "/to").Ok());
     EXPECT_FALSE(Tree.Exists("from"));
-    struct stat st = Lstat(other + "/to");
+    struct stat st = LStat(other + "/to");
     EXPECT_EQ(std::tuple(st.st_mode & 07777, st.st_mtim.tv_sec, st.st_mtim.tv_nsec),
               std::tuple(0640u, 1234567890, 500));
     EXPECT_TRUE(MoveFile(other + "/to", Tree.Path("back")).Ok());
@@ -254,9 +240,7 @@ TEST_F(FileOpsTest, MoveAcrossFilesystemsCopiesWithModeAndTimesMakesLinksAnewRef
 
     Tree.AddSymlink("link", "some/target");
     ASSERT_TRUE(MoveFile(Tree.Path("link"), other + "/link").Ok());
-    char target[64] = {};
-    ASSERT_EQ(::readlink((other + "/link").c_str(), target, sizeof target - 1), 11);
-    EXPECT_STREQ(target, "some/target");
+    EXPECT_EQ(LinkTarget(other + "/link"), "some/target");
     EXPECT_FALSE(Tree.Exists("link"));
 
     Tree.AddFile("folder/inner", "x");
@@ -282,11 +266,11 @@ TEST_F(FileOpsTest, CopyFileNoReplaceCopiesDataAndModeButNeverReplaces)
     Tree.AddFile("locked", "", {}, 0444);
     ASSERT_TRUE(CopyFileNoReplace(Tree.Path("locked"), Tree.Path("locked-copy")).Ok());
     EXPECT_EQ(ModeOf("locked-copy"), 0444u);
-    EXPECT_EQ(Lstat(Tree.Path("locked-copy")).st_size, 0);
+    EXPECT_EQ(LStat(Tree.Path("locked-copy")).st_size, 0);
 
     std::string old = Tree.AddFile("old", "old data", TreeTime(1000000000), 0600);
     EXPECT_EQ(CopyFileNoReplace(Tree.Path("locked"), old).Error(), EEXIST);
-    EXPECT_EQ(std::tuple(Tree.ReadFile("old"), Lstat(old).st_mtim.tv_sec, Lstat(old).st_mode & 07777),
+    EXPECT_EQ(std::tuple(Tree.ReadFile("old"), LStat(old).st_mtim.tv_sec, LStat(old).st_mode & 07777),
               std::tuple("old data", 1000000000, 0600u));
 
     // A failed copy leaves no partial target.

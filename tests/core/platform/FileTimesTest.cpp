@@ -3,6 +3,7 @@
 
 #include "platform/DateText.h"
 #include "platform/FaultHook.h"
+#include "support/FileChecks.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>
@@ -24,11 +25,8 @@ std::time_t Utc(int year, int month, int day, int hour = 0, int minute = 0, int 
     return ::timegm(&tm);
 }
 
-constexpr std::uint32_t Packed(int year, int month, int day, int hour, int minute, int second)
-{
-    return static_cast<std::uint32_t>((year - 1980) << 25 | month << 21 | day << 16 | hour << 11 | minute << 5
-                                      | second / 2);
-}
+using Test::LStat;
+using Test::Packed;
 
 // Packed local time in 2-second slots: the odd second is lost, never rounded up, and unpacking
 // gives back the even second.
@@ -77,18 +75,7 @@ TEST(PackedTimeLimitsTest, OrdersUnsignedAndRefusesWhatItCannotHold)
     EXPECT_STREQ(late.Call(), "PackFileTime");
 }
 
-struct stat Lstat(const std::string& path)
-{
-    struct stat st = {};
-    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
-    return st;
-}
-
-class SetFileTimesTest : public testing::Test
-{
-protected:
-    TempTree Tree;
-};
+using SetFileTimesTest = Test::TreeFixture;
 
 TEST_F(SetFileTimesTest, StoresBothTimesToTheNanosecondOnTheLinkItselfOrSaysWhyNot)
 {
@@ -96,12 +83,12 @@ TEST_F(SetFileTimesTest, StoresBothTimesToTheNanosecondOnTheLinkItselfOrSaysWhyN
     std::string link = Tree.AddSymlink("link", "target");
     for (const std::string& path : {target, link}) {
         ASSERT_TRUE(SetFileTimes(path, {1500000000, 987654321}, {1600000000, 123456789}).Ok());
-        struct stat st = Lstat(path);
+        struct stat st = LStat(path);
         EXPECT_EQ(std::tuple(st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_atim.tv_sec, st.st_atim.tv_nsec),
                   std::tuple(1600000000, 123456789, 1500000000, 987654321));
         Tree.SetTime("target", TreeTime(1000000000));
     }
-    EXPECT_EQ(Lstat(target).st_mtim.tv_sec, 1000000000) << "the link's target was not touched";
+    EXPECT_EQ(LStat(target).st_mtim.tv_sec, 1000000000) << "the link's target was not touched";
 
     {
         ScopedFault fault({FaultOp::SetTimes, EIO, target});
@@ -110,7 +97,7 @@ TEST_F(SetFileTimesTest, StoresBothTimesToTheNanosecondOnTheLinkItselfOrSaysWhyN
     // An omitted time is what FUSE FAT drives silently turn into "now".
     EXPECT_EQ(SetFileTimes(target, {0, UTIME_OMIT}, {1600000000, 0}).Error(), EINVAL);
     EXPECT_EQ(SetFileTimes(target, {1600000000, 0}, {0, UTIME_NOW}).Error(), EINVAL);
-    EXPECT_EQ(Lstat(target).st_mtim.tv_sec, 1000000000);
+    EXPECT_EQ(LStat(target).st_mtim.tv_sec, 1000000000);
     EXPECT_EQ(SetFileTimes(Tree.Path("missing"), {1, 0}, {1, 0}).Error(), ENOENT);
 }
 
@@ -149,7 +136,6 @@ TEST_F(SetFileTimesTest, FilesystemThatCannotStoreTheTimeIsReported)
     EXPECT_EQ(code, 0) << "10 create, 11 lost nanoseconds reported, 12 clamped date not reported";
 }
 
-// US forms in local time.
 TEST(DateTextTest, UsFormsInLocalTime)
 {
     // clang-format off
@@ -175,23 +161,19 @@ TEST(DateTextTest, UsFormsInLocalTime)
 // whose fields name no real date or time is normalised as before.
 TEST(PackedDateTextTest, SameTextsAsTheTimeTheFieldsStandFor)
 {
-    auto packed = [](int year, int month, int day, int hour, int minute, int second) {
-        return static_cast<std::uint32_t>((year - 1980) << 9 | month << 5 | day) << 16
-               | static_cast<std::uint32_t>(hour << 11 | minute << 5 | second / 2);
-    };
     const std::uint32_t values[] = {
         PackedTimeFloor,
-        packed(1998, 1, 5, 9, 5, 4),
-        packed(2000, 2, 29, 12, 0, 0),
-        packed(2024, 3, 31, 1, 59, 58), // just before the spring switch in Berlin
-        packed(2024, 10, 27, 2, 30, 0), // the hour that comes twice in autumn
-        packed(2107, 12, 31, 23, 59, 58),
-        packed(2001, 2, 29, 10, 0, 0), // no such day: becomes 3/1/01
-        packed(2001, 4, 31, 10, 0, 0),
-        packed(2001, 13, 1, 10, 0, 0), // no such month
-        packed(2001, 6, 1, 24, 0, 0), // no such hour
-        packed(2001, 6, 1, 10, 60, 0),
-        packed(2001, 6, 0, 10, 0, 0),
+        Packed(1998, 1, 5, 9, 5, 4),
+        Packed(2000, 2, 29, 12, 0, 0),
+        Packed(2024, 3, 31, 1, 59, 58), // just before the spring switch in Berlin
+        Packed(2024, 10, 27, 2, 30, 0), // the hour that comes twice in autumn
+        Packed(2107, 12, 31, 23, 59, 58),
+        Packed(2001, 2, 29, 10, 0, 0), // no such day: becomes 3/1/01
+        Packed(2001, 4, 31, 10, 0, 0),
+        Packed(2001, 13, 1, 10, 0, 0), // no such month
+        Packed(2001, 6, 1, 24, 0, 0), // no such hour
+        Packed(2001, 6, 1, 10, 60, 0),
+        Packed(2001, 6, 0, 10, 0, 0),
     };
     for (const char* zone : {"UTC", "Europe/Berlin", "America/New_York"}) {
         ScopedEnv tz("TZ", zone);
@@ -204,8 +186,8 @@ TEST(PackedDateTextTest, SameTextsAsTheTimeTheFieldsStandFor)
         }
     }
     ScopedEnv tz("TZ", "UTC");
-    EXPECT_EQ(PackedDateTimeText(packed(1998, 1, 5, 9, 5, 4)), "1/5/98 9:05:04 AM");
-    EXPECT_EQ(PackedDateText(packed(2001, 2, 29, 10, 0, 0)), "3/1/01");
+    EXPECT_EQ(PackedDateTimeText(Packed(1998, 1, 5, 9, 5, 4)), "1/5/98 9:05:04 AM");
+    EXPECT_EQ(PackedDateText(Packed(2001, 2, 29, 10, 0, 0)), "3/1/01");
 }
 
 } // namespace

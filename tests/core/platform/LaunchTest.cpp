@@ -168,16 +168,9 @@ TEST_F(LaunchTest, FailuresAreReported)
     std::string garbage =
         Tree.AddFile("work/garbage", std::string("\x7f\x01\x02\x03 not a program"), {}, 0755);
     SysStatus status = LaunchFile(garbage);
-    EXPECT_EQ(status.Error(), ENOEXEC);
-    EXPECT_STREQ(status.Call(), "execve");
+    EXPECT_EQ(std::tuple(status.Error(), std::string(status.Call())), std::tuple(ENOEXEC, "execve"));
     ExpectNoZombie();
 }
-
-} // namespace
-} // namespace Tandemix
-
-namespace Tandemix {
-namespace {
 
 // A program run to its end: its input given, its output and status taken back, its time bounded.
 TEST(RunAndWaitTest, InputOutputStatusAndTimeout)
@@ -190,17 +183,15 @@ TEST(RunAndWaitTest, InputOutputStatusAndTimeout)
                                              0755);
     SysResult<ProgramRun> run = RunAndWait({program, "--x y"}, "one\ntwo\n", 10000);
     ASSERT_TRUE(run);
-    EXPECT_EQ(run->ExitStatus, 3);
-    EXPECT_FALSE(run->TimedOut);
-    EXPECT_EQ(run->Output, "got one/two\nargs 1:--x y\n");
+    EXPECT_EQ(std::tuple(run->ExitStatus, run->TimedOut, run->Output),
+              std::tuple(3, false, "got one/two\nargs 1:--x y\n"));
 
     // A program that never ends is killed when the time is up, and its children with it.
     const std::string sleeper = tree.AddFile("sleeper.sh", "#!/bin/sh\nsleep 30 &\nsleep 30\n", {}, 0755);
     auto start = std::chrono::steady_clock::now();
     run = RunAndWait({sleeper}, "", 200);
     ASSERT_TRUE(run);
-    EXPECT_TRUE(run->TimedOut);
-    EXPECT_EQ(run->ExitStatus, -1);
+    EXPECT_EQ(std::tuple(run->ExitStatus, run->TimedOut), std::tuple(-1, true));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
 
     // A program that does not read its input is no danger to us.

@@ -4,6 +4,7 @@
 #include "platform/DiskSpace.h"
 #include "platform/ProgramFolder.h"
 #include "platform/Wildcard.h"
+#include "support/FileChecks.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>
@@ -173,11 +174,7 @@ bool IsFolder(const std::string& path)
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-class ProgramFolderTest : public testing::Test
-{
-protected:
-    TempTree Tree;
-};
+using ProgramFolderTest = Test::TreeFixture;
 
 TEST_F(ProgramFolderTest, TandemixHomeWinsIsCreatedAndIsNotCached)
 {

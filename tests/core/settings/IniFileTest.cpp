@@ -2,6 +2,7 @@
 #include "settings/IniFile.h"
 
 #include "platform/FaultHook.h"
+#include "support/FileChecks.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>
@@ -28,15 +29,7 @@ protected:
     void Put(const std::string& bytes) { Tree.AddFile("TXDef.CFG", bytes); }
     std::string Bytes() const { return Tree.ReadFile("TXDef.CFG"); }
 
-    Lines Names() const
-    {
-        Lines names;
-        for (const fs::directory_entry& entry : fs::directory_iterator(FDir)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    Lines Names() const { return Tandemix::Test::SortedNamesIn(FDir); }
 
     TempTree Tree;
     const std::string FDir = Tree.Root();

@@ -1,59 +1,42 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/PasswordFile.h"
 
+#include "support/FileChecks.h"
 #include "support/TempTree.h"
-#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
-#include <fstream>
+#include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 
 namespace Tandemix {
 namespace {
 
-using Test::ByName;
-using Test::PrintTo;
+using Test::ModeOf;
 
-struct TextRow
+TEST(ScrambleText, RoundTripKeepsLengthAndText)
 {
-    std::string Name;
-    std::string Text;
-};
-
-class ScrambleTextTest : public ::testing::TestWithParam<TextRow>
-{};
-
-TEST_P(ScrambleTextTest, RoundTripKeepsLengthAndText)
-{
-    const std::string& text = GetParam().Text;
-    std::string scrambled = ScrambleText(text);
-    EXPECT_EQ(scrambled.size(), text.size());
-    EXPECT_EQ(UnscrambleText(scrambled), text);
-    if (text.size() > 2) {
-        EXPECT_NE(scrambled, text);
-    }
-}
-
-std::string EveryByte()
-{
-    std::string all;
+    std::string everyByte;
     for (int i = 0; i < 256; ++i) {
-        all.push_back(static_cast<char>(i));
+        everyByte.push_back(static_cast<char>(i));
     }
-    return all;
+    const std::pair<const char*, std::string> rows[] = {{"Empty", ""},
+                                                        {"Plain", "Open Sesame 42"},
+                                                        {"AboveAscii", "Grüße, 密码 \xff\xfe"},
+                                                        {"EveryByte", everyByte},
+                                                        {"Long", std::string(500, 'x')}};
+    for (const auto& [name, text] : rows) {
+        SCOPED_TRACE(name);
+        std::string scrambled = ScrambleText(text);
+        EXPECT_EQ(scrambled.size(), text.size());
+        EXPECT_EQ(UnscrambleText(scrambled), text);
+        if (text.size() > 2) {
+            EXPECT_NE(scrambled, text);
+        }
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(PasswordFile,
-                         ScrambleTextTest,
-                         ::testing::Values(TextRow{"Empty", ""},
-                                           TextRow{"Plain", "Open Sesame 42"},
-                                           TextRow{"AboveAscii", "Grüße, 密码 \xff\xfe"},
-                                           TextRow{"EveryByte", EveryByte()},
-                                           TextRow{"Long", std::string(500, 'x')}),
-                         ByName{});
 
 TEST(ScrambleText, TextsDifferingInTheLastCharacterDifferOnlyThere)
 {
@@ -85,10 +68,7 @@ TEST_F(PasswordFileTest, PasswordsWhoseScrambledFormHoldsLineEndsReadBack)
         }
         ASSERT_FALSE(found.empty());
         ASSERT_EQ(WritePasswordFile(Folder(), found, found + "x"), 0);
-        auto read = Store.ReadPasswords(Folder());
-        ASSERT_TRUE(read.has_value());
-        EXPECT_EQ(read->first, found);
-        EXPECT_EQ(read->second, found + "x");
+        EXPECT_EQ(Store.ReadPasswords(Folder()), std::optional(std::pair(found, found + "x")));
     }
 }
 
@@ -96,44 +76,30 @@ TEST_F(PasswordFileTest, EmptyArchivePasswordStillWritesTwoLinesAndTheFileIsPriv
 {
     Tree.AddFile(PasswordFileName, "old", {}, 0644);
     ASSERT_EQ(WritePasswordFile(Folder(), "", "admin"), 0);
-    std::string content = Tree.ReadFile(PasswordFileName);
-    EXPECT_EQ(content, "\r\n" + ScrambledToLine(ScrambleText("admin")) + "\r\n");
-    struct stat st
-    {};
-    ASSERT_EQ(::stat(Tree.Path(PasswordFileName).c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(Tree.ReadFile(PasswordFileName), "\r\n" + ScrambledToLine(ScrambleText("admin")) + "\r\n");
+    EXPECT_EQ(ModeOf(Tree.Path(PasswordFileName)), 0600u);
 }
 
 TEST_F(PasswordFileTest, MissingFileAndOneLineFile)
 {
     EXPECT_FALSE(Store.ReadPasswords(Folder()).has_value());
     Tree.AddFile(PasswordFileName, ScrambledToLine(ScrambleText("only")) + "\r\n");
-    auto read = Store.ReadPasswords(Folder());
-    ASSERT_TRUE(read.has_value());
-    EXPECT_EQ(read->first, "only");
-    EXPECT_EQ(read->second, "");
+    EXPECT_EQ(Store.ReadPasswords(Folder()), std::optional(std::pair<std::string, std::string>("only", "")));
 }
-
-} // namespace
-} // namespace Tandemix
-
-namespace Tandemix {
-namespace {
 
 TEST(ChangeArchivePassword, OldPasswordMustMatchExactlyAndTheSameNewOneChangesNothing)
 {
     Options opts;
     opts.PassWordName = "Secret";
+    auto state = [&opts] {
+        return std::tuple(opts.PassWordName, opts.SavePasswordEnabled);
+    };
     EXPECT_FALSE(ChangeArchivePassword(opts, "secret", "other"));
-    EXPECT_EQ(opts.PassWordName, "Secret");
-    EXPECT_FALSE(opts.SavePasswordEnabled);
-
+    EXPECT_EQ(state(), std::tuple("Secret", false));
     EXPECT_TRUE(ChangeArchivePassword(opts, "Secret", "Secret"));
-    EXPECT_FALSE(opts.SavePasswordEnabled);
-
+    EXPECT_EQ(state(), std::tuple("Secret", false));
     EXPECT_TRUE(ChangeArchivePassword(opts, "Secret", "new one"));
-    EXPECT_EQ(opts.PassWordName, "new one");
-    EXPECT_TRUE(opts.SavePasswordEnabled);
+    EXPECT_EQ(state(), std::tuple("new one", true));
 
     Options empty;
     EXPECT_TRUE(ChangeArchivePassword(empty, "", "first"));
