@@ -27,49 +27,24 @@ struct MenuRow
     std::string Name;
     PaneState Pane;
     std::string OpenCaption;
-    bool OpenEnabled;
-    std::string DeleteCaption;
-    bool DeleteEnabled;
-    bool Details;
+    bool OneFile; // Open File and the details are offered for one current file only
+    std::string DeleteCaption; // Delete is offered whenever there is a current item
 };
 
 // 80 characters, the last of them two bytes long each: a cut counts characters.
 const std::string LongName = std::string(70, 'n') + "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9.txt";
+const std::string LongCut = std::string(70, 'n') + "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9";
 
 const MenuRow MenuRows[] = {
-    {"OneProgram",
-     {3, 1, true, "setup.exe"},
-     "Launch: setup.exe",
-     true,
-     "Delete File: setup.exe",
-     true,
-     true},
-    {"BatchInCapitals", {3, 1, true, "RUN.BAT"}, "Launch: RUN.BAT", true, "Delete File: RUN.BAT", true, true},
-    {"ExeInsideTheName",
-     {1, 0, true, "a.exe.txt"},
-     "Launch: a.exe.txt",
-     true,
-     "Delete File: a.exe.txt",
-     true,
-     true},
-    {"ScriptIsViewed",
-     {2, 1, true, "backup.sh"},
-     "View: backup.sh",
-     true,
-     "Delete File: backup.sh",
-     true,
-     true},
-    {"FourSelected", {9, 4, true, "notes.txt"}, "View: notes.txt", false, "Delete 4 Files", true, false},
-    {"TwoSelected", {2, 2, true, "setup.exe"}, "Launch: setup.exe", false, "Delete 2 Files", true, false},
-    {"EmptyPane", {0, 0, false, ""}, "Open File", false, "Delete File", false, false},
-    {"NoCurrentItem", {5, 0, false, ""}, "Open File", false, "Delete File", false, false},
-    {"LongNameCut",
-     {1, 1, true, LongName},
-     "View: " + std::string(70, 'n') + "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9",
-     true,
-     "Delete File: " + std::string(70, 'n') + "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9",
-     true,
-     true},
+    {"OneProgram", {3, 1, true, "setup.exe"}, "Launch: setup.exe", true, "Delete File: setup.exe"},
+    {"BatchInCapitals", {3, 1, true, "RUN.BAT"}, "Launch: RUN.BAT", true, "Delete File: RUN.BAT"},
+    {"ExeInsideTheName", {1, 0, true, "a.exe.txt"}, "Launch: a.exe.txt", true, "Delete File: a.exe.txt"},
+    {"ScriptIsViewed", {2, 1, true, "backup.sh"}, "View: backup.sh", true, "Delete File: backup.sh"},
+    {"FourSelected", {9, 4, true, "notes.txt"}, "View: notes.txt", false, "Delete 4 Files"},
+    {"TwoSelected", {2, 2, true, "setup.exe"}, "Launch: setup.exe", false, "Delete 2 Files"},
+    {"EmptyPane", {0, 0, false, ""}, "Open File", false, "Delete File"},
+    {"NoCurrentItem", {5, 0, false, ""}, "Open File", false, "Delete File"},
+    {"LongNameCut", {1, 1, true, LongName}, "View: " + LongCut, true, "Delete File: " + LongCut},
 };
 
 class PrepareFileMenuTest : public ::testing::TestWithParam<MenuRow>
@@ -80,10 +55,10 @@ TEST_P(PrepareFileMenuTest, CaptionsAndEnabledItemsFollowThePane)
     const MenuRow& row = GetParam();
     FileMenuState menu = PrepareFileMenu(row.Pane);
     EXPECT_EQ(menu.OpenFile1.Caption, row.OpenCaption);
-    EXPECT_EQ(menu.OpenFile1.Enabled, row.OpenEnabled);
+    EXPECT_EQ(menu.OpenFile1.Enabled, row.OneFile);
     EXPECT_EQ(menu.DeleteFile1.Caption, row.DeleteCaption);
-    EXPECT_EQ(menu.DeleteFile1.Enabled, row.DeleteEnabled);
-    EXPECT_EQ(menu.ShowFileDetails1, row.Details);
+    EXPECT_EQ(menu.DeleteFile1.Enabled, row.Pane.HasCurrent);
+    EXPECT_EQ(menu.ShowFileDetails1, row.OneFile);
     EXPECT_FALSE(menu.ExpandFolder1);
     PaneState archived = row.Pane;
     archived.ViewCompressedEnabled = true;
