@@ -3,6 +3,7 @@
 // lacks leave the archive, and nothing else does — no file beside it, not the archive itself,
 // nothing while a guard holds. Archives are made and read back by python3's zipfile.
 #include "compression/CompressedSync.h"
+#include "core/compression/ZipReadBack.h"
 #include "engine/RunDriver.h"
 #include "reporting/ProgramReporter.h"
 #include "support/ScriptedHost.h"
@@ -14,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -26,47 +26,8 @@ namespace {
 using Test::ByName;
 using Test::PrintTo;
 
-std::string Python(const std::string& script, const std::vector<std::string>& args)
-{
-    std::string command = "python3 -c '" + script + "'";
-    for (const std::string& arg : args) {
-        command += " '" + arg + "'";
-    }
-    std::string out;
-    FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
-    std::array<char, 1024> buffer{};
-    while (pipe != nullptr && std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) {
-        out += buffer.data();
-    }
-    if (pipe != nullptr) {
-        ::pclose(pipe);
-    }
-    if (!out.empty() && out.back() == '\n') {
-        out.pop_back();
-    }
-    return out;
-}
-
-// An archive holding each named entry (its content is its name), dated 2017.
-void MakeArchive(const std::string& archive, const std::vector<std::string>& names)
-{
-    std::vector<std::string> args{archive};
-    args.insert(args.end(), names.begin(), names.end());
-    Python("import sys, zipfile\n"
-           "with zipfile.ZipFile(sys.argv[1], \"w\") as z:\n"
-           "    for n in sys.argv[2:]:\n"
-           "        z.writestr(zipfile.ZipInfo(n, (2017, 7, 14, 2, 40, 0)), n)\n",
-           args);
-}
-
-// The entry names, sorted, separated by blanks; "none" when the archive cannot be read.
-std::string EntriesOf(const std::string& archive)
-{
-    std::string out = Python("import sys, zipfile\n"
-                             "print(\" \".join(sorted(zipfile.ZipFile(sys.argv[1]).namelist())))\n",
-                             {archive});
-    return out;
-}
+using Test::EntriesOf;
+using Test::MakeArchive;
 
 class ArchiveHost : public ::Tandemix::Test::ScriptedHost
 {

@@ -4,14 +4,13 @@
 #include "compression/CompressedSync.h"
 
 #include "compression/ArchiveCommands.h"
+#include "core/compression/ZipReadBack.h"
 #include "core/engine/RunFixture.h"
 #include "engine/FileListing.h"
 #include "reporting/ReportLists.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <string>
 
 namespace Tandemix {
@@ -45,26 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
                       NameRow{"Root", "/", ".ZIP", "/ROOT_.ZIP"}),
     ByName{});
 
-// Entry names, sorted, one a line, as python's zipfile reads them; empty when there is none.
-std::string EntriesOf(const std::string& archive)
-{
-    std::string command = "python3 -c 'import sys, zipfile\n"
-                          "print(\" \".join(sorted(zipfile.ZipFile(sys.argv[1]).namelist())))' '"
-                          + archive + "' 2>/dev/null";
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    std::array<char, 1024> buffer{};
-    while (pipe != nullptr && std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) {
-        out += buffer.data();
-    }
-    if (pipe != nullptr) {
-        ::pclose(pipe);
-    }
-    if (!out.empty() && out.back() == '\n') {
-        out.pop_back();
-    }
-    return out;
-}
+using Test::EntriesOf;
 
 class CompressedSyncTest : public Test::RunFixture
 {
