@@ -29,6 +29,14 @@ using Test::PrintTo;
 using Test::EntriesOf;
 using Test::MakeArchive;
 
+// A line of the unmatched list for an entry of `archive`.
+UnmatchedItem EntryLine(const std::string& name, const std::string& folder, const std::string& archive)
+{
+    UnmatchedItem item;
+    item.Name = item.Line = name, item.Folder = folder, item.SizeText = "1", item.Archive = archive;
+    return item;
+}
+
 class ArchiveHost : public ::Tandemix::Test::ScriptedHost
 {
 public:
@@ -152,13 +160,7 @@ TEST_F(ArchiveUnmatchedTest, EntriesAreListedAsTheArchivesAndEveryEntryGoneLeave
     EXPECT_EQ(Reporter.Lists().List(ReportCategory::UnMatched).At(0).find("gone.txt"), 0u);
 
     // The report window's Delete on every entry: the entries go, the (empty) archive stays.
-    items.push_back(UnmatchedItem{.Name = "keep.txt",
-                                  .Folder = Dst + "/",
-                                  .SizeText = "8",
-                                  .Detail = {},
-                                  .IsFolder = false,
-                                  .Line = "keep.txt",
-                                  .Archive = Archive()});
+    items.push_back(EntryLine("keep.txt", Dst + "/", Archive()));
     State.SyncActive = false;
     EXPECT_EQ(DeleteListedItems(Ctx, Reporter.Lists(), ReportCategory::UnMatched, items, Dst + "/"), 0u);
     EXPECT_TRUE(Tree.Exists("dst/dst.ZIP"));
@@ -173,24 +175,15 @@ TEST_F(ArchiveUnmatchedTest, AnEntryThatCannotGoOrLiesElsewhereStaysAndTheArchiv
     MakeArchive(Archive(), {"keep.txt", "gone.txt"});
     std::string other = Tree.AddFolder("other");
     MakeArchive(other + "/other.ZIP", {"gone.txt"});
-    auto entry = [&](const std::string& name, const std::string& folder, const std::string& archive) {
-        return UnmatchedItem{.Name = name,
-                             .Folder = folder,
-                             .SizeText = "1",
-                             .Detail = {},
-                             .IsFolder = false,
-                             .Line = name,
-                             .Archive = archive};
-    };
     Tree.AddFile("dst/broken.ZIP", "no archive at all");
     std::vector<UnmatchedItem> items{
-        entry("absent.txt", Dst + "/", Archive()), // nothing of that name left: nothing to delete
-        entry("gone.txt", Dst + "/", Dst + "/broken.ZIP"), // the archive cannot be read
-        entry("gone.txt", other + "/", other + "/other.ZIP"), // outside the target
-        entry("gone.txt", Src + "/", Archive()), // the archive does not lie in the line's folder
-        entry(">*", Dst + "/", Archive()), // a mask to the component, not a name
-        entry("*.txt", Dst + "/", Archive()), // no entry's name: it would take every entry it fits
-        entry("x.txt", Dst + "/", Dst + "/twins.ZIP"), // fits two entries regardless of case
+        EntryLine("absent.txt", Dst + "/", Archive()), // nothing of that name left: nothing to delete
+        EntryLine("gone.txt", Dst + "/", Dst + "/broken.ZIP"), // the archive cannot be read
+        EntryLine("gone.txt", other + "/", other + "/other.ZIP"), // outside the target
+        EntryLine("gone.txt", Src + "/", Archive()), // the archive does not lie in the line's folder
+        EntryLine(">*", Dst + "/", Archive()), // a mask to the component, not a name
+        EntryLine("*.txt", Dst + "/", Archive()), // no entry's name: it would take every entry it fits
+        EntryLine("x.txt", Dst + "/", Dst + "/twins.ZIP"), // fits two entries regardless of case
     };
     MakeArchive(Dst + "/twins.ZIP", {"X.txt", "x.TXT"});
     EXPECT_EQ(DeleteListedItems(Ctx, Reporter.Lists(), ReportCategory::UnMatched, items, Dst + "/"), 6u);

@@ -58,6 +58,13 @@ protected:
     }
 
     std::string Archive() const { return Dst + "/dst.ZIP"; }
+    // The next runs expand the target's archive into a plain folder "out".
+    std::string ExpandIntoOut()
+    {
+        Opts.CompressExpand = 1;
+        Engine.Source.Folder = Dst;
+        return Engine.Target.Folder = Tree.AddFolder("out");
+    }
 
     ReportLists Lists;
     CompressionHooks Zip{Lists};
@@ -95,11 +102,8 @@ TEST_F(CompressedSyncTest, ExpandRunTakesOnlyDecidedEntriesOut)
 
     // Now the archive's folder is the source of an expanding run into a plain folder, where
     // a.txt is newer than its entry and must stay.
-    std::string out = Tree.AddFolder("out");
+    ExpandIntoOut();
     Tree.AddFile("out/a.txt", "newer here", New);
-    Opts.CompressExpand = 1;
-    Engine.Source.Folder = Dst;
-    Engine.Target.Folder = out;
     EXPECT_EQ(Run(), RunOutcome::Completed);
     EXPECT_EQ(Tree.ReadFile("out/a.txt"), "newer here");
     EXPECT_EQ(Tree.ReadFile("out/b.txt"), "bravo");
@@ -165,10 +169,7 @@ TEST_F(CompressedSyncTest, EncryptedRunNeedsThePasswordToComeBack)
     ASSERT_EQ(Run(), RunOutcome::Completed);
     EXPECT_EQ(Tree.ReadFile("dst/dst.ZIP").find("alpha"), std::string::npos);
 
-    std::string out = Tree.AddFolder("out");
-    Opts.CompressExpand = 1;
-    Engine.Source.Folder = Dst;
-    Engine.Target.Folder = out;
+    std::string out = ExpandIntoOut();
     Opts.PassWordName.clear();
     Opts.DisplayMessages = false; // the password question answers itself with Ignore
     EXPECT_EQ(Run(), RunOutcome::Failed);
@@ -182,12 +183,6 @@ TEST_F(CompressedSyncTest, EncryptedRunNeedsThePasswordToComeBack)
     EXPECT_EQ(Run(), RunOutcome::Completed);
     EXPECT_EQ(Tree.ReadFile("out/a.txt"), "alpha");
 }
-
-} // namespace
-} // namespace Tandemix
-
-namespace Tandemix {
-namespace {
 
 class ArchiveCommandsTest : public CompressedSyncTest
 {

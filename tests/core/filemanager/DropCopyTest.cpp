@@ -138,24 +138,14 @@ TEST_F(DropSelectedFilesTest, OnlyTheDroppedFilesGoAndNoSubFolderWhateverTheOpti
     EXPECT_EQ(Host.LastStatus(), "Ready");
     // The panes show the result.
     EXPECT_EQ(Engine.Target.Files.size(), 2u);
-}
-
-TEST_F(DropSelectedFilesTest, TheLogHasItsHeaderItsLinesAndItsSummary)
-{
-    Host.QueueAnswer(DialogResult::Yes);
-    ASSERT_TRUE(TargetFileListDragDrop(Ctx, Drop({"a.txt", "b.txt"})));
+    // The log has its header, its lines and its summary, as a run's has.
     ASSERT_FALSE(Report.Logs.empty());
     EXPECT_EQ(Report.Logs.front().Kind, LogKind::OpenSyncLog);
     EXPECT_EQ(Report.Logs.back().Kind, LogKind::CloseSyncLog);
     EXPECT_TRUE(Logged(LogKind::AddedFile, "a.txt"));
     EXPECT_TRUE(Logged(LogKind::UpdatedFile, "b.txt"));
     EXPECT_TRUE(Logged(LogKind::Summary, Tree.Path("src")) || Logged(LogKind::Summary, "SRC"));
-    std::vector<std::string> summary;
-    for (const auto& line : Report.Logs) {
-        if (line.Kind == LogKind::Summary) {
-            summary.push_back(line.Text);
-        }
-    }
+    std::vector<std::string> summary = Report.LogTexts(LogKind::Summary);
     ASSERT_GE(summary.size(), 4u);
     EXPECT_EQ(std::vector<std::string>(summary.end() - 4, summary.end()),
               (std::vector<std::string>{std::string(55, '-'),
