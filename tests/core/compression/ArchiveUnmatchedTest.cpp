@@ -4,11 +4,7 @@
 // nothing while a guard holds. Archives are made and read back by python3's zipfile.
 #include "compression/CompressedSync.h"
 #include "core/compression/ZipReadBack.h"
-#include "engine/RunDriver.h"
-#include "reporting/ProgramReporter.h"
-#include "support/ScriptedHost.h"
-#include "support/TempHome.h"
-#include "support/TempTree.h"
+#include "core/unmatched/UnmatchedRun.h"
 #include "support/TestTables.h"
 #include "unmatched/DeleteUnmatched.h"
 
@@ -37,53 +33,18 @@ UnmatchedItem EntryLine(const std::string& name, const std::string& folder, cons
     return item;
 }
 
-class ArchiveHost : public ::Tandemix::Test::ScriptedHost
-{
-public:
-    bool Watched = false;
-    bool CanAsk() const noexcept override { return Watched; }
-};
-
-// Public: the table's rows arrange the case on it.
-class ArchiveUnmatchedTest : public ::testing::Test
+class ArchiveUnmatchedTest : public Test::UnmatchedRun<CompressionHooks>
 {
 public:
     void SetUp() override
     {
-        Zip.ZipControl.LibraryFolders = {TANDEMIX_ZIPLIBS_DIR};
-        Engine.Source.Folder = Src;
-        Engine.Target.Folder = Dst;
-        Engine.Hooks = &Zip;
+        UnmatchedRun::SetUp();
+        Hooks.ZipControl.LibraryFolders = {TANDEMIX_ZIPLIBS_DIR};
         Opts.UseCompression = true;
-        Opts.CreateSubFolderOption = false;
-        Opts.DeleteUnmatched = true;
-        Opts.UseReportForm = true;
-        Opts.ListUnMatchedFiles = true;
-        Opts.DeleteUnmatchedWarningDelay = 0;
-        Opts.DisplayMessages = false;
+        Host.Watched = false;
     }
 
     std::string Archive() const { return Dst + "/dst.ZIP"; }
-    RunOutcome Run() { return SyncButtonClick(Ctx, RunSender::SyncButton); }
-    bool MessageSays(std::string_view text) const
-    {
-        std::vector<std::string> lines = Reporter.Lists().List(ReportCategory::Messages).Lines();
-        return std::any_of(lines.begin(), lines.end(), [text](const std::string& line) {
-            return line.find(text) != std::string::npos;
-        });
-    }
-
-    ::Tandemix::Test::TempHome Home;
-    TempTree Tree;
-    std::string Src = Tree.AddFolder("src");
-    std::string Dst = Tree.AddFolder("dst");
-    ArchiveHost Host;
-    Options Opts;
-    RunState State{Host, Opts};
-    EngineState Engine;
-    ProgramReporter Reporter{Opts, State, Engine, Home.Folder()};
-    CompressionHooks Zip{Reporter.Lists()};
-    RunContext Ctx{Opts, State, Host, Reporter, Engine};
 };
 
 struct GuardRow

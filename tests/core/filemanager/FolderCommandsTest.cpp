@@ -56,12 +56,17 @@ TEST_F(DeleteLocalDirTest, DrivesAreNeverDeletedNorAskedAbout)
     EXPECT_TRUE(Tree.Exists("home"));
 }
 
-TEST_F(DeleteLocalDirTest, YesDeletesTheWholeTreeAndNothingALinkPointsAt)
+TEST_F(DeleteLocalDirTest, NoKeepsEverythingAndYesDeletesTheWholeTreeButNothingALinkPointsAt)
 {
+    Host.QueueAnswer(DialogResult::No);
+    EXPECT_EQ(DeleteLocalDir(Ctx, Tree.Path("doomed"), ""), FolderDeletion::Declined);
+    EXPECT_TRUE(Tree.Exists("doomed/sub/b.txt"));
+    EXPECT_TRUE(Host.ControlsEnabled.empty());
+
     Host.QueueAnswer(DialogResult::Yes);
     EXPECT_EQ(DeleteLocalDir(Ctx, Tree.Path("doomed"), "/nowhere"), FolderDeletion::Deleted);
-    ASSERT_EQ(Host.Questions.size(), 1u);
-    EXPECT_EQ(Host.Questions[0].Text,
+    ASSERT_EQ(Host.Questions.size(), 2u);
+    EXPECT_EQ(Host.Questions[1].Text,
               "Are you sure you want to delete:\nFolder: " + Tree.Path("doomed")
                   + "\nand all of its contents?");
     EXPECT_FALSE(Tree.Exists("doomed"));
@@ -77,13 +82,6 @@ TEST_F(DeleteLocalDirTest, YesDeletesTheWholeTreeAndNothingALinkPointsAt)
     EXPECT_EQ(Host.ControlsEnabled, (std::vector<bool>{false, true}));
     EXPECT_FALSE(State.SyncActive);
     EXPECT_EQ(State.BusyCount, 0);
-}
-
-TEST_F(DeleteLocalDirTest, NoKeepsEverything)
-{
-    Host.QueueAnswer(DialogResult::No);
-    EXPECT_EQ(DeleteLocalDir(Ctx, Tree.Path("doomed"), ""), FolderDeletion::Declined);
-    EXPECT_TRUE(Tree.Exists("doomed/sub/b.txt"));
 }
 
 TEST_F(DeleteLocalDirTest, ALinkAmongTheFoldersGoesAsALink)
