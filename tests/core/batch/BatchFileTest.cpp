@@ -130,9 +130,7 @@ TEST(BatchFileTest, ADamagedLineIsRefusedWithItsNumberAndTheOtherRowsStillRead)
 TEST(BatchFileTest, LineEndsShortRowsExtraTextAndByteNamesReadAsSaved)
 {
     const BatchRow row = SampleRow("1", "/data/a", "/backup/a");
-    BatchRow foldersOnly;
-    foldersOnly.Cells[0] = "2", foldersOnly.Cells[1] = "/x", foldersOnly.Cells[2] = ">",
-    foldersOnly.Cells[3] = "/y";
+    const BatchRow foldersOnly{{"2", "/x", ">", "/y"}};
     BatchRow noTarget = foldersOnly;
     noTarget[BatchCol::Target].clear();
     const BatchRow latin1 = SampleRow("1", "/data/\xE4rger", "/backup/\xFF");

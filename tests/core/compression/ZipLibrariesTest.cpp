@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -354,12 +355,8 @@ TEST_F(ZipLibrariesTest, FullDiskLeavesTheOldArchiveIntact)
         }
         std::string before = Tree.ReadFile("small/arc.zip");
         // Random bytes do not compress: the new archive cannot fit beside the old one.
-        std::string noise;
-        unsigned state = 12345;
-        for (int i = 0; i < 1100 * 1024; ++i) {
-            state = state * 1103515245u + 12345u;
-            noise.push_back(static_cast<char>(state >> 16));
-        }
+        std::string noise(1100 * 1024, '\0');
+        std::generate(noise.begin(), noise.end(), std::minstd_rand(12345));
         Tree.AddFile("src/big.bin", noise);
         Zip.FilesToProcess = {Src + "big.bin"};
         int result = Zip.Add(TZlAddMode::zamAdd);
