@@ -11,38 +11,22 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 
 namespace Tandemix {
 namespace {
 
-using Test::ByName;
-using Test::PrintTo;
-
-struct NameRow
+TEST(CompressedFolderNameTest, ArchiveLiesInItsFolderNamedAfterIt)
 {
-    std::string Name;
-    std::string Folder;
-    std::string Ext;
-    std::string Expected;
-};
-
-class CompressedFolderNameTest : public ::testing::TestWithParam<NameRow>
-{};
-
-TEST_P(CompressedFolderNameTest, ArchiveLiesInItsFolderNamedAfterIt)
-{
-    EXPECT_EQ(CompressedFolderName(GetParam().Folder, GetParam().Ext), GetParam().Expected);
+    const std::array<std::string, 3> rows[] = {{"/work/Docs", ".ZIP", "/work/Docs/Docs.ZIP"},
+                                               {"/work/Docs/", ".zip", "/work/Docs/Docs.zip"},
+                                               {"/a", ".Z", "/a/a.Z"},
+                                               {"/", ".ZIP", "/ROOT_.ZIP"}};
+    for (const auto& [folder, ext, archive] : rows) {
+        EXPECT_EQ(CompressedFolderName(folder, ext), archive) << folder;
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    CompressedSync,
-    CompressedFolderNameTest,
-    ::testing::Values(NameRow{"Plain", "/work/Docs", ".ZIP", "/work/Docs/Docs.ZIP"},
-                      NameRow{"TrailingSlash", "/work/Docs/", ".zip", "/work/Docs/Docs.zip"},
-                      NameRow{"ShortExtension", "/a", ".Z", "/a/a.Z"},
-                      NameRow{"Root", "/", ".ZIP", "/ROOT_.ZIP"}),
-    ByName{});
 
 using Test::EntriesOf;
 
