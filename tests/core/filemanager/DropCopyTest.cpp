@@ -17,8 +17,6 @@
 namespace Tandemix {
 namespace {
 
-using Test::PrintTo;
-
 struct ModeRow
 {
     std::string Name;
@@ -50,27 +48,24 @@ std::optional<bool> ViewOf(char c)
     return c == '-' ? std::nullopt : std::optional<bool>(c == 'y');
 }
 
-class ChooseDropModeTest : public ::testing::TestWithParam<ModeRow>
-{};
-
-TEST_P(ChooseDropModeTest, TheFirstMatchingRuleWins)
+TEST(ChooseDropModeTest, TheFirstMatchingRuleWins)
 {
-    const ModeRow& row = GetParam();
-    auto on = [&row](int field) {
-        return row.Panes[field] == '1';
-    };
-    DropMode mode = ChooseDropMode({on(0), on(1), on(2), on(3), on(4), on(5), on(6), row.Panes[7] - '0'});
-    EXPECT_EQ(mode.Mode, row.Mode);
-    if (!row.Mode.empty()) {
-        EXPECT_EQ(mode.UseCompression, row.UseCompression);
-        EXPECT_EQ(mode.CompressExpand, row.CompressExpand);
-        EXPECT_EQ(mode.SourceViewCompressed, ViewOf(row.Views[0]));
-        EXPECT_EQ(mode.TargetViewCompressed, ViewOf(row.Views[1]));
-        EXPECT_FALSE(mode.TargetPaneRed);
+    for (const ModeRow& row : ModeRows) {
+        SCOPED_TRACE(row.Name);
+        auto on = [&row](int field) {
+            return row.Panes[field] == '1';
+        };
+        DropMode mode = ChooseDropMode({on(0), on(1), on(2), on(3), on(4), on(5), on(6), row.Panes[7] - '0'});
+        EXPECT_EQ(mode.Mode, row.Mode);
+        if (!row.Mode.empty()) {
+            EXPECT_EQ(mode.UseCompression, row.UseCompression);
+            EXPECT_EQ(mode.CompressExpand, row.CompressExpand);
+            EXPECT_EQ(mode.SourceViewCompressed, ViewOf(row.Views[0]));
+            EXPECT_EQ(mode.TargetViewCompressed, ViewOf(row.Views[1]));
+            EXPECT_FALSE(mode.TargetPaneRed);
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Rows, ChooseDropModeTest, ::testing::ValuesIn(ModeRows), Test::ByName{});
 
 TEST(DropQuestionsTest, OneFileByNameSeveralByCountAFolderWithBothFolders)
 {

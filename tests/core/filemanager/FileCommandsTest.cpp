@@ -20,8 +20,6 @@
 namespace Tandemix {
 namespace {
 
-using Test::PrintTo;
-
 struct MenuRow
 {
     std::string Name;
@@ -47,25 +45,22 @@ const MenuRow MenuRows[] = {
     {"LongNameCut", {1, 1, true, LongName}, "View: " + LongCut, true, "Delete File: " + LongCut},
 };
 
-class PrepareFileMenuTest : public ::testing::TestWithParam<MenuRow>
-{};
-
-TEST_P(PrepareFileMenuTest, CaptionsAndEnabledItemsFollowThePane)
+TEST(PrepareFileMenuTest, CaptionsAndEnabledItemsFollowThePane)
 {
-    const MenuRow& row = GetParam();
-    FileMenuState menu = PrepareFileMenu(row.Pane);
-    EXPECT_EQ(menu.OpenFile1.Caption, row.OpenCaption);
-    EXPECT_EQ(menu.OpenFile1.Enabled, row.OneFile);
-    EXPECT_EQ(menu.DeleteFile1.Caption, row.DeleteCaption);
-    EXPECT_EQ(menu.DeleteFile1.Enabled, row.Pane.HasCurrent);
-    EXPECT_EQ(menu.ShowFileDetails1, row.OneFile);
-    EXPECT_FALSE(menu.ExpandFolder1);
-    PaneState archived = row.Pane;
-    archived.ViewCompressedEnabled = true;
-    EXPECT_TRUE(PrepareFileMenu(archived).ExpandFolder1);
+    for (const MenuRow& row : MenuRows) {
+        SCOPED_TRACE(row.Name);
+        FileMenuState menu = PrepareFileMenu(row.Pane);
+        EXPECT_EQ(menu.OpenFile1.Caption, row.OpenCaption);
+        EXPECT_EQ(menu.OpenFile1.Enabled, row.OneFile);
+        EXPECT_EQ(menu.DeleteFile1.Caption, row.DeleteCaption);
+        EXPECT_EQ(menu.DeleteFile1.Enabled, row.Pane.HasCurrent);
+        EXPECT_EQ(menu.ShowFileDetails1, row.OneFile);
+        EXPECT_FALSE(menu.ExpandFolder1);
+        PaneState archived = row.Pane;
+        archived.ViewCompressedEnabled = true;
+        EXPECT_TRUE(PrepareFileMenu(archived).ExpandFolder1);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Rows, PrepareFileMenuTest, ::testing::ValuesIn(MenuRows), Test::ByName{});
 
 class DeleteMultipleFilesTest : public ::testing::Test, protected Test::CoreBundle
 {
