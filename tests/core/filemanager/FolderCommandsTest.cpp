@@ -6,7 +6,6 @@
 #include "platform/FaultHook.h"
 #include "support/CoreBundle.h"
 #include "support/TempTree.h"
-#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +15,6 @@
 
 namespace Tandemix {
 namespace {
-
-using Test::PrintTo;
 
 class DeleteLocalDirTest : public ::testing::Test, protected Test::CoreBundle
 {
@@ -147,34 +144,30 @@ const RenameRow RenameRows[] = {
     {"DotDot", "..", FolderRename::Failed, {"Photos/p.jpg"}, {}, true},
 };
 
-class RenameDirectoryTest : public ::testing::TestWithParam<RenameRow>, protected Test::CoreBundle
+TEST(RenameDirectoryTest, RenamesOnlyToAFreeNameInTheSameFolder)
 {
-protected:
-    TempTree Tree;
-};
-
-TEST_P(RenameDirectoryTest, RenamesOnlyToAFreeNameInTheSameFolder)
-{
-    const RenameRow& row = GetParam();
-    Tree.AddFile("Photos/p.jpg", "p");
-    Tree.AddFile("Music/m.mp3", "m");
-    if (row.ErrorShown) {
-        Host.QueueAnswer(DialogResult::Ok);
-    }
-    EXPECT_EQ(RenameDirectory(Ctx, Tree.Root(), "Photos", row.NewName), row.Result);
-    for (const std::string& entry : row.Present) {
-        EXPECT_TRUE(Tree.Exists(entry)) << entry;
-    }
-    for (const std::string& entry : row.Absent) {
-        EXPECT_FALSE(Tree.Exists(entry)) << entry;
-    }
-    EXPECT_EQ(Host.Questions.size(), row.ErrorShown ? 1u : 0u);
-    if (row.ErrorShown) {
-        EXPECT_EQ(Host.Questions[0].Text, "Error renaming directory!");
+    for (const RenameRow& row : RenameRows) {
+        SCOPED_TRACE(row.Name);
+        ::Tandemix::Test::CoreBundle core;
+        TempTree tree;
+        tree.AddFile("Photos/p.jpg", "p");
+        tree.AddFile("Music/m.mp3", "m");
+        if (row.ErrorShown) {
+            core.Host.QueueAnswer(DialogResult::Ok);
+        }
+        EXPECT_EQ(RenameDirectory(core.Ctx, tree.Root(), "Photos", row.NewName), row.Result);
+        for (const std::string& entry : row.Present) {
+            EXPECT_TRUE(tree.Exists(entry)) << entry;
+        }
+        for (const std::string& entry : row.Absent) {
+            EXPECT_FALSE(tree.Exists(entry)) << entry;
+        }
+        EXPECT_EQ(core.Host.Questions.size(), row.ErrorShown ? 1u : 0u);
+        if (row.ErrorShown) {
+            EXPECT_EQ(core.Host.Questions[0].Text, "Error renaming directory!");
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Rows, RenameDirectoryTest, ::testing::ValuesIn(RenameRows), Test::ByName{});
 
 TEST(CreateChosenFolderTest, MakesTheMissingLevelsAndReportsWhatCannotBeMade)
 {
