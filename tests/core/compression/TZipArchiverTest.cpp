@@ -2,7 +2,6 @@
 #include "compression/ZipArch32.h"
 #include "standin/ZipStandIn.h"
 #include "support/TempTree.h"
-#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -17,8 +16,6 @@ namespace Tandemix {
 namespace {
 
 using Args = std::vector<std::string>;
-using Test::ByName;
-using Test::PrintTo;
 
 // The stand-in's record, reached through the handle the component itself loaded (dlopen of the
 // same path gives the same library).
@@ -161,40 +158,36 @@ const ArgRow ArgRows[] = {
      }},
 };
 
-class ArgumentListTest : public TZipArchiverTest, public ::testing::WithParamInterface<ArgRow>
-{};
-
-TEST_P(ArgumentListTest, LibraryGetsTheListInOrder)
+TEST_F(TZipArchiverTest, LibraryGetsTheListInOrder)
 {
-    const ArgRow& row = GetParam();
-    Zip.ZipFileName = "a.zip";
-    row.Set(Zip);
-    Args expected = Words(row.Call);
-    EXPECT_EQ(Perform(Zip, expected.front()), 0);
-    expected.erase(expected.begin());
-    EXPECT_EQ(LastCall(expected.front() == "ziplib" ? ZipLib : UnzLib), expected);
-    EXPECT_TRUE(Zip.FilesToProcess.empty());
+    for (const ArgRow& row : ArgRows) {
+        SCOPED_TRACE(row.Name);
+        SetUp();
+        TZipArchiver zip;
+        zip.LibraryFolders = {TANDEMIX_STANDIN_DIR};
+        zip.ZipFileName = "a.zip";
+        row.Set(zip);
+        Args expected = Words(row.Call);
+        EXPECT_EQ(Perform(zip, expected.front()), 0);
+        expected.erase(expected.begin());
+        EXPECT_EQ(LastCall(expected.front() == "ziplib" ? ZipLib : UnzLib), expected);
+        EXPECT_TRUE(zip.FilesToProcess.empty());
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(TZipArchiver, ArgumentListTest, ::testing::ValuesIn(ArgRows), ByName{});
-
-class MultidiskRefusalTest : public TZipArchiverTest, public ::testing::WithParamInterface<std::string>
-{};
-
-TEST_P(MultidiskRefusalTest, RefusedWithoutCallingTheLibrary)
+TEST_F(TZipArchiverTest, MultidiskIsRefusedWithoutCallingTheLibrary)
 {
     Zip.MultidiskMode = true;
-    Zip.FilesToProcess = {"a"};
-    EXPECT_EQ(Perform(Zip, GetParam()), 130);
-    EXPECT_TRUE(Record(ZipLib).Calls.empty());
-    EXPECT_TRUE(Record(UnzLib).Calls.empty());
-    EXPECT_TRUE(Zip.FilesToProcess.empty());
+    for (const char* op : {"Freshen", "Update", "Delete", "ExtractFreshen", "ExtractUpdate"}) {
+        SCOPED_TRACE(op);
+        SetUp();
+        Zip.FilesToProcess = {"a"};
+        EXPECT_EQ(Perform(Zip, op), 130);
+        EXPECT_TRUE(Record(ZipLib).Calls.empty());
+        EXPECT_TRUE(Record(UnzLib).Calls.empty());
+        EXPECT_TRUE(Zip.FilesToProcess.empty());
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(TZipArchiver,
-                         MultidiskRefusalTest,
-                         ::testing::Values("Freshen", "Update", "Delete", "ExtractFreshen", "ExtractUpdate"),
-                         [](const ::testing::TestParamInfo<std::string>& row) { return row.param; });
 
 // ---- Loading ------------------------------------------------------------------------------
 
