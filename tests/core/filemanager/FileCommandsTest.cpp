@@ -108,32 +108,27 @@ TEST_F(DeleteMultipleFilesTest, OneReadOnlyFileGoesAfterTheOneQuestion)
     EXPECT_EQ(State.BusyCount, 0);
 }
 
-TEST_F(DeleteMultipleFilesTest, NoKeepsEveryFile)
-{
-    Tree.AddFile("t/a.txt", "1");
-    Tree.AddFile("t/b.txt", "2");
-    Host.QueueAnswer(DialogResult::No);
-    EXPECT_EQ(DeleteMultipleFiles(Ctx, Request({"a.txt", "b.txt"})), -1);
-    ASSERT_EQ(Host.Questions.size(), 1u);
-    EXPECT_EQ(Host.Questions[0].Text, "Are you sure you want to delete these 2 files?");
-    EXPECT_TRUE(Tree.Exists("t/a.txt") && Tree.Exists("t/b.txt"));
-    EXPECT_TRUE(Host.ControlsEnabled.empty());
-}
-
-TEST_F(DeleteMultipleFilesTest, AFileThatCannotGoIsReportedAndTheOthersStillGo)
+TEST_F(DeleteMultipleFilesTest, NoKeepsEveryFileAndAFileThatCannotGoIsReportedWhileTheOthersStillGo)
 {
     for (const char* name : {"t/a.txt", "t/b.txt", "t/c.txt"}) {
         Tree.AddFile(name, "x");
     }
+    Host.QueueAnswer(DialogResult::No);
+    EXPECT_EQ(DeleteMultipleFiles(Ctx, Request({"a.txt", "b.txt", "c.txt"})), -1);
+    ASSERT_EQ(Host.Questions.size(), 1u);
+    EXPECT_EQ(Host.Questions[0].Text, "Are you sure you want to delete these 3 files?");
+    EXPECT_TRUE(Tree.Exists("t/a.txt") && Tree.Exists("t/b.txt") && Tree.Exists("t/c.txt"));
+    EXPECT_TRUE(Host.ControlsEnabled.empty());
+
     Host.QueueAnswer(DialogResult::Yes);
     Host.QueueAnswer(DialogResult::Ok);
     ScopedFault fault({.Op = FaultOp::Unlink, .Error = EACCES, .PathContains = "/b.txt"});
     EXPECT_EQ(DeleteMultipleFiles(Ctx, Request({"a.txt", "b.txt", "c.txt"})), 2);
     EXPECT_EQ(DeletedNames(), (std::vector<std::string>{"a.txt", "c.txt"}));
     EXPECT_TRUE(Tree.Exists("t/b.txt"));
-    ASSERT_EQ(Host.Questions.size(), 2u);
-    EXPECT_EQ(Host.Questions[1].Text.rfind("Could not Delete File:    " + Tree.Path("t/b.txt"), 0), 0u)
-        << Host.Questions[1].Text;
+    ASSERT_EQ(Host.Questions.size(), 3u);
+    EXPECT_EQ(Host.Questions[2].Text.rfind("Could not Delete File:    " + Tree.Path("t/b.txt"), 0), 0u)
+        << Host.Questions[2].Text;
     EXPECT_EQ(Host.UnusedAnswers(), 0u);
 }
 
