@@ -26,39 +26,19 @@ std::vector<std::string> RowOptionDifferences(const Options& a, const Options& b
         }
     };
 #define TANDEMIX_COMPARE(field) compare(#field, &Options::field)
-    TANDEMIX_COMPARE(CheckNormal);
-    TANDEMIX_COMPARE(CheckArchive);
-    TANDEMIX_COMPARE(CheckReadOnly);
-    TANDEMIX_COMPARE(CheckSystem);
-    TANDEMIX_COMPARE(CheckHidden);
-    TANDEMIX_COMPARE(DatesMode);
-    TANDEMIX_COMPARE(UseDateFrom);
-    TANDEMIX_COMPARE(UseDateTo);
-    TANDEMIX_COMPARE(DateFrom);
-    TANDEMIX_COMPARE(DateTo);
-    TANDEMIX_COMPARE(PastDaysCount);
-    TANDEMIX_COMPARE(IncludeString);
-    TANDEMIX_COMPARE(ExcludeString);
-    TANDEMIX_COMPARE(MaxFileSize);
-    TANDEMIX_COMPARE(MinFileSize);
-    TANDEMIX_COMPARE(IncludeSubFolderOption);
-    TANDEMIX_COMPARE(UseCompression);
-    TANDEMIX_COMPARE(UpdateFilesOption);
-    TANDEMIX_COMPARE(AddFilesOption);
-    TANDEMIX_COMPARE(CreateSubFolderOption);
-    TANDEMIX_COMPARE(CheckResetArchive);
-    TANDEMIX_COMPARE(UseLogFile);
-    TANDEMIX_COMPARE(ReportLogOverwrite);
-    TANDEMIX_COMPARE(LogFileName);
-    TANDEMIX_COMPARE(DeleteUnMatchPriorToSync);
-    TANDEMIX_COMPARE(ReplicateFolders);
-    TANDEMIX_COMPARE(DeleteUnmatchedWarningDelay);
-    TANDEMIX_COMPARE(DeleteUnmatched);
-    TANDEMIX_COMPARE(UseReportForm);
-    TANDEMIX_COMPARE(ListUnMatchedFiles);
-    TANDEMIX_COMPARE(CompressExpand);
-    TANDEMIX_COMPARE(CompressionSpeed);
-    TANDEMIX_COMPARE(PassWordName);
+    TANDEMIX_COMPARE(CheckNormal), TANDEMIX_COMPARE(CheckArchive), TANDEMIX_COMPARE(CheckReadOnly),
+        TANDEMIX_COMPARE(CheckSystem), TANDEMIX_COMPARE(CheckHidden), TANDEMIX_COMPARE(DatesMode),
+        TANDEMIX_COMPARE(UseDateFrom), TANDEMIX_COMPARE(UseDateTo), TANDEMIX_COMPARE(DateFrom),
+        TANDEMIX_COMPARE(DateTo), TANDEMIX_COMPARE(PastDaysCount), TANDEMIX_COMPARE(IncludeString),
+        TANDEMIX_COMPARE(ExcludeString), TANDEMIX_COMPARE(MaxFileSize), TANDEMIX_COMPARE(MinFileSize),
+        TANDEMIX_COMPARE(IncludeSubFolderOption), TANDEMIX_COMPARE(UseCompression),
+        TANDEMIX_COMPARE(UpdateFilesOption), TANDEMIX_COMPARE(AddFilesOption),
+        TANDEMIX_COMPARE(CreateSubFolderOption), TANDEMIX_COMPARE(CheckResetArchive),
+        TANDEMIX_COMPARE(UseLogFile), TANDEMIX_COMPARE(ReportLogOverwrite), TANDEMIX_COMPARE(LogFileName),
+        TANDEMIX_COMPARE(DeleteUnMatchPriorToSync), TANDEMIX_COMPARE(ReplicateFolders),
+        TANDEMIX_COMPARE(DeleteUnmatchedWarningDelay), TANDEMIX_COMPARE(DeleteUnmatched),
+        TANDEMIX_COMPARE(UseReportForm), TANDEMIX_COMPARE(ListUnMatchedFiles),
+        TANDEMIX_COMPARE(CompressExpand), TANDEMIX_COMPARE(CompressionSpeed), TANDEMIX_COMPARE(PassWordName);
 #undef TANDEMIX_COMPARE
     return names;
 }
@@ -133,27 +113,16 @@ TEST_F(ApplyBatchRowTest, ARowSetsExactlyTheOptionsItCarries)
     expected.DatesMode = DateMode::FromTo;
     expected.UseDateFrom = expected.DateFrom = ParseMaskedDate("01/15/24").value();
     expected.UseDateTo = expected.DateTo = ParseMaskedDate("06/30/24").value();
-    expected.IncludeSubFolderOption = false;
-    expected.UseCompression = true;
-    expected.UpdateFilesOption = false;
-    expected.AddFilesOption = true;
-    expected.IncludeString = "*.txt";
-    expected.ExcludeString = "*.tmp";
-    expected.MaxFileSize = "1000";
-    expected.MinFileSize = "10";
-    expected.CreateSubFolderOption = false;
-    expected.CheckResetArchive = true;
-    expected.UseLogFile = false;
-    expected.ReportLogOverwrite = true;
-    expected.LogFileName = "Nightly.Log";
-    expected.DeleteUnMatchPriorToSync = true;
-    expected.ReplicateFolders = true;
+    expected.IncludeSubFolderOption = false, expected.UseCompression = true;
+    expected.UpdateFilesOption = false, expected.AddFilesOption = true;
+    expected.IncludeString = "*.txt", expected.ExcludeString = "*.tmp";
+    expected.MaxFileSize = "1000", expected.MinFileSize = "10";
+    expected.CreateSubFolderOption = false, expected.CheckResetArchive = true;
+    expected.UseLogFile = false, expected.ReportLogOverwrite = true, expected.LogFileName = "Nightly.Log";
+    expected.DeleteUnMatchPriorToSync = expected.ReplicateFolders = expected.DeleteUnmatched = true;
     expected.DeleteUnmatchedWarningDelay = 30;
-    expected.DeleteUnmatched = true;
     expected.UseReportForm = expected.ListUnMatchedFiles = true; // deletion works from that list
-    expected.CompressExpand = 0;
-    expected.CompressionSpeed = 1;
-    expected.PassWordName = "pass";
+    expected.CompressExpand = 0, expected.CompressionSpeed = 1, expected.PassWordName = "pass";
     EXPECT_SAME_OPTIONS(opts, expected);
     EXPECT_EQ(row[BatchCol::RowMarker], "0");
 }

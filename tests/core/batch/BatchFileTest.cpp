@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,41 +19,13 @@ namespace {
 // A row as "Update" stores it, the unused columns 21, 23, 31 and 32 empty.
 BatchRow SampleRow(const std::string& number, const std::string& source, const std::string& target)
 {
-    BatchRow row;
-    row.Cells = {number,
-                 source,
-                 ">",
-                 target,
-                 "161",
-                 "1",
-                 "01/15/24",
-                 "06/30/24",
-                 "",
-                 "-1",
-                 "0",
-                 "-1",
-                 "-1",
-                 "*.txt;*.doc",
-                 "*.tmp",
-                 "1000000",
-                 "10",
-                 "-1",
-                 "0",
-                 "-1",
-                 "0",
-                 "",
-                 "Nightly.Log",
-                 "",
-                 "-1",
-                 "0",
-                 "30",
-                 "-1",
-                 "0",
-                 "2",
-                 "",
-                 "",
-                 "",
-                 "2"};
+    BatchRow row{{number, source, ">", target}};
+    std::istringstream rest(
+        "161\t1\t01/15/24\t06/30/24\t\t-1\t0\t-1\t-1\t*.txt;*.doc\t*.tmp\t1000000\t10\t-1\t0\t-1\t0"
+        "\t\tNightly.Log\t\t-1\t0\t30\t-1\t0\t2\t\t\t\t2");
+    for (std::size_t col = 4; col < row.Cells.size(); ++col) {
+        std::getline(rest, row.Cells[col], '\t');
+    }
     return row;
 }
 
@@ -113,6 +86,9 @@ TEST(BatchFileTest, RowsWithoutAFolderAreNotSaved)
 TEST(BatchFileTest, ADamagedLineIsRefusedWithItsNumberAndTheOtherRowsStillRead)
 {
     const BatchRow good = SampleRow("2", "/data/b", "/backup/b");
+    auto bad = [&good](BatchCol col, const std::string& text) {
+        return LineOf(With(good, col, text));
+    };
     struct Case
     {
         const char* Name;
@@ -120,43 +96,29 @@ TEST(BatchFileTest, ADamagedLineIsRefusedWithItsNumberAndTheOtherRowsStillRead)
         std::string Reason;
     };
     const Case cases[] = {
-        {"TabInName", LineOf(With(good, BatchCol::Target, "/backup/b\tc")), "more than 34 cells"},
-        {"MaskNotANumber",
-         LineOf(With(good, BatchCol::AttributeMask, "16I")),
-         "the attribute mask is not a number"},
-        {"SizeNotANumber",
-         LineOf(With(good, BatchCol::MaxFileSize, "10k")),
-         "the maximum file size is not a number"},
-        {"DelayNotANumber",
-         LineOf(With(good, BatchCol::WarningDelay, "ten")),
-         "the deletion warning delay is not"},
-        {"NoSuchDateMode", LineOf(With(good, BatchCol::DateMode, "4")), "the date mode names no choice"},
-        {"NoSuchSpeed",
-         LineOf(With(good, BatchCol::CompressionSpeed, "3")),
-         "the compression speed names no"},
-        {"NotADate", LineOf(With(good, BatchCol::DateTo, "13/45/24")), "the to-date is not a date"},
-        {"MaskNotUtf8",
-         LineOf(With(good, BatchCol::ExcludeMask, "*.b\xE4k")),
-         "the exclude mask is not valid UTF-8"},
-        {"NulInFolder",
-         LineOf(With(good, BatchCol::Source, std::string("/data/b\0c", 9))),
-         "the source folder holds"},
-        {"CrInFolder", LineOf(With(good, BatchCol::Target, "/backup/b\rc")), "the target folder holds"},
-        {"RelativeFolder",
-         LineOf(With(good, BatchCol::Source, "data/b")),
-         "the source folder is not a full path"},
+        {"TabInName", bad(BatchCol::Target, "/backup/b\tc"), "more than 34 cells"},
+        {"MaskNotANumber", bad(BatchCol::AttributeMask, "16I"), "the attribute mask is not a number"},
+        {"SizeNotANumber", bad(BatchCol::MaxFileSize, "10k"), "the maximum file size is not a number"},
+        {"DelayNotANumber", bad(BatchCol::WarningDelay, "ten"), "the deletion warning delay is not"},
+        {"NoSuchDateMode", bad(BatchCol::DateMode, "4"), "the date mode names no choice"},
+        {"NoSuchSpeed", bad(BatchCol::CompressionSpeed, "3"), "the compression speed names no"},
+        {"NotADate", bad(BatchCol::DateTo, "13/45/24"), "the to-date is not a date"},
+        {"MaskNotUtf8", bad(BatchCol::ExcludeMask, "*.b\xE4k"), "the exclude mask is not valid UTF-8"},
+        {"NulInFolder", bad(BatchCol::Source, std::string("/data/b\0c", 9)), "the source folder holds"},
+        {"CrInFolder", bad(BatchCol::Target, "/backup/b\rc"), "the target folder holds"},
+        {"RelativeFolder", bad(BatchCol::Source, "data/b"), "the source folder is not a full path"},
         {"DriveLetterFolders",
          LineOf(With(With(good, BatchCol::Source, "C:\\a"), BatchCol::Target, "D:\\b")),
          "no folder"},
         {"MegabyteOfJunk", std::string(1 << 20, 'x'), "no folder"},
     };
+    const std::vector<BatchRow> around{SampleRow("1", "/data/a", "/backup/a"),
+                                       SampleRow("3", "/data/c", "/backup/c")};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         BatchFileContent content = ParseBatchFile(FileAround(c.Line));
         EXPECT_EQ(content.List.Description, "Nightly");
-        ASSERT_EQ(content.List.Rows.size(), 2u);
-        EXPECT_EQ(content.List.Rows[0][BatchCol::Target], "/backup/a");
-        EXPECT_EQ(content.List.Rows[1][BatchCol::Target], "/backup/c");
+        EXPECT_EQ(content.List.Rows, around);
         ASSERT_EQ(content.Refused.size(), 1u);
         EXPECT_EQ(content.Refused[0].Line, 3);
         EXPECT_NE(content.Refused[0].Reason.find(c.Reason), std::string::npos) << content.Refused[0].Reason;
@@ -168,9 +130,7 @@ TEST(BatchFileTest, ADamagedLineIsRefusedWithItsNumberAndTheOtherRowsStillRead)
 TEST(BatchFileTest, LineEndsShortRowsExtraTextAndByteNamesReadAsSaved)
 {
     const BatchRow row = SampleRow("1", "/data/a", "/backup/a");
-    BatchRow foldersOnly;
-    foldersOnly.Cells[0] = "2", foldersOnly.Cells[1] = "/x", foldersOnly.Cells[2] = ">",
-    foldersOnly.Cells[3] = "/y";
+    const BatchRow foldersOnly{{"2", "/x", ">", "/y"}};
     BatchRow noTarget = foldersOnly;
     noTarget[BatchCol::Target].clear();
     const BatchRow latin1 = SampleRow("1", "/data/\xE4rger", "/backup/\xFF");

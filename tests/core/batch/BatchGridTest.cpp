@@ -1,16 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "batch/BatchGrid.h"
 
-#include "support/TestTables.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace Tandemix {
 namespace {
-
-using Test::ByName;
 
 // A grid of `rows` data rows whose sources are given by `filled` ("x" a pair, "." empty), as
 // the grid numbers them, standing on `current`.
@@ -42,75 +38,61 @@ std::string Sources(const BatchGrid& grid)
     return text;
 }
 
-struct AddCase
+TEST(BatchGridTest, ANewPairTakesTheRowAfterTheLastPairAndKeepsAFreeRowBelow)
 {
-    const char* Name;
-    const char* Filled;
-    int Current;
-    int Row; // where the new pair goes
-    std::size_t Rows; // the grid's length afterwards
-};
-
-class RowForNewPairTest : public ::testing::TestWithParam<AddCase>
-{};
-
-TEST_P(RowForNewPairTest, TakesTheRowAfterTheLastPairAndKeepsAFreeRowBelow)
-{
-    const AddCase& c = GetParam();
-    BatchGrid grid = GridOf(c.Filled, c.Current);
-    EXPECT_EQ(RowForNewPair(grid), c.Row);
-    EXPECT_EQ(grid.Rows.size(), c.Rows);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases,
-                         RowForNewPairTest,
-                         ::testing::Values(AddCase{"EmptyGrid", "......", 1, 1, 6},
-                                           AddCase{"OnAPairGoesAfterTheLastPair", "xx....", 1, 3, 6},
-                                           AddCase{"AGapIsNotFilledFromAbove", "x.x...", 1, 4, 6},
-                                           AddCase{"AnEmptyCurrentRowIsTaken", "xx....", 5, 5, 6},
-                                           AddCase{"TheLastFreeRowGetsOneBelow", "xxxxx.", 1, 6, 7},
-                                           AddCase{"AFullGridGrows", "xxxxxx", 2, 7, 8}),
-                         ByName());
-
-struct DeleteCase
-{
-    const char* Name;
-    const char* Filled;
-    int Current;
-    const char* After; // the sources afterwards
-    int CurrentAfter;
-};
-
-class DeleteBatchGridRowTest : public ::testing::TestWithParam<DeleteCase>
-{};
-
-TEST_P(DeleteBatchGridRowTest, MovesTheRowsBelowUpAndShortensALongGrid)
-{
-    const DeleteCase& c = GetParam();
-    BatchGrid grid = GridOf(c.Filled, c.Current);
-    DeleteBatchGridRow(grid);
-    EXPECT_EQ(Sources(grid), c.After);
-    EXPECT_EQ(grid.Current, c.CurrentAfter);
-    // Row numbers belong to the places.
-    for (int row = 1; row <= grid.LastRow(); ++row) {
-        EXPECT_EQ(grid.At(row)[BatchCol::RowNumber], std::to_string(row));
-    }
-    // The options went with their pair.
-    if (grid.HasSource(c.CurrentAfter)) {
-        EXPECT_EQ(grid.At(c.CurrentAfter)[BatchCol::AttributeMask],
-                  grid.At(c.CurrentAfter)[BatchCol::Source].substr(2));
+    const struct
+    {
+        const char* Name;
+        const char* Filled;
+        int Current;
+        int Row; // where the new pair goes
+        std::size_t Rows; // the grid's length afterwards
+    } cases[] = {{"EmptyGrid", "......", 1, 1, 6},
+                 {"OnAPairGoesAfterTheLastPair", "xx....", 1, 3, 6},
+                 {"AGapIsNotFilledFromAbove", "x.x...", 1, 4, 6},
+                 {"AnEmptyCurrentRowIsTaken", "xx....", 5, 5, 6},
+                 {"TheLastFreeRowGetsOneBelow", "xxxxx.", 1, 6, 7},
+                 {"AFullGridGrows", "xxxxxx", 2, 7, 8}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        BatchGrid grid = GridOf(c.Filled, c.Current);
+        EXPECT_EQ(RowForNewPair(grid), c.Row);
+        EXPECT_EQ(grid.Rows.size(), c.Rows);
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases,
-                         DeleteBatchGridRowTest,
-                         ::testing::Values(DeleteCase{"MiddleRow", "xxx...", 2, "13....", 2},
-                                           DeleteCase{"LastPairMovesUp", "xxx...", 3, "12....", 2},
-                                           DeleteCase{"FirstRowStays", "xx....", 1, "2.....", 1},
-                                           DeleteCase{"NoRowEmptiesRowOne", "xx....", 0, ".2....", 0},
-                                           DeleteCase{"LongGridDropsItsLastRow", "xxxxxxxx", 3, "1245678", 2},
-                                           DeleteCase{"LongGridOnItsLastRow", "xxxxxxxx", 8, "1234567", 7}),
-                         ByName());
+TEST(BatchGridTest, DeletingARowMovesTheRowsBelowUpAndShortensALongGrid)
+{
+    const struct
+    {
+        const char* Name;
+        const char* Filled;
+        int Current;
+        const char* After; // the sources afterwards
+        int CurrentAfter;
+    } cases[] = {{"MiddleRow", "xxx...", 2, "13....", 2},
+                 {"LastPairMovesUp", "xxx...", 3, "12....", 2},
+                 {"FirstRowStays", "xx....", 1, "2.....", 1},
+                 {"NoRowEmptiesRowOne", "xx....", 0, ".2....", 0},
+                 {"LongGridDropsItsLastRow", "xxxxxxxx", 3, "1245678", 2},
+                 {"LongGridOnItsLastRow", "xxxxxxxx", 8, "1234567", 7}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        BatchGrid grid = GridOf(c.Filled, c.Current);
+        DeleteBatchGridRow(grid);
+        EXPECT_EQ(Sources(grid), c.After);
+        EXPECT_EQ(grid.Current, c.CurrentAfter);
+        // Row numbers belong to the places.
+        for (int row = 1; row <= grid.LastRow(); ++row) {
+            EXPECT_EQ(grid.At(row)[BatchCol::RowNumber], std::to_string(row));
+        }
+        // The options went with their pair.
+        if (grid.HasSource(c.CurrentAfter)) {
+            EXPECT_EQ(grid.At(c.CurrentAfter)[BatchCol::AttributeMask],
+                      grid.At(c.CurrentAfter)[BatchCol::Source].substr(2));
+        }
+    }
+}
 
 TEST(BatchGridTest, TheDeleteKeyMovesRowsUpAndKeepsTheLength)
 {

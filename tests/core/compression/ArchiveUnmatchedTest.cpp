@@ -3,18 +3,14 @@
 // lacks leave the archive, and nothing else does — no file beside it, not the archive itself,
 // nothing while a guard holds. Archives are made and read back by python3's zipfile.
 #include "compression/CompressedSync.h"
-#include "engine/RunDriver.h"
-#include "reporting/ProgramReporter.h"
-#include "support/ScriptedHost.h"
-#include "support/TempHome.h"
-#include "support/TempTree.h"
+#include "core/compression/ZipReadBack.h"
+#include "core/unmatched/UnmatchedRun.h"
 #include "support/TestTables.h"
 #include "unmatched/DeleteUnmatched.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <functional>
 #include <string>
@@ -26,95 +22,29 @@ namespace {
 using Test::ByName;
 using Test::PrintTo;
 
-std::string Python(const std::string& script, const std::vector<std::string>& args)
+using Test::EntriesOf;
+using Test::MakeArchive;
+
+// A line of the unmatched list for an entry of `archive`.
+UnmatchedItem EntryLine(const std::string& name, const std::string& folder, const std::string& archive)
 {
-    std::string command = "python3 -c '" + script + "'";
-    for (const std::string& arg : args) {
-        command += " '" + arg + "'";
-    }
-    std::string out;
-    FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
-    std::array<char, 1024> buffer{};
-    while (pipe != nullptr && std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) {
-        out += buffer.data();
-    }
-    if (pipe != nullptr) {
-        ::pclose(pipe);
-    }
-    if (!out.empty() && out.back() == '\n') {
-        out.pop_back();
-    }
-    return out;
+    UnmatchedItem item;
+    item.Name = item.Line = name, item.Folder = folder, item.SizeText = "1", item.Archive = archive;
+    return item;
 }
 
-// An archive holding each named entry (its content is its name), dated 2017.
-void MakeArchive(const std::string& archive, const std::vector<std::string>& names)
-{
-    std::vector<std::string> args{archive};
-    args.insert(args.end(), names.begin(), names.end());
-    Python("import sys, zipfile\n"
-           "with zipfile.ZipFile(sys.argv[1], \"w\") as z:\n"
-           "    for n in sys.argv[2:]:\n"
-           "        z.writestr(zipfile.ZipInfo(n, (2017, 7, 14, 2, 40, 0)), n)\n",
-           args);
-}
-
-// The entry names, sorted, separated by blanks; "none" when the archive cannot be read.
-std::string EntriesOf(const std::string& archive)
-{
-    std::string out = Python("import sys, zipfile\n"
-                             "print(\" \".join(sorted(zipfile.ZipFile(sys.argv[1]).namelist())))\n",
-                             {archive});
-    return out;
-}
-
-class ArchiveHost : public ::Tandemix::Test::ScriptedHost
-{
-public:
-    bool Watched = false;
-    bool CanAsk() const noexcept override { return Watched; }
-};
-
-// Public: the table's rows arrange the case on it.
-class ArchiveUnmatchedTest : public ::testing::Test
+class ArchiveUnmatchedTest : public Test::UnmatchedRun<CompressionHooks>
 {
 public:
     void SetUp() override
     {
-        Zip.ZipControl.LibraryFolders = {TANDEMIX_ZIPLIBS_DIR};
-        Engine.Source.Folder = Src;
-        Engine.Target.Folder = Dst;
-        Engine.Hooks = &Zip;
+        UnmatchedRun::SetUp();
+        Hooks.ZipControl.LibraryFolders = {TANDEMIX_ZIPLIBS_DIR};
         Opts.UseCompression = true;
-        Opts.CreateSubFolderOption = false;
-        Opts.DeleteUnmatched = true;
-        Opts.UseReportForm = true;
-        Opts.ListUnMatchedFiles = true;
-        Opts.DeleteUnmatchedWarningDelay = 0;
-        Opts.DisplayMessages = false;
+        Host.Watched = false;
     }
 
     std::string Archive() const { return Dst + "/dst.ZIP"; }
-    RunOutcome Run() { return SyncButtonClick(Ctx, RunSender::SyncButton); }
-    bool MessageSays(std::string_view text) const
-    {
-        std::vector<std::string> lines = Reporter.Lists().List(ReportCategory::Messages).Lines();
-        return std::any_of(lines.begin(), lines.end(), [text](const std::string& line) {
-            return line.find(text) != std::string::npos;
-        });
-    }
-
-    ::Tandemix::Test::TempHome Home;
-    TempTree Tree;
-    std::string Src = Tree.AddFolder("src");
-    std::string Dst = Tree.AddFolder("dst");
-    ArchiveHost Host;
-    Options Opts;
-    RunState State{Host, Opts};
-    EngineState Engine;
-    ProgramReporter Reporter{Opts, State, Engine, Home.Folder()};
-    CompressionHooks Zip{Reporter.Lists()};
-    RunContext Ctx{Opts, State, Host, Reporter, Engine};
 };
 
 struct GuardRow
@@ -191,13 +121,7 @@ TEST_F(ArchiveUnmatchedTest, EntriesAreListedAsTheArchivesAndEveryEntryGoneLeave
     EXPECT_EQ(Reporter.Lists().List(ReportCategory::UnMatched).At(0).find("gone.txt"), 0u);
 
     // The report window's Delete on every entry: the entries go, the (empty) archive stays.
-    items.push_back(UnmatchedItem{.Name = "keep.txt",
-                                  .Folder = Dst + "/",
-                                  .SizeText = "8",
-                                  .Detail = {},
-                                  .IsFolder = false,
-                                  .Line = "keep.txt",
-                                  .Archive = Archive()});
+    items.push_back(EntryLine("keep.txt", Dst + "/", Archive()));
     State.SyncActive = false;
     EXPECT_EQ(DeleteListedItems(Ctx, Reporter.Lists(), ReportCategory::UnMatched, items, Dst + "/"), 0u);
     EXPECT_TRUE(Tree.Exists("dst/dst.ZIP"));
@@ -212,24 +136,15 @@ TEST_F(ArchiveUnmatchedTest, AnEntryThatCannotGoOrLiesElsewhereStaysAndTheArchiv
     MakeArchive(Archive(), {"keep.txt", "gone.txt"});
     std::string other = Tree.AddFolder("other");
     MakeArchive(other + "/other.ZIP", {"gone.txt"});
-    auto entry = [&](const std::string& name, const std::string& folder, const std::string& archive) {
-        return UnmatchedItem{.Name = name,
-                             .Folder = folder,
-                             .SizeText = "1",
-                             .Detail = {},
-                             .IsFolder = false,
-                             .Line = name,
-                             .Archive = archive};
-    };
     Tree.AddFile("dst/broken.ZIP", "no archive at all");
     std::vector<UnmatchedItem> items{
-        entry("absent.txt", Dst + "/", Archive()), // nothing of that name left: nothing to delete
-        entry("gone.txt", Dst + "/", Dst + "/broken.ZIP"), // the archive cannot be read
-        entry("gone.txt", other + "/", other + "/other.ZIP"), // outside the target
-        entry("gone.txt", Src + "/", Archive()), // the archive does not lie in the line's folder
-        entry(">*", Dst + "/", Archive()), // a mask to the component, not a name
-        entry("*.txt", Dst + "/", Archive()), // no entry's name: it would take every entry it fits
-        entry("x.txt", Dst + "/", Dst + "/twins.ZIP"), // fits two entries regardless of case
+        EntryLine("absent.txt", Dst + "/", Archive()), // nothing of that name left: nothing to delete
+        EntryLine("gone.txt", Dst + "/", Dst + "/broken.ZIP"), // the archive cannot be read
+        EntryLine("gone.txt", other + "/", other + "/other.ZIP"), // outside the target
+        EntryLine("gone.txt", Src + "/", Archive()), // the archive does not lie in the line's folder
+        EntryLine(">*", Dst + "/", Archive()), // a mask to the component, not a name
+        EntryLine("*.txt", Dst + "/", Archive()), // no entry's name: it would take every entry it fits
+        EntryLine("x.txt", Dst + "/", Dst + "/twins.ZIP"), // fits two entries regardless of case
     };
     MakeArchive(Dst + "/twins.ZIP", {"X.txt", "x.TXT"});
     EXPECT_EQ(DeleteListedItems(Ctx, Reporter.Lists(), ReportCategory::UnMatched, items, Dst + "/"), 6u);

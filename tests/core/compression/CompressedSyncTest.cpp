@@ -4,6 +4,7 @@
 #include "compression/CompressedSync.h"
 
 #include "compression/ArchiveCommands.h"
+#include "core/compression/ZipReadBack.h"
 #include "core/engine/RunFixture.h"
 #include "engine/FileListing.h"
 #include "reporting/ReportLists.h"
@@ -11,60 +12,23 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdio>
 #include <string>
 
 namespace Tandemix {
 namespace {
 
-using Test::ByName;
-using Test::PrintTo;
-
-struct NameRow
+TEST(CompressedFolderNameTest, ArchiveLiesInItsFolderNamedAfterIt)
 {
-    std::string Name;
-    std::string Folder;
-    std::string Ext;
-    std::string Expected;
-};
-
-class CompressedFolderNameTest : public ::testing::TestWithParam<NameRow>
-{};
-
-TEST_P(CompressedFolderNameTest, ArchiveLiesInItsFolderNamedAfterIt)
-{
-    EXPECT_EQ(CompressedFolderName(GetParam().Folder, GetParam().Ext), GetParam().Expected);
+    const std::array<std::string, 3> rows[] = {{"/work/Docs", ".ZIP", "/work/Docs/Docs.ZIP"},
+                                               {"/work/Docs/", ".zip", "/work/Docs/Docs.zip"},
+                                               {"/a", ".Z", "/a/a.Z"},
+                                               {"/", ".ZIP", "/ROOT_.ZIP"}};
+    for (const auto& [folder, ext, archive] : rows) {
+        EXPECT_EQ(CompressedFolderName(folder, ext), archive) << folder;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    CompressedSync,
-    CompressedFolderNameTest,
-    ::testing::Values(NameRow{"Plain", "/work/Docs", ".ZIP", "/work/Docs/Docs.ZIP"},
-                      NameRow{"TrailingSlash", "/work/Docs/", ".zip", "/work/Docs/Docs.zip"},
-                      NameRow{"ShortExtension", "/a", ".Z", "/a/a.Z"},
-                      NameRow{"Root", "/", ".ZIP", "/ROOT_.ZIP"}),
-    ByName{});
-
-// Entry names, sorted, one a line, as python's zipfile reads them; empty when there is none.
-std::string EntriesOf(const std::string& archive)
-{
-    std::string command = "python3 -c 'import sys, zipfile\n"
-                          "print(\" \".join(sorted(zipfile.ZipFile(sys.argv[1]).namelist())))' '"
-                          + archive + "' 2>/dev/null";
-    std::string out;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    std::array<char, 1024> buffer{};
-    while (pipe != nullptr && std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) {
-        out += buffer.data();
-    }
-    if (pipe != nullptr) {
-        ::pclose(pipe);
-    }
-    if (!out.empty() && out.back() == '\n') {
-        out.pop_back();
-    }
-    return out;
-}
+using Test::EntriesOf;
 
 class CompressedSyncTest : public Test::RunFixture
 {
@@ -78,6 +42,13 @@ protected:
     }
 
     std::string Archive() const { return Dst + "/dst.ZIP"; }
+    // The next runs expand the target's archive into a plain folder "out".
+    std::string ExpandIntoOut()
+    {
+        Opts.CompressExpand = 1;
+        Engine.Source.Folder = Dst;
+        return Engine.Target.Folder = Tree.AddFolder("out");
+    }
 
     ReportLists Lists;
     CompressionHooks Zip{Lists};
@@ -115,11 +86,8 @@ TEST_F(CompressedSyncTest, ExpandRunTakesOnlyDecidedEntriesOut)
 
     // Now the archive's folder is the source of an expanding run into a plain folder, where
     // a.txt is newer than its entry and must stay.
-    std::string out = Tree.AddFolder("out");
+    ExpandIntoOut();
     Tree.AddFile("out/a.txt", "newer here", New);
-    Opts.CompressExpand = 1;
-    Engine.Source.Folder = Dst;
-    Engine.Target.Folder = out;
     EXPECT_EQ(Run(), RunOutcome::Completed);
     EXPECT_EQ(Tree.ReadFile("out/a.txt"), "newer here");
     EXPECT_EQ(Tree.ReadFile("out/b.txt"), "bravo");
@@ -185,10 +153,7 @@ TEST_F(CompressedSyncTest, EncryptedRunNeedsThePasswordToComeBack)
     ASSERT_EQ(Run(), RunOutcome::Completed);
     EXPECT_EQ(Tree.ReadFile("dst/dst.ZIP").find("alpha"), std::string::npos);
 
-    std::string out = Tree.AddFolder("out");
-    Opts.CompressExpand = 1;
-    Engine.Source.Folder = Dst;
-    Engine.Target.Folder = out;
+    std::string out = ExpandIntoOut();
     Opts.PassWordName.clear();
     Opts.DisplayMessages = false; // the password question answers itself with Ignore
     EXPECT_EQ(Run(), RunOutcome::Failed);
@@ -202,12 +167,6 @@ TEST_F(CompressedSyncTest, EncryptedRunNeedsThePasswordToComeBack)
     EXPECT_EQ(Run(), RunOutcome::Completed);
     EXPECT_EQ(Tree.ReadFile("out/a.txt"), "alpha");
 }
-
-} // namespace
-} // namespace Tandemix
-
-namespace Tandemix {
-namespace {
 
 class ArchiveCommandsTest : public CompressedSyncTest
 {

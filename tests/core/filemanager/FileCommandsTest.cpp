@@ -20,77 +20,47 @@
 namespace Tandemix {
 namespace {
 
-using Test::PrintTo;
-
 struct MenuRow
 {
     std::string Name;
     PaneState Pane;
     std::string OpenCaption;
-    bool OpenEnabled;
-    std::string DeleteCaption;
-    bool DeleteEnabled;
-    bool Details;
+    bool OneFile; // Open File and the details are offered for one current file only
+    std::string DeleteCaption; // Delete is offered whenever there is a current item
 };
 
 // 80 characters, the last of them two bytes long each: a cut counts characters.
 const std::string LongName = std::string(70, 'n') + "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9.txt";
+const std::string LongCut = std::string(70, 'n') + "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9";
 
 const MenuRow MenuRows[] = {
-    {"OneProgram",
-     {3, 1, true, "setup.exe"},
-     "Launch: setup.exe",
-     true,
-     "Delete File: setup.exe",
-     true,
-     true},
-    {"BatchInCapitals", {3, 1, true, "RUN.BAT"}, "Launch: RUN.BAT", true, "Delete File: RUN.BAT", true, true},
-    {"ExeInsideTheName",
-     {1, 0, true, "a.exe.txt"},
-     "Launch: a.exe.txt",
-     true,
-     "Delete File: a.exe.txt",
-     true,
-     true},
-    {"ScriptIsViewed",
-     {2, 1, true, "backup.sh"},
-     "View: backup.sh",
-     true,
-     "Delete File: backup.sh",
-     true,
-     true},
-    {"FourSelected", {9, 4, true, "notes.txt"}, "View: notes.txt", false, "Delete 4 Files", true, false},
-    {"TwoSelected", {2, 2, true, "setup.exe"}, "Launch: setup.exe", false, "Delete 2 Files", true, false},
-    {"EmptyPane", {0, 0, false, ""}, "Open File", false, "Delete File", false, false},
-    {"NoCurrentItem", {5, 0, false, ""}, "Open File", false, "Delete File", false, false},
-    {"LongNameCut",
-     {1, 1, true, LongName},
-     "View: " + std::string(70, 'n') + "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9",
-     true,
-     "Delete File: " + std::string(70, 'n') + "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9",
-     true,
-     true},
+    {"OneProgram", {3, 1, true, "setup.exe"}, "Launch: setup.exe", true, "Delete File: setup.exe"},
+    {"BatchInCapitals", {3, 1, true, "RUN.BAT"}, "Launch: RUN.BAT", true, "Delete File: RUN.BAT"},
+    {"ExeInsideTheName", {1, 0, true, "a.exe.txt"}, "Launch: a.exe.txt", true, "Delete File: a.exe.txt"},
+    {"ScriptIsViewed", {2, 1, true, "backup.sh"}, "View: backup.sh", true, "Delete File: backup.sh"},
+    {"FourSelected", {9, 4, true, "notes.txt"}, "View: notes.txt", false, "Delete 4 Files"},
+    {"TwoSelected", {2, 2, true, "setup.exe"}, "Launch: setup.exe", false, "Delete 2 Files"},
+    {"EmptyPane", {0, 0, false, ""}, "Open File", false, "Delete File"},
+    {"NoCurrentItem", {5, 0, false, ""}, "Open File", false, "Delete File"},
+    {"LongNameCut", {1, 1, true, LongName}, "View: " + LongCut, true, "Delete File: " + LongCut},
 };
 
-class PrepareFileMenuTest : public ::testing::TestWithParam<MenuRow>
-{};
-
-TEST_P(PrepareFileMenuTest, CaptionsAndEnabledItemsFollowThePane)
+TEST(PrepareFileMenuTest, CaptionsAndEnabledItemsFollowThePane)
 {
-    const MenuRow& row = GetParam();
-    FileMenuState menu = PrepareFileMenu(row.Pane);
-    EXPECT_EQ(menu.OpenFile1.Caption, row.OpenCaption);
-    EXPECT_EQ(menu.OpenFile1.Enabled, row.OpenEnabled);
-    EXPECT_EQ(menu.DeleteFile1.Caption, row.DeleteCaption);
-    EXPECT_EQ(menu.DeleteFile1.Enabled, row.DeleteEnabled);
-    EXPECT_EQ(menu.ShowFileDetails1, row.Details);
-    EXPECT_FALSE(menu.ExpandFolder1);
-    PaneState archived = row.Pane;
-    archived.ViewCompressedEnabled = true;
-    EXPECT_TRUE(PrepareFileMenu(archived).ExpandFolder1);
+    for (const MenuRow& row : MenuRows) {
+        SCOPED_TRACE(row.Name);
+        FileMenuState menu = PrepareFileMenu(row.Pane);
+        EXPECT_EQ(menu.OpenFile1.Caption, row.OpenCaption);
+        EXPECT_EQ(menu.OpenFile1.Enabled, row.OneFile);
+        EXPECT_EQ(menu.DeleteFile1.Caption, row.DeleteCaption);
+        EXPECT_EQ(menu.DeleteFile1.Enabled, row.Pane.HasCurrent);
+        EXPECT_EQ(menu.ShowFileDetails1, row.OneFile);
+        EXPECT_FALSE(menu.ExpandFolder1);
+        PaneState archived = row.Pane;
+        archived.ViewCompressedEnabled = true;
+        EXPECT_TRUE(PrepareFileMenu(archived).ExpandFolder1);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Rows, PrepareFileMenuTest, ::testing::ValuesIn(MenuRows), Test::ByName{});
 
 class DeleteMultipleFilesTest : public ::testing::Test, protected Test::CoreBundle
 {
@@ -138,32 +108,27 @@ TEST_F(DeleteMultipleFilesTest, OneReadOnlyFileGoesAfterTheOneQuestion)
     EXPECT_EQ(State.BusyCount, 0);
 }
 
-TEST_F(DeleteMultipleFilesTest, NoKeepsEveryFile)
-{
-    Tree.AddFile("t/a.txt", "1");
-    Tree.AddFile("t/b.txt", "2");
-    Host.QueueAnswer(DialogResult::No);
-    EXPECT_EQ(DeleteMultipleFiles(Ctx, Request({"a.txt", "b.txt"})), -1);
-    ASSERT_EQ(Host.Questions.size(), 1u);
-    EXPECT_EQ(Host.Questions[0].Text, "Are you sure you want to delete these 2 files?");
-    EXPECT_TRUE(Tree.Exists("t/a.txt") && Tree.Exists("t/b.txt"));
-    EXPECT_TRUE(Host.ControlsEnabled.empty());
-}
-
-TEST_F(DeleteMultipleFilesTest, AFileThatCannotGoIsReportedAndTheOthersStillGo)
+TEST_F(DeleteMultipleFilesTest, NoKeepsEveryFileAndAFileThatCannotGoIsReportedWhileTheOthersStillGo)
 {
     for (const char* name : {"t/a.txt", "t/b.txt", "t/c.txt"}) {
         Tree.AddFile(name, "x");
     }
+    Host.QueueAnswer(DialogResult::No);
+    EXPECT_EQ(DeleteMultipleFiles(Ctx, Request({"a.txt", "b.txt", "c.txt"})), -1);
+    ASSERT_EQ(Host.Questions.size(), 1u);
+    EXPECT_EQ(Host.Questions[0].Text, "Are you sure you want to delete these 3 files?");
+    EXPECT_TRUE(Tree.Exists("t/a.txt") && Tree.Exists("t/b.txt") && Tree.Exists("t/c.txt"));
+    EXPECT_TRUE(Host.ControlsEnabled.empty());
+
     Host.QueueAnswer(DialogResult::Yes);
     Host.QueueAnswer(DialogResult::Ok);
     ScopedFault fault({.Op = FaultOp::Unlink, .Error = EACCES, .PathContains = "/b.txt"});
     EXPECT_EQ(DeleteMultipleFiles(Ctx, Request({"a.txt", "b.txt", "c.txt"})), 2);
     EXPECT_EQ(DeletedNames(), (std::vector<std::string>{"a.txt", "c.txt"}));
     EXPECT_TRUE(Tree.Exists("t/b.txt"));
-    ASSERT_EQ(Host.Questions.size(), 2u);
-    EXPECT_EQ(Host.Questions[1].Text.rfind("Could not Delete File:    " + Tree.Path("t/b.txt"), 0), 0u)
-        << Host.Questions[1].Text;
+    ASSERT_EQ(Host.Questions.size(), 3u);
+    EXPECT_EQ(Host.Questions[2].Text.rfind("Could not Delete File:    " + Tree.Path("t/b.txt"), 0), 0u)
+        << Host.Questions[2].Text;
     EXPECT_EQ(Host.UnusedAnswers(), 0u);
 }
 

@@ -6,7 +6,6 @@
 #include "platform/FaultHook.h"
 #include "support/CoreBundle.h"
 #include "support/TempTree.h"
-#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +15,6 @@
 
 namespace Tandemix {
 namespace {
-
-using Test::PrintTo;
 
 class DeleteLocalDirTest : public ::testing::Test, protected Test::CoreBundle
 {
@@ -56,12 +53,17 @@ TEST_F(DeleteLocalDirTest, DrivesAreNeverDeletedNorAskedAbout)
     EXPECT_TRUE(Tree.Exists("home"));
 }
 
-TEST_F(DeleteLocalDirTest, YesDeletesTheWholeTreeAndNothingALinkPointsAt)
+TEST_F(DeleteLocalDirTest, NoKeepsEverythingAndYesDeletesTheWholeTreeButNothingALinkPointsAt)
 {
+    Host.QueueAnswer(DialogResult::No);
+    EXPECT_EQ(DeleteLocalDir(Ctx, Tree.Path("doomed"), ""), FolderDeletion::Declined);
+    EXPECT_TRUE(Tree.Exists("doomed/sub/b.txt"));
+    EXPECT_TRUE(Host.ControlsEnabled.empty());
+
     Host.QueueAnswer(DialogResult::Yes);
     EXPECT_EQ(DeleteLocalDir(Ctx, Tree.Path("doomed"), "/nowhere"), FolderDeletion::Deleted);
-    ASSERT_EQ(Host.Questions.size(), 1u);
-    EXPECT_EQ(Host.Questions[0].Text,
+    ASSERT_EQ(Host.Questions.size(), 2u);
+    EXPECT_EQ(Host.Questions[1].Text,
               "Are you sure you want to delete:\nFolder: " + Tree.Path("doomed")
                   + "\nand all of its contents?");
     EXPECT_FALSE(Tree.Exists("doomed"));
@@ -77,13 +79,6 @@ TEST_F(DeleteLocalDirTest, YesDeletesTheWholeTreeAndNothingALinkPointsAt)
     EXPECT_EQ(Host.ControlsEnabled, (std::vector<bool>{false, true}));
     EXPECT_FALSE(State.SyncActive);
     EXPECT_EQ(State.BusyCount, 0);
-}
-
-TEST_F(DeleteLocalDirTest, NoKeepsEverything)
-{
-    Host.QueueAnswer(DialogResult::No);
-    EXPECT_EQ(DeleteLocalDir(Ctx, Tree.Path("doomed"), ""), FolderDeletion::Declined);
-    EXPECT_TRUE(Tree.Exists("doomed/sub/b.txt"));
 }
 
 TEST_F(DeleteLocalDirTest, ALinkAmongTheFoldersGoesAsALink)
@@ -149,34 +144,30 @@ const RenameRow RenameRows[] = {
     {"DotDot", "..", FolderRename::Failed, {"Photos/p.jpg"}, {}, true},
 };
 
-class RenameDirectoryTest : public ::testing::TestWithParam<RenameRow>, protected Test::CoreBundle
+TEST(RenameDirectoryTest, RenamesOnlyToAFreeNameInTheSameFolder)
 {
-protected:
-    TempTree Tree;
-};
-
-TEST_P(RenameDirectoryTest, RenamesOnlyToAFreeNameInTheSameFolder)
-{
-    const RenameRow& row = GetParam();
-    Tree.AddFile("Photos/p.jpg", "p");
-    Tree.AddFile("Music/m.mp3", "m");
-    if (row.ErrorShown) {
-        Host.QueueAnswer(DialogResult::Ok);
-    }
-    EXPECT_EQ(RenameDirectory(Ctx, Tree.Root(), "Photos", row.NewName), row.Result);
-    for (const std::string& entry : row.Present) {
-        EXPECT_TRUE(Tree.Exists(entry)) << entry;
-    }
-    for (const std::string& entry : row.Absent) {
-        EXPECT_FALSE(Tree.Exists(entry)) << entry;
-    }
-    EXPECT_EQ(Host.Questions.size(), row.ErrorShown ? 1u : 0u);
-    if (row.ErrorShown) {
-        EXPECT_EQ(Host.Questions[0].Text, "Error renaming directory!");
+    for (const RenameRow& row : RenameRows) {
+        SCOPED_TRACE(row.Name);
+        ::Tandemix::Test::CoreBundle core;
+        TempTree tree;
+        tree.AddFile("Photos/p.jpg", "p");
+        tree.AddFile("Music/m.mp3", "m");
+        if (row.ErrorShown) {
+            core.Host.QueueAnswer(DialogResult::Ok);
+        }
+        EXPECT_EQ(RenameDirectory(core.Ctx, tree.Root(), "Photos", row.NewName), row.Result);
+        for (const std::string& entry : row.Present) {
+            EXPECT_TRUE(tree.Exists(entry)) << entry;
+        }
+        for (const std::string& entry : row.Absent) {
+            EXPECT_FALSE(tree.Exists(entry)) << entry;
+        }
+        EXPECT_EQ(core.Host.Questions.size(), row.ErrorShown ? 1u : 0u);
+        if (row.ErrorShown) {
+            EXPECT_EQ(core.Host.Questions[0].Text, "Error renaming directory!");
+        }
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Rows, RenameDirectoryTest, ::testing::ValuesIn(RenameRows), Test::ByName{});
 
 TEST(CreateChosenFolderTest, MakesTheMissingLevelsAndReportsWhatCannotBeMade)
 {

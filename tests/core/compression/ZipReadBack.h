@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Archives made and read back outside our code, by python3's zipfile.
+#pragma once
+
+#include "support/TempTree.h"
+
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace Tandemix::Test {
+
+// Runs python3 with `script` and `args`: its standard output, and the exit code in `status`.
+inline std::string
+Python(const std::string& script, const std::vector<std::string>& args, int* status = nullptr)
+{
+    TempTree scratch;
+    std::string command = "python3 '" + scratch.AddFile("s.py", script) + "'";
+    for (const std::string& arg : args) {
+        command += " '" + arg + "'";
+    }
+    std::string out;
+    FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
+    std::array<char, 4096> buffer{};
+    while (pipe != nullptr && std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) {
+        out += buffer.data();
+    }
+    int rc = pipe != nullptr ? ::pclose(pipe) : -1;
+    if (status != nullptr) {
+        *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    }
+    return out;
+}
+
+// The entry names, sorted, separated by blanks; empty when there is none or no archive to read.
+inline std::string EntriesOf(const std::string& archive)
+{
+    return Python("import sys, zipfile\n"
+                  "print(' '.join(sorted(zipfile.ZipFile(sys.argv[1]).namelist())), end='')\n",
+                  {archive});
+}
+
+// An archive holding each named entry (its content is its name), dated 2017-07-14 02:40.
+inline void MakeArchive(const std::string& archive, const std::vector<std::string>& names)
+{
+    std::vector<std::string> args{archive};
+    args.insert(args.end(), names.begin(), names.end());
+    Python("import sys, zipfile\n"
+           "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+           "    for n in sys.argv[2:]:\n"
+           "        z.writestr(zipfile.ZipInfo(n, (2017, 7, 14, 2, 40, 0)), n)\n",
+           args);
+}
+
+} // namespace Tandemix::Test
