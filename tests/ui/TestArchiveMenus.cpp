@@ -25,6 +25,21 @@ QStringList Listed(const SidePane& pane)
     return names;
 }
 
+// The window on the folders given (empty: left as it is), with the zip libraries of this build,
+// and without sub-folders so the lists are the folders' own files.
+TMainSyncForm* OpenOn(Test::WindowRig& rig, const char* source, const char* target)
+{
+    TMainSyncForm* form = rig.Open();
+    form->CommandWords = {"-A"}; // no beeps in tests
+    form->Compression().ZipControl.LibraryFolders = {TANDEMIX_ZIPLIBS_DIR};
+    form->Context().Opts.IncludeSubFolderOption = false;
+    if (*source != '\0') {
+        form->DirectoryListBox1Change(Side::Source, rig.Tree.Path(source));
+    }
+    form->DirectoryListBox1Change(Side::Target, rig.Tree.Path(target));
+    return form;
+}
+
 } // namespace
 
 class TestArchiveMenus : public QObject
@@ -37,10 +52,7 @@ private slots:
         Test::WindowRig rig;
         rig.Tree.AddFile("dst/a.txt", "alpha");
         rig.Tree.AddFile("dst/b.txt", "bravo");
-        TMainSyncForm* form = rig.Open();
-        form->Compression().ZipControl.LibraryFolders = {TANDEMIX_ZIPLIBS_DIR};
-        form->Context().Opts.IncludeSubFolderOption = false;
-        form->DirectoryListBox1Change(Side::Target, rig.Tree.Path("dst"));
+        TMainSyncForm* form = OpenOn(rig, "", "dst");
         QListWidget* list = form->Panes->Pane(Side::Target).FileList;
 
         Test::RightClick(list);
@@ -73,11 +85,7 @@ private slots:
         rig.Tree.AddFile("src/s.txt", "source");
         rig.Tree.AddFile("dst/a.txt", "alpha");
         rig.Tree.AddFile("dst/b.txt", "bravo");
-        TMainSyncForm* form = rig.Open();
-        form->Compression().ZipControl.LibraryFolders = {TANDEMIX_ZIPLIBS_DIR};
-        form->Context().Opts.IncludeSubFolderOption = false;
-        form->DirectoryListBox1Change(Side::Source, rig.Tree.Path("src"));
-        form->DirectoryListBox1Change(Side::Target, rig.Tree.Path("dst"));
+        TMainSyncForm* form = OpenOn(rig, "src", "dst");
         SidePane& source = form->Panes->Pane(Side::Source);
         SidePane& target = form->Panes->Pane(Side::Target);
         const QColor red(Qt::red);
@@ -166,13 +174,8 @@ private slots:
         rig.Tree.AddFile("src/one.txt", "one");
         rig.Tree.AddFile("src/two.txt", "two");
         rig.Tree.AddFolder("dst");
-        TMainSyncForm* form = rig.Open();
-        form->CommandWords = {"-A"}; // no beeps in tests
-        form->Compression().ZipControl.LibraryFolders = {TANDEMIX_ZIPLIBS_DIR};
-        form->Context().Opts.IncludeSubFolderOption = false;
+        TMainSyncForm* form = OpenOn(rig, "src", "dst");
         form->Context().Opts.CreateSubFolderOption = false;
-        form->DirectoryListBox1Change(Side::Source, rig.Tree.Path("src"));
-        form->DirectoryListBox1Change(Side::Target, rig.Tree.Path("dst"));
         form->CompressionOptions->SyncOptUseCompression->click();
         QCOMPARE(form->SyncPage->SyncButton->text(), QStringLiteral("Compress &Source to Target"));
 

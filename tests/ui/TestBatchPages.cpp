@@ -4,7 +4,6 @@
 #include "app/ui/PageTabs.h"
 #include "automation/Automation.h"
 #include "automation/ui/ProOptionsPage.h"
-#include "batch/ApplyBatchRow.h"
 #include "batch/BatchFile.h"
 #include "batch/ui/BatchGridView.h"
 #include "batch/ui/BuildBatchPage.h"
@@ -13,30 +12,13 @@
 #include "engine/ui/FileOptionsPage.h"
 #include "engine/ui/SynchronizePage.h"
 #include "filemanager/ui/FolderPanes.h"
-#include "platform/WallClock.h"
+#include "ui/support/BatchText.h"
 #include "ui/support/WindowRig.h"
 #include "unmatched/ui/UnmatchedOptions.h"
 
 using namespace Tandemix;
 
-namespace {
-
-// A batch file's text with one row per pair, each with the default options but its include mask.
-std::string BatchText(const std::vector<std::array<std::string, 3>>& pairs)
-{
-    BatchList list;
-    list.Description = "Nightly";
-    int number = 0;
-    for (const auto& [source, target, include] : pairs) {
-        Options opts;
-        opts.IncludeString = include;
-        opts.CreateSubFolderOption = false;
-        list.Rows.push_back(NewBatchRow(++number, source, target, opts, Now()));
-    }
-    return BatchFileText(list);
-}
-
-} // namespace
+using Test::BatchText;
 
 class TestBatchPages : public QObject
 {
@@ -65,6 +47,12 @@ private:
     }
     void StandOn(int row) { Build->BuildBatchGrid->setCurrentCell(row - 1, 1); }
     std::string Cell(int row, BatchCol col) const { return Build->Grid().At(row)[col]; }
+    static void YesAndNo()
+    {
+        QTest::addColumn<bool>("yes");
+        QTest::newRow("Yes") << true;
+        QTest::newRow("No") << false;
+    }
 
 private slots:
     void init()
@@ -184,12 +172,7 @@ private slots:
         QVERIFY(Cell(1, BatchCol::AttributeMask).empty());
     }
 
-    void theDeleteKeyAsksAndMovesTheRowsBelowUp_data()
-    {
-        QTest::addColumn<bool>("yes");
-        QTest::newRow("Yes") << true;
-        QTest::newRow("No") << false;
-    }
+    void theDeleteKeyAsksAndMovesTheRowsBelowUp_data() { YesAndNo(); }
     void theDeleteKeyAsksAndMovesTheRowsBelowUp()
     {
         QFETCH(bool, yes);
@@ -212,12 +195,7 @@ private slots:
         }
     }
 
-    void leavingAChangedRowAsksWhetherToStoreTheChanges_data()
-    {
-        QTest::addColumn<bool>("yes");
-        QTest::newRow("Yes") << true;
-        QTest::newRow("No") << false;
-    }
+    void leavingAChangedRowAsksWhetherToStoreTheChanges_data() { YesAndNo(); }
     void leavingAChangedRowAsksWhetherToStoreTheChanges()
     {
         QFETCH(bool, yes);
