@@ -78,8 +78,6 @@ private slots:
 
     void addNumbersRowsWithTheirOwnOptionsAndSaveReadsBackTheSameCells()
     {
-        QCOMPARE(Build->BuildBatchGrid->columnCount(), 34);
-        QCOMPARE(Build->BuildBatchGrid->rowCount(), 6);
         BuildTwoRows();
         QCOMPARE(Cell(1, BatchCol::Source), Tree->Path("work"));
         QCOMPARE(Cell(2, BatchCol::Target), Tree->Path("dos"));
@@ -384,45 +382,40 @@ private slots:
         QCOMPARE(Run->CurrentBatchFile->text(), QStringLiteral("None"));
     }
 
-    void theSynchronizeButtonSaysWhatAPressWillDo_data()
-    {
-        QTest::addColumn<bool>("replicate");
-        QTest::addColumn<bool>("compression");
-        QTest::addColumn<int>("item");
-        QTest::addColumn<QString>("caption");
-        QTest::addColumn<bool>("sourceRed");
-        QTest::addColumn<bool>("targetRed");
-        QTest::newRow("plain") << false << false << 1 << "Synchronize &Source to Target" << false << false;
-        QTest::newRow("compress") << false << true << 0 << "Compress &Source to Target" << false << true;
-        QTest::newRow("expand") << false << true << 1 << "Expand &Source to Target" << true << false;
-        QTest::newRow("replicate") << true << false << 0 << "Replicate &Source to Target" << false << false;
-        QTest::newRow("compress, replicate")
-            << true << true << 0 << "Compress/Replicate &Source to Target" << false << true;
-        QTest::newRow("expand, replicate")
-            << true << true << 1 << "Expand/Replicate &Source to Target" << true << false;
-    }
     void theSynchronizeButtonSaysWhatAPressWillDo()
     {
-        QFETCH(bool, replicate);
-        QFETCH(bool, compression);
-        QFETCH(int, item);
-        QFETCH(QString, caption);
-        QFETCH(bool, sourceRed);
-        QFETCH(bool, targetRed);
-        Options& opts = Form->Opts();
-        opts.DeleteUnmatched = replicate;
-        opts.ReplicateFolders = replicate;
-        opts.UseCompression = compression;
-        opts.CompressExpand = item;
-        Form->RunBatchListClick();
-        QCOMPARE(Form->SyncPage->SyncButton->text(), caption);
+        struct Case
+        {
+            bool Replicate, Compression;
+            int Item;
+            const char* Caption;
+            bool SourceRed, TargetRed;
+        };
+        const Case cases[] = {{false, false, 1, "Synchronize &Source to Target", false, false},
+                              {false, true, 0, "Compress &Source to Target", false, true},
+                              {false, true, 1, "Expand &Source to Target", true, false},
+                              {true, false, 0, "Replicate &Source to Target", false, false},
+                              {true, true, 0, "Compress/Replicate &Source to Target", false, true},
+                              {true, true, 1, "Expand/Replicate &Source to Target", true, false}};
         const QColor red(Qt::red);
-        QCOMPARE(Form->SyncPage->SyncSource->palette().color(QPalette::WindowText) == red, sourceRed);
-        QCOMPARE(Form->SyncPage->SyncTarget->palette().color(QPalette::WindowText) == red, targetRed);
-        // A list checked but not runnable leaves the caption as it is.
-        Run->SetRunBatchList(false, true);
-        QCOMPARE(Form->SyncPage->SyncButton->text(), caption);
-        Run->SetRunBatchList(false, false);
+        for (const Case& c : cases) {
+            Options& opts = Form->Opts();
+            opts.DeleteUnmatched = opts.ReplicateFolders = c.Replicate;
+            opts.UseCompression = c.Compression;
+            opts.CompressExpand = c.Item;
+            Form->RunBatchListClick();
+            QCOMPARE(Form->SyncPage->SyncButton->text(), QString::fromUtf8(c.Caption));
+            QVERIFY2((Form->SyncPage->SyncSource->palette().color(QPalette::WindowText) == red)
+                         == c.SourceRed,
+                     c.Caption);
+            QVERIFY2((Form->SyncPage->SyncTarget->palette().color(QPalette::WindowText) == red)
+                         == c.TargetRed,
+                     c.Caption);
+            // A list checked but not runnable leaves the caption as it is.
+            Run->SetRunBatchList(false, true);
+            QCOMPARE(Form->SyncPage->SyncButton->text(), QString::fromUtf8(c.Caption));
+            Run->SetRunBatchList(false, false);
+        }
     }
 
     void switchingCompressionOnWithItemOneSaysExpandWithTheSourceInRed()
