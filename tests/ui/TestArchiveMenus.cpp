@@ -25,6 +25,37 @@ QStringList Listed(const SidePane& pane)
     return names;
 }
 
+// The window on the folders given (empty: left as it is), with the zip libraries of this build,
+// and without sub-folders so the lists are the folders' own files.
+TMainSyncForm* OpenOn(Test::WindowRig& rig, const char* source, const char* target)
+{
+    TMainSyncForm* form = rig.Open();
+    form->CommandWords = {"-A"}; // no beeps in tests
+    form->Compression().ZipControl.LibraryFolders = {TANDEMIX_ZIPLIBS_DIR};
+    form->Context().Opts.IncludeSubFolderOption = false;
+    if (*source != '\0') {
+        form->DirectoryListBox1Change(Side::Source, rig.Tree.Path(source));
+    }
+    form->DirectoryListBox1Change(Side::Target, rig.Tree.Path(target));
+    return form;
+}
+
+// What a pane shows of its folder's archive: the box, the colour of the list and of its figures
+// (which must agree), and the names listed.
+QString Shown(const SidePane& pane)
+{
+    const QColor red(Qt::red);
+    const int reds = int(pane.FileList->palette().color(QPalette::Text) == red)
+                     + int(pane.FileCount->palette().color(QPalette::WindowText) == red)
+                     + int(pane.DirSize->palette().color(QPalette::WindowText) == red);
+    const std::string shown = std::string(pane.ViewCompressed->isEnabled() ? "" : "disabled ")
+                              + (pane.ViewCompressed->isChecked() ? "checked " : "unchecked ")
+                              + (reds == 3   ? "red: "
+                                 : reds == 0 ? "plain: "
+                                             : "mixed colours: ");
+    return QString::fromStdString(shown) + Listed(pane).join(u' ');
+}
+
 } // namespace
 
 class TestArchiveMenus : public QObject
@@ -37,10 +68,7 @@ private slots:
         Test::WindowRig rig;
         rig.Tree.AddFile("dst/a.txt", "alpha");
         rig.Tree.AddFile("dst/b.txt", "bravo");
-        TMainSyncForm* form = rig.Open();
-        form->Compression().ZipControl.LibraryFolders = {TANDEMIX_ZIPLIBS_DIR};
-        form->Context().Opts.IncludeSubFolderOption = false;
-        form->DirectoryListBox1Change(Side::Target, rig.Tree.Path("dst"));
+        TMainSyncForm* form = OpenOn(rig, "", "dst");
         QListWidget* list = form->Panes->Pane(Side::Target).FileList;
 
         Test::RightClick(list);
@@ -73,26 +101,10 @@ private slots:
         rig.Tree.AddFile("src/s.txt", "source");
         rig.Tree.AddFile("dst/a.txt", "alpha");
         rig.Tree.AddFile("dst/b.txt", "bravo");
-        TMainSyncForm* form = rig.Open();
-        form->Compression().ZipControl.LibraryFolders = {TANDEMIX_ZIPLIBS_DIR};
-        form->Context().Opts.IncludeSubFolderOption = false;
-        form->DirectoryListBox1Change(Side::Source, rig.Tree.Path("src"));
-        form->DirectoryListBox1Change(Side::Target, rig.Tree.Path("dst"));
+        TMainSyncForm* form = OpenOn(rig, "src", "dst");
         SidePane& source = form->Panes->Pane(Side::Source);
         SidePane& target = form->Panes->Pane(Side::Target);
-        const QColor red(Qt::red);
-        auto shownRed = [&](SidePane& pane) {
-            bool list = pane.FileList->palette().color(QPalette::Text) == red;
-            bool count = pane.FileCount->palette().color(QPalette::WindowText) == red;
-            bool size = pane.DirSize->palette().color(QPalette::WindowText) == red;
-            if (list != count || list != size) {
-                qWarning("the list and its figures disagree about their colour");
-                return !list; // neither answer the caller expects
-            }
-            return list;
-        };
-        QVERIFY(!target.ViewCompressed->isEnabled()); // no archive yet
-        QVERIFY(!shownRed(target));
+        QCOMPARE(Shown(target), QStringLiteral("disabled unchecked plain: a.txt b.txt")); // no archive yet
 
         rig.Tree.AddFile("dst/dst.ZIP.txt", "not the archive"); // listed beside it, never in it
         form->DirectoryListBox1Change(Side::Target, rig.Tree.Path("dst"));
@@ -102,10 +114,7 @@ private slots:
         form->Archives.CompressFolder1->trigger();
         QVERIFY(rig.Tree.Exists("dst/dst.ZIP"));
         // The command leaves the archive shown: its box checked, the entries in red.
-        QVERIFY(target.ViewCompressed->isEnabled());
-        QVERIFY(target.ViewCompressed->isChecked());
-        QVERIFY(shownRed(target));
-        QCOMPARE(Listed(target), Test::Names({"a.txt", "b.txt", "dst.ZIP.txt"}));
+        QCOMPARE(Shown(target), QStringLiteral("checked red: a.txt b.txt dst.ZIP.txt"));
         QVERIFY(form->SyncPage->CompressionMessage->isHidden());
 
         // "Open File" on an entry opens a copy extracted alone into the scratch folder, which
@@ -132,31 +141,22 @@ private slots:
         // Unchecked by the user: the folder's own files, in the usual colour.
         target.ViewCompressed->click();
         QVERIFY(!form->Engine().Target.ViewCompressed);
-        QCOMPARE(Listed(target), Test::Names({"a.txt", "b.txt", "dst.ZIP", "dst.ZIP.txt"}));
+        QCOMPARE(Shown(target), QStringLiteral("unchecked plain: a.txt b.txt dst.ZIP dst.ZIP.txt"));
         QCOMPARE(target.FileCount->text(), QStringLiteral("4"));
-        QVERIFY(!shownRed(target));
         target.ViewCompressed->click();
         QCOMPARE(target.FileCount->text(), QStringLiteral("3"));
-        QVERIFY(shownRed(target));
+        QCOMPARE(Shown(target), QStringLiteral("checked red: a.txt b.txt dst.ZIP.txt"));
         QCOMPARE(form->StatusPanel->text(), QStringLiteral("Ready"));
 
         // Swap: the archive view goes with its folder to the other side.
         form->SwapSourceandTarget1Click();
         QCOMPARE(form->Engine().Source.Folder, rig.Tree.Path("dst"));
-        QVERIFY(source.ViewCompressed->isEnabled());
-        QVERIFY(source.ViewCompressed->isChecked());
-        QVERIFY(shownRed(source));
-        QCOMPARE(Listed(source), Test::Names({"a.txt", "b.txt", "dst.ZIP.txt"}));
-        QVERIFY(!target.ViewCompressed->isEnabled());
-        QVERIFY(!target.ViewCompressed->isChecked());
-        QVERIFY(!shownRed(target));
-        QCOMPARE(Listed(target), Test::Names({"s.txt"}));
+        QCOMPARE(Shown(source), QStringLiteral("checked red: a.txt b.txt dst.ZIP.txt"));
+        QCOMPARE(Shown(target), QStringLiteral("disabled unchecked plain: s.txt"));
         // And back, unchecked this time on the source side first.
         source.ViewCompressed->click();
         form->SwapSourceandTarget1Click();
-        QVERIFY(!target.ViewCompressed->isChecked());
-        QVERIFY(target.ViewCompressed->isEnabled());
-        QCOMPARE(Listed(target), Test::Names({"a.txt", "b.txt", "dst.ZIP", "dst.ZIP.txt"}));
+        QCOMPARE(Shown(target), QStringLiteral("unchecked plain: a.txt b.txt dst.ZIP dst.ZIP.txt"));
         QVERIFY(rig.Script.Unexpected.empty());
     }
 
@@ -166,13 +166,8 @@ private slots:
         rig.Tree.AddFile("src/one.txt", "one");
         rig.Tree.AddFile("src/two.txt", "two");
         rig.Tree.AddFolder("dst");
-        TMainSyncForm* form = rig.Open();
-        form->CommandWords = {"-A"}; // no beeps in tests
-        form->Compression().ZipControl.LibraryFolders = {TANDEMIX_ZIPLIBS_DIR};
-        form->Context().Opts.IncludeSubFolderOption = false;
+        TMainSyncForm* form = OpenOn(rig, "src", "dst");
         form->Context().Opts.CreateSubFolderOption = false;
-        form->DirectoryListBox1Change(Side::Source, rig.Tree.Path("src"));
-        form->DirectoryListBox1Change(Side::Target, rig.Tree.Path("dst"));
         form->CompressionOptions->SyncOptUseCompression->click();
         QCOMPARE(form->SyncPage->SyncButton->text(), QStringLiteral("Compress &Source to Target"));
 
@@ -189,10 +184,7 @@ private slots:
         QVERIFY(form->SyncPage->CompressionMessage->isHidden());
         QCOMPARE(form->SyncPage->TotFilesAdded->text(), QStringLiteral("2"));
         SidePane& target = form->Panes->Pane(Side::Target);
-        QVERIFY(target.ViewCompressed->isChecked());
-        QVERIFY(target.ViewCompressed->isEnabled());
-        QCOMPARE(target.FileList->palette().color(QPalette::Text), QColor(Qt::red));
-        QCOMPARE(Listed(target), Test::Names({"one.txt", "two.txt"}));
+        QCOMPARE(Shown(target), QStringLiteral("checked red: one.txt two.txt"));
         QVERIFY(!form->Panes->Pane(Side::Source).ViewCompressed->isChecked());
         QVERIFY(rig.Script.Unexpected.empty());
     }

@@ -194,9 +194,7 @@ private slots:
                  std::string("Sorry, I do not recognize that Old Password.\nPlease try again."));
         QCOMPARE(Form->Opts().AdminPassWord, std::string("New"));
         // With no archive password, the file's first line is empty.
-        QCOMPARE(written.size(), std::size_t(1));
-        QCOMPARE(written[0].first, std::string());
-        QCOMPARE(written[0].second, std::string("New"));
+        QCOMPARE(written, (std::vector<std::pair<std::string, std::string>>{{"", "New"}}));
 
         // Cancel changes nothing, and a file that cannot be written is said.
         answers = {{false, "", ""}};

@@ -130,30 +130,22 @@ private slots:
         QCOMPARE(read->first, std::string("brand new"));
     }
 
-    void CancelChangesNothing()
+    void CancelOrTheSamePasswordAgainChangesNothing()
     {
-        Rig rig;
-        rig.Opts.PassWordName = "old";
-        AnswerDialogs(rig.Page, {{QStringLiteral("old"), QStringLiteral("new"), false}});
-        QSignalSpy changed(&rig.Page, &CompressionPage::OptionChanged);
-        rig.Page.ChgPassWordButtonClick();
-        QCOMPARE(rig.Opts.PassWordName, std::string("old"));
-        QVERIFY(!rig.Opts.SavePasswordEnabled);
-        QCOMPARE(changed.count(), 0);
-    }
-
-    void TheSamePasswordAgainChangesNothing()
-    {
-        Rig rig;
-        rig.Opts.UseCompression = true;
-        rig.Opts.PassWordName = "same";
-        rig.Page.ShowOptions();
-        QSignalSpy changed(&rig.Page, &CompressionPage::OptionChanged);
-        AnswerDialogs(rig.Page, {{QStringLiteral("same"), QStringLiteral("same"), true}});
-        rig.Page.ChgPassWordButtonClick();
-        QCOMPARE(rig.Opts.PassWordName, std::string("same"));
-        QCOMPARE(changed.count(), 0);
-        QVERIFY(!rig.Page.SavePassword->isEnabled());
+        for (const DialogAnswer& answer :
+             {DialogAnswer{QStringLiteral("old"), QStringLiteral("new"), false},
+              DialogAnswer{QStringLiteral("old"), QStringLiteral("old"), true}}) {
+            Rig rig;
+            rig.Opts.UseCompression = true;
+            rig.Opts.PassWordName = "old";
+            rig.Page.ShowOptions();
+            QSignalSpy changed(&rig.Page, &CompressionPage::OptionChanged);
+            AnswerDialogs(rig.Page, {answer});
+            rig.Page.ChgPassWordButtonClick();
+            const char* row = answer.Ok ? "the same again" : "cancelled";
+            QVERIFY2(rig.Opts.PassWordName == "old" && changed.count() == 0, row);
+            QVERIFY2(!rig.Opts.SavePasswordEnabled && !rig.Page.SavePassword->isEnabled(), row);
+        }
     }
 };
 

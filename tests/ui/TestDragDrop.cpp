@@ -31,9 +31,9 @@ private:
         QApplication::sendEvent(viewport, &drop);
         return true;
     }
-    static QMimeData* Ours(const char* kind)
+    static std::unique_ptr<QMimeData> Ours(const char* kind)
     {
-        auto* data = new QMimeData;
+        auto data = std::make_unique<QMimeData>();
         data->setData(PaneDragDrop::MimeType(), QByteArray(kind));
         return data;
     }
@@ -67,8 +67,7 @@ private slots:
                 ->setSelected(true);
         }
         R->Script.QueueAnswer(DialogResult::Yes);
-        std::unique_ptr<QMimeData> data(Ours("files"));
-        QVERIFY(Drop(data.get()));
+        QVERIFY(Drop(Ours("files").get()));
         QCOMPARE(R->Script.Questions.size(), size_t(1));
         QCOMPARE(R->Script.Questions[0].Text,
                  std::string("Are you sure you want to Synchronize the 2 selected Source files?"));
@@ -105,8 +104,7 @@ private slots:
     {
         Form->Opts().CreateSubFolderOption = false;
         R->Script.QueueAnswer(DialogResult::Yes);
-        std::unique_ptr<QMimeData> data(Ours("folder"));
-        QVERIFY(Drop(data.get()));
+        QVERIFY(Drop(Ours("folder").get()));
         QCOMPARE(R->Script.Questions[0].Text,
                  "Are you sure you want to Synchronize folder " + R->Tree.Path("src") + " To "
                      + R->Tree.Path("dst") + "?");
@@ -118,8 +116,7 @@ private slots:
         Form->Opts().DeleteUnmatched = true;
         List(Side::Source)->item(0)->setSelected(true);
         R->Script.QueueAnswer(DialogResult::Ok);
-        std::unique_ptr<QMimeData> data(Ours("files"));
-        QVERIFY(Drop(data.get()));
+        QVERIFY(Drop(Ours("files").get()));
         QCOMPARE(R->Script.Questions.size(), size_t(1));
         QCOMPARE(R->Script.Questions[0].Text,
                  std::string("Please disable the \"Delete Unmatched\" feature prior to drag-drop operation"));

@@ -32,11 +32,14 @@ struct Rig : Test::ReportingRig
     }
 
     // Lines as a run files them, newest on top.
-    void File(std::initializer_list<const char*> names, ReportCategory category)
+    void File(std::initializer_list<const char*> names,
+              ReportCategory category,
+              const std::string& folder = "/data/docs/",
+              const char* size = "100")
     {
         State.SyncActive = true;
         for (const char* name : names) {
-            Reporter.AddReportEntry({name, "/data/docs/", "100", "7/22/97 10:01:44 AM", "Add", category});
+            Reporter.AddReportEntry({name, folder, size, "7/22/97 10:01:44 AM", "Add", category});
         }
         State.SyncActive = false;
         Form.Refresh();
@@ -202,17 +205,9 @@ private slots:
         R->Tree.AddFile("dst/kept.txt", "k");
         R->Tree.AddFile("elsewhere/other.txt", "o");
         R->Engine.Target.Folder = target;
-        R->State.SyncActive = true;
-        const std::string elsewhere = R->Tree.Path("elsewhere") + "/";
-        for (auto [name, folder] : {std::pair{"copied.txt", target + "/"},
-                                    std::pair{"kept.txt", target + "/"},
-                                    std::pair{"other.txt", elsewhere}}) {
-            R->Reporter.AddReportEntry(
-                {name, folder, "1", "7/22/97 10:01:44 AM", "Add", ReportCategory::Added});
-        }
-        R->State.SyncActive = false;
+        R->File({"copied.txt", "kept.txt"}, ReportCategory::Added, target + "/");
+        R->File({"other.txt"}, ReportCategory::Added, R->Tree.Path("elsewhere") + "/");
         R->Form.ShowPage(ReportCategory::Added);
-        R->Form.Refresh();
         QListView* list = R->Form.List(ReportCategory::Added);
         auto select = [&](const QString& name) {
             for (int row = 0; row < list->model()->rowCount(); ++row) {
@@ -232,11 +227,7 @@ private slots:
         QCOMPARE(R->Rows(ReportCategory::Added).size(), 2);
 
         // A name holding a TAB: its fields shift, so the whole selection stays.
-        R->State.SyncActive = true;
-        R->Reporter.AddReportEntry(
-            {"odd\tname.txt", target + "/", "1", "7/22/97 10:01:44 AM", "Add", ReportCategory::Added});
-        R->State.SyncActive = false;
-        R->Form.Refresh();
+        R->File({"odd\tname.txt"}, ReportCategory::Added, target + "/");
         list->clearSelection();
         select(QStringLiteral("kept.txt"));
         select(QStringLiteral("odd"));
@@ -280,9 +271,8 @@ private slots:
                                     .Kind = "UnMatched Files",
                                     .Category = ReportCategory::UnMatched,
                                     .Archive = archive});
-        R->Reporter.AddReportEntry(
-            {"Loaded.txt", target + "/", "10", "7/22/97 10:01:44 AM", "Add", ReportCategory::Added});
         R->State.SyncActive = false;
+        R->File({"Loaded.txt"}, ReportCategory::Added, target + "/", "10");
         R->Form.SetCompressed(ReportCategory::Added, true);
 
         for (ReportCategory page : {ReportCategory::UnMatched, ReportCategory::Added}) {

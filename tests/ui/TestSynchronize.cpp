@@ -6,6 +6,7 @@
 #include "filemanager/ui/FolderPanes.h"
 #include "reporting/ui/ReportListsView.h"
 #include "reporting/ui/ReportingPage.h"
+#include "ui/support/BatchText.h"
 #include "ui/support/WindowRig.h"
 
 #include <chrono>
@@ -144,50 +145,9 @@ private slots:
     {
         Tree->AddFile("two/b.doc", "b");
         Tree->AddFile("two/c.txt", "c");
-        auto row = [](int n, const std::string& from, const std::string& to, const char* include) {
-            const std::string cells[] = {std::to_string(n),
-                                         from,
-                                         ">",
-                                         to,
-                                         "167",
-                                         "3",
-                                         "",
-                                         "",
-                                         "",
-                                         "0",
-                                         "0",
-                                         "-1",
-                                         "-1",
-                                         include,
-                                         "",
-                                         "0",
-                                         "0",
-                                         "0",
-                                         "0",
-                                         "-1",
-                                         "0",
-                                         "",
-                                         "Tandemix.Log",
-                                         "",
-                                         "0",
-                                         "0",
-                                         "0",
-                                         "0",
-                                         "0",
-                                         "0",
-                                         "",
-                                         "",
-                                         "",
-                                         ""};
-            std::string line;
-            for (const std::string& cell : cells) {
-                line += cell + "\t";
-            }
-            return line + "\r\n";
-        };
         R->Home.Write("JOB.SNC",
-                      "Nightly\r\n" + row(1, Tree->Path("work"), Tree->Path("one"), "*.*")
-                          + row(2, Tree->Path("two"), Tree->Path("dos"), "*.doc"));
+                      Test::BatchText({{Tree->Path("work"), Tree->Path("one"), "*.*"},
+                                       {Tree->Path("two"), Tree->Path("dos"), "*.doc"}}));
         int status = -1;
         QVERIFY(Form->HandleCommandLine({"JOB.SNC", "AUTORUN", "-A"}, status));
         QCOMPARE(status, 0);
