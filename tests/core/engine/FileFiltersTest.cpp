@@ -297,6 +297,7 @@ TEST(DateFilterTest, MaskedTextGivesAPackedDate)
     const std::pair<const char*, std::uint32_t> dates[] = {
         {"03/14/25", Packed(2025, 3, 14)}, {"12/31/49", Packed(2049, 12, 31)}, {"01/05/98", Packed(1998, 1, 5)},
         {" 1/ 5/98", Packed(1998, 1, 5)}, {"1/5/2001", Packed(2001, 1, 5)}, {"02/29/00", Packed(2000, 2, 29)},
+        {"02/29/96", Packed(1996, 2, 29)},
         {"06/01/75", PackedTimeFloor}, {"06/15/80", Packed(1980, 6, 15)}, {"06/15/2107", Packed(2107, 6, 15)},
         {"06/15/2108", Packed(2107, 12, 31)},
     };
@@ -305,7 +306,7 @@ TEST(DateFilterTest, MaskedTextGivesAPackedDate)
         EXPECT_EQ(ParseMaskedDate(text), expected) << '"' << text << '"';
     }
     // clang-format off
-    for (const char* text : {"02/29/01", "13/01/98", "04/31/98", "00/10/98", "03/14/2", "03/14/", "  /  /  ",
+    for (const char* text : {"02/29/01", "02/29/2100", "13/01/98", "04/31/98", "00/10/98", "03/14/2", "03/14/", "  /  /  ",
                              "03-14-25", "03/14/25/1", "ab/cd/ef"}) {
         // clang-format on
         EXPECT_EQ(ParseMaskedDate(text), std::nullopt) << '"' << text << '"';

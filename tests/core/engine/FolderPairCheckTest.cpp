@@ -146,6 +146,8 @@ TEST_F(FolderPairTest, ARunIntoATargetAnotherRunWritesToIsRefusedBeforeItsLogOpe
     EXPECT_TRUE(Exists(D("a.txt")));
     TargetLock after;
     EXPECT_TRUE(after.Acquire(Dst, true)) << "the run let go of its target";
+    ASSERT_TRUE(after.Acquire(Tree.Path("src"), true));
+    EXPECT_TRUE(other.Acquire(Dst, true)) << "a lock taken again lets go of the folder it held";
 }
 
 } // namespace

@@ -33,7 +33,7 @@ const char* const SampleMountInfo =
     "42 27 0:37 / /no/dash rw,relatime ext4 /dev/x rw\n"
     "\n   \n"
     "1 2 3 4 5 6 -\n"
-    "44 27 0:39 / /a\\9b\\977\\04 rw - ext4 /dev/x rw\n"
+    "44 27 0:39 / /a\\9b\\977\\100\\04 rw - ext4 /dev/x rw\n"
     "43 27 0:38 /sub /srv/back\\134slash rw - fuse.sshfs user@host:/data rw";
 
 TEST(ParseMountInfoTest, ReadsFieldsAndDecodesEscapes)
@@ -46,7 +46,7 @@ TEST(ParseMountInfoTest, ReadsFieldsAndDecodesEscapes)
         << "optional fields before the dash are skipped";
     EXPECT_EQ(mounts[2].MountPoint, "/mnt/my disk");
     EXPECT_EQ(mounts[3].Source, "fileserver:/export/home dirs");
-    EXPECT_EQ(mounts[4].MountPoint, "/a\\9b\\977\\04") << "a backslash without three octal digits stays";
+    EXPECT_EQ(mounts[4].MountPoint, "/a\\9b\\977@\\04") << "a backslash without three octal digits stays";
     EXPECT_EQ(std::tuple(mounts[5].MountPoint, mounts[5].FsType),
               std::tuple("/srv/back\\slash", "fuse.sshfs"))
         << "last line without a newline";

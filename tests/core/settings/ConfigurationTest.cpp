@@ -524,6 +524,10 @@ TEST_F(ConfigListsTest, BatchFilesKeepTheirPositionsAndTheEmptyEntryIsShownAfter
     WriteBatchFileList(Ini, list);
     Ini.WriteString(ExcludeListSection, "0", ".OBJ;");
     EXPECT_EQ(Section(BatchListSection), (Items{"0=/jobs/a.SNC", "2=/jobs/b.SNC"}));
+    SelectableList shorter{{"/jobs/c.SNC"}, -1};
+    WriteBatchFileList(Ini, shorter);
+    EXPECT_EQ(Section(BatchListSection), Items{"0=/jobs/c.SNC"}) << "no entry of the longer list left";
+    WriteBatchFileList(Ini, list);
     Items excludes;
     Ctx.ExcludeStringChanged = [&] {
         excludes.push_back(Opts.ExcludeString);
