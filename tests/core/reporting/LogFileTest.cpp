@@ -254,15 +254,19 @@ TEST_F(LogFileTest, AppendKeepsTheEarlierRunsAndOverwriteStartsAfreshEachLogByIt
 
 TEST_F(LogFileTest, ConfiguredNameIsOpenedInTheProgramFolder)
 {
+    // The escaping name is this test's own (its folder's unique name): a log that did escape,
+    // in an earlier run, can neither hide nor fake an escape now, and is removed.
+    const std::string own = fs::path(Home.Folder()).parent_path().filename().string();
+    const std::string escapeTxt = "../../" + own + ".txt", escapeLog = own + ".Log";
     // clang-format off
-    const struct { const char *Configured, *Opened; } rows[] = {
+    const struct { std::string Configured, Opened; } rows[] = {
         {"", "Tandemix.Log"}, {"mylog.txt", "mylog.Log"}, {"mylog", "mylog.Log"}, {"mylog.LOG", "mylog.Log"},
         {"my.run.txt", "my.run.Log"}, {"sub/dir/mylog.txt", "mylog.Log"}, {"/etc/cron.daily/x", "x.Log"},
-        {"../../txescape-4f1.txt", "txescape-4f1.Log"}, {"..", "Tandemix.Log"}, {"logs/", "Tandemix.Log"},
+        {escapeTxt, escapeLog}, {"..", "Tandemix.Log"}, {"logs/", "Tandemix.Log"},
         {"C:\\TX\\old.log", "old.Log"},
     };
     // clang-format on
-    const fs::path escaped = (fs::path(Home.Folder()) / "../../txescape-4f1.Log").lexically_normal();
+    const fs::path escaped = (fs::path(Home.Folder()) / "../.." / escapeLog).lexically_normal();
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Configured);
         Settings.LogFileName = row.Configured;
@@ -272,6 +276,7 @@ TEST_F(LogFileTest, ConfiguredNameIsOpenedInTheProgramFolder)
         EXPECT_EQ(Settings.LogFileName, row.Opened); // the window shows the name used
         EXPECT_EQ(std::distance(fs::directory_iterator(Home.Folder()), {}), 1);
         EXPECT_FALSE(fs::exists(escaped));
+        fs::remove(escaped);
         fs::remove(Home.Path(row.Opened));
     }
 }
