@@ -17,6 +17,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 namespace Tandemix {
@@ -160,23 +162,9 @@ bool TempTree::Exists(std::string_view rel) const
 std::string TempTree::ReadFile(std::string_view rel) const
 {
     std::string path = Path(rel);
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (!Done(fd >= 0, "open", path)) {
-        return {};
-    }
-    std::string content;
-    char buffer[65536];
-    for (;;) {
-        ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (!Done(got >= 0, "read", path) || got == 0) {
-            break;
-        }
-        content.append(buffer, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
+    std::ifstream in(path, std::ios::binary);
+    std::string content(std::istreambuf_iterator<char>(in), {});
+    Done(in.is_open() && !in.bad(), "read", path);
     return content;
 }
 

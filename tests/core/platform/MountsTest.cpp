@@ -11,12 +11,12 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <tuple>
@@ -168,12 +168,6 @@ TEST(MountsTest, MountPointOfResolvesLinksAndMissingPathsAndASmallDiskFillsUp)
 
 // ---- Program folder --------------------------------------------------------------------------
 
-bool IsFolder(const std::string& path)
-{
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 using ProgramFolderTest = Test::TreeFixture;
 
 TEST_F(ProgramFolderTest, TandemixHomeWinsIsCreatedAndIsNotCached)
@@ -181,7 +175,7 @@ TEST_F(ProgramFolderTest, TandemixHomeWinsIsCreatedAndIsNotCached)
     {
         ScopedEnv home("TANDEMIX_HOME", Tree.Path("home/nested"));
         EXPECT_EQ(ProgramFolder(), Tree.Path("home/nested") + "/");
-        EXPECT_TRUE(IsFolder(Tree.Path("home/nested")));
+        EXPECT_TRUE(std::filesystem::is_directory(Tree.Path("home/nested")));
         EXPECT_EQ(ProgramFolderFor("/usr/bin"), Tree.Path("home/nested") + "/");
     }
     ScopedEnv home("TANDEMIX_HOME", Tree.Root() + "/");
@@ -207,7 +201,7 @@ TEST_F(ProgramFolderTest, SystemOrUnwritableFolderFallsBackToTheUsersConfigurati
     {
         ScopedEnv config("XDG_CONFIG_HOME", Tree.Path("cfg"));
         EXPECT_EQ(ProgramFolderFor("/usr/bin"), Tree.Path("cfg/tandemix/"));
-        EXPECT_TRUE(IsFolder(Tree.Path("cfg/tandemix")));
+        EXPECT_TRUE(std::filesystem::is_directory(Tree.Path("cfg/tandemix")));
         std::string readOnly = Tree.AddFolder("installed", 0555);
         ScopedNoDacOverride noOverride;
         if (noOverride.Active()) {
@@ -217,7 +211,7 @@ TEST_F(ProgramFolderTest, SystemOrUnwritableFolderFallsBackToTheUsersConfigurati
     ScopedEnv config("XDG_CONFIG_HOME", "relative/cfg"); // ignored
     ScopedEnv user("HOME", Tree.Path("user"));
     EXPECT_EQ(ProgramFolderFor("/opt/tandemix"), Tree.Path("user/.config/tandemix/"));
-    EXPECT_TRUE(IsFolder(Tree.Path("user/.config/tandemix")));
+    EXPECT_TRUE(std::filesystem::is_directory(Tree.Path("user/.config/tandemix")));
 }
 
 TEST(IsSystemFolderTest, WholeComponents)

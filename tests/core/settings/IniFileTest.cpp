@@ -315,10 +315,9 @@ TEST_F(IniFileTest, AFailedStepRaisesAndKeepsTheOldBytes)
 {
     const std::string old =
         "[Misc Options]\nCompile Date=July 23, 1997\r\n" + std::string(3000, ';') + "\r\n[B]\r\nb=1";
-    for (const FaultPlan& plan : {FaultPlan{FaultOp::Open, EACCES, "TXDef.CFG", 0, -1},
-                                  FaultPlan{FaultOp::Write, ENOSPC, "TXDef.CFG", 100, -1},
-                                  FaultPlan{FaultOp::Sync, EIO, "TXDef.CFG", 0, -1},
-                                  FaultPlan{FaultOp::Rename, EROFS, "TXDef.CFG", 0, -1},
+    // Every step of the replacement is the atomic write's, tried in full there; here one of them,
+    // and the reading that must come first.
+    for (const FaultPlan& plan : {FaultPlan{FaultOp::Write, ENOSPC, "TXDef.CFG", 100, -1},
                                   FaultPlan{FaultOp::Read, EIO, "TXDef.CFG", 0, -1}}) {
         SCOPED_TRACE(static_cast<int>(plan.Op));
         Put(old);
@@ -328,7 +327,6 @@ TEST_F(IniFileTest, AFailedStepRaisesAndKeepsTheOldBytes)
             ExpectWriteError([&] { ini.WriteString("Misc Options", "Compile Date", "changed"); },
                              FPath,
                              plan.Error);
-            ExpectWriteError([&] { ini.WriteInteger("New Section", "n", 1); }, FPath, plan.Error);
             ExpectWriteError([&] { ini.EraseSection("B"); }, FPath, plan.Error);
             EXPECT_EQ(Bytes(), old);
             EXPECT_EQ(Names(), Lines{"TXDef.CFG"});
