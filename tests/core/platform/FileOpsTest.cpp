@@ -19,11 +19,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <set>

@@ -161,20 +161,15 @@ TEST(DateTextTest, UsFormsInLocalTime)
 // whose fields name no real date or time is normalised as before.
 TEST(PackedDateTextTest, SameTextsAsTheTimeTheFieldsStandFor)
 {
+    // clang-format off
     const std::uint32_t values[] = {
-        PackedTimeFloor,
-        Packed(1998, 1, 5, 9, 5, 4),
-        Packed(2000, 2, 29, 12, 0, 0),
-        Packed(2024, 3, 31, 1, 59, 58), // just before the spring switch in Berlin
-        Packed(2024, 10, 27, 2, 30, 0), // the hour that comes twice in autumn
-        Packed(2107, 12, 31, 23, 59, 58),
-        Packed(2001, 2, 29, 10, 0, 0), // no such day: becomes 3/1/01
-        Packed(2001, 4, 31, 10, 0, 0),
-        Packed(2001, 13, 1, 10, 0, 0), // no such month
-        Packed(2001, 6, 1, 24, 0, 0), // no such hour
-        Packed(2001, 6, 1, 10, 60, 0),
-        Packed(2001, 6, 0, 10, 0, 0),
-    };
+        PackedTimeFloor, Packed(1998, 1, 5, 9, 5, 4), Packed(2000, 2, 29, 12, 0, 0), Packed(2107, 12, 31, 23, 59, 58),
+        // Just before the spring switch in Berlin, and the hour that comes twice in autumn.
+        Packed(2024, 3, 31, 1, 59, 58), Packed(2024, 10, 27, 2, 30, 0),
+        // No such day (2/29/01 becomes 3/1/01), month, hour, minute.
+        Packed(2001, 2, 29, 10, 0, 0), Packed(2001, 4, 31, 10, 0, 0), Packed(2001, 13, 1, 10, 0, 0),
+        Packed(2001, 6, 1, 24, 0, 0), Packed(2001, 6, 1, 10, 60, 0), Packed(2001, 6, 0, 10, 0, 0)};
+    // clang-format on
     for (const char* zone : {"UTC", "Europe/Berlin", "America/New_York"}) {
         ScopedEnv tz("TZ", zone);
         for (std::uint32_t value : values) {

@@ -12,7 +12,6 @@
 #include <chrono>
 #include <climits>
 #include <thread>
-#include <utility>
 
 namespace Tandemix {
 namespace {
@@ -150,8 +149,8 @@ TEST_F(LaunchTest, ExecutableRunsItselfWithoutBeingWaitedFor)
         Tree.AddFile("work/my tool;x.sh",
                      // Written aside and renamed, so the file is never seen empty.
                      "#!/bin/sh\nprintf '%s' \"$#\" > '" + Tree.Path("started.part") + "'\nmv '"
-                         + Tree.Path("started.part") + "' '" + Tree.Path("started")
-                         + "'\nsleep 2\ntouch '" + Tree.Path("finished") + "' 2>/dev/null\n",
+                         + Tree.Path("started.part") + "' '" + Tree.Path("started") + "'\nsleep 2\ntouch '"
+                         + Tree.Path("finished") + "' 2>/dev/null\n",
                      {},
                      0755);
     ASSERT_TRUE(LaunchFile(program).Ok());

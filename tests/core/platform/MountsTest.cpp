@@ -94,22 +94,15 @@ TEST(MountsTest, DrivesAreDisksMediaSharesHomeAndRoot)
 {
     // clang-format off
     const struct { MountInfo Mount; bool Offered; } rows[] = {
-        {{"/home", "ext4", "/dev/nvme0n1p3"}, true},
-        {{"/boot/efi", "vfat", "/dev/sda1"}, true},
-        {{"/media/ann/USB STICK", "exfat", "/dev/sdb1"}, true},
-        {{"/run/media/ann/DVD", "iso9660", "/dev/sr0"}, true},
-        {{"/data", "zfs", "tank/data"}, true},
-        {{"/srv/share", "nfs4", "server:/export"}, true},
-        {{"/run/user/1000/gvfs", "fuse.gvfsd-fuse", "gvfsd-fuse"}, true},
-        {{"/dev/shm", "tmpfs", "tmpfs"}, false},
-        {{"/run/lock", "tmpfs", "tmpfs"}, false},
-        {{"/sys/fs/cgroup", "cgroup2", "cgroup2"}, false},
-        {{"/proc/sys/fs/binfmt_misc", "autofs", "systemd-1"}, false},
-        {{"/tmp", "tmpfs", "tmpfs"}, false},
+        {{"/home", "ext4", "/dev/nvme0n1p3"}, true}, {{"/boot/efi", "vfat", "/dev/sda1"}, true},
+        {{"/media/ann/USB STICK", "exfat", "/dev/sdb1"}, true}, {{"/run/media/ann/DVD", "iso9660", "/dev/sr0"}, true},
+        {{"/data", "zfs", "tank/data"}, true}, {{"/srv/share", "nfs4", "server:/export"}, true},
+        {{"/run/user/1000/gvfs", "fuse.gvfsd-fuse", "gvfsd-fuse"}, true}, {{"/dev/shm", "tmpfs", "tmpfs"}, false},
+        {{"/run/lock", "tmpfs", "tmpfs"}, false}, {{"/sys/fs/cgroup", "cgroup2", "cgroup2"}, false},
+        {{"/proc/sys/fs/binfmt_misc", "autofs", "systemd-1"}, false}, {{"/tmp", "tmpfs", "tmpfs"}, false},
+        {{"/snap/core22/864", "squashfs", "/dev/loop3"}, false}, {{"/run/user/1000/doc", "fuse.portal", "portal"}, false},
         {{"/", "overlay", "overlay"}, false}, // offered anyway, as "/"
-        {{"/snap/core22/864", "squashfs", "/dev/loop3"}, false},
         {{"/etc/hosts", "ext4", "/dev/sda1"}, false}, // a container's file mount
-        {{"/run/user/1000/doc", "fuse.portal", "portal"}, false},
     };
     // clang-format on
     for (const auto& row : rows) {

@@ -110,20 +110,12 @@ TEST(ReportFileTest, DamagedHeadersNeverPutOneFieldInAnothersPlace)
 TEST(ReportFileTest, GetTabFieldAnswersEachFieldTrimmedAndTheLastForFewerTabs)
 {
     // clang-format off
+    // Field 5 of a line with three TABs is the text after the last one; field 10 is beyond the
+    // line's length; "äbc" is three characters in four bytes.
     const struct { const char* Line; int N; const char* Field; } cases[] = {
-        {"  a \tb\t\tc", 1, "a"},
-        {"  a \tb\t\tc", 2, "b"},
-        {"  a \tb\t\tc", 3, ""},
-        {"  a \tb\t\tc", 4, "c"},
-        {"  a \tb\t\tc", 5, "c"}, // fewer TABs: the text after the last one
-        {"  a \tb\t\tc", 0, ""},
-        {"  a \tb\t\tc", 10, ""}, // beyond the line's length
-        {"abc", 1, "abc"},
-        {"abc", 4, ""},
-        {"äbc", 4, ""}, // three characters, four bytes
-        {"", 1, ""},
-        {"\x01x\r\t\x7fy ", 1, "x"},
-        {"a\t", 2, ""},
+        {"  a \tb\t\tc", 1, "a"}, {"  a \tb\t\tc", 2, "b"}, {"  a \tb\t\tc", 3, ""}, {"  a \tb\t\tc", 4, "c"},
+        {"  a \tb\t\tc", 5, "c"}, {"  a \tb\t\tc", 0, ""}, {"  a \tb\t\tc", 10, ""}, {"abc", 1, "abc"},
+        {"abc", 4, ""}, {"äbc", 4, ""}, {"", 1, ""}, {"\x01x\r\t\x7fy ", 1, "x"}, {"a\t", 2, ""},
     };
     // clang-format on
     for (const auto& c : cases) {

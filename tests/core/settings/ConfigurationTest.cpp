@@ -638,15 +638,10 @@ const Trigger Triggers[] = {
 
 TEST(TriggerIntervalTest, TakesOnlyAWholeNumberOfAtLeastOneToSwitchOn)
 {
-    for (auto [text, accepted] : {std::pair{"1", true},
-                                  {"90", true},
-                                  {" 15 ", true},
-                                  {"0", false},
-                                  {"-5", false},
-                                  {"1.5", false},
-                                  {"ten", false},
-                                  {"", false},
-                                  {"99999999999", false}}) {
+    // clang-format off
+    for (auto [text, accepted] : {std::pair{"1", true}, {"90", true}, {" 15 ", true}, {"0", false}, {"-5", false},
+                                  {"1.5", false}, {"ten", false}, {"", false}, {"99999999999", false}}) {
+        // clang-format on
         for (const Trigger& trigger : Triggers) {
             SCOPED_TRACE(std::string(trigger.Name) + " '" + text + "'");
             Options opts;
@@ -669,13 +664,11 @@ TEST(TriggerIntervalTest, TakesOnlyAWholeNumberOfAtLeastOneToSwitchOn)
 TEST(CompressedExtTest, GetsOneLeadingDotAndAtMostTenCharacters)
 {
     // Characters, not bytes: eleven two-byte letters are cut to nine after the dot.
-    for (auto [typed, ext] : {std::pair{"zip", ".zip"},
-                              {".Z", ".Z"},
-                              {"abcdefghijk", ".abcdefghi"},
-                              {".abcdefghijkl", ".abcdefghi"},
-                              {".123456789", ".123456789"},
-                              {"", "."},
+    // clang-format off
+    for (auto [typed, ext] : {std::pair{"zip", ".zip"}, {".Z", ".Z"}, {"abcdefghijk", ".abcdefghi"},
+                              {".abcdefghijkl", ".abcdefghi"}, {".123456789", ".123456789"}, {"", "."},
                               {"ééééééééééé", ".ééééééééé"}}) {
+        // clang-format on
         EXPECT_EQ(CompressedExtFor(typed), ext);
         Options opts;
         SetCompressedFileExt(opts, typed);
