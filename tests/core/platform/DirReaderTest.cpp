@@ -284,7 +284,7 @@ std::tuple<mode_t, std::uint32_t> ModeAndAttr(const std::string& path)
     return {ModeOf(path), AttrOf(path)};
 }
 
-TEST_F(DirReaderTest, ArchiveFollowsTheMTime)
+TEST_F(DirReaderTest, ArchiveFollowsTheMTimeAndBothFlagsCanBeSet)
 {
     std::string file = Tree.AddFile("doc.txt", "first", TreeTime(1600000000));
     EXPECT_EQ(AttrOf(file), Arc) << "a fresh file has not been backed up";
@@ -303,11 +303,9 @@ TEST_F(DirReaderTest, ArchiveFollowsTheMTime)
     EXPECT_EQ(AttrOf(folder), Dir | Hid | Arc);
     ASSERT_TRUE(ResetArchive(folder).Ok());
     EXPECT_EQ(AttrOf(folder), Dir | Hid);
-}
 
-TEST_F(DirReaderTest, SetFileAttrTurnsReadOnlyAndArchiveBothWaysOrSaysWhyNot)
-{
-    std::string file = Tree.AddFile("doc.txt", "x", {}, 0664);
+    // SetFileAttr turns read-only and archive both ways, or says why not.
+    file = Tree.AddFile("set.txt", "x", {}, 0664);
     ASSERT_TRUE(SetFileAttr(file, RO | Arc).Ok());
     EXPECT_EQ(ModeAndAttr(file), std::tuple(mode_t{0444}, RO | Arc)) << "every write bit goes";
     ASSERT_TRUE(SetFileAttr(file, Arc | Hid | Attr::System).Ok());

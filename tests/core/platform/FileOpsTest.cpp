@@ -160,8 +160,29 @@ TEST_F(FileOpsTest, FolderCreationAndRemoval)
     EXPECT_TRUE(FolderExists(Tree.Path("kept")));
 }
 
-TEST_F(FileOpsTest, MoveFileNeverReplaces)
+TEST_F(FileOpsTest, MoveFileMovesFilesFoldersAndLinksButNeverReplaces)
 {
+    Tree.AddFile("from", "data", TreeTime(1234567890));
+    ASSERT_TRUE(MoveFile(Tree.Path("from"), Tree.Path("moved-to")).Ok());
+    EXPECT_FALSE(Tree.Exists("from"));
+    EXPECT_EQ(Tree.ReadFile("moved-to"), "data");
+    EXPECT_EQ(LStat(Tree.Path("moved-to")).st_mtim.tv_sec, 1234567890);
+
+    Tree.AddFile("dir/inner", "x");
+    ASSERT_TRUE(MoveFile(Tree.Path("dir"), Tree.Path("moved-dir")).Ok());
+    EXPECT_EQ(Tree.ReadFile("moved-dir/inner"), "x");
+
+    Tree.AddSymlink("link", "moved-dir/inner");
+    ASSERT_TRUE(MoveFile(Tree.Path("link"), Tree.Path("link2")).Ok());
+    EXPECT_TRUE(S_ISLNK(LStat(Tree.Path("link2")).st_mode));
+
+    {
+        ScopedFault fault({FaultOp::Rename, EIO, "moved-to"});
+        EXPECT_EQ(MoveFile(Tree.Path("moved-to"), Tree.Path("elsewhere")).Error(), EIO);
+    }
+    EXPECT_TRUE(Tree.Exists("moved-to"));
+    EXPECT_FALSE(Tree.Exists("elsewhere"));
+
     Tree.AddFile("from", "source data");
     Tree.AddFile("to", "target data");
     Tree.AddFolder("folder");
@@ -187,28 +208,6 @@ TEST_F(FileOpsTest, MoveFileNeverReplaces)
         GTEST_SKIP() << "no system call filter here";
     }
     EXPECT_EQ(code, 0) << "10 file refused wrongly, 11 folder replaced a file, 12 move failed";
-}
-
-TEST_F(FileOpsTest, MoveFileMovesFilesFoldersAndLinks)
-{
-    Tree.AddFile("from", "data", TreeTime(1234567890));
-    ASSERT_TRUE(MoveFile(Tree.Path("from"), Tree.Path("to")).Ok());
-    EXPECT_FALSE(Tree.Exists("from"));
-    EXPECT_EQ(Tree.ReadFile("to"), "data");
-    EXPECT_EQ(LStat(Tree.Path("to")).st_mtim.tv_sec, 1234567890);
-
-    Tree.AddFile("dir/inner", "x");
-    ASSERT_TRUE(MoveFile(Tree.Path("dir"), Tree.Path("moved")).Ok());
-    EXPECT_EQ(Tree.ReadFile("moved/inner"), "x");
-
-    Tree.AddSymlink("link", "moved/inner");
-    ASSERT_TRUE(MoveFile(Tree.Path("link"), Tree.Path("link2")).Ok());
-    EXPECT_TRUE(S_ISLNK(LStat(Tree.Path("link2")).st_mode));
-
-    ScopedFault fault({FaultOp::Rename, EIO, "to"});
-    EXPECT_EQ(MoveFile(Tree.Path("to"), Tree.Path("elsewhere")).Error(), EIO);
-    EXPECT_TRUE(Tree.Exists("to"));
-    EXPECT_FALSE(Tree.Exists("elsewhere"));
 }
 
 // /dev/shm is tmpfs: a different filesystem from the temporary folder on most machines.
@@ -287,7 +286,7 @@ TEST_F(FileOpsTest, CopyFileNoReplaceCopiesDataAndModeButNeverReplaces)
     EXPECT_EQ(Tree.ReadFile("from"), TempTree::Pattern(5000));
 }
 
-TEST_F(FileOpsTest, RemoveTreeNeverLeavesTheTree)
+TEST_F(FileOpsTest, RemoveTreeNeverLeavesTheTreeAndGoesOnAfterAFailure)
 {
     Tree.AddFile("outside/precious", "keep me");
     Tree.AddFile("outside-file", "keep me too");
@@ -318,10 +317,8 @@ TEST_F(FileOpsTest, RemoveTreeNeverLeavesTheTree)
     ASSERT_TRUE(RemoveTree(Tree.Path("outside/precious")).Ok()) << "a plain file is just deleted";
     EXPECT_EQ(RemoveTree(Tree.Path("missing")).Error(), ENOENT);
     EXPECT_EQ(RemoveTree("/").Error(), EINVAL);
-}
 
-TEST_F(FileOpsTest, RemoveTreeGoesOnAfterAFailure)
-{
+    // A failure does not stop the removal of the rest.
     for (const char* name : {"a", "stuck", "z"}) {
         Tree.AddFile(std::string("doomed/") + name, "x");
     }
@@ -373,7 +370,7 @@ TEST_F(FileIoTest, WriteAllWritesEverythingAndAShortWriteThenDiskFullIsAnError)
 }
 
 // copy_file_range refuses an append-only target and a pipe source: both go through the buffer.
-TEST_F(FileIoTest, CopyChunkReproducesEverySource)
+TEST_F(FileIoTest, CopyChunkReproducesEverySourceUntilTheDiskFills)
 {
     for (std::size_t size : {3 * MiB + 1, std::size_t{0}}) {
         std::string to = "to" + std::to_string(size);
@@ -395,10 +392,8 @@ TEST_F(FileIoTest, CopyChunkReproducesEverySource)
     ::close(pipeFds[0]);
     ASSERT_TRUE(CloseFile(out, piped).Ok());
     EXPECT_EQ(Tree.ReadFile("piped"), "through a pipe");
-}
 
-TEST_F(FileIoTest, CopyChunkStopsWhereTheDiskFills)
-{
+    // A full disk stops the copy.
     std::string big = Tree.AddFile("big", static_cast<std::int64_t>(3 * MiB));
     {
         ScopedFault fault({FaultOp::Write, ENOSPC, "to", static_cast<std::int64_t>(MiB + MiB / 2)});

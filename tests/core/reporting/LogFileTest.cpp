@@ -67,7 +67,7 @@ protected:
     std::vector<std::string> Notices;
 };
 
-TEST_F(LogFileTest, OneRunIsLaidOutByteForByte)
+TEST_F(LogFileTest, ARunAndAPreSyncReportAreLaidOutByteForByte)
 {
     Request("", LogKind::OpenSyncLog);
     Request("From: /DATA/SRC/", LogKind::Summary);
@@ -96,10 +96,8 @@ TEST_F(LogFileTest, OneRunIsLaidOutByteForByte)
                            + Stamp + "\r\n" + SyncRule + "\r\n" + " \r\n";
     EXPECT_EQ(Home.Read("Tandemix.Log"), expected);
     EXPECT_EQ(Log.LogOpenFlag(), 0);
-}
 
-TEST_F(LogFileTest, PreSyncReportHasItsOwnWordsAndRule)
-{
+    // The pre-sync report has its own file, words and rule.
     Request("", LogKind::OpenPreSyncLog);
     Request("     Add: notes.txt ", LogKind::AddedFile, NotesRow);
     Request("", LogKind::ClosePreSyncLog, {true, {}, {}, {}});
@@ -108,7 +106,7 @@ TEST_F(LogFileTest, PreSyncReportHasItsOwnWordsAndRule)
               " \r\n" + PreSyncRule + "\r\nPre-Synchronization Report Started: " + Stamp + "\r\n"
                   + "     Add: notes.txt \t\t     1234\t  7/22/97\t 10:01:44 AM\r\n"
                   + "Pre-Synchronization Report Stopped: " + Stamp + "\r\n" + PreSyncRule + "\r\n \r\n");
-    EXPECT_FALSE(Exists("Tandemix.Log"));
+    EXPECT_EQ(Home.Read("Tandemix.Log"), expected);
 }
 
 TEST_F(LogFileTest, AddedAndUpdatedLinesCarryTheChosenColumns)
@@ -493,7 +491,7 @@ TEST_F(ProgramReporterTest, ReportSwitchesComeFromRunStateAndOptionsAndListingsR
     EXPECT_EQ(Program.Lists().Count(ReportCategory::Messages), 0);
 }
 
-TEST(ViewerTest, ExeAndBatNamesAnywhereAreStartedEverythingElseIsShown)
+TEST(ViewerTest, ExeAndBatNamesAreStartedEverythingElseIsShownFromTheProgramFolder)
 {
     for (const char* name : {"setup.exe.log", "/opt/TOOL.EXE", "run.Bat", "/data/x.exe/notes.txt"}) {
         EXPECT_TRUE(ViewerStartsFile(name)) << name;
@@ -501,10 +499,7 @@ TEST(ViewerTest, ExeAndBatNamesAnywhereAreStartedEverythingElseIsShown)
     for (const char* name : {"Tandemix.Log", "exe.txt", "batch.log"}) {
         EXPECT_FALSE(ViewerStartsFile(name)) << name;
     }
-}
-
-TEST(ViewLogTest, ViewButtonsShowTheConfiguredNameInTheProgramFolder)
-{
+    // The view buttons show the configured name in the program folder.
     Options options;
     options.LogFileName = "mylog.txt"; // no extension rule here: the name as it stands
     options.PreReportFileName = "../../etc/weekly.txt";

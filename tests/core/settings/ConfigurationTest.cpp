@@ -338,7 +338,7 @@ TEST_F(ConfigurationTest, IntegerDatesOfEveryFormLoadWithoutAWarning)
     EXPECT_EQ(std::tuple(Opts.DateFrom, Opts.DateTo), std::tuple(Day("01/01/01"), Day("01/01/44")));
 }
 
-TEST_F(ConfigurationTest, LoadSettingsRefusesAFileWithoutCompileDate)
+TEST_F(ConfigurationTest, LoadSettingsRefusesAFileWithoutCompileDateAndMarksTheLoad)
 {
     fs::copy_file(DataFile("NoCompileDate.CFG"), Home.Path("Odd.CFG"));
     Host.QueueAnswer(DialogResult::Ok);
@@ -353,10 +353,8 @@ TEST_F(ConfigurationTest, LoadSettingsRefusesAFileWithoutCompileDate)
     EXPECT_EQ(Host.Questions.size(), 1u);
     EXPECT_FALSE(Opts.ShowHint);
     EXPECT_FALSE(LoadSettings(Ctx, Home.Path("missing.CFG"), SettingsLoad::ConfigSwitch));
-}
 
-TEST_F(ConfigurationTest, TheLoadingMarkerIsSetWhileLoadingAndClearedAfter)
-{
+    // The loading marker is set while loading and cleared after.
     PutDefault(
         "[Misc Options]\r\nCompile Date=July 23, 1997\r\n[Pro Options]\r\nReset File Archive Attrib=1\r\n");
     int seen = -1;
@@ -379,16 +377,11 @@ TEST_F(ConfigurationTest, TheLoadingMarkerIsSetWhileLoadingAndClearedAfter)
 // ---- Saving ---------------------------------------------------------------------------------
 
 // Defaults.CFG is what a window left at every default saves: every key, in its order, with its
-// value.
-TEST_F(ConfigurationTest, SaveWritesEveryKeyInItsOrder)
+// value. A load that dropped or misread a key, or a save that wrote one wrongly, changes the bytes.
+TEST_F(ConfigurationTest, SaveWritesEveryKeyInItsOrderAndEveryOptionLoadsBackToTheSameBytes)
 {
     ASSERT_TRUE(SaveConfiguration(Ctx, DefaultPath).Saved);
     EXPECT_EQ(Home.Read(DefaultName), DataText("Defaults.CFG"));
-}
-
-// A load that dropped or misread a key, or a save that wrote one wrongly, changes the bytes.
-TEST_F(ConfigurationTest, EveryOptionLoadsAndSavesBackToTheSameBytes)
-{
     const std::string text = CustomText();
     PutDefault(text);
     LoadAll(DefaultPath);
