@@ -336,50 +336,25 @@ TEST_F(IniFileTest, AFailedStepRaisesAndKeepsTheOldBytes)
     }
 }
 
-TEST_F(IniFileTest, PermissionBitsRefuseWritesAndReads)
+// Where a file is read-only the write is refused, as a write in place would be; the folder's
+// permission and an unreadable file end in the steps tried above.
+TEST_F(IniFileTest, AReadOnlyFileReadsButIsNeverReplaced)
 {
     const std::string old = "[A]\r\nk=old\r\n";
     Put(old);
     IniFile ini(FPath);
-
     ASSERT_EQ(chmod(FPath.c_str(), 0444), 0);
     {
-        const std::string gone = FDir + "/gone/TXDef.CFG";
-        ExpectWriteError([&] { IniFile(gone).WriteString("A", "k", "v"); }, gone, ENOENT);
-        EXPECT_FALSE(fs::exists(FDir + "/gone"));
         ScopedNoDacOverride noOverride;
         if (!noOverride.Active()) {
             GTEST_SKIP() << "cannot drop CAP_DAC_OVERRIDE here, so permission bits would not bite";
         }
-        EXPECT_EQ(ini.ReadString("A", "k", ""), "old") << "a read-only file still reads";
+        EXPECT_EQ(ini.ReadString("A", "k", ""), "old");
         ExpectWriteError([&] { ini.WriteString("A", "k", "new"); }, FPath, EACCES);
     }
     EXPECT_EQ(Bytes(), old);
-    EXPECT_EQ(fs::status(FPath).permissions(), fs::perms(0444))
-        << "the refused write must not replace the file";
-
-    ASSERT_EQ(chmod(FPath.c_str(), 0644), 0);
-    ASSERT_EQ(chmod(FDir.c_str(), 0555), 0);
-    {
-        ScopedNoDacOverride noOverride;
-        ASSERT_TRUE(noOverride.Active());
-        ExpectWriteError([&] { ini.WriteString("A", "k", "new"); }, FPath, EACCES);
-    }
-    ASSERT_EQ(chmod(FDir.c_str(), 0700), 0);
-    EXPECT_EQ(Bytes(), old);
+    EXPECT_EQ(fs::status(FPath).permissions(), fs::perms(0444));
     EXPECT_EQ(Names(), Lines{"TXDef.CFG"});
-
-    ASSERT_EQ(chmod(FPath.c_str(), 0000), 0);
-    {
-        ScopedNoDacOverride noOverride;
-        ASSERT_TRUE(noOverride.Active());
-        EXPECT_EQ(ini.ReadString("A", "k", "dflt"), "dflt") << "an unreadable file reads as missing";
-        EXPECT_FALSE(ini.SectionExists("A"));
-        // Rewriting what cannot be read would throw its content away.
-        ExpectWriteError([&] { ini.WriteString("A", "other", "v"); }, FPath, EACCES);
-    }
-    ASSERT_EQ(chmod(FPath.c_str(), 0644), 0);
-    EXPECT_EQ(Bytes(), old);
 }
 
 } // namespace
