@@ -25,22 +25,6 @@ namespace Tandemix {
 
 namespace {
 
-bool WriteAllBytes(int fd, const char* data, std::size_t size)
-{
-    while (size > 0) {
-        ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
 // A failed call of a builder is a test failure that names the call and the path.
 bool Done(bool done, const char* call, const std::string& path)
 {
@@ -102,12 +86,12 @@ std::string TempTree::AddFile(std::string_view rel, std::string_view content, Tr
 {
     MakeParents(rel);
     std::string path = Path(rel);
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (!Done(fd >= 0, "create", path)) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    out.close();
+    if (!Done(!out.fail(), "write", path)) {
         return path;
     }
-    Done(WriteAllBytes(fd, content.data(), content.size()), "write", path);
-    ::close(fd);
     // The mode goes on after the write so that a read-only file can still be filled.
     Done(::chmod(path.c_str(), mode) == 0, "chmod", path);
     if (mtime.Given) {
