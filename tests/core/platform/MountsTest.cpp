@@ -36,7 +36,7 @@ const char* const SampleMountInfo =
     "44 27 0:39 / /a\\9b\\977\\100\\04 rw - ext4 /dev/x rw\n"
     "43 27 0:38 /sub /srv/back\\134slash rw - fuse.sshfs user@host:/data rw";
 
-TEST(ParseMountInfoTest, ReadsFieldsAndDecodesEscapes)
+TEST(ParseMountInfoTest, ReadsFieldsAndDecodesEscapesAndNothingPastTheText)
 {
     std::vector<MountInfo> mounts = ParseMountInfo(SampleMountInfo);
     ASSERT_EQ(mounts.size(), 6u)
@@ -51,11 +51,8 @@ TEST(ParseMountInfoTest, ReadsFieldsAndDecodesEscapes)
               std::tuple("/srv/back\\slash", "fuse.sshfs"))
         << "last line without a newline";
     EXPECT_TRUE(ParseMountInfo("").empty());
-}
 
-// A line ending in blanks, placed against an unmapped page: the parser reads no byte past it.
-TEST(ParseMountInfoTest, ReadsNothingPastTheText)
-{
+    // A line ending in blanks, placed against an unmapped page: the parser reads no byte past it.
     const std::string line = "1 1 0:1 / /m rw - ext4 /dev/x rw   ";
     const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
     void* mapped = ::mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -64,7 +61,7 @@ TEST(ParseMountInfoTest, ReadsNothingPastTheText)
     ASSERT_EQ(::mprotect(base + page, page, PROT_NONE), 0);
     char* text = base + page - line.size();
     std::memcpy(text, line.data(), line.size());
-    std::vector<MountInfo> mounts = ParseMountInfo(std::string_view(text, line.size()));
+    mounts = ParseMountInfo(std::string_view(text, line.size()));
     ASSERT_EQ(mounts.size(), 1u);
     EXPECT_EQ(mounts[0].MountPoint, "/m");
     ::munmap(mapped, 2 * page);

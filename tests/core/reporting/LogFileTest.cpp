@@ -109,7 +109,7 @@ TEST_F(LogFileTest, ARunAndAPreSyncReportAreLaidOutByteForByte)
     EXPECT_EQ(Home.Read("Tandemix.Log"), expected);
 }
 
-TEST_F(LogFileTest, AddedAndUpdatedLinesCarryTheChosenColumns)
+TEST_F(LogFileTest, FileLinesCarryTheChosenColumnsAndEachKindFollowsItsOwnSwitch)
 {
     // Each column is independent of the others; all three together are in the whole run above.
     // clang-format off
@@ -133,6 +133,25 @@ TEST_F(LogFileTest, AddedAndUpdatedLinesCarryTheChosenColumns)
         EXPECT_NE(Home.Read("Tandemix.Log").find(line + line), std::string::npos)
             << Home.Read("Tandemix.Log");
     }
+
+    // Each kind of line follows its own switch.
+    for (auto [kind, gate] : {std::pair{LogKind::AddedFile, &LogSettings::ReportAddedFiles},
+                              {LogKind::UpdatedFile, &LogSettings::ReportUpdateFiles},
+                              {LogKind::FileError, &LogSettings::ReportFileErrors},
+                              {LogKind::FolderCreated, &LogSettings::ReportDirectoryCreation},
+                              {LogKind::AppError, &LogSettings::ReportAppErrors}}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        Fresh();
+        Request("", LogKind::OpenSyncLog);
+        Settings.*gate = false;
+        Request("hidden line", kind, NotesRow);
+        Settings.*gate = true;
+        Request("shown line", kind, NotesRow);
+        Log.Flush();
+        std::string log = Home.Read("Tandemix.Log");
+        EXPECT_EQ(log.find("hidden line"), std::string::npos);
+        EXPECT_NE(log.find("shown line"), std::string::npos);
+    }
 }
 
 TEST(LogSettingsTest, ColumnsOfADisabledCheckBoxNeverCountAndEachSwitchIsReadFromItsOwnBox)
@@ -152,27 +171,6 @@ TEST(LogSettingsTest, ColumnsOfADisabledCheckBoxNeverCountAndEachSwitchIsReadFro
     LogSettings s = LogSettingsFrom(o);
     EXPECT_EQ(std::tuple(s.ReportAddedFiles, s.ReportUpdateFiles, s.ReportFileErrors, s.ReportAppErrors),
               std::tuple(false, true, false, true));
-}
-
-TEST_F(LogFileTest, EachKindFollowsItsOwnSwitch)
-{
-    for (auto [kind, gate] : {std::pair{LogKind::AddedFile, &LogSettings::ReportAddedFiles},
-                              {LogKind::UpdatedFile, &LogSettings::ReportUpdateFiles},
-                              {LogKind::FileError, &LogSettings::ReportFileErrors},
-                              {LogKind::FolderCreated, &LogSettings::ReportDirectoryCreation},
-                              {LogKind::AppError, &LogSettings::ReportAppErrors}}) {
-        SCOPED_TRACE(static_cast<int>(kind));
-        Fresh();
-        Request("", LogKind::OpenSyncLog);
-        Settings.*gate = false;
-        Request("hidden line", kind, NotesRow);
-        Settings.*gate = true;
-        Request("shown line", kind, NotesRow);
-        Log.Flush();
-        std::string log = Home.Read("Tandemix.Log");
-        EXPECT_EQ(log.find("hidden line"), std::string::npos);
-        EXPECT_NE(log.find("shown line"), std::string::npos);
-    }
 }
 
 TEST_F(LogFileTest, LinesGoOnlyIntoTheOneOpenLogAndUnknownKindsArePlainLines)

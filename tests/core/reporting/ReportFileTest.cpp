@@ -59,7 +59,7 @@ TEST(ReportFileTest, SavedListsComeBackWithTheirLinesFiguresAndMark)
     EXPECT_TRUE(tree.ReadFile("Messages.TXR").ends_with("\r\n\r\n  Grüße.txt  \r\n"));
 }
 
-TEST(ReportFileTest, FilesWithoutAHeaderOrFromElsewhereLoadTheirLines)
+TEST(ReportFileTest, FilesWithoutAHeaderOrFromElsewhereOrDamagedLoadTheirLines)
 {
     TempTree tree;
     // clang-format off
@@ -79,13 +79,11 @@ TEST(ReportFileTest, FilesWithoutAHeaderOrFromElsewhereLoadTheirLines)
         EXPECT_EQ(read->Header.has_value(), c.Header);
         EXPECT_EQ(read->Lines, c.Expected);
     }
-}
 
-TEST(ReportFileTest, DamagedHeadersNeverPutOneFieldInAnothersPlace)
-{
+    // A damaged header never puts one field in another's place.
     using Count = std::optional<std::int64_t>;
     // clang-format off
-    const struct { const char* Line; std::string Page; bool Compressed; Count Items, Bytes; } cases[] = {
+    const struct { const char* Line; std::string Page; bool Compressed; Count Items, Bytes; } headers[] = {
         {">Added\t1/5/98 9:05:03 AM\t12\t40960\t", "Added", true, 12, 40960},
         {" Updated \t d \t 12 \t 40960 ", "Updated", false, 12, 40960},
         // Cut short: the date is no count, whatever stands last.
@@ -97,7 +95,7 @@ TEST(ReportFileTest, DamagedHeadersNeverPutOneFieldInAnothersPlace)
         {">", "", true, std::nullopt, std::nullopt},
     };
     // clang-format on
-    for (const auto& c : cases) {
+    for (const auto& c : headers) {
         std::optional<ReportFileHeader> h = ParseReportHeader(c.Line);
         ASSERT_TRUE(h.has_value()) << c.Line;
         EXPECT_EQ(std::tuple(h->Page, h->Compressed, h->ItemCount, h->ByteTotal),

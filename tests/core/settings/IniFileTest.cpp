@@ -84,9 +84,6 @@ TEST_F(IniFileTest, MissingOrUnreadableFileGivesDefaults)
               std::tuple("dflt", 7, true, 0u, false));
     EXPECT_FALSE(fs::exists(FDir + "/absent.cfg")) << "a read must not create the file";
 
-    fs::create_directory(FDir + "/folder.cfg");
-    EXPECT_EQ(IniFile(FDir + "/folder.cfg").ReadString("A", "b", "dflt"), "dflt");
-
     Put("[A]\r\nb=real\r\n");
     ScopedFault fault({FaultOp::Read, EIO, "TXDef.CFG", 0, -1});
     EXPECT_EQ(IniFile(FPath).ReadString("A", "b", "dflt"), "dflt");

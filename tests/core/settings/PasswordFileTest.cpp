@@ -39,18 +39,21 @@ TEST(ScrambleText, RoundTripKeepsLengthAndText)
     }
 }
 
-class PasswordFileTest : public ::testing::Test
+// An empty archive password still takes its line; a file of one line gives an empty second.
+// Passwords whose scrambled form holds CR, LF or the escape byte must still read back: found by
+// scrambling candidates until each kind turns up.
+TEST(PasswordFileTest, TwoLinesAlwaysWrittenToAPrivateFileAndEveryScrambledByteReadsBack)
 {
-protected:
-    std::string Folder() { return Tree.Path() + "/"; }
-    TempTree Tree;
-    FilePasswordStore Store;
-};
+    TempTree tree;
+    FilePasswordStore store;
+    const std::string folder = tree.Root() + "/";
+    EXPECT_FALSE(store.ReadPasswords(folder).has_value());
+    tree.AddFile(PasswordFileName, ScrambledToLine(ScrambleText("only")) + "\r\n", {}, 0644);
+    EXPECT_EQ(store.ReadPasswords(folder), std::optional(std::pair<std::string, std::string>("only", "")));
+    ASSERT_EQ(WritePasswordFile(folder, "", "admin"), 0);
+    EXPECT_EQ(tree.ReadFile(PasswordFileName), "\r\n" + ScrambledToLine(ScrambleText("admin")) + "\r\n");
+    EXPECT_EQ(ModeOf(tree.Path(PasswordFileName)), 0600u);
 
-// Passwords whose scrambled form holds CR, LF or the escape byte must still read back: found
-// by scrambling candidates until each kind turns up.
-TEST_F(PasswordFileTest, PasswordsWhoseScrambledFormHoldsLineEndsReadBack)
-{
     for (char wanted : {'\r', '\n', '\x10'}) {
         std::string found;
         for (int c = 0; c < 256 && found.empty(); ++c) {
@@ -60,20 +63,9 @@ TEST_F(PasswordFileTest, PasswordsWhoseScrambledFormHoldsLineEndsReadBack)
             }
         }
         ASSERT_FALSE(found.empty());
-        ASSERT_EQ(WritePasswordFile(Folder(), found, found + "x"), 0);
-        EXPECT_EQ(Store.ReadPasswords(Folder()), std::optional(std::pair(found, found + "x")));
+        ASSERT_EQ(WritePasswordFile(folder, found, found + "x"), 0);
+        EXPECT_EQ(store.ReadPasswords(folder), std::optional(std::pair(found, found + "x")));
     }
-}
-
-// An empty archive password still takes its line; a file of one line gives an empty second.
-TEST_F(PasswordFileTest, TwoLinesAlwaysWrittenAndAPrivateFile)
-{
-    EXPECT_FALSE(Store.ReadPasswords(Folder()).has_value());
-    Tree.AddFile(PasswordFileName, ScrambledToLine(ScrambleText("only")) + "\r\n", {}, 0644);
-    EXPECT_EQ(Store.ReadPasswords(Folder()), std::optional(std::pair<std::string, std::string>("only", "")));
-    ASSERT_EQ(WritePasswordFile(Folder(), "", "admin"), 0);
-    EXPECT_EQ(Tree.ReadFile(PasswordFileName), "\r\n" + ScrambledToLine(ScrambleText("admin")) + "\r\n");
-    EXPECT_EQ(ModeOf(Tree.Path(PasswordFileName)), 0600u);
 }
 
 TEST(ChangeArchivePassword, OldPasswordMustMatchExactlyAndTheSameNewOneChangesNothing)
