@@ -267,7 +267,7 @@ TEST_F(ConfigurationTest, AHandEditedFileLoadsWithDefaultsWhereItIsUnreadable)
     EXPECT_TRUE(Opts.ReplicateBypass());
 }
 
-TEST_F(ConfigurationTest, TextDatesWarnOnlyWhileARangeIsInUse)
+TEST_F(ConfigurationTest, TextDatesWarnOnlyWhileARangeIsInUseIntegerDatesNever)
 {
     for (auto [mode, warned] :
          {std::pair{DateMode::FromTo, true}, {DateMode::All, false}, {DateMode::NoDays, false}}) {
@@ -294,6 +294,16 @@ TEST_F(ConfigurationTest, TextDatesWarnOnlyWhileARangeIsInUse)
                              PackedTimeFloor,
                              TodayPacked(Now)));
     }
+
+    // Integer dates of every form load without a warning.
+    Fresh();
+    Opts.DatesMode = DateMode::FromTo;
+    // A date from 2044 on was written by older releases as a negative number.
+    PutDefault("[File Options]\r\nUseDatesFromTo=1\r\nUseDatesAll=0\r\nUseDateFrom=0x2A210000\r\n"
+               "UseDateTo=-2145320960\r\n");
+    LoadConfiguration(Ctx, DefaultPath, true);
+    EXPECT_TRUE(Host.Questions.empty());
+    EXPECT_EQ(std::tuple(Opts.DateFrom, Opts.DateTo), std::tuple(Day("01/01/01"), Day("01/01/44")));
 }
 
 TEST_F(ConfigurationTest, TheLastDateButtonSetWinsAndNoneMeansAll)
@@ -323,17 +333,6 @@ TEST_F(ConfigurationTest, TheLastDateButtonSetWinsAndNoneMeansAll)
         EXPECT_EQ(std::tuple(Opts.UseDateFrom, Opts.UseDateTo, Opts.DateFrom, Opts.DateTo),
                   std::tuple(Day("06/01/23"), Day("06/30/23"), Day(row.From), Day(row.To)));
     }
-}
-
-TEST_F(ConfigurationTest, IntegerDatesOfEveryFormLoadWithoutAWarning)
-{
-    Opts.DatesMode = DateMode::FromTo;
-    // A date from 2044 on was written by older releases as a negative number.
-    PutDefault("[File Options]\r\nUseDatesFromTo=1\r\nUseDatesAll=0\r\nUseDateFrom=0x2A210000\r\n"
-               "UseDateTo=-2145320960\r\n");
-    LoadConfiguration(Ctx, DefaultPath, true);
-    EXPECT_TRUE(Host.Questions.empty());
-    EXPECT_EQ(std::tuple(Opts.DateFrom, Opts.DateTo), std::tuple(Day("01/01/01"), Day("01/01/44")));
 }
 
 TEST_F(ConfigurationTest, LoadSettingsRefusesAFileWithoutCompileDateAndMarksTheLoad)
