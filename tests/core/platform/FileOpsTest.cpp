@@ -365,6 +365,27 @@ TEST_F(FileIoTest, WriteAllWritesEverythingAndAShortWriteThenDiskFullIsAnError)
         << "the short part did reach the file";
 }
 
+// The kernel's own short write and ENOSPC, which the emulated fault never reaches.
+TEST_F(FileIoTest, RealFullDiskIsAnError)
+{
+    std::string mountPoint = Tree.AddFolder("small");
+    int code = RunOnSmallDisk(mountPoint, "256k", [&] {
+        std::string path = mountPoint + "/big";
+        SysResult<int> fd = CreateNew(path, 0644);
+        if (!fd) {
+            return 10;
+        }
+        std::string data(MiB, 'x');
+        SysResult<std::size_t> written = WriteAll(*fd, data.data(), data.size(), path);
+        ::close(*fd);
+        return written ? 11 : written.Error() == ENOSPC ? 0 : 12;
+    });
+    if (code == NoMountNamespace) {
+        GTEST_SKIP() << "no private mount namespace here";
+    }
+    EXPECT_EQ(code, 0) << "10 create, 11 reported success on a full disk, 12 wrong error";
+}
+
 // copy_file_range refuses an append-only target and a pipe source: both go through the buffer.
 TEST_F(FileIoTest, CopyChunkReproducesEverySourceUntilTheDiskFills)
 {
