@@ -137,7 +137,7 @@ TEST_F(ConfigurationTest, WithoutAFileEveryOptionTakesItsDefault)
     EXPECT_TRUE(Host.Questions.empty());
 }
 
-TEST_F(ConfigurationTest, PasswordsComeOnlyWithTheDefaultFile)
+TEST_F(ConfigurationTest, PasswordsAndWindowPositionsComeOnlyWithTheDefaultFile)
 {
     struct FakePasswords : PasswordStore
     {
@@ -159,10 +159,9 @@ TEST_F(ConfigurationTest, PasswordsComeOnlyWithTheDefaultFile)
     EXPECT_EQ(store.Folders, Items{Home.Folder()});
     EXPECT_EQ(std::tuple(Opts.PassWordName, Opts.AdminPassWord, Opts.SavePasswordEnabled),
               std::tuple("zip secret", "admin secret", false));
-}
 
-TEST_F(ConfigurationTest, WindowPositionsComeOnlyFromTheDefaultFileAtStartUp)
-{
+    // Window positions come only from the default file, and only at start-up.
+    Fresh();
     std::string text = "[Misc Options]\r\nCompile Date=x\r\nRevision Code=2\r\n"
                        "[Application Options]\r\nMainLeft=700\r\nMainTop=600\r\nReportLeft=9\r\n";
     Home.Write("Chosen.CFG", text);
@@ -179,7 +178,7 @@ TEST_F(ConfigurationTest, WindowPositionsComeOnlyFromTheDefaultFileAtStartUp)
 
 // ---- Numbers and forced options -----------------------------------------------------------
 
-TEST_F(ConfigurationTest, IntegerKeysReadHexAndFallBackToTheirDefault)
+TEST_F(ConfigurationTest, NumbersReadHexAndFallBackAndReplicationLoadsOnlyWithDeletion)
 {
     // clang-format off
     const struct { const char *Section, *Key, *Text; int Options::*Field; int Expected; } rows[] = {
@@ -196,6 +195,22 @@ TEST_F(ConfigurationTest, IntegerKeysReadHexAndFallBackToTheirDefault)
         PutDefault(std::string("[") + row.Section + "]\r\n" + row.Key + "=" + row.Text + "\r\n");
         LoadAll(DefaultPath);
         EXPECT_EQ(Opts.*row.Field, row.Expected);
+    }
+
+    // Replication loads only with deletion: stored deletion, stored replication, the outcome.
+    for (auto [del, rep, replicate] :
+         {std::tuple{false, true, false}, {true, true, true}, {true, false, false}, {false, false, false}}) {
+        SCOPED_TRACE(std::string(Bit(del)) + Bit(rep));
+        SetReplicateFolders(Opts, true); // whatever the window had before
+        PutDefault(std::string("[Report Options]\r\nUseReportForm=0\r\nListUnMatchedFiles=0\r\n")
+                   + "[File Options]\r\nDeleteUnmatched=" + Bit(del) + "\r\nReplicateFolders=" + Bit(rep)
+                   + "\r\n");
+        LoadAll(DefaultPath);
+        EXPECT_EQ(Opts.DeleteUnmatched, del);
+        EXPECT_EQ(Opts.ReplicateFolders, replicate);
+        // Deletion works from the unmatched list, so loading it on builds that list.
+        EXPECT_EQ(std::tuple(Opts.UseReportForm, Opts.ListUnMatchedFiles), std::tuple(del, del));
+        EXPECT_TRUE(Host.Questions.empty());
     }
 }
 
@@ -231,25 +246,6 @@ TEST_F(ConfigurationTest, BothLogsAreDeletedOnlyWhenLongerThanTheLimit)
         for (const char* name : never) {
             EXPECT_TRUE(fs::exists(Home.Path(name))) << name;
         }
-    }
-}
-
-TEST_F(ConfigurationTest, ReplicationLoadsOnlyTogetherWithDeletion)
-{
-    // Stored deletion, stored replication, replication after the load.
-    for (auto [del, rep, replicate] :
-         {std::tuple{false, true, false}, {true, true, true}, {true, false, false}, {false, false, false}}) {
-        SCOPED_TRACE(std::string(Bit(del)) + Bit(rep));
-        SetReplicateFolders(Opts, true); // whatever the window had before
-        PutDefault(std::string("[Report Options]\r\nUseReportForm=0\r\nListUnMatchedFiles=0\r\n")
-                   + "[File Options]\r\nDeleteUnmatched=" + Bit(del) + "\r\nReplicateFolders=" + Bit(rep)
-                   + "\r\n");
-        LoadAll(DefaultPath);
-        EXPECT_EQ(Opts.DeleteUnmatched, del);
-        EXPECT_EQ(Opts.ReplicateFolders, replicate);
-        // Deletion works from the unmatched list, so loading it on builds that list.
-        EXPECT_EQ(std::tuple(Opts.UseReportForm, Opts.ListUnMatchedFiles), std::tuple(del, del));
-        EXPECT_TRUE(Host.Questions.empty());
     }
 }
 
