@@ -194,7 +194,6 @@ TEST_F(IniFileTest, NothingIsCachedBetweenCalls)
     snapshot.WriteInteger("A", "n", 5);
     EXPECT_EQ(snapshot.ReadString("A", "k", "") + snapshot.ReadString("A", "n", ""), "later5");
     EXPECT_EQ(Bytes(), "[A]\r\nk=later\r\nn=5\r\n");
-    EXPECT_EQ(IniFile::Snapshot(Tree.Path("missing.CFG")).ReadString("A", "k", "def"), "def");
 }
 
 // ---- Writing -------------------------------------------------------------------------------
