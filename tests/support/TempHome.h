@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "support/TempTree.h"
+
+#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace Tandemix::Test {
@@ -10,21 +14,25 @@ namespace Tandemix::Test {
 class TempHome
 {
 public:
-    TempHome();
-    ~TempHome();
-    TempHome(const TempHome&) = delete;
-    TempHome& operator=(const TempHome&) = delete;
-
     // With the trailing '/', as the program folder is always handed around.
     const std::string& Folder() const { return FFolder; }
     std::string Path(const std::string& name) const { return FFolder + name; }
-    void Write(const std::string& name, const std::string& content) const;
-    std::string Read(const std::string& name) const;
+    void Write(const std::string& name, const std::string& content) const
+    {
+        std::ofstream(Path(name), std::ios::binary) << content;
+    }
+    // Empty when there is no such file.
+    std::string Read(const std::string& name) const
+    {
+        std::ostringstream text;
+        text << std::ifstream(Path(name), std::ios::binary).rdbuf();
+        return text.str();
+    }
 
 private:
-    std::string FFolder;
-    std::string FOldHome;
-    bool FHadHome = false;
+    TempTree FTree;
+    std::string FFolder = FTree.Root() + "/";
+    ScopedEnv FHome{"TANDEMIX_HOME", FFolder};
 };
 
 } // namespace Tandemix::Test

@@ -17,27 +17,13 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 namespace Tandemix {
 
 namespace {
-
-bool WriteAllBytes(int fd, const char* data, std::size_t size)
-{
-    while (size > 0) {
-        ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written <= 0) {
-            return false;
-        }
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
 
 // A failed call of a builder is a test failure that names the call and the path.
 bool Done(bool done, const char* call, const std::string& path)
@@ -100,12 +86,12 @@ std::string TempTree::AddFile(std::string_view rel, std::string_view content, Tr
 {
     MakeParents(rel);
     std::string path = Path(rel);
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (!Done(fd >= 0, "create", path)) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(content.data(), static_cast<std::streamsize>(content.size()));
+    out.close();
+    if (!Done(!out.fail(), "write", path)) {
         return path;
     }
-    Done(WriteAllBytes(fd, content.data(), content.size()), "write", path);
-    ::close(fd);
     // The mode goes on after the write so that a read-only file can still be filled.
     Done(::chmod(path.c_str(), mode) == 0, "chmod", path);
     if (mtime.Given) {
@@ -160,23 +146,9 @@ bool TempTree::Exists(std::string_view rel) const
 std::string TempTree::ReadFile(std::string_view rel) const
 {
     std::string path = Path(rel);
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (!Done(fd >= 0, "open", path)) {
-        return {};
-    }
-    std::string content;
-    char buffer[65536];
-    for (;;) {
-        ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        if (!Done(got >= 0, "read", path) || got == 0) {
-            break;
-        }
-        content.append(buffer, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
+    std::ifstream in(path, std::ios::binary);
+    std::string content(std::istreambuf_iterator<char>(in), {});
+    Done(in.is_open() && !in.bad(), "read", path);
     return content;
 }
 

@@ -32,9 +32,9 @@ struct TreeTime
 };
 
 // A fresh folder under $TMPDIR (or /tmp) for one test, removed with everything in it when the
-// object goes. It uses plain system calls, never the platform layer, so a fault armed by the
-// test cannot disturb the fixture. Every builder reports a failure as a test failure and
-// returns the full path of what it made. Relative paths use '/', parents are created as needed.
+// object goes. It never uses the platform layer, so a fault armed by the test cannot disturb
+// the fixture. Every builder reports a failure as a test failure and returns the full path of
+// what it made. Relative paths use '/', parents are created as needed.
 class TempTree
 {
 public:

@@ -30,7 +30,7 @@ using Test::Packed;
 
 // Packed local time in 2-second slots: the odd second is lost, never rounded up, and unpacking
 // gives back the even second.
-TEST(PackedTimeTest, PacksLocalTimeAndUnpacksIt)
+TEST(PackedTimeTest, PacksLocalTimeUnpacksItAndRefusesWhatItCannotHold)
 {
     // clang-format off
     const struct { const char* Name; const char* Zone; std::time_t Time; std::uint32_t Expected; bool Before1980; } rows[] = {
@@ -60,10 +60,8 @@ TEST(PackedTimeTest, PacksLocalTimeAndUnpacksIt)
             EXPECT_EQ(*PackFileTime(UnpackFileTime(*packed)), *packed);
         }
     }
-}
 
-TEST(PackedTimeLimitsTest, OrdersUnsignedAndRefusesWhatItCannotHold)
-{
+    // Packed times order as unsigned numbers, and what they cannot hold is refused.
     ScopedEnv zone("TZ", "UTC");
     std::uint32_t in2050 = *PackFileTime(Utc(2050, 1, 1));
     std::uint32_t in2020 = *PackFileTime(Utc(2020, 1, 1));
@@ -136,7 +134,7 @@ TEST_F(SetFileTimesTest, FilesystemThatCannotStoreTheTimeIsReported)
     EXPECT_EQ(code, 0) << "10 create, 11 lost nanoseconds reported, 12 clamped date not reported";
 }
 
-TEST(DateTextTest, UsFormsInLocalTime)
+TEST(DateTextTest, UsFormsInLocalTimeAlsoFromThePackedFields)
 {
     // clang-format off
     const struct { const char* Zone; std::time_t Time; const char* Text; } rows[] = {
@@ -154,27 +152,19 @@ TEST(DateTextTest, UsFormsInLocalTime)
         EXPECT_EQ(DateTimeText(row.Time), row.Text);
         EXPECT_EQ(ShortDateText(row.Time) + " " + LongTimeText(row.Time), row.Text);
     }
-}
 
-// The texts of a packed time are read from its fields; they must be what converting it to a time
-// and back gives, in any zone and around the switches of daylight saving, and a packed value
-// whose fields name no real date or time is normalised as before.
-TEST(PackedDateTextTest, SameTextsAsTheTimeTheFieldsStandFor)
-{
+    // The texts of a packed time are read from its fields; they must be what converting it to a
+    // time and back gives, in any zone and around the switches of daylight saving, and a packed
+    // value whose fields name no real date or time is normalised as before.
+    // clang-format off
     const std::uint32_t values[] = {
-        PackedTimeFloor,
-        Packed(1998, 1, 5, 9, 5, 4),
-        Packed(2000, 2, 29, 12, 0, 0),
-        Packed(2024, 3, 31, 1, 59, 58), // just before the spring switch in Berlin
-        Packed(2024, 10, 27, 2, 30, 0), // the hour that comes twice in autumn
-        Packed(2107, 12, 31, 23, 59, 58),
-        Packed(2001, 2, 29, 10, 0, 0), // no such day: becomes 3/1/01
-        Packed(2001, 4, 31, 10, 0, 0),
-        Packed(2001, 13, 1, 10, 0, 0), // no such month
-        Packed(2001, 6, 1, 24, 0, 0), // no such hour
-        Packed(2001, 6, 1, 10, 60, 0),
-        Packed(2001, 6, 0, 10, 0, 0),
-    };
+        PackedTimeFloor, Packed(1998, 1, 5, 9, 5, 4), Packed(2000, 2, 29, 12, 0, 0), Packed(2107, 12, 31, 23, 59, 58),
+        // Just before the spring switch in Berlin, and the hour that comes twice in autumn.
+        Packed(2024, 3, 31, 1, 59, 58), Packed(2024, 10, 27, 2, 30, 0),
+        // No such day (2/29/01 becomes 3/1/01), month, hour, minute.
+        Packed(2001, 2, 29, 10, 0, 0), Packed(2001, 4, 31, 10, 0, 0), Packed(2001, 13, 1, 10, 0, 0),
+        Packed(2001, 6, 1, 24, 0, 0), Packed(2001, 6, 1, 10, 60, 0), Packed(2001, 6, 0, 10, 0, 0)};
+    // clang-format on
     for (const char* zone : {"UTC", "Europe/Berlin", "America/New_York"}) {
         ScopedEnv tz("TZ", zone);
         for (std::uint32_t value : values) {

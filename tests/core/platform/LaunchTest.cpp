@@ -12,7 +12,6 @@
 #include <chrono>
 #include <climits>
 #include <thread>
-#include <utility>
 
 namespace Tandemix {
 namespace {
@@ -108,8 +107,18 @@ protected:
     ScopedEnv Editor{"EDITOR", std::nullopt};
 };
 
-TEST_F(LaunchTest, ViewerAndDocumentGetTheNameIntactAndNoShellRuns)
+TEST_F(LaunchTest, FailuresAreReportedAndViewerAndDocumentGetTheNameIntactAndNoShellRuns)
 {
+    EXPECT_EQ(LaunchFile(Tree.Path("work/missing")).Error(), ENOENT);
+    std::string document = Tree.AddFile("work/doc.txt", "text", {}, 0644);
+    EXPECT_EQ(LaunchFile(document).Error(), ENOENT) << "no xdg-open in PATH";
+    // Executable bits on something that is not a program: the exec error comes back.
+    std::string garbage =
+        Tree.AddFile("work/garbage", std::string("\x7f\x01\x02\x03 not a program"), {}, 0755);
+    SysStatus status = LaunchFile(garbage);
+    EXPECT_EQ(std::tuple(status.Error(), std::string(status.Call())), std::tuple(ENOEXEC, "execve"));
+    ExpectNoZombie();
+
     AddFake("xdg-open");
     std::string nasty = Tree.AddFile("work/a b;$(touch pwned) `touch pwned2` 'q\" *", "text");
     ASSERT_TRUE(OpenInViewer(nasty).Ok());
@@ -119,9 +128,9 @@ TEST_F(LaunchTest, ViewerAndDocumentGetTheNameIntactAndNoShellRuns)
     Tree.AddFile("work/--help", "text");
     ASSERT_TRUE(OpenInViewer("--help").Ok());
     EXPECT_EQ(ArgsOf("xdg-open"), std::vector<std::string>{"./--help"}) << "not taken for an option";
-    std::string document = Tree.AddFile("work/report $HOME.pdf", "text", {}, 0644);
-    ASSERT_TRUE(LaunchFile(document).Ok());
-    EXPECT_EQ(ArgsOf("xdg-open"), std::vector<std::string>{document});
+    std::string report = Tree.AddFile("work/report $HOME.pdf", "text", {}, 0644);
+    ASSERT_TRUE(LaunchFile(report).Ok());
+    EXPECT_EQ(ArgsOf("xdg-open"), std::vector<std::string>{report});
     ExpectNoZombie();
 }
 
@@ -159,19 +168,6 @@ TEST_F(LaunchTest, ExecutableRunsItselfWithoutBeingWaitedFor)
     ASSERT_TRUE(WaitFor("started"));
     EXPECT_EQ(Tree.ReadFile("started"), "0") << "no arguments added";
     EXPECT_FALSE(Tree.Exists("finished")) << "LaunchFile waited for the program";
-}
-
-TEST_F(LaunchTest, FailuresAreReported)
-{
-    EXPECT_EQ(LaunchFile(Tree.Path("work/missing")).Error(), ENOENT);
-    std::string document = Tree.AddFile("work/doc.txt", "text", {}, 0644);
-    EXPECT_EQ(LaunchFile(document).Error(), ENOENT) << "no xdg-open in PATH";
-    // Executable bits on something that is not a program: the exec error comes back.
-    std::string garbage =
-        Tree.AddFile("work/garbage", std::string("\x7f\x01\x02\x03 not a program"), {}, 0755);
-    SysStatus status = LaunchFile(garbage);
-    EXPECT_EQ(std::tuple(status.Error(), std::string(status.Call())), std::tuple(ENOEXEC, "execve"));
-    ExpectNoZombie();
 }
 
 // A program run to its end: its input given, its output and status taken back, its time bounded.

@@ -11,12 +11,12 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <tuple>
@@ -36,7 +36,7 @@ const char* const SampleMountInfo =
     "44 27 0:39 / /a\\9b\\977\\100\\04 rw - ext4 /dev/x rw\n"
     "43 27 0:38 /sub /srv/back\\134slash rw - fuse.sshfs user@host:/data rw";
 
-TEST(ParseMountInfoTest, ReadsFieldsAndDecodesEscapes)
+TEST(ParseMountInfoTest, ReadsFieldsAndDecodesEscapesAndNothingPastTheText)
 {
     std::vector<MountInfo> mounts = ParseMountInfo(SampleMountInfo);
     ASSERT_EQ(mounts.size(), 6u)
@@ -51,11 +51,8 @@ TEST(ParseMountInfoTest, ReadsFieldsAndDecodesEscapes)
               std::tuple("/srv/back\\slash", "fuse.sshfs"))
         << "last line without a newline";
     EXPECT_TRUE(ParseMountInfo("").empty());
-}
 
-// A line ending in blanks, placed against an unmapped page: the parser reads no byte past it.
-TEST(ParseMountInfoTest, ReadsNothingPastTheText)
-{
+    // A line ending in blanks, placed against an unmapped page: the parser reads no byte past it.
     const std::string line = "1 1 0:1 / /m rw - ext4 /dev/x rw   ";
     const std::size_t page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
     void* mapped = ::mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -64,7 +61,7 @@ TEST(ParseMountInfoTest, ReadsNothingPastTheText)
     ASSERT_EQ(::mprotect(base + page, page, PROT_NONE), 0);
     char* text = base + page - line.size();
     std::memcpy(text, line.data(), line.size());
-    std::vector<MountInfo> mounts = ParseMountInfo(std::string_view(text, line.size()));
+    mounts = ParseMountInfo(std::string_view(text, line.size()));
     ASSERT_EQ(mounts.size(), 1u);
     EXPECT_EQ(mounts[0].MountPoint, "/m");
     ::munmap(mapped, 2 * page);
@@ -94,22 +91,15 @@ TEST(MountsTest, DrivesAreDisksMediaSharesHomeAndRoot)
 {
     // clang-format off
     const struct { MountInfo Mount; bool Offered; } rows[] = {
-        {{"/home", "ext4", "/dev/nvme0n1p3"}, true},
-        {{"/boot/efi", "vfat", "/dev/sda1"}, true},
-        {{"/media/ann/USB STICK", "exfat", "/dev/sdb1"}, true},
-        {{"/run/media/ann/DVD", "iso9660", "/dev/sr0"}, true},
-        {{"/data", "zfs", "tank/data"}, true},
-        {{"/srv/share", "nfs4", "server:/export"}, true},
-        {{"/run/user/1000/gvfs", "fuse.gvfsd-fuse", "gvfsd-fuse"}, true},
-        {{"/dev/shm", "tmpfs", "tmpfs"}, false},
-        {{"/run/lock", "tmpfs", "tmpfs"}, false},
-        {{"/sys/fs/cgroup", "cgroup2", "cgroup2"}, false},
-        {{"/proc/sys/fs/binfmt_misc", "autofs", "systemd-1"}, false},
-        {{"/tmp", "tmpfs", "tmpfs"}, false},
+        {{"/home", "ext4", "/dev/nvme0n1p3"}, true}, {{"/boot/efi", "vfat", "/dev/sda1"}, true},
+        {{"/media/ann/USB STICK", "exfat", "/dev/sdb1"}, true}, {{"/run/media/ann/DVD", "iso9660", "/dev/sr0"}, true},
+        {{"/data", "zfs", "tank/data"}, true}, {{"/srv/share", "nfs4", "server:/export"}, true},
+        {{"/run/user/1000/gvfs", "fuse.gvfsd-fuse", "gvfsd-fuse"}, true}, {{"/dev/shm", "tmpfs", "tmpfs"}, false},
+        {{"/run/lock", "tmpfs", "tmpfs"}, false}, {{"/sys/fs/cgroup", "cgroup2", "cgroup2"}, false},
+        {{"/proc/sys/fs/binfmt_misc", "autofs", "systemd-1"}, false}, {{"/tmp", "tmpfs", "tmpfs"}, false},
+        {{"/snap/core22/864", "squashfs", "/dev/loop3"}, false}, {{"/run/user/1000/doc", "fuse.portal", "portal"}, false},
         {{"/", "overlay", "overlay"}, false}, // offered anyway, as "/"
-        {{"/snap/core22/864", "squashfs", "/dev/loop3"}, false},
         {{"/etc/hosts", "ext4", "/dev/sda1"}, false}, // a container's file mount
-        {{"/run/user/1000/doc", "fuse.portal", "portal"}, false},
     };
     // clang-format on
     for (const auto& row : rows) {
@@ -168,12 +158,6 @@ TEST(MountsTest, MountPointOfResolvesLinksAndMissingPathsAndASmallDiskFillsUp)
 
 // ---- Program folder --------------------------------------------------------------------------
 
-bool IsFolder(const std::string& path)
-{
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
 using ProgramFolderTest = Test::TreeFixture;
 
 TEST_F(ProgramFolderTest, TandemixHomeWinsIsCreatedAndIsNotCached)
@@ -181,7 +165,7 @@ TEST_F(ProgramFolderTest, TandemixHomeWinsIsCreatedAndIsNotCached)
     {
         ScopedEnv home("TANDEMIX_HOME", Tree.Path("home/nested"));
         EXPECT_EQ(ProgramFolder(), Tree.Path("home/nested") + "/");
-        EXPECT_TRUE(IsFolder(Tree.Path("home/nested")));
+        EXPECT_TRUE(std::filesystem::is_directory(Tree.Path("home/nested")));
         EXPECT_EQ(ProgramFolderFor("/usr/bin"), Tree.Path("home/nested") + "/");
     }
     ScopedEnv home("TANDEMIX_HOME", Tree.Root() + "/");
@@ -207,7 +191,7 @@ TEST_F(ProgramFolderTest, SystemOrUnwritableFolderFallsBackToTheUsersConfigurati
     {
         ScopedEnv config("XDG_CONFIG_HOME", Tree.Path("cfg"));
         EXPECT_EQ(ProgramFolderFor("/usr/bin"), Tree.Path("cfg/tandemix/"));
-        EXPECT_TRUE(IsFolder(Tree.Path("cfg/tandemix")));
+        EXPECT_TRUE(std::filesystem::is_directory(Tree.Path("cfg/tandemix")));
         std::string readOnly = Tree.AddFolder("installed", 0555);
         ScopedNoDacOverride noOverride;
         if (noOverride.Active()) {
@@ -217,7 +201,7 @@ TEST_F(ProgramFolderTest, SystemOrUnwritableFolderFallsBackToTheUsersConfigurati
     ScopedEnv config("XDG_CONFIG_HOME", "relative/cfg"); // ignored
     ScopedEnv user("HOME", Tree.Path("user"));
     EXPECT_EQ(ProgramFolderFor("/opt/tandemix"), Tree.Path("user/.config/tandemix/"));
-    EXPECT_TRUE(IsFolder(Tree.Path("user/.config/tandemix")));
+    EXPECT_TRUE(std::filesystem::is_directory(Tree.Path("user/.config/tandemix")));
 }
 
 TEST(IsSystemFolderTest, WholeComponents)

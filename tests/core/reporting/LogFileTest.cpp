@@ -67,7 +67,7 @@ protected:
     std::vector<std::string> Notices;
 };
 
-TEST_F(LogFileTest, OneRunIsLaidOutByteForByte)
+TEST_F(LogFileTest, ARunAndAPreSyncReportAreLaidOutByteForByte)
 {
     Request("", LogKind::OpenSyncLog);
     Request("From: /DATA/SRC/", LogKind::Summary);
@@ -96,10 +96,8 @@ TEST_F(LogFileTest, OneRunIsLaidOutByteForByte)
                            + Stamp + "\r\n" + SyncRule + "\r\n" + " \r\n";
     EXPECT_EQ(Home.Read("Tandemix.Log"), expected);
     EXPECT_EQ(Log.LogOpenFlag(), 0);
-}
 
-TEST_F(LogFileTest, PreSyncReportHasItsOwnWordsAndRule)
-{
+    // The pre-sync report has its own file, words and rule.
     Request("", LogKind::OpenPreSyncLog);
     Request("     Add: notes.txt ", LogKind::AddedFile, NotesRow);
     Request("", LogKind::ClosePreSyncLog, {true, {}, {}, {}});
@@ -108,21 +106,18 @@ TEST_F(LogFileTest, PreSyncReportHasItsOwnWordsAndRule)
               " \r\n" + PreSyncRule + "\r\nPre-Synchronization Report Started: " + Stamp + "\r\n"
                   + "     Add: notes.txt \t\t     1234\t  7/22/97\t 10:01:44 AM\r\n"
                   + "Pre-Synchronization Report Stopped: " + Stamp + "\r\n" + PreSyncRule + "\r\n \r\n");
-    EXPECT_FALSE(Exists("Tandemix.Log"));
+    EXPECT_EQ(Home.Read("Tandemix.Log"), expected);
 }
 
-TEST_F(LogFileTest, AddedAndUpdatedLinesCarryTheChosenColumns)
+TEST_F(LogFileTest, FileLinesCarryTheChosenColumnsAndEachKindFollowsItsOwnSwitch)
 {
+    // Each column is independent of the others; all three together are in the whole run above.
     // clang-format off
     const struct { bool Size, Date, Time; const char* Line; } rows[] = {
         {false, false, false, "  Added: x     \t"},
         {true,  false, false, "  Added: x     \t\t     1234"},
         {false, true,  false, "  Added: x     \t\t  7/22/97"},
         {false, false, true,  "  Added: x     \t\t 10:01:44 AM"},
-        {true,  true,  false, "  Added: x     \t\t     1234\t  7/22/97"},
-        {true,  false, true,  "  Added: x     \t\t     1234\t 10:01:44 AM"},
-        {false, true,  true,  "  Added: x     \t\t  7/22/97\t 10:01:44 AM"},
-        {true,  true,  true,  "  Added: x     \t\t     1234\t  7/22/97\t 10:01:44 AM"},
     };
     // clang-format on
     for (const auto& row : rows) {
@@ -137,6 +132,25 @@ TEST_F(LogFileTest, AddedAndUpdatedLinesCarryTheChosenColumns)
         std::string line = std::string(row.Line) + "\r\n";
         EXPECT_NE(Home.Read("Tandemix.Log").find(line + line), std::string::npos)
             << Home.Read("Tandemix.Log");
+    }
+
+    // Each kind of line follows its own switch.
+    for (auto [kind, gate] : {std::pair{LogKind::AddedFile, &LogSettings::ReportAddedFiles},
+                              {LogKind::UpdatedFile, &LogSettings::ReportUpdateFiles},
+                              {LogKind::FileError, &LogSettings::ReportFileErrors},
+                              {LogKind::FolderCreated, &LogSettings::ReportDirectoryCreation},
+                              {LogKind::AppError, &LogSettings::ReportAppErrors}}) {
+        SCOPED_TRACE(static_cast<int>(kind));
+        Fresh();
+        Request("", LogKind::OpenSyncLog);
+        Settings.*gate = false;
+        Request("hidden line", kind, NotesRow);
+        Settings.*gate = true;
+        Request("shown line", kind, NotesRow);
+        Log.Flush();
+        std::string log = Home.Read("Tandemix.Log");
+        EXPECT_EQ(log.find("hidden line"), std::string::npos);
+        EXPECT_NE(log.find("shown line"), std::string::npos);
     }
 }
 
@@ -157,27 +171,6 @@ TEST(LogSettingsTest, ColumnsOfADisabledCheckBoxNeverCountAndEachSwitchIsReadFro
     LogSettings s = LogSettingsFrom(o);
     EXPECT_EQ(std::tuple(s.ReportAddedFiles, s.ReportUpdateFiles, s.ReportFileErrors, s.ReportAppErrors),
               std::tuple(false, true, false, true));
-}
-
-TEST_F(LogFileTest, EachKindFollowsItsOwnSwitch)
-{
-    for (auto [kind, gate] : {std::pair{LogKind::AddedFile, &LogSettings::ReportAddedFiles},
-                              {LogKind::UpdatedFile, &LogSettings::ReportUpdateFiles},
-                              {LogKind::FileError, &LogSettings::ReportFileErrors},
-                              {LogKind::FolderCreated, &LogSettings::ReportDirectoryCreation},
-                              {LogKind::AppError, &LogSettings::ReportAppErrors}}) {
-        SCOPED_TRACE(static_cast<int>(kind));
-        Fresh();
-        Request("", LogKind::OpenSyncLog);
-        Settings.*gate = false;
-        Request("hidden line", kind, NotesRow);
-        Settings.*gate = true;
-        Request("shown line", kind, NotesRow);
-        Log.Flush();
-        std::string log = Home.Read("Tandemix.Log");
-        EXPECT_EQ(log.find("hidden line"), std::string::npos);
-        EXPECT_NE(log.find("shown line"), std::string::npos);
-    }
 }
 
 TEST_F(LogFileTest, LinesGoOnlyIntoTheOneOpenLogAndUnknownKindsArePlainLines)
@@ -496,7 +489,7 @@ TEST_F(ProgramReporterTest, ReportSwitchesComeFromRunStateAndOptionsAndListingsR
     EXPECT_EQ(Program.Lists().Count(ReportCategory::Messages), 0);
 }
 
-TEST(ViewerTest, ExeAndBatNamesAnywhereAreStartedEverythingElseIsShown)
+TEST(ViewerTest, ExeAndBatNamesAreStartedEverythingElseIsShownFromTheProgramFolder)
 {
     for (const char* name : {"setup.exe.log", "/opt/TOOL.EXE", "run.Bat", "/data/x.exe/notes.txt"}) {
         EXPECT_TRUE(ViewerStartsFile(name)) << name;
@@ -504,10 +497,7 @@ TEST(ViewerTest, ExeAndBatNamesAnywhereAreStartedEverythingElseIsShown)
     for (const char* name : {"Tandemix.Log", "exe.txt", "batch.log"}) {
         EXPECT_FALSE(ViewerStartsFile(name)) << name;
     }
-}
-
-TEST(ViewLogTest, ViewButtonsShowTheConfiguredNameInTheProgramFolder)
-{
+    // The view buttons show the configured name in the program folder.
     Options options;
     options.LogFileName = "mylog.txt"; // no extension rule here: the name as it stands
     options.PreReportFileName = "../../etc/weekly.txt";

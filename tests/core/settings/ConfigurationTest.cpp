@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/Configuration.h"
 
-#include "app/StartUp.h"
+#include "engine/RunState.h"
 #include "platform/FaultHook.h"
 #include "platform/FileTimes.h"
 #include "settings/ConfigLists.h"
@@ -108,17 +108,15 @@ protected:
 
 // ---- Start-up and defaults ----------------------------------------------------------------
 
-TEST_F(ConfigurationTest, FirstStartLoadsThePreviousReleasesFile)
+// The start-up copies it into place (StartUpTest); what it holds must load.
+TEST_F(ConfigurationTest, ThePreviousReleasesFileLoads)
 {
-    fs::copy_file(DataFile("TX35Def.CFG"), Home.Path(PreviousConfigName));
-    std::string path = PrepareDefaultConfig(Home.Folder());
-    ASSERT_EQ(path, DefaultPath);
-    LoadAll(path);
+    fs::copy_file(DataFile("TX35Def.CFG"), DefaultPath);
+    LoadAll(DefaultPath);
 
     EXPECT_EQ(std::tuple(Opts.MainLeft, Opts.HomeLeft, Opts.LogFileName), std::tuple(120, 120, "Old.Log"));
     EXPECT_EQ(Opts.ExcludeHistory.Items, (Items{".BAK;.TMP;", ""}));
     EXPECT_EQ(Opts.RecentFolders[0], "/home/ann/letters >> /media/backup/letters");
-    EXPECT_TRUE(fs::exists(Home.Path(PreviousConfigName)));
 }
 
 TEST_F(ConfigurationTest, WithoutAFileEveryOptionTakesItsDefault)
@@ -136,11 +134,10 @@ TEST_F(ConfigurationTest, WithoutAFileEveryOptionTakesItsDefault)
     expected.UseDateTo = TodayPacked(Now);
     expected.DateTo = TodayPacked(Now);
     EXPECT_EQ(Opts, expected);
-    EXPECT_EQ(Opts.CompressedExt, ".ZIP");
     EXPECT_TRUE(Host.Questions.empty());
 }
 
-TEST_F(ConfigurationTest, PasswordsComeOnlyWithTheDefaultFile)
+TEST_F(ConfigurationTest, PasswordsAndWindowPositionsComeOnlyWithTheDefaultFile)
 {
     struct FakePasswords : PasswordStore
     {
@@ -162,10 +159,9 @@ TEST_F(ConfigurationTest, PasswordsComeOnlyWithTheDefaultFile)
     EXPECT_EQ(store.Folders, Items{Home.Folder()});
     EXPECT_EQ(std::tuple(Opts.PassWordName, Opts.AdminPassWord, Opts.SavePasswordEnabled),
               std::tuple("zip secret", "admin secret", false));
-}
 
-TEST_F(ConfigurationTest, WindowPositionsComeOnlyFromTheDefaultFileAtStartUp)
-{
+    // Window positions come only from the default file, and only at start-up.
+    Fresh();
     std::string text = "[Misc Options]\r\nCompile Date=x\r\nRevision Code=2\r\n"
                        "[Application Options]\r\nMainLeft=700\r\nMainTop=600\r\nReportLeft=9\r\n";
     Home.Write("Chosen.CFG", text);
@@ -182,16 +178,12 @@ TEST_F(ConfigurationTest, WindowPositionsComeOnlyFromTheDefaultFileAtStartUp)
 
 // ---- Numbers and forced options -----------------------------------------------------------
 
-TEST_F(ConfigurationTest, IntegerKeysReadHexAndFallBackToTheirDefault)
+TEST_F(ConfigurationTest, NumbersReadHexAndFallBackAndReplicationLoadsOnlyWithDeletion)
 {
     // clang-format off
     const struct { const char *Section, *Key, *Text; int Options::*Field; int Expected; } rows[] = {
-        {"Report Options",      "LogSize",                     "0x1F", &Options::LogSize,                     31},
-        {"File Options",        "DeleteUnmatchedWarningDelay", "0X1f", &Options::DeleteUnmatchedWarningDelay, 31},
         {"Application Options", "MainLeft",                    "0x1F", &Options::MainLeft,                    31},
         {"Report Options",      "LogSize",                     "12k",  &Options::LogSize,                     32000},
-        {"Application Options", "MainTop",                     "",     &Options::MainTop,                     100},
-        {"File Options",        "DeleteUnmatchedWarningDelay", "-1",   &Options::DeleteUnmatchedWarningDelay, -1},
         {"Compression Options", "Compression Speed",           "3",    &Options::CompressionSpeed,            0},
         {"Application Options", "ShowBottomMenu",              "5",    &Options::ShowBottomMenu,              0},
         {"Application Options", "ShowBottomMenu",              "4",    &Options::ShowBottomMenu,              4},
@@ -203,6 +195,22 @@ TEST_F(ConfigurationTest, IntegerKeysReadHexAndFallBackToTheirDefault)
         PutDefault(std::string("[") + row.Section + "]\r\n" + row.Key + "=" + row.Text + "\r\n");
         LoadAll(DefaultPath);
         EXPECT_EQ(Opts.*row.Field, row.Expected);
+    }
+
+    // Replication loads only with deletion: stored deletion, stored replication, the outcome.
+    for (auto [del, rep, replicate] :
+         {std::tuple{false, true, false}, {true, true, true}, {true, false, false}, {false, false, false}}) {
+        SCOPED_TRACE(std::string(Bit(del)) + Bit(rep));
+        SetReplicateFolders(Opts, true); // whatever the window had before
+        PutDefault(std::string("[Report Options]\r\nUseReportForm=0\r\nListUnMatchedFiles=0\r\n")
+                   + "[File Options]\r\nDeleteUnmatched=" + Bit(del) + "\r\nReplicateFolders=" + Bit(rep)
+                   + "\r\n");
+        LoadAll(DefaultPath);
+        EXPECT_EQ(Opts.DeleteUnmatched, del);
+        EXPECT_EQ(Opts.ReplicateFolders, replicate);
+        // Deletion works from the unmatched list, so loading it on builds that list.
+        EXPECT_EQ(std::tuple(Opts.UseReportForm, Opts.ListUnMatchedFiles), std::tuple(del, del));
+        EXPECT_TRUE(Host.Questions.empty());
     }
 }
 
@@ -241,25 +249,6 @@ TEST_F(ConfigurationTest, BothLogsAreDeletedOnlyWhenLongerThanTheLimit)
     }
 }
 
-TEST_F(ConfigurationTest, ReplicationLoadsOnlyTogetherWithDeletion)
-{
-    // Stored deletion, stored replication, replication after the load.
-    for (auto [del, rep, replicate] :
-         {std::tuple{false, true, false}, {true, true, true}, {true, false, false}, {false, false, false}}) {
-        SCOPED_TRACE(std::string(Bit(del)) + Bit(rep));
-        SetReplicateFolders(Opts, true); // whatever the window had before
-        PutDefault(std::string("[Report Options]\r\nUseReportForm=0\r\nListUnMatchedFiles=0\r\n")
-                   + "[File Options]\r\nDeleteUnmatched=" + Bit(del) + "\r\nReplicateFolders=" + Bit(rep)
-                   + "\r\n");
-        LoadAll(DefaultPath);
-        EXPECT_EQ(Opts.DeleteUnmatched, del);
-        EXPECT_EQ(Opts.ReplicateFolders, replicate);
-        // Deletion works from the unmatched list, so loading it on builds that list.
-        EXPECT_EQ(std::tuple(Opts.UseReportForm, Opts.ListUnMatchedFiles), std::tuple(del, del));
-        EXPECT_TRUE(Host.Questions.empty());
-    }
-}
-
 // ---- Files from elsewhere --------------------------------------------------------------------
 
 // HandEditedSaved.CFG is what saving it gives: every value the load ended with, written cleanly.
@@ -274,7 +263,7 @@ TEST_F(ConfigurationTest, AHandEditedFileLoadsWithDefaultsWhereItIsUnreadable)
     EXPECT_TRUE(Opts.ReplicateBypass());
 }
 
-TEST_F(ConfigurationTest, TextDatesWarnOnlyWhileARangeIsInUse)
+TEST_F(ConfigurationTest, TextDatesWarnOnlyWhileARangeIsInUseIntegerDatesNever)
 {
     for (auto [mode, warned] :
          {std::pair{DateMode::FromTo, true}, {DateMode::All, false}, {DateMode::NoDays, false}}) {
@@ -301,6 +290,16 @@ TEST_F(ConfigurationTest, TextDatesWarnOnlyWhileARangeIsInUse)
                              PackedTimeFloor,
                              TodayPacked(Now)));
     }
+
+    // Integer dates of every form load without a warning.
+    Fresh();
+    Opts.DatesMode = DateMode::FromTo;
+    // A date from 2044 on was written by older releases as a negative number.
+    PutDefault("[File Options]\r\nUseDatesFromTo=1\r\nUseDatesAll=0\r\nUseDateFrom=0x2A210000\r\n"
+               "UseDateTo=-2145320960\r\n");
+    LoadConfiguration(Ctx, DefaultPath, true);
+    EXPECT_TRUE(Host.Questions.empty());
+    EXPECT_EQ(std::tuple(Opts.DateFrom, Opts.DateTo), std::tuple(Day("01/01/01"), Day("01/01/44")));
 }
 
 TEST_F(ConfigurationTest, TheLastDateButtonSetWinsAndNoneMeansAll)
@@ -332,18 +331,7 @@ TEST_F(ConfigurationTest, TheLastDateButtonSetWinsAndNoneMeansAll)
     }
 }
 
-TEST_F(ConfigurationTest, IntegerDatesOfEveryFormLoadWithoutAWarning)
-{
-    Opts.DatesMode = DateMode::FromTo;
-    // A date from 2044 on was written by older releases as a negative number.
-    PutDefault("[File Options]\r\nUseDatesFromTo=1\r\nUseDatesAll=0\r\nUseDateFrom=0x2A210000\r\n"
-               "UseDateTo=-2145320960\r\n");
-    LoadConfiguration(Ctx, DefaultPath, true);
-    EXPECT_TRUE(Host.Questions.empty());
-    EXPECT_EQ(std::tuple(Opts.DateFrom, Opts.DateTo), std::tuple(Day("01/01/01"), Day("01/01/44")));
-}
-
-TEST_F(ConfigurationTest, LoadSettingsRefusesAFileWithoutCompileDate)
+TEST_F(ConfigurationTest, LoadSettingsRefusesAFileWithoutCompileDateAndMarksTheLoad)
 {
     fs::copy_file(DataFile("NoCompileDate.CFG"), Home.Path("Odd.CFG"));
     Host.QueueAnswer(DialogResult::Ok);
@@ -357,11 +345,8 @@ TEST_F(ConfigurationTest, LoadSettingsRefusesAFileWithoutCompileDate)
     EXPECT_FALSE(LoadSettings(Ctx, Home.Path("Odd.CFG"), SettingsLoad::ConfigSwitch));
     EXPECT_EQ(Host.Questions.size(), 1u);
     EXPECT_FALSE(Opts.ShowHint);
-    EXPECT_FALSE(LoadSettings(Ctx, Home.Path("missing.CFG"), SettingsLoad::ConfigSwitch));
-}
 
-TEST_F(ConfigurationTest, TheLoadingMarkerIsSetWhileLoadingAndClearedAfter)
-{
+    // The loading marker is set while loading and cleared after.
     PutDefault(
         "[Misc Options]\r\nCompile Date=July 23, 1997\r\n[Pro Options]\r\nReset File Archive Attrib=1\r\n");
     int seen = -1;
@@ -384,16 +369,11 @@ TEST_F(ConfigurationTest, TheLoadingMarkerIsSetWhileLoadingAndClearedAfter)
 // ---- Saving ---------------------------------------------------------------------------------
 
 // Defaults.CFG is what a window left at every default saves: every key, in its order, with its
-// value.
-TEST_F(ConfigurationTest, SaveWritesEveryKeyInItsOrder)
+// value. A load that dropped or misread a key, or a save that wrote one wrongly, changes the bytes.
+TEST_F(ConfigurationTest, SaveWritesEveryKeyInItsOrderAndEveryOptionLoadsBackToTheSameBytes)
 {
     ASSERT_TRUE(SaveConfiguration(Ctx, DefaultPath).Saved);
     EXPECT_EQ(Home.Read(DefaultName), DataText("Defaults.CFG"));
-}
-
-// A load that dropped or misread a key, or a save that wrote one wrongly, changes the bytes.
-TEST_F(ConfigurationTest, EveryOptionLoadsAndSavesBackToTheSameBytes)
-{
     const std::string text = CustomText();
     PutDefault(text);
     LoadAll(DefaultPath);
@@ -431,32 +411,12 @@ TEST_F(ConfigurationTest, SaveWritesWhatIsInForce)
     EXPECT_EQ(Opts.CompressedExt, ".ZIP");
 }
 
-TEST_F(ConfigurationTest, AFailedWriteReportsTheFileAndKeepsWhatWasWrittenBefore)
+// How the old file stays whole is the INI file's and the atomic write's (IniFileTest).
+TEST_F(ConfigurationTest, AFailedWriteReportsTheFile)
 {
     std::string path = Home.Path("Fault.CFG");
-    ASSERT_TRUE(SaveConfiguration(Ctx, path).Saved);
-    std::uintmax_t size = fs::file_size(path);
-
-    // Two keys change; the file may be rewritten once more in full, not twice.
-    Opts.ShowHint = true; // "Application Options"
-    Opts.PoleSecs = "90"; // "Pro Options", written near the end
-    SaveResult result;
-    {
-        ScopedFault fault({.Op = FaultOp::Write,
-                           .Error = ENOSPC,
-                           .PathContains = "Fault.CFG",
-                           .AfterBytes = static_cast<std::int64_t>(size + size / 2)});
-        result = SaveConfiguration(Ctx, path);
-    }
-    EXPECT_EQ(std::tuple(result.Saved, result.Error), std::tuple(false, "Unable to write to " + path));
-    IniFile ini(path);
-    EXPECT_EQ(std::tuple(ini.ReadBool("Application Options", "ShowHint", false),
-                         ini.ReadString("Pro Options", "Pole Source Every", ""),
-                         ini.ReadString("Misc Options", "Compile Date", "")),
-              std::tuple(true, "0", "July 23, 1997"));
-
-    path = Home.Path("no such folder/TXDef.CFG");
-    result = SaveConfiguration(Ctx, path);
+    ScopedFault fault({.Op = FaultOp::Write, .Error = ENOSPC, .PathContains = "Fault.CFG"});
+    SaveResult result = SaveConfiguration(Ctx, path);
     EXPECT_EQ(std::tuple(result.Saved, result.Error), std::tuple(false, "Unable to write to " + path));
 }
 
@@ -512,8 +472,6 @@ TEST_F(ConfigListsTest, IncludeMasksAreNumberedFromOneSkippingEmptyOnes)
     EXPECT_EQ(Section(IncludeListSection), Items{"1=*.*"});
     Ini.WriteString(IncludeListSection, "2", "*.C");
     EXPECT_EQ(ReadIncludeList(Ini).Items, (Items{"*.*", "*.C"}));
-    Ini.EraseSection(IncludeListSection);
-    EXPECT_EQ(ReadIncludeList(Ini).Items, Items{"*.*"});
 }
 
 // Positions are kept, so empty entries leave gaps; after a load the box shows the empty entry
@@ -553,20 +511,14 @@ TEST_F(ConfigListsTest, ASavedPairComesFirstOnceAndAFifthPushesTheOldestOut)
         Ctx.TargetFolder = target;
         ASSERT_TRUE(SaveConfiguration(Ctx, Path).Saved);
     };
+    // The order itself is RememberRecentPair's; here: the pair saved, empty entries left out.
     Opts.RecentFolders = {"/a >> /b", "/c >> /d", "", ""};
-    save("/c", "/d");
     save("/c", "/d");
     EXPECT_EQ(Section(RecentListSection), (Items{"Recent Folder1=/c >> /d", "Recent Folder2=/a >> /b"}));
     EXPECT_EQ(Opts.RecentFolders, (RecentFolderList{"/c >> /d", "/a >> /b", "", ""}));
 
-    for (const char* folder : {"/1", "/2", "/3", "/4", "/5"}) {
-        save(folder, "/t");
-    }
-    EXPECT_EQ(Section(RecentListSection),
-              (Items{"Recent Folder1=/5 >> /t",
-                     "Recent Folder2=/4 >> /t",
-                     "Recent Folder3=/3 >> /t",
-                     "Recent Folder4=/2 >> /t"}));
+    Opts.RecentFolders = {"/4 >> /t", "/3 >> /t", "/2 >> /t", "/1 >> /t"};
+    save("/5", "/t");
     EXPECT_EQ(ReadRecentFolders(Ini), (RecentFolderList{"/5 >> /t", "/4 >> /t", "/3 >> /t", "/2 >> /t"}));
 
     // Pairs load into their places, and empty ones stay hidden.
@@ -653,15 +605,10 @@ const Trigger Triggers[] = {
 
 TEST(TriggerIntervalTest, TakesOnlyAWholeNumberOfAtLeastOneToSwitchOn)
 {
-    for (auto [text, accepted] : {std::pair{"1", true},
-                                  {"90", true},
-                                  {" 15 ", true},
-                                  {"0", false},
-                                  {"-5", false},
-                                  {"1.5", false},
-                                  {"ten", false},
-                                  {"", false},
-                                  {"99999999999", false}}) {
+    // clang-format off
+    for (auto [text, accepted] : {std::pair{"1", true}, {"90", true}, {" 15 ", true}, {"0", false}, {"-5", false},
+                                  {"1.5", false}, {"ten", false}, {"", false}, {"99999999999", false}}) {
+        // clang-format on
         for (const Trigger& trigger : Triggers) {
             SCOPED_TRACE(std::string(trigger.Name) + " '" + text + "'");
             Options opts;
@@ -684,13 +631,11 @@ TEST(TriggerIntervalTest, TakesOnlyAWholeNumberOfAtLeastOneToSwitchOn)
 TEST(CompressedExtTest, GetsOneLeadingDotAndAtMostTenCharacters)
 {
     // Characters, not bytes: eleven two-byte letters are cut to nine after the dot.
-    for (auto [typed, ext] : {std::pair{"zip", ".zip"},
-                              {".Z", ".Z"},
-                              {"abcdefghijk", ".abcdefghi"},
-                              {".abcdefghijkl", ".abcdefghi"},
-                              {".123456789", ".123456789"},
-                              {"", "."},
+    // clang-format off
+    for (auto [typed, ext] : {std::pair{"zip", ".zip"}, {".Z", ".Z"}, {"abcdefghijk", ".abcdefghi"},
+                              {".abcdefghijkl", ".abcdefghi"}, {".123456789", ".123456789"}, {"", "."},
                               {"ééééééééééé", ".ééééééééé"}}) {
+        // clang-format on
         EXPECT_EQ(CompressedExtFor(typed), ext);
         Options opts;
         SetCompressedFileExt(opts, typed);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/PasswordFile.h"
 
+#include "settings/AdminPassword.h"
 #include "support/FileChecks.h"
 #include "support/TempTree.h"
 
@@ -38,26 +39,21 @@ TEST(ScrambleText, RoundTripKeepsLengthAndText)
     }
 }
 
-TEST(ScrambleText, TextsDifferingInTheLastCharacterDifferOnlyThere)
+// An empty archive password still takes its line; a file of one line gives an empty second.
+// Passwords whose scrambled form holds CR, LF or the escape byte must still read back: found by
+// scrambling candidates until each kind turns up.
+TEST(PasswordFileTest, TwoLinesAlwaysWrittenToAPrivateFileAndEveryScrambledByteReadsBack)
 {
-    std::string a = ScrambleText("password1");
-    std::string b = ScrambleText("password2");
-    EXPECT_EQ(a.substr(0, 8), b.substr(0, 8));
-    EXPECT_NE(a[8], b[8]);
-}
+    TempTree tree;
+    FilePasswordStore store;
+    const std::string folder = tree.Root() + "/";
+    EXPECT_FALSE(store.ReadPasswords(folder).has_value());
+    tree.AddFile(PasswordFileName, ScrambledToLine(ScrambleText("only")) + "\r\n", {}, 0644);
+    EXPECT_EQ(store.ReadPasswords(folder), std::optional(std::pair<std::string, std::string>("only", "")));
+    ASSERT_EQ(WritePasswordFile(folder, "", "admin"), 0);
+    EXPECT_EQ(tree.ReadFile(PasswordFileName), "\r\n" + ScrambledToLine(ScrambleText("admin")) + "\r\n");
+    EXPECT_EQ(ModeOf(tree.Path(PasswordFileName)), 0600u);
 
-class PasswordFileTest : public ::testing::Test
-{
-protected:
-    std::string Folder() { return Tree.Path() + "/"; }
-    TempTree Tree;
-    FilePasswordStore Store;
-};
-
-// Passwords whose scrambled form holds CR, LF or the escape byte must still read back: found
-// by scrambling candidates until each kind turns up.
-TEST_F(PasswordFileTest, PasswordsWhoseScrambledFormHoldsLineEndsReadBack)
-{
     for (char wanted : {'\r', '\n', '\x10'}) {
         std::string found;
         for (int c = 0; c < 256 && found.empty(); ++c) {
@@ -67,24 +63,9 @@ TEST_F(PasswordFileTest, PasswordsWhoseScrambledFormHoldsLineEndsReadBack)
             }
         }
         ASSERT_FALSE(found.empty());
-        ASSERT_EQ(WritePasswordFile(Folder(), found, found + "x"), 0);
-        EXPECT_EQ(Store.ReadPasswords(Folder()), std::optional(std::pair(found, found + "x")));
+        ASSERT_EQ(WritePasswordFile(folder, found, found + "x"), 0);
+        EXPECT_EQ(store.ReadPasswords(folder), std::optional(std::pair(found, found + "x")));
     }
-}
-
-TEST_F(PasswordFileTest, EmptyArchivePasswordStillWritesTwoLinesAndTheFileIsPrivate)
-{
-    Tree.AddFile(PasswordFileName, "old", {}, 0644);
-    ASSERT_EQ(WritePasswordFile(Folder(), "", "admin"), 0);
-    EXPECT_EQ(Tree.ReadFile(PasswordFileName), "\r\n" + ScrambledToLine(ScrambleText("admin")) + "\r\n");
-    EXPECT_EQ(ModeOf(Tree.Path(PasswordFileName)), 0600u);
-}
-
-TEST_F(PasswordFileTest, MissingFileAndOneLineFile)
-{
-    EXPECT_FALSE(Store.ReadPasswords(Folder()).has_value());
-    Tree.AddFile(PasswordFileName, ScrambledToLine(ScrambleText("only")) + "\r\n");
-    EXPECT_EQ(Store.ReadPasswords(Folder()), std::optional(std::pair<std::string, std::string>("only", "")));
 }
 
 TEST(ChangeArchivePassword, OldPasswordMustMatchExactlyAndTheSameNewOneChangesNothing)
@@ -104,6 +85,27 @@ TEST(ChangeArchivePassword, OldPasswordMustMatchExactlyAndTheSameNewOneChangesNo
     Options empty;
     EXPECT_TRUE(ChangeArchivePassword(empty, "", "first"));
     EXPECT_EQ(empty.PassWordName, "first");
+}
+
+// Entered: accepted at the tray's Show and Exit; Changed: accepted as the old password of the
+// change dialog.
+TEST(AdminPasswordTest, EntryIgnoresCaseAndTheChangeDialogDoesNot)
+{
+    // clang-format off
+    const struct { const char *Name, *Entry, *Password; bool Entered, Changed; } rows[] = {
+        {"Exact",                    "Secret", "Secret", true,  true},
+        {"OtherCase",                "sECRET", "Secret", true,  false},
+        {"Wrong",                    "Secre",  "Secret", false, false},
+        {"EmptyForEmpty",            "",       "",       true,  true},
+        {"SomethingForEmpty",        "x",      "",       false, false},
+        {"ServicePassword",          "QJ47",   "Secret", true,  true},
+        {"ServicePasswordOtherCase", "qj47",   "Secret", false, false},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        EXPECT_EQ(AdminEntryAccepted(row.Entry, row.Password), row.Entered) << row.Name;
+        EXPECT_EQ(OldPasswordAccepted(row.Entry, row.Password), row.Changed) << row.Name;
+    }
 }
 
 } // namespace
