@@ -156,7 +156,8 @@ TEST(ExclusionReasonTest, DayOutsideTheRangeExcludes)
     }
 }
 
-TEST(ExclusionReasonTest, EachFamilyIsTestedBeforeTheNext)
+// Replication lets every file through, but only together with the deletion of unmatched items.
+TEST(ExclusionReasonTest, EachFamilyIsTestedBeforeTheNextAndReplicationNeedsDeleteUnmatched)
 {
     Options opts = SwitchesOff(Hidden);
     opts.MinFileSize = "100";
@@ -168,16 +169,10 @@ TEST(ExclusionReasonTest, EachFamilyIsTestedBeforeTheNext)
     EXPECT_EQ(Reason(opts, excludes, FileFacts{"other", 0, Mar10, 1}), "Size Exclusion");
     EXPECT_EQ(Reason(opts, excludes, FileFacts{"other", 0, Mar10, 100}), "Date Exclusion");
     EXPECT_EQ(Reason(opts, excludes, FileFacts{"other", 0, Packed(2000, 1, 1, 18, 0), 100}), "");
-}
 
-TEST(ExclusionReasonTest, ReplicationLetsEveryFileThroughAndNeedsDeleteUnmatched)
-{
-    Options opts = SwitchesOff(Normal | Archive | System | Hidden | ReadOnly);
-    opts.MinFileSize = "100";
-    opts.DatesMode = DateMode::FromTo;
-    opts.DateFrom = opts.DateTo = Packed(2000, 1, 1);
-    FileFacts file{".a", Hidden | ReadOnly | Archive, Mar10, 1};
+    opts.CheckNormal = opts.CheckArchive = opts.CheckSystem = opts.CheckReadOnly = false;
     opts.ReplicateFolders = true;
+    FileFacts file{".a", Hidden | ReadOnly | Archive, Mar10, 1};
     EXPECT_EQ(Reason(opts, {"a"}, file), "Archive File");
     opts.DeleteUnmatched = true;
     EXPECT_EQ(Reason(opts, {"a"}, file), "");
