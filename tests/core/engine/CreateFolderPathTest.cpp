@@ -15,6 +15,8 @@
 namespace Tandemix {
 namespace {
 
+using Test::PrintTo;
+
 class CreateFolderPathTest : public ::testing::Test, public Test::CoreBundle
 {
 protected:
