@@ -335,7 +335,8 @@ TEST(DateFilterTest, TodayAndPastCountsBackAcrossMonthsAndYears)
     EXPECT_EQ(opts.DateFrom, PackedTimeFloor);
 }
 
-TEST(DateFilterTest, TextThatIsNotADateOrCountLeavesTheRange)
+// Text that is not a date or a count leaves the range; All resets it, and Today fills the To edit.
+TEST(DateFilterTest, EditsTakeOnlyDatesAndCountsAllResetsAndTodayFillsTheToEdit)
 {
     Options opts;
     UseDateFromChange(opts, "03/01/25", Now);
@@ -348,13 +349,7 @@ TEST(DateFilterTest, TextThatIsNotADateOrCountLeavesTheRange)
     PastDaysCountChange(opts, "-3", Now);
     PastDaysCountChange(opts, "x", Now);
     EXPECT_EQ(std::tie(opts.DateFrom, opts.UseDateFrom, opts.DateTo, opts.UseDateTo), range);
-}
 
-TEST(DateFilterTest, AllResetsTheRangeAndTodayFillsTheToEdit)
-{
-    Options opts;
-    opts.DateFrom = Packed(2025, 3, 1);
-    opts.DateTo = Packed(2025, 3, 2);
     UseDatesAllClick(opts, Now);
     EXPECT_EQ(std::tie(opts.DatesMode, opts.DateFrom, opts.DateTo),
               std::make_tuple(DateMode::All, PackedTimeFloor, Packed(2025, 3, 14)));
