@@ -10,9 +10,12 @@
 #include "support/TestTables.h"
 
 #include <cerrno>
+#include <optional>
 
 namespace Tandemix {
 namespace {
+
+using Test::PrintTo;
 
 class CreateFolderPathTest : public ::testing::Test, public Test::CoreBundle
 {
@@ -78,40 +81,45 @@ TEST_F(CreateFolderPathTest, PreSyncReportCreatesNothingAndSaysOnceWhatItWouldCr
     EXPECT_EQ(CreateFolderPath(Ctx, Tree.Path("base/real")), FolderResult::Exists);
 }
 
-TEST_F(CreateFolderPathTest, FolderThatCannotBeMadeIsReportedAndSkipped)
-{
-    Tree.AddFolder("base");
-    ScopedFault refuse(FaultPlan{FaultOp::MakeFolder, EACCES, "/sub"});
-    EXPECT_EQ(CreateFolderPath(Ctx, Tree.Path("base/sub")), FolderResult::Failed);
-    EXPECT_EQ(Report.LogTexts(LogKind::AppError), Prefixed(CopyMsg::CouldNotCreateFolder, {"base/sub"}));
-    EXPECT_EQ(Report.Logs.size(), 1u);
-    EXPECT_TRUE(Messages().empty()) << "the log line is the whole report; no drive went away";
-    EXPECT_TRUE(Engine.DirDelList.empty());
-}
+// A level that cannot be made, by a refusal or a file in its way, is logged; the levels below it
+// are not tried, and the one asked for is also said to be unreachable. Fault: where making a
+// folder is refused ("" nowhere). Made: the levels made above the failure.
+// clang-format off
+struct FailCase { const char* Name; const char* Fault; const char* Asked; const char* Failed; std::vector<std::string> Made; };
+// clang-format on
 
-TEST_F(CreateFolderPathTest, FileInTheWayIsNeitherReplacedNorEntered)
+class CreateFolderPathFailTest : public CreateFolderPathTest, public ::testing::WithParamInterface<FailCase>
+{};
+
+TEST_P(CreateFolderPathFailTest, FolderThatCannotBeMadeIsReportedAndNothingBelowIsTried)
 {
+    const FailCase& c = GetParam();
     Tree.AddFile("base/file", "a file where a folder should go");
-    EXPECT_EQ(CreateFolderPath(Ctx, Tree.Path("base/file/sub")), FolderResult::Failed);
-    EXPECT_EQ(Tree.ReadFile("base/file"), "a file where a folder should go");
-    EXPECT_EQ(Report.LogTexts(LogKind::AppError), Failures("base/file", "base/file/sub"));
-    EXPECT_EQ(Report.Logs.size(), 2u);
-    EXPECT_TRUE(Engine.DirDelList.empty());
+    std::optional<ScopedFault> refuse;
+    if (*c.Fault != '\0') {
+        refuse.emplace(FaultPlan{FaultOp::MakeFolder, EACCES, c.Fault});
+    }
+    EXPECT_EQ(CreateFolderPath(Ctx, Tree.Path(c.Asked)), FolderResult::Failed);
+    EXPECT_EQ(Tree.ReadFile("base/file"), "a file where a folder should go")
+        << "neither replaced nor entered";
+    const bool below = std::string_view(c.Asked) != c.Failed;
+    std::vector<std::string> errors = Failures(c.Failed, c.Asked);
+    errors.resize(below ? 2 : 1);
+    EXPECT_EQ(Report.LogTexts(LogKind::AppError), errors);
+    EXPECT_EQ(Report.LogTexts(LogKind::FolderCreated), Prefixed(CopyMsg::CreatingFolder, c.Made));
+    EXPECT_EQ(Report.Logs.size(), errors.size() + c.Made.size());
+    EXPECT_EQ(Engine.DirDelList, Paths(c.Made));
+    // Only a level asked for below the failure is unreachable; the log line is the whole report else.
+    EXPECT_EQ(Messages(), below ? UnreachableMessages(c.Asked) : std::vector<std::string>{});
 }
 
-TEST_F(CreateFolderPathTest, FailureHalfWayStopsTheLevelsBelowIt)
-{
-    Tree.AddFolder("base");
-    ScopedFault refuse(FaultPlan{FaultOp::MakeFolder, EACCES, "/two"});
-
-    EXPECT_EQ(CreateFolderPath(Ctx, Tree.Path("base/one/two/three")), FolderResult::Failed);
-    EXPECT_TRUE(Tree.Exists("base/one"));
-    EXPECT_FALSE(Tree.Exists("base/one/two"));
-    EXPECT_EQ(Engine.DirDelList, Paths({"base/one"}));
-    EXPECT_EQ(Report.LogTexts(LogKind::FolderCreated), Prefixed(CopyMsg::CreatingFolder, {"base/one"}));
-    EXPECT_EQ(Report.LogTexts(LogKind::AppError), Failures("base/one/two", "base/one/two/three"));
-    EXPECT_EQ(Messages(), UnreachableMessages("base/one/two/three"));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Table,
+    CreateFolderPathFailTest,
+    ::testing::Values(FailCase{"Refused", "/sub", "base/sub", "base/sub", {}},
+                      FailCase{"FileInTheWay", "", "base/file/sub", "base/file", {}},
+                      FailCase{"RefusedHalfWay", "/two", "base/one/two/three", "base/one/two", {"base/one"}}),
+    Test::ByName{});
 
 // ---- Links below the run's target root ----------------------------------------------------------
 

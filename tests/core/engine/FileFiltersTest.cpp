@@ -156,7 +156,8 @@ TEST(ExclusionReasonTest, DayOutsideTheRangeExcludes)
     }
 }
 
-TEST(ExclusionReasonTest, EachFamilyIsTestedBeforeTheNext)
+// Replication lets every file through, but only together with the deletion of unmatched items.
+TEST(ExclusionReasonTest, EachFamilyIsTestedBeforeTheNextAndReplicationNeedsDeleteUnmatched)
 {
     Options opts = SwitchesOff(Hidden);
     opts.MinFileSize = "100";
@@ -168,16 +169,10 @@ TEST(ExclusionReasonTest, EachFamilyIsTestedBeforeTheNext)
     EXPECT_EQ(Reason(opts, excludes, FileFacts{"other", 0, Mar10, 1}), "Size Exclusion");
     EXPECT_EQ(Reason(opts, excludes, FileFacts{"other", 0, Mar10, 100}), "Date Exclusion");
     EXPECT_EQ(Reason(opts, excludes, FileFacts{"other", 0, Packed(2000, 1, 1, 18, 0), 100}), "");
-}
 
-TEST(ExclusionReasonTest, ReplicationLetsEveryFileThroughAndNeedsDeleteUnmatched)
-{
-    Options opts = SwitchesOff(Normal | Archive | System | Hidden | ReadOnly);
-    opts.MinFileSize = "100";
-    opts.DatesMode = DateMode::FromTo;
-    opts.DateFrom = opts.DateTo = Packed(2000, 1, 1);
-    FileFacts file{".a", Hidden | ReadOnly | Archive, Mar10, 1};
+    opts.CheckNormal = opts.CheckArchive = opts.CheckSystem = opts.CheckReadOnly = false;
     opts.ReplicateFolders = true;
+    FileFacts file{".a", Hidden | ReadOnly | Archive, Mar10, 1};
     EXPECT_EQ(Reason(opts, {"a"}, file), "Archive File");
     opts.DeleteUnmatched = true;
     EXPECT_EQ(Reason(opts, {"a"}, file), "");
@@ -340,7 +335,8 @@ TEST(DateFilterTest, TodayAndPastCountsBackAcrossMonthsAndYears)
     EXPECT_EQ(opts.DateFrom, PackedTimeFloor);
 }
 
-TEST(DateFilterTest, TextThatIsNotADateOrCountLeavesTheRange)
+// Text that is not a date or a count leaves the range; All resets it, and Today fills the To edit.
+TEST(DateFilterTest, EditsTakeOnlyDatesAndCountsAllResetsAndTodayFillsTheToEdit)
 {
     Options opts;
     UseDateFromChange(opts, "03/01/25", Now);
@@ -353,13 +349,7 @@ TEST(DateFilterTest, TextThatIsNotADateOrCountLeavesTheRange)
     PastDaysCountChange(opts, "-3", Now);
     PastDaysCountChange(opts, "x", Now);
     EXPECT_EQ(std::tie(opts.DateFrom, opts.UseDateFrom, opts.DateTo, opts.UseDateTo), range);
-}
 
-TEST(DateFilterTest, AllResetsTheRangeAndTodayFillsTheToEdit)
-{
-    Options opts;
-    opts.DateFrom = Packed(2025, 3, 1);
-    opts.DateTo = Packed(2025, 3, 2);
     UseDatesAllClick(opts, Now);
     EXPECT_EQ(std::tie(opts.DatesMode, opts.DateFrom, opts.DateTo),
               std::make_tuple(DateMode::All, PackedTimeFloor, Packed(2025, 3, 14)));

@@ -105,7 +105,9 @@ TEST_F(RunStateTest, PumpIsThrottledButTheStopStateIsReadEveryPoll)
     EXPECT_EQ(Host.PumpCount, 2);
 }
 
-TEST_F(RunStateTest, ReadyFromAnInnerRoutineDoesNotReplaceTheRunStatus)
+// Neither an inner routine's "Ready" during a run nor a configuration being read replaces the
+// status, and the same status is not shown twice.
+TEST_F(RunStateTest, StatusIsKeptDuringARunOrWhileAConfigurationIsReadAndNotRepeated)
 {
     State.StartTimingEvent();
     State.SyncActive = true;
@@ -116,10 +118,7 @@ TEST_F(RunStateTest, ReadyFromAnInnerRoutineDoesNotReplaceTheRunStatus)
     State.StatusMsg(Msg::Ready);
     EXPECT_EQ(std::tuple(State.StatusText(), Host.Cursor), std::tuple(Msg::Ready, CursorShape::Default))
         << "Ready restores the default cursor";
-}
-
-TEST_F(RunStateTest, StatusIsIgnoredWhileAConfigurationIsReadAndNotRepeated)
-{
+    Host.Statuses.clear();
     State.SourceFileListTag = 2;
     State.StatusMsg("Loading");
     EXPECT_TRUE(Host.Statuses.empty());
