@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Settings reach an unattended run exactly as they reach the window: the exclusion list of the
-# default settings file and of a -C file filters the run, a long -C path is read whole, and a
-# -C file that cannot be read or is not a settings file refuses the run instead of running on
-# the defaults.
+# default settings file and of a -C file filters the run, a negative size limit is a limit the
+# log's trailer states, a long -C path is read whole, and a -C file that cannot be read or is not
+# a settings file refuses the run instead of running on the defaults.
 source "$(dirname "$0")/common.bash"
 
 fresh_pair() {
@@ -18,6 +18,12 @@ expect 0 "default settings" "$src" "$dst" AUTORUN
 check "default settings: plain file copied" test -f "$dst/notes.txt"
 check "default settings: report.bak excluded" test ! -e "$dst/report.bak"
 check "default settings: SETBAKER.EXE excluded" test ! -e "$dst/SETBAKER.EXE"
+
+settings "$TANDEMIX_HOME/TXDef.CFG" MaxFileSize=-5
+fresh_pair
+run "$src" "$dst" AUTORUN
+check "size -5: nothing copied" test -z "$(ls -A "$dst")"
+check "size -5: the trailer says so" grep -q 'Exclude Files >  -5' "$log"
 
 # A -C file with a path far longer than fifty characters.
 rm -f "$TANDEMIX_HOME/TXDef.CFG"

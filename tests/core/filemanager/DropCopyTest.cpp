@@ -149,15 +149,6 @@ TEST_F(DropSelectedFilesTest, OnlyTheDroppedFilesGoAndNoSubFolderWhateverTheOpti
                                         "     2 Files checked."}));
 }
 
-TEST_F(DropSelectedFilesTest, OneFileIsAskedAboutByName)
-{
-    Host.QueueAnswer(DialogResult::Yes);
-    ASSERT_TRUE(TargetFileListDragDrop(Ctx, Drop({"c.txt"})));
-    EXPECT_EQ(Host.Questions[0].Text, "Are you sure you want to Synchronize Source file: c.txt?");
-    EXPECT_EQ(Tree.ReadFile("dst/c.txt"), "ccc");
-    EXPECT_FALSE(Tree.Exists("dst/a.txt"));
-}
-
 TEST_F(DropSelectedFilesTest, DeleteUnmatchedRefusesEveryDropBeforeAnyQuestion)
 {
     Opts.DeleteUnmatched = true;
