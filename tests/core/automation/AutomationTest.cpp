@@ -94,24 +94,15 @@ TEST_F(ScheduleTest, BatchRowsAreQueuedOnceEachAndRunInOrder)
     EXPECT_EQ(Host.LastStatus(), "Ready");
 }
 
-TEST_F(ScheduleTest, RunNowQueuesOnlyWhileTheScheduleIsOn)
-{
-    Auto.RunNow1Click();
-    EXPECT_TRUE(Auto.FolderQue.Empty());
-    Opts.RunSyncEveryMin = "5";
-    Opts.RunSyncSched = true;
-    Auto.RunSyncSchedClick();
-    Auto.RunNow1Click();
-    EXPECT_EQ(Auto.FolderQue.Items, Strings{"0"});
-}
-
-TEST_F(ScheduleTest, PollingSwitchedToTheScheduleLeavesOnlyTheSchedule)
+TEST_F(ScheduleTest, PollingSwitchedToTheScheduleLeavesOnlyTheScheduleAndItsRunNow)
 {
     Opts.PoleSecs = "5";
     Opts.PoleEvery = true;
     Auto.PoleEveryClick();
     EXPECT_TRUE(Auto.CheckDiskSpaceTimer.Enabled);
     EXPECT_EQ(Auto.CheckDiskSpaceTimer.Interval, 5000);
+    Auto.RunNow1Click(); // "Run Now" belongs to the schedule alone
+    EXPECT_TRUE(Auto.FolderQue.Empty());
 
     Opts.RunSyncEveryMin = "10";
     Opts.RunSyncSched = true;
@@ -121,6 +112,8 @@ TEST_F(ScheduleTest, PollingSwitchedToTheScheduleLeavesOnlyTheSchedule)
     EXPECT_FALSE(Auto.CheckDiskSpaceTimer.Enabled && Auto.CheckDiskSpaceTimer.Interval > 0);
     EXPECT_TRUE(Auto.SchedRunTimer.Enabled);
     EXPECT_EQ(Auto.SchedRunTimer.Interval, 10 * Minute);
+    Auto.RunNow1Click();
+    EXPECT_EQ(Auto.FolderQue.Items, Strings{"0"});
 
     // And back: polling disarms the schedule.
     Auto.PoleEveryClick(); // still unchecked: nothing changes
