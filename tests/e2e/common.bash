@@ -113,15 +113,6 @@ stopped_copy() { # stopped_copy NAME DIR FILE: the copy caught into DIR and stop
     check "$1: log says stopped" grep -q 'Synchronization Stopped: ' "$log"
 }
 
-can_drop_override() { # root with setpriv: a run may be denied the permission override
-    command -v setpriv >/dev/null && [ "$(id -u)" -eq 0 ]
-}
-
-unprivileged() { # unprivileged STATUS NAME ARGS...: expect, run without the permission override
-    # "$exe" in the arguments is still the program while setpriv is run in its place.
-    exe=setpriv expect "$1" "$2" --bounding-set=-dac_override,-dac_read_search --inh-caps=-all "$exe" "${@:3}"
-}
-
 finish() {
     echo "$passed passed, $failed failed"
     test "$failed" -eq 0

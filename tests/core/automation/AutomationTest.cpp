@@ -49,7 +49,9 @@ TEST_F(ScheduleTest, NinetyMinuteCountdownFollowsTheClockAndTheTray)
     Advance(1000, 1000);
     EXPECT_EQ(Auto.CountdownText, " Run in 1 Hrs");
     EXPECT_EQ(Auto.TrayHint, "Tandemix Run in 1 Hrs");
-    Advance(30 * Minute - 1000, 1000);
+    // A long run in between: no tick for half an hour, and the countdown keeps up.
+    Clock += 30 * Minute - 1000;
+    Auto.Pulse();
     EXPECT_EQ(Auto.CountdownText, " Run in 61 Mins");
     Advance(Minute, 1000);
     EXPECT_EQ(Auto.CountdownText, " Run in 60 Mins");
@@ -67,16 +69,6 @@ TEST_F(ScheduleTest, NinetyMinuteCountdownFollowsTheClockAndTheTray)
     Advance(1000, 1000);
     EXPECT_EQ(Auto.CountdownText, "Timer not active.");
     EXPECT_EQ(Auto.TrayHint, "Tandemix Timer not active.");
-}
-
-TEST_F(ScheduleTest, TheCountdownKeepsUpAfterTicksItMissed)
-{
-    Opts.RunSyncEveryMin = "90";
-    Opts.RunSyncSched = true;
-    Auto.RunSyncSchedClick();
-    Clock += 31 * Minute; // a long run: no tick in between
-    Auto.Pulse();
-    EXPECT_EQ(Auto.CountdownText, " Run in 60 Mins");
 }
 
 TEST_F(ScheduleTest, BatchRowsAreQueuedOnceEachAndRunInOrder)
@@ -102,24 +94,15 @@ TEST_F(ScheduleTest, BatchRowsAreQueuedOnceEachAndRunInOrder)
     EXPECT_EQ(Host.LastStatus(), "Ready");
 }
 
-TEST_F(ScheduleTest, RunNowQueuesOnlyWhileTheScheduleIsOn)
-{
-    Auto.RunNow1Click();
-    EXPECT_TRUE(Auto.FolderQue.Empty());
-    Opts.RunSyncEveryMin = "5";
-    Opts.RunSyncSched = true;
-    Auto.RunSyncSchedClick();
-    Auto.RunNow1Click();
-    EXPECT_EQ(Auto.FolderQue.Items, Strings{"0"});
-}
-
-TEST_F(ScheduleTest, PollingSwitchedToTheScheduleLeavesOnlyTheSchedule)
+TEST_F(ScheduleTest, PollingSwitchedToTheScheduleLeavesOnlyTheScheduleAndItsRunNow)
 {
     Opts.PoleSecs = "5";
     Opts.PoleEvery = true;
     Auto.PoleEveryClick();
     EXPECT_TRUE(Auto.CheckDiskSpaceTimer.Enabled);
     EXPECT_EQ(Auto.CheckDiskSpaceTimer.Interval, 5000);
+    Auto.RunNow1Click(); // "Run Now" belongs to the schedule alone
+    EXPECT_TRUE(Auto.FolderQue.Empty());
 
     Opts.RunSyncEveryMin = "10";
     Opts.RunSyncSched = true;
@@ -129,6 +112,8 @@ TEST_F(ScheduleTest, PollingSwitchedToTheScheduleLeavesOnlyTheSchedule)
     EXPECT_FALSE(Auto.CheckDiskSpaceTimer.Enabled && Auto.CheckDiskSpaceTimer.Interval > 0);
     EXPECT_TRUE(Auto.SchedRunTimer.Enabled);
     EXPECT_EQ(Auto.SchedRunTimer.Interval, 10 * Minute);
+    Auto.RunNow1Click();
+    EXPECT_EQ(Auto.FolderQue.Items, Strings{"0"});
 
     // And back: polling disarms the schedule.
     Auto.PoleEveryClick(); // still unchecked: nothing changes

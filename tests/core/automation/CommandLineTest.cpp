@@ -335,8 +335,10 @@ TEST_F(HandleCommandLineTest, FolderPairRunsOnceWithItsSwitchesAndEndsWithTheRun
 {
     using enum SyncOutcome;
     using S = ExitStatus;
+    // "-R" in "a-rather", "MIN" in "admin": only the switch "-C:" itself counts.
+    const std::string settings = "-C:" + Work->AddFile("a-rather-admin-job.cfg", ConfigText(true, ""));
     // clang-format off
-    const struct { const char* Name; bool Window; SyncOutcome Outcome; S Status; const char* Switch; bool AlwaysOverWrite, IgnoreTargetSpace, Tray; } rows[] = {
+    const struct { const char* Name; bool Window; SyncOutcome Outcome; S Status; std::string Switch; bool AlwaysOverWrite, IgnoreTargetSpace, Tray; } rows[] = {
         {"WindowCompleted",             true,  Completed, S::Completed, "-A",  false, false, false},
         {"WindowFailed",                true,  Failed,    S::Failed,    "-A",  false, false, false},
         {"ConsoleCompleted",            false, Completed, S::Completed, "-A",  false, false, false},
@@ -345,14 +347,19 @@ TEST_F(HandleCommandLineTest, FolderPairRunsOnceWithItsSwitchesAndEndsWithTheRun
         {"OOverwrites",                 true,  Completed, S::Completed, "-O",  true,  false, false},
         {"IIgnoresSpaceAndCountsAsMin", true,  Completed, S::Completed, "-I",  false, true,  true},
         {"MinParksInTheTray",           true,  Completed, S::Completed, "MIN", false, false, true},
+        {"SettingsFileNameIsNoSwitch",  false, Completed, S::Completed, settings, false, false, false},
     };
     // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Name);
         Fresh(row.Window, true);
         Actions.Outcome = row.Outcome;
-        CommandLineResult result = Handle({Source, Target, "AUTORUN", row.Switch});
-        EXPECT_TRUE(result.Ran && result.EndProgram);
+        Args args{Source, Target, "AUTORUN", row.Switch};
+        if (row.Switch.starts_with("-C:")) {
+            args.erase(args.begin() + 2); // a settings file starts the run by itself
+        }
+        CommandLineResult result = Handle(args);
+        EXPECT_TRUE(result.Ran && result.EndProgram && !result.StaysResident);
         EXPECT_EQ(Actions.Count("RunSync"), 1);
         EXPECT_EQ(result.Status, row.Status);
         // The program ends at once: nothing after the run, in particular no settings saved.
@@ -417,16 +424,6 @@ TEST_F(HandleCommandLineTest, ScheduleOrMonitorAfterAutorunStaysResident)
     Fresh();
     Handle({Source, Target, "AUTORUN", "-Rx"});
     EXPECT_TRUE(Actions.Called("SetQueueCheckInterval 1000")); // not a number: one second
-}
-
-TEST_F(HandleCommandLineTest, TheSettingsFilesNameIsNoSwitch)
-{
-    // "-R" in "a-rather", "MIN" in "admin", "-S" nowhere: only the switch "-C:" itself counts.
-    const std::string file = Work->AddFile("a-rather-admin-job.cfg", ConfigText(true, ""));
-    Fresh(false, true);
-    CommandLineResult result = Handle({Source, Target, "-C:" + file});
-    EXPECT_TRUE(result.Ran && result.EndProgram);
-    EXPECT_FALSE(result.StaysResident || Actions.Called("Monitor on") || Actions.Called("ParkInTray"));
 }
 
 TEST_F(HandleCommandLineTest, BatchFileNameIsTakenInTheProgramFolder)

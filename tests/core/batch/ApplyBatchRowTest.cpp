@@ -127,19 +127,6 @@ TEST_F(ApplyBatchRowTest, ARowSetsExactlyTheOptionsItCarries)
     EXPECT_EQ(row[BatchCol::RowMarker], "0");
 }
 
-TEST_F(ApplyBatchRowTest, ARowWithoutAnAttributeMaskChangesNothing)
-{
-    Options opts = Window();
-    BatchRow row = FullRow();
-    row[BatchCol::AttributeMask].clear();
-    const BatchRow before = row;
-    BatchRowResult result = ApplyBatchRow(opts, row, Now, &Scrambler);
-    EXPECT_EQ(result.Outcome, BatchRowOutcome::NoOptions);
-    EXPECT_EQ(result.Folders.Target, Target);
-    EXPECT_SAME_OPTIONS(opts, Window());
-    EXPECT_EQ(row, before);
-}
-
 TEST_F(ApplyBatchRowTest, TheAttributeMaskSetsTheFiveFileKinds)
 {
     struct Case
@@ -169,7 +156,8 @@ TEST_F(ApplyBatchRowTest, TheAttributeMaskSetsTheFiveFileKinds)
     }
 }
 
-TEST_F(ApplyBatchRowTest, ADamagedRowOrAPairNoRunMayTakeChangesNothing)
+// A row without an attribute mask carries no options: its folders alone are taken.
+TEST_F(ApplyBatchRowTest, ADamagedRowOrAPairNoRunMayTakeOrARowWithoutOptionsChangesNothing)
 {
     struct Case
     {
@@ -177,8 +165,10 @@ TEST_F(ApplyBatchRowTest, ADamagedRowOrAPairNoRunMayTakeChangesNothing)
         BatchCol Col;
         std::string Text;
         std::string Problem;
+        BatchRowOutcome Outcome = BatchRowOutcome::Refused;
     };
     const Case cases[] = {
+        {"NoAttributeMask", BatchCol::AttributeMask, "", "", BatchRowOutcome::NoOptions},
         {"MaskNotANumber", BatchCol::AttributeMask, "33x", "the attribute mask is not a number"},
         {"DelayNotANumber", BatchCol::WarningDelay, "", "the deletion warning delay is not a number"},
         {"NotADate", BatchCol::DateFrom, "  /  /  ", "the from-date is not a date (mm/dd/yy)"},
@@ -194,10 +184,15 @@ TEST_F(ApplyBatchRowTest, ADamagedRowOrAPairNoRunMayTakeChangesNothing)
         Options opts = Window();
         BatchRow row = FullRow();
         row[c.Col] = c.Text;
+        const BatchRow before = row;
         BatchRowResult result = ApplyBatchRow(opts, row, Now, &Scrambler);
-        EXPECT_EQ(result.Outcome, BatchRowOutcome::Refused);
+        EXPECT_EQ(result.Outcome, c.Outcome);
         EXPECT_TRUE(result.Problem.starts_with(c.Problem)) << result.Problem;
         EXPECT_SAME_OPTIONS(opts, Window());
+        EXPECT_EQ(row, before);
+        if (c.Outcome == BatchRowOutcome::NoOptions) {
+            EXPECT_EQ(result.Folders.Target, Target);
+        }
     }
 }
 

@@ -90,20 +90,16 @@ TEST_F(DeleteLocalDirTest, ALinkAmongTheFoldersGoesAsALink)
     EXPECT_EQ(Tree.ReadFile("outside/keep.txt"), "keep");
 }
 
-TEST_F(DeleteLocalDirTest, FilesGoToTheRecoveryFolderWhenOneIsSet)
+// Files go to the recovery folder when one is set; inside it, nothing is kept again: it is erased.
+TEST_F(DeleteLocalDirTest, FilesGoToTheRecoveryFolderAndTheRecoveryFolderItselfIsErased)
 {
-    Opts.RecoverDelFilesFolder = Tree.AddFolder("recovery") + "/";
+    Tree.AddFile("recovery/kept/old.txt", "old");
+    Opts.RecoverDelFilesFolder = Tree.Path("recovery") + "/";
     Host.QueueAnswer(DialogResult::Yes);
     EXPECT_EQ(DeleteLocalDir(Ctx, Tree.Path("doomed"), ""), FolderDeletion::Deleted);
     EXPECT_EQ(Tree.ReadFile("recovery/a.txt"), "aa");
     EXPECT_EQ(Tree.ReadFile("recovery/b.txt"), "b");
-}
 
-TEST_F(DeleteLocalDirTest, TheRecoveryFolderItselfIsEmptiedByErasing)
-{
-    Tree.AddFile("recovery/kept/old.txt", "old");
-    Tree.AddFile("recovery/older.txt", "older");
-    Opts.RecoverDelFilesFolder = Tree.Path("recovery") + "/";
     Host.QueueAnswer(DialogResult::Yes);
     EXPECT_EQ(DeleteLocalDir(Ctx, Tree.Path("recovery/kept"), ""), FolderDeletion::Deleted);
     EXPECT_FALSE(Tree.Exists("recovery/kept"));

@@ -168,21 +168,6 @@ TEST_F(DeleteUnmatchedTest, AnEmptySourceIsAnUnmountedDriveAndDeletesNothing)
     EXPECT_TRUE(MessageSays("the source folder is empty while the target is not"));
 }
 
-TEST_F(DeleteUnmatchedTest, ASourceFolderThatCouldNotBeReadProtectsItsTargetTree)
-{
-    Tree.AddFile("src/a.txt", "a");
-    Tree.AddFile("src/locked/inside.txt", "i");
-    Tree.AddFile("dst/a.txt", "a");
-    Tree.AddFile("dst/locked/inside.txt", "i");
-    Tree.AddFile("dst/locked/only-in-target.txt", "t");
-    Tree.AddFile("dst/locked/deeper/more.txt", "m");
-    Opts.MassDeletionGuard = false;
-    ScopedFault unreadable({.Op = FaultOp::Open, .Error = EACCES, .PathContains = "src/locked"});
-    Run();
-    EXPECT_TRUE(Has("dst/locked/only-in-target.txt"));
-    EXPECT_TRUE(Has("dst/locked/deeper/more.txt"));
-}
-
 TEST_F(DeleteUnmatchedTest, TheRecoveryFolderKeepsEveryFileAndIsNeverDeleted)
 {
     Tree.AddFile("src/a.txt", "a");
