@@ -63,43 +63,35 @@ class TestCompressionPage : public QObject
     Q_OBJECT
 
 private slots:
-    void UseCompressionEnablesItsControls()
+    void UseCompressionAndItsTwinOnTheRunPageEnableItsControls()
     {
         Rig rig;
-        QVERIFY(!rig.Page.ChgPassWordButton->isEnabled());
-        QVERIFY(!rig.Page.CompressExpand->isEnabled());
-        rig.Page.UseCompression->click();
-        QVERIFY(rig.Opts.UseCompression);
-        QVERIFY(rig.Page.ChgPassWordButton->isEnabled());
-        QVERIFY(rig.Page.CompressionSpeed->isEnabled());
+        auto radio = [&rig](const char* name) {
+            return rig.Page.findChild<QRadioButton*>(QString::fromUtf8(name));
+        };
+        QVERIFY(!rig.Page.ChgPassWordButton->isEnabled() && !rig.Page.CompressExpand->isEnabled());
+        rig.Page.SyncOptUseCompressionMouseUp(); // flips the direction only while compression is on
+        QCOMPARE(rig.Opts.CompressExpand, 0);
+        rig.Page.SyncOptUseCompression->click();
+        QVERIFY(rig.Opts.UseCompression && rig.Page.UseCompression->isChecked());
+        QVERIFY(rig.Page.ChgPassWordButton->isEnabled() && rig.Page.CompressionSpeed->isEnabled());
         QVERIFY(!rig.Page.PassWordName->isEnabled()); // never typed into
         QVERIFY(!rig.Page.SavePassword->isEnabled());
-
-        rig.Page.findChild<QRadioButton*>(QStringLiteral("CompressExpand1"))->click();
+        emit rig.Page.SyncOptUseCompression->customContextMenuRequested(QPoint(1, 1));
         QCOMPARE(rig.Opts.CompressExpand, 1);
-        rig.Page.findChild<QRadioButton*>(QStringLiteral("CompressionSpeed2"))->click();
+        QVERIFY(radio("CompressExpand1")->isChecked());
+        rig.Page.SyncOptUseCompressionMouseUp();
+        QCOMPARE(rig.Opts.CompressExpand, 0);
+
+        radio("CompressExpand1")->click();
+        QCOMPARE(rig.Opts.CompressExpand, 1);
+        radio("CompressionSpeed2")->click();
         QCOMPARE(rig.Opts.CompressionSpeed, 2);
         rig.Page.CompressedFileExt->selectAll();
         QTest::keyClicks(rig.Page.CompressedFileExt, QStringLiteral("zip"));
         QCOMPARE(rig.Opts.CompressedExt, std::string(".zip"));
-    }
-
-    void SyncPageBoxMirrorsTheOptionAndItsRightClickFlipsTheDirectionOnlyWhenOn()
-    {
-        Rig rig;
-        rig.Page.SyncOptUseCompressionMouseUp();
-        QCOMPARE(rig.Opts.CompressExpand, 0);
-        rig.Page.SyncOptUseCompression->click();
-        QVERIFY(rig.Opts.UseCompression);
-        QVERIFY(rig.Page.UseCompression->isChecked());
-        QVERIFY(rig.Page.ChgPassWordButton->isEnabled());
-        emit rig.Page.SyncOptUseCompression->customContextMenuRequested(QPoint(1, 1));
-        QCOMPARE(rig.Opts.CompressExpand, 1);
-        QVERIFY(rig.Page.findChild<QRadioButton*>(QStringLiteral("CompressExpand1"))->isChecked());
-        rig.Page.SyncOptUseCompressionMouseUp();
-        QCOMPARE(rig.Opts.CompressExpand, 0);
         rig.Page.UseCompression->click();
-        QVERIFY(!rig.Page.SyncOptUseCompression->isChecked());
+        QVERIFY(!rig.Opts.UseCompression && !rig.Page.SyncOptUseCompression->isChecked());
     }
 
     void ChangePasswordAsksAgainUntilTheOldOneMatchesThenSaveWritesTheFile()

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The panes' and trees' pop-up menus as a user meets them: captions prepared by the right click,
-// files deleted from a pane, a file's details, folders renamed and deleted.
+// files deleted from a pane, a file's details, folders made, renamed and deleted.
 #include "filemanager/ui/FileManagerCommands.h"
 #include "filemanager/ui/FolderPanes.h"
 #include "ui/support/WindowRig.h"
@@ -69,12 +69,18 @@ private slots:
         QVERIFY(!Commands->ShowFileDetails1->isEnabled() && !Commands->OpenFile1->isEnabled());
         Form->FilePopUpMenu1->hide();
 
-        // The menu acts on the pane it was opened on.
+        // The menu acts on the pane it was opened on: the details are of its current file.
+        QString shown;
+        Commands->ShowInformation = [&shown](const QString& text) {
+            shown = text;
+        };
         Select(List(Side::Target), {QStringLiteral("old.txt")});
         Test::RightClick(List(Side::Target));
         QCOMPARE(Commands->OpenFile1->text(), QStringLiteral("View: old.txt"));
         QCOMPARE(Form->PopUpSide(), Side::Target);
         Form->FilePopUpMenu1->hide();
+        Commands->ShowFileDetails1->trigger();
+        QVERIFY(shown.contains(QStringLiteral("\rName: \told.txt\rSize: \t4 bytes\r")));
     }
 
     void deleteFromTheMenuAndWithTheDeleteKey()
@@ -100,22 +106,18 @@ private slots:
         QCOMPARE(List(Side::Source)->count(), 2);
     }
 
-    void detailsShowTheCurrentFile()
+    void foldersAreMadeRenamedAndDeletedFromTheTree()
     {
-        QString shown;
-        Commands->ShowInformation = [&shown](const QString& text) {
-            shown = text;
+        const QString wanted = QString::fromStdString(R->Tree.Path("dst/new/inner"));
+        Commands->ChooseFolder = [&wanted](const QString&, const QString&) {
+            return std::optional<QString>(wanted);
         };
-        Select(List(Side::Target), {QStringLiteral("old.txt")});
-        Test::RightClick(List(Side::Target));
-        Form->FilePopUpMenu1->hide();
-        Commands->ShowFileDetails1->trigger();
-        QVERIFY(shown.startsWith(QStringLiteral("Detail File Information:")));
-        QVERIFY(shown.contains(QStringLiteral("\rName: \told.txt\rSize: \t4 bytes\r")));
-    }
+        Test::RightClick(Form->Panes->Pane(Side::Target).DirectoryListBox);
+        Form->DirPopUpMenu1->hide();
+        Commands->CreateDirectory1->trigger();
+        QVERIFY(R->Tree.Exists("dst/new/inner"));
+        QCOMPARE(QString::fromStdString(Form->Engine().Target.Folder), wanted);
 
-    void foldersAreRenamedAndDeletedFromTheTree()
-    {
         Form->DirectoryListBox1Change(Side::Target, R->Tree.Path("dst/Photos"));
         Test::RightClick(Form->Panes->Pane(Side::Target).DirectoryListBox);
         QVERIFY(Form->DirPopUpMenu1->isVisible());
@@ -148,19 +150,6 @@ private slots:
         Commands->RenameDirectory1->trigger();
         QVERIFY(caption.isEmpty());
         QCOMPARE(R->Script.Questions.size(), size_t(1));
-    }
-
-    void createFolderMakesTheChosenFolderAndShowsIt()
-    {
-        const QString wanted = QString::fromStdString(R->Tree.Path("dst/new/inner"));
-        Commands->ChooseFolder = [&wanted](const QString&, const QString&) {
-            return std::optional<QString>(wanted);
-        };
-        Test::RightClick(Form->Panes->Pane(Side::Target).DirectoryListBox);
-        Form->DirPopUpMenu1->hide();
-        Commands->CreateDirectory1->trigger();
-        QVERIFY(R->Tree.Exists("dst/new/inner"));
-        QCOMPARE(QString::fromStdString(Form->Engine().Target.Folder), wanted);
     }
 };
 

@@ -6,11 +6,9 @@
 #include "filemanager/ui/FolderPanes.h"
 #include "reporting/ui/ReportListsView.h"
 #include "reporting/ui/ReportingPage.h"
-#include "ui/support/BatchText.h"
 #include "ui/support/WindowRig.h"
 
 #include <chrono>
-#include <filesystem>
 #include <tuple>
 
 using namespace Tandemix;
@@ -58,7 +56,6 @@ private slots:
         QVERIFY(!Tree->Exists("backup/work/new.txt"));
         QVERIFY(!Tree->Exists("backup/work/docs"));
         QCOMPARE(Form->SyncPage->SyncOptAdd->text(), QStringLiteral("Add:"));
-        QVERIFY(std::filesystem::exists(R->Home.Path("PreSync.Log")));
 
         bool checked = false;
         // Every poll pumps (a clock that moves on by more than the pump interval at each
@@ -83,7 +80,6 @@ private slots:
         QCOMPARE(Form->SyncPage->CurrentFileNo->text(), QStringLiteral("0")); // a run ends at row 0
         QVERIFY(Form->SyncPage->SyncButton->isEnabled() && Form->TargetDelta->UpdateButton->isEnabled());
         QVERIFY(!Form->StopButton->isEnabled() && !Form->SkipFileButton->isEnabled());
-        QVERIFY(std::filesystem::exists(R->Home.Path("Tandemix.Log")));
 
         // A right-click on a counter opens its report list.
         Form->JumpToReportFrom(Form->SyncPage->TotFilesAdded);
@@ -138,21 +134,6 @@ private slots:
         QVERIFY(Form->HandleCommandLine({Tree->Path("work"), Tree->Path("backup"), "AUTORUN", "-A"}, status));
         QCOMPARE(status, 0);
         QCOMPARE(Tree->ReadFile("backup/work/new.txt"), std::string("new"));
-    }
-
-    // A batch file from the command line runs every row with the row's own options.
-    void commandLineRunsABatchFileRowByRow()
-    {
-        Tree->AddFile("two/b.doc", "b");
-        Tree->AddFile("two/c.txt", "c");
-        R->Home.Write("JOB.SNC",
-                      Test::BatchText({{Tree->Path("work"), Tree->Path("one"), "*.*"},
-                                       {Tree->Path("two"), Tree->Path("dos"), "*.doc"}}));
-        int status = -1;
-        QVERIFY(Form->HandleCommandLine({"JOB.SNC", "AUTORUN", "-A"}, status));
-        QCOMPARE(status, 0);
-        QVERIFY(Tree->Exists("one/new.txt"));
-        QVERIFY(Tree->Exists("dos/b.doc") && !Tree->Exists("dos/c.txt"));
     }
 };
 

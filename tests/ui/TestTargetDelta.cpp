@@ -99,16 +99,6 @@ private slots:
         QCOMPARE(Form->Panes->Pane(Side::Target).FileList->count(), 3); // the pane still shows dst
     }
 
-    void attributeSwitchLeavesHiddenFilesOut()
-    {
-        Tree->AddFile("src/.profile", "dot files are hidden files", 1'700'000'000);
-        Form->DirectoryListBox1Change(Side::Source, Tree->Path("src"));
-        QCOMPARE(Form->Panes->Pane(Side::Source).FileList->count(), 5);
-        Form->FileOptions->CheckHidden->setChecked(false);
-        Form->RefreshFileListings();
-        QCOMPARE(Form->Panes->Pane(Side::Source).FileList->count(), 4);
-    }
-
     void sizeEditRejectsText()
     {
         Form->FileOptions->MaxFileSize->setText(QStringLiteral("12abc"));

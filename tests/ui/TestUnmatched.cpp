@@ -36,7 +36,7 @@ private slots:
     }
     void cleanup() { R.reset(); }
 
-    void replicationBesideTheRunButtonSwitchesDeletionOnAfterOneConfirmation()
+    void replicationBesideTheRunButtonSwitchesDeletionOnOnlyOnceConfirmed()
     {
         UnmatchedOptions* u = Form->Unmatched;
         u->SyncOptReplicate->click();
@@ -55,12 +55,9 @@ private slots:
         QVERIFY(Form->Reports->UseReportForm->isEnabled());
         QVERIFY(Form->FileOptions->CheckHidden->isEnabled());
         QVERIFY(Form->SyncPage->AddFilesOption->isEnabled());
-    }
 
-    void cancellingTheNoticeLeavesEverythingOff()
-    {
+        // Cancelling the notice leaves everything off.
         Confirmation.reset();
-        UnmatchedOptions* u = Form->Unmatched;
         u->SyncOptReplicate->click();
         QVERIFY(!u->ReplicateFolders->isChecked() && !u->DeleteUnmatched->isChecked());
         QVERIFY(!u->SyncOptReplicate->isChecked() && !u->SyncOptReplicate->isEnabled());
