@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The "Pro Options" automation controls, the tray icon and its menu, and the administrator
-// password's entry dialog, driven as a user drives them.
+// The "Pro Options" automation controls, the countdown before an automatic run, the tray icon
+// and its menu, and the administrator password's entry dialog, driven as a user drives them.
 #include "app/ui/PassWrd1.h"
 #include "app/ui/TrayIcon.h"
+#include "automation/ui/DelTimer.h"
 #include "automation/ui/ProOptionsPage.h"
 #include "filemanager/ui/FolderPanes.h"
 #include "ui/support/WindowRig.h"
@@ -203,6 +204,33 @@ private slots:
         Form->ProOptions->SetAdminPW->click();
         QCOMPARE(Form->Opts().AdminPassWord, std::string());
         QVERIFY(R->Script.Questions.back().Text.find("Tandemix.PWL") != std::string::npos);
+    }
+
+    // The countdown before an automatic run: it runs out into the run, or the user decides first.
+    void theCountdownRunsOutIntoTheRunAndAtOnceFromZero()
+    {
+        TDelayTimer dialog(2);
+        dialog.Timer1->setInterval(10); // the count, not the clock, is under test
+        QCOMPARE(dialog.CountLabel->text(), QStringLiteral("2"));
+        QCOMPARE(dialog.Run(), DelayResult::Continue);
+        QCOMPARE(dialog.SecCount(), 0);
+        // No countdown at all for zero seconds.
+        TDelayTimer none(0);
+        QVERIFY(none.ContinueButton->isDefault());
+        QCOMPARE(none.Run(), DelayResult::Continue);
+        QVERIFY(!none.isVisible());
+    }
+
+    void stopAndExitOnTheCountdownAreTheUsersWord()
+    {
+        for (auto [button, expected] : {std::pair{0, DelayResult::Stop}, std::pair{1, DelayResult::Exit}}) {
+            TDelayTimer dialog(60);
+            QTimer::singleShot(0, &dialog, [&dialog, button] {
+                (button == 0 ? dialog.StopButton : dialog.ExitButton)->click();
+            });
+            QCOMPARE(dialog.Run(), expected);
+            QCOMPARE(dialog.SecCount(), 60);
+        }
     }
 };
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Picking two folders, setting a filter and pressing "Update List" shows exactly what a run
-// would add or update.
+// would add or update; folders picked and filters set from the keyboard.
 #include "engine/ui/FileOptionsPage.h"
 #include "engine/ui/SynchronizePage.h"
 #include "engine/ui/TargetDeltaPage.h"
@@ -27,6 +27,16 @@ private:
             cells << (item != nullptr ? item->text() : QString());
         }
         return cells;
+    }
+    // Three sister folders, the options shown and the first of them in the source pane.
+    void PanesTree()
+    {
+        Tree->AddFile("panes/a/one.txt", "1");
+        Tree->AddFile("panes/b/two.txt", "22");
+        Tree->AddFile("panes/b/three.doc", "333");
+        Tree->AddFile("panes/c/big.txt", std::string(5000, 'x'));
+        Form->ShowOptionsButtonClick(Form->ShowOptionsButton);
+        Form->DirectoryListBox1Change(Side::Source, Tree->Path("panes/a"));
     }
 
 private slots:
@@ -108,6 +118,51 @@ private slots:
         Form->FileOptions->MinFileSize->setText(QString());
         emit Form->FileOptions->MinFileSize->editingFinished();
         QCOMPARE(Form->FileOptions->MinFileSize->text(), QStringLiteral("0"));
+    }
+
+    // The folder-selection page as a keyboard user meets it: the highlighted folder is the
+    // folder in use.
+    void theHighlightedFolderIsTheFolderInUse()
+    {
+        PanesTree();
+        SidePane& pane = Form->Panes->Pane(Side::Source);
+        QTreeView* tree = pane.DirectoryListBox;
+        // The model reads folders in the background; wait until a's sisters are there.
+        QModelIndex parent = pane.FolderModel->index(QString::fromStdString(Tree->Path("panes")));
+        QTRY_COMPARE(pane.FolderModel->rowCount(parent), 3);
+        tree->setFocus();
+        QTest::keyClick(tree, Qt::Key_Down);
+        const QString highlighted = pane.FolderModel->filePath(tree->currentIndex());
+        QCOMPARE(highlighted, QString::fromStdString(Tree->Path("panes/b")));
+        QCOMPARE(QString::fromStdString(Form->Engine().Source.Folder), highlighted);
+        QCOMPARE(pane.FolderLabel->text(), highlighted);
+        QCOMPARE(Form->SyncPage->SyncSource->text(), highlighted);
+        QCOMPARE(pane.FileList->count(), 2);
+    }
+
+    void enterInAFilterBoxListsAgainWithTheNewFilter()
+    {
+        PanesTree();
+        SidePane& pane = Form->Panes->Pane(Side::Source);
+        Form->DirectoryListBox1Change(Side::Source, Tree->Path("panes/b"));
+        QCOMPARE(pane.FileList->count(), 2);
+        // Keys go to the combo box, which holds the focus: the way a keyboard's keys arrive.
+        QComboBox* include = Form->FileOptions->IncludeString;
+        include->setEditText(QStringLiteral("*.doc"));
+        QTest::keyClick(include, Qt::Key_Return);
+        QCOMPARE(Test::Items(pane.FileList), QStringList{QStringLiteral("three.doc")});
+
+        include->setEditText(QStringLiteral("*.*"));
+        QTest::keyClick(include, Qt::Key_Enter);
+        QCOMPARE(pane.FileList->count(), 2);
+        // The size limit typed is the one the listing uses, though Enter comes before the edit
+        // counts as finished.
+        QLineEdit* atMost = Form->FileOptions->MaxFileSize;
+        atMost->setFocus();
+        atMost->setText(QStringLiteral("2"));
+        QTest::keyClick(atMost, Qt::Key_Return);
+        QCOMPARE(Test::Items(pane.FileList), QStringList{QStringLiteral("two.txt")});
+        QVERIFY(R->Script.Questions.empty());
     }
 };
 
