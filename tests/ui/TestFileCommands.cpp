@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The panes' and trees' pop-up menus as a user meets them: captions prepared by the right click,
-// files deleted from a pane, a file's details, folders made, renamed and deleted.
+// files deleted from a pane, a file's details, folders made, renamed and deleted; and what is
+// dropped on the target pane.
 #include "filemanager/ui/FileManagerCommands.h"
 #include "filemanager/ui/FolderPanes.h"
+#include "filemanager/ui/PaneDragDrop.h"
 #include "ui/support/WindowRig.h"
 
 using namespace Tandemix;
@@ -32,6 +34,40 @@ private:
     FileManagerCommands* Commands = nullptr;
 
     QListWidget* List(Side side) { return Form->Panes->Pane(side).FileList; }
+
+    // Folders of their own for the drops, in the panes.
+    void DragPair()
+    {
+        for (const char* name :
+             {"drag/src/a.txt", "drag/src/b.txt", "drag/src/c.txt", "drag/src/sub/d.txt"}) {
+            R->Tree.AddFile(name, "data");
+        }
+        R->Tree.AddFolder("drag/dst");
+        R->Tree.AddFile("drag/elsewhere/e.txt", "e");
+        Form->CommandWords = {"-A"}; // no beeps in tests
+        Form->DirectoryListBox1Change(Side::Source, R->Tree.Path("drag/src"));
+        Form->DirectoryListBox1Change(Side::Target, R->Tree.Path("drag/dst"));
+    }
+    // A drop as the window receives it at the end of a drag.
+    bool Drop(QMimeData* data)
+    {
+        QWidget* viewport = List(Side::Target)->viewport();
+        QPoint at(10, 10);
+        QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &enter);
+        if (!enter.isAccepted()) {
+            return false;
+        }
+        QDropEvent drop(QPointF(at), Qt::CopyAction, data, Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &drop);
+        return true;
+    }
+    static std::unique_ptr<QMimeData> Ours(const char* kind)
+    {
+        auto data = std::make_unique<QMimeData>();
+        data->setData(PaneDragDrop::MimeType(), QByteArray(kind));
+        return data;
+    }
 
 private slots:
     void init()
@@ -150,6 +186,58 @@ private slots:
         Commands->RenameDirectory1->trigger();
         QVERIFY(caption.isEmpty());
         QCOMPARE(R->Script.Questions.size(), size_t(1));
+    }
+
+    // Drag-and-drop onto the target pane: the source pane's selection, the source tree's
+    // folder, files from the desktop's file manager, and what the target pane refuses.
+    void theSelectedSourceFilesAreSynchronisedAndShown()
+    {
+        DragPair();
+        for (const char* name : {"a.txt", "c.txt"}) {
+            List(Side::Source)
+                ->findItems(QString::fromUtf8(name), Qt::MatchExactly)
+                .front()
+                ->setSelected(true);
+        }
+        R->Script.QueueAnswer(DialogResult::Yes);
+        QVERIFY(Drop(Ours("files").get()));
+        QCOMPARE(R->Script.Questions.size(), size_t(1));
+        QCOMPARE(R->Script.Questions[0].Text,
+                 std::string("Are you sure you want to Synchronize the 2 selected Source files?"));
+        QVERIFY(R->Tree.Exists("drag/dst/a.txt") && R->Tree.Exists("drag/dst/c.txt")
+                && !R->Tree.Exists("drag/dst/b.txt"));
+        QStringList shown = Test::Items(List(Side::Target));
+        shown.sort();
+        QCOMPARE(shown, Test::Names({"a.txt", "c.txt"}));
+    }
+
+    void filesFromTheDesktopCountWhenTheyLieInTheSourceFolder()
+    {
+        DragPair();
+        std::unique_ptr<QMimeData> data(new QMimeData);
+        data->setUrls({QUrl::fromLocalFile(QString::fromStdString(R->Tree.Path("drag/src/b.txt")))});
+        R->Script.QueueAnswer(DialogResult::Yes);
+        QVERIFY(Drop(data.get()));
+        QCOMPARE(R->Script.Questions[0].Text,
+                 std::string("Are you sure you want to Synchronize Source file: b.txt?"));
+        QVERIFY(R->Tree.Exists("drag/dst/b.txt"));
+
+        // Anything from elsewhere, or any other data, is not taken.
+        data->setUrls({QUrl::fromLocalFile(QString::fromStdString(R->Tree.Path("drag/elsewhere/e.txt")))});
+        QVERIFY(!Drop(data.get()));
+        data.reset(new QMimeData);
+        data->setText(QStringLiteral("a.txt"));
+        QVERIFY(!Drop(data.get()));
+        QCOMPARE(R->Script.Questions.size(), size_t(1));
+    }
+
+    void theSourceFolderDroppedRunsThePair()
+    {
+        DragPair();
+        Form->Opts().CreateSubFolderOption = false;
+        R->Script.QueueAnswer(DialogResult::Yes);
+        QVERIFY(Drop(Ours("folder").get()));
+        QVERIFY(R->Tree.Exists("drag/dst/sub/d.txt") && R->Tree.Exists("drag/dst/b.txt"));
     }
 };
 
