@@ -1,5 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window frame driven as a user drives it, with questions answered by a script.
+// The main window driven as a user drives it: its frame, pages, menus and view options; questions
+// are answered by a script and the settings file dialog is replaced by a chosen path.
+#include "app/ui/HelpWindow.h"
+#include "app/ui/MainMenus.h"
+#include "app/ui/PageTabs.h"
 #include "engine/BusySection.h"
 #include "engine/ui/FileOptionsPage.h"
 #include "filemanager/ui/FolderPanes.h"
@@ -11,6 +15,31 @@
 #include <filesystem>
 
 using namespace Tandemix;
+using Test::Items;
+using Test::Names;
+
+namespace {
+
+struct PageItem
+{
+    const char* Item;
+    bool Upper;
+    int Tab;
+    const char* Page;
+    const char* Checked;
+    int HelpContext;
+};
+
+// The hidden "Dial-Up Service" item selects the same page and checks the visible item of it.
+constexpr PageItem PageItems[] = {{"Synchronization1", true, 1, "Synchronize", "Synchronization1", 5},
+                                  {"BuildBatchList1", true, 2, "Build Batch Lists", "BuildBatchList1", 6},
+                                  {"Compression1", false, 1, "Compression", "Compression1", 10},
+                                  {"ReportingOptions1", false, 2, "Reporting", "ReportingOptions1", 8},
+                                  {"RunBatchLists1", false, 3, "Run Batch Lists", "RunBatchLists1", 9},
+                                  {"AdvOptions1", false, 4, "Pro Options", "AdvOptions1", 15},
+                                  {"DialUpService1", false, 4, "Pro Options", "AdvOptions1", 15}};
+
+} // namespace
 
 class TestMainfrm3 : public QObject
 {
@@ -19,9 +48,383 @@ class TestMainfrm3 : public QObject
 private:
     std::unique_ptr<Test::WindowRig> R;
 
+    // Started as the program starts it: the start-up applies the stored expand state.
+    TMainSyncForm* Start()
+    {
+        TMainSyncForm* form = R->Open();
+        form->ChooseSettingsFile = [](bool) {
+            return QString();
+        };
+        form->ShowOptionsButtonClick(form);
+        return form;
+    }
+
+    std::string MakeFolder(const std::string& name, std::initializer_list<const char*> files)
+    {
+        for (const char* file : files) {
+            R->Tree.AddFile(name + "/" + file, "x");
+        }
+        return R->Tree.AddFolder(name);
+    }
+
+    static void ShowPair(TMainSyncForm* form, const std::string& source, const std::string& target)
+    {
+        form->DirectoryListBox1Change(Side::Source, source);
+        form->DirectoryListBox1Change(Side::Target, target);
+    }
+
+    // The hidden "Dial-Up Service" item is left out where enabling is checked: an action that
+    // is not visible never reports itself enabled.
+    static QList<QAction*> LowerItems(TMainSyncForm* form, bool withHidden = true)
+    {
+        QList<QAction*> items{form->FileOptions1,
+                              form->Compression1,
+                              form->ReportingOptions1,
+                              form->RunBatchLists1,
+                              form->AdvOptions1};
+        return withHidden ? items << form->DialUpService1 : items;
+    }
+
 private slots:
     void init() { R = std::make_unique<Test::WindowRig>(); }
-    void cleanup() { R.reset(); }
+    void cleanup()
+    {
+        QVERIFY2(R->Script.Unexpected.empty(), "a question nobody expected was asked");
+        R.reset();
+    }
+
+    void pageItemSelectsItsTabAndChecksOnlyItself_data()
+    {
+        QTest::addColumn<int>("row");
+        for (int row = 0; row < static_cast<int>(std::size(PageItems)); ++row) {
+            QTest::newRow(PageItems[row].Item) << row;
+        }
+    }
+    void pageItemSelectsItsTabAndChecksOnlyItself()
+    {
+        QFETCH(int, row);
+        const PageItem& r = PageItems[row];
+        TMainSyncForm* form = Start();
+        form->ExpandOptions1->trigger();
+        // From the other end of the lower set, so a row selecting its first tab proves something.
+        form->SetTabs2AndMenus(0);
+        form->Opts().RunBatchList = true;
+
+        form->findChild<QAction*>(QString::fromUtf8(r.Item))->trigger();
+
+        QCOMPARE((r.Upper ? form->TabSet1 : form->TabSet2)->currentIndex(), r.Tab);
+        QCOMPARE((r.Upper ? form->Notebook1 : form->Notebook2)->currentWidget()->objectName(),
+                 QString::fromUtf8(r.Page));
+        QCOMPARE(form->HelpContext, r.HelpContext);
+        QList<QAction*> group =
+            r.Upper
+                ? QList<QAction*>{form->DirectorySelections1, form->Synchronization1, form->BuildBatchList1}
+                : LowerItems(form);
+        for (QAction* action : group) {
+            QCOMPARE(action->isChecked(), action->objectName() == QString::fromUtf8(r.Checked));
+        }
+        // The other page set keeps its own check mark.
+        QVERIFY(r.Upper ? form->FileOptions1->isChecked() : form->DirectorySelections1->isChecked());
+        QVERIFY(!form->DialUpService1->isVisible());
+        // Building batch lists and running one exclude each other.
+        QCOMPARE(form->Opts().RunBatchList, r.Item != std::string_view("BuildBatchList1"));
+    }
+
+    void tabClicksAndUnknownIndexes()
+    {
+        TMainSyncForm* form = Start();
+        QTest::mouseClick(form->TabSet1, Qt::LeftButton, {}, form->TabSet1->tabRect(1).center());
+        QCOMPARE(form->Notebook1->currentIndex(), 1);
+        QVERIFY(form->Synchronization1->isChecked());
+
+        // An index with no page selects the first one and checks no item.
+        form->SetTabs1AndMenus(7);
+        QCOMPARE(form->TabSet1->currentIndex(), 0);
+        QCOMPARE(form->Notebook1->currentIndex(), 0);
+        QVERIFY(!form->DirectorySelections1->isChecked() && !form->Synchronization1->isChecked());
+        form->SetTabs2AndMenus(-1);
+        QCOMPARE(form->TabSet2->currentIndex(), 0);
+        QVERIFY(!form->FileOptions1->isChecked());
+    }
+
+    void collapsingDisablesLowerItemsAndBuildBatchList()
+    {
+        TMainSyncForm* form = Start();
+        auto expect = [form](bool expanded, const char* step) {
+            const QList<QAction*> items = LowerItems(form, !expanded) << form->BuildBatchList1;
+            for (QAction* item : items) {
+                QVERIFY2(item->isEnabled() == expanded,
+                         qPrintable(item->objectName() + u' ' + QString::fromUtf8(step)));
+            }
+            for (QWidget* part :
+                 std::initializer_list<QWidget*>{form->Notebook2, form->TabSet2, form->SeparatorPanel}) {
+                QVERIFY2(part->isVisible() == expanded,
+                         qPrintable(part->objectName() + u' ' + QString::fromUtf8(step)));
+            }
+            QCOMPARE(form->ExpandOptions1->isChecked(), expanded);
+            QCOMPARE(form->ShowOptionsButton->isChecked(), expanded);
+            QCOMPARE(form->SpeedButton2->isChecked(), !expanded);
+        };
+        expect(false, "at start");
+        const int collapsed = form->height();
+        form->ExpandOptions1->trigger();
+        expect(true, "expanded");
+        QVERIFY(form->height() > collapsed);
+        form->ShowOptionsButton->click();
+        expect(false, "collapsed");
+        QCOMPARE(form->height(), collapsed);
+        // Applying the state again (as start-up and loads do) neither toggles nor shrinks.
+        form->ShowOptionsButtonClick(form);
+        expect(false, "applied again");
+        QCOMPARE(form->height(), collapsed);
+    }
+
+    void sortedListsStaySortedOnSynchronizePage()
+    {
+        TMainSyncForm* form = Start();
+        QListWidget* list = form->Panes->Pane(Side::Source).FileList;
+        form->Engine().Source.Files.clear();
+        for (const char* name : {"c.txt", "a.txt", "b.txt"}) {
+            form->Engine().Source.Files.emplace_back().FileName = name;
+        }
+        form->ShowListing(Side::Source);
+        QCOMPARE(Items(list), Names({"c.txt", "a.txt", "b.txt"})); // as the folder gives them
+
+        form->SortFileLists1->trigger();
+        QVERIFY(form->Opts().SortFileLists);
+        QCOMPARE(Items(list), Names({"a.txt", "b.txt", "c.txt"}));
+
+        form->Synchronization1->trigger();
+        QVERIFY(!form->SortFileLists1->isEnabled());
+        QVERIFY(form->SortFileLists1->isChecked() && form->Opts().SortFileLists);
+        form->ShowListing(Side::Source);
+        QCOMPARE(Items(list), Names({"a.txt", "b.txt", "c.txt"}));
+
+        form->DirectorySelections1->trigger();
+        QVERIFY(form->SortFileLists1->isEnabled());
+        form->SortFileLists1->trigger();
+        QCOMPARE(Items(list), Names({"c.txt", "a.txt", "b.txt"}));
+    }
+
+    // Which files are refused, and what a file holds, is the configuration's; here the menu
+    // items reach the files and the window shows what came back.
+    void settingsComeBackFromAChosenFileTheDefaultFileAndARestart()
+    {
+        TMainSyncForm* form = Start();
+        form->LoadSettings1->trigger(); // both dialogs cancelled
+        form->SaveSettings1->trigger();
+        QList<bool> asked;
+        form->ChooseSettingsFile = [&](bool save) {
+            asked << save;
+            return QString::fromStdString(R->Home.Path("mine.CFG"));
+        };
+
+        // A chosen file brings back the options; pages and the expand state are the window's own.
+        auto expectOptions = [&form] {
+            QVERIFY(form->SortFileLists1->isChecked() && form->Opts().SortFileLists);
+            QVERIFY(!form->DisplayMessages->isChecked() && !form->Opts().DisplayMessages);
+        };
+        // What follows from the pages and the switches is each one's own test's.
+        auto expectRestored = [&form, &expectOptions] {
+            expectOptions();
+            QCOMPARE(form->TabSet1->currentIndex(), 1);
+            QCOMPARE(form->TabSet2->currentIndex(), 2);
+            QVERIFY(form->ExpandOptions1->isChecked());
+            QVERIFY(form->ShowHints1->isChecked() && !form->EnablePopUpMenus1->isChecked());
+        };
+        // Back to the first pages, collapsed, unsorted and with messages, before each load.
+        auto undo = [&form] {
+            form->FileOptions1->trigger();
+            form->DirectorySelections1->trigger();
+            if (form->ExpandOptions1->isChecked()) {
+                form->ExpandOptions1->trigger();
+            }
+            form->SortFileLists1->trigger();
+            form->DisplayMessages->trigger();
+            QVERIFY(!form->Opts().SortFileLists && form->Opts().DisplayMessages);
+        };
+        form->SortFileLists1->trigger(); // only available on the folder page
+        form->Synchronization1->trigger();
+        form->ExpandOptions1->trigger();
+        form->ReportingOptions1->trigger();
+        form->ShowHints1->trigger();
+        form->EnablePopUpMenus1->trigger();
+        form->DisplayMessages->trigger();
+        form->SaveSettings1->trigger();
+        form->SaveDefaultData1->trigger();
+        undo();
+        form->LoadSettings1->trigger();
+        expectOptions();
+        undo();
+        form->LoadDefaultSettings1->trigger();
+        expectRestored();
+        QCOMPARE(asked, QList<bool>({true, false}));
+        QVERIFY(R->Script.Questions.empty());
+
+        form->CloseButton->click();
+        form = Start();
+        expectRestored();
+    }
+
+    void recentPairsAreSavedAndOpenedAndSwapExchangesThem()
+    {
+        const std::string data = MakeFolder("data", {"report.txt"});
+        const std::string backup = MakeFolder("backup", {"old.txt", "older.txt"});
+        TMainSyncForm* form = Start();
+        QVERIFY(!form->RecentFolder1->isVisible() && !form->RecentFolderSeparator->isVisible());
+        ShowPair(form, data, backup);
+        form->SaveDefaultData1->trigger();
+        QVERIFY(form->RecentFolder1->isVisible() && form->RecentFolderSeparator->isVisible()
+                && !form->RecentFolder2->isVisible());
+        QCOMPARE(form->RecentFolder1->text(), QString::fromStdString(data + " >> " + backup));
+
+        ShowPair(form, backup, data);
+        form->RecentFolder1->trigger();
+        QCOMPARE(form->Engine().Source.Folder, data);
+        QCOMPARE(form->Engine().Target.Folder, backup);
+        QCOMPARE(Items(form->Panes->Pane(Side::Source).FileList), Names({"report.txt"}));
+        QCOMPARE(form->Panes->Pane(Side::Target).FileList->count(), 2);
+
+        form->Opts().RunBatchList = true;
+        form->SwapSourceandTarget1->trigger();
+        QCOMPARE(form->Engine().Source.Folder, backup);
+        QCOMPARE(form->Engine().Target.Folder, data);
+        QCOMPARE(Items(form->Panes->Pane(Side::Target).FileList), Names({"report.txt"}));
+        QCOMPARE(form->Panes->Pane(Side::Source).FolderLabel->text(), QString::fromStdString(backup));
+        QVERIFY(!form->Opts().RunBatchList);
+
+        // A pair with a folder that is gone says so and changes nothing.
+        R->Home.Write(
+            "TXDef.CFG",
+            "[Misc Options]\r\nCompile Date=July 23, 1997\r\n[Recent Folder List]\r\nRecent Folder1=" + data
+                + " >> " + R->Tree.Path("unplugged") + "\r\n");
+        form = Start();
+        const std::string source = form->Engine().Source.Folder;
+        R->Script.QueueAnswer(DialogResult::Ok);
+        form->RecentFolder1->trigger();
+        QCOMPARE(R->Script.Questions.size(), size_t(1));
+        QCOMPARE(form->Engine().Source.Folder, source);
+        QVERIFY(!R->Tree.Exists("unplugged"));
+    }
+
+    void recentPairCaptionsSplitAndEscape()
+    {
+        // The expected folders as "source|target"; empty when the caption is no pair.
+        const char* const rows[][2] = {{"/data >> /backup", "/data|/backup"},
+                                       {"/my data >> /my b", "/my data|/my b"},
+                                       {"/data>>/backup", "/data|/backup"},
+                                       {"/data >>/backup", "/data|/backup"},
+                                       {"/a> >> /b", "/a>|/b"},
+                                       {"/data /backup", ""},
+                                       {" >> /backup", ""},
+                                       {"", ""}};
+        for (const auto& [caption, expected] : rows) {
+            std::optional<RecentPair> pair = SplitRecentPair(caption);
+            QVERIFY2((pair ? pair->Source + "|" + pair->Target : std::string()) == expected, caption);
+        }
+        QCOMPARE(MenuCaption("/R&D >> /b"), QStringLiteral("/R&&D >> /b"));
+    }
+
+    void showHintsGovernsTooltipsAndStatusLine()
+    {
+        TMainSyncForm* form = Start();
+        QToolButton* button = form->ShowOptionsButton;
+        const QPoint inside(3, 3);
+        QHelpEvent askForTip(QEvent::ToolTip, inside, button->mapToGlobal(inside));
+        QEnterEvent enter(inside, inside, button->mapToGlobal(inside));
+        const QString hint = QStringLiteral("Display/hide extended options");
+        for (bool shown : {true, false}) {
+            form->ShowHints1->trigger();
+            QApplication::sendEvent(button, &askForTip);
+            QTRY_COMPARE(QToolTip::isVisible(), shown);
+            QToolTip::hideText();
+            QTRY_VERIFY(!QToolTip::isVisible()); // it fades out
+            QApplication::sendEvent(button, &enter);
+            QCOMPARE(form->StatusPanel->text(), shown ? hint : QStringLiteral("Ready"));
+        }
+    }
+
+    void popUpMenusOpenExactlyWhenEnabledAndRefreshTheSideOpenedOn()
+    {
+        const std::string data = MakeFolder("data", {"a.txt"});
+        const std::string backup = MakeFolder("backup", {"a.txt"});
+        TMainSyncForm* form = Start();
+        ShowPair(form, data, backup);
+        R->Tree.AddFile("data/b.txt", "x");
+        R->Tree.AddFile("backup/b.txt", "x");
+
+        Test::RightClick(form->Panes->Pane(Side::Target).FileList);
+        form->FilePopUpMenu1->actions().front()->trigger();
+        form->FilePopUpMenu1->hide();
+        QCOMPARE(form->Panes->Pane(Side::Target).FileList->count(), 2);
+        QCOMPARE(form->Panes->Pane(Side::Source).FileList->count(), 1);
+        QCOMPARE(form->StatusPanel->text(), QStringLiteral("Ready"));
+
+        SidePane& source = form->Panes->Pane(Side::Source);
+        const std::pair<QWidget*, QMenu*> controls[] = {{source.FileList, form->FilePopUpMenu1},
+                                                        {source.DirectoryListBox, form->DirPopUpMenu1},
+                                                        {source.DriveBox, form->DriveRefreshMenu}};
+        for (bool enabled : {true, false}) {
+            QCOMPARE(form->Opts().MenuAutoPopup, enabled); // on unless the settings say otherwise
+            for (const auto& [control, menu] : controls) {
+                Test::RightClick(control);
+                QVERIFY2(menu->isVisible() == enabled, qPrintable(menu->objectName()));
+                menu->hide();
+            }
+            form->EnablePopUpMenus1->trigger();
+        }
+    }
+
+    void helpOpensAtTheSectionOfTheSelectedPageAndHasNoEmptySections()
+    {
+        TMainSyncForm* form = Start();
+        form->ExpandOptions1->trigger();
+        form->ReportingOptions1->trigger();
+        form->HelpContents1->trigger();
+        QVERIFY(form->HelpForm != nullptr && form->HelpForm->isVisible());
+        QTextBrowser* browser = form->HelpForm->Browser;
+        QCOMPARE(browser->source().fragment(), QStringLiteral("reporting"));
+        QVERIFY(browser->toPlainText().contains(QStringLiteral("Tandemix User Guide")));
+
+        // Every page's help context leads to a section the guide really has.
+        QList<int> contexts{TargetDeltaHelpContext};
+        contexts << QList<int>(std::begin(UpperHelpContexts), std::end(UpperHelpContexts))
+                 << QList<int>(std::begin(LowerHelpContexts), std::end(LowerHelpContexts));
+        for (int context : contexts) {
+            const QString anchor = GuideAnchorFor(context);
+            QVERIFY2(!anchor.isEmpty()
+                         && browser->toHtml().contains(QStringLiteral("name=\"") + anchor + u'"'),
+                     qPrintable(QString::number(context) + u' ' + anchor));
+        }
+        QVERIFY(!browser->toPlainText().contains(QStringLiteral("not written yet")));
+
+        QTest::keyClick(browser, Qt::Key_Escape);
+        QVERIFY(!form->HelpForm->isVisible());
+    }
+
+    void shortcutsReachTheirItems()
+    {
+        const std::string data = MakeFolder("data", {});
+        const std::string backup = MakeFolder("backup", {});
+        TMainSyncForm* form = Start();
+        ShowPair(form, data, backup);
+        form->activateWindow();
+        if (!QTest::qWaitForWindowActive(form)) {
+            QSKIP("the platform plugin cannot activate the window, so no shortcut reaches it");
+        }
+        // Ctrl+E is shown by two items; only "Expand Options" may hold it, or neither would fire.
+        QTest::keyClick(form, Qt::Key_E, Qt::ControlModifier);
+        QVERIFY(form->ExpandOptions1->isChecked());
+        QVERIFY(form->DisplayMessages->isChecked());
+        QTest::keyClick(form, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(form->Engine().Source.Folder, backup);
+        // Alt+O is the Options button's alone: it collapses what Ctrl+E expanded.
+        QTest::keyClick(form, Qt::Key_O, Qt::AltModifier);
+        QTRY_VERIFY(!form->ExpandOptions1->isChecked());
+        QCOMPARE(form->OptionsMenu->title(), QStringLiteral("O&ptions"));
+        QTest::keyClick(form, Qt::Key_F1);
+        QVERIFY(form->HelpForm != nullptr && form->HelpForm->isVisible());
+    }
 
     void startsReadyClearsTheStaleTempFolderAndShowsCustomText()
     {
