@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The main window driven as a user drives it: its frame, pages, menus and view options; questions
-// are answered by a script and the settings file dialog is replaced by a chosen path.
+// The main window driven as a user drives it: its frame, pages, menus and view options, its
+// automation controls and tray icon; questions are answered by a script and the settings file
+// dialog is replaced by a chosen path.
 #include "app/ui/HelpWindow.h"
 #include "app/ui/MainMenus.h"
 #include "app/ui/PageTabs.h"
+#include "app/ui/PassWrd1.h"
+#include "app/ui/TrayIcon.h"
+#include "automation/ui/DelTimer.h"
+#include "automation/ui/ProOptionsPage.h"
 #include "engine/BusySection.h"
 #include "engine/ui/FileOptionsPage.h"
 #include "filemanager/ui/FolderPanes.h"
@@ -91,6 +96,35 @@ private slots:
     {
         QVERIFY2(R->Script.Unexpected.empty(), "a question nobody expected was asked");
         R.reset();
+    }
+
+    // The countdown before an automatic run: it runs out into the run, or the user decides first.
+    // It comes first: a closed main window ends the application, and every dialog's event loop
+    // opened after that returns at once.
+    void theCountdownRunsOutIntoTheRunAndAtOnceFromZero()
+    {
+        TDelayTimer dialog(2);
+        dialog.Timer1->setInterval(10); // the count, not the clock, is under test
+        QCOMPARE(dialog.CountLabel->text(), QStringLiteral("2"));
+        QCOMPARE(dialog.Run(), DelayResult::Continue);
+        QCOMPARE(dialog.SecCount(), 0);
+        // No countdown at all for zero seconds.
+        TDelayTimer none(0);
+        QVERIFY(none.ContinueButton->isDefault());
+        QCOMPARE(none.Run(), DelayResult::Continue);
+        QVERIFY(!none.isVisible());
+    }
+
+    void stopAndExitOnTheCountdownAreTheUsersWord()
+    {
+        for (auto [button, expected] : {std::pair{0, DelayResult::Stop}, std::pair{1, DelayResult::Exit}}) {
+            TDelayTimer dialog(60);
+            QTimer::singleShot(0, &dialog, [&dialog, button] {
+                (button == 0 ? dialog.StopButton : dialog.ExitButton)->click();
+            });
+            QCOMPARE(dialog.Run(), expected);
+            QCOMPARE(dialog.SecCount(), 60);
+        }
     }
 
     void pageItemSelectsItsTabAndChecksOnlyItself_data()
@@ -558,6 +592,197 @@ private slots:
         form->SaveSettingsOnExit1->setChecked(false);
         form->CloseButton->click();
         QVERIFY(!std::filesystem::exists(R->Home.Path("TXDef.CFG")));
+    }
+
+    // The "Pro Options" automation controls, the countdown before an automatic run, the tray icon
+    // and its menu, and the administrator password's entry dialog.
+    void theScheduleAndThePollingExcludeEachOther()
+    {
+        TMainSyncForm* form = R->Open();
+        ProOptionsPage* page = form->ProOptions;
+        page->RunSyncEveryMin->setText(QStringLiteral("90"));
+        page->RunSyncSched->click();
+        QCOMPARE(form->Auto().SchedRunTimer.Interval, 90LL * 60000);
+        QVERIFY(!page->RunSyncEveryMin->isEnabled());
+
+        page->PoleSecs->setText(QStringLiteral("5"));
+        page->PoleEvery->click();
+        QVERIFY(page->PoleEvery->isChecked() && !page->RunSyncSched->isChecked());
+        QCOMPARE(form->Auto().CheckDiskSpaceTimer.Interval, 5000LL);
+        QVERIFY(page->RunSyncEveryMin->isEnabled());
+
+        // A value that is no number: the box shows what the refusal left, off with "0".
+        page->PoleEvery->click();
+        page->PoleSecs->setText(QStringLiteral("soon"));
+        R->Script.QueueAnswer(DialogResult::Ok);
+        page->PoleEvery->click();
+        QVERIFY(!page->PoleEvery->isChecked());
+        QCOMPARE(page->PoleSecs->text(), QStringLiteral("0"));
+    }
+
+    void aChangeInTheWatchedSourceIsSynchronised()
+    {
+        TMainSyncForm* form = R->Open();
+        const std::string source = R->Tree.AddFolder("src");
+        const std::string target = R->Tree.AddFolder("dst");
+        form->DirectoryListBox1Change(Side::Source, source);
+        form->DirectoryListBox1Change(Side::Target, target);
+        form->Opts().CreateSubFolderOption = false;
+        form->ProOptions->MonitorSourceDriveCheck->click();
+        QTRY_COMPARE_WITH_TIMEOUT(Test::Items(form->ProOptions->FolderWatch),
+                                  QStringList{QString::fromStdString(source)},
+                                  10000);
+
+        // The watcher sets its watches on a thread of its own, after the folder is listed as
+        // watched: a change made before that is not seen. On a loaded machine that takes a while,
+        // so the file is written again every two seconds until one change is synchronised.
+        QElapsedTimer sinceWritten;
+        auto writeNow = [&] {
+            R->Tree.AddFile("src/new.txt", "new");
+            sinceWritten.start();
+        };
+        writeNow();
+        auto synchronised = [&] {
+            if (sinceWritten.elapsed() > 2000) {
+                writeNow();
+            }
+            return R->Tree.Exists("dst/new.txt");
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(synchronised(), 15000);
+        QVERIFY(form->ProOptions->FolderQue->count() == 0);
+
+        // Double-clicking a tree while no batch list is open ends the monitoring, as unchecking
+        // does: the watcher ends, and its folder leaves the list.
+        emit form->Panes->TreeDoubleClicked(Side::Target);
+        QVERIFY(!form->ProOptions->MonitorSourceDriveCheck->isChecked());
+        QCOMPARE(form->ProOptions->FolderWatch->count(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(form->Auto().Monitor.RunningWatchers(), 0, 1000);
+    }
+
+    // Its tool tip is cut to 62 characters, and a right click without a menu only calls its handler.
+    void theTrayIconOnItsOwn()
+    {
+        TTrayIcon tray;
+        tray.SetToolTip(QString(70, QLatin1Char('x')));
+        QCOMPARE(tray.ToolTip(), QString(62, QLatin1Char('x')));
+        int clicks = 0;
+        QPoint where;
+        tray.OnClick = [&clicks] {
+            ++clicks;
+        };
+        tray.OnRightClick = [&where](QPoint at) {
+            where = at;
+        };
+        tray.Activated(QSystemTrayIcon::Context, QPoint(7, 9));
+        QCOMPARE(where, QPoint(7, 9));
+        QCOMPARE(clicks, 0);
+    }
+
+    void theTrayMenuOffersShowRunNowAndExit()
+    {
+        TMainSyncForm* form = R->Open();
+        QStringList texts;
+        for (QAction* action : form->TrayPopupMenu1->actions()) {
+            texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+        }
+        QCOMPARE(texts, Test::Names({"Show", "Run Now", "-", "Exit"}));
+    }
+
+    void showWithAWrongPasswordLeavesTheWindowHiddenButNotMinimised()
+    {
+        TMainSyncForm* form = R->Open();
+        form->GoToTray();
+        QVERIFY(form->RunningMinimized && form->TrayIcon1->Active());
+        form->hide();
+        int asked = 0;
+        form->AdminPasswordGate = [&asked] {
+            ++asked;
+            return false;
+        };
+        form->Show1Click();
+        QCOMPARE(asked, 1);
+        QVERIFY(!form->isVisible());
+        QVERIFY(!form->RunningMinimized);
+
+        form->AdminPasswordGate = [] {
+            return true;
+        };
+        form->Show1Click();
+        QVERIFY(form->isVisible());
+        QCOMPARE(form->x(), form->Opts().HomeLeft);
+    }
+
+    void minimisingWithoutTheTrayIconOnlyMarksTheWindow()
+    {
+        TMainSyncForm* form = R->Open();
+        form->showMinimized();
+        QTRY_VERIFY(form->RunningMinimized);
+        QVERIFY(form->isVisible()); // still on the taskbar
+        form->showNormal();
+        QTRY_VERIFY(!form->RunningMinimized);
+
+        // Exit behind a password that is not given leaves the program running.
+        form->AdminPasswordGate = [] {
+            return false;
+        };
+        form->Exit2->trigger();
+        QVERIFY(form->isVisible());
+    }
+
+    void theEntryDialogStaysOpenUntilTheRightPassword()
+    {
+        TPasswordDlg dialog("Secret");
+        dialog.show();
+        dialog.Password->setText(QStringLiteral("wrong"));
+        dialog.OKBtn->click();
+        QVERIFY(dialog.isVisible() && dialog.Password->text().isEmpty());
+        dialog.Password->setText(QStringLiteral("SECRET"));
+        dialog.OKBtn->click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(dialog.Password->text().isEmpty());
+    }
+
+    void theChangeDialogWantsTheOldPasswordExactly()
+    {
+        TMainSyncForm* form = R->Open();
+        form->Opts().AdminPassWord = "Secret";
+        std::vector<TMainSyncForm::PasswordChange> answers = {
+            {true, "secret", "New"}, // the entry dialog's letter case is not good enough here
+            {true, "Secret", "New"},
+        };
+        std::size_t asked = 0;
+        form->AskPasswordChange = [&] {
+            return answers.at(asked++);
+        };
+        std::vector<std::pair<std::string, std::string>> written;
+        form->WritePasswordFile = [&written](const std::string& archive, const std::string& admin) {
+            written.emplace_back(archive, admin);
+            return true;
+        };
+        R->Script.QueueAnswer(DialogResult::Ok);
+        form->ProOptions->SetAdminPW->click();
+        QCOMPARE(asked, std::size_t(2));
+        QCOMPARE(R->Script.Questions.size(), std::size_t(1));
+        QCOMPARE(R->Script.Questions[0].Text,
+                 std::string("Sorry, I do not recognize that Old Password.\nPlease try again."));
+        QCOMPARE(form->Opts().AdminPassWord, std::string("New"));
+        // With no archive password, the file's first line is empty.
+        QCOMPARE(written, (std::vector<std::pair<std::string, std::string>>{{"", "New"}}));
+
+        // Cancel changes nothing, and a file that cannot be written is said.
+        answers = {{false, "", ""}};
+        asked = 0;
+        form->ProOptions->SetAdminPW->click();
+        QCOMPARE(form->Opts().AdminPassWord, std::string("New"));
+        answers = {{true, "QJ47", ""}};
+        asked = 0;
+        form->WritePasswordFile = [](const std::string&, const std::string&) {
+            return false;
+        };
+        R->Script.QueueAnswer(DialogResult::Ok);
+        form->ProOptions->SetAdminPW->click();
+        QCOMPARE(form->Opts().AdminPassWord, std::string());
+        QVERIFY(R->Script.Questions.back().Text.find("Tandemix.PWL") != std::string::npos);
     }
 };
 
