@@ -43,7 +43,7 @@ struct Rig
 
     Rig()
     {
-        Page.ListUnMatchedFiles->click();
+        Page.ListUnMatchedFiles->click(); // the unmatched page's lines are filed, as a user asks
         Form.ChooseFont = [this](const QFont&) {
             ++DialogsShown;
             return std::optional<QFont>(QFont(QStringLiteral("Monospace"), 15));
@@ -409,7 +409,8 @@ private slots:
     {
         Options& o = R->Opts;
         o.UseLogFile = o.ReportFileTimeCheck = o.ReportAddedFilesCheck = false;
-        o.ReportPreLogOverwrite = o.ListUnMatchedFiles = true;
+        o.ReportPreLogOverwrite = true;
+        o.ListUnMatchedFiles = false; // on in the rig
         o.LogFileName = "mine.txt";
         o.PreReportFileName = "before.txt";
         o.LogSize = 500;
