@@ -225,12 +225,7 @@ private slots:
     void theSelectedSourceFilesAreSynchronisedAndShown()
     {
         DragPair();
-        for (const char* name : {"a.txt", "c.txt"}) {
-            List(Side::Source)
-                ->findItems(QString::fromUtf8(name), Qt::MatchExactly)
-                .front()
-                ->setSelected(true);
-        }
+        Select(List(Side::Source), Test::Names({"a.txt", "c.txt"}));
         R->Script.QueueAnswer(DialogResult::Yes);
         QVERIFY(Drop(Ours("files").get()));
         QCOMPARE(R->Script.Questions.size(), size_t(1));

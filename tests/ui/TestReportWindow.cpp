@@ -136,11 +136,6 @@ void ExpectEnabled(std::initializer_list<QWidget*> widgets, bool enabled)
     }
 }
 
-QString Row(QListView* view, int row)
-{
-    return view->model()->index(row, 0).data().toString();
-}
-
 } // namespace
 
 class TestReportWindow : public QObject
@@ -554,7 +549,7 @@ private slots:
         TReportForm1* form = R->Page.ReportForm();
         QVERIFY(form->isVisible());
         QCOMPARE(form->TabbedNotebook1->currentIndex(), 4);
-        QVERIFY(Row(form->MemoAdded, 0).startsWith(QStringLiteral("second.txt ")));
+        QVERIFY(R->Rows(ReportCategory::Added).front().startsWith(QStringLiteral("second.txt ")));
         // Each page's count and size total; a separator is listed but not counted, messages have
         // no size.
         const std::pair<ReportCategory, const char*> totals[] = {{ReportCategory::Added, "1234"},
@@ -584,7 +579,7 @@ private slots:
         QVERIFY(form->MemoAdded->uniformItemSizes());
         R->Reporter.Lists().List(ReportCategory::Added).RemoveAt(0);
         R->Reporter.Lists().List(ReportCategory::Added).Insert(0, "replaced line");
-        QCOMPARE(Row(form->MemoAdded, 0), QStringLiteral("replaced line"));
+        QCOMPARE(R->Rows(ReportCategory::Added).front(), QStringLiteral("replaced line"));
 
         R->Reporter.ClearReports();
         form->Refresh();
