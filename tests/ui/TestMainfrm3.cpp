@@ -258,7 +258,7 @@ private slots:
             QVERIFY(form->SortFileLists1->isChecked() && form->Opts().SortFileLists);
             QVERIFY(!form->DisplayMessages->isChecked() && !form->Opts().DisplayMessages);
         };
-        // What follows from the pages and the switches is each one's own test's.
+        // What was saved, each item once: what follows from a page or a switch is its own test's.
         auto expectRestored = [&form, &expectOptions] {
             expectOptions();
             QCOMPARE(form->TabSet1->currentIndex(), 1);
