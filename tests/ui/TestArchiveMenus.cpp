@@ -1,17 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The panes' archive commands as a user meets them: compress a folder from its pop-up menu, see
-// "Expand Compressed Folder" offered once it has an archive, and delete entries from the archive
-// a pane shows.
+// "Expand Compressed Folder" offered once it has an archive, view and delete its entries; and the
+// "Compression" page with its password dialog.
+#include "app/ui/ChgPwd.h"
 #include "compression/ui/ArchiveMenus.h"
 #include "compression/ui/CompressionPage.h"
 #include "engine/ui/SynchronizePage.h"
 #include "filemanager/ui/FileManagerCommands.h"
 #include "filemanager/ui/FolderPanes.h"
 #include "platform/FileOps.h"
+#include "settings/PasswordFile.h"
+#include "support/CoreBundle.h"
 #include "ui/support/WindowRig.h"
 
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 using namespace Tandemix;
 
@@ -25,17 +29,15 @@ QStringList Listed(const SidePane& pane)
     return names;
 }
 
-// The window on the folders given (empty: left as it is), with the zip libraries of this build,
-// and without sub-folders so the lists are the folders' own files.
+// The window on the folders given, with the zip libraries of this build, and without
+// sub-folders so the lists are the folders' own files.
 TMainSyncForm* OpenOn(Test::WindowRig& rig, const char* source, const char* target)
 {
     TMainSyncForm* form = rig.Open();
     form->CommandWords = {"-A"}; // no beeps in tests
     form->Compression().ZipControl.LibraryFolders = {TANDEMIX_ZIPLIBS_DIR};
     form->Context().Opts.IncludeSubFolderOption = false;
-    if (*source != '\0') {
-        form->DirectoryListBox1Change(Side::Source, rig.Tree.Path(source));
-    }
+    form->DirectoryListBox1Change(Side::Source, rig.Tree.Path(source));
     form->DirectoryListBox1Change(Side::Target, rig.Tree.Path(target));
     return form;
 }
@@ -56,6 +58,47 @@ QString Shown(const SidePane& pane)
     return QString::fromStdString(shown) + Listed(pane).join(u' ');
 }
 
+// The "Compression" page on its own, on the core's objects.
+struct PageRig : Test::CoreBundle
+{
+    Test::TempHome Home;
+    CompressionPage Page{Ctx, Home.Folder()};
+};
+
+// Answers the password dialog each time it shows, with one of `answers` in turn: old and new
+// password, then Ok (true) or Cancel (false).
+struct DialogAnswer
+{
+    QString Old;
+    QString New;
+    bool Ok;
+};
+
+void AnswerDialogs(CompressionPage& page, std::vector<DialogAnswer> answers)
+{
+    auto pending = std::make_shared<std::vector<DialogAnswer>>(std::move(answers));
+    auto* timer = new QTimer(&page);
+    QObject::connect(timer, &QTimer::timeout, &page, [&page, pending, timer] {
+        TPassWordCheckForm* form = page.PassWordCheckForm;
+        if (form == nullptr || !form->isVisible()) {
+            return;
+        }
+        if (pending->empty()) {
+            form->done(2);
+            timer->stop();
+            return;
+        }
+        DialogAnswer answer = pending->front();
+        pending->erase(pending->begin());
+        QVERIFY(form->OldPassword->text().isEmpty()); // emptied every time it shows
+        form->OldPassword->setText(answer.Old);
+        form->NewPassword->setText(answer.New);
+        form->findChild<QPushButton*>(answer.Ok ? QStringLiteral("OkButton") : QStringLiteral("CancelButton"))
+            ->click();
+    });
+    timer->start(10);
+}
+
 } // namespace
 
 class TestArchiveMenus : public QObject
@@ -63,39 +106,7 @@ class TestArchiveMenus : public QObject
     Q_OBJECT
 
 private slots:
-    void compressFromTheMenuThenExpandIsOfferedAndEntriesCanBeDeleted()
-    {
-        Test::WindowRig rig;
-        rig.Tree.AddFile("dst/a.txt", "alpha");
-        rig.Tree.AddFile("dst/b.txt", "bravo");
-        TMainSyncForm* form = OpenOn(rig, "", "dst");
-        QListWidget* list = form->Panes->Pane(Side::Target).FileList;
-
-        Test::RightClick(list);
-        QVERIFY(form->FilePopUpMenu1->isVisible());
-        QVERIFY(!form->Archives.ExpandFolder1->isEnabled()); // no archive yet
-        form->FilePopUpMenu1->hide();
-
-        rig.Script.QueueAnswer(DialogResult::Yes);
-        form->Archives.CompressFolder1->trigger();
-        QVERIFY(rig.Tree.Exists("dst/dst.ZIP"));
-        QCOMPARE(QString::fromStdString(rig.Script.Questions.back().Text),
-                 QStringLiteral("Are you sure you want to Compress ")
-                     + QString::fromStdString(rig.Tree.Path("dst")) + QStringLiteral("?"));
-
-        Test::RightClick(list);
-        QVERIFY(form->Archives.ExpandFolder1->isEnabled());
-        form->FilePopUpMenu1->hide();
-
-        // The file commands delete from the archive through the hook this wires.
-        QVERIFY(form->FileManager->Archive.DeleteEntries);
-        QVERIFY(form->FileManager->Archive.DeleteEntries(Side::Target, {"a.txt"}, false));
-        QCOMPARE(form->Compression().ZipControl.CountFiles(), 1u);
-        QVERIFY(rig.Tree.Exists("dst/a.txt")); // the file in the folder is not the entry
-        QVERIFY(rig.Script.Unexpected.empty());
-    }
-
-    void viewCompressedShowsTheArchiveInRedAndSwapCarriesItWithTheFolder()
+    void compressFromTheMenuShowsTheArchiveInRedAndSwapCarriesItWithTheFolder()
     {
         Test::WindowRig rig;
         rig.Tree.AddFile("src/s.txt", "source");
@@ -108,11 +119,14 @@ private slots:
 
         rig.Tree.AddFile("dst/dst.ZIP.txt", "not the archive"); // listed beside it, never in it
         form->DirectoryListBox1Change(Side::Target, rig.Tree.Path("dst"));
-        Test::RightClick(target.FileList); // the target's menu
+        Test::RightClick(target.FileList); // the target's menu, with no archive to expand yet
+        QVERIFY(form->FilePopUpMenu1->isVisible() && !form->Archives.ExpandFolder1->isEnabled());
         form->FilePopUpMenu1->hide();
         rig.Script.QueueAnswer(DialogResult::Yes);
         form->Archives.CompressFolder1->trigger();
         QVERIFY(rig.Tree.Exists("dst/dst.ZIP"));
+        QCOMPARE(rig.Script.Questions.back().Text,
+                 "Are you sure you want to Compress " + rig.Tree.Path("dst") + "?");
         // The command leaves the archive shown: its box checked, the entries in red.
         QCOMPARE(Shown(target), QStringLiteral("checked red: a.txt b.txt dst.ZIP.txt"));
         QVERIFY(form->SyncPage->CompressionMessage->isHidden());
@@ -127,6 +141,7 @@ private slots:
                 target.FileList->findItems(QStringLiteral("b.txt"), Qt::MatchExactly).front();
             target.FileList->setCurrentItem(entry);
             Test::RightClick(target.FileList);
+            QVERIFY(form->Archives.ExpandFolder1->isEnabled());
             form->FilePopUpMenu1->hide();
             target.FileList->setCurrentItem(entry);
             QVERIFY(form->FileManager->OpenFile1->isEnabled());
@@ -157,6 +172,12 @@ private slots:
         source.ViewCompressed->click();
         form->SwapSourceandTarget1Click();
         QCOMPARE(Shown(target), QStringLiteral("unchecked plain: a.txt b.txt dst.ZIP dst.ZIP.txt"));
+
+        // The file commands delete from the archive through the hook this wires; the file of
+        // that name in the folder is not the entry.
+        QVERIFY(form->FileManager->Archive.DeleteEntries(Side::Target, {"a.txt"}, false));
+        QCOMPARE(form->Compression().ZipControl.CountFiles(), 2u);
+        QVERIFY(rig.Tree.Exists("dst/a.txt"));
         QVERIFY(rig.Script.Unexpected.empty());
     }
 
@@ -169,7 +190,6 @@ private slots:
         TMainSyncForm* form = OpenOn(rig, "src", "dst");
         form->Context().Opts.CreateSubFolderOption = false;
         form->CompressionOptions->SyncOptUseCompression->click();
-        QCOMPARE(form->SyncPage->SyncButton->text(), QStringLiteral("Compress &Source to Target"));
 
         // The message shows while the zip work goes on and goes with it.
         EngineState working;
@@ -180,13 +200,89 @@ private slots:
 
         form->SyncPage->SyncButton->click();
         QVERIFY(rig.Tree.Exists("dst/dst.ZIP"));
-        QVERIFY(!rig.Tree.Exists("dst/one.txt")); // into the archive, not beside it
         QVERIFY(form->SyncPage->CompressionMessage->isHidden());
-        QCOMPARE(form->SyncPage->TotFilesAdded->text(), QStringLiteral("2"));
         SidePane& target = form->Panes->Pane(Side::Target);
         QCOMPARE(Shown(target), QStringLiteral("checked red: one.txt two.txt"));
         QVERIFY(!form->Panes->Pane(Side::Source).ViewCompressed->isChecked());
         QVERIFY(rig.Script.Unexpected.empty());
+    }
+
+    // The "Compression" page and its password dialog.
+    void UseCompressionAndItsTwinOnTheRunPageEnableItsControls()
+    {
+        PageRig rig;
+        auto radio = [&rig](const char* name) {
+            return rig.Page.findChild<QRadioButton*>(QString::fromUtf8(name));
+        };
+        QVERIFY(!rig.Page.ChgPassWordButton->isEnabled() && !rig.Page.CompressExpand->isEnabled());
+        rig.Page.SyncOptUseCompressionMouseUp(); // flips the direction only while compression is on
+        QCOMPARE(rig.Opts.CompressExpand, 0);
+        rig.Page.SyncOptUseCompression->click();
+        QVERIFY(rig.Opts.UseCompression && rig.Page.UseCompression->isChecked());
+        QVERIFY(rig.Page.ChgPassWordButton->isEnabled() && rig.Page.CompressionSpeed->isEnabled());
+        QVERIFY(!rig.Page.PassWordName->isEnabled()); // never typed into
+        QVERIFY(!rig.Page.SavePassword->isEnabled());
+        emit rig.Page.SyncOptUseCompression->customContextMenuRequested(QPoint(1, 1));
+        QCOMPARE(rig.Opts.CompressExpand, 1);
+        QVERIFY(radio("CompressExpand1")->isChecked());
+        rig.Page.SyncOptUseCompressionMouseUp();
+        QCOMPARE(rig.Opts.CompressExpand, 0);
+
+        radio("CompressExpand1")->click();
+        QCOMPARE(rig.Opts.CompressExpand, 1);
+        radio("CompressionSpeed2")->click();
+        QCOMPARE(rig.Opts.CompressionSpeed, 2);
+        rig.Page.CompressedFileExt->selectAll();
+        QTest::keyClicks(rig.Page.CompressedFileExt, QStringLiteral("zip"));
+        QCOMPARE(rig.Opts.CompressedExt, std::string(".zip"));
+        rig.Page.UseCompression->click();
+        QVERIFY(!rig.Opts.UseCompression && !rig.Page.SyncOptUseCompression->isChecked());
+    }
+
+    void ChangePasswordAsksAgainUntilTheOldOneMatchesThenSaveWritesTheFile()
+    {
+        PageRig rig;
+        rig.Opts.UseCompression = true;
+        rig.Opts.PassWordName = "old";
+        rig.Page.ShowOptions();
+        QSignalSpy changed(&rig.Page, &CompressionPage::OptionChanged);
+        rig.Host.QueueAnswer(DialogResult::Ok);
+        AnswerDialogs(rig.Page,
+                      {{QStringLiteral("wrong"), QStringLiteral("x"), true},
+                       {QStringLiteral("old"), QStringLiteral("brand new"), true}});
+        rig.Page.ChgPassWordButtonClick();
+        QCOMPARE(rig.Host.Questions.size(), std::size_t{1});
+        QCOMPARE(QString::fromStdString(rig.Host.Questions[0].Text),
+                 QStringLiteral("Sorry, I do not recognize that Old Password.\nPlease try again."));
+        QCOMPARE(rig.Opts.PassWordName, std::string("brand new"));
+        QCOMPARE(rig.Page.PassWordName->text(), QStringLiteral("brand new"));
+        QVERIFY(rig.Page.SavePassword->isEnabled());
+        QCOMPARE(changed.count(), 1); // the batch row being built now differs
+
+        rig.Page.SavePassword->click();
+        QVERIFY(!rig.Page.SavePassword->isEnabled());
+        FilePasswordStore store;
+        auto read = store.ReadPasswords(rig.Home.Folder());
+        QVERIFY(read.has_value());
+        QCOMPARE(read->first, std::string("brand new"));
+    }
+
+    void CancelOrTheSamePasswordAgainChangesNothing()
+    {
+        for (const DialogAnswer& answer :
+             {DialogAnswer{QStringLiteral("old"), QStringLiteral("new"), false},
+              DialogAnswer{QStringLiteral("old"), QStringLiteral("old"), true}}) {
+            PageRig rig;
+            rig.Opts.UseCompression = true;
+            rig.Opts.PassWordName = "old";
+            rig.Page.ShowOptions();
+            QSignalSpy changed(&rig.Page, &CompressionPage::OptionChanged);
+            AnswerDialogs(rig.Page, {answer});
+            rig.Page.ChgPassWordButtonClick();
+            const char* row = answer.Ok ? "the same again" : "cancelled";
+            QVERIFY2(rig.Opts.PassWordName == "old" && changed.count() == 0, row);
+            QVERIFY2(!rig.Opts.SavePasswordEnabled && !rig.Page.SavePassword->isEnabled(), row);
+        }
     }
 };
 

@@ -1,9 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The panes' and trees' pop-up menus as a user meets them: captions prepared by the right click,
-// files deleted from a pane, a file's details, folders renamed and deleted.
+// files deleted from a pane, a file's details, folders made, renamed and deleted; what is dropped
+// on the target pane; the drive boxes' menu.
+#include "filemanager/ui/DriveCommands.h"
 #include "filemanager/ui/FileManagerCommands.h"
 #include "filemanager/ui/FolderPanes.h"
+#include "filemanager/ui/PaneDragDrop.h"
 #include "ui/support/WindowRig.h"
+
+#include <cerrno>
 
 using namespace Tandemix;
 
@@ -30,8 +35,60 @@ private:
     std::unique_ptr<Test::WindowRig> R;
     TMainSyncForm* Form = nullptr;
     FileManagerCommands* Commands = nullptr;
+    DriveCommands* Drives = nullptr;
+    std::vector<std::vector<std::string>> GioCalls; // gio as the drive commands would start it
+    std::vector<std::string> GioInputs;
+    SysResult<ProgramRun> GioAnswer = ProgramRun{0, false, {}};
 
     QListWidget* List(Side side) { return Form->Panes->Pane(side).FileList; }
+
+    // The desktop's shares, as a gvfs mount on a folder of the test's tree.
+    void FakeGvfs(bool refresh = true)
+    {
+        R->Tree.AddFile("gvfs/smb-share:server=nas,share=b/docs/plan.txt", "p");
+        const std::string gvfs = R->Tree.Path("gvfs");
+        Form->Panes->Mounts = [gvfs] {
+            return std::vector<MountInfo>{{"/", "ext4", "/dev/sda1"},
+                                          {gvfs, "fuse.gvfsd-fuse", "gvfsd-fuse"}};
+        };
+        if (refresh) {
+            Drives->RefreshDriveList1->trigger();
+        }
+    }
+
+    // Folders of their own for the drops, in the panes.
+    void DragPair()
+    {
+        for (const char* name :
+             {"drag/src/a.txt", "drag/src/b.txt", "drag/src/c.txt", "drag/src/sub/d.txt"}) {
+            R->Tree.AddFile(name, "data");
+        }
+        R->Tree.AddFolder("drag/dst");
+        R->Tree.AddFile("drag/elsewhere/e.txt", "e");
+        Form->CommandWords = {"-A"}; // no beeps in tests
+        Form->DirectoryListBox1Change(Side::Source, R->Tree.Path("drag/src"));
+        Form->DirectoryListBox1Change(Side::Target, R->Tree.Path("drag/dst"));
+    }
+    // A drop as the window receives it at the end of a drag.
+    bool Drop(QMimeData* data)
+    {
+        QWidget* viewport = List(Side::Target)->viewport();
+        QPoint at(10, 10);
+        QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &enter);
+        if (!enter.isAccepted()) {
+            return false;
+        }
+        QDropEvent drop(QPointF(at), Qt::CopyAction, data, Qt::LeftButton, {});
+        QApplication::sendEvent(viewport, &drop);
+        return true;
+    }
+    static std::unique_ptr<QMimeData> Ours(const char* kind)
+    {
+        auto data = std::make_unique<QMimeData>();
+        data->setData(PaneDragDrop::MimeType(), QByteArray(kind));
+        return data;
+    }
 
 private slots:
     void init()
@@ -42,8 +99,19 @@ private slots:
         }
         R->Tree.AddFile("dst/locked.txt", "data", {}, 0444);
         R->Tree.AddFile("dst/Photos/p.jpg", "jpg");
+        R->Tree.AddFile("drives/src/a.txt", "a");
+        R->Tree.AddFile("drives/dst/b.txt", "b");
         Form = R->Open();
         Commands = Form->FileManager;
+        Drives = Form->Drives;
+        GioCalls.clear();
+        GioInputs.clear();
+        GioAnswer = ProgramRun{0, false, {}};
+        Drives->RunGio = [this](const std::vector<std::string>& argv, const std::string& input) {
+            GioCalls.push_back(argv);
+            GioInputs.push_back(input);
+            return GioAnswer;
+        };
         Form->DirectoryListBox1Change(Side::Source, R->Tree.Path("src"));
         Form->DirectoryListBox1Change(Side::Target, R->Tree.Path("dst"));
     }
@@ -69,12 +137,18 @@ private slots:
         QVERIFY(!Commands->ShowFileDetails1->isEnabled() && !Commands->OpenFile1->isEnabled());
         Form->FilePopUpMenu1->hide();
 
-        // The menu acts on the pane it was opened on.
+        // The menu acts on the pane it was opened on: the details are of its current file.
+        QString shown;
+        Commands->ShowInformation = [&shown](const QString& text) {
+            shown = text;
+        };
         Select(List(Side::Target), {QStringLiteral("old.txt")});
         Test::RightClick(List(Side::Target));
         QCOMPARE(Commands->OpenFile1->text(), QStringLiteral("View: old.txt"));
         QCOMPARE(Form->PopUpSide(), Side::Target);
         Form->FilePopUpMenu1->hide();
+        Commands->ShowFileDetails1->trigger();
+        QVERIFY(shown.contains(QStringLiteral("\rName: \told.txt\rSize: \t4 bytes\r")));
     }
 
     void deleteFromTheMenuAndWithTheDeleteKey()
@@ -100,22 +174,18 @@ private slots:
         QCOMPARE(List(Side::Source)->count(), 2);
     }
 
-    void detailsShowTheCurrentFile()
+    void foldersAreMadeRenamedAndDeletedFromTheTree()
     {
-        QString shown;
-        Commands->ShowInformation = [&shown](const QString& text) {
-            shown = text;
+        const QString wanted = QString::fromStdString(R->Tree.Path("dst/new/inner"));
+        Commands->ChooseFolder = [&wanted](const QString&, const QString&) {
+            return std::optional<QString>(wanted);
         };
-        Select(List(Side::Target), {QStringLiteral("old.txt")});
-        Test::RightClick(List(Side::Target));
-        Form->FilePopUpMenu1->hide();
-        Commands->ShowFileDetails1->trigger();
-        QVERIFY(shown.startsWith(QStringLiteral("Detail File Information:")));
-        QVERIFY(shown.contains(QStringLiteral("\rName: \told.txt\rSize: \t4 bytes\r")));
-    }
+        Test::RightClick(Form->Panes->Pane(Side::Target).DirectoryListBox);
+        Form->DirPopUpMenu1->hide();
+        Commands->CreateDirectory1->trigger();
+        QVERIFY(R->Tree.Exists("dst/new/inner"));
+        QCOMPARE(QString::fromStdString(Form->Engine().Target.Folder), wanted);
 
-    void foldersAreRenamedAndDeletedFromTheTree()
-    {
         Form->DirectoryListBox1Change(Side::Target, R->Tree.Path("dst/Photos"));
         Test::RightClick(Form->Panes->Pane(Side::Target).DirectoryListBox);
         QVERIFY(Form->DirPopUpMenu1->isVisible());
@@ -150,17 +220,166 @@ private slots:
         QCOMPARE(R->Script.Questions.size(), size_t(1));
     }
 
-    void createFolderMakesTheChosenFolderAndShowsIt()
+    // Drag-and-drop onto the target pane: the source pane's selection, the source tree's
+    // folder, files from the desktop's file manager, and what the target pane refuses.
+    void theSelectedSourceFilesAreSynchronisedAndShown()
     {
-        const QString wanted = QString::fromStdString(R->Tree.Path("dst/new/inner"));
-        Commands->ChooseFolder = [&wanted](const QString&, const QString&) {
-            return std::optional<QString>(wanted);
+        DragPair();
+        Select(List(Side::Source), Test::Names({"a.txt", "c.txt"}));
+        R->Script.QueueAnswer(DialogResult::Yes);
+        QVERIFY(Drop(Ours("files").get()));
+        QCOMPARE(R->Script.Questions.size(), size_t(1));
+        QCOMPARE(R->Script.Questions[0].Text,
+                 std::string("Are you sure you want to Synchronize the 2 selected Source files?"));
+        QVERIFY(R->Tree.Exists("drag/dst/a.txt") && R->Tree.Exists("drag/dst/c.txt")
+                && !R->Tree.Exists("drag/dst/b.txt"));
+        QStringList shown = Test::Items(List(Side::Target));
+        shown.sort();
+        QCOMPARE(shown, Test::Names({"a.txt", "c.txt"}));
+    }
+
+    void filesFromTheDesktopCountWhenTheyLieInTheSourceFolder()
+    {
+        DragPair();
+        std::unique_ptr<QMimeData> data(new QMimeData);
+        data->setUrls({QUrl::fromLocalFile(QString::fromStdString(R->Tree.Path("drag/src/b.txt")))});
+        R->Script.QueueAnswer(DialogResult::Yes);
+        QVERIFY(Drop(data.get()));
+        QCOMPARE(R->Script.Questions[0].Text,
+                 std::string("Are you sure you want to Synchronize Source file: b.txt?"));
+        QVERIFY(R->Tree.Exists("drag/dst/b.txt"));
+
+        // Anything from elsewhere, or any other data, is not taken.
+        data->setUrls({QUrl::fromLocalFile(QString::fromStdString(R->Tree.Path("drag/elsewhere/e.txt")))});
+        QVERIFY(!Drop(data.get()));
+        data.reset(new QMimeData);
+        data->setText(QStringLiteral("a.txt"));
+        QVERIFY(!Drop(data.get()));
+        QCOMPARE(R->Script.Questions.size(), size_t(1));
+    }
+
+    void theSourceFolderDroppedRunsThePair()
+    {
+        DragPair();
+        Form->Opts().CreateSubFolderOption = false;
+        R->Script.QueueAnswer(DialogResult::Yes);
+        QVERIFY(Drop(Ours("folder").get()));
+        QVERIFY(R->Tree.Exists("drag/dst/sub/d.txt") && R->Tree.Exists("drag/dst/b.txt"));
+    }
+
+    // The drive boxes' menu: network shares mapped through gio (the argument lists, never a real
+    // server), the alternate folder browser, and a folder chosen by hand ending a batch-list run.
+    void mapHandsGioTheLocationAndTheAnswersAndNeverAnUnusableAddress()
+    {
+        ShareAddress address{ShareKind::Smb, "nas", "backup", "anna", "OFFICE", 0, "s3cret"};
+        Drives->AskShare = [&address] {
+            return std::optional<ShareAddress>(address);
         };
-        Test::RightClick(Form->Panes->Pane(Side::Target).DirectoryListBox);
-        Form->DirPopUpMenu1->hide();
-        Commands->CreateDirectory1->trigger();
-        QVERIFY(R->Tree.Exists("dst/new/inner"));
-        QCOMPARE(QString::fromStdString(Form->Engine().Target.Folder), wanted);
+        Drives->MapNetworkDrive1->trigger();
+        QCOMPARE(
+            GioCalls,
+            (std::vector<std::vector<std::string>>{{"gio", "mount", "--", "smb://OFFICE;anna@nas/backup"}}));
+        QCOMPARE(GioInputs, std::vector<std::string>{"anna\nOFFICE\ns3cret\n"});
+        QVERIFY(R->Script.Questions.empty());
+
+        // gio's own words reach the user when it fails; a missing gio is named with its package.
+        GioAnswer = ProgramRun{2, false, "gio: smb://nas/backup: Failed to mount Windows share\n"};
+        R->Script.QueueAnswer(DialogResult::Ok);
+        Drives->MapNetworkDrive1->trigger();
+        QCOMPARE(R->Script.Questions.back().Text,
+                 std::string("Could not map the network drive smb://OFFICE;anna@nas/backup:\n"
+                             "gio: smb://nas/backup: Failed to mount Windows share\n"));
+        GioAnswer = SysResult<ProgramRun>::Failure(ENOENT, "execve");
+        R->Script.QueueAnswer(DialogResult::Ok);
+        Drives->MapNetworkDrive1->trigger();
+        QVERIFY(R->Script.Questions.back().Text.find("libglib2.0-bin") != std::string::npos);
+
+        // An unusable or a cancelled address never starts gio; only the first is worth a word.
+        const std::size_t calls = GioCalls.size();
+        address = ShareAddress{ShareKind::Sftp, "-oProxyCommand=evil", "", "", "", 0, ""};
+        R->Script.QueueAnswer(DialogResult::Ok);
+        Drives->MapNetworkDrive1->trigger();
+        QVERIFY(R->Script.Questions.back().Text.starts_with("This is not the address of a network share: "));
+        const std::size_t questions = R->Script.Questions.size();
+        Drives->AskShare = [] {
+            return std::optional<ShareAddress>();
+        };
+        Drives->MapNetworkDrive1->trigger();
+        QCOMPARE(GioCalls.size(), calls);
+        QCOMPARE(R->Script.Questions.size(), questions);
+    }
+
+    void theAlternateBrowserPointsTheSideOpenedOnAndEndsABatchRun()
+    {
+        Form->DirectoryListBox1Change(Side::Source, R->Tree.Path("drives/src"));
+        Form->DirectoryListBox1Change(Side::Target, R->Tree.Path("drives/src"));
+        QString title;
+        Drives->BrowseFolder = [this, &title](const QString& caption, const QString&) {
+            title = caption;
+            return std::optional<QString>(QString::fromStdString(R->Tree.Path("drives/dst")));
+        };
+        Form->Opts().RunBatchList = true;
+        Drives->SelectAlternateDriveFolder1Click(Side::Target);
+        QCOMPARE(title, QStringLiteral("Target Folder Selection"));
+        QCOMPARE(Form->Engine().Target.Folder, R->Tree.Path("drives/dst"));
+        QCOMPARE(Test::Items(Form->Panes->Pane(Side::Target).FileList), Test::Names({"b.txt"}));
+        QVERIFY(!Form->Opts().RunBatchList);
+
+        // Cancelled, nothing changes.
+        Drives->BrowseFolder = [](const QString&, const QString&) {
+            return std::optional<QString>();
+        };
+        Drives->SelectAlternateDriveFolder1Click(Side::Source);
+        QCOMPARE(Form->Engine().Source.Folder, R->Tree.Path("drives/src"));
+    }
+
+    void aFolderChosenInATreeEndsABatchRunButOneSetByTheProgramDoesNot()
+    {
+        Form->Opts().RunBatchList = true;
+        Form->DirectoryListBox1Change(Side::Source, R->Tree.Path("drives/src"));
+        QVERIFY(Form->Opts().RunBatchList);
+        emit Form->Panes->FolderChosen(Side::Source, QString::fromStdString(R->Tree.Path("drives/dst")));
+        QVERIFY(!Form->Opts().RunBatchList);
+        QCOMPARE(Form->Engine().Source.Folder, R->Tree.Path("drives/dst"));
+    }
+
+    void aFolderOnAShareIsShownByTheSharesEntry()
+    {
+        // Mounted since the boxes were filled: the share's entry is added to both when first seen.
+        FakeGvfs(false);
+        const QString share = QString::fromStdString(R->Tree.Path("gvfs/smb-share:server=nas,share=b"));
+        QCOMPARE(Form->Panes->Pane(Side::Target).DriveBox->findText(share), -1);
+        Drives->BrowseFolder = [this](const QString&, const QString&) {
+            return std::optional<QString>(
+                QString::fromStdString(R->Tree.Path("gvfs/smb-share:server=nas,share=b/docs")));
+        };
+        Drives->SelectAlternateDriveFolder1Click(Side::Source);
+        QCOMPARE(Form->Panes->Pane(Side::Source).DriveBox->currentText(), share);
+        QVERIFY(Form->Panes->Pane(Side::Target).DriveBox->findText(share) >= 0);
+        QCOMPARE(Test::Items(Form->Panes->Pane(Side::Source).FileList), Test::Names({"plan.txt"}));
+    }
+
+    void disconnectNamesADesktopShareByItsLocation()
+    {
+        FakeGvfs();
+        QStringList offered;
+        Drives->ChooseShare = [&offered](const QStringList& shares) {
+            offered = shares;
+            return std::optional<QString>(shares.front());
+        };
+        Drives->DisconnectNetworkDrive1->trigger();
+        QCOMPARE(offered,
+                 QStringList{QString::fromStdString(R->Tree.Path("gvfs/smb-share:server=nas,share=b"))});
+        const std::vector<std::vector<std::string>> unmount{{"gio", "mount", "-u", "--", "smb://nas/b"}};
+        QCOMPARE(GioCalls, unmount);
+
+        Form->Panes->Mounts = [] {
+            return std::vector<MountInfo>{{"/", "ext4", "/dev/sda1"}};
+        };
+        R->Script.QueueAnswer(DialogResult::Ok);
+        Drives->DisconnectNetworkDrive1->trigger();
+        QCOMPARE(R->Script.Questions.back().Text, std::string("No network drive is mapped."));
+        QCOMPARE(GioCalls, unmount);
     }
 };
 

@@ -1,30 +1,49 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The report window's commands, driven through its menus as a user drives them, with the file,
-// print and font dialogs answered by the test and its questions by the scripted host.
+// The "Reporting" page and the report window's commands, driven as a user drives them, with the
+// file, print and font dialogs answered by the test and its questions by the scripted host.
 #include "compression/CompressedSync.h"
+#include "engine/EngineState.h"
+#include "engine/RunContext.h"
+#include "engine/RunState.h"
+#include "reporting/ProgramReporter.h"
 #include "reporting/ui/ReportListsView.h"
+#include "reporting/ui/ReportingPage.h"
+#include "settings/OptionRules.h"
+#include "support/ScriptedHost.h"
+#include "support/TempHome.h"
 #include "support/TempTree.h"
-#include "ui/support/ReportingRig.h"
 
 #include <QPrinter>
 #include <QtTest>
 #include <QtWidgets>
 
+#include <filesystem>
+#include <fstream>
 #include <memory>
 
 using namespace Tandemix;
 
 namespace {
 
-struct Rig : Test::ReportingRig
+// Everything the Reporting page and its report window work on, as the main window holds it, in
+// a program folder of its own, with questions answered by a script.
+struct Rig
 {
+    Test::TempHome Home;
+    Test::ScriptedHost Script;
+    Options Opts;
+    RunState State{Script, Opts};
+    EngineState Engine;
+    ProgramReporter Reporter{Opts, State, Engine, Home.Folder()};
+    RunContext Ctx{Opts, State, Script, Reporter, Engine};
+    ReportingPage Page{Ctx, Reporter.Lists(), Home.Folder()};
     TempTree Tree;
     TReportForm1& Form = *Page.ReportForm();
     int DialogsShown = 0;
 
     Rig()
     {
-        Opts.ListUnMatchedFiles = true;
+        Page.ListUnMatchedFiles->click(); // the unmatched page's lines are filed, as a user asks
         Form.ChooseFont = [this](const QFont&) {
             ++DialogsShown;
             return std::optional<QFont>(QFont(QStringLiteral("Monospace"), 15));
@@ -43,6 +62,11 @@ struct Rig : Test::ReportingRig
         }
         State.SyncActive = false;
         Form.Refresh();
+    }
+    // A line as a run files it: name, folder, size, date, kind.
+    void Line(const char* name, const char* size, const char* kind, ReportCategory category)
+    {
+        Reporter.AddReportEntry({name, "/data/docs", size, "7/22/97 10:01:44 AM", kind, category});
     }
     // The file dialogs answer `path`, counting how often they were asked.
     void ChooseFile(const std::string& path)
@@ -66,6 +90,51 @@ struct Rig : Test::ReportingRig
         return Form.ItemCount(category)->text() + QLatin1Char('/') + Form.FileSizeTotal(category)->text();
     }
 };
+
+// python3's zipfile: archives made and read back outside our code. Its output, trimmed.
+QString Python(const char* script, std::initializer_list<std::string> args)
+{
+    QStringList argv{QStringLiteral("-c"),
+                     QStringLiteral("import sys, zipfile\n") + QString::fromUtf8(script)};
+    for (const std::string& arg : args) {
+        argv << QString::fromStdString(arg);
+    }
+    QProcess python;
+    python.start(QStringLiteral("python3"), argv);
+    python.waitForFinished();
+    return QString::fromUtf8(python.readAllStandardOutput()).trimmed();
+}
+
+struct CheckOption
+{
+    const char* Name;
+    bool Options::*Field;
+};
+
+constexpr CheckOption CheckOptions[] = {
+    {"UseLogFileCheck", &Options::UseLogFile},
+    {"ReportLogOverwrite", &Options::ReportLogOverwrite},
+    {"ReportPreLogOverwrite", &Options::ReportPreLogOverwrite},
+    {"ReportUpdateFilesCheck", &Options::ReportUpdateFilesCheck},
+    {"ReportAddedFilesCheck", &Options::ReportAddedFilesCheck},
+    {"ReportFileErrorsCheck", &Options::ReportFileErrorsCheck},
+    {"ReportAppErrorsCheck", &Options::ReportAppErrorsCheck},
+    {"ReportFileSizeCheck", &Options::ReportFileSizeCheck},
+    {"ReportFileDateCheck", &Options::ReportFileDateCheck},
+    {"ReportFileTimeCheck", &Options::ReportFileTimeCheck},
+    {"ReportEmptyFoldersCheck", &Options::ReportEmptyFoldersCheck},
+    {"ReportDirectoryCreationCheck", &Options::ReportDirectoryCreationCheck},
+    {"UseReportForm", &Options::UseReportForm},
+    {"ListUnMatchedFiles", &Options::ListUnMatchedFiles},
+};
+
+// Each widget by name, so a failure says which one is wrong.
+void ExpectEnabled(std::initializer_list<QWidget*> widgets, bool enabled)
+{
+    for (QWidget* widget : widgets) {
+        QVERIFY2(widget->isEnabled() == enabled, qPrintable(widget->objectName()));
+    }
+}
 
 } // namespace
 
@@ -105,8 +174,7 @@ private slots:
         QCOMPARE(R->Form.CurrentPage(), Updated);
         QCOMPARE(R->Script.Questions.back().Text,
                  "Are you sure you want to replace the Updated report listing?");
-        QCOMPARE(R->Rows(Updated), QStringList{R->Rows(Updated).front()});
-        QVERIFY(R->Rows(Updated).front().startsWith(QStringLiteral("other.txt")));
+        QVERIFY(R->Rows(Updated).size() == 1 && R->Rows(Updated).front().startsWith(QStringLiteral("other")));
         QCOMPARE(R->Figures(Updated), QStringLiteral("1/100"));
         QVERIFY(!R->Form.Compressed(Updated));
 
@@ -168,12 +236,11 @@ private slots:
         QVERIFY(!R->Tree.Exists("list.pdf"));
         QVERIFY(R->Form.Memo1.isEmpty());
 
+        // The header's words are the report file's; here it names the page shown.
         print = true;
         R->Form.Print1->trigger();
         QCOMPARE(R->Form.Memo1.size(), 3);
-        QVERIFY(R->Form.Memo1[0].startsWith(QStringLiteral("List Name: Deletions\t\tReport Printed: ")));
-        QCOMPARE(R->Form.Memo1[1], QStringLiteral("Total Number of Items: 0\tTotal Size of Files: 0 bytes"));
-        QCOMPARE(R->Form.Memo1[2], QString(80, QLatin1Char('-')));
+        QVERIFY(R->Form.Memo1[0].startsWith(QStringLiteral("List Name: Deletions\t")));
         QVERIFY(R->Tree.ReadFile("list.pdf").starts_with("%PDF"));
     }
 
@@ -245,16 +312,8 @@ private slots:
     {
         const std::string target = R->Tree.AddFolder("dst");
         const std::string archive = target + "/dst.zip";
-        QCOMPARE(QProcess::execute(QStringLiteral("python3"),
-                                   {QStringLiteral("-c"),
-                                    QStringLiteral("import sys, zipfile\n"
-                                                   "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
-                                                   "    for n in sys.argv[2:]: z.writestr(n, n)\n"),
-                                    QString::fromStdString(archive),
-                                    QStringLiteral("gone.txt"),
-                                    QStringLiteral("Loaded.txt"),
-                                    QStringLiteral("keep.txt")}),
-                 0);
+        Python("with zipfile.ZipFile(sys.argv[1], 'w') as z:\n    for n in sys.argv[2:]: z.writestr(n, n)",
+               {archive, "gone.txt", "Loaded.txt", "keep.txt"});
         R->Tree.AddFile("dst/gone.txt", "plain");
         R->Tree.AddFile("dst/Loaded.txt", "plain");
         CompressionHooks zip{R->Reporter.Lists()};
@@ -283,13 +342,8 @@ private slots:
             R->Form.Delete1->trigger();
             QVERIFY(R->Rows(page).isEmpty());
         }
-        QProcess list;
-        list.start(QStringLiteral("python3"),
-                   {QStringLiteral("-c"),
-                    QStringLiteral("import sys, zipfile\nprint(zipfile.ZipFile(sys.argv[1]).namelist())"),
-                    QString::fromStdString(archive)});
-        QVERIFY(list.waitForFinished());
-        QCOMPARE(QString::fromUtf8(list.readAllStandardOutput()).trimmed(), QStringLiteral("['keep.txt']"));
+        QCOMPARE(Python("print(zipfile.ZipFile(sys.argv[1]).namelist())", {archive}),
+                 QStringLiteral("['keep.txt']"));
         QCOMPARE(R->Tree.ReadFile("dst/gone.txt"), std::string("plain"));
         QCOMPARE(R->Tree.ReadFile("dst/Loaded.txt"), std::string("plain"));
         R->Engine.Hooks = nullptr;
@@ -328,6 +382,288 @@ private slots:
         QCOMPARE(R->Form.MemoDeletion->font().pointSize(), 15);
         R->Form.ClearList1->trigger();
         QCOMPARE(R->Figures(ReportCategory::Added), QStringLiteral("0/0"));
+    }
+
+    // The "Reporting" page, against the real options, configuration loader and reporter.
+    void clickingACheckBoxChangesItsOption()
+    {
+        QSignalSpy changed(&R->Page, &ReportingPage::OptionChanged);
+        for (const CheckOption& option : CheckOptions) {
+            auto* check = R->Page.findChild<QCheckBox*>(QString::fromUtf8(option.Name));
+            const bool before = R->Opts.*option.Field;
+            QVERIFY2(check->isEnabled() && check->isChecked() == before, option.Name);
+            check->click();
+            QVERIFY2(R->Opts.*option.Field == !before && changed.count() == 1, option.Name);
+            check->click();
+            QVERIFY2(R->Opts.*option.Field == before, option.Name);
+            changed.clear();
+        }
+    }
+
+    void showOptionsShowsTheOptionsAndARunGivesBackOnlyWhatItAllows()
+    {
+        Options& o = R->Opts;
+        o.UseLogFile = o.ReportFileTimeCheck = o.ReportAddedFilesCheck = false;
+        o.ReportPreLogOverwrite = true;
+        o.ListUnMatchedFiles = false; // on in the rig
+        o.LogFileName = "mine.txt";
+        o.PreReportFileName = "before.txt";
+        o.LogSize = 500;
+        QSignalSpy changed(&R->Page, &ReportingPage::OptionChanged);
+
+        R->Page.ShowOptions();
+        ReportingPage& page = R->Page;
+        for (const CheckOption& option : CheckOptions) {
+            auto* check = page.findChild<QCheckBox*>(QString::fromUtf8(option.Name));
+            QVERIFY2(check->isChecked() == R->Opts.*option.Field, option.Name);
+        }
+        QCOMPARE(page.LogFileName->text(), QStringLiteral("mine.txt"));
+        QCOMPARE(page.PreReportFileName->text(), QStringLiteral("before.txt"));
+        QCOMPARE(page.MaxLogFileSize->text(), QStringLiteral("500"));
+        // With the log off, what only the sync log uses is off too; the pre-sync report is a
+        // log whatever the switch says.
+        auto expectLogOffControls = [&page] {
+            ExpectEnabled({page.LogFileName, page.ViewLog, page.ReportLogOverwrite, page.ReportFileSizeCheck},
+                          false);
+            ExpectEnabled(
+                {page.UseLogFileCheck, page.PreReportFileName, page.ViewPreLog, page.MaxLogFileSize},
+                true);
+        };
+        expectLogOffControls();
+        // Showing what was loaded is not a change the user made.
+        QCOMPARE(changed.count(), 0);
+
+        // A run locks the controls and gives back only what the switches allow.
+        page.EnableRunControls(false);
+        ExpectEnabled({page.UseLogFileCheck,
+                       page.PreReportFileName,
+                       page.MaxLogFileSize,
+                       page.ViewPreLog,
+                       page.ReportIncludeOptions,
+                       page.UseReportForm,
+                       page.ListUnMatchedFiles,
+                       page.DisplayReportFormButton},
+                      false);
+        page.EnableRunControls(true);
+        expectLogOffControls();
+        QVERIFY(page.DisplayReportFormButton->isEnabled());
+
+        page.UseLogFileCheck->click();
+        QVERIFY(R->Opts.UseLogFile);
+        ExpectEnabled({page.ReportFileSizeCheck, page.ViewLog}, true);
+    }
+
+    void typedLogNamesAndSizeReachTheOptions()
+    {
+        ReportingPage& page = R->Page;
+        page.LogFileName->clear();
+        QTest::keyClicks(page.LogFileName, QStringLiteral("mylog.txt"));
+        QCOMPARE(R->Opts.LogFileName, std::string("mylog.txt"));
+        page.PreReportFileName->clear();
+        QTest::keyClicks(page.PreReportFileName, QStringLiteral("ahead"));
+        QCOMPARE(R->Opts.PreReportFileName, std::string("ahead"));
+
+        // A run opens the log under its ".Log" name; the page shows that name afterwards.
+        R->Reporter.WriteLogFile("", LogKind::OpenSyncLog);
+        R->Reporter.WriteLogFile("", LogKind::CloseSyncLog);
+        page.ShowLogNames();
+        QCOMPARE(page.LogFileName->text(), QStringLiteral("mylog.Log"));
+
+        page.MaxLogFileSize->clear();
+        QTest::keyClicks(page.MaxLogFileSize, QStringLiteral("-12x5"));
+        QCOMPARE(page.MaxLogFileSize->text(), QStringLiteral("125"));
+        QCOMPARE(R->Opts.LogSize, 125);
+        page.MaxLogFileSize->selectAll();
+        QTest::keyClick(page.MaxLogFileSize, Qt::Key_Backspace);
+        QCOMPARE(R->Opts.LogSize, 0);
+        emit page.MaxLogFileSize->editingFinished();
+        QCOMPARE(page.MaxLogFileSize->text(), QStringLiteral("0"));
+    }
+
+    void displayButtonShowsAndHidesTheWindowAndReportingOffHidesIt()
+    {
+        ReportingPage& page = R->Page;
+        QSignalSpy shown(&page, &ReportingPage::ReportFormShownChanged);
+        QSignalSpy available(&page, &ReportingPage::ReportFormAvailable);
+        const QString display = QStringLiteral("Display &Reports");
+        QCOMPARE(page.DisplayReportFormButton->text(), display);
+        page.DisplayReportFormButton->click();
+        QVERIFY(page.ReportForm()->isVisible());
+        QCOMPARE(page.DisplayReportFormButton->text(), QStringLiteral("Hide &Reports"));
+        page.DisplayReportFormButton->click();
+        QVERIFY(!page.ReportForm()->isVisible());
+        QCOMPARE(page.DisplayReportFormButton->text(), display);
+
+        // Closed from the window itself, the button must not go on offering "Hide".
+        page.DisplayReportFormButton->click();
+        page.ReportForm()->Button1->click();
+        QVERIFY(!page.ReportForm()->isVisible());
+        QCOMPARE(page.DisplayReportFormButton->text(), display);
+        QCOMPARE(shown.count(), 4);
+        QCOMPARE(shown.at(2).at(0).toBool(), true);
+        QCOMPARE(shown.at(3).at(0).toBool(), false);
+
+        // Reporting off hides the window, keeps it hidden and disables its controls.
+        page.DisplayReportFormButton->click();
+        page.UseReportForm->click();
+        QVERIFY(!R->Opts.UseReportForm);
+        QVERIFY(!page.ReportForm()->isVisible());
+        QCOMPARE(page.DisplayReportFormButton->text(), display);
+        ExpectEnabled({page.ListUnMatchedFiles, page.DisplayReportFormButton}, false);
+        QVERIFY(!page.JumpToReport(ReportCategory::Messages));
+        QVERIFY(!page.ReportForm()->isVisible());
+        QCOMPARE(available.last().at(0).toBool(), false);
+        page.UseReportForm->click();
+        ExpectEnabled({page.ListUnMatchedFiles, page.DisplayReportFormButton}, true);
+        QVERIFY(!page.ReportForm()->isVisible());
+        QCOMPARE(available.last().at(0).toBool(), true);
+    }
+
+    void deletingUnmatchedLocksReportingOn()
+    {
+        R->Opts.UseReportForm = false;
+        SetDeleteUnmatched(R->Opts, true);
+        R->Page.ShowOptions();
+        QVERIFY(R->Page.UseReportForm->isChecked());
+        QVERIFY(R->Page.ListUnMatchedFiles->isChecked());
+        ExpectEnabled({R->Page.UseReportForm, R->Page.ListUnMatchedFiles}, false);
+        QVERIFY(R->Page.DisplayReportFormButton->isEnabled());
+
+        SetDeleteUnmatched(R->Opts, false);
+        R->Page.EnableReportControls();
+        ExpectEnabled({R->Page.UseReportForm, R->Page.ListUnMatchedFiles}, true);
+    }
+
+    void windowShowsWhatARunFiled()
+    {
+        R->Opts.ListUnMatchedFiles = true;
+        R->State.SyncActive = true;
+        R->Line("first.txt", "1000", "Add", ReportCategory::Added);
+        R->Line("second.txt", "234", "Add", ReportCategory::Added);
+        R->Line("changed.doc", "4096", "Update", ReportCategory::Updated);
+        R->Line("extra.txt", "10", "UnMatched Files", ReportCategory::UnMatched);
+        R->Reporter.AddMessage("Cannot copy first.txt");
+        R->Reporter.AddMessage("-----");
+
+        QVERIFY(R->Page.JumpToReport(ReportCategory::Messages));
+        TReportForm1* form = R->Page.ReportForm();
+        QVERIFY(form->isVisible());
+        QCOMPARE(form->TabbedNotebook1->currentIndex(), 4);
+        QVERIFY(R->Rows(ReportCategory::Added).front().startsWith(QStringLiteral("second.txt ")));
+        // Each page's count and size total; a separator is listed but not counted, messages have
+        // no size.
+        const std::pair<ReportCategory, const char*> totals[] = {{ReportCategory::Added, "1234"},
+                                                                 {ReportCategory::Updated, "4096"},
+                                                                 {ReportCategory::UnMatched, "10"}};
+        for (const auto& [category, total] : totals) {
+            QCOMPARE(form->ItemCount(category)->text(), QString::number(R->Reporter.Lists().Count(category)));
+            QCOMPARE(form->FileSizeTotal(category)->text(), QString::fromUtf8(total));
+        }
+        QCOMPARE(form->ItemCount(ReportCategory::Messages)->text(), QStringLiteral("1"));
+        QVERIFY(form->FileSizeTotal(ReportCategory::Messages)->isHidden());
+
+        // Lines filed while the window is open show up without anyone asking.
+        R->Line("third.txt", "6", "Add", ReportCategory::Added);
+        QTRY_COMPARE(form->MemoAdded->model()->rowCount(), 3);
+        QCOMPARE(form->ItemCount(ReportCategory::Added)->text(), QStringLiteral("3"));
+        QCOMPARE(form->FileSizeTotal(ReportCategory::Added)->text(), QStringLiteral("1240"));
+
+        // An unchanged list is not shown anew (that would drop the user's selection).
+        QSignalSpy reset(form->MemoUpdated->model(), &QAbstractItemModel::modelReset);
+        form->Refresh();
+        form->Refresh();
+        QCOMPARE(reset.count(), 0);
+
+        // The view reads the list where it lies, one row at a time: a line changed in place (same
+        // count, before any refresh) is what the model answers, which a copy could not do.
+        QVERIFY(form->MemoAdded->uniformItemSizes());
+        R->Reporter.Lists().List(ReportCategory::Added).RemoveAt(0);
+        R->Reporter.Lists().List(ReportCategory::Added).Insert(0, "replaced line");
+        QCOMPARE(R->Rows(ReportCategory::Added).front(), QStringLiteral("replaced line"));
+
+        R->Reporter.ClearReports();
+        form->Refresh();
+        QCOMPARE(form->MemoAdded->model()->rowCount(), 0);
+        QCOMPARE(form->FileSizeTotal(ReportCategory::Added)->text(), QStringLiteral("0"));
+        R->State.SyncActive = false;
+    }
+
+    void aLogTrimmedAtLoadIsExplainedUntilARunWritesItAgain()
+    {
+        const std::string note = R->Page.NoteLogTrimmed({"Tandemix.Log", 123456});
+        QVERIFY2(note.starts_with("Tandemix.Log had grown to 123456 bytes"), note.c_str());
+        QCOMPARE(R->Page.ViewLog->toolTip(), QString::fromStdString(note));
+        QVERIFY(R->Page.ViewPreLog->toolTip().isEmpty());
+        R->Script.QueueAnswer(DialogResult::Ok);
+        R->Page.ViewLog->click();
+        QCOMPARE(R->Script.Questions.size(), std::size_t{1});
+        QCOMPARE(R->Script.Questions.front().Text, note);
+
+        R->Home.Write("Tandemix.Log", "\r\n=====\r\n"); // the next run's log
+        R->Page.ShowLogNames();
+        QVERIFY(R->Page.ViewLog->toolTip().isEmpty());
+    }
+
+    void viewingALog_data()
+    {
+        QTest::addColumn<bool>("preSync");
+        QTest::addColumn<bool>("logExists");
+        QTest::addColumn<bool>("viewerInstalled");
+        QTest::addColumn<QString>("editor"); // EDITOR, with no terminal program to run it in
+        QTest::addColumn<QString>("question"); // empty: none asked
+        const QString noLog = QStringLiteral("There is no log file yet: ");
+        QTest::newRow("no log yet") << false << false << true << QString() << noLog;
+        QTest::newRow("log shown") << false << true << true << QString() << QString();
+        QTest::newRow("pre-sync log shown") << true << true << true << QString() << QString();
+        QTest::newRow("nothing can show it")
+            << false << true << false << QString()
+            << QStringLiteral("Nothing on this computer can show the log file");
+        QTest::newRow("an editor but no terminal")
+            << false << true << false << QStringLiteral("vi")
+            << QStringLiteral("The editor named in VISUAL or EDITOR needs a terminal");
+    }
+    void viewingALog()
+    {
+        QFETCH(bool, preSync);
+        QFETCH(bool, logExists);
+        QFETCH(bool, viewerInstalled);
+        QFETCH(QString, editor);
+        QFETCH(QString, question);
+        // The only viewer on offer writes down which file it was asked to show.
+        const std::string bin = R->Home.Path("bin");
+        const std::string marker = R->Home.Path("viewer-was-started");
+        std::filesystem::create_directories(bin);
+        if (viewerInstalled) {
+            std::ofstream(bin + "/xdg-open") << "#!/bin/sh\nprintf '%s' \"$1\" > '" << marker << "'\n";
+            std::filesystem::permissions(bin + "/xdg-open", std::filesystem::perms::owner_all);
+        }
+        ScopedEnv path("PATH", bin);
+        ScopedEnv visual("VISUAL", std::nullopt);
+        ScopedEnv editorVariable("EDITOR",
+                                 editor.isEmpty() ? std::nullopt
+                                                  : std::optional<std::string>(editor.toStdString()));
+        const char* logName = preSync ? "PreSync.Log" : "Tandemix.Log";
+        const std::string log = R->Home.Path(logName);
+        if (logExists) {
+            R->Home.Write(logName, "\r\n=====\r\n");
+        }
+        if (!question.isEmpty()) {
+            R->Script.QueueAnswer(DialogResult::Ok);
+        }
+
+        (preSync ? R->Page.ViewPreLog : R->Page.ViewLog)->click();
+
+        if (question.isEmpty()) {
+            QVERIFY(R->Script.Questions.empty());
+            QTRY_COMPARE(QString::fromStdString(R->Home.Read("viewer-was-started")),
+                         QString::fromStdString(log));
+        } else {
+            QCOMPARE(R->Script.Questions.size(), std::size_t{1});
+            const auto& asked = R->Script.Questions.front();
+            QCOMPARE(asked.Buttons, DialogButtons::Ok);
+            QVERIFY2(QString::fromStdString(asked.Text).startsWith(question), asked.Text.c_str());
+            QVERIFY2(asked.Text.find(log) != std::string::npos, asked.Text.c_str());
+        }
     }
 };
 

@@ -1,16 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A whole run from the window: the Synchronize page's buttons, its counters, the controls
-// locked during the run, and the command line's automatic run.
+// locked during the run, the command line's automatic run, and the switches for unmatched
+// items with their confirmation and countdown; and before a run, the listings, the filters and
+// the preview of what it would do.
+#include "engine/ui/FileOptionsPage.h"
 #include "engine/ui/SynchronizePage.h"
 #include "engine/ui/TargetDeltaPage.h"
 #include "filemanager/ui/FolderPanes.h"
 #include "reporting/ui/ReportListsView.h"
 #include "reporting/ui/ReportingPage.h"
-#include "ui/support/BatchText.h"
 #include "ui/support/WindowRig.h"
+#include "unmatched/ui/FileDelTimer.h"
+#include "unmatched/ui/ReplicateForm.h"
+#include "unmatched/ui/UnmatchedOptions.h"
 
 #include <chrono>
-#include <filesystem>
 #include <tuple>
 
 using namespace Tandemix;
@@ -23,7 +27,29 @@ private:
     std::unique_ptr<Test::WindowRig> R;
     TempTree* Tree = nullptr;
     TMainSyncForm* Form = nullptr;
+    int Confirmations = 0; // of deleting unmatched items, answered with Confirmation
+    std::optional<int> Confirmation;
 
+    QStringList Column(int column) const
+    {
+        QStringList cells;
+        QTableWidget* grid = Form->TargetDelta->TargetDeltaGrid;
+        for (int row = 0; row < grid->rowCount(); ++row) {
+            QTableWidgetItem* item = grid->item(row, column);
+            cells << (item != nullptr ? item->text() : QString());
+        }
+        return cells;
+    }
+    // Three sister folders, the options shown and the first of them in the source pane.
+    void PanesTree()
+    {
+        Tree->AddFile("panes/a/one.txt", "1");
+        Tree->AddFile("panes/b/two.txt", "22");
+        Tree->AddFile("panes/b/three.doc", "333");
+        Tree->AddFile("panes/c/big.txt", std::string(5000, 'x'));
+        Form->ShowOptionsButtonClick(Form->ShowOptionsButton);
+        Form->DirectoryListBox1Change(Side::Source, Tree->Path("panes/a"));
+    }
     void PickFolders()
     {
         Form->DirectoryListBox1Change(Side::Source, Tree->Path("work"));
@@ -40,6 +66,12 @@ private slots:
         Tree->AddFile("backup/work/old.txt", "kept", 1'600'000'000);
         Form = R->Open();
         Form->CommandWords = {"-A"}; // no beeps in tests
+        Confirmations = 0;
+        Confirmation = 3;
+        Form->Unmatched->ConfirmDeletion = [this] {
+            ++Confirmations;
+            return Confirmation;
+        };
     }
     void cleanup()
     {
@@ -58,7 +90,6 @@ private slots:
         QVERIFY(!Tree->Exists("backup/work/new.txt"));
         QVERIFY(!Tree->Exists("backup/work/docs"));
         QCOMPARE(Form->SyncPage->SyncOptAdd->text(), QStringLiteral("Add:"));
-        QVERIFY(std::filesystem::exists(R->Home.Path("PreSync.Log")));
 
         bool checked = false;
         // Every poll pumps (a clock that moves on by more than the pump interval at each
@@ -83,7 +114,6 @@ private slots:
         QCOMPARE(Form->SyncPage->CurrentFileNo->text(), QStringLiteral("0")); // a run ends at row 0
         QVERIFY(Form->SyncPage->SyncButton->isEnabled() && Form->TargetDelta->UpdateButton->isEnabled());
         QVERIFY(!Form->StopButton->isEnabled() && !Form->SkipFileButton->isEnabled());
-        QVERIFY(std::filesystem::exists(R->Home.Path("Tandemix.Log")));
 
         // A right-click on a counter opens its report list.
         Form->JumpToReportFrom(Form->SyncPage->TotFilesAdded);
@@ -140,19 +170,213 @@ private slots:
         QCOMPARE(Tree->ReadFile("backup/work/new.txt"), std::string("new"));
     }
 
-    // A batch file from the command line runs every row with the row's own options.
-    void commandLineRunsABatchFileRowByRow()
+    // The switches for unmatched items, their confirmation and the countdown.
+    void replicationBesideTheRunButtonSwitchesDeletionOnOnlyOnceConfirmed()
     {
-        Tree->AddFile("two/b.doc", "b");
-        Tree->AddFile("two/c.txt", "c");
-        R->Home.Write("JOB.SNC",
-                      Test::BatchText({{Tree->Path("work"), Tree->Path("one"), "*.*"},
-                                       {Tree->Path("two"), Tree->Path("dos"), "*.doc"}}));
-        int status = -1;
-        QVERIFY(Form->HandleCommandLine({"JOB.SNC", "AUTORUN", "-A"}, status));
-        QCOMPARE(status, 0);
-        QVERIFY(Tree->Exists("one/new.txt"));
-        QVERIFY(Tree->Exists("dos/b.doc") && !Tree->Exists("dos/c.txt"));
+        UnmatchedOptions* u = Form->Unmatched;
+        u->SyncOptReplicate->click();
+        QCOMPARE(Confirmations, 1);
+        QVERIFY(u->ReplicateFolders->isChecked() && u->DeleteUnmatched->isChecked());
+        QCOMPARE(Form->Opts().DeleteUnmatchedWarningDelay, 3);
+        // The deletion works from the unmatched list: it is built, and cannot be switched off.
+        QVERIFY(Form->Reports->ListUnMatchedFiles->isChecked()
+                && !Form->Reports->ListUnMatchedFiles->isEnabled());
+        QVERIFY(!Form->Reports->UseReportForm->isEnabled());
+        QVERIFY(!Form->FileOptions->CheckHidden->isEnabled()); // replication ignores the filters
+        QVERIFY(!Form->SyncPage->AddFilesOption->isEnabled() && Form->SyncPage->SyncButton->isEnabled());
+
+        u->DeleteUnmatched->click(); // off again: replication goes with it
+        QVERIFY(!u->ReplicateFolders->isChecked() && !u->SyncOptReplicate->isChecked());
+        QVERIFY(Form->Reports->UseReportForm->isEnabled());
+        QVERIFY(Form->FileOptions->CheckHidden->isEnabled());
+        QVERIFY(Form->SyncPage->AddFilesOption->isEnabled());
+
+        // Cancelling the notice leaves everything off.
+        Confirmation.reset();
+        u->SyncOptReplicate->click();
+        QVERIFY(!u->ReplicateFolders->isChecked() && !u->DeleteUnmatched->isChecked());
+        QVERIFY(!u->SyncOptReplicate->isChecked() && !u->SyncOptReplicate->isEnabled());
+        QVERIFY(!Form->Opts().DeleteUnmatched && !Form->Opts().ReplicateFolders);
+    }
+
+    void preDeletingSaysItRunsTwiceAndNeedsDeletion()
+    {
+        UnmatchedOptions* u = Form->Unmatched;
+        R->Script.QueueAnswer(DialogResult::Ok);
+        u->DeleteUnMatchPriorToSync->click();
+        QVERIFY(R->Script.Questions.at(0).Text.starts_with(
+            "Note!  This option will run the sync operation twice."));
+        QCOMPARE(Confirmations, 1);
+        QVERIFY(Form->Opts().DeleteUnMatchPriorToSync && Form->Opts().DeleteUnmatched);
+        u->DeleteUnmatched->click(); // off: the deleting pass goes with it
+        QVERIFY(!u->DeleteUnMatchPriorToSync->isChecked() && !Form->Opts().DeleteUnMatchPriorToSync);
+    }
+
+    void theNoticeProposesTenAndTakesOnlyAWholeNumber()
+    {
+        TReplicateForm form;
+        QString refused;
+        form.Refuse = [&refused](const QString& text) {
+            refused = text;
+        };
+        form.Edit1->setText(QStringLiteral("soon"));
+        QVERIFY(!form.Accept());
+        QCOMPARE(refused, QStringLiteral("'soon' is not a valid integer value"));
+        form.Edit1->setText(QStringLiteral("0"));
+        QVERIFY(form.Accept());
+        QTimer::singleShot(0, &form, [&form] {
+            QCOMPARE(form.Edit1->text(), QStringLiteral("10")); // whatever was typed last time
+            form.reject();
+        });
+        QCOMPARE(form.Run(), std::optional<int>());
+    }
+
+    void theCountdownDeletesWhenItRunsOutAndManualIsOffInABatch()
+    {
+        TFileDelTimer countdown(2, 7, true);
+        QCOMPARE(countdown.Label5->text(), QStringLiteral("7"));
+        countdown.Tick();
+        QCOMPARE(countdown.Label4->text(), QStringLiteral("1"));
+        countdown.Tick();
+        QCOMPARE(countdown.Answer(), CountdownAnswer::Delete);
+        TFileDelTimer batch(5, 1, false);
+        QVERIFY(!batch.ManualDeleteUnMatched->isEnabled());
+        QVERIFY(batch.ManualDeleteUnMatched->isDefault());
+    }
+
+    void aRunFromTheWindowDeletesWhatTheSourceLacks()
+    {
+        R->Tree.AddFile("src/a.txt", "a");
+        R->Tree.AddFile("dst/a.txt", "a");
+        R->Tree.AddFile("dst/stale.txt", "s");
+        Form->CommandWords = {"-A"};
+        Form->SyncPage->CreateSubFolder->setChecked(false);
+        Form->Unmatched->DeleteUnmatched->click();
+        Form->DirectoryListBox1Change(Side::Source, R->Tree.Path("src"));
+        Form->DirectoryListBox1Change(Side::Target, R->Tree.Path("dst"));
+        Form->SyncPage->SyncButton->click();
+        QVERIFY(!R->Tree.Exists("dst/stale.txt"));
+        QVERIFY(R->Tree.Exists("dst/a.txt"));
+    }
+
+    // Picking two folders, setting a filter and pressing "Update List" shows exactly what a run
+    // would add or update.
+    void updateListShowsAddsAndUpdatesOnly()
+    {
+        const std::time_t old = 1'600'000'000;
+        const std::time_t recent = 1'700'000'000;
+        Tree->AddFile("delta/src/new.txt", "brand new", recent);
+        Tree->AddFile("delta/src/changed.doc", "second version", recent);
+        Tree->AddFile("delta/src/same.txt", "same", old);
+        Tree->AddFile("delta/src/skip.bak", "excluded", recent);
+        Tree->AddFile("delta/dst/changed.doc", "first", old);
+        Tree->AddFile("delta/dst/same.txt", "same", old);
+        Tree->AddFile("delta/dst/extra.txt", "only here", old);
+        Form->resize(1000, 720);
+        Form->DirectoryListBox1Change(Side::Source, Tree->Path("delta/src"));
+        SidePane& source = Form->Panes->Pane(Side::Source);
+        QCOMPARE(source.FileList->count(), 4);
+        QCOMPARE(source.FileCount->text(), QStringLiteral("4"));
+        QVERIFY(!source.DriveSpaceValue->text().isEmpty());
+        Form->DirectoryListBox1Change(Side::Target, Tree->Path("delta/dst"));
+        QCOMPARE(Form->Panes->Pane(Side::Target).FileList->count(), 3);
+        Form->ShowOptionsButtonClick(Form->ShowOptionsButton);
+        Form->FileOptions->ExcludeString->setEditText(QStringLiteral("bak"));
+        // Enter in the exclusion box lists both folders again with the new filter. The key goes
+        // to the combo box, which holds the focus, as a keyboard's key does.
+        QTest::keyClick(Form->FileOptions->ExcludeString, Qt::Key_Return);
+        QCOMPARE(Form->Panes->Pane(Side::Source).FileList->count(), 3);
+        Form->SyncPage->CreateSubFolder->setChecked(false); // compare with dst itself
+        Form->TargetDelta1->trigger();
+        QCOMPARE(Form->Notebook2->currentWidget(), static_cast<QWidget*>(Form->TargetDelta));
+
+        Form->TargetDelta->UpdateButton->click();
+        QStringList names = Column(0);
+        names.sort();
+        QCOMPARE(names, (QStringList{QStringLiteral("changed.doc"), QStringLiteral("new.txt")}));
+        QStringList reasons = Column(5);
+        reasons.sort();
+        QCOMPARE(reasons, (QStringList{QStringLiteral("No Match"), QStringLiteral("Older File")}));
+        QCOMPARE(Form->TargetDelta->DeltaCount->text(), QStringLiteral("2"));
+        QCOMPARE(Form->TargetDelta->AddByteValue->text(), QStringLiteral("9"));
+        QCOMPARE(Form->TargetDelta->UpdateByteValue->text(), QStringLiteral("14"));
+        // The panes show the folders again afterwards.
+        QCOMPARE(Form->Panes->Pane(Side::Source).FileList->count(), 3);
+        QCOMPARE(Form->StatusPanel->text(), QStringLiteral("Ready"));
+
+        Form->TargetDelta->ClearDeltaButton->click();
+        QCOMPARE(Form->TargetDelta->DeltaCount->text(), QStringLiteral("0"));
+        QCOMPARE(Form->TargetDelta->TargetDeltaGrid->rowCount(), 1); // one empty row stays
+
+        // With "Create Source Folder in Target" a run writes into dst/src, which is not there
+        // yet: the preview says that every file is added, and makes nothing.
+        Form->SyncPage->CreateSubFolder->setChecked(true);
+        Form->TargetDelta->UpdateButton->click();
+        names = Column(0);
+        names.sort();
+        QCOMPARE(names,
+                 (QStringList{QStringLiteral("changed.doc"),
+                              QStringLiteral("new.txt"),
+                              QStringLiteral("same.txt")}));
+        QVERIFY(!Tree->Exists("delta/dst/src"));
+        QCOMPARE(Form->Panes->Pane(Side::Target).FileList->count(), 3); // the pane still shows dst
+    }
+
+    void sizeEditRejectsText()
+    {
+        Form->FileOptions->MaxFileSize->setText(QStringLiteral("12abc"));
+        R->Script.QueueAnswer(DialogResult::Ok);
+        emit Form->FileOptions->MaxFileSize->editingFinished();
+        QCOMPARE(R->Script.Questions.size(), size_t(1));
+        QCOMPARE(R->Script.Questions[0].Text, std::string("Please enter a number in this field!"));
+        Form->FileOptions->MinFileSize->setText(QString());
+        emit Form->FileOptions->MinFileSize->editingFinished();
+        QCOMPARE(Form->FileOptions->MinFileSize->text(), QStringLiteral("0"));
+    }
+
+    // The folder-selection page as a keyboard user meets it: the highlighted folder is the
+    // folder in use.
+    void theHighlightedFolderIsTheFolderInUse()
+    {
+        PanesTree();
+        SidePane& pane = Form->Panes->Pane(Side::Source);
+        QTreeView* tree = pane.DirectoryListBox;
+        // The model reads folders in the background; wait until a's sisters are there.
+        QModelIndex parent = pane.FolderModel->index(QString::fromStdString(Tree->Path("panes")));
+        QTRY_COMPARE(pane.FolderModel->rowCount(parent), 3);
+        tree->setFocus();
+        QTest::keyClick(tree, Qt::Key_Down);
+        const QString highlighted = pane.FolderModel->filePath(tree->currentIndex());
+        QCOMPARE(highlighted, QString::fromStdString(Tree->Path("panes/b")));
+        QCOMPARE(QString::fromStdString(Form->Engine().Source.Folder), highlighted);
+        QCOMPARE(pane.FolderLabel->text(), highlighted);
+        QCOMPARE(Form->SyncPage->SyncSource->text(), highlighted);
+        QCOMPARE(pane.FileList->count(), 2);
+    }
+
+    void enterInAFilterBoxListsAgainWithTheNewFilter()
+    {
+        PanesTree();
+        SidePane& pane = Form->Panes->Pane(Side::Source);
+        Form->DirectoryListBox1Change(Side::Source, Tree->Path("panes/b"));
+        QCOMPARE(pane.FileList->count(), 2);
+        // Keys go to the combo box, which holds the focus: the way a keyboard's keys arrive.
+        QComboBox* include = Form->FileOptions->IncludeString;
+        include->setEditText(QStringLiteral("*.doc"));
+        QTest::keyClick(include, Qt::Key_Return);
+        QCOMPARE(Test::Items(pane.FileList), QStringList{QStringLiteral("three.doc")});
+
+        include->setEditText(QStringLiteral("*.*"));
+        QTest::keyClick(include, Qt::Key_Enter);
+        QCOMPARE(pane.FileList->count(), 2);
+        // The size limit typed is the one the listing uses, though Enter comes before the edit
+        // counts as finished.
+        QLineEdit* atMost = Form->FileOptions->MaxFileSize;
+        atMost->setFocus();
+        atMost->setText(QStringLiteral("2"));
+        QTest::keyClick(atMost, Qt::Key_Return);
+        QCOMPARE(Test::Items(pane.FileList), QStringList{QStringLiteral("two.txt")});
+        QVERIFY(R->Script.Questions.empty());
     }
 };
 
