@@ -5,6 +5,7 @@
 #   scripts/fuzz.sh long [RUNS] [TARGET...]
 #                                    RUNS executions per target (default ten million), on every
 #                                    target or on those named (batch_file, configuration, ...)
+#   FUZZ_MAX_LEN=N                   the longest input tried (default 65536)
 # A crash leaves its input in build-fuzz/findings/; make it a regular test once fixed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -57,7 +58,7 @@ for t in "${targets[@]}"; do
         limit=(-max_total_time=5 -seed=1)
     fi
     echo "== $t"
-    if ! "$build/fuzz/$t" "${limit[@]}" -max_len=65536 -artifact_prefix="$build/findings/$t-" \
+    if ! "$build/fuzz/$t" "${limit[@]}" -max_len="${FUZZ_MAX_LEN:-65536}" -artifact_prefix="$build/findings/$t-" \
         -print_final_stats=1 "$corpus" "fuzz/seeds/${t#fuzz_}" 2>"$build/$t.log"; then
         status=1
         tail -40 "$build/$t.log"
