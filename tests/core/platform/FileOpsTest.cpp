@@ -19,6 +19,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdlib>
@@ -550,6 +551,66 @@ TEST_F(AtomicFileTest, ReadWholeFileReturnsEveryByteOrWhyNot)
     ScopedFault fault({FaultOp::Read, EIO, "blob", 0, 1});
     EXPECT_EQ(ReadWholeFile(Tree.Path("blob")).Error(), EIO);
     EXPECT_TRUE(ReadWholeFile(Tree.Path("blob")).Ok()) << "the fault was armed for one read only";
+}
+
+// The journal of temporary entries starts afresh once it has grown large, but only while none of
+// its entries is outstanding: an entry still being written keeps its record however long the
+// journal grows, so it is found after its process is killed.
+TEST_F(AtomicFileTest, TheJournalRestartsOnlyWithNoEntryOutstanding)
+{
+    const std::string journal = Tree.AddFolder("journal");
+    const std::string folder = Tree.AddFolder("temps");
+    pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        UseTempJournal(journal);
+        const std::string path = journal + "/TXTemp" + std::to_string(::getpid()) + ".jnl";
+        auto size = [&] {
+            struct stat st = {};
+            return ::stat(path.c_str(), &st) == 0 ? st.st_size : -1;
+        };
+        // One passing entry recorded, made and gone.
+        auto pass = [&] {
+            int fd = -1;
+            SysResult<std::string> passing = CreateTempFile(folder + "/passing.bin", 0600, fd);
+            if (!passing.Ok()) {
+                ::_exit(20);
+            }
+            ::close(fd);
+            ::unlink(passing.Value().c_str());
+            TempEntryGone();
+        };
+        // A journal that never grows past `limit` fails.
+        auto growPast = [&](off_t limit) {
+            for (int round = 0; round < 20000 && size() <= limit; ++round) {
+                pass();
+            }
+            return size() > limit;
+        };
+        if (!growPast(64 * 1024)) {
+            ::_exit(21);
+        }
+        pass();
+        if (size() > 4096) {
+            ::_exit(22); // did not start afresh with nothing outstanding
+        }
+        int fd = -1;
+        if (!CreateTempFile(folder + "/kept.bin", 0600, fd).Ok() || !growPast(2 * 64 * 1024)) {
+            ::_exit(23);
+        }
+        ::_exit(0); // as a killed process would: no clean-up
+    }
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "exit " << WEXITSTATUS(status);
+    auto temps = [&] {
+        std::vector<std::string> names = Tandemix::Test::SortedNamesIn(folder);
+        return std::count_if(names.begin(), names.end(), [](const std::string& n) { return IsTempName(n); });
+    };
+    ASSERT_EQ(temps(), 1) << "the entry kept open";
+    RemoveRecordedTempFiles(journal);
+    EXPECT_EQ(temps(), 0) << "its record outlived the journal's growth";
 }
 
 // Distinct temporary names, also where the kernel's random generator cannot answer.
