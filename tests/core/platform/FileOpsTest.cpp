@@ -22,7 +22,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstddef>
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -113,7 +112,7 @@ protected:
     TempTree Tree;
 };
 
-TEST_F(FileOpsTest, ExistenceAndDeletionSeeTheLinkItself)
+TEST_F(FileOpsTest, ExistenceAndDeletionSeeTheLinkItselfAndFoldersAreMadeOneLevelAtATime)
 {
     Tree.AddFile("file", "x");
     Tree.AddFolder("folder");
@@ -131,52 +130,42 @@ TEST_F(FileOpsTest, ExistenceAndDeletionSeeTheLinkItself)
     }
     ASSERT_TRUE(DeleteFile(Tree.Path("to-file")).Ok());
     EXPECT_FALSE(Tree.Exists("to-file"));
-    EXPECT_TRUE(Tree.Exists("file"));
     EXPECT_EQ(DeleteFile(Tree.Path("to-file")).Error(), ENOENT);
-    ScopedFault fault({FaultOp::Unlink, EROFS, "file"});
-    EXPECT_EQ(DeleteFile(Tree.Path("file")).Error(), EROFS);
-    EXPECT_TRUE(Tree.Exists("file"));
-}
+    {
+        ScopedFault fault({FaultOp::Unlink, EROFS, "file"});
+        EXPECT_EQ(DeleteFile(Tree.Path("file")).Error(), EROFS);
+    }
+    EXPECT_TRUE(Tree.Exists("file")) << "kept by the link's deletion and by the failure";
 
-TEST_F(FileOpsTest, FolderCreationAndRemoval)
-{
     std::string folder = Tree.Path("new");
-    ASSERT_TRUE(CreateFolder(folder).Ok());
-    EXPECT_TRUE(FolderExists(folder));
-    EXPECT_EQ(CreateFolder(folder).Error(), EEXIST) << "an existing folder is an error, as it always was";
-    EXPECT_EQ(CreateFolder(Tree.Path("a/b")).Error(), ENOENT) << "one level at a time";
-    Tree.AddFile("new/file", "x");
-    EXPECT_EQ(RemoveFolder(folder).Error(), ENOTEMPTY);
-    ASSERT_TRUE(DeleteFile(Tree.Path("new/file")).Ok());
-    ASSERT_TRUE(RemoveFolder(folder).Ok());
-    EXPECT_FALSE(FolderExists(folder));
     {
         ScopedFault fault({FaultOp::MakeFolder, ENOSPC, "new"});
         EXPECT_EQ(CreateFolder(folder).Error(), ENOSPC);
         EXPECT_FALSE(FolderExists(folder));
     }
-    Tree.AddFolder("kept");
-    ScopedFault fault({FaultOp::RemoveFolder, EBUSY, "kept"});
-    EXPECT_EQ(RemoveFolder(Tree.Path("kept")).Error(), EBUSY);
-    EXPECT_TRUE(FolderExists(Tree.Path("kept")));
+    ASSERT_TRUE(CreateFolder(folder).Ok());
+    EXPECT_EQ(CreateFolder(folder).Error(), EEXIST) << "an existing folder is an error, as it always was";
+    EXPECT_EQ(CreateFolder(Tree.Path("a/b")).Error(), ENOENT) << "one level at a time";
+    Tree.AddFile("new/file", "x");
+    EXPECT_EQ(RemoveFolder(folder).Error(), ENOTEMPTY);
+    ASSERT_TRUE(DeleteFile(Tree.Path("new/file")).Ok());
+    {
+        ScopedFault fault({FaultOp::RemoveFolder, EBUSY, "new"});
+        EXPECT_EQ(RemoveFolder(folder).Error(), EBUSY);
+    }
+    ASSERT_TRUE(RemoveFolder(folder).Ok()) << "kept by the failure";
+    EXPECT_FALSE(FolderExists(folder));
 }
 
-TEST_F(FileOpsTest, MoveFileMovesFilesFoldersAndLinksButNeverReplaces)
+TEST_F(FileOpsTest, MoveFileMovesFilesAndFoldersButNeverReplaces)
 {
-    Tree.AddFile("from", "data", TreeTime(1234567890));
+    Tree.AddFile("from", "data");
     ASSERT_TRUE(MoveFile(Tree.Path("from"), Tree.Path("moved-to")).Ok());
     EXPECT_FALSE(Tree.Exists("from"));
     EXPECT_EQ(Tree.ReadFile("moved-to"), "data");
-    EXPECT_EQ(LStat(Tree.Path("moved-to")).st_mtim.tv_sec, 1234567890);
-
     Tree.AddFile("dir/inner", "x");
     ASSERT_TRUE(MoveFile(Tree.Path("dir"), Tree.Path("moved-dir")).Ok());
     EXPECT_EQ(Tree.ReadFile("moved-dir/inner"), "x");
-
-    Tree.AddSymlink("link", "moved-dir/inner");
-    ASSERT_TRUE(MoveFile(Tree.Path("link"), Tree.Path("link2")).Ok());
-    EXPECT_TRUE(S_ISLNK(LStat(Tree.Path("link2")).st_mode));
-
     {
         ScopedFault fault({FaultOp::Rename, EIO, "moved-to"});
         EXPECT_EQ(MoveFile(Tree.Path("moved-to"), Tree.Path("elsewhere")).Error(), EIO);
@@ -229,8 +218,7 @@ TEST_F(FileOpsTest, MoveAcrossFilesystemsCopiesWithModeAndTimesMakesLinksAnewRef
     struct stat st = LStat(other + "/to");
     EXPECT_EQ(std::tuple(st.st_mode & 07777, st.st_mtim.tv_sec, st.st_mtim.tv_nsec),
               std::tuple(0640u, 1234567890, 500));
-    EXPECT_TRUE(MoveFile(other + "/to", Tree.Path("back")).Ok());
-    EXPECT_EQ(Tree.ReadFile("back"), TempTree::Pattern(300000));
+    EXPECT_EQ(shmTree.ReadFile("to"), TempTree::Pattern(300000));
 
     Tree.AddSymlink("link", "some/target");
     ASSERT_TRUE(MoveFile(Tree.Path("link"), other + "/link").Ok());
@@ -248,7 +236,7 @@ TEST_F(FileOpsTest, MoveAcrossFilesystemsCopiesWithModeAndTimesMakesLinksAnewRef
         EXPECT_EQ(MoveFile(Tree.Path("kept"), other + "/kept").Error(), EROFS);
     }
     EXPECT_EQ(Tree.ReadFile("kept"), "source");
-    EXPECT_FALSE(FileExists(other + "/kept"));
+    EXPECT_FALSE(shmTree.Exists("kept"));
 }
 
 TEST_F(FileOpsTest, CopyFileNoReplaceCopiesDataAndModeButNeverReplaces)
@@ -260,7 +248,6 @@ TEST_F(FileOpsTest, CopyFileNoReplaceCopiesDataAndModeButNeverReplaces)
     Tree.AddFile("locked", "", {}, 0444);
     ASSERT_TRUE(CopyFileNoReplace(Tree.Path("locked"), Tree.Path("locked-copy")).Ok());
     EXPECT_EQ(ModeOf("locked-copy"), 0444u);
-    EXPECT_EQ(LStat(Tree.Path("locked-copy")).st_size, 0);
 
     std::string old = Tree.AddFile("old", "old data", TreeTime(1000000000), 0600);
     EXPECT_EQ(CopyFileNoReplace(Tree.Path("locked"), old).Error(), EEXIST);
@@ -359,7 +346,6 @@ TEST_F(FileIoTest, WriteAllWritesEverythingAndAShortWriteThenDiskFullIsAnError)
         EXPECT_TRUE(WriteAll(fd, data.data(), 600, path).Ok()) << "600 of the 1000 bytes left";
         EXPECT_EQ(WriteAll(fd, data.data(), 5000, path).Error(), ENOSPC)
             << "a cut write never counts as done";
-        EXPECT_FALSE(WriteAll(fd, data.data(), 1, path).Ok());
     }
     EXPECT_TRUE(CloseFile(fd, path).Ok());
     EXPECT_EQ(Tree.ReadFile("out"), data + data.substr(0, 600) + data.substr(0, 400))
@@ -388,14 +374,9 @@ TEST_F(FileIoTest, RealFullDiskIsAnError)
 }
 
 // copy_file_range refuses an append-only target and a pipe source: both go through the buffer.
+// Plain files are the copy's (CopyFileNoReplaceCopiesDataAndModeButNeverReplaces).
 TEST_F(FileIoTest, CopyChunkReproducesEverySourceUntilTheDiskFills)
 {
-    for (std::size_t size : {3 * MiB + 1, std::size_t{0}}) {
-        std::string to = "to" + std::to_string(size);
-        std::string from = Tree.AddFile("from", static_cast<std::int64_t>(size));
-        EXPECT_EQ(CopyInto(from, Tree.Path(to)), size == 0 ? 0 : 4);
-        EXPECT_EQ(Tree.ReadFile(to), TempTree::Pattern(static_cast<std::int64_t>(size)));
-    }
     std::string from = Tree.AddFile("from", static_cast<std::int64_t>(MiB + 777));
     EXPECT_GE(CopyInto(from, Tree.AddFile("appended", "head:"), true), 2);
     EXPECT_EQ(Tree.ReadFile("appended"), "head:" + TempTree::Pattern(MiB + 777));
@@ -428,26 +409,20 @@ TEST_F(FileIoTest, CopyChunkReproducesEverySourceUntilTheDiskFills)
     }
 }
 
-TEST_F(FileIoTest, CloseAndRename)
+// A rename that lands is the copy's (CopyOneFileTest); here the refusals, injected or the kernel's.
+TEST_F(FileIoTest, CloseAndRenameTellTheirRefusal)
 {
     std::string path = Tree.AddFile("a", "new");
     int fd = Open(OpenForRead(path));
     EXPECT_TRUE(CloseFile(fd, path).Ok());
-    EXPECT_EQ(CloseFile(fd, path).Error(), EBADF) << "close errors are reported";
-
+    EXPECT_EQ(CloseFile(fd, path).Error(), EBADF);
     std::string target = Tree.AddFile("b", "old");
     {
         ScopedFault fault({FaultOp::Rename, EXDEV, "b"});
         EXPECT_EQ(RenameOver(path, target).Error(), EXDEV);
     }
-    EXPECT_EQ(Tree.ReadFile("b"), "old");
-    ASSERT_TRUE(RenameOver(path, target).Ok());
-    EXPECT_EQ(Tree.ReadFile("b"), "new");
-    EXPECT_FALSE(Tree.Exists("a"));
-    // The kernel's own refusal is told too, not only an injected one.
-    EXPECT_EQ(RenameOver(path, target).Error(), ENOENT);
     EXPECT_EQ(RenameOver(target, Tree.Path("no/such/folder/b")).Error(), ENOENT);
-    EXPECT_EQ(Tree.ReadFile("b"), "new");
+    EXPECT_EQ(std::tuple(Tree.ReadFile("a"), Tree.ReadFile("b")), std::tuple("new", "old"));
 }
 
 // ---- Whole files replaced at once ---------------------------------------------------------
@@ -464,8 +439,6 @@ TEST_F(AtomicFileTest, WritesExactBytesWholeAndLeavesNoTail)
     EXPECT_EQ(Tree.ReadFile("new.cfg"), content);
     EXPECT_EQ(ModeOf("new.cfg"), 0644u);
 
-    ASSERT_TRUE(WriteFileAtomically(Tree.Path("new.cfg"), TempTree::Pattern(3 * 1024 * 1024 + 1)).Ok());
-    EXPECT_EQ(Tree.ReadFile("new.cfg"), TempTree::Pattern(3 * 1024 * 1024 + 1));
     ASSERT_TRUE(WriteFileAtomically(Tree.Path("new.cfg"), "").Ok());
     EXPECT_EQ(Tree.ReadFile("new.cfg"), "");
 
@@ -517,10 +490,8 @@ TEST_F(AtomicFileTest, OwnerAndPermissionBitsOfTheOldFileAreKept)
     if (::geteuid() == 0) {
         ASSERT_EQ(::chown(Tree.Path("keep").c_str(), 65534, 65534), 0);
         ASSERT_TRUE(WriteFileAtomically(Tree.Path("keep"), "again").Ok());
-        struct stat st = {};
-        ASSERT_EQ(::stat(Tree.Path("keep").c_str(), &st), 0);
-        EXPECT_EQ(st.st_uid, 65534u);
-        EXPECT_EQ(st.st_gid, 65534u);
+        struct stat st = LStat(Tree.Path("keep"));
+        EXPECT_EQ(std::tuple(st.st_uid, st.st_gid), std::tuple(65534u, 65534u));
     }
 }
 
@@ -550,7 +521,6 @@ TEST_F(AtomicFileTest, ReadWholeFileReturnsEveryByteOrWhyNot)
     EXPECT_EQ(ReadWholeFile(Tree.Path("folder")).Error(), EISDIR);
     ScopedFault fault({FaultOp::Read, EIO, "blob", 0, 1});
     EXPECT_EQ(ReadWholeFile(Tree.Path("blob")).Error(), EIO);
-    EXPECT_TRUE(ReadWholeFile(Tree.Path("blob")).Ok()) << "the fault was armed for one read only";
 }
 
 // The journal of temporary entries starts afresh once it has grown large, but only while none of
@@ -617,9 +587,7 @@ TEST_F(AtomicFileTest, TheJournalRestartsOnlyWithNoEntryOutstanding)
 TEST(TempPathForTest, BesideTheTargetWithFreshRandomPart)
 {
     std::string first = TempPathFor("/home/u/prog/TXDef.CFG");
-    ASSERT_TRUE(first.starts_with("/home/u/prog/.TXDef.CFG."));
-    EXPECT_EQ(first.size(), std::string("/home/u/prog/.TXDef.CFG.").size() + 6 + 7);
-    EXPECT_TRUE(IsTempName(first));
+    EXPECT_TRUE(first.starts_with("/home/u/prog/.TXDef.CFG.") && IsTempName(first)) << first;
     EXPECT_EQ(TempPathFor("plain.txt").find('/'), std::string::npos);
     auto distinct = [] {
         std::set<std::string> seen;

@@ -130,23 +130,16 @@ TEST(MountsTest, MountPointOfResolvesLinksAndMissingPathsAndASmallDiskFillsUp)
     ASSERT_NE(::realpath(mountPoint.c_str(), resolved), nullptr);
     std::string realRoot = resolved;
     int code = RunOnSmallDisk(mountPoint, "1m", [&] {
-        if (!IsMountPoint(mountPoint)) {
-            return 10;
-        }
-        if (MountPointOf(mountPoint + "/not/there") != realRoot) {
-            return 11;
-        }
-        if (IsNetworkPath(mountPoint)) {
-            return 12;
-        }
-        if (IsMountPoint(tree.Root())) {
-            return 13;
-        }
         if (FreeSpace(mountPoint) != 1024 * 1024) {
             return 14;
         }
         std::ofstream(mountPoint + "/half") << std::string(512 * 1024, 'x');
-        return FreeSpace(mountPoint + "/half") == 512 * 1024 ? 0 : 15;
+        return !IsMountPoint(mountPoint)                             ? 10
+               : MountPointOf(mountPoint + "/not/there") != realRoot ? 11
+               : IsNetworkPath(mountPoint)                           ? 12
+               : IsMountPoint(tree.Root())                           ? 13
+               : FreeSpace(mountPoint + "/half") != 512 * 1024       ? 15
+                                                                     : 0;
     });
     if (code == NoMountNamespace) {
         GTEST_SKIP() << "no private mount namespace here";

@@ -178,23 +178,16 @@ TEST_F(ConfigurationTest, PasswordsAndWindowPositionsComeOnlyWithTheDefaultFile)
 
 // ---- Numbers and forced options -----------------------------------------------------------
 
-TEST_F(ConfigurationTest, NumbersReadHexAndFallBackAndReplicationLoadsOnlyWithDeletion)
+// Hex and unreadable numbers are the hand-edited file's, the highest choices the custom file's.
+TEST_F(ConfigurationTest, AChoicePastTheLastFallsBackAndReplicationLoadsOnlyWithDeletion)
 {
-    // clang-format off
-    const struct { const char *Section, *Key, *Text; int Options::*Field; int Expected; } rows[] = {
-        {"Application Options", "MainLeft",                    "0x1F", &Options::MainLeft,                    31},
-        {"Report Options",      "LogSize",                     "12k",  &Options::LogSize,                     32000},
-        {"Compression Options", "Compression Speed",           "3",    &Options::CompressionSpeed,            0},
-        {"Application Options", "ShowBottomMenu",              "5",    &Options::ShowBottomMenu,              0},
-        {"Application Options", "ShowBottomMenu",              "4",    &Options::ShowBottomMenu,              4},
-    };
-    // clang-format on
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.Key) + "=" + row.Text);
-        Fresh();
-        PutDefault(std::string("[") + row.Section + "]\r\n" + row.Key + "=" + row.Text + "\r\n");
+    for (auto [section, key, field] :
+         {std::tuple{"Compression Options", "Compression Speed=3", &Options::CompressionSpeed},
+          {"Application Options", "ShowBottomMenu=5", &Options::ShowBottomMenu}}) {
+        SCOPED_TRACE(key);
+        PutDefault(std::string("[") + section + "]\r\n" + key + "\r\n");
         LoadAll(DefaultPath);
-        EXPECT_EQ(Opts.*row.Field, row.Expected);
+        EXPECT_EQ(Opts.*field, 0);
     }
 
     // Replication loads only with deletion: stored deletion, stored replication, the outcome.
@@ -260,7 +253,6 @@ TEST_F(ConfigurationTest, AHandEditedFileLoadsWithDefaultsWhereItIsUnreadable)
     ASSERT_TRUE(SaveConfiguration(Ctx, Home.Path("Saved.CFG")).Saved);
     EXPECT_EQ(Home.Read("Saved.CFG"), DataText("HandEditedSaved.CFG"));
     EXPECT_EQ(Opts.RevisionCode, 0); // "abc"; a save always writes its own
-    EXPECT_TRUE(Opts.ReplicateBypass());
 }
 
 TEST_F(ConfigurationTest, TextDatesWarnOnlyWhileARangeIsInUseIntegerDatesNever)
@@ -283,12 +275,9 @@ TEST_F(ConfigurationTest, TextDatesWarnOnlyWhileARangeIsInUseIntegerDatesNever)
             EXPECT_EQ(Host.Questions[0].Buttons, DialogButtons::Ok);
         }
         // Whatever was asked, the range becomes 1 January 1980 to today, and the file's mode holds.
+        const std::uint32_t today = TodayPacked(Now);
         EXPECT_EQ(std::tuple(Opts.UseDateFrom, Opts.UseDateTo, Opts.DatesMode, Opts.DateFrom, Opts.DateTo),
-                  std::tuple(PackedTimeFloor,
-                             TodayPacked(Now),
-                             DateMode::FromTo,
-                             PackedTimeFloor,
-                             TodayPacked(Now)));
+                  std::tuple(PackedTimeFloor, today, DateMode::FromTo, PackedTimeFloor, today));
     }
 
     // Integer dates of every form load without a warning.
@@ -433,13 +422,9 @@ protected:
 
 TEST_F(ConfigListsTest, TheEmptyExcludeMaskIsABlankKeyAlwaysThereAndTheSelectedMaskComesFirst)
 {
-    SelectableList list{{""}, 0};
-    WriteExcludeList(Ini, list);
-    EXPECT_EQ(Section(ExcludeListSection), Items{"0=_BLANK_"});
-    EXPECT_EQ(ReadExcludeList(Ini), (SelectableList{{""}, 0}));
-
-    // The masks keep their positions, with the selected one first.
-    list = SelectableList{{".A;", "", ".B;"}, 2};
+    // An empty list is the default file's "0=_BLANK_". The masks keep their positions, with the
+    // selected one first.
+    SelectableList list{{".A;", "", ".B;"}, 2};
     WriteExcludeList(Ini, list);
     EXPECT_EQ(Section(ExcludeListSection), (Items{"0=.B;", "1=.A;", "2=_BLANK_"}));
     EXPECT_EQ(list, (SelectableList{{".B;", ".A;", ""}, 0}));
@@ -504,22 +489,15 @@ TEST_F(ConfigListsTest, BatchFilesKeepTheirPositionsAndTheEmptyEntryIsShownAfter
     EXPECT_EQ(Opts.BatchFileLoadList.ItemIndex, 0);
 }
 
-TEST_F(ConfigListsTest, ASavedPairComesFirstOnceAndAFifthPushesTheOldestOut)
+TEST_F(ConfigListsTest, ASavedPairComesFirstOnceAndPairsLoadIntoTheirPlaces)
 {
-    auto save = [this](const char* source, const char* target) {
-        Ctx.SourceFolder = source;
-        Ctx.TargetFolder = target;
-        ASSERT_TRUE(SaveConfiguration(Ctx, Path).Saved);
-    };
     // The order itself is RememberRecentPair's; here: the pair saved, empty entries left out.
     Opts.RecentFolders = {"/a >> /b", "/c >> /d", "", ""};
-    save("/c", "/d");
+    Ctx.SourceFolder = "/c";
+    Ctx.TargetFolder = "/d";
+    ASSERT_TRUE(SaveConfiguration(Ctx, Path).Saved);
     EXPECT_EQ(Section(RecentListSection), (Items{"Recent Folder1=/c >> /d", "Recent Folder2=/a >> /b"}));
     EXPECT_EQ(Opts.RecentFolders, (RecentFolderList{"/c >> /d", "/a >> /b", "", ""}));
-
-    Opts.RecentFolders = {"/4 >> /t", "/3 >> /t", "/2 >> /t", "/1 >> /t"};
-    save("/5", "/t");
-    EXPECT_EQ(ReadRecentFolders(Ini), (RecentFolderList{"/5 >> /t", "/4 >> /t", "/3 >> /t", "/2 >> /t"}));
 
     // Pairs load into their places, and empty ones stay hidden.
     Ini.EraseSection(RecentListSection);
@@ -569,14 +547,10 @@ TEST(DeleteUnmatchedRule, OnBuildsTheListTheDeletionNeedsOffEndsPreDeleteAndRepl
                           opts.UseReportForm,
                           opts.ListUnMatchedFiles);
     };
+    // A file saying "on" with reporting off, deletion being on already, is the load's case
+    // (AChoicePastTheLastFallsBackAndReplicationLoadsOnlyWithDeletion).
     SetDeleteUnmatched(opts, true);
     EXPECT_EQ(state(), std::tuple(true, false, false, false, true, true));
-    // A file or batch row saying "on" with reporting off must not keep reporting off just
-    // because deletion happened to be on already.
-    opts.ListUnMatchedFiles = false;
-    SetDeleteUnmatched(opts, true);
-    EXPECT_TRUE(opts.ListUnMatchedFiles);
-
     SetReplicateFolders(opts, true);
     opts.DeleteUnMatchPriorToSync = true;
     SetDeleteUnmatched(opts, false);
