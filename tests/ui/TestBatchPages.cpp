@@ -375,7 +375,7 @@ private slots:
         }
     }
 
-    void eachCompressionSwitchRenamesTheButtonAndTheRunPagesSwitchNamesTheDirection()
+    void eachCompressionSwitchRenamesTheButtonAndARowShowsItsOwnCompression()
     {
         R->Point("work", "one");
         Form->Opts().CompressExpand = 1;
@@ -395,13 +395,10 @@ private slots:
         QCOMPARE(Form->SyncPage->SyncButton->text(), QStringLiteral("Synchronize &Source to Target"));
         QCOMPARE(indicator->text(), QStringLiteral("Use Compression"));
         QVERIFY(!Red(indicator));
-    }
 
-    void aRowShownOnTheBuildPageShowsItsCompressionToo()
-    {
+        // A row shown on the build page shows its compression too.
         CompressionPage* page = Form->CompressionOptions;
         page->UseCompression->click();
-        R->Point("work", "one");
         Build->AddBatchItemClick();
         page->UseCompression->click();
         R->Point("two", "dos");

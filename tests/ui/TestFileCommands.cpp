@@ -90,7 +90,7 @@ private slots:
         R.reset();
     }
 
-    void theRightClickNamesTheFileOrCountsTheSelection()
+    void theRightClickNamesTheFileOrCountsTheSelectionAndDeleteTakesIt()
     {
         Select(List(Side::Source), {QStringLiteral("setup.exe")});
         Test::RightClick(List(Side::Source));
@@ -118,10 +118,8 @@ private slots:
         Form->FilePopUpMenu1->hide();
         Commands->ShowFileDetails1->trigger();
         QVERIFY(shown.contains(QStringLiteral("\rName: \told.txt\rSize: \t4 bytes\r")));
-    }
 
-    void deleteFromTheMenuAndWithTheDeleteKey()
-    {
+        // Delete, from the menu and with the Delete key.
         Select(List(Side::Target), {QStringLiteral("locked.txt")});
         Test::RightClick(List(Side::Target));
         Form->FilePopUpMenu1->hide();

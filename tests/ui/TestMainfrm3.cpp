@@ -325,11 +325,9 @@ private slots:
         form->RecentFolder1->trigger();
         QCOMPARE(form->Engine().Source.Folder, backup);
         QVERIFY(!R->Tree.Exists("backup"));
-    }
 
-    void recentPairCaptionsSplitAndEscape()
-    {
-        // The expected folders as "source|target"; empty when the caption is no pair.
+        // How captions split into folders; the expected ones as "source|target", empty when the
+        // caption is no pair.
         const char* const rows[][2] = {{"/data >> /backup", "/data|/backup"},
                                        {"/my data >> /my b", "/my data|/my b"},
                                        {"/data>>/backup", "/data|/backup"},
@@ -345,7 +343,7 @@ private slots:
         QCOMPARE(MenuCaption("/R&D >> /b"), QStringLiteral("/R&&D >> /b"));
     }
 
-    void showHintsGovernsTooltipsAndStatusLine()
+    void showHintsGovernsTooltipsAndStatusLineAndPopUpMenusOpenOnlyWhenEnabled()
     {
         TMainSyncForm* form = Start();
         QToolButton* button = form->ShowOptionsButton;
@@ -362,12 +360,9 @@ private slots:
             QApplication::sendEvent(button, &enter);
             QCOMPARE(form->StatusPanel->text(), shown ? hint : QStringLiteral("Ready"));
         }
-    }
 
-    void popUpMenusOpenExactlyWhenEnabledAndRefreshTheSideOpenedOn()
-    {
+        // The pop-up menus open exactly when enabled, and refresh the side opened on.
         R->AddFiles({"data/a.txt", "backup/a.txt"});
-        TMainSyncForm* form = Start();
         R->Point("data", "backup");
         R->AddFiles({"data/b.txt", "backup/b.txt"});
 
@@ -545,9 +540,9 @@ private slots:
         QVERIFY(!form->isVisible());
     }
 
-    // The "Pro Options" automation controls, the countdown before an automatic run, the tray icon
-    // and its menu, and the administrator password's entry dialog.
-    void theScheduleAndThePollingExcludeEachOther()
+    // The "Pro Options" automation controls, the tray icon and its menu, and the administrator
+    // password's dialogs.
+    void theScheduleAndThePollingExcludeEachOtherAndAWatchedChangeIsSynchronised()
     {
         TMainSyncForm* form = R->Open();
         ProOptionsPage* page = form->ProOptions;
@@ -569,11 +564,8 @@ private slots:
         page->PoleEvery->click();
         QVERIFY(!page->PoleEvery->isChecked());
         QCOMPARE(page->PoleSecs->text(), QStringLiteral("0"));
-    }
 
-    void aChangeInTheWatchedSourceIsSynchronised()
-    {
-        TMainSyncForm* form = R->Open();
+        // A change in the watched source is synchronised.
         const std::string source = R->Tree.AddFolder("src");
         R->Tree.AddFolder("dst");
         R->Point("src", "dst");

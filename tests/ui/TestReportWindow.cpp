@@ -237,7 +237,7 @@ private slots:
         QVERIFY(R->Tree.ReadFile("list.pdf").starts_with("%PDF"));
     }
 
-    void deleteIsOfferedOnlyWhereLinesNameFilesAndTheUnMatchedPageWarnsWhenNotListed()
+    void deleteIsOfferedWhereLinesNameFilesAndTakesThemFromTheTargetOnlyAndNeverHalfASelection()
     {
         const bool offered[] = {true, true, false, true, false, false};
         for (int page = 0; page < 6; ++page) {
@@ -252,12 +252,9 @@ private slots:
         QVERIFY(
             R->Script.Questions[0].Text.starts_with("You must enable the \"List UnMatched Target Files\""));
         QCOMPARE(R->Form.CurrentPage(), ReportCategory::UnMatched);
-    }
 
-    // Delete takes the files the selected lines name from the target, and only from there; a
-    // selection holding a line that cannot be read back whole deletes nothing at all.
-    void deleteTakesTheSelectedFilesFromTheTargetAndNeverActsOnHalfASelection()
-    {
+        // Delete takes the files the selected lines name from the target, and only from there; a
+        // selection holding a line that cannot be read back whole deletes nothing at all.
         const std::string target = R->Tree.AddFolder("dst");
         R->Tree.AddFile("dst/copied.txt", "c");
         R->Tree.AddFile("dst/kept.txt", "k");
@@ -432,33 +429,6 @@ private slots:
         ExpectEnabled({page.ReportFileSizeCheck, page.ViewLog}, true);
     }
 
-    void typedLogNamesAndSizeReachTheOptions()
-    {
-        ReportingPage& page = R->Page;
-        page.LogFileName->clear();
-        QTest::keyClicks(page.LogFileName, QStringLiteral("mylog.txt"));
-        QCOMPARE(R->Opts.LogFileName, std::string("mylog.txt"));
-        page.PreReportFileName->clear();
-        QTest::keyClicks(page.PreReportFileName, QStringLiteral("ahead"));
-        QCOMPARE(R->Opts.PreReportFileName, std::string("ahead"));
-
-        // A run opens the log under its ".Log" name; the page shows that name afterwards.
-        R->Reporter.WriteLogFile("", LogKind::OpenSyncLog);
-        R->Reporter.WriteLogFile("", LogKind::CloseSyncLog);
-        page.ShowLogNames();
-        QCOMPARE(page.LogFileName->text(), QStringLiteral("mylog.Log"));
-
-        page.MaxLogFileSize->clear();
-        QTest::keyClicks(page.MaxLogFileSize, QStringLiteral("-12x5"));
-        QCOMPARE(page.MaxLogFileSize->text(), QStringLiteral("125"));
-        QCOMPARE(R->Opts.LogSize, 125);
-        page.MaxLogFileSize->selectAll();
-        QTest::keyClick(page.MaxLogFileSize, Qt::Key_Backspace);
-        QCOMPARE(R->Opts.LogSize, 0);
-        emit page.MaxLogFileSize->editingFinished();
-        QCOMPARE(page.MaxLogFileSize->text(), QStringLiteral("0"));
-    }
-
     void displayButtonShowsAndHidesTheWindowAndReportingOffHidesIt()
     {
         ReportingPage& page = R->Page;
@@ -546,7 +516,9 @@ private slots:
         R->State.SyncActive = false;
     }
 
-    void aLogTrimmedAtLoadIsExplainedUntilARunWritesItAgain()
+    // A log trimmed at load is explained until a run writes it again; typed log names and the
+    // size reach the options.
+    void aTrimmedLogIsExplainedAndTypedLogNamesReachTheOptions()
     {
         const std::string note = R->Page.NoteLogTrimmed({"Tandemix.Log", 123456});
         QVERIFY2(note.starts_with("Tandemix.Log had grown to 123456 bytes"), note.c_str());
@@ -559,6 +531,30 @@ private slots:
         R->Home.Write("Tandemix.Log", "\r\n=====\r\n"); // the next run's log
         R->Page.ShowLogNames();
         QVERIFY(R->Page.ViewLog->toolTip().isEmpty());
+
+        ReportingPage& page = R->Page;
+        page.LogFileName->clear();
+        QTest::keyClicks(page.LogFileName, QStringLiteral("mylog.txt"));
+        QCOMPARE(R->Opts.LogFileName, std::string("mylog.txt"));
+        page.PreReportFileName->clear();
+        QTest::keyClicks(page.PreReportFileName, QStringLiteral("ahead"));
+        QCOMPARE(R->Opts.PreReportFileName, std::string("ahead"));
+
+        // A run opens the log under its ".Log" name; the page shows that name afterwards.
+        R->Reporter.WriteLogFile("", LogKind::OpenSyncLog);
+        R->Reporter.WriteLogFile("", LogKind::CloseSyncLog);
+        page.ShowLogNames();
+        QCOMPARE(page.LogFileName->text(), QStringLiteral("mylog.Log"));
+
+        page.MaxLogFileSize->clear();
+        QTest::keyClicks(page.MaxLogFileSize, QStringLiteral("-12x5"));
+        QCOMPARE(page.MaxLogFileSize->text(), QStringLiteral("125"));
+        QCOMPARE(R->Opts.LogSize, 125);
+        page.MaxLogFileSize->selectAll();
+        QTest::keyClick(page.MaxLogFileSize, Qt::Key_Backspace);
+        QCOMPARE(R->Opts.LogSize, 0);
+        emit page.MaxLogFileSize->editingFinished();
+        QCOMPARE(page.MaxLogFileSize->text(), QStringLiteral("0"));
     }
 
     void viewingALog_data()

@@ -126,12 +126,16 @@ private slots:
         }
     }
 
-    void addsSwitchedOffCopyNothingNew()
+    // The run's switches reach it: with adds off nothing new is copied, with deletion on what the
+    // source lacks goes; with neither adds nor updates there is nothing to run.
+    void theSwitchesBesideTheRunButtonReachTheRun()
     {
+        Form->Unmatched->DeleteUnmatched->click();
         R->Point("work", "backup");
         Form->SyncPage->AddFilesOption->setChecked(false);
         Form->SyncPage->SyncButton->click();
         QVERIFY(!Tree->Exists("backup/work/new.txt"));
+        QVERIFY(!Tree->Exists("backup/work/old.txt"));
         QCOMPARE(Form->SyncPage->TotFilesAdded->text(), QStringLiteral("0"));
         // Neither adds nor updates: nothing a run could do, so its buttons are off.
         Form->SyncPage->UpdateFilesOption->setChecked(false);
@@ -225,15 +229,6 @@ private slots:
         TFileDelTimer batch(5, 1, false);
         QVERIFY(!batch.ManualDeleteUnMatched->isEnabled());
         QVERIFY(batch.ManualDeleteUnMatched->isDefault());
-    }
-
-    void aRunFromTheWindowDeletesWhatTheSourceLacks()
-    {
-        Form->Unmatched->DeleteUnmatched->click();
-        R->Point("work", "backup");
-        Form->SyncPage->SyncButton->click();
-        QVERIFY(!Tree->Exists("backup/work/old.txt"));
-        QVERIFY(Tree->Exists("backup/work/new.txt"));
     }
 
     // Picking two folders, setting a filter and pressing "Update List" shows exactly what a run
