@@ -12,6 +12,7 @@
 
 #include <initializer_list>
 #include <memory>
+#include <string_view>
 
 namespace Tandemix::Test {
 
@@ -52,15 +53,35 @@ struct WindowRig
     ScriptedHost Script;
     std::unique_ptr<TMainSyncForm> Form;
 
-    // A new window, as the program starts one; the one before is closed first.
+    // A new window, as the program starts one (without its beeps); the one before is closed
+    // first.
     TMainSyncForm* Open()
     {
         Form.reset();
         Form = std::make_unique<TMainSyncForm>(Home.Folder());
         Form->HostSeam().RouteQuestionsTo(&Script);
+        Form->CommandWords = {"-A"};
         Form->show();
         return Form.get();
     }
+
+    // Files of the tree, all with the same content.
+    void AddFiles(std::initializer_list<const char*> names, std::string_view content = "x")
+    {
+        for (const char* name : names) {
+            Tree.AddFile(name, content);
+        }
+    }
+
+    // The panes on two folders of the tree, as a user picks them.
+    void Point(std::string_view source, std::string_view target)
+    {
+        Form->DirectoryListBox1Change(Side::Source, Tree.Path(source));
+        Form->DirectoryListBox1Change(Side::Target, Tree.Path(target));
+    }
+
+    // Every question was expected, and every answer queued for one was used.
+    bool AllAnswered() const { return Script.Unexpected.empty() && Script.UnusedAnswers() == 0; }
 };
 
 } // namespace Tandemix::Test
