@@ -323,6 +323,20 @@ private slots:
         QTest::keyClick(atMost, Qt::Key_Return);
         QCOMPARE(Test::Items(pane.FileList), QStringList{QStringLiteral("two.txt")});
     }
+
+    // The window closed while a size edit that would warn holds the focus: the focus leaves the
+    // edit as the window goes, and what that sets off must not reach parts already gone.
+    void theWindowGoesWithAWarningEditFocused()
+    {
+        QLineEdit* atMost = Form->FileOptions->MaxFileSize;
+        Form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(Form));
+        atMost->setFocus();
+        atMost->setText(QStringLiteral("12abc"));
+        QVERIFY(atMost->hasFocus());
+        R->Form.reset();
+        QVERIFY(R->Script.Questions.empty());
+    }
 };
 
 QTEST_MAIN(TestSynchronize)

@@ -95,6 +95,11 @@ TMainSyncForm::TMainSyncForm(const std::string& programFolder, QWidget* parent)
 
 TMainSyncForm::~TMainSyncForm()
 {
+    // Tearing the window down takes the focus from the field that holds it, and a field that acts
+    // on losing it (a size limit warns and lists again) would reach parts already destroyed.
+    if (QWidget* focused = focusWidget()) {
+        focused->blockSignals(true);
+    }
     // The watcher threads end before the window they hand their changes to.
     AutomationTimer->stop();
     FAutomation->Monitor.Shutdown();
