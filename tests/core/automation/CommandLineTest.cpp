@@ -346,7 +346,6 @@ TEST_F(HandleCommandLineTest, FolderPairRunsOnceWithItsSwitchesAndEndsWithTheRun
         {"ParenOverwrites",             true,  Completed, S::Completed, "-)",  true,  false, false},
         {"OOverwrites",                 true,  Completed, S::Completed, "-O",  true,  false, false},
         {"IIgnoresSpaceAndCountsAsMin", true,  Completed, S::Completed, "-I",  false, true,  true},
-        {"MinParksInTheTray",           true,  Completed, S::Completed, "MIN", false, false, true},
         {"SettingsFileNameIsNoSwitch",  false, Completed, S::Completed, settings, false, false, false},
     };
     // clang-format on
