@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace Tandemix {
@@ -76,9 +77,8 @@ TEST_F(ArchiveUnmatchedTest, EntriesAreListedAsTheArchivesAndEveryEntryGoneLeave
     Run();
     std::vector<UnmatchedItem> items = Reporter.Lists().UnmatchedItems();
     ASSERT_EQ(items.size(), 1u);
-    EXPECT_EQ(items[0].Name, "Gone.txt");
-    EXPECT_EQ(items[0].Folder, Dst + "/");
-    EXPECT_EQ(items[0].Archive, Archive());
+    EXPECT_EQ(std::tie(items[0].Name, items[0].Folder, items[0].Archive),
+              std::tuple("Gone.txt", Dst + "/", Archive()));
     // Listed in the compressed form: lower case.
     EXPECT_EQ(Reporter.Lists().List(ReportCategory::UnMatched).At(0).find("gone.txt"), 0u);
 

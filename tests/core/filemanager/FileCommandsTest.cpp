@@ -82,7 +82,7 @@ protected:
     TempTree Tree;
 };
 
-TEST_F(DeleteMultipleFilesTest, OneReadOnlyFileGoesAfterTheOneQuestion)
+TEST_F(DeleteMultipleFilesTest, AReadOnlyFileGoesAfterTheOneQuestionAndALinkAsALink)
 {
     Tree.AddFile("t/Locked.txt", "abc", ::Tandemix::Test::LocalTime(2001, 2, 3, 4, 5, 6), 0444);
     Host.QueueAnswer(DialogResult::Yes);
@@ -97,6 +97,16 @@ TEST_F(DeleteMultipleFilesTest, OneReadOnlyFileGoesAfterTheOneQuestion)
     // The controls are locked for the walk and given back after it.
     EXPECT_EQ(Host.ControlsEnabled, (std::vector<bool>{false, true}));
     EXPECT_EQ(std::tuple(State.SyncActive, State.BusyCount), std::tuple(false, 0));
+
+    // A link goes as a link, and without asking when the caller says so.
+    Tree.AddFile("elsewhere/keep.txt", "keep");
+    Tree.AddSymlink("t/link.txt", Tree.Path("elsewhere/keep.txt"));
+    FileDeletion request = Request({"link.txt"});
+    request.Ask = false;
+    EXPECT_EQ(DeleteMultipleFiles(Ctx, request), 1);
+    EXPECT_EQ(Host.Questions.size(), 1u);
+    EXPECT_FALSE(Tree.Exists("t/link.txt"));
+    EXPECT_EQ(Tree.ReadFile("elsewhere/keep.txt"), "keep");
 }
 
 TEST_F(DeleteMultipleFilesTest, NoKeepsEveryFileAndAFileThatCannotGoIsReportedWhileTheOthersStillGo)
@@ -121,18 +131,6 @@ TEST_F(DeleteMultipleFilesTest, NoKeepsEveryFileAndAFileThatCannotGoIsReportedWh
     EXPECT_EQ(Host.Questions[2].Text.rfind("Could not Delete File:    " + Tree.Path("t/b.txt"), 0), 0u)
         << Host.Questions[2].Text;
     EXPECT_EQ(Host.UnusedAnswers(), 0u);
-}
-
-TEST_F(DeleteMultipleFilesTest, ALinkGoesAsALinkAndWithoutAskingWhenTheCallerSaysSo)
-{
-    Tree.AddFile("elsewhere/keep.txt", "keep");
-    Tree.AddSymlink("t/link.txt", Tree.Path("elsewhere/keep.txt"));
-    FileDeletion request = Request({"link.txt"});
-    request.Ask = false;
-    EXPECT_EQ(DeleteMultipleFiles(Ctx, request), 1);
-    EXPECT_TRUE(Host.Questions.empty());
-    EXPECT_FALSE(Tree.Exists("t/link.txt"));
-    EXPECT_EQ(Tree.ReadFile("elsewhere/keep.txt"), "keep");
 }
 
 TEST_F(DeleteMultipleFilesTest, AStopEndsTheWalk)

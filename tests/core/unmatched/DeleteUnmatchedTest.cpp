@@ -81,8 +81,7 @@ TEST_F(DeleteUnmatchedTest, TheCountdownDecidesAndAReportOrAStoppedRunDeletesNot
     Host.Answer = CountdownAnswer::Cancel;
     Run();
     EXPECT_TRUE(Has("dst/stale.txt"));
-    ASSERT_EQ(Host.Countdowns.size(), 1u);
-    EXPECT_EQ(Host.Countdowns[0], std::make_pair(10, std::size_t{1}));
+    EXPECT_EQ(Host.Countdowns, (std::vector<std::pair<int, std::size_t>>{{10, 1}}));
     EXPECT_EQ(Lines(ReportCategory::UnMatched).size(), 1u); // Cancel leaves the list as it was
 
     Host.Answer = CountdownAnswer::Manual;
