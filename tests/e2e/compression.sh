@@ -16,10 +16,8 @@ put "$src/b.txt" bravo "2021-03-01 10:00:00"
 put "$src/sub/d.txt" delta "2021-03-01 10:00:00"
 settings "$TANDEMIX_HOME/TXDef.CFG" '[Compression Options]' 'Use Compression=1' 'CompressExpand=0'
 expect 0 "compress" "$src" "$dst" AUTORUN
-archive="$dst/dst.ZIP"
-check "compress: the archive is named after the target folder" test -f "$archive"
-check "compress: both files are in it" test "$(listing "$archive")" = "$(printf 'a.txt 6\nb.txt 6')"
-check "compress: no plain copies" test ! -e "$dst/a.txt"
+check "compress: both files are in the archive named after the target folder" \
+    test "$(listing "$dst/dst.ZIP")" = "$(printf 'a.txt 6\nb.txt 6')"
 check "compress: a sub-folder gets its own archive" test "$(listing "$dst/sub/sub.ZIP")" = "d.txt 6"
 check "compress: logged" grep -q "a.txt" "$log"
 
@@ -31,6 +29,5 @@ expect 0 "expand" "$dst" "$out" AUTORUN
 check "expand: every entry" test "$(cd "$out" && ls)" = "$(printf 'a.txt\nb.txt\nsub')"
 check "expand: the sub-folder's archive into the sub-folder" test "$(ls "$out/sub")" = d.txt
 check "expand: the content" test "$(cat "$out/a.txt")" = alpha
-check "expand: the entry's time" test "$(stat -c %Y "$out/b.txt")" = "$(stat -c %Y "$src/b.txt")"
 
 finish

@@ -9,7 +9,6 @@ fresh_pair() {
     pair
     put "$src/notes.txt" keep
     put "$src/report.bak" bak
-    put "$src/SETBAKER.EXE" exe
 }
 
 settings "$TANDEMIX_HOME/TXDef.CFG" '[Exclude File List]' '0=bak'
@@ -17,7 +16,6 @@ fresh_pair
 expect 0 "default settings" "$src" "$dst" AUTORUN
 check "default settings: plain file copied" test -f "$dst/notes.txt"
 check "default settings: report.bak excluded" test ! -e "$dst/report.bak"
-check "default settings: SETBAKER.EXE excluded" test ! -e "$dst/SETBAKER.EXE"
 
 settings "$TANDEMIX_HOME/TXDef.CFG" MaxFileSize=-5
 fresh_pair

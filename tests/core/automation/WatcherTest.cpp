@@ -2,7 +2,6 @@
 #include "AutomationFixture.h"
 #include "automation/AutomationMessages.h"
 #include "support/TempTree.h"
-#include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
@@ -20,8 +19,6 @@ namespace Tandemix {
 namespace {
 
 using Test::AutomationFixture;
-using Test::ByName;
-using Test::PrintTo;
 using Strings = std::vector<std::string>;
 using namespace std::chrono_literals;
 
@@ -54,76 +51,57 @@ protected:
     TempTree Tree;
 };
 
-// Where: relative to the watched folder; a trailing '/' makes a folder after the start.
-struct ChangeCase
+// Without sub-folders only the folder itself is watched; with them every folder below it, one
+// made after the start included.
+TEST_F(WatcherTest, QueuesTheWindowsPairForWhatItWatches)
 {
-    std::string Name, Where;
-    bool SubFolders, Reported;
-};
-
-class WatchedChangeTest : public WatcherTest, public ::testing::WithParamInterface<ChangeCase>
-{};
-
-TEST_P(WatchedChangeTest, QueuesTheWindowsPairForWhatItWatches)
-{
-    const ChangeCase& c = GetParam();
-    Tree.AddFile("src/old.txt", "old");
     Tree.AddFolder("src/sub/deeper");
     Engine.Source.Folder = Tree.Path("src");
-    Opts.IncludeSubFolderOption = c.SubFolders;
+    Opts.IncludeSubFolderOption = false;
     SwitchOn(1);
+    Tree.AddFile("src/sub/new.txt", "new");
+    Tree.AddFile("src/sub/deeper/new.txt", "new");
+    PulseFor(700ms);
+    EXPECT_TRUE(Auto.FolderQue.Empty());
+    Tree.AddFile("src/new.txt", "new");
+    ASSERT_TRUE(Queued());
+    EXPECT_EQ(Auto.FolderQue.Items, Strings{"0"});
 
-    if (c.Where.ends_with("/")) {
-        Tree.AddFolder("src/" + c.Where);
-        // The new folder is watched once its creation was seen; what counts is what follows.
-        ASSERT_TRUE(Queued());
-        PulseFor(100ms);
+    Opts.MonitorSourceDriveCheck = false;
+    Auto.MonitorSourceDriveCheckClick();
+    Opts.IncludeSubFolderOption = true;
+    SwitchOn(1);
+    Tree.AddFolder("src/sub/made");
+    for (const char* where : {"sub/on.txt", "sub/deeper/on.txt", "sub/made/on.txt"}) {
+        SCOPED_TRACE(where);
+        PulseFor(100ms); // what came before is reported and done with
         Auto.FolderQue.Clear();
-        Tree.AddFile("src/" + c.Where + "in-new.txt", "x");
-    } else {
-        Tree.AddFile("src/" + c.Where, "new");
-    }
-    if (c.Reported) {
+        Tree.AddFile(std::string("src/") + where, "new");
         ASSERT_TRUE(Queued());
         EXPECT_EQ(Auto.FolderQue.Items, Strings{"0"});
-    } else {
-        PulseFor(700ms);
-        EXPECT_TRUE(Auto.FolderQue.Empty());
     }
 }
 
-// clang-format off
-const ChangeCase ChangeCases[] = {
-    {"FileInTheFolder",                   "new.txt",            false, true},
-    {"FileInASubFolderWithSubFoldersOff", "sub/new.txt",        false, false},
-    {"FileDeeperWithSubFoldersOff",       "sub/deeper/new.txt", false, false},
-    {"FileInASubFolderWithSubFoldersOn",  "sub/new.txt",        true,  true},
-    {"FileDeeperWithSubFoldersOn",        "sub/deeper/new.txt", true,  true},
-    {"FileInAFolderMadeAfterTheStart",    "sub/made/",          true,  true},
-};
-// clang-format on
-INSTANTIATE_TEST_SUITE_P(Changes, WatchedChangeTest, ::testing::ValuesIn(ChangeCases), ByName{});
-
-TEST_F(WatcherTest, TwoRowsWithOneSourceAreWatchedOnce)
+// Two rows with one source share its watcher, and a switch off and at once on again leaves one
+// fresh watcher per folder.
+TEST_F(WatcherTest, OneWatcherPerFolderAfterASwitchOffAndOnAndUncheckingEndsThemWithinHalfASecond)
 {
-    const std::string shared = Tree.AddFolder("shared");
-    Batch.Rows = {{shared, "/t1"}, {shared, "/t2"}, {Tree.AddFolder("other"), "/t3"}};
-    SwitchOn(2);
-    ASSERT_TRUE(PulseUntil([&] { return Auto.Monitor.RunningWatchers() == 2; }));
-    EXPECT_EQ(MessagesStartingWith(Msg::MonitoringFolder), 3U);
-
-    Tree.AddFile("shared/x.txt", "x");
+    const std::string shared = Tree.AddFolder("a");
+    Batch.Rows = {{shared, "/t1"},
+                  {shared, "/t2"},
+                  {Tree.AddFolder("b"), "/t3"},
+                  {Tree.AddFolder("c"), "/t4"}};
+    SwitchOn(3);
+    EXPECT_EQ(MessagesStartingWith(Msg::MonitoringFolder), 4U);
+    Opts.MonitorSourceDriveCheck = false;
+    Auto.MonitorSourceDriveCheckClick();
+    SwitchOn(3);
+    ASSERT_TRUE(PulseUntil([&] { return Auto.Monitor.RunningWatchers() == 3; }, 2000ms));
+    Tree.AddFile("a/x.txt", "x");
     ASSERT_TRUE(Queued());
     PulseFor(300ms);
     ASSERT_EQ(Auto.FolderQue.Items.size(), 1U);
     EXPECT_TRUE(Auto.FolderQue.Items[0] == "1" || Auto.FolderQue.Items[0] == "2");
-}
-
-TEST_F(WatcherTest, UncheckingEndsEveryWatcherWithinHalfASecond)
-{
-    Batch.Rows = {{Tree.AddFolder("a"), "/t1"}, {Tree.AddFolder("b"), "/t2"}, {Tree.AddFolder("c"), "/t3"}};
-    SwitchOn(3);
-    Auto.FolderQue.Add("1");
 
     const auto start = std::chrono::steady_clock::now();
     Opts.MonitorSourceDriveCheck = false;
@@ -134,21 +112,9 @@ TEST_F(WatcherTest, UncheckingEndsEveryWatcherWithinHalfASecond)
     EXPECT_LT(std::chrono::steady_clock::now() - start, 650ms);
 
     // Nothing a stopped watcher saw reaches the queue.
-    Tree.AddFile("a/late.txt", "x");
+    Tree.AddFile("b/late.txt", "x");
     PulseFor(300ms);
     EXPECT_TRUE(Auto.FolderQue.Empty());
-}
-
-TEST_F(WatcherTest, ASwitchOffAndOnAgainLeavesOneWatcherPerFolder)
-{
-    Engine.Source.Folder = Tree.AddFolder("src");
-    SwitchOn(1);
-    Opts.MonitorSourceDriveCheck = false;
-    Auto.MonitorSourceDriveCheckClick();
-    SwitchOn(1);
-    ASSERT_TRUE(PulseUntil([&] { return Auto.Monitor.RunningWatchers() == 1; }, 2000ms));
-    Tree.AddFile("src/x.txt", "x");
-    EXPECT_TRUE(Queued());
 }
 
 TEST_F(WatcherTest, AFolderThatGoesStopsItsWatcherAndStartsNoRun)

@@ -10,6 +10,8 @@
 
 #include <functional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace Tandemix {
@@ -129,56 +131,42 @@ TEST_F(ApplyBatchRowTest, ARowSetsExactlyTheOptionsItCarries)
 
 TEST_F(ApplyBatchRowTest, TheAttributeMaskSetsTheFiveFileKinds)
 {
-    struct Case
-    {
-        const char* Mask;
-        bool Normal, Archive, ReadOnly, System, Hidden;
+    using Kinds = std::tuple<bool, bool, bool, bool, bool>; // normal, archive, read-only, system, hidden
+    const std::pair<const char*, Kinds> rows[] = {
+        {"2048", {true, false, false, false, false}}, // the compressed bit alone
+        {"0", {true, false, false, false, false}},
+        {"128", {true, false, false, false, false}},
+        {"2049", {false, false, true, false, false}},
+        {"167", {true, true, true, true, true}},
+        {"4", {false, false, false, true, false}},
+        {"34", {false, true, false, false, true}},
     };
-    const Case cases[] = {
-        {"2048", true, false, false, false, false}, // the compressed bit alone
-        {"0", true, false, false, false, false},
-        {"128", true, false, false, false, false},
-        {"2049", false, false, true, false, false},
-        {"167", true, true, true, true, true},
-        {"4", false, false, false, true, false},
-        {"34", false, true, false, false, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Mask);
-        Options opts;
-        BatchRow row = RowOf({"1", Source, ">", Target, c.Mask});
-        ASSERT_EQ(ApplyBatchRow(opts, row, Now).Outcome, BatchRowOutcome::Applied);
-        EXPECT_EQ(opts.CheckNormal, c.Normal);
-        EXPECT_EQ(opts.CheckArchive, c.Archive);
-        EXPECT_EQ(opts.CheckReadOnly, c.ReadOnly);
-        EXPECT_EQ(opts.CheckSystem, c.System);
-        EXPECT_EQ(opts.CheckHidden, c.Hidden);
+    for (const auto& [mask, kinds] : rows) {
+        Options o;
+        BatchRow row = RowOf({"1", Source, ">", Target, mask});
+        ASSERT_EQ(ApplyBatchRow(o, row, Now).Outcome, BatchRowOutcome::Applied) << mask;
+        const Kinds set(o.CheckNormal, o.CheckArchive, o.CheckReadOnly, o.CheckSystem, o.CheckHidden);
+        EXPECT_EQ(set, kinds) << mask;
     }
 }
 
 // A row without an attribute mask carries no options: its folders alone are taken.
 TEST_F(ApplyBatchRowTest, ADamagedRowOrAPairNoRunMayTakeOrARowWithoutOptionsChangesNothing)
 {
-    struct Case
-    {
-        const char* Name;
-        BatchCol Col;
-        std::string Text;
-        std::string Problem;
-        BatchRowOutcome Outcome = BatchRowOutcome::Refused;
-    };
+    // clang-format off
+    struct Case { const char* Name; BatchCol Col; std::string Text, Problem;
+                  BatchRowOutcome Outcome = BatchRowOutcome::Refused; };
     const Case cases[] = {
         {"NoAttributeMask", BatchCol::AttributeMask, "", "", BatchRowOutcome::NoOptions},
         {"MaskNotANumber", BatchCol::AttributeMask, "33x", "the attribute mask is not a number"},
         {"DelayNotANumber", BatchCol::WarningDelay, "", "the deletion warning delay is not a number"},
         {"NotADate", BatchCol::DateFrom, "  /  /  ", "the from-date is not a date (mm/dd/yy)"},
-        {"LineBreak",
-         BatchCol::IncludeMask,
-         "*.a\n",
+        {"LineBreak", BatchCol::IncludeMask, "*.a\n",
          "the include mask holds a TAB, a line break or a null character"},
         {"TargetInSource", BatchCol::Target, Tree.Path("src/inner"), "Source and target overlap: "},
         {"RootTarget", BatchCol::Target, "/", "The filesystem root cannot be synchronised: "},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         Options opts = Window();
@@ -221,21 +209,17 @@ TEST_F(ApplyBatchRowTest, ARowCapturedFromTheOptionsAppliesBackToThem)
         o.IncludeSubFolderOption = o.AddFilesOption = o.UseLogFile = false;
         o.LogFileName = "Run.txt";
     };
-    struct Case
-    {
-        const char* Name;
-        std::function<void(Options&)> Set;
-    };
-    const Case cases[] = {{"FromTo", fromTo}, {"NoDays", noDays}, {"Compressed", compressed}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Name);
+    const std::pair<std::string, std::function<void(Options&)>> cases[] = {{"FromTo", fromTo},
+                                                                           {"NoDays", noDays},
+                                                                           {"Compressed", compressed}};
+    for (const auto& [name, set] : cases) {
+        SCOPED_TRACE(name);
         Options captured;
-        c.Set(captured);
+        set(captured);
         BatchRow row = NewBatchRow(4, Source, Target, captured, Now, &Scrambler);
         EXPECT_EQ(BatchRowProblem(row), "");
-        EXPECT_EQ(row[BatchCol::RowNumber], "4");
-        EXPECT_EQ(row[BatchCol::Direction], ">");
-        EXPECT_EQ(row[BatchCol::RowMarker], "2");
+        EXPECT_EQ(std::tie(row[BatchCol::RowNumber], row[BatchCol::Direction], row[BatchCol::RowMarker]),
+                  std::tuple("4", ">", "2"));
 
         Options applied = Window();
         // Different from the captured options only where the row carries them.
@@ -243,7 +227,7 @@ TEST_F(ApplyBatchRowTest, ARowCapturedFromTheOptionsAppliesBackToThem)
         applied.DeleteUnmatchedWarningDelay = captured.DeleteUnmatchedWarningDelay;
         applied.UseDateFrom = captured.UseDateFrom, applied.UseDateTo = captured.UseDateTo;
         ASSERT_EQ(ApplyBatchRow(applied, row, Now, &Scrambler).Outcome, BatchRowOutcome::Applied);
-        if (c.Name == std::string("Compressed")) {
+        if (name == "Compressed") {
             captured.LogFileName = "Run.Log"; // stored with the log extension
         }
         EXPECT_SAME_OPTIONS(applied, captured);
@@ -258,9 +242,7 @@ TEST_F(ApplyBatchRowTest, DeletionRulesHoldForRowsFromElsewhere)
     row[BatchCol::DeleteUnmatched] = "0";
     row[BatchCol::WarningDelay] = "99";
     ASSERT_EQ(ApplyBatchRow(opts, row, Now, &Scrambler).Outcome, BatchRowOutcome::Applied);
-    EXPECT_FALSE(opts.DeleteUnmatched);
-    EXPECT_FALSE(opts.ReplicateFolders);
-    EXPECT_FALSE(opts.DeleteUnMatchPriorToSync);
+    EXPECT_FALSE(opts.DeleteUnmatched || opts.ReplicateFolders || opts.DeleteUnMatchPriorToSync);
     EXPECT_EQ(opts.DeleteUnmatchedWarningDelay, 5); // kept, and the cell shows it
     EXPECT_EQ(row[BatchCol::WarningDelay], "5");
 

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace Tandemix {
@@ -72,7 +73,7 @@ TEST(BatchFileTest, ASavedListReopensWithEveryCellAndEachLineHoldsExactly34Tabs)
     EXPECT_TRUE(read->Refused.empty());
 }
 
-TEST(BatchFileTest, RowsWithoutAFolderAreNotSaved)
+TEST(BatchFileTest, RowsWithoutAFolderAreNotSavedAndTheSaveNameGetsTheBatchExtension)
 {
     BatchRow noFolder = SampleRow("1", "", "");
     noFolder[BatchCol::DateFrom] = "01/02/24"; // a date's slashes are no folder
@@ -81,6 +82,12 @@ TEST(BatchFileTest, RowsWithoutAFolderAreNotSaved)
     BatchRow sourceOnly = SampleRow("2", "/data/a", "");
     EXPECT_EQ(BatchFileText({"Two", {BatchRow{}, sourceOnly, noFolder}}),
               "Two\r\n" + LineOf(sourceOnly) + "\r\n");
+
+    EXPECT_EQ(BatchSaveName(""), "NewBatch.SNC");
+    EXPECT_EQ(BatchSaveName("Nightly"), "Nightly.SNC");
+    EXPECT_EQ(BatchSaveName("Nightly.txt"), "Nightly.SNC");
+    EXPECT_EQ(BatchSaveName("v1.2.Nightly.snc"), "v1.2.Nightly.SNC");
+    EXPECT_EQ(BatchSaveName(".lists"), ".lists.SNC");
 }
 
 TEST(BatchFileTest, ADamagedLineIsRefusedWithItsNumberAndTheOtherRowsStillRead)
@@ -89,13 +96,7 @@ TEST(BatchFileTest, ADamagedLineIsRefusedWithItsNumberAndTheOtherRowsStillRead)
     auto bad = [&good](BatchCol col, const std::string& text) {
         return LineOf(With(good, col, text));
     };
-    struct Case
-    {
-        const char* Name;
-        std::string Line;
-        std::string Reason;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::string, std::string> cases[] = {
         {"TabInName", bad(BatchCol::Target, "/backup/b\tc"), "more than 34 cells"},
         {"MaskNotANumber", bad(BatchCol::AttributeMask, "16I"), "the attribute mask is not a number"},
         {"SizeNotANumber", bad(BatchCol::MaxFileSize, "10k"), "the maximum file size is not a number"},
@@ -114,14 +115,14 @@ TEST(BatchFileTest, ADamagedLineIsRefusedWithItsNumberAndTheOtherRowsStillRead)
     };
     const std::vector<BatchRow> around{SampleRow("1", "/data/a", "/backup/a"),
                                        SampleRow("3", "/data/c", "/backup/c")};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Name);
-        BatchFileContent content = ParseBatchFile(FileAround(c.Line));
+    for (const auto& [name, line, reason] : cases) {
+        SCOPED_TRACE(name);
+        BatchFileContent content = ParseBatchFile(FileAround(line));
         EXPECT_EQ(content.List.Description, "Nightly");
         EXPECT_EQ(content.List.Rows, around);
         ASSERT_EQ(content.Refused.size(), 1u);
         EXPECT_EQ(content.Refused[0].Line, 3);
-        EXPECT_NE(content.Refused[0].Reason.find(c.Reason), std::string::npos) << content.Refused[0].Reason;
+        EXPECT_NE(content.Refused[0].Reason.find(reason), std::string::npos) << content.Refused[0].Reason;
     }
     EXPECT_EQ(RefusedLineText({7, "it names no folder"}),
               "Line 7 of the batch file was not read: it names no folder");
@@ -135,13 +136,7 @@ TEST(BatchFileTest, LineEndsShortRowsExtraTextAndByteNamesReadAsSaved)
     noTarget[BatchCol::Target].clear();
     const BatchRow latin1 = SampleRow("1", "/data/\xE4rger", "/backup/\xFF");
     const BatchRow longMask = With(row, BatchCol::ExcludeMask, std::string(1 << 20, ';'));
-    struct Case
-    {
-        const char* Name;
-        std::string Text;
-        std::vector<BatchRow> Rows;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::string, std::vector<BatchRow>> cases[] = {
         {"CrLf", "D\r\n" + LineOf(row) + "\r\n", {row}},
         {"Lf", "D\n" + LineOf(row) + "\n" + LineOf(foldersOnly) + "\n", {row, foldersOnly}},
         {"BlankLines", "D\r\n\r\n" + LineOf(row) + "\r\n\r\n\r\n", {row}},
@@ -153,11 +148,11 @@ TEST(BatchFileTest, LineEndsShortRowsExtraTextAndByteNamesReadAsSaved)
         {"BytesInFolders", "D\r\n" + LineOf(latin1) + "\r\n", {latin1}},
         {"MegabyteMask", "D\r\n" + LineOf(longMask) + "\r\n", {longMask}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.Name);
-        BatchFileContent content = ParseBatchFile(c.Text);
+    for (const auto& [name, text, rows] : cases) {
+        SCOPED_TRACE(name);
+        BatchFileContent content = ParseBatchFile(text);
         EXPECT_EQ(content.List.Description, "D");
-        EXPECT_EQ(content.List.Rows, c.Rows);
+        EXPECT_EQ(content.List.Rows, rows);
         EXPECT_TRUE(content.Refused.empty());
     }
 
@@ -204,15 +199,6 @@ TEST(BatchFileTest, AFullDiskOrAMissingFileLeavesTheOldFileWholeAndSaysWhy)
     EXPECT_FALSE(WriteBatchFile(tree.Path("no/such/List.SNC"), list).Ok());
 
     EXPECT_EQ(ReadBatchFile(tree.Path("Missing.SNC")).Error(), ENOENT);
-}
-
-TEST(BatchFileTest, TheSaveNameGetsTheBatchExtension)
-{
-    EXPECT_EQ(BatchSaveName(""), "NewBatch.SNC");
-    EXPECT_EQ(BatchSaveName("Nightly"), "Nightly.SNC");
-    EXPECT_EQ(BatchSaveName("Nightly.txt"), "Nightly.SNC");
-    EXPECT_EQ(BatchSaveName("v1.2.Nightly.snc"), "v1.2.Nightly.SNC");
-    EXPECT_EQ(BatchSaveName(".lists"), ".lists.SNC");
 }
 
 } // namespace

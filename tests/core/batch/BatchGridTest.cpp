@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace Tandemix {
 namespace {
@@ -40,62 +41,50 @@ std::string Sources(const BatchGrid& grid)
 
 TEST(BatchGridTest, ANewPairTakesTheRowAfterTheLastPairAndKeepsAFreeRowBelow)
 {
-    const struct
-    {
-        const char* Name;
-        const char* Filled;
-        int Current;
-        int Row; // where the new pair goes
-        std::size_t Rows; // the grid's length afterwards
-    } cases[] = {{"EmptyGrid", "......", 1, 1, 6},
-                 {"OnAPairGoesAfterTheLastPair", "xx....", 1, 3, 6},
-                 {"AGapIsNotFilledFromAbove", "x.x...", 1, 4, 6},
-                 {"AnEmptyCurrentRowIsTaken", "xx....", 5, 5, 6},
-                 {"TheLastFreeRowGetsOneBelow", "xxxxx.", 1, 6, 7},
-                 {"AFullGridGrows", "xxxxxx", 2, 7, 8}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
-        BatchGrid grid = GridOf(c.Filled, c.Current);
-        EXPECT_EQ(RowForNewPair(grid), c.Row);
-        EXPECT_EQ(grid.Rows.size(), c.Rows);
+    // The grid and its current row; where the new pair goes, and the grid's length afterwards.
+    const std::tuple<const char*, const char*, int, int, std::size_t> cases[] = {
+        {"EmptyGrid", "......", 1, 1, 6},
+        {"OnAPairGoesAfterTheLastPair", "xx....", 1, 3, 6},
+        {"AGapIsNotFilledFromAbove", "x.x...", 1, 4, 6},
+        {"AnEmptyCurrentRowIsTaken", "xx....", 5, 5, 6},
+        {"TheLastFreeRowGetsOneBelow", "xxxxx.", 1, 6, 7},
+        {"AFullGridGrows", "xxxxxx", 2, 7, 8}};
+    for (const auto& [name, filled, current, row, length] : cases) {
+        SCOPED_TRACE(name);
+        BatchGrid grid = GridOf(filled, current);
+        EXPECT_EQ(RowForNewPair(grid), row);
+        EXPECT_EQ(grid.Rows.size(), length);
     }
 }
 
-TEST(BatchGridTest, DeletingARowMovesTheRowsBelowUpAndShortensALongGrid)
+TEST(BatchGridTest, DeletingARowOrTheDeleteKeyMovesTheRowsBelowUpAndOnlyDeletingShortensALongGrid)
 {
-    const struct
-    {
-        const char* Name;
-        const char* Filled;
-        int Current;
-        const char* After; // the sources afterwards
-        int CurrentAfter;
-    } cases[] = {{"MiddleRow", "xxx...", 2, "13....", 2},
-                 {"LastPairMovesUp", "xxx...", 3, "12....", 2},
-                 {"FirstRowStays", "xx....", 1, "2.....", 1},
-                 {"NoRowEmptiesRowOne", "xx....", 0, ".2....", 0},
-                 {"LongGridDropsItsLastRow", "xxxxxxxx", 3, "1245678", 2},
-                 {"LongGridOnItsLastRow", "xxxxxxxx", 8, "1234567", 7}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Name);
-        BatchGrid grid = GridOf(c.Filled, c.Current);
+    // The grid and its current row; the sources and the current row afterwards.
+    const std::tuple<const char*, const char*, int, const char*, int> cases[] = {
+        {"MiddleRow", "xxx...", 2, "13....", 2},
+        {"LastPairMovesUp", "xxx...", 3, "12....", 2},
+        {"FirstRowStays", "xx....", 1, "2.....", 1},
+        {"NoRowEmptiesRowOne", "xx....", 0, ".2....", 0},
+        {"LongGridDropsItsLastRow", "xxxxxxxx", 3, "1245678", 2},
+        {"LongGridOnItsLastRow", "xxxxxxxx", 8, "1234567", 7}};
+    for (const auto& [name, filled, current, after, currentAfter] : cases) {
+        SCOPED_TRACE(name);
+        BatchGrid grid = GridOf(filled, current);
         DeleteBatchGridRow(grid);
-        EXPECT_EQ(Sources(grid), c.After);
-        EXPECT_EQ(grid.Current, c.CurrentAfter);
+        EXPECT_EQ(Sources(grid), after);
+        EXPECT_EQ(grid.Current, currentAfter);
         // Row numbers belong to the places.
         for (int row = 1; row <= grid.LastRow(); ++row) {
             EXPECT_EQ(grid.At(row)[BatchCol::RowNumber], std::to_string(row));
         }
         // The options went with their pair.
-        if (grid.HasSource(c.CurrentAfter)) {
-            EXPECT_EQ(grid.At(c.CurrentAfter)[BatchCol::AttributeMask],
-                      grid.At(c.CurrentAfter)[BatchCol::Source].substr(2));
+        if (grid.HasSource(currentAfter)) {
+            EXPECT_EQ(grid.At(currentAfter)[BatchCol::AttributeMask],
+                      grid.At(currentAfter)[BatchCol::Source].substr(2));
         }
     }
-}
 
-TEST(BatchGridTest, TheDeleteKeyMovesRowsUpAndKeepsTheLength)
-{
+    // The Delete key moves the rows up too, but keeps the length.
     BatchGrid grid = GridOf("xxx...", 1);
     ShiftRowsUp(grid);
     EXPECT_EQ(Sources(grid), "23....");

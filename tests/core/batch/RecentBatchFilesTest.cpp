@@ -11,53 +11,43 @@ namespace {
 
 using Items = std::vector<std::string>;
 
-// Ten files, newest first, and the empty entry last, as the configuration reads them back.
-SelectableList ElevenEntries()
+// "/lists/N.SNC" for each N, newest first, and the empty entry last, as the configuration reads
+// them back.
+Items Listed(const std::vector<std::string>& numbers)
 {
-    SelectableList list;
-    for (int i = 1; i <= 10; ++i) {
-        list.Items.push_back("/lists/" + std::to_string(i) + ".SNC");
+    Items items;
+    for (const std::string& number : numbers) {
+        items.push_back("/lists/" + number + ".SNC");
     }
-    list.Items.emplace_back();
-    return list;
+    items.emplace_back();
+    return items;
 }
 
-TEST(RecentBatchFilesTest, ATwelfthFileDropsTheTenthEntryAndKeepsTheEmptyOne)
+TEST(RecentBatchFilesTest, ANewFileGoesFirstAListedOneMovesThereAndForgettingNeverTakesTheEmptyEntry)
 {
-    SelectableList list = ElevenEntries();
+    SelectableList list{Listed({"1", "2", "3", "4", "5", "6", "7", "8", "9", "10"}), 4};
     RememberBatchFile(list, "/lists/new.SNC");
-    ASSERT_EQ(list.Items.size(), 11u);
-    EXPECT_EQ(list.Items.front(), "/lists/new.SNC");
-    EXPECT_EQ(list.Items[9], "/lists/9.SNC");
-    EXPECT_EQ(list.Items.back(), "");
+    EXPECT_EQ(list.Items, Listed({"new", "1", "2", "3", "4", "5", "6", "7", "8", "9"}));
     EXPECT_EQ(list.ItemIndex, 0);
-}
 
-TEST(RecentBatchFilesTest, AListedFileMovesToTheFrontAndFewerThanElevenOnlyGrow)
-{
-    SelectableList list = ElevenEntries();
+    list.ItemIndex = 2;
     RememberBatchFile(list, "/lists/7.SNC");
-    EXPECT_EQ(list.Items.size(), 11u);
-    EXPECT_EQ(list.Items[0], "/lists/7.SNC");
-    EXPECT_EQ(list.Items[1], "/lists/1.SNC");
-    EXPECT_EQ(list.Items[7], "/lists/8.SNC");
+    EXPECT_EQ(list.Items, Listed({"7", "new", "1", "2", "3", "4", "5", "6", "8", "9"}));
     EXPECT_EQ(list.ItemIndex, 0);
 
-    // Paths are names of the file system: another case is another file.
+    // Fewer than eleven only grow. Paths are names of the file system: another case is another file.
     SelectableList small{{"/a.SNC", ""}, 1};
     RememberBatchFile(small, "/A.SNC");
     EXPECT_EQ(small.Items, (Items{"/A.SNC", "/a.SNC", ""}));
     EXPECT_EQ(small.ItemIndex, 0);
-}
 
-TEST(RecentBatchFilesTest, ForgettingRemovesTheSelectedFileButNeverTheEmptyEntry)
-{
-    SelectableList list{{"/a.SNC", "/b.SNC", ""}, 1};
-    ForgetSelectedBatchFile(list);
-    EXPECT_EQ(list.Items, (Items{"/a.SNC", ""}));
-    EXPECT_EQ(list.ItemIndex, 1);
-    ForgetSelectedBatchFile(list);
-    EXPECT_EQ(list.Items, (Items{"/a.SNC", ""}));
+    // Forgetting removes the selected file but never the empty entry.
+    small.ItemIndex = 1;
+    ForgetSelectedBatchFile(small);
+    EXPECT_EQ(small.Items, (Items{"/A.SNC", ""}));
+    EXPECT_EQ(small.ItemIndex, 1);
+    ForgetSelectedBatchFile(small);
+    EXPECT_EQ(small.Items, (Items{"/A.SNC", ""}));
 
     SelectableList none{{"/a.SNC"}, 0};
     ForgetSelectedBatchFile(none);

@@ -4,12 +4,12 @@
 // hostile archive made by python3 outside our code.
 #include "compression/ZipArch32.h"
 #include "core/compression/ZipReadBack.h"
+#include "support/FileChecks.h"
 #include "support/TempTree.h"
 #include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -21,16 +21,20 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace Tandemix {
 namespace {
 
-using Test::ByName;
 using Test::EntriesOf;
+using Test::LStat;
 using Test::MakeArchive;
-using Test::PrintTo;
+using Test::ModeOf;
+using Test::Packed;
 using Test::Python;
+using Test::SortedNamesIn;
 
 // Entry names with method and size, one a line, as python's zipfile reads them.
 const char* const ListScript = R"(import sys, zipfile
@@ -118,7 +122,6 @@ TEST_F(ZipLibrariesTest, AddStoresFlatNamesLevelsStoredExtensionsAndSkipsHiddenF
     EXPECT_EQ(AddFiles({"a.txt", "inner.ZIP", ".hidden"}), 0);
     EXPECT_EQ(Listed(), "a.txt 8 5000 -\ninner.ZIP 0 5000 -\n");
     EXPECT_EQ(Contents(), "a.txt:" + std::string(5000, 'a') + "|inner.ZIP:" + std::string(5000, 'z'));
-    EXPECT_TRUE(Zip.FilesToProcess.empty());
 
     Zip.IncludeHiddenFiles = true;
     Zip.Compression = 0;
@@ -126,11 +129,18 @@ TEST_F(ZipLibrariesTest, AddStoresFlatNamesLevelsStoredExtensionsAndSkipsHiddenF
     EXPECT_EQ(Listed(), "a.txt 8 5000 -\ninner.ZIP 0 5000 -\n.hidden 0 1 -\n");
 }
 
-TEST_F(ZipLibrariesTest, MasksSelectWhatIsAdded)
+TEST_F(ZipLibrariesTest, AStopWritesNothingAndMasksSelectWhatIsAdded)
 {
     Tree.AddFile("src/a.txt", "a");
     Tree.AddFile("src/b.txt", "b");
     Tree.AddFile("src/c.log", "c");
+    Zip.OnAdding = [](TZipArchiver& z, const TZlFileStats&) {
+        z.Abort = true;
+    };
+    EXPECT_EQ(AddFiles({"a.txt", "b.txt"}), ZipAbi::Aborted);
+    EXPECT_FALSE(Tree.Exists("arc.zip"));
+
+    Zip.OnAdding = nullptr;
     Zip.FilesToProcess = {Src + "*", ">*.txt", "<b*"};
     EXPECT_EQ(Zip.Add(TZlAddMode::zamAdd), 0);
     EXPECT_EQ(Listed(), "a.txt 8 1 -\n");
@@ -166,13 +176,11 @@ TEST_F(ZipLibrariesTest, ListAndCountReportEveryEntryWithItsDetails)
     };
     EXPECT_EQ(Zip.List(), 0);
     ASSERT_EQ(seen.size(), 2u);
-    EXPECT_EQ(seen[0].FileName, "a.txt");
-    EXPECT_EQ(seen[0].Size, 3000);
+    EXPECT_EQ(std::tuple(seen[0].FileName, seen[0].Size, seen[1].FileName),
+              std::tuple("a.txt", 3000, "b.txt"));
     EXPECT_LT(seen[0].CompressedSize, 3000);
-    EXPECT_TRUE(seen[0].Attributes.ReadOnly);
-    EXPECT_FALSE(seen[1].Attributes.ReadOnly);
-    // 2021-06-15 10:30:20 packed: date (41<<9 | 6<<5 | 15), time (10<<11 | 30<<5 | 10).
-    EXPECT_EQ(seen[0].DosDateTime, ((41u << 9 | 6u << 5 | 15u) << 16) | (10u << 11 | 30u << 5 | 10u));
+    EXPECT_TRUE(seen[0].Attributes.ReadOnly && !seen[1].Attributes.ReadOnly);
+    EXPECT_EQ(seen[0].DosDateTime, Packed(2021, 6, 15, 10, 30, 20));
 
     Zip.FilesToProcess = {"b*"};
     seen.clear();
@@ -191,22 +199,16 @@ TEST_F(ZipLibrariesTest, ExtractHonoursOverwriteModesAndKeepsTimesAndModes)
     ASSERT_EQ(AddFiles({"a.txt"}), 0);
     Tree.AddFile("out/a.txt", "already there");
 
-    Zip.Overwrite = TZlOverwrite::zowNever;
-    EXPECT_EQ(ExtractAll(), 0);
-    EXPECT_EQ(Tree.ReadFile("out/a.txt"), "already there");
-
-    Zip.Overwrite = TZlOverwrite::zowAsk; // nobody answers: the file stays
-    EXPECT_EQ(ExtractAll(), 0);
-    EXPECT_EQ(Tree.ReadFile("out/a.txt"), "already there");
-
+    for (TZlOverwrite mode : {TZlOverwrite::zowNever, TZlOverwrite::zowAsk}) { // Ask: nobody answers
+        Zip.Overwrite = mode;
+        EXPECT_EQ(ExtractAll(), 0);
+        EXPECT_EQ(Tree.ReadFile("out/a.txt"), "already there");
+    }
     Zip.Overwrite = TZlOverwrite::zowAlways;
     EXPECT_EQ(ExtractAll(), 0);
     EXPECT_EQ(Tree.ReadFile("out/a.txt"), "archived");
-    struct stat st
-    {};
-    ASSERT_EQ(::stat(Tree.Path("out/a.txt").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mtime, when);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);
+    EXPECT_EQ(LStat(Tree.Path("out/a.txt")).st_mtime, when);
+    EXPECT_EQ(ModeOf(Tree.Path("out/a.txt")), 0640u);
 }
 
 TEST_F(ZipLibrariesTest, EncryptedArchiveOpensWithThePasswordOnly)
@@ -239,12 +241,9 @@ TEST_F(ZipLibrariesTest, EncryptedArchiveOpensWithThePasswordOnly)
 // Every entry that goes is announced, and the last one gone leaves an empty archive behind.
 TEST_F(ZipLibrariesTest, ANameTakesItsOwnEntryAndAMaskEveryEntryItFits)
 {
-    const struct
-    {
-        const char* Name;
-        std::vector<std::string> Entries, Deleted;
-        std::string Left, Announced;
-    } rows[] = {
+    using Names = std::vector<std::string>;
+    // The archive's entries, the names deleted, the entries left, and those announced.
+    const std::tuple<const char*, Names, Names, std::string, std::string> rows[] = {
         {"ExactNameLeavesItsCaseTwin", {"a.txt", "A.TXT"}, {"a.txt"}, "A.TXT", "a.txt"},
         {"LiteralWildcardNameIsThatEntryOnly", {"a*b", "aXb"}, {"a*b"}, "aXb", "a*b"},
         {"CaseOnlyNameTakesItsOneEntry", {"Report.TXT", "other"}, {"report.txt"}, "other", "Report.TXT"},
@@ -252,50 +251,39 @@ TEST_F(ZipLibrariesTest, ANameTakesItsOwnEntryAndAMaskEveryEntryItFits)
         {"MaskTakesEveryEntryItFits", {"a.log", "B.LOG", "c.txt"}, {"*.log"}, "c.txt", "a.log B.LOG"},
         {"EveryEntryGone", {"a.txt", "b.txt"}, {"a.txt", "b.txt"}, "", "a.txt b.txt"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.Name);
-        MakeArchive(Archive, row.Entries);
+    for (const auto& [name, entries, deleted, left, announcedNames] : rows) {
+        SCOPED_TRACE(name);
+        MakeArchive(Archive, entries);
         std::string announced;
-        Zip.OnDeleting = [&](TZipArchiver&, const std::string& name) {
-            announced += (announced.empty() ? "" : " ") + name;
+        Zip.OnDeleting = [&](TZipArchiver&, const std::string& entry) {
+            announced += (announced.empty() ? "" : " ") + entry;
         };
-        Zip.FilesToProcess = row.Deleted;
+        Zip.FilesToProcess = deleted;
         Zip.Delete();
-        EXPECT_EQ(EntriesOf(Archive), row.Left);
-        EXPECT_EQ(announced, row.Announced);
+        EXPECT_EQ(EntriesOf(Archive), left);
+        EXPECT_EQ(announced, announcedNames);
         EXPECT_TRUE(Tree.Exists("arc.zip"));
     }
 }
 
-struct HostileRow
+TEST_F(ZipLibrariesTest, HostileArchiveIsRefusedWholeBeforeAnythingIsWritten)
 {
-    std::string Name;
-    std::string EntryName;
-    std::string Kind;
-};
-
-class HostileArchiveTest : public ZipLibrariesTest, public ::testing::WithParamInterface<HostileRow>
-{};
-
-TEST_P(HostileArchiveTest, RefusedWholeBeforeAnythingIsWritten)
-{
-    Python(HostileScript, {Archive, GetParam().EntryName, GetParam().Kind});
     Zip.Overwrite = TZlOverwrite::zowAlways;
-    EXPECT_EQ(ExtractAll(), ZipAbi::HostileArchive);
-    EXPECT_TRUE(NothingOut());
-    EXPECT_FALSE(Tree.Exists("evil"));
-    EXPECT_NE(SharedText().find("refused"), std::string::npos) << SharedText();
+    // clang-format off
+    const std::pair<const char*, const char*> rows[] = {
+        {"../evil", "file"}, {"x/../../evil", "file"}, {"/tmp/evil", "file"}, {"a\\..\\evil", "file"},
+        {"C:/evil", "file"}, {"passwd", "link"}};
+    // clang-format on
+    for (const auto& [entry, kind] : rows) {
+        SCOPED_TRACE(entry);
+        SharedText().clear();
+        Python(HostileScript, {Archive, entry, kind});
+        EXPECT_EQ(ExtractAll(), ZipAbi::HostileArchive);
+        EXPECT_TRUE(NothingOut());
+        EXPECT_FALSE(Tree.Exists("evil"));
+        EXPECT_NE(SharedText().find("refused"), std::string::npos) << SharedText();
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(ZipLibraries,
-                         HostileArchiveTest,
-                         ::testing::Values(HostileRow{"DotDot", "../evil", "file"},
-                                           HostileRow{"DeepDotDot", "x/../../evil", "file"},
-                                           HostileRow{"Absolute", "/tmp/evil", "file"},
-                                           HostileRow{"Backslash", "a\\..\\evil", "file"},
-                                           HostileRow{"Drive", "C:/evil", "file"},
-                                           HostileRow{"Symlink", "passwd", "link"}),
-                         ByName{});
 
 TEST_F(ZipLibrariesTest, DamagedArchiveIsReportedAndNothingIsWrittenOrChanged)
 {
@@ -349,12 +337,7 @@ TEST_F(ZipLibrariesTest, FullDiskLeavesTheOldArchiveIntact)
             return 2;
         }
         // Nothing is left beside it either: the half-written new archive is gone.
-        std::vector<std::string> left;
-        for (const auto& entry : std::filesystem::directory_iterator(small)) {
-            left.push_back(entry.path().filename().string());
-        }
-        std::sort(left.begin(), left.end());
-        return left == std::vector<std::string>{"arc.zip", "first.txt"} ? 0 : 3;
+        return SortedNamesIn(small) == std::vector<std::string>{"arc.zip", "first.txt"} ? 0 : 3;
     });
     if (status == NoMountNamespace) {
         GTEST_SKIP() << "no private mount namespace here";
@@ -386,17 +369,6 @@ TEST_F(ZipLibrariesTest, KilledWhileWritingLeavesTheOldArchiveIntact)
     ASSERT_TRUE(WIFSIGNALED(status)) << "the child was not killed while writing";
     EXPECT_EQ(Tree.ReadFile("arc.zip"), before);
     EXPECT_EQ(Listed(), "first.txt 8 5 -\n");
-}
-
-TEST_F(ZipLibrariesTest, StopDuringAddWritesNothing)
-{
-    Tree.AddFile("src/a.txt", "a");
-    Tree.AddFile("src/b.txt", "b");
-    Zip.OnAdding = [](TZipArchiver& z, const TZlFileStats&) {
-        z.Abort = true;
-    };
-    EXPECT_EQ(AddFiles({"a.txt", "b.txt"}), ZipAbi::Aborted);
-    EXPECT_FALSE(Tree.Exists("arc.zip"));
 }
 
 } // namespace

@@ -5,63 +5,57 @@
 
 #include "engine/RunMessages.h"
 #include "support/CoreBundle.h"
+#include "support/FileChecks.h"
 #include "support/TempTree.h"
 #include "support/TestTables.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace Tandemix {
 namespace {
-
-struct ModeRow
-{
-    std::string Name;
-    // The panes, one digit a field in DropPanes' order: source archive, target archive, source
-    // view checked/enabled, target view checked/enabled, compression on, compress (0) or expand (1).
-    std::string Panes;
-    std::string Mode;
-    bool UseCompression;
-    int CompressExpand;
-    std::string Views; // what the drop makes of the source and the target view: y, n, or - (left)
-};
-
-const ModeRow ModeRows[] = {
-    {"ArchiveOntoArchiveIsRefused", "11000000", "", false, 0, "--"},
-    {"ArchiveOntoFolderExpands", "10000000", "EXPAND", true, 1, "y-"},
-    {"FolderOntoArchiveCompresses", "01000001", "COMPRESS", true, 0, "-y"},
-    {"SourceViewCheckedExpands", "00111100", "EXPAND", true, 1, "-n"},
-    {"SourceViewCheckedButDisabledDoesNotCount", "00100000", "Synchronize", false, 0, "--"},
-    {"TargetViewCheckedCompresses", "00001101", "COMPRESS", true, 0, "n-"},
-    {"CompressWithoutTargetViewCompresses", "00000010", "COMPRESS", true, 0, "-y"},
-    {"TargetViewOfferedButUnchecked", "00000110", "Synchronize", false, 0, "--"},
-    {"SourceViewOfferedButUnchecked", "00010011", "Synchronize", false, 1, "--"},
-    {"ExpandSelected", "00000011", "EXPAND", true, 1, "y-"},
-    {"NothingCompressedSynchronizes", "00000000", "Synchronize", false, 0, "--"},
-};
 
 std::optional<bool> ViewOf(char c)
 {
     return c == '-' ? std::nullopt : std::optional<bool>(c == 'y');
 }
 
+// Panes: one digit a field in DropPanes' order: source archive, target archive, source view
+// checked/enabled, target view checked/enabled, compression on, compress (0) or expand (1).
+// Then the mode, the compression and its way, and what the drop makes of the source and the
+// target view: y, n, or - (left).
 TEST(ChooseDropModeTest, TheFirstMatchingRuleWins)
 {
-    for (const ModeRow& row : ModeRows) {
-        SCOPED_TRACE(row.Name);
-        auto on = [&row](int field) {
-            return row.Panes[field] == '1';
-        };
-        DropMode mode = ChooseDropMode({on(0), on(1), on(2), on(3), on(4), on(5), on(6), row.Panes[7] - '0'});
-        EXPECT_EQ(mode.Mode, row.Mode);
-        if (!row.Mode.empty()) {
-            EXPECT_EQ(mode.UseCompression, row.UseCompression);
-            EXPECT_EQ(mode.CompressExpand, row.CompressExpand);
-            EXPECT_EQ(mode.SourceViewCompressed, ViewOf(row.Views[0]));
-            EXPECT_EQ(mode.TargetViewCompressed, ViewOf(row.Views[1]));
+    const std::tuple<const char*, std::string, std::string, bool, int, std::string> rows[] = {
+        {"ArchiveOntoArchiveIsRefused", "11000000", "", false, 0, "--"},
+        {"ArchiveOntoFolderExpands", "10000000", "EXPAND", true, 1, "y-"},
+        {"FolderOntoArchiveCompresses", "01000001", "COMPRESS", true, 0, "-y"},
+        {"SourceViewCheckedExpands", "00111100", "EXPAND", true, 1, "-n"},
+        {"SourceViewCheckedButDisabledDoesNotCount", "00100000", "Synchronize", false, 0, "--"},
+        {"TargetViewCheckedCompresses", "00001101", "COMPRESS", true, 0, "n-"},
+        {"CompressWithoutTargetViewCompresses", "00000010", "COMPRESS", true, 0, "-y"},
+        {"TargetViewOfferedButUnchecked", "00000110", "Synchronize", false, 0, "--"},
+        {"SourceViewOfferedButUnchecked", "00010011", "Synchronize", false, 1, "--"},
+        {"ExpandSelected", "00000011", "EXPAND", true, 1, "y-"},
+        {"NothingCompressedSynchronizes", "00000000", "Synchronize", false, 0, "--"},
+    };
+    for (const auto& [name, panes, modeName, compression, way, views] : rows) {
+        SCOPED_TRACE(name);
+        std::array<bool, 7> on{};
+        for (std::size_t field = 0; field < on.size(); ++field) {
+            on[field] = panes[field] == '1';
+        }
+        DropMode mode = ChooseDropMode({on[0], on[1], on[2], on[3], on[4], on[5], on[6], panes[7] - '0'});
+        EXPECT_EQ(mode.Mode, modeName);
+        if (!modeName.empty()) {
+            EXPECT_EQ(std::tie(mode.UseCompression, mode.CompressExpand), std::tuple(compression, way));
+            EXPECT_EQ(mode.SourceViewCompressed, ViewOf(views[0]));
+            EXPECT_EQ(mode.TargetViewCompressed, ViewOf(views[1]));
             EXPECT_FALSE(mode.TargetPaneRed);
         }
     }
@@ -113,17 +107,14 @@ TEST_F(DropSelectedFilesTest, OnlyTheDroppedFilesGoAndNoSubFolderWhateverTheOpti
     EXPECT_TRUE(TargetFileListDragDrop(Ctx, Drop({"a.txt", "b.txt", "sub"})));
     ASSERT_EQ(Host.Questions.size(), 1u);
     EXPECT_EQ(Host.Questions[0].Text, "Are you sure you want to Synchronize the 3 selected Source files?");
+    EXPECT_EQ(::Tandemix::Test::SortedNamesIn(Tree.Path("dst")),
+              (std::vector<std::string>{"a.txt", "b.txt"}));
     EXPECT_EQ(Tree.ReadFile("dst/a.txt"), "aaa");
     EXPECT_EQ(Tree.ReadFile("dst/b.txt"), "new b");
-    EXPECT_FALSE(Tree.Exists("dst/c.txt"));
-    EXPECT_FALSE(Tree.Exists("dst/sub"));
-    EXPECT_FALSE(Tree.Exists("dst/src"));
-    EXPECT_TRUE(Opts.IncludeSubFolderOption);
-    EXPECT_TRUE(Opts.CreateSubFolderOption);
+    EXPECT_TRUE(Opts.IncludeSubFolderOption && Opts.CreateSubFolderOption);
     EXPECT_EQ(Host.ControlsEnabled, (std::vector<bool>{false, true}));
-    EXPECT_FALSE(Host.ElapsedTimerRunning);
-    EXPECT_EQ(State.BusyCount, 0);
-    EXPECT_FALSE(State.SyncActive);
+    EXPECT_EQ(std::tuple(Host.ElapsedTimerRunning, State.BusyCount, State.SyncActive),
+              std::tuple(false, 0, false));
     EXPECT_EQ(Host.LastStatus(), "Ready");
     // The panes show the result.
     EXPECT_EQ(Engine.Target.Files.size(), 2u);
@@ -143,7 +134,7 @@ TEST_F(DropSelectedFilesTest, OnlyTheDroppedFilesGoAndNoSubFolderWhateverTheOpti
                                         "     2 Files checked."}));
 }
 
-TEST_F(DropSelectedFilesTest, DeleteUnmatchedRefusesEveryDropBeforeAnyQuestion)
+TEST_F(DropSelectedFilesTest, DeleteUnmatchedRefusesEveryDropBeforeAnyQuestionAndABusyProgramIgnoresIt)
 {
     Opts.DeleteUnmatched = true;
     Host.QueueAnswer(DialogResult::Ok);
@@ -156,14 +147,12 @@ TEST_F(DropSelectedFilesTest, DeleteUnmatchedRefusesEveryDropBeforeAnyQuestion)
                   "Please disable the \"Delete Unmatched\" feature prior to drag-drop operation");
     }
     EXPECT_FALSE(Tree.Exists("dst/a.txt"));
-}
 
-TEST_F(DropSelectedFilesTest, ADropWhileAnotherOperationRunsIsIgnoredSilently)
-{
+    // While another operation runs a drop is ignored, silently.
+    Opts.DeleteUnmatched = false;
     State.BusyCount = 1;
     EXPECT_FALSE(TargetFileListDragDrop(Ctx, Drop({"a.txt"})));
-    State.BusyCount = 0;
-    EXPECT_TRUE(Host.Questions.empty());
+    EXPECT_EQ(Host.Questions.size(), 2u);
     EXPECT_FALSE(Tree.Exists("dst/a.txt"));
 }
 

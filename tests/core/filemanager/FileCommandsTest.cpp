@@ -15,48 +15,41 @@
 
 #include <cerrno>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace Tandemix {
 namespace {
 
-struct MenuRow
-{
-    std::string Name;
-    PaneState Pane;
-    std::string OpenCaption;
-    bool OneFile; // Open File and the details are offered for one current file only
-    std::string DeleteCaption; // Delete is offered whenever there is a current item
-};
-
 // 80 characters, the last of them two bytes long each: a cut counts characters.
 const std::string LongName = std::string(70, 'n') + "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9.txt";
 const std::string LongCut = std::string(70, 'n') + "\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9\xC3\xA9";
 
-const MenuRow MenuRows[] = {
-    {"OneProgram", {3, 1, true, "setup.exe"}, "Launch: setup.exe", true, "Delete File: setup.exe"},
-    {"BatchInCapitals", {3, 1, true, "RUN.BAT"}, "Launch: RUN.BAT", true, "Delete File: RUN.BAT"},
-    {"ExeInsideTheName", {1, 0, true, "a.exe.txt"}, "Launch: a.exe.txt", true, "Delete File: a.exe.txt"},
-    {"ScriptIsViewed", {2, 1, true, "backup.sh"}, "View: backup.sh", true, "Delete File: backup.sh"},
-    {"FourSelected", {9, 4, true, "notes.txt"}, "View: notes.txt", false, "Delete 4 Files"},
-    {"TwoSelected", {2, 2, true, "setup.exe"}, "Launch: setup.exe", false, "Delete 2 Files"},
-    {"EmptyPane", {0, 0, false, ""}, "Open File", false, "Delete File"},
-    {"NoCurrentItem", {5, 0, false, ""}, "Open File", false, "Delete File"},
-    {"LongNameCut", {1, 1, true, LongName}, "View: " + LongCut, true, "Delete File: " + LongCut},
-};
-
+// Open File and the details are offered for one current file only; Delete whenever there is a
+// current item.
 TEST(PrepareFileMenuTest, CaptionsAndEnabledItemsFollowThePane)
 {
-    for (const MenuRow& row : MenuRows) {
-        SCOPED_TRACE(row.Name);
-        FileMenuState menu = PrepareFileMenu(row.Pane);
-        EXPECT_EQ(menu.OpenFile1.Caption, row.OpenCaption);
-        EXPECT_EQ(menu.OpenFile1.Enabled, row.OneFile);
-        EXPECT_EQ(menu.DeleteFile1.Caption, row.DeleteCaption);
-        EXPECT_EQ(menu.DeleteFile1.Enabled, row.Pane.HasCurrent);
-        EXPECT_EQ(menu.ShowFileDetails1, row.OneFile);
+    // The pane, the Open File caption, one file, the Delete caption.
+    const std::tuple<const char*, PaneState, std::string, bool, std::string> rows[] = {
+        {"OneProgram", {3, 1, true, "setup.exe"}, "Launch: setup.exe", true, "Delete File: setup.exe"},
+        {"BatchInCapitals", {3, 1, true, "RUN.BAT"}, "Launch: RUN.BAT", true, "Delete File: RUN.BAT"},
+        {"ExeInsideTheName", {1, 0, true, "a.exe.txt"}, "Launch: a.exe.txt", true, "Delete File: a.exe.txt"},
+        {"ScriptIsViewed", {2, 1, true, "backup.sh"}, "View: backup.sh", true, "Delete File: backup.sh"},
+        {"FourSelected", {9, 4, true, "notes.txt"}, "View: notes.txt", false, "Delete 4 Files"},
+        {"TwoSelected", {2, 2, true, "setup.exe"}, "Launch: setup.exe", false, "Delete 2 Files"},
+        {"EmptyPane", {0, 0, false, ""}, "Open File", false, "Delete File"},
+        {"NoCurrentItem", {5, 0, false, ""}, "Open File", false, "Delete File"},
+        {"LongNameCut", {1, 1, true, LongName}, "View: " + LongCut, true, "Delete File: " + LongCut},
+    };
+    for (const auto& [name, pane, openCaption, oneFile, deleteCaption] : rows) {
+        SCOPED_TRACE(name);
+        FileMenuState menu = PrepareFileMenu(pane);
+        EXPECT_EQ(std::tie(menu.OpenFile1.Caption, menu.OpenFile1.Enabled), std::tie(openCaption, oneFile));
+        EXPECT_EQ(std::tie(menu.DeleteFile1.Caption, menu.DeleteFile1.Enabled),
+                  std::tie(deleteCaption, pane.HasCurrent));
+        EXPECT_EQ(menu.ShowFileDetails1, oneFile);
         EXPECT_FALSE(menu.ExpandFolder1);
-        PaneState archived = row.Pane;
+        PaneState archived = pane;
         archived.ViewCompressedEnabled = true;
         EXPECT_TRUE(PrepareFileMenu(archived).ExpandFolder1);
     }
@@ -89,7 +82,7 @@ protected:
     TempTree Tree;
 };
 
-TEST_F(DeleteMultipleFilesTest, OneReadOnlyFileGoesAfterTheOneQuestion)
+TEST_F(DeleteMultipleFilesTest, AReadOnlyFileGoesAfterTheOneQuestionAndALinkAsALink)
 {
     Tree.AddFile("t/Locked.txt", "abc", ::Tandemix::Test::LocalTime(2001, 2, 3, 4, 5, 6), 0444);
     Host.QueueAnswer(DialogResult::Yes);
@@ -100,12 +93,20 @@ TEST_F(DeleteMultipleFilesTest, OneReadOnlyFileGoesAfterTheOneQuestion)
     EXPECT_FALSE(Tree.Exists("t/Locked.txt"));
     EXPECT_EQ(DeletedNames(), std::vector<std::string>{"Locked.txt"});
     auto entry = Report.EntriesIn(ReportCategory::Deletions).front();
-    EXPECT_EQ(entry.SizeText, "3");
-    EXPECT_EQ(entry.Detail, "2/3/01 4:05:06 AM");
+    EXPECT_EQ(std::tie(entry.SizeText, entry.Detail), std::tuple("3", "2/3/01 4:05:06 AM"));
     // The controls are locked for the walk and given back after it.
     EXPECT_EQ(Host.ControlsEnabled, (std::vector<bool>{false, true}));
-    EXPECT_FALSE(State.SyncActive);
-    EXPECT_EQ(State.BusyCount, 0);
+    EXPECT_EQ(std::tuple(State.SyncActive, State.BusyCount), std::tuple(false, 0));
+
+    // A link goes as a link, and without asking when the caller says so.
+    Tree.AddFile("elsewhere/keep.txt", "keep");
+    Tree.AddSymlink("t/link.txt", Tree.Path("elsewhere/keep.txt"));
+    FileDeletion request = Request({"link.txt"});
+    request.Ask = false;
+    EXPECT_EQ(DeleteMultipleFiles(Ctx, request), 1);
+    EXPECT_EQ(Host.Questions.size(), 1u);
+    EXPECT_FALSE(Tree.Exists("t/link.txt"));
+    EXPECT_EQ(Tree.ReadFile("elsewhere/keep.txt"), "keep");
 }
 
 TEST_F(DeleteMultipleFilesTest, NoKeepsEveryFileAndAFileThatCannotGoIsReportedWhileTheOthersStillGo)
@@ -130,18 +131,6 @@ TEST_F(DeleteMultipleFilesTest, NoKeepsEveryFileAndAFileThatCannotGoIsReportedWh
     EXPECT_EQ(Host.Questions[2].Text.rfind("Could not Delete File:    " + Tree.Path("t/b.txt"), 0), 0u)
         << Host.Questions[2].Text;
     EXPECT_EQ(Host.UnusedAnswers(), 0u);
-}
-
-TEST_F(DeleteMultipleFilesTest, ALinkGoesAsALinkAndWithoutAskingWhenTheCallerSaysSo)
-{
-    Tree.AddFile("elsewhere/keep.txt", "keep");
-    Tree.AddSymlink("t/link.txt", Tree.Path("elsewhere/keep.txt"));
-    FileDeletion request = Request({"link.txt"});
-    request.Ask = false;
-    EXPECT_EQ(DeleteMultipleFiles(Ctx, request), 1);
-    EXPECT_TRUE(Host.Questions.empty());
-    EXPECT_FALSE(Tree.Exists("t/link.txt"));
-    EXPECT_EQ(Tree.ReadFile("elsewhere/keep.txt"), "keep");
 }
 
 TEST_F(DeleteMultipleFilesTest, AStopEndsTheWalk)

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace Tandemix {
@@ -77,12 +78,9 @@ TEST_F(DeleteLocalDirTest, NoKeepsEverythingAndYesDeletesTheWholeTreeButNothingA
         EXPECT_NE(std::find(filed.begin(), filed.end(), expected), filed.end()) << expected;
     }
     EXPECT_EQ(Host.ControlsEnabled, (std::vector<bool>{false, true}));
-    EXPECT_FALSE(State.SyncActive);
-    EXPECT_EQ(State.BusyCount, 0);
-}
+    EXPECT_EQ(std::tuple(State.SyncActive, State.BusyCount), std::tuple(false, 0));
 
-TEST_F(DeleteLocalDirTest, ALinkAmongTheFoldersGoesAsALink)
-{
+    // A link shown among the folders goes as a link.
     Tree.AddSymlink("linked", Tree.Path("outside"));
     Host.QueueAnswer(DialogResult::Yes);
     EXPECT_EQ(DeleteLocalDir(Ctx, Tree.Path("linked"), ""), FolderDeletion::Deleted);
@@ -90,7 +88,6 @@ TEST_F(DeleteLocalDirTest, ALinkAmongTheFoldersGoesAsALink)
     EXPECT_EQ(Tree.ReadFile("outside/keep.txt"), "keep");
 }
 
-// Files go to the recovery folder when one is set; inside it, nothing is kept again: it is erased.
 TEST_F(DeleteLocalDirTest, FilesGoToTheRecoveryFolderAndTheRecoveryFolderItselfIsErased)
 {
     Tree.AddFile("recovery/kept/old.txt", "old");
@@ -120,46 +117,38 @@ TEST_F(DeleteLocalDirTest, AFolderThatCannotBeRemovedIsReportedAndTheDeletedFile
     EXPECT_FALSE(Messages().empty());
 }
 
-struct RenameRow
-{
-    std::string Name;
-    std::string NewName;
-    FolderRename Result;
-    std::vector<std::string> Present; // entries below the tree afterwards
-    std::vector<std::string> Absent;
-    bool ErrorShown;
-};
-
-const RenameRow RenameRows[] = {
-    {"SameName", "Photos", FolderRename::Unchanged, {"Photos/p.jpg"}, {}, false},
-    {"Empty", "", FolderRename::Unchanged, {"Photos/p.jpg"}, {}, false},
-    {"NewName", "Pictures", FolderRename::Renamed, {"Pictures/p.jpg"}, {"Photos"}, false},
-    {"CaseOnlyIsARealRename", "photos", FolderRename::Renamed, {"photos/p.jpg"}, {"Photos"}, false},
-    {"TakenNameIsLeftAlone", "Music", FolderRename::Unchanged, {"Photos/p.jpg", "Music/m.mp3"}, {}, false},
-    {"SlashWouldMoveIt", "Music/Photos", FolderRename::Failed, {"Photos/p.jpg"}, {"Music/Photos"}, true},
-    {"DotDot", "..", FolderRename::Failed, {"Photos/p.jpg"}, {}, true},
-};
-
 TEST(RenameDirectoryTest, RenamesOnlyToAFreeNameInTheSameFolder)
 {
-    for (const RenameRow& row : RenameRows) {
-        SCOPED_TRACE(row.Name);
+    using enum FolderRename;
+    using Names = std::vector<std::string>;
+    // The new name, the result, the entries there and not there afterwards; Failed shows an error.
+    const std::tuple<std::string, FolderRename, Names, Names> rows[] = {
+        {"Photos", Unchanged, {"Photos/p.jpg"}, {}},
+        {"", Unchanged, {"Photos/p.jpg"}, {}},
+        {"Pictures", Renamed, {"Pictures/p.jpg"}, {"Photos"}},
+        {"photos", Renamed, {"photos/p.jpg"}, {"Photos"}}, // a case-only rename is a real one
+        {"Music", Unchanged, {"Photos/p.jpg", "Music/m.mp3"}, {}}, // a taken name is left alone
+        {"Music/Photos", Failed, {"Photos/p.jpg"}, {"Music/Photos"}}, // a slash would move it
+        {"..", Failed, {"Photos/p.jpg"}, {}},
+    };
+    for (const auto& [newName, result, present, absent] : rows) {
+        SCOPED_TRACE(newName);
         ::Tandemix::Test::CoreBundle core;
         TempTree tree;
         tree.AddFile("Photos/p.jpg", "p");
         tree.AddFile("Music/m.mp3", "m");
-        if (row.ErrorShown) {
+        if (result == Failed) {
             core.Host.QueueAnswer(DialogResult::Ok);
         }
-        EXPECT_EQ(RenameDirectory(core.Ctx, tree.Root(), "Photos", row.NewName), row.Result);
-        for (const std::string& entry : row.Present) {
+        EXPECT_EQ(RenameDirectory(core.Ctx, tree.Root(), "Photos", newName), result);
+        for (const std::string& entry : present) {
             EXPECT_TRUE(tree.Exists(entry)) << entry;
         }
-        for (const std::string& entry : row.Absent) {
+        for (const std::string& entry : absent) {
             EXPECT_FALSE(tree.Exists(entry)) << entry;
         }
-        EXPECT_EQ(core.Host.Questions.size(), row.ErrorShown ? 1u : 0u);
-        if (row.ErrorShown) {
+        ASSERT_EQ(core.Host.Questions.size(), result == Failed ? 1u : 0u);
+        if (result == Failed) {
             EXPECT_EQ(core.Host.Questions[0].Text, "Error renaming directory!");
         }
     }

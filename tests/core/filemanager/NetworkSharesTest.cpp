@@ -12,6 +12,7 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace Tandemix {
@@ -19,31 +20,27 @@ namespace {
 
 TEST(ShareUrlTest, BuildsOnlyLocationsThatAreNothingElse)
 {
-    const struct
-    {
-        const char* Name;
-        ShareAddress Address;
-        std::optional<std::string> Url;
-    } rows[] = {
-        {"Smb", {ShareKind::Smb, "nas", "backup"}, "smb://nas/backup"},
+    using enum ShareKind;
+    const std::tuple<const char*, ShareAddress, std::optional<std::string>> rows[] = {
+        {"Smb", {Smb, "nas", "backup"}, "smb://nas/backup"},
         {"SmbDeepWithUserAndDomain",
-         {ShareKind::Smb, "nas.local", "/backup/2024", "anna", "OFFICE"},
+         {Smb, "nas.local", "/backup/2024", "anna", "OFFICE"},
          "smb://OFFICE;anna@nas.local/backup/2024"},
-        {"SmbWithoutShare", {ShareKind::Smb, "nas", ""}, std::nullopt},
-        {"SftpWithPort", {ShareKind::Sftp, "10.0.0.5", "", "bob", "", 2222}, "sftp://bob@10.0.0.5:2222/"},
-        {"WebDav", {ShareKind::WebDav, "cloud", "remote.php/dav"}, "dav://cloud/remote.php/dav"},
-        {"WebDavSecureIpv6", {ShareKind::WebDavSecure, "[fe80::1]", "files"}, "davs://[fe80::1]/files"},
+        {"SmbWithoutShare", {Smb, "nas", ""}, std::nullopt},
+        {"SftpWithPort", {Sftp, "10.0.0.5", "", "bob", "", 2222}, "sftp://bob@10.0.0.5:2222/"},
+        {"WebDav", {WebDav, "cloud", "remote.php/dav"}, "dav://cloud/remote.php/dav"},
+        {"WebDavSecureIpv6", {WebDavSecure, "[fe80::1]", "files"}, "davs://[fe80::1]/files"},
         {"OddCharactersAreEncoded",
-         {ShareKind::Smb, "nas", "my share/#1?;x", "a@b", ""},
+         {Smb, "nas", "my share/#1?;x", "a@b", ""},
          "smb://a%40b@nas/my%20share/%231%3F%3Bx"},
-        {"NoServer", {ShareKind::Smb, "", "x"}, std::nullopt},
-        {"ServerLikeAnOption", {ShareKind::Smb, "-oProxyCommand=x", "x"}, std::nullopt},
-        {"ServerWithSlash", {ShareKind::Sftp, "host/evil", ""}, std::nullopt},
-        {"ServerWithBlank", {ShareKind::Sftp, "my host", ""}, std::nullopt},
-        {"PortOutOfRange", {ShareKind::Sftp, "host", "", "", "", 70000}, std::nullopt},
+        {"NoServer", {Smb, "", "x"}, std::nullopt},
+        {"ServerLikeAnOption", {Smb, "-oProxyCommand=x", "x"}, std::nullopt},
+        {"ServerWithSlash", {Sftp, "host/evil", ""}, std::nullopt},
+        {"ServerWithBlank", {Sftp, "my host", ""}, std::nullopt},
+        {"PortOutOfRange", {Sftp, "host", "", "", "", 70000}, std::nullopt},
     };
-    for (const auto& row : rows) {
-        EXPECT_EQ(ShareUrl(row.Address), row.Url) << row.Name;
+    for (const auto& [name, address, url] : rows) {
+        EXPECT_EQ(ShareUrl(address), url) << name;
     }
 }
 

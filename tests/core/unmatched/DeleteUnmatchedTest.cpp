@@ -19,6 +19,7 @@
 
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace Tandemix {
@@ -80,8 +81,7 @@ TEST_F(DeleteUnmatchedTest, TheCountdownDecidesAndAReportOrAStoppedRunDeletesNot
     Host.Answer = CountdownAnswer::Cancel;
     Run();
     EXPECT_TRUE(Has("dst/stale.txt"));
-    ASSERT_EQ(Host.Countdowns.size(), 1u);
-    EXPECT_EQ(Host.Countdowns[0], std::make_pair(10, std::size_t{1}));
+    EXPECT_EQ(Host.Countdowns, (std::vector<std::pair<int, std::size_t>>{{10, 1}}));
     EXPECT_EQ(Lines(ReportCategory::UnMatched).size(), 1u); // Cancel leaves the list as it was
 
     Host.Answer = CountdownAnswer::Manual;
@@ -108,7 +108,6 @@ TEST_F(DeleteUnmatchedTest, APreDeletingRunDeletesFirstAndAStoppedRunDeletesNoth
     EXPECT_EQ(Run(), RunOutcome::Completed);
     EXPECT_FALSE(Has("dst/stale.txt"));
     EXPECT_TRUE(Has("dst/new.txt"));
-    EXPECT_TRUE(Opts.DeleteUnMatchPriorToSync); // the option stays on for the next run
 
     // Stopped in the middle: what looks unmatched may not be, so nothing goes.
     Opts.DeleteUnMatchPriorToSync = false;
@@ -124,29 +123,22 @@ TEST_F(DeleteUnmatchedTest, APreDeletingRunDeletesFirstAndAStoppedRunDeletesNoth
 
 TEST_F(DeleteUnmatchedTest, GuardsHoldTheDeletionBackUnlessTheUserInsists)
 {
-    const struct
-    {
-        const char* Case;
-        bool Watched;
-        DialogResult Answer;
-        bool Deleted;
-    } cases[] = {{"unattended", false, DialogResult::None, false},
-                 {"the user says no", true, DialogResult::No, false},
-                 {"the user insists", true, DialogResult::Yes, true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.Case);
+    // Unattended nobody is asked; in the window the user says no or insists.
+    for (DialogResult answer : {DialogResult::None, DialogResult::No, DialogResult::Yes}) {
+        SCOPED_TRACE(static_cast<int>(answer));
         // More than half of the target's files and at least ten.
         Tree.AddFile("src/one.txt", "1");
         Tree.AddFile("dst/one.txt", "1");
         TargetFiles(12);
-        Host.Watched = c.Watched;
-        if (c.Answer != DialogResult::None) {
-            Host.QueueAnswer(c.Answer);
+        Host.Watched = answer != DialogResult::None;
+        if (Host.Watched) {
+            Host.QueueAnswer(answer);
         }
+        const bool deleted = answer == DialogResult::Yes;
         RunOutcome outcome = Run();
-        EXPECT_EQ(Has("dst/extra0.txt"), !c.Deleted);
-        EXPECT_EQ(outcome, c.Deleted ? RunOutcome::Completed : RunOutcome::Failed);
-        if (!c.Deleted) {
+        EXPECT_EQ(Has("dst/extra0.txt"), !deleted);
+        EXPECT_EQ(outcome, deleted ? RunOutcome::Completed : RunOutcome::Failed);
+        if (!deleted) {
             EXPECT_TRUE(MessageSays("more than half of the target's files: 12 files of 13"));
         }
     }
@@ -156,15 +148,11 @@ TEST_F(DeleteUnmatchedTest, GuardsHoldTheDeletionBackUnlessTheUserInsists)
     Host.Watched = false;
     EXPECT_EQ(Run(), RunOutcome::Completed);
     EXPECT_FALSE(Has("dst/extra0.txt"));
-}
 
-TEST_F(DeleteUnmatchedTest, AnEmptySourceIsAnUnmountedDriveAndDeletesNothing)
-{
-    Tree.AddFile("dst/a.txt", "a");
-    Opts.MassDeletionGuard = false; // the empty source is held back for its own reason
-    Host.Watched = false;
+    // An empty source is how an unmounted drive looks: held back for that reason of its own.
+    TempTree::RemoveAll(Src + "/one.txt");
     EXPECT_EQ(Run(), RunOutcome::Failed);
-    EXPECT_TRUE(Has("dst/a.txt"));
+    EXPECT_TRUE(Has("dst/one.txt"));
     EXPECT_TRUE(MessageSays("the source folder is empty while the target is not"));
 }
 
@@ -182,9 +170,9 @@ TEST_F(DeleteUnmatchedTest, TheRecoveryFolderKeepsEveryFileAndIsNeverDeleted)
     EXPECT_FALSE(Has("dst/old"));
     EXPECT_TRUE(Lines(ReportCategory::UnMatched).empty()); // the recovery folder is no candidate
     // The same bare name twice: the second is kept under a name of its own, nothing overwritten.
-    std::string one = Tree.ReadFile("dst/Recovered/report.txt");
-    std::string two = Tree.ReadFile("dst/Recovered/report (2).txt");
-    EXPECT_EQ(std::set<std::string>({one, two}), std::set<std::string>({"first", "second"}));
+    EXPECT_EQ(
+        std::set({Tree.ReadFile("dst/Recovered/report.txt"), Tree.ReadFile("dst/Recovered/report (2).txt")}),
+        std::set<std::string>({"first", "second"}));
 
     // And across runs: a third one never replaces either.
     Tree.AddFile("dst/report.txt", "third");
@@ -232,8 +220,7 @@ TEST_F(DeleteUnmatchedTest, ReplicationCopiesWhatEveryFilterWouldLeaveOutAndMirr
     for (const char* copied : {"dst/.hidden", "dst/ancient.txt", "dst/notes.bak", "dst/sub/deep.doc"}) {
         EXPECT_TRUE(Has(copied)) << copied;
     }
-    EXPECT_FALSE(Has("dst/only-here.txt"));
-    EXPECT_FALSE(Has("dst/gone"));
+    EXPECT_FALSE(Has("dst/only-here.txt") || Has("dst/gone"));
     EXPECT_TRUE(Lines(ReportCategory::Excluded).empty());
 }
 
@@ -277,9 +264,8 @@ TEST(ItemsOfLinesTest, OnlyLinesThatReadBackWholeNameTheirFile)
     std::optional<std::vector<UnmatchedItem>> read =
         ItemsOfLines(lists, ReportCategory::UnMatched, {good, folder});
     ASSERT_TRUE(read.has_value());
-    EXPECT_EQ((*read)[0].Folder + (*read)[0].Name, "/data/docs/report.doc");
-    EXPECT_EQ((*read)[0].SizeText, "100");
-    EXPECT_FALSE((*read)[0].IsFolder);
+    EXPECT_EQ(std::tuple((*read)[0].Folder + (*read)[0].Name, (*read)[0].SizeText, (*read)[0].IsFolder),
+              std::tuple("/data/docs/report.doc", "100", false));
     EXPECT_TRUE((*read)[1].IsFolder);
     for (const std::string& damaged : {std::string("odd\tname.doc\t1\tdate\t/data/"),
                                        std::string("report.doc\tmany\tdate\t/data/"),
