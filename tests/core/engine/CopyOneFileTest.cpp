@@ -115,9 +115,18 @@ INSTANTIATE_TEST_SUITE_P(Sizes,
                          ::testing::Values(0, 1, MiB - 1, MiB, MiB + 1, 3 * MiB + 17, 16 * MiB + 5),
                          [](const auto& param) { return "Bytes" + std::to_string(param.param); });
 
-TEST_F(CopyOneFileTest, ModeReadOnlyAndArchiveBitFollowTheSource)
+// A new file gets its mode when it is created; a umask that strips bits from it, or a mode only
+// a change can give, must still leave exactly the source's mode behind.
+TEST_F(CopyOneFileTest, ModeReadOnlyAndArchiveBitFollowTheSourceWhateverTheUmask)
 {
     Opts.CheckReadOnly = true;
+    const mode_t saved = ::umask(077);
+    for (mode_t mode : {0664u, 0755u, 0600u, 0640u}) {
+        std::string name = "m" + std::to_string(mode);
+        Tree.AddFile("src/" + name, 10, {}, mode);
+        EXPECT_EQ(Copy(Request(name, 10)), 0);
+        EXPECT_EQ(LStat(Dst + "/" + name).st_mode & 07777, mode) << name;
+    }
     Tree.AddFile("src/tool.sh", 100, {}, 0755);
     Tree.AddFile("src/ro.txt", 2000, {}, 0444);
     Tree.AddFile("src/rw.txt", 3000, {}, 0644);
@@ -126,6 +135,7 @@ TEST_F(CopyOneFileTest, ModeReadOnlyAndArchiveBitFollowTheSource)
     EXPECT_EQ(Copy(Request("tool.sh", 100, Attr::ReadOnly | Attr::Archive)), 0);
     EXPECT_EQ(Copy(Request("ro.txt", 2000, Attr::ReadOnly | Attr::Archive)), 0);
     EXPECT_EQ(Copy(Request("rw.txt", 3000, Attr::Archive)), 0);
+    ::umask(saved);
     EXPECT_EQ(LStat(Dst + "/tool.sh").st_mode & 07777, 0555u) << "execute bits kept, every write bit cleared";
     EXPECT_EQ(Target("ro.txt") + Target("rw.txt"), TempTree::Pattern(2000) + TempTree::Pattern(3000));
     EXPECT_EQ(LStat(Dst + "/ro.txt").st_mode & 0222, 0u);
@@ -149,23 +159,6 @@ TEST_F(CopyOneFileTest, ModeReadOnlyAndArchiveBitFollowTheSource)
     EXPECT_EQ(AttrOf(Dst + "/kept.txt") & Attr::Archive, Attr::Archive);
     EXPECT_EQ(AttrOf(Dst + "/clear.txt") & Attr::Archive, 0u);
     EXPECT_EQ(AttrOf(kept) & Attr::Archive, Attr::Archive);
-}
-
-// A new file gets its mode when it is created; a umask that strips bits from it, or a mode only
-// a change can give, must still leave exactly the source's mode behind.
-TEST_F(CopyOneFileTest, ModesFollowTheSourceWhateverTheUmask)
-{
-    const mode_t saved = ::umask(077);
-    for (mode_t mode : {0664u, 0755u, 0600u, 0640u}) {
-        std::string name = "m" + std::to_string(mode);
-        Tree.AddFile("src/" + name, 10, {}, mode);
-        EXPECT_EQ(Copy(Request(name, 10)), 0);
-        EXPECT_EQ(LStat(Dst + "/" + name).st_mode & 07777, mode) << name;
-    }
-    Tree.AddFile("src/ro", 10, {}, 0644);
-    EXPECT_EQ(Copy(Request("ro", 10, Attr::ReadOnly | Attr::Archive)), 0);
-    EXPECT_EQ(LStat(Dst + "/ro").st_mode & 07777, 0444u);
-    ::umask(saved);
 }
 
 // A folder's copies share the folders held open for them: the target folder stays the one
@@ -210,14 +203,12 @@ TEST_F(CopyOneFileTest, LinksAreCopiedAsLinksAndAnUpdateWritesToItsTwin)
     update.TargetName = "report.txt";
     EXPECT_EQ(Copy(update), 0);
     EXPECT_EQ(Copy(Request("f.bin", 100)), 0);
-    struct stat st = LStat(Dst + "/ln");
-    ASSERT_TRUE(S_ISLNK(st.st_mode));
-    EXPECT_EQ(LinkTarget(Dst + "/ln"), "../elsewhere/big");
-    EXPECT_TRUE(SameTime(st.st_mtim, timespec{1234567890, 500}));
-    EXPECT_TRUE(S_ISLNK(LStat(Dst + "/dangling").st_mode));
+    EXPECT_EQ(LinkTarget(Dst + "/ln") + "|" + LinkTarget(Dst + "/dangling"),
+              "../elsewhere/big|nowhere/at/all");
+    EXPECT_TRUE(SameTime(LStat(Dst + "/ln").st_mtim, timespec{1234567890, 500}));
     EXPECT_EQ(Target("report.txt"), TempTree::Pattern(4000));
     EXPECT_FALSE(Tree.Exists("dst/Report.TXT")) << "no second file beside the twin";
-    EXPECT_TRUE(S_ISREG(LStat(Dst + "/f.bin").st_mode));
+    // Read through a link left in place this would be the victim's text.
     EXPECT_EQ(Target("f.bin"), TempTree::Pattern(100));
     EXPECT_EQ(Tree.ReadFile("elsewhere/victim"), "not to be written");
     EXPECT_TRUE(Report.Logs.empty());
@@ -447,14 +438,13 @@ TEST_P(CopyOneFileSpace, RefusesACopyThatWouldNotFitBeforeWritingAnything)
     EXPECT_EQ(Copy(Request("s.bin", row.Size)), row.Expected);
     std::string message = "Target Drive \"" + MountPointOf(Dst) + "\" Does Not Have Enough Available Space!";
     ExpectNoTempLeft();
-    EXPECT_EQ(Host.UnusedAnswers(), 0u);
     if (row.Expected == 0) {
         EXPECT_EQ(Target("s.bin"), TempTree::Pattern(1000));
         EXPECT_TRUE(Host.Questions.empty() && Report.Logs.empty());
         return;
     }
-    EXPECT_EQ(Tree.Exists("dst/s.bin"), row.Existing >= 0);
-    EXPECT_TRUE(row.Existing < 0 || LStat(Dst + "/s.bin").st_size == row.Existing) << "old target changed";
+    EXPECT_EQ(Tree.Exists("dst/s.bin") ? LStat(Dst + "/s.bin").st_size : -1, row.Existing)
+        << "old target changed";
     ASSERT_EQ(Host.Questions.size(), row.Answer ? 1u : 0u);
     if (row.Answer) {
         EXPECT_NE(Host.Questions[0].Text.find(message), std::string::npos) << Host.Questions[0].Text;

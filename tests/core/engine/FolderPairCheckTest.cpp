@@ -53,12 +53,12 @@ TEST_P(FolderPairRunTest, OverlappingFoldersOrTheRootAreRefusedBeforeAnythingIsW
 
     RunOutcome outcome = Run();
     if (c.Refusal.empty()) {
-        EXPECT_EQ(outcome, RunOutcome::Completed);
-        EXPECT_EQ(Engine.Totals.Refused, RunRefusal::None);
+        EXPECT_EQ(std::tuple(outcome, Engine.Totals.Refused),
+                  std::tuple(RunOutcome::Completed, RunRefusal::None));
         return;
     }
-    EXPECT_EQ(outcome, RunOutcome::Failed);
-    EXPECT_EQ(Engine.Totals.Refused, RunRefusal::FolderPair);
+    EXPECT_EQ(std::tuple(outcome, Engine.Totals.Refused),
+              std::tuple(RunOutcome::Failed, RunRefusal::FolderPair));
     EXPECT_TRUE(Report.Logs.empty()) << "no log opened, nothing written";
     ASSERT_EQ(Host.Questions.size(), 1u);
     EXPECT_EQ(Host.Questions[0].Text.rfind(c.Refusal, 0), 0u) << Host.Questions[0].Text;
@@ -67,7 +67,6 @@ TEST_P(FolderPairRunTest, OverlappingFoldersOrTheRootAreRefusedBeforeAnythingIsW
     }
     EXPECT_EQ(Engine.Totals.RefusalText, Host.Questions[0].Text);
     EXPECT_EQ(Host.LastStatus(), Host.Questions[0].Text);
-    EXPECT_EQ(Engine.Totals.TotDirCount, 0);
     int copies = 0;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(Tree.Root())) {
         copies += entry.path().filename() == "f.txt" ? 1 : 0;

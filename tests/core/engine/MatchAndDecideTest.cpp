@@ -3,14 +3,12 @@
 
 #include "engine/DecideMessages.h"
 #include "engine/FileListing.h"
-#include "platform/Attributes.h"
 #include "platform/FileTimes.h"
 #include "support/CoreBundle.h"
 #include "support/FileChecks.h"
 #include "support/TempTree.h"
 #include "support/TestTables.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -18,7 +16,6 @@
 namespace Tandemix {
 namespace {
 
-using Test::ArchiveFlagResets;
 using Test::ByName;
 using Test::Packed;
 
@@ -127,26 +124,16 @@ TEST_P(DecisionTable, DecidesEachPairAsTheTableSaysInAnyZone)
         Listed(Side::Target, "file.dat", c.TargetSize, c.When.Target);
         MatchAndDecide(Ctx, false);
         // Whatever the outcome, both sides are used up: the target had its match.
-        EXPECT_TRUE(Engine.Source.Files.empty());
-        EXPECT_TRUE(Engine.Target.Files.empty());
-        EXPECT_EQ(Engine.Delta.AddByteValue, 0);
+        EXPECT_TRUE(Engine.Source.Files.empty() && Engine.Target.Files.empty());
         const auto& rows = Engine.Delta.Rows;
-        switch (c.Outcome) {
-        case Expect::Nothing:
-        case Expect::Discrepancy:
-            EXPECT_TRUE(rows.empty());
-            EXPECT_EQ(Engine.Delta.UpdateByteValue, 0);
-            EXPECT_EQ(Messages().size(), c.Outcome == Expect::Discrepancy ? 3u : 0u);
-            break;
-        case Expect::OlderFile:
-        case Expect::Forced:
-            ASSERT_EQ(rows.size(), 1u);
+        const bool updated = c.Outcome == Expect::OlderFile || c.Outcome == Expect::Forced;
+        ASSERT_EQ(rows.size(), updated ? 1u : 0u);
+        if (updated) {
             EXPECT_EQ(rows[0].Reason, c.Outcome == Expect::OlderFile ? Msg::OlderFile : Msg::ForcedUpdate);
-            EXPECT_EQ(Engine.Delta.UpdateByteValue, c.SourceSize);
-            EXPECT_TRUE(Messages().empty());
-            break;
         }
-        EXPECT_EQ(Engine.Delta.DeltaCount, static_cast<int>(rows.size()));
+        EXPECT_EQ(std::tie(Engine.Delta.AddByteValue, Engine.Delta.UpdateByteValue, Engine.Delta.DeltaCount),
+                  std::make_tuple(0, updated ? c.SourceSize : 0, updated ? 1 : 0));
+        EXPECT_EQ(Messages().size(), c.Outcome == Expect::Discrepancy ? 3u : 0u);
     }
 }
 
@@ -358,39 +345,32 @@ TEST_P(WithdrawConditions, OnlyWhatTheListingFiledIsWithdrawnAsItWasFiled)
 
 INSTANTIATE_TEST_SUITE_P(Conditions, WithdrawConditions, ::testing::ValuesIn(WithdrawCases), ByName());
 
-// clang-format off
-struct LogCase { const char* Name; bool SyncActive; bool ReportEmptyFolders; bool WithRow; bool Logged; };
-// clang-format on
-
-class FromToLog : public MatchAndDecideTest, public ::testing::WithParamInterface<LogCase>
-{};
-
-TEST_P(FromToLog, NamesTheFolderPairInUpperCase)
+TEST_F(MatchAndDecideTest, ARunLogsTheFolderPairInUpperCaseWhenItHasRowsOrReportsEmptyFolders)
 {
-    const LogCase& c = GetParam();
-    State.SyncActive = c.SyncActive;
-    Opts.ReportEmptyFoldersCheck = c.ReportEmptyFolders;
     Engine.Source.Folder = "/home/ana/Crème brûlée";
     Engine.Target.Folder = "/mnt/backup/crème/";
-    if (c.WithRow) {
-        AddSource("new.txt", 1, Mar2004);
+    // clang-format off
+    const struct { const char* Name; bool SyncActive; bool ReportEmptyFolders; bool WithRow; bool Logged; } cases[] = {
+        {"RowsInARun", true, false, true, true}, {"EmptyFolderReported", true, true, false, true},
+        {"EmptyFolderQuiet", true, false, false, false}, {"NotARun", false, true, true, false}};
+    // clang-format on
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Report.Logs.clear();
+        State.SyncActive = c.SyncActive;
+        Opts.ReportEmptyFoldersCheck = c.ReportEmptyFolders;
+        if (c.WithRow) {
+            AddSource("new.txt", 1, Mar2004);
+        }
+        MatchAndDecide(Ctx, false);
+        std::vector<std::string> expected;
+        if (c.Logged) {
+            expected = {"From: /HOME/ANA/CRèME BRûLéE/", "  To: /MNT/BACKUP/CRèME/"};
+        }
+        EXPECT_EQ(Report.LogTexts(LogKind::Summary), expected);
+        EXPECT_EQ(Report.Logs.size(), expected.size()) << "nothing else logged";
     }
-    MatchAndDecide(Ctx, false);
-    std::vector<std::string> expected;
-    if (c.Logged) {
-        expected = {"From: /HOME/ANA/CRèME BRûLéE/", "  To: /MNT/BACKUP/CRèME/"};
-    }
-    EXPECT_EQ(Report.LogTexts(LogKind::Summary), expected);
-    EXPECT_EQ(Report.Logs.size(), expected.size()) << "nothing else logged";
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases,
-                         FromToLog,
-                         ::testing::Values(LogCase{"RowsInARun", true, false, true, true},
-                                           LogCase{"EmptyFolderReported", true, true, false, true},
-                                           LogCase{"EmptyFolderQuiet", true, false, false, false},
-                                           LogCase{"NotARun", false, true, true, false}),
-                         ByName());
 
 // ---- Run, stop and selection -------------------------------------------------------------------
 
@@ -507,31 +487,6 @@ TEST_F(MatchAndDecideTest, UpdateListPreviewsTheFolderARunWritesIntoAndShowsBoth
         RowTexts(&DeltaRow::Reason, true),
         (NameTexts{{"new.txt", Msg::NoMatch}, {"newer.txt", Msg::NoMatch}, {"same.txt", Msg::NoMatch}}));
     EXPECT_FALSE(tree.Exists("dst/src"));
-}
-
-// The listing skips the archive flag unless a filter needs it; the rows a run will copy must
-// still carry each file's own flag, since the copy gives it to the target.
-TEST_F(MatchAndDecideTest, DecidedRowsCarryTheFilesOwnArchiveFlag)
-{
-    TempTree tree;
-    tree.AddFile("src/backed-up.txt", 4, 1'600'000'000);
-    tree.AddFile("src/changed.txt", 6, 1'600'000'000);
-    tree.AddFolder("dst");
-    if (!ArchiveFlagResets(tree.Path("src/backed-up.txt"))) {
-        GTEST_SKIP() << "this filesystem keeps no user extended attributes";
-    }
-    Engine.Source.Folder = tree.Path("src");
-    Engine.Target.Folder = tree.Path("dst");
-    for (bool checkArchive : {true, false}) {
-        Opts.CheckArchive = checkArchive;
-        BuildFileListing(Ctx, Side::Source);
-        BuildFileListing(Ctx, Side::Target);
-        MatchAndDecide(Ctx, false);
-        // Without the archive switch the filter leaves only the backed-up file.
-        EXPECT_EQ(RowTexts(&DeltaRow::AttrLetters, true),
-                  (checkArchive ? NameTexts{{"backed-up.txt", ""}, {"changed.txt", "a"}}
-                                : NameTexts{{"backed-up.txt", ""}}));
-    }
 }
 
 } // namespace

@@ -128,8 +128,6 @@ protected:
         {};
         return ::lstat(path.c_str(), &st) == 0 ? st.st_mode : 0;
     }
-    static bool IsFolder(const std::string& path) { return S_ISDIR(Mode(path)); }
-    static bool IsLink(const std::string& path) { return S_ISLNK(Mode(path)); }
     static bool Exists(const std::string& path) { return Mode(path) != 0; }
 
     static constexpr std::time_t Old = 1'500'000'000; // 2017
