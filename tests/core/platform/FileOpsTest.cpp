@@ -409,8 +409,8 @@ TEST_F(FileIoTest, CopyChunkReproducesEverySourceUntilTheDiskFills)
     }
 }
 
-// A rename that lands is the copy's (CopyOneFileTest); here the refusals, injected or the kernel's.
-TEST_F(FileIoTest, CloseAndRenameTellTheirRefusal)
+// The refusals, injected or the kernel's; what a landed rename does to the data is the copy's.
+TEST_F(FileIoTest, CloseAndRenameTellTheirRefusalAndALandedRenameKeepsTheTime)
 {
     std::string path = Tree.AddFile("a", "new");
     int fd = Open(OpenForRead(path));
@@ -423,6 +423,10 @@ TEST_F(FileIoTest, CloseAndRenameTellTheirRefusal)
     }
     EXPECT_EQ(RenameOver(target, Tree.Path("no/such/folder/b")).Error(), ENOENT);
     EXPECT_EQ(std::tuple(Tree.ReadFile("a"), Tree.ReadFile("b")), std::tuple("new", "old"));
+    // One that lands leaves the file's time alone: an extraction stamps it before the rename.
+    Tree.SetTime("a", 1000000000);
+    ASSERT_TRUE(RenameOver(path, target).Ok());
+    EXPECT_EQ(LStat(target).st_mtim.tv_sec, 1000000000);
 }
 
 // ---- Whole files replaced at once ---------------------------------------------------------
