@@ -549,8 +549,6 @@ TEST_P(CopyOneFileStops, KeepTheOldTargetAndTouchOnlyThatFile)
 
 INSTANTIATE_TEST_SUITE_P(Cases, CopyOneFileStops, ::testing::ValuesIn(StopRows), ByName());
 
-// ---- A process that dies mid-copy -------------------------------------------------------------------
-
 TEST_F(CopyOneFileTest, ADeadCopyLeavesTheOldTargetAndOnlyItsRecordedTempIsRemoved)
 {
     Tree.AddFile("src/big.bin", 16 * MiB);

@@ -94,8 +94,6 @@ INSTANTIATE_TEST_SUITE_P(
                       FailCase{"RefusedHalfWay", "/two", "base/one/two/three", "base/one/two", {"base/one"}}),
     Test::ByName{});
 
-// ---- Links below the run's target root ----------------------------------------------------------
-
 // Root: the run's target root, "" outside a run. Linked: the link on the way, "" when the
 // folder asked for may be entered.
 // clang-format off

@@ -239,7 +239,7 @@ TEST_F(AddFileRecordTest, ArchiveSynchronisedIntoItsOwnFolderLeavesNothingUnmatc
 
 // ---- Exclusion list and size edits ------------------------------------------------------------------
 
-TEST_F(AddFileRecordTest, ExclusionListIsBuiltFromTheEdit)
+TEST_F(AddFileRecordTest, ExclusionListIsBuiltFromTheEditAndASizeEditTakesOnlyANumber)
 {
     State.SyncActive = false; // a run holds "Ready" back
     // clang-format off
@@ -256,11 +256,9 @@ TEST_F(AddFileRecordTest, ExclusionListIsBuiltFromTheEdit)
     ASSERT_GE(Host.Statuses.size(), 2u);
     EXPECT_EQ(Host.Statuses[Host.Statuses.size() - 2], Msg::UpdateFileListings);
     EXPECT_EQ(Host.Statuses.back(), Msg::Ready);
-}
 
-TEST_F(AddFileRecordTest, SizeEditAsksForANumberAndFillsAnEmptyEdit)
-{
-    State.SyncActive = false; // a run holds "Ready" back
+    // A size edit asks for a number and fills an empty edit.
+    const std::size_t shown = Host.Statuses.size();
     SizeEditOutcome letters = MaxFileSizeChange(Ctx, SizeEdit::Max, "12kb");
     EXPECT_EQ(std::string(letters.Warning) + "|" + letters.EditText + "|" + Opts.MaxFileSize,
               "Please enter a number in this field!|12kb|12kb");
@@ -269,6 +267,7 @@ TEST_F(AddFileRecordTest, SizeEditAsksForANumberAndFillsAnEmptyEdit)
     EXPECT_EQ(Opts.MaxFileSize, "12kb") << "the other edit is left alone";
     SizeEditOutcome number = MaxFileSizeChange(Ctx, SizeEdit::Min, "250");
     EXPECT_EQ(std::string(number.Warning) + "|" + Opts.MinFileSize, "|250");
+    EXPECT_EQ(Host.Statuses.size() - shown, 6u) << "each edit shows the listings updated, then Ready";
     EXPECT_EQ(Host.LastStatus(), Msg::Ready);
 }
 

@@ -213,8 +213,6 @@ TEST_F(FileListingTest, NormalAndArchiveSwitchesBothReadTheArchiveFlagAndTheDeci
     }
 }
 
-// ---- Twins the filters leave out ----------------------------------------------------------------
-
 // SourceToo: the filter leaves the source files in, so it is set before both listings. Every
 // filter ExclusionReason applies leaves a file out the same way; ExclusionReasonTest has each one.
 // clang-format off
@@ -437,8 +435,6 @@ TEST_F(FileListingTest, TargetFreeSpaceIsShownOrUnknownWhenItCannotBeRead)
     UpdateFreeSpace(Ctx, Side::Source, SrcFolder(), unreadable);
     EXPECT_EQ(Engine.Source.FreeSpaceText, "0 bytes") << "only the target's space is checked before a copy";
 }
-
-// ---- Sizes, attribute letters and paths as the panes show them ------------------------------------
 
 TEST(FormatSizeTest, GivesTheUnitAndTwoDecimals)
 {

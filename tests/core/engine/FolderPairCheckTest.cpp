@@ -13,8 +13,6 @@ using Test::PrintTo;
 using Test::RunFixture;
 using FolderPairTest = RunFixture;
 
-// ---- Pairs that must not run -----------------------------------------------------------------------------
-
 // Source and Target below the tree, or absolute. Refusal: the message's beginning; empty: the
 // run goes ahead.
 // clang-format off

@@ -173,8 +173,6 @@ TEST_F(FolderQueueTest, AFolderMadeByTheRunGetsItsSourceFoldersPermissions)
     ::chmod(S("ro").c_str(), 0755);
 }
 
-// ---- The create-sub-folder rule --------------------------------------------------------------
-
 TEST(SubFolderTargetTest, AppendsTheSourceNameUnlessTheTargetEndsInIt)
 {
     const std::optional<std::string> none;

@@ -83,8 +83,6 @@ protected:
     }
 };
 
-// ---- The decision table ------------------------------------------------------------------------
-
 // Decisions compare UTC two-second slots. The pairs straddle Berlin's daylight-saving changes,
 // where packed local times would turn an hour's difference round or hide it: every row is
 // decided under TZ=UTC and TZ=Europe/Berlin alike.
@@ -211,11 +209,9 @@ TEST_F(MatchAndDecideTest, SizesBeyondFourGigabytesAreCountedAndComparedWholeAnd
     AddSource("vm.img", 4 * GiB + 10, Mar2004);
     AddTarget("vm.img", 10, Mar2004);
     MatchAndDecide(Ctx, false);
-    ASSERT_EQ(Engine.Delta.Rows.size(), 2u);
-    EXPECT_EQ(std::tie(Engine.Delta.Rows[0].Size,
-                       Engine.Delta.AddByteValue,
-                       Engine.Delta.UpdateByteValue,
-                       Engine.DecidedBytes),
+    const TargetDeltaGrid& d = Engine.Delta;
+    ASSERT_EQ(d.Rows.size(), 2u);
+    EXPECT_EQ(std::tie(d.Rows[0].Size, d.AddByteValue, d.UpdateByteValue, Engine.DecidedBytes),
               std::make_tuple(5 * GiB, 5 * GiB, 3 * GiB + 7, 8 * GiB + 7));
     std::string pad(24, ' ');
     EXPECT_EQ(Messages(),
@@ -228,8 +224,6 @@ TEST_F(MatchAndDecideTest, SizesBeyondFourGigabytesAreCountedAndComparedWholeAnd
         EXPECT_EQ(entry.Name + entry.Path + entry.SizeText + entry.Detail, "");
     }
 }
-
-// ---- Pairing by name and time ----------------------------------------------------------------------
 
 using Listing = std::vector<std::pair<std::string, std::uint32_t>>; // name, packed time; every size 10
 using Decided = std::vector<std::tuple<std::string, std::string_view, std::string>>; // name, reason, twin
@@ -436,8 +430,6 @@ TEST_F(MatchAndDecideTest, SelectedOnlyDecidesTheSelectionAndDropsTheRest)
     EXPECT_TRUE(Engine.Source.Files.empty());
     EXPECT_EQ(Names(Engine.Target.Files), std::vector<std::string>{"b.txt"});
 }
-
-// ---- Update List -------------------------------------------------------------------------------
 
 TEST_F(MatchAndDecideTest, UpdateListPreviewsTheFolderARunWritesIntoAndShowsBothFoldersAgain)
 {

@@ -104,8 +104,6 @@ TEST_F(RunStateTest, PumpIsThrottledButTheStopStateIsReadEveryPoll)
     EXPECT_EQ(Host.PumpCount, 2);
 }
 
-// Neither an inner routine's "Ready" during a run nor a configuration being read replaces the
-// status, and the same status is not shown twice.
 TEST_F(RunStateTest, StatusIsKeptDuringARunOrWhileAConfigurationIsReadAndNotRepeated)
 {
     State.StartTimingEvent();
