@@ -7,9 +7,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
+# -O1 and line tables only: the sanitizers' advice, with reports still naming file and line, at
+# half the build time of full debug information; the assertions stay on.
 configure() { # configure DIR OPTION
     if [ ! -f "$1/build.ninja" ]; then
-        cmake -S . -B "$1" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "-D$2=ON" >/dev/null
+        cmake -S . -B "$1" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1" \
+            "-D$2=ON" >/dev/null
     fi
 }
 
