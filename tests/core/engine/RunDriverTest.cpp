@@ -82,7 +82,10 @@ TEST_F(RunDriverTest, ASourceSubFolderGoneBeforeTheWalkReachesItIsSkipped)
     Tree.AddFile("dst/moved/m.txt", 10, Old);
     Opts.ListUnMatchedFiles = true;
     AtFirstPollWhere([this] { return WalkingTheFirstFolder(); },
-                     [this] { TempTree::RemoveAll(S("gone")), TempTree::RemoveAll(S("moved")); });
+                     [this] {
+                         TempTree::RemoveAll(S("gone"));
+                         TempTree::RemoveAll(S("moved"));
+                     });
     EXPECT_EQ(Run(), RunOutcome::Failed) << "their files were not synchronised";
     EXPECT_FALSE(Exists(D("gone")));
     EXPECT_EQ(ReadDst("keep/k.txt"), Tree.Pattern(10));
