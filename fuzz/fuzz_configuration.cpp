@@ -2,12 +2,22 @@
 // The INI object and the configuration load on any file a user or another program may leave:
 // every read, a write into it (the rewrite keeps what it does not change), and a whole load.
 #include "FuzzInput.h"
+#include "platform/FaultHook.h"
 #include "settings/Configuration.h"
 #include "settings/IniFile.h"
+
+#include <cerrno>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     using namespace Tandemix;
+    // A load makes the recovery folder the file names, wherever that is: on fuzzed names the
+    // machine would fill with folders, so every folder creation is refused (the load goes on).
+    static const bool noFolders = [] {
+        InjectFault(FaultPlan{.Op = FaultOp::MakeFolder, .Error = EACCES});
+        return true;
+    }();
+    (void)noFolders;
     std::string path = Fuzz::AsFile(Fuzz::Text(data, size), "TXDef.CFG");
     IniFile snapshot = IniFile::Snapshot(path);
     for (const char* section : {"Misc Options", "File Options", "Batch File List", "Include Masks"}) {
