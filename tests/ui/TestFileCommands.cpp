@@ -290,6 +290,36 @@ private slots:
         QCOMPARE(Form->Engine().Source.Folder, R->Tree.Path("src"));
     }
 
+    // The tree lists a folder's siblings after it has been pointed at; rows arriving above it must
+    // not push it out of sight, and neither may the folders above it.
+    void aPointedFolderStaysInSightWhileTheTreeFillsIn()
+    {
+        for (int n = 0; n < 80; ++n) {
+            R->Tree.AddFolder("many/f" + std::to_string(100 + n));
+        }
+        const std::string folder = R->Tree.Path("many/f179");
+        Form->DirectoryListBox1Change(Side::Source, folder);
+        QTreeView* tree = Form->Panes->Pane(Side::Source).DirectoryListBox;
+        auto* model = static_cast<QFileSystemModel*>(tree->model());
+        QCOMPARE(model->filePath(tree->currentIndex()), QString::fromStdString(folder));
+        QTRY_COMPARE(model->rowCount(tree->currentIndex().parent()), 80);
+        QTest::qWait(50); // the rows the last load brought are laid out
+        QVERIFY2(tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex())),
+                 qPrintable(QStringLiteral("row at %1 of %2")
+                                .arg(tree->visualRect(tree->currentIndex()).top())
+                                .arg(tree->viewport()->height())));
+
+        // Once the user scrolls the tree himself, it stays where he put it.
+        for (int n = 0; n < 80; ++n) {
+            R->Tree.AddFolder("more/g" + std::to_string(100 + n));
+        }
+        Form->DirectoryListBox1Change(Side::Source, R->Tree.Path("more/g179"));
+        tree->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+        QTRY_COMPARE(model->rowCount(tree->currentIndex().parent()), 80);
+        QTest::qWait(50);
+        QCOMPARE(tree->verticalScrollBar()->value(), 0);
+    }
+
     // A share of the desktop, as a gvfs mount on a folder of the test's tree, mounted since the
     // boxes were filled: a folder on it shows by the share's entry, added to both boxes when
     // first seen; disconnect names the share by its location.

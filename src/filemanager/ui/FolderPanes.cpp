@@ -15,6 +15,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStyle>
 #include <QTreeView>
@@ -138,6 +139,22 @@ QWidget* FolderPanes::BuildSide(Side side)
             &QItemSelectionModel::currentChanged,
             this,
             [this, side] { OnTreeClicked(side); });
+    // The tree lists a folder's siblings, and those of every folder above it, after it has been
+    // pointed at: rows arriving or sorted above it would push it out of sight.
+    auto keepInSight = [this, side] {
+        KeepPointedFolderInSight(side);
+    };
+    connect(pane.FolderModel, &QAbstractItemModel::rowsInserted, this, keepInSight);
+    connect(pane.FolderModel, &QAbstractItemModel::layoutChanged, this, keepInSight);
+    auto userMovesTheTree = [this, side] {
+        Pane(side).KeepInSight = QPersistentModelIndex();
+    };
+    connect(pane.DirectoryListBox, &QTreeView::expanded, this, userMovesTheTree);
+    connect(pane.DirectoryListBox, &QTreeView::collapsed, this, userMovesTheTree);
+    connect(pane.DirectoryListBox->verticalScrollBar(),
+            &QAbstractSlider::actionTriggered,
+            this,
+            userMovesTheTree);
     connect(pane.DriveBox, &QComboBox::activated, this, [this, side] { OnDriveChosen(side); });
     connect(pane.DirectoryListBox, &QTreeView::doubleClicked, this, [this, side] {
         emit TreeDoubleClicked(side);
@@ -182,6 +199,7 @@ void FolderPanes::OnTreeClicked(Side side)
         return;
     }
     SidePane& pane = Pane(side);
+    pane.KeepInSight = QPersistentModelIndex();
     QString folder = pane.FolderModel->filePath(pane.DirectoryListBox->currentIndex());
     if (!folder.isEmpty()) {
         emit FolderChosen(side, folder);
@@ -196,6 +214,15 @@ void FolderPanes::OnDriveChosen(Side side)
     }
 }
 
+void FolderPanes::KeepPointedFolderInSight(Side side)
+{
+    SidePane& pane = Pane(side);
+    QModelIndex current = pane.DirectoryListBox->currentIndex();
+    if (pane.KeepInSight.isValid() && current == pane.KeepInSight) {
+        pane.DirectoryListBox->scrollTo(current);
+    }
+}
+
 void FolderPanes::PointTreeAt(Side side, const std::string& folder)
 {
     SidePane& pane = Pane(side);
@@ -206,6 +233,7 @@ void FolderPanes::PointTreeAt(Side side, const std::string& folder)
         pane.DirectoryListBox->setCurrentIndex(index);
         pane.DirectoryListBox->scrollTo(index);
         pane.DirectoryListBox->expand(index);
+        pane.KeepInSight = index;
     }
     // A folder on a share is shown by the share's entry, added to both boxes when it is new
     // (a share reached through the folder browser).

@@ -4,6 +4,7 @@
 #include "engine/EngineState.h"
 #include "platform/Mounts.h"
 
+#include <QPersistentModelIndex>
 #include <QWidget>
 
 #include <functional>
@@ -35,6 +36,8 @@ struct SidePane
     // row locks; the box itself can be used only while the folder has an archive.
     QWidget* ViewPanel = nullptr;
     QCheckBox* ViewCompressed = nullptr; // SourceViewCompressed / TargetViewCompressed
+    // The folder the tree was pointed at, kept in sight until the user moves the tree.
+    QPersistentModelIndex KeepInSight;
 };
 
 // The folder-selection page: both sides' folder trees and file panes. Choosing a folder emits
@@ -69,6 +72,7 @@ private:
     QWidget* BuildSide(Side side);
     void OnTreeClicked(Side side);
     void OnDriveChosen(Side side);
+    void KeepPointedFolderInSight(Side side);
     void ShowArchiveColour(Side side, bool archiveShown);
 
     SidePane FSource;
