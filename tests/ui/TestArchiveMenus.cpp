@@ -115,9 +115,8 @@ private slots:
 
         rig.Tree.AddFile("dst/dst.ZIP.txt", "not the archive"); // listed beside it, never in it
         form->DirectoryListBox1Change(Side::Target, rig.Tree.Path("dst"));
-        Test::RightClick(target.FileList); // the target's menu, with no archive to expand yet
-        QVERIFY(form->FilePopUpMenu1->isVisible() && !form->Archives.ExpandFolder1->isEnabled());
-        form->FilePopUpMenu1->hide();
+        QCOMPARE(Test::RightClick(target.FileList), form->FilePopUpMenu1);
+        QVERIFY(!form->Archives.ExpandFolder1->isEnabled()); // no archive to expand yet
         rig.Script.QueueAnswer(DialogResult::Yes);
         form->Archives.CompressFolder1->trigger();
         QCOMPARE(rig.Script.Questions.back().Text,
@@ -137,7 +136,6 @@ private slots:
             target.FileList->setCurrentItem(entry);
             Test::RightClick(target.FileList);
             QVERIFY(form->Archives.ExpandFolder1->isEnabled());
-            form->FilePopUpMenu1->hide();
             target.FileList->setCurrentItem(entry);
             QVERIFY(form->FileManager->OpenFile1->isEnabled());
             form->FileManager->OpenFile1->trigger();

@@ -93,18 +93,15 @@ private slots:
     void theRightClickNamesTheFileOrCountsTheSelectionAndDeleteTakesIt()
     {
         Select(List(Side::Source), {QStringLiteral("setup.exe")});
-        Test::RightClick(List(Side::Source));
-        QVERIFY(Form->FilePopUpMenu1->isVisible());
+        QCOMPARE(Test::RightClick(List(Side::Source)), Form->FilePopUpMenu1);
         QCOMPARE(Commands->OpenFile1->text(), QStringLiteral("Launch: setup.exe"));
         QCOMPARE(Commands->DeleteFile1->text(), QStringLiteral("Delete File: setup.exe"));
         QVERIFY(Commands->ShowFileDetails1->isEnabled() && Commands->OpenFile1->isEnabled());
-        Form->FilePopUpMenu1->hide();
 
         Select(List(Side::Source), Test::Names({"setup.exe", "a.txt", "b.txt", "c.txt"}));
         Test::RightClick(List(Side::Source));
         QCOMPARE(Commands->DeleteFile1->text(), QStringLiteral("Delete 4 Files"));
         QVERIFY(!Commands->ShowFileDetails1->isEnabled() && !Commands->OpenFile1->isEnabled());
-        Form->FilePopUpMenu1->hide();
 
         // The menu acts on the pane it was opened on: the details are of its current file.
         QString shown;
@@ -115,14 +112,12 @@ private slots:
         Test::RightClick(List(Side::Target));
         QCOMPARE(Commands->OpenFile1->text(), QStringLiteral("View: old.txt"));
         QCOMPARE(Form->PopUpSide(), Side::Target);
-        Form->FilePopUpMenu1->hide();
         Commands->ShowFileDetails1->trigger();
         QVERIFY(shown.contains(QStringLiteral("\rName: \told.txt\rSize: \t4 bytes\r")));
 
         // Delete, from the menu and with the Delete key.
         Select(List(Side::Target), {QStringLiteral("locked.txt")});
         Test::RightClick(List(Side::Target));
-        Form->FilePopUpMenu1->hide();
         R->Script.QueueAnswer(DialogResult::Yes); // read-only or not, one question
         Commands->DeleteFile1->trigger();
         QVERIFY(!R->Tree.Exists("dst/locked.txt"));
@@ -147,16 +142,13 @@ private slots:
             return std::optional<QString>(wanted);
         };
         Test::RightClick(Form->Panes->Pane(Side::Target).DirectoryListBox);
-        Form->DirPopUpMenu1->hide();
         Commands->CreateDirectory1->trigger();
         QVERIFY(R->Tree.Exists("dst/new/inner"));
         QCOMPARE(QString::fromStdString(Form->Engine().Target.Folder), wanted);
 
         Form->DirectoryListBox1Change(Side::Target, R->Tree.Path("dst/Photos"));
-        Test::RightClick(Form->Panes->Pane(Side::Target).DirectoryListBox);
-        QVERIFY(Form->DirPopUpMenu1->isVisible());
+        QCOMPARE(Test::RightClick(Form->Panes->Pane(Side::Target).DirectoryListBox), Form->DirPopUpMenu1);
         QCOMPARE(Commands->DeleteDirectory1->text(), QStringLiteral("Delete: Photos"));
-        Form->DirPopUpMenu1->hide();
 
         QString caption;
         Commands->AskText = [&caption](const QString& title, const QString&, const QString&) {
@@ -178,7 +170,6 @@ private slots:
         Form->DirectoryListBox1Change(Side::Target, "/");
         Test::RightClick(Form->Panes->Pane(Side::Target).DirectoryListBox);
         QVERIFY(!Commands->DeleteDirectory1->isEnabled() && !Commands->RenameDirectory1->isEnabled());
-        Form->DirPopUpMenu1->hide();
         Commands->DeleteDirectory1->trigger();
         caption.clear();
         Commands->RenameDirectory1->trigger();

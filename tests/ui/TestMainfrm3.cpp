@@ -366,9 +366,8 @@ private slots:
         R->Point("data", "backup");
         R->AddFiles({"data/b.txt", "backup/b.txt"});
 
-        Test::RightClick(form->Panes->Pane(Side::Target).FileList);
+        QCOMPARE(Test::RightClick(form->Panes->Pane(Side::Target).FileList), form->FilePopUpMenu1);
         form->FilePopUpMenu1->actions().front()->trigger();
-        form->FilePopUpMenu1->hide();
         QCOMPARE(form->Panes->Pane(Side::Target).FileList->count(), 2);
         QCOMPARE(form->Panes->Pane(Side::Source).FileList->count(), 1);
         QCOMPARE(form->StatusPanel->text(), QStringLiteral("Ready"));
@@ -380,9 +379,7 @@ private slots:
         for (bool enabled : {true, false}) {
             QCOMPARE(form->Opts().MenuAutoPopup, enabled); // on unless the settings say otherwise
             for (const auto& [control, menu] : controls) {
-                Test::RightClick(control);
-                QVERIFY2(menu->isVisible() == enabled, qPrintable(menu->objectName()));
-                menu->hide();
+                QVERIFY2((Test::RightClick(control) == menu) == enabled, qPrintable(menu->objectName()));
             }
             form->EnablePopUpMenus1->trigger();
         }

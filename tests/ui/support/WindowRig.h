@@ -25,14 +25,20 @@ inline QStringList Names(std::initializer_list<const char*> names)
     return list;
 }
 
-// A right-click as the platform delivers it: to the viewport of a list or tree.
-inline void RightClick(QWidget* control)
+// A right-click as the platform delivers it: to the viewport of a list or tree. The menu it
+// opened, if any, is closed again, as a user's click elsewhere would, and returned.
+inline QMenu* RightClick(QWidget* control)
 {
     auto* scrolled = qobject_cast<QAbstractScrollArea*>(control);
     QWidget* target = scrolled != nullptr ? scrolled->viewport() : control;
     QPoint position(5, 5);
     QContextMenuEvent event(QContextMenuEvent::Mouse, position, target->mapToGlobal(position));
     QApplication::sendEvent(target, &event);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (menu != nullptr) {
+        menu->hide();
+    }
+    return menu;
 }
 
 inline QStringList Items(const QListWidget* list)
