@@ -20,14 +20,6 @@ using namespace Tandemix;
 
 namespace {
 
-// The names a pane lists, in name order: the order entries come in is the file system's.
-QStringList Listed(const SidePane& pane)
-{
-    QStringList names = Test::Items(pane.FileList);
-    names.sort();
-    return names;
-}
-
 // The window on the folders given, with the zip libraries of this build, and without
 // sub-folders so the lists are the folders' own files.
 TMainSyncForm* OpenOn(Test::WindowRig& rig, const char* source, const char* target)
@@ -40,9 +32,12 @@ TMainSyncForm* OpenOn(Test::WindowRig& rig, const char* source, const char* targ
 }
 
 // What a pane shows of its folder's archive: the box, the colour of the list and of its figures
-// (which must agree), and the names listed.
+// (which must agree), and the names listed, in name order: the order entries come in is the
+// file system's.
 QString Shown(const SidePane& pane)
 {
+    QStringList names = Test::Items(pane.FileList);
+    names.sort();
     const QColor red(Qt::red);
     const int reds = int(pane.FileList->palette().color(QPalette::Text) == red)
                      + int(pane.FileCount->palette().color(QPalette::WindowText) == red)
@@ -52,7 +47,7 @@ QString Shown(const SidePane& pane)
                               + (reds == 3   ? "red: "
                                  : reds == 0 ? "plain: "
                                              : "mixed colours: ");
-    return QString::fromStdString(shown) + Listed(pane).join(u' ');
+    return QString::fromStdString(shown) + names.join(u' ');
 }
 
 // The "Compression" page on its own, on the core's objects.
@@ -197,7 +192,6 @@ private slots:
         QVERIFY(rig.AllAnswered());
     }
 
-    // The "Compression" page and its password dialog.
     void UseCompressionAndItsTwinOnTheRunPageEnableItsControls()
     {
         PageRig rig;
