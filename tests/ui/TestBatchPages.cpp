@@ -18,6 +18,7 @@
 #include "unmatched/ui/UnmatchedOptions.h"
 
 #include <array>
+#include <tuple>
 
 using namespace Tandemix;
 
@@ -346,31 +347,24 @@ private slots:
 
     void theSynchronizeButtonSaysWhatAPressWillDo()
     {
-        struct Case
-        {
-            bool Replicate, Compression;
-            int Item;
-            const char* Caption;
-            bool SourceRed, TargetRed;
-        };
-        const Case cases[] = {{false, false, 1, "Synchronize &Source to Target", false, false},
-                              {false, true, 0, "Compress &Source to Target", false, true},
-                              {false, true, 1, "Expand &Source to Target", true, false},
-                              {true, false, 0, "Replicate &Source to Target", false, false},
-                              {true, true, 0, "Compress/Replicate &Source to Target", false, true},
-                              {true, true, 1, "Expand/Replicate &Source to Target", true, false}};
-        for (const Case& c : cases) {
+        for (auto [replicate, compression, item, caption, sourceRed, targetRed] :
+             {std::tuple{false, false, 1, "Synchronize &Source to Target", false, false},
+              std::tuple{false, true, 0, "Compress &Source to Target", false, true},
+              std::tuple{false, true, 1, "Expand &Source to Target", true, false},
+              std::tuple{true, false, 0, "Replicate &Source to Target", false, false},
+              std::tuple{true, true, 0, "Compress/Replicate &Source to Target", false, true},
+              std::tuple{true, true, 1, "Expand/Replicate &Source to Target", true, false}}) {
             Options& opts = Form->Opts();
-            opts.DeleteUnmatched = opts.ReplicateFolders = c.Replicate;
-            opts.UseCompression = c.Compression;
-            opts.CompressExpand = c.Item;
+            opts.DeleteUnmatched = opts.ReplicateFolders = replicate;
+            opts.UseCompression = compression;
+            opts.CompressExpand = item;
             Form->RunBatchListClick();
-            QCOMPARE(Form->SyncPage->SyncButton->text(), QString::fromUtf8(c.Caption));
-            QVERIFY2(Red(Form->SyncPage->SyncSource) == c.SourceRed, c.Caption);
-            QVERIFY2(Red(Form->SyncPage->SyncTarget) == c.TargetRed, c.Caption);
+            QCOMPARE(Form->SyncPage->SyncButton->text(), QString::fromUtf8(caption));
+            QVERIFY2(Red(Form->SyncPage->SyncSource) == sourceRed, caption);
+            QVERIFY2(Red(Form->SyncPage->SyncTarget) == targetRed, caption);
             // A list checked but not runnable leaves the caption as it is.
             Run->SetRunBatchList(false, true);
-            QCOMPARE(Form->SyncPage->SyncButton->text(), QString::fromUtf8(c.Caption));
+            QCOMPARE(Form->SyncPage->SyncButton->text(), QString::fromUtf8(caption));
             Run->SetRunBatchList(false, false);
         }
     }

@@ -537,8 +537,6 @@ private slots:
         QVERIFY(!form->isVisible());
     }
 
-    // The "Pro Options" automation controls, the tray icon and its menu, and the administrator
-    // password's dialogs.
     void theScheduleAndThePollingExcludeEachOtherAndAWatchedChangeIsSynchronised()
     {
         TMainSyncForm* form = R->Open();

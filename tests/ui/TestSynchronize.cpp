@@ -159,7 +159,6 @@ private slots:
         QCOMPARE(Tree->ReadFile("backup/work/new.txt"), std::string("new"));
     }
 
-    // The switches for unmatched items, their confirmation and the countdown.
     void replicationBesideTheRunButtonSwitchesDeletionOnOnlyOnceConfirmedAndPreDeletingNeedsIt()
     {
         UnmatchedOptions* u = Form->Unmatched;
@@ -299,7 +298,6 @@ private slots:
         QCOMPARE(Form->SyncPage->SyncSource->text(), highlighted);
         QCOMPARE(pane.FileList->count(), 2);
 
-        // Keys go to the combo box, which holds the focus: the way a keyboard's keys arrive.
         QComboBox* include = Form->FileOptions->IncludeString;
         include->setEditText(QStringLiteral("*.doc"));
         QTest::keyClick(include, Qt::Key_Return);
