@@ -14,6 +14,7 @@
 #include "ui/support/WindowRig.h"
 
 #include <fstream>
+#include <tuple>
 #include <vector>
 
 using namespace Tandemix;
@@ -59,12 +60,7 @@ struct PageRig : Test::CoreBundle
 
 // Answers the password dialog each time it shows, with one of `answers` in turn: old and new
 // password, then Ok (true) or Cancel (false).
-struct DialogAnswer
-{
-    QString Old;
-    QString New;
-    bool Ok;
-};
+using DialogAnswer = std::tuple<QString, QString, bool>;
 
 void AnswerDialogs(CompressionPage& page, std::vector<DialogAnswer> answers)
 {
@@ -80,12 +76,12 @@ void AnswerDialogs(CompressionPage& page, std::vector<DialogAnswer> answers)
             timer->stop();
             return;
         }
-        DialogAnswer answer = pending->front();
+        const auto [oldPassword, newPassword, ok] = pending->front();
         pending->erase(pending->begin());
         QVERIFY(form->OldPassword->text().isEmpty()); // emptied every time it shows
-        form->OldPassword->setText(answer.Old);
-        form->NewPassword->setText(answer.New);
-        form->findChild<QPushButton*>(answer.Ok ? QStringLiteral("OkButton") : QStringLiteral("CancelButton"))
+        form->OldPassword->setText(oldPassword);
+        form->NewPassword->setText(newPassword);
+        form->findChild<QPushButton*>(ok ? QStringLiteral("OkButton") : QStringLiteral("CancelButton"))
             ->click();
     });
     timer->start(10);

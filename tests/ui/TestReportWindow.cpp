@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <utility>
 
 using namespace Tandemix;
 
@@ -100,13 +101,8 @@ QString Python(const char* script, std::initializer_list<std::string> args)
     return QString::fromUtf8(python.readAllStandardOutput()).trimmed();
 }
 
-struct CheckOption
-{
-    const char* Name;
-    bool Options::*Field;
-};
-
-constexpr CheckOption CheckOptions[] = {
+// Each check box of the Reporting page by name, with the option it is.
+constexpr std::pair<const char*, bool Options::*> CheckOptions[] = {
     {"UseLogFileCheck", &Options::UseLogFile},
     {"ReportLogOverwrite", &Options::ReportLogOverwrite},
     {"ReportPreLogOverwrite", &Options::ReportPreLogOverwrite},
@@ -369,14 +365,14 @@ private slots:
     void eachCheckBoxIsItsOptionAndARunGivesBackOnlyWhatItAllows()
     {
         QSignalSpy changed(&R->Page, &ReportingPage::OptionChanged);
-        for (const CheckOption& option : CheckOptions) {
-            auto* check = R->Page.findChild<QCheckBox*>(QString::fromUtf8(option.Name));
-            const bool before = R->Opts.*option.Field;
-            QVERIFY2(check->isEnabled() && check->isChecked() == before, option.Name);
+        for (auto [name, field] : CheckOptions) {
+            auto* check = R->Page.findChild<QCheckBox*>(QString::fromUtf8(name));
+            const bool before = R->Opts.*field;
+            QVERIFY2(check->isEnabled() && check->isChecked() == before, name);
             check->click();
-            QVERIFY2(R->Opts.*option.Field == !before && changed.count() == 1, option.Name);
+            QVERIFY2(R->Opts.*field == !before && changed.count() == 1, name);
             check->click();
-            QVERIFY2(R->Opts.*option.Field == before, option.Name);
+            QVERIFY2(R->Opts.*field == before, name);
             changed.clear();
         }
 
@@ -389,9 +385,9 @@ private slots:
         o.LogSize = 500;
         R->Page.ShowOptions();
         ReportingPage& page = R->Page;
-        for (const CheckOption& option : CheckOptions) {
-            auto* check = page.findChild<QCheckBox*>(QString::fromUtf8(option.Name));
-            QVERIFY2(check->isChecked() == R->Opts.*option.Field, option.Name);
+        for (auto [name, field] : CheckOptions) {
+            auto* check = page.findChild<QCheckBox*>(QString::fromUtf8(name));
+            QVERIFY2(check->isChecked() == R->Opts.*field, name);
         }
         QCOMPARE(page.LogFileName->text(), QStringLiteral("mine.txt"));
         QCOMPARE(page.PreReportFileName->text(), QStringLiteral("before.txt"));
