@@ -9,7 +9,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -37,6 +36,7 @@ public:
         Hooks.ZipControl.LibraryFolders = {TANDEMIX_ZIPLIBS_DIR};
         Opts.UseCompression = true;
         Host.Watched = false;
+        Tree.AddFile("src/keep.txt", "keep.txt", 1'500'000'000);
     }
 
     std::string Archive() const { return Dst + "/dst.ZIP"; }
@@ -45,7 +45,6 @@ public:
 // A plain file of an unmatched entry's name lies beside the archive: it is no part of it.
 TEST_F(ArchiveUnmatchedTest, OnlyTheArchivesOwnExtraEntriesGoAndOnlyWhenNoGuardHolds)
 {
-    Tree.AddFile("src/keep.txt", "keep.txt", 1'500'000'000);
     Tree.AddFile("dst/gone.txt", "plain");
     MakeArchive(Archive(), {"keep.txt", "gone.txt"});
     Opts.RecoverDelFilesFolder = Tree.AddFolder("recovered") + "/";
@@ -71,7 +70,6 @@ TEST_F(ArchiveUnmatchedTest, OnlyTheArchivesOwnExtraEntriesGoAndOnlyWhenNoGuardH
 
 TEST_F(ArchiveUnmatchedTest, EntriesAreListedAsTheArchivesAndEveryEntryGoneLeavesTheArchiveItself)
 {
-    Tree.AddFile("src/keep.txt", "keep.txt", 1'500'000'000);
     MakeArchive(Archive(), {"keep.txt", "Gone.txt"});
     Opts.DeleteUnmatched = false;
     Run();
@@ -94,7 +92,6 @@ TEST_F(ArchiveUnmatchedTest, EntriesAreListedAsTheArchivesAndEveryEntryGoneLeave
 
 TEST_F(ArchiveUnmatchedTest, AnEntryThatCannotGoOrLiesElsewhereStaysAndTheArchiveIsUntouched)
 {
-    Tree.AddFile("src/keep.txt", "keep.txt", 1'500'000'000);
     MakeArchive(Archive(), {"keep.txt", "gone.txt"});
     std::string other = Tree.AddFolder("other");
     MakeArchive(other + "/other.ZIP", {"gone.txt"});
