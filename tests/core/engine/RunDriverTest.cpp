@@ -341,7 +341,6 @@ TEST_F(RunDriverTest, OnlyTargetItemsWithoutASourceSeenAreLeftUnmatched)
     EXPECT_EQ(ReadDst("open/c.txt"), Tree.Pattern(10));
     EXPECT_FALSE(Exists(D("locked.txt")));
     EXPECT_EQ(Engine.Totals.TotFilesAdded, 1);
-    EXPECT_EQ(Host.LastStatus(), RunMsg::DoneWithMessages);
     // The next run lists them afresh.
     EXPECT_EQ(Run(), RunOutcome::Failed);
     ASSERT_EQ(Hooks.UnmatchedCalls.size(), 2u);
@@ -353,7 +352,8 @@ TEST_F(RunDriverTest, OnlyTargetItemsWithoutASourceSeenAreLeftUnmatched)
 
 // ---- Stops, clicks and failures -------------------------------------------------------------------
 
-TEST_F(RunDriverTest, AStopInTheMiddleOfACopyClosesTheRunAndKeepsTheOldTarget)
+// What the stopped copy leaves behind is CopyOneFileStops' to check.
+TEST_F(RunDriverTest, AStopInTheMiddleOfACopyClosesTheRunAndHandsNothingOverForDeletion)
 {
     Tree.AddFile("src/big.bin", 48 * MiB, New);
     Tree.AddFile("dst/big.bin", "the old content", Old);
@@ -363,8 +363,6 @@ TEST_F(RunDriverTest, AStopInTheMiddleOfACopyClosesTheRunAndKeepsTheOldTarget)
                      [this] { State.StopButtonClick(); });
     Host.QueueAnswer(DialogResult::Yes);
     EXPECT_EQ(Run(), RunOutcome::Stopped);
-    EXPECT_EQ(ReadDst("big.bin"), "the old content");
-    EXPECT_TRUE(TempNamesIn(Dst).empty());
     EXPECT_EQ(Host.Questions.size(), 1u) << "the stop question, answered as queued";
     Strings summary = Report.LogTexts(LogKind::Summary);
     ASSERT_GE(summary.size(), 2u);
