@@ -32,13 +32,6 @@ using Test::RecordingReporter;
 using Names = std::vector<std::string>;
 using NameSet = std::multiset<std::string>;
 
-TFileData Named(const std::string& name)
-{
-    TFileData file;
-    file.FileName = name;
-    return file;
-}
-
 // Every field of a report line in one string, so one comparison checks them all.
 std::string Fields(const RecordingReporter::Entry& entry)
 {
@@ -392,7 +385,7 @@ TEST_F(FileListingTest, MissingFolderListsEmptyUnreadableOneSaysSoAndNothingIsLi
     Names logged = Report.LogTexts(LogKind::FileError);
     ASSERT_EQ(logged.size(), 1u);
     EXPECT_EQ(logged[0].rfind(SrcFolder() + "  " + std::string(Msg::FolderReadFailed), 0), 0u) << logged[0];
-    Engine.Source.Files.push_back(Named("kept"));
+    Engine.Source.Files.emplace_back().FileName = "kept";
     State.SourceFileListTag = 1;
     EXPECT_EQ(BuildFileListing(Ctx, Side::Source), ListingOutcome::NotListed);
     EXPECT_EQ(Listed(Side::Source), Names{"kept"});
@@ -406,7 +399,8 @@ TEST_F(FileListingTest, RefreshListsBothSidesButSkipsTheSideWhosePollAnswersExac
     EXPECT_EQ(Listed(Side::Source), Names{"s.txt"});
     EXPECT_EQ(Listed(Side::Target), Names{"t.txt"});
     EXPECT_EQ(Host.LastStatus(), Msg::Ready);
-    Engine.Source.Files = {Named("kept")};
+    Engine.Source.Files.clear();
+    Engine.Source.Files.emplace_back().FileName = "kept";
     Engine.Target.Files.clear();
     // An aborted archive operation answers one poll with 1 and lets later polls go on.
     State.OperationState = static_cast<int>(OperationStates::ZipAbort);

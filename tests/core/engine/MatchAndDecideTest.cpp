@@ -69,12 +69,12 @@ protected:
     {
         return Listed(Side::Target, std::move(name), size, UnpackFileTime(packed));
     }
-    // Each decided row's name with one of its texts, sorted where the listing came from readdir.
-    NameTexts RowTexts(std::string DeltaRow::*text = &DeltaRow::Reason, bool sorted = false) const
+    // Each decided row's name with its reason, sorted where the listing came from readdir.
+    NameTexts RowTexts(bool sorted = false) const
     {
         NameTexts decided;
         for (const DeltaRow& row : Engine.Delta.Rows) {
-            decided.emplace_back(row.FileName, row.*text);
+            decided.emplace_back(row.FileName, row.Reason);
         }
         if (sorted) {
             std::sort(decided.begin(), decided.end());
@@ -460,7 +460,7 @@ TEST_F(MatchAndDecideTest, UpdateListPreviewsTheFolderARunWritesIntoAndShowsBoth
         BuildFileListing(Ctx, Side::Source);
         BuildFileListing(Ctx, Side::Target);
         UpdateButtonClick(Ctx);
-        EXPECT_EQ(RowTexts(&DeltaRow::Reason, true), c.Rows);
+        EXPECT_EQ(RowTexts(true), c.Rows);
         for (const DeltaRow& row : Engine.Delta.Rows) {
             EXPECT_EQ(row.SourceFolder + row.TargetFolder, tree.Path("src") + "/" + tree.Path(c.Into) + "/");
         }
@@ -476,7 +476,7 @@ TEST_F(MatchAndDecideTest, UpdateListPreviewsTheFolderARunWritesIntoAndShowsBoth
     TempTree::RemoveAll(tree.Path("dst/src"));
     UpdateButtonClick(Ctx);
     EXPECT_EQ(
-        RowTexts(&DeltaRow::Reason, true),
+        RowTexts(true),
         (NameTexts{{"new.txt", Msg::NoMatch}, {"newer.txt", Msg::NoMatch}, {"same.txt", Msg::NoMatch}}));
     EXPECT_FALSE(tree.Exists("dst/src"));
 }
