@@ -71,8 +71,6 @@ const ErrorRow ErrorRows[] = {
                               DialogButtons::AbortRetryIgnore, DialogResult::Cancel, DialogResult::Retry,  std::nullopt},
     {"LogOnly",               2500, true,  false, std::nullopt,
                               DialogButtons::Ok,               DialogResult::Ok,     DialogResult::Ok,     std::string(Message)},
-    {"OtherCode",             7,    false, true,  std::string(Message),
-                              DialogButtons::Ok,               DialogResult::Ok,     DialogResult::Ok,     std::nullopt},
     {"ZeroCode",              0,    true,  false, std::string(Message),
                               DialogButtons::Ok,               DialogResult::Ok,     DialogResult::Ok,     std::nullopt},
 };
