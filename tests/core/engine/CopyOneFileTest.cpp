@@ -2,7 +2,6 @@
 #include "engine/CopyOneFile.h"
 
 #include "engine/CopyMessages.h"
-#include "engine/Messages.h"
 #include "engine/ShowError.h"
 #include "platform/Attributes.h"
 #include "platform/FaultHook.h"
@@ -395,25 +394,24 @@ INSTANTIATE_TEST_SUITE_P(Cases, CopyOneFileNotCopied, ::testing::ValuesIn(NotCop
 // ---- Target space -----------------------------------------------------------------------------------
 
 // Existing -1: no target yet (an old one is sparse: it costs no disk space but counts with its
-// full size). Size: what the decision saw. Answer: set when the user is asked.
+// full size). Size: what the decision saw. Answer: the user's; the copy goes by the answer alone,
+// so the answers given with messages off are left to ShowErrorTable.
 constexpr std::int64_t G2 = 2 * GiB, G6 = 6 * GiB, G3h = 3 * GiB + GiB / 2, G4h = 4 * GiB + GiB / 2;
 // clang-format off
 struct SpaceRow { std::string Name; std::int64_t Free; std::int64_t Existing; bool Ignore; bool MidBatch;
-                  bool Display; std::optional<DialogResult> Answer; int Expected; std::int64_t Size = 1000; };
+                  std::optional<DialogResult> Answer; int Expected; std::int64_t Size = 1000; };
 const SpaceRow SpaceRows[] = {
-    // name                           free  existing ignore batch  display answer                 result
-    {"ReplacingFreesEnough",          200,  900,     false, false, true,  std::nullopt,          0},
-    {"FreeEqualsSize",                1000, -1,      false, false, true,  std::nullopt,          0},
-    {"FreeSpaceUnknown",              -1,   -1,      false, false, true,  std::nullopt,          0},
-    {"SpaceCheckSwitchedOff",         0,    900,     true,  false, true,  std::nullopt,          0},
-    {"ReplacingFreesJustTooLittle",   100,  900,     false, false, true,  DialogResult::Ok,      4},
-    {"NewFileOneByteShort",           999,  -1,      false, false, true,  DialogResult::Ok,      4},
-    {"BatchGoesOnWithNextFolder",     50,   900,     false, true,  true,  DialogResult::Yes,     3},
-    {"BatchStops",                    50,   900,     false, true,  true,  DialogResult::Cancel,  4},
-    {"SilentSinglePairStops",         50,   900,     false, false, false, std::nullopt,          4},
-    {"SilentBatchGoesOn",             50,   900,     false, true,  false, std::nullopt,          3},
-    {"BeyondFourGiBTooLittle",        G3h,  G2,      false, false, true,  DialogResult::Ok,      4, G6},
-    {"BeyondFourGiBFreedFits",        G4h,  G2,      false, false, true,  std::nullopt,          0, G6},
+    // name                           free  existing ignore batch  answer                 result
+    {"ReplacingFreesEnough",          200,  900,     false, false, std::nullopt,          0},
+    {"FreeEqualsSize",                1000, -1,      false, false, std::nullopt,          0},
+    {"FreeSpaceUnknown",              -1,   -1,      false, false, std::nullopt,          0},
+    {"SpaceCheckSwitchedOff",         0,    900,     true,  false, std::nullopt,          0},
+    {"ReplacingFreesJustTooLittle",   100,  900,     false, false, DialogResult::Ok,      4},
+    {"NewFileOneByteShort",           999,  -1,      false, false, DialogResult::Ok,      4},
+    {"BatchGoesOnWithNextFolder",     50,   900,     false, true,  DialogResult::Yes,     3},
+    {"BatchStops",                    50,   900,     false, true,  DialogResult::Cancel,  4},
+    {"BeyondFourGiBTooLittle",        G3h,  G2,      false, false, DialogResult::Ok,      4, G6},
+    {"BeyondFourGiBFreedFits",        G4h,  G2,      false, false, std::nullopt,          0, G6},
 };
 // clang-format on
 
@@ -429,7 +427,6 @@ TEST_P(CopyOneFileSpace, RefusesACopyThatWouldNotFitBeforeWritingAnything)
     }
     Engine.TargetFreeSpace = row.Free;
     Opts.IgnoreTargetSpace = row.Ignore;
-    Opts.DisplayMessages = row.Display;
     Opts.RunBatchList = row.MidBatch;
     Engine.LastBatchRow = !row.MidBatch;
     if (row.Answer) {
@@ -523,10 +520,7 @@ TEST_P(CopyOneFileStops, KeepTheOldTargetAndTouchOnlyThatFile)
     }
     EXPECT_EQ(Copy(Request("big.bin", 8 * MiB)), row.Expected);
     EXPECT_EQ(Target("big.bin"), row.Expected == 0 ? TempTree::Pattern(8 * MiB) : "old target");
-    EXPECT_EQ(Host.Questions.size(), row.Answer ? 1u : 0u);
-    if (row.Answer) {
-        EXPECT_EQ(Host.Questions[0].Text, Msg::ConfirmStop);
-    }
+    EXPECT_EQ(Host.Questions.size(), row.Answer ? 1u : 0u) << "the stop question alone";
     if (row.Problem.empty()) {
         EXPECT_TRUE(Report.Logs.empty());
     } else {

@@ -330,42 +330,34 @@ TEST(DateFilterTest, TodayAndPastCountsBackAcrossMonthsAndYears)
     EXPECT_EQ(opts.DateFrom, PackedTimeFloor);
 }
 
-// Text that is not a date or a count leaves the range; All resets it, and Today fills the To edit.
-TEST(DateFilterTest, EditsTakeOnlyDatesAndCountsAllResetsAndTodayFillsTheToEdit)
+// Text that is not a date or a count leaves the range; All resets it, yet the edits stay for
+// From/To to take again, and Today fills the To edit.
+TEST_F(AddFileRecordTest, EditsTakeOnlyDatesAndCountsAllResetsFromToTakesBothEditsAndListsAgain)
 {
-    Options opts;
-    UseDateFromChange(opts, "03/01/25", Now);
-    UseDateToChange(opts, "03/10/25", Now);
+    const std::time_t now = Tandemix::Now;
+    UseDateFromChange(Opts, "03/01/25", now);
+    UseDateToChange(Opts, "03/10/25", now);
     const auto range =
         std::make_tuple(Packed(2025, 3, 1), Packed(2025, 3, 1), Packed(2025, 3, 10), Packed(2025, 3, 10));
-    ASSERT_EQ(std::tie(opts.DateFrom, opts.UseDateFrom, opts.DateTo, opts.UseDateTo), range);
-    UseDateFromChange(opts, "03/  /25", Now);
-    UseDateToChange(opts, "02/30/25", Now);
-    PastDaysCountChange(opts, "-3", Now);
-    PastDaysCountChange(opts, "x", Now);
-    EXPECT_EQ(std::tie(opts.DateFrom, opts.UseDateFrom, opts.DateTo, opts.UseDateTo), range);
+    ASSERT_EQ(std::tie(Opts.DateFrom, Opts.UseDateFrom, Opts.DateTo, Opts.UseDateTo), range);
+    UseDateFromChange(Opts, "03/  /25", now);
+    UseDateToChange(Opts, "02/30/25", now);
+    PastDaysCountChange(Opts, "-3", now);
+    PastDaysCountChange(Opts, "x", now);
+    EXPECT_EQ(std::tie(Opts.DateFrom, Opts.UseDateFrom, Opts.DateTo, Opts.UseDateTo), range);
 
-    UseDatesAllClick(opts, Now);
-    EXPECT_EQ(std::tie(opts.DatesMode, opts.DateFrom, opts.DateTo),
+    UseDatesAllClick(Opts, now);
+    EXPECT_EQ(std::tie(Opts.DatesMode, Opts.DateFrom, Opts.DateTo),
               std::make_tuple(DateMode::All, PackedTimeFloor, Packed(2025, 3, 14)));
-    EXPECT_EQ(TodayFromClick(Now), "03/14/25");
-    UseDateToChange(opts, TodayFromClick(Now), Now);
-    EXPECT_EQ(opts.UseDateTo, Packed(2025, 3, 14));
-}
-
-TEST_F(AddFileRecordTest, FromToTakesBothEditsAndListsAgain)
-{
-    Opts.UseDateFrom = Packed(2025, 3, 1);
-    Opts.UseDateTo = Packed(2025, 3, 10);
     Engine.Source.Files.emplace_back().FileName = "stale";
-    State.SyncActive = false;
-
-    DateLabels labels = UseDatesFromToClick(Ctx, Tandemix::Now);
+    DateLabels labels = UseDatesFromToClick(Ctx, now);
     EXPECT_EQ(std::tie(Opts.DatesMode, Opts.DateFrom, Opts.DateTo),
               std::make_tuple(DateMode::FromTo, Packed(2025, 3, 1), Packed(2025, 3, 10)));
     EXPECT_EQ(labels.UseFileDatesLabel, "File Dates: 3/1/25 To: 3/10/25");
     EXPECT_TRUE(Engine.Source.Files.empty()) << "the folders were listed again";
-    EXPECT_EQ(Host.LastStatus(), Msg::Ready);
+    EXPECT_EQ(TodayFromClick(now), "03/14/25");
+    UseDateToChange(Opts, TodayFromClick(now), now);
+    EXPECT_EQ(Opts.UseDateTo, Packed(2025, 3, 14));
 }
 
 } // namespace
