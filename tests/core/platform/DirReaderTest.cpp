@@ -165,8 +165,7 @@ TEST_F(DirReaderTest, ArchiveOnlyWhenAskedVisitorStopsAndNoDescriptorIsLeft)
 TEST_F(DirReaderTest, FolderThatCannotBeReadIsAnErrorNotAnEmptyOrPartialListing)
 {
     EXPECT_EQ(ReadFolder(Tree.Path("missing")).Error(), ENOENT);
-    Tree.AddFile("file", "x");
-    EXPECT_EQ(ReadFolder(Tree.Path("file")).Error(), ENOTDIR);
+    EXPECT_EQ(ReadFolder(Tree.AddFile("file", "x")).Error(), ENOTDIR);
     Tree.AddFile("closed/a", "x");
     Tree.AddFile("listable-only/a", "x");
     {

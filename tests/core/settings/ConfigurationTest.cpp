@@ -61,6 +61,7 @@ protected:
     void TearDown() override
     {
         ClearFaults();
+        // Every test's check that nothing was asked beyond the answers it queued.
         EXPECT_TRUE(Host.Unexpected.empty()) << "unexpected question: " << Host.Unexpected.front().Text;
     }
 
@@ -134,7 +135,6 @@ TEST_F(ConfigurationTest, WithoutAFileEveryOptionTakesItsDefault)
     expected.UseDateTo = TodayPacked(Now);
     expected.DateTo = TodayPacked(Now);
     EXPECT_EQ(Opts, expected);
-    EXPECT_TRUE(Host.Questions.empty());
 }
 
 TEST_F(ConfigurationTest, PasswordsAndWindowPositionsComeOnlyWithTheDefaultFile)
@@ -203,7 +203,6 @@ TEST_F(ConfigurationTest, AChoicePastTheLastFallsBackAndReplicationLoadsOnlyWith
         EXPECT_EQ(Opts.ReplicateFolders, replicate);
         // Deletion works from the unmatched list, so loading it on builds that list.
         EXPECT_EQ(std::tuple(Opts.UseReportForm, Opts.ListUnMatchedFiles), std::tuple(del, del));
-        EXPECT_TRUE(Host.Questions.empty());
     }
 }
 
@@ -287,7 +286,6 @@ TEST_F(ConfigurationTest, TextDatesWarnOnlyWhileARangeIsInUseIntegerDatesNever)
     PutDefault("[File Options]\r\nUseDatesFromTo=1\r\nUseDatesAll=0\r\nUseDateFrom=0x2A210000\r\n"
                "UseDateTo=-2145320960\r\n");
     LoadConfiguration(Ctx, DefaultPath, true);
-    EXPECT_TRUE(Host.Questions.empty());
     EXPECT_EQ(std::tuple(Opts.DateFrom, Opts.DateTo), std::tuple(Day("01/01/01"), Day("01/01/44")));
 }
 
@@ -332,7 +330,6 @@ TEST_F(ConfigurationTest, LoadSettingsRefusesAFileWithoutCompileDateAndMarksTheL
 
     // The command line's -C switch goes on with the options it has, without a word.
     EXPECT_FALSE(LoadSettings(Ctx, Home.Path("Odd.CFG"), SettingsLoad::ConfigSwitch));
-    EXPECT_EQ(Host.Questions.size(), 1u);
     EXPECT_FALSE(Opts.ShowHint);
 
     // The loading marker is set while loading and cleared after.
@@ -366,7 +363,6 @@ TEST_F(ConfigurationTest, SaveWritesEveryKeyInItsOrderAndEveryOptionLoadsBackToT
     const std::string text = CustomText();
     PutDefault(text);
     LoadAll(DefaultPath);
-    EXPECT_TRUE(Host.Questions.empty());
     ASSERT_TRUE(SaveConfiguration(Ctx, Home.Path("Again.CFG")).Saved);
     EXPECT_EQ(Home.Read("Again.CFG"), text);
     // Values derived while loading.
