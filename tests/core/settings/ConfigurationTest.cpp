@@ -120,23 +120,6 @@ TEST_F(ConfigurationTest, ThePreviousReleasesFileLoads)
     EXPECT_EQ(Opts.RecentFolders[0], "/home/ann/letters >> /media/backup/letters");
 }
 
-TEST_F(ConfigurationTest, WithoutAFileEveryOptionTakesItsDefault)
-{
-    // Start from a window whose options were all changed by an earlier load.
-    PutDefault(CustomText());
-    LoadAll(DefaultPath);
-    ASSERT_NE(Opts, Options{});
-    fs::remove(DefaultPath);
-    Opts.MonitorSourceDriveCheckTag = -1; // an armed monitor is not disarmed by a load
-
-    LoadAll(DefaultPath);
-    Options expected;
-    // The range's end is today's date where a default Options leaves it open.
-    expected.UseDateTo = TodayPacked(Now);
-    expected.DateTo = TodayPacked(Now);
-    EXPECT_EQ(Opts, expected);
-}
-
 TEST_F(ConfigurationTest, PasswordsAndWindowPositionsComeOnlyWithTheDefaultFile)
 {
     struct FakePasswords : PasswordStore
@@ -356,7 +339,8 @@ TEST_F(ConfigurationTest, LoadSettingsRefusesAFileWithoutCompileDateAndMarksTheL
 
 // Defaults.CFG is what a window left at every default saves: every key, in its order, with its
 // value. A load that dropped or misread a key, or a save that wrote one wrongly, changes the bytes.
-TEST_F(ConfigurationTest, SaveWritesEveryKeyInItsOrderAndEveryOptionLoadsBackToTheSameBytes)
+// A load without a file then takes every option back to its default.
+TEST_F(ConfigurationTest, SaveWritesEveryKeyInItsOrderEveryOptionLoadsBackAndWithoutAFileTakesItsDefault)
 {
     ASSERT_TRUE(SaveConfiguration(Ctx, DefaultPath).Saved);
     EXPECT_EQ(Home.Read(DefaultName), DataText("Defaults.CFG"));
@@ -369,6 +353,15 @@ TEST_F(ConfigurationTest, SaveWritesEveryKeyInItsOrderAndEveryOptionLoadsBackToT
     EXPECT_EQ(std::tuple(Opts.ReplicateBypass(), Opts.MonitorSourceDriveCheckTag, Opts.CompressedExt),
               std::tuple(true, -33, ".arc"));
     EXPECT_TRUE(fs::is_directory(Home.Path("Recovered")));
+
+    fs::remove(DefaultPath);
+    Opts.MonitorSourceDriveCheckTag = -1; // an armed monitor is not disarmed by a load
+    LoadAll(DefaultPath);
+    Options expected;
+    // The range's end is today's date where a default Options leaves it open.
+    expected.UseDateTo = TodayPacked(Now);
+    expected.DateTo = TodayPacked(Now);
+    EXPECT_EQ(Opts, expected);
 }
 
 // What is in force is saved: the range the labels show, a monitor that runs or is armed to
