@@ -218,8 +218,7 @@ TEST_F(FileOpsTest, MoveAcrossFilesystemsCopiesWithModeAndTimesMakesLinksAnewRef
               std::tuple(0640u, 1234567890, 500));
     EXPECT_EQ(shmTree.ReadFile("to"), TempTree::Pattern(300000));
 
-    Tree.AddSymlink("link", "some/target");
-    ASSERT_TRUE(MoveFile(Tree.Path("link"), other + "/link").Ok());
+    ASSERT_TRUE(MoveFile(Tree.AddSymlink("link", "some/target"), other + "/link").Ok());
     EXPECT_EQ(LinkTarget(other + "/link"), "some/target");
     EXPECT_FALSE(Tree.Exists("link"));
 
@@ -243,8 +242,7 @@ TEST_F(FileOpsTest, CopyFileNoReplaceCopiesDataAndModeButNeverReplaces)
     ASSERT_TRUE(CopyFileNoReplace(from, Tree.Path("to")).Ok());
     EXPECT_EQ(Tree.ReadFile("to"), TempTree::Pattern(3 * 1024 * 1024 + 1));
     EXPECT_EQ(ModeOf("to"), 0664u) << "mode kept whatever the umask";
-    Tree.AddFile("locked", "", {}, 0444);
-    ASSERT_TRUE(CopyFileNoReplace(Tree.Path("locked"), Tree.Path("locked-copy")).Ok());
+    ASSERT_TRUE(CopyFileNoReplace(Tree.AddFile("locked", "", {}, 0444), Tree.Path("locked-copy")).Ok());
     EXPECT_EQ(ModeOf("locked-copy"), 0444u);
 
     std::string old = Tree.AddFile("old", "old data", TreeTime(1000000000), 0600);
@@ -292,8 +290,7 @@ TEST_F(FileOpsTest, RemoveTreeNeverLeavesTheTreeAndGoesOnAfterAFailure)
     EXPECT_EQ(Tree.ReadFile("outside-file"), "keep me too");
 
     // On a link only the link goes.
-    Tree.AddSymlink("link", "outside");
-    ASSERT_TRUE(RemoveTree(Tree.Path("link")).Ok());
+    ASSERT_TRUE(RemoveTree(Tree.AddSymlink("link", "outside")).Ok());
     EXPECT_FALSE(Tree.Exists("link"));
     EXPECT_EQ(Tree.ReadFile("outside/precious"), "keep me");
     ASSERT_TRUE(RemoveTree(Tree.Path("outside/precious")).Ok()) << "a plain file is just deleted";
