@@ -26,17 +26,12 @@
 namespace Tandemix {
 namespace {
 
-SysResult<std::vector<DirEntry>> ReadFolder(const std::string& folder, bool withArchive = true)
-{
-    return ReadFolderEntries(folder, EntryOptions{withArchive, false});
-}
-
 class DirReaderTest : public testing::Test
 {
 protected:
     std::map<std::string, DirEntry> Listing(const std::string& folder, bool withArchive = true)
     {
-        SysResult<std::vector<DirEntry>> entries = ReadFolder(folder, withArchive);
+        SysResult<std::vector<DirEntry>> entries = ReadFolderEntries(folder, EntryOptions{withArchive});
         EXPECT_TRUE(entries.Ok()) << entries.Call() << " " << entries.Error();
         std::map<std::string, DirEntry> byName;
         for (const DirEntry& entry : *entries) {
@@ -156,7 +151,7 @@ TEST_F(DirReaderTest, ArchiveOnlyWhenAskedVisitorStopsAndNoDescriptorIsLeft)
     };
     const auto before = openDescriptors();
     for (int i = 0; i < 3; ++i) {
-        (void)ReadFolder(Tree.Root());
+        (void)ReadFolderEntries(Tree.Root(), {});
         (void)ForEachSubFolder(Tree.Root(), [](const std::string&) { return true; });
     }
     EXPECT_EQ(openDescriptors(), before);
@@ -164,14 +159,13 @@ TEST_F(DirReaderTest, ArchiveOnlyWhenAskedVisitorStopsAndNoDescriptorIsLeft)
 
 TEST_F(DirReaderTest, FolderThatCannotBeReadIsAnErrorNotAnEmptyOrPartialListing)
 {
-    EXPECT_EQ(ReadFolder(Tree.Path("missing")).Error(), ENOENT);
-    Tree.AddFile("file", "x");
-    EXPECT_EQ(ReadFolder(Tree.Path("file")).Error(), ENOTDIR);
+    EXPECT_EQ(ReadFolderEntries(Tree.Path("missing"), {}).Error(), ENOENT);
+    EXPECT_EQ(ReadFolderEntries(Tree.AddFile("file", "x"), {}).Error(), ENOTDIR);
     Tree.AddFile("closed/a", "x");
     Tree.AddFile("listable-only/a", "x");
     {
         ScopedFault fault({FaultOp::Open, EACCES, "closed"});
-        EXPECT_EQ(ReadFolder(Tree.Path("closed")).Error(), EACCES);
+        EXPECT_EQ(ReadFolderEntries(Tree.Path("closed"), {}).Error(), EACCES);
     }
     // Names can be read but not looked up: every fstatat fails.
     ASSERT_EQ(::chmod(Tree.Path("listable-only").c_str(), 0444), 0);
@@ -179,7 +173,7 @@ TEST_F(DirReaderTest, FolderThatCannotBeReadIsAnErrorNotAnEmptyOrPartialListing)
     if (!noOverride.Active()) {
         GTEST_SKIP() << "cannot drop CAP_DAC_OVERRIDE here, so permission bits do not bite";
     }
-    EXPECT_EQ(ReadFolder(Tree.Path("listable-only")).Error(), EACCES);
+    EXPECT_EQ(ReadFolderEntries(Tree.Path("listable-only"), {}).Error(), EACCES);
 }
 
 // ---- Attributes ----------------------------------------------------------------------------

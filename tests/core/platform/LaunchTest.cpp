@@ -18,24 +18,23 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Each fake program writes its argument count and arguments (NUL-separated, so that nothing in
-// them can be confused with a separator) to a file named after it, renamed into place whole.
+// Each fake program writes its arguments, each ended by a NUL (which no argument can hold, so
+// none can pass for two and an empty one still shows), to a file named after it, renamed into
+// place whole.
 std::string FakeProgram(const std::string& outFile)
 {
     return "#!/bin/sh\n"
-           "{ printf '%s\\n' \"$#\"; for a in \"$@\"; do printf '%s\\0' \"$a\"; done; } > '"
+           "for a in \"$@\"; do printf '%s\\0' \"$a\"; done > '"
            + outFile + ".part' && mv '" + outFile + ".part' '" + outFile + "'\n";
 }
 
 std::vector<std::string> ParseArgs(const std::string& text)
 {
     std::vector<std::string> args;
-    const std::size_t newline = text.find('\n');
-    for (std::size_t start = newline + 1, end; start < text.size(); start = end + 1) {
+    for (std::size_t start = 0, end; start < text.size(); start = end + 1) {
         end = text.find('\0', start);
         args.push_back(text.substr(start, end - start));
     }
-    EXPECT_EQ(std::to_string(args.size()), text.substr(0, newline));
     return args;
 }
 
@@ -68,27 +67,20 @@ protected:
         Tree.AddFile("bin/" + name, FakeProgram(Tree.Path(name + ".args")), {}, 0755);
     }
 
-    // Whether `rel` appeared within 10 s: launched programs run on their own.
-    bool WaitFor(const std::string& rel)
+    // The arguments a fake program received within 10 s (launched programs run on their own),
+    // taken away so that its next start can be seen.
+    std::vector<std::string> ArgsOf(const std::string& name)
     {
+        const std::string rel = name + ".args";
         for (auto deadline = std::chrono::steady_clock::now() + 10s; !Tree.Exists(rel);
              std::this_thread::sleep_for(10ms)) {
             if (std::chrono::steady_clock::now() > deadline) {
-                return false;
+                ADD_FAILURE() << name << " was not started";
+                return {};
             }
         }
-        return true;
-    }
-
-    // The arguments a fake program received, taken away so that its next start can be seen.
-    std::vector<std::string> ArgsOf(const std::string& name)
-    {
-        if (!WaitFor(name + ".args")) {
-            ADD_FAILURE() << name << " was not started";
-            return {};
-        }
-        std::vector<std::string> args = ParseArgs(Tree.ReadFile(name + ".args"));
-        ::unlink(Tree.Path(name + ".args").c_str());
+        std::vector<std::string> args = ParseArgs(Tree.ReadFile(rel));
+        ::unlink(Tree.Path(rel).c_str());
         return args;
     }
 

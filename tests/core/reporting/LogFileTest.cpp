@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "reporting/LogFile.h"
 
-#include "engine/RunDriver.h"
 #include "platform/FaultHook.h"
 #include "platform/WallClock.h"
 #include "reporting/ProgramReporter.h"
