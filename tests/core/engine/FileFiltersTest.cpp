@@ -223,6 +223,14 @@ TEST_F(AddFileRecordTest, PassingFilesBecomeRecordsAndExcludedSourceFilesAreRepo
     EXPECT_EQ(e.Name + "|" + e.Path + "|" + e.SizeText + "|" + e.Detail,
               "big.bin|/src/|4294967307|7/1/24 8:30:00 AM");
     EXPECT_EQ(Report.Entries[1].Kind, "Exclude: \"bak\"");
+    // Outside a run, or with the report off, an exclusion is dropped without an entry.
+    for (auto [active, reported] : {std::pair{false, true}, std::pair{true, false}}) {
+        State.SyncActive = active;
+        Opts.UseReportForm = reported;
+        EXPECT_FALSE(
+            AddFileRecord(Ctx, "/src/", Side::Source, {{"big.bin", Archive, time, 4294967307}, -1, false}));
+    }
+    EXPECT_EQ(Report.Entries.size(), 2u);
 }
 
 TEST_F(AddFileRecordTest, ArchiveSynchronisedIntoItsOwnFolderLeavesNothingUnmatched)

@@ -18,6 +18,7 @@ namespace {
 
 using Test::ByName;
 using Test::Packed;
+using Test::PrintTo;
 
 constexpr std::uint32_t Jan1998 = Packed(1998, 1, 5, 9, 5, 4); // "1/5/98 9:05:04 AM"
 constexpr std::uint32_t Mar2004 = Packed(2004, 3, 1, 12, 0, 0);
