@@ -8,6 +8,11 @@ swapped boolean) rebuilds and runs the core test programs. A mutant is killed wh
 or hangs, survives when every test passes, and does not count when it does not compile.
 
     scripts/mutation_run.py [--seed 1] [--count 60] [--rev HEAD] [--report mutation-report.txt]
+                            [--matrix kills.txt]
+
+With --matrix every core test program runs on every mutant (slower), and the file lists for each
+killed mutant the test cases that failed, then the cases that alone kill some mutant and the cases
+that kill none of the sample: where to look before merging or dropping a test.
 
 The same seed and count on the same tree give the same mutants, so two runs of the script at two
 commits compare the power of the tests there. Needs git, cmake, ninja; ccache speeds it up.
@@ -46,6 +51,7 @@ OPERATORS = [
     ("minus-one", r" - 1\b", " - 2"),
     ("negate-if", r"\bif \((.*)\) \{$", r"if (!(\1)) {"),
 ]
+FAILED_CASE = re.compile(r"^\[  FAILED  \] ([\w/]+\.[\w/.]+)", re.M)
 CALL_LINE = re.compile(r"^\s*[A-Za-z_][\w:.\->]*\(.*\);$")
 
 
@@ -127,6 +133,7 @@ def main():
     parser.add_argument("--report", default="mutation-report.txt")
     parser.add_argument("--rev", default="HEAD", help="the commit to measure")
     parser.add_argument("--keep", action="store_true", help="keep the scratch worktree")
+    parser.add_argument("--matrix", help="also write which test cases kill each mutant to this file")
     args = parser.parse_args()
 
     repo = subprocess.check_output(["git", "rev-parse", "--show-toplevel"], text=True).strip()
@@ -141,6 +148,8 @@ def main():
     if shutil.which("ccache"):
         configure.append("-DCMAKE_CXX_COMPILER_LAUNCHER=ccache")
     results = []
+    kills = {}  # mutant row -> the test cases that failed on it
+    every_case = set()
     try:
         subprocess.check_call(configure, stdout=subprocess.DEVNULL)
         build_cmd = ["cmake", "--build", build, "--target"] + TEST_PROGRAMS
@@ -151,6 +160,8 @@ def main():
             code, out = run([os.path.join(build, "tests", program)], os.path.join(build, "tests"), TEST_TIMEOUT)
             if code != 0:
                 sys.exit(f"{program} fails without any mutant:\n" + out[-3000:])
+            if args.matrix:
+                every_case |= listed_cases(os.path.join(build, "tests", program))
 
         chosen = sample(candidates(tree), args.count, args.seed)
         for index, (_, rel, number, op, match_index) in enumerate(chosen, 1):
@@ -168,16 +179,24 @@ def main():
                     status = "invalid"
                 else:
                     status = "survived"
+                    failed = set()
                     for program in programs_for(rel):
-                        code, _ = run([os.path.join(build, "tests", program)], os.path.join(build, "tests"), TEST_TIMEOUT)
+                        code, out = run([os.path.join(build, "tests", program)], os.path.join(build, "tests"),
+                                        TEST_TIMEOUT)
                         if code != 0:
                             status = "killed"
-                            break
+                            # A hang or a crash names no case: the whole program is its killer.
+                            names = set(FAILED_CASE.findall(out))
+                            failed |= names if names and code != "timeout" else {f"{program} ({code})"}
+                            if not args.matrix:
+                                break
             finally:
                 with open(path, "w", encoding="utf-8", errors="surrogateescape") as f:
                     f.write(original)
             row = f"{status:9} {rel}:{number + 1} {op}: {lines[number].strip()}"
             results.append((status, row))
+            if status == "killed":
+                kills[row] = failed
             print(f"[{index}/{len(chosen)}] {row}", flush=True)
     finally:
         if not args.keep:
@@ -193,6 +212,39 @@ def main():
         for _, row in sorted(results):
             f.write(row + "\n")
     print(summary)
+    if args.matrix:
+        write_matrix(args.matrix, summary, kills, every_case)
+
+
+def listed_cases(program):
+    """Every test case of a GoogleTest program, as Suite.Case (parameterised ones with their row)."""
+    out = subprocess.run([program, "--gtest_list_tests"], stdout=subprocess.PIPE, text=True).stdout
+    cases, suite = set(), ""
+    for line in out.splitlines():
+        if not line.startswith(" "):
+            suite = line.split("#")[0].strip()
+        else:
+            cases.add(suite + line.split("#")[0].strip())
+    return cases
+
+
+def write_matrix(path, summary, kills, every_case):
+    sole = {}
+    killing = set()
+    for row, failed in kills.items():
+        killing |= failed
+        if len(failed) == 1:
+            sole.setdefault(next(iter(failed)), []).append(row)
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(summary + "\n\n== each killed mutant and the cases that failed on it\n")
+        for row in sorted(kills):
+            f.write(row + "\n    " + ", ".join(sorted(kills[row])) + "\n")
+        f.write("\n== cases that alone kill a mutant\n")
+        for case in sorted(sole):
+            f.write(f"{case}: {len(sole[case])}\n")
+        f.write("\n== cases that kill no mutant of this sample\n")
+        for case in sorted(every_case - killing):
+            f.write(case + "\n")
 
 
 if __name__ == "__main__":
