@@ -71,7 +71,7 @@ TEST_F(DeleteUnmatchedTest, WhatTheSourceLacksGoesAsItIsAndLinksNeverLeadOut)
     EXPECT_TRUE(Host.Countdowns.empty()); // delay 0: no countdown
 }
 
-TEST_F(DeleteUnmatchedTest, TheCountdownDecidesAndAReportOrAStoppedRunDeletesNothing)
+TEST_F(DeleteUnmatchedTest, TheCountdownDecidesAndAPreSyncReportDeletesNothing)
 {
     Tree.AddFile("src/a.txt", "a");
     Tree.AddFile("dst/a.txt", "a");
