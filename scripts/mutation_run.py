@@ -19,6 +19,7 @@ commits compare the power of the tests there. Needs git, cmake, ninja; ccache sp
 """
 
 import argparse
+import collections
 import os
 import random
 import re
@@ -229,19 +230,15 @@ def listed_cases(program):
 
 
 def write_matrix(path, summary, kills, every_case):
-    sole = {}
-    killing = set()
-    for row, failed in kills.items():
-        killing |= failed
-        if len(failed) == 1:
-            sole.setdefault(next(iter(failed)), []).append(row)
+    killing = set().union(*kills.values())
+    sole = collections.Counter(next(iter(failed)) for failed in kills.values() if len(failed) == 1)
     with open(path, "w", encoding="utf-8") as f:
         f.write(summary + "\n\n== each killed mutant and the cases that failed on it\n")
         for row in sorted(kills):
             f.write(row + "\n    " + ", ".join(sorted(kills[row])) + "\n")
         f.write("\n== cases that alone kill a mutant\n")
         for case in sorted(sole):
-            f.write(f"{case}: {len(sole[case])}\n")
+            f.write(f"{case}: {sole[case]}\n")
         f.write("\n== cases that kill no mutant of this sample\n")
         for case in sorted(every_case - killing):
             f.write(case + "\n")
