@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (const std::string& entry : snapshot.ReadSectionValues(section)) {
             Fuzz::Require(entry.find('=') != std::string::npos);
         }
-        Fuzz::Require(snapshot.ReadString(section, "Compile Date", "").size() <= 1023);
+        // 1023 characters at most, and a character is at most four bytes.
+        Fuzz::Require(snapshot.ReadString(section, "Compile Date", "").size() <= 4 * 1023);
         (void)snapshot.ReadInteger(section, "LogFileMaxSize", 7);
     }
     IniFile file(path);

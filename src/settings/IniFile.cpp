@@ -26,7 +26,8 @@
 // - Section and key names match without regard to ASCII case; other characters must be equal.
 // - Only the first section of a name counts, and in it only the first line of a key.
 // - A value wrapped in a pair of double quotes is read without them. Values and defaults are cut
-//   to 1023 characters, counted as UTF-8 characters, never splitting one.
+//   to 1023 characters, counted as UTF-8 characters, never splitting one; a byte that belongs
+//   to no well-formed character counts as one.
 // - Integers: decimal with an optional sign, or "0x"/"0X" and hex digits read as a 32-bit
 //   pattern ("0xFFFFFFFF" is -1; a value beyond 32 bits gives the default).
 // - A file that cannot be read is treated as a missing one: every read gives its default.
@@ -179,22 +180,37 @@ std::string_view Unquote(std::string_view value)
     return value;
 }
 
+// A byte that cannot be part of a well-formed character counts as one character of its own, so
+// that no run of stray bytes escapes the limit.
+std::size_t CharacterLength(std::string_view text, std::size_t at)
+{
+    const auto lead = static_cast<unsigned char>(text[at]);
+    std::size_t length = 1;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+    }
+    std::size_t taken = 1;
+    while (taken < length && at + taken < text.size()
+           && (static_cast<unsigned char>(text[at + taken]) & 0xC0) == 0x80) {
+        ++taken;
+    }
+    return taken;
+}
+
 std::string_view CutToCharacters(std::string_view text, std::size_t maxCharacters)
 {
     if (text.size() <= maxCharacters) {
         return text;
     }
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        bool startsCharacter = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
-        if (startsCharacter) {
-            if (characters == maxCharacters) {
-                return text.substr(0, i);
-            }
-            ++characters;
-        }
+    std::size_t at = 0;
+    for (std::size_t characters = 0; characters < maxCharacters && at < text.size(); ++characters) {
+        at += CharacterLength(text, at);
     }
-    return text;
+    return text.substr(0, at);
 }
 
 std::string ReadableValue(std::string_view rawValue)

@@ -138,8 +138,11 @@ TEST_F(IniFileTest, LongValuesAreCutTo1023Characters)
     const std::string euroAtEdge = std::string(1022, 'a') + "\xE2\x82\xAC" + "zzz"; // € is character 1023
     const std::string euroBeyond = std::string(1023, 'a') + "\xE2\x82\xAC";
     const std::string quoted = "\"" + std::string(1023, 'q') + "\"";
+    // Stray continuation bytes after a byte that starts no character: each counts as one, so
+    // no run of them gets past the limit.
+    const std::string stray = "\xFF" + std::string(1500, '\xB0');
     Put("[L]\r\nascii=" + ascii + "\r\naccented=" + accented + "\r\nedge=" + euroAtEdge
-        + "\r\nbeyond=" + euroBeyond + "\r\nquoted=" + quoted + "\r\n");
+        + "\r\nbeyond=" + euroBeyond + "\r\nquoted=" + quoted + "\r\nstray=" + stray + "\r\n");
     IniFile ini(FPath);
 
     EXPECT_EQ(ini.ReadString("L", "ascii", ""), std::string(1023, 'a'));
@@ -147,6 +150,7 @@ TEST_F(IniFileTest, LongValuesAreCutTo1023Characters)
     EXPECT_EQ(ini.ReadString("L", "edge", ""), std::string(1022, 'a') + "\xE2\x82\xAC");
     EXPECT_EQ(ini.ReadString("L", "beyond", ""), std::string(1023, 'a'));
     EXPECT_EQ(ini.ReadString("L", "quoted", ""), std::string(1023, 'q'));
+    EXPECT_EQ(ini.ReadString("L", "stray", ""), stray.substr(0, 1023));
     EXPECT_EQ(ini.ReadString("L", "missing", ascii), std::string(1023, 'a'))
         << "the default goes through the same buffer";
 }
