@@ -256,23 +256,31 @@ ScopedNoDacOverride::~ScopedNoDacOverride()
     }
 }
 
-int RunInMountNamespace(const std::function<int()>& body)
+int RunInChild(const std::function<int()>& body)
 {
     pid_t child = ::fork();
     if (child < 0) {
-        return NoMountNamespace;
+        return -1;
     }
     if (child == 0) {
-        if (::unshare(CLONE_NEWNS) != 0
-            || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
-            ::_exit(NoMountNamespace);
-        }
         ::_exit(body());
     }
     int status = 0;
     while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+int RunInMountNamespace(const std::function<int()>& body)
+{
+    int code = RunInChild([&] {
+        if (::unshare(CLONE_NEWNS) != 0
+            || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+            return NoMountNamespace;
+        }
+        return body();
+    });
+    return code < 0 ? NoMountNamespace : code;
 }
 
 int RunOnSmallDisk(const std::string& mountPoint, const std::string& size, const std::function<int()>& body)
@@ -293,23 +301,16 @@ int RunProgram(const std::vector<std::string>& argv)
         args.push_back(const_cast<char*>(arg.c_str()));
     }
     args.push_back(nullptr);
-    pid_t child = ::fork();
-    if (child < 0) {
-        return -1;
-    }
-    if (child == 0) {
+    int code = RunInChild([&] {
         int devNull = ::open("/dev/null", O_WRONLY);
         if (devNull >= 0) {
             ::dup2(devNull, STDOUT_FILENO);
             ::dup2(devNull, STDERR_FILENO);
         }
         ::execvp(args[0], args.data());
-        ::_exit(127);
-    }
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) != 127 ? WEXITSTATUS(status) : -1;
+        return 127;
+    });
+    return code < 0 || code == 127 ? -1 : code;
 }
 
 } // namespace Tandemix

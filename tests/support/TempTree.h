@@ -109,10 +109,12 @@ private:
     std::uint32_t FSavedEffective[2] = {0, 0};
 };
 
-// Runs `body` in a forked child that has its own private mount namespace, so it may mount
-// small or unusual filesystems that vanish with it, and returns the child's exit code (the
-// value `body` returned). NoMountNamespace when the machine does not allow one.
-// Inside `body` no test assertion works: report through the return value.
+// Runs `body` in a forked child and returns the child's exit code (the value `body` returned, or
+// 128 + the signal that ended it); -1 when no child could be made. Inside `body` no test
+// assertion works: report through the return value.
+int RunInChild(const std::function<int()>& body);
+// The same in a child with its own private mount namespace, so it may mount small or unusual
+// filesystems that vanish with it; NoMountNamespace when the machine does not allow one.
 inline constexpr int NoMountNamespace = 77;
 int RunInMountNamespace(const std::function<int()>& body);
 // The same with a tmpfs of `size` (as mount takes it: "1m") mounted on `mountPoint` first: a

@@ -94,7 +94,6 @@ private slots:
         dialog.Timer1->setInterval(10); // the count, not the clock, is under test
         QCOMPARE(dialog.CountLabel->text(), QStringLiteral("2"));
         QCOMPARE(dialog.Run(), DelayResult::Continue);
-        QCOMPARE(dialog.SecCount(), 0);
         // No countdown at all for zero seconds.
         TDelayTimer none(0);
         QVERIFY(none.ContinueButton->isDefault());
@@ -107,7 +106,6 @@ private slots:
                 (button == 0 ? waiting.StopButton : waiting.ExitButton)->click();
             });
             QCOMPARE(waiting.Run(), expected);
-            QCOMPARE(waiting.SecCount(), 60);
         }
     }
 
@@ -457,7 +455,6 @@ private slots:
         QCOMPARE(form->mnuCustom1->text(), QStringLiteral("Site Notes"));
         QVERIFY2(form->StatusPanel->text().startsWith(QStringLiteral("Tandemix.Log had grown to 500 bytes")),
                  qPrintable(form->StatusPanel->text()));
-        QVERIFY(!std::filesystem::exists(R->Home.Path("Tandemix.Log")));
     }
 
     // The commonest laptop screens hold the whole window with the options shown, whatever

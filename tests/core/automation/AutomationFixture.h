@@ -39,8 +39,7 @@ public:
     void ReturnToFirstBatchRow(RunContext&) override { Current = 1; }
 };
 
-// What the automation did to its window: every run (by the source it ran on), refreshes,
-// countdown captions and tray tips.
+// What the automation did to its window: every run (by the source it ran on) and refresh.
 class RecordingActions : public AutomationActions
 {
 public:
@@ -53,13 +52,11 @@ public:
         Runs.push_back(FCtx.Engine.Source.Folder);
         return DuringRun ? DuringRun() : RunOutcome::Completed;
     }
-    void ShowTrayHint(const std::string& hint) override { Hints.push_back(hint); }
     bool TrayShown() const override { return Tray; }
     void RefreshListings() override { ++Refreshes; }
 
     std::vector<std::string> Runs;
     std::function<RunOutcome()> DuringRun;
-    std::vector<std::string> Hints;
     bool Tray = false;
     int Refreshes = 0;
 

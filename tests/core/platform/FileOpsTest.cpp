@@ -16,7 +16,6 @@
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -40,10 +39,9 @@ constexpr int NoSyscallFilter = 78;
 
 int RunWithSyscallRefused(long nr, int error, const std::function<int()>& body)
 {
-    pid_t child = ::fork();
-    if (child == 0) {
+    int code = RunInChild([&] {
 #if !defined(__x86_64__)
-        ::_exit(NoSyscallFilter); // the filter below knows this architecture's numbers only
+        return NoSyscallFilter; // the filter below knows this architecture's numbers only
 #endif
         sock_filter filter[] = {
             BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
@@ -57,17 +55,11 @@ int RunWithSyscallRefused(long nr, int error, const std::function<int()>& body)
         sock_fprog program = {static_cast<unsigned short>(sizeof filter / sizeof filter[0]), filter};
         if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0
             || ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) != 0) {
-            ::_exit(NoSyscallFilter);
+            return NoSyscallFilter;
         }
-        ::_exit(body());
-    }
-    int status = 0;
-    while (child > 0 && ::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (child < 0) {
-        return NoSyscallFilter;
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        return body();
+    });
+    return code < 0 ? NoSyscallFilter : code;
 }
 
 constexpr std::size_t MiB = 1024 * 1024;
@@ -522,9 +514,7 @@ TEST_F(AtomicFileTest, TheJournalRestartsOnlyWithNoEntryOutstanding)
 {
     const std::string journal = Tree.AddFolder("journal");
     const std::string folder = Tree.AddFolder("temps");
-    pid_t pid = ::fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
+    int code = RunInChild([&] {
         UseTempJournal(journal);
         const std::string path = journal + "/TXTemp" + std::to_string(::getpid()) + ".jnl";
         auto size = [&] {
@@ -550,22 +540,19 @@ TEST_F(AtomicFileTest, TheJournalRestartsOnlyWithNoEntryOutstanding)
             return size() > limit;
         };
         if (!growPast(64 * 1024)) {
-            ::_exit(21);
+            return 21;
         }
         pass();
         if (size() > 4096) {
-            ::_exit(22); // did not start afresh with nothing outstanding
+            return 22; // did not start afresh with nothing outstanding
         }
         int fd = -1;
         if (!CreateTempFile(folder + "/kept.bin", 0600, fd).Ok() || !growPast(2 * 64 * 1024)) {
-            ::_exit(23);
+            return 23;
         }
-        ::_exit(0); // as a killed process would: no clean-up
-    }
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "exit " << WEXITSTATUS(status);
+        return 0; // the child ends as a killed process would: no clean-up
+    });
+    ASSERT_EQ(code, 0);
     auto temps = [&] {
         std::vector<std::string> names = Tandemix::Test::SortedNamesIn(folder);
         return std::count_if(names.begin(), names.end(), [](const std::string& n) { return IsTempName(n); });
