@@ -80,13 +80,6 @@ std::optional<int> SwitchNumber(std::string_view text)
     return negative ? -value : value;
 }
 
-std::size_t CharCount(std::string_view text)
-{
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0U) != 0x80U;
-    }));
-}
-
 bool IsAbsolute(std::string_view path)
 {
     return !path.empty() && path.front() == '/';
@@ -103,7 +96,7 @@ std::string ApplyConfigFile(ConfigContext& cfg, SwitchActions& actions, std::str
     // Case is kept: the upper-cased switch only chooses the letter. The whole path counts: a
     // cut one would name another file, and the run would go on with the wrong settings.
     std::string file(switchText.substr(colon + 1));
-    if (CharCount(file) <= 2) {
+    if (CharacterCount(file) <= 2) {
         return {};
     }
     if (file.find('/') == std::string::npos) {

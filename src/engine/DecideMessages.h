@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 // The decision step's own words: grid reasons, report kinds, messages and log lines.
@@ -20,7 +21,7 @@ inline constexpr std::string_view DiscrepancyContinued = "--";
 inline constexpr std::string_view DiscrepancySource = "  Source: ";
 inline constexpr std::string_view DiscrepancyTarget = "  Target: ";
 // The label column of the discrepancy lines is this many characters wide.
-inline constexpr int DiscrepancyLabelWidth = 26;
+inline constexpr std::size_t DiscrepancyLabelWidth = 26;
 
 inline constexpr std::string_view LogFrom = "From: ";
 inline constexpr std::string_view LogTo = "  To: ";

@@ -19,21 +19,6 @@ constexpr std::uint32_t CompressedAttr = 2048;
 // Longer exclusion entries match on this many leading characters.
 constexpr std::size_t ExcludeEntryChars = 25;
 
-// The first `count` characters of UTF-8 text (continuation bytes belong to their character).
-std::string_view LeadingChars(std::string_view text, std::size_t count)
-{
-    std::size_t chars = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-            if (chars == count) {
-                return text.substr(0, i);
-            }
-            ++chars;
-        }
-    }
-    return text;
-}
-
 // Plain substring test without case (letters A-Z; other bytes compare as they are). An empty
 // needle matches nothing: an empty exclusion entry must not exclude every file.
 bool ContainsNoCase(std::string_view haystack, std::string_view needle)
@@ -114,7 +99,7 @@ std::string ExclusionReason(const Options& opts,
         return std::string(reason);
     }
     for (const std::string& entry : excludeList) {
-        if (ContainsNoCase(file.Name, LeadingChars(entry, ExcludeEntryChars))) {
+        if (ContainsNoCase(file.Name, FirstCharacters(entry, ExcludeEntryChars))) {
             std::string reason(Msg::ReasonExcludePrefix);
             reason.append(1, '"').append(entry).append(1, '"');
             return reason;

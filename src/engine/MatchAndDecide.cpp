@@ -83,15 +83,6 @@ std::string FoldKey(std::string_view name)
     return key;
 }
 
-std::string PadRight(std::string_view text, int width)
-{
-    std::string out(text);
-    if (static_cast<int>(out.size()) < width) {
-        out.append(static_cast<std::size_t>(width) - out.size(), ' ');
-    }
-    return out;
-}
-
 // ---- Target index ----------------------------------------------------------------------------
 
 std::uint64_t Mix(std::uint64_t h)

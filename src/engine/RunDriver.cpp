@@ -9,6 +9,7 @@
 #include "engine/MatchAndDecide.h"
 #include "engine/RunMessages.h"
 #include "engine/ShowError.h"
+#include "platform/AsciiText.h"
 #include "platform/FileOps.h"
 #include "platform/Mounts.h"
 #include "platform/PathText.h"
@@ -42,11 +43,6 @@ public:
 private:
     Undo FUndo;
 };
-
-std::string RightAligned(const std::string& text, std::size_t width)
-{
-    return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
-}
 
 // The folder a pane returns to after the run: the one it showed, or, when that has gone
 // meanwhile, the root of the disk it was on.
@@ -82,7 +78,7 @@ void WriteTrailer(RunContext& ctx)
         line(std::string(RunMsg::ExcludeBelow) + opts.MinFileSize);
     }
     auto count = [](long long n) {
-        return RightAligned(std::to_string(n), RunMsg::CountWidth);
+        return PadLeft(std::to_string(n), RunMsg::CountWidth);
     };
     line(count(totals.TotFilesUpdated) + std::string(RunMsg::FilesUpdated));
     line(count(totals.TotFilesAdded) + std::string(RunMsg::FilesAdded));

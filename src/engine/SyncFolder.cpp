@@ -256,13 +256,7 @@ int SyncFolder(RunContext& ctx, RunSender sender)
 
 std::string FileDoneLogLine(std::string_view label, std::string_view name)
 {
-    std::string line;
-    if (label.size() < RunMsg::LabelWidth) {
-        line.append(RunMsg::LabelWidth - label.size(), ' ');
-    }
-    line.append(label).append(" ");
-    line.append(PadRight(name, RunMsg::NameWidth));
-    return line;
+    return PadLeft(label, RunMsg::LabelWidth).append(" ").append(PadRight(name, RunMsg::NameWidth));
 }
 
 } // namespace Tandemix

@@ -9,6 +9,7 @@
 #include "engine/RunMessages.h"
 #include "engine/SyncFolder.h"
 #include "filemanager/FileManagerMessages.h"
+#include "platform/AsciiText.h"
 
 #include <exception>
 #include <unordered_set>
@@ -19,23 +20,9 @@ namespace {
 
 namespace M = FileManagerMsg;
 
-std::string Cut(std::string text, std::size_t count)
-{
-    std::size_t seen = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && seen++ == count) {
-            text.resize(i);
-            break;
-        }
-    }
-    return text;
-}
-
 std::string CountLine(long long count, std::string_view label)
 {
-    std::string number = std::to_string(count);
-    std::string line(number.size() < RunMsg::CountWidth ? RunMsg::CountWidth - number.size() : 0, ' ');
-    return line.append(number).append(label);
+    return PadLeft(std::to_string(count), RunMsg::CountWidth).append(label);
 }
 
 // Whatever happens in a drop, the compression settings it made for itself are put back.
@@ -151,7 +138,7 @@ std::string DropFilesQuestion(std::string_view mode, std::size_t selected, const
     } else {
         question.append(M::DropThe).append(std::to_string(selected)).append(M::DropSelectedFiles);
     }
-    return Cut(std::move(question), M::DropQuestionLength);
+    return std::string(FirstCharacters(question, M::DropQuestionLength));
 }
 
 bool RefuseDropForDeletion(RunContext& ctx)

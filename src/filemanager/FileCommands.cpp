@@ -26,28 +26,13 @@ namespace {
 
 namespace M = FileManagerMsg;
 
-std::string FirstCharacters(std::string_view text, std::size_t count)
-{
-    std::size_t seen = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        // A continuation byte belongs to the character before it.
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-            if (seen == count) {
-                return std::string(text.substr(0, i));
-            }
-            ++seen;
-        }
-    }
-    return std::string(text);
-}
-
 } // namespace
 
 FileMenuState PrepareFileMenu(const PaneState& pane)
 {
     FileMenuState menu;
     if (pane.HasCurrent && pane.Count > 0) {
-        std::string name = FirstCharacters(pane.CurrentItem, M::CaptionNameLength);
+        std::string name(FirstCharacters(pane.CurrentItem, M::CaptionNameLength));
         menu.DeleteFile1.Enabled = true;
         menu.OpenFile1.Caption = std::string(ViewerStartsFile(name) ? M::Launch : M::View) + name;
         if (pane.SelectedCount < 2) {

@@ -6,6 +6,7 @@
 #include "engine/Messages.h"
 #include "engine/ShowError.h"
 #include "filemanager/FileManagerMessages.h"
+#include "platform/AsciiText.h"
 #include "platform/FileOps.h"
 #include "platform/Mounts.h"
 #include "platform/PathText.h"
@@ -21,17 +22,6 @@ namespace Tandemix {
 namespace {
 
 namespace M = FileManagerMsg;
-
-std::string Cut(std::string_view text, std::size_t count)
-{
-    std::size_t seen = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && seen++ == count) {
-            return std::string(text.substr(0, i));
-        }
-    }
-    return std::string(text);
-}
 
 std::string WithReason(std::string text, int error)
 {
@@ -58,7 +48,8 @@ FolderDeletion DeleteLocalDir(RunContext& ctx, const std::string& folder, const 
     }
     const std::string path(WithoutTrailingSlashes(folder));
     ctx.State.StatusMsg(std::string(M::DeletingFolder) + std::string(LastComponent(path)));
-    std::string question = std::string(M::SureToDeleteFolder) + Cut(path, M::FolderQuestionLength) + "\n"
+    std::string question = std::string(M::SureToDeleteFolder)
+                           + std::string(FirstCharacters(path, M::FolderQuestionLength)) + "\n"
                            + std::string(M::AndAllContents);
     if (ctx.Hst.Ask(question, DialogButtons::YesNo) != DialogResult::Yes) {
         ctx.State.StatusMsg(Msg::Ready);

@@ -62,14 +62,35 @@ std::size_t CharacterCount(std::string_view text)
     return characters;
 }
 
-std::string PadRight(std::string_view text, std::size_t width)
+std::string_view FirstCharacters(std::string_view text, std::size_t count)
+{
+    std::size_t seen = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && seen++ == count) {
+            return text.substr(0, i);
+        }
+    }
+    return text;
+}
+
+namespace {
+
+std::size_t Padding(std::string_view text, std::size_t width)
 {
     std::size_t characters = CharacterCount(text);
-    std::string padded(text);
-    if (characters < width) {
-        padded.append(width - characters, ' ');
-    }
-    return padded;
+    return characters < width ? width - characters : 0;
+}
+
+} // namespace
+
+std::string PadRight(std::string_view text, std::size_t width)
+{
+    return std::string(text).append(Padding(text, width), ' ');
+}
+
+std::string PadLeft(std::string_view text, std::size_t width)
+{
+    return std::string(Padding(text, width), ' ').append(text);
 }
 
 } // namespace Tandemix

@@ -28,6 +28,15 @@ inline std::string UpperAscii(std::string_view text)
     return out;
 }
 
+inline std::string LowerAscii(std::string_view text)
+{
+    std::string out(text);
+    for (char& c : out) {
+        c = LowerAscii(c);
+    }
+    return out;
+}
+
 inline bool EqualsNoCaseAscii(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size()) {
@@ -52,8 +61,14 @@ std::size_t DecodeUtf8(std::string_view text, std::size_t i, char32_t& out);
 // Characters, not bytes, of a UTF-8 text: continuation bytes do not start one.
 std::size_t CharacterCount(std::string_view text);
 
+// The first `count` characters of a UTF-8 text, by the same count: a character is never split.
+std::string_view FirstCharacters(std::string_view text, std::size_t count);
+
 // `text` padded with blanks on the right to at least `width` characters. Characters, not bytes:
 // a UTF-8 name must line up with an ASCII one in the logs and lists.
 std::string PadRight(std::string_view text, std::size_t width);
+
+// The same on the left, for columns of figures that line up on their last digit.
+std::string PadLeft(std::string_view text, std::size_t width);
 
 } // namespace Tandemix

@@ -22,31 +22,21 @@ constexpr std::size_t DateColumnWidth = 9;
 constexpr std::size_t TimeColumnWidth = 12;
 constexpr std::string_view LineEnd = "\r\n";
 
-// Counts characters, not bytes, as PadRight does: columns of UTF-8 names must line up.
-void AppendRightAligned(std::string& line, std::string_view text, std::size_t width)
-{
-    std::size_t count = CharacterCount(text);
-    if (count < width) {
-        line.append(width - count, ' ');
-    }
-    line.append(text);
-}
-
 std::string DetailLine(std::string_view text, const LogSettings& settings, const LogRunView& run)
 {
     std::string line = PadRight(text, DetailTextWidth);
     line.push_back('\t');
     if (settings.SizeColumn) {
         line.push_back('\t');
-        AppendRightAligned(line, run.SizeCell, SizeColumnWidth);
+        line += PadLeft(run.SizeCell, SizeColumnWidth);
     }
     if (settings.DateColumn) {
         line.push_back('\t');
-        AppendRightAligned(line, run.DateCell, DateColumnWidth);
+        line += PadLeft(run.DateCell, DateColumnWidth);
     }
     if (settings.TimeColumn) {
         line.push_back('\t');
-        AppendRightAligned(line, run.TimeCell, TimeColumnWidth);
+        line += PadLeft(run.TimeCell, TimeColumnWidth);
     }
     return line;
 }
@@ -279,12 +269,7 @@ std::string LogFile::Now() const
 
 bool ViewerStartsFile(std::string_view fileName)
 {
-    std::string lower(fileName);
-    for (char& c : lower) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
+    const std::string lower = LowerAscii(fileName);
     for (std::string_view extension : LogMsg::StartedExtensions) {
         if (lower.find(extension) != std::string::npos) {
             return true;

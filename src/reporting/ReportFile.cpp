@@ -2,11 +2,10 @@
 #include "reporting/ReportFile.h"
 
 #include "engine/FileHelpers.h"
+#include "platform/AsciiText.h"
 #include "platform/AtomicFile.h"
 #include "reporting/ReportList.h"
 #include "settings/OptionRules.h"
-
-#include <algorithm>
 
 namespace Tandemix {
 
@@ -135,10 +134,7 @@ std::optional<ReportFileHeader> ParseReportHeader(std::string_view line)
 std::string GetTabField(std::string_view line, int n)
 {
     // The line's length in characters, as it is shown.
-    auto characters = std::count_if(line.begin(), line.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    });
-    if (n < 1 || n > characters) {
+    if (n < 1 || static_cast<std::size_t>(n) > CharacterCount(line)) {
         return {};
     }
     std::size_t start = 0;

@@ -2,6 +2,7 @@
 #include "reporting/ReportLists.h"
 
 #include "engine/ListingMessages.h"
+#include "platform/AsciiText.h"
 
 #include <charconv>
 
@@ -16,36 +17,6 @@ constexpr std::size_t DetailWidth = 20;
 constexpr char Tab = '\t';
 constexpr std::string_view MiddleMarker = "---";
 
-// Columns line up by characters, not bytes: a UTF-8 name must not push its row out of step.
-std::size_t CharacterCount(std::string_view text)
-{
-    std::size_t count = 0;
-    for (char c : text) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
-            ++count;
-        }
-    }
-    return count;
-}
-
-void AppendLeftAligned(std::string& line, std::string_view text, std::size_t width)
-{
-    line.append(text);
-    std::size_t count = CharacterCount(text);
-    if (count < width) {
-        line.append(width - count, ' ');
-    }
-}
-
-void AppendRightAligned(std::string& line, std::string_view text, std::size_t width)
-{
-    std::size_t count = CharacterCount(text);
-    if (count < width) {
-        line.append(width - count, ' ');
-    }
-    line.append(text);
-}
-
 // Sizes arrive as decimal text; anything else counts as nothing rather than failing the run.
 std::int64_t BytesOf(std::string_view text)
 {
@@ -59,15 +30,6 @@ std::int64_t BytesOf(std::string_view text)
         return 0;
     }
     return value;
-}
-
-void LowerAscii(std::string& text)
-{
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
 }
 
 bool IsValid(ReportCategory category)
@@ -164,19 +126,19 @@ std::string ReportLine(const ReportEntry& entry, bool useCompression)
 {
     std::string line;
     line.reserve(NameWidth + KindWidth + SizeWidth + DetailWidth + entry.Path.size() + 8);
-    AppendLeftAligned(line, entry.Name, NameWidth);
+    line += PadRight(entry.Name, NameWidth);
     line.push_back(Tab);
     if (entry.Category == ReportCategory::Excluded) {
-        AppendLeftAligned(line, entry.Kind, KindWidth);
+        line += PadRight(entry.Kind, KindWidth);
         line.push_back(Tab);
     }
-    AppendRightAligned(line, entry.SizeText, SizeWidth);
+    line += PadLeft(entry.SizeText, SizeWidth);
     line.push_back(Tab);
-    AppendRightAligned(line, entry.Detail, DetailWidth);
+    line += PadLeft(entry.Detail, DetailWidth);
     line.push_back(Tab);
     line.append(entry.Path);
     if (useCompression && entry.Category == ReportCategory::UnMatched) {
-        LowerAscii(line);
+        line = LowerAscii(line);
     }
     return line;
 }

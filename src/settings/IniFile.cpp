@@ -79,15 +79,6 @@ std::string_view Trim(std::string_view text)
     return text;
 }
 
-std::string LowerCopy(std::string_view text)
-{
-    std::string lower(text);
-    for (char& c : lower) {
-        c = LowerAscii(c);
-    }
-    return lower;
-}
-
 struct Line
 {
     std::size_t Begin = 0;
@@ -480,7 +471,7 @@ std::vector<std::string> IniFile::ReadSection(std::string_view section) const
     std::vector<std::string> keys;
     std::unordered_set<std::string> seen;
     ForEachKeyOf(content, section, [&](std::string_view name, std::string_view) {
-        if (seen.insert(LowerCopy(name)).second) {
+        if (seen.insert(LowerAscii(name)).second) {
             keys.emplace_back(name);
         }
         return true;
@@ -494,7 +485,7 @@ std::vector<std::string> IniFile::ReadSectionValues(std::string_view section) co
     std::vector<std::string> entries;
     std::unordered_set<std::string> seen;
     ForEachKeyOf(content, section, [&](std::string_view name, std::string_view value) {
-        if (seen.insert(LowerCopy(name)).second) {
+        if (seen.insert(LowerAscii(name)).second) {
             entries.push_back(std::string(name) + "=" + ReadableValue(value));
         }
         return true;

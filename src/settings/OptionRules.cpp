@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/OptionRules.h"
 
+#include "platform/AsciiText.h"
+
 #include <charconv>
 
 namespace Tandemix {
@@ -25,22 +27,6 @@ bool IsPositiveWholeNumber(std::string_view text)
     const char* end = text.data() + text.size();
     auto [ptr, error] = std::from_chars(text.data(), end, value);
     return !text.empty() && error == std::errc{} && ptr == end && value >= 1;
-}
-
-// The first `count` characters of UTF-8 text, never splitting one.
-std::string_view FirstCharacters(std::string_view text, std::size_t count)
-{
-    std::size_t seen = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        bool startsCharacter = (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80;
-        if (startsCharacter) {
-            if (seen == count) {
-                return text.substr(0, i);
-            }
-            ++seen;
-        }
-    }
-    return text;
 }
 
 } // namespace

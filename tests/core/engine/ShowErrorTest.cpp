@@ -2,6 +2,7 @@
 #include "engine/ShowError.h"
 
 #include "engine/CopyMessages.h"
+#include "platform/AsciiText.h"
 #include "support/CoreBundle.h"
 #include "support/TestTables.h"
 
@@ -135,6 +136,9 @@ TEST(ShowErrorLines, PaddingAndProblemLineColumns)
 {
     EXPECT_EQ(PadRight("\xC3\xA9t\xC3\xA9", 5), "\xC3\xA9t\xC3\xA9  "); // "été": 3 characters, 5 bytes
     EXPECT_EQ(PadRight("longer than width", 4), "longer than width");
+    EXPECT_EQ(PadLeft("\xC3\xA9t\xC3\xA9", 5), "  \xC3\xA9t\xC3\xA9");
+    EXPECT_EQ(FirstCharacters("\xC3\xA9t\xC3\xA9", 2), "\xC3\xA9t");
+    EXPECT_EQ(FirstCharacters("ab", 5), "ab");
     EXPECT_EQ(ProblemLogLine(CopyMsg::CouldNotRead, "/a/b"), "Could Not Read File: /a/b      ");
     EXPECT_EQ(ProblemMessageLine(CopyMsg::UserSkipped, "/a/b"), "User Skipped File:        /a/b");
 }
