@@ -3,11 +3,8 @@
 # RELRO (read-only relocations bound at start), stack protection and fortified libc calls.
 set -euo pipefail
 bad=0
+fail() { echo "$binary: $1" && bad=1; }
 for binary in "$@"; do
-    fail() {
-        echo "$binary: $1"
-        bad=1
-    }
     readelf -h "$binary" | grep -q "Type: *DYN" || fail "not position-independent"
     readelf -l "$binary" | grep -q "GNU_RELRO" || fail "no RELRO segment"
     readelf -d "$binary" | grep -Eq "BIND_NOW|FLAGS_1.*NOW" || fail "relocations not bound at start"

@@ -6,17 +6,8 @@ set -euo pipefail
 src="$1"
 # Bottom first; a folder may include its own headers and those of the folders before it.
 stack=(platform settings engine reporting unmatched batch compression automation filemanager app)
-
-rank() {
-    local i
-    for i in "${!stack[@]}"; do
-        if [ "${stack[$i]}" = "$1" ]; then
-            echo "$i"
-            return
-        fi
-    done
-    echo -1
-}
+declare -A rank
+for i in "${!stack[@]}"; do rank[${stack[$i]}]=$i; done
 
 bad=0
 checked=0
@@ -31,8 +22,8 @@ while IFS=: read -r file _ line; do
         bad=1
         continue
     fi
-    rf=$(rank "$from")
-    rt=$(rank "$to")
+    rf=${rank[$from]:--1}
+    rt=${rank[$to]:--1}
     if [ "$rf" -lt 0 ] || [ "$rt" -lt 0 ]; then
         echo "folder not in the layer stack: $file: $line"
         bad=1

@@ -26,15 +26,8 @@ expect 2 "overlap" "$src" "$src/sub" AUTORUN
 check "overlap: says why" grep -q 'overlap' "$work/out"
 check "overlap: nothing nested" test ! -e "$src/sub/data"
 
-# A target another run is writing to is refused (status 1).
-# The lock is held by this shell itself: a holder process of its own would pass the lock on
-# to its children, and ending it would not end the lock.
-exec 9<"$dst/data"
-flock -x -n 9
-run "$src" "$dst" AUTORUN
-exec 9<&-
-check "a busy target gives 1" test "$status" -eq 1
-check "a busy target says so" grep -q 'Another run' "$work/out"
+# A target another run is writing to is refused.
+busy "a busy target" "$dst/data" "$src" "$dst" AUTORUN
 
 # A large copy, started in the background and caught while its temporary file exists.
 big="$work/bigsrc"

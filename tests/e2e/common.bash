@@ -1,5 +1,5 @@
-# Sourced by the end-to-end scripts (named so the test glob skips it): the built program in $1, a
-# scratch program folder, no display, and the helpers every scenario uses.
+# Sourced by the end-to-end scripts (named so the test glob skips it) and the package test: the
+# built program in $1, a scratch program folder, no display, and the helpers every scenario uses.
 set -euo pipefail
 exe="$1"
 work=$(mktemp -d)
@@ -37,6 +37,17 @@ expect() { # expect STATUS NAME ARGS...: a run and the check of its exit status
     shift 2
     run "$@"
     check "$name: exits $want" test "$status" -eq "$want"
+}
+
+busy() { # busy NAME DIR ARGS...: a run refused (status 1) while another holds the lock of DIR
+    local name="$1"       # (held by this shell itself: a holder process of its own would pass
+    exec 9<"$2"           # the lock on to its children, and ending it would not end the lock)
+    flock -x -n 9
+    shift 2
+    run "$@"
+    exec 9<&-
+    check "$name: refused with 1" test "$status" -eq 1
+    check "$name: says so" grep -q 'Another run' "$work/out"
 }
 
 put() { # put FILE TEXT [DATE]: a file holding TEXT and a line end, its parents made, dated DATE
@@ -78,7 +89,7 @@ waitfor() { # waitfor SECONDS CONDITION...: true once CONDITION holds
 
 alive() { kill -0 "$pid" 2>/dev/null; }
 
-stop() { # stop: SIGTERM, then the exit status in $status (124 when it did not end in 5 s)
+stop() { # stop [NAME WANT]: SIGTERM, the exit status in $status (124: not ended in 5 s), checked
     kill -TERM "$pid" 2>/dev/null || true
     if waitfor 5 eval '! alive'; then
         status=0
@@ -88,6 +99,7 @@ stop() { # stop: SIGTERM, then the exit status in $status (124 when it did not e
         wait "$pid" 2>/dev/null || true
         status=124
     fi
+    if [ $# -gt 0 ]; then check "$1: exits $2" test "$status" -eq "$2"; fi
 }
 
 catch_copy() { # catch_copy DIR: caught=1 once $pid holds a temporary file in DIR, named or not

@@ -13,8 +13,7 @@ check "schedule: first run copies" waitfor 10 test -f "$dst/a.txt"
 check "schedule: says it stays" waitfor 5 grep -q 'staying resident, running every 30 minutes' "$work/out"
 sleep 1
 check "schedule: still running after its run" alive
-stop
-check "schedule: SIGTERM ends it with 0" test "$status" -eq 0
+stop "schedule: SIGTERM ends it" 0
 check "schedule: the log was closed" test "$(tail -c 2 "$log" | od -An -c | tr -d ' ')" = '\r\n'
 
 # Changes: each one reaches the target, a burst of them as a whole.
@@ -38,8 +37,7 @@ check "monitor: and said" grep -q 'tandemix: Stopped Monitoring Source Folder' "
 sleep 2
 check "monitor: nothing deleted after the source went" test -f "$dst/a.txt" -a -f "$dst/burst1.txt"
 check "monitor: still resident" alive
-stop
-check "monitor: SIGTERM ends it with 0" test "$status" -eq 0
+stop "monitor: SIGTERM ends it" 0
 
 # SIGTERM in the middle of a copy started by a change: status 3, the old target intact.
 pair

@@ -18,9 +18,8 @@ settings "$cfg" DeleteUnmatched=1 DeleteUnmatchedWarningDelay=30
 put "$dst/stale.txt" 'only in the target'
 start "$src" "$dst" AUTORUN
 waitfor 5 grep -q 'will be deleted in' "$work/out" || true
-stop
+stop "countdown: the run ends as stopped" 3
 check "countdown: it was shown" grep -q 'will be deleted in 30 seconds' "$work/out"
 check "countdown: SIGTERM deletes nothing" test -e "$dst/stale.txt"
-check "countdown: the run ends as stopped" test "$status" -eq 3
 
 finish

@@ -1,26 +1,15 @@
 #!/usr/bin/env bash
 # What users get from `make install` and from the .deb: every file in its place, and a program
-# that answers --version and opens its window from where it was put.
-set -euo pipefail
+# that answers --version and opens its window from where it was put. $1 is the build folder, not
+# the program: the end-to-end helpers run whichever program $exe names.
+source "$(dirname "$0")/../e2e/common.bash"
 build="$1"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-failed=0
-check() { # check NAME CONDITION...
-    local name="$1"
-    shift
-    if ! "$@"; then
-        echo "FAILED: $name"
-        failed=1
-    fi
-}
 
 # The program opens its window (offscreen) from `root` and stays until it is ended.
 starts_window() {
-    local root="$1" status=0
-    mkdir -p "$work/home"
-    HOME="$work/home" TANDEMIX_HOME="$work/home/tx" QT_QPA_PLATFORM=offscreen \
-        timeout 4 "$root/bin/tandemix" >"$work/out" 2>&1 || status=$?
+    local exe="$1/bin/tandemix"
+    mkdir -p "$work/user"
+    HOME="$work/user" limit=4 QT_QPA_PLATFORM=offscreen run
     [ "$status" -eq 124 ] && ! grep -q "could not be loaded" "$work/out"
 }
 
@@ -51,4 +40,4 @@ if [ -n "$deb" ]; then
     dpkg-deb -x "$deb" "$work/root"
     installed_layout "$work/root/usr"
 fi
-exit "$failed"
+finish

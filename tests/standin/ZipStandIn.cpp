@@ -75,21 +75,14 @@ std::uint32_t
 Record(const char* entry, std::intptr_t count, void* arguments, Callback callback, void* component)
 {
     std::vector<std::string> call{entry};
-    if (count == CountFunction && arguments != nullptr) {
-        // A count block, unless the caller meant a list of one argument: a count block's first
-        // word points into the block itself.
-        auto* block = static_cast<CountBlock*>(arguments);
-        if (block->Mode == &block->ModeValue) {
-            call.emplace_back("count");
-            call.emplace_back(block->ZipFileName);
-            call.push_back(std::to_string(block->ModeValue));
-            State().Calls.push_back(call);
-            return Play(callback, component);
-        }
-    }
-    auto** list = static_cast<const char**>(arguments);
-    for (std::intptr_t i = 0; i < count; ++i) {
-        call.emplace_back(list[i]);
+    // A count block, unless the caller meant a list of one argument: a count block's first word
+    // points into the block itself.
+    auto* block = static_cast<CountBlock*>(arguments);
+    if (count == CountFunction && block != nullptr && block->Mode == &block->ModeValue) {
+        call.insert(call.end(), {"count", block->ZipFileName, std::to_string(block->ModeValue)});
+    } else {
+        auto** list = static_cast<const char**>(arguments);
+        call.insert(call.end(), list, list + count);
     }
     State().Calls.push_back(call);
     return Play(callback, component);

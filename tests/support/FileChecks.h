@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/Attributes.h"
+#include "platform/FaultHook.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>
@@ -69,6 +70,14 @@ inline bool ArchiveFlagResets(const std::string& path)
 {
     EXPECT_TRUE(ResetArchive(path).Ok()) << path;
     return !ArchiveFlagSet(path, LStat(path));
+}
+
+// The errno `call` ends with while `plan` is armed, the fault lasting for that call alone.
+template <typename Call>
+int ErrorUnder(const FaultPlan& plan, const Call& call)
+{
+    ScopedFault fault(plan);
+    return call().Error();
 }
 
 // A fresh temporary tree for each test and nothing else.

@@ -53,6 +53,7 @@ public:
     DialogResult Ask(std::string_view text, DialogButtons buttons) override;
 
     std::string LastStatus() const { return Statuses.empty() ? std::string() : Statuses.back(); }
+    std::string LastQuestion() const { return Questions.empty() ? std::string() : Questions.back().Text; }
 
 private:
     std::deque<DialogResult> FAnswers;

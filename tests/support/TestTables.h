@@ -19,6 +19,11 @@ struct ByName
     }
 };
 
+// A fixture with a table row as its parameter, for TEST_P: `using Cases = TableOf<Fixture, Row>;`.
+template <typename Fixture, typename Row>
+class TableOf : public Fixture, public ::testing::WithParamInterface<Row>
+{};
+
 // Prints a table row by its name in failure messages; bring it in with a using-declaration
 // in the test's own namespace so the lookup for the row's type finds it.
 template <typename Row>

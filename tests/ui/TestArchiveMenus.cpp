@@ -60,7 +60,7 @@ struct PageRig : Test::CoreBundle
 
 // Answers the password dialog each time it shows, with one of `answers` in turn: old and new
 // password, then Ok (true) or Cancel (false).
-using DialogAnswer = std::tuple<QString, QString, bool>;
+using DialogAnswer = std::tuple<const char*, const char*, bool>;
 
 void AnswerDialogs(CompressionPage& page, std::vector<DialogAnswer> answers)
 {
@@ -79,8 +79,8 @@ void AnswerDialogs(CompressionPage& page, std::vector<DialogAnswer> answers)
         const auto [oldPassword, newPassword, ok] = pending->front();
         pending->erase(pending->begin());
         QVERIFY(form->OldPassword->text().isEmpty()); // emptied every time it shows
-        form->OldPassword->setText(oldPassword);
-        form->NewPassword->setText(newPassword);
+        form->OldPassword->setText(QString::fromUtf8(oldPassword));
+        form->NewPassword->setText(QString::fromUtf8(newPassword));
         form->findChild<QPushButton*>(ok ? QStringLiteral("OkButton") : QStringLiteral("CancelButton"))
             ->click();
     });
@@ -110,7 +110,7 @@ private slots:
         QVERIFY(!form->Archives.ExpandFolder1->isEnabled()); // no archive to expand yet
         rig.Script.QueueAnswer(DialogResult::Yes);
         form->Archives.CompressFolder1->trigger();
-        QCOMPARE(rig.Script.Questions.back().Text,
+        QCOMPARE(rig.Script.LastQuestion(),
                  "Are you sure you want to Compress " + rig.Tree.Path("dst") + "?");
         // The command leaves the archive shown: its box checked, the entries in red.
         QCOMPARE(Shown(target), QStringLiteral("checked red: a.txt b.txt dst.ZIP.txt"));
@@ -161,7 +161,6 @@ private slots:
         QVERIFY(form->FileManager->Archive.DeleteEntries(Side::Target, {"a.txt"}, false));
         QCOMPARE(form->Compression().ZipControl.CountFiles(), 2u);
         QVERIFY(rig.Tree.Exists("dst/a.txt"));
-        QVERIFY(rig.AllAnswered());
     }
 
     void aCompressedRunWritesTheTargetsArchiveAndShowsItThenHidesItsMessage()
@@ -185,7 +184,6 @@ private slots:
         SidePane& target = form->Panes->Pane(Side::Target);
         QCOMPARE(Shown(target), QStringLiteral("checked red: one.txt two.txt"));
         QVERIFY(!form->Panes->Pane(Side::Source).ViewCompressed->isChecked());
-        QVERIFY(rig.AllAnswered());
     }
 
     void UseCompressionAndItsTwinOnTheRunPageEnableItsControls()
@@ -228,11 +226,9 @@ private slots:
         rig.Opts.PassWordName = "old";
         rig.Page.ShowOptions();
         QSignalSpy changed(&rig.Page, &CompressionPage::OptionChanged);
-        AnswerDialogs(rig.Page,
-                      {{QStringLiteral("old"), QStringLiteral("new"), false},
-                       {QStringLiteral("old"), QStringLiteral("old"), true},
-                       {QStringLiteral("wrong"), QStringLiteral("x"), true},
-                       {QStringLiteral("old"), QStringLiteral("brand new"), true}});
+        AnswerDialogs(
+            rig.Page,
+            {{"old", "new", false}, {"old", "old", true}, {"wrong", "x", true}, {"old", "brand new", true}});
         for (const char* row : {"cancelled", "the same again"}) {
             rig.Page.ChgPassWordButtonClick();
             QVERIFY2(rig.Opts.PassWordName == "old" && changed.count() == 0, row);
@@ -241,8 +237,8 @@ private slots:
         rig.Host.QueueAnswer(DialogResult::Ok);
         rig.Page.ChgPassWordButtonClick();
         QCOMPARE(rig.Host.Questions.size(), std::size_t{1});
-        QCOMPARE(QString::fromStdString(rig.Host.Questions[0].Text),
-                 QStringLiteral("Sorry, I do not recognize that Old Password.\nPlease try again."));
+        QCOMPARE(rig.Host.LastQuestion(),
+                 std::string("Sorry, I do not recognize that Old Password.\nPlease try again."));
         QCOMPARE(rig.Opts.PassWordName, std::string("brand new"));
         QCOMPARE(rig.Page.PassWordName->text(), QStringLiteral("brand new"));
         QVERIFY(rig.Page.SavePassword->isEnabled());
@@ -250,10 +246,8 @@ private slots:
 
         rig.Page.SavePassword->click();
         QVERIFY(!rig.Page.SavePassword->isEnabled());
-        FilePasswordStore store;
-        auto read = store.ReadPasswords(rig.Home.Folder());
-        QVERIFY(read.has_value());
-        QCOMPARE(read->first, std::string("brand new"));
+        const auto read = FilePasswordStore().ReadPasswords(rig.Home.Folder());
+        QCOMPARE(read ? read->first : std::string(), std::string("brand new"));
     }
 };
 

@@ -85,20 +85,14 @@ private slots:
     {
         R = std::make_unique<Test::WindowRig>();
         Tree = &R->Tree;
-        Tree->AddFile("work/a.txt", "a");
-        Tree->AddFile("two/b.doc", "b");
-        Tree->AddFile("two/c.txt", "c");
+        R->AddFiles({"work/a.txt", "two/b.doc", "two/c.txt"});
         Tree->AddFolder("one");
         Tree->AddFolder("dos");
         Form = R->Open();
         Build = Form->BuildBatch;
         Run = Form->RunBatch;
     }
-    void cleanup()
-    {
-        QVERIFY(R->AllAnswered());
-        R.reset();
-    }
+    void cleanup() { R.reset(); } // the rig checks its questions as it goes
 
     void addNumbersRowsWithTheirOwnOptionsAndSaveReadsBackTheSameCells()
     {
@@ -167,7 +161,7 @@ private slots:
         StandOn(1);
         R->Script.QueueAnswer(yes ? DialogResult::Yes : DialogResult::No);
         QTest::keyClick(Build->BuildBatchGrid, Qt::Key_Delete);
-        QCOMPARE(R->Script.Questions.back().Text, std::string("Are you sure you want to delete Row: 1?"));
+        QCOMPARE(R->Script.LastQuestion(), std::string("Are you sure you want to delete Row: 1?"));
         QCOMPARE(Cell(1, BatchCol::Source), Tree->Path(yes ? "two" : "work"));
         // The row moved up keeps its own options, not the deleted row's left on screen.
         QCOMPARE(Cell(1, BatchCol::AttributeMask) == second[BatchCol::AttributeMask], yes);
@@ -185,7 +179,7 @@ private slots:
         R->Script.QueueAnswer(yes ? DialogResult::Yes : DialogResult::No);
         StandOn(2);
         QCOMPARE(
-            R->Script.Questions.back().Text,
+            R->Script.LastQuestion(),
             std::string("Changes have not been saved for current row.\n\nDo you want to save them now?"));
         QCOMPARE(Cell(1, BatchCol::AttributeMask) == mask, !yes);
         QVERIFY(!Build->UpdateBatchItem->isEnabled());
@@ -277,8 +271,7 @@ private slots:
 
     void aListWhoseThirdRowHasNoTargetRunsTheFirstTwoRows()
     {
-        Tree->AddFile("three/d.txt", "d");
-        Tree->AddFile("four/e.txt", "e");
+        R->AddFiles({"three/d.txt", "four/e.txt"});
         QVERIFY(Run->RunBatchFile(WriteJob("JOB.SNC",
                                            {{"work", "one", "*.*"},
                                             {"two", "dos", "*.doc"},
@@ -340,7 +333,7 @@ private slots:
         chosen = "gone.cfg";
         R->Script.QueueAnswer(DialogResult::Ok);
         Form->LoadSettings1Click();
-        QVERIFY(R->Script.Questions.back().Text.find("Batch File Not Accessible:") == 0);
+        QVERIFY(R->Script.LastQuestion().find("Batch File Not Accessible:") == 0);
         QCOMPARE(Run->CurrentBatchFile->text(), QStringLiteral("None"));
     }
 
@@ -444,25 +437,22 @@ private slots:
         Form->CompressionOptions->ShowOptions();
         Form->EnableOptionControls(false);
         CompressionPage* page = Form->CompressionOptions;
-        for (QWidget* widget : {static_cast<QWidget*>(page->UseCompression),
-                                static_cast<QWidget*>(page->SyncOptUseCompression),
-                                static_cast<QWidget*>(page->CompressExpand),
-                                static_cast<QWidget*>(page->CompressionSpeed),
-                                static_cast<QWidget*>(page->CompressedFileExt),
-                                static_cast<QWidget*>(page->ChgPassWordButton),
-                                Form->Panes->Pane(Side::Source).ViewPanel,
-                                Form->Panes->Pane(Side::Target).ViewPanel}) {
-            QVERIFY2(!widget->isEnabled(), qPrintable(widget->objectName()));
-        }
+        QWidget* targetView = Form->Panes->Pane(Side::Target).ViewPanel;
+        Test::ExpectEnabled({page->UseCompression,
+                             page->SyncOptUseCompression,
+                             page->CompressExpand,
+                             page->CompressionSpeed,
+                             page->CompressedFileExt,
+                             page->ChgPassWordButton,
+                             Form->Panes->Pane(Side::Source).ViewPanel,
+                             targetView},
+                            false);
         Form->EnableOptionControls(true);
-        QVERIFY(page->CompressExpand->isEnabled());
-        QVERIFY(page->ChgPassWordButton->isEnabled());
-        QVERIFY(Form->Panes->Pane(Side::Target).ViewPanel->isEnabled());
+        Test::ExpectEnabled({page->CompressExpand, page->ChgPassWordButton, targetView}, true);
         // Unlocked, the dependent controls still follow the switch.
         page->UseCompression->click();
         QVERIFY(page->UseCompression->isEnabled());
-        QVERIFY(!page->CompressExpand->isEnabled());
-        QVERIFY(!page->PasswordEncrypt->isEnabled());
+        Test::ExpectEnabled({page->CompressExpand, page->PasswordEncrypt}, false);
 
         // Replication fixes the filters, not compression: its controls stay usable.
         page->UseCompression->click();
@@ -471,8 +461,7 @@ private slots:
         };
         Form->Unmatched->SyncOptReplicate->click();
         QVERIFY(Form->Opts().ReplicateBypass());
-        QVERIFY(page->CompressExpand->isEnabled());
-        QVERIFY(page->CompressionSpeed->isEnabled());
+        Test::ExpectEnabled({page->CompressExpand, page->CompressionSpeed}, true);
     }
 };
 

@@ -8,25 +8,21 @@
 #include "reporting/ProgramReporter.h"
 #include "reporting/ui/ReportListsView.h"
 #include "reporting/ui/ReportingPage.h"
-#include "support/ScriptedHost.h"
-#include "support/TempHome.h"
-#include "support/TempTree.h"
+#include "ui/support/WindowRig.h"
 
 #include <QPrinter>
-#include <QtTest>
-#include <QtWidgets>
 
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <utility>
 
 using namespace Tandemix;
+using Test::ExpectEnabled;
 
 namespace {
 
 // Everything the Reporting page and its report window work on, as the main window holds it, in
-// a program folder of its own, with questions answered by a script.
+// a program folder of its own, with questions answered by a script, each of them expected.
 struct Rig
 {
     Test::TempHome Home;
@@ -49,6 +45,7 @@ struct Rig
             return std::optional<QFont>(QFont(QStringLiteral("Monospace"), 15));
         };
     }
+    ~Rig() { QVERIFY(Script.Unexpected.empty() && Script.UnusedAnswers() == 0); }
 
     // Lines as a run files them, newest on top; with `archive`, of entries of that archive.
     void File(std::initializer_list<const char*> names,
@@ -72,15 +69,7 @@ struct Rig
             return QString::fromStdString(path);
         };
     }
-    QStringList Rows(ReportCategory category) const
-    {
-        QStringList rows;
-        QAbstractItemModel* model = Form.List(category)->model();
-        for (int row = 0; row < model->rowCount(); ++row) {
-            rows << model->index(row, 0).data().toString();
-        }
-        return rows;
-    }
+    QStringList Rows(ReportCategory category) const { return Test::Items(Form.List(category)); }
     QString Figures(ReportCategory category) const
     {
         return Form.ItemCount(category)->text() + QLatin1Char('/') + Form.FileSizeTotal(category)->text();
@@ -119,14 +108,6 @@ constexpr std::pair<const char*, bool Options::*> CheckOptions[] = {
     {"ListUnMatchedFiles", &Options::ListUnMatchedFiles},
 };
 
-// Each widget by name, so a failure says which one is wrong.
-void ExpectEnabled(std::initializer_list<QWidget*> widgets, bool enabled)
-{
-    for (QWidget* widget : widgets) {
-        QVERIFY2(widget->isEnabled() == enabled, qPrintable(widget->objectName()));
-    }
-}
-
 } // namespace
 
 class TestReportWindow : public QObject
@@ -138,11 +119,7 @@ private:
 
 private slots:
     void init() { R = std::make_unique<Rig>(); }
-    void cleanup()
-    {
-        QVERIFY(R->Script.Unexpected.empty() && R->Script.UnusedAnswers() == 0);
-        R.reset();
-    }
+    void cleanup() { R.reset(); }
 
     void aSavedListLoadsBackOnItsOwnPageAndReplacesOnlyWhenTheUserSaysYes()
     {
@@ -163,8 +140,7 @@ private slots:
         R->Script.QueueAnswer(DialogResult::No);
         R->Form.LoadReport1->trigger();
         QCOMPARE(R->Form.CurrentPage(), Updated);
-        QCOMPARE(R->Script.Questions.back().Text,
-                 "Are you sure you want to replace the Updated report listing?");
+        QCOMPARE(R->Script.LastQuestion(), "Are you sure you want to replace the Updated report listing?");
         QCOMPARE(R->Figures(Updated), QStringLiteral("1/100"));
         QVERIFY(!R->Form.Compressed(Updated));
 
@@ -178,7 +154,7 @@ private slots:
         R->ChooseFile(R->Tree.Path("missing.TXR"));
         R->Script.QueueAnswer(DialogResult::Ok);
         R->Form.LoadReport1->trigger();
-        QCOMPARE(R->Script.Questions.back().Text, "File Load Error: " + R->Tree.Path("missing.TXR") + "!");
+        QCOMPARE(R->Script.LastQuestion(), "File Load Error: " + R->Tree.Path("missing.TXR") + "!");
         QCOMPARE(R->Rows(Updated), saved);
 
         // An unmatched list loads without the warning meant for a user's visit to its page.
@@ -244,8 +220,7 @@ private slots:
         R->Opts.ListUnMatchedFiles = false;
         R->Script.QueueAnswer(DialogResult::Ok);
         R->Form.TabbedNotebook1->setCurrentIndex(3);
-        QVERIFY(
-            R->Script.Questions[0].Text.starts_with("You must enable the \"List UnMatched Target Files\""));
+        QVERIFY(R->Script.LastQuestion().starts_with("You must enable the \"List UnMatched Target Files\""));
         QCOMPARE(R->Form.CurrentPage(), ReportCategory::UnMatched);
 
         // Delete takes the files the selected lines name from the target, and only from there; a
@@ -285,7 +260,7 @@ private slots:
         R->Script.QueueAnswer(DialogResult::Ok);
         R->Form.Delete1->trigger();
         QVERIFY(R->Tree.Exists("dst/kept.txt"));
-        QVERIFY(R->Script.Questions.back().Text.starts_with("Nothing was deleted"));
+        QVERIFY(R->Script.LastQuestion().starts_with("Nothing was deleted"));
     }
 
     // On a compressed list Delete takes the entries from the folder's archive: the run's own

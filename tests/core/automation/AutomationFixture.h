@@ -70,6 +70,11 @@ class AutomationFixture : public ::testing::Test, public CoreBundle
 protected:
     AutomationFixture() { Engine.Hooks = &Batch; }
 
+    // A trigger's box checked or unchecked, as the window reports a click on it.
+    void Schedule(bool on) { Opts.RunSyncSched = on, Auto.RunSyncSchedClick(); }
+    void Poll(bool on) { Opts.PoleEvery = on, Auto.PoleEveryClick(); }
+    void Monitor(bool on) { Opts.MonitorSourceDriveCheck = on, Auto.MonitorSourceDriveCheckClick(); }
+
     // Moves the clock on in steps of `step` milliseconds, pulsing at each one.
     void Advance(long long ms, long long step = 100)
     {
@@ -97,9 +102,7 @@ protected:
     FakeBatch Batch;
     RecordingActions Actions{Ctx};
     long long Clock = 1000000;
-    Automation Auto{Ctx, Actions, [this] {
-                        return Clock;
-                    }};
+    Automation Auto = Automation(Ctx, Actions, [this] { return Clock; });
 };
 
 } // namespace Tandemix::Test

@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "AutomationFixture.h"
-#include "automation/AutomationMessages.h"
 #include "support/TempTree.h"
 
 #include <gtest/gtest.h>
@@ -39,8 +38,7 @@ using ScheduleTest = AutomationFixture;
 TEST_F(ScheduleTest, NinetyMinuteCountdownFollowsTheClockAndTheTray)
 {
     Opts.RunSyncEveryMin = "90";
-    Opts.RunSyncSched = true;
-    Auto.RunSyncSchedClick();
+    Schedule(true);
     Actions.Tray = true;
 
     Advance(1000, 1000);
@@ -61,8 +59,7 @@ TEST_F(ScheduleTest, NinetyMinuteCountdownFollowsTheClockAndTheTray)
     EXPECT_EQ(Actions.Runs.size(), 1U);
     EXPECT_EQ(Auto.CountdownText, " Run in 1 Hrs");
 
-    Opts.RunSyncSched = false;
-    Auto.RunSyncSchedClick();
+    Schedule(false);
     Advance(1000, 1000);
     EXPECT_EQ(Auto.CountdownText, "Timer not active.");
     EXPECT_EQ(Auto.TrayHint, "Tandemix Timer not active.");
@@ -72,8 +69,7 @@ TEST_F(ScheduleTest, BatchRowsAreQueuedOnceEachAndRunInOrder)
 {
     Batch.Rows = {{"/s1", "/t1"}, {"/s2", "/t2"}, {"", ""}, {"/s4", "/t4"}};
     Opts.RunSyncEveryMin = "1";
-    Opts.RunSyncSched = true;
-    Auto.RunSyncSchedClick();
+    Schedule(true);
 
     Engine.RunGuard = true; // a run by hand holds the queue back meanwhile
     Auto.SchedRunTimerTimer();
@@ -94,16 +90,14 @@ TEST_F(ScheduleTest, BatchRowsAreQueuedOnceEachAndRunInOrder)
 TEST_F(ScheduleTest, PollingSwitchedToTheScheduleLeavesOnlyTheScheduleAndItsRunNow)
 {
     Opts.PoleSecs = "5";
-    Opts.PoleEvery = true;
-    Auto.PoleEveryClick();
+    Poll(true);
     EXPECT_TRUE(Auto.CheckDiskSpaceTimer.Enabled);
     EXPECT_EQ(Auto.CheckDiskSpaceTimer.Interval, 5000);
     Auto.RunNow1Click(); // "Run Now" belongs to the schedule alone
     EXPECT_TRUE(Auto.FolderQue.Empty());
 
     Opts.RunSyncEveryMin = "10";
-    Opts.RunSyncSched = true;
-    Auto.RunSyncSchedClick();
+    Schedule(true);
     EXPECT_TRUE(Opts.RunSyncSched && !Opts.PoleEvery);
     EXPECT_FALSE(Auto.CheckDiskSpaceTimer.Enabled && Auto.CheckDiskSpaceTimer.Interval > 0);
     EXPECT_TRUE(Auto.SchedRunTimer.Enabled);
@@ -113,8 +107,7 @@ TEST_F(ScheduleTest, PollingSwitchedToTheScheduleLeavesOnlyTheScheduleAndItsRunN
 
     // And back: polling disarms the schedule.
     Auto.PoleEveryClick(); // still unchecked: nothing changes
-    Opts.PoleEvery = true;
-    Auto.PoleEveryClick();
+    Poll(true);
     EXPECT_FALSE(Opts.RunSyncSched);
     EXPECT_FALSE(Auto.SchedRunTimer.Enabled && Auto.SchedRunTimer.Interval > 0);
 }
@@ -136,8 +129,7 @@ TEST_F(ScheduleTest, BadValueLeavesTheTriggerOffWithTextZero)
         Host.Questions.clear();
         State.SourceFileListTag = c.LoadingMarker;
         (c.Schedule ? Opts.RunSyncEveryMin : Opts.PoleSecs) = c.Text;
-        (c.Schedule ? Opts.RunSyncSched : Opts.PoleEvery) = true;
-        c.Schedule ? Auto.RunSyncSchedClick() : Auto.PoleEveryClick();
+        c.Schedule ? Schedule(true) : Poll(true);
 
         EXPECT_FALSE(c.Schedule ? Opts.RunSyncSched : Opts.PoleEvery);
         EXPECT_EQ(c.Schedule ? Opts.RunSyncEveryMin : Opts.PoleSecs, "0");
@@ -159,8 +151,7 @@ TEST_F(QueueTest, PollingQueuesEachSourceOnceUntilItsFreeSpaceChanges)
     };
     Batch.Rows = {{"/s1", "/t1"}, {"/no/such/folder", "/t2"}};
     Opts.PoleSecs = "3";
-    Opts.PoleEvery = true;
-    Auto.PoleEveryClick();
+    Poll(true);
     Engine.RunGuard = true; // keeps the queue to look at
 
     Advance(3000);
@@ -201,8 +192,7 @@ TEST_F(QueueTest, ChangesDuringARowsRunAddUpToOneMoreRun)
     WatchTicket row2{s2, 2, false, 1, Auto.Monitor.Generation()};
     Auto.Monitor.FolderChanged(row2); // the monitor is off: nothing is queued
     EXPECT_TRUE(Auto.FolderQue.Empty());
-    Opts.MonitorSourceDriveCheck = true;
-    Auto.MonitorSourceDriveCheckClick();
+    Monitor(true);
     Batch.InitiateBatchItem(Ctx, 1); // as the window shows an open list
     Auto.FolderQue.Add("2");
     Auto.FolderQue.Add("1");

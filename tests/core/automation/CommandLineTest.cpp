@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace Tandemix {
@@ -67,14 +68,12 @@ TEST(SwitchWordsTest, FolderArgumentsCarryNoSwitches)
 
 TEST(ExpandHomeTest, TildeMeansTheHomeFolder)
 {
-    {
-        ScopedEnv home("HOME", std::string("/home/ann"));
-        EXPECT_EQ(ExpandHome("~/x"), "/home/ann/x");
-        EXPECT_EQ(ExpandHome("~"), "/home/ann");
-        EXPECT_EQ(ExpandHome("~bob/x"), "~bob/x");
-        EXPECT_EQ(ExpandHome("/data/~/x"), "/data/~/x");
-        EXPECT_EQ(ExpandHome("x"), "x");
-    }
+    ScopedEnv home("HOME", std::string("/home/ann"));
+    EXPECT_EQ(ExpandHome("~/x"), "/home/ann/x");
+    EXPECT_EQ(ExpandHome("~"), "/home/ann");
+    EXPECT_EQ(ExpandHome("~bob/x"), "~bob/x");
+    EXPECT_EQ(ExpandHome("/data/~/x"), "/data/~/x");
+    EXPECT_EQ(ExpandHome("x"), "x");
     ScopedEnv rootHome("HOME", std::string("/"));
     EXPECT_EQ(ExpandHome("~/x"), "/x") << "no double slash";
 }
@@ -165,9 +164,7 @@ public:
 bool ActsAsSwitch(const std::string& path)
 {
     const char* const words[] = {"AUTORUN", "MIN", "-C", "-S", "-R", "-D", "-W", "-)", "-O", "-I"};
-    return std::any_of(std::begin(words), std::end(words), [&](const char* w) {
-        return FindParam({path}, w) > 0;
-    });
+    return std::ranges::any_of(words, [&](const char* w) { return FindParam({path}, w) > 0; });
 }
 
 class CommandLineFixture : public ::testing::Test
@@ -322,8 +319,7 @@ TEST_F(HandleCommandLineTest, WithoutARunnablePairTheWindowShowsAndAConsoleEnds)
     // Without AUTORUN the window shows the source and keeps its target when that is missing.
     Fresh();
     Handle({Source, missing});
-    EXPECT_EQ(Actions.Source, Source);
-    EXPECT_EQ(Actions.Target, "");
+    EXPECT_EQ(std::tuple(Actions.Source, Actions.Target), std::tuple(Source, ""));
 }
 
 // One run from a folder pair, with or without a window, and one more switch on the line.
@@ -392,8 +388,7 @@ TEST_F(HandleCommandLineTest, AutomaticRunFollowsItsStepsInOrder)
     ScopedEnv home("HOME", Work->Root());
     EXPECT_TRUE(Handle({"~/src", "~/dst", "AUTORUN", "-D0"}).Ran);
     EXPECT_EQ(Actions.Count("RunCountdown"), 0);
-    EXPECT_EQ(Actions.Source, Source);
-    EXPECT_EQ(Actions.Target, Target);
+    EXPECT_EQ(std::tie(Actions.Source, Actions.Target), std::tie(Source, Target));
 }
 
 TEST_F(HandleCommandLineTest, ScheduleOrMonitorAfterAutorunStaysResident)

@@ -53,8 +53,7 @@ TEST(DelayCountdownTest, RunsOutAfterExactlyItsSecondsAndTheFirstAnswerStands)
     for (int i = 0; i < 20; ++i) {
         stopped.Tick(); // the timer may still fire once after a button
     }
-    EXPECT_EQ(stopped.Result(), DelayResult::Stop);
-    EXPECT_EQ(stopped.SecCount(), 9);
+    EXPECT_EQ(std::tuple(stopped.Result(), stopped.SecCount()), std::tuple(DelayResult::Stop, 9));
 }
 
 // A clock that only advances when the countdown sleeps, and an interrupt that arrives at a

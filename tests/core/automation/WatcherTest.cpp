@@ -3,6 +3,7 @@
 #include "automation/AutomationMessages.h"
 #include "support/TempTree.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -28,8 +29,7 @@ protected:
     // Switches the monitor on and waits until `folders` watchers have listed their folders.
     void SwitchOn(std::size_t folders)
     {
-        Opts.MonitorSourceDriveCheck = true;
-        Auto.MonitorSourceDriveCheckClick();
+        Monitor(true);
         ASSERT_TRUE(PulseUntil([&] { return Auto.Monitor.FolderWatch.size() == folders; }));
         // Past the watcher's set-up: its watches are in place once it waits.
         PulseFor(100ms);
@@ -67,8 +67,7 @@ TEST_F(WatcherTest, QueuesTheWindowsPairForWhatItWatches)
     ASSERT_TRUE(Queued());
     EXPECT_EQ(Auto.FolderQue.Items, Strings{"0"});
 
-    Opts.MonitorSourceDriveCheck = false;
-    Auto.MonitorSourceDriveCheckClick();
+    Monitor(false);
     Opts.IncludeSubFolderOption = true;
     SwitchOn(1);
     Tree.AddFolder("src/sub/made");
@@ -93,19 +92,16 @@ TEST_F(WatcherTest, OneWatcherPerFolderAfterASwitchOffAndOnAndUncheckingEndsThem
                   {Tree.AddFolder("c"), "/t4"}};
     SwitchOn(3);
     EXPECT_EQ(MessagesStartingWith(Msg::MonitoringFolder), 4U);
-    Opts.MonitorSourceDriveCheck = false;
-    Auto.MonitorSourceDriveCheckClick();
+    Monitor(false);
     SwitchOn(3);
     ASSERT_TRUE(PulseUntil([&] { return Auto.Monitor.RunningWatchers() == 3; }, 2000ms));
     Tree.AddFile("a/x.txt", "x");
     ASSERT_TRUE(Queued());
     PulseFor(300ms);
-    ASSERT_EQ(Auto.FolderQue.Items.size(), 1U);
-    EXPECT_TRUE(Auto.FolderQue.Items[0] == "1" || Auto.FolderQue.Items[0] == "2");
+    EXPECT_THAT(Auto.FolderQue.Items, testing::ElementsAre(testing::AnyOf("1", "2")));
 
     const auto start = std::chrono::steady_clock::now();
-    Opts.MonitorSourceDriveCheck = false;
-    Auto.MonitorSourceDriveCheckClick();
+    Monitor(false);
     EXPECT_TRUE(Auto.Monitor.FolderWatch.empty());
     EXPECT_TRUE(Auto.FolderQue.Empty());
     ASSERT_TRUE(PulseUntil([&] { return Auto.Monitor.RunningWatchers() == 0; }, 2000ms));
@@ -136,8 +132,7 @@ TEST_F(WatcherTest, AFolderThatGoesStopsItsWatcherAndStartsNoRun)
 TEST_F(WatcherTest, AProgramEndingWhileWatchersWaitForItDoesNotHang)
 {
     Batch.Rows = {{Tree.AddFolder("a"), "/t1"}, {Tree.AddFolder("b"), "/t2"}};
-    Opts.MonitorSourceDriveCheck = true;
-    Auto.MonitorSourceDriveCheckClick();
+    Monitor(true);
     std::this_thread::sleep_for(100ms); // both watchers now wait in their first hand-over
     const auto start = std::chrono::steady_clock::now();
     Auto.Monitor.Shutdown();

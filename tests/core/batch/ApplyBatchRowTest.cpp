@@ -64,16 +64,16 @@ protected:
              "-1", "*.txt", "*.tmp", "1000", "10", "0", "-1",       "0",        "-1", "",  "Nightly.Log", "",
              "-1", "-1",    "30",    "-1",   "0",  "1", "ssap",     "",         "",   ""});
     }
+
+    Options Opts = Window();
+    BatchRow Row = FullRow();
 };
 
 TEST_F(ApplyBatchRowTest, ARowSetsExactlyTheOptionsItCarries)
 {
-    Options opts = Window();
-    BatchRow row = FullRow();
-    BatchRowResult result = ApplyBatchRow(opts, row, Now, &Scrambler);
+    BatchRowResult result = ApplyBatchRow(Opts, Row, Now, &Scrambler);
     ASSERT_EQ(result.Outcome, BatchRowOutcome::Applied) << result.Problem;
-    EXPECT_EQ(result.Folders.Source, Source);
-    EXPECT_EQ(result.Folders.Target, Target);
+    EXPECT_EQ(std::tie(result.Folders.Source, result.Folders.Target), std::tie(Source, Target));
 
     Options expected = Window();
     expected.CheckReadOnly = true, expected.CheckArchive = true; // 33
@@ -91,8 +91,8 @@ TEST_F(ApplyBatchRowTest, ARowSetsExactlyTheOptionsItCarries)
     expected.DeleteUnmatchedWarningDelay = 30;
     expected.UseReportForm = expected.ListUnMatchedFiles = true; // deletion works from that list
     expected.CompressExpand = 0, expected.CompressionSpeed = 1, expected.PassWordName = "pass";
-    EXPECT_TRUE(opts == expected);
-    EXPECT_EQ(row[BatchCol::RowMarker], "0");
+    EXPECT_TRUE(Opts == expected);
+    EXPECT_EQ(Row[BatchCol::RowMarker], "0");
 }
 
 TEST_F(ApplyBatchRowTest, TheAttributeMaskSetsTheFiveFileKinds)
@@ -120,15 +120,13 @@ TEST_F(ApplyBatchRowTest, TheAttributeMaskSetsTheFiveFileKinds)
 TEST_F(ApplyBatchRowTest, ADamagedRowOrAPairNoRunMayTakeOrARowWithoutOptionsChangesNothing)
 {
     // clang-format off
-    struct Case { const char* Name; BatchCol Col; std::string Text, Problem;
-                  BatchRowOutcome Outcome = BatchRowOutcome::Refused; };
+    struct Case { const char* Name; BatchCol Col; std::string Text, Problem; BatchRowOutcome Outcome = BatchRowOutcome::Refused; };
     const Case cases[] = {
         {"NoAttributeMask", BatchCol::AttributeMask, "", "", BatchRowOutcome::NoOptions},
         {"MaskNotANumber", BatchCol::AttributeMask, "33x", "the attribute mask is not a number"},
         {"DelayNotANumber", BatchCol::WarningDelay, "", "the deletion warning delay is not a number"},
         {"NotADate", BatchCol::DateFrom, "  /  /  ", "the from-date is not a date (mm/dd/yy)"},
-        {"LineBreak", BatchCol::IncludeMask, "*.a\n",
-         "the include mask holds a TAB, a line break or a null character"},
+        {"LineBreak", BatchCol::IncludeMask, "*.a\n", "the include mask holds a TAB, a line break or a null character"},
         {"TargetInSource", BatchCol::Target, Tree.Path("src/inner"), "Source and target overlap: "},
         {"RootTarget", BatchCol::Target, "/", "The filesystem root cannot be synchronised: "},
     };
@@ -203,39 +201,35 @@ TEST_F(ApplyBatchRowTest, ARowCapturedFromTheOptionsAppliesBackToThem)
 TEST_F(ApplyBatchRowTest, DeletionRulesHoldForRowsFromElsewhere)
 {
     // Replication or the pre-run deletion without deletion itself: the row deletes nothing.
-    Options opts = Window();
-    BatchRow row = FullRow();
-    row[BatchCol::DeleteUnmatched] = "0";
-    row[BatchCol::WarningDelay] = "99";
-    ASSERT_EQ(ApplyBatchRow(opts, row, Now, &Scrambler).Outcome, BatchRowOutcome::Applied);
-    EXPECT_FALSE(opts.DeleteUnmatched || opts.ReplicateFolders || opts.DeleteUnMatchPriorToSync);
-    EXPECT_EQ(opts.DeleteUnmatchedWarningDelay, 5); // kept, and the cell shows it
-    EXPECT_EQ(row[BatchCol::WarningDelay], "5");
+    Row[BatchCol::DeleteUnmatched] = "0";
+    Row[BatchCol::WarningDelay] = "99";
+    ASSERT_EQ(ApplyBatchRow(Opts, Row, Now, &Scrambler).Outcome, BatchRowOutcome::Applied);
+    EXPECT_FALSE(Opts.DeleteUnmatched || Opts.ReplicateFolders || Opts.DeleteUnMatchPriorToSync);
+    EXPECT_EQ(Opts.DeleteUnmatchedWarningDelay, 5); // kept, and the cell shows it
+    EXPECT_EQ(Row[BatchCol::WarningDelay], "5");
 
     // "Any other text reads as off", however much it looks like on.
-    row = FullRow();
-    row[BatchCol::DeleteUnmatched] = "1";
-    ASSERT_EQ(ApplyBatchRow(opts, row, Now, &Scrambler).Outcome, BatchRowOutcome::Applied);
-    EXPECT_FALSE(opts.DeleteUnmatched);
+    Row = FullRow();
+    Row[BatchCol::DeleteUnmatched] = "1";
+    ASSERT_EQ(ApplyBatchRow(Opts, Row, Now, &Scrambler).Outcome, BatchRowOutcome::Applied);
+    EXPECT_FALSE(Opts.DeleteUnmatched);
 }
 
 TEST_F(ApplyBatchRowTest, ThePasswordIsStoredScrambledAndAnEmptyCellMeansNone)
 {
-    Options opts = Window();
-    BatchRow row = FullRow();
-    row[BatchCol::Password].clear();
-    ASSERT_EQ(ApplyBatchRow(opts, row, Now, &Scrambler).Outcome, BatchRowOutcome::Applied);
-    EXPECT_EQ(opts.PassWordName, "");
+    Row[BatchCol::Password].clear();
+    ASSERT_EQ(ApplyBatchRow(Opts, Row, Now, &Scrambler).Outcome, BatchRowOutcome::Applied);
+    EXPECT_EQ(Opts.PassWordName, "");
 
     // Without the scrambling the cell is neither read nor written: never a password in clear.
-    opts.PassWordName = "window";
-    row = FullRow();
-    ASSERT_EQ(ApplyBatchRow(opts, row, Now).Outcome, BatchRowOutcome::Applied);
-    EXPECT_EQ(opts.PassWordName, "window");
-    CaptureBatchRow(row, opts, Now);
-    EXPECT_EQ(row[BatchCol::Password], "ssap");
-    CaptureBatchRow(row, opts, Now, &Scrambler);
-    EXPECT_EQ(row[BatchCol::Password], "wodniw");
+    Opts.PassWordName = "window";
+    Row = FullRow();
+    ASSERT_EQ(ApplyBatchRow(Opts, Row, Now).Outcome, BatchRowOutcome::Applied);
+    EXPECT_EQ(Opts.PassWordName, "window");
+    CaptureBatchRow(Row, Opts, Now);
+    EXPECT_EQ(Row[BatchCol::Password], "ssap");
+    CaptureBatchRow(Row, Opts, Now, &Scrambler);
+    EXPECT_EQ(Row[BatchCol::Password], "wodniw");
 }
 
 } // namespace

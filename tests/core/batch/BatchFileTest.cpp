@@ -118,8 +118,7 @@ TEST(BatchFileTest, ADamagedLineIsRefusedWithItsNumberAndTheOtherRowsStillRead)
     for (const auto& [name, line, reason] : cases) {
         SCOPED_TRACE(name);
         BatchFileContent content = ParseBatchFile(FileAround(line));
-        EXPECT_EQ(content.List.Description, "Nightly");
-        EXPECT_EQ(content.List.Rows, around);
+        EXPECT_EQ(content.List, (BatchList{"Nightly", around}));
         ASSERT_EQ(content.Refused.size(), 1u);
         EXPECT_EQ(content.Refused[0].Line, 3);
         EXPECT_NE(content.Refused[0].Reason.find(reason), std::string::npos) << content.Refused[0].Reason;
@@ -151,8 +150,7 @@ TEST(BatchFileTest, LineEndsShortRowsExtraTextAndByteNamesReadAsSaved)
     for (const auto& [name, text, rows] : cases) {
         SCOPED_TRACE(name);
         BatchFileContent content = ParseBatchFile(text);
-        EXPECT_EQ(content.List.Description, "D");
-        EXPECT_EQ(content.List.Rows, rows);
+        EXPECT_EQ(content.List, (BatchList{"D", rows}));
         EXPECT_TRUE(content.Refused.empty());
     }
 
@@ -165,7 +163,8 @@ TEST(BatchFileTest, LineEndsShortRowsExtraTextAndByteNamesReadAsSaved)
     EXPECT_EQ(ParseBatchFile("").List, (BatchList{"", {}}));
 }
 
-TEST(BatchFileTest, AFolderWithATabOrLineBreakIsRefusedAndNothingIsWritten)
+// A folder or description with a TAB or line break, a full disk, a missing folder or file.
+TEST(BatchFileTest, ARefusedOrFailedSaveSaysWhyAndLeavesTheOldFileWhole)
 {
     TempTree tree;
     const std::string path = tree.AddFile("Old.SNC", std::string_view("old content"));
@@ -181,12 +180,7 @@ TEST(BatchFileTest, AFolderWithATabOrLineBreakIsRefusedAndNothingIsWritten)
     BatchSaveResult description = WriteBatchFile(path, {"Two\nlines", {}});
     EXPECT_NE(description.Problem.find("description"), std::string::npos);
     EXPECT_EQ(tree.ReadFile("Old.SNC"), "old content");
-}
 
-TEST(BatchFileTest, AFullDiskOrAMissingFileLeavesTheOldFileWholeAndSaysWhy)
-{
-    TempTree tree;
-    const std::string path = tree.AddFile("Old.SNC", std::string_view("old content"));
     const BatchList list{"D", {SampleRow("1", "/data/a", "/backup/a")}};
     {
         ScopedFault full(
@@ -197,7 +191,6 @@ TEST(BatchFileTest, AFullDiskOrAMissingFileLeavesTheOldFileWholeAndSaysWhy)
     }
     EXPECT_EQ(tree.ReadFile("Old.SNC"), "old content");
     EXPECT_FALSE(WriteBatchFile(tree.Path("no/such/List.SNC"), list).Ok());
-
     EXPECT_EQ(ReadBatchFile(tree.Path("Missing.SNC")).Error(), ENOENT);
 }
 

@@ -71,8 +71,7 @@ TEST(BatchGridTest, DeletingARowOrTheDeleteKeyMovesTheRowsBelowUpAndOnlyDeleting
         SCOPED_TRACE(name);
         BatchGrid grid = GridOf(filled, current);
         DeleteBatchGridRow(grid);
-        EXPECT_EQ(Sources(grid), after);
-        EXPECT_EQ(grid.Current, currentAfter);
+        EXPECT_EQ(std::tuple(Sources(grid), grid.Current), std::tuple(after, currentAfter));
         // Row numbers belong to the places.
         for (int row = 1; row <= grid.LastRow(); ++row) {
             EXPECT_EQ(grid.At(row)[BatchCol::RowNumber], std::to_string(row));
@@ -96,9 +95,8 @@ TEST(BatchGridTest, AMovedRowTakesItsOptionsAlongAndTheRowsAreNumberedAgain)
 {
     BatchGrid grid = GridOf("xxxx..", 1);
     MoveBatchGridRow(grid, 1, 3);
-    EXPECT_EQ(Sources(grid), "2314..");
-    EXPECT_EQ(grid.At(3)[BatchCol::AttributeMask], "1");
-    EXPECT_EQ(grid.Current, 3);
+    EXPECT_EQ(std::tuple(Sources(grid), grid.At(3)[BatchCol::AttributeMask], grid.Current),
+              std::tuple("2314..", "1", 3));
     MoveBatchGridRow(grid, 4, 1);
     EXPECT_EQ(Sources(grid), "4231..");
     for (int row = 1; row <= grid.LastRow(); ++row) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace Tandemix {
@@ -38,21 +39,18 @@ TEST(RecentBatchFilesTest, ANewFileGoesFirstAListedOneMovesThereAndForgettingNev
     // Fewer than eleven only grow. Paths are names of the file system: another case is another file.
     SelectableList small{{"/a.SNC", ""}, 1};
     RememberBatchFile(small, "/A.SNC");
-    EXPECT_EQ(small.Items, (Items{"/A.SNC", "/a.SNC", ""}));
-    EXPECT_EQ(small.ItemIndex, 0);
+    EXPECT_EQ(std::tuple(small.Items, small.ItemIndex), std::tuple(Items{"/A.SNC", "/a.SNC", ""}, 0));
 
     // Forgetting removes the selected file but never the empty entry.
     small.ItemIndex = 1;
     ForgetSelectedBatchFile(small);
-    EXPECT_EQ(small.Items, (Items{"/A.SNC", ""}));
-    EXPECT_EQ(small.ItemIndex, 1);
+    EXPECT_EQ(std::tuple(small.Items, small.ItemIndex), std::tuple(Items{"/A.SNC", ""}, 1));
     ForgetSelectedBatchFile(small);
     EXPECT_EQ(small.Items, (Items{"/A.SNC", ""}));
 
     SelectableList none{{"/a.SNC"}, 0};
     ForgetSelectedBatchFile(none);
-    EXPECT_EQ(none.Items, (Items{""}));
-    EXPECT_EQ(none.ItemIndex, 0);
+    EXPECT_EQ(std::tuple(none.Items, none.ItemIndex), std::tuple(Items{""}, 0));
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include "engine/FileListing.h"
 #include "reporting/ReportLists.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <array>
@@ -102,15 +103,14 @@ TEST_F(CompressedSyncTest, MissingLibrariesOrAnArchiveThatCannotBeWrittenFailThe
 {
     Zip.ZipControl.LibraryFolders = {Tree.Path() + "/"};
     EXPECT_EQ(Run(), RunOutcome::Failed);
-    ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_NE(Messages()[0].find("could not be loaded"), std::string::npos);
+    EXPECT_THAT(Messages(), testing::ElementsAre(testing::HasSubstr("could not be loaded")));
 
     Zip.ZipControl.LibraryFolders = {TANDEMIX_ZIPLIBS_DIR};
     Tree.AddFile("dst/dst.ZIP", "this is no zip archive at all");
     EXPECT_EQ(Run(), RunOutcome::Failed);
-    ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_NE(Messages()[0].find("Could Not Write Archive:"), std::string::npos) << Messages()[0];
-    EXPECT_NE(Messages()[0].find("damaged"), std::string::npos) << Messages()[0];
+    EXPECT_THAT(Messages(),
+                testing::ElementsAre(testing::AllOf(testing::HasSubstr("Could Not Write Archive:"),
+                                                    testing::HasSubstr("damaged"))));
     EXPECT_EQ(Tree.ReadFile("dst/dst.ZIP"), "this is no zip archive at all");
 }
 
@@ -136,8 +136,7 @@ TEST_F(CompressedSyncTest, ArchiveViewListsEntriesThroughEveryIncludeMaskInOrder
     Engine.Target.ViewCompressed = false;
     Opts.IncludeString = "*.*";
     BuildFileListing(Ctx, Side::Target);
-    ASSERT_EQ(Engine.Target.Files.size(), 1u);
-    EXPECT_EQ(Engine.Target.Files[0].FileName, "dst.ZIP");
+    EXPECT_THAT(Engine.Target.Files, testing::ElementsAre(testing::Field(&TFileData::FileName, "dst.ZIP")));
 }
 
 TEST_F(CompressedSyncTest, EncryptedRunNeedsThePasswordToComeBack)
@@ -150,10 +149,7 @@ TEST_F(CompressedSyncTest, EncryptedRunNeedsThePasswordToComeBack)
     Opts.DisplayMessages = false; // the password question answers itself with Ignore
     EXPECT_EQ(Run(), RunOutcome::Failed);
     EXPECT_FALSE(Exists(out + "/a.txt"));
-    std::vector<std::string> texts = Messages();
-    EXPECT_NE(
-        std::find(texts.begin(), texts.end(), "File (a.txt) cannot be accessed.  Password is incorrect!"),
-        texts.end());
+    EXPECT_THAT(Messages(), testing::Contains("File (a.txt) cannot be accessed.  Password is incorrect!"));
 
     Opts.PassWordName = "open sesame";
     EXPECT_EQ(Run(), RunOutcome::Completed);

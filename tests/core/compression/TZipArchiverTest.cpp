@@ -94,47 +94,34 @@ const std::string Stored = " -n .ZIP;.LZH;.ARC;.ARJ;.ZOO";
 struct ArgRow { std::string Name, Call; std::function<void(TZipArchiver&)> Set; };
 const ArgRow ArgRows[] = {
     {"AddDefaultsEmptyListStillNamesArchive", "Add ziplib '' -6" + Stored + " -t 010180 /t/a.zip",
-     [](TZipArchiver& z) { z.ZipFileName = "/t/a.zip"; }},
-    {"AddEverySwitchInOrder",
-     "Add ziplib pw -e -9 -m -S -D -$ -r -g -b /tmp/x" + Stored
-         + " -& -t 010180 a.zip f1 f2 -i *.c *.h -x *.o",
-     [](TZipArchiver& z) {
-         z.Password = "pw", z.Compression = 9, z.TempPath = "/tmp/x", z.UseTempFile = false;
-         z.MoveFiles = z.IncludeHiddenFiles = z.IncludeDirectoryEntries = z.IncludeVolumeLabel = true;
-         z.Recurse = z.ClearDisks = true;
-         z.FilesToProcess = {"f1", ">*.c", "<*.o", "f2", ">*.h"};
-     }},
+     [](auto& z) { z.ZipFileName = "/t/a.zip"; }},
+    {"AddEverySwitchInOrder", "Add ziplib pw -e -9 -m -S -D -$ -r -g -b /tmp/x" + Stored + " -& -t 010180 a.zip f1 f2 -i *.c *.h -x *.o",
+     [](auto& z) { z.Password = "pw", z.Compression = 9, z.TempPath = "/tmp/x", z.UseTempFile = false, z.Recurse = z.ClearDisks = true;
+                   z.MoveFiles = z.IncludeHiddenFiles = z.IncludeDirectoryEntries = z.IncludeVolumeLabel = true;
+                   z.FilesToProcess = {"f1", ">*.c", "<*.o", "f2", ">*.h"}; }},
     {"FreshenDropsHiddenDirectoriesAndVolume", "Freshen ziplib '' -f -0 -j -t 010180 a.zip",
-     [](TZipArchiver& z) {
-         z.IncludeHiddenFiles = z.IncludeDirectoryEntries = z.IncludeVolumeLabel = true;
-         z.Compression = 0, z.UsePaths = false, z.StoredExtensions.clear();
-     }},
+     [](auto& z) { z.IncludeHiddenFiles = z.IncludeDirectoryEntries = z.IncludeVolumeLabel = true;
+                   z.Compression = 0, z.UsePaths = false, z.StoredExtensions.clear(); }},
     {"UpdateKeepsHiddenButNotVolume", "Update ziplib '' -u -6 -S -j -t 010180 a.zip",
-     [](TZipArchiver& z) {
-         z.IncludeHiddenFiles = z.IncludeVolumeLabel = z.IncludeDirectoryEntries = true;
-         z.UsePaths = false, z.StoredExtensions.clear(); // directory entries only go with paths
-     }},
+     [](auto& z) { z.IncludeHiddenFiles = z.IncludeVolumeLabel = z.IncludeDirectoryEntries = true;
+                   z.UsePaths = false, z.StoredExtensions.clear(); }}, // directory entries only go with paths
     {"MasksWithoutPlainItemAreDropped", "Add ziplib '' -6 -t 010180 a.zip",
-     [](TZipArchiver& z) { z.StoredExtensions.clear(), z.FilesToProcess = {">*.c", "<*.o"}; }},
+     [](auto& z) { z.StoredExtensions.clear(), z.FilesToProcess = {">*.c", "<*.o"}; }},
     {"AnEmptyItemIsAPlainItem", "Add ziplib '' -6 -t 010180 a.zip '' -x *.o",
-     [](TZipArchiver& z) { z.StoredExtensions.clear(), z.FilesToProcess = {"", "<*.o"}; }},
+     [](auto& z) { z.StoredExtensions.clear(), z.FilesToProcess = {"", "<*.o"}; }},
     {"TheDateAfterTFollowsFromDate", "Add ziplib '' -6 -t 123103 a.zip",
-     [](TZipArchiver& z) { z.FromMonth = 12, z.FromDay = 31, z.FromYear = 2003, z.StoredExtensions = ""; }},
+     [](auto& z) { z.FromMonth = 12, z.FromDay = 31, z.FromYear = 2003, z.StoredExtensions = ""; }},
     {"DeleteWithTempFolderAndMasks", "Delete ziplib pw -d -b /tmp/x a.zip gone.txt -i *.txt",
-     [](TZipArchiver& z) {
-         z.Password = "pw", z.TempPath = "/tmp/x", z.FilesToProcess = {"gone.txt", ">*.txt"};
-     }},
+     [](auto& z) { z.Password = "pw", z.TempPath = "/tmp/x", z.FilesToProcess = {"gone.txt", ">*.txt"}; }},
     {"ExtractIncludeSignIsPlainAndFolderComesLast", "Extract unzlib '' -j -o a.zip >x.c y.c -x *.o -d /t/out",
-     [](TZipArchiver& z) {
-         z.UsePaths = false, z.Overwrite = TZlOverwrite::zowAlways, z.ExtractDirectory = "/t/out";
-         z.FilesToProcess = {">x.c", "<*.o", "y.c"};
-     }},
+     [](auto& z) { z.UsePaths = false, z.Overwrite = TZlOverwrite::zowAlways, z.ExtractDirectory = "/t/out";
+                   z.FilesToProcess = {">x.c", "<*.o", "y.c"}; }},
     {"ExtractUpdateNeverOverwrite", "ExtractUpdate unzlib '' -u -n a.zip",
-     [](TZipArchiver& z) { z.Overwrite = TZlOverwrite::zowNever; }},
+     [](auto& z) { z.Overwrite = TZlOverwrite::zowNever; }},
     {"ListWithMultidisk", "List unzlib pw -v -! a.zip *.txt -x b*",
-     [](TZipArchiver& z) { z.Password = "pw", z.MultidiskMode = true, z.FilesToProcess = {"*.txt", "<b*"}; }},
+     [](auto& z) { z.Password = "pw", z.MultidiskMode = true, z.FilesToProcess = {"*.txt", "<b*"}; }},
     {"MultidiskAddWritesWithoutTempFile", "Add ziplib '' -6 -g -! -t 010180 a.zip",
-     [](TZipArchiver& z) { z.MultidiskMode = true, z.StoredExtensions.clear(); }},
+     [](auto& z) { z.MultidiskMode = true, z.StoredExtensions.clear(); }},
 };
 // clang-format on
 

@@ -88,8 +88,7 @@ public:
 
 // ---- Data, times and attributes arrive exactly --------------------------------------------------
 
-class CopyOneFileSizes : public CopyOneFileTest, public ::testing::WithParamInterface<std::int64_t>
-{};
+using CopyOneFileSizes = Test::TableOf<CopyOneFileTest, std::int64_t>;
 
 TEST_P(CopyOneFileSizes, CopiesByteExactWithFullPrecisionTimes)
 {
@@ -247,8 +246,7 @@ const PlaceRow PlaceRows[] = {
 };
 // clang-format on
 
-class CopyOneFilePlacing : public CopyOneFileTest, public ::testing::WithParamInterface<PlaceRow>
-{};
+using CopyOneFilePlacing = Test::TableOf<CopyOneFileTest, PlaceRow>;
 
 TEST_P(CopyOneFilePlacing, TimesSurviveThePlacingAndAnAddNeverReplaces)
 {
@@ -291,9 +289,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, CopyOneFilePlacing, ::testing::ValuesIn(PlaceRow
 // Breaks the 3 MiB update of f.bin (or of another source it names) and returns the path the
 // report must name.
 using Arrange = std::function<std::string(CopyOneFileTest&, CopyRequest&)>;
-// clang-format off
-struct NotCopiedRow { std::string Name; std::string_view Problem; Arrange Break; };
-// clang-format on
 
 Arrange AtAQuarter(std::function<void(const std::string&)> change)
 {
@@ -337,6 +332,7 @@ const std::string_view Unread = CopyMsg::CouldNotRead;
 const std::string_view Unwritten = CopyMsg::CouldNotWrite;
 
 // clang-format off
+struct NotCopiedRow { std::string Name; std::string_view Problem; Arrange Break; };
 const NotCopiedRow NotCopiedRows[] = {
     {"Shrinks", Changed, AtAQuarter([](const std::string& p) { ASSERT_EQ(::truncate(p.c_str(), MiB + MiB / 2), 0); })},
     {"Grows", Changed, AtAQuarter([](const std::string& p) { std::ofstream(p, std::ios::app) << "more"; })},
@@ -362,8 +358,7 @@ const NotCopiedRow NotCopiedRows[] = {
 };
 // clang-format on
 
-class CopyOneFileNotCopied : public CopyOneFileTest, public ::testing::WithParamInterface<NotCopiedRow>
-{};
+using CopyOneFileNotCopied = Test::TableOf<CopyOneFileTest, NotCopiedRow>;
 
 TEST_P(CopyOneFileNotCopied, LeavesTheOldTargetReportsItAndIsNotCounted)
 {
@@ -414,8 +409,7 @@ const SpaceRow SpaceRows[] = {
 };
 // clang-format on
 
-class CopyOneFileSpace : public CopyOneFileTest, public ::testing::WithParamInterface<SpaceRow>
-{};
+using CopyOneFileSpace = Test::TableOf<CopyOneFileTest, SpaceRow>;
 
 TEST_P(CopyOneFileSpace, RefusesACopyThatWouldNotFitBeforeWritingAnything)
 {
@@ -470,8 +464,7 @@ const StopRow StopRows[] = {
 };
 // clang-format on
 
-class CopyOneFileStops : public CopyOneFileTest, public ::testing::WithParamInterface<StopRow>
-{};
+using CopyOneFileStops = Test::TableOf<CopyOneFileTest, StopRow>;
 
 TEST_P(CopyOneFileStops, KeepTheOldTargetAndTouchOnlyThatFile)
 {
@@ -546,8 +539,7 @@ TEST_F(CopyOneFileTest, ADeadCopyLeavesTheOldTargetAndOnlyItsRecordedTempIsRemov
     RemoveRecordedTempFiles(journal);
     EXPECT_EQ(TempNamesIn(Dst).size(), 2u) << "ours and the look-alike";
     EXPECT_TRUE(Tree.Exists(ours.Value().substr(Tree.Root().size() + 1)));
-    EXPECT_EQ(Target(".keep.Zz9999.txpart"), "kept");
-    EXPECT_EQ(Target("big.bin"), "old target");
+    EXPECT_EQ(std::tuple(Target(".keep.Zz9999.txpart"), Target("big.bin")), std::tuple("kept", "old target"));
     EXPECT_EQ(Tandemix::Test::SortedNamesIn(journal),
               std::vector<std::string>{"TXTemp" + std::to_string(::getpid()) + ".jnl"})
         << "the dead copy's journal worked off, ours kept";

@@ -10,7 +10,6 @@
 #include "support/TestTables.h"
 
 #include <cerrno>
-#include <optional>
 
 namespace Tandemix {
 namespace {
@@ -52,22 +51,22 @@ TEST_F(CreateFolderPathTest, MissingLevelsAreCreatedTopDownAndLoggedAnExistingFo
 
 // A level that cannot be made, by a refusal or a file in its way, is logged; the levels below it
 // are not tried, and the one asked for is also said to be unreachable. Fault: where making a
-// folder is refused ("" nowhere). Made: the levels made above the failure.
+// folder is refused. Made: the levels made above the failure.
 // clang-format off
 struct FailCase { const char* Name; const char* Fault; const char* Asked; const char* Failed; std::vector<std::string> Made; };
+const FailCase FailCases[] = {
+    {"Refused",        "/sub",     "base/sub",           "base/sub",     {}},
+    {"FileInTheWay",   "/nowhere", "base/file/sub",      "base/file",    {}},
+    {"RefusedHalfWay", "/two",     "base/one/two/three", "base/one/two", {"base/one"}}};
 // clang-format on
 
-class CreateFolderPathFailTest : public CreateFolderPathTest, public ::testing::WithParamInterface<FailCase>
-{};
+using CreateFolderPathFailTest = Test::TableOf<CreateFolderPathTest, FailCase>;
 
 TEST_P(CreateFolderPathFailTest, FolderThatCannotBeMadeIsReportedAndNothingBelowIsTried)
 {
     const FailCase& c = GetParam();
     Tree.AddFile("base/file", "a file where a folder should go");
-    std::optional<ScopedFault> refuse;
-    if (*c.Fault != '\0') {
-        refuse.emplace(FaultPlan{FaultOp::MakeFolder, EACCES, c.Fault});
-    }
+    ScopedFault refuse(FaultPlan{FaultOp::MakeFolder, EACCES, c.Fault});
     EXPECT_EQ(CreateFolderPath(Ctx, Tree.Path(c.Asked)), FolderResult::Failed);
     EXPECT_EQ(Tree.ReadFile("base/file"), "a file where a folder should go")
         << "neither replaced nor entered";
@@ -82,26 +81,25 @@ TEST_P(CreateFolderPathFailTest, FolderThatCannotBeMadeIsReportedAndNothingBelow
     EXPECT_EQ(Report.LogTexts(LogKind::AppError), errors);
     EXPECT_EQ(Report.LogTexts(LogKind::FolderCreated), Prefixed(CopyMsg::CreatingFolder, c.Made));
     EXPECT_EQ(Report.Logs.size(), errors.size() + c.Made.size());
-    EXPECT_EQ(Engine.DirDelList, Paths(c.Made));
-    EXPECT_EQ(Messages(), unreachable);
+    EXPECT_EQ(std::tuple(Engine.DirDelList, Messages()), std::tuple(Paths(c.Made), unreachable));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table,
-    CreateFolderPathFailTest,
-    ::testing::Values(FailCase{"Refused", "/sub", "base/sub", "base/sub", {}},
-                      FailCase{"FileInTheWay", "", "base/file/sub", "base/file", {}},
-                      FailCase{"RefusedHalfWay", "/two", "base/one/two/three", "base/one/two", {"base/one"}}),
-    Test::ByName{});
+INSTANTIATE_TEST_SUITE_P(Table, CreateFolderPathFailTest, ::testing::ValuesIn(FailCases), Test::ByName{});
 
 // Root: the run's target root, "" outside a run. Linked: the link on the way, "" when the
 // folder asked for may be entered.
 // clang-format off
 struct LinkCase { const char* Name; const char* Root; const char* Folder; const char* Linked; };
+const LinkCase LinkCases[] = {
+    {"LinkedFolderItself",           "root",     "root/d",         "root/d"},
+    {"BelowALinkedFolder",           "root",     "root/d/new",     "root/d"},
+    {"LinkDeeperDown",               "root",     "root/a/b/inner", "root/a/b"},
+    {"TheRootMayBeALink",            "rootlink", "rootlink/new",   ""},
+    {"AboveTheRootLinksAreTheUsers", "root/d",   "root/d/new",     ""},
+    {"OutsideARun",                  "",         "root/d/inner",   ""}};
 // clang-format on
 
-class CreateFolderPathLinkTest : public CreateFolderPathTest, public ::testing::WithParamInterface<LinkCase>
-{};
+using CreateFolderPathLinkTest = Test::TableOf<CreateFolderPathTest, LinkCase>;
 
 TEST_P(CreateFolderPathLinkTest, ALinkBelowTheTargetRootIsNeverEnteredNorWrittenThrough)
 {
@@ -129,16 +127,7 @@ TEST_P(CreateFolderPathLinkTest, ALinkBelowTheTargetRootIsNeverEnteredNorWritten
     EXPECT_TRUE(Engine.DirDelList.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table,
-    CreateFolderPathLinkTest,
-    ::testing::Values(LinkCase{"LinkedFolderItself", "root", "root/d", "root/d"},
-                      LinkCase{"BelowALinkedFolder", "root", "root/d/new", "root/d"},
-                      LinkCase{"LinkDeeperDown", "root", "root/a/b/inner", "root/a/b"},
-                      LinkCase{"TheRootMayBeALink", "rootlink", "rootlink/new", ""},
-                      LinkCase{"AboveTheRootLinksAreTheUsers", "root/d", "root/d/new", ""},
-                      LinkCase{"OutsideARun", "", "root/d/inner", ""}),
-    Test::ByName{});
+INSTANTIATE_TEST_SUITE_P(Table, CreateFolderPathLinkTest, ::testing::ValuesIn(LinkCases), Test::ByName{});
 
 } // namespace
 } // namespace Tandemix

@@ -43,84 +43,66 @@ Options SwitchesOff(std::uint32_t off)
     return opts;
 }
 
-TEST(ExclusionReasonTest, SwitchedOffAttributeExcludes)
+Options SizeLimits(const char* min, const char* max)
 {
-    // Expected "": the file passes.
-    // clang-format off
-    struct Row { const char* Label; std::uint32_t Off; std::uint32_t Attr; const char* Expected; };
-    const Row rows[] = {
-        {"Normal", Normal, Normal, "Normal File"},
-        {"CompressedCountsAsNormal", Normal, 2048, "Normal File"},
-        {"NormalOnlyWhenAlone", Normal, Archive | ReadOnly, ""},
-        {"Archive", Archive, Archive | ReadOnly, "Archive File"},
-        {"System", System, System, "System File"},
-        {"HiddenTestedBeforeReadOnly", Hidden | ReadOnly, Hidden | ReadOnly, "Hidden File"},
-        {"ReadOnly", ReadOnly, Archive | ReadOnly, "Read Only File"},
-        {"AllOnLetsEverythingThrough", 0, Archive | System | Hidden | ReadOnly, ""},
-        {"NoBitsPassEveryTest", Normal | Archive | System | Hidden | ReadOnly, 0, ""},
-    };
-    // clang-format on
-    for (const Row& row : rows) {
-        EXPECT_EQ(Reason(SwitchesOff(row.Off), {}, FileFacts{"a", row.Attr, Mar10, 1}), row.Expected)
-            << row.Label;
-    }
+    Options opts;
+    opts.MinFileSize = min;
+    opts.MaxFileSize = max;
+    return opts;
 }
 
-TEST(ExclusionReasonTest, EntryFoundInTheNameExcludes)
+// Expected "": the file passes.
+TEST(ExclusionReasonTest, EachFilterExcludesWithItsReason)
 {
     // Five two-byte characters, then twenty ASCII ones: 25 characters in 30 bytes.
     const std::string wide = "\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9\xc3\xa9"
                              "abcdefghijklmnopqrst";
+    const std::string size = "Size Exclusion";
     // clang-format off
-    struct Row { const char* Label; std::vector<std::string> Entries; std::string Name; std::string Expected;
-    };
+    struct Row { const char* Label; Options Opts; std::vector<std::string> Entries; std::string Name; std::uint32_t Attr; std::int64_t Size; std::string Expected; };
     const Row rows[] = {
-        {"LowerCaseExcludesUpperCase", {"bak"}, "BACKUP.BAK", "Exclude: \"bak\""},
-        {"SubstringNotExtension", {"bak"}, "SETBAKER.EXE", "Exclude: \"bak\""},
-        {"FirstEntryInListOrder", {".TMP", ".EXE", "SET"}, "SETBAKER.EXE", "Exclude: \".EXE\""},
-        {"NoWildcards", {"*.BAK"}, "BACKUP.BAK", ""},
-        {"EmptyEntryMatchesNothing", {""}, "a.txt", ""},
-        {"LongEntryCutTo25", {"abcdefghijklmnopqrstuvwxyz"}, "ABCDEFGHIJKLMNOPQRSTUVWXY.txt",
-         "Exclude: \"abcdefghijklmnopqrstuvwxyz\""},
-        {"ShortNameMissesLongEntry", {"abcdefghijklmnopqrstuvwx"}, "abcdefghijklmnopqrstuvw", ""},
-        {"CutCountsCharacters", {wide + "XYZ"}, wide + ".txt", "Exclude: \"" + wide + "XYZ\""},
-    };
-    // clang-format on
-    for (const Row& row : rows) {
-        EXPECT_EQ(Reason(Options{}, row.Entries, FileFacts{row.Name, 0, Mar10, 1}), row.Expected)
-            << row.Label;
-    }
-}
-
-TEST(ExclusionReasonTest, SizeOutsideTheLimitsExcludes)
-{
-    // clang-format off
-    struct Row { const char* Label; const char* Min; const char* Max; std::int64_t Size; bool Passes; };
-    const Row rows[] = {
-        {"BelowMinimum", "100", "0", 99, false},
-        {"ExactlyMinimum", "100", "0", 100, true},
-        {"LeadingZeroIsNoLimit", "0100", "0", 5, true},
-        {"AboveMaximum", "0", "100", 101, false},
-        {"ExactlyMaximum", "0", "100", 100, true},
-        {"MaximumNotANumber", "0", "1O0", 5000, true},
-        {"EmptyFileBelowMinimum", "1", "0", 0, false},
-        {"BeyondFourGigabytes", "0", "5000000000", 4294967297, true},
-        {"AboveFourGigabyteMaximum", "0", "4294967296", 4294967297, false},
+        // Attribute switches.
+        {"Normal",                     SwitchesOff(Normal), {}, "a", Normal, 1, "Normal File"},
+        {"CompressedCountsAsNormal",   SwitchesOff(Normal), {}, "a", 2048, 1, "Normal File"},
+        {"NormalOnlyWhenAlone",        SwitchesOff(Normal), {}, "a", Archive | ReadOnly, 1, ""},
+        {"Archive",                    SwitchesOff(Archive), {}, "a", Archive | ReadOnly, 1, "Archive File"},
+        {"System",                     SwitchesOff(System), {}, "a", System, 1, "System File"},
+        {"HiddenTestedBeforeReadOnly", SwitchesOff(Hidden | ReadOnly), {}, "a", Hidden | ReadOnly, 1, "Hidden File"},
+        {"ReadOnly",                   SwitchesOff(ReadOnly), {}, "a", Archive | ReadOnly, 1, "Read Only File"},
+        {"AllOnLetsEverythingThrough", SwitchesOff(0), {}, "a", Archive | System | Hidden | ReadOnly, 1, ""},
+        {"NoBitsPassEveryTest",        SwitchesOff(Normal | Archive | System | Hidden | ReadOnly), {}, "a", 0, 1, ""},
+        // Exclusion entries.
+        {"LowerCaseExcludesUpperCase", {}, {"bak"}, "BACKUP.BAK", 0, 1, "Exclude: \"bak\""},
+        {"SubstringNotExtension",      {}, {"bak"}, "SETBAKER.EXE", 0, 1, "Exclude: \"bak\""},
+        {"FirstEntryInListOrder",      {}, {".TMP", ".EXE", "SET"}, "SETBAKER.EXE", 0, 1, "Exclude: \".EXE\""},
+        {"NoWildcards",                {}, {"*.BAK"}, "BACKUP.BAK", 0, 1, ""},
+        {"EmptyEntryMatchesNothing",   {}, {""}, "a.txt", 0, 1, ""},
+        {"LongEntryCutTo25",           {}, {"abcdefghijklmnopqrstuvwxyz"}, "ABCDEFGHIJKLMNOPQRSTUVWXY.txt", 0, 1,
+                                       "Exclude: \"abcdefghijklmnopqrstuvwxyz\""},
+        {"ShortNameMissesLongEntry",   {}, {"abcdefghijklmnopqrstuvwx"}, "abcdefghijklmnopqrstuvw", 0, 1, ""},
+        {"CutCountsCharacters",        {}, {wide + "XYZ"}, wide + ".txt", 0, 1, "Exclude: \"" + wide + "XYZ\""},
+        // Size limits.
+        {"BelowMinimum",               SizeLimits("100", "0"), {}, "a", 0, 99, size},
+        {"ExactlyMinimum",             SizeLimits("100", "0"), {}, "a", 0, 100, ""},
+        {"LeadingZeroIsNoLimit",       SizeLimits("0100", "0"), {}, "a", 0, 5, ""},
+        {"AboveMaximum",               SizeLimits("0", "100"), {}, "a", 0, 101, size},
+        {"ExactlyMaximum",             SizeLimits("0", "100"), {}, "a", 0, 100, ""},
+        {"MaximumNotANumber",          SizeLimits("0", "1O0"), {}, "a", 0, 5000, ""},
+        {"EmptyFileBelowMinimum",      SizeLimits("1", "0"), {}, "a", 0, 0, size},
+        {"BeyondFourGigabytes",        SizeLimits("0", "5000000000"), {}, "a", 0, 4294967297, ""},
+        {"AboveFourGigabyteMaximum",   SizeLimits("0", "4294967296"), {}, "a", 0, 4294967297, size},
         // The log states "Exclude Files >  -5": the filter takes the limit at its word.
-        {"NegativeMaximumExcludesEvenAnEmptyFile", "0", "-5", 0, false},
-        {"NegativeMinimumExcludesNone", "-5", "0", 0, true},
-        {"PlusSignIsANumber", "0", "+7", 8, false},
-        {"LeadingBlankIsNoLimit", " 100", "0", 5, true},
-        {"EmptyIsNoLimit", "", "", 5, true},
-        {"TooBigForANumberIsNoLimit", "99999999999999999999", "0", 5, true},
-        {"UnitsAreNoNumber", "12kb", "0", 5, true},
+        {"NegativeMaximumExcludesEvenAnEmptyFile", SizeLimits("0", "-5"), {}, "a", 0, 0, size},
+        {"NegativeMinimumExcludesNone", SizeLimits("-5", "0"), {}, "a", 0, 0, ""},
+        {"PlusSignIsANumber",          SizeLimits("0", "+7"), {}, "a", 0, 8, size},
+        {"LeadingBlankIsNoLimit",      SizeLimits(" 100", "0"), {}, "a", 0, 5, ""},
+        {"EmptyIsNoLimit",             SizeLimits("", ""), {}, "a", 0, 5, ""},
+        {"TooBigForANumberIsNoLimit",  SizeLimits("99999999999999999999", "0"), {}, "a", 0, 5, ""},
+        {"UnitsAreNoNumber",           SizeLimits("12kb", "0"), {}, "a", 0, 5, ""},
     };
     // clang-format on
     for (const Row& row : rows) {
-        Options opts;
-        opts.MinFileSize = row.Min;
-        opts.MaxFileSize = row.Max;
-        EXPECT_EQ(Reason(opts, {}, FileFacts{"a", 0, Mar10, row.Size}), row.Passes ? "" : "Size Exclusion")
+        EXPECT_EQ(Reason(row.Opts, row.Entries, FileFacts{row.Name, row.Attr, Mar10, row.Size}), row.Expected)
             << row.Label;
     }
 }

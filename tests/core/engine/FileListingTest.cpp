@@ -6,7 +6,6 @@
 #include "engine/MatchAndDecide.h"
 #include "engine/Messages.h"
 #include "platform/AtomicFile.h"
-#include "platform/Attributes.h"
 #include "platform/FaultHook.h"
 #include "platform/FileOps.h"
 #include "platform/FileTimes.h"
@@ -31,12 +30,6 @@ using Test::PrintTo;
 using Test::RecordingReporter;
 using Names = std::vector<std::string>;
 using NameSet = std::multiset<std::string>;
-
-// Every field of a report line in one string, so one comparison checks them all.
-std::string Fields(const RecordingReporter::Entry& entry)
-{
-    return entry.Kind + "|" + entry.Name + "|" + entry.Path + "|" + entry.SizeText + "|" + entry.Detail;
-}
 
 class FileListingTest : public ::testing::Test, public Test::CoreBundle
 {
@@ -210,10 +203,13 @@ TEST_F(FileListingTest, NormalAndArchiveSwitchesBothReadTheArchiveFlagAndTheDeci
 // filter ExclusionReason applies leaves a file out the same way; ExclusionReasonTest has each one.
 // clang-format off
 struct TwinCase { const char* Name; void (*Filter)(Options&, EngineState&); bool SourceToo; };
+const TwinCase TwinCases[] = {
+    {"Size",        [](Options& o, EngineState&) { o.MaxFileSize = "100"; },     true},
+    {"Exclusion",   [](Options&, EngineState& e) { e.ExcludeList = {".TXT"}; },  false},
+    {"IncludeMask", [](Options& o, EngineState&) { o.IncludeString = "*.dat"; }, false}};
 // clang-format on
 
-class FilteredTwinTest : public FileListingTest, public ::testing::WithParamInterface<TwinCase>
-{};
+using FilteredTwinTest = Test::TableOf<FileListingTest, TwinCase>;
 
 TEST_P(FilteredTwinTest, ATargetFileLeftOutIsStillTheTwinButNeverListedOrUnmatched)
 {
@@ -245,14 +241,7 @@ TEST_P(FilteredTwinTest, ATargetFileLeftOutIsStillTheTwinButNeverListedOrUnmatch
     EXPECT_EQ(unmatched[0].Name + "|" + unmatched[0].Kind, "c.dat|UnMatched Files");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Filters,
-    FilteredTwinTest,
-    ::testing::Values(
-        TwinCase{"Size", [](Options& o, EngineState&) { o.MaxFileSize = "100"; }, true},
-        TwinCase{"Exclusion", [](Options&, EngineState& e) { e.ExcludeList = {".TXT"}; }, false},
-        TwinCase{"IncludeMask", [](Options& o, EngineState&) { o.IncludeString = "*.dat"; }, false}),
-    Test::ByName());
+INSTANTIATE_TEST_SUITE_P(Filters, FilteredTwinTest, ::testing::ValuesIn(TwinCases), Test::ByName());
 
 // A fifo, socket or device is never listed. In the source a run says so, once; in the target it
 // is a name taken, and a source file of that name is not copied over it. The archive a run
@@ -274,8 +263,7 @@ TEST_F(FileListingTest, EntriesThatAreNotFilesAreNamedInTheSourceAndBlockTheirNa
     BuildFileListing(Ctx, Side::Source);
     BuildFileListing(Ctx, Side::Target);
     EXPECT_EQ(ListedSet(Side::Source), (NameSet{"pipe", "new"}));
-    EXPECT_TRUE(Listed(Side::Target).empty());
-    EXPECT_TRUE(Report.EntriesIn(ReportCategory::UnMatched).empty());
+    EXPECT_TRUE(Listed(Side::Target).empty() && Report.EntriesIn(ReportCategory::UnMatched).empty());
     MatchAndDecide(Ctx, false);
     ASSERT_EQ(Engine.Delta.Rows.size(), 1u);
     EXPECT_EQ(Engine.Delta.Rows[0].FileName, "new");
@@ -287,10 +275,15 @@ TEST_F(FileListingTest, EntriesThatAreNotFilesAreNamedInTheSourceAndBlockTheirNa
 // Expected: the sub-folder is filed as unmatched.
 // clang-format off
 struct UnmatchedCase { const char* Name; Side ListedSide; bool SyncActive; bool Suppressed; bool WalkSubFolders; bool Expected; };
+const UnmatchedCase UnmatchedCases[] = {
+    {"TargetDuringRun",            Side::Target, true,  false, true,  true},
+    {"TargetOutsideRun",           Side::Target, false, false, true,  false},
+    {"TargetWhileSuppressed",      Side::Target, true,  true,  true,  false},
+    {"TargetRunWithoutSubFolders", Side::Target, true,  false, false, false},
+    {"SourceDuringRun",            Side::Source, true,  false, true,  false}};
 // clang-format on
 
-class UnmatchedReportTest : public FileListingTest, public ::testing::WithParamInterface<UnmatchedCase>
-{};
+using UnmatchedReportTest = Test::TableOf<FileListingTest, UnmatchedCase>;
 
 TEST_P(UnmatchedReportTest, TargetItemsAreUnmatchedOnlyWhileARunListsTheTarget)
 {
@@ -315,21 +308,13 @@ TEST_P(UnmatchedReportTest, TargetItemsAreUnmatchedOnlyWhileARunListsTheTarget)
                         + FileDateTimeText(Engine.Target.Files[0].FileTime));
     }
     NameSet filed;
-    for (const RecordingReporter::Entry& entry : Report.EntriesIn(ReportCategory::UnMatched)) {
-        filed.insert(Fields(entry));
+    for (const RecordingReporter::Entry& e : Report.EntriesIn(ReportCategory::UnMatched)) {
+        filed.insert(e.Kind + "|" + e.Name + "|" + e.Path + "|" + e.SizeText + "|" + e.Detail); // every field
     }
     EXPECT_EQ(filed, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Listing,
-    UnmatchedReportTest,
-    ::testing::Values(UnmatchedCase{"TargetDuringRun", Side::Target, true, false, true, true},
-                      UnmatchedCase{"TargetOutsideRun", Side::Target, false, false, true, false},
-                      UnmatchedCase{"TargetWhileSuppressed", Side::Target, true, true, true, false},
-                      UnmatchedCase{"TargetRunWithoutSubFolders", Side::Target, true, false, false, false},
-                      UnmatchedCase{"SourceDuringRun", Side::Source, true, false, true, false}),
-    Test::ByName());
+INSTANTIATE_TEST_SUITE_P(Listing, UnmatchedReportTest, ::testing::ValuesIn(UnmatchedCases), Test::ByName());
 
 TEST_F(FileListingTest, CountsFilesSeenAndListedAndTotalsBeyondFourGigabytesWithoutHiddenOnes)
 {
@@ -395,8 +380,7 @@ TEST_F(FileListingTest, RefreshListsBothSidesButSkipsTheSideWhosePollAnswersExac
     Dst.AddFile("t.txt", 1);
     RefreshFileListings(Ctx);
     EXPECT_EQ(Listed(Side::Source), Names{"s.txt"});
-    EXPECT_EQ(Listed(Side::Target), Names{"t.txt"});
-    EXPECT_EQ(Host.LastStatus(), Msg::Ready);
+    EXPECT_EQ(std::tuple(Listed(Side::Target), Host.LastStatus()), std::tuple(Names{"t.txt"}, Msg::Ready));
     Engine.Source.Files.clear();
     Engine.Source.Files.emplace_back().FileName = "kept";
     Engine.Target.Files.clear();
@@ -445,8 +429,7 @@ TEST(FormatSizeTest, GivesTheUnitAndTwoDecimals)
 TEST(AttributeLettersTest, LettersComeInFixedOrderAndReadBack)
 {
     EXPECT_EQ(AttrToLetters(1 | 2 | 4 | 8 | 16 | 32), "advshr");
-    EXPECT_EQ(LettersToAttr("ar"), 33u);
-    EXPECT_EQ(LettersToAttr("advshr"), 32u | 4u | 2u | 1u);
+    EXPECT_EQ(std::tuple(LettersToAttr("ar"), LettersToAttr("advshr")), std::tuple(33u, 32u | 4u | 2u | 1u));
     EXPECT_EQ(AddTrailingBackslash("/home/u"), "/home/u/");
     EXPECT_EQ(AddTrailingBackslash("/home/u/"), "/home/u/");
     EXPECT_EQ(AddTrailingBackslash(""), "/");

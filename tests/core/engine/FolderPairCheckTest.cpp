@@ -16,22 +16,28 @@ using FolderPairTest = RunFixture;
 // Source and Target below the tree, or absolute. Refusal: the message's beginning; empty: the
 // run goes ahead.
 // clang-format off
-struct PairCase { const char* Name; const char* Source; const char* Target; bool CreateSubFolder;
-                  std::string_view Refusal; };
+struct PairCase { const char* Name; const char* Source; const char* Target; bool CreateSubFolder; std::string_view Refusal; };
+const PairCase PairCases[] = {
+    {"SameFolder",                    "src",       "src",            false, RunMsg::FoldersOverlap},
+    {"SameThroughALink",              "src",       "srclink",        false, RunMsg::FoldersOverlap},
+    {"TargetInsideSource",            "src",       "src/inner",      false, RunMsg::FoldersOverlap},
+    {"TargetYetToBeMadeInsideSource", "src",       "src/new/deeper", false, RunMsg::FoldersOverlap},
+    {"SourceInsideTarget",            "dst/inner", "dst",            false, RunMsg::FoldersOverlap},
+    {"SubFolderTargetIsTheSource",    "s/Photos",  "t",              true,  RunMsg::FoldersOverlap},
+    {"TargetIsTheRoot",               "src",       "/",              false, RunMsg::RootFolder},
+    {"SourceIsTheRoot",               "/",         "dst",            false, RunMsg::RootFolder},
+    {"SiblingsSharingAPrefix",        "src",       "src2",           false, {}},
+    {"SubFolderInsideTarget",         "src",       "dst",            true,  {}}};
 // clang-format on
 
-class FolderPairRunTest : public RunFixture, public ::testing::WithParamInterface<PairCase>
-{
-protected:
-    std::string At(std::string_view where) const
-    {
-        return where.starts_with("/") ? std::string(where) : Tree.Path(where);
-    }
-};
+using FolderPairRunTest = Test::TableOf<RunFixture, PairCase>;
 
 TEST_P(FolderPairRunTest, OverlappingFoldersOrTheRootAreRefusedBeforeAnythingIsWritten)
 {
     const PairCase& c = GetParam();
+    auto at = [this](std::string_view where) {
+        return where.starts_with("/") ? std::string(where) : Tree.Path(where);
+    };
     Tree.AddFolder("src/inner");
     Tree.AddFolder("dst/inner");
     Tree.AddFolder("src2");
@@ -43,8 +49,8 @@ TEST_P(FolderPairRunTest, OverlappingFoldersOrTheRootAreRefusedBeforeAnythingIsW
         // Where the run would copy it if it were not refused; the root cases have nothing to copy.
         Tree.AddFile(std::string(c.Source) + "/f.txt", 10, New);
     }
-    Engine.Source.Folder = At(c.Source);
-    Engine.Target.Folder = At(c.Target);
+    Engine.Source.Folder = at(c.Source);
+    Engine.Target.Folder = at(c.Target);
     Opts.CreateSubFolderOption = c.CreateSubFolder;
     Opts.IncludeSubFolderOption = !root;
     Host.QueueAnswer(DialogResult::Ok);
@@ -61,7 +67,7 @@ TEST_P(FolderPairRunTest, OverlappingFoldersOrTheRootAreRefusedBeforeAnythingIsW
     ASSERT_EQ(Host.Questions.size(), 1u);
     EXPECT_EQ(Host.Questions[0].Text.rfind(c.Refusal, 0), 0u) << Host.Questions[0].Text;
     if (c.Refusal == RunMsg::FoldersOverlap && !c.CreateSubFolder) {
-        EXPECT_EQ(Host.Questions[0].Text, std::string(c.Refusal) + At(c.Source) + " and " + At(c.Target));
+        EXPECT_EQ(Host.Questions[0].Text, std::string(c.Refusal) + at(c.Source) + " and " + at(c.Target));
     }
     EXPECT_EQ(Engine.Totals.RefusalText, Host.Questions[0].Text);
     EXPECT_EQ(Host.LastStatus(), Host.Questions[0].Text);
@@ -72,21 +78,7 @@ TEST_P(FolderPairRunTest, OverlappingFoldersOrTheRootAreRefusedBeforeAnythingIsW
     EXPECT_EQ(copies, root ? 0 : 1) << "the source's file only, no copy anywhere";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Table,
-    FolderPairRunTest,
-    ::testing::Values(
-        PairCase{"SameFolder", "src", "src", false, RunMsg::FoldersOverlap},
-        PairCase{"SameThroughALink", "src", "srclink", false, RunMsg::FoldersOverlap},
-        PairCase{"TargetInsideSource", "src", "src/inner", false, RunMsg::FoldersOverlap},
-        PairCase{"TargetYetToBeMadeInsideSource", "src", "src/new/deeper", false, RunMsg::FoldersOverlap},
-        PairCase{"SourceInsideTarget", "dst/inner", "dst", false, RunMsg::FoldersOverlap},
-        PairCase{"SubFolderTargetIsTheSource", "s/Photos", "t", true, RunMsg::FoldersOverlap},
-        PairCase{"TargetIsTheRoot", "src", "/", false, RunMsg::RootFolder},
-        PairCase{"SourceIsTheRoot", "/", "dst", false, RunMsg::RootFolder},
-        PairCase{"SiblingsSharingAPrefix", "src", "src2", false, {}},
-        PairCase{"SubFolderInsideTarget", "src", "dst", true, {}}),
-    Test::ByName{});
+INSTANTIATE_TEST_SUITE_P(Table, FolderPairRunTest, ::testing::ValuesIn(PairCases), Test::ByName{});
 
 TEST_F(FolderPairTest, ARunKeepsOtherRunsOutOfItsTargetTree)
 {

@@ -17,26 +17,12 @@ namespace {
 using Test::ModeOf;
 using Test::RunFixture;
 
-class FolderQueueTest : public RunFixture
-{
-protected:
-    // The queued source folders relative to src ("" for src itself), in queue order.
-    std::vector<std::string> QueuedSources() const
-    {
-        std::vector<std::string> rel;
-        for (const FolderPair& pair : Engine.FolderQueue) {
-            EXPECT_EQ(pair.Source.rfind(Src, 0), 0u) << pair.Source;
-            std::string tail = pair.Source.substr(Src.size());
-            rel.push_back(tail.empty() ? tail : tail.substr(1));
-        }
-        return rel;
-    }
+using FolderQueueTest = RunFixture;
 
-    static bool IsBelow(const std::string& folder, const std::string& ancestor)
-    {
-        return ancestor.empty() ? !folder.empty() : folder.rfind(ancestor + "/", 0) == 0;
-    }
-};
+bool IsBelow(const std::string& folder, const std::string& ancestor)
+{
+    return ancestor.empty() ? !folder.empty() : folder.rfind(ancestor + "/", 0) == 0;
+}
 
 TEST_F(FolderQueueTest, EveryFolderIsQueuedBeforeItsOwnWholeSubTree)
 {
@@ -48,7 +34,12 @@ TEST_F(FolderQueueTest, EveryFolderIsQueuedBeforeItsOwnWholeSubTree)
     Tree.AddSymlink("src/link", "a");
     Tree.AddSymlink("src/a/x/loop", "..");
     BuildFolderQueue(Ctx);
-    std::vector<std::string> queued = QueuedSources();
+    std::vector<std::string> queued; // the source folders relative to src ("" for src itself), in queue order
+    for (const FolderPair& pair : Engine.FolderQueue) {
+        EXPECT_EQ(pair.Source.rfind(Src, 0), 0u) << pair.Source;
+        std::string tail = pair.Source.substr(Src.size());
+        queued.push_back(tail.empty() ? tail : tail.substr(1));
+    }
     std::multiset<std::string> found(queued.begin(), queued.end());
     // clang-format off
     EXPECT_EQ(found, (std::multiset<std::string>{"", "a", "a/b", "a/b/c", "a/b/c/d", "a/b/c/d/e", "a/b/c/d/e/f",
@@ -162,8 +153,7 @@ TEST_F(FolderQueueTest, AFolderMadeByTheRunGetsItsSourceFoldersPermissions)
     EXPECT_EQ(Run(), RunOutcome::Completed);
 
     EXPECT_EQ(ModeOf(D("private")), 0700u) << "what only its owner could read stays so";
-    EXPECT_EQ(ModeOf(D("ro")), 0555u);
-    EXPECT_EQ(ModeOf(D("ro/inner")), 0750u);
+    EXPECT_EQ(std::tuple(ModeOf(D("ro")), ModeOf(D("ro/inner"))), std::tuple(0555u, 0750u));
     EXPECT_EQ(ReadDst("ro/r.txt"), Tree.Pattern(10)) << "a read-only folder is filled first";
     EXPECT_EQ(ReadDst("ro/inner/i.txt"), Tree.Pattern(10));
     EXPECT_EQ(ModeOf(D("kept")), 0755u) << "a folder that was there is left as it is";

@@ -89,6 +89,9 @@ protected:
 // decided under TZ=UTC and TZ=Europe/Berlin alike.
 // clang-format off
 struct Times { std::time_t Source; std::time_t Target; };
+enum class Expect { Nothing, OlderFile, Forced, Discrepancy };
+struct DecisionCase { const char* Name; Times When; std::int64_t SourceSize; std::int64_t TargetSize;
+                      bool AlwaysOverWrite; Expect Outcome; };
 // clang-format on
 constexpr std::time_t FallBack = 1'729'990'800; // 2024-10-27 01:00 UTC: 02:00-03:00 comes twice
 constexpr std::time_t SpringForward = 1'711'846'800; // 2024-03-31 01:00 UTC, an even second
@@ -96,14 +99,7 @@ constexpr Times Older{FallBack - 900, FallBack + 900}; // packed in Berlin: the 
 constexpr Times Equal{SpringForward + 1, SpringForward}; // one two-second slot
 constexpr Times Newer{FallBack + 1800, FallBack - 1800}; // packed in Berlin: both look equal
 
-// clang-format off
-enum class Expect { Nothing, OlderFile, Forced, Discrepancy };
-struct DecisionCase { const char* Name; Times When; std::int64_t SourceSize; std::int64_t TargetSize;
-                      bool AlwaysOverWrite; Expect Outcome; };
-// clang-format on
-
-class DecisionTable : public MatchAndDecideTest, public ::testing::WithParamInterface<DecisionCase>
-{};
+using DecisionTable = Test::TableOf<MatchAndDecideTest, DecisionCase>;
 
 TEST_P(DecisionTable, DecidesEachPairAsTheTableSaysInAnyZone)
 {
@@ -229,12 +225,43 @@ TEST_F(MatchAndDecideTest, SizesBeyondFourGigabytesAreCountedAndComparedWholeAnd
 using Listing = std::vector<std::pair<std::string, std::uint32_t>>; // name, packed time; every size 10
 using Decided = std::vector<std::tuple<std::string, std::string_view, std::string>>; // name, reason, twin
 
+constexpr std::uint32_t Year2050 = Packed(2050, 1, 1, 0, 0, 0);
+constexpr std::uint32_t Year2020 = Packed(2020, 1, 1, 0, 0, 0);
+static_assert(Year2050 > 0x7FFFFFFFu, "negative as a signed value");
+
 // clang-format off
 struct PairingCase { const char* Name; Listing Targets; Listing Sources; Decided Rows; std::vector<std::string> LeftTargets; };
+const PairingCase PairingCases[] = {
+    // The Kelvin sign lowers to a plain "k": a case twin one byte long where the name has three.
+    // An update is written to the twin under its own name, not beside it under the source's.
+    {"NamesDifferingOnlyInCaseMatch",
+        {{"report.txt", Mar2004}, {"ärger-straße.TXT", Jan1998}, {"K.DAT", Mar2004}},
+        {{"Report.TXT", Mar2004}, {"Ärger-Straße.txt", Mar2004}, {"\u212A.dat", Mar2004}},
+        {{"Ärger-Straße.txt", Msg::OlderFile, "ärger-straße.TXT"}}, {}},
+    {"CaseVariantsEachPairWithTheirExactSource",
+        {{"a.txt", Jan1998}, {"A.TXT", Jan1998}}, {{"A.TXT", Mar2004}, {"a.txt", Mar2004}},
+        {{"A.TXT", Msg::OlderFile, "A.TXT"}, {"a.txt", Msg::OlderFile, "a.txt"}}, {}},
+    // Matching the older "A.TXT" would turn this no-op into an update.
+    {"AnExactTwinIsPreferredToACaseVariantListedBeforeIt",
+        {{"A.TXT", Jan1998}, {"a.txt", Mar2004}}, {{"a.txt", Mar2004}}, {}, {"A.TXT"}},
+    {"ACaseVariantNeverTakesTheTwinOfALaterSourceFile",
+        {{"a.txt", Mar2004}}, {{"A.TXT", Mar2004}, {"a.txt", Mar2004}}, {{"A.TXT", Msg::NoMatch, ""}}, {}},
+    // A Latin-1 name from an old disk.
+    {"NamesThatAreNotValidUtf8MatchOnlyThemselves",
+        {{"CAF\xE9.TXT", Mar2004}, {"caf\xC9.txt", Jan1998}}, {{"caf\xE9.txt", Mar2004}},
+        {}, {"caf\xC9.txt"}},
+    // A file listed under two masks appears twice on both sides; each copy takes one twin.
+    {"UnmatchedTargetFilesKeepTheirListingOrder",
+        {{"t0", Mar2004}, {"t1", Mar2004}, {"t2", Mar2004}, {"t3", Mar2004}, {"t4", Mar2004}, {"t5", Mar2004},
+         {"t6", Mar2004}, {"t7", Mar2004}, {"t8", Mar2004}, {"t9", Mar2004}, {"t4", Mar2004}},
+        {{"t8", Mar2004}, {"t1", Mar2004}, {"t4", Mar2004}, {"t4", Mar2004}, {"new", Mar2004}},
+        {{"new", Msg::NoMatch, ""}}, {"t0", "t2", "t3", "t5", "t6", "t7", "t9"}},
+    {"DatesFrom2044OnAreNewerThanEarlierOnes",
+        {{"future.txt", Year2020}, {"past.txt", Year2050}},
+        {{"future.txt", Year2050}, {"past.txt", Year2020}}, {{"future.txt", Msg::OlderFile, "future.txt"}}, {}}};
 // clang-format on
 
-class Pairing : public MatchAndDecideTest, public ::testing::WithParamInterface<PairingCase>
-{};
+using Pairing = Test::TableOf<MatchAndDecideTest, PairingCase>;
 
 TEST_P(Pairing, TwinsAreFoundAndTheRestKeepsItsOrder)
 {
@@ -253,41 +280,7 @@ TEST_P(Pairing, TwinsAreFoundAndTheRestKeepsItsOrder)
     EXPECT_EQ(Names(Engine.Target.Files), GetParam().LeftTargets);
 }
 
-constexpr std::uint32_t Year2050 = Packed(2050, 1, 1, 0, 0, 0);
-constexpr std::uint32_t Year2020 = Packed(2020, 1, 1, 0, 0, 0);
-static_assert(Year2050 > 0x7FFFFFFFu, "negative as a signed value");
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Cases, Pairing, ::testing::Values(
-    // The Kelvin sign lowers to a plain "k": a case twin one byte long where the name has three.
-    // An update is written to the twin under its own name, not beside it under the source's.
-    PairingCase{"NamesDifferingOnlyInCaseMatch",
-        {{"report.txt", Mar2004}, {"ärger-straße.TXT", Jan1998}, {"K.DAT", Mar2004}},
-        {{"Report.TXT", Mar2004}, {"Ärger-Straße.txt", Mar2004}, {"\u212A.dat", Mar2004}},
-        {{"Ärger-Straße.txt", Msg::OlderFile, "ärger-straße.TXT"}}, {}},
-    PairingCase{"CaseVariantsEachPairWithTheirExactSource",
-        {{"a.txt", Jan1998}, {"A.TXT", Jan1998}}, {{"A.TXT", Mar2004}, {"a.txt", Mar2004}},
-        {{"A.TXT", Msg::OlderFile, "A.TXT"}, {"a.txt", Msg::OlderFile, "a.txt"}}, {}},
-    // Matching the older "A.TXT" would turn this no-op into an update.
-    PairingCase{"AnExactTwinIsPreferredToACaseVariantListedBeforeIt",
-        {{"A.TXT", Jan1998}, {"a.txt", Mar2004}}, {{"a.txt", Mar2004}}, {}, {"A.TXT"}},
-    PairingCase{"ACaseVariantNeverTakesTheTwinOfALaterSourceFile",
-        {{"a.txt", Mar2004}}, {{"A.TXT", Mar2004}, {"a.txt", Mar2004}}, {{"A.TXT", Msg::NoMatch, ""}}, {}},
-    // A Latin-1 name from an old disk.
-    PairingCase{"NamesThatAreNotValidUtf8MatchOnlyThemselves",
-        {{"CAF\xE9.TXT", Mar2004}, {"caf\xC9.txt", Jan1998}}, {{"caf\xE9.txt", Mar2004}},
-        {}, {"caf\xC9.txt"}},
-    // A file listed under two masks appears twice on both sides; each copy takes one twin.
-    PairingCase{"UnmatchedTargetFilesKeepTheirListingOrder",
-        {{"t0", Mar2004}, {"t1", Mar2004}, {"t2", Mar2004}, {"t3", Mar2004}, {"t4", Mar2004}, {"t5", Mar2004},
-         {"t6", Mar2004}, {"t7", Mar2004}, {"t8", Mar2004}, {"t9", Mar2004}, {"t4", Mar2004}},
-        {{"t8", Mar2004}, {"t1", Mar2004}, {"t4", Mar2004}, {"t4", Mar2004}, {"new", Mar2004}},
-        {{"new", Msg::NoMatch, ""}}, {"t0", "t2", "t3", "t5", "t6", "t7", "t9"}},
-    PairingCase{"DatesFrom2044OnAreNewerThanEarlierOnes",
-        {{"future.txt", Year2020}, {"past.txt", Year2050}},
-        {{"future.txt", Year2050}, {"past.txt", Year2020}}, {{"future.txt", Msg::OlderFile, "future.txt"}}, {}}),
-    ByName());
-// clang-format on
+INSTANTIATE_TEST_SUITE_P(Cases, Pairing, ::testing::ValuesIn(PairingCases), ByName());
 
 // ---- Messages and reports -------------------------------------------------------------------------
 
@@ -306,8 +299,7 @@ const WithdrawCase WithdrawCases[] = {
 };
 // clang-format on
 
-class WithdrawConditions : public MatchAndDecideTest, public ::testing::WithParamInterface<WithdrawCase>
-{};
+using WithdrawConditions = Test::TableOf<MatchAndDecideTest, WithdrawCase>;
 
 TEST_P(WithdrawConditions, OnlyWhatTheListingFiledIsWithdrawnAsItWasFiled)
 {
@@ -443,14 +435,11 @@ TEST_F(MatchAndDecideTest, UpdateListPreviewsTheFolderARunWritesIntoAndShowsBoth
     // With "Create Source Folder in Target" a run writes into dst/src, which holds only one of
     // the files: the preview must say what that run does, not compare with dst.
     tree.AddFile("dst/src/same.txt", 7, when);
-    const struct
-    {
-        bool SubFolder;
-        NameTexts Rows;
-        const char* Into;
-        std::int64_t Adds, Updates;
-    } cases[] = {{false, {{"new.txt", Msg::NoMatch}, {"newer.txt", Msg::OlderFile}}, "dst", 5, 3},
-                 {true, {{"new.txt", Msg::NoMatch}, {"newer.txt", Msg::NoMatch}}, "dst/src", 8, 0}};
+    // clang-format off
+    const struct { bool SubFolder; NameTexts Rows; const char* Into; std::int64_t Adds, Updates; } cases[] = {
+        {false, {{"new.txt", Msg::NoMatch}, {"newer.txt", Msg::OlderFile}}, "dst",     5, 3},
+        {true,  {{"new.txt", Msg::NoMatch}, {"newer.txt", Msg::NoMatch}},   "dst/src", 8, 0}};
+    // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Into);
         Opts.CreateSubFolderOption = c.SubFolder;

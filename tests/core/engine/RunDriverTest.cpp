@@ -63,8 +63,7 @@ TEST_F(RunDriverTest, EveryFolderIsSynchronisedToAnyDepthAndOnlyTheNewOnesLeftEm
     EXPECT_FALSE(Exists(D("e1"))) << "a chain of empty new folders goes completely";
     EXPECT_FALSE(Exists(D("a/empty")));
     EXPECT_TRUE(S_ISDIR(Mode(D("was_there")))) << "only folders the run made are removed";
-    EXPECT_TRUE(Engine.DirDelList.empty());
-    EXPECT_TRUE(Host.Unexpected.empty());
+    EXPECT_TRUE(Engine.DirDelList.empty() && Host.Unexpected.empty());
 }
 
 TEST_F(RunDriverTest, ASourceSubFolderGoneBeforeTheWalkReachesItIsSkipped)
@@ -395,10 +394,8 @@ TEST_F(RunDriverTest, ARunEndedBeforeTheFirstFolderCopiesNothingAndHandsNoUnmatc
         }
         EXPECT_EQ(Run(), stop ? RunOutcome::Stopped : RunOutcome::Failed);
         EXPECT_EQ(Engine.Totals.TotDirCount, 0);
-        EXPECT_TRUE(Hooks.UnmatchedCalls.empty());
         EXPECT_FALSE(Exists(D("b.txt")) || Exists(D("a")));
-        EXPECT_TRUE(Engine.FolderQueue.empty());
-        EXPECT_FALSE(State.SyncActive);
+        EXPECT_TRUE(Hooks.UnmatchedCalls.empty() && Engine.FolderQueue.empty() && !State.SyncActive);
         EXPECT_EQ(Report.StoppedFlags, std::vector<bool>{true});
     }
 }
@@ -411,8 +408,7 @@ TEST_F(RunDriverTest, NoRunStartsWhileAnotherIsBusyOrRunning)
     State.BusyCount = 0;
     Engine.RunGuard = true;
     EXPECT_EQ(Run(), RunOutcome::NotStarted);
-    EXPECT_TRUE(Report.Logs.empty());
-    EXPECT_FALSE(Exists(D("a.txt")));
+    EXPECT_TRUE(Report.Logs.empty() && !Exists(D("a.txt")));
 
     Engine.RunGuard = false;
     std::vector<RunOutcome> inner;

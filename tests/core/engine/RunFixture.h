@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <functional>
 #include <set>
+#include <tuple>
 
 namespace Tandemix::Test {
 
@@ -50,21 +51,18 @@ public:
     // What the unmatched list holds after every filing and withdrawal so far.
     Items NetUnmatched() const
     {
-        std::vector<Entry> lines;
+        std::multiset<std::tuple<std::string, std::string, std::string, std::string>> lines;
         for (const Entry& e : EntriesIn(ReportCategory::UnMatched)) {
-            auto same = std::find_if(lines.begin(), lines.end(), [&](const Entry& l) {
-                return l.Name == e.Name && l.Path == e.Path && l.SizeText == e.SizeText
-                       && l.Detail == e.Detail;
-            });
+            const auto line = std::tuple(e.Name, e.Path, e.SizeText, e.Detail);
             if (!e.Kind.starts_with("Delete")) {
-                lines.push_back(e);
-            } else if (same != lines.end()) {
+                lines.insert(line);
+            } else if (auto same = lines.find(line); same != lines.end()) {
                 lines.erase(same);
             }
         }
         Items net;
-        for (const Entry& l : lines) {
-            net.emplace(l.Name, l.Path);
+        for (const auto& [name, path, size, detail] : lines) {
+            net.emplace(name, path);
         }
         return net;
     }
@@ -124,8 +122,7 @@ protected:
     // lstat's mode, 0 when there is nothing there.
     static mode_t Mode(const std::string& path)
     {
-        struct stat st
-        {};
+        struct stat st = {};
         return ::lstat(path.c_str(), &st) == 0 ? st.st_mode : 0;
     }
     static bool Exists(const std::string& path) { return Mode(path) != 0; }

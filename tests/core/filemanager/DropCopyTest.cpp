@@ -3,15 +3,14 @@
 // (only the files dropped, never a sub-folder, its log like a run's, the settings back after).
 #include "filemanager/DropCopy.h"
 
-#include "engine/RunMessages.h"
 #include "support/CoreBundle.h"
 #include "support/FileChecks.h"
 #include "support/TempTree.h"
 #include "support/TestTables.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <array>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -45,11 +44,10 @@ TEST(ChooseDropModeTest, TheFirstMatchingRuleWins)
     };
     for (const auto& [name, panes, modeName, compression, way, views] : rows) {
         SCOPED_TRACE(name);
-        std::array<bool, 7> on{};
-        for (std::size_t field = 0; field < on.size(); ++field) {
-            on[field] = panes[field] == '1';
-        }
-        DropMode mode = ChooseDropMode({on[0], on[1], on[2], on[3], on[4], on[5], on[6], panes[7] - '0'});
+        auto on = [&panes](std::size_t field) {
+            return panes[field] == '1';
+        };
+        DropMode mode = ChooseDropMode({on(0), on(1), on(2), on(3), on(4), on(5), on(6), panes[7] - '0'});
         EXPECT_EQ(mode.Mode, modeName);
         if (!modeName.empty()) {
             EXPECT_EQ(std::tie(mode.UseCompression, mode.CompressExpand), std::tuple(compression, way));
@@ -132,11 +130,10 @@ TEST_F(DropSelectedFilesTest, DeleteUnmatchedRefusesEveryDropBeforeAnyQuestionAn
     EXPECT_FALSE(TargetFileListDragDrop(Ctx, Drop({"a.txt"})));
     Host.QueueAnswer(DialogResult::Ok);
     EXPECT_FALSE(TargetFolderDrop(Ctx, Tree.Path("src"), {}, nullptr));
-    ASSERT_EQ(Host.Questions.size(), 2u);
-    for (const auto& question : Host.Questions) {
-        EXPECT_EQ(question.Text,
-                  "Please disable the \"Delete Unmatched\" feature prior to drag-drop operation");
-    }
+    const auto refusal =
+        testing::Field(&::Tandemix::Test::ScriptedHost::Question::Text,
+                       "Please disable the \"Delete Unmatched\" feature prior to drag-drop operation");
+    EXPECT_THAT(Host.Questions, testing::ElementsAre(refusal, refusal));
     EXPECT_FALSE(Tree.Exists("dst/a.txt"));
 
     // While another operation runs a drop is ignored, silently.
@@ -163,8 +160,7 @@ TEST_F(DropSelectedFilesTest, NoOrARefusalPutsTheCompressionSettingsBack)
     EXPECT_FALSE(TargetFileListDragDrop(Ctx, drop));
     EXPECT_EQ(Host.Questions.back().Text, "Are you sure you want to EXPAND Source file: a.txt?");
     EXPECT_EQ(cleared.size(), 1u); // a compressed drop starts with an empty list of files
-    EXPECT_TRUE(Opts.UseCompression);
-    EXPECT_EQ(Opts.CompressExpand, 1);
+    EXPECT_EQ(std::tuple(Opts.UseCompression, Opts.CompressExpand), std::tuple(true, 1));
 
     Opts.UseCompression = false;
     drop.Panes = DropPanes{.SourceArchiveView = true, .TargetArchiveView = true};

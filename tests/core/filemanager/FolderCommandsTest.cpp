@@ -7,6 +7,7 @@
 #include "support/CoreBundle.h"
 #include "support/TempTree.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -31,15 +32,6 @@ protected:
         Engine.Source.Folder = Tree.Path("doomed");
         Engine.Target.Folder = Tree.Path("outside");
     }
-    std::vector<std::string> Filed(ReportCategory category) const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : Report.EntriesIn(category)) {
-            names.push_back(entry.Kind + " " + entry.Path + entry.Name);
-        }
-        return names;
-    }
-
     TempTree Tree;
 };
 
@@ -69,14 +61,16 @@ TEST_F(DeleteLocalDirTest, NoKeepsEverythingAndYesDeletesTheWholeTreeButNothingA
                   + "\nand all of its contents?");
     EXPECT_FALSE(Tree.Exists("doomed"));
     EXPECT_EQ(Tree.ReadFile("outside/keep.txt"), "keep");
-    std::vector<std::string> filed = Filed(ReportCategory::Deletions);
-    const std::string doomed = Tree.Path("doomed") + "/";
-    for (const std::string& expected : {"File Deleted " + doomed + "a.txt",
-                                        "File Deleted " + doomed + "sub/b.txt",
-                                        "Folder Deleted " + doomed + "sub/locked",
-                                        "Folder Deleted " + doomed + "sub"}) {
-        EXPECT_NE(std::find(filed.begin(), filed.end(), expected), filed.end()) << expected;
+    std::vector<std::string> filed;
+    for (const auto& entry : Report.EntriesIn(ReportCategory::Deletions)) {
+        filed.push_back(entry.Kind + " " + entry.Path + entry.Name);
     }
+    const std::string doomed = Tree.Path("doomed") + "/";
+    EXPECT_THAT(filed,
+                testing::IsSupersetOf({"File Deleted " + doomed + "a.txt",
+                                       "File Deleted " + doomed + "sub/b.txt",
+                                       "Folder Deleted " + doomed + "sub/locked",
+                                       "Folder Deleted " + doomed + "sub"}));
     EXPECT_EQ(Host.ControlsEnabled, (std::vector<bool>{false, true}));
     EXPECT_EQ(std::tuple(State.SyncActive, State.BusyCount), std::tuple(false, 0));
 

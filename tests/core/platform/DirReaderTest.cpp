@@ -26,7 +26,7 @@
 namespace Tandemix {
 namespace {
 
-class DirReaderTest : public testing::Test
+class DirReaderTest : public Test::TreeFixture
 {
 protected:
     std::map<std::string, DirEntry> Listing(const std::string& folder, bool withArchive = true)
@@ -39,8 +39,6 @@ protected:
         }
         return byName;
     }
-
-    TempTree Tree;
 };
 
 TEST_F(DirReaderTest, ListsFilesFoldersLinksAndDotFiles)
@@ -58,8 +56,7 @@ TEST_F(DirReaderTest, ListsFilesFoldersLinksAndDotFiles)
 
     std::map<std::string, DirEntry> listing = Listing(Tree.Root());
     ASSERT_EQ(listing.size(), 7u);
-    EXPECT_EQ(listing.at("bad\xFFname\x80").Size, 1);
-    EXPECT_EQ(listing.count("caf\xE9"), 1u);
+    EXPECT_EQ(std::tuple(listing.at("bad\xFFname\x80").Size, listing.count("caf\xE9")), std::tuple(1, 1u));
 
     // Folder, link, size, modified, its nanoseconds, accessed, attributes.
     auto fields = [](const DirEntry& e) {
@@ -138,8 +135,7 @@ TEST_F(DirReaderTest, NeverListsFifosSocketsOrDevicesAsFiles)
 
 TEST_F(DirReaderTest, ArchiveOnlyWhenAskedVisitorStopsAndNoDescriptorIsLeft)
 {
-    std::string file = Tree.AddFile("f", "x");
-    ASSERT_TRUE(ResetArchive(file).Ok());
+    ASSERT_TRUE(ResetArchive(Tree.AddFile("f", "x")).Ok());
     Tree.AddFile("g", "x");
     EXPECT_EQ(Listing(Tree.Root()).at("f").Attr, Attr::Normal);
     EXPECT_EQ(Listing(Tree.Root(), false).at("f").Attr, Attr::Archive);

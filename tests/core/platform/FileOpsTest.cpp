@@ -63,10 +63,11 @@ int RunWithSyscallRefused(long nr, int error, const std::function<int()>& body)
 }
 
 constexpr std::size_t MiB = 1024 * 1024;
+using Test::ErrorUnder;
 using Test::LinkTarget;
 using Test::LStat;
 
-class FileOpsTest : public testing::Test
+class FileOpsTest : public Test::TreeFixture
 {
 protected:
     mode_t ModeOf(std::string_view rel) const { return Tandemix::Test::ModeOf(Tree.Path(rel)); }
@@ -100,8 +101,6 @@ protected:
         EXPECT_TRUE(CloseFile(out, to).Ok());
         return result;
     }
-
-    TempTree Tree;
 };
 
 TEST_F(FileOpsTest, ExistenceAndDeletionSeeTheLinkItselfAndFoldersAreMadeOneLevelAtATime)
@@ -122,46 +121,35 @@ TEST_F(FileOpsTest, ExistenceAndDeletionSeeTheLinkItselfAndFoldersAreMadeOneLeve
     }
     ASSERT_TRUE(DeleteFile(Tree.Path("to-file")).Ok());
     EXPECT_EQ(DeleteFile(Tree.Path("to-file")).Error(), ENOENT);
-    {
-        ScopedFault fault({FaultOp::Unlink, EROFS, "file"});
-        EXPECT_EQ(DeleteFile(Tree.Path("file")).Error(), EROFS);
-    }
+    EXPECT_EQ(ErrorUnder({FaultOp::Unlink, EROFS, "file"}, [&] { return DeleteFile(Tree.Path("file")); }),
+              EROFS);
     EXPECT_TRUE(Tree.Exists("file")) << "kept by the link's deletion and by the failure";
 
     std::string folder = Tree.Path("new");
-    {
-        ScopedFault fault({FaultOp::MakeFolder, ENOSPC, "new"});
-        EXPECT_EQ(CreateFolder(folder).Error(), ENOSPC);
-    }
+    EXPECT_EQ(ErrorUnder({FaultOp::MakeFolder, ENOSPC, "new"}, [&] { return CreateFolder(folder); }), ENOSPC);
     ASSERT_TRUE(CreateFolder(folder).Ok());
     EXPECT_EQ(CreateFolder(folder).Error(), EEXIST) << "an existing folder is an error, as it always was";
     EXPECT_EQ(CreateFolder(Tree.Path("a/b")).Error(), ENOENT) << "one level at a time";
     Tree.AddFile("new/file", "x");
     EXPECT_EQ(RemoveFolder(folder).Error(), ENOTEMPTY);
     ASSERT_TRUE(DeleteFile(Tree.Path("new/file")).Ok());
-    {
-        ScopedFault fault({FaultOp::RemoveFolder, EBUSY, "new"});
-        EXPECT_EQ(RemoveFolder(folder).Error(), EBUSY);
-    }
+    EXPECT_EQ(ErrorUnder({FaultOp::RemoveFolder, EBUSY, "new"}, [&] { return RemoveFolder(folder); }), EBUSY);
     ASSERT_TRUE(RemoveFolder(folder).Ok()) << "kept by the failure";
     EXPECT_FALSE(FolderExists(folder));
 }
 
 TEST_F(FileOpsTest, MoveFileMovesFilesAndFoldersButNeverReplaces)
 {
-    Tree.AddFile("from", "data");
-    ASSERT_TRUE(MoveFile(Tree.Path("from"), Tree.Path("moved-to")).Ok());
+    ASSERT_TRUE(MoveFile(Tree.AddFile("from", "data"), Tree.Path("moved-to")).Ok());
     EXPECT_FALSE(Tree.Exists("from"));
     EXPECT_EQ(Tree.ReadFile("moved-to"), "data");
     Tree.AddFile("dir/inner", "x");
     ASSERT_TRUE(MoveFile(Tree.Path("dir"), Tree.Path("moved-dir")).Ok());
     EXPECT_EQ(Tree.ReadFile("moved-dir/inner"), "x");
-    {
-        ScopedFault fault({FaultOp::Rename, EIO, "moved-to"});
-        EXPECT_EQ(MoveFile(Tree.Path("moved-to"), Tree.Path("elsewhere")).Error(), EIO);
-    }
-    EXPECT_TRUE(Tree.Exists("moved-to"));
-    EXPECT_FALSE(Tree.Exists("elsewhere"));
+    EXPECT_EQ(ErrorUnder({FaultOp::Rename, EIO, "moved-to"},
+                         [&] { return MoveFile(Tree.Path("moved-to"), Tree.Path("elsewhere")); }),
+              EIO);
+    EXPECT_TRUE(Tree.Exists("moved-to") && !Tree.Exists("elsewhere"));
 
     Tree.AddFile("from", "source data");
     Tree.AddFile("to", "target data");
@@ -219,11 +207,10 @@ TEST_F(FileOpsTest, MoveAcrossFilesystemsCopiesWithModeAndTimesMakesLinksAnewRef
     EXPECT_EQ(Tree.ReadFile("folder/inner"), "x");
 
     Tree.AddFile("kept", "source");
-    {
-        // The copy is written, then deleting the source fails: the copy goes, the source stays.
-        ScopedFault fault({FaultOp::Unlink, EROFS, "kept"});
-        EXPECT_EQ(MoveFile(Tree.Path("kept"), other + "/kept").Error(), EROFS);
-    }
+    // The copy is written, then deleting the source fails: the copy goes, the source stays.
+    EXPECT_EQ(ErrorUnder({FaultOp::Unlink, EROFS, "kept"},
+                         [&] { return MoveFile(Tree.Path("kept"), other + "/kept"); }),
+              EROFS);
     EXPECT_EQ(Tree.ReadFile("kept"), "source");
     EXPECT_FALSE(shmTree.Exists("kept"));
 }
@@ -293,10 +280,8 @@ TEST_F(FileOpsTest, RemoveTreeNeverLeavesTheTreeAndGoesOnAfterAFailure)
     for (const char* name : {"a", "stuck", "z"}) {
         Tree.AddFile(std::string("doomed/") + name, "x");
     }
-    {
-        ScopedFault fault({FaultOp::Unlink, EIO, "stuck"});
-        EXPECT_EQ(RemoveTree(Tree.Path("doomed")).Error(), EIO);
-    }
+    EXPECT_EQ(ErrorUnder({FaultOp::Unlink, EIO, "stuck"}, [&] { return RemoveTree(Tree.Path("doomed")); }),
+              EIO);
     EXPECT_EQ(std::tuple(Tree.Exists("doomed/a"), Tree.Exists("doomed/stuck"), Tree.Exists("doomed/z")),
               std::tuple(false, true, false));
 }
@@ -404,10 +389,7 @@ TEST_F(FileIoTest, CloseAndRenameTellTheirRefusalAndALandedRenameKeepsTheTime)
     EXPECT_TRUE(CloseFile(fd, path).Ok());
     EXPECT_EQ(CloseFile(fd, path).Error(), EBADF);
     std::string target = Tree.AddFile("b", "old");
-    {
-        ScopedFault fault({FaultOp::Rename, EXDEV, "b"});
-        EXPECT_EQ(RenameOver(path, target).Error(), EXDEV);
-    }
+    EXPECT_EQ(ErrorUnder({FaultOp::Rename, EXDEV, "b"}, [&] { return RenameOver(path, target); }), EXDEV);
     EXPECT_EQ(RenameOver(target, Tree.Path("no/such/folder/b")).Error(), ENOENT);
     EXPECT_EQ(std::tuple(Tree.ReadFile("a"), Tree.ReadFile("b")), std::tuple("new", "old"));
     // One that lands leaves the file's time alone: an extraction stamps it before the rename.
@@ -427,8 +409,7 @@ TEST_F(AtomicFileTest, WritesExactBytesWholeThroughLinksAndLeavesNoTail)
     SysStatus status = WriteFileAtomically(Tree.Path("new.cfg"), content);
     ::umask(old);
     ASSERT_TRUE(status.Ok()) << status.Call() << " errno " << status.Error();
-    EXPECT_EQ(Tree.ReadFile("new.cfg"), content);
-    EXPECT_EQ(ModeOf("new.cfg"), 0644u);
+    EXPECT_EQ(std::tuple(Tree.ReadFile("new.cfg"), ModeOf("new.cfg")), std::tuple(content, 0644u));
 
     ASSERT_TRUE(WriteFileAtomically(Tree.Path("new.cfg"), "").Ok());
     EXPECT_EQ(Tree.ReadFile("new.cfg"), "");
@@ -438,8 +419,7 @@ TEST_F(AtomicFileTest, WritesExactBytesWholeThroughLinksAndLeavesNoTail)
     EXPECT_EQ(Tree.ReadFile(longest), "fits");
 
     Tree.AddFile("real/settings.cfg", "old");
-    Tree.AddSymlink("link.cfg", "real/settings.cfg");
-    ASSERT_TRUE(WriteFileAtomically(Tree.Path("link.cfg"), "new").Ok());
+    ASSERT_TRUE(WriteFileAtomically(Tree.AddSymlink("link.cfg", "real/settings.cfg"), "new").Ok());
     EXPECT_TRUE(std::filesystem::is_symlink(Tree.Path("link.cfg")));
     EXPECT_EQ(Tree.ReadFile("real/settings.cfg"), "new");
 

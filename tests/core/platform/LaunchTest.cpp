@@ -28,16 +28,6 @@ std::string FakeProgram(const std::string& outFile)
            + outFile + ".part' && mv '" + outFile + ".part' '" + outFile + "'\n";
 }
 
-std::vector<std::string> ParseArgs(const std::string& text)
-{
-    std::vector<std::string> args;
-    for (std::size_t start = 0, end; start < text.size(); start = end + 1) {
-        end = text.find('\0', start);
-        args.push_back(text.substr(start, end - start));
-    }
-    return args;
-}
-
 class LaunchTest : public testing::Test
 {
 protected:
@@ -79,8 +69,13 @@ protected:
                 return {};
             }
         }
-        std::vector<std::string> args = ParseArgs(Tree.ReadFile(rel));
+        const std::string text = Tree.ReadFile(rel);
         ::unlink(Tree.Path(rel).c_str());
+        std::vector<std::string> args;
+        for (std::size_t start = 0, end; start < text.size(); start = end + 1) {
+            end = text.find('\0', start);
+            args.push_back(text.substr(start, end - start));
+        }
         return args;
     }
 
@@ -158,11 +153,9 @@ TEST_F(LaunchTest, WithoutXdgOpenAnEditorInATerminalVisualFirst)
 TEST(RunAndWaitTest, InputOutputStatusAndTimeout)
 {
     TempTree tree;
-    const std::string program = tree.AddFile("answer.sh",
-                                             "#!/bin/sh\nread first\nread second\n"
-                                             "echo \"got $first/$second\"\necho \"args $#:$1\" >&2\nexit 3\n",
-                                             {},
-                                             0755);
+    const std::string answer = "#!/bin/sh\nread first\nread second\n"
+                               "echo \"got $first/$second\"\necho \"args $#:$1\" >&2\nexit 3\n";
+    const std::string program = tree.AddFile("answer.sh", answer, {}, 0755);
     // A failed run's empty result matches none of the expectations.
     SysResult<ProgramRun> run = RunAndWait({program, "--x y"}, "one\ntwo\n", 10000);
     EXPECT_EQ(std::tuple(run->ExitStatus, run->TimedOut, run->Output),

@@ -8,6 +8,7 @@
 #include "support/TempHome.h"
 #include "support/TestTables.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cerrno>
@@ -127,8 +128,7 @@ TEST_F(LogFileTest, FileLinesCarryTheChosenColumnsAndEachKindFollowsItsOwnSwitch
         Request("  Added: x", LogKind::UpdatedFile, NotesRow);
         Log.Flush();
         std::string line = std::string(row.Line) + "\r\n";
-        EXPECT_NE(Home.Read("Tandemix.Log").find(line + line), std::string::npos)
-            << Home.Read("Tandemix.Log");
+        EXPECT_THAT(Home.Read("Tandemix.Log"), testing::HasSubstr(line + line));
     }
 
     // Each kind of line follows its own switch (application errors: the error log's case).
@@ -390,14 +390,13 @@ TEST_F(ProgramReporterTest, LogTakesTheRunsRowTheOptionsOfTheMomentAndTheStopReq
     Seam.WriteLogFile("", LogKind::OpenSyncLog);
     Seam.WriteLogFile("not while the log is off", LogKind::Summary);
 
-    EXPECT_NE(LogText().find("  Added: notes.txt \t\t     1234\t  7/22/97\t 10:01:44 AM\r\n"
-                             "Updated: x     \t\t         \t         \t            \r\n"
-                             "  Added: again \t\t 10:01:44 AM\r\n"
-                             "Updated: shown \t\t 10:01:44 AM\r\n"
-                             "shown error\r\n"
-                             "Synchronization Stopped: 7/23/97 10:15:02 AM\r\n"),
-              std::string::npos)
-        << LogText();
+    EXPECT_THAT(LogText(),
+                testing::HasSubstr("  Added: notes.txt \t\t     1234\t  7/22/97\t 10:01:44 AM\r\n"
+                                   "Updated: x     \t\t         \t         \t            \r\n"
+                                   "  Added: again \t\t 10:01:44 AM\r\n"
+                                   "Updated: shown \t\t 10:01:44 AM\r\n"
+                                   "shown error\r\n"
+                                   "Synchronization Stopped: 7/23/97 10:15:02 AM\r\n"));
     EXPECT_EQ(LogText().find("not while the log is off"), std::string::npos);
 }
 

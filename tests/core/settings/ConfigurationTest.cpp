@@ -65,14 +65,6 @@ protected:
         EXPECT_TRUE(Host.Unexpected.empty()) << "unexpected question: " << Host.Unexpected.front().Text;
     }
 
-    // Custom.CFG: every option away from its default, in a combination the window could
-    // produce, saved as this program saves it; its recovery folder lies in the program folder.
-    std::string CustomText() const
-    {
-        std::string text = DataText("Custom.CFG");
-        return text.replace(text.find("@HOME@"), 6, Home.Folder());
-    }
-
     void LoadAll(const std::string& file, bool isStartUp = true)
     {
         LoadConfiguration(Ctx, file, isStartUp);
@@ -182,8 +174,7 @@ TEST_F(ConfigurationTest, AChoicePastTheLastFallsBackAndReplicationLoadsOnlyWith
                    + "[File Options]\r\nDeleteUnmatched=" + Bit(del) + "\r\nReplicateFolders=" + Bit(rep)
                    + "\r\n");
         LoadAll(DefaultPath);
-        EXPECT_EQ(Opts.DeleteUnmatched, del);
-        EXPECT_EQ(Opts.ReplicateFolders, replicate);
+        EXPECT_EQ(std::tuple(Opts.DeleteUnmatched, Opts.ReplicateFolders), std::tuple(del, replicate));
         // Deletion works from the unmatched list, so loading it on builds that list.
         EXPECT_EQ(std::tuple(Opts.UseReportForm, Opts.ListUnMatchedFiles), std::tuple(del, del));
     }
@@ -344,7 +335,10 @@ TEST_F(ConfigurationTest, SaveWritesEveryKeyInItsOrderEveryOptionLoadsBackAndWit
 {
     ASSERT_TRUE(SaveConfiguration(Ctx, DefaultPath).Saved);
     EXPECT_EQ(Home.Read(DefaultName), DataText("Defaults.CFG"));
-    const std::string text = CustomText();
+    // Custom.CFG: every option away from its default, in a combination the window could
+    // produce, saved as this program saves it; its recovery folder lies in the program folder.
+    std::string text = DataText("Custom.CFG");
+    text.replace(text.find("@HOME@"), 6, Home.Folder());
     PutDefault(text);
     LoadAll(DefaultPath);
     ASSERT_TRUE(SaveConfiguration(Ctx, Home.Path("Again.CFG")).Saved);
@@ -474,8 +468,7 @@ TEST_F(ConfigListsTest, BatchFilesKeepTheirPositionsAndTheEmptyEntryIsShownAfter
         return true;
     };
     LoadConfiguration(Ctx, Path, false);
-    EXPECT_EQ(reopened, Items{"/jobs/a.SNC"});
-    EXPECT_EQ(Opts.BatchFileLoadList.ItemIndex, 0);
+    EXPECT_EQ(std::tuple(reopened, Opts.BatchFileLoadList.ItemIndex), std::tuple(Items{"/jobs/a.SNC"}, 0));
 }
 
 TEST_F(ConfigListsTest, ASavedPairComesFirstOnceAndPairsLoadIntoTheirPlaces)
@@ -553,18 +546,12 @@ TEST(DeleteUnmatchedRule, OnBuildsTheListTheDeletionNeedsOffEndsPreDeleteAndRepl
 }
 
 // The schedule (minutes) and polling (seconds) follow the same rule, and exclude each other.
-struct Trigger
-{
-    const char* Name;
-    bool (*Set)(Options&, bool);
-    bool Options::*On;
-    std::string Options::*Text;
-    bool Options::*Other;
-};
-
+// clang-format off
+struct Trigger { const char* Name; bool (*Set)(Options&, bool); bool Options::*On; std::string Options::*Text; bool Options::*Other; };
 const Trigger Triggers[] = {
     {"Schedule", SetRunSyncSched, &Options::RunSyncSched, &Options::RunSyncEveryMin, &Options::PoleEvery},
-    {"Polling", SetPoleEvery, &Options::PoleEvery, &Options::PoleSecs, &Options::RunSyncSched}};
+    {"Polling",  SetPoleEvery,    &Options::PoleEvery,    &Options::PoleSecs,        &Options::RunSyncSched}};
+// clang-format on
 
 TEST(TriggerIntervalTest, TakesOnlyAWholeNumberOfAtLeastOneToSwitchOn)
 {

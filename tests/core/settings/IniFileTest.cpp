@@ -22,15 +22,15 @@ namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
 // The fixture touches its files with plain system calls, so armed faults never disturb it.
-class IniFileTest : public ::testing::Test
+class IniFileTest : public Test::TreeFixture
 {
 protected:
     void Put(const std::string& bytes) { Tree.AddFile("TXDef.CFG", bytes); }
+    IniFile Load(const std::string& bytes) { return IniFile(Tree.AddFile("TXDef.CFG", bytes)); }
     std::string Bytes() const { return Tree.ReadFile("TXDef.CFG"); }
 
     Lines Names() const { return Tandemix::Test::SortedNamesIn(FDir); }
 
-    TempTree Tree;
     const std::string FDir = Tree.Root();
     const std::string FPath = Tree.Path("TXDef.CFG");
 };
@@ -39,13 +39,12 @@ protected:
 
 TEST_F(IniFileTest, ReadStringFindsTheFirstKeyOfTheFirstSection)
 {
-    Put("; written by hand\r\nOrphan=before any section\r\n[Misc Options]\r\nCompile Date=July 23, 1997\r\n"
-        "COMPILE DATE=a second time\r\n  Revision Code  =  2  \r\n\tPath\t=\ta=b=c\r\nQuoted=\"  spaced  "
-        "\"\r\n"
-        "HalfQuoted=\"open\r\nEmpty=\r\nNoEquals line\r\n;Commented=1\r\n[File Options Extra]\r\n"
-        "Prefix=wrong section\r\n[ File Options ]\r\nMaxFileSize=100\r\nPrefix=in File Options\r\n"
-        "[misc options]\r\nLate=in a second Misc Options\r\n");
-    IniFile ini(FPath);
+    IniFile ini = Load(
+        "; written by hand\r\nOrphan=before any section\r\n[Misc Options]\r\nCompile Date=July 23, 1997\r\n"
+        "COMPILE DATE=a second time\r\n  Revision Code  =  2  \r\n\tPath\t=\ta=b=c\r\n"
+        "Quoted=\"  spaced  \"\r\nHalfQuoted=\"open\r\nEmpty=\r\nNoEquals line\r\n;Commented=1\r\n"
+        "[File Options Extra]\r\nPrefix=wrong section\r\n[ File Options ]\r\nMaxFileSize=100\r\n"
+        "Prefix=in File Options\r\n[misc options]\r\nLate=in a second Misc Options\r\n");
     // clang-format off
     const struct { const char *Name, *Section, *Key, *Expected; } rows[] = {
         {"PlainAndFirstOfDuplicateKeys",    "Misc Options",   "Compile Date",    "July 23, 1997"},
@@ -97,8 +96,7 @@ TEST_F(IniFileTest, EveryLineEndAndAByteOrderMarkReadAlike)
                               "[One]\na=1\r\nb=2\r\r\n[Two]\nc=3\rd=last",
                               "\xEF\xBB\xBF[One]\r\na=1\r\nb=2\r\n[Two]\r\nc=3\r\nd=last"}) {
         SCOPED_TRACE(testing::PrintToString(bytes));
-        Put(bytes);
-        IniFile ini(FPath);
+        IniFile ini = Load(bytes);
         EXPECT_EQ(std::tuple(ini.ReadString("One", "a", "-"), ini.ReadString("Two", "d", "-")),
                   std::tuple("1", "last"));
         EXPECT_EQ(ini.ReadSectionValues("One"), (Lines{"a=1", "b=2"}));
@@ -120,8 +118,7 @@ TEST_F(IniFileTest, IntegersAreDecimalOrHexAndAnythingElseGivesTheDefault)
     // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Text);
-        Put(std::string("[N]\r\nv=") + row.Text + "\r\n");
-        IniFile ini(FPath);
+        IniFile ini = Load(std::string("[N]\r\nv=") + row.Text + "\r\n");
         EXPECT_EQ(ini.ReadInteger("N", "v", Def), row.Expected);
         EXPECT_EQ(ini.ReadBool("N", "v", false), row.Expected != Def && row.Expected != 0);
         EXPECT_EQ(ini.ReadBool("N", "v", true), row.Expected != 0);
@@ -141,9 +138,8 @@ TEST_F(IniFileTest, LongValuesAreCutTo1023Characters)
     // Stray continuation bytes after a byte that starts no character: each counts as one, so
     // no run of them gets past the limit.
     const std::string stray = "\xFF" + std::string(1500, '\xB0');
-    Put("[L]\r\nascii=" + ascii + "\r\naccented=" + accented + "\r\nedge=" + euroAtEdge
-        + "\r\nbeyond=" + euroBeyond + "\r\nquoted=" + quoted + "\r\nstray=" + stray + "\r\n");
-    IniFile ini(FPath);
+    IniFile ini = Load("[L]\r\nascii=" + ascii + "\r\naccented=" + accented + "\r\nedge=" + euroAtEdge
+                       + "\r\nbeyond=" + euroBeyond + "\r\nquoted=" + quoted + "\r\nstray=" + stray + "\r\n");
 
     EXPECT_EQ(ini.ReadString("L", "ascii", ""), std::string(1023, 'a'));
     EXPECT_EQ(ini.ReadString("L", "accented", ""), accented.substr(0, 2 * 1023));
@@ -157,25 +153,20 @@ TEST_F(IniFileTest, LongValuesAreCutTo1023Characters)
 
 TEST_F(IniFileTest, SectionListsInFileOrderEachKeyOnce)
 {
-    Put("[L]\r\n2=b\r\n0=a\r\n; 9=comment\r\njunk line\r\n1=\"q\"\r\n2=dup\r\nK=upper\r\nk=lower\r\nE=\r\n"
+    IniFile ini = Load(
+        "[L]\r\n2=b\r\n0=a\r\n; 9=comment\r\njunk line\r\n1=\"q\"\r\n2=dup\r\nK=upper\r\nk=lower\r\nE=\r\n"
         "[M]\r\nm=1\r\n[Empty]\r\n\r\n[l]\r\nlate=1\r\n");
-    IniFile ini(FPath);
 
     EXPECT_EQ(ini.ReadSection("l"), (Lines{"2", "0", "1", "K", "E"}));
     EXPECT_EQ(ini.ReadSectionValues("L"), (Lines{"2=b", "0=a", "1=q", "K=upper", "E="}));
-    EXPECT_EQ(std::tuple(ini.ReadSection("Empty").size(), ini.ReadSectionValues("Nowhere").size()),
-              std::tuple(0u, 0u));
-    EXPECT_EQ(std::tuple(ini.SectionExists("EMPTY"),
-                         ini.SectionExists("m"),
-                         ini.SectionExists("Nowhere"),
-                         ini.SectionExists("E")),
-              std::tuple(true, true, false, false));
+    EXPECT_TRUE(ini.ReadSection("Empty").empty() && ini.ReadSectionValues("Nowhere").empty());
+    EXPECT_TRUE(ini.SectionExists("EMPTY") && ini.SectionExists("m") && !ini.SectionExists("Nowhere")
+                && !ini.SectionExists("E"));
 }
 
 TEST_F(IniFileTest, NothingIsCachedBetweenCalls)
 {
-    Put("[A]\r\nk=one\r\n");
-    IniFile ini(FPath);
+    IniFile ini = Load("[A]\r\nk=one\r\n");
     EXPECT_EQ(ini.ReadString("A", "k", ""), "one");
 
     Put("[A]\r\nk=two\r\nnew=3\r\n");
@@ -229,8 +220,7 @@ TEST_F(IniFileTest, WriteChangesOnlyWhatItMust)
     // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Name);
-        Put(row.Before);
-        IniFile(FPath).WriteString("A", "k", "v");
+        Load(row.Before).WriteString("A", "k", "v");
         EXPECT_EQ(Bytes(), row.After);
         EXPECT_EQ(Names(), Lines{"TXDef.CFG"}) << "no temp file may stay behind";
     }
@@ -275,9 +265,7 @@ TEST_F(IniFileTest, EraseSectionRemovesExactlyThatSection)
     // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Name);
-        Put(row.Before);
-        IniFile ini(FPath);
-        ini.EraseSection(row.Section);
+        Load(row.Before).EraseSection(row.Section);
         EXPECT_EQ(Bytes(), row.After);
     }
     fs::remove(FPath);
@@ -307,14 +295,12 @@ TEST_F(IniFileTest, AFailedStepRaisesAndKeepsTheOldBytes)
     for (const FaultPlan& plan : {FaultPlan{FaultOp::Write, ENOSPC, "TXDef.CFG", 100, -1},
                                   FaultPlan{FaultOp::Read, EIO, "TXDef.CFG", 0, -1}}) {
         SCOPED_TRACE(static_cast<int>(plan.Op));
-        Put(old);
-        IniFile ini(FPath);
+        IniFile ini = Load(old);
         {
             ScopedFault fault(plan);
             ExpectWriteError([&] { ini.WriteString("B", "b", "changed"); }, FPath, plan.Error);
             ExpectWriteError([&] { ini.EraseSection("B"); }, FPath, plan.Error);
-            EXPECT_EQ(Bytes(), old);
-            EXPECT_EQ(Names(), Lines{"TXDef.CFG"});
+            EXPECT_EQ(std::tuple(Bytes(), Names()), std::tuple(old, Lines{"TXDef.CFG"}));
         }
         // The object is not left broken: once the disk recovers, the same write lands.
         ini.WriteString("B", "b", "changed");
@@ -327,8 +313,7 @@ TEST_F(IniFileTest, AFailedStepRaisesAndKeepsTheOldBytes)
 TEST_F(IniFileTest, AReadOnlyFileReadsButIsNeverReplaced)
 {
     const std::string old = "[A]\r\nk=old\r\n";
-    Put(old);
-    IniFile ini(FPath);
+    IniFile ini = Load(old);
     ASSERT_EQ(chmod(FPath.c_str(), 0444), 0);
     {
         ScopedNoDacOverride noOverride;
@@ -338,8 +323,7 @@ TEST_F(IniFileTest, AReadOnlyFileReadsButIsNeverReplaced)
         EXPECT_EQ(ini.ReadString("A", "k", ""), "old");
         ExpectWriteError([&] { ini.WriteString("A", "k", "new"); }, FPath, EACCES);
     }
-    EXPECT_EQ(Bytes(), old);
-    EXPECT_EQ(fs::status(FPath).permissions(), fs::perms(0444));
+    EXPECT_EQ(std::tuple(Bytes(), fs::status(FPath).permissions()), std::tuple(old, fs::perms(0444)));
     EXPECT_EQ(Names(), Lines{"TXDef.CFG"});
 }
 

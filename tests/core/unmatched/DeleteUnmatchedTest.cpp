@@ -12,6 +12,7 @@
 #include "support/TempTree.h"
 #include "unmatched/UnmatchedHooks.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -62,10 +63,8 @@ TEST_F(DeleteUnmatchedTest, WhatTheSourceLacksGoesAsItIsAndLinksNeverLeadOut)
     // A link to a folder lists as a file: it goes as a link, and what it pointed at stays whole.
     EXPECT_FALSE(Has("dst/linked-folder"));
     EXPECT_TRUE(Lines(ReportCategory::UnMatched).empty());
-    std::vector<std::string> deleted = Lines(ReportCategory::Deletions);
-    EXPECT_TRUE(std::any_of(deleted.begin(), deleted.end(), [](const std::string& line) {
-        return line.starts_with("er.txt");
-    })) << "the files inside a deleted folder are filed one by one";
+    EXPECT_THAT(Lines(ReportCategory::Deletions), testing::Contains(testing::StartsWith("er.txt")))
+        << "the files inside a deleted folder are filed one by one";
     EXPECT_TRUE(Host.Countdowns.empty()); // delay 0: no countdown
 }
 

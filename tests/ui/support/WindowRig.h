@@ -41,23 +41,39 @@ inline QMenu* RightClick(QWidget* control)
     return menu;
 }
 
-inline QStringList Items(const QListWidget* list)
+// Each widget by name, so a failure says which one is wrong.
+inline void ExpectEnabled(std::initializer_list<QWidget*> widgets, bool enabled)
+{
+    for (QWidget* widget : widgets) {
+        QVERIFY2(widget->isEnabled() == enabled, qPrintable(widget->objectName()));
+    }
+}
+
+inline QStringList Items(const QAbstractItemView* list)
 {
     QStringList names;
-    for (int row = 0; row < list->count(); ++row) {
-        names << list->item(row)->text();
+    const QAbstractItemModel* model = list->model();
+    for (int row = 0; row < model->rowCount(); ++row) {
+        names << model->index(row, 0).data().toString();
     }
     return names;
 }
 
 // The main window in a program folder of its own, with a tree of folders to point it at, its
-// questions answered by a script. The window goes before the folders it writes to.
+// questions answered by a script. The window goes before the folders it writes to; a rig going
+// away checks that every question was expected and every answer queued for one was used.
 struct WindowRig
 {
     TempHome Home;
     TempTree Tree;
     ScriptedHost Script;
     std::unique_ptr<TMainSyncForm> Form;
+
+    ~WindowRig()
+    {
+        QVERIFY2(Script.Unexpected.empty() && Script.UnusedAnswers() == 0,
+                 "a question nobody expected was asked, or one expected was not");
+    }
 
     // A new window, as the program starts one (without its beeps); the one before is closed
     // first.
@@ -85,9 +101,6 @@ struct WindowRig
         Form->DirectoryListBox1Change(Side::Source, Tree.Path(source));
         Form->DirectoryListBox1Change(Side::Target, Tree.Path(target));
     }
-
-    // Every question was expected, and every answer queued for one was used.
-    bool AllAnswered() const { return Script.Unexpected.empty() && Script.UnusedAnswers() == 0; }
 };
 
 } // namespace Tandemix::Test
