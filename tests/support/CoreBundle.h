@@ -12,6 +12,7 @@
 #include <dirent.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,11 @@ public:
     void PumpEveryPoll()
     {
         State.SetClock([this] { return Now += std::chrono::seconds(1); });
+    }
+    // Does `act` at the first pump where `when` holds.
+    void AtFirstPollWhere(std::function<bool()> when, std::function<void()> act)
+    {
+        Host.OnNextPump([this, when, act] { when() ? act() : AtFirstPollWhere(when, act); });
     }
 
     // Texts of the messages filed for the user, in order.

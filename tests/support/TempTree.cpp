@@ -34,6 +34,15 @@ bool Done(bool done, const char* call, const std::string& path)
     return done;
 }
 
+constexpr std::uint32_t DacBits = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
+
+// capget or capset: the raw system calls act on the calling thread only, which is what a test wants.
+bool Capabilities(long call, __user_cap_data_struct (&data)[2])
+{
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    return ::syscall(call, &header, data) == 0;
+}
+
 } // namespace
 
 TempTree::TempTree()
@@ -205,29 +214,10 @@ void ScopedEnv::Apply(const std::optional<std::string>& value) const
     }
 }
 
-namespace {
-
-constexpr std::uint32_t DacBits = (1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH);
-
-// The raw system calls act on the calling thread only, which is what a test wants.
-bool CapGet(__user_cap_data_struct (&data)[2])
-{
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    return ::syscall(SYS_capget, &header, data) == 0;
-}
-
-bool CapSet(__user_cap_data_struct (&data)[2])
-{
-    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
-    return ::syscall(SYS_capset, &header, data) == 0;
-}
-
-} // namespace
-
 ScopedNoDacOverride::ScopedNoDacOverride()
 {
     __user_cap_data_struct data[2] = {};
-    if (!CapGet(data)) {
+    if (!Capabilities(SYS_capget, data)) {
         return;
     }
     FSavedEffective[0] = data[0].effective;
@@ -237,7 +227,7 @@ ScopedNoDacOverride::ScopedNoDacOverride()
         return;
     }
     data[0].effective &= ~DacBits;
-    if (CapSet(data)) {
+    if (Capabilities(SYS_capset, data)) {
         FActive = true;
         FDropped = true;
     }
@@ -249,10 +239,10 @@ ScopedNoDacOverride::~ScopedNoDacOverride()
         return;
     }
     __user_cap_data_struct data[2] = {};
-    if (CapGet(data)) {
+    if (Capabilities(SYS_capget, data)) {
         data[0].effective = FSavedEffective[0];
         data[1].effective = FSavedEffective[1];
-        CapSet(data);
+        Capabilities(SYS_capset, data);
     }
 }
 

@@ -19,8 +19,7 @@ struct TreeTime
 {
     TreeTime() = default;
     TreeTime(std::time_t seconds)
-        : Given(true)
-        , Value{seconds, 0}
+        : TreeTime(timespec{seconds, 0})
     {}
     TreeTime(const timespec& value)
         : Given(true)

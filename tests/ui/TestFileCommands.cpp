@@ -215,23 +215,22 @@ private slots:
         QCOMPARE(GioInputs, std::vector<std::string>{"anna\nOFFICE\ns3cret\n"});
 
         // gio's own words reach the user when it fails; a missing gio is named with its package.
+        auto mapAndHearWhy = [this] {
+            R->Script.QueueAnswer(DialogResult::Ok);
+            Drives->MapNetworkDrive1->trigger();
+            return R->Script.LastQuestion();
+        };
         GioAnswer = ProgramRun{2, false, "gio: smb://nas/backup: Failed to mount Windows share\n"};
-        R->Script.QueueAnswer(DialogResult::Ok);
-        Drives->MapNetworkDrive1->trigger();
-        QCOMPARE(R->Script.LastQuestion(),
+        QCOMPARE(mapAndHearWhy(),
                  std::string("Could not map the network drive smb://OFFICE;anna@nas/backup:\n"
                              "gio: smb://nas/backup: Failed to mount Windows share\n"));
         GioAnswer = SysResult<ProgramRun>::Failure(ENOENT, "execve");
-        R->Script.QueueAnswer(DialogResult::Ok);
-        Drives->MapNetworkDrive1->trigger();
-        QVERIFY(R->Script.LastQuestion().find("libglib2.0-bin") != std::string::npos);
+        QVERIFY(mapAndHearWhy().find("libglib2.0-bin") != std::string::npos);
 
         // An unusable or a cancelled address never starts gio; only the first is worth a word.
         const std::size_t calls = GioCalls.size();
         address = ShareAddress{ShareKind::Sftp, "-oProxyCommand=evil", "", "", "", 0, ""};
-        R->Script.QueueAnswer(DialogResult::Ok);
-        Drives->MapNetworkDrive1->trigger();
-        QVERIFY(R->Script.LastQuestion().starts_with("This is not the address of a network share: "));
+        QVERIFY(mapAndHearWhy().starts_with("This is not the address of a network share: "));
         address.reset();
         Drives->MapNetworkDrive1->trigger();
         QCOMPARE(GioCalls.size(), calls);

@@ -2,6 +2,7 @@
 // The "Reporting" page and the report window's commands, driven as a user drives them, with the
 // file, print and font dialogs answered by the test and its questions by the scripted host.
 #include "compression/CompressedSync.h"
+#include "core/compression/ZipReadBack.h"
 #include "engine/EngineState.h"
 #include "engine/RunContext.h"
 #include "engine/RunState.h"
@@ -75,20 +76,6 @@ struct Rig
         return Form.ItemCount(category)->text() + QLatin1Char('/') + Form.FileSizeTotal(category)->text();
     }
 };
-
-// python3's zipfile: archives made and read back outside our code. Its output, trimmed.
-QString Python(const char* script, std::initializer_list<std::string> args)
-{
-    QStringList argv{QStringLiteral("-c"),
-                     QStringLiteral("import sys, zipfile\n") + QString::fromUtf8(script)};
-    for (const std::string& arg : args) {
-        argv << QString::fromStdString(arg);
-    }
-    QProcess python;
-    python.start(QStringLiteral("python3"), argv);
-    python.waitForFinished();
-    return QString::fromUtf8(python.readAllStandardOutput()).trimmed();
-}
 
 // Each check box of the Reporting page by name, with the option it is.
 constexpr std::pair<const char*, bool Options::*> CheckOptions[] = {
@@ -234,18 +221,21 @@ private slots:
         R->File({"other.txt"}, ReportCategory::Added, R->Tree.Path("elsewhere") + "/");
         R->Form.ShowPage(ReportCategory::Added);
         QListView* list = R->Form.List(ReportCategory::Added);
-        auto select = [&](const QString& name) {
+        auto deleteLines = [&](const QStringList& starts) { // answering Yes, then Ok to what it says
+            list->clearSelection();
             for (int row = 0; row < list->model()->rowCount(); ++row) {
-                if (list->model()->index(row, 0).data().toString().startsWith(name)) {
-                    list->selectionModel()->select(list->model()->index(row, 0), QItemSelectionModel::Select);
+                const QModelIndex line = list->model()->index(row, 0);
+                for (const QString& start : starts) {
+                    if (line.data().toString().startsWith(start)) {
+                        list->selectionModel()->select(line, QItemSelectionModel::Select);
+                    }
                 }
             }
+            R->Script.QueueAnswer(DialogResult::Yes);
+            R->Script.QueueAnswer(DialogResult::Ok);
+            R->Form.Delete1->trigger();
         };
-        select(QStringLiteral("copied.txt"));
-        select(QStringLiteral("other.txt"));
-        R->Script.QueueAnswer(DialogResult::Yes);
-        R->Script.QueueAnswer(DialogResult::Ok); // "lies outside the target"
-        R->Form.Delete1->trigger();
+        deleteLines(Test::Names({"copied.txt", "other.txt"})); // Ok to "lies outside the target"
         QVERIFY(!R->Tree.Exists("dst/copied.txt"));
         QVERIFY(R->Tree.Exists("dst/kept.txt"));
         QVERIFY(R->Tree.Exists("elsewhere/other.txt")); // outside the target on screen
@@ -253,12 +243,7 @@ private slots:
 
         // A name holding a TAB: its fields shift, so the whole selection stays.
         R->File({"odd\tname.txt"}, ReportCategory::Added, target + "/");
-        list->clearSelection();
-        select(QStringLiteral("kept.txt"));
-        select(QStringLiteral("odd"));
-        R->Script.QueueAnswer(DialogResult::Yes);
-        R->Script.QueueAnswer(DialogResult::Ok);
-        R->Form.Delete1->trigger();
+        deleteLines(Test::Names({"kept.txt", "odd"}));
         QVERIFY(R->Tree.Exists("dst/kept.txt"));
         QVERIFY(R->Script.LastQuestion().starts_with("Nothing was deleted"));
     }
@@ -270,8 +255,7 @@ private slots:
     {
         const std::string target = R->Tree.AddFolder("dst");
         const std::string archive = target + "/dst.zip";
-        Python("with zipfile.ZipFile(sys.argv[1], 'w') as z:\n    for n in sys.argv[2:]: z.writestr(n, n)",
-               {archive, "gone.txt", "Loaded.txt", "keep.txt"});
+        Test::MakeArchive(archive, {"gone.txt", "Loaded.txt", "keep.txt"});
         R->Tree.AddFile("dst/gone.txt", "plain");
         R->Tree.AddFile("dst/Loaded.txt", "plain");
         CompressionHooks zip{R->Reporter.Lists()};
@@ -292,8 +276,7 @@ private slots:
             R->Form.Delete1->trigger();
             QVERIFY(R->Rows(page).isEmpty());
         }
-        QCOMPARE(Python("print(zipfile.ZipFile(sys.argv[1]).namelist())", {archive}),
-                 QStringLiteral("['keep.txt']"));
+        QCOMPARE(Test::EntriesOf(archive), std::string("keep.txt"));
         QCOMPARE(R->Tree.ReadFile("dst/gone.txt"), std::string("plain"));
         QCOMPARE(R->Tree.ReadFile("dst/Loaded.txt"), std::string("plain"));
         R->Engine.Hooks = nullptr;

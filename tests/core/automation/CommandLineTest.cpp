@@ -3,7 +3,7 @@
 
 #include "automation/CommandLineMessages.h"
 #include "engine/Messages.h"
-#include "support/ScriptedHost.h"
+#include "support/CoreBundle.h"
 #include "support/TempHome.h"
 #include "support/TempTree.h"
 
@@ -109,10 +109,9 @@ public:
         return it == Calls.end() ? -1 : static_cast<int>(it - Calls.begin());
     }
     bool Called(const std::string& call) const { return IndexOf(call) >= 0; }
-    int Count(std::string_view prefix) const
+    std::ptrdiff_t Count(std::string_view prefix) const
     {
-        return static_cast<int>(
-            std::ranges::count_if(Calls, [&](const auto& c) { return c.starts_with(prefix); }));
+        return std::ranges::count_if(Calls, [&](const auto& c) { return c.starts_with(prefix); });
     }
     void Note(const std::string& call) { Calls.push_back(call); }
     void Note(const char* call, int value) { Note(call + (" " + std::to_string(value))); }
@@ -167,7 +166,7 @@ bool ActsAsSwitch(const std::string& path)
     return std::ranges::any_of(words, [&](const char* w) { return FindParam({path}, w) > 0; });
 }
 
-class CommandLineFixture : public ::testing::Test
+class CommandLineFixture : public ::testing::Test, public Test::CoreBundle
 {
 protected:
     // The folder's path must hold nothing the loose switch matching takes for a switch (a
@@ -201,9 +200,6 @@ protected:
 
     Tandemix::Test::TempHome Home;
     std::optional<TempTree> Work;
-    Tandemix::Test::ScriptedHost Host;
-    Options Opts;
-    RunState State{Host, Opts};
     ConfigContext Cfg{.Opts = Opts,
                       .LoadingMarker = State.SourceFileListTag,
                       .Tell = [this](std::string_view m) { State.GetHost().Ask(m, DialogButtons::Ok); },

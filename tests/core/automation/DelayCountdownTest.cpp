@@ -27,7 +27,7 @@ TEST(ParseDelayArgTest, ReadsSecondsAndPlacement)
     // clang-format on
     for (const auto& [arg, seconds, offScreen] : rows) {
         DelayRequest request = ParseDelayArg(arg);
-        EXPECT_TRUE(request.Seconds == seconds && request.OffScreen == offScreen) << arg;
+        EXPECT_EQ(std::tuple(request.Seconds, request.OffScreen), std::tuple(seconds, offScreen)) << arg;
     }
 }
 

@@ -7,11 +7,11 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
@@ -42,10 +42,9 @@ protected:
     {
         return PulseUntil([&] { return !Auto.FolderQue.Empty(); }, 1500ms);
     }
-    std::size_t MessagesStartingWith(std::string_view text) const
+    std::ptrdiff_t MessagesStartingWith(std::string_view text) const
     {
-        return static_cast<std::size_t>(
-            std::ranges::count_if(Messages(), [&](auto& m) { return m.starts_with(text); }));
+        return std::ranges::count_if(Messages(), [&](auto& m) { return m.starts_with(text); });
     }
 
     TempTree Tree;
@@ -91,7 +90,7 @@ TEST_F(WatcherTest, OneWatcherPerFolderAfterASwitchOffAndOnAndUncheckingEndsThem
                   {Tree.AddFolder("b"), "/t3"},
                   {Tree.AddFolder("c"), "/t4"}};
     SwitchOn(3);
-    EXPECT_EQ(MessagesStartingWith(Msg::MonitoringFolder), 4U);
+    EXPECT_EQ(MessagesStartingWith(Msg::MonitoringFolder), 4);
     Monitor(false);
     SwitchOn(3);
     ASSERT_TRUE(PulseUntil([&] { return Auto.Monitor.RunningWatchers() == 3; }, 2000ms));
@@ -126,7 +125,7 @@ TEST_F(WatcherTest, AFolderThatGoesStopsItsWatcherAndStartsNoRun)
     EXPECT_TRUE(Auto.FolderQue.Empty());
     EXPECT_TRUE(Auto.Monitor.FolderWatch.empty());
     EXPECT_FALSE(Opts.MonitorSourceDriveCheck); // the last watcher gone unchecks the box
-    EXPECT_EQ(MessagesStartingWith(Msg::WatchGone), 1U);
+    EXPECT_EQ(MessagesStartingWith(Msg::WatchGone), 1);
 }
 
 TEST_F(WatcherTest, AProgramEndingWhileWatchersWaitForItDoesNotHang)
@@ -151,8 +150,7 @@ TEST_F(WatcherTest, AtTheWatchLimitItPollsAndReturnsToNotifications)
         if (std::system("unshare -U -r true 2>/dev/null") != 0) {
             GTEST_SKIP() << "user namespaces are not available here";
         }
-        std::string self(4096, '\0');
-        self.resize(static_cast<std::size_t>(readlink("/proc/self/exe", self.data(), self.size())));
+        const std::string self = std::filesystem::read_symlink("/proc/self/exe");
         std::string command =
             std::string(InNamespace) + "=1 unshare -U -r sh -c 'echo " + std::to_string(LoweredLimit)
             + " > /proc/sys/user/max_inotify_watches && exec \"" + self
@@ -186,7 +184,7 @@ TEST_F(WatcherTest, AtTheWatchLimitItPollsAndReturnsToNotifications)
     Auto.FolderQue.Clear();
     Tree.AddFile("src/f3/again.txt", "x");
     EXPECT_TRUE(Queued());
-    EXPECT_EQ(MessagesStartingWith(Msg::WatchPolling), 1U);
+    EXPECT_EQ(MessagesStartingWith(Msg::WatchPolling), 1);
     EXPECT_EQ(Auto.Monitor.FolderWatch.size(), 1U);
 }
 

@@ -131,8 +131,7 @@ TEST(BatchFileTest, LineEndsShortRowsExtraTextAndByteNamesReadAsSaved)
 {
     const BatchRow row = SampleRow("1", "/data/a", "/backup/a");
     const BatchRow foldersOnly{{"2", "/x", ">", "/y"}};
-    BatchRow noTarget = foldersOnly;
-    noTarget[BatchCol::Target].clear();
+    const BatchRow noTarget = With(foldersOnly, BatchCol::Target, "");
     const BatchRow latin1 = SampleRow("1", "/data/\xE4rger", "/backup/\xFF");
     const BatchRow longMask = With(row, BatchCol::ExcludeMask, std::string(1 << 20, ';'));
     const std::tuple<const char*, std::string, std::vector<BatchRow>> cases[] = {

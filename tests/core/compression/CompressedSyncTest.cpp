@@ -168,15 +168,14 @@ protected:
         Tree.AddFile("dst/a.txt", "alpha", Old);
         Tree.AddFile("dst/sub/b.txt", "bravo", Old);
     }
-
-    std::string LastQuestion() const { return Host.Questions.empty() ? "" : Host.Questions.back().Text; }
 };
 
 TEST_F(ArchiveCommandsTest, CompressGivesEveryFolderItsOwnArchiveAndConsolidateRemovesWhatItHolds)
 {
     Host.QueueAnswer(DialogResult::Yes);
     CompressFolder1Click(Ctx, Zip, Side::Target, false);
-    EXPECT_EQ(LastQuestion(), "Are you sure you want to Compress " + Dst + " and all of the sub-folders?");
+    EXPECT_EQ(Host.LastQuestion(),
+              "Are you sure you want to Compress " + Dst + " and all of the sub-folders?");
     EXPECT_EQ(EntriesOf(Dst + "/dst.ZIP"), "a.txt");
     EXPECT_EQ(EntriesOf(Dst + "/sub/sub.ZIP"), "b.txt");
     EXPECT_TRUE(Exists(D("a.txt")));
@@ -188,7 +187,7 @@ TEST_F(ArchiveCommandsTest, CompressGivesEveryFolderItsOwnArchiveAndConsolidateR
     Opts.IncludeSubFolderOption = false;
     Host.QueueAnswer(DialogResult::Yes);
     CompressFolder1Click(Ctx, Zip, Side::Target, true);
-    EXPECT_EQ(LastQuestion(), "Are you sure you want to Consolidate " + Dst + "?");
+    EXPECT_EQ(Host.LastQuestion(), "Are you sure you want to Consolidate " + Dst + "?");
     EXPECT_EQ(EntriesOf(Dst + "/dst.ZIP"), "a.txt");
     EXPECT_FALSE(Exists(D("a.txt")));
     EXPECT_TRUE(Exists(D("sub/b.txt"))) << "sub-folders were not asked for";
@@ -217,7 +216,7 @@ TEST_F(ArchiveCommandsTest, ExpandTakesEachSubFoldersArchiveIntoThatSubFolder)
 
     Host.QueueAnswer(DialogResult::Yes);
     ExpandFolder1Click(Ctx, Zip, Side::Target);
-    EXPECT_EQ(LastQuestion(),
+    EXPECT_EQ(Host.LastQuestion(),
               "Are you sure you want to Expand the compressed folder: " + Dst
                   + " and all of the sub-folders?");
     EXPECT_EQ(ReadDst("a.txt"), "alpha");

@@ -75,9 +75,6 @@ protected:
     {
         Zip.LibraryFolders = {TANDEMIX_ZIPLIBS_DIR};
         Zip.UsePaths = false;
-        Src = Tree.AddFolder("src") + "/";
-        Out = Tree.AddFolder("out") + "/";
-        Archive = Tree.Path("arc.zip");
         Zip.ZipFileName = Archive;
     }
 
@@ -102,9 +99,9 @@ protected:
 
     TempTree Tree;
     TZipArchiver Zip;
-    std::string Src;
-    std::string Out;
-    std::string Archive;
+    std::string Src = Tree.AddFolder("src") + "/";
+    std::string Out = Tree.AddFolder("out") + "/";
+    std::string Archive = Tree.Path("arc.zip");
 };
 
 TEST_F(ZipLibrariesTest, AddStoresFlatNamesLevelsStoredExtensionsAndSkipsHiddenFiles)

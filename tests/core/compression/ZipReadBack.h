@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,13 +21,10 @@ inline std::string Python(const std::string& script, const std::vector<std::stri
         command += " '" + arg + "'";
     }
     std::string out;
-    FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen((command + " 2>/dev/null").c_str(), "r"), ::pclose);
     std::array<char, 4096> buffer{};
-    while (pipe != nullptr && std::fgets(buffer.data(), buffer.size(), pipe) != nullptr) {
+    while (pipe != nullptr && std::fgets(buffer.data(), buffer.size(), pipe.get()) != nullptr) {
         out += buffer.data();
-    }
-    if (pipe != nullptr) {
-        ::pclose(pipe);
     }
     return out;
 }

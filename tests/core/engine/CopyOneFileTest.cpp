@@ -23,7 +23,6 @@ namespace Tandemix {
 namespace {
 
 using Test::ByName;
-using Test::LinkTarget;
 using Test::LStat;
 using Test::PrintTo;
 using Test::SameTime;
@@ -56,14 +55,12 @@ public:
     // Runs `press` at the first poll that finds at least `percent` of the file copied.
     void AtGauge(int percent, std::function<void()> press)
     {
-        Host.OnNextPump([this, percent, press] {
-            if (Engine.FileGauge < percent) {
-                return AtGauge(percent, press);
-            }
-            GaugeWhenPressed = Engine.FileGauge;
-            SkipEnabledWhenPressed = Engine.SkipFileEnabled;
-            press();
-        });
+        AtFirstPollWhere([this, percent] { return Engine.FileGauge >= percent; },
+                         [this, press] {
+                             GaugeWhenPressed = Engine.FileGauge;
+                             SkipEnabledWhenPressed = Engine.SkipFileEnabled;
+                             press();
+                         });
     }
 
     // The one problem of the copy, in the log and in the message list.
@@ -200,7 +197,7 @@ TEST_F(CopyOneFileTest, LinksAreCopiedAsLinksAndAnUpdateWritesToItsTwin)
     update.TargetName = "report.txt";
     EXPECT_EQ(Copy(update), 0);
     EXPECT_EQ(Copy(Request("f.bin", 100)), 0);
-    EXPECT_EQ(LinkTarget(Dst + "/ln") + "|" + LinkTarget(Dst + "/dangling"),
+    EXPECT_EQ(Tandemix::Test::LinkTarget(Dst + "/ln") + "|" + Tandemix::Test::LinkTarget(Dst + "/dangling"),
               "../elsewhere/big|nowhere/at/all");
     EXPECT_TRUE(SameTime(LStat(Dst + "/ln").st_mtim, timespec{1234567890, 500}));
     EXPECT_EQ(Target("report.txt"), TempTree::Pattern(4000));

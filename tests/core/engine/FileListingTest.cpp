@@ -17,17 +17,18 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <iterator>
 #include <set>
 
 namespace Tandemix {
 namespace {
 
-using Test::ArchiveFlagResets;
 using Test::LocalTime;
-using Test::LStat;
 using Test::PrintTo;
 using Test::RecordingReporter;
+using ::testing::ElementsAre, ::testing::StartsWith;
 using Names = std::vector<std::string>;
 using NameSet = std::multiset<std::string>;
 
@@ -56,9 +57,9 @@ protected:
     Names Listed(Side side)
     {
         Names names;
-        for (const TFileData& file : ListingOf(Engine, side).Files) {
-            names.push_back(file.FileName);
-        }
+        std::ranges::transform(ListingOf(Engine, side).Files,
+                               std::back_inserter(names),
+                               &TFileData::FileName);
         return names;
     }
     NameSet ListedSet(Side side)
@@ -68,12 +69,9 @@ protected:
     }
     const TFileData* Record(Side side, const std::string& name)
     {
-        for (const TFileData& file : ListingOf(Engine, side).Files) {
-            if (file.FileName == name) {
-                return &file;
-            }
-        }
-        return nullptr;
+        const std::vector<TFileData>& files = ListingOf(Engine, side).Files;
+        auto found = std::ranges::find(files, name, &TFileData::FileName);
+        return found == files.end() ? nullptr : &*found;
     }
     std::string SrcFolder() const { return Src.Root() + "/"; }
     TempTree Src;
@@ -158,7 +156,7 @@ TEST_F(FileListingTest, FileFrom1979IsListedAs1980AndOneBeyondAPackedTimeIsSkipp
     Src.AddFile("old.txt", 1, LocalTime(1979, 6, 15));
     std::string future = Src.AddFile("future.txt", 1, LocalTime(2110, 1, 1));
     Src.AddFile("now.txt", 1);
-    if (LStat(future).st_mtime != LocalTime(2110, 1, 1)) {
+    if (Tandemix::Test::LStat(future).st_mtime != LocalTime(2110, 1, 1)) {
         GTEST_SKIP() << "this filesystem cannot store a date in 2110";
     }
     Opts.DisplayMessages = true;
@@ -177,7 +175,7 @@ TEST_F(FileListingTest, FileFrom1979IsListedAs1980AndOneBeyondAPackedTimeIsSkipp
 TEST_F(FileListingTest, NormalAndArchiveSwitchesBothReadTheArchiveFlagAndTheDecidedRowsCarryIt)
 {
     Src.AddFile("changed.txt", 4);
-    if (!ArchiveFlagResets(Src.AddFile("backed-up.txt", 4))) {
+    if (!Tandemix::Test::ArchiveFlagResets(Src.AddFile("backed-up.txt", 4))) {
         GTEST_SKIP() << "this filesystem keeps no user extended attributes";
     }
     // clang-format off
@@ -365,9 +363,8 @@ TEST_F(FileListingTest, MissingFolderListsEmptyUnreadableOneSaysSoAndNothingIsLi
         EXPECT_EQ(BuildFileListing(Ctx, Side::Source), ListingOutcome::ReadFailed);
     }
     EXPECT_TRUE(Engine.Source.Files.empty());
-    Names logged = Report.LogTexts(LogKind::FileError);
-    ASSERT_EQ(logged.size(), 1u);
-    EXPECT_EQ(logged[0].rfind(SrcFolder() + "  " + std::string(Msg::FolderReadFailed), 0), 0u) << logged[0];
+    EXPECT_THAT(Report.LogTexts(LogKind::FileError),
+                ElementsAre(StartsWith(SrcFolder() + "  " + std::string(Msg::FolderReadFailed))));
     Engine.Source.Files.emplace_back().FileName = "kept";
     State.SourceFileListTag = 1;
     EXPECT_EQ(BuildFileListing(Ctx, Side::Source), ListingOutcome::NotListed);

@@ -10,8 +10,7 @@ namespace Tandemix {
 namespace {
 
 using Test::PrintTo;
-using Test::RunFixture;
-using FolderPairTest = RunFixture;
+using FolderPairTest = Test::RunFixture;
 
 // Source and Target below the tree, or absolute. Refusal: the message's beginning; empty: the
 // run goes ahead.
@@ -30,7 +29,7 @@ const PairCase PairCases[] = {
     {"SubFolderInsideTarget",         "src",       "dst",            true,  {}}};
 // clang-format on
 
-using FolderPairRunTest = Test::TableOf<RunFixture, PairCase>;
+using FolderPairRunTest = Test::TableOf<FolderPairTest, PairCase>;
 
 TEST_P(FolderPairRunTest, OverlappingFoldersOrTheRootAreRefusedBeforeAnythingIsWritten)
 {
@@ -71,10 +70,9 @@ TEST_P(FolderPairRunTest, OverlappingFoldersOrTheRootAreRefusedBeforeAnythingIsW
     }
     EXPECT_EQ(Engine.Totals.RefusalText, Host.Questions[0].Text);
     EXPECT_EQ(Host.LastStatus(), Host.Questions[0].Text);
-    int copies = 0;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(Tree.Root())) {
-        copies += entry.path().filename() == "f.txt" ? 1 : 0;
-    }
+    const auto copies =
+        std::ranges::count_if(std::filesystem::recursive_directory_iterator(Tree.Root()),
+                              [](const auto& entry) { return entry.path().filename() == "f.txt"; });
     EXPECT_EQ(copies, root ? 0 : 1) << "the source's file only, no copy anywhere";
 }
 
@@ -131,8 +129,7 @@ TEST_F(FolderPairTest, ARunIntoATargetAnotherRunWritesToIsRefusedBeforeItsLogOpe
 
     other.Release();
     EXPECT_EQ(Run(), RunOutcome::Completed);
-    EXPECT_EQ(Engine.Totals.Refused, RunRefusal::None);
-    EXPECT_TRUE(Exists(D("a.txt")));
+    EXPECT_EQ(std::tuple(Engine.Totals.Refused, Exists(D("a.txt"))), std::tuple(RunRefusal::None, true));
     TargetLock after;
     EXPECT_TRUE(after.Acquire(Dst, true)) << "the run let go of its target";
     ASSERT_TRUE(after.Acquire(Tree.Path("src"), true));

@@ -15,9 +15,7 @@ namespace Tandemix {
 namespace {
 
 using Test::ModeOf;
-using Test::RunFixture;
-
-using FolderQueueTest = RunFixture;
+using FolderQueueTest = Test::RunFixture;
 
 bool IsBelow(const std::string& folder, const std::string& ancestor)
 {
@@ -42,12 +40,11 @@ TEST_F(FolderQueueTest, EveryFolderIsQueuedBeforeItsOwnWholeSubTree)
     }
     std::multiset<std::string> found(queued.begin(), queued.end());
     // clang-format off
-    EXPECT_EQ(found, (std::multiset<std::string>{"", "a", "a/b", "a/b/c", "a/b/c/d", "a/b/c/d/e", "a/b/c/d/e/f",
+    ASSERT_EQ(found, (std::multiset<std::string>{"", "a", "a/b", "a/b/c", "a/b/c/d", "a/b/c/d/e", "a/b/c/d/e/f",
                                                  "a/b/c/d/e/f/g", "a/b/c/d/e/f/g/h", "a/x", ".hidden",
                                                  ".hidden/inner", "z"}))
         // clang-format on
         << "links to folders are never walked, hidden folders always are";
-    ASSERT_FALSE(queued.empty());
     EXPECT_EQ(queued.front(), "");
     // Depth first: the folders below any queued folder follow it directly, all together.
     for (std::size_t i = 0; i < queued.size(); ++i) {
@@ -63,8 +60,8 @@ TEST_F(FolderQueueTest, EveryFolderIsQueuedBeforeItsOwnWholeSubTree)
         EXPECT_EQ(pair.Target, Dst + pair.Source.substr(Src.size())) << "target names mirror the source";
         EXPECT_TRUE(pair.Top == (pair.Source == Src) && !pair.Next) << pair.Source;
     }
-    EXPECT_EQ(Engine.Totals.PreFolderCount, 12) << "the sub-folders, not the pair asked for";
-    EXPECT_EQ(Engine.Totals.FolderGaugeMax, 12);
+    EXPECT_EQ(std::tie(Engine.Totals.PreFolderCount, Engine.Totals.FolderGaugeMax), std::tuple(12, 12))
+        << "the sub-folders, not the pair asked for";
 }
 
 TEST_F(FolderQueueTest, EnqueueCountsTheSubFoldersAndWithoutThemOnlyThePairIsQueued)
@@ -113,8 +110,7 @@ TEST_F(FolderQueueTest, AFolderThatCannotBeReadIsMarkedAndReported)
     }
     EXPECT_EQ(unreadable,
               (std::map<std::string, bool>{{Src, false}, {S("locked"), true}, {S("open"), false}}));
-    ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_NE(Messages()[0].find(std::string(Msg::FolderReadFailed)), std::string::npos);
+    EXPECT_THAT(Messages(), ::testing::ElementsAre(::testing::HasSubstr(std::string(Msg::FolderReadFailed))));
     EXPECT_TRUE(Host.Questions.empty()) << "counting never asks";
 }
 
@@ -131,8 +127,7 @@ TEST_F(FolderQueueTest, ATargetFolderThatCannotBeEnteredFailsTheRunAndTheRestIsS
     Tree.AddSymlink("dst/sub", elsewhere);
     EXPECT_EQ(Run(), RunOutcome::Failed);
     EXPECT_FALSE(Exists(elsewhere + "/x.txt")) << "nothing is written through a link";
-    EXPECT_TRUE(S_ISLNK(Mode(D("sub"))));
-    EXPECT_EQ(ReadDst("top.txt"), Tree.Pattern(10));
+    EXPECT_EQ(std::tuple(S_ISLNK(Mode(D("sub"))), ReadDst("top.txt")), std::tuple(true, Tree.Pattern(10)));
     EXPECT_EQ(Report.LogTexts(LogKind::AppError),
               std::vector<std::string>{std::string(CopyMsg::CouldNotCreateGoto) + D("sub")});
     EXPECT_EQ(Report.LogTexts(LogKind::AddedFile), std::vector<std::string>{"  Added: top.txt   "});

@@ -24,10 +24,12 @@ constexpr std::uint32_t Jan1998 = Packed(1998, 1, 5, 9, 5, 4); // "1/5/98 9:05:0
 constexpr std::uint32_t Mar2004 = Packed(2004, 3, 1, 12, 0, 0);
 constexpr std::int64_t GiB = 1024LL * 1024 * 1024;
 
+using Strings = std::vector<std::string>;
+
 // Listing order, or sorted where the folder's own order (readdir) is not under the test's control.
-std::vector<std::string> Names(const std::vector<TFileData>& files, bool sorted = false)
+Strings Names(const std::vector<TFileData>& files, bool sorted = false)
 {
-    std::vector<std::string> names;
+    Strings names;
     for (const TFileData& file : files) {
         names.push_back(file.FileName);
     }
@@ -169,8 +171,7 @@ TEST_F(MatchAndDecideTest, AnAddRowCarriesEveryColumnOnAFreshGridThatClearDeltaE
     Engine.Delta.UpdateByteValue = 77;
     Engine.Delta.DeltaCount = 3;
     Engine.DecidedBytes = 55;
-    Engine.FileGauge = 40;
-    Engine.DirGauge = 60;
+    std::tie(Engine.FileGauge, Engine.DirGauge) = std::tuple(40, 60);
     TFileData& source = AddSource("report.doc", 1234, Jan1998);
     source.AttrLetters = "ar";
     source.CompressedSize = 567;
@@ -186,8 +187,7 @@ TEST_F(MatchAndDecideTest, AnAddRowCarriesEveryColumnOnAFreshGridThatClearDeltaE
     EXPECT_EQ(std::tie(d.AddByteValue, d.UpdateByteValue, d.DeltaCount, Engine.DecidedBytes),
               std::make_tuple(1234, 0, 1, 1234));
     EXPECT_EQ(std::tie(Engine.FileGauge, Engine.DirGauge), std::make_tuple(0, 0));
-    Engine.FileGauge = 40;
-    Engine.DirGauge = 60;
+    std::tie(Engine.FileGauge, Engine.DirGauge) = std::tuple(40, 60);
     Engine.Totals.CurrentFileNo = 2850; // where a stopped run left the row counter
     Engine.Totals.DirFileCount = 3000;
     ClearDeltaButtonClick(Ctx);
@@ -212,7 +212,7 @@ TEST_F(MatchAndDecideTest, SizesBeyondFourGigabytesAreCountedAndComparedWholeAnd
               std::make_tuple(5 * GiB, 5 * GiB, 3 * GiB + 7, 8 * GiB + 7));
     std::string pad(24, ' ');
     EXPECT_EQ(Messages(),
-              (std::vector<std::string>{
+              (Strings{
                   "File Size Discrepancy:    vm.img",
                   "--" + pad + "  Source: 4294967306, /src/a/, 3/1/04 12:00:00 PM",
                   "--" + pad + "  Target: 10, /dst/a/, 3/1/04 12:00:00 PM",
@@ -230,7 +230,7 @@ constexpr std::uint32_t Year2020 = Packed(2020, 1, 1, 0, 0, 0);
 static_assert(Year2050 > 0x7FFFFFFFu, "negative as a signed value");
 
 // clang-format off
-struct PairingCase { const char* Name; Listing Targets; Listing Sources; Decided Rows; std::vector<std::string> LeftTargets; };
+struct PairingCase { const char* Name; Listing Targets; Listing Sources; Decided Rows; Strings LeftTargets; };
 const PairingCase PairingCases[] = {
     // The Kelvin sign lowers to a plain "k": a case twin one byte long where the name has three.
     // An update is written to the twin under its own name, not beside it under the source's.
@@ -319,7 +319,7 @@ TEST_P(WithdrawConditions, OnlyWhatTheListingFiledIsWithdrawnAsItWasFiled)
     MatchAndDecide(Ctx, false);
     auto unmatched = Report.EntriesIn(ReportCategory::UnMatched);
     ASSERT_EQ(unmatched.size(), c.Withdrawn ? 1u : 0u);
-    EXPECT_EQ(Names(Engine.Target.Files), std::vector<std::string>{"left.txt"});
+    EXPECT_EQ(Names(Engine.Target.Files), Strings{"left.txt"});
     if (c.Withdrawn) {
         const auto& u = unmatched[0];
         EXPECT_EQ(std::tie(u.Name, u.SizeText, u.Detail, u.Kind),
@@ -348,7 +348,7 @@ TEST_F(MatchAndDecideTest, ARunLogsTheFolderPairInUpperCaseWhenItHasRowsOrReport
             AddSource("new.txt", 1, Mar2004);
         }
         MatchAndDecide(Ctx, false);
-        std::vector<std::string> expected;
+        Strings expected;
         if (c.Logged) {
             expected = {"From: /HOME/ANA/CRèME BRûLéE/", "  To: /MNT/BACKUP/CRèME/"};
         }
@@ -387,22 +387,14 @@ TEST_F(MatchAndDecideTest, AStopKeepsTheRowsSoFarAndTheUndecidedFiles)
     for (const char* name : {"s1", "s2", "s3", "s4", "s5"}) {
         AddSource(name, 1, Mar2004);
     }
-    std::function<void()> watch = [&] {
-        if (Engine.Delta.Rows.size() == 2) {
-            Host.QueueAnswer(DialogResult::Yes);
-            State.StopButtonClick();
-            return;
-        }
-        Host.OnNextPump(watch);
-    };
-    Host.OnNextPump(watch);
+    Host.QueueAnswer(DialogResult::Yes);
+    AtFirstPollWhere([this] { return Engine.Delta.Rows.size() == 2; }, [this] { State.StopButtonClick(); });
     MatchAndDecide(Ctx, false);
-    EXPECT_EQ(Names(Engine.Source.Files), (std::vector<std::string>{"s3", "s4", "s5"}));
+    EXPECT_EQ(Names(Engine.Source.Files), (Strings{"s3", "s4", "s5"}));
     EXPECT_EQ(RowTexts(), (NameTexts{{"s1", Msg::OlderFile}, {"s2", Msg::NoMatch}}));
     EXPECT_EQ(Engine.Delta.DeltaCount, 2);
-    EXPECT_EQ(Names(Engine.Target.Files), (std::vector<std::string>{"keep.txt", "s4"}));
-    EXPECT_TRUE(Host.Unexpected.empty());
-    EXPECT_EQ(State.BusyCount, 0);
+    EXPECT_EQ(Names(Engine.Target.Files), (Strings{"keep.txt", "s4"}));
+    EXPECT_EQ(std::tuple(Host.Unexpected.size(), State.BusyCount), std::tuple(0u, 0));
 }
 
 TEST_F(MatchAndDecideTest, SelectedOnlyDecidesTheSelectionAndDropsTheRest)
@@ -419,7 +411,7 @@ TEST_F(MatchAndDecideTest, SelectedOnlyDecidesTheSelectionAndDropsTheRest)
     EXPECT_EQ(RowTexts(),
               (NameTexts{{"a.txt", Msg::NoMatch}, {"c.txt", Msg::NoMatch}, {"D.TXT", Msg::OlderFile}}));
     EXPECT_TRUE(Engine.Source.Files.empty());
-    EXPECT_EQ(Names(Engine.Target.Files), std::vector<std::string>{"b.txt"});
+    EXPECT_EQ(Names(Engine.Target.Files), Strings{"b.txt"});
 }
 
 TEST_F(MatchAndDecideTest, UpdateListPreviewsTheFolderARunWritesIntoAndShowsBothFoldersAgain)
@@ -455,10 +447,8 @@ TEST_F(MatchAndDecideTest, UpdateListPreviewsTheFolderARunWritesIntoAndShowsBoth
         EXPECT_EQ(std::tie(Engine.Delta.AddByteValue, Engine.Delta.UpdateByteValue),
                   std::make_tuple(c.Adds, c.Updates));
         EXPECT_EQ(Engine.Target.Folder, tree.Path("dst"));
-        EXPECT_EQ(Names(Engine.Source.Files, true),
-                  (std::vector<std::string>{"new.txt", "newer.txt", "same.txt"}));
-        EXPECT_EQ(Names(Engine.Target.Files, true),
-                  (std::vector<std::string>{"newer.txt", "old.txt", "same.txt"}));
+        EXPECT_EQ(Names(Engine.Source.Files, true), (Strings{"new.txt", "newer.txt", "same.txt"}));
+        EXPECT_EQ(Names(Engine.Target.Files, true), (Strings{"newer.txt", "old.txt", "same.txt"}));
     }
     // A sub-folder not made yet is previewed as empty, and a preview makes nothing.
     TempTree::RemoveAll(tree.Path("dst/src"));

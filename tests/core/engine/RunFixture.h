@@ -96,8 +96,7 @@ public:
 };
 
 // A whole run over real folders: "src" and "dst" under a fresh temporary tree, shown as the
-// two panes' folders. Every poll pumps the host, so a click queued with OnNextPump lands at
-// the very next poll.
+// two panes' folders, with every poll pumping the host (PumpEveryPoll).
 class RunFixture : public ::testing::Test, public CoreBundleOf<RunReporter>
 {
 protected:

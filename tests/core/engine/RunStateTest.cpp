@@ -31,8 +31,8 @@ TEST_F(RunStateTest, RefusedStopLetsTheRunGoOnAndALaterStopAsksAgain)
         EXPECT_EQ(State.CheckForStop(), 0);
     }
     // Declining leaves the run's own busy section open: Stop stays available.
-    EXPECT_TRUE(State.BusyCount == 1 && Host.StopEnabled && State.OperationState == 0);
-    EXPECT_EQ(Host.Cursor, CursorShape::Busy);
+    EXPECT_EQ(std::tuple(State.BusyCount, Host.StopEnabled, State.OperationState, Host.Cursor),
+              std::tuple(1, true, 0, CursorShape::Busy));
     ASSERT_EQ(Host.Questions.size(), 1u);
     EXPECT_EQ(std::tie(Host.Questions[0].Text, Host.Questions[0].Buttons),
               std::make_tuple(Msg::ConfirmStop, DialogButtons::YesNo));
@@ -59,9 +59,8 @@ TEST_F(RunStateTest, ConfirmedStopAnswersEveryLaterPollWithoutAskingAndEndsMonit
     EXPECT_EQ(std::tie(State.StopButtonTag, State.OperationState, State.ZipAbortFlag),
               std::make_tuple(2, 2, true));
     EXPECT_EQ(State.StatusText(), Msg::Stopping);
-    EXPECT_EQ(std::tie(Opts.MonitorSourceDriveCheck, Opts.MonitorSourceDriveCheckTag),
-              std::make_tuple(false, -33));
-    EXPECT_TRUE(queueCleared);
+    EXPECT_EQ(std::tie(Opts.MonitorSourceDriveCheck, Opts.MonitorSourceDriveCheckTag, queueCleared),
+              std::make_tuple(false, -33, true));
     for (int i = 0; i < 5; ++i) {
         Advance(std::chrono::milliseconds(30));
         EXPECT_GT(State.CheckForStop(), 0);
@@ -80,8 +79,7 @@ TEST_F(RunStateTest, ZipAbortStopsWithoutAskingAndResets)
     EXPECT_EQ(State.CheckForStop(), 1);
     EXPECT_EQ(std::tie(Host.Cursor, State.OperationState, State.BusyCount, State.ZipAbortFlag),
               std::make_tuple(CursorShape::Default, 0, 0, true));
-    EXPECT_TRUE(Host.Questions.empty());
-    EXPECT_EQ(State.StatusText(), Msg::Stopping);
+    EXPECT_EQ(std::tuple(Host.Questions.size(), State.StatusText()), std::tuple(0u, Msg::Stopping));
 }
 
 TEST_F(RunStateTest, PumpIsThrottledButTheStopStateIsReadEveryPoll)

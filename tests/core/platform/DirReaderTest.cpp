@@ -83,9 +83,7 @@ TEST_F(DirReaderTest, ReadAheadGivesTheFoldersOwnListingOrNothing)
     ASSERT_EQ(::mkfifo(Tree.Path("many/fifo").c_str(), 0600), 0);
     const std::string folder = Tree.Path("many") + "/";
     const EntryOptions options{false, true};
-    SysResult<std::vector<DirEntry>> listed = ReadFolderEntries(folder, options);
-    ASSERT_TRUE(listed.Ok());
-    const std::vector<DirEntry>& own = *listed;
+    const std::vector<DirEntry> own = ReadFolderEntries(folder, options).Value();
 
     FolderPrefetch prefetch;
     prefetch.Start(folder, options);

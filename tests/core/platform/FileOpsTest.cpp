@@ -162,15 +162,13 @@ TEST_F(FileOpsTest, MoveFileMovesFilesAndFoldersButNeverReplaces)
     // for files; a look before the rename is left for folders only.
     int code = RunWithSyscallRefused(SYS_renameat2, ENOSYS, [&] {
         SysStatus file = MoveFile(Tree.Path("from"), Tree.Path("to"));
-        if (file || file.Error() != EEXIST || std::string_view(file.Call()) != "link") {
-            return 10;
-        }
-        if (MoveFile(Tree.Path("folder"), Tree.Path("to")).Error() != EEXIST) {
-            return 11;
-        }
+        SysStatus folder = MoveFile(Tree.Path("folder"), Tree.Path("to"));
         bool moved =
             MoveFile(Tree.Path("from"), Tree.Path("moved")) && MoveFile(Tree.Path("folder"), Tree.Path("f2"));
-        return moved && FileExists(Tree.Path("moved")) && FolderExists(Tree.Path("f2")) ? 0 : 12;
+        return file || file.Error() != EEXIST || std::string_view(file.Call()) != "link"  ? 10
+               : folder.Error() != EEXIST                                                 ? 11
+               : moved && FileExists(Tree.Path("moved")) && FolderExists(Tree.Path("f2")) ? 0
+                                                                                          : 12;
     });
     if (code == NoSyscallFilter) {
         GTEST_SKIP() << "no system call filter here";
@@ -534,8 +532,7 @@ TEST_F(AtomicFileTest, TheJournalRestartsOnlyWithNoEntryOutstanding)
     });
     ASSERT_EQ(code, 0);
     auto temps = [&] {
-        std::vector<std::string> names = Tandemix::Test::SortedNamesIn(folder);
-        return std::count_if(names.begin(), names.end(), [](const std::string& n) { return IsTempName(n); });
+        return std::ranges::count_if(Tandemix::Test::SortedNamesIn(folder), IsTempName);
     };
     ASSERT_EQ(temps(), 1) << "the entry kept open";
     RemoveRecordedTempFiles(journal);

@@ -51,12 +51,11 @@ TEST(PackedTimeTest, PacksLocalTimeUnpacksItAndRefusesWhatItCannotHold)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.Name);
         ScopedEnv zone("TZ", row.Zone);
-        SysResult<std::uint32_t> packed = PackFileTime(row.Time);
-        ASSERT_TRUE(packed.Ok());
-        EXPECT_EQ(std::tuple(*packed, IsBefore1980(row.Time)), std::tuple(row.Expected, row.Before1980));
+        const std::uint32_t packed = PackFileTime(row.Time).Value();
+        EXPECT_EQ(std::tuple(packed, IsBefore1980(row.Time)), std::tuple(row.Expected, row.Before1980));
         if (!row.Before1980) {
-            EXPECT_EQ(UnpackFileTime(*packed), row.Time - row.Time % 2);
-            EXPECT_EQ(*PackFileTime(UnpackFileTime(*packed)), *packed);
+            EXPECT_EQ(UnpackFileTime(packed), row.Time - row.Time % 2);
+            EXPECT_EQ(*PackFileTime(UnpackFileTime(packed)), packed);
         }
     }
 
@@ -108,14 +107,12 @@ TEST_F(SetFileTimesTest, FilesystemThatCannotStoreTheTimeIsReported)
             return 10;
         }
         ::close(fd);
-        if (!SetFileTimes(file, {1600000000, 500000000}, {1600000000, 500000000})) {
-            return 11; // nanoseconds dropped: within 2 s, fine
-        }
-        SysStatus late = SetFileTimes(file, {2200000000, 0}, {2200000000, 0}); // 2039
-        if (late || late.Error() != ERANGE || std::string_view(late.Call()) != "utimensat-verify") {
-            return 12;
-        }
-        return 0;
+        // Nanoseconds dropped are within 2 s: fine. A date of 2039 clamped is not.
+        SysStatus fine = SetFileTimes(file, {1600000000, 500000000}, {1600000000, 500000000});
+        SysStatus late = SetFileTimes(file, {2200000000, 0}, {2200000000, 0});
+        return !fine                                                                                   ? 11
+               : late || late.Error() != ERANGE || std::string_view(late.Call()) != "utimensat-verify" ? 12
+                                                                                                       : 0;
     });
     if (code == NoMountNamespace) {
         GTEST_SKIP() << "no private mount namespace or loop device here";

@@ -10,7 +10,7 @@
 
 #include <cerrno>
 #include <chrono>
-#include <climits>
+#include <filesystem>
 #include <thread>
 
 namespace Tandemix {
@@ -44,9 +44,7 @@ protected:
             }
             Tree.AddSymlink(std::string("bin/") + tool, real);
         }
-        char cwd[PATH_MAX];
-        ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
-        OldCwd = cwd;
+        OldCwd = std::filesystem::current_path();
         // Whatever a shell would run from the name lands here, where the test looks for it.
         ASSERT_EQ(::chdir(Tree.Path("work").c_str()), 0);
     }

@@ -120,9 +120,8 @@ TEST_F(LogFileTest, FileLinesCarryTheChosenColumnsAndEachKindFollowsItsOwnSwitch
     // clang-format on
     for (const auto& row : rows) {
         Fresh();
-        Settings.SizeColumn = row.Size;
-        Settings.DateColumn = row.Date;
-        Settings.TimeColumn = row.Time;
+        std::tie(Settings.SizeColumn, Settings.DateColumn, Settings.TimeColumn) =
+            std::tuple(row.Size, row.Date, row.Time);
         Request("", LogKind::OpenSyncLog);
         Request("  Added: x", LogKind::AddedFile, NotesRow);
         Request("  Added: x", LogKind::UpdatedFile, NotesRow);
@@ -144,9 +143,8 @@ TEST_F(LogFileTest, FileLinesCarryTheChosenColumnsAndEachKindFollowsItsOwnSwitch
         Settings.*gate = true;
         Request("shown line", kind, NotesRow);
         Log.Flush();
-        std::string log = Home.Read("Tandemix.Log");
-        EXPECT_EQ(log.find("hidden line"), std::string::npos);
-        EXPECT_NE(log.find("shown line"), std::string::npos);
+        EXPECT_THAT(Home.Read("Tandemix.Log"), testing::Not(testing::HasSubstr("hidden line")));
+        EXPECT_THAT(Home.Read("Tandemix.Log"), testing::HasSubstr("shown line"));
     }
 }
 

@@ -5,7 +5,7 @@
 #include "platform/FaultHook.h"
 #include "platform/WallClock.h"
 #include "reporting/ReportList.h"
-#include "support/TempTree.h"
+#include "support/FileChecks.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +19,7 @@ namespace Tandemix {
 namespace {
 
 using Lines = std::vector<std::string>;
+using ReportFileTest = Test::TreeFixture;
 
 ReportList ListOf(const Lines& lines)
 {
@@ -27,9 +28,8 @@ ReportList ListOf(const Lines& lines)
     return list;
 }
 
-TEST(ReportFileTest, SavedListsComeBackWithTheirLinesFiguresAndMark)
+TEST_F(ReportFileTest, SavedListsComeBackWithTheirLinesFiguresAndMark)
 {
-    TempTree tree;
     ScopedClock clock([] { return std::time_t{884000000}; });
     // Lines as filed, and the ones a file system allows: a TAB and a bare LF in a name, blanks at
     // either end, an empty line, text that is not ASCII.
@@ -41,7 +41,7 @@ TEST(ReportFileTest, SavedListsComeBackWithTheirLinesFiguresAndMark)
     for (auto [page, compressed, count, total] :
          {std::tuple{"Added", false, 5, 40960}, {"UnMatched", true, 3, -7}, {"Messages", false, 0, 0}}) {
         SCOPED_TRACE(page);
-        std::string path = tree.Path(std::string(page) + ".TXR");
+        std::string path = Tree.Path(std::string(page) + ".TXR");
         ASSERT_TRUE(
             WriteReportFile(path, {compressed, page, DateTimeText(Now()), count, total}, ListOf(lines)).Ok());
 
@@ -53,15 +53,14 @@ TEST(ReportFileTest, SavedListsComeBackWithTheirLinesFiguresAndMark)
                   std::tuple(page, compressed, DateTimeText(884000000), count, total));
     }
     // What other programs see: the header's shape and CR LF after every line.
-    EXPECT_TRUE(tree.ReadFile("Added.TXR")
+    EXPECT_TRUE(Tree.ReadFile("Added.TXR")
                     .starts_with("Added\t" + DateTimeText(884000000) + "\t5\t40960\t\r\nfirst"));
-    EXPECT_TRUE(tree.ReadFile("UnMatched.TXR").starts_with(">UnMatched\t"));
-    EXPECT_TRUE(tree.ReadFile("Messages.TXR").ends_with("\r\n\r\n  Grüße.txt  \r\n"));
+    EXPECT_TRUE(Tree.ReadFile("UnMatched.TXR").starts_with(">UnMatched\t"));
+    EXPECT_TRUE(Tree.ReadFile("Messages.TXR").ends_with("\r\n\r\n  Grüße.txt  \r\n"));
 }
 
-TEST(ReportFileTest, FilesWithoutAHeaderOrFromElsewhereOrDamagedLoadTheirLines)
+TEST_F(ReportFileTest, FilesWithoutAHeaderOrFromElsewhereOrDamagedLoadTheirLines)
 {
-    TempTree tree;
     // clang-format off
     const struct { const char* Content; bool Header; Lines Expected; } cases[] = {
         {"\r\nline one\r\nline two\r\n", false, {"line one", "line two"}},
@@ -73,7 +72,7 @@ TEST(ReportFileTest, FilesWithoutAHeaderOrFromElsewhereOrDamagedLoadTheirLines)
     // clang-format on
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Content);
-        std::string path = tree.AddFile("in.TXR", std::string_view(c.Content));
+        std::string path = Tree.AddFile("in.TXR", std::string_view(c.Content));
         SysResult<ReportFileContent> read = ReadReportFile(path);
         ASSERT_TRUE(read.Ok());
         EXPECT_EQ(read->Header.has_value(), c.Header);
@@ -105,7 +104,7 @@ TEST(ReportFileTest, FilesWithoutAHeaderOrFromElsewhereOrDamagedLoadTheirLines)
     EXPECT_FALSE(ParseReportHeader("").has_value());
 }
 
-TEST(ReportFileTest, GetTabFieldAnswersEachFieldTrimmedAndTheLastForFewerTabs)
+TEST_F(ReportFileTest, GetTabFieldAnswersEachFieldTrimmedAndTheLastForFewerTabs)
 {
     // clang-format off
     // Field 5 of a line with three TABs is the text after the last one; field 10 is beyond the
@@ -121,25 +120,24 @@ TEST(ReportFileTest, GetTabFieldAnswersEachFieldTrimmedAndTheLastForFewerTabs)
     }
 }
 
-TEST(ReportFileTest, AFileThatCannotBeReadOrWrittenIsAnErrorAndTheOldFileStaysWhole)
+TEST_F(ReportFileTest, AFileThatCannotBeReadOrWrittenIsAnErrorAndTheOldFileStaysWhole)
 {
-    TempTree tree;
     {
-        std::string path = tree.AddFile("broken.TXR", std::string_view("Added\t\t1\t1\t\r\nline\r\n"));
+        std::string path = Tree.AddFile("broken.TXR", std::string_view("Added\t\t1\t1\t\r\nline\r\n"));
         ScopedFault fault({.Op = FaultOp::Read, .Error = EIO, .PathContains = "broken"});
         EXPECT_EQ(ReadReportFile(path).Error(), EIO);
     }
 
-    std::string path = tree.AddFile("old.TXR", std::string_view("old content"));
+    std::string path = Tree.AddFile("old.TXR", std::string_view("old content"));
     ReportFileHeader header{false, "Added", "now", 1, 1};
     {
         ScopedFault full({.Op = FaultOp::Write, .Error = ENOSPC, .PathContains = "old.TXR", .AfterBytes = 0});
         EXPECT_EQ(WriteReportFile(path, header, ListOf({"a new line"})).Error(), ENOSPC);
     }
-    EXPECT_EQ(tree.ReadFile("old.TXR"), "old content");
+    EXPECT_EQ(Tree.ReadFile("old.TXR"), "old content");
 }
 
-TEST(ReportFileTest, APrintedListBeginsWithItsNameFiguresAndARule)
+TEST_F(ReportFileTest, APrintedListBeginsWithItsNameFiguresAndARule)
 {
     EXPECT_EQ(PrintedHeaderLines("Updated", "1/5/98 9:05:03 AM", 2, 2048),
               (Lines{"List Name: Updated\t\tReport Printed: 1/5/98 9:05:03 AM",

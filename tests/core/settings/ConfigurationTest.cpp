@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "settings/Configuration.h"
 
-#include "engine/RunState.h"
 #include "platform/FaultHook.h"
 #include "platform/FileTimes.h"
 #include "settings/ConfigLists.h"
 #include "settings/DateRange.h"
 #include "settings/IniFile.h"
 #include "settings/OptionRules.h"
-#include "support/ScriptedHost.h"
+#include "support/CoreBundle.h"
 #include "support/TempHome.h"
 #include "support/TestTables.h"
 
@@ -55,7 +54,7 @@ const char* Bit(bool on)
 }
 
 // A private program folder, a fixed "today" and a window's options.
-class ConfigurationTest : public ::testing::Test
+class ConfigurationTest : public ::testing::Test, public Tandemix::Test::CoreBundle
 {
 protected:
     void TearDown() override
@@ -67,8 +66,8 @@ protected:
 
     void LoadAll(const std::string& file, bool isStartUp = true)
     {
-        LoadConfiguration(Ctx, file, isStartUp);
-        (void)LoadAutomationOptions(Ctx, file);
+        LoadConfiguration(Cfg, file, isStartUp);
+        (void)LoadAutomationOptions(Cfg, file);
     }
 
     void PutDefault(const std::string& text) const { Home.Write(DefaultName, text); }
@@ -79,18 +78,15 @@ protected:
         Host.Questions.clear();
     }
 
-    static inline std::time_t Now = Tandemix::Test::LocalTime(2024, 3, 15);
+    static inline std::time_t Today = Tandemix::Test::LocalTime(2024, 3, 15);
     static constexpr const char* DefaultName = "TXDef.CFG";
     ScopedClock FixedClock{[] {
-        return Now;
+        return Today;
     }};
 
     Tandemix::Test::TempHome Home;
-    Tandemix::Test::ScriptedHost Host;
-    Options Opts;
-    RunState State{Host, Opts};
     std::string DefaultPath = Home.Path(DefaultName);
-    ConfigContext Ctx{.Opts = Opts,
+    ConfigContext Cfg{.Opts = Opts,
                       .LoadingMarker = State.SourceFileListTag,
                       .Tell = [this](std::string_view m) { State.GetHost().Ask(m, DialogButtons::Ok); },
                       .ProgramFolder = Home.Folder(),
@@ -123,14 +119,14 @@ TEST_F(ConfigurationTest, PasswordsAndWindowPositionsComeOnlyWithTheDefaultFile)
         }
         Items Folders;
     } store;
-    Ctx.Passwords = &store;
+    Cfg.Passwords = &store;
     Home.Write("Other.CFG", "[Misc Options]\r\nCompile Date=July 23, 1997\r\n");
     Opts.SavePasswordEnabled = true;
-    LoadConfiguration(Ctx, Home.Path("Other.CFG"), false);
+    LoadConfiguration(Cfg, Home.Path("Other.CFG"), false);
     EXPECT_TRUE(store.Folders.empty());
     EXPECT_EQ(std::tuple(Opts.SavePasswordEnabled, Opts.PassWordName), std::tuple(true, ""));
 
-    LoadConfiguration(Ctx, DefaultPath, false);
+    LoadConfiguration(Cfg, DefaultPath, false);
     EXPECT_EQ(store.Folders, Items{Home.Folder()});
     EXPECT_EQ(std::tuple(Opts.PassWordName, Opts.AdminPassWord, Opts.SavePasswordEnabled),
               std::tuple("zip secret", "admin secret", false));
@@ -141,13 +137,13 @@ TEST_F(ConfigurationTest, PasswordsAndWindowPositionsComeOnlyWithTheDefaultFile)
                        "[Application Options]\r\nMainLeft=700\r\nMainTop=600\r\nReportLeft=9\r\n";
     Home.Write("Chosen.CFG", text);
     PutDefault(text);
-    ASSERT_TRUE(LoadSettings(Ctx, Home.Path("Chosen.CFG"), SettingsLoad::ChosenFile));
-    ASSERT_TRUE(LoadSettings(Ctx, DefaultPath, SettingsLoad::DefaultSettings));
+    ASSERT_TRUE(LoadSettings(Cfg, Home.Path("Chosen.CFG"), SettingsLoad::ChosenFile));
+    ASSERT_TRUE(LoadSettings(Cfg, DefaultPath, SettingsLoad::DefaultSettings));
     auto positions = [this] {
         return std::tuple(Opts.MainLeft, Opts.MainTop, Opts.ReportLeft, Opts.RevisionCode);
     };
     EXPECT_EQ(positions(), std::tuple(50, 100, 50, 0));
-    LoadConfiguration(Ctx, DefaultPath, true);
+    LoadConfiguration(Cfg, DefaultPath, true);
     EXPECT_EQ(positions(), std::tuple(700, 600, 9, 2));
 }
 
@@ -197,16 +193,15 @@ TEST_F(ConfigurationTest, BothLogsAreDeletedOnlyWhenLongerThanTheLimit)
         for (const char* name : never) {
             Home.Write(name, std::string(row.LogBytes + 10, 'z'));
         }
-        std::vector<std::string> told;
-        Ctx.LogTrimmed = [&told](const TrimmedLog& log) {
+        Items told;
+        Cfg.LogTrimmed = [&told](const TrimmedLog& log) {
             told.push_back(log.Name + " " + std::to_string(log.Size));
         };
-        LoadConfiguration(Ctx, DefaultPath, true);
+        LoadConfiguration(Cfg, DefaultPath, true);
         // Each deletion is told with the size the log had reached, so the window can explain it.
         const std::string size = std::to_string(row.LogBytes);
         std::sort(told.begin(), told.end()); // the folder's order
-        const std::vector<std::string> expected{"Pre.Log " + size, "my run.Log " + size};
-        EXPECT_EQ(told, row.Deleted ? expected : std::vector<std::string>());
+        EXPECT_EQ(told, (row.Deleted ? Items{"Pre.Log " + size, "my run.Log " + size} : Items{}));
         EXPECT_EQ(fs::exists(Home.Path("my run.Log")), !row.Deleted);
         EXPECT_EQ(fs::exists(Home.Path("Pre.Log")), !row.Deleted);
         for (const char* name : never) {
@@ -223,7 +218,7 @@ TEST_F(ConfigurationTest, AHandEditedFileLoadsWithDefaultsWhereItIsUnreadable)
     fs::copy_file(DataFile("HandEdited.CFG"), DefaultPath);
     ASSERT_TRUE(IsConfigurationFile(DefaultPath));
     LoadAll(DefaultPath);
-    ASSERT_TRUE(SaveConfiguration(Ctx, Home.Path("Saved.CFG")).Saved);
+    ASSERT_TRUE(SaveConfiguration(Cfg, Home.Path("Saved.CFG")).Saved);
     EXPECT_EQ(Home.Read("Saved.CFG"), DataText("HandEditedSaved.CFG"));
     EXPECT_EQ(Opts.RevisionCode, 0); // "abc"; a save always writes its own
 }
@@ -238,17 +233,15 @@ TEST_F(ConfigurationTest, TextDatesWarnOnlyWhileARangeIsInUseIntegerDatesNever)
         if (warned) {
             Host.QueueAnswer(DialogResult::Ok);
         }
-        LoadConfiguration(Ctx, DataFile("OldTextDates.CFG"), false);
-        ASSERT_EQ(Host.Questions.size(), warned ? 1u : 0u);
-        if (warned) {
-            EXPECT_EQ(Host.Questions[0].Text,
-                      "For compatibility reasons, dates are now being stored as integers in the INI file.\n\n"
-                      "Updating To-From dates to: 1/1/80 and 3/15/24 respectively.\n\n"
-                      "Please verify To-From dates being used in the File Options screen.");
-            EXPECT_EQ(Host.Questions[0].Buttons, DialogButtons::Ok);
-        }
+        LoadConfiguration(Cfg, DataFile("OldTextDates.CFG"), false);
+        EXPECT_EQ(
+            Host.LastQuestion(),
+            warned ? "For compatibility reasons, dates are now being stored as integers in the INI file.\n\n"
+                     "Updating To-From dates to: 1/1/80 and 3/15/24 respectively.\n\n"
+                     "Please verify To-From dates being used in the File Options screen."
+                   : "");
         // Whatever was asked, the range becomes 1 January 1980 to today, and the file's mode holds.
-        const std::uint32_t today = TodayPacked(Now);
+        const std::uint32_t today = TodayPacked(Today);
         EXPECT_EQ(std::tuple(Opts.UseDateFrom, Opts.UseDateTo, Opts.DatesMode, Opts.DateFrom, Opts.DateTo),
                   std::tuple(PackedTimeFloor, today, DateMode::FromTo, PackedTimeFloor, today));
     }
@@ -259,7 +252,7 @@ TEST_F(ConfigurationTest, TextDatesWarnOnlyWhileARangeIsInUseIntegerDatesNever)
     // A date from 2044 on was written by older releases as a negative number.
     PutDefault("[File Options]\r\nUseDatesFromTo=1\r\nUseDatesAll=0\r\nUseDateFrom=0x2A210000\r\n"
                "UseDateTo=-2145320960\r\n");
-    LoadConfiguration(Ctx, DefaultPath, true);
+    LoadConfiguration(Cfg, DefaultPath, true);
     EXPECT_EQ(std::tuple(Opts.DateFrom, Opts.DateTo), std::tuple(Day("01/01/01"), Day("01/01/44")));
 }
 
@@ -283,7 +276,7 @@ TEST_F(ConfigurationTest, TheLastDateButtonSetWinsAndNoneMeansAll)
                    + "\r\nUseDatesNoDays=" + Bit(row.NoDays) + "\r\nUseDatesAll=" + Bit(row.All)
                    + "\r\nPastDaysCount=2\r\nUseDateFrom=" + std::to_string(Day("06/01/23"))
                    + "\r\nUseDateTo=" + std::to_string(Day("06/30/23")) + "\r\n");
-        LoadConfiguration(Ctx, DefaultPath, true);
+        LoadConfiguration(Cfg, DefaultPath, true);
         EXPECT_EQ(std::tuple(Opts.DatesMode, Opts.TodayFrom),
                   std::tuple(row.Mode, row.Mode == DateMode::FromTo));
         // The edits keep the stored dates whatever the mode.
@@ -296,21 +289,19 @@ TEST_F(ConfigurationTest, LoadSettingsRefusesAFileWithoutCompileDateAndMarksTheL
 {
     fs::copy_file(DataFile("NoCompileDate.CFG"), Home.Path("Odd.CFG"));
     Host.QueueAnswer(DialogResult::Ok);
-    EXPECT_FALSE(LoadSettings(Ctx, Home.Path("Odd.CFG"), SettingsLoad::ChosenFile));
-    ASSERT_EQ(Host.Questions.size(), 1u);
-    EXPECT_EQ(std::tuple(Host.Questions[0].Text, Host.Questions[0].Buttons),
-              std::tuple(std::string("Unrecognizable Configurtation File!"), DialogButtons::Ok));
+    EXPECT_FALSE(LoadSettings(Cfg, Home.Path("Odd.CFG"), SettingsLoad::ChosenFile));
+    EXPECT_EQ(Host.LastQuestion(), "Unrecognizable Configurtation File!");
     EXPECT_EQ(std::tuple(Opts.ShowHint, Opts.SaveSettingsOnExit), std::tuple(false, true));
 
     // The command line's -C switch goes on with the options it has, without a word.
-    EXPECT_FALSE(LoadSettings(Ctx, Home.Path("Odd.CFG"), SettingsLoad::ConfigSwitch));
+    EXPECT_FALSE(LoadSettings(Cfg, Home.Path("Odd.CFG"), SettingsLoad::ConfigSwitch));
     EXPECT_FALSE(Opts.ShowHint);
 
     // The loading marker is set while loading and cleared after.
     PutDefault(
         "[Misc Options]\r\nCompile Date=July 23, 1997\r\n[Pro Options]\r\nReset File Archive Attrib=1\r\n");
     int seen = -1;
-    Ctx.ReopenBatchList = [&](const std::string&) {
+    Cfg.ReopenBatchList = [&](const std::string&) {
         seen = State.SourceFileListTag;
         return false;
     };
@@ -320,7 +311,7 @@ TEST_F(ConfigurationTest, LoadSettingsRefusesAFileWithoutCompileDateAndMarksTheL
         SCOPED_TRACE(marker);
         Fresh();
         State.SourceFileListTag = 0;
-        ASSERT_TRUE(LoadSettings(Ctx, DefaultPath, how));
+        ASSERT_TRUE(LoadSettings(Cfg, DefaultPath, how));
         EXPECT_EQ(std::tuple(seen, State.SourceFileListTag), std::tuple(marker, 0));
         EXPECT_TRUE(Opts.CheckResetArchive); // the automation options came along
     }
@@ -333,7 +324,7 @@ TEST_F(ConfigurationTest, LoadSettingsRefusesAFileWithoutCompileDateAndMarksTheL
 // A load without a file then takes every option back to its default.
 TEST_F(ConfigurationTest, SaveWritesEveryKeyInItsOrderEveryOptionLoadsBackAndWithoutAFileTakesItsDefault)
 {
-    ASSERT_TRUE(SaveConfiguration(Ctx, DefaultPath).Saved);
+    ASSERT_TRUE(SaveConfiguration(Cfg, DefaultPath).Saved);
     EXPECT_EQ(Home.Read(DefaultName), DataText("Defaults.CFG"));
     // Custom.CFG: every option away from its default, in a combination the window could
     // produce, saved as this program saves it; its recovery folder lies in the program folder.
@@ -341,7 +332,7 @@ TEST_F(ConfigurationTest, SaveWritesEveryKeyInItsOrderEveryOptionLoadsBackAndWit
     text.replace(text.find("@HOME@"), 6, Home.Folder());
     PutDefault(text);
     LoadAll(DefaultPath);
-    ASSERT_TRUE(SaveConfiguration(Ctx, Home.Path("Again.CFG")).Saved);
+    ASSERT_TRUE(SaveConfiguration(Cfg, Home.Path("Again.CFG")).Saved);
     EXPECT_EQ(Home.Read("Again.CFG"), text);
     // Values derived while loading.
     EXPECT_EQ(std::tuple(Opts.ReplicateBypass(), Opts.MonitorSourceDriveCheckTag, Opts.CompressedExt),
@@ -353,8 +344,7 @@ TEST_F(ConfigurationTest, SaveWritesEveryKeyInItsOrderEveryOptionLoadsBackAndWit
     LoadAll(DefaultPath);
     Options expected;
     // The range's end is today's date where a default Options leaves it open.
-    expected.UseDateTo = TodayPacked(Now);
-    expected.DateTo = TodayPacked(Now);
+    expected.UseDateTo = expected.DateTo = TodayPacked(Today);
     EXPECT_EQ(Opts, expected);
 }
 
@@ -366,14 +356,14 @@ TEST_F(ConfigurationTest, SaveWritesWhatIsInForce)
     Opts.UseDateFrom = Day("05/05/21"); // typed, not applied
     Opts.DateFrom = Day("01/02/20");
     Opts.HomeLeft = 80;
-    Ctx.ScreenWidth = 1920;
+    Cfg.ScreenWidth = 1920;
     // The window's left edge, the edge saved, the monitor and its tag.
     for (auto [left, savedLeft, monitor, tag] :
          {std::tuple{1920 + 500, 80, true, 0}, {1900, 1900, false, -33}, {0, 0, false, 0}}) {
         Opts.MainLeft = left;
         Opts.MonitorSourceDriveCheck = monitor;
         Opts.MonitorSourceDriveCheckTag = tag;
-        ASSERT_TRUE(SaveConfiguration(Ctx, DefaultPath).Saved);
+        ASSERT_TRUE(SaveConfiguration(Cfg, DefaultPath).Saved);
         IniFile ini(DefaultPath);
         EXPECT_EQ(ini.ReadInteger("Application Options", "MainLeft", -1), savedLeft);
         EXPECT_EQ(ini.ReadBool("Pro Options", "Real-Time Monitoring", false), monitor || tag != 0);
@@ -388,7 +378,7 @@ TEST_F(ConfigurationTest, AFailedWriteReportsTheFile)
 {
     std::string path = Home.Path("Fault.CFG");
     ScopedFault fault({.Op = FaultOp::Write, .Error = ENOSPC, .PathContains = "Fault.CFG"});
-    SaveResult result = SaveConfiguration(Ctx, path);
+    SaveResult result = SaveConfiguration(Cfg, path);
     EXPECT_EQ(std::tuple(result.Saved, result.Error), std::tuple(false, "Unable to write to " + path));
 }
 
@@ -417,10 +407,8 @@ TEST_F(ConfigListsTest, TheEmptyExcludeMaskIsABlankKeyAlwaysThereAndTheSelectedM
     EXPECT_EQ(list.Items, (Items{".A;", ".B;", ""}));
 
     // A list without the empty mask gets one at the end.
-    Ini.EraseSection(ExcludeListSection);
-    Ini.WriteString(ExcludeListSection, "0", ".X;");
-    Ini.WriteString(ExcludeListSection, "7", "old_BLANK_"); // no "=" before the marker: a mask
-    Ini.WriteString(ExcludeListSection, "8", "=y");
+    // No "=" before the marker: "old_BLANK_" is a mask.
+    Home.Write("Lists.CFG", "[Exclude File List]\r\n0=.X;\r\n7=old_BLANK_\r\n8==y\r\n");
     EXPECT_EQ(ReadExcludeList(Ini).Items, (Items{".X;", "old_BLANK_", "=y", ""}));
     Ini.WriteString(ExcludeListSection, "9", "_BLANK_ with text"); // the marker counts wherever it is
     EXPECT_EQ(ReadExcludeList(Ini).Items, (Items{".X;", "old_BLANK_", "=y", ""}));
@@ -455,19 +443,19 @@ TEST_F(ConfigListsTest, BatchFilesKeepTheirPositionsAndTheEmptyEntryIsShownAfter
     EXPECT_EQ(Section(BatchListSection), Items{"0=/jobs/c.SNC"}) << "no entry of the longer list left";
     WriteBatchFileList(Ini, list);
     Items excludes;
-    Ctx.ExcludeStringChanged = [&] {
+    Cfg.ExcludeStringChanged = [&] {
         excludes.push_back(Opts.ExcludeString);
     };
-    LoadConfiguration(Ctx, Path, false);
+    LoadConfiguration(Cfg, Path, false);
     EXPECT_EQ(Opts.BatchFileLoadList, (SelectableList{{"/jobs/a.SNC", "/jobs/b.SNC", ""}, 2}));
     EXPECT_EQ(excludes, Items{".OBJ;"});
 
     Items reopened;
-    Ctx.ReopenBatchList = [&](const std::string& file) {
+    Cfg.ReopenBatchList = [&](const std::string& file) {
         reopened.push_back(file);
         return true;
     };
-    LoadConfiguration(Ctx, Path, false);
+    LoadConfiguration(Cfg, Path, false);
     EXPECT_EQ(std::tuple(reopened, Opts.BatchFileLoadList.ItemIndex), std::tuple(Items{"/jobs/a.SNC"}, 0));
 }
 
@@ -475,17 +463,16 @@ TEST_F(ConfigListsTest, ASavedPairComesFirstOnceAndPairsLoadIntoTheirPlaces)
 {
     // The order itself is RememberRecentPair's; here: the pair saved, empty entries left out.
     Opts.RecentFolders = {"/a >> /b", "/c >> /d", "", ""};
-    Ctx.SourceFolder = "/c";
-    Ctx.TargetFolder = "/d";
-    ASSERT_TRUE(SaveConfiguration(Ctx, Path).Saved);
+    Cfg.SourceFolder = "/c";
+    Cfg.TargetFolder = "/d";
+    ASSERT_TRUE(SaveConfiguration(Cfg, Path).Saved);
     EXPECT_EQ(Section(RecentListSection), (Items{"Recent Folder1=/c >> /d", "Recent Folder2=/a >> /b"}));
     EXPECT_EQ(Opts.RecentFolders, (RecentFolderList{"/c >> /d", "/a >> /b", "", ""}));
 
     // Pairs load into their places, and empty ones stay hidden.
-    Ini.EraseSection(RecentListSection);
-    Ini.WriteString(RecentListSection, "Recent Folder1", "/a >> /b");
-    Ini.WriteString(RecentListSection, "Recent Folder3", "/e >> /f");
-    Ini.WriteString(RecentListSection, "Recent Folder5", "/never >> /shown");
+    Home.Write("Lists.CFG",
+               "[Recent Folder List]\r\nRecent Folder1=/a >> /b\r\nRecent Folder3=/e >> /f\r\n"
+               "Recent Folder5=/never >> /shown\r\n");
     EXPECT_EQ(ReadRecentFolders(Ini), (RecentFolderList{"/a >> /b", "", "/e >> /f", ""}));
 }
 

@@ -29,9 +29,8 @@ protected:
     IniFile Load(const std::string& bytes) { return IniFile(Tree.AddFile("TXDef.CFG", bytes)); }
     std::string Bytes() const { return Tree.ReadFile("TXDef.CFG"); }
 
-    Lines Names() const { return Tandemix::Test::SortedNamesIn(FDir); }
+    Lines Names() const { return Tandemix::Test::SortedNamesIn(Tree.Root()); }
 
-    const std::string FDir = Tree.Root();
     const std::string FPath = Tree.Path("TXDef.CFG");
 };
 
@@ -74,14 +73,14 @@ TEST_F(IniFileTest, ReadStringFindsTheFirstKeyOfTheFirstSection)
 
 TEST_F(IniFileTest, MissingOrUnreadableFileGivesDefaults)
 {
-    IniFile missing(FDir + "/absent.cfg");
+    IniFile missing(Tree.Path("absent.cfg"));
     EXPECT_EQ(std::tuple(missing.ReadString("Misc Options", "Compile Date", "dflt"),
                          missing.ReadInteger("Misc Options", "Revision Code", 7),
                          missing.ReadBool("Misc Options", "ShowHint", true),
                          missing.ReadSection("Misc Options").size(),
                          missing.SectionExists("Misc Options")),
               std::tuple("dflt", 7, true, 0u, false));
-    EXPECT_FALSE(fs::exists(FDir + "/absent.cfg")) << "a read must not create the file";
+    EXPECT_FALSE(Tree.Exists("absent.cfg")) << "a read must not create the file";
 
     Put("[A]\r\nb=real\r\n");
     ScopedFault fault({FaultOp::Read, EIO, "TXDef.CFG", 0, -1});

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <numeric>
 #include <optional>
 #include <string>
 #include <tuple>
@@ -19,10 +20,8 @@ using Test::ModeOf;
 
 TEST(ScrambleText, RoundTripKeepsLengthAndText)
 {
-    std::string everyByte;
-    for (int i = 0; i < 256; ++i) {
-        everyByte.push_back(static_cast<char>(i));
-    }
+    std::string everyByte(256, '\0');
+    std::iota(everyByte.begin(), everyByte.end(), '\0');
     // clang-format off
     const std::pair<const char*, std::string> rows[] = {{"Empty", ""}, {"Plain", "Open Sesame 42"},
         {"AboveAscii", "Grüße, 密码 \xff\xfe"}, {"EveryByte", everyByte}, {"Long", std::string(500, 'x')}};
@@ -70,15 +69,13 @@ TEST(ChangeArchivePassword, OldPasswordMustMatchExactlyAndTheSameNewOneChangesNo
 {
     Options opts;
     opts.PassWordName = "Secret";
-    auto state = [&opts] {
-        return std::tuple(opts.PassWordName, opts.SavePasswordEnabled);
-    };
-    EXPECT_FALSE(ChangeArchivePassword(opts, "secret", "other"));
-    EXPECT_EQ(state(), std::tuple("Secret", false));
-    EXPECT_TRUE(ChangeArchivePassword(opts, "Secret", "Secret"));
-    EXPECT_EQ(state(), std::tuple("Secret", false));
-    EXPECT_TRUE(ChangeArchivePassword(opts, "Secret", "new one"));
-    EXPECT_EQ(state(), std::tuple("new one", true));
+    // In turn: the old password typed, the new one, accepted, the password and its save flag after.
+    for (auto [old, typed, accepted, name, saved] : {std::tuple{"secret", "other", false, "Secret", false},
+                                                     {"Secret", "Secret", true, "Secret", false},
+                                                     {"Secret", "new one", true, "new one", true}}) {
+        EXPECT_EQ(ChangeArchivePassword(opts, old, typed), accepted) << typed;
+        EXPECT_EQ(std::tuple(opts.PassWordName, opts.SavePasswordEnabled), std::tuple(name, saved)) << typed;
+    }
 
     Options empty;
     EXPECT_TRUE(ChangeArchivePassword(empty, "", "first"));

@@ -40,10 +40,9 @@ protected:
 
 TEST_F(DeleteUnmatchedTest, WhatTheSourceLacksGoesAsItIsAndLinksNeverLeadOut)
 {
-    Tree.AddFile("src/keep.txt", "k", 1'600'000'000);
-    Tree.AddFile("src/sub/kept.txt", "k", 1'600'000'000);
-    Tree.AddFile("dst/keep.txt", "k", 1'600'000'000);
-    Tree.AddFile("dst/sub/kept.txt", "k", 1'600'000'000);
+    for (const char* matched : {"src/keep.txt", "src/sub/kept.txt", "dst/keep.txt", "dst/sub/kept.txt"}) {
+        Tree.AddFile(matched, "k", 1'600'000'000);
+    }
     Tree.AddFile("dst/sub/stale.txt", "s");
     Tree.AddFile("dst/locked.txt", "r", {}, 0444);
     Tree.AddFile("dst/.hidden", "h");

@@ -58,8 +58,7 @@ public:
     }
     bool MessageSays(std::string_view text) const
     {
-        std::vector<std::string> messages = Lines(ReportCategory::Messages);
-        return std::any_of(messages.begin(), messages.end(), [text](const std::string& line) {
+        return std::ranges::any_of(Lines(ReportCategory::Messages), [text](const std::string& line) {
             return line.find(text) != std::string::npos;
         });
     }
