@@ -131,18 +131,18 @@ TEST_F(IniFileTest, LongValuesAreCutTo1023Characters)
     for (int i = 0; i < 2000; ++i) {
         accented += "\xC3\xA9"; // é
     }
-    const std::string euroAtEdge = std::string(1022, 'a') + "\xE2\x82\xAC" + "zzz"; // € is character 1023
+    const std::string edge = std::string(1022, 'a') + "\xE0\xA0\x80" + "zzz"; // U+0800 is character 1023
     const std::string euroBeyond = std::string(1023, 'a') + "\xE2\x82\xAC";
     const std::string quoted = "\"" + std::string(1023, 'q') + "\"";
     // Stray continuation bytes after a byte that starts no character: each counts as one, so
     // no run of them gets past the limit.
     const std::string stray = "\xFF" + std::string(1500, '\xB0');
-    IniFile ini = Load("[L]\r\nascii=" + ascii + "\r\naccented=" + accented + "\r\nedge=" + euroAtEdge
+    IniFile ini = Load("[L]\r\nascii=" + ascii + "\r\naccented=" + accented + "\r\nedge=" + edge
                        + "\r\nbeyond=" + euroBeyond + "\r\nquoted=" + quoted + "\r\nstray=" + stray + "\r\n");
 
     EXPECT_EQ(ini.ReadString("L", "ascii", ""), std::string(1023, 'a'));
     EXPECT_EQ(ini.ReadString("L", "accented", ""), accented.substr(0, 2 * 1023));
-    EXPECT_EQ(ini.ReadString("L", "edge", ""), std::string(1022, 'a') + "\xE2\x82\xAC");
+    EXPECT_EQ(ini.ReadString("L", "edge", ""), std::string(1022, 'a') + "\xE0\xA0\x80");
     EXPECT_EQ(ini.ReadString("L", "beyond", ""), std::string(1023, 'a'));
     EXPECT_EQ(ini.ReadString("L", "quoted", ""), std::string(1023, 'q'));
     EXPECT_EQ(ini.ReadString("L", "stray", ""), stray.substr(0, 1023));
