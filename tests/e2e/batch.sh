@@ -12,7 +12,6 @@ row() { # row N SOURCE TARGET INCLUDE DELETE: a row carrying its options (every 
 }
 
 b="$work/b"
-mkdir -p "$b"/{s1,d1,s2,d2}
 put "$b/s1/a.txt" a
 put "$b/d1/keep.txt" 'row 1 deletes nothing'
 put "$b/s2/b.txt" b

@@ -114,7 +114,9 @@ catch_copy() { # catch_copy DIR: caught=1 once $pid holds a temporary file in DI
     done
 }
 
-stopped_copy() { # stopped_copy NAME DIR FILE: the copy caught into DIR and stopped ended as it should
+stopped_copy() { # stopped_copy NAME DIR FILE: the copy into DIR, caught and stopped, ends as it should
+    catch_copy "$2"
+    stop
     if [ -z "$caught" ]; then
         echo "skipped: $1: the copy finished before its temporary file could be seen"
         return

@@ -49,8 +49,6 @@ sleep 1.5
 # Written beside the source and moved in: one change, and a file that stays as it is.
 head -c $((300 * 1024 * 1024)) /dev/zero >"$work/large.bin"
 mv "$work/large.bin" "$src/large.bin"
-catch_copy "$dst"
-stop
 stopped_copy "copy" "$dst" "$dst/large.bin"
 
 finish

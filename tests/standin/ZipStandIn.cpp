@@ -20,12 +20,12 @@ std::uint32_t Play(Callback callback, void* component)
 {
     StandInState& s = State();
     switch (s.Script) {
-    case 1: { // count
+    case ScriptCount: {
         std::uint32_t count = 7;
         s.Answers.push_back(callback(MsgEntryCount, &count, component));
         break;
     }
-    case 2: { // password query
+    case ScriptPasswordQuery: {
         char buffer[PasswordBufferSize];
         std::memset(buffer, 'X', sizeof buffer);
         QueryBlock block{"/some/where/file.txt", buffer, 9};
@@ -35,7 +35,7 @@ std::uint32_t Play(Callback callback, void* component)
         s.ReplyAction = block.Action;
         break;
     }
-    case 3: { // two entries listed, the second after the component may have asked to stop
+    case ScriptListTwo: { // the second entry after the component may have asked to stop
         FileInfo info{};
         info.FileName = "first.txt";
         info.Size = 5'000'000'000;
@@ -50,7 +50,7 @@ std::uint32_t Play(Callback callback, void* component)
         s.Answers.push_back(callback(MsgListing, &info, component));
         break;
     }
-    case 4: { // shared text set, then read back
+    case ScriptSharedText: { // set, then read back
         std::string longText(400, 'q');
         TextBlock text{longText.c_str(), static_cast<std::uint16_t>(longText.size())};
         s.Answers.push_back(callback(MsgSetSharedText, &text, component));
@@ -61,10 +61,9 @@ std::uint32_t Play(Callback callback, void* component)
         s.ReplyAction = static_cast<std::uint8_t>(request.Flag);
         break;
     }
-    case 5: { // a message nobody knows
+    case ScriptUnknownMessage:
         s.Answers.push_back(callback(4242, nullptr, component));
         break;
-    }
     default:
         break;
     }

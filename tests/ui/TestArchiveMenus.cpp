@@ -39,10 +39,8 @@ QString Shown(const SidePane& pane)
 {
     QStringList names = Test::Items(pane.FileList);
     names.sort();
-    const QColor red(Qt::red);
-    const int reds = int(pane.FileList->palette().color(QPalette::Text) == red)
-                     + int(pane.FileCount->palette().color(QPalette::WindowText) == red)
-                     + int(pane.DirSize->palette().color(QPalette::WindowText) == red);
+    const int reds = int(Test::Red(pane.FileList, QPalette::Text)) + int(Test::Red(pane.FileCount))
+                     + int(Test::Red(pane.DirSize));
     const std::string shown = std::string(pane.ViewCompressed->isEnabled() ? "" : "disabled ")
                               + (pane.ViewCompressed->isChecked() ? "checked " : "unchecked ")
                               + (reds == 3   ? "red: "
@@ -81,8 +79,7 @@ void AnswerDialogs(CompressionPage& page, std::vector<DialogAnswer> answers)
         QVERIFY(form->OldPassword->text().isEmpty()); // emptied every time it shows
         form->OldPassword->setText(QString::fromUtf8(oldPassword));
         form->NewPassword->setText(QString::fromUtf8(newPassword));
-        form->findChild<QPushButton*>(ok ? QStringLiteral("OkButton") : QStringLiteral("CancelButton"))
-            ->click();
+        (ok ? form->OkButton : form->CancelButton)->click();
     });
     timer->start(10);
 }
@@ -122,8 +119,7 @@ private slots:
             ScopedEnv noViewer("PATH", rig.Tree.AddFolder("no-programs"));
             const std::string scratch = AddTrailingBackslash(form->TempFolderPath());
             std::ofstream(scratch + "stale.txt") << "an earlier entry";
-            QListWidgetItem* entry =
-                target.FileList->findItems(QStringLiteral("b.txt"), Qt::MatchExactly).front();
+            auto* entry = target.FileList->findItems(QStringLiteral("b.txt"), Qt::MatchExactly).front();
             target.FileList->setCurrentItem(entry);
             Test::RightClick(target.FileList);
             QVERIFY(form->Archives.ExpandFolder1->isEnabled());
@@ -181,34 +177,30 @@ private slots:
 
         form->SyncPage->SyncButton->click();
         QVERIFY(form->SyncPage->CompressionMessage->isHidden());
-        SidePane& target = form->Panes->Pane(Side::Target);
-        QCOMPARE(Shown(target), QStringLiteral("checked red: one.txt two.txt"));
+        QCOMPARE(Shown(form->Panes->Pane(Side::Target)), QStringLiteral("checked red: one.txt two.txt"));
         QVERIFY(!form->Panes->Pane(Side::Source).ViewCompressed->isChecked());
     }
 
     void UseCompressionAndItsTwinOnTheRunPageEnableItsControls()
     {
         PageRig rig;
-        auto radio = [&rig](const char* name) {
-            return rig.Page.findChild<QRadioButton*>(QString::fromUtf8(name));
-        };
+        auto* expand = rig.Page.findChild<QRadioButton*>(QStringLiteral("CompressExpand1"));
         QVERIFY(!rig.Page.ChgPassWordButton->isEnabled() && !rig.Page.CompressExpand->isEnabled());
         rig.Page.SyncOptUseCompressionMouseUp(); // flips the direction only while compression is on
         QCOMPARE(rig.Opts.CompressExpand, 0);
         rig.Page.SyncOptUseCompression->click();
         QVERIFY(rig.Opts.UseCompression && rig.Page.UseCompression->isChecked());
         QVERIFY(rig.Page.ChgPassWordButton->isEnabled() && rig.Page.CompressionSpeed->isEnabled());
-        QVERIFY(!rig.Page.PassWordName->isEnabled()); // never typed into
-        QVERIFY(!rig.Page.SavePassword->isEnabled());
+        Test::ExpectEnabled({rig.Page.PassWordName, rig.Page.SavePassword}, false); // the name is only shown
         emit rig.Page.SyncOptUseCompression->customContextMenuRequested(QPoint(1, 1));
         QCOMPARE(rig.Opts.CompressExpand, 1);
-        QVERIFY(radio("CompressExpand1")->isChecked());
+        QVERIFY(expand->isChecked());
         rig.Page.SyncOptUseCompressionMouseUp();
         QCOMPARE(rig.Opts.CompressExpand, 0);
 
-        radio("CompressExpand1")->click();
+        expand->click();
         QCOMPARE(rig.Opts.CompressExpand, 1);
-        radio("CompressionSpeed2")->click();
+        rig.Page.findChild<QRadioButton*>(QStringLiteral("CompressionSpeed2"))->click();
         QCOMPARE(rig.Opts.CompressionSpeed, 2);
         rig.Page.CompressedFileExt->selectAll();
         QTest::keyClicks(rig.Page.CompressedFileExt, QStringLiteral("zip"));
@@ -237,8 +229,7 @@ private slots:
         rig.Host.QueueAnswer(DialogResult::Ok);
         rig.Page.ChgPassWordButtonClick();
         QCOMPARE(rig.Host.Questions.size(), std::size_t{1});
-        QCOMPARE(rig.Host.LastQuestion(),
-                 std::string("Sorry, I do not recognize that Old Password.\nPlease try again."));
+        QCOMPARE(rig.Host.LastQuestion(), "Sorry, I do not recognize that Old Password.\nPlease try again.");
         QCOMPARE(rig.Opts.PassWordName, std::string("brand new"));
         QCOMPARE(rig.Page.PassWordName->text(), QStringLiteral("brand new"));
         QVERIFY(rig.Page.SavePassword->isEnabled());

@@ -69,10 +69,6 @@ private:
     }
     void StandOn(int row) { Build->BuildBatchGrid->setCurrentCell(row - 1, 1); }
     std::string Cell(int row, BatchCol col) const { return Build->Grid().At(row)[col]; }
-    static bool Red(const QWidget* widget)
-    {
-        return widget->palette().color(QPalette::WindowText) == QColor(Qt::red);
-    }
     static void YesAndNo()
     {
         QTest::addColumn<bool>("yes");
@@ -178,9 +174,8 @@ private slots:
         QVERIFY(Build->UpdateBatchItem->isEnabled());
         R->Script.QueueAnswer(yes ? DialogResult::Yes : DialogResult::No);
         StandOn(2);
-        QCOMPARE(
-            R->Script.LastQuestion(),
-            std::string("Changes have not been saved for current row.\n\nDo you want to save them now?"));
+        QCOMPARE(R->Script.LastQuestion(),
+                 "Changes have not been saved for current row.\n\nDo you want to save them now?");
         QCOMPARE(Cell(1, BatchCol::AttributeMask) == mask, !yes);
         QVERIFY(!Build->UpdateBatchItem->isEnabled());
         StandOn(1); // no change, no question
@@ -352,8 +347,8 @@ private slots:
             opts.CompressExpand = item;
             Form->RunBatchListClick();
             QCOMPARE(Form->SyncPage->SyncButton->text(), QString::fromUtf8(caption));
-            QVERIFY2(Red(Form->SyncPage->SyncSource) == sourceRed, caption);
-            QVERIFY2(Red(Form->SyncPage->SyncTarget) == targetRed, caption);
+            QVERIFY2(Test::Red(Form->SyncPage->SyncSource) == sourceRed, caption);
+            QVERIFY2(Test::Red(Form->SyncPage->SyncTarget) == targetRed, caption);
             // A list checked but not runnable leaves the caption as it is.
             Run->SetRunBatchList(false, true);
             QCOMPARE(Form->SyncPage->SyncButton->text(), QString::fromUtf8(caption));
@@ -372,7 +367,7 @@ private slots:
         QCOMPARE(Form->SyncPage->SyncButton->text(), QStringLiteral("Expand &Source to Target"));
         QCheckBox* indicator = Form->CompressionOptions->SyncOptUseCompression;
         QCOMPARE(indicator->text(), QStringLiteral("Expand Source"));
-        QVERIFY(Red(indicator));
+        QVERIFY(Test::Red(indicator));
         Form->CompressionOptions->findChild<QRadioButton*>(QStringLiteral("CompressExpand0"))->click();
         QCOMPARE(Form->SyncPage->SyncButton->text(), QStringLiteral("Compress &Source to Target"));
         QCOMPARE(indicator->text(), QStringLiteral("Compress Target"));
@@ -380,7 +375,7 @@ private slots:
         indicator->click(); // the same switch on the run page
         QCOMPARE(Form->SyncPage->SyncButton->text(), QStringLiteral("Synchronize &Source to Target"));
         QCOMPARE(indicator->text(), QStringLiteral("Use Compression"));
-        QVERIFY(!Red(indicator));
+        QVERIFY(!Test::Red(indicator));
 
         // A row shown on the build page shows its compression too.
         CompressionPage* page = Form->CompressionOptions;
@@ -411,8 +406,7 @@ private slots:
     {
         QFETCH(QString, control);
         // Direction, speed and extension can be changed only while compression is on.
-        if (control != QStringLiteral("UseCompression")
-            && control != QStringLiteral("SyncOptUseCompression")) {
+        if (!control.endsWith(QStringLiteral("UseCompression"))) {
             Form->Opts().UseCompression = true;
             Form->CompressionOptions->ShowOptions();
         }

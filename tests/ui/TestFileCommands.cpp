@@ -36,7 +36,8 @@ private:
     TMainSyncForm* Form = nullptr;
     FileManagerCommands* Commands = nullptr;
     DriveCommands* Drives = nullptr;
-    std::vector<std::vector<std::string>> GioCalls; // gio as the drive commands would start it
+    using Argvs = std::vector<std::vector<std::string>>;
+    Argvs GioCalls; // gio as the drive commands would start it
     std::vector<std::string> GioInputs;
     SysResult<ProgramRun> GioAnswer = ProgramRun{0, false, {}};
 
@@ -181,8 +182,7 @@ private slots:
         data->setUrls({QUrl::fromLocalFile(QString::fromStdString(R->Tree.Path("src/b.txt")))});
         R->Script.QueueAnswer(DialogResult::Yes);
         QVERIFY(Drop(data.get()));
-        QCOMPARE(R->Script.LastQuestion(),
-                 std::string("Are you sure you want to Synchronize Source file: b.txt?"));
+        QCOMPARE(R->Script.LastQuestion(), "Are you sure you want to Synchronize Source file: b.txt?");
         QVERIFY(R->Tree.Exists("dst/b.txt"));
 
         // Anything from elsewhere, or any other data, is not taken.
@@ -203,15 +203,12 @@ private slots:
     // The drive boxes' menu: network shares mapped through gio (the argument lists, never a real server).
     void mapHandsGioTheLocationAndTheAnswersAndNeverAnUnusableAddress()
     {
-        std::optional<ShareAddress> address =
-            ShareAddress{ShareKind::Smb, "nas", "backup", "anna", "OFFICE", 0, "s3cret"};
+        std::optional address = ShareAddress{ShareKind::Smb, "nas", "backup", "anna", "OFFICE", 0, "s3cret"};
         Drives->AskShare = [&address] {
             return address;
         };
         Drives->MapNetworkDrive1->trigger();
-        QCOMPARE(
-            GioCalls,
-            (std::vector<std::vector<std::string>>{{"gio", "mount", "--", "smb://OFFICE;anna@nas/backup"}}));
+        QCOMPARE(GioCalls, (Argvs{{"gio", "mount", "--", "smb://OFFICE;anna@nas/backup"}}));
         QCOMPARE(GioInputs, std::vector<std::string>{"anna\nOFFICE\ns3cret\n"});
 
         // gio's own words reach the user when it fails; a missing gio is named with its package.
@@ -280,10 +277,10 @@ private slots:
         QCOMPARE(model->filePath(tree->currentIndex()), QString::fromStdString(folder));
         QTRY_COMPARE(model->rowCount(tree->currentIndex().parent()), 80);
         QTest::qWait(50); // the rows the last load brought are laid out
-        QVERIFY2(tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex())),
-                 qPrintable(QStringLiteral("row at %1 of %2")
-                                .arg(tree->visualRect(tree->currentIndex()).top())
-                                .arg(tree->viewport()->height())));
+        const QRect row = tree->visualRect(tree->currentIndex());
+        QVERIFY2(
+            tree->viewport()->rect().contains(row),
+            qPrintable(QStringLiteral("row at %1 of %2").arg(row.top()).arg(tree->viewport()->height())));
 
         // Once the user scrolls the tree himself, it stays where he put it.
         Form->DirectoryListBox1Change(Side::Source, R->Tree.Path("more/g179"));
@@ -323,7 +320,7 @@ private slots:
         };
         Drives->DisconnectNetworkDrive1->trigger();
         QCOMPARE(offered, QStringList{share});
-        const std::vector<std::vector<std::string>> unmount{{"gio", "mount", "-u", "--", "smb://nas/b"}};
+        const Argvs unmount{{"gio", "mount", "-u", "--", "smb://nas/b"}};
         QCOMPARE(GioCalls, unmount);
 
         mounts->pop_back();

@@ -151,8 +151,7 @@ private slots:
 
         // An index with no page selects the first one and checks no item.
         form->SetTabs1AndMenus(7);
-        QCOMPARE(form->TabSet1->currentIndex(), 0);
-        QCOMPARE(form->Notebook1->currentIndex(), 0);
+        QCOMPARE(std::pair(form->TabSet1->currentIndex(), form->Notebook1->currentIndex()), std::pair(0, 0));
         QVERIFY(!form->DirectorySelections1->isChecked() && !form->Synchronization1->isChecked());
         form->SetTabs2AndMenus(-1);
         QCOMPARE(form->TabSet2->currentIndex(), 0);
@@ -164,14 +163,13 @@ private slots:
         TMainSyncForm* form = Start();
         auto expect = [form](bool expanded, const char* step) {
             const QList<QAction*> items = LowerItems(form, !expanded) << form->BuildBatchList1;
+            const QString at = QString::fromUtf8(step);
             for (QAction* item : items) {
-                QVERIFY2(item->isEnabled() == expanded,
-                         qPrintable(item->objectName() + u' ' + QString::fromUtf8(step)));
+                QVERIFY2(item->isEnabled() == expanded, qPrintable(item->objectName() + u' ' + at));
             }
             for (QWidget* part :
                  std::initializer_list<QWidget*>{form->Notebook2, form->TabSet2, form->SeparatorPanel}) {
-                QVERIFY2(part->isVisible() == expanded,
-                         qPrintable(part->objectName() + u' ' + QString::fromUtf8(step)));
+                QVERIFY2(part->isVisible() == expanded, qPrintable(part->objectName() + u' ' + at));
             }
             QCOMPARE(form->ExpandOptions1->isChecked(), expanded);
             QCOMPARE(form->ShowOptionsButton->isChecked(), expanded);
@@ -552,14 +550,12 @@ private slots:
         QCOMPARE(page->PoleSecs->text(), QStringLiteral("0"));
 
         // A change in the watched source is synchronised.
-        const std::string source = R->Tree.AddFolder("src");
+        const QString source = QString::fromStdString(R->Tree.AddFolder("src"));
         R->Tree.AddFolder("dst");
         R->Point("src", "dst");
         form->Opts().CreateSubFolderOption = false;
         form->ProOptions->MonitorSourceDriveCheck->click();
-        QTRY_COMPARE_WITH_TIMEOUT(Test::Items(form->ProOptions->FolderWatch),
-                                  QStringList{QString::fromStdString(source)},
-                                  10000);
+        QTRY_COMPARE_WITH_TIMEOUT(Items(page->FolderWatch), QStringList{source}, 10000);
 
         // The watcher sets its watches on a thread of its own, after the folder is listed as
         // watched: a change made before that is not seen. On a loaded machine that takes a while,
@@ -681,8 +677,7 @@ private slots:
         R->Script.QueueAnswer(DialogResult::Ok);
         form->ProOptions->SetAdminPW->click();
         QCOMPARE(answers.size(), std::size_t(2));
-        QCOMPARE(R->Script.LastQuestion(),
-                 std::string("Sorry, I do not recognize that Old Password.\nPlease try again."));
+        QCOMPARE(R->Script.LastQuestion(), "Sorry, I do not recognize that Old Password.\nPlease try again.");
         QCOMPARE(form->Opts().AdminPassWord, std::string("New"));
         // With no archive password, the file's first line is empty.
         QCOMPARE(written, (std::vector<std::pair<std::string, std::string>>{{"", "New"}}));

@@ -402,8 +402,7 @@ private slots:
         QVERIFY(!page.ReportForm()->isVisible());
         QCOMPARE(page.DisplayReportFormButton->text(), display);
         QCOMPARE(shown.count(), 4);
-        QCOMPARE(shown.at(2).at(0).toBool(), true);
-        QCOMPARE(shown.at(3).at(0).toBool(), false);
+        QCOMPARE(std::pair(shown.at(2).at(0).toBool(), shown.at(3).at(0).toBool()), std::pair(true, false));
 
         // Reporting off hides the window, keeps it hidden and disables its controls.
         page.DisplayReportFormButton->click();
@@ -538,9 +537,7 @@ private slots:
         }
         ScopedEnv path("PATH", bin);
         ScopedEnv visual("VISUAL", std::nullopt);
-        ScopedEnv editorVariable("EDITOR",
-                                 editor.isEmpty() ? std::nullopt
-                                                  : std::optional<std::string>(editor.toStdString()));
+        ScopedEnv editorEnv("EDITOR", editor.isEmpty() ? std::nullopt : std::optional(editor.toStdString()));
         const char* logName = preSync ? "PreSync.Log" : "Tandemix.Log";
         const std::string log = R->Home.Path(logName);
         if (logExists) {

@@ -153,23 +153,21 @@ private slots:
     void replicationBesideTheRunButtonSwitchesDeletionOnOnlyOnceConfirmedAndPreDeletingNeedsIt()
     {
         UnmatchedOptions* u = Form->Unmatched;
+        auto* reports = Form->Reports;
         u->SyncOptReplicate->click();
         QCOMPARE(Confirmations, 1);
         QVERIFY(u->ReplicateFolders->isChecked() && u->DeleteUnmatched->isChecked());
         QCOMPARE(Form->Opts().DeleteUnmatchedWarningDelay, 3);
         // The deletion works from the unmatched list: it is built, and cannot be switched off.
-        QVERIFY(Form->Reports->ListUnMatchedFiles->isChecked()
-                && !Form->Reports->ListUnMatchedFiles->isEnabled());
-        QVERIFY(!Form->Reports->UseReportForm->isEnabled()
-                && Form->Reports->DisplayReportFormButton->isEnabled());
+        QVERIFY(reports->ListUnMatchedFiles->isChecked() && !reports->ListUnMatchedFiles->isEnabled());
+        QVERIFY(!reports->UseReportForm->isEnabled() && reports->DisplayReportFormButton->isEnabled());
         QVERIFY(!Form->FileOptions->CheckHidden->isEnabled()); // replication ignores the filters
         QVERIFY(!Form->SyncPage->AddFilesOption->isEnabled() && Form->SyncPage->SyncButton->isEnabled());
 
         u->DeleteUnmatched->click(); // off again: replication goes with it
         QVERIFY(!u->ReplicateFolders->isChecked() && !u->SyncOptReplicate->isChecked());
-        QVERIFY(Form->Reports->UseReportForm->isEnabled() && Form->Reports->ListUnMatchedFiles->isEnabled());
-        QVERIFY(Form->FileOptions->CheckHidden->isEnabled());
-        QVERIFY(Form->SyncPage->AddFilesOption->isEnabled());
+        QVERIFY(reports->UseReportForm->isEnabled() && reports->ListUnMatchedFiles->isEnabled());
+        Test::ExpectEnabled({Form->FileOptions->CheckHidden, Form->SyncPage->AddFilesOption}, true);
 
         // Cancelling the notice leaves everything off.
         Confirmation.reset();

@@ -123,12 +123,11 @@ TEST_F(CompressedSyncTest, ArchiveViewListsEntriesThroughEveryIncludeMaskInOrder
     Engine.Target.ViewCompressed = true;
     Opts.IncludeString = "*.log;*.txt";
     BuildFileListing(Ctx, Side::Target);
-    std::vector<std::string> names;
-    for (const TFileData& file : Engine.Target.Files) {
-        names.push_back(file.FileName);
-        EXPECT_GT(file.CompressedSize, 0);
-    }
-    EXPECT_EQ(names, (std::vector<std::string>{"b.log", "a.txt"}));
+    auto entry = [](const char* name) {
+        return testing::AllOf(testing::Field(&TFileData::FileName, name),
+                              testing::Field(&TFileData::CompressedSize, testing::Gt(0)));
+    };
+    EXPECT_THAT(Engine.Target.Files, testing::ElementsAre(entry("b.log"), entry("a.txt")));
     EXPECT_TRUE(Engine.Target.ViewCompressedEnabled);
     EXPECT_EQ(Engine.Target.ByteTotal, 10);
 

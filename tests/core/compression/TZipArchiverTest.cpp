@@ -230,7 +230,8 @@ TEST_F(TZipArchiverTest, ListingEventsCarryTheEntryAndAbortIsAnsweredAfterEachMe
     const TZlFileStats& first = seen[0];
     EXPECT_EQ(std::tuple(first.FileName, first.Size, first.CompressedSize, first.DosDateTime),
               std::tuple("first.txt", 5'000'000'000, 1234, 0x5A211234u));
-    EXPECT_TRUE(first.Attributes.ReadOnly && first.Attributes.Archive && !first.Attributes.Hidden);
+    EXPECT_EQ(std::tuple(first.Attributes.ReadOnly, first.Attributes.Archive, first.Attributes.Hidden),
+              std::tuple(true, true, false));
     EXPECT_EQ(first.PercentDone(), 100);
     EXPECT_EQ(first.Comment, "a comment"); // its length byte, not the text's end
     EXPECT_EQ(Record(UnzLib).Answers, (std::vector<std::uint32_t>{1, 1}));

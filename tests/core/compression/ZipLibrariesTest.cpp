@@ -170,7 +170,7 @@ TEST_F(ZipLibrariesTest, ListAndCountReportEveryEntryWithItsDetails)
     EXPECT_EQ(std::tuple(seen[0].FileName, seen[0].Size, seen[1].FileName),
               std::tuple("a.txt", 3000, "b.txt"));
     EXPECT_LT(seen[0].CompressedSize, 3000);
-    EXPECT_TRUE(seen[0].Attributes.ReadOnly && !seen[1].Attributes.ReadOnly);
+    EXPECT_EQ(std::tuple(seen[0].Attributes.ReadOnly, seen[1].Attributes.ReadOnly), std::tuple(true, false));
     EXPECT_EQ(seen[0].DosDateTime, Packed(2021, 6, 15, 10, 30, 20));
 
     Zip.FilesToProcess = {"b*"};

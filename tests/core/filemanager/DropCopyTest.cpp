@@ -102,7 +102,7 @@ TEST_F(DropSelectedFilesTest, OnlyTheDroppedFilesGoAndNoSubFolderWhateverTheOpti
               (std::vector<std::string>{"a.txt", "b.txt"}));
     EXPECT_EQ(Tree.ReadFile("dst/a.txt"), "aaa");
     EXPECT_EQ(Tree.ReadFile("dst/b.txt"), "new b");
-    EXPECT_TRUE(Opts.IncludeSubFolderOption && Opts.CreateSubFolderOption);
+    EXPECT_EQ(std::tuple(Opts.IncludeSubFolderOption, Opts.CreateSubFolderOption), std::tuple(true, true));
     EXPECT_EQ(Host.ControlsEnabled, (std::vector<bool>{false, true}));
     EXPECT_EQ(std::tuple(Host.ElapsedTimerRunning, State.BusyCount, State.SyncActive),
               std::tuple(false, 0, false));

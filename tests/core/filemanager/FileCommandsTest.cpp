@@ -5,6 +5,7 @@
 
 #include "platform/FaultHook.h"
 #include "support/CoreBundle.h"
+#include "support/FileChecks.h"
 #include "support/TempTree.h"
 #include "support/TestTables.h"
 
@@ -118,7 +119,8 @@ TEST_F(DeleteMultipleFilesTest, NoKeepsEveryFileAndAFileThatCannotGoIsReportedWh
     EXPECT_EQ(DeleteMultipleFiles(Ctx, Request({"a.txt", "b.txt", "c.txt"})), -1);
     ASSERT_EQ(Host.Questions.size(), 1u);
     EXPECT_EQ(Host.Questions[0].Text, "Are you sure you want to delete these 3 files?");
-    EXPECT_TRUE(Tree.Exists("t/a.txt") && Tree.Exists("t/b.txt") && Tree.Exists("t/c.txt"));
+    EXPECT_EQ(::Tandemix::Test::SortedNamesIn(Tree.Path("t")),
+              (std::vector<std::string>{"a.txt", "b.txt", "c.txt"}));
     EXPECT_TRUE(Host.ControlsEnabled.empty());
 
     Host.QueueAnswer(DialogResult::Yes);
@@ -142,7 +144,7 @@ TEST_F(DeleteMultipleFilesTest, AStopEndsTheWalk)
     Host.OnNextPump([this] { State.OperationState = 1; });
     Host.QueueAnswer(DialogResult::Yes); // "terminate the current operation?"
     EXPECT_EQ(DeleteMultipleFiles(Ctx, Request({"a.txt", "b.txt"})), 0);
-    EXPECT_TRUE(Tree.Exists("t/a.txt") && Tree.Exists("t/b.txt"));
+    EXPECT_EQ(::Tandemix::Test::SortedNamesIn(Tree.Path("t")), (std::vector<std::string>{"a.txt", "b.txt"}));
 }
 
 TEST_F(DeleteMultipleFilesTest, AnArchiveViewHandsItsEntriesToTheArchiveAndAllSelectedTakesTheArchive)

@@ -135,16 +135,11 @@ TEST(RenameDirectoryTest, RenamesOnlyToAFreeNameInTheSameFolder)
             core.Host.QueueAnswer(DialogResult::Ok);
         }
         EXPECT_EQ(RenameDirectory(core.Ctx, tree.Root(), "Photos", newName), result);
-        for (const std::string& entry : present) {
-            EXPECT_TRUE(tree.Exists(entry)) << entry;
-        }
-        for (const std::string& entry : absent) {
-            EXPECT_FALSE(tree.Exists(entry)) << entry;
-        }
-        ASSERT_EQ(core.Host.Questions.size(), result == Failed ? 1u : 0u);
-        if (result == Failed) {
-            EXPECT_EQ(core.Host.Questions[0].Text, "Error renaming directory!");
-        }
+        const auto exists = testing::Truly([&tree](const std::string& entry) { return tree.Exists(entry); });
+        EXPECT_THAT(present, testing::Each(exists));
+        EXPECT_THAT(absent, testing::Each(testing::Not(exists)));
+        EXPECT_EQ(core.Host.Questions.size(), result == Failed ? 1u : 0u);
+        EXPECT_EQ(core.Host.LastQuestion(), result == Failed ? "Error renaming directory!" : "");
     }
 }
 

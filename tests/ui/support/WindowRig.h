@@ -49,6 +49,12 @@ inline void ExpectEnabled(std::initializer_list<QWidget*> widgets, bool enabled)
     }
 }
 
+// Red is how the window marks what a run would compress or expand, and archive entries.
+inline bool Red(const QWidget* widget, QPalette::ColorRole role = QPalette::WindowText)
+{
+    return widget->palette().color(role) == QColor(Qt::red);
+}
+
 inline QStringList Items(const QAbstractItemView* list)
 {
     QStringList names;
