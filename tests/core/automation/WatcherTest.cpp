@@ -128,7 +128,7 @@ TEST_F(WatcherTest, AFolderThatGoesStopsItsWatcherAndStartsNoRun)
     EXPECT_EQ(MessagesStartingWith(Msg::WatchGone), 1);
 }
 
-TEST_F(WatcherTest, AProgramEndingWhileWatchersWaitForItDoesNotHang)
+TEST_F(WatcherTest, AnEndWhileWatchersWaitDoesNotHangAndTheNextWindowWatchesAgain)
 {
     Batch.Rows = {{Tree.AddFolder("a"), "/t1"}, {Tree.AddFolder("b"), "/t2"}};
     Monitor(true);
@@ -137,6 +137,10 @@ TEST_F(WatcherTest, AProgramEndingWhileWatchersWaitForItDoesNotHang)
     Auto.Monitor.Shutdown();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1000ms);
     EXPECT_EQ(Auto.Monitor.RunningWatchers(), 0);
+    // The host outlives a window: monitoring switched on again in the next one must hand over.
+    Monitor(true);
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(Auto.Monitor.RunningWatchers(), 2);
 }
 
 // The watch limit is lowered for this test alone, in a user namespace of its own: the test
